@@ -1,0 +1,76 @@
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "platform/serial_port.h"
+#include "platform/services.h"
+
+// The one byte connection to a printer, over a serial line, a Bluetooth serial port, a USB printer
+// device or TCP/IP. It moves bytes and knows nothing of printer commands.
+class CDev {
+ public:
+  // Interface codes chosen by the caller (also stored as uPortType).
+  static constexpr int kInterfaceSerial = 0;
+  static constexpr int kInterfaceBluetooth = 1;
+  static constexpr int kInterfaceUsb = 2;
+  static constexpr int kInterfaceTcp = 3;
+  // Transport codes set by Open.
+  static constexpr int kTransportSerial = 0;
+  static constexpr int kTransportUsb = 2;
+  static constexpr int kTransportTcp = 3;
+  static constexpr int kTransportBluetooth = 4;
+
+  explicit CDev(platform::Services& services);
+  virtual ~CDev();
+  CDev(const CDev&) = delete;
+  CDev& operator=(const CDev&) = delete;
+
+  // 1 when the connection is open and verified, 0 when it failed (the object is then closed).
+  int Open();
+  // Always safe.
+  void Close();
+  // Bytes accepted by the transport; 0 (serial, Bluetooth, USB) or -1 (TCP/IP) on failure.
+  int Write(const uint8_t* data, uint32_t length);
+  // One read into the start of `buffer`: bytes received, 0 when nothing was waiting; for TCP/IP 0
+  // also means the peer closed (or nothing came within the receive time-out) and -1 an error.
+  // `wait_ms` is accepted for callers' sake and ignored: each transport has its own time-outs.
+  int Read(uint8_t* buffer, uint32_t capacity, uint32_t wait_ms);
+
+  // Fields, read and filled in by the callers before Open.
+  int open_flag_ = 0;
+  int handheld_mode_ = 0;
+  uint32_t baud_rate_ = 115200;  // TCP/IP: the low 16 bits are the TCP port
+  int parity_ = 0;               // 0 none, 1 odd, 2 even
+  int data_bits_ = 8;
+  int stop_bits_ = 0;     // 0 one, 2 two
+  int flow_control_ = 0;  // 0 none, 1 DTR/DSR
+  std::string port_name_ = "COM1";
+  int transport_ = kTransportSerial;
+  int interface_ = kInterfaceSerial;
+
+ private:
+  int OpenSerial(bool bluetooth);
+  int OpenUsb();
+  int OpenTcp();
+  void TraceTraffic(const char* direction_format, const uint8_t* data, size_t length);
+
+  platform::Services& services_;
+  std::unique_ptr<platform::SerialPort> serial_;
+  std::unique_ptr<platform::DeviceFile> device_;
+  std::unique_ptr<platform::TcpSocket> socket_;
+};
+
+// What the serial and Bluetooth opens ask of the line, from the link's fields. Pure, so the
+// mapping can be checked without a port.
+platform::LineSettings SerialLineSettings(const CDev& dev, bool bluetooth);
+// Time-outs of each open stage (desktop and handheld, serial and Bluetooth).
+platform::SerialTimeouts DesktopSerialTimeouts();
+platform::SerialTimeouts BluetoothTimeouts(uint32_t baud_rate);
+platform::SerialTimeouts HandheldProbeTimeouts();
+platform::SerialTimeouts HandheldReadyTimeouts();
+
+// The address text of a TCP/IP port name: the leading run of 'N', 'E' and 'T' letters removed.
+std::string StripNetPrefix(const std::string& port_name);

@@ -1,0 +1,62 @@
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+
+#include "link/cdev.h"
+#include "platform/services.h"
+
+// Model codes: before any model query, and after an accepted one. A rejected query gives 0.
+inline constexpr uint32_t MODEL_DEFAULT = 1;
+inline constexpr uint32_t MODEL_TMQD550 = 2;
+
+// Firmware generations the version query classifies a printer into.
+inline constexpr uint32_t kFirmwareOlder = 101001;
+inline constexpr uint32_t kFirmwareNewer = 160902;  // has the tear-off position
+
+// Owns the printer link and the communication setting, and asks the printer who it is.
+class CCommonUtil {
+ public:
+  enum QueryKind : uint32_t {
+    kCodePage = 0,
+    kModel = 1,
+    kFirmwareVersion = 2,
+    kOpenCheck = 3,
+    kMaker = 4,
+  };
+
+  // The communication setting a main dialog hands over.
+  struct PortSettings {
+    std::string port_name = "COM1:";
+    uint32_t baud_rate = 115200;
+    int data_bits = 8;
+    int parity = 0;
+    int stop_bits = 0;
+    int flow_control = 1;
+    int interface = CDev::kInterfaceSerial;
+  };
+
+  explicit CCommonUtil(platform::Services& services);
+  virtual ~CCommonUtil();
+
+  // Copies the saved port settings into the link.
+  void ApplyPortSettings();
+  // Runs one identification query; a result code of result_codes.h.
+  uint32_t GetPrinterInfo(uint32_t kind);
+
+  std::string model_name_;
+  uint32_t model_code_ = MODEL_DEFAULT;
+  CDev dev_;
+  std::string firmware_version_text_;
+  uint32_t firmware_version_ = 0;
+  std::string code_page_text_;
+  std::optional<uint8_t> open_check_value_;  // unset until an open check succeeds
+  PortSettings saved_;
+
+ private:
+  platform::Services& services_;
+};
+
+// The version number rule, on the reply text (first byte included, up to its NUL).
+uint32_t FirmwareVersionNumber(const std::string& reply_text);

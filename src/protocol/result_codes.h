@@ -1,0 +1,16 @@
+#pragma once
+
+#include <cstdint>
+
+// Results of the command and NV operations. With 107, 109, 300 and 301 the operation has already
+// closed the link.
+inline constexpr uint32_t kResultOk = 0;
+inline constexpr uint32_t kResultNotOpen = 101;
+inline constexpr uint32_t kResultNotAccepted = 107;
+inline constexpr uint32_t kResultRfMalformed = 108;
+inline constexpr uint32_t kResultBadReply = 109;
+inline constexpr uint32_t kResultWriteFailed = 300;
+inline constexpr uint32_t kResultNoReply = 301;
+inline constexpr uint32_t kResultEmptyKeyList = 400;
+inline constexpr uint32_t kResultNvAreaFull = 401;
+inline constexpr uint32_t kResultKeyCodeTooShort = 402;

@@ -1,0 +1,36 @@
+#!/usr/bin/env bash
+# Dependencies point downwards only. Each folder lists the folders its includes may name; an
+# include of anything else is an upward (or sideways) dependency and fails the build's tests.
+set -u
+root=${1:-.}
+declare -A allowed=(
+  [platform]="platform"
+  [ui]="ui platform"
+  [link]="link platform"
+  [protocol]="protocol link platform"
+  [settings]="settings protocol link platform ui"
+  [nvimage]="nvimage protocol link platform ui"
+  [firmware]="firmware link platform ui"
+  [desktop]="desktop settings nvimage firmware protocol link platform ui"
+  [handheld]="handheld settings nvimage firmware protocol link platform ui"
+  [sim]="sim platform"
+)
+status=0
+for folder in "${!allowed[@]}"; do
+  dir="$root/src/$folder"
+  [ "$folder" = sim ] && dir="$root/sim"
+  [ -d "$dir" ] || continue
+  while IFS= read -r line; do
+    file=${line%%:*}
+    inc=$(sed -E 's/.*#include "([^"]+)".*/\1/' <<<"$line")
+    top=${inc%%/*}
+    [ "$top" = "$inc" ] && continue  # same-folder include without a folder
+    ok=0
+    for a in ${allowed[$folder]}; do [ "$top" = "$a" ] && ok=1; done
+    if [ $ok = 0 ]; then
+      echo "upward include in $file: $inc"
+      status=1
+    fi
+  done < <(grep -rH '#include "' "$dir" --include='*.h' --include='*.cc' | sed -E 's/:([0-9]+:)?/:/')
+done
+exit $status
