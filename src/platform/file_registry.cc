@@ -1,0 +1,264 @@
+#include "platform/file_registry.h"
+
+#include <fcntl.h>
+#include <pwd.h>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdio>
+#include <cstdlib>
+#include <string_view>
+#include <utility>
+#include <vector>
+
+#include "platform/reg_text.h"
+#include "platform/unique_fd.h"
+
+namespace platform {
+
+namespace {
+
+struct LoadedFile {
+  bool ok = false;  // false: the file exists but could not be read; it must not be replaced
+  bool damaged = false;
+  RegistryTree tree;
+};
+
+std::string Dirname(const std::string& path) {
+  const size_t slash = path.rfind('/');
+  if (slash == std::string::npos) return ".";
+  if (slash == 0) return "/";
+  return path.substr(0, slash);
+}
+
+// mkdir -p; new folders are private to the user, as configuration folders should be.
+bool MakeDirs(const std::string& dir) {
+  struct stat st {};
+  if (::stat(dir.c_str(), &st) == 0) return S_ISDIR(st.st_mode);
+  if (dir == "/" || dir == ".") return false;
+  if (!MakeDirs(Dirname(dir))) return false;
+  if (::mkdir(dir.c_str(), 0700) == 0) return true;
+  return errno == EEXIST && ::stat(dir.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+}
+
+bool WriteAll(int fd, const char* data, size_t length) {
+  while (length > 0) {
+    const ssize_t n = ::write(fd, data, length);
+    if (n < 0) {
+      if (errno == EINTR) continue;
+      return false;
+    }
+    data += n;
+    length -= static_cast<size_t>(n);
+  }
+  return true;
+}
+
+// Holds the side lock file's flock for one operation.
+class LockGuard {
+ public:
+  LockGuard(const std::string& lock_path, bool exclusive, Clock& clock, uint32_t wait_ms) {
+    fd_.Reset(::open(lock_path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600));
+    if (!fd_.valid()) fd_.Reset(::open(lock_path.c_str(), O_RDONLY | O_CLOEXEC));
+    if (!fd_.valid()) return;
+    const uint32_t start = clock.TickCount();
+    // Non-blocking attempts with short pauses: a program that hangs while holding the lock must
+    // not freeze this one.
+    while (true) {
+      if (::flock(fd_.get(), (exclusive ? LOCK_EX : LOCK_SH) | LOCK_NB) == 0) {
+        locked_ = true;
+        return;
+      }
+      if (errno != EWOULDBLOCK && errno != EINTR) return;
+      if (clock.TickCount() - start >= wait_ms) return;
+      clock.Sleep(5);
+    }
+  }
+  bool locked() const { return locked_; }
+
+ private:
+  UniqueFd fd_;  // closing it releases the lock
+  bool locked_ = false;
+};
+
+// Copies the file byte for byte to the first free "<path>.damaged[.N]"; the copy's name, or
+// nullopt when no copy could be made.
+std::optional<std::string> KeepDamagedCopy(const std::string& path) {
+  UniqueFd in(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
+  if (!in.valid()) return std::nullopt;
+  for (int n = 0; n < 1000; ++n) {
+    const std::string name = path + ".damaged" + (n == 0 ? "" : "." + std::to_string(n));
+    UniqueFd out(::open(name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600));
+    if (!out.valid()) {
+      if (errno == EEXIST) continue;
+      return std::nullopt;
+    }
+    char buffer[64 * 1024];
+    while (true) {
+      const ssize_t got = ::read(in.get(), buffer, sizeof buffer);
+      if (got < 0 && errno == EINTR) continue;
+      if (got < 0 || !WriteAll(out.get(), buffer, static_cast<size_t>(got))) {
+        ::unlink(name.c_str());
+        return std::nullopt;
+      }
+      if (got == 0) break;
+    }
+    if (::fsync(out.get()) != 0) {
+      ::unlink(name.c_str());
+      return std::nullopt;
+    }
+    return name;
+  }
+  return std::nullopt;
+}
+
+bool ReplaceAtomically(const std::string& path, const std::string& text) {
+  const std::string dir = Dirname(path);
+  std::string temp = path + ".tmp.XXXXXX";
+  UniqueFd fd(::mkostemp(temp.data(), O_CLOEXEC));
+  if (!fd.valid()) return false;
+  struct stat old {};
+  if (::stat(path.c_str(), &old) == 0) ::fchmod(fd.get(), old.st_mode & 07777);
+  if (!WriteAll(fd.get(), text.data(), text.size()) || ::fsync(fd.get()) != 0) {
+    fd.Reset();
+    ::unlink(temp.c_str());
+    return false;
+  }
+  fd.Reset();
+  if (::rename(temp.c_str(), path.c_str()) != 0) {
+    ::unlink(temp.c_str());
+    return false;
+  }
+  // Makes the rename itself durable. A failure here cannot be undone and the new content is in
+  // place, so it does not count against the write.
+  UniqueFd dir_fd(::open(dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+  if (dir_fd.valid()) ::fsync(dir_fd.get());
+  return true;
+}
+
+}  // namespace
+
+FileRegistry::FileRegistry(std::string path) : path_(std::move(path)) {}
+
+std::string FileRegistry::DefaultRegistryPath() { return DefaultRegistryPath(::getenv); }
+
+std::string FileRegistry::DefaultRegistryPath(
+    const std::function<const char*(const char*)>& getenv) {
+  const char* xdg = getenv("XDG_CONFIG_HOME");
+  // Relative values are to be ignored: they would depend on the current folder.
+  if (xdg != nullptr && xdg[0] == '/') return std::string(xdg) + "/pelliset/registry.reg";
+  std::string home;
+  const char* env_home = getenv("HOME");
+  if (env_home != nullptr && env_home[0] != '\0') {
+    home = env_home;
+  } else if (const passwd* pw = ::getpwuid(::getuid()); pw != nullptr && pw->pw_dir != nullptr) {
+    home = pw->pw_dir;
+  }
+  return home + "/.config/pelliset/registry.reg";
+}
+
+namespace {
+
+// Reads at most the size cap; an over-long file is cut at its last complete line within the cap
+// so no value is taken from a truncated line.
+LoadedFile LoadFile(const std::string& path) {
+  LoadedFile loaded;
+  UniqueFd fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
+  if (!fd.valid()) {
+    loaded.ok = (errno == ENOENT);
+    return loaded;
+  }
+  struct stat st {};
+  if (::fstat(fd.get(), &st) != 0 || !S_ISREG(st.st_mode)) return loaded;
+  std::string bytes;
+  const size_t cap = FileRegistry::kMaxFileBytes;
+  bytes.resize(cap + 1);
+  size_t have = 0;
+  while (have < bytes.size()) {
+    const ssize_t n = ::read(fd.get(), bytes.data() + have, bytes.size() - have);
+    if (n < 0 && errno == EINTR) continue;
+    if (n < 0) return loaded;
+    if (n == 0) break;
+    have += static_cast<size_t>(n);
+  }
+  bytes.resize(have);
+  bool over_cap = false;
+  if (have > cap) {
+    over_cap = true;
+    const size_t last_newline = bytes.rfind('\n', cap - 1);
+    bytes.resize(last_newline == std::string::npos ? 0 : last_newline + 1);
+  }
+  RegTextParse parsed = ParseRegText(bytes);
+  loaded.ok = true;
+  loaded.damaged = parsed.damaged || over_cap;
+  loaded.tree = std::move(parsed.tree);
+  return loaded;
+}
+
+}  // namespace
+
+RegistryTree FileRegistry::ReadTree() {
+  // Reads would be consistent even unlocked (files are only ever replaced by rename); the shared
+  // lock just keeps them from interleaving with a writer's damaged-copy step.
+  LockGuard lock(path_ + ".lock", /*exclusive=*/false, clock_, kLockWaitMs);
+  LoadedFile loaded = LoadFile(path_);
+  return std::move(loaded.tree);
+}
+
+bool FileRegistry::Modify(const std::function<bool(RegistryTree&, bool* changed)>& change) {
+  if (!MakeDirs(Dirname(path_))) return false;
+  LockGuard lock(path_ + ".lock", /*exclusive=*/true, clock_, kLockWaitMs);
+  if (!lock.locked()) return false;
+  LoadedFile loaded = LoadFile(path_);
+  if (!loaded.ok) return false;  // unreadable: replacing it could lose what it holds
+  bool changed = false;
+  if (!change(loaded.tree, &changed)) return false;
+  if (!changed) return true;
+  if (loaded.damaged) {
+    const std::optional<std::string> copy = KeepDamagedCopy(path_);
+    if (!copy) return false;  // never overwrite what we could not keep
+    std::fprintf(stderr,
+                 "pelliset: the registry file %s was damaged; parts of it could not be read. "
+                 "It was kept as %s.\n",
+                 path_.c_str(), copy->c_str());
+  }
+  return ReplaceAtomically(path_, FormatRegText(loaded.tree));
+}
+
+bool FileRegistry::KeyExists(const std::string& key) { return ReadTree().KeyExists(key); }
+
+bool FileRegistry::CreateKey(const std::string& key) {
+  if (!RegTextNameWritable(key)) return false;
+  return Modify([&](RegistryTree& tree, bool* changed) {
+    *changed = tree.CreateKey(key);
+    return true;
+  });
+}
+
+std::optional<RegValue> FileRegistry::QueryValue(const std::string& key, const std::string& name) {
+  const RegistryTree tree = ReadTree();
+  const RegValue* value = tree.Find(key, name);
+  if (value == nullptr) return std::nullopt;
+  return *value;
+}
+
+bool FileRegistry::SetValue(const std::string& key, const std::string& name,
+                            const RegValue& value) {
+  // Names with control characters cannot be written as a line of text.
+  if (!RegTextNameWritable(key) || !RegTextNameWritable(name)) return false;
+  return Modify([&](RegistryTree& tree, bool* changed) {
+    *changed = tree.Set(key, name, value);
+    return true;
+  });
+}
+
+bool FileRegistry::DeleteValue(const std::string& key, const std::string& name) {
+  return Modify([&](RegistryTree& tree, bool* changed) {
+    *changed = tree.Delete(key, name);
+    return *changed;
+  });
+}
+
+}  // namespace platform

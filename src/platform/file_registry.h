@@ -1,0 +1,55 @@
+#pragma once
+
+#include <cstddef>
+#include <functional>
+#include <optional>
+#include <string>
+
+#include "platform/clock.h"
+#include "platform/registry.h"
+#include "platform/registry_tree.h"
+
+namespace platform {
+
+// HKEY_LOCAL_MACHINE kept in one text file (see reg_text.h for the format).
+//
+// Every operation re-reads the file under a lock on the side file "<path>.lock", so two programs,
+// or two objects in one program, never lose each other's values. A write replaces the file
+// atomically (temporary file in the same folder, fsync, rename, fsync of the folder), so a crash
+// leaves either the old or the new file. A file that cannot be parsed in full reads as "values
+// missing" for what cannot be parsed; before the first write over it, it is copied byte for byte
+// to "<path>.damaged" (or "<path>.damaged.N") and standard error says so once.
+class FileRegistry : public Registry {
+ public:
+  // A file larger than this is not read past it (and counts as damaged).
+  static constexpr size_t kMaxFileBytes = 4u << 20;
+  // How long an operation waits for another program to release the lock before giving up.
+  static constexpr uint32_t kLockWaitMs = 5000;
+
+  explicit FileRegistry(std::string path);
+
+  // $XDG_CONFIG_HOME/pelliset/registry.reg, or ~/.config/pelliset/registry.reg when that is
+  // unset, empty or relative.
+  static std::string DefaultRegistryPath();
+  static std::string DefaultRegistryPath(const std::function<const char*(const char*)>& getenv);
+
+  bool KeyExists(const std::string& key) override;
+  bool CreateKey(const std::string& key) override;
+  std::optional<RegValue> QueryValue(const std::string& key, const std::string& name) override;
+  bool SetValue(const std::string& key, const std::string& name, const RegValue& value) override;
+  bool DeleteValue(const std::string& key, const std::string& name) override;
+
+  const std::string& path() const { return path_; }
+
+ private:
+  // Reads the file under a shared lock; a missing or unreadable file is an empty hive.
+  RegistryTree ReadTree();
+  // Runs `change` on the current content under the exclusive lock and saves the result if it
+  // changed something. False when the lock, the read or the save fails, or `change` says so.
+  bool Modify(const std::function<bool(RegistryTree&, bool* changed)>& change);
+
+  std::string path_;
+  RealClock clock_;  // the lock wait is real time: it guards against another program
+};
+
+}  // namespace platform

@@ -1,0 +1,26 @@
+#include "platform/posix_device_factory.h"
+
+#include "platform/posix_device_file.h"
+#include "platform/posix_serial_port.h"
+#include "platform/posix_tcp_socket.h"
+#include "platform/sysfs_usb_printers.h"
+
+namespace platform {
+
+std::unique_ptr<SerialPort> PosixDeviceFactory::NewSerialPort() {
+  return std::make_unique<PosixSerialPort>();
+}
+
+std::unique_ptr<TcpSocket> PosixDeviceFactory::NewTcpSocket() {
+  return std::make_unique<PosixTcpSocket>();
+}
+
+std::unique_ptr<DeviceFile> PosixDeviceFactory::NewDeviceFile() {
+  return std::make_unique<PosixDeviceFile>();
+}
+
+std::unique_ptr<UsbPrinterEnumerator> PosixDeviceFactory::NewUsbPrinterEnumerator() {
+  return std::make_unique<SysfsUsbPrinterEnumerator>(sysfs_root_, dev_root_);
+}
+
+}  // namespace platform

@@ -1,0 +1,27 @@
+#pragma once
+
+#include <memory>
+#include <string>
+#include <utility>
+
+#include "platform/devices.h"
+
+namespace platform {
+
+// The real hardware: termios serial ports, POSIX sockets, usblp device files found in sysfs.
+class PosixDeviceFactory : public DeviceFactory {
+ public:
+  explicit PosixDeviceFactory(std::string sysfs_root = "/sys", std::string dev_root = "/dev")
+      : sysfs_root_(std::move(sysfs_root)), dev_root_(std::move(dev_root)) {}
+
+  std::unique_ptr<SerialPort> NewSerialPort() override;
+  std::unique_ptr<TcpSocket> NewTcpSocket() override;
+  std::unique_ptr<DeviceFile> NewDeviceFile() override;
+  std::unique_ptr<UsbPrinterEnumerator> NewUsbPrinterEnumerator() override;
+
+ private:
+  std::string sysfs_root_;
+  std::string dev_root_;
+};
+
+}  // namespace platform

@@ -1,0 +1,35 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+
+#include "platform/clock.h"
+#include "platform/device_file.h"
+#include "platform/unique_fd.h"
+
+namespace platform {
+
+// A character device (the kernel's usblp printers) through open/read/write and poll.
+class PosixDeviceFile : public DeviceFile {
+ public:
+  // A write gives up when the device has not taken a byte for this long (a printer out of paper
+  // or switched off mid-job must not freeze the program).
+  static constexpr uint32_t kWriteStallLimitMs = 10000;
+
+  ~PosixDeviceFile() override = default;
+
+  bool Open(const std::string& path, bool exclusive) override;
+  size_t Write(const uint8_t* data, size_t length) override;
+  size_t Read(uint8_t* buffer, size_t capacity) override;
+  void Close() override;
+
+  int last_error() const { return last_error_; }
+
+ private:
+  UniqueFd fd_;
+  RealClock clock_;
+  int last_error_ = 0;
+};
+
+}  // namespace platform

@@ -1,0 +1,120 @@
+#include "platform/posix_tcp_socket.h"
+
+#include <arpa/inet.h>
+#include <fcntl.h>
+#include <netinet/in.h>
+#include <poll.h>
+#include <sys/socket.h>
+#include <sys/time.h>
+
+#include <cerrno>
+#include <climits>
+#include <utility>
+
+#include "platform/clock.h"
+
+namespace platform {
+namespace {
+
+timeval ToTimeval(uint32_t ms) {
+  return timeval{static_cast<time_t>(ms / 1000), static_cast<suseconds_t>(ms % 1000) * 1000};
+}
+
+}  // namespace
+
+bool PosixTcpSocket::Connect(const std::string& dotted_address, uint16_t port) {
+  Close();
+  sockaddr_in address{};
+  address.sin_family = AF_INET;
+  address.sin_port = htons(port);
+  // Strict dotted decimal: no host names, no short forms such as "10.1".
+  if (::inet_pton(AF_INET, dotted_address.c_str(), &address.sin_addr) != 1) {
+    last_error_ = EINVAL;
+    return false;
+  }
+  UniqueFd fd(::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0));
+  if (!fd.valid()) {
+    last_error_ = errno;
+    return false;
+  }
+  // Non-blocking connect, so the wait is ours to bound.
+  if (::connect(fd.get(), reinterpret_cast<const sockaddr*>(&address), sizeof address) != 0) {
+    if (errno != EINPROGRESS && errno != EINTR) {
+      last_error_ = errno;
+      return false;
+    }
+    RealClock clock;
+    const uint32_t start = clock.TickCount();
+    while (true) {
+      const uint32_t elapsed = clock.TickCount() - start;
+      if (elapsed >= connect_timeout_ms_) {
+        last_error_ = ETIMEDOUT;
+        return false;
+      }
+      pollfd p{fd.get(), POLLOUT, 0};
+      const int r = ::poll(&p, 1, static_cast<int>(connect_timeout_ms_ - elapsed));
+      if (r < 0 && errno == EINTR) continue;
+      if (r < 0) {
+        last_error_ = errno;
+        return false;
+      }
+      if (r > 0) break;
+    }
+    int error = 0;
+    socklen_t size = sizeof error;
+    if (::getsockopt(fd.get(), SOL_SOCKET, SO_ERROR, &error, &size) != 0) error = errno;
+    if (error != 0) {
+      last_error_ = error;
+      return false;
+    }
+  }
+  // Back to blocking calls, each bounded by a socket time-out.
+  const int flags = ::fcntl(fd.get(), F_GETFL);
+  const timeval receive = ToTimeval(kReceiveTimeoutMs);
+  const timeval send = ToTimeval(kSendTimeoutMs);
+  if (flags < 0 || ::fcntl(fd.get(), F_SETFL, flags & ~O_NONBLOCK) != 0 ||
+      ::setsockopt(fd.get(), SOL_SOCKET, SO_RCVTIMEO, &receive, sizeof receive) != 0 ||
+      ::setsockopt(fd.get(), SOL_SOCKET, SO_SNDTIMEO, &send, sizeof send) != 0) {
+    last_error_ = errno;
+    return false;
+  }
+  fd_ = std::move(fd);
+  last_error_ = 0;
+  return true;
+}
+
+int PosixTcpSocket::Send(const uint8_t* data, size_t length) {
+  if (!fd_.valid()) {
+    last_error_ = ENOTCONN;
+    return -1;
+  }
+  if (length > INT_MAX) length = INT_MAX;  // the count must fit the result
+  while (true) {
+    // MSG_NOSIGNAL: a peer that went away is a failed send, not a SIGPIPE that ends the program.
+    const ssize_t n = ::send(fd_.get(), data, length, MSG_NOSIGNAL);
+    if (n >= 0) return static_cast<int>(n);
+    if (errno == EINTR) continue;
+    last_error_ = errno;  // EAGAIN here: the send time-out passed without room
+    return -1;
+  }
+}
+
+int PosixTcpSocket::Receive(uint8_t* buffer, size_t capacity) {
+  if (!fd_.valid()) {
+    last_error_ = ENOTCONN;
+    return -1;
+  }
+  if (capacity > INT_MAX) capacity = INT_MAX;
+  while (true) {
+    const ssize_t n = ::recv(fd_.get(), buffer, capacity, 0);
+    if (n >= 0) return static_cast<int>(n);
+    if (errno == EINTR) continue;
+    if (errno == EAGAIN || errno == EWOULDBLOCK) return 0;  // nothing within kReceiveTimeoutMs
+    last_error_ = errno;
+    return -1;
+  }
+}
+
+void PosixTcpSocket::Close() { fd_.Reset(); }
+
+}  // namespace platform

@@ -1,0 +1,39 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+
+#include "platform/tcp_socket.h"
+#include "platform/unique_fd.h"
+
+namespace platform {
+
+// TCP to a printer over POSIX sockets (IPv4).
+class PosixTcpSocket : public TcpSocket {
+ public:
+  // The system's own connect time-out is minutes long for an address nobody answers; a printer
+  // that is there answers within a fraction of a second.
+  static constexpr uint32_t kConnectTimeoutMs = 5000;
+  // A send blocked by a peer that stopped reading gives up after this long.
+  static constexpr uint32_t kSendTimeoutMs = 10000;
+
+  explicit PosixTcpSocket(uint32_t connect_timeout_ms = kConnectTimeoutMs)
+      : connect_timeout_ms_(connect_timeout_ms) {}
+  ~PosixTcpSocket() override = default;
+
+  bool Connect(const std::string& dotted_address, uint16_t port) override;
+  int Send(const uint8_t* data, size_t length) override;
+  int Receive(uint8_t* buffer, size_t capacity) override;
+  void Close() override;
+
+  // errno of the last failure, for diagnostics; 0 when none failed.
+  int last_error() const { return last_error_; }
+
+ private:
+  UniqueFd fd_;
+  uint32_t connect_timeout_ms_;
+  int last_error_ = 0;
+};
+
+}  // namespace platform

@@ -1,0 +1,44 @@
+#include "platform/registry.h"
+
+namespace platform {
+
+std::optional<uint32_t> ReadDword(Registry& registry, const std::string& key,
+                                  const std::string& name) {
+  const std::optional<RegValue> value = registry.QueryValue(key, name);
+  // Anything else (a text, a short or long blob) is a mistyped value and reads as missing, so the
+  // caller falls back to its default instead of trusting garbage.
+  if (!value || value->type != RegType::kDword || value->data.size() != 4) return std::nullopt;
+  const std::vector<uint8_t>& d = value->data;
+  return static_cast<uint32_t>(d[0]) | static_cast<uint32_t>(d[1]) << 8 |
+         static_cast<uint32_t>(d[2]) << 16 | static_cast<uint32_t>(d[3]) << 24;
+}
+
+std::optional<std::string> ReadString(Registry& registry, const std::string& key,
+                                      const std::string& name) {
+  const std::optional<RegValue> value = registry.QueryValue(key, name);
+  if (!value || value->type != RegType::kSz) return std::nullopt;
+  const std::vector<uint8_t>& d = value->data;
+  size_t length = 0;
+  while (length < d.size() && d[length] != 0) ++length;
+  return std::string(reinterpret_cast<const char*>(d.data()), length);
+}
+
+bool WriteDword(Registry& registry, const std::string& key, const std::string& name,
+                uint32_t value) {
+  RegValue v;
+  v.type = RegType::kDword;
+  v.data = {static_cast<uint8_t>(value), static_cast<uint8_t>(value >> 8),
+            static_cast<uint8_t>(value >> 16), static_cast<uint8_t>(value >> 24)};
+  return registry.SetValue(key, name, v);
+}
+
+bool WriteString(Registry& registry, const std::string& key, const std::string& name,
+                 const std::string& text) {
+  RegValue v;
+  v.type = RegType::kSz;
+  v.data.assign(text.begin(), text.end());
+  v.data.push_back(0);
+  return registry.SetValue(key, name, v);
+}
+
+}  // namespace platform

@@ -1,0 +1,407 @@
+#include "platform/registry.h"
+
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "platform/file_registry.h"
+#include "platform/memory_registry.h"
+#include "platform/reg_text.h"
+#include "temp_dir.h"
+
+namespace platform {
+namespace {
+
+using platform_test::ReadAll;
+using platform_test::TempDir;
+using platform_test::WriteFile;
+
+constexpr char kHeader[] = "Windows Registry Editor Version 5.00\n\n";
+
+RegValue Value(RegType type, std::vector<uint8_t> data) {
+  RegValue v;
+  v.type = type;
+  v.data = std::move(data);
+  return v;
+}
+
+// The value-level rules, against the in-memory hive.
+TEST(RegistryValues, NumbersAndTextsRoundTripAndMistypedValuesReadAsMissing) {
+  MemoryRegistry reg;
+  ASSERT_TRUE(WriteDword(reg, kPellisetKey, "uBaudrate", 0x01C200));
+  ASSERT_TRUE(WriteString(reg, kPellisetKey, "Name", "TMQ"));
+  EXPECT_EQ(ReadDword(reg, kPellisetKey, "uBaudrate"), 0x01C200u);
+  // Little-endian on disk as in the original hive.
+  EXPECT_EQ(reg.QueryValue(kPellisetKey, "uBaudrate")->data,
+            (std::vector<uint8_t>{0x00, 0xC2, 0x01, 0x00}));
+  EXPECT_EQ(reg.QueryValue(kPellisetKey, "Name")->data, (std::vector<uint8_t>{'T', 'M', 'Q', 0}));
+  EXPECT_EQ(ReadString(reg, kPellisetKey, "Name"), "TMQ");
+
+  struct Case {
+    const char* what;
+    RegValue value;
+    std::optional<uint32_t> as_number;
+    std::optional<std::string> as_text;
+  };
+  const Case cases[] = {
+      {"text where a number is expected", Value(RegType::kSz, {'9', 0}), std::nullopt, "9"},
+      {"3-byte number", Value(RegType::kDword, {1, 2, 3}), std::nullopt, std::nullopt},
+      {"5-byte number", Value(RegType::kDword, {1, 2, 3, 4, 5}), std::nullopt, std::nullopt},
+      {"binary of 4 bytes", Value(RegType::kBinary, {1, 0, 0, 0}), std::nullopt, std::nullopt},
+      {"text cut at its first NUL", Value(RegType::kSz, {'a', 0, 'b', 0}), std::nullopt, "a"},
+      {"text without NUL", Value(RegType::kSz, {'a', 'b'}), std::nullopt, "ab"},
+      {"empty text", Value(RegType::kSz, {}), std::nullopt, ""},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    ASSERT_TRUE(reg.SetValue(kPellisetKey, "v", c.value));
+    EXPECT_EQ(ReadDword(reg, kPellisetKey, "v"), c.as_number);
+    EXPECT_EQ(ReadString(reg, kPellisetKey, "v"), c.as_text);
+  }
+  EXPECT_EQ(ReadDword(reg, kPellisetKey, "missing"), std::nullopt);
+  EXPECT_EQ(ReadString(reg, "Software\\Nobody", "v"), std::nullopt);
+}
+
+TEST(MemoryRegistry, KeysAndNamesIgnoreCaseAndFailingWritesChangeNothing) {
+  MemoryRegistry reg;
+  ASSERT_TRUE(WriteDword(reg, "Software\\Korvane\\Pelliset\\NV", "Count", 2));
+  EXPECT_TRUE(reg.KeyExists("software\\KORVANE"));  // parents exist too
+  EXPECT_FALSE(reg.KeyExists("Software\\Korvane\\Other"));
+  EXPECT_EQ(ReadDword(reg, "SOFTWARE\\korvane\\pelliset\\nv", "COUNT"), 2u);
+  ASSERT_TRUE(WriteDword(reg, "software\\korvane\\pelliset\\nv", "count", 3));
+  EXPECT_EQ(reg.Tree().Keys().back()->values.size(), 1u);        // the same value, not a second one
+  EXPECT_EQ(reg.Tree().Keys().back()->values[0].name, "Count");  // first spelling kept
+
+  reg.SetFailWrites(true);
+  EXPECT_FALSE(WriteDword(reg, kPellisetKey, "Count", 9));
+  EXPECT_FALSE(reg.CreateKey("Software\\New"));
+  EXPECT_FALSE(reg.DeleteValue("Software\\Korvane\\Pelliset\\NV", "Count"));
+  EXPECT_FALSE(reg.KeyExists("Software\\New"));
+  EXPECT_EQ(ReadDword(reg, "Software\\Korvane\\Pelliset\\NV", "Count"), 3u);
+  reg.SetFailWrites(false);
+  EXPECT_TRUE(reg.DeleteValue("Software\\Korvane\\Pelliset\\NV", "count"));
+  EXPECT_FALSE(reg.DeleteValue("Software\\Korvane\\Pelliset\\NV", "count"));
+}
+
+// Every value must come back byte for byte, whatever its type and data.
+std::vector<std::pair<std::string, RegValue>> OddValues() {
+  return {
+      {"number", Value(RegType::kDword, {0x0A, 0, 0, 0})},
+      {"text", Value(RegType::kSz, {'C', 'O', 'M', '3', 0})},
+      {"quotes \" and \\ slashes", Value(RegType::kSz, {'a', '"', '\\', 'b', 0})},
+      {"", Value(RegType::kSz, {'d', 'e', 'f', 0})},  // the default value, "@"
+      {"text without NUL", Value(RegType::kSz, {'x', 'y'})},
+      {"text with inner NUL", Value(RegType::kSz, {'x', 0, 'y', 0})},
+      {"text with newline", Value(RegType::kSz, {'a', '\n', 'b', 0})},
+      {"empty text", Value(RegType::kSz, {})},
+      {"short number", Value(RegType::kDword, {1, 2, 3})},
+      {"binary", Value(RegType::kBinary, {0x00, 0xFF, 0x5C, 0x22})},
+      {"empty binary", Value(RegType::kBinary, {})},
+      {"other type", Value(static_cast<RegType>(7), {'a', 0, 0})},
+      {"utf-8 text", Value(RegType::kSz, {0xC3, 0xA4, 0})},
+  };
+}
+
+TEST(FileRegistry, EveryValueRoundTripsThroughTheFileAndAFreshObject) {
+  TempDir dir;
+  const std::string path = dir.File("sub/folder/registry.reg");  // folders made as needed
+  {
+    FileRegistry reg(path);
+    for (const auto& [name, value] : OddValues()) {
+      ASSERT_TRUE(reg.SetValue(kPellisetKey, name, value)) << name;
+    }
+    ASSERT_TRUE(WriteDword(reg, kPortsKey, "Baud", 9600));
+    ASSERT_TRUE(reg.CreateKey("Software\\Korvane\\Pelliset\\Empty"));
+  }
+  FileRegistry fresh(path);
+  for (const auto& [name, value] : OddValues()) {
+    EXPECT_EQ(fresh.QueryValue(kPellisetKey, name), value) << name;
+  }
+  EXPECT_EQ(ReadDword(fresh, kPortsKey, "Baud"), 9600u);
+  EXPECT_TRUE(fresh.KeyExists("Software\\Korvane\\Pelliset\\Empty"));
+  EXPECT_FALSE(fresh.KeyExists("Software\\Korvane\\Pelliset\\Missing"));
+  EXPECT_EQ(ReadString(fresh, "software\\KORVANE\\pelliset", "TEXT"), "COM3");
+
+  EXPECT_TRUE(fresh.DeleteValue(kPellisetKey, "Text"));
+  EXPECT_FALSE(fresh.DeleteValue(kPellisetKey, "Text"));
+  EXPECT_EQ(FileRegistry(path).QueryValue(kPellisetKey, "text"), std::nullopt);
+}
+
+TEST(FileRegistry, MistypedValuesInTheFileReadAsMissing) {
+  TempDir dir;
+  WriteFile(dir.File("r.reg"), std::string(kHeader) +
+                                   "[HKEY_LOCAL_MACHINE\\Software\\Korvane\\Pelliset]\n"
+                                   "\"uPort\"=\"3\"\n"
+                                   "\"uBaudrate\"=hex(4):00,25,00\n"
+                                   "\"uParity\"=dword:00000002\n"
+                                   "\"Name\"=dword:00000001\n");
+  FileRegistry reg(dir.File("r.reg"));
+  EXPECT_EQ(ReadDword(reg, kPellisetKey, "uPort"), std::nullopt);
+  EXPECT_EQ(ReadDword(reg, kPellisetKey, "uBaudrate"), std::nullopt);
+  EXPECT_EQ(ReadDword(reg, kPellisetKey, "uParity"), 2u);
+  EXPECT_EQ(ReadString(reg, kPellisetKey, "Name"), std::nullopt);
+}
+
+TEST(RegText, ParsesAHandWrittenExport) {
+  const std::string text =
+      "\xEF\xBB\xBFWindows Registry Editor Version 5.00\r\n"
+      "\r\n"
+      "; written by hand\r\n"
+      "[HKEY_LOCAL_MACHINE\\Software\\Korvane\\Pelliset]\r\n"
+      "\"uPortType\"=dword:0000000A\r\n"
+      "\"Path\"=\"C:\\\\img\\\\\\\"logo\\\".bmp\"\r\n"
+      "@=\"default\"\r\n"
+      "\"Blob\"=hex:01,02,\\\r\n"
+      "  03,ff\r\n"
+      "\r\n"
+      "[hkey_local_machine\\Software\\Korvane\\Pelliset\\NV]\r\n"
+      "\"Count\" = dword:00000001\r\n";
+  const RegTextParse parsed = ParseRegText(text);
+  EXPECT_FALSE(parsed.damaged);
+  EXPECT_EQ(parsed.bad_lines, 0);
+  const RegistryTree& t = parsed.tree;
+  ASSERT_NE(t.Find(kPellisetKey, "uporttype"), nullptr);
+  EXPECT_EQ(*t.Find(kPellisetKey, "uporttype"), Value(RegType::kDword, {10, 0, 0, 0}));
+  const std::string path = "C:\\img\\\"logo\".bmp";
+  std::vector<uint8_t> path_bytes(path.begin(), path.end());
+  path_bytes.push_back(0);
+  EXPECT_EQ(*t.Find(kPellisetKey, "Path"), Value(RegType::kSz, path_bytes));
+  EXPECT_EQ(*t.Find(kPellisetKey, ""), Value(RegType::kSz, {'d', 'e', 'f', 'a', 'u', 'l', 't', 0}));
+  EXPECT_EQ(*t.Find(kPellisetKey, "Blob"), Value(RegType::kBinary, {1, 2, 3, 0xFF}));
+  ASSERT_NE(t.Find("Software\\Korvane\\Pelliset\\NV", "Count"), nullptr);
+}
+
+TEST(RegText, WritesTheExportFormatAndReadsItBack) {
+  RegistryTree tree;
+  tree.Set(kPellisetKey, "uPortType", Value(RegType::kDword, {3, 0, 0, 0}));
+  tree.Set(kPellisetKey, "Name", Value(RegType::kSz, {'a', '"', '\\', 0}));
+  tree.Set(kPortsKey, "Odd", Value(RegType::kSz, {'A', 0, 'B'}));
+  const std::string text = FormatRegText(tree);
+  EXPECT_EQ(text,
+            "Windows Registry Editor Version 5.00\n\n"
+            "[HKEY_LOCAL_MACHINE\\Software]\n\n"
+            "[HKEY_LOCAL_MACHINE\\Software\\Korvane]\n\n"
+            "[HKEY_LOCAL_MACHINE\\Software\\Korvane\\Pelliset]\n"
+            "\"uPortType\"=dword:00000003\n"
+            "\"Name\"=\"a\\\"\\\\\"\n\n"
+            "[HKEY_LOCAL_MACHINE\\Software\\Korvane\\Pelliset\\Ports]\n"
+            "\"Odd\"=hex(1):41,00,42\n\n");
+  const RegTextParse back = ParseRegText(text);
+  EXPECT_FALSE(back.damaged);
+  EXPECT_TRUE(back.tree == tree);
+}
+
+TEST(RegText, DamagedLinesAreCountedAndTheRestIsKept) {
+  struct Case {
+    const char* what;
+    std::string text;
+    int bad_lines;
+  };
+  const std::string key = "[HKEY_LOCAL_MACHINE\\Software\\Korvane\\Pelliset]\n";
+  const std::string good = "\"Good\"=dword:00000007\n";
+  const Case cases[] = {
+      {"bad header", "Windows Registry Editor Version 9\n" + key + good, 1},
+      {"unterminated text", kHeader + key + "\"A\"=\"abc\n" + good, 1},
+      {"unknown escape", kHeader + key + "\"A\"=\"a\\nb\"\n" + good, 1},
+      {"short dword", kHeader + key + "\"A\"=dword:123\n" + good, 1},
+      {"bad hex byte", kHeader + key + "\"A\"=hex:0g\n" + good, 1},
+      {"deletion entry", kHeader + key + "\"A\"=-\n" + good, 1},
+      {"foreign hive and its value",
+       kHeader + std::string("[HKEY_CURRENT_USER\\X]\n\"B\"=dword:00000001\n") + key + good, 2},
+      {"value before any key", kHeader + std::string("\"B\"=dword:00000001\n") + key + good, 1},
+      {"binary junk", kHeader + key + std::string("\x01\x02\x00\xff\"A\"=dword:0\n", 16) + good, 1},
+      {"huge line", kHeader + key + std::string(200000, 'x') + "\n" + good, 1},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    const RegTextParse parsed = ParseRegText(c.text);
+    EXPECT_TRUE(parsed.damaged);
+    EXPECT_EQ(parsed.bad_lines, c.bad_lines);
+    const RegValue* good_value = parsed.tree.Find(kPellisetKey, "Good");
+    ASSERT_NE(good_value, nullptr);
+    EXPECT_EQ(*good_value, Value(RegType::kDword, {7, 0, 0, 0}));
+    EXPECT_EQ(parsed.tree.Find(kPellisetKey, "A"), nullptr);
+  }
+}
+
+// Random damage to a valid file never crashes the parser, and whatever it keeps is written back
+// as text that parses to the very same content.
+TEST(RegText, MutatedFilesParseToContentThatRoundTrips) {
+  RegistryTree tree;
+  for (const auto& [name, value] : OddValues()) tree.Set(kPellisetKey, name, value);
+  const std::string valid = FormatRegText(tree);
+  uint32_t seed = 12345;
+  const auto next = [&seed] {
+    seed = seed * 1103515245u + 12345u;
+    return seed >> 8;
+  };
+  for (int round = 0; round < 2000; ++round) {
+    std::string text = valid;
+    const int edits = 1 + static_cast<int>(next() % 8);
+    for (int e = 0; e < edits; ++e) {
+      const size_t at = next() % text.size();
+      switch (next() % 3) {
+        case 0:
+          text[at] = static_cast<char>(next());
+          break;
+        case 1:
+          text.erase(at, 1 + next() % 4);
+          break;
+        default:
+          text.insert(at, 1, "\\\"\n,:=[]@x0"[next() % 12]);
+      }
+      if (text.empty()) text = "x";
+    }
+    const RegTextParse parsed = ParseRegText(text);
+    const RegTextParse again = ParseRegText(FormatRegText(parsed.tree));
+    ASSERT_FALSE(again.damaged) << text;
+    ASSERT_TRUE(again.tree == parsed.tree) << text;
+  }
+}
+
+TEST(FileRegistry, DamagedFileIsKeptByteForByteBeforeTheFirstWrite) {
+  TempDir dir;
+  const std::string path = dir.File("registry.reg");
+  const std::string damaged = std::string(kHeader) +
+                              "[HKEY_LOCAL_MACHINE\\Software\\Korvane\\Pelliset]\n"
+                              "\"uPort\"=dword:00000004\n" +
+                              std::string("\x00\x01garbage\xff\n", 12) + "\"Broken\"=dword:zz\n";
+  WriteFile(path, damaged);
+  WriteFile(path + ".damaged", "an older backup");  // must not be overwritten
+
+  FileRegistry reg(path);
+  EXPECT_EQ(ReadDword(reg, kPellisetKey, "uPort"), 4u);
+  EXPECT_EQ(reg.QueryValue(kPellisetKey, "Broken"), std::nullopt);
+  EXPECT_EQ(ReadAll(path), damaged);  // reading alone changes nothing
+
+  testing::internal::CaptureStderr();
+  ASSERT_TRUE(WriteDword(reg, kPellisetKey, "uBaudrate", 9600));
+  ASSERT_TRUE(WriteDword(reg, kPellisetKey, "uParity", 1));
+  const std::string said = testing::internal::GetCapturedStderr();
+
+  EXPECT_EQ(ReadAll(path + ".damaged"), "an older backup");
+  EXPECT_EQ(ReadAll(path + ".damaged.1"), damaged);
+  EXPECT_NE(said.find(path + ".damaged.1"), std::string::npos) << said;
+  EXPECT_EQ(std::count(said.begin(), said.end(), '\n'), 1) << "said once: " << said;
+  EXPECT_EQ(ReadDword(reg, kPellisetKey, "uPort"), 4u);  // what parsed survives the rewrite
+  EXPECT_EQ(ReadDword(reg, kPellisetKey, "uBaudrate"), 9600u);
+  EXPECT_FALSE(ParseRegText(ReadAll(path)).damaged);
+}
+
+TEST(FileRegistry, OversizedFileReadsWhatFitsAndIsKeptBeforeAWrite) {
+  TempDir dir;
+  const std::string path = dir.File("registry.reg");
+  std::string big = std::string(kHeader) + "[HKEY_LOCAL_MACHINE\\Software\\Korvane\\Pelliset]\n" +
+                    "\"First\"=dword:00000001\n";
+  while (big.size() < FileRegistry::kMaxFileBytes + 100) big += "; padding padding padding\n";
+  big += "\"Late\"=dword:00000002\n";
+  WriteFile(path, big);
+  FileRegistry reg(path);
+  EXPECT_EQ(ReadDword(reg, kPellisetKey, "First"), 1u);
+  EXPECT_EQ(ReadDword(reg, kPellisetKey, "Late"), std::nullopt);
+  testing::internal::CaptureStderr();
+  EXPECT_TRUE(WriteDword(reg, kPellisetKey, "New", 3));
+  testing::internal::GetCapturedStderr();
+  EXPECT_EQ(ReadAll(path + ".damaged"), big);
+}
+
+TEST(FileRegistry, UnusableStoreFailsWritesAndKeepsAnUnreadableFile) {
+  TempDir dir;
+  // The folder cannot be made: its parent is a regular file.
+  WriteFile(dir.File("plain"), "x");
+  FileRegistry no_folder(dir.File("plain/pelliset/registry.reg"));
+  EXPECT_FALSE(WriteDword(no_folder, kPellisetKey, "A", 1));
+  EXPECT_EQ(ReadDword(no_folder, kPellisetKey, "A"), std::nullopt);
+  // The "file" is a folder: never replaced.
+  ASSERT_EQ(::mkdir(dir.File("folder.reg").c_str(), 0700), 0);
+  FileRegistry on_folder(dir.File("folder.reg"));
+  EXPECT_FALSE(WriteDword(on_folder, kPellisetKey, "A", 1));
+  // Names that cannot be written as a line of text.
+  FileRegistry reg(dir.File("r.reg"));
+  EXPECT_FALSE(WriteDword(reg, kPellisetKey, "two\nlines", 1));
+  EXPECT_FALSE(WriteDword(reg, "Software\\a\nb", "x", 1));
+}
+
+TEST(FileRegistry, AtomicWritesLeaveNoTemporaryFiles) {
+  TempDir dir;
+  FileRegistry reg(dir.File("registry.reg"));
+  for (int i = 0; i < 20; ++i) ASSERT_TRUE(WriteDword(reg, kPellisetKey, "N", i));
+  ASSERT_TRUE(reg.DeleteValue(kPellisetKey, "N"));
+  std::vector<std::string> names = dir.Names();
+  std::sort(names.begin(), names.end());
+  EXPECT_EQ(names, (std::vector<std::string>{"registry.reg", "registry.reg.lock"}));
+}
+
+// Two programs (a forked child and this process) and two threads, each with its own object,
+// set their own values interleaved on one file: with a read-modify-write that is not locked,
+// some would overwrite the others'.
+TEST(FileRegistry, ConcurrentWritersLoseNothing) {
+  TempDir dir;
+  const std::string path = dir.File("registry.reg");
+  constexpr int kEach = 40;
+  const pid_t child = ::fork();
+  ASSERT_GE(child, 0);
+  if (child == 0) {
+    FileRegistry reg(path);
+    bool ok = true;
+    for (int i = 0; i < kEach; ++i)
+      ok &= WriteDword(reg, kPellisetKey, "child" + std::to_string(i), i);
+    ::_exit(ok ? 0 : 1);
+  }
+  auto writer = [&path](const std::string& prefix, bool* ok) {
+    FileRegistry reg(path);
+    for (int i = 0; i < kEach; ++i)
+      *ok &= WriteDword(reg, kPellisetKey, prefix + std::to_string(i), i);
+  };
+  bool ok_a = true, ok_b = true;
+  std::thread a(writer, "a", &ok_a);
+  std::thread b(writer, "b", &ok_b);
+  a.join();
+  b.join();
+  int status = 0;
+  ASSERT_EQ(::waitpid(child, &status, 0), child);
+  EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+  EXPECT_TRUE(ok_a && ok_b);
+
+  FileRegistry check(path);
+  int missing = 0;
+  for (const char* prefix : {"child", "a", "b"}) {
+    for (int i = 0; i < kEach; ++i) {
+      if (ReadDword(check, kPellisetKey, prefix + std::to_string(i)) != static_cast<uint32_t>(i)) {
+        ++missing;
+      }
+    }
+  }
+  EXPECT_EQ(missing, 0);
+}
+
+TEST(FileRegistry, DefaultPathFollowsXdgConfigHome) {
+  struct Case {
+    const char* xdg;
+    const char* home;
+    std::string expected;
+  };
+  const Case cases[] = {
+      {"/cfg", "/home/u", "/cfg/pelliset/registry.reg"},
+      {nullptr, "/home/u", "/home/u/.config/pelliset/registry.reg"},
+      {"", "/home/u", "/home/u/.config/pelliset/registry.reg"},
+      {"relative/cfg", "/home/u", "/home/u/.config/pelliset/registry.reg"},
+  };
+  for (const Case& c : cases) {
+    const auto env = [&c](const char* name) -> const char* {
+      const std::string n = name;
+      if (n == "XDG_CONFIG_HOME") return c.xdg;
+      if (n == "HOME") return c.home;
+      return nullptr;
+    };
+    EXPECT_EQ(FileRegistry::DefaultRegistryPath(env), c.expected);
+  }
+}
+
+}  // namespace
+}  // namespace platform

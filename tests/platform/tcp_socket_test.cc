@@ -1,0 +1,140 @@
+#include <arpa/inet.h>
+#include <gtest/gtest.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <string>
+
+#include "platform/posix_tcp_socket.h"
+#include "platform/unique_fd.h"
+
+namespace platform {
+namespace {
+
+// A listening socket on 127.0.0.1 with a port the system picked.
+class Listener {
+ public:
+  explicit Listener(int backlog = 4) {
+    fd_.Reset(::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0));
+    sockaddr_in a{};
+    a.sin_family = AF_INET;
+    a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    socklen_t size = sizeof a;
+    if (::bind(fd_.get(), reinterpret_cast<sockaddr*>(&a), sizeof a) != 0 ||
+        ::listen(fd_.get(), backlog) != 0 ||
+        ::getsockname(fd_.get(), reinterpret_cast<sockaddr*>(&a), &size) != 0) {
+      fd_.Reset();
+      return;
+    }
+    port_ = ntohs(a.sin_port);
+  }
+  bool ok() const { return fd_.valid(); }
+  uint16_t port() const { return port_; }
+  UniqueFd Accept() const { return UniqueFd(::accept4(fd_.get(), nullptr, nullptr, SOCK_CLOEXEC)); }
+  void Stop() { fd_.Reset(); }
+
+ private:
+  UniqueFd fd_;
+  uint16_t port_ = 0;
+};
+
+long ElapsedMs(std::chrono::steady_clock::time_point since) {
+  return static_cast<long>(std::chrono::duration_cast<std::chrono::milliseconds>(
+                               std::chrono::steady_clock::now() - since)
+                               .count());
+}
+
+TEST(PosixTcpSocket, SendsAndReceivesOverALocalConnection) {
+  Listener listener;
+  ASSERT_TRUE(listener.ok());
+  PosixTcpSocket socket;
+  ASSERT_TRUE(socket.Connect("127.0.0.1", listener.port()));
+  UniqueFd peer = listener.Accept();
+  ASSERT_TRUE(peer.valid());
+
+  const uint8_t query[] = {0x1D, 0x49, 0x43};
+  EXPECT_EQ(socket.Send(query, sizeof query), 3);
+  uint8_t got[16] = {};
+  ASSERT_EQ(::recv(peer.get(), got, sizeof got, 0), 3);
+  EXPECT_EQ(got[2], 0x43);
+
+  ASSERT_EQ(::send(peer.get(), "_TMQ\0", 5, 0), 5);
+  uint8_t reply[16] = {};
+  EXPECT_EQ(socket.Receive(reply, sizeof reply), 5);
+  EXPECT_EQ(std::string(reinterpret_cast<char*>(reply), 4), "_TMQ");
+
+  peer.Reset();  // the printer closes: a receive reports 0 at once
+  const auto start = std::chrono::steady_clock::now();
+  EXPECT_EQ(socket.Receive(reply, sizeof reply), 0);
+  EXPECT_LT(ElapsedMs(start), 500);
+  // Sending to a closed peer fails (soon) instead of raising SIGPIPE and ending the program.
+  int result = 0;
+  for (int i = 0; i < 50 && result >= 0; ++i) {
+    result = socket.Send(query, sizeof query);
+    ::usleep(2000);
+  }
+  EXPECT_EQ(result, -1);
+}
+
+// Takes about kReceiveTimeoutMs (2 s) of real time.
+TEST(PosixTcpSocket, SilentPeerMakesReceiveReturnZeroAfterTheTimeOut) {
+  Listener listener;
+  ASSERT_TRUE(listener.ok());
+  PosixTcpSocket socket;
+  ASSERT_TRUE(socket.Connect("127.0.0.1", listener.port()));
+  UniqueFd peer = listener.Accept();
+  uint8_t buf[8];
+  const auto start = std::chrono::steady_clock::now();
+  EXPECT_EQ(socket.Receive(buf, sizeof buf), 0);
+  const long elapsed = ElapsedMs(start);
+  EXPECT_GE(elapsed, static_cast<long>(TcpSocket::kReceiveTimeoutMs) - 100);
+  EXPECT_LT(elapsed, static_cast<long>(TcpSocket::kReceiveTimeoutMs) + 1500);
+}
+
+TEST(PosixTcpSocket, ConnectFailsOnBadAddressesAndRefusedPorts) {
+  Listener listener;
+  ASSERT_TRUE(listener.ok());
+  PosixTcpSocket socket;
+  for (const char* bad : {"", "localhost", "10.1", "127.0.0.256", "127.0.0.1 ", " 127.0.0.1",
+                          "1.2.3.4.5", "::1", "127.0.0.01"}) {
+    EXPECT_FALSE(socket.Connect(bad, listener.port())) << '"' << bad << '"';
+  }
+  const uint16_t port = listener.port();
+  listener.Stop();  // nobody listens there any more
+  const auto start = std::chrono::steady_clock::now();
+  EXPECT_FALSE(socket.Connect("127.0.0.1", port));
+  EXPECT_LT(ElapsedMs(start), 1000);
+  uint8_t b = 0;
+  EXPECT_EQ(socket.Send(&b, 1), -1);  // never connected: a failure, not a crash
+  EXPECT_EQ(socket.Receive(&b, 1), -1);
+}
+
+// A listener whose accept queue is full drops new connection attempts, like an address where
+// nothing answers: the connect must give up after its own time-out.
+TEST(PosixTcpSocket, ConnectGivesUpWhenNothingAnswers) {
+  Listener listener(/*backlog=*/0);
+  ASSERT_TRUE(listener.ok());
+  std::vector<UniqueFd> fillers;
+  for (int i = 0; i < 4; ++i) {
+    fillers.emplace_back(::socket(AF_INET, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0));
+    sockaddr_in a{};
+    a.sin_family = AF_INET;
+    a.sin_port = htons(listener.port());
+    a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    (void)::connect(fillers.back().get(), reinterpret_cast<sockaddr*>(&a), sizeof a);
+  }
+  ::usleep(100000);
+  PosixTcpSocket socket(/*connect_timeout_ms=*/300);
+  const auto start = std::chrono::steady_clock::now();
+  const bool connected = socket.Connect("127.0.0.1", listener.port());
+  const long elapsed = ElapsedMs(start);
+  if (connected) GTEST_SKIP() << "this kernel accepted beyond the backlog";
+  EXPECT_GE(elapsed, 250);
+  EXPECT_LT(elapsed, 2000);
+  EXPECT_EQ(socket.last_error(), ETIMEDOUT);
+}
+
+}  // namespace
+}  // namespace platform
