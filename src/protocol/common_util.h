@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -55,6 +56,17 @@ class CCommonUtil {
   PortSettings saved_;
 
  private:
+  uint32_t SendQuery(const uint8_t* query);
+  // Reads until a reply closed by NUL arrives; false when the printer stays silent.
+  bool WaitReplyWithResend(const uint8_t* query, uint8_t* buffer, size_t* length);
+  static bool MatchesModel(const uint8_t* buffer);
+  uint32_t QueryCodePage();
+  uint32_t QueryModel();
+  uint32_t QueryVersion();
+  uint32_t QueryOpenCheck();
+  uint32_t QueryMaker();
+  void Tracef(const char* format, ...) __attribute__((format(printf, 2, 3)));
+
   platform::Services& services_;
 };
 

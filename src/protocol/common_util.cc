@@ -1,0 +1,331 @@
+#include "protocol/common_util.h"
+
+#include <algorithm>
+#include <cctype>
+#include <cstdarg>
+#include <cstdio>
+#include <cstring>
+
+#include "protocol/result_codes.h"
+
+namespace {
+
+constexpr uint8_t kQueryCodePage[3] = {0x1D, 0x49, 0x45};   // GS I E
+constexpr uint8_t kQueryModel[3] = {0x1D, 0x49, 0x43};      // GS I C
+constexpr uint8_t kQueryVersion[3] = {0x1D, 0x49, 0x41};    // GS I A
+constexpr uint8_t kQueryOpenCheck[3] = {0x1B, 0x4D, 0x49};  // ESC M I
+constexpr uint8_t kQueryMaker[3] = {0x1D, 0x49, 0x42};      // GS I B
+
+constexpr size_t kReplyBufferSize = 100;
+constexpr size_t kVersionBufferSize = 40;
+constexpr uint32_t kReadWaitMs = 1000;
+constexpr uint32_t kVersionReadWaitMs = 1;
+
+// Reply wait: the first two empty reads are patience, every later one resends the query.
+constexpr int kEmptyReadsBeforeResend = 2;
+constexpr int kMaxResends = 10;
+// A line that keeps delivering bytes without ever closing a reply (wrong baud rate on a chatty
+// device) must not hold the program forever.
+constexpr int kMaxDiscardedReads = 100;
+
+constexpr uint32_t kCodePagePauseMs = 100;
+constexpr uint32_t kCodePagePauseHandheldMs = 300;
+constexpr uint32_t kVersionDeadlineMs = 3000;
+constexpr uint32_t kOpenCheckFirstPauseMs = 200;
+constexpr uint32_t kOpenCheckRetryPauseMs = 500;
+constexpr int kOpenCheckAttempts = 10;
+constexpr uint8_t kOpenCheckHeader = 0x37;
+constexpr uint8_t kOpenCheckKind = 0x80;
+
+constexpr size_t kModelSearchSpan = 16;
+constexpr char kModelName[] = "TMQ-D550";
+constexpr size_t kModelNameLength = sizeof kModelName - 1;
+constexpr size_t kModelHyphenAt = 3;
+constexpr char kMakerName[] = "KORVANE";
+constexpr size_t kMakerNameLength = sizeof kMakerName - 1;
+
+// Bytes up to the first NUL within [data, data + length).
+std::string TextUpToNul(const uint8_t* data, size_t length) {
+  const uint8_t* end = std::find(data, data + length, uint8_t{0});
+  return std::string(reinterpret_cast<const char*>(data), static_cast<size_t>(end - data));
+}
+
+// The reply without its header byte, up to its NUL.
+std::string ReplyBody(const uint8_t* data, size_t length) {
+  return length <= 1 ? std::string() : TextUpToNul(data + 1, length - 1);
+}
+
+}  // namespace
+
+uint32_t FirmwareVersionNumber(const std::string& reply_text) {
+  const std::string text = reply_text.substr(0, reply_text.find('\0'));
+  const size_t length = text.size();
+  const std::string tail = text.substr(length >= 2 ? length - 2 : 0);
+  const std::string middle = text.substr(length >= 6 ? length - 6 : 0, 4);
+  const std::string number_text = tail + middle;
+
+  size_t i = 0;
+  while (i < number_text.size() && std::isspace(static_cast<unsigned char>(number_text[i]))) ++i;
+  bool negative = false;
+  if (i < number_text.size() && (number_text[i] == '+' || number_text[i] == '-')) {
+    negative = number_text[i] == '-';
+    ++i;
+  }
+  uint32_t value = 0;  // at most six digits: no overflow
+  for (; i < number_text.size() && std::isdigit(static_cast<unsigned char>(number_text[i])); ++i) {
+    value = value * 10 + static_cast<uint32_t>(number_text[i] - '0');
+  }
+  // A negative number is no version at all; it must not pass for the newer generation.
+  if (negative && value != 0) return kFirmwareOlder;
+  return value < kFirmwareNewer ? kFirmwareOlder : kFirmwareNewer;
+}
+
+CCommonUtil::CCommonUtil(platform::Services& services) : dev_(services), services_(services) {
+  dev_.port_name_ = "COM1:";
+  dev_.baud_rate_ = 115200;
+  dev_.parity_ = 0;
+  dev_.data_bits_ = 8;
+  dev_.stop_bits_ = 0;
+  dev_.flow_control_ = 1;
+}
+
+CCommonUtil::~CCommonUtil() = default;
+
+void CCommonUtil::ApplyPortSettings() {
+  dev_.port_name_ = saved_.port_name;
+  dev_.baud_rate_ = saved_.baud_rate;
+  dev_.data_bits_ = saved_.data_bits;
+  dev_.parity_ = saved_.parity;
+  dev_.stop_bits_ = saved_.stop_bits;
+  dev_.flow_control_ = saved_.flow_control;
+  dev_.interface_ = saved_.interface;
+}
+
+void CCommonUtil::Tracef(const char* format, ...) {
+  char text[512];
+  va_list args;
+  va_start(args, format);
+  std::vsnprintf(text, sizeof text, format, args);
+  va_end(args);
+  services_.trace.Trace(text);
+}
+
+uint32_t CCommonUtil::SendQuery(const uint8_t* query) {
+  if (dev_.open_flag_ == 0) return kResultNotOpen;
+  if (dev_.Write(query, 3) != 3) {
+    dev_.Close();
+    return kResultWriteFailed;
+  }
+  return kResultOk;
+}
+
+bool CCommonUtil::WaitReplyWithResend(const uint8_t* query, uint8_t* buffer, size_t* length) {
+  std::memset(buffer, 0, kReplyBufferSize);
+  int empty_reads = 0;
+  int resends = 0;
+  int discarded = 0;
+  for (;;) {
+    const int n = dev_.Read(buffer, kReplyBufferSize, kReadWaitMs);
+    if (n >= 1) {
+      const size_t got = std::min(static_cast<size_t>(n), kReplyBufferSize);
+      if (buffer[got - 1] == 0x00) {
+        *length = got;
+        return true;
+      }
+      if (++discarded >= kMaxDiscardedReads) return false;
+      continue;
+    }
+    ++empty_reads;
+    if (empty_reads > kEmptyReadsBeforeResend) {
+      dev_.Write(query, 3);
+      if (++resends >= kMaxResends) return false;
+    }
+  }
+}
+
+uint32_t CCommonUtil::GetPrinterInfo(uint32_t kind) {
+  switch (kind) {
+    case kCodePage:
+      return QueryCodePage();
+    case kModel:
+      return QueryModel();
+    case kFirmwareVersion:
+      return QueryVersion();
+    case kOpenCheck:
+      return QueryOpenCheck();
+    case kMaker:
+      return QueryMaker();
+    default:
+      return kResultOk;  // no such query: nothing to do
+  }
+}
+
+uint32_t CCommonUtil::QueryCodePage() {
+  const uint32_t sent = SendQuery(kQueryCodePage);
+  if (sent != kResultOk) return sent;
+  services_.clock.Sleep(dev_.handheld_mode_ != 0 ? kCodePagePauseHandheldMs : kCodePagePauseMs);
+  code_page_text_.clear();
+  uint8_t buffer[kReplyBufferSize];
+  size_t length = 0;
+  if (WaitReplyWithResend(kQueryCodePage, buffer, &length)) {
+    code_page_text_ += TextUpToNul(buffer, length);
+    Tracef("codepage %s", code_page_text_.c_str());
+  }
+  // An empty text tells the caller that the printer did not answer.
+  return kResultOk;
+}
+
+uint32_t CCommonUtil::QueryModel() {
+  const uint32_t sent = SendQuery(kQueryModel);
+  if (sent != kResultOk) return sent;
+  model_name_.clear();
+  uint8_t buffer[kReplyBufferSize];
+  size_t length = 0;
+  if (!WaitReplyWithResend(kQueryModel, buffer, &length)) {
+    dev_.Close();
+    return kResultNoReply;
+  }
+  Tracef("****KVN:g_Model %d %s", static_cast<int>(length), TextUpToNul(buffer, length).c_str());
+
+  // Some printers still hold the answer to an earlier status query; the model follows it.
+  static constexpr uint8_t kStaleReply[3] = {0x37, 0x20, 0x00};
+  if (length == 3 && std::memcmp(buffer, kStaleReply, 3) == 0) {
+    std::memset(buffer, 0, kReplyBufferSize);
+    const int n = dev_.Read(buffer, kReplyBufferSize, kReadWaitMs);
+    if (n < 1) {
+      dev_.Close();
+      return kResultNoReply;
+    }
+    length = std::min(static_cast<size_t>(n), kReplyBufferSize);
+  }
+
+  model_code_ = MatchesModel(buffer) ? MODEL_TMQD550 : 0;
+  if (model_code_ == 0) {
+    dev_.Close();
+    return kResultNotAccepted;
+  }
+  model_name_ = ReplyBody(buffer, length);
+  Tracef("Model str = %s", model_name_.c_str());
+  return kResultOk;
+}
+
+bool CCommonUtil::MatchesModel(const uint8_t* buffer) {
+  // The buffer is kReplyBufferSize bytes, so the name after a '_' within the first 16 bytes is
+  // always inside it; bytes the printer did not send are zeros and match nothing.
+  size_t underscore = kModelSearchSpan;
+  for (size_t i = 0; i < kModelSearchSpan && buffer[i] != 0x00; ++i) {
+    if (buffer[i] == '_') {
+      underscore = i;
+      break;
+    }
+  }
+  if (underscore == kModelSearchSpan) return false;
+  for (size_t k = 0; k < kModelNameLength; ++k) {
+    if (k == kModelHyphenAt) continue;  // printers differ in what stands between name and number
+    if (buffer[underscore + 1 + k] != static_cast<uint8_t>(kModelName[k])) return false;
+  }
+  return true;
+}
+
+uint32_t CCommonUtil::QueryVersion() {
+  if (dev_.open_flag_ == 0) return kResultNotOpen;
+  if (dev_.Write(kQueryVersion, 3) != 3) {
+    Tracef("* Error : AddPtr : Failed to write Get Version GS I Version");
+    dev_.Close();
+    return kResultWriteFailed;
+  }
+  const uint32_t start = services_.clock.TickCount();
+  uint8_t buffer[kVersionBufferSize] = {};
+  size_t filled = 0;
+  for (;;) {
+    // Never ask for more than the space left: a reply longer than the buffer is cut, not
+    // written past it.
+    const int n = dev_.Read(buffer + filled, static_cast<uint32_t>(kVersionBufferSize - filled),
+                            kVersionReadWaitMs);
+    if (n > 0) filled += std::min(static_cast<size_t>(n), kVersionBufferSize - filled);
+    if (filled > 0 && buffer[filled - 1] == 0x00) break;
+    if (filled == kVersionBufferSize) break;
+    if (services_.clock.TickCount() - start > kVersionDeadlineMs) break;
+  }
+  if (filled == 0) {
+    dev_.Close();
+    return kResultNoReply;
+  }
+  const std::string reply = TextUpToNul(buffer, filled);
+  Tracef("****Go g_Getver %d %s", static_cast<int>(filled), reply.c_str());
+  firmware_version_text_ = ReplyBody(buffer, filled);
+  firmware_version_ = FirmwareVersionNumber(reply);
+  Tracef("****KVN:g_Getver %d %s", static_cast<int>(firmware_version_),
+         firmware_version_text_.c_str());
+  return kResultOk;
+}
+
+uint32_t CCommonUtil::QueryOpenCheck() {
+  const uint32_t sent = SendQuery(kQueryOpenCheck);
+  if (sent != kResultOk) {
+    if (sent == kResultWriteFailed) Tracef("*KVN:chk_OpenCheck: Failed to write MSR Set value");
+    return sent;
+  }
+  Tracef("* start ESCMI : %d", static_cast<int>(services_.clock.TickCount()));
+  services_.clock.Sleep(kOpenCheckFirstPauseMs);
+  uint8_t buffer[kReplyBufferSize];
+  int n = 0;
+  bool framed = false;
+  for (int attempt = 0; attempt < kOpenCheckAttempts; ++attempt) {
+    std::memset(buffer, 0, sizeof buffer);
+    n = dev_.Read(buffer, kReplyBufferSize, kReadWaitMs);
+    if (n == 4 && buffer[3] == 0x00) {
+      framed = true;
+      break;
+    }
+    dev_.Write(kQueryOpenCheck, 3);
+    services_.clock.Sleep(kOpenCheckRetryPauseMs);
+  }
+  if (!framed && n != 4) {
+    Tracef("Timeout Read Check ID");
+    Tracef("*KVN:chk_OpenCheck: Failed to Read MSR Set value = %d", n);
+    dev_.Close();
+    return kResultNoReply;
+  }
+  if (buffer[0] != kOpenCheckHeader) {
+    Tracef("KVN:chk_OpenCheck: 2");
+    Tracef("Read Error !!!!!");
+    dev_.Close();
+    return kResultBadReply;
+  }
+  if (buffer[1] != kOpenCheckKind || buffer[3] != 0x00) {
+    Tracef("KVN:chk_OpenCheck: 1");
+    Tracef("Read Error !!!!!");
+    dev_.Close();
+    return kResultBadReply;
+  }
+  open_check_value_ = buffer[2];
+  Tracef("OK ID Data = %02x ", buffer[2]);
+  Tracef("* End : %d", static_cast<int>(services_.clock.TickCount()));
+  return kResultOk;
+}
+
+uint32_t CCommonUtil::QueryMaker() {
+  const uint32_t sent = SendQuery(kQueryMaker);
+  if (sent != kResultOk) return sent;
+  uint8_t buffer[kReplyBufferSize];
+  size_t length = 0;
+  if (!WaitReplyWithResend(kQueryMaker, buffer, &length)) {
+    dev_.Close();
+    return kResultNoReply;
+  }
+  const std::string reply = TextUpToNul(buffer, length);
+  Tracef("****Go Manufacturer %d %s", static_cast<int>(length), reply.c_str());
+  Tracef("Manufacturer str = %s", reply.c_str());
+
+  const size_t underscore = reply.find('_');
+  const bool named = underscore != std::string::npos &&
+                     reply.compare(underscore + 1, kMakerNameLength, kMakerName) == 0 &&
+                     reply.size() - underscore - 1 >= kMakerNameLength;
+  const bool accepted = named && ReplyBody(buffer, length).size() == kMakerNameLength;
+  if (!accepted) {
+    dev_.Close();
+    return kResultNotAccepted;
+  }
+  return kResultOk;
+}

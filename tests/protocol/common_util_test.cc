@@ -1,0 +1,394 @@
+#include "protocol/common_util.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "fakes/test_services.h"
+#include "protocol/result_codes.h"
+
+namespace {
+
+using fakes::Bytes;
+using fakes::Cat;
+using fakes::Hex;
+using fakes::Text;
+using fakes::TextZ;
+
+const Bytes kCodePageQuery = Hex("1D 49 45");
+const Bytes kModelQuery = Hex("1D 49 43");
+const Bytes kVersionQuery = Hex("1D 49 41");
+const Bytes kOpenCheckQuery = Hex("1B 4D 49");
+const Bytes kMakerQuery = Hex("1D 49 42");
+
+// A desktop serial link: reads return at once with what has arrived.
+struct UtilTest : ::testing::Test {
+  fakes::TestServices t;
+  CCommonUtil util{t.services};
+  fakes::Conversation& talk = t.conversation;
+  uint64_t start = 0;  // virtual time when the link was up
+
+  void SetUp() override {
+    util.saved_.port_name = "COM1";
+    util.saved_.interface = CDev::kInterfaceSerial;
+    util.ApplyPortSettings();
+    talk.Expect({0x00});  // the link's presence probe
+    ASSERT_EQ(util.dev_.Open(), 1);
+    start = t.clock.NowMs();
+  }
+
+  bool LinkOpen() const { return util.dev_.open_flag_ == 1 && t.devices.record.open_devices == 1; }
+  bool LinkClosed() const {
+    return util.dev_.open_flag_ == 0 && t.devices.record.open_devices == 0;
+  }
+  // Start times of the link's reads, relative to `start`.
+  std::vector<uint64_t> ReadTimes() const {
+    std::vector<uint64_t> times;
+    for (const fakes::Call& c : t.devices.record.calls) {
+      if (c.name == "Read") times.push_back(c.at_ms - start);
+    }
+    return times;
+  }
+};
+
+// ------------------------------------------------------------------ model
+
+TEST_F(UtilTest, ModelRepliesAreCheckedByName) {
+  const struct {
+    const char* name;
+    Bytes reply;
+    uint32_t result;
+    uint32_t model_code;
+    std::string model_name;
+  } cases[] = {
+      {"hyphen", TextZ("_TMQ-D550"), kResultOk, MODEL_TMQD550, "TMQ-D550"},
+      {"space for the hyphen", TextZ("_TMQ D550"), kResultOk, MODEL_TMQD550, "TMQ D550"},
+      {"'_' at position 15", TextZ("ABCDEFGHIJKLMNO_TMQ-D550"), kResultOk, MODEL_TMQD550,
+       "BCDEFGHIJKLMNO_TMQ-D550"},
+      {"other number", TextZ("_TMQ-D551"), kResultNotAccepted, 0, ""},
+      {"'_' at position 16", TextZ("ABCDEFGHIJKLMNOP_TMQ-D550"), kResultNotAccepted, 0, ""},
+      {"NUL before the '_'", Cat({TextZ("AB"), TextZ("_TMQ-D550")}), kResultNotAccepted, 0, ""},
+      {"name cut short", TextZ("_TMQ-D5"), kResultNotAccepted, 0, ""},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    fakes::TestServices t2;
+    CCommonUtil u(t2.services);
+    u.dev_.interface_ = CDev::kInterfaceTcp;
+    u.dev_.port_name_ = "NET10.0.0.5";
+    ASSERT_EQ(u.dev_.Open(), 1);
+    t2.conversation.Expect(kModelQuery).Reply(c.reply, 20);
+    EXPECT_EQ(u.GetPrinterInfo(CCommonUtil::kModel), c.result);
+    EXPECT_EQ(u.model_code_, c.model_code);
+    EXPECT_EQ(u.model_name_, c.model_name);
+    EXPECT_EQ(u.dev_.open_flag_, c.result == kResultOk ? 1 : 0);
+    EXPECT_EQ(t2.devices.record.open_devices, c.result == kResultOk ? 1 : 0);
+    EXPECT_TRUE(t2.conversation.AllWritten());
+  }
+}
+
+TEST_F(UtilTest, StaleStatusReplyIsFollowedByTheModel) {
+  talk.Expect(kModelQuery).Reply(Hex("37 20 00"), 0).Reply(TextZ("_TMQ-D550"), 10);
+  EXPECT_EQ(util.GetPrinterInfo(CCommonUtil::kModel), kResultOk);
+  EXPECT_EQ(util.model_code_, MODEL_TMQD550);
+  EXPECT_EQ(util.model_name_, "TMQ-D550");
+  EXPECT_TRUE(LinkOpen());
+}
+
+TEST_F(UtilTest, StaleStatusReplyWithNothingAfterItFails) {
+  talk.Expect(kModelQuery).Reply(Hex("37 20 00"), 0);
+  EXPECT_EQ(util.GetPrinterInfo(CCommonUtil::kModel), kResultNoReply);
+  EXPECT_TRUE(LinkClosed());
+  EXPECT_EQ(talk.ReadCalls(), 2u);
+}
+
+TEST_F(UtilTest, SilentPrinterIsGivenUpAfterTwelveReadsAndTenResends) {
+  for (int i = 0; i < 11; ++i) talk.Expect(kModelQuery);  // the query and ten resends
+  EXPECT_EQ(util.GetPrinterInfo(CCommonUtil::kModel), kResultNoReply);
+  EXPECT_TRUE(talk.AllWritten());
+  EXPECT_EQ(talk.WriteCalls(), 12u);  // the probe, the query, ten resends
+  EXPECT_EQ(talk.ReadCalls(), 12u);
+  EXPECT_TRUE(LinkClosed());
+  EXPECT_EQ(util.model_code_, MODEL_DEFAULT);
+}
+
+TEST_F(UtilTest, ResendingStartsAtTheThirdEmptyRead) {
+  // Read 1 and 2 empty, read 3 empty -> resend, read 4 empty -> resend, read 5 has the reply.
+  talk.Expect(kModelQuery).Expect(kModelQuery).Expect(kModelQuery).Reply(TextZ("_TMQ-D550"));
+  EXPECT_EQ(util.GetPrinterInfo(CCommonUtil::kModel), kResultOk);
+  EXPECT_EQ(talk.ReadCalls(), 5u);
+  EXPECT_TRUE(talk.AllWritten());
+}
+
+TEST_F(UtilTest, ReadsWithoutTheClosingNulAreDiscardedAndNotCounted) {
+  talk.Expect(kModelQuery).Reply(Text("_TMQ-"), 0);
+  for (int i = 0; i < 10; ++i) talk.Expect(kModelQuery);
+  EXPECT_EQ(util.GetPrinterInfo(CCommonUtil::kModel), kResultNoReply);
+  EXPECT_EQ(talk.ReadCalls(), 13u);
+  EXPECT_TRUE(talk.AllWritten());
+}
+
+TEST_F(UtilTest, EndlessChatterWithoutNulDoesNotHangTheQuery) {
+  talk.Expect(kModelQuery);
+  for (int i = 0; i < 500; ++i) talk.Reply(Text("~~~~"), static_cast<uint32_t>(i * 10));
+  EXPECT_EQ(util.GetPrinterInfo(CCommonUtil::kModel), kResultNoReply);
+  EXPECT_TRUE(LinkClosed());
+  EXPECT_LT(talk.ReadCalls(), 500u);
+}
+
+// ------------------------------------------------------------------ firmware version
+
+TEST(FirmwareVersionNumberTest, ClassifiesTheTwoGenerations) {
+  const struct {
+    std::string reply;
+    uint32_t number;
+  } cases[] = {
+      {"_V1.00 090216", kFirmwareNewer},  // reads 160902
+      {"_V1.00 090116", kFirmwareOlder},  // reads 160901
+      {"_V2.00 170916", kFirmwareNewer},  // reads 161709
+      {"_ABCDEFGH", kFirmwareOlder},      // no digits
+      {"", kFirmwareOlder},
+      {"_9", kFirmwareOlder},                               // shorter than the pieces
+      {std::string("_V1 090216\0XX", 13), kFirmwareNewer},  // only up to the NUL
+      {"_V 0001-1", kFirmwareOlder},                        // "-10001": negative is no version
+      {"_V   0 16", kFirmwareOlder},                        // leading blanks: "16   0" reads 16
+  };
+  for (const auto& c : cases) EXPECT_EQ(FirmwareVersionNumber(c.reply), c.number) << c.reply;
+}
+
+TEST_F(UtilTest, VersionInTwoPiecesIsJoined) {
+  talk.Expect(kVersionQuery).Reply(Text("_V1.00 0902"), 30).Reply(TextZ("16"), 400);
+  EXPECT_EQ(util.GetPrinterInfo(CCommonUtil::kFirmwareVersion), kResultOk);
+  EXPECT_EQ(util.firmware_version_text_, "V1.00 090216");
+  EXPECT_EQ(util.firmware_version_, kFirmwareNewer);
+  EXPECT_TRUE(LinkOpen());
+}
+
+TEST_F(UtilTest, OlderGenerationVersion) {
+  talk.Expect(kVersionQuery).Reply(TextZ("_V1.00 090116"), 30);
+  EXPECT_EQ(util.GetPrinterInfo(CCommonUtil::kFirmwareVersion), kResultOk);
+  EXPECT_EQ(util.firmware_version_text_, "V1.00 090116");
+  EXPECT_EQ(util.firmware_version_, kFirmwareOlder);
+}
+
+TEST_F(UtilTest, OverlongVersionReplyIsCutAtTheBuffer) {
+  const Bytes reply = TextZ("_" + std::string(58, 'A'));
+  talk.Expect(kVersionQuery)
+      .Reply(Bytes(reply.begin(), reply.begin() + 25), 0)
+      .Reply(Bytes(reply.begin() + 25, reply.end()), 20);
+  EXPECT_EQ(util.GetPrinterInfo(CCommonUtil::kFirmwareVersion), kResultOk);
+  EXPECT_EQ(util.firmware_version_text_, std::string(39, 'A'));
+  // Each read asked only for the space left, and reading stopped when the buffer was full.
+  std::vector<std::string> asked;
+  for (const fakes::Call& c : t.devices.record.calls) {
+    if (c.name == "Read") asked.push_back(c.detail);
+  }
+  EXPECT_EQ(asked, (std::vector<std::string>{"40", "15", "15"}));
+  EXPECT_LT(t.clock.NowMs() - start, 100u);
+}
+
+TEST_F(UtilTest, SilentPrinterGivesNoVersionAfterThreeSeconds) {
+  talk.Expect(kVersionQuery);
+  EXPECT_EQ(util.GetPrinterInfo(CCommonUtil::kFirmwareVersion), kResultNoReply);
+  EXPECT_TRUE(LinkClosed());
+  const std::vector<uint64_t> reads = ReadTimes();
+  ASSERT_FALSE(reads.empty());
+  // The query went out at 10 and each read takes its 10 ms pace: the read that starts at 3010 is
+  // the first to end more than 3000 ms after the query.
+  EXPECT_EQ(reads.size(), 301u);
+  EXPECT_EQ(reads.back(), 3010u);
+  EXPECT_EQ(util.firmware_version_, 0u);
+}
+
+TEST_F(UtilTest, PartialVersionAtTheDeadlineIsStillUsed) {
+  talk.Expect(kVersionQuery).Reply(Text("_V1.00 090216"), 50);
+  EXPECT_EQ(util.GetPrinterInfo(CCommonUtil::kFirmwareVersion), kResultOk);
+  EXPECT_EQ(util.firmware_version_text_, "V1.00 090216");
+  EXPECT_EQ(util.firmware_version_, kFirmwareNewer);
+  EXPECT_GT(t.clock.NowMs() - start - 10, 3000u);
+  EXPECT_TRUE(LinkOpen());
+}
+
+// ------------------------------------------------------------------ open check
+
+TEST_F(UtilTest, OpenCheckReplies) {
+  const struct {
+    const char* reply;
+    uint32_t result;
+    const char* trace;
+  } cases[] = {
+      {"37 80 50 00", kResultOk, "OK ID Data = 50 "},
+      {"37 81 50 00", kResultBadReply, "KVN:chk_OpenCheck: 1"},
+      {"38 80 50 00", kResultBadReply, "KVN:chk_OpenCheck: 2"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.reply);
+    fakes::TestServices t2;
+    CCommonUtil u(t2.services);
+    u.dev_.interface_ = CDev::kInterfaceTcp;
+    u.dev_.port_name_ = "NET10.0.0.5";
+    ASSERT_EQ(u.dev_.Open(), 1);
+    t2.conversation.Expect(kOpenCheckQuery).Reply(Hex(c.reply), 150);
+    EXPECT_EQ(u.GetPrinterInfo(CCommonUtil::kOpenCheck), c.result);
+    EXPECT_EQ(u.dev_.open_flag_, c.result == kResultOk ? 1 : 0);
+    EXPECT_EQ(t2.devices.record.open_devices, c.result == kResultOk ? 1 : 0);
+    if (c.result == kResultOk) {
+      EXPECT_EQ(u.open_check_value_, std::optional<uint8_t>(0x50));
+    } else {
+      EXPECT_FALSE(u.open_check_value_.has_value());
+    }
+    EXPECT_TRUE(t2.trace.Contains(c.trace));
+    EXPECT_EQ(t2.conversation.WriteCalls(), 1u);
+  }
+}
+
+TEST_F(UtilTest, SilentPrinterFailsTheOpenCheckAfterTenPausedResends) {
+  for (int i = 0; i < 11; ++i) talk.Expect(kOpenCheckQuery);
+  EXPECT_EQ(util.GetPrinterInfo(CCommonUtil::kOpenCheck), kResultNoReply);
+  EXPECT_TRUE(talk.AllWritten());
+  EXPECT_TRUE(LinkClosed());
+  // 10 ms write pace, 200 ms, then ten attempts of read pace 10 + write pace 10 + 500 ms pause.
+  const std::vector<uint64_t> reads = ReadTimes();
+  ASSERT_EQ(reads.size(), 10u);
+  EXPECT_EQ(reads.front(), 210u);
+  EXPECT_EQ(reads.back(), 210u + 9 * 520);
+  EXPECT_EQ(t.devices.record.Last("Purge")->at_ms - start, 210u + 10 * 520);
+  EXPECT_TRUE(t.trace.Contains("Timeout Read Check ID"));
+}
+
+TEST_F(UtilTest, OpenCheckAcceptsAReplyToAResend) {
+  talk.Expect(kOpenCheckQuery)
+      .Reply(Hex("37 80"), 0)
+      .Expect(kOpenCheckQuery)
+      .Expect(kOpenCheckQuery)
+      .Reply(Hex("37 80 01 00"), 100);
+  EXPECT_EQ(util.GetPrinterInfo(CCommonUtil::kOpenCheck), kResultOk);
+  EXPECT_EQ(util.open_check_value_, std::optional<uint8_t>(0x01));
+  EXPECT_EQ(talk.ReadCalls(), 3u);
+}
+
+TEST_F(UtilTest, OpenCheckWithOnlyUnterminatedFourByteRepliesIsMalformed) {
+  for (int i = 0; i < 10; ++i) talk.Expect(kOpenCheckQuery).Reply(Hex("37 80 50 01"), 100);
+  talk.Expect(kOpenCheckQuery);
+  EXPECT_EQ(util.GetPrinterInfo(CCommonUtil::kOpenCheck), kResultBadReply);
+  EXPECT_TRUE(LinkClosed());
+  EXPECT_TRUE(talk.AllWritten());
+}
+
+// ------------------------------------------------------------------ maker
+
+TEST_F(UtilTest, MakerReplies) {
+  const struct {
+    Bytes reply;
+    uint32_t result;
+  } cases[] = {
+      {TextZ("_KORVANE"), kResultOk},           {TextZ("_KORVANEX"), kResultNotAccepted},
+      {TextZ("X_KORVANE"), kResultNotAccepted}, {TextZ("_KORVANF"), kResultNotAccepted},
+      {TextZ("_KORVAN"), kResultNotAccepted},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(fakes::ToHex(c.reply));
+    fakes::TestServices t2;
+    CCommonUtil u(t2.services);
+    u.dev_.interface_ = CDev::kInterfaceTcp;
+    u.dev_.port_name_ = "NET10.0.0.5";
+    ASSERT_EQ(u.dev_.Open(), 1);
+    t2.conversation.Expect(kMakerQuery).Reply(c.reply, 20);
+    EXPECT_EQ(u.GetPrinterInfo(CCommonUtil::kMaker), c.result);
+    EXPECT_EQ(u.dev_.open_flag_, c.result == kResultOk ? 1 : 0);
+  }
+}
+
+TEST_F(UtilTest, SilentMakerQueryFails) {
+  for (int i = 0; i < 11; ++i) talk.Expect(kMakerQuery);
+  EXPECT_EQ(util.GetPrinterInfo(CCommonUtil::kMaker), kResultNoReply);
+  EXPECT_TRUE(LinkClosed());
+}
+
+// ------------------------------------------------------------------ code page
+
+TEST_F(UtilTest, CodePageReplyIsKeptWithItsHeader) {
+  talk.Expect(kCodePageQuery).Reply(TextZ("_PC437"), 50);
+  EXPECT_EQ(util.GetPrinterInfo(CCommonUtil::kCodePage), kResultOk);
+  EXPECT_EQ(util.code_page_text_, "_PC437");
+  EXPECT_EQ(ReadTimes().front(), 110u);  // 10 ms write pace, then 100 ms
+  EXPECT_TRUE(LinkOpen());
+}
+
+TEST_F(UtilTest, SilentCodePageQueryStillSucceedsWithAnEmptyText) {
+  util.code_page_text_ = "_OLD";
+  util.dev_.handheld_mode_ = 1;  // waits longer before reading
+  for (int i = 0; i < 11; ++i) talk.Expect(kCodePageQuery);
+  EXPECT_EQ(util.GetPrinterInfo(CCommonUtil::kCodePage), kResultOk);
+  EXPECT_EQ(util.code_page_text_, "");
+  EXPECT_EQ(ReadTimes().front(), 310u);
+  EXPECT_TRUE(LinkOpen());
+  EXPECT_TRUE(talk.AllWritten());
+}
+
+// ------------------------------------------------------------------ every kind
+
+TEST_F(UtilTest, ClosedLinkSendsNothing) {
+  util.dev_.Close();
+  const size_t calls = t.devices.record.calls.size();
+  const uint64_t now = t.clock.NowMs();
+  for (uint32_t kind = 0; kind <= 4; ++kind) {
+    EXPECT_EQ(util.GetPrinterInfo(kind), kResultNotOpen) << kind;
+  }
+  EXPECT_EQ(t.devices.record.calls.size(), calls);
+  EXPECT_EQ(t.clock.NowMs(), now);
+  EXPECT_EQ(talk.Written(), Bytes{0x00});
+}
+
+TEST_F(UtilTest, UnknownKindDoesNothing) {
+  EXPECT_EQ(util.GetPrinterInfo(7), kResultOk);
+  EXPECT_EQ(talk.Written(), Bytes{0x00});
+  EXPECT_EQ(t.clock.NowMs(), start);
+  EXPECT_TRUE(LinkOpen());
+}
+
+TEST_F(UtilTest, QueryThatCannotBeWrittenClosesTheLink) {
+  const Bytes queries[] = {kCodePageQuery, kModelQuery, kVersionQuery, kOpenCheckQuery,
+                           kMakerQuery};
+  for (uint32_t kind = 0; kind <= 4; ++kind) {
+    SCOPED_TRACE(kind);
+    for (bool short_write : {false, true}) {
+      fakes::TestServices t2;
+      CCommonUtil u(t2.services);
+      u.dev_.interface_ = CDev::kInterfaceTcp;
+      u.dev_.port_name_ = "NET10.0.0.5";
+      ASSERT_EQ(u.dev_.Open(), 1);
+      t2.conversation.Expect(queries[kind]);
+      if (short_write) {
+        t2.conversation.ShortNextWrite(2);
+      } else {
+        t2.conversation.FailNextWrite();
+      }
+      EXPECT_EQ(u.GetPrinterInfo(kind), kResultWriteFailed);
+      EXPECT_EQ(u.dev_.open_flag_, 0);
+      EXPECT_EQ(t2.devices.record.open_devices, 0);
+      EXPECT_EQ(t2.conversation.ReadCalls(), 0u);
+    }
+  }
+}
+
+TEST(CommonUtilSettingsTest, ApplyPortSettingsCopiesTheSavedSetting) {
+  fakes::TestServices t;
+  CCommonUtil util(t.services);
+  EXPECT_EQ(util.dev_.port_name_, "COM1:");
+  EXPECT_EQ(util.dev_.flow_control_, 1);
+  EXPECT_EQ(util.model_code_, MODEL_DEFAULT);
+  util.saved_ = CCommonUtil::PortSettings{"NET192.168.0.10", 9100, 7, 2, 2, 0, CDev::kInterfaceTcp};
+  util.ApplyPortSettings();
+  EXPECT_EQ(util.dev_.port_name_, "NET192.168.0.10");
+  EXPECT_EQ(util.dev_.baud_rate_, 9100u);
+  EXPECT_EQ(util.dev_.data_bits_, 7);
+  EXPECT_EQ(util.dev_.parity_, 2);
+  EXPECT_EQ(util.dev_.stop_bits_, 2);
+  EXPECT_EQ(util.dev_.flow_control_, 0);
+  EXPECT_EQ(util.dev_.interface_, CDev::kInterfaceTcp);
+  EXPECT_TRUE(t.devices.record.calls.empty());
+}
+
+}  // namespace
