@@ -1,0 +1,208 @@
+#include "sim/sim_transports.h"
+
+#include <algorithm>
+#include <cstring>
+
+namespace sim {
+namespace {
+
+// What every transport does with the model: deliver writes, collect due replies, wait in virtual
+// time.
+class Wire {
+ public:
+  Wire(PrinterModel& model, platform::VirtualClock& clock, SimLine& line)
+      : model_(model), clock_(clock), line_(line) {}
+
+  void Deliver(const uint8_t* data, size_t length) {
+    line_.sent.insert(line_.sent.end(), data, data + length);
+    if (line_.printer_on) model_.Receive({data, length}, clock_.NowMs());
+  }
+
+  // Bytes due now; otherwise waits up to `wait_ms` for the next reply piece.
+  size_t Collect(uint8_t* buffer, size_t capacity, uint64_t wait_ms) {
+    const uint64_t deadline = clock_.NowMs() + wait_ms;
+    for (;;) {
+      const std::vector<uint8_t> bytes = model_.TakeDue(clock_.NowMs(), capacity);
+      if (!bytes.empty()) {
+        std::memcpy(buffer, bytes.data(), bytes.size());
+        return bytes.size();
+      }
+      const auto next = model_.NextDueMs();
+      if (!next || *next > deadline || !line_.printer_on) {
+        clock_.Advance(deadline - clock_.NowMs());
+        return 0;
+      }
+      clock_.Advance(*next > clock_.NowMs() ? *next - clock_.NowMs() : 0);
+    }
+  }
+
+  void Opened() {
+    ++line_.opens;
+    ++line_.open_transports;
+  }
+  void Closed() { --line_.open_transports; }
+
+  PrinterModel& model_;
+  platform::VirtualClock& clock_;
+  SimLine& line_;
+};
+
+class SimSerialPort : public platform::SerialPort {
+ public:
+  explicit SimSerialPort(Wire wire) : wire_(wire) {}
+  ~SimSerialPort() override { Close(); }
+
+  bool Open(const std::string&) override {
+    if (open_ || wire_.line_.open_fails) return false;
+    open_ = true;
+    wire_.Opened();
+    return true;
+  }
+  bool Configure(const platform::LineSettings&) override { return open_; }
+  bool SetTimeouts(const platform::SerialTimeouts& timeouts) override {
+    if (open_) timeouts_ = timeouts;
+    return open_;
+  }
+  bool Purge() override {
+    if (open_) wire_.model_.DiscardDue(wire_.clock_.NowMs());
+    return open_;
+  }
+  bool ClearEventMask() override { return open_; }
+  bool GetModemStatus(platform::ModemStatus* status) override {
+    if (!open_ || status == nullptr) return false;
+    *status = {};
+    status->dsr = wire_.line_.printer_on;
+    status->cts = wire_.line_.printer_on;
+    return true;
+  }
+  size_t Write(const uint8_t* data, size_t length) override {
+    if (!open_) return 0;
+    // A UART sends whether or not anyone listens; a switched-off printer just never hears it.
+    wire_.Deliver(data, length);
+    return length;
+  }
+  size_t Read(uint8_t* buffer, size_t capacity) override {
+    if (!open_ || capacity == 0) return 0;
+    const bool at_once = timeouts_.read_interval == platform::SerialTimeouts::kReturnAtOnce &&
+                         timeouts_.read_multiplier == 0 && timeouts_.read_constant == 0;
+    const uint64_t wait =
+        at_once ? 0 : timeouts_.read_constant + uint64_t{timeouts_.read_multiplier} * capacity;
+    return wire_.Collect(buffer, capacity, wait);
+  }
+  void Close() override {
+    if (!open_) return;
+    open_ = false;
+    wire_.Closed();
+  }
+
+ private:
+  Wire wire_;
+  bool open_ = false;
+  platform::SerialTimeouts timeouts_{platform::SerialTimeouts::kReturnAtOnce, 0, 0, 0, 0};
+};
+
+class SimDeviceFile : public platform::DeviceFile {
+ public:
+  explicit SimDeviceFile(Wire wire) : wire_(wire) {}
+  ~SimDeviceFile() override { Close(); }
+
+  bool Open(const std::string& path, bool) override {
+    const auto& paths = wire_.line_.usb_paths;
+    // A switched-off USB printer is no device at all.
+    if (open_ || wire_.line_.open_fails || !wire_.line_.printer_on ||
+        std::find(paths.begin(), paths.end(), path) == paths.end()) {
+      return false;
+    }
+    open_ = true;
+    wire_.Opened();
+    return true;
+  }
+  size_t Write(const uint8_t* data, size_t length) override {
+    if (!open_ || !wire_.line_.printer_on) return 0;
+    wire_.Deliver(data, length);
+    return length;
+  }
+  size_t Read(uint8_t* buffer, size_t capacity) override {
+    if (!open_ || capacity == 0) return 0;
+    return wire_.Collect(buffer, capacity, kReadTimeoutMs);
+  }
+  void Close() override {
+    if (!open_) return;
+    open_ = false;
+    wire_.Closed();
+  }
+
+ private:
+  Wire wire_;
+  bool open_ = false;
+};
+
+class SimTcpSocket : public platform::TcpSocket {
+ public:
+  explicit SimTcpSocket(Wire wire) : wire_(wire) {}
+  ~SimTcpSocket() override { Close(); }
+
+  bool Connect(const std::string&, uint16_t) override {
+    if (open_ || wire_.line_.open_fails || !wire_.line_.printer_on) return false;
+    open_ = true;
+    wire_.model_.OnConnect(wire_.clock_.NowMs());
+    wire_.Opened();
+    return true;
+  }
+  int Send(const uint8_t* data, size_t length) override {
+    if (!open_ || wire_.model_.Dropped() || !wire_.line_.printer_on) return -1;
+    wire_.Deliver(data, length);
+    return static_cast<int>(length);
+  }
+  int Receive(uint8_t* buffer, size_t capacity) override {
+    if (!open_) return -1;
+    if (wire_.model_.Dropped() || capacity == 0) return 0;  // the printer closed its end
+    return static_cast<int>(wire_.Collect(buffer, capacity, kReceiveTimeoutMs));
+  }
+  void Close() override {
+    if (!open_) return;
+    open_ = false;
+    wire_.Closed();
+  }
+
+ private:
+  Wire wire_;
+  bool open_ = false;
+};
+
+class SimUsbEnumerator : public platform::UsbPrinterEnumerator {
+ public:
+  explicit SimUsbEnumerator(const SimLine& line) : line_(line) {}
+  std::optional<std::string> DevicePathAt(int index) override {
+    if (!line_.printer_on || index < 0 || static_cast<size_t>(index) >= line_.usb_paths.size()) {
+      return std::nullopt;
+    }
+    return line_.usb_paths[static_cast<size_t>(index)];
+  }
+
+ private:
+  const SimLine& line_;
+};
+
+}  // namespace
+
+SimDeviceFactory::SimDeviceFactory(PrinterModel& model, platform::VirtualClock& clock)
+    : model_(model), clock_(clock) {}
+
+std::unique_ptr<platform::SerialPort> SimDeviceFactory::NewSerialPort() {
+  return std::make_unique<SimSerialPort>(Wire(model_, clock_, line_));
+}
+
+std::unique_ptr<platform::TcpSocket> SimDeviceFactory::NewTcpSocket() {
+  return std::make_unique<SimTcpSocket>(Wire(model_, clock_, line_));
+}
+
+std::unique_ptr<platform::DeviceFile> SimDeviceFactory::NewDeviceFile() {
+  return std::make_unique<SimDeviceFile>(Wire(model_, clock_, line_));
+}
+
+std::unique_ptr<platform::UsbPrinterEnumerator> SimDeviceFactory::NewUsbPrinterEnumerator() {
+  return std::make_unique<SimUsbEnumerator>(line_);
+}
+
+}  // namespace sim

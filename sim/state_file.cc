@@ -1,0 +1,265 @@
+#include "sim/state_file.h"
+
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <optional>
+#include <string_view>
+
+#include "platform/unique_fd.h"
+
+namespace sim {
+namespace {
+
+constexpr size_t kMaxLineLength = 1024;
+
+std::string Escape(const std::string& value) {
+  std::string out;
+  for (size_t i = 0; i < value.size(); ++i) {
+    const unsigned char c = static_cast<unsigned char>(value[i]);
+    const bool edge_blank = c == ' ' && (i == 0 || i + 1 == value.size());
+    if (c == '\\') {
+      out += "\\\\";
+    } else if (c < 0x20 || c > 0x7E || edge_blank) {
+      char hex[5];
+      std::snprintf(hex, sizeof hex, "\\x%02X", c);
+      out += hex;
+    } else {
+      out += static_cast<char>(c);
+    }
+  }
+  return out;
+}
+
+int HexDigit(char c) {
+  if (c >= '0' && c <= '9') return c - '0';
+  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+  return -1;
+}
+
+std::optional<std::string> Unescape(std::string_view text) {
+  std::string out;
+  for (size_t i = 0; i < text.size(); ++i) {
+    if (text[i] != '\\') {
+      out += text[i];
+      continue;
+    }
+    if (i + 1 < text.size() && text[i + 1] == '\\') {
+      out += '\\';
+      ++i;
+      continue;
+    }
+    if (i + 3 >= text.size() || text[i + 1] != 'x') return std::nullopt;
+    const int high = HexDigit(text[i + 2]);
+    const int low = HexDigit(text[i + 3]);
+    if (high < 0 || low < 0) return std::nullopt;
+    out += static_cast<char>(high * 16 + low);
+    i += 3;
+  }
+  return out;
+}
+
+std::string_view Trim(std::string_view text) {
+  while (!text.empty() && (text.front() == ' ' || text.front() == '\t')) text.remove_prefix(1);
+  while (!text.empty() && (text.back() == ' ' || text.back() == '\t' || text.back() == '\r')) {
+    text.remove_suffix(1);
+  }
+  return text;
+}
+
+std::string SwitchKey(uint8_t number) {
+  return number == kRadioSwitch ? "switchP" : "switch" + std::to_string(number);
+}
+
+std::optional<uint8_t> SwitchBits(std::string_view text) {
+  if (text.size() != 8) return std::nullopt;
+  uint8_t bits = 0;
+  for (char c : text) {
+    if (c != '0' && c != '1') return std::nullopt;
+    bits = static_cast<uint8_t>((bits << 1) | (c == '1'));
+  }
+  return bits;
+}
+
+std::optional<unsigned long> Number(std::string_view text, unsigned long max) {
+  if (text.empty() || text.size() > 10) return std::nullopt;
+  unsigned long value = 0;
+  for (char c : text) {
+    if (c < '0' || c > '9') return std::nullopt;
+    value = value * 10 + static_cast<unsigned long>(c - '0');
+  }
+  if (value > max) return std::nullopt;
+  return value;
+}
+
+// Sets the field named `key` from `raw`; an error text when the key or value is not acceptable.
+std::optional<std::string> SetField(PrinterState& state, const std::string& key,
+                                    std::string_view raw) {
+  for (uint8_t number : kKnownSwitches) {
+    if (key != SwitchKey(number)) continue;
+    auto bits = SwitchBits(raw);
+    if (!bits) return "a switch needs 8 characters 0 or 1";
+    state.switches[number] = *bits;
+    return std::nullopt;
+  }
+  if (key == "tear_off") {
+    auto value = Number(raw, 0xFFFF);
+    if (!value) return "tear_off needs a number 0..65535";
+    state.tear_off = static_cast<uint16_t>(*value);
+    return std::nullopt;
+  }
+  if (key == "setting_mode") {
+    if (raw != "0" && raw != "1") return "setting_mode needs 0 or 1";
+    state.setting_mode = raw == "1";
+    return std::nullopt;
+  }
+  auto text = Unescape(raw);
+  if (!text) return "bad escape in value";
+  auto limited = [&](std::string& field, size_t max) -> std::optional<std::string> {
+    if (text->size() > max) return "value longer than " + std::to_string(max) + " bytes";
+    field = *text;
+    return std::nullopt;
+  };
+  for (int i = 0; i < 4; ++i) {
+    if (key == "serial" + std::to_string(i + 1)) return limited(state.serial[i], kMaxSerialItem);
+  }
+  for (int t = 0; t < 3; ++t) {
+    const std::string prefix = "sentinel" + std::to_string(t + 1);
+    if (key == prefix + "_start") return limited(state.sentinel_start[t], kMaxSentinel);
+    if (key == prefix + "_end") return limited(state.sentinel_end[t], kMaxSentinel);
+  }
+  if (key == "bt_security") return limited(state.bt_security, 1);
+  if (key == "bt_conn_mode") return limited(state.bt_conn_mode, 1);
+  if (key == "bt_pin") return limited(state.bt_pin, kMaxBtText);
+  if (key == "bt_name") return limited(state.bt_name, kMaxBtText);
+  return "unknown key '" + Escape(key) + "'";
+}
+
+bool Fail(std::string* error, std::string text) {
+  if (error) *error = std::move(text);
+  return false;
+}
+
+}  // namespace
+
+std::string StateToText(const PrinterState& state) {
+  std::string out = "# printer-sim state: the virtual printer's stored settings\n";
+  auto line = [&](const std::string& key, const std::string& value) {
+    out += key + " = " + value + "\n";
+  };
+  for (const auto& [number, bits] : state.switches) {
+    std::string text(8, '0');
+    for (int i = 0; i < 8; ++i) text[i] = (bits & (0x80 >> i)) ? '1' : '0';
+    line(SwitchKey(number), text);
+  }
+  for (int i = 0; i < 4; ++i) line("serial" + std::to_string(i + 1), Escape(state.serial[i]));
+  line("tear_off", std::to_string(state.tear_off));
+  line("bt_security", Escape(state.bt_security));
+  line("bt_conn_mode", Escape(state.bt_conn_mode));
+  line("bt_pin", Escape(state.bt_pin));
+  line("bt_name", Escape(state.bt_name));
+  for (int t = 0; t < 3; ++t) {
+    const std::string prefix = "sentinel" + std::to_string(t + 1);
+    line(prefix + "_start", Escape(state.sentinel_start[t]));
+    line(prefix + "_end", Escape(state.sentinel_end[t]));
+  }
+  line("setting_mode", state.setting_mode ? "1" : "0");
+  return out;
+}
+
+bool StateFromText(const std::string& text, PrinterState& state, std::string* error) {
+  PrinterState parsed = state;
+  size_t line_number = 0;
+  size_t pos = 0;
+  while (pos < text.size()) {
+    ++line_number;
+    size_t end = text.find('\n', pos);
+    if (end == std::string::npos) end = text.size();
+    const std::string_view raw_line(text.data() + pos, end - pos);
+    pos = end + 1;
+    const std::string where = "line " + std::to_string(line_number) + ": ";
+    if (raw_line.size() > kMaxLineLength) return Fail(error, where + "line too long");
+    if (raw_line.find('\0') != std::string_view::npos) return Fail(error, where + "holds a NUL");
+    const std::string_view line = Trim(raw_line);
+    if (line.empty() || line.front() == '#') continue;
+    const size_t eq = line.find('=');
+    if (eq == std::string_view::npos) return Fail(error, where + "expected 'key = value'");
+    const std::string key(Trim(line.substr(0, eq)));
+    if (auto problem = SetField(parsed, key, Trim(line.substr(eq + 1)))) {
+      return Fail(error, where + *problem);
+    }
+  }
+  state = std::move(parsed);
+  return true;
+}
+
+bool SaveState(const PrinterModel& model, const std::string& path, std::string* error) {
+  const std::string text = StateToText(model.state());
+  const std::string temp = path + ".tmp";
+  platform::UniqueFd file(::open(temp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644));
+  const int fd = file.get();
+  if (fd < 0) return Fail(error, "cannot write " + temp + ": " + std::strerror(errno));
+  size_t done = 0;
+  bool ok = true;
+  while (done < text.size()) {
+    const ssize_t n = ::write(fd, text.data() + done, text.size() - done);
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) {
+      ok = false;
+      break;
+    }
+    done += static_cast<size_t>(n);
+  }
+  const int saved_errno = errno;
+  ok = ok && ::fsync(fd) == 0;
+  if (::close(file.Release()) != 0) ok = false;
+  if (!ok) {
+    ::unlink(temp.c_str());
+    return Fail(error, "cannot write " + temp + ": " + std::strerror(saved_errno));
+  }
+  if (::rename(temp.c_str(), path.c_str()) != 0) {
+    const std::string reason = std::strerror(errno);
+    ::unlink(temp.c_str());
+    return Fail(error, "cannot replace " + path + ": " + reason);
+  }
+  return true;
+}
+
+bool LoadState(PrinterModel& model, const std::string& path, std::string* error) {
+  platform::UniqueFd file(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
+  const int fd = file.get();
+  if (fd < 0) return Fail(error, "cannot read " + path + ": " + std::strerror(errno));
+  std::string text;
+  char buffer[4096];
+  bool too_big = false;
+  bool failed = false;
+  for (;;) {
+    const ssize_t n = ::read(fd, buffer, sizeof buffer);
+    if (n < 0 && errno == EINTR) continue;
+    if (n < 0) {
+      failed = true;
+      break;
+    }
+    if (n == 0) break;
+    if (text.size() + static_cast<size_t>(n) > kMaxStateFileBytes) {
+      too_big = true;
+      break;
+    }
+    text.append(buffer, static_cast<size_t>(n));
+  }
+  file.Reset();
+  if (failed) return Fail(error, "cannot read " + path);
+  if (too_big) return Fail(error, path + ": not a state file (larger than 64 KiB)");
+  std::string problem;
+  if (!StateFromText(text, model.state(), &problem)) {
+    return Fail(error, path + ": damaged state file, " + problem);
+  }
+  model.StateChanged();
+  return true;
+}
+
+}  // namespace sim

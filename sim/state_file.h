@@ -1,0 +1,25 @@
+#pragma once
+
+#include <string>
+
+#include "sim/printer_model.h"
+#include "sim/printer_state.h"
+
+namespace sim {
+
+// The printer's stored state as readable "key = value" lines ("switch1 = 00001100",
+// "bt_name = TMQ-D550"). Bytes outside printable ASCII, a backslash, and blanks at either end of
+// a value are written as \xHH (a backslash as \\).
+std::string StateToText(const PrinterState& state);
+// Parses StateToText's format. Keys not given keep their value in `state`. False with a message
+// naming the line when anything is wrong; `state` is then untouched.
+bool StateFromText(const std::string& text, PrinterState& state, std::string* error);
+
+// Writes atomically (temporary file beside it, then rename), so a crash never leaves half a file.
+bool SaveState(const PrinterModel& model, const std::string& path, std::string* error);
+// Reads at most kMaxStateFileBytes. A missing, unreadable or damaged file is an error and leaves
+// the model as it was.
+bool LoadState(PrinterModel& model, const std::string& path, std::string* error);
+inline constexpr size_t kMaxStateFileBytes = 64 * 1024;
+
+}  // namespace sim

@@ -1,0 +1,45 @@
+#pragma once
+
+#include <csignal>
+#include <cstdint>
+#include <functional>
+#include <string>
+
+#include "platform/clock.h"
+#include "platform/unique_fd.h"
+#include "sim/printer_model.h"
+
+namespace sim {
+
+// Serves a PrinterModel on a TCP port the way a network printer does: one connection at a time
+// (others wait in the backlog), replies sent when due in real time, each reply piece in its own
+// send, and on to the next connection when a client leaves.
+class TcpServer {
+ public:
+  TcpServer(PrinterModel& model, platform::Clock& clock);
+
+  // Binds and listens. `port` 0 lets the system choose; port() tells which.
+  bool Listen(const std::string& bind_address, uint16_t port, std::string* error);
+  uint16_t port() const { return port_; }
+
+  // Runs until `stop` becomes non-zero (a signal handler sets it). `on_state_change` runs after
+  // every command that changed the printer's stored state.
+  void Serve(const volatile std::sig_atomic_t& stop, const std::function<void()>& on_state_change);
+
+  // Milliseconds since the server was made, from the injected clock (its 32-bit tick unwrapped).
+  uint64_t NowMs();
+
+ private:
+  void ServeClient(platform::UniqueFd client, const volatile std::sig_atomic_t& stop,
+                   const std::function<void()>& on_state_change);
+
+  PrinterModel& model_;
+  platform::Clock& clock_;
+  platform::UniqueFd listener_;
+  uint16_t port_ = 0;
+  uint32_t last_tick_;
+  uint64_t elapsed_ms_ = 0;
+  uint64_t saved_generation_ = 0;
+};
+
+}  // namespace sim

@@ -1,0 +1,268 @@
+// printer-sim as a separate process, reached over real loopback TCP with the real platform
+// backends.
+
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <poll.h>
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdio>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "platform/clock.h"
+#include "platform/memory_registry.h"
+#include "platform/posix_device_factory.h"
+#include "platform/services.h"
+#include "platform/trace.h"
+#include "platform/unique_fd.h"
+#include "protocol/common_util.h"
+#include "protocol/result_codes.h"
+
+namespace {
+
+const std::string kSimPath = std::string(PELLISET_BINARY_DIR) + "/tools/printer-sim";
+
+// One printer-sim process; stopped (SIGTERM) when the object goes.
+class SimProcess {
+ public:
+  // Starts printer-sim with `args` and waits up to 10 s for its first output line.
+  explicit SimProcess(const std::vector<std::string>& args) {
+    int fds[2];
+    if (::pipe2(fds, O_CLOEXEC) != 0) return;
+    platform::UniqueFd read_end(fds[0]);
+    platform::UniqueFd write_end(fds[1]);
+    std::vector<std::string> argv_text = {kSimPath};
+    argv_text.insert(argv_text.end(), args.begin(), args.end());
+    std::vector<char*> argv;
+    for (auto& a : argv_text) argv.push_back(a.data());
+    argv.push_back(nullptr);
+    pid_ = ::fork();
+    if (pid_ == 0) {
+      ::dup2(write_end.get(), STDOUT_FILENO);
+      ::dup2(write_end.get(), STDERR_FILENO);
+      ::execv(kSimPath.c_str(), argv.data());
+      ::_exit(127);
+    }
+    write_end.Reset();
+    output_ = std::move(read_end);
+    first_line_ = ReadLine(10000);
+    const std::string prefix = "printer-sim listening on 127.0.0.1:";
+    if (first_line_.rfind(prefix, 0) == 0) port_ = std::stoi(first_line_.substr(prefix.size()));
+  }
+  ~SimProcess() { Stop(); }
+
+  // SIGTERM, then the exit code (-1 when it did not end within 10 s and had to be killed).
+  int Stop() {
+    if (pid_ <= 0) return exit_code_;
+    ::kill(pid_, SIGTERM);
+    int status = 0;
+    for (int i = 0; i < 1000; ++i) {
+      if (::waitpid(pid_, &status, WNOHANG) == pid_) {
+        pid_ = -1;
+        exit_code_ = WIFEXITED(status) ? WEXITSTATUS(status) : -2;
+        return exit_code_;
+      }
+      std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    ::kill(pid_, SIGKILL);
+    ::waitpid(pid_, &status, 0);
+    pid_ = -1;
+    exit_code_ = -1;
+    return exit_code_;
+  }
+  // Waits for the process to end by itself (up to 10 s); its exit code, -1 on time-out.
+  int Wait() {
+    int status = 0;
+    for (int i = 0; i < 1000 && pid_ > 0; ++i) {
+      if (::waitpid(pid_, &status, WNOHANG) == pid_) {
+        pid_ = -1;
+        exit_code_ = WIFEXITED(status) ? WEXITSTATUS(status) : -2;
+      } else {
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+      }
+    }
+    return pid_ > 0 ? -1 : exit_code_;
+  }
+
+  std::string ReadLine(int timeout_ms) {
+    std::string line;
+    char c;
+    while (true) {
+      pollfd entry{output_.get(), POLLIN, 0};
+      if (::poll(&entry, 1, timeout_ms) <= 0) break;
+      if (::read(output_.get(), &c, 1) != 1 || c == '\n') break;
+      line += c;
+    }
+    return line;
+  }
+
+  int port() const { return port_; }
+  const std::string& first_line() const { return first_line_; }
+
+ private:
+  pid_t pid_ = -1;
+  platform::UniqueFd output_;
+  std::string first_line_;
+  int port_ = 0;
+  int exit_code_ = -1;
+};
+
+// The real platform: wall-clock time, POSIX sockets.
+struct RealServices {
+  platform::RealClock clock;
+  platform::PosixDeviceFactory devices;
+  platform::MemoryRegistry registry;
+  platform::NullTrace trace;
+  platform::Services services{clock, devices, registry, trace};
+};
+
+void ConnectTo(CCommonUtil& util, int port) {
+  util.saved_.interface = CDev::kInterfaceTcp;
+  util.saved_.port_name = "NET127.0.0.1";
+  util.saved_.baud_rate = static_cast<uint32_t>(port);
+  util.ApplyPortSettings();
+  ASSERT_EQ(util.dev_.Open(), 1);
+}
+
+// Sends `command` and collects `expected` reply bytes (up to 3 s).
+std::vector<uint8_t> Exchange(CDev& dev, const std::vector<uint8_t>& command, size_t expected) {
+  EXPECT_EQ(dev.Write(command.data(), static_cast<uint32_t>(command.size())),
+            static_cast<int>(command.size()));
+  std::vector<uint8_t> reply;
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(3);
+  uint8_t buffer[100];
+  while (reply.size() < expected && std::chrono::steady_clock::now() < deadline) {
+    const int n = dev.Read(buffer, sizeof buffer, 1000);
+    if (n < 0) break;
+    reply.insert(reply.end(), buffer, buffer + n);
+  }
+  return reply;
+}
+
+std::string TempPath(const char* name) {
+  return "/tmp/pelliset-sim-it-" + std::to_string(::getpid()) + "-" + name;
+}
+
+std::string FileText(const std::string& path) {
+  std::ifstream in(path);
+  std::stringstream text;
+  text << in.rdbuf();
+  return text.str();
+}
+
+TEST(PrinterSimProcessTest, IdentifiesOverLoopbackTcp) {
+  SimProcess sim({"--port", "0", "--msr", "80", "--generation", "old"});
+  ASSERT_GT(sim.port(), 0) << sim.first_line();
+  RealServices real;
+  CCommonUtil util(real.services);
+  ConnectTo(util, sim.port());
+  EXPECT_EQ(util.GetPrinterInfo(CCommonUtil::kModel), kResultOk);
+  EXPECT_EQ(util.model_code_, MODEL_TMQD550);
+  EXPECT_EQ(util.GetPrinterInfo(CCommonUtil::kFirmwareVersion), kResultOk);
+  EXPECT_EQ(util.firmware_version_, kFirmwareOlder);
+  EXPECT_EQ(util.GetPrinterInfo(CCommonUtil::kMaker), kResultOk);
+  EXPECT_EQ(util.GetPrinterInfo(CCommonUtil::kOpenCheck), kResultOk);
+  EXPECT_EQ(util.open_check_value_, 80);
+  util.dev_.Close();
+  EXPECT_EQ(sim.Stop(), 0);
+}
+
+TEST(PrinterSimProcessTest, KeepsServingAfterAClientLeaves) {
+  SimProcess sim({"--port", "0"});
+  ASSERT_GT(sim.port(), 0) << sim.first_line();
+  RealServices real;
+  for (int connection = 0; connection < 2; ++connection) {
+    CCommonUtil util(real.services);
+    ConnectTo(util, sim.port());
+    EXPECT_EQ(util.GetPrinterInfo(CCommonUtil::kModel), kResultOk) << connection;
+    EXPECT_EQ(util.GetPrinterInfo(CCommonUtil::kFirmwareVersion), kResultOk) << connection;
+    EXPECT_EQ(util.firmware_version_, kFirmwareNewer);
+    util.dev_.Close();
+  }
+  EXPECT_EQ(sim.Stop(), 0);
+}
+
+TEST(PrinterSimProcessTest, StateFileCarriesAChangeAcrossARestart) {
+  const std::string state = TempPath("state");
+  std::remove(state.c_str());
+  const std::vector<uint8_t> read_switch1 = {0x1D, 0x28, 0x45, 0x02, 0x00, 0x04, 0x01};
+  RealServices real;
+  {
+    SimProcess sim({"--port", "0", "--state", state});
+    ASSERT_GT(sim.port(), 0) << sim.first_line();
+    CCommonUtil util(real.services);
+    ConnectTo(util, sim.port());
+    const std::vector<uint8_t> write_switch1 = {0x1D, 0x28, 0x45, 0x0B, 0x00, 0x03, 0x01, '1',
+                                                '0',  '1',  '2',  '2',  '2',  '2',  '2'};
+    EXPECT_EQ(util.dev_.Write(write_switch1.data(), write_switch1.size()), 15);
+    // The write has no reply; the read after it shows the printer took it.
+    const auto reply = Exchange(util.dev_, read_switch1, 11);
+    EXPECT_EQ(std::string(reply.begin(), reply.end()), std::string("7!10101100\0", 11));
+    util.dev_.Close();
+    EXPECT_EQ(sim.Stop(), 0);
+  }
+  EXPECT_NE(FileText(state).find("switch1 = 10101100"), std::string::npos) << FileText(state);
+  {
+    SimProcess sim({"--port", "0", "--state", state});
+    ASSERT_GT(sim.port(), 0) << sim.first_line();
+    CCommonUtil util(real.services);
+    ConnectTo(util, sim.port());
+    const auto reply = Exchange(util.dev_, read_switch1, 11);
+    EXPECT_EQ(std::string(reply.begin(), reply.end()), std::string("7!10101100\0", 11));
+    util.dev_.Close();
+  }
+  std::remove(state.c_str());
+}
+
+TEST(PrinterSimProcessTest, DamagedStateFileStopsTheStartAndIsKept) {
+  const std::string state = TempPath("damaged");
+  const std::string damaged = "switch1 = 0000\n";
+  std::ofstream(state) << damaged;
+  SimProcess sim({"--port", "0", "--state", state});
+  EXPECT_EQ(sim.port(), 0);
+  EXPECT_NE(sim.first_line().find("damaged state file"), std::string::npos) << sim.first_line();
+  EXPECT_EQ(sim.Wait(), 2);
+  EXPECT_EQ(FileText(state), damaged);
+  std::remove(state.c_str());
+}
+
+TEST(PrinterSimProcessTest, DroppedConnectionFailsFastAndTheNextOneIsServed) {
+  // The printer hangs up after 6 bytes: the model query and the maker query.
+  SimProcess sim({"--port", "0", "--drop-after", "6"});
+  ASSERT_GT(sim.port(), 0) << sim.first_line();
+  RealServices real;
+  CCommonUtil util(real.services);
+  ConnectTo(util, sim.port());
+  EXPECT_EQ(util.GetPrinterInfo(CCommonUtil::kModel), kResultOk);
+  const auto start = std::chrono::steady_clock::now();
+  EXPECT_EQ(util.GetPrinterInfo(CCommonUtil::kMaker), kResultNoReply);
+  EXPECT_EQ(util.dev_.open_flag_, 0);
+  // A closed peer is seen at once, not after twelve receive time-outs.
+  EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(2));
+  ConnectTo(util, sim.port());
+  EXPECT_EQ(util.GetPrinterInfo(CCommonUtil::kModel), kResultOk);
+  util.dev_.Close();
+  EXPECT_EQ(sim.Stop(), 0);
+}
+
+TEST(PrinterSimProcessTest, HelpAndBadOptions) {
+  {
+    SimProcess sim({"--help"});
+    EXPECT_EQ(sim.first_line().rfind("Usage: printer-sim", 0), 0u) << sim.first_line();
+    EXPECT_EQ(sim.Wait(), 0);
+  }
+  {
+    SimProcess sim({"--split", "zero"});
+    EXPECT_NE(sim.first_line().find("--split"), std::string::npos) << sim.first_line();
+    EXPECT_EQ(sim.Wait(), 2);
+  }
+}
+
+}  // namespace

@@ -1,0 +1,204 @@
+// CCommonUtil's identification against the virtual printer, over the in-process transports, in
+// virtual time.
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <string>
+#include <vector>
+
+#include "platform/clock.h"
+#include "platform/memory_registry.h"
+#include "platform/services.h"
+#include "platform/trace.h"
+#include "protocol/common_util.h"
+#include "protocol/result_codes.h"
+#include "sim/printer_model.h"
+#include "sim/sim_transports.h"
+
+namespace {
+
+const std::vector<uint8_t> kOpenCheckQuery = {0x1B, 0x4D, 0x49};
+const std::vector<uint8_t> kModelQuery = {0x1D, 0x49, 0x43};
+
+// How often `query` appears in what the host sent.
+int Occurrences(const std::vector<uint8_t>& sent, const std::vector<uint8_t>& query) {
+  int count = 0;
+  for (auto it = sent.begin();
+       (it = std::search(it, sent.end(), query.begin(), query.end())) != sent.end(); ++it) {
+    ++count;
+  }
+  return count;
+}
+
+class IdentificationSimTest : public ::testing::Test {
+ protected:
+  // Opens the link over the chosen interface (serial by default, as the desktop does).
+  void Open(int interface = CDev::kInterfaceSerial) {
+    util_.saved_.interface = interface;
+    util_.saved_.port_name = interface == CDev::kInterfaceTcp ? "NET127.0.0.1" : "COM1";
+    if (interface == CDev::kInterfaceTcp) util_.saved_.baud_rate = 9100;
+    util_.ApplyPortSettings();
+    ASSERT_EQ(util_.dev_.Open(), 1);
+    factory_.line().sent.clear();
+  }
+
+  platform::VirtualClock clock_{10000};
+  sim::PrinterModel printer_;
+  sim::SimDeviceFactory factory_{printer_, clock_};
+  platform::MemoryRegistry registry_;
+  platform::NullTrace trace_;
+  platform::Services services_{clock_, factory_, registry_, trace_};
+  CCommonUtil util_{services_};
+};
+
+TEST_F(IdentificationSimTest, ModelRepliesAcceptedOrRefused) {
+  struct Row {
+    const char* model;
+    uint32_t result;
+    uint32_t model_code;
+  } rows[] = {{"TMQ-D550", kResultOk, MODEL_TMQD550},
+              {"TMQ D550", kResultOk, MODEL_TMQD550},
+              {"TMQ-D551", kResultNotAccepted, 0},
+              {"TMQ-D55", kResultNotAccepted, 0}};
+  for (const auto& row : rows) {
+    printer_.config().model = row.model;
+    Open();
+    EXPECT_EQ(util_.GetPrinterInfo(CCommonUtil::kModel), row.result) << row.model;
+    EXPECT_EQ(util_.model_code_, row.model_code) << row.model;
+    EXPECT_EQ(util_.dev_.open_flag_, row.result == kResultOk ? 1 : 0) << row.model;
+    if (row.result == kResultOk) {
+      EXPECT_EQ(util_.model_name_, row.model);
+    }
+    util_.dev_.Close();
+  }
+}
+
+TEST_F(IdentificationSimTest, MakerAcceptedOrRefused) {
+  struct Row {
+    const char* maker;
+    uint32_t result;
+  } rows[] = {
+      {"KORVANE", kResultOk}, {"KORVANEX", kResultNotAccepted}, {"ACME", kResultNotAccepted}};
+  for (const auto& row : rows) {
+    printer_.config().maker = row.maker;
+    Open();
+    EXPECT_EQ(util_.GetPrinterInfo(CCommonUtil::kMaker), row.result) << row.maker;
+    util_.dev_.Close();
+  }
+}
+
+TEST_F(IdentificationSimTest, StaleAcknowledgementBeforeTheModelReplyIsPassedOver) {
+  printer_.faults().stale_model_reply = true;
+  Open();
+  EXPECT_EQ(util_.GetPrinterInfo(CCommonUtil::kModel), kResultOk);
+  EXPECT_EQ(util_.model_code_, MODEL_TMQD550);
+  EXPECT_EQ(util_.model_name_, "TMQ-D550");
+}
+
+TEST_F(IdentificationSimTest, BothFirmwareGenerationsOverEachTransport) {
+  struct Row {
+    const char* firmware;
+    uint32_t number;
+  } rows[] = {{sim::kNewerFirmware, kFirmwareNewer}, {sim::kOlderFirmware, kFirmwareOlder}};
+  for (int interface : {CDev::kInterfaceSerial, CDev::kInterfaceUsb, CDev::kInterfaceTcp}) {
+    for (const auto& row : rows) {
+      printer_.config().firmware = row.firmware;
+      util_.saved_.port_name = "/dev/usb/lp0";
+      if (interface == CDev::kInterfaceUsb) {
+        util_.saved_.interface = interface;
+        util_.ApplyPortSettings();
+        ASSERT_EQ(util_.dev_.Open(), 1);
+      } else {
+        Open(interface);
+      }
+      ASSERT_EQ(util_.GetPrinterInfo(CCommonUtil::kModel), kResultOk) << interface;
+      EXPECT_EQ(util_.GetPrinterInfo(CCommonUtil::kFirmwareVersion), kResultOk);
+      EXPECT_EQ(util_.firmware_version_text_, row.firmware);
+      EXPECT_EQ(util_.firmware_version_, row.number) << row.firmware << " over " << interface;
+      util_.dev_.Close();
+    }
+  }
+}
+
+TEST_F(IdentificationSimTest, VersionReplyInTwoPiecesIsJoined) {
+  printer_.faults().split_pieces = 2;
+  printer_.faults().split_gap_ms = 1200;
+  printer_.faults().only = {sim::Command::kVersion};
+  Open();
+  ASSERT_EQ(util_.GetPrinterInfo(CCommonUtil::kModel), kResultOk);
+  const uint64_t start = clock_.NowMs();
+  EXPECT_EQ(util_.GetPrinterInfo(CCommonUtil::kFirmwareVersion), kResultOk);
+  EXPECT_EQ(util_.firmware_version_text_, sim::kNewerFirmware);
+  EXPECT_EQ(util_.firmware_version_, kFirmwareNewer);
+  EXPECT_GE(clock_.NowMs() - start, 1200u);
+}
+
+TEST_F(IdentificationSimTest, VersionLaterThanThreeSecondsIsMissing) {
+  printer_.faults().extra_delay_ms = 3500;
+  printer_.faults().only = {sim::Command::kVersion};
+  Open();
+  ASSERT_EQ(util_.GetPrinterInfo(CCommonUtil::kModel), kResultOk);
+  EXPECT_EQ(util_.GetPrinterInfo(CCommonUtil::kFirmwareVersion), kResultNoReply);
+  EXPECT_EQ(util_.dev_.open_flag_, 0);
+}
+
+TEST_F(IdentificationSimTest, OpenCheckStoresTheMsrSetting) {
+  printer_.config().open_check_value = 0x50;
+  Open();
+  EXPECT_EQ(util_.GetPrinterInfo(CCommonUtil::kOpenCheck), kResultOk);
+  EXPECT_EQ(util_.open_check_value_, 0x50);
+}
+
+TEST_F(IdentificationSimTest, OpenCheckWithWrongHeaderIsMalformed) {
+  printer_.faults().wrong_header = true;
+  Open();
+  EXPECT_EQ(util_.GetPrinterInfo(CCommonUtil::kOpenCheck), kResultBadReply);
+  EXPECT_EQ(util_.dev_.open_flag_, 0);
+  EXPECT_FALSE(util_.open_check_value_.has_value());
+}
+
+TEST_F(IdentificationSimTest, SilentOpenCheckGivesUpAfterTenPausedResends) {
+  printer_.faults().silent_for = {sim::Command::kOpenCheck};
+  Open();
+  const uint64_t start = clock_.NowMs();
+  EXPECT_EQ(util_.GetPrinterInfo(CCommonUtil::kOpenCheck), kResultNoReply);
+  // 10 ms traffic pause before the query, the 200 ms pause, then ten attempts of: a read (10 ms
+  // pause after it), the resend (10 ms pause before it) and the 500 ms pause; then the serial
+  // close settles for 200 ms.
+  EXPECT_EQ(clock_.NowMs() - start, 10u + 200u + 10u * (10u + 10u + 500u) + 200u);
+  EXPECT_EQ(Occurrences(factory_.line().sent, kOpenCheckQuery), 11);
+  EXPECT_EQ(util_.dev_.open_flag_, 0);
+}
+
+TEST_F(IdentificationSimTest, SilentModelQueryGivesUpAfterTenResends) {
+  printer_.faults().silent = true;
+  Open();
+  EXPECT_EQ(util_.GetPrinterInfo(CCommonUtil::kModel), kResultNoReply);
+  EXPECT_EQ(Occurrences(factory_.line().sent, kModelQuery), 11);
+  EXPECT_EQ(util_.dev_.open_flag_, 0);
+}
+
+TEST_F(IdentificationSimTest, ClosedLinkSendsNothingForAnyKind) {
+  for (uint32_t kind = 0; kind <= 4; ++kind) {
+    EXPECT_EQ(util_.GetPrinterInfo(kind), kResultNotOpen) << kind;
+  }
+  EXPECT_TRUE(factory_.line().sent.empty());
+}
+
+TEST_F(IdentificationSimTest, UnknownKindDoesNothing) {
+  Open();
+  EXPECT_EQ(util_.GetPrinterInfo(7), kResultOk);
+  EXPECT_TRUE(factory_.line().sent.empty());
+  EXPECT_EQ(util_.dev_.open_flag_, 1);
+}
+
+TEST_F(IdentificationSimTest, PrinterSwitchedOffFailsTheOpen) {
+  factory_.line().printer_on = false;
+  util_.saved_.port_name = "COM1";
+  util_.ApplyPortSettings();
+  EXPECT_EQ(util_.dev_.Open(), 0);
+  EXPECT_EQ(factory_.line().open_transports, 0);
+}
+
+}  // namespace

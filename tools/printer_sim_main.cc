@@ -1,0 +1,242 @@
+// printer-sim: a virtual TMQ-D550 on a TCP port, for trying the programs without hardware and for
+// integration tests.
+
+#include <signal.h>
+#include <sys/stat.h>
+
+#include <cerrno>
+#include <csignal>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <memory>
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "platform/clock.h"
+#include "sim/printer_model.h"
+#include "sim/state_file.h"
+#include "sim/tcp_server.h"
+
+namespace {
+
+volatile std::sig_atomic_t g_stop = 0;
+
+void OnSignal(int) { g_stop = 1; }
+
+constexpr char kVersionText[] = "printer-sim 1.0.0";
+
+void PrintUsage(std::FILE* out) {
+  std::fprintf(out,
+               "Usage: printer-sim [OPTION]...\n"
+               "A virtual TMQ-D550 receipt printer that answers the printer protocol on TCP.\n"
+               "\n"
+               "  --port N              TCP port (default 9100; 0 picks a free port)\n"
+               "  --bind ADDR           IPv4 address to listen on (default 127.0.0.1)\n"
+               "  --log FILE            hex traffic log, one line per chunk (\"-\" = standard "
+               "output)\n"
+               "  --state FILE          load the printer's settings from FILE if present; save "
+               "after every change and on exit\n"
+               "  --model NAME          model name (default TMQ-D550)\n"
+               "  --firmware TEXT       firmware version text\n"
+               "  --generation old|new  firmware of the older or newer generation (default new)\n"
+               "  --maker NAME          maker name (default KORVANE)\n"
+               "  --code-page TEXT      code page text (default PC437)\n"
+               "  --msr N               MSR setting the open check reports, 0-255 (default 6)\n"
+               "  --reply-delay MS      normal reply time (default 5)\n"
+               "  --strict-setting-mode ignore setting writes outside setting mode\n"
+               "Faults:\n"
+               "  --silent              answer nothing\n"
+               "  --silent-for CMD      answer nothing to CMD (repeatable)\n"
+               "  --delay MS            answer MS later than normal\n"
+               "  --split N             send each answer in N pieces\n"
+               "  --split-gap MS        time between pieces (default 100)\n"
+               "  --wrong-header        change the first byte of each answer\n"
+               "  --stale-model-reply   send a leftover 37 20 00 before the model answer\n"
+               "  --drop-after N        close the connection after receiving N bytes\n"
+               "  --faults-for CMD      limit --delay, --split and --wrong-header to CMD "
+               "(repeatable)\n"
+               "  --help                show this text\n"
+               "  --version             show the version\n"
+               "CMD is one of: %s\n",
+               sim::AllCommandNames().c_str());
+}
+
+std::optional<uint64_t> ParseNumber(const char* text, uint64_t max) {
+  if (text == nullptr || *text < '0' || *text > '9') return std::nullopt;
+  errno = 0;
+  char* end = nullptr;
+  const unsigned long long value = std::strtoull(text, &end, 10);
+  if (errno != 0 || *end != '\0' || value > max) return std::nullopt;
+  return value;
+}
+
+struct LogFile {
+  std::FILE* file = nullptr;
+  bool owned = false;
+  ~LogFile() {
+    if (owned && file) std::fclose(file);
+  }
+};
+
+int Fail(const std::string& message) {
+  std::fprintf(stderr, "printer-sim: %s\n", message.c_str());
+  return 2;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  sim::PrinterConfig config;
+  sim::Faults faults;
+  std::string bind_address = "127.0.0.1";
+  uint16_t port = 9100;
+  std::string log_path;
+  std::string state_path;
+  faults.split_gap_ms = 100;
+
+  for (int i = 1; i < argc; ++i) {
+    const std::string_view option = argv[i];
+    auto value = [&]() -> const char* { return i + 1 < argc ? argv[++i] : nullptr; };
+    auto number = [&](uint64_t max) -> std::optional<uint64_t> {
+      const char* text = value();
+      return ParseNumber(text, max);
+    };
+    auto bad = [&]() {
+      return Fail("bad or missing value for " + std::string(option) + " (see --help)");
+    };
+    auto command = [&]() -> std::optional<sim::Command> {
+      const char* text = value();
+      return text ? sim::CommandFromName(text) : std::nullopt;
+    };
+    if (option == "--help") {
+      PrintUsage(stdout);
+      return 0;
+    } else if (option == "--version") {
+      std::printf("%s\n", kVersionText);
+      return 0;
+    } else if (option == "--port") {
+      const auto n = number(65535);
+      if (!n) return bad();
+      port = static_cast<uint16_t>(*n);
+    } else if (option == "--bind" || option == "--log" || option == "--state" ||
+               option == "--model" || option == "--firmware" || option == "--maker" ||
+               option == "--code-page" || option == "--generation") {
+      const char* text = value();
+      if (text == nullptr) return bad();
+      if (option == "--bind") bind_address = text;
+      if (option == "--log") log_path = text;
+      if (option == "--state") state_path = text;
+      if (option == "--model") config.model = text;
+      if (option == "--firmware") config.firmware = text;
+      if (option == "--maker") config.maker = text;
+      if (option == "--code-page") config.code_page = text;
+      if (option == "--generation") {
+        const std::string_view generation = text;
+        if (generation == "old") {
+          config.firmware = sim::kOlderFirmware;
+        } else if (generation == "new") {
+          config.firmware = sim::kNewerFirmware;
+        } else {
+          return bad();
+        }
+      }
+    } else if (option == "--msr") {
+      const auto n = number(255);
+      if (!n) return bad();
+      config.open_check_value = static_cast<uint8_t>(*n);
+    } else if (option == "--reply-delay" || option == "--delay" || option == "--split-gap") {
+      const auto n = number(600000);
+      if (!n) return bad();
+      if (option == "--reply-delay") config.reply_delay_ms = static_cast<uint32_t>(*n);
+      if (option == "--delay") faults.extra_delay_ms = static_cast<uint32_t>(*n);
+      if (option == "--split-gap") faults.split_gap_ms = static_cast<uint32_t>(*n);
+    } else if (option == "--split") {
+      const auto n = number(1000);
+      if (!n || *n == 0) return bad();
+      faults.split_pieces = static_cast<uint32_t>(*n);
+    } else if (option == "--drop-after") {
+      const auto n = number(UINT64_MAX);
+      if (!n) return bad();
+      faults.drop_after_bytes = *n;
+    } else if (option == "--silent-for" || option == "--faults-for") {
+      const auto c = command();
+      if (!c) return bad();
+      (option == "--silent-for" ? faults.silent_for : faults.only).insert(*c);
+    } else if (option == "--silent") {
+      faults.silent = true;
+    } else if (option == "--wrong-header") {
+      faults.wrong_header = true;
+    } else if (option == "--stale-model-reply") {
+      faults.stale_model_reply = true;
+    } else if (option == "--strict-setting-mode") {
+      config.strict_setting_mode = true;
+    } else {
+      return Fail("unknown option " + std::string(option) + " (see --help)");
+    }
+  }
+
+  sim::PrinterModel model(config);
+  model.faults() = faults;
+  if (!state_path.empty()) {
+    struct stat info {};
+    if (::stat(state_path.c_str(), &info) == 0) {
+      std::string error;
+      // A damaged file is kept as it is (never overwritten) and the printer does not start.
+      if (!sim::LoadState(model, state_path, &error)) return Fail(error);
+    }
+  }
+
+  platform::RealClock clock;
+  sim::TcpServer server(model, clock);
+
+  LogFile log;
+  if (!log_path.empty()) {
+    if (log_path == "-") {
+      log.file = stdout;
+    } else {
+      log.file = std::fopen(log_path.c_str(), "a");
+      log.owned = true;
+      if (log.file == nullptr) {
+        return Fail("cannot open log " + log_path + ": " + std::strerror(errno));
+      }
+    }
+    std::FILE* file = log.file;
+    model.SetLogSink([file](uint64_t now_ms, std::string_view line) {
+      std::fprintf(file, "[%6llu.%03llu] %.*s\n", static_cast<unsigned long long>(now_ms / 1000),
+                   static_cast<unsigned long long>(now_ms % 1000), static_cast<int>(line.size()),
+                   line.data());
+      std::fflush(file);
+    });
+  }
+
+  std::string error;
+  if (!server.Listen(bind_address, port, &error)) return Fail(error);
+
+  struct sigaction action {};
+  action.sa_handler = OnSignal;
+  sigemptyset(&action.sa_mask);
+  action.sa_flags = 0;  // no SA_RESTART: a signal interrupts poll at once
+  sigaction(SIGINT, &action, nullptr);
+  sigaction(SIGTERM, &action, nullptr);
+  std::signal(SIGPIPE, SIG_IGN);
+
+  auto save = [&]() {
+    if (state_path.empty()) return true;
+    std::string save_error;
+    if (sim::SaveState(model, state_path, &save_error)) return true;
+    std::fprintf(stderr, "printer-sim: %s\n", save_error.c_str());
+    return false;
+  };
+
+  std::printf("printer-sim listening on %s:%u\n", bind_address.c_str(),
+              static_cast<unsigned>(server.port()));
+  std::fflush(stdout);
+
+  server.Serve(g_stop, [&] { save(); });
+  const bool saved = save();
+  std::printf("printer-sim stopped\n");
+  std::fflush(stdout);
+  return saved ? 0 : 1;
+}
