@@ -14,3 +14,7 @@ inline constexpr uint32_t kResultNoReply = 301;
 inline constexpr uint32_t kResultEmptyKeyList = 400;
 inline constexpr uint32_t kResultNvAreaFull = 401;
 inline constexpr uint32_t kResultKeyCodeTooShort = 402;
+// A record value does not fit its command (a Bluetooth PIN or name, or a sentinel, over its
+// length limit; a track or item number the printer does not have). Nothing was sent and the link
+// is left as it was.
+inline constexpr uint32_t kResultValueRefused = 110;

@@ -1,0 +1,80 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "platform/clock.h"
+#include "platform/registry.h"
+#include "protocol/common_util.h"
+#include "protocol/settings_record.h"
+
+// The printer's virtual memory switch command set: each operation moves one group of settings
+// between the printer and the settings record this object holds. The record's fields are
+// reachable directly (vmsm.Density) or as a whole through settings().
+//
+// Every operation returns a result code of result_codes.h. Except for InitSetting, a closed link
+// gives 101 with nothing sent. 109, 300 and 301 close the link before returning; 0, 101, 108 and
+// 110 leave it as it was. A failed read changes nothing of the record.
+class CCommonVmsm : public PrinterSettings {
+ public:
+  // `util` owns the link and the identification results and must outlive this object.
+  CCommonVmsm(CCommonUtil* util, platform::Clock& clock);
+  virtual ~CCommonVmsm();
+  CCommonVmsm(const CCommonVmsm&) = delete;
+  CCommonVmsm& operator=(const CCommonVmsm&) = delete;
+
+  PrinterSettings& settings() { return *this; }
+  const PrinterSettings& settings() const { return *this; }
+
+  // Setting mode, which brackets every write of switches, serial items, tear-off position,
+  // sentinels and radio interface.
+  uint32_t InitSetting();
+  uint32_t EndSetting();
+
+  // Memory switch `a` (1, 2, 3, 5, 6, 7, 8 and 116 carry record fields).
+  uint32_t ReadSwitch(uint8_t a);
+  uint32_t WriteSwitch(uint8_t a);
+
+  // Serial items 1 baud rate, 2 parity, 3 flow control, 4 data bits.
+  uint32_t ReadSerial(uint8_t a);
+  uint32_t WriteSerial(uint8_t a);
+
+  // Tear-off position (newer firmware generation only; callers decide).
+  uint32_t ReadTearOff();
+  uint32_t WriteTearOff();
+
+  // Radio interface selection. A malformed or missing reply gives 108 and keeps the link open.
+  uint32_t ReadRfInterface();
+  uint32_t WriteRfInterface();
+
+  // Replaces the printer's settings with the factory block; the record is not touched.
+  uint32_t FactoryDefault();
+
+  // Bluetooth items: `kind` one of vmsm::kBtConnMode, kBtName, kBtPin, kBtSecurity.
+  uint32_t ReadBtInfo(uint8_t kind);
+  // Refuses (110, nothing sent) a PIN over 12 or a name over 30 characters.
+  uint32_t WriteBtInfo();
+
+  // MSR sentinels of track `t` = 1..3. A reply the read does not recognise (or none) is ignored
+  // and gives 0. A sentinel over 10 bytes is refused (110, nothing sent).
+  uint32_t ReadSentinel(uint8_t t);
+  uint32_t WriteSentinel(uint8_t t);
+
+  // The settings profile in the registry under `key`. Loading never fails: a missing or
+  // mistyped value gives its field the default. Saving skips a value that cannot be written and
+  // goes on with the next.
+  void LoadProfile(platform::Registry& registry, const std::string& key);
+  void SaveProfile(platform::Registry& registry, const std::string& key) const;
+
+  CCommonUtil* util() const { return util_; }
+
+ private:
+  bool LinkOpen() const;
+  // Closes the link and returns `result`.
+  uint32_t Fail(uint32_t result);
+  // Writes all of `bytes`; false when the link took fewer.
+  bool Send(const std::vector<uint8_t>& bytes);
+
+  CCommonUtil* util_;
+  platform::Clock& clock_;
+};

@@ -1,0 +1,91 @@
+// The command set against the virtual printer: what one CCommonVmsm writes, another reads back.
+
+#include <gtest/gtest.h>
+
+#include "platform/clock.h"
+#include "platform/memory_registry.h"
+#include "platform/trace.h"
+#include "protocol/common_vmsm.h"
+#include "protocol/result_codes.h"
+#include "protocol/vmsm_commands.h"
+#include "sim/printer_model.h"
+#include "sim/sim_transports.h"
+
+namespace {
+
+struct SimRig {
+  platform::VirtualClock clock{0};
+  sim::PrinterModel model;
+  sim::SimDeviceFactory devices{model, clock};
+  platform::MemoryRegistry registry;
+  platform::NullTrace trace;
+  platform::Services services{clock, devices, registry, trace};
+  CCommonUtil util{services};
+};
+
+TEST(VmsmSimTest, WhatIsWrittenReadsBack) {
+  SimRig rig;
+  ASSERT_EQ(rig.util.dev_.Open(), 1);
+  CCommonVmsm writer(&rig.util, rig.clock);
+  writer.Density = 3;
+  writer.Speed = 1;
+  writer.LCharMode = 1;
+  writer.CodePage = 33;
+  writer.TimeOff = 45;
+  writer.TimeSave = 100;
+  writer.Msr = 2;
+  writer.FontType = 1;
+  writer.BeepPaper = 1;
+  writer.Service = 1;
+  writer.Sentinel = 1;
+  writer.BleMode = 1;
+  writer.Baudrate = 9600;
+  writer.Parity = 2;
+  writer.Flowcontrol = 2;
+  writer.Databit = 7;
+  writer.CuttingPosition = 288;
+  writer.SentinelStart = {"%", "", "+"};
+  writer.SentinelEnd = {"?", ";", ""};
+  writer.RfInterface = 1;
+  writer.BtSecurity = 1;
+  writer.BtConnMode = 2;
+  writer.BtPin = "9876";
+  writer.BtName = "Shop printer";
+
+  ASSERT_EQ(writer.InitSetting(), kResultOk);
+  for (uint8_t a : {1, 2, 3, 5, 6, 7, 8, 116})
+    ASSERT_EQ(writer.WriteSwitch(a), kResultOk) << int{a};
+  for (uint8_t a = 1; a <= 4; ++a) ASSERT_EQ(writer.WriteSerial(a), kResultOk) << int{a};
+  ASSERT_EQ(writer.WriteTearOff(), kResultOk);
+  for (uint8_t t = 1; t <= 3; ++t) ASSERT_EQ(writer.WriteSentinel(t), kResultOk) << int{t};
+  ASSERT_EQ(writer.WriteRfInterface(), kResultOk);
+  ASSERT_EQ(writer.EndSetting(), kResultOk);
+  ASSERT_EQ(writer.WriteBtInfo(), kResultOk);
+
+  CCommonVmsm reader(&rig.util, rig.clock);
+  for (uint8_t a : {1, 2, 3, 5, 6, 7, 8, 116}) EXPECT_EQ(reader.ReadSwitch(a), kResultOk) << int{a};
+  for (uint8_t a = 1; a <= 4; ++a) EXPECT_EQ(reader.ReadSerial(a), kResultOk) << int{a};
+  EXPECT_EQ(reader.ReadTearOff(), kResultOk);
+  for (uint8_t t = 1; t <= 3; ++t) EXPECT_EQ(reader.ReadSentinel(t), kResultOk) << int{t};
+  EXPECT_EQ(reader.ReadRfInterface(), kResultOk);
+  for (uint8_t kind : {vmsm::kBtConnMode, vmsm::kBtName, vmsm::kBtPin, vmsm::kBtSecurity}) {
+    EXPECT_EQ(reader.ReadBtInfo(kind), kResultOk) << kind;
+  }
+  reader.BtSkip = writer.BtSkip;
+  EXPECT_EQ(reader.settings(), writer.settings());
+  EXPECT_EQ(rig.util.dev_.open_flag_, 1);
+}
+
+TEST(VmsmSimTest, FactoryDefaultIsAcknowledged) {
+  SimRig rig;
+  ASSERT_EQ(rig.util.dev_.Open(), 1);
+  CCommonVmsm vmsm(&rig.util, rig.clock);
+  EXPECT_EQ(vmsm.FactoryDefault(), kResultOk);
+  EXPECT_EQ(vmsm.ReadSwitch(7), kResultOk);
+  EXPECT_EQ(vmsm.Msr, 6u);
+  EXPECT_EQ(vmsm.ReadSentinel(2), kResultOk);
+  EXPECT_EQ(vmsm.SentinelStart[1], "START2");
+  EXPECT_EQ(vmsm.SentinelEnd[1], "END2");
+}
+
+}  // namespace
