@@ -1,0 +1,431 @@
+#include "ui/controls.h"
+
+#include <algorithm>
+#include <cstdio>
+
+namespace ui {
+namespace {
+
+char Lower(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
+
+bool EqualNoCase(std::string_view a, std::string_view b) {
+  if (a.size() != b.size()) return false;
+  for (size_t i = 0; i < a.size(); ++i) {
+    if (Lower(a[i]) != Lower(b[i])) return false;
+  }
+  return true;
+}
+
+// Sorted lists order without regard to ASCII case, like the framework's default compare.
+bool LessNoCase(std::string_view a, std::string_view b) {
+  return std::lexicographical_compare(a.begin(), a.end(), b.begin(), b.end(),
+                                      [](char x, char y) { return Lower(x) < Lower(y); });
+}
+
+}  // namespace
+
+Control::Control(Dialog& owner, const ControlTemplate& tmpl, std::string caption)
+    : text_(std::move(caption)),
+      owner_(&owner),
+      id_(tmpl.id),
+      kind_(tmpl.kind),
+      styles_(tmpl.styles),
+      rect_(tmpl.rect),
+      enabled_((tmpl.styles & kDisabled) == 0),
+      visible_((tmpl.styles & kHidden) == 0) {}
+
+Edit::Edit(Dialog& owner, const ControlTemplate& tmpl, std::string caption)
+    : Control(owner, tmpl, std::move(caption)),
+      limit_(tmpl.text_limit < 0 ? 0 : tmpl.text_limit),
+      read_only_((tmpl.styles & kReadOnly) != 0) {}
+
+// ---- ItemList
+
+int ItemList::AddString(std::string_view text) {
+  int row = GetCount();
+  if (sorted_) {
+    auto it = std::upper_bound(
+        items_.begin(), items_.end(), text,
+        [](std::string_view t, const std::string& item) { return LessNoCase(t, item); });
+    row = static_cast<int>(it - items_.begin());
+  }
+  return InsertString(row, text);
+}
+
+int ItemList::InsertString(int row, std::string_view text) {
+  if (row == -1) row = GetCount();
+  if (row < 0 || row > GetCount()) return -1;
+  items_.insert(items_.begin() + row, std::string(text));
+  data_.insert(data_.begin() + row, 0);
+  RowInserted(row);
+  return row;
+}
+
+int ItemList::DeleteString(int row) {
+  if (row < 0 || row >= GetCount()) return -1;
+  items_.erase(items_.begin() + row);
+  data_.erase(data_.begin() + row);
+  RowRemoved(row);
+  return GetCount();
+}
+
+void ItemList::ResetContent() {
+  items_.clear();
+  data_.clear();
+  RowsCleared();
+}
+
+std::string ItemList::GetItemText(int row) const {
+  if (row < 0 || row >= GetCount()) return {};
+  return items_[static_cast<size_t>(row)];
+}
+
+int ItemList::FindStringExact(int start, std::string_view text) const {
+  const int n = GetCount();
+  if (n == 0) return -1;
+  int first = (start < -1 || start >= n) ? 0 : start + 1;
+  for (int k = 0; k < n; ++k) {
+    const int row = (first + k) % n;
+    if (EqualNoCase(items_[static_cast<size_t>(row)], text)) return row;
+  }
+  return -1;
+}
+
+bool ItemList::SetItemData(int row, uint32_t data) {
+  if (row < 0 || row >= GetCount()) return false;
+  data_[static_cast<size_t>(row)] = data;
+  return true;
+}
+
+uint32_t ItemList::GetItemData(int row) const {
+  if (row < 0 || row >= GetCount()) return 0;
+  return data_[static_cast<size_t>(row)];
+}
+
+// ---- ComboBox
+
+ComboBox::ComboBox(Dialog& owner, const ControlTemplate& tmpl, std::string caption)
+    : Control(owner, tmpl, std::move(caption)), ItemList((tmpl.styles & kSorted) != 0) {
+  if (!IsEditable()) text_.clear();  // a plain list shows only its rows
+}
+
+int ComboBox::SetCurSel(int row) {
+  if (row < 0 || row >= GetCount()) {
+    cur_sel_ = -1;
+    if (IsEditable()) text_.clear();
+    return -1;
+  }
+  cur_sel_ = row;
+  if (IsEditable()) text_ = GetItemText(row);
+  return row;
+}
+
+int ComboBox::SelectString(std::string_view text) {
+  const int row = FindStringExact(-1, text);
+  if (row < 0) return -1;
+  return SetCurSel(row);
+}
+
+std::string ComboBox::GetText() const {
+  if (IsEditable()) return text_;
+  return GetItemText(cur_sel_);
+}
+
+void ComboBox::SetText(std::string_view text) {
+  if (IsEditable()) {
+    text_ = std::string(text);
+    cur_sel_ = FindStringExact(-1, text);
+    return;
+  }
+  SelectString(text);
+}
+
+void ComboBox::RowInserted(int row) {
+  if (cur_sel_ >= row) ++cur_sel_;
+}
+
+void ComboBox::RowRemoved(int row) {
+  if (cur_sel_ == row) {
+    cur_sel_ = -1;
+  } else if (cur_sel_ > row) {
+    --cur_sel_;
+  }
+}
+
+void ComboBox::RowsCleared() {
+  cur_sel_ = -1;
+  if (IsEditable()) text_.clear();
+}
+
+// ---- ListBox
+
+ListBox::ListBox(Dialog& owner, const ControlTemplate& tmpl, std::string caption)
+    : Control(owner, tmpl, std::move(caption)), ItemList((tmpl.styles & kSorted) != 0) {
+  text_.clear();
+}
+
+int ListBox::GetCurSel() const {
+  if (caret_ >= 0 && caret_ < GetCount() && selected_[static_cast<size_t>(caret_)]) return caret_;
+  for (size_t i = 0; i < selected_.size(); ++i) {
+    if (selected_[i]) return static_cast<int>(i);
+  }
+  return -1;
+}
+
+int ListBox::SetCurSel(int row) {
+  std::fill(selected_.begin(), selected_.end(), false);
+  if (row < 0 || row >= GetCount()) {
+    caret_ = -1;
+    return -1;
+  }
+  selected_[static_cast<size_t>(row)] = true;
+  caret_ = row;
+  return row;
+}
+
+bool ListBox::SetSel(int row, bool selected) {
+  if (!IsMultiSelect()) {
+    if (!selected) {
+      if (GetSel(row)) SetCurSel(-1);
+      return row >= 0 && row < GetCount();
+    }
+    return SetCurSel(row) >= 0;
+  }
+  if (row == -1) {
+    std::fill(selected_.begin(), selected_.end(), selected);
+    return true;
+  }
+  if (row < 0 || row >= GetCount()) return false;
+  selected_[static_cast<size_t>(row)] = selected;
+  caret_ = row;
+  return true;
+}
+
+bool ListBox::GetSel(int row) const {
+  return row >= 0 && row < GetCount() && selected_[static_cast<size_t>(row)];
+}
+
+int ListBox::GetSelCount() const {
+  return static_cast<int>(std::count(selected_.begin(), selected_.end(), true));
+}
+
+std::vector<int> ListBox::GetSelItems() const {
+  std::vector<int> rows;
+  for (size_t i = 0; i < selected_.size(); ++i) {
+    if (selected_[i]) rows.push_back(static_cast<int>(i));
+  }
+  return rows;
+}
+
+std::string ListBox::GetText() const { return GetItemText(GetCurSel()); }
+
+void ListBox::RowInserted(int row) {
+  selected_.insert(selected_.begin() + row, false);
+  if (caret_ >= row) ++caret_;
+}
+
+void ListBox::RowRemoved(int row) {
+  selected_.erase(selected_.begin() + row);
+  if (caret_ == row) {
+    caret_ = -1;
+  } else if (caret_ > row) {
+    --caret_;
+  }
+}
+
+void ListBox::RowsCleared() {
+  selected_.clear();
+  caret_ = -1;
+}
+
+// ---- ListView
+
+int ListView::InsertColumn(int index, std::string_view text, int width, ColumnAlign align) {
+  const int n = GetColumnCount();
+  if (index < 0 || index > n) index = n;
+  columns_.insert(columns_.begin() + index, ListViewColumn{std::string(text), width, align});
+  return index;
+}
+
+int ListView::InsertItem(int row, std::string_view text) {
+  const int n = GetItemCount();
+  if (row < 0 || row > n) row = n;
+  rows_.insert(rows_.begin() + row, std::vector<std::string>{std::string(text)});
+  selected_.insert(selected_.begin() + row, false);
+  if (changed_row_ >= row) ++changed_row_;
+  return row;
+}
+
+bool ListView::SetItemText(int row, int column, std::string_view text) {
+  if (row < 0 || row >= GetItemCount() || column < 0 || column >= 256) return false;
+  auto& cells = rows_[static_cast<size_t>(row)];
+  if (static_cast<size_t>(column) >= cells.size()) cells.resize(static_cast<size_t>(column) + 1);
+  cells[static_cast<size_t>(column)] = std::string(text);
+  return true;
+}
+
+std::string ListView::GetItemText(int row, int column) const {
+  if (row < 0 || row >= GetItemCount() || column < 0) return {};
+  const auto& cells = rows_[static_cast<size_t>(row)];
+  if (static_cast<size_t>(column) >= cells.size()) return {};
+  return cells[static_cast<size_t>(column)];
+}
+
+bool ListView::DeleteItem(int row) {
+  if (row < 0 || row >= GetItemCount()) return false;
+  rows_.erase(rows_.begin() + row);
+  selected_.erase(selected_.begin() + row);
+  if (changed_row_ == row) {
+    changed_row_ = -1;
+  } else if (changed_row_ > row) {
+    --changed_row_;
+  }
+  return true;
+}
+
+void ListView::DeleteAllItems() {
+  rows_.clear();
+  selected_.clear();
+  changed_row_ = -1;
+}
+
+bool ListView::IsSelected(int row) const {
+  return row >= 0 && row < GetItemCount() && selected_[static_cast<size_t>(row)];
+}
+
+bool ListView::SetSelected(int row, bool selected) {
+  if (row < 0 || row >= GetItemCount()) return false;
+  if (selected && !IsMultiSelect()) ClearSelection();
+  selected_[static_cast<size_t>(row)] = selected;
+  return true;
+}
+
+void ListView::ClearSelection() { std::fill(selected_.begin(), selected_.end(), false); }
+
+int ListView::GetSelectedCount() const {
+  return static_cast<int>(std::count(selected_.begin(), selected_.end(), true));
+}
+
+std::vector<int> ListView::GetSelectedRows() const {
+  std::vector<int> rows;
+  for (size_t i = 0; i < selected_.size(); ++i) {
+    if (selected_[i]) rows.push_back(static_cast<int>(i));
+  }
+  return rows;
+}
+
+// ---- Slider, ProgressBar
+
+void Slider::SetRange(int min, int max) {
+  if (min > max) std::swap(min, max);
+  min_ = min;
+  max_ = max;
+  pos_ = std::clamp(pos_, min_, max_);
+}
+
+void Slider::SetPos(int pos) { pos_ = std::clamp(pos, min_, max_); }
+
+void ProgressBar::SetRange(int min, int max) {
+  if (min > max) std::swap(min, max);
+  min_ = min;
+  max_ = max;
+  pos_ = std::clamp(pos_, min_, max_);
+}
+
+void ProgressBar::SetPos(int pos) { pos_ = std::clamp(pos, min_, max_); }
+
+// ---- TabControl
+
+int TabControl::InsertItem(int index, std::string_view text) {
+  const int n = GetItemCount();
+  if (index < 0 || index > n) index = n;
+  tabs_.insert(tabs_.begin() + index, std::string(text));
+  if (cur_sel_ < 0) {
+    cur_sel_ = 0;  // the first tab is chosen, as with the framework's control
+  } else if (cur_sel_ >= index && n > 0) {
+    ++cur_sel_;
+  }
+  return index;
+}
+
+bool TabControl::DeleteAllItems() {
+  tabs_.clear();
+  cur_sel_ = -1;
+  return true;
+}
+
+std::string TabControl::GetItemText(int index) const {
+  if (index < 0 || index >= GetItemCount()) return {};
+  return tabs_[static_cast<size_t>(index)];
+}
+
+int TabControl::SetCurSel(int index) {
+  if (index < 0 || index >= GetItemCount()) return -1;
+  const int previous = cur_sel_;
+  cur_sel_ = index;
+  return previous;
+}
+
+// ---- IpAddress
+
+std::string IpAddress::GetText() const {
+  char buf[20];
+  std::snprintf(buf, sizeof buf, "%u.%u.%u.%u", octets_[0], octets_[1], octets_[2], octets_[3]);
+  return buf;
+}
+
+void IpAddress::SetText(std::string_view text) {
+  std::array<uint8_t, 4> octets{0, 0, 0, 0};
+  size_t field = 0;
+  unsigned value = 0;
+  bool digits = false;
+  bool bad = false;
+  auto finish = [&] {
+    if (field < 4) octets[field] = static_cast<uint8_t>(digits && !bad ? std::min(value, 255u) : 0);
+  };
+  for (char c : text) {
+    if (c == '.') {
+      finish();
+      ++field;
+      value = 0;
+      digits = false;
+      bad = false;
+      if (field >= 4) break;
+    } else if (c >= '0' && c <= '9') {
+      value = std::min(value * 10 + static_cast<unsigned>(c - '0'), 1000u);
+      digits = true;
+    } else {
+      bad = true;
+    }
+  }
+  finish();
+  octets_ = octets;
+}
+
+// ---- PictureFrame
+
+bool PictureFrame::SetImage(RgbImage image) {
+  if (image.width < 0 || image.height < 0 || image.width > kMaxSide || image.height > kMaxSide) {
+    return false;
+  }
+  const size_t need = static_cast<size_t>(image.width) * static_cast<size_t>(image.height) * 3;
+  if (image.rgb.size() != need) return false;
+  image_ = std::move(image);
+  return true;
+}
+
+std::string PictureFrame::Digest() const {
+  uint64_t h = 1469598103934665603ull;
+  auto mix = [&h](uint8_t b) {
+    h ^= b;
+    h *= 1099511628211ull;
+  };
+  for (int shift = 0; shift < 32; shift += 8) mix(static_cast<uint8_t>(image_.width >> shift));
+  for (int shift = 0; shift < 32; shift += 8) mix(static_cast<uint8_t>(image_.height >> shift));
+  for (uint8_t b : image_.rgb) mix(b);
+  char buf[17];
+  std::snprintf(buf, sizeof buf, "%016llx", static_cast<unsigned long long>(h));
+  return buf;
+}
+
+}  // namespace ui

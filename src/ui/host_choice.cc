@@ -1,0 +1,64 @@
+#include "ui/host_choice.h"
+
+#include <cstdio>
+#include <iostream>
+
+#include "platform/console.h"
+#include "ui/automation_host.h"
+
+namespace ui {
+
+HostChoice ChooseHost(InputKind stdin_kind, bool stdout_is_terminal) {
+  if (stdin_kind == InputKind::kPipeOrFile) return HostChoice::kAutomation;
+  if (stdin_kind == InputKind::kTerminal && stdout_is_terminal) return HostChoice::kTerminal;
+  return HostChoice::kNone;
+}
+
+std::string HostChoiceMessage(HostChoice choice, std::string_view program) {
+  const std::string p(program);
+  switch (choice) {
+    case HostChoice::kAutomation:
+      return {};
+    case HostChoice::kTerminal:
+      return p + ": the terminal interface is not built yet. To use " + p +
+             " now, give it commands on standard input, one a line (for example: " + p +
+             " < script.txt).";
+    case HostChoice::kNone:
+      return p +
+             ": no user interface to run: standard input is neither a terminal nor a pipe or "
+             "file of commands. Start " +
+             p +
+             " from a terminal, or give it commands on "
+             "standard input (for example: " +
+             p + " < script.txt).";
+  }
+  return {};
+}
+
+int RunProgram(std::string_view program, platform::Clock& clock, Resources resources,
+               const std::function<int(LoopHost&)>& app) {
+  InputKind in = InputKind::kOther;
+  switch (platform::ClassifyFd(0)) {
+    case platform::FdKind::kTerminal:
+      in = InputKind::kTerminal;
+      break;
+    case platform::FdKind::kPipe:
+    case platform::FdKind::kRegularFile:
+      in = InputKind::kPipeOrFile;
+      break;
+    default:
+      break;
+  }
+  const bool out_tty = platform::ClassifyFd(1) == platform::FdKind::kTerminal;
+  const HostChoice choice = ChooseHost(in, out_tty);
+  if (choice != HostChoice::kAutomation) {
+    std::fprintf(stderr, "%s\n", HostChoiceMessage(choice, program).c_str());
+    return 2;
+  }
+  FdLineSource input(0);
+  AutomationHost host(clock, input, std::cout, std::move(resources));
+  const int result = app(host);
+  return host.ExitCode(result);
+}
+
+}  // namespace ui

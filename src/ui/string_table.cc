@@ -1,0 +1,214 @@
+#include "ui/string_table.h"
+
+#include <charconv>
+#include <fstream>
+#include <sstream>
+
+#include "ui/utf8.h"
+
+namespace ui {
+namespace {
+
+constexpr std::string_view kHeader = "pelliset-pack 1";
+constexpr int kMaxId = 65535;
+
+bool ParseId(std::string_view text, int* id) {
+  if (text.empty() || text.size() > 5) return false;
+  int value = 0;
+  const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
+  if (ec != std::errc() || end != text.data() + text.size() || value < 0 || value > kMaxId) {
+    return false;
+  }
+  *id = value;
+  return true;
+}
+
+bool Unescape(std::string_view text, std::string* out) {
+  out->clear();
+  for (size_t i = 0; i < text.size(); ++i) {
+    const char c = text[i];
+    if (c != '\\') {
+      out->push_back(c);
+      continue;
+    }
+    if (++i >= text.size()) return false;
+    switch (text[i]) {
+      case 'n':
+        out->push_back('\n');
+        break;
+      case 'r':
+        out->push_back('\r');
+        break;
+      case 't':
+        out->push_back('\t');
+        break;
+      case '\\':
+        out->push_back('\\');
+        break;
+      default:
+        return false;
+    }
+  }
+  return true;
+}
+
+}  // namespace
+
+std::optional<std::string> StringTable::Find(int id) const {
+  auto it = entries_.find(id);
+  if (it == entries_.end()) return std::nullopt;
+  return it->second;
+}
+
+std::optional<ResourcePack> ParseResourcePack(std::string_view text) {
+  if (text.size() > kMaxPackBytes) return std::nullopt;
+  if (text.substr(0, 3) == "\xEF\xBB\xBF") text.remove_prefix(3);
+  if (text.find('\0') != std::string_view::npos || !IsValidUtf8(text)) return std::nullopt;
+
+  ResourcePack pack;
+  bool header_seen = false;
+  size_t start = 0;
+  while (start < text.size()) {
+    size_t end = text.find('\n', start);
+    if (end == std::string_view::npos) end = text.size();
+    std::string_view line = text.substr(start, end - start);
+    start = end + 1;
+    if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
+    if (line.empty() || line.front() == '#') continue;
+    if (!header_seen) {
+      if (line != kHeader) return std::nullopt;
+      header_seen = true;
+      continue;
+    }
+    const size_t eq = line.find(" = ");
+    if (eq == std::string_view::npos) return std::nullopt;
+    const std::string_view key = line.substr(0, eq);
+    std::string value;
+    if (!Unescape(line.substr(eq + 3), &value)) return std::nullopt;
+
+    const size_t space = key.find(' ');
+    if (space == std::string_view::npos) return std::nullopt;
+    const std::string_view directive = key.substr(0, space);
+    const std::string_view ids = key.substr(space + 1);
+    if (directive == "string") {
+      int id = 0;
+      if (!ParseId(ids, &id) || !pack.strings.emplace(id, std::move(value)).second) {
+        return std::nullopt;
+      }
+    } else if (directive == "caption") {
+      const size_t slash = ids.find('/');
+      int template_id = 0;
+      if (slash == std::string_view::npos) {
+        if (!ParseId(ids, &template_id) ||
+            !pack.template_captions.emplace(template_id, std::move(value)).second) {
+          return std::nullopt;
+        }
+      } else {
+        int control_id = 0;
+        if (!ParseId(ids.substr(0, slash), &template_id) ||
+            !ParseId(ids.substr(slash + 1), &control_id) ||
+            !pack.control_captions
+                 .emplace(std::make_pair(template_id, control_id), std::move(value))
+                 .second) {
+          return std::nullopt;
+        }
+      }
+    } else {
+      return std::nullopt;
+    }
+  }
+  if (!header_seen) return std::nullopt;
+  return pack;
+}
+
+std::optional<ResourcePack> LoadResourcePack(std::string_view pack_name,
+                                             const std::vector<std::string>& folders) {
+  // Only a plain file name: a pack name never walks out of the folders it is looked up in.
+  if (pack_name.empty() || pack_name == "." || pack_name == ".." ||
+      pack_name.find('/') != std::string_view::npos ||
+      pack_name.find('\0') != std::string_view::npos) {
+    return std::nullopt;
+  }
+  for (const std::string& folder : folders) {
+    if (folder.empty()) continue;
+    std::string path = folder;
+    if (path.back() != '/') path.push_back('/');
+    path.append(pack_name);
+    std::ifstream in(path, std::ios::binary);
+    if (!in) continue;
+    // The first pack found decides, damaged or not: a damaged pack means English, not a search
+    // for another copy the user did not expect.
+    std::string text;
+    char buffer[8192];
+    while (in.read(buffer, sizeof buffer) || in.gcount() > 0) {
+      text.append(buffer, static_cast<size_t>(in.gcount()));
+      if (text.size() > kMaxPackBytes) return std::nullopt;
+    }
+    if (in.bad()) return std::nullopt;
+    return ParseResourcePack(text);
+  }
+  return std::nullopt;
+}
+
+std::string Resources::String(int id) const {
+  if (pack_) {
+    auto it = pack_->strings.find(id);
+    if (it != pack_->strings.end()) return it->second;
+  }
+  return english_.Find(id).value_or(std::string());
+}
+
+std::string Resources::TemplateCaption(int template_id, std::string_view english) const {
+  if (pack_) {
+    auto it = pack_->template_captions.find(template_id);
+    if (it != pack_->template_captions.end()) return it->second;
+  }
+  return std::string(english);
+}
+
+std::string Resources::ControlCaption(int template_id, int control_id,
+                                      std::string_view english) const {
+  if (pack_ && control_id >= 0) {
+    auto it = pack_->control_captions.find({template_id, control_id});
+    if (it != pack_->control_captions.end()) return it->second;
+  }
+  return std::string(english);
+}
+
+std::string Resources::Framework(FrameworkText which) const {
+  const int id = kFrameworkStringBase + static_cast<int>(which);
+  if (pack_) {
+    auto it = pack_->strings.find(id);
+    if (it != pack_->strings.end()) return it->second;
+  }
+  switch (which) {
+    case FrameworkText::kIntRange:
+      return "Enter an integer between %1 and %2.";
+    case FrameworkText::kPositiveInt:
+      return "Enter a positive integer.";
+    case FrameworkText::kInteger:
+      return "Enter an integer.";
+    case FrameworkText::kMaxChars:
+      return "Enter no more than %1 characters.";
+  }
+  return {};
+}
+
+std::string FormatMessage(std::string_view pattern, const std::vector<std::string>& args) {
+  std::string out;
+  for (size_t i = 0; i < pattern.size(); ++i) {
+    if (pattern[i] == '%' && i + 1 < pattern.size() && pattern[i + 1] >= '1' &&
+        pattern[i + 1] <= '9') {
+      const size_t n = static_cast<size_t>(pattern[i + 1] - '1');
+      if (n < args.size()) {
+        out += args[n];
+        ++i;
+        continue;
+      }
+    }
+    out.push_back(pattern[i]);
+  }
+  return out;
+}
+
+}  // namespace ui

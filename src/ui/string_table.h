@@ -1,0 +1,100 @@
+#pragma once
+
+// Texts by id, and the resource packs that translate them.
+//
+// A program compiles in its English string table and templates. A resource pack (a small UTF-8
+// text file, format below) may replace strings, control captions and template captions; the
+// program installs at most one pack in its Resources, which the host hands to every dialog.
+//
+// Pack file format, one entry a line:
+//   pelliset-pack 1                  first line that is not blank or a comment (required)
+//   # comment                        blank lines and lines starting with '#' are skipped
+//   string 168 = Pelliset            string table entry
+//   caption 102 = Main title         caption of template 102
+//   caption 102/1000 = Button text   caption of control 1000 of template 102
+// The value is everything after the first " = " up to the end of the line (spaces kept), with
+// the escapes \n \r \t \\ ; a lone CR before the line feed is dropped. Ids are decimal, 0 to
+// 65535 (control ids -1 are not addressable). A file that breaks any rule, holds invalid UTF-8 or
+// a NUL byte, repeats a key, or exceeds kMaxPackBytes is refused as a whole.
+
+#include <cstddef>
+#include <map>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <utility>
+#include <vector>
+
+namespace ui {
+
+class StringTable {
+ public:
+  StringTable() = default;
+  StringTable(std::initializer_list<std::pair<const int, std::string>> entries)
+      : entries_(entries) {}
+  void Set(int id, std::string text) { entries_[id] = std::move(text); }
+  // The text, or nullopt when the table has no such id.
+  std::optional<std::string> Find(int id) const;
+  size_t size() const { return entries_.size(); }
+
+ private:
+  std::map<int, std::string> entries_;
+};
+
+struct ResourcePack {
+  std::map<int, std::string> strings;
+  std::map<int, std::string> template_captions;
+  std::map<std::pair<int, int>, std::string> control_captions;  // (template id, control id)
+};
+
+inline constexpr size_t kMaxPackBytes = 1u << 20;
+
+// Parses pack text; nullopt when anything in it is damaged (see the format above).
+std::optional<ResourcePack> ParseResourcePack(std::string_view text);
+
+// Looks for a file named `pack_name` in each folder in turn (the program's own folder first, then
+// the installed data folder) and parses the first one that exists. nullopt when none exists, the
+// name is not a plain file name, or the file found is damaged or unreadable: the program then
+// stays in English, without a message.
+std::optional<ResourcePack> LoadResourcePack(std::string_view pack_name,
+                                             const std::vector<std::string>& folders);
+
+// The framework's own messages (edit checks). English by default; a pack may translate them
+// with the string ids below.
+enum class FrameworkText {
+  kIntRange,     // "Enter an integer between %1 and %2."
+  kPositiveInt,  // "Enter a positive integer."
+  kInteger,      // "Enter an integer."
+  kMaxChars,     // "Enter no more than %1 characters."
+};
+inline constexpr int kFrameworkStringBase = 61440;  // + the enum value
+
+// What a program's dialogs look texts up in: its English string table, the installed pack, and
+// the application title (the caption of the framework's own message boxes).
+class Resources {
+ public:
+  Resources() = default;
+  explicit Resources(StringTable english, std::string app_title = "")
+      : english_(std::move(english)), app_title_(std::move(app_title)) {}
+
+  void SetPack(std::optional<ResourcePack> pack) { pack_ = std::move(pack); }
+  bool HasPack() const { return pack_.has_value(); }
+  void SetAppTitle(std::string title) { app_title_ = std::move(title); }
+  const std::string& AppTitle() const { return app_title_; }
+
+  // The pack's text, else the English one, else "" (like a failed LoadString).
+  std::string String(int id) const;
+  std::string TemplateCaption(int template_id, std::string_view english) const;
+  std::string ControlCaption(int template_id, int control_id, std::string_view english) const;
+  std::string Framework(FrameworkText which) const;
+
+ private:
+  StringTable english_;
+  std::optional<ResourcePack> pack_;
+  std::string app_title_;
+};
+
+// Replaces %1, %2 ... %9 in `pattern` by args[0], args[1] ...; unknown markers stay as written.
+std::string FormatMessage(std::string_view pattern, const std::vector<std::string>& args);
+
+}  // namespace ui
