@@ -32,7 +32,7 @@ int ClampToInt(uint32_t n) { return static_cast<int>(std::min<uint32_t>(n, INT_M
 
 }  // namespace
 
-// How the Windows device control block of the original serial code maps onto LineSettings (the
+// How the classic Win32 device control block (DCB) settings map onto LineSettings (the
 // termios side of each member is in posix_serial_port.cc):
 //
 //   DCB field          value set here                        LineSettings member

@@ -18,7 +18,7 @@ struct RegValue {
 
 // The HKEY_LOCAL_MACHINE hive the programs keep their preferences in. Keys are backslash
 // separated paths below the hive root ("Software\\Korvane\\Pelliset"), compared without regard
-// to case as the original hive does; value names likewise.
+// to case as the Windows registry does; value names likewise.
 class Registry {
  public:
   virtual ~Registry() = default;

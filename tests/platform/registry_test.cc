@@ -36,7 +36,7 @@ TEST(RegistryValues, NumbersAndTextsRoundTripAndMistypedValuesReadAsMissing) {
   ASSERT_TRUE(WriteDword(reg, kPellisetKey, "uBaudrate", 0x01C200));
   ASSERT_TRUE(WriteString(reg, kPellisetKey, "Name", "TMQ"));
   EXPECT_EQ(ReadDword(reg, kPellisetKey, "uBaudrate"), 0x01C200u);
-  // Little-endian on disk as in the original hive.
+  // Little-endian on disk, as the Windows registry stores a DWORD.
   EXPECT_EQ(reg.QueryValue(kPellisetKey, "uBaudrate")->data,
             (std::vector<uint8_t>{0x00, 0xC2, 0x01, 0x00}));
   EXPECT_EQ(reg.QueryValue(kPellisetKey, "Name")->data, (std::vector<uint8_t>{'T', 'M', 'Q', 0}));
