@@ -1,0 +1,180 @@
+#include "settings/transfer_plan.h"
+
+#include "protocol/common_util.h"
+#include "protocol/vmsm_commands.h"
+#include "settings/vmsm_strings.h"
+
+namespace {
+
+using namespace transfer_ids;
+using Op = TransferOp;
+
+TransferStep Do(Op op, uint32_t value, int message_id, uint32_t advance = 0,
+                StepCondition when = StepCondition::kAlways) {
+  TransferStep s;
+  s.op = op;
+  s.value = value;
+  s.message_id = message_id;
+  s.advance = advance;
+  s.when = when;
+  return s;
+}
+
+TransferStep Only(StepCondition when, TransferStep step) {
+  step.when = when;
+  return step;
+}
+
+TransferStep Advance(uint32_t n) { return Do(Op::kAdvance, n, 0); }
+
+TransferStep AdvanceSlow(uint32_t n, uint32_t ms) {
+  TransferStep s = Do(Op::kAdvanceSlow, n, 0);
+  s.ms = ms;
+  return s;
+}
+
+TransferStep Pause(uint32_t ms) {
+  TransferStep s = Do(Op::kPause, 0, 0);
+  s.ms = ms;
+  return s;
+}
+
+TransferStep Arm(int event, uint32_t ms) {
+  TransferStep s = Do(Op::kArm, static_cast<uint32_t>(event), 0);
+  s.ms = ms;
+  return s;
+}
+
+// The dialog gets a chance to paint between stages.
+constexpr uint32_t kStageGapMs = 100;
+// Lets the printer settle after identification before the first switch query.
+constexpr uint32_t kSettleBeforeReadMs = 500;
+// The printer stores the Bluetooth items slowly; the bar keeps moving meanwhile.
+constexpr uint32_t kBtSettleSteps = 20;
+constexpr uint32_t kBtSettleStepMs = 200;
+constexpr uint32_t kFactorySettleSteps = 99;
+constexpr uint32_t kFactorySettleStepMs = 50;
+constexpr uint32_t kCloseAfterWriteMs = 1000;
+
+TransferPlan MakeDesktopPlan() {
+  const auto newer = StepCondition::kNewerFirmware;
+  const auto bt_on = StepCondition::kBluetoothOn;
+  TransferPlan plan;
+  plan.closing_name_id = kCompleted;
+  plan.closing_separator = "...: ";
+  plan.events = {
+      {kEventReadOpen,
+       kGetStatus,
+       {
+           Do(Op::kOpenLink, 0, kPortOpenError, 5),
+           Do(Op::kPrinterInfo, CCommonUtil::kModel, kModelNotMatched, 5),
+           Do(Op::kPrinterInfo, CCommonUtil::kFirmwareVersion, kVersionFailed, 5),
+           Arm(kEventRead, kStageGapMs),
+       }},
+      {kEventRead,
+       kGetStatus,
+       {
+           Advance(4),
+           Pause(kSettleBeforeReadMs),
+           Do(Op::kReadSwitch, 1, kReadSw1Failed, 4),
+           Do(Op::kReadSwitch, 2, kReadSw2Failed, 4),
+           Do(Op::kReadSwitch, 3, kReadSw3Failed, 4),
+           Do(Op::kReadSwitch, 5, kReadSw5Failed, 4),
+           Do(Op::kReadSwitch, 6, kReadSw6Failed, 4),
+           Do(Op::kReadSwitch, 7, kReadSw7Failed, 4),
+           Do(Op::kReadSwitch, 8, kReadSw8Failed),
+           Do(Op::kReadSwitch, 116, kReadSw116Failed),
+           Do(Op::kReadTearOff, 0, kTearOffFailed, 0, newer),
+           Advance(4),
+           Advance(4),
+           Advance(4),
+           Do(Op::kReadSerial, 1, kReadIfsw1Failed, 4),
+           Do(Op::kReadSerial, 2, kReadIfsw2Failed, 4),
+           Do(Op::kReadSerial, 3, kReadIfsw3Failed, 4),
+           Do(Op::kReadSerial, 4, kReadIfsw4Failed, 4),
+           Do(Op::kReadSentinel, 1, kReadTrack1SentinelFailed, 4),
+           Do(Op::kReadSentinel, 2, kReadTrack2SentinelFailed, 4),
+           Do(Op::kReadSentinel, 3, kReadTrack3SentinelFailed, 4),
+           Do(Op::kReadRfInterface, 0, kReadRfInterfaceFailed, 4),
+           Do(Op::kReadBtInfo, vmsm::kBtConnMode, kReadBtConnModeFailed, 4),
+           Do(Op::kReadBtInfo, vmsm::kBtName, kReadBtNameFailed, 4),
+           Do(Op::kReadBtInfo, vmsm::kBtPin, kReadBtPinFailed, 4),
+           Do(Op::kReadBtInfo, vmsm::kBtSecurity, kReadBtSecurityFailed, 4),
+           Advance(4),
+           Arm(kEventClose, kStageGapMs),
+       }},
+      {kEventWriteOpen,
+       kSetStatus,
+       {
+           Do(Op::kOpenLink, 0, kPortOpenError, 5),
+           Arm(kEventWrite, kStageGapMs),
+       }},
+      {kEventFactoryDefault,
+       kSetStatus,
+       {
+           Do(Op::kOpenLink, 0, kPortOpenError, 5),
+           Do(Op::kFactoryDefault, 0, kFactoryDefaultFailed),
+           AdvanceSlow(kFactorySettleSteps, kFactorySettleStepMs),
+           Arm(kEventClose, kStageGapMs),
+       }},
+      {kEventWrite,
+       kSetStatus,
+       {
+           Do(Op::kInitSetting, 0, kInitSettingFailed, 4),
+           Do(Op::kWriteSwitch, 1, kWriteMsw1Failed, 4),
+           Do(Op::kWriteSwitch, 2, kWriteMsw2Failed, 4),
+           Do(Op::kWriteSwitch, 3, kWriteMsw3Failed, 4),
+           Do(Op::kWriteSwitch, 5, kWriteMsw5Failed, 4),
+           Do(Op::kWriteSwitch, 6, kWriteMsw6Failed, 4),
+           Do(Op::kWriteSwitch, 7, kWriteMsw7Failed, 4),
+           Do(Op::kWriteSwitch, 8, kWriteMsw8Failed),
+           Do(Op::kWriteSwitch, 116, kWriteMsw116Failed, 0, bt_on),
+           Advance(4),
+           Advance(4),
+           Advance(4),
+           Do(Op::kWriteSerial, 1, kReadIfsw1Failed, 4),
+           Do(Op::kWriteSerial, 2, kReadIfsw2Failed, 4),
+           Do(Op::kWriteSerial, 3, kReadIfsw3Failed, 4),
+           Do(Op::kWriteSerial, 4, kReadIfsw4Failed),
+           Do(Op::kWriteTearOff, 0, kTearOffFailed, 0, newer),
+           Advance(4),
+           Do(Op::kWriteSentinel, 1, kWriteTrack1SentinelFailed, 4),
+           Do(Op::kWriteSentinel, 2, kWriteTrack2SentinelFailed, 4),
+           Do(Op::kWriteSentinel, 3, kWriteTrack3SentinelFailed, 4),
+           Do(Op::kWriteRfInterface, 0, kWriteRfInterfaceFailed, 4),
+           Do(Op::kEndSetting, 0, kEndSettingFailed, 4),
+           // The closing timer is armed before the Bluetooth write, which runs after setting
+           // mode has been left; its settling time holds the closing stage back.
+           Arm(kEventClose, kCloseAfterWriteMs),
+           Do(Op::kWriteBtInfo, 0, kWriteBtInfoFailed, 0, bt_on),
+           Only(bt_on, AdvanceSlow(kBtSettleSteps, kBtSettleStepMs)),
+       }},
+  };
+  return plan;
+}
+
+}  // namespace
+
+const TransferEvent* TransferPlan::Find(int event_id) const {
+  for (const TransferEvent& e : events) {
+    if (e.id == event_id) return &e;
+  }
+  return nullptr;
+}
+
+const TransferPlan& DesktopTransferPlan() {
+  static const TransferPlan plan = MakeDesktopPlan();
+  return plan;
+}
+
+bool IsPrinterOperation(TransferOp op) {
+  switch (op) {
+    case TransferOp::kAdvance:
+    case TransferOp::kAdvanceSlow:
+    case TransferOp::kPause:
+    case TransferOp::kArm:
+      return false;
+    default:
+      return true;
+  }
+}
