@@ -1,0 +1,9 @@
+#pragma once
+
+#include "ui/dialog.h"
+
+// The About box (template 100): product name, one line about the program, OK.
+class CAboutDlg : public ui::Dialog {
+ public:
+  CAboutDlg();
+};

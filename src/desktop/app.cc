@@ -1,0 +1,24 @@
+#include "desktop/app.h"
+
+#include <utility>
+
+#include "desktop/desktop_resources.h"
+#include "desktop/language_packs.h"
+#include "desktop/main_dlg.h"
+
+CM500QXUtilityApp::CM500QXUtilityApp(platform::Services& services, DiscoveryLog& discovery_log,
+                                     uint16_t language_id, std::vector<std::string> pack_folders)
+    : services_(services),
+      discovery_log_(discovery_log),
+      language_id_(language_id),
+      pack_folders_(std::move(pack_folders)) {}
+
+bool CM500QXUtilityApp::InitInstance(ui::LoopHost& host) {
+  std::optional<ui::ResourcePack> pack = desktop::LoadLanguagePack(language_id_, pack_folders_);
+  has_pack_ = pack.has_value();
+  host.SetResources(desktop::DesktopResources(std::move(pack)));
+
+  CM500QXUtilityDlg dlg(services_, discovery_log_);
+  main_result_ = dlg.DoModal(host);
+  return false;
+}

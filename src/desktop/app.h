@@ -1,0 +1,36 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "link/usb_discovery.h"
+#include "platform/services.h"
+#include "ui/loop_host.h"
+
+// The desktop program's application object: chooses the language of the user interface, then
+// runs the main dialog; the program lives exactly as long as that dialog.
+class CM500QXUtilityApp {
+ public:
+  // `language_id` is the system default language identifier; `pack_folders` are searched in
+  // order for its language pack.
+  CM500QXUtilityApp(platform::Services& services, DiscoveryLog& discovery_log, uint16_t language_id,
+                    std::vector<std::string> pack_folders);
+
+  // Installs the resources (with the language pack when one loads) in `host` and runs the main
+  // dialog modally. Returns false: once the main dialog has ended there is nothing left to run.
+  bool InitInstance(ui::LoopHost& host);
+
+  // Whether the last InitInstance found a pack for the language.
+  bool HasLanguagePack() const { return has_pack_; }
+  // The main dialog's result of the last InitInstance (IDOK after Exit).
+  int MainResult() const { return main_result_; }
+
+ private:
+  platform::Services& services_;
+  DiscoveryLog& discovery_log_;
+  uint16_t language_id_;
+  std::vector<std::string> pack_folders_;
+  bool has_pack_ = false;
+  int main_result_ = 0;
+};

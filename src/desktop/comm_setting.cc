@@ -1,0 +1,39 @@
+#include "desktop/comm_setting.h"
+
+namespace desktop {
+namespace {
+
+int ReadInt(platform::Registry& registry, const char* name) {
+  return static_cast<int>(platform::ReadDword(registry, platform::kPellisetKey, name).value_or(0));
+}
+
+}  // namespace
+
+std::optional<CommSetting> LoadCommSetting(platform::Registry& registry) {
+  const std::optional<uint32_t> port_type =
+      platform::ReadDword(registry, platform::kPellisetKey, kValuePortType);
+  if (!port_type || *port_type >= kInterfaceCount) return std::nullopt;
+  CommSetting s;
+  s.interface = static_cast<int>(*port_type);
+  s.port_name =
+      platform::ReadString(registry, platform::kPellisetKey, kValuePort).value_or(std::string());
+  s.baud_rate = platform::ReadDword(registry, platform::kPellisetKey, kValueBaudrate).value_or(0);
+  s.data_bits = ReadInt(registry, kValueDatabit);
+  s.parity = ReadInt(registry, kValueParity);
+  s.stop_bits = ReadInt(registry, kValueStopbit);
+  s.flow_control = ReadInt(registry, kValueFlowcontrol);
+  return s;
+}
+
+void StoreCommSetting(platform::Registry& registry, const CommSetting& s) {
+  const std::string key = platform::kPellisetKey;
+  platform::WriteDword(registry, key, kValuePortType, static_cast<uint32_t>(s.interface));
+  platform::WriteString(registry, key, kValuePort, s.port_name);
+  platform::WriteDword(registry, key, kValueBaudrate, s.baud_rate);
+  platform::WriteDword(registry, key, kValueDatabit, static_cast<uint32_t>(s.data_bits));
+  platform::WriteDword(registry, key, kValueParity, static_cast<uint32_t>(s.parity));
+  platform::WriteDword(registry, key, kValueStopbit, static_cast<uint32_t>(s.stop_bits));
+  platform::WriteDword(registry, key, kValueFlowcontrol, static_cast<uint32_t>(s.flow_control));
+}
+
+}  // namespace desktop

@@ -1,0 +1,24 @@
+#pragma once
+
+// The desktop program's built-in English resources (string table and dialog templates) and the
+// resources its dialogs run with once a language pack has been chosen.
+
+#include <optional>
+
+#include "ui/string_table.h"
+#include "ui/template.h"
+
+namespace desktop {
+
+// Every English text of the string table.
+ui::StringTable DesktopStringTable();
+
+// Main dialog (102) and About box (100).
+const ui::Template& MainDialogTemplate();
+const ui::Template& AboutTemplate();
+
+// The English table with `pack` (if any) installed over it; the application title, the caption
+// of the framework's own messages, is string 168 in the chosen language.
+ui::Resources DesktopResources(std::optional<ui::ResourcePack> pack);
+
+}  // namespace desktop

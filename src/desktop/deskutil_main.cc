@@ -1,0 +1,107 @@
+// deskutil: the desktop program. Settings come from the registry file and the locale; the only
+// command-line options are --help and --version.
+
+#include <cstdio>
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "desktop/app.h"
+#include "desktop/desktop_resources.h"
+#include "desktop/language_packs.h"
+#include "link/discovery_logs.h"
+#include "platform/clock.h"
+#include "platform/console.h"
+#include "platform/file_registry.h"
+#include "platform/language.h"
+#include "platform/posix_device_factory.h"
+#include "platform/services.h"
+#include "platform/trace.h"
+#include "ui/host_choice.h"
+
+#ifndef PELLISET_VERSION
+#define PELLISET_VERSION "1.0.0"
+#endif
+
+namespace {
+
+constexpr char kProgram[] = "deskutil";
+
+void PrintUsage(std::FILE* out) {
+  std::fprintf(out,
+               "Usage: %s [--help | --version]\n"
+               "Configures TMQ-D550 printers: settings, NV logo images, firmware.\n"
+               "\n"
+               "From a terminal it shows its dialogs. With commands on standard input (a pipe or\n"
+               "a file, one command a line) it runs them and reports every dialog as a line of\n"
+               "JSON on standard output, for example:\n"
+               "  printf 'wait dialog 102\\nsnapshot\\nclick 1\\n' | %s\n"
+               "\n"
+               "The communication setting is kept in $XDG_CONFIG_HOME/pelliset/registry.reg\n"
+               "(~/.config/pelliset/registry.reg); the language follows the locale.\n"
+               "\n"
+               "  --help     show this text and exit\n"
+               "  --version  show the version and exit\n",
+               kProgram, kProgram);
+}
+
+// The host decided by the standard streams, as ui::RunProgram decides it.
+ui::HostChoice CurrentHostChoice() {
+  ui::InputKind in = ui::InputKind::kOther;
+  switch (platform::ClassifyFd(0)) {
+    case platform::FdKind::kTerminal:
+      in = ui::InputKind::kTerminal;
+      break;
+    case platform::FdKind::kPipe:
+    case platform::FdKind::kRegularFile:
+      in = ui::InputKind::kPipeOrFile;
+      break;
+    default:
+      break;
+  }
+  return ui::ChooseHost(in, platform::ClassifyFd(1) == platform::FdKind::kTerminal);
+}
+
+// Runs the application under the host that fits the standard streams; the one place that knows
+// which hosts exist. USB discovery's lines go where they cannot disturb the host: the automation
+// protocol owns standard output, so they go to standard error; a full-screen host owns the
+// terminal, so they go to the trace sink.
+int RunUnderHost(platform::Clock& clock, platform::Services& services) {
+  platform::FdTrace standard_error(2);
+  TraceDiscoveryLog discovery_log(CurrentHostChoice() == ui::HostChoice::kTerminal
+                                      ? services.trace
+                                      : static_cast<platform::TraceSink&>(standard_error));
+  CM500QXUtilityApp app(services, discovery_log, platform::SystemDefaultLanguageId(),
+                        desktop::DefaultPackFolders());
+  return ui::RunProgram(kProgram, clock, desktop::DesktopResources(std::nullopt),
+                        [&app](ui::LoopHost& host) {
+                          app.InitInstance(host);
+                          return 0;
+                        });
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  for (int i = 1; i < argc; ++i) {
+    const std::string_view arg = argv[i];
+    if (arg == "--help") {
+      PrintUsage(stdout);
+      return 0;
+    }
+    if (arg == "--version") {
+      std::printf("%s (Pelliset) %s\n", kProgram, PELLISET_VERSION);
+      return 0;
+    }
+    std::fprintf(stderr, "%s: unknown option '%s'\n", kProgram, argv[i]);
+    PrintUsage(stderr);
+    return 2;
+  }
+
+  platform::RealClock clock;
+  platform::PosixDeviceFactory devices;
+  platform::FileRegistry registry(platform::FileRegistry::DefaultRegistryPath());
+  platform::NullTrace trace;
+  platform::Services services{clock, devices, registry, trace};
+  return RunUnderHost(clock, services);
+}

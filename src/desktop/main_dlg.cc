@@ -1,0 +1,309 @@
+#include "desktop/main_dlg.h"
+
+#include <array>
+#include <cstdio>
+#include <string_view>
+
+#include "desktop/about_dlg.h"
+#include "desktop/desktop_resources.h"
+#include "desktop/resource_ids.h"
+#include "link/cdev.h"
+
+using namespace desktop;
+
+namespace {
+
+constexpr std::array<std::string_view, kInterfaceCount> kInterfaceRows = {
+    "Serial / RS232C", "Bluetooth", "USB", "TCP/IP"};
+constexpr std::array<std::string_view, 7> kBaudRateRows = {"2400",  "4800",  "9600",  "19200",
+                                                           "38400", "57600", "115200"};
+constexpr int kDefaultBaudRow = 6;  // 115200
+constexpr int kComPortCount = 49;
+constexpr uint32_t kMaxTcpPort = 65535;
+constexpr char kDefaultTcpPort[] = "9100";
+constexpr char kIpLabel[] = "IP : ";
+
+// The decimal number at the start of `text`; no digits give 0, and a number too large for 32
+// bits stops growing rather than wrapping round to a small one.
+uint32_t LeadingDecimal(std::string_view text) {
+  uint64_t value = 0;
+  for (char c : text) {
+    if (c < '0' || c > '9') break;
+    value = value * 10 + static_cast<uint64_t>(c - '0');
+    if (value > UINT32_MAX) return UINT32_MAX;
+  }
+  return static_cast<uint32_t>(value);
+}
+
+// The row whose text is exactly `text` (case counts: a device path or port name is not a word).
+int RowOfText(const ui::ComboBox& list, std::string_view text) {
+  for (int row = 0; row < list.GetCount(); ++row) {
+    if (list.GetItemText(row) == text) return row;
+  }
+  return -1;
+}
+
+void Refill(ui::ComboBox& list, std::initializer_list<std::string_view> rows) {
+  list.ResetContent();
+  for (std::string_view row : rows) list.AddString(row);
+  list.SetCurSel(0);
+}
+
+// Selects `row` only when the list has it, so a damaged stored value leaves the default row
+// instead of a list with nothing selected (which would be read back as garbage).
+void SelectIfPresent(ui::ComboBox& list, int row) {
+  if (row >= 0 && row < list.GetCount()) list.SetCurSel(row);
+}
+
+}  // namespace
+
+CM500QXUtilityDlg::CM500QXUtilityDlg(platform::Services& services, DiscoveryLog& discovery_log)
+    : ui::Dialog(MainDialogTemplate()),
+      services_(services),
+      discovery_log_(discovery_log),
+      util_(services) {
+  setting_.port_name = "COM1";
+  setting_.baud_rate = 115200;
+  setting_.data_bits = 8;
+}
+
+bool CM500QXUtilityDlg::OnInitDialog() {
+  const std::string about = LoadString(kStrAboutMenu);
+  if (!about.empty()) AppendSystemMenu(ui::IDM_ABOUTBOX, about);
+
+  FillInterfaceList();
+  const std::optional<CommSetting> stored = LoadCommSetting(services_.registry);
+  if (stored) {
+    GetComboBox(kInterfaceList).SetCurSel(stored->interface);
+    setting_ = *stored;
+  }
+  LayoutInterface();
+  if (stored) Restore(*stored);
+
+  SetDlgItemText(kDescriptionText, LoadString(kStrDescription));
+  SetWindowText(LoadString(kStrTitle));
+  return true;
+}
+
+void CM500QXUtilityDlg::FillInterfaceList() {
+  ui::ComboBox& list = GetComboBox(kInterfaceList);
+  list.ResetContent();
+  for (std::string_view row : kInterfaceRows) list.AddString(row);
+  list.SetCurSel(0);
+}
+
+void CM500QXUtilityDlg::LayoutInterface() {
+  ShowDlgItem(kPortList, false);
+  ShowDlgItem(kBaudRateList, false);
+  ShowDlgItem(kIpAddressEdit, false);
+  ShowDlgItem(kTcpPortEdit, false);
+  switch (GetComboBox(kInterfaceList).GetCurSel()) {
+    case CDev::kInterfaceSerial:
+      LayoutSerial();
+      break;
+    case CDev::kInterfaceBluetooth:
+      // A Bluetooth serial port's line is the radio's business: only the port can be chosen.
+      LayoutSerial();
+      EnableDlgItem(kBaudRateList, false);
+      EnableDlgItem(kDataBitsList, false);
+      EnableDlgItem(kParityList, false);
+      EnableDlgItem(kStopBitsList, false);
+      EnableDlgItem(kFlowControlList, false);
+      break;
+    case CDev::kInterfaceUsb:
+      LayoutUsb();
+      break;
+    case CDev::kInterfaceTcp:
+      LayoutTcp();
+      break;
+    default:
+      break;
+  }
+}
+
+void CM500QXUtilityDlg::LayoutSerial() {
+  ShowDlgItem(kPortList, true);
+  ShowDlgItem(kBaudRateList, true);
+  SetDlgItemText(kPortLabel, LoadString(kStrPort) + " :");
+
+  ui::ComboBox& port = GetComboBox(kPortList);
+  port.ResetContent();
+  for (int n = 1; n <= kComPortCount; ++n) {
+    char name[16];
+    std::snprintf(name, sizeof name, "COM%d", n);
+    port.AddString(name);
+  }
+  port.SetCurSel(0);
+  ui::ComboBox& baud = GetComboBox(kBaudRateList);
+  baud.ResetContent();
+  for (std::string_view row : kBaudRateRows) baud.AddString(row);
+  baud.SetCurSel(kDefaultBaudRow);
+  const std::string none = LoadString(kStrNone);
+  Refill(GetComboBox(kDataBitsList), {"8"});
+  Refill(GetComboBox(kParityList), {none, "ODD", "EVEN"});
+  Refill(GetComboBox(kStopBitsList), {"1", "2"});
+  Refill(GetComboBox(kFlowControlList), {none, "DTR/DSR"});
+
+  EnableDlgItem(kBaudRateList, true);
+  EnableDlgItem(kDataBitsList, true);
+  EnableDlgItem(kParityList, true);
+  EnableDlgItem(kStopBitsList, true);
+  EnableDlgItem(kFlowControlList, false);
+}
+
+void CM500QXUtilityDlg::LayoutUsb() {
+  ShowDlgItem(kPortList, true);
+  ShowDlgItem(kBaudRateList, true);
+  EnableDlgItem(kBaudRateList, false);
+  SetDlgItemText(kPortLabel, LoadString(kStrPort) + " :");
+
+  ui::ComboBox& port = GetComboBox(kPortList);
+  port.ResetContent();
+  usb_paths_.clear();
+  for (const UsbPrinter& printer : DiscoverUsbPrinters(services_, discovery_log_)) {
+    port.AddString(printer.label);
+    usb_paths_.push_back(printer.device_path);
+  }
+  if (!usb_paths_.empty()) {
+    port.SetCurSel(0);
+    EnableDlgItem(kDataBitsList, false);
+    EnableDlgItem(kParityList, false);
+    EnableDlgItem(kStopBitsList, false);
+    EnableDlgItem(kFlowControlList, false);
+    return;
+  }
+  MessageBox(LoadString(kStrNoUsbPrinter), LoadString(kStrAppCaption), ui::MB_OK);
+  GetComboBox(kInterfaceList).SetCurSel(CDev::kInterfaceSerial);
+  LayoutInterface();
+}
+
+void CM500QXUtilityDlg::LayoutTcp() {
+  ShowDlgItem(kIpAddressEdit, true);
+  ShowDlgItem(kTcpPortEdit, true);
+  SetDlgItemText(kPortLabel, kIpLabel);
+  SetDlgItemText(kIpAddressEdit, "0.0.0.0");
+  SetDlgItemText(kTcpPortEdit, kDefaultTcpPort);
+  EnableDlgItem(kDataBitsList, false);
+  EnableDlgItem(kParityList, false);
+  EnableDlgItem(kStopBitsList, false);
+  EnableDlgItem(kFlowControlList, false);
+}
+
+void CM500QXUtilityDlg::Restore(const CommSetting& stored) {
+  switch (stored.interface) {
+    case CDev::kInterfaceSerial:
+    case CDev::kInterfaceBluetooth: {
+      // A port that no longer exists (COM50, or a handheld's "COM1:") leaves the first row.
+      SelectIfPresent(GetComboBox(kPortList), RowOfText(GetComboBox(kPortList), stored.port_name));
+      ui::ComboBox& baud = GetComboBox(kBaudRateList);
+      for (int row = 0; row < baud.GetCount(); ++row) {
+        if (LeadingDecimal(baud.GetItemText(row)) == stored.baud_rate) baud.SetCurSel(row);
+      }
+      SelectIfPresent(GetComboBox(kParityList), stored.parity);
+      SelectIfPresent(GetComboBox(kStopBitsList), stored.stop_bits == 2 ? 1 : stored.stop_bits);
+      GetComboBox(kFlowControlList).SetCurSel(0);
+      break;
+    }
+    case CDev::kInterfaceUsb:
+      if (!usb_paths_.empty()) {
+        for (size_t row = 0; row < usb_paths_.size(); ++row) {
+          if (usb_paths_[row] == stored.port_name) {
+            GetComboBox(kPortList).SetCurSel(static_cast<int>(row));
+          }
+        }
+      }
+      break;
+    case CDev::kInterfaceTcp:
+      SetDlgItemText(kIpAddressEdit, StripNetPrefix(stored.port_name));
+      // The stored TCP port comes back too: keeping 9100 here would silently replace the user's
+      // port at the next Exit.
+      if (stored.baud_rate >= 1 && stored.baud_rate <= kMaxTcpPort) {
+        SetDlgItemText(kTcpPortEdit, std::to_string(stored.baud_rate));
+      }
+      break;
+    default:
+      break;
+  }
+}
+
+void CM500QXUtilityDlg::ReadSetting() {
+  const int row = GetComboBox(kInterfaceList).GetCurSel();
+  if (row < 0 || row >= kInterfaceCount) return;
+  setting_.interface = row;
+  switch (row) {
+    case CDev::kInterfaceSerial:
+    case CDev::kInterfaceBluetooth:
+      setting_.port_name = GetComboBox(kPortList).GetText();
+      setting_.baud_rate = LeadingDecimal(GetComboBox(kBaudRateList).GetText());
+      setting_.data_bits = static_cast<int>(LeadingDecimal(GetComboBox(kDataBitsList).GetText()));
+      setting_.parity = GetComboBox(kParityList).GetCurSel();
+      setting_.stop_bits = GetComboBox(kStopBitsList).GetCurSel() != 0 ? 2 : 0;
+      setting_.flow_control = GetComboBox(kFlowControlList).GetCurSel();
+      break;
+    case CDev::kInterfaceUsb: {
+      const int port_row = GetComboBox(kPortList).GetCurSel();
+      if (port_row >= 0 && static_cast<size_t>(port_row) < usb_paths_.size()) {
+        setting_.port_name = usb_paths_[static_cast<size_t>(port_row)];
+      }
+      break;
+    }
+    case CDev::kInterfaceTcp:
+      setting_.port_name = "NET" + GetDlgItemText(kIpAddressEdit);
+      setting_.baud_rate = LeadingDecimal(GetDlgItemText(kTcpPortEdit));
+      break;
+    default:
+      break;
+  }
+}
+
+void CM500QXUtilityDlg::HandOverSetting() {
+  ReadSetting();
+  CCommonUtil::PortSettings& saved = util_.saved_;
+  saved.port_name = setting_.port_name;
+  saved.baud_rate = setting_.baud_rate;
+  saved.data_bits = setting_.data_bits;
+  saved.parity = setting_.parity;
+  saved.stop_bits = setting_.stop_bits;
+  saved.flow_control = setting_.flow_control;
+  saved.interface = setting_.interface;
+  util_.ApplyPortSettings();
+}
+
+void CM500QXUtilityDlg::CloseLink() {
+  if (util_.dev_.open_flag_ != 0) util_.dev_.Close();
+}
+
+void CM500QXUtilityDlg::OnCommand(int id, ui::Notify code) {
+  if (id == kInterfaceList && code == ui::Notify::kSelChange) {
+    LayoutInterface();
+    return;
+  }
+  if ((id == kVmsmButton || id == kNvButton || id == kFirmwareButton) &&
+      code == ui::Notify::kClicked) {
+    // The managers' launch sequences start from here; until they exist the press only hands the
+    // setting over.
+    HandOverSetting();
+    return;
+  }
+  ui::Dialog::OnCommand(id, code);
+}
+
+void CM500QXUtilityDlg::OnOK() {
+  ReadSetting();
+  StoreCommSetting(services_.registry, setting_);
+  CloseLink();
+  EndDialog(ui::IDOK);
+}
+
+void CM500QXUtilityDlg::OnCancel() { OnClose(); }
+
+void CM500QXUtilityDlg::OnClose() {
+  CloseLink();
+  EndDialog(ui::IDCANCEL);
+}
+
+void CM500QXUtilityDlg::OnSysCommand(int id) {
+  if (id != ui::IDM_ABOUTBOX || host() == nullptr) return;
+  CAboutDlg about;
+  about.DoModal(*host());
+}

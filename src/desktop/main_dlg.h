@@ -1,0 +1,56 @@
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "desktop/comm_setting.h"
+#include "link/usb_discovery.h"
+#include "platform/services.h"
+#include "protocol/common_util.h"
+#include "ui/dialog.h"
+
+// The desktop program's main window: the communication setting (interface, port, line
+// settings), kept in the registry between runs, and the buttons that start the managers.
+class CM500QXUtilityDlg : public ui::Dialog {
+ public:
+  // `discovery_log` takes USB discovery's lines; the caller picks it so that they never land on
+  // the screen or the protocol stream of the host.
+  CM500QXUtilityDlg(platform::Services& services, DiscoveryLog& discovery_log);
+
+  // The setting as last read from the controls (before a job and on Exit).
+  const desktop::CommSetting& Setting() const { return setting_; }
+  // The identification object that owns the printer link.
+  CCommonUtil& Util() { return util_; }
+  // The device paths of the USB printers, one per row of the Port list while "USB" is chosen.
+  const std::vector<std::string>& UsbPaths() const { return usb_paths_; }
+
+ protected:
+  bool OnInitDialog() override;
+  void OnCommand(int id, ui::Notify code) override;
+  // Exit: stores the setting.
+  void OnOK() override;
+  // Escape and the title-bar close store nothing.
+  void OnCancel() override;
+  void OnClose() override;
+  void OnSysCommand(int id) override;
+
+ private:
+  void FillInterfaceList();
+  // Shows the controls of the chosen interface with their default selections.
+  void LayoutInterface();
+  void LayoutSerial();
+  void LayoutUsb();
+  void LayoutTcp();
+  void Restore(const desktop::CommSetting& stored);
+  // Fills setting_ from the controls.
+  void ReadSetting();
+  // What every manager's launch does first: the setting goes to the link.
+  void HandOverSetting();
+  void CloseLink();
+
+  platform::Services& services_;
+  DiscoveryLog& discovery_log_;
+  CCommonUtil util_;
+  desktop::CommSetting setting_;
+  std::vector<std::string> usb_paths_;
+};

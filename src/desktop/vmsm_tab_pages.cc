@@ -1,0 +1,350 @@
+#include "desktop/vmsm_tab_pages.h"
+
+#include <array>
+#include <optional>
+#include <string_view>
+
+#include "desktop/msr_advance_dlg.h"
+#include "desktop/vmsm_tab_strings.h"
+#include "desktop/vmsm_templates.h"
+#include "settings/setting_lists.h"
+
+namespace desktop {
+namespace {
+
+namespace sl = setting_lists;
+using namespace vmsm_ctl;
+
+constexpr std::array<uint32_t, 7> kBaudRates = {2400, 4800, 9600, 19200, 38400, 57600, 115200};
+// A rate the list does not offer shows this row.
+constexpr int kUnlistedBaudRow = 3;  // "19200"
+
+void FillRows(ui::ComboBox& list, std::initializer_list<std::string> rows) {
+  list.ResetContent();
+  for (const std::string& row : rows) list.AddString(row);
+}
+
+// The selected row, or nullopt without a selection (the page then keeps its value).
+std::optional<uint32_t> SelectedRow(ui::Dialog& page, int id) {
+  const int row = page.GetComboBox(id).GetCurSel();
+  if (row < 0) return std::nullopt;
+  return static_cast<uint32_t>(row);
+}
+
+void ReadRow(ui::Dialog& page, int id, uint32_t* value) {
+  if (const auto row = SelectedRow(page, id)) *value = *row;
+}
+
+// A row for a value the list may not have: out-of-range values show no selection instead of
+// indexing past the list.
+void SelectRow(ui::ComboBox& list, uint32_t row) {
+  list.SetCurSel(row < static_cast<uint32_t>(list.GetCount()) ? static_cast<int>(row) : -1);
+}
+
+}  // namespace
+
+uint32_t VmsmTabPage::FirmwareVersion() const {
+  const CCommonUtil* util = vmsm_.util();
+  return util != nullptr ? util->firmware_version_ : 0;
+}
+
+std::string VmsmTabPage::CodePageText() const {
+  const CCommonUtil* util = vmsm_.util();
+  return util != nullptr ? util->code_page_text_ : std::string();
+}
+
+// ---------------------------------------------------------------------------------------------
+// Page 1
+
+CDlgVMSMTab1::CDlgVMSMTab1(CCommonUtil* util, platform::Clock& clock)
+    : VmsmTabPage(VmsmTab1Template(), util, clock) {}
+
+bool CDlgVMSMTab1::OnInitDialog() {
+  PrinterSettings& v = values();
+  ui::ComboBox& density = GetComboBox(kDensityList);
+  density.ResetContent();
+  const std::string caption = LoadString(vmsm_tab::kStrPrintDensity);
+  for (const sl::DensityRow& row : sl::kDensityRows) {
+    density.AddString(caption + std::string(row.suffix));
+  }
+  const std::optional<size_t> density_row = sl::DensityRowOf(v.Density);
+  density.SetCurSel(density_row ? static_cast<int>(*density_row) : -1);
+
+  ui::ComboBox& speed = GetComboBox(kSpeedList);
+  FillRows(speed, {LoadString(vmsm_tab::kStrSpeedFull), LoadString(vmsm_tab::kStrSpeedHalf)});
+  SelectRow(speed, v.Speed);
+
+  ui::ComboBox& code_page = GetComboBox(kCodePageList);
+  code_page.ResetContent();
+  for (int row = 0; row < vmsm_tab::kCodePageRowCount; ++row) {
+    code_page.AddString(LoadString(vmsm_tab::CodePageStringId(row)));
+  }
+  SelectRow(code_page, v.CodePage);
+
+  SetRadioIndex(kFontA, v.FontType <= 2 ? static_cast<int>(v.FontType) : -1);
+  SetRadioIndex(kDoubleByteOff, v.LCharMode <= 1 ? static_cast<int>(v.LCharMode) : -1);
+  SetDlgItemText(kCodePageText, CodePageText());
+  return true;
+}
+
+void CDlgVMSMTab1::Refresh() {
+  PrinterSettings& v = values();
+  // A group with nothing checked (a value the page could not show) keeps the value.
+  const int font = GetRadioIndex(kFontA);
+  if (font >= 0) v.FontType = static_cast<uint32_t>(font);
+  const int mode = GetRadioIndex(kDoubleByteOff);
+  if (mode >= 0) v.LCharMode = static_cast<uint32_t>(mode);
+}
+
+void CDlgVMSMTab1::OnCommand(int id, ui::Notify code) {
+  switch (id) {
+    case kDensityList:
+    case kSpeedList:
+    case kCodePageList:
+      if (code == ui::Notify::kSelChange) Refresh();
+      return;
+    case kFontA:
+    case kFontB:
+    case kFontC:
+    case kDoubleByteOff:
+    case kDoubleByteOn:
+      if (code == ui::Notify::kClicked) Refresh();
+      return;
+    default:
+      ui::Dialog::OnCommand(id, code);
+  }
+}
+
+void CDlgVMSMTab1::SaveReadBack() {
+  PrinterSettings& v = values();
+  if (const auto row = SelectedRow(*this, kDensityList)) {
+    if (const auto density = sl::DensityOfRow(*row)) v.Density = *density;
+  }
+  ReadRow(*this, kSpeedList, &v.Speed);
+  ReadRow(*this, kCodePageList, &v.CodePage);
+}
+
+// ---------------------------------------------------------------------------------------------
+// Page 2
+
+CDlgVMSMTab2::CDlgVMSMTab2(CCommonUtil* util, platform::Clock& clock)
+    : VmsmTabPage(VmsmTab2Template(), util, clock) {}
+
+bool CDlgVMSMTab2::OnInitDialog() {
+  PrinterSettings& v = values();
+  ui::ComboBox& service = GetComboBox(kServiceList);
+  FillRows(service, {LoadString(vmsm_tab::kStrReceipt), LoadString(vmsm_tab::kStrBlackMark)});
+  SelectRow(service, v.Service);
+  const std::string on = LoadString(vmsm_tab::kStrOn);
+  const std::string off = LoadString(vmsm_tab::kStrOff);
+  FillRows(GetComboBox(kBeepPaperList), {on, off});
+  SelectRow(GetComboBox(kBeepPaperList), v.BeepPaper);
+  FillRows(GetComboBox(kBeepLowBatList), {on, off});
+  SelectRow(GetComboBox(kBeepLowBatList), v.BeepLowBat);
+  ui::ComboBox& msr = GetComboBox(kMsrTriggerList);
+  msr.ResetContent();
+  for (int id : vmsm_tab::kMsrTriggerStringIds) msr.AddString(LoadString(id));
+  SelectRow(msr, v.Msr);
+
+  // The older firmware generation has no tear-off position at all.
+  if (FirmwareVersion() < kFirmwareNewer) v.CuttingPosition = 0;
+  SetDlgItemText(kPowerOffEdit, std::to_string(v.TimeOff));
+  SetDlgItemText(kPowerSaveEdit, std::to_string(v.TimeSave));
+  SetDlgItemText(kTearOffEdit, std::to_string(v.CuttingPosition));
+  ApplyTearOffRule();
+  return true;
+}
+
+void CDlgVMSMTab2::ApplyTearOffRule() {
+  const bool black_mark = GetComboBox(kServiceList).GetCurSel() == 1;
+  EnableDlgItem(kTearOffEdit, FirmwareVersion() >= kFirmwareNewer && black_mark);
+}
+
+void CDlgVMSMTab2::Refresh() {
+  PrinterSettings& v = values();
+  if (!ReadUIntRange(kPowerOffEdit, 0, 90, &v.TimeOff)) return;
+  if (!ReadUIntRange(kPowerSaveEdit, 0, 255, &v.TimeSave)) return;
+  ReadUIntRange(kTearOffEdit, 0, 640, &v.CuttingPosition);
+}
+
+void CDlgVMSMTab2::RunSentinelDialog() {
+  if (host() == nullptr) return;
+  PrinterSettings& v = values();
+  CDlg_MsrAdvance dlg;
+  dlg.SetValues(static_cast<int>(v.Sentinel), v.SentinelStart, v.SentinelEnd);
+  if (dlg.DoModal(*host()) != ui::IDOK) return;
+  // A page that was handed an option the dialog cannot show gets no option back; keep its own.
+  if (dlg.mode() >= 0) v.Sentinel = static_cast<uint32_t>(dlg.mode());
+  v.SentinelStart = dlg.start_codes();
+  v.SentinelEnd = dlg.end_codes();
+}
+
+void CDlgVMSMTab2::OnCommand(int id, ui::Notify code) {
+  switch (id) {
+    case kServiceList:
+      if (code == ui::Notify::kSelChange) {
+        ApplyTearOffRule();
+        Refresh();
+      }
+      return;
+    case kBeepPaperList:
+    case kBeepLowBatList:
+    case kMsrTriggerList:
+      if (code == ui::Notify::kSelChange) Refresh();
+      return;
+    case kTearOffEdit:
+    case kPowerOffEdit:
+    case kPowerSaveEdit:
+      if (code == ui::Notify::kEditChange) Refresh();
+      return;
+    case kAdvanceButton:
+      if (code == ui::Notify::kClicked) RunSentinelDialog();
+      return;
+    default:
+      ui::Dialog::OnCommand(id, code);
+  }
+}
+
+void CDlgVMSMTab2::SaveReadBack() {
+  PrinterSettings& v = values();
+  ReadRow(*this, kServiceList, &v.Service);
+  ReadRow(*this, kBeepPaperList, &v.BeepPaper);
+  ReadRow(*this, kBeepLowBatList, &v.BeepLowBat);
+  ReadRow(*this, kMsrTriggerList, &v.Msr);
+}
+
+// ---------------------------------------------------------------------------------------------
+// Page 3
+
+CDlgVMSMTab3::CDlgVMSMTab3(CCommonUtil* util, platform::Clock& clock)
+    : VmsmTabPage(VmsmTab3Template(), util, clock) {}
+
+bool CDlgVMSMTab3::OnInitDialog() {
+  PrinterSettings& v = values();
+  ui::ComboBox& baud = GetComboBox(kBaudList);
+  baud.ResetContent();
+  int baud_row = kUnlistedBaudRow;
+  for (size_t i = 0; i < kBaudRates.size(); ++i) {
+    baud.AddString(std::to_string(kBaudRates[i]));
+    if (kBaudRates[i] == v.Baudrate) baud_row = static_cast<int>(i);
+  }
+  baud.SetCurSel(baud_row);
+  ui::ComboBox& data_bits = GetComboBox(kDataBitsList);
+  FillRows(data_bits, {"7", "8"});
+  data_bits.SetCurSel(v.Databit == 7 ? 0 : 1);
+  ui::ComboBox& parity = GetComboBox(kParityList);
+  FillRows(parity, {LoadString(vmsm_tab::kStrParityNone), LoadString(vmsm_tab::kStrParityOdd),
+                    LoadString(vmsm_tab::kStrParityEven)});
+  parity.SetCurSel(v.Parity <= 1 ? static_cast<int>(v.Parity) : 2);
+  ui::ComboBox& stop_bits = GetComboBox(kStopBitsList);
+  stop_bits.ResetContent();
+  for (std::string_view row : sl::kFlowcontrolRows) stop_bits.AddString(row);
+  stop_bits.SetCurSel(static_cast<int>(sl::FlowcontrolRowOf(v.Flowcontrol)));
+  for (int id : {kBaudList, kDataBitsList, kParityList, kStopBitsList}) EnableDlgItem(id, false);
+
+  ui::ComboBox& security = GetComboBox(kSecurityList);
+  FillRows(security, {LoadString(vmsm_tab::kStrDisable), LoadString(vmsm_tab::kStrEnable)});
+  SelectRow(security, v.BtSecurity);
+  ui::ComboBox& conn_mode = GetComboBox(kConnModeList);
+  FillRows(conn_mode, {LoadString(vmsm_tab::kStrMode1), LoadString(vmsm_tab::kStrMode2),
+                       LoadString(vmsm_tab::kStrMode3)});
+  SelectRow(conn_mode, v.BtConnMode);
+  GetEdit(kPinEdit).SetLimitText(static_cast<int>(kMaxBtPinChars));
+  GetEdit(kNameEdit).SetLimitText(static_cast<int>(kMaxBtNameChars));
+
+  // Nothing of the printer's Bluetooth setup is touched unless the user asks for it.
+  v.BtSkip = 1;
+  EnableBluetoothControls(false);
+  ShowValues();
+  return true;
+}
+
+void CDlgVMSMTab3::EnableBluetoothControls(bool enabled) {
+  for (int id : {kSecurityList, kConnModeList, kPinEdit, kNameEdit, kBleCheck}) {
+    EnableDlgItem(id, enabled);
+  }
+}
+
+void CDlgVMSMTab3::ShowValues() {
+  const PrinterSettings& v = values();
+  SetDlgItemText(kPinEdit, v.BtPin);
+  SetDlgItemText(kNameEdit, v.BtName);
+  CheckDlgButton(kBleCheck, v.BleMode != 0);
+  CheckDlgButton(kBluetoothCheck, v.BtSkip == 0);
+}
+
+void CDlgVMSMTab3::Refresh() {
+  PrinterSettings& v = values();
+  v.BtPin = GetDlgItemText(kPinEdit);
+  v.BtName = GetDlgItemText(kNameEdit);
+}
+
+void CDlgVMSMTab3::OnCommand(int id, ui::Notify code) {
+  PrinterSettings& v = values();
+  switch (id) {
+    case kBluetoothCheck:
+      if (code != ui::Notify::kClicked) return;
+      Refresh();
+      if (v.BtSkip == 0) {
+        EnableBluetoothControls(false);
+        v.BtSkip = 1;
+      } else {
+        EnableBluetoothControls(true);
+        v.BtSkip = 0;
+      }
+      ShowValues();
+      return;
+    case kBleCheck:
+      if (code != ui::Notify::kClicked) return;
+      v.BleMode = v.BleMode != 0 ? 0 : 1;
+      CheckDlgButton(kBleCheck, v.BleMode != 0);
+      return;
+    case kSecurityList:
+    case kConnModeList:
+      if (code == ui::Notify::kSelChange) Refresh();
+      return;
+    case kPinEdit:
+    case kNameEdit:
+      if (code == ui::Notify::kEditChange) Refresh();
+      return;
+    default:
+      ui::Dialog::OnCommand(id, code);
+  }
+}
+
+namespace {
+// The printer counts bytes; a character outside ASCII takes more than one.
+size_t BluetoothLimit(int edit) { return edit == kPinEdit ? kMaxBtPinChars : kMaxBtNameChars; }
+}  // namespace
+
+int CDlgVMSMTab3::OverlongBluetoothEdit() const {
+  const PrinterSettings& v = values();
+  if (v.BtSkip != 0) return 0;
+  if (v.BtPin.size() > BluetoothLimit(kPinEdit)) return kPinEdit;
+  if (v.BtName.size() > BluetoothLimit(kNameEdit)) return kNameEdit;
+  return 0;
+}
+
+void CDlgVMSMTab3::ReportOverlong(int edit) {
+  if (host() == nullptr) return;
+  GotoDlgCtrl(edit);
+  MessageBox(ui::FormatMessage(host()->resources().Framework(ui::FrameworkText::kMaxChars),
+                               {std::to_string(BluetoothLimit(edit))}),
+             {}, ui::MB_OK | ui::MB_ICONEXCLAMATION);
+}
+
+void CDlgVMSMTab3::SaveReadBack() {
+  PrinterSettings& v = values();
+  if (const auto row = SelectedRow(*this, kBaudList); row && *row < kBaudRates.size()) {
+    v.Baudrate = kBaudRates[*row];
+  }
+  if (const auto row = SelectedRow(*this, kDataBitsList)) v.Databit = *row == 0 ? 7 : 8;
+  ReadRow(*this, kParityList, &v.Parity);
+  if (const auto row = SelectedRow(*this, kStopBitsList)) {
+    v.Flowcontrol = sl::FlowcontrolOfRow(*row);
+  }
+  ReadRow(*this, kConnModeList, &v.BtConnMode);
+  ReadRow(*this, kSecurityList, &v.BtSecurity);
+}
+
+}  // namespace desktop

@@ -1,0 +1,96 @@
+#include "desktop/vmsm_tab_strings.h"
+
+#include <array>
+#include <string>
+
+#include "settings/setting_lists.h"
+
+namespace desktop::vmsm_tab {
+namespace {
+
+namespace sl = setting_lists;
+
+// Rows 0..29 of the code page list take consecutive ids; the rows after them reuse "Reserved".
+constexpr int kConsecutiveCodePageRows = 30;
+
+constexpr size_t kStringCount = 65;
+
+struct Table {
+  std::array<VmsmTabString, kStringCount> s{};
+  size_t filled = 0;
+};
+
+constexpr Table MakeStrings() {
+  Table table;
+  auto& s = table.s;
+  size_t& n = table.filled;
+  s[n++] = {kStrReceipt, "Receipt"};
+  s[n++] = {kStrPrintDensity, sl::kDensityCaption};
+  for (int row = 0; row < kConsecutiveCodePageRows; ++row) {
+    s[n++] = {kStrFirstCodePage + row, sl::kCodePageRows[static_cast<size_t>(row)]};
+  }
+  s[n++] = {kStrCodePageVietnamese, sl::kCodePageRows[30]};
+  s[n++] = {kStrCodePageKhmer, sl::kCodePageRows[31]};
+  s[n++] = {kStrCodePageLatin2, sl::kCodePageRows[36]};
+  s[n++] = {kStrMsrTrigger1Auto, sl::kMsrTriggerRows[1]};
+  s[n++] = {kStrMsrTrigger2Auto, sl::kMsrTriggerRows[2]};
+  s[n++] = {kStrMsrTrigger12Auto, sl::kMsrTriggerRows[4]};
+  s[n++] = {kStrMsrTrigger3Auto, sl::kMsrTriggerRows[3]};
+  s[n++] = {kStrMsrTrigger23Auto, sl::kMsrTriggerRows[5]};
+  s[n++] = {kStrMsrTriggerNotUsed, sl::kMsrTriggerRows[7]};
+  s[n++] = {kStrMsrTriggerCommand, sl::kMsrTriggerRows[0]};
+  s[n++] = {kStrMsrTrigger123Auto, sl::kMsrTriggerRows[6]};
+  s[n++] = {kStrInvalidHexFormat, "Invalid HEXA Format!!"};
+  s[n++] = {kStrSentinelLength, "Sentinel length is over 10 ( length range : 1~10 )"};
+  s[n++] = {kStrParityOdd, "Odd"};
+  s[n++] = {kStrParityEven, "Even"};
+  s[n++] = {kStrSpeedFull, sl::kSpeedRows[0]};
+  s[n++] = {kStrSpeedHalf, sl::kSpeedRows[1]};
+  s[n++] = {kStrInvalidValue, "Invalid value!"};
+  s[n++] = {kStrBlackMark, "Black Mark"};
+  s[n++] = {kStrOn, "On"};
+  s[n++] = {kStrOff, "Off"};
+  s[n++] = {kStrDisable, "Disable"};
+  s[n++] = {kStrEnable, "Enable"};
+  s[n++] = {kStrParityNone, "None"};
+  s[n++] = {kStrSentinelAscii, "ASCII (ex: \"START(1)\")"};
+  s[n++] = {kStrSentinelHex, "HEXA (ex: \"0A 1F 10 4C\")"};
+  s[n++] = {kStrVmsmManager, "Virtual Memory Switch Manager"};
+  s[n++] = {kStrMode1, "Mode 1"};
+  s[n++] = {kStrMode2, "Mode 2"};
+  s[n++] = {kStrMode3, "Mode 3"};
+  s[n++] = {kStrTab1, "Printer Setting 1"};
+  s[n++] = {kStrTab2, "Printer Setting 2"};
+  s[n++] = {kStrTab3, "Printer interface"};
+  // Insertion sort: the table is small and this keeps it a compile-time constant in id order.
+  for (size_t i = 1; i < n; ++i) {
+    for (size_t j = i; j > 0 && s[j - 1].id > s[j].id; --j) {
+      const VmsmTabString t = s[j];
+      s[j] = s[j - 1];
+      s[j - 1] = t;
+    }
+  }
+  return table;
+}
+
+constexpr Table kTable = MakeStrings();
+static_assert(kTable.filled == kStringCount, "every entry of the table is filled");
+
+}  // namespace
+
+int CodePageStringId(int row) {
+  if (row < 0 || row >= kCodePageRowCount) return kStrCodePageReserved;
+  if (row < kConsecutiveCodePageRows) return kStrFirstCodePage + row;
+  if (row == 30) return kStrCodePageVietnamese;
+  if (row == 31) return kStrCodePageKhmer;
+  if (row == 36) return kStrCodePageLatin2;
+  return kStrCodePageReserved;
+}
+
+std::span<const VmsmTabString> VmsmTabStrings() { return kTable.s; }
+
+}  // namespace desktop::vmsm_tab
+
+void AddVmsmTabStrings(ui::StringTable& table) {
+  for (const auto& s : desktop::vmsm_tab::VmsmTabStrings()) table.Set(s.id, std::string(s.text));
+}

@@ -1,0 +1,138 @@
+// The real deskutil program driven through the automation protocol, with its registry file in a
+// fresh folder.
+
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+#include "desktop/comm_setting.h"
+#include "platform/file_registry.h"
+#include "platform/registry.h"
+#include "platform/temp_dir.h"
+
+namespace {
+
+using platform_test::ReadAll;
+using platform_test::TempDir;
+using platform_test::WriteFile;
+
+const std::string kDeskutil = std::string(PELLISET_BINARY_DIR) + "/src/desktop/deskutil";
+
+std::string Quote(const std::string& s) {
+  std::string out = "'";
+  for (char c : s) out += c == '\'' ? std::string("'\\''") : std::string(1, c);
+  return out + "'";
+}
+
+struct Outcome {
+  int status = -1;
+  std::string out;
+  std::string err;
+};
+
+class DeskutilTest : public ::testing::Test {
+ protected:
+  // Runs deskutil with `script` on standard input (or `stdin_path` instead), a clean
+  // environment with its own configuration folder, and `locale`.
+  Outcome Run(const std::string& script, const std::string& args = "",
+              const std::string& locale = "C", const std::string& stdin_path = "") {
+    const std::string in = stdin_path.empty() ? dir.File("script") : stdin_path;
+    if (stdin_path.empty()) WriteFile(in, script);
+    const std::string cmd = "env -i XDG_CONFIG_HOME=" + Quote(dir.File("config")) +
+                            " LC_ALL=" + Quote(locale) + " " + Quote(kDeskutil) + " " + args +
+                            " < " + Quote(in) + " > " + Quote(dir.File("out")) + " 2> " +
+                            Quote(dir.File("err"));
+    const int raw = std::system(cmd.c_str());
+    Outcome o;
+    o.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
+    o.out = ReadAll(dir.File("out"));
+    o.err = ReadAll(dir.File("err"));
+    return o;
+  }
+  std::string RegistryPath() const { return dir.File("config") + "/pelliset/registry.reg"; }
+
+  // The JSON object of control `id` in a snapshot line ("" when absent).
+  static std::string ControlJson(const std::string& out, int id) {
+    const std::string key = "\"id\":" + std::to_string(id) + ",";
+    const size_t at = out.find(key);
+    if (at == std::string::npos) return {};
+    const size_t start = out.rfind('{', at);
+    const size_t end = out.find('}', at);
+    return out.substr(start, end - start + 1);
+  }
+
+  TempDir dir;
+};
+
+TEST_F(DeskutilTest, TcpSettingIsStoredOnExitAndRestoredNextRun) {
+  const Outcome first =
+      Run("wait dialog 102\n"
+          "select 1006 \"TCP/IP\"\n"
+          "type 1074 \"192.168.7.21\"\n"
+          "type 1075 \"9200\"\n"
+          "click 1\n");
+  ASSERT_EQ(first.status, 0) << first.out << first.err;
+  EXPECT_NE(first.out.find(R"({"event":"closed","template":102,"result":1)"), std::string::npos)
+      << first.out;
+
+  platform::FileRegistry registry(RegistryPath());
+  const std::string key = platform::kPellisetKey;
+  EXPECT_EQ(platform::ReadDword(registry, key, desktop::kValuePortType), 3u);
+  EXPECT_EQ(platform::ReadString(registry, key, desktop::kValuePort), "NET192.168.7.21");
+  EXPECT_EQ(platform::ReadDword(registry, key, desktop::kValueBaudrate), 9200u);
+  EXPECT_EQ(platform::ReadDword(registry, key, desktop::kValueDatabit), 8u);
+  EXPECT_EQ(platform::ReadDword(registry, key, desktop::kValueParity), 0u);
+  EXPECT_EQ(platform::ReadDword(registry, key, desktop::kValueStopbit), 0u);
+  EXPECT_EQ(platform::ReadDword(registry, key, desktop::kValueFlowcontrol), 0u);
+  const std::string stored = ReadAll(RegistryPath());
+
+  const Outcome second = Run("wait dialog 102\nsnapshot\nclose\n");
+  ASSERT_EQ(second.status, 0) << second.out << second.err;
+  EXPECT_NE(ControlJson(second.out, 1006).find(R"("selection":[3])"), std::string::npos);
+  const std::string ip = ControlJson(second.out, 1074);
+  EXPECT_NE(ip.find(R"("text":"192.168.7.21")"), std::string::npos) << ip;
+  EXPECT_NE(ip.find(R"("visible":true)"), std::string::npos) << ip;
+  EXPECT_NE(ControlJson(second.out, 1075).find(R"("text":"9200")"), std::string::npos);
+  EXPECT_EQ(ReadAll(RegistryPath()), stored);  // the window close stored nothing
+}
+
+TEST_F(DeskutilTest, GermanLocaleShowsTheGermanPackBesideTheProgram) {
+  const Outcome o = Run("wait dialog 102\nsnapshot\nclose\n", "", "de_CH.UTF-8");
+  ASSERT_EQ(o.status, 0) << o.err;
+  EXPECT_NE(o.out.find(R"("caption":"TMQ-D550 Pelliset für PC V1.0.0")"), std::string::npos)
+      << o.out;
+  EXPECT_NE(ControlJson(o.out, 1).find(R"("text":"Beenden")"), std::string::npos);
+
+  const Outcome english = Run("wait dialog 102\nsnapshot\nclose\n", "", "es_ES.UTF-8");
+  ASSERT_EQ(english.status, 0);
+  EXPECT_NE(ControlJson(english.out, 1).find(R"("text":"Exit")"), std::string::npos);
+  EXPECT_EQ(english.err, "");  // a missing Spanish pack is not reported
+}
+
+TEST_F(DeskutilTest, OnlyHelpAndVersionAreOptions) {
+  const Outcome version = Run("", "--version");
+  EXPECT_EQ(version.status, 0);
+  EXPECT_EQ(version.out, "deskutil (Pelliset) 1.0.0\n");
+  const Outcome help = Run("", "--help");
+  EXPECT_EQ(help.status, 0);
+  EXPECT_EQ(help.out.rfind("Usage: deskutil", 0), 0u) << help.out;
+
+  const Outcome bad = Run("click 1\n", "--port=COM3");
+  EXPECT_EQ(bad.status, 2);
+  EXPECT_EQ(bad.out, "");
+  EXPECT_NE(bad.err.find("unknown option '--port=COM3'"), std::string::npos) << bad.err;
+  EXPECT_NE(bad.err.find("Usage: deskutil"), std::string::npos);
+  EXPECT_FALSE(platform::FileRegistry(RegistryPath()).KeyExists(platform::kPellisetKey));
+}
+
+TEST_F(DeskutilTest, WithoutTerminalOrCommandsItSaysSoAndExits) {
+  const Outcome o = Run("", "", "C", "/dev/null");
+  EXPECT_EQ(o.status, 2);
+  EXPECT_EQ(o.out, "");
+  EXPECT_NE(o.err.find("deskutil: no user interface to run"), std::string::npos) << o.err;
+}
+
+}  // namespace
