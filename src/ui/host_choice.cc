@@ -5,6 +5,8 @@
 
 #include "platform/console.h"
 #include "ui/automation_host.h"
+#include "ui/terminal_host.h"
+#include "ui/terminal_ncurses.h"
 
 namespace ui {
 
@@ -18,11 +20,8 @@ std::string HostChoiceMessage(HostChoice choice, std::string_view program) {
   const std::string p(program);
   switch (choice) {
     case HostChoice::kAutomation:
-      return {};
     case HostChoice::kTerminal:
-      return p + ": the terminal interface is not built yet. To use " + p +
-             " now, give it commands on standard input, one a line (for example: " + p +
-             " < script.txt).";
+      return {};
     case HostChoice::kNone:
       return p +
              ": no user interface to run: standard input is neither a terminal nor a pipe or "
@@ -51,6 +50,22 @@ int RunProgram(std::string_view program, platform::Clock& clock, Resources resou
   }
   const bool out_tty = platform::ClassifyFd(1) == platform::FdKind::kTerminal;
   const HostChoice choice = ChooseHost(in, out_tty);
+  if (choice == HostChoice::kTerminal) {
+    std::string error;
+    auto screen = NcursesScreen::Open(clock, &error);
+    if (!screen) {
+      std::fprintf(stderr,
+                   "%s: cannot use this terminal: %s. Set TERM to the terminal's type, or give "
+                   "%s commands on standard input (for example: %s < script.txt).\n",
+                   std::string(program).c_str(), error.c_str(), std::string(program).c_str(),
+                   std::string(program).c_str());
+      return 2;
+    }
+    TerminalHost host(clock, *screen, std::move(resources));
+    const int result = app(host);
+    screen.reset();  // the terminal is the user's again before anything else is written
+    return result;
+  }
   if (choice != HostChoice::kAutomation) {
     std::fprintf(stderr, "%s\n", HostChoiceMessage(choice, program).c_str());
     return 2;

@@ -16,18 +16,19 @@ enum class InputKind { kTerminal, kPipeOrFile, kOther };  // kOther: /dev/null, 
 
 enum class HostChoice {
   kAutomation,  // standard input is a pipe or a regular file
-  kTerminal,    // standard input and output are terminals (terminal host not built yet)
+  kTerminal,    // standard input and output are terminals: the full-screen terminal host
   kNone,        // nothing to talk to (e.g. started from a launcher with input on /dev/null)
 };
 
 HostChoice ChooseHost(InputKind stdin_kind, bool stdout_is_terminal);
 
-// The line for standard error when the choice cannot run (empty for kAutomation).
+// The line for standard error when the choice cannot run (empty for the hosts that run).
 std::string HostChoiceMessage(HostChoice choice, std::string_view program);
 
 // A program's main in one call: looks at standard input and output, and under the automation
 // host runs `app` (which runs the main dialog and returns the program's status) with `resources`
-// installed; `app` may install a language pack with LoopHost::SetResources before its first
+// installed (under the terminal host when standard input and output are a terminal);
+// `app` may install a language pack with LoopHost::SetResources before its first
 // dialog. Returns the process exit status: 2 when no host can run (after the message on standard
 // error), else the automation host's ExitCode of app's result.
 int RunProgram(std::string_view program, platform::Clock& clock, Resources resources,

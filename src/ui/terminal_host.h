@@ -1,0 +1,112 @@
+#pragma once
+
+// The terminal host: dialogs drawn full-screen on a TerminalScreen (ncurses on a real terminal,
+// a cell buffer in tests), driven by keys and mouse clicks.
+//
+// It is a front end of the LoopHost engine like the automation host: the modal frames, the
+// timers and the commands are the engine's, and a key that presses a button, chooses a row, moves
+// a slider or answers a message box becomes the same command the automation language has (click,
+// select, extend, slide, answer, files, close), so a dialog gets exactly the notifications it gets
+// under automation. Only what the command language cannot say is done here directly, with the
+// same one-notification-per-keystroke rule: typing at a caret inside an edit or an IP address
+// field, and taking one row out of a multi-selection.
+//
+// Keys (the active dialog): Tab / Shift-Tab move the focus in tab order (one stop per radio
+// group); Enter presses the focused button, opens a focused drop-down list, else presses the
+// default button; Space presses buttons and toggles check boxes and list rows; Esc = Cancel;
+// Alt+letter (or the letter alone where the focus takes no text) uses a caption's & mnemonic;
+// arrows, PgUp/PgDn, Home/End move in lists, drop-downs (Alt-Down / F4 open them), sliders,
+// radio groups and tab rows; Ctrl-PgUp/PgDn switch tabs from anywhere; Shift with the arrows
+// extends a multi-selection. Mouse: a click focuses and presses, chooses rows and tabs.
+
+#include <cstdint>
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "platform/clock.h"
+#include "ui/loop_host.h"
+#include "ui/terminal_render.h"
+#include "ui/terminal_screen.h"
+
+namespace ui {
+
+class FileBrowser;
+
+class TerminalHost : public LoopHost {
+ public:
+  TerminalHost(platform::Clock& clock, TerminalScreen& screen, Resources resources = {});
+  ~TerminalHost() override;
+
+  int RunModal(Dialog& dialog) override;
+  int MessageBox(std::string_view text, std::string_view caption, unsigned flags) override;
+  std::vector<std::string> FileOpen(const FileOpenRequest& request) override;
+  void Repaint(Dialog& dialog) override;
+
+  // Where the file browser starts (default: the current folder).
+  void SetBrowseFolder(std::string folder) { browse_folder_ = std::move(folder); }
+  // Draws the current state now.
+  void Redraw();
+  // The line shown at the bottom (the last error or hint), "" when none.
+  const std::string& Status() const { return status_; }
+  // The control with the focus in the active dialog (nullptr: none or not a dialog on top).
+  Control* FocusedControl();
+
+ protected:
+  FetchStatus Fetch(uint32_t timeout_ms, Command* command) override;
+  void Emit(const Event& event) override;
+
+ private:
+  struct Layer;
+  struct Focus {
+    Dialog* owner = nullptr;
+    Control* control = nullptr;
+  };
+  enum class Result { kNone, kCommand, kApplied };
+
+  Result HandleKey(const KeyEvent& key, Command* command);
+  Result DialogKey(Dialog& top, const KeyEvent& key, Command* command);
+  Result ControlKey(Dialog& top, Focus f, const KeyEvent& key, Command* command);
+  Result MessageBoxKey(Layer& layer, const KeyEvent& key, Command* command);
+  Result BrowserKey(Layer& layer, const KeyEvent& key, Command* command);
+  Result Mouse(Layer& layer, const KeyEvent& key, Command* command);
+  Result DialogMouse(Dialog& top, const KeyEvent& key, Command* command);
+
+  Focus CurrentFocus(Dialog& top);
+  void SetFocus(Dialog& top, Dialog& owner, Control& control, bool by_keyboard);
+  std::vector<Focus> TabStops(Dialog& top, const Focus& current);
+  void MoveFocus(Dialog& top, int step);
+  Result Mnemonic(Dialog& top, char letter, Command* command, bool* found);
+  Result PressDefault(Dialog& top, Command* command);
+  Result Escape(Dialog& top, Command* command);
+
+  // Commands, as the automation language would give them.
+  Result Click(Dialog& owner, Control& c, Command* command);
+  Result Select(Dialog& owner, Control& c, int row, Command* command);
+  Result Extend(Dialog& owner, Control& c, std::vector<int> rows, Command* command);
+  Result Slide(Dialog& owner, Control& c, int pos, Command* command);
+  // Direct user changes the commands cannot express.
+  Result ChangeText(Dialog& owner, Control& c, const std::string& text);
+  Result Deselect(Dialog& owner, Control& c, int row);
+
+  Result EditKey(Dialog& owner, Control& c, ControlView& v, const KeyEvent& key);
+  Result IpKey(Dialog& owner, IpAddress& ip, ControlView& v, const KeyEvent& key);
+  Result ListKey(Dialog& owner, Control& c, ControlView& v, const KeyEvent& key, Command* command);
+  Result ComboKey(Dialog& owner, ComboBox& cb, ControlView& v, const KeyEvent& key,
+                  Command* command);
+
+  void PurgeStale();
+  void Hint(std::string text) { status_ = std::move(text); }
+
+  TerminalScreen& screen_;
+  TerminalRenderer renderer_;
+  std::vector<std::unique_ptr<Layer>> layers_;
+  ViewMap views_;
+  std::map<const Dialog*, int> seen_focus_;       // focus id each dialog had when last looked at
+  std::map<const Dialog*, Dialog*> focus_owner_;  // top-level dialog -> dialog holding the focus
+  std::string status_;
+  std::string browse_folder_;
+};
+
+}  // namespace ui

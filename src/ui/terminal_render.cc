@@ -1,0 +1,728 @@
+#include "ui/terminal_render.h"
+
+#include <algorithm>
+#include <cstdio>
+
+#include "ui/terminal_file_browser.h"
+#include "ui/utf8.h"
+
+namespace ui {
+namespace {
+
+// Box-drawing pieces.
+constexpr const char* kH = "─";
+constexpr const char* kV = "│";
+constexpr const char* kTL = "┌";
+constexpr const char* kTR = "┐";
+constexpr const char* kBL = "└";
+constexpr const char* kBR = "┘";
+// Drop-down lists show at most this many rows when open.
+constexpr int kDropRows = 8;
+// List view column widths come in pixels; a character cell is about this wide.
+constexpr int kPixelsPerCell = 6;
+
+std::string Repeat(std::string_view s, int n) {
+  std::string out;
+  for (int i = 0; i < n; ++i) out += s;
+  return out;
+}
+
+// The text cut or padded to exactly `width` cells.
+std::string Fit(std::string_view text, int width) {
+  std::string out;
+  int cells = 0;
+  for (const auto& c : Utf8Characters(text)) {
+    const int w = CharCells(c);
+    if (cells + w > width) break;
+    out += c;
+    cells += w;
+  }
+  out.append(static_cast<size_t>(std::max(0, width - cells)), ' ');
+  return out;
+}
+
+std::string Centered(std::string_view text, int width) {
+  const int cells = std::min(TextCells(text), width);
+  const int left = std::max(0, (width - cells) / 2);
+  return Fit(std::string(static_cast<size_t>(left), ' ') + std::string(text), width);
+}
+
+bool SingleLine(ControlKind kind) {
+  return kind != ControlKind::kStatic && kind != ControlKind::kGroupBox &&
+         kind != ControlKind::kListBox && kind != ControlKind::kListView &&
+         kind != ControlKind::kTab && kind != ControlKind::kPicture;
+}
+
+const char* IconMark(unsigned flags) {
+  switch (flags & MB_ICONMASK) {
+    case MB_ICONERROR:
+      return "(X)";
+    case MB_ICONQUESTION:
+      return "(?)";
+    case MB_ICONEXCLAMATION:
+      return "(!)";
+    case MB_ICONINFORMATION:
+      return "(i)";
+    default:
+      return "";
+  }
+}
+
+int Percent(int pos, int min, int max) {
+  if (max <= min) return 0;
+  const long long p =
+      (static_cast<long long>(pos) - min) * 100 / (static_cast<long long>(max) - min);
+  return static_cast<int>(std::clamp<long long>(p, 0, 100));
+}
+
+// 256-colour terminals: the nearest entry of the 6x6x6 cube or the grey ramp is the screen's
+// business; here the pixel stays RGB and the adapter maps it.
+Rgb Pixel(const RgbImage& img, int x, int y) {
+  const size_t at = (static_cast<size_t>(y) * static_cast<size_t>(img.width) + x) * 3;
+  return {img.rgb[at], img.rgb[at + 1], img.rgb[at + 2]};
+}
+
+}  // namespace
+
+CellRect ToCells(const Rect& u) {
+  CellRect r;
+  r.x = (u.x + kUnitsPerCellX / 2) / kUnitsPerCellX;
+  r.y = (u.y + kUnitsPerCellY / 2) / kUnitsPerCellY;
+  const int right = (u.x + u.w + kUnitsPerCellX / 2) / kUnitsPerCellX;
+  const int bottom = (u.y + u.h + kUnitsPerCellY / 2) / kUnitsPerCellY;
+  r.w = std::max(1, right - r.x);
+  r.h = std::max(1, bottom - r.y);
+  return r;
+}
+
+int DialogCellsWide(const Template& t) {
+  return (t.width + kUnitsPerCellX - 1) / kUnitsPerCellX + 2;
+}
+int DialogCellsHigh(const Template& t) {
+  return (t.height + kUnitsPerCellY - 1) / kUnitsPerCellY + 2;
+}
+
+std::string StripMnemonic(std::string_view caption, char* mnemonic, int* index) {
+  std::string out;
+  char letter = 0;
+  int at = -1;
+  int chars = 0;
+  const auto parts = Utf8Characters(caption);
+  for (size_t i = 0; i < parts.size(); ++i) {
+    if (parts[i] == "&" && i + 1 < parts.size()) {
+      ++i;
+      if (parts[i] != "&" && letter == 0 && parts[i].size() == 1) {
+        letter = static_cast<char>(std::tolower(static_cast<unsigned char>(parts[i][0])));
+        at = chars;
+      }
+    }
+    out += parts[i];
+    ++chars;
+  }
+  if (mnemonic) *mnemonic = letter;
+  if (index) *index = at;
+  return out;
+}
+
+std::vector<std::string> WrapText(std::string_view text, int width) {
+  std::vector<std::string> lines;
+  width = std::max(1, width);
+  for (const auto& paragraph_raw : [&] {
+         std::vector<std::string> ps;
+         size_t start = 0;
+         for (;;) {
+           const size_t nl = text.find('\n', start);
+           std::string p(text.substr(start, nl == text.npos ? text.npos : nl - start));
+           if (!p.empty() && p.back() == '\r') p.pop_back();
+           ps.push_back(std::move(p));
+           if (nl == text.npos) break;
+           start = nl + 1;
+         }
+         return ps;
+       }()) {
+    std::string line;
+    int line_cells = 0;
+    std::string word;
+    int word_cells = 0;
+    auto flush_word = [&] {
+      if (word.empty()) return;
+      if (line_cells > 0 && line_cells + 1 + word_cells > width) {
+        lines.push_back(line);
+        line.clear();
+        line_cells = 0;
+      }
+      if (line_cells > 0) {
+        line += ' ';
+        ++line_cells;
+      }
+      for (const auto& c : Utf8Characters(word)) {
+        const int w = CharCells(c);
+        if (line_cells + w > width) {
+          lines.push_back(line);
+          line.clear();
+          line_cells = 0;
+        }
+        line += c;
+        line_cells += w;
+      }
+      word.clear();
+      word_cells = 0;
+    };
+    for (const auto& c : Utf8Characters(paragraph_raw)) {
+      if (c == " ") {
+        flush_word();
+      } else {
+        word += c;
+        word_cells += CharCells(c);
+      }
+    }
+    flush_word();
+    lines.push_back(line);
+  }
+  return lines;
+}
+
+std::vector<std::string> MessageBoxButtons(unsigned flags) {
+  switch (flags & MB_BUTTONMASK) {
+    case MB_OKCANCEL:
+      return {"OK", "Cancel"};
+    case MB_YESNOCANCEL:
+      return {"Yes", "No", "Cancel"};
+    case MB_YESNO:
+      return {"Yes", "No"};
+    default:
+      return {"OK"};
+  }
+}
+
+void TerminalRenderer::Begin() {
+  screen_.Clear();
+  hits_.clear();
+  cursor_set_ = false;
+}
+
+void TerminalRenderer::End() {
+  if (!cursor_set_) screen_.SetCursor(0, 0, false);
+  screen_.Flush();
+}
+
+const HitArea* TerminalRenderer::HitAt(int x, int y) const {
+  for (auto it = hits_.rbegin(); it != hits_.rend(); ++it) {
+    if (it->rect.Contains(x, y)) return &*it;
+  }
+  return nullptr;
+}
+
+void TerminalRenderer::AddHit(HitArea::What what, const CellRect& r, Dialog* owner, Control* c,
+                              int index) {
+  hits_.push_back({what, r, owner, c, index});
+}
+
+void TerminalRenderer::Fill(const CellRect& r, uint32_t attrs) {
+  const std::string blank(static_cast<size_t>(std::max(0, r.w)), ' ');
+  for (int y = r.y; y < r.y + r.h; ++y) screen_.Put(r.x, y, blank, attrs);
+}
+
+void TerminalRenderer::PutClipped(int x, int y, int width, std::string_view text, uint32_t attrs) {
+  if (width <= 0) return;
+  screen_.Put(x, y, Fit(text, width), attrs);
+}
+
+void TerminalRenderer::PutCaption(int x, int y, int width, std::string_view caption,
+                                  uint32_t attrs) {
+  int index = -1;
+  const std::string text = StripMnemonic(caption, nullptr, &index);
+  PutClipped(x, y, width, text, attrs);
+  if (index < 0) return;
+  const auto chars = Utf8Characters(text);
+  int cells = 0;
+  for (int i = 0; i < index && i < static_cast<int>(chars.size()); ++i)
+    cells += CharCells(chars[i]);
+  if (index < static_cast<int>(chars.size()) && cells < width) {
+    screen_.Put(x + cells, y, chars[static_cast<size_t>(index)], attrs | kAttrUnderline);
+  }
+}
+
+void TerminalRenderer::Frame(const CellRect& r, std::string_view title, uint32_t attrs,
+                             uint32_t title_attrs) {
+  if (r.w < 2 || r.h < 2) return;
+  screen_.Put(r.x, r.y, std::string(kTL) + Repeat(kH, r.w - 2) + kTR, attrs);
+  for (int y = r.y + 1; y < r.y + r.h - 1; ++y) {
+    screen_.Put(r.x, y, kV, attrs);
+    screen_.Put(r.x + r.w - 1, y, kV, attrs);
+  }
+  screen_.Put(r.x, r.y + r.h - 1, std::string(kBL) + Repeat(kH, r.w - 2) + kBR, attrs);
+  if (!title.empty() && r.w > 4) {
+    const std::string t = " " + std::string(title) + " ";
+    const int cells = std::min(TextCells(t), r.w - 2);
+    PutClipped(r.x + (r.w - cells) / 2, r.y, cells, t, title_attrs);
+  }
+}
+
+void TerminalRenderer::DrawDialog(Dialog& dialog, bool active, const Dialog* focus_owner,
+                                  int focus_id, ViewMap& views) {
+  const Template& t = dialog.GetTemplate();
+  CellRect outer{0, 0, DialogCellsWide(t), DialogCellsHigh(t)};
+  const int sw = screen_.Width();
+  const int sh = screen_.Height();
+  // A dialog larger than the screen scrolls so the focused control stays in view.
+  CellRect focus_rect{outer.w / 2, outer.h / 2, 1, 1};
+  if (focus_owner != nullptr) {
+    if (const Control* fc = focus_owner->FindControl(focus_id)) {
+      focus_rect = ToCells(fc->rect());
+      for (const Dialog* d = focus_owner; d->Parent() != nullptr; d = d->Parent()) {
+        const CellRect page = ToCells({d->PageX(), d->PageY(), 0, 0});
+        focus_rect.x += page.x;
+        focus_rect.y += page.y;
+      }
+      focus_rect.x += 1;
+      focus_rect.y += 1;
+    }
+  }
+  auto place = [](int screen, int size, int focus_at, int focus_len) {
+    if (size <= screen) return (screen - size) / 2;
+    int origin = screen / 2 - (focus_at + focus_len / 2);
+    return std::clamp(origin, screen - size, 0);
+  };
+  outer.x = place(sw, outer.w, focus_rect.x, focus_rect.w);
+  outer.y = place(sh, outer.h, focus_rect.y, focus_rect.h);
+  last_dialog_ = outer;
+
+  const uint32_t frame_attrs = active ? kAttrNone : kAttrDim;
+  Fill(outer, frame_attrs);
+  Frame(outer, dialog.GetWindowText(), frame_attrs, active ? kAttrBold | kAttrReverse : kAttrDim);
+  AddHit(HitArea::What::kControl, outer, &dialog, nullptr, -1);
+
+  std::vector<std::pair<Dialog*, Control*>> popups;
+  std::vector<std::pair<int, int>> popup_origins;
+  DrawFamily(dialog, outer.x + 1, outer.y + 1, active, focus_owner, focus_id, views, &popups,
+             &popup_origins);
+  for (size_t i = 0; i < popups.size(); ++i) {
+    DrawDropDown(*popups[i].first, static_cast<ComboBox&>(*popups[i].second),
+                 popup_origins[i].first, popup_origins[i].second, views[popups[i].second]);
+  }
+  if (outer.w > sw || outer.h > sh) {
+    DrawStatus("The dialog needs " + std::to_string(outer.w) + "x" + std::to_string(outer.h) +
+               " cells; this terminal has " + std::to_string(sw) + "x" + std::to_string(sh) +
+               ". It scrolls with the focus.");
+  }
+}
+
+void TerminalRenderer::DrawFamily(Dialog& d, int ox, int oy, bool active, const Dialog* focus_owner,
+                                  int focus_id, ViewMap& views,
+                                  std::vector<std::pair<Dialog*, Control*>>* popups,
+                                  std::vector<std::pair<int, int>>* popup_origins) {
+  // Frames first, so the controls inside them are drawn over their lines.
+  for (int pass = 0; pass < 2; ++pass) {
+    for (const auto& cp : d.Controls()) {
+      Control& c = *cp;
+      if (!d.IsControlShown(c)) continue;
+      const bool frame = c.kind() == ControlKind::kGroupBox || c.kind() == ControlKind::kTab;
+      if (frame != (pass == 0)) continue;
+      const bool focused = active && focus_owner == &d && focus_id == c.id() && c.id() != -1;
+      ControlView& view = views[&c];
+      DrawControl(d, c, ox, oy, active, focused, view);
+      if (c.kind() == ControlKind::kComboBox && view.open && active) {
+        popups->push_back({&d, &c});
+        popup_origins->push_back({ox, oy});
+      }
+    }
+  }
+  for (Dialog* page : d.Pages()) {
+    if (!page->IsWindowVisible()) continue;
+    const CellRect at = ToCells({page->PageX(), page->PageY(), 0, 0});
+    DrawFamily(*page, ox + at.x, oy + at.y, active, focus_owner, focus_id, views, popups,
+               popup_origins);
+  }
+}
+
+void TerminalRenderer::DrawControl(Dialog& owner, Control& c, int ox, int oy, bool active,
+                                   bool focused, ControlView& view) {
+  CellRect r = ToCells(c.rect());
+  r.x += ox;
+  r.y += oy;
+  if (SingleLine(c.kind()) ||
+      (c.kind() == ControlKind::kStatic && c.rect().h <= kUnitsPerCellY + kUnitsPerCellY / 2)) {
+    // One row, on the control's middle line (a drop-down list's height includes its list), so a
+    // label lines up with the field beside it.
+    const int shown_h = std::min(c.rect().h, 14);
+    r.y = oy + (c.rect().y + shown_h / 2) / kUnitsPerCellY;
+    r.h = 1;
+  }
+  const uint32_t base = (!active || !c.IsEnabled()) ? kAttrDim : kAttrNone;
+  const uint32_t focus_attr = focused ? kAttrReverse : kAttrNone;
+  if (c.id() != -1 || c.kind() != ControlKind::kStatic) {
+    AddHit(HitArea::What::kControl, r, &owner, &c, -1);
+  }
+  switch (c.kind()) {
+    case ControlKind::kStatic: {
+      const auto lines = WrapText(StripMnemonic(c.GetText()), r.w);
+      for (int i = 0; i < r.h && i < static_cast<int>(lines.size()); ++i) {
+        if (c.HasStyle(kCentered)) {
+          PutClipped(r.x, r.y + i, r.w, Centered(lines[static_cast<size_t>(i)], r.w), base);
+        } else if (lines.size() == 1) {
+          PutCaption(r.x, r.y + i, r.w, c.GetText(), base);  // keeps the mnemonic mark
+        } else {
+          PutClipped(r.x, r.y + i, r.w, lines[static_cast<size_t>(i)], base);
+        }
+      }
+      break;
+    }
+    case ControlKind::kGroupBox: {
+      Frame(r, "", base, base);
+      const std::string caption = StripMnemonic(c.GetText());
+      if (!caption.empty() && r.w > 4) {
+        PutCaption(r.x + 1, r.y, std::min(r.w - 2, TextCells(caption) + 2), " " + c.GetText() + " ",
+                   base);
+      }
+      break;
+    }
+    case ControlKind::kButton: {
+      const std::string caption = StripMnemonic(c.GetText());
+      const bool is_default = c.HasStyle(kDefault);
+      // Narrow buttons give up the blanks inside their brackets before any of the caption.
+      const bool tight = TextCells(caption) + 4 > r.w;
+      const std::string left = focused ? (tight ? ">" : "[>") : (tight ? "[" : "[ ");
+      const std::string right = focused ? (tight ? "<" : "<]") : (tight ? "]" : " ]");
+      const int pad = tight ? 1 : 2;
+      const int inner = std::max(0, r.w - 2 * pad);
+      const int cells = std::min(TextCells(caption), inner);
+      const int lead = std::max(0, (r.w - cells - 2 * pad) / 2);
+      const int x0 = r.x + lead;
+      const uint32_t a = base | focus_attr | (is_default ? kAttrBold : kAttrNone);
+      screen_.Put(x0, r.y, left, a);
+      PutCaption(x0 + pad, r.y, cells, c.GetText(), a);
+      screen_.Put(x0 + pad + cells, r.y, right, a);
+      break;
+    }
+    case ControlKind::kCheckBox:
+    case ControlKind::kRadio: {
+      const bool checked = c.kind() == ControlKind::kCheckBox
+                               ? static_cast<CheckBox&>(c).GetCheck()
+                               : static_cast<RadioButton&>(c).GetCheck();
+      const std::string mark = c.kind() == ControlKind::kCheckBox ? (checked ? "[x]" : "[ ]")
+                                                                  : (checked ? "(*)" : "( )");
+      screen_.Put(r.x, r.y, mark, base);
+      PutCaption(r.x + 4, r.y, std::min(r.w - 4, TextCells(StripMnemonic(c.GetText()))),
+                 c.GetText(), base | focus_attr);
+      break;
+    }
+    case ControlKind::kEdit: {
+      auto& e = static_cast<Edit&>(c);
+      auto chars = Utf8Characters(e.GetText());
+      const int count = static_cast<int>(chars.size());
+      view.cursor = std::clamp(view.cursor, 0, count);
+      const int width = std::max(1, r.w);
+      if (view.cursor < view.scroll) view.scroll = view.cursor;
+      if (view.cursor >= view.scroll + width) view.scroll = view.cursor - width + 1;
+      view.scroll = std::clamp(view.scroll, 0, std::max(0, count));
+      std::string shown;
+      for (int i = view.scroll; i < count; ++i) {
+        shown += e.HasStyle(kPassword) ? std::string("*") : chars[static_cast<size_t>(i)];
+      }
+      PutClipped(r.x, r.y, width, shown, base | kAttrUnderline | focus_attr);
+      if (focused) {
+        screen_.SetCursor(r.x + std::min(width - 1, view.cursor - view.scroll), r.y, true);
+        cursor_set_ = true;
+      }
+      break;
+    }
+    case ControlKind::kComboBox: {
+      auto& cb = static_cast<ComboBox&>(c);
+      const int width = std::max(2, r.w);
+      PutClipped(r.x, r.y, width - 1, cb.GetText(), base | kAttrUnderline | focus_attr);
+      screen_.Put(r.x + width - 1, r.y, "▼", base | focus_attr);
+      break;
+    }
+    case ControlKind::kListBox:
+    case ControlKind::kListView: {
+      const bool is_view = c.kind() == ControlKind::kListView;
+      auto* lb = is_view ? nullptr : &static_cast<ListBox&>(c);
+      auto* lv = is_view ? &static_cast<ListView&>(c) : nullptr;
+      int top = r.y;
+      int rows = r.h;
+      if (is_view && r.h > 1) {
+        std::string header = " ";
+        for (const auto& col : lv->Columns()) {
+          header += Fit(col.text, std::max(3, col.width / kPixelsPerCell)) + " ";
+        }
+        PutClipped(r.x, top, r.w, header, base | kAttrBold | kAttrUnderline);
+        ++top;
+        --rows;
+      }
+      const int count = is_view ? lv->GetItemCount() : lb->GetCount();
+      view.cursor = std::clamp(view.cursor, 0, std::max(0, count - 1));
+      if (view.cursor < view.scroll) view.scroll = view.cursor;
+      if (view.cursor >= view.scroll + rows) view.scroll = view.cursor - rows + 1;
+      view.scroll = std::clamp(view.scroll, 0, std::max(0, count - rows));
+      for (int i = 0; i < rows; ++i) {
+        const int row = view.scroll + i;
+        if (row >= count) {
+          PutClipped(r.x, top + i, r.w, "", base);
+          continue;
+        }
+        std::string text;
+        bool selected = false;
+        if (is_view) {
+          for (int col = 0; col < std::max(1, lv->GetColumnCount()); ++col) {
+            const int w =
+                lv->GetColumnCount() > 0
+                    ? std::max(3, lv->Columns()[static_cast<size_t>(col)].width / kPixelsPerCell)
+                    : r.w;
+            text += Fit(lv->GetItemText(row, col), w) + " ";
+          }
+          selected = lv->IsSelected(row);
+        } else {
+          text = lb->GetItemText(row);
+          selected = lb->GetSel(row);
+        }
+        const std::string caret = focused && row == view.cursor ? ">" : " ";
+        PutClipped(r.x, top + i, r.w, caret + text, base | (selected ? kAttrReverse : kAttrNone));
+        AddHit(HitArea::What::kRow, {r.x, top + i, r.w, 1}, &owner, &c, row);
+      }
+      if (count > rows && rows > 1) {
+        if (view.scroll > 0) screen_.Put(r.x + r.w - 1, top, "▲", base);
+        if (view.scroll + rows < count) screen_.Put(r.x + r.w - 1, top + rows - 1, "▼", base);
+      }
+      break;
+    }
+    case ControlKind::kSlider: {
+      auto& s = static_cast<Slider&>(c);
+      const int width = std::max(3, r.w);
+      const int span = s.GetRangeMax() - s.GetRangeMin();
+      const int knob =
+          span <= 0 ? 0
+                    : static_cast<int>((static_cast<long long>(s.GetPos()) - s.GetRangeMin()) *
+                                       (width - 1) / span);
+      std::string track;
+      for (int i = 0; i < width; ++i) track += i == knob ? "█" : "─";
+      screen_.Put(r.x, r.y, track, base | focus_attr);
+      break;
+    }
+    case ControlKind::kProgress: {
+      auto& p = static_cast<ProgressBar&>(c);
+      const int width = std::max(1, r.w);
+      const int pct = Percent(p.GetPos(), p.GetRangeMin(), p.GetRangeMax());
+      const int filled = pct * width / 100;
+      const std::string label = std::to_string(pct) + "%";
+      const int label_at = (width - TextCells(label)) / 2;
+      for (int i = 0; i < width; ++i) {
+        std::string cell = i < filled ? "█" : "░";
+        if (width >= TextCells(label) + 2 && i >= label_at && i < label_at + TextCells(label)) {
+          cell = label.substr(static_cast<size_t>(i - label_at), 1);
+          screen_.Put(r.x + i, r.y, cell, base | (i < filled ? kAttrReverse : kAttrNone));
+          continue;
+        }
+        screen_.Put(r.x + i, r.y, cell, base);
+      }
+      break;
+    }
+    case ControlKind::kTab: {
+      auto& tab = static_cast<TabControl&>(c);
+      CellRect body = r;
+      if (r.h > 2) {
+        body.y += 1;
+        body.h -= 1;
+        Frame(body, "", base, base);
+      }
+      int x = r.x;
+      for (int i = 0; i < tab.GetItemCount(); ++i) {
+        const std::string text = StripMnemonic(tab.GetItemText(i));
+        const bool sel = i == tab.GetCurSel();
+        const std::string label = sel ? "[" + text + "]" : " " + text + " ";
+        const int cells = TextCells(label);
+        if (x + cells > r.x + r.w) break;
+        screen_.Put(
+            x, r.y, label,
+            base | (sel ? kAttrBold : kAttrNone) | (sel && focused ? kAttrReverse : kAttrNone));
+        AddHit(HitArea::What::kTab, {x, r.y, cells, 1}, &owner, &c, i);
+        x += cells + 1;
+      }
+      break;
+    }
+    case ControlKind::kIpAddress: {
+      const auto octets = static_cast<IpAddress&>(c).GetAddress();
+      int x = r.x;
+      for (int i = 0; i < 4; ++i) {
+        char field[8];
+        std::snprintf(field, sizeof field, "%3u", static_cast<unsigned>(octets[i]));
+        const bool current = focused && view.cursor == i;
+        screen_.Put(x, r.y, field, base | kAttrUnderline | (current ? kAttrReverse : kAttrNone));
+        if (current) {
+          screen_.SetCursor(x + 2, r.y, true);
+          cursor_set_ = true;
+        }
+        x += 3;
+        if (i < 3) screen_.Put(x++, r.y, ".", base);
+      }
+      break;
+    }
+    case ControlKind::kPicture: {
+      const RgbImage& img = static_cast<PictureFrame&>(c).GetImage();
+      Frame(r, "", base, base);
+      const int cw = r.w - 2;
+      const int ch = r.h - 2;
+      if (img.width <= 0 || img.height <= 0 || cw <= 0 || ch <= 0) break;
+      // Two pixels per cell, one above the other (upper half block in the top pixel's colour
+      // on the bottom pixel's colour), scaled to fit and keeping the image's proportions.
+      const int pw = cw;
+      const int ph = ch * 2;
+      const double scale =
+          std::min(static_cast<double>(pw) / img.width, static_cast<double>(ph) / img.height);
+      const int dw = std::max(1, static_cast<int>(img.width * scale));
+      const int dh = std::max(1, static_cast<int>(img.height * scale));
+      const int x0 = r.x + 1 + (pw - dw) / 2;
+      const int y0 = (ph - dh) / 2;
+      for (int py = y0 - (y0 % 2); py < y0 + dh; py += 2) {
+        for (int px = 0; px < dw; ++px) {
+          const int sx = std::min(img.width - 1, static_cast<int>(px / scale));
+          auto sample = [&](int y) -> Rgb {
+            if (y < y0 || y >= y0 + dh) return {0, 0, 0};
+            return Pixel(img, sx, std::min(img.height - 1, static_cast<int>((y - y0) / scale)));
+          };
+          const Rgb top = sample(py);
+          const Rgb bottom = sample(py + 1);
+          if (screen_.Colors() == ColorDepth::kNone) {
+            auto dark = [](Rgb p) { return p.r + p.g + p.b < 384; };
+            const char* glyph = dark(top) ? (dark(bottom) ? "█" : "▀") : (dark(bottom) ? "▄" : " ");
+            screen_.Put(x0 + px, r.y + 1 + py / 2, glyph, kAttrNone);
+          } else {
+            screen_.PutColor(x0 + px, r.y + 1 + py / 2, "▀", top, bottom);
+          }
+        }
+      }
+      break;
+    }
+  }
+}
+
+void TerminalRenderer::DrawDropDown(Dialog& owner, ComboBox& combo, int ox, int oy,
+                                    ControlView& view) {
+  CellRect r = ToCells(combo.rect());
+  r.x += ox;
+  r.y = oy + (combo.rect().y + std::min(combo.rect().h, 14) / 2) / kUnitsPerCellY;
+  const int count = combo.GetCount();
+  if (count == 0) return;
+  const int rows = std::min(count, kDropRows);
+  int width = r.w;
+  for (const auto& item : combo.Items()) width = std::max(width, TextCells(item) + 2);
+  width = std::min(width, std::max(r.w, screen_.Width() - r.x));
+  int top = r.y + 1;
+  if (top + rows + 2 > screen_.Height() && r.y - rows - 2 >= 0) top = r.y - rows - 2;
+  view.highlight = std::clamp(view.highlight, 0, count - 1);
+  if (view.highlight < view.scroll) view.scroll = view.highlight;
+  if (view.highlight >= view.scroll + rows) view.scroll = view.highlight - rows + 1;
+  view.scroll = std::clamp(view.scroll, 0, count - rows);
+  const CellRect box{r.x, top, width, rows + 2};
+  Fill(box, kAttrNone);
+  Frame(box, "", kAttrNone, kAttrNone);
+  AddHit(HitArea::What::kControl, box, &owner, &combo, -1);
+  for (int i = 0; i < rows; ++i) {
+    const int row = view.scroll + i;
+    const bool hl = row == view.highlight;
+    PutClipped(box.x + 1, top + 1 + i, width - 2, (hl ? ">" : " ") + combo.GetItemText(row),
+               hl ? kAttrReverse : kAttrNone);
+    AddHit(HitArea::What::kDropRow, {box.x + 1, top + 1 + i, width - 2, 1}, &owner, &combo, row);
+  }
+  if (view.scroll > 0) screen_.Put(box.x + width - 1, top + 1, "▲", kAttrNone);
+  if (view.scroll + rows < count) screen_.Put(box.x + width - 1, top + rows, "▼", kAttrNone);
+}
+
+void TerminalRenderer::DrawMessageBox(const MessageBoxView& box) {
+  const int sw = screen_.Width();
+  const int sh = screen_.Height();
+  const std::string icon = IconMark(box.flags);
+  const int icon_cells = icon.empty() ? 0 : TextCells(icon) + 2;
+  const int max_text = std::max(10, std::min(60, sw - 6 - icon_cells));
+  auto lines = WrapText(box.text, max_text);
+  const auto buttons = MessageBoxButtons(box.flags);
+  int text_w = 0;
+  for (const auto& l : lines) text_w = std::max(text_w, TextCells(l));
+  int buttons_w = 0;
+  for (const auto& b : buttons) buttons_w += TextCells(b) + 6;
+  const int inner = std::max({text_w + icon_cells, buttons_w, TextCells(box.caption) + 2, 16});
+  const int max_lines = std::max(1, sh - 6);
+  if (static_cast<int>(lines.size()) > max_lines) lines.resize(static_cast<size_t>(max_lines));
+  const int h = static_cast<int>(lines.size()) + 5;
+  const int w = std::min(sw, inner + 4);
+  const CellRect r{std::max(0, (sw - w) / 2), std::max(0, (sh - h) / 2), w, h};
+  Fill(r, kAttrNone);
+  Frame(r, box.caption, kAttrBold, kAttrBold | kAttrReverse);
+  AddHit(HitArea::What::kControl, r, nullptr, nullptr, -1);
+  if (!icon.empty()) screen_.Put(r.x + 2, r.y + 2, icon, kAttrBold);
+  for (size_t i = 0; i < lines.size(); ++i) {
+    PutClipped(r.x + 2 + icon_cells, r.y + 2 + static_cast<int>(i), w - 4 - icon_cells, lines[i],
+               kAttrNone);
+  }
+  int x = r.x + (w - buttons_w) / 2 + 1;
+  const int y = r.y + h - 2;
+  for (size_t i = 0; i < buttons.size(); ++i) {
+    const bool focused = static_cast<int>(i) == box.focus;
+    const std::string label = (focused ? "[>" : "[ ") + buttons[i] + (focused ? "<]" : " ]");
+    const int cells = TextCells(label);
+    screen_.Put(x, y, label, focused ? kAttrReverse | kAttrBold : kAttrNone);
+    // The first letter answers too; mark it.
+    screen_.Put(x + 2, y, buttons[i].substr(0, 1),
+                (focused ? kAttrReverse | kAttrBold : kAttrNone) | kAttrUnderline);
+    AddHit(HitArea::What::kMessageButton, {x, y, cells, 1}, nullptr, nullptr, static_cast<int>(i));
+    x += cells + 2;
+  }
+}
+
+void TerminalRenderer::DrawFileBrowser(FileBrowser& b) {
+  const int sw = screen_.Width();
+  const int sh = screen_.Height();
+  const int w = std::min(sw, 72);
+  const int h = std::min(sh, 22);
+  const CellRect r{(sw - w) / 2, (sh - h) / 2, w, h};
+  Fill(r, kAttrNone);
+  Frame(r, b.Title(), kAttrBold, kAttrBold | kAttrReverse);
+  AddHit(HitArea::What::kControl, r, nullptr, nullptr, -1);
+  PutClipped(r.x + 2, r.y + 1, w - 4, "Folder: " + b.Dir(), kAttrNone);
+  const std::string label = "Path: ";
+  const int field_x = r.x + 2 + TextCells(label);
+  const int field_w = std::max(1, w - 4 - TextCells(label));
+  screen_.Put(r.x + 2, r.y + 2, label, kAttrNone);
+  const auto chars = Utf8Characters(b.PathText());
+  const int first = std::max(0, b.PathCursor() - field_w + 1);
+  std::string shown;
+  for (size_t i = static_cast<size_t>(first); i < chars.size(); ++i) shown += chars[i];
+  PutClipped(field_x, r.y + 2, field_w, shown,
+             kAttrUnderline | (b.PathFocused() ? kAttrReverse : kAttrNone));
+  AddHit(HitArea::What::kBrowserPath, {field_x, r.y + 2, field_w, 1}, nullptr, nullptr, -1);
+  const int list_top = r.y + 4;
+  const int rows = std::max(1, h - 8);
+  b.SetPageRows(rows);
+  const auto& entries = b.Entries();
+  const int scroll = b.Scroll();
+  for (int i = 0; i < rows; ++i) {
+    const int row = scroll + i;
+    if (row >= static_cast<int>(entries.size())) break;
+    const auto& e = entries[static_cast<size_t>(row)];
+    const bool current = row == b.Cursor();
+    std::string text = current && !b.PathFocused() ? ">" : " ";
+    if (b.Multiple()) text += e.is_dir ? "    " : (b.IsMarked(row) ? "[x] " : "[ ] ");
+    text += e.name + (e.is_dir ? "/" : "");
+    PutClipped(r.x + 2, list_top + i, w - 4, text,
+               current ? (b.PathFocused() ? kAttrBold : kAttrReverse) : kAttrNone);
+    AddHit(HitArea::What::kBrowserRow, {r.x + 2, list_top + i, w - 4, 1}, nullptr, nullptr, row);
+  }
+  if (entries.empty()) PutClipped(r.x + 2, list_top, w - 4, " (no matching files)", kAttrDim);
+  PutClipped(r.x + 2, r.y + h - 3, w - 4, "Files of type: " + b.Filter().description, kAttrNone);
+  const std::string keys = b.Multiple()
+                               ? "Enter open/choose  Space mark  Tab path  Ctrl-F type  Esc cancel"
+                               : "Enter open/choose  Tab path  Ctrl-F type  Esc cancel";
+  PutClipped(r.x + 2, r.y + h - 2, w - 4, b.Message().empty() ? keys : b.Message(),
+             b.Message().empty() ? kAttrDim : kAttrBold);
+  if (b.PathFocused()) {
+    screen_.SetCursor(field_x + std::min(field_w - 1, b.PathCursor() - first), r.y + 2, true);
+    cursor_set_ = true;
+  }
+}
+
+void TerminalRenderer::DrawStatus(std::string_view text) {
+  const int y = screen_.Height() - 1;
+  PutClipped(0, y, screen_.Width(), text, kAttrReverse);
+}
+
+}  // namespace ui

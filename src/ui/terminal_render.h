@@ -1,0 +1,116 @@
+#pragma once
+
+// Drawing the terminal host's frames on a TerminalScreen: dialogs at 4 x 8 dialog units per
+// cell, centred, with their controls; message boxes and the file browser as overlays. While it
+// draws, the renderer records where each control, row and tab landed (HitArea), so mouse clicks
+// are resolved against exactly what the user sees.
+
+#include <map>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "ui/dialog.h"
+#include "ui/terminal_screen.h"
+
+namespace ui {
+
+class FileBrowser;
+
+struct CellRect {
+  int x = 0;
+  int y = 0;
+  int w = 0;
+  int h = 0;
+  bool Contains(int px, int py) const { return px >= x && py >= y && px < x + w && py < y + h; }
+  bool operator==(const CellRect&) const = default;
+};
+
+// Dialog units to cells, relative to the dialog's client area.
+inline constexpr int kUnitsPerCellX = 4;
+inline constexpr int kUnitsPerCellY = 8;
+CellRect ToCells(const Rect& units);
+// Outer size of a dialog window (client area plus the frame).
+int DialogCellsWide(const Template& t);
+int DialogCellsHigh(const Template& t);
+
+// A caption without its '&' mnemonic marks ("&&" is a literal '&'); `mnemonic` gets the lower-
+// case mnemonic letter (0 when none) and `index` the character index it is drawn at (-1).
+std::string StripMnemonic(std::string_view caption, char* mnemonic = nullptr, int* index = nullptr);
+
+// Text cut into lines of at most `width` cells at blanks (words longer than a line are cut);
+// line feeds start new lines.
+std::vector<std::string> WrapText(std::string_view text, int width);
+
+// What the host keeps per control beside the control's own state.
+struct ControlView {
+  int scroll = 0;     // lists: first row shown; edits: first character shown
+  int cursor = 0;     // edits: character index of the caret; lists: caret row; IP: octet
+  int anchor = -1;    // lists: start row of a Shift selection
+  bool open = false;  // drop-down list: list shown
+  int highlight = 0;  // open drop-down list: highlighted row
+  int digits = 0;     // IP address: digits typed into the current octet
+};
+using ViewMap = std::map<const Control*, ControlView>;
+
+struct HitArea {
+  enum class What { kControl, kRow, kTab, kDropRow, kMessageButton, kBrowserRow, kBrowserPath };
+  What what = What::kControl;
+  CellRect rect;
+  Dialog* owner = nullptr;
+  Control* control = nullptr;
+  int index = -1;  // row, tab or button
+};
+
+struct MessageBoxView {
+  std::string caption;
+  std::string text;
+  unsigned flags = 0;
+  int focus = 0;  // index of the focused button
+};
+
+// Button names of a message box in the order shown ("OK", "Cancel", "Yes", "No").
+std::vector<std::string> MessageBoxButtons(unsigned flags);
+
+class TerminalRenderer {
+ public:
+  explicit TerminalRenderer(TerminalScreen& screen) : screen_(screen) {}
+
+  // Starts a frame (clears the screen and the hit areas).
+  void Begin();
+  // Draws a dialog window with its shown pages. The focused control (`focus_owner`, `focus_id`)
+  // is marked when `active`; inactive dialogs are drawn dimmed behind the active one.
+  void DrawDialog(Dialog& dialog, bool active, const Dialog* focus_owner, int focus_id,
+                  ViewMap& views);
+  void DrawMessageBox(const MessageBoxView& box);
+  void DrawFileBrowser(FileBrowser& browser);
+  // A line at the bottom of the screen (errors, hints).
+  void DrawStatus(std::string_view text);
+  void End();
+
+  const std::vector<HitArea>& Hits() const { return hits_; }
+  // The top-most hit area at a cell, or nullptr.
+  const HitArea* HitAt(int x, int y) const;
+  // Where the last dialog drawn was placed (outer frame).
+  const CellRect& LastDialogRect() const { return last_dialog_; }
+
+ private:
+  void Frame(const CellRect& r, std::string_view title, uint32_t attrs, uint32_t title_attrs);
+  void Fill(const CellRect& r, uint32_t attrs);
+  void PutClipped(int x, int y, int width, std::string_view text, uint32_t attrs);
+  void PutCaption(int x, int y, int width, std::string_view caption, uint32_t attrs);
+  void DrawControl(Dialog& owner, Control& c, int ox, int oy, bool active, bool focused,
+                   ControlView& view);
+  void DrawDropDown(Dialog& owner, ComboBox& combo, int ox, int oy, ControlView& view);
+  void DrawFamily(Dialog& d, int ox, int oy, bool active, const Dialog* focus_owner, int focus_id,
+                  ViewMap& views, std::vector<std::pair<Dialog*, Control*>>* popups,
+                  std::vector<std::pair<int, int>>* popup_origins);
+  void AddHit(HitArea::What what, const CellRect& r, Dialog* owner, Control* c, int index);
+
+  TerminalScreen& screen_;
+  std::vector<HitArea> hits_;
+  CellRect last_dialog_;
+  bool cursor_set_ = false;
+};
+
+}  // namespace ui

@@ -1,0 +1,360 @@
+// The terminal host driven by keys and clicks on a cell buffer, in virtual time: focus, every
+// kind of control, message boxes, the file browser, timers while waiting, resizing.
+
+#include "ui/terminal_host.h"
+
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cctype>
+#include <filesystem>
+#include <fstream>
+#include <set>
+
+#include "platform/clock.h"
+#include "test_dialogs.h"
+#include "ui/terminal_buffer_screen.h"
+
+namespace {
+
+using ui::Key;
+using ui::KeyEvent;
+using ui::MakeChar;
+using ui::MakeKey;
+using ui_test::EveryKindTemplate;
+using ui_test::ProbeDialog;
+
+struct Rig {
+  platform::VirtualClock clock;
+  ui::BufferScreen screen{100, 40};
+  ui::TerminalHost host{clock, screen};
+  std::vector<int> focus_at_key;  // the focused control's id as each key arrives
+  Rig() {
+    screen.SetIdle([this](uint32_t ms) { clock.Advance(ms); });
+    screen.SetKeyHook([this](const KeyEvent&) {
+      const ui::Control* c = host.FocusedControl();
+      focus_at_key.push_back(c ? c->id() : -1);
+    });
+  }
+  void Keys(std::initializer_list<KeyEvent> keys) {
+    for (const auto& k : keys) screen.PushKey(k);
+  }
+  void Type(std::string_view text) {
+    for (char c : text) screen.PushKey(MakeChar(std::string(1, c)));
+  }
+};
+
+long Count(const std::vector<std::string>& log, const std::string& line) {
+  return std::count(log.begin(), log.end(), line);
+}
+
+TEST(TerminalHost, TabVisitsTheTabStopsInOrderAndEscPressesCancel) {
+  Rig rig;
+  ProbeDialog dlg(EveryKindTemplate());
+  for (int i = 0; i < 12; ++i) rig.Keys({MakeKey(Key::kTab)});
+  rig.Keys({MakeKey(Key::kBackTab, true), MakeKey(Key::kEsc)});
+  EXPECT_EQ(dlg.DoModal(rig.host), ui::IDCANCEL);
+  // Labels, the progress bar, the picture, the group box and the hidden button are no stops;
+  // the radio group is one stop.
+  EXPECT_EQ(rig.focus_at_key,
+            (std::vector<int>{10, 11, 12, 13, 14, 20, 23, 24, 26, 1000, 1, 2, 10, 2}));
+  EXPECT_EQ(dlg.log.back(), "destroy");
+  EXPECT_EQ(Count(dlg.log, "cmd 2 clicked"), 1);
+}
+
+TEST(TerminalHost, EditTypingKeepsItsRulesWithOneChangePerKeystroke) {
+  Rig rig;
+  ProbeDialog dlg(EveryKindTemplate());
+  std::string at_ok;
+  dlg.command = [&](ProbeDialog& d, int id, ui::Notify) {
+    if (id == 1) at_ok = d.GetEdit(13).GetText();
+    return false;
+  };
+  rig.Keys({MakeKey(Key::kTab), MakeKey(Key::kTab), MakeKey(Key::kTab)});  // to edit 13, "30"
+  rig.Type("1x234");  // replaces the selected text; 'x' refused (digits only); '4' over the limit
+  rig.Keys({MakeKey(Key::kBackspace)});
+  rig.Type("9");
+  rig.Keys({MakeKey(Key::kHome), MakeKey(Key::kDelete), MakeKey(Key::kEnter)});
+  EXPECT_EQ(dlg.DoModal(rig.host), ui::IDOK);  // Enter in an edit presses the default button
+  EXPECT_EQ(at_ok, "29");
+  EXPECT_EQ(Count(dlg.log, "cmd 13 change"), 6);  // 1, 12, 123, 12, 129, 29
+}
+
+TEST(TerminalHost, DropDownOpensChoosesWithArrowsAndNotifiesOnlyOnChange) {
+  Rig rig;
+  ProbeDialog dlg(EveryKindTemplate());
+  dlg.init = [](ProbeDialog& d) {
+    for (const char* s : {"Zulu", "alpha", "Mike"}) d.GetComboBox(10).AddString(s);
+    d.GetComboBox(10).SetCurSel(0);  // alpha
+  };
+  bool popup_seen = false;
+  rig.screen.SetKeyHook([&](const KeyEvent& k) {
+    if (k.key == Key::kEnter && !popup_seen) popup_seen = rig.screen.Contains(">Zulu");
+  });
+  rig.Keys({MakeKey(Key::kDown, false, true), MakeKey(Key::kDown), MakeKey(Key::kDown),
+            MakeKey(Key::kEnter),                      // chooses Zulu
+            MakeKey(Key::kEnter), MakeKey(Key::kEsc),  // open and close: no change
+            MakeKey(Key::kDown),                       // closed, last row: nothing
+            MakeKey(Key::kUp),                         // closed: Mike at once
+            MakeKey(Key::kEsc)});
+  std::string final_text;
+  dlg.destroy = [&](ProbeDialog& d) { final_text = d.GetComboBox(10).GetText(); };
+  EXPECT_EQ(dlg.DoModal(rig.host), ui::IDCANCEL);
+  EXPECT_TRUE(popup_seen);
+  EXPECT_EQ(Count(dlg.log, "cmd 10 selchange"), 2);
+  EXPECT_EQ(final_text, "Mike");
+}
+
+const ui::Template& MnemonicTemplate() {
+  using K = ui::ControlKind;
+  static const ui::Template t{700,
+                              "Options",
+                              160,
+                              80,
+                              {
+                                  {-1, K::kStatic, "&Name:", {5, 5, 30, 8}},
+                                  {100, K::kEdit, "", {40, 5, 60, 12}},
+                                  {101, K::kCheckBox, "&Verbose", {5, 20, 60, 10}, ui::kGroup},
+                                  {102, K::kRadio, "&Low", {5, 35, 40, 10}, ui::kGroup},
+                                  {103, K::kRadio, "&High", {50, 35, 40, 10}},
+                                  {104, K::kButton, "&Apply", {5, 55, 40, 14}, ui::kGroup},
+                                  {1, K::kButton, "OK", {60, 55, 40, 14}, ui::kDefault},
+                              }};
+  return t;
+}
+
+TEST(TerminalHost, MnemonicsRadioArrowsAndSpace) {
+  Rig rig;
+  ProbeDialog dlg(MnemonicTemplate());
+  int radio = -2;
+  bool verbose = false;
+  std::string name;
+  dlg.command = [&](ProbeDialog& d, int id, ui::Notify) {
+    if (id == 1) {
+      radio = d.GetRadioIndex(102);
+      verbose = d.IsDlgButtonChecked(101);
+      name = d.GetEdit(100).GetText();
+    }
+    return false;
+  };
+  rig.Keys({MakeChar("n", true)});  // the label's letter goes to the edit after it
+  rig.Type("ab");
+  rig.Keys({MakeChar("v", true),    // toggles the check box
+            MakeChar("l", true),    // chooses Low
+            MakeKey(Key::kDown),    // moves to High and chooses it
+            MakeChar("v"),          // a plain letter works where the focus takes no text
+            MakeChar(" "),          // the focus went with the letter: toggles the box again
+            MakeChar("a", true)});  // Apply
+  rig.Keys({MakeKey(Key::kTab), MakeChar(" ")});  // focus OK, Space presses it
+  EXPECT_EQ(dlg.DoModal(rig.host), ui::IDOK);
+  EXPECT_EQ(name, "ab");
+  EXPECT_TRUE(verbose);  // toggled three times
+  EXPECT_EQ(radio, 1);
+  EXPECT_EQ(Count(dlg.log, "cmd 101 clicked"), 3);
+  EXPECT_EQ(Count(dlg.log, "cmd 102 clicked"), 1);
+  EXPECT_EQ(Count(dlg.log, "cmd 103 clicked"), 1);
+  EXPECT_EQ(Count(dlg.log, "cmd 104 clicked"), 1);
+}
+
+TEST(TerminalHost, EscDoesNothingWhileCancelIsDisabledAndAClickPressesAButton) {
+  Rig rig;
+  ProbeDialog dlg(EveryKindTemplate());
+  dlg.init = [](ProbeDialog& d) { d.EnableDlgItem(2, false); };
+  // 52 x 21 centred on 100 x 40 -> frame at (24, 9); OK at units (150, 45) -> cell (38, 6).
+  const int ok_x = 24 + 1 + 38 + 3;
+  const int ok_y = 9 + 1 + 6;
+  bool ok_where_expected = false;
+  rig.screen.SetKeyHook([&](const KeyEvent& k) {
+    int x = 0, y = 0;
+    if (k.key == Key::kEsc && rig.screen.Find("[ OK ]", &x, &y)) {
+      ok_where_expected = y == ok_y && x <= ok_x && ok_x < x + 6;
+    }
+  });
+  rig.Keys({MakeKey(Key::kEsc), ui::MakeMouse(ui::MouseAction::kPress, ok_x, ok_y),
+            ui::MakeMouse(ui::MouseAction::kRelease, ok_x, ok_y)});
+  EXPECT_EQ(dlg.DoModal(rig.host), ui::IDOK);
+  EXPECT_TRUE(ok_where_expected);
+  EXPECT_EQ(Count(dlg.log, "cmd 2 clicked"), 0);
+  EXPECT_EQ(Count(dlg.log, "cmd 1 clicked"), 1);
+}
+
+TEST(TerminalHost, MultiSelectionWithSpaceAndShift) {
+  Rig rig;
+  ProbeDialog dlg(EveryKindTemplate());
+  dlg.init = [](ProbeDialog& d) {
+    for (const char* s : {"r0", "r1", "r2", "r3"}) d.GetListBox(11).AddString(s);
+  };
+  std::vector<int> selection;
+  dlg.destroy = [&](ProbeDialog& d) { selection = d.GetListBox(11).GetSelItems(); };
+  rig.Keys({MakeKey(Key::kTab), MakeChar(" "), MakeKey(Key::kDown), MakeKey(Key::kDown),
+            MakeKey(Key::kDown, true), MakeKey(Key::kHome), MakeChar(" "), MakeKey(Key::kEsc)});
+  dlg.DoModal(rig.host);
+  EXPECT_EQ(selection, (std::vector<int>{2, 3}));
+  // Row 0 in, rows 2 and 3 in (one notification each), row 0 out.
+  EXPECT_EQ(Count(dlg.log, "cmd 11 selchange"), 4);
+}
+
+TEST(TerminalHost, IpAddressSliderAndTabKeys) {
+  Rig rig;
+  ProbeDialog dlg(EveryKindTemplate());
+  std::string ip;
+  int slider = -1;
+  dlg.destroy = [&](ProbeDialog& d) {
+    ip = d.GetIpAddress(26).GetText();
+    slider = d.GetSlider(24).GetPos();
+  };
+  for (int i = 0; i < 7; ++i) rig.Keys({MakeKey(Key::kTab)});  // slider 24
+  rig.Keys({MakeKey(Key::kPageDown), MakeKey(Key::kRight), MakeKey(Key::kLeft), MakeKey(Key::kLeft),
+            MakeKey(Key::kTab)});  // 20, 21, 20, 19; then the address
+  rig.Type("192.168.1.50");
+  rig.Keys({MakeKey(Key::kEsc)});
+  dlg.DoModal(rig.host);
+  EXPECT_EQ(ip, "192.168.1.50");
+  EXPECT_EQ(Count(dlg.log, "cmd 26 change"), 9);  // one per digit
+  EXPECT_EQ(slider, 19);
+  EXPECT_EQ(Count(dlg.log, "cmd 24 scroll"), 4);
+}
+
+TEST(TerminalHost, MessageBoxFromATimerIsAnsweredByKeys) {
+  Rig rig;
+  ProbeDialog dlg(EveryKindTemplate());
+  int answer = 0;
+  bool shown = false;
+  dlg.init = [](ProbeDialog& d) { d.SetOneShotTimer(5, 200); };
+  dlg.timer = [&](ProbeDialog& d, int) {
+    rig.Keys({MakeKey(Key::kRight), MakeKey(Key::kEnter)});
+    rig.screen.SetKeyHook([&](const KeyEvent&) {
+      shown = rig.screen.Contains("(?)") && rig.screen.Contains("Store the settings?") &&
+              rig.screen.Contains("[>Yes<]") && rig.screen.Contains("[ Cancel ]");
+      rig.screen.SetKeyHook(nullptr);
+    });
+    answer =
+        d.MessageBox("Store the settings?", "Pelliset", ui::MB_YESNOCANCEL | ui::MB_ICONQUESTION);
+  };
+  dlg.DoModal(rig.host);  // ends when the keys run out
+  EXPECT_TRUE(shown);
+  EXPECT_EQ(answer, ui::IDNO);
+  EXPECT_GE(rig.clock.NowMs(), 200u);
+}
+
+TEST(TerminalHost, TimersRunWhileWaitingForKeysAndTheScreenFollows) {
+  Rig rig;
+  ProbeDialog dlg(EveryKindTemplate());
+  std::set<int> percentages;
+  dlg.init = [](ProbeDialog& d) { d.SetTimer(1, 100); };
+  dlg.timer = [](ProbeDialog& d, int) {
+    auto& p = d.GetProgress(25);
+    p.SetPos(p.GetPos() + 10);
+    if (p.GetPos() >= 100) d.EndDialog(ui::IDOK);
+  };
+  rig.screen.SetIdle([&](uint32_t ms) {
+    // The numbers in front of a '%' on the screen.
+    const std::string text = rig.screen.Text();
+    for (size_t at = text.find('%'); at != std::string::npos; at = text.find('%', at + 1)) {
+      size_t start = at;
+      while (start > 0 && std::isdigit(static_cast<unsigned char>(text[start - 1]))) --start;
+      if (start < at) percentages.insert(std::stoi(text.substr(start, at - start)));
+    }
+    rig.clock.Advance(ms);
+  });
+  EXPECT_EQ(dlg.DoModal(rig.host), ui::IDOK);
+  EXPECT_EQ(percentages, (std::set<int>{0, 10, 20, 30, 40, 50, 60, 70, 80, 90}));
+  EXPECT_EQ(rig.clock.NowMs(), 1000u);
+}
+
+TEST(TerminalHost, ResizingRedrawsCentredOnTheNewSize) {
+  Rig rig;
+  ProbeDialog dlg(EveryKindTemplate());
+  int title_row = -1;
+  rig.screen.SetKeyHook([&](const KeyEvent& k) {
+    if (k.key == Key::kTab) rig.screen.Resize(120, 50);
+    int x = 0;
+    if (k.key == Key::kEsc) rig.screen.Find(" Every Kind ", &x, &title_row);
+  });
+  rig.Keys({MakeKey(Key::kTab), MakeKey(Key::kEsc)});
+  dlg.DoModal(rig.host);
+  EXPECT_EQ(title_row, (50 - 21) / 2);
+}
+
+TEST(TerminalHost, TabPagesTakePartInFocusAndCtrlPageDownSwitchesTabs) {
+  using K = ui::ControlKind;
+  static const ui::Template parent_t{
+      800,
+      "Tabs",
+      160,
+      100,
+      {{300, K::kTab, "", {5, 5, 150, 70}}, {1, K::kButton, "OK", {5, 80, 40, 14}, ui::kDefault}}};
+  static const ui::Template page_t{801, "", 140, 50, {{10, K::kEdit, "", {5, 5, 60, 12}}}};
+  Rig rig;
+  ProbeDialog page(page_t);
+  ProbeDialog dlg(parent_t);
+  dlg.init = [&](ProbeDialog& d) {
+    d.GetTab(300).InsertItem(0, "General");
+    d.GetTab(300).InsertItem(1, "Buffer");
+    d.GetTab(300).SetCurSel(0);
+    d.CreatePage(page, 10, 20);
+  };
+  std::string typed;
+  page.destroy = [&](ProbeDialog& p) { typed = p.GetEdit(10).GetText(); };
+  dlg.destroy = [&](ProbeDialog& d) { EXPECT_EQ(d.GetTab(300).GetCurSel(), 1); };
+  rig.Keys({MakeKey(Key::kTab)});  // from the tab row to the page's edit
+  rig.Type("x");
+  rig.Keys({MakeKey(Key::kPageDown, false, false, true), MakeKey(Key::kEsc)});
+  dlg.DoModal(rig.host);
+  EXPECT_EQ(rig.focus_at_key[0], 300);
+  EXPECT_EQ(rig.focus_at_key[1], 10);
+  EXPECT_EQ(typed, "x");
+  EXPECT_EQ(Count(page.log, "cmd 10 change"), 1);
+  EXPECT_EQ(Count(dlg.log, "cmd 300 selchange"), 1);
+}
+
+class TempFolder {
+ public:
+  TempFolder() {
+    char tmpl[] = "/tmp/pelliset-browse-XXXXXX";
+    path_ = mkdtemp(tmpl);
+  }
+  ~TempFolder() { std::filesystem::remove_all(path_); }
+  const std::string& path() const { return path_; }
+  void File(const std::string& name) { std::ofstream(path_ + "/" + name) << "x"; }
+
+ private:
+  std::string path_;
+};
+
+TEST(TerminalHost, FileBrowserChoosesMarkedFilesInTheOrderMarked) {
+  TempFolder dir;
+  dir.File("a.bmp");
+  dir.File("b.BMP");
+  dir.File("c.txt");
+  std::filesystem::create_directory(dir.path() + "/sub");
+  Rig rig;
+  rig.host.SetBrowseFolder(dir.path());
+  ProbeDialog dlg(EveryKindTemplate());
+  std::vector<std::string> chosen;
+  std::vector<std::string> cancelled{"not asked"};
+  bool listing_ok = false;
+  dlg.init = [](ProbeDialog& d) { d.SetOneShotTimer(1, 10); };
+  dlg.timer = [&](ProbeDialog& d, int) {
+    // Rows: "..", "sub/", "a.bmp", "b.BMP" (c.txt does not match the filter).
+    rig.Keys({MakeKey(Key::kEnd), MakeChar(" "), MakeKey(Key::kUp), MakeChar(" "),
+              MakeKey(Key::kEnter)});
+    rig.screen.SetKeyHook([&](const KeyEvent&) {
+      listing_ok = rig.screen.Contains("sub/") && rig.screen.Contains("a.bmp") &&
+                   !rig.screen.Contains("c.txt");
+      rig.screen.SetKeyHook(nullptr);
+    });
+    chosen = d.FileOpenDialog("Image Files(*.bmp)|*.bmp||", true);
+    rig.Type("sub");
+    rig.Keys({MakeKey(Key::kEnter), MakeKey(Key::kEsc)});
+    cancelled = d.FileOpenDialog("Image Files(*.bmp)|*.bmp||", false);
+    d.EndDialog(ui::IDOK);
+  };
+  EXPECT_EQ(dlg.DoModal(rig.host), ui::IDOK);
+  EXPECT_TRUE(listing_ok);
+  EXPECT_EQ(chosen, (std::vector<std::string>{dir.path() + "/b.BMP", dir.path() + "/a.bmp"}));
+  EXPECT_TRUE(cancelled.empty());
+}
+
+}  // namespace
