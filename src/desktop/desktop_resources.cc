@@ -3,6 +3,7 @@
 #include <utility>
 
 #include "desktop/resource_ids.h"
+#include "desktop/vmsm_tab_strings.h"
 #include "settings/vmsm_strings.h"
 
 namespace desktop {
@@ -95,6 +96,7 @@ ui::StringTable DesktopStringTable() {
       {kStrVmsmManager, "Virtual Memory Switch Manager"},
   };
   AddTransferStrings(table);
+  AddVmsmTabStrings(table);
   return table;
 }
 

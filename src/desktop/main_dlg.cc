@@ -8,6 +8,8 @@
 #include "desktop/desktop_resources.h"
 #include "desktop/resource_ids.h"
 #include "link/cdev.h"
+#include "platform/registry.h"
+#include "settings/vmsm_pro_dlg.h"
 
 using namespace desktop;
 
@@ -61,7 +63,9 @@ CM500QXUtilityDlg::CM500QXUtilityDlg(platform::Services& services, DiscoveryLog&
     : ui::Dialog(MainDialogTemplate()),
       services_(services),
       discovery_log_(discovery_log),
-      util_(services) {
+      util_(services),
+      vmsm_(&util_, services.clock),
+      pages_(&util_, services.clock) {
   setting_.port_name = "COM1";
   setting_.baud_rate = 115200;
   setting_.data_bits = 8;
@@ -273,15 +277,58 @@ void CM500QXUtilityDlg::CloseLink() {
   if (util_.dev_.open_flag_ != 0) util_.dev_.Close();
 }
 
+void CM500QXUtilityDlg::LaunchSettingsEditor() {
+  if (host() == nullptr) return;
+  ui::Host& host = *this->host();
+  HandOverSetting();
+  vmsm_.LoadProfile(services_.registry, platform::kPellisetKey);
+  const std::string caption = LoadString(kStrAppCaption);
+
+  {
+    CVmsmProDlg read(CVmsmProDlg::kModeReadAll, &vmsm_);
+    if (read.DoModal(host) != ui::IDOK) {
+      CloseLink();
+      // An empty message is the user's own Cancel: nothing to tell.
+      if (!read.message().empty()) MessageBox(read.message(), caption, ui::MB_OK);
+      return;
+    }
+  }
+
+  HandOverToPages(vmsm_.settings(), pages_);
+  CDlgVMSM tabs(pages_.tab1, pages_.tab2, pages_.tab3, util_.firmware_version_text_,
+                util_.firmware_version_);
+  if (tabs.DoModal(host) != ui::IDOK) {
+    CloseLink();
+    return;
+  }
+  CopyBackFromPages(pages_, vmsm_.settings());
+
+  const int mode =
+      tabs.restore_defaults() == 1 ? CVmsmProDlg::kModeFactoryDefault : CVmsmProDlg::kModeWriteAll;
+  CVmsmProDlg write(mode, &vmsm_);
+  if (write.DoModal(host) == ui::IDOK) {
+    // Only a record the printer accepted becomes the stored profile.
+    vmsm_.SaveProfile(services_.registry, platform::kPellisetKey);
+    CloseLink();
+    MessageBox(LoadString(kStrVmsmSetDone), caption, ui::MB_OK);
+    return;
+  }
+  CloseLink();
+  MessageBox(LoadString(kStrVmsmSaveFailed), caption, ui::MB_OK);
+}
+
 void CM500QXUtilityDlg::OnCommand(int id, ui::Notify code) {
   if (id == kInterfaceList && code == ui::Notify::kSelChange) {
     LayoutInterface();
     return;
   }
-  if ((id == kVmsmButton || id == kNvButton || id == kFirmwareButton) &&
-      code == ui::Notify::kClicked) {
-    // The managers' launch sequences start from here; until they exist the press only hands the
-    // setting over.
+  if (id == kVmsmButton && code == ui::Notify::kClicked) {
+    LaunchSettingsEditor();
+    return;
+  }
+  if ((id == kNvButton || id == kFirmwareButton) && code == ui::Notify::kClicked) {
+    // The NV and firmware launch sequences start from here; until they exist the press only
+    // hands the setting over.
     HandOverSetting();
     return;
   }

@@ -4,9 +4,11 @@
 #include <vector>
 
 #include "desktop/comm_setting.h"
+#include "desktop/vmsm_tab_dlg.h"
 #include "link/usb_discovery.h"
 #include "platform/services.h"
 #include "protocol/common_util.h"
+#include "protocol/common_vmsm.h"
 #include "ui/dialog.h"
 
 // The desktop program's main window: the communication setting (interface, port, line
@@ -47,10 +49,15 @@ class CM500QXUtilityDlg : public ui::Dialog {
   // What every manager's launch does first: the setting goes to the link.
   void HandOverSetting();
   void CloseLink();
+  // Button 1000: read all settings, edit them, write them back (or the factory defaults).
+  void LaunchSettingsEditor();
 
   platform::Services& services_;
   DiscoveryLog& discovery_log_;
   CCommonUtil util_;
+  CCommonVmsm vmsm_;
+  // The pages keep their state from one use of the settings editor to the next.
+  desktop::VmsmTabPages pages_;
   desktop::CommSetting setting_;
   std::vector<std::string> usb_paths_;
 };

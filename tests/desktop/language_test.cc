@@ -9,6 +9,7 @@
 #include "desktop/desktop_resources.h"
 #include "desktop/language_packs.h"
 #include "desktop/resource_ids.h"
+#include "desktop/vmsm_templates.h"
 #include "platform/temp_dir.h"
 
 namespace {
@@ -119,7 +120,9 @@ TEST(GermanPack, ParsesAndTranslatesEveryEnglishText) {
   }
 
   std::set<std::pair<int, int>> known_controls;
-  for (const ui::Template* t : {&MainDialogTemplate(), &AboutTemplate()}) {
+  for (const ui::Template* t :
+       {&MainDialogTemplate(), &AboutTemplate(), &VmsmTemplate(), &VmsmTab1Template(),
+        &VmsmTab2Template(), &VmsmTab3Template(), &MsrAdvanceTemplate()}) {
     EXPECT_TRUE(pack->template_captions.count(t->id)) << "template " << t->id;
     for (const ui::ControlTemplate& c : t->controls) {
       if (c.caption.empty()) continue;
