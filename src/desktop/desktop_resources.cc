@@ -42,9 +42,9 @@ ui::Template BuildMainTemplate() {
       {kVmsmButton,
        ControlKind::kButton,
        "Virtual Memory Switch Manager",
-       {7, 170, 116, 14},
+       {7, 170, 132, 14},
        ui::kGroup},
-      {kNvButton, ControlKind::kButton, "NV Image Manager", {127, 170, 116, 14}},
+      {kNvButton, ControlKind::kButton, "NV Image Manager", {143, 170, 100, 14}},
       // Created hidden and disabled: the firmware download is offered by no path yet.
       {kFirmwareButton,
        ControlKind::kButton,
