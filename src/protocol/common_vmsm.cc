@@ -226,6 +226,12 @@ uint32_t CCommonVmsm::WriteBtInfo() {
   if (BtPin.size() > kMaxBtPinChars || BtName.size() > kMaxBtNameChars) {
     return kResultValueRefused;
   }
+  // The printer ends the PIN and the name at a line end; one inside either would shift the rest
+  // of the command into the wrong field and leave the printer waiting for a closing line end.
+  if (BtPin.find(static_cast<char>(vmsm::kLineEnd)) != std::string::npos ||
+      BtName.find(static_cast<char>(vmsm::kLineEnd)) != std::string::npos) {
+    return kResultValueRefused;
+  }
   const vmsm::Bytes command = vmsm::WriteBtInfoCommand(settings());
   if (command.size() > kBtCommandLimit) return kResultValueRefused;
   if (!Send(command)) return Fail(kResultWriteFailed);

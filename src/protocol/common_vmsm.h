@@ -52,7 +52,8 @@ class CCommonVmsm : public PrinterSettings {
 
   // Bluetooth items: `kind` one of vmsm::kBtConnMode, kBtName, kBtPin, kBtSecurity.
   uint32_t ReadBtInfo(uint8_t kind);
-  // Refuses (110, nothing sent) a PIN over 12 or a name over 30 characters.
+  // Refuses (110, nothing sent) a PIN over 12 or a name over 30 characters, or either holding a
+  // line end (0Dh), which the command uses to close them.
   uint32_t WriteBtInfo();
 
   // MSR sentinels of track `t` = 1..3. A reply the read does not recognise (or none) is ignored

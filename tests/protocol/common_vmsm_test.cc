@@ -504,6 +504,21 @@ TEST_F(VmsmTest, WriteBtInfoRefusesOverlongPinOrName) {
   EXPECT_TRUE(LinkOpen());
 }
 
+TEST_F(VmsmTest, WriteBtInfoRefusesALineEndInPinOrName) {
+  const std::pair<const char*, const char*> values[] = {
+      {"12\r4", "Printer"},
+      {"1234", "Shop\rPrinter"},
+      {"1234", "Printer\r"},
+  };
+  for (const auto& [pin, name] : values) {
+    vmsm_.BtPin = pin;
+    vmsm_.BtName = name;
+    EXPECT_EQ(vmsm_.WriteBtInfo(), kResultValueRefused) << pin << "/" << name;
+  }
+  EXPECT_EQ(OperationWrites(), 0u);
+  EXPECT_TRUE(LinkOpen());
+}
+
 // ---------------------------------------------------------------- sentinels
 
 TEST_F(VmsmTest, ReadSentinel) {
