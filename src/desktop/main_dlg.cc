@@ -251,10 +251,14 @@ void CM500QXUtilityDlg::ReadSetting() {
       }
       break;
     }
-    case CDev::kInterfaceTcp:
+    case CDev::kInterfaceTcp: {
       setting_.port_name = "NET" + GetDlgItemText(kIpAddressEdit);
-      setting_.baud_rate = LeadingDecimal(GetDlgItemText(kTcpPortEdit));
+      // A number beyond the TCP ports reads as 0 like any other non-port: handed on, it would be
+      // cut to 16 bits and reach some other port without a word.
+      const uint32_t tcp_port = LeadingDecimal(GetDlgItemText(kTcpPortEdit));
+      setting_.baud_rate = tcp_port <= kMaxTcpPort ? tcp_port : 0;
       break;
+    }
     default:
       break;
   }
@@ -350,7 +354,11 @@ void CM500QXUtilityDlg::OnClose() {
 }
 
 void CM500QXUtilityDlg::OnSysCommand(int id) {
-  if (id != ui::IDM_ABOUTBOX || host() == nullptr) return;
+  if (id != ui::IDM_ABOUTBOX) {
+    ui::Dialog::OnSysCommand(id);
+    return;
+  }
+  if (host() == nullptr) return;
   CAboutDlg about;
   about.DoModal(*host());
 }

@@ -11,6 +11,7 @@
 #include "desktop/main_dlg.h"
 #include "desktop/resource_ids.h"
 #include "fakes/test_services.h"
+#include "platform/memory_registry.h"
 #include "platform/registry.h"
 #include "ui/scripted_host.h"
 
@@ -452,7 +453,7 @@ TEST_F(MainDialogTest, TcpExitStoresAddressAndTypedPortAndRestoresBoth) {
 }
 
 TEST_F(MainDialogTest, ManagerButtonsHandTheSettingToTheLinkAndShowNothing) {
-  Run({"select 1006 3", "type 1074 \"10.1.1.5\"", "type 1075 \"9101\"", "click 1000", "snapshot",
+  Run({"select 1006 3", "type 1074 \"10.1.1.5\"", "type 1075 \"9101\"", "click 1001", "snapshot",
        "close"});
   const CDev& dev = dlg.Util().dev_;
   EXPECT_EQ(dev.port_name_, "NET10.1.1.5");
@@ -477,6 +478,118 @@ TEST_F(MainDialogTest, ManagerButtonsHandTheSettingToTheLinkAndShowNothing) {
   EXPECT_EQ(sdev.data_bits_, 8);
   EXPECT_EQ(sdev.flow_control_, 0);
   EXPECT_EQ(sdev.interface_, CDev::kInterfaceSerial);
+}
+
+TEST_F(MainDialogTest, TcpPortBeyondTheTcpPortsReadsAsZero) {
+  Run({"select 1006 3", "type 1074 \"10.0.0.7\"", "type 1075 \"70000\"", "click 1001", "click 1"});
+  // Handed on as 70000, the link would cut it to 16 bits and connect to port 4464.
+  EXPECT_EQ(dlg.Util().dev_.baud_rate_, 0u);
+  EXPECT_EQ(Dword(kValueBaudrate), 0u);
+  EXPECT_EQ(Text(kValuePort), "NET10.0.0.7");
+}
+
+// Keeps the order of the value writes and can refuse one of them.
+class OrderRegistry : public platform::MemoryRegistry {
+ public:
+  bool SetValue(const std::string& key, const std::string& name,
+                const platform::RegValue& value) override {
+    names.push_back(name);
+    if (name == refuse) return false;
+    return platform::MemoryRegistry::SetValue(key, name, value);
+  }
+  std::vector<std::string> names;
+  std::string refuse;
+};
+
+TEST_F(MainDialogTest, ExitWritesTheSevenValuesInOrderPastARefusedOne) {
+  OrderRegistry registry;
+  registry.refuse = kValuePort;
+  platform::Services services{t.clock, t.devices, registry, t.trace};
+  CM500QXUtilityDlg d(services, log);
+  ASSERT_TRUE(host.Queue({"select 1008 \"9600\"", "click 1"}));
+  EXPECT_EQ(d.DoModal(host), ui::IDOK);
+  EXPECT_EQ(registry.names,
+            (std::vector<std::string>{kValuePortType, kValuePort, kValueBaudrate, kValueDatabit,
+                                      kValueParity, kValueStopbit, kValueFlowcontrol}));
+  EXPECT_EQ(platform::ReadDword(registry, kPellisetKey, kValueBaudrate), 9600u);
+  EXPECT_EQ(platform::ReadDword(registry, kPellisetKey, kValueFlowcontrol), 0u);
+  EXPECT_FALSE(platform::ReadString(registry, kPellisetKey, kValuePort).has_value());
+  EXPECT_TRUE(host.EventsOf(ui::EventKind::kMessageBox).empty());  // write failures are silent
+}
+
+TEST_F(MainDialogTest, ExitAndWindowCloseBothCloseAnOpenLink) {
+  for (const char* command : {"close", "click 1"}) {
+    SCOPED_TRACE(command);
+    fakes::TestServices s;
+    CM500QXUtilityDlg d(s.services, log);
+    CCommonUtil& util = d.Util();
+    util.saved_.port_name = "NET127.0.0.1";
+    util.saved_.baud_rate = 9100;
+    util.saved_.interface = CDev::kInterfaceTcp;
+    util.ApplyPortSettings();
+    ASSERT_EQ(util.dev_.Open(), 1);
+    ASSERT_EQ(s.devices.record.open_devices, 1);
+    ASSERT_TRUE(host.Queue({command}));
+    d.DoModal(host);
+    EXPECT_EQ(s.devices.record.open_devices, 0);
+    EXPECT_EQ(util.dev_.open_flag_, 0);
+  }
+}
+
+// Every text of the main dialog that comes from the string table is looked up by its id, so a
+// language pack reaches it; the "IP : " label and the list rows other than "NONE" are fixed.
+TEST(MainDialogStrings, ComeFromTheStringTableById) {
+  const std::optional<ui::ResourcePack> pack = ui::ParseResourcePack(
+      "pelliset-pack 1\n"
+      "string 101 = &Ueber\n"
+      "string 102 = Beschreibung\n"
+      "string 103 = Titel\n"
+      "string 104 = Anschluss\n"
+      "string 168 = Kopf\n"
+      "string 172 = Kein USB\n"
+      "string 234 = KEINE\n");
+  ASSERT_TRUE(pack.has_value());
+  fakes::TestServices t;
+  RecordingLog log;
+  ui::ScriptedHost host(t.clock, DesktopResources(pack));
+  std::vector<View> views;
+  std::vector<std::string> descriptions;
+  host.SetEventCallback([&](const ui::Event& e, ui::ScriptedHost& h) {
+    if (e.kind == ui::EventKind::kSnapshot && h.TopDialog() != nullptr) {
+      views.push_back(Capture(*h.TopDialog()));
+      descriptions.push_back(h.TopDialog()->GetDlgItemText(kDescriptionText));
+    }
+  });
+  CM500QXUtilityDlg dlg(t.services, log);
+  ASSERT_TRUE(host.Queue({"snapshot", "select 1006 3", "snapshot", "select 1006 2",
+                          "wait messagebox", "answer OK", "close"}));
+  dlg.DoModal(host);
+  EXPECT_EQ(host.ErrorCount(), 0) << ::testing::PrintToString(host.EventLines());
+  ASSERT_EQ(views.size(), 2u);
+  ASSERT_EQ(dlg.SystemMenu().size(), 1u);
+  EXPECT_EQ(dlg.SystemMenu()[0].text, "&Ueber");
+  EXPECT_EQ(descriptions[0], "Beschreibung");
+  EXPECT_EQ(views[0].title, "Titel");
+  EXPECT_EQ(views[0].port_label, "Anschluss :");
+  EXPECT_EQ(views[0].parity, "KEINE");
+  EXPECT_EQ(views[0].flow, "KEINE");
+  EXPECT_EQ(views[1].port_label, "IP : ");
+  const auto boxes = host.EventsOf(ui::EventKind::kMessageBox);
+  ASSERT_EQ(boxes.size(), 1u);
+  EXPECT_EQ(boxes[0].text, "Kein USB");
+  EXPECT_EQ(boxes[0].caption, "Kopf");
+}
+
+TEST(MainDialogStrings, AnEmptyAboutEntryAddsNoSystemMenuEntry) {
+  ui::ResourcePack pack;
+  pack.strings[kStrAboutMenu] = "";
+  fakes::TestServices t;
+  RecordingLog log;
+  ui::ScriptedHost host(t.clock, DesktopResources(pack));
+  CM500QXUtilityDlg dlg(t.services, log);
+  ASSERT_TRUE(host.Queue({"close"}));
+  dlg.DoModal(host);
+  EXPECT_TRUE(dlg.SystemMenu().empty());
 }
 
 TEST_F(MainDialogTest, AboutEntryOpensTheAboutBox) {
