@@ -275,18 +275,22 @@ size_t PosixSerialPort::Read(uint8_t* buffer, size_t capacity) {
 
   const uint32_t start = clock_.TickCount();
   size_t got = 0;
+  bool polled_ready = false;
   while (got < capacity) {
     const ssize_t n = ::read(fd_.get(), buffer + got, capacity - got);
     if (n > 0) {
       got += static_cast<size_t>(n);
+      polled_ready = false;
       continue;
     }
     if (n < 0 && errno == EINTR) continue;
-    if (n == 0) break;  // hang-up: nothing more will come
-    if (errno != EAGAIN) {
+    if (n < 0 && errno != EAGAIN) {
       Fail();
       break;
     }
+    // With VMIN=0 VTIME=0 the line discipline reports "nothing buffered" as 0, not EAGAIN, so 0
+    // alone is no hang-up; only a line that poll called readable and then gave nothing is gone.
+    if (n == 0 && polled_ready) break;
     if (at_once) break;
     uint64_t wait = static_cast<uint64_t>(Remaining(clock_, start, total));
     if (wait == 0) break;
@@ -295,6 +299,7 @@ size_t PosixSerialPort::Read(uint8_t* buffer, size_t capacity) {
     const int r = WaitFor(fd_.get(), POLLIN, clock_, wait);
     if (r < 0) Fail();
     if (r <= 0) break;
+    polled_ready = true;
   }
   return got;
 }

@@ -120,11 +120,13 @@ uint32_t CCommonUtil::SendQuery(const uint8_t* query) {
 }
 
 bool CCommonUtil::WaitReplyWithResend(const uint8_t* query, uint8_t* buffer, size_t* length) {
-  std::memset(buffer, 0, kReplyBufferSize);
   int empty_reads = 0;
   int resends = 0;
   int discarded = 0;
   for (;;) {
+    // Cleared before every read, not only the first: the bytes of a discarded read must not
+    // stand behind a shorter reply, where the model check would take them for its own.
+    std::memset(buffer, 0, kReplyBufferSize);
     const int n = dev_.Read(buffer, kReplyBufferSize, kReadWaitMs);
     if (n >= 1) {
       const size_t got = std::min(static_cast<size_t>(n), kReplyBufferSize);

@@ -4,6 +4,7 @@
 
 #include <chrono>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "platform/posix_serial_port.h"
@@ -196,6 +197,39 @@ TEST_F(SerialPortOnPty, ReadWaitsForTheTotalTimeOutThenGivesUp) {
   const long elapsed = ElapsedMs(start);
   EXPECT_GE(elapsed, 190);
   EXPECT_LT(elapsed, 1000);
+}
+
+// Configure leaves the line at VMIN=0 VTIME=0, where an empty read says "nothing" with 0 instead
+// of EAGAIN; a read with time-outs must still wait for them, and still take a late reply.
+TEST_F(SerialPortOnPty, ConfiguredReadStillWaitsForItsTimeOut) {
+  ASSERT_TRUE(port_.Configure(LineSettings{}));
+  ASSERT_TRUE(port_.SetTimeouts(SerialTimeouts{0, 0, 200, 0, 0}));
+  std::string got;
+  auto start = std::chrono::steady_clock::now();
+  EXPECT_EQ(ReadString(&got, 16), 0u);
+  long elapsed = ElapsedMs(start);
+  EXPECT_GE(elapsed, 190);
+  EXPECT_LT(elapsed, 1000);
+
+  // The handheld's working time-outs: a reply that comes after a while is still read.
+  ASSERT_TRUE(port_.SetTimeouts(SerialTimeouts{10, 10, 1000, 1000, 1000}));
+  std::thread late([this] {
+    ::usleep(150000);
+    pty_.Send("late");
+  });
+  start = std::chrono::steady_clock::now();
+  EXPECT_EQ(ReadString(&got, 16), 4u);
+  late.join();
+  EXPECT_EQ(got, "late");
+  elapsed = ElapsedMs(start);
+  EXPECT_GE(elapsed, 140);
+  EXPECT_LT(elapsed, 1000);
+
+  // "Return at once" stays at once on a configured line.
+  ASSERT_TRUE(port_.SetTimeouts(SerialTimeouts{SerialTimeouts::kReturnAtOnce, 0, 0, 0, 0}));
+  start = std::chrono::steady_clock::now();
+  EXPECT_EQ(ReadString(&got, 16), 0u);
+  EXPECT_LT(ElapsedMs(start), 100);
 }
 
 TEST_F(SerialPortOnPty, ReadEndsAtAGapLongerThanTheIntervalOrWhenFull) {

@@ -129,6 +129,16 @@ TEST_F(UtilTest, ReadsWithoutTheClosingNulAreDiscardedAndNotCounted) {
   EXPECT_TRUE(talk.AllWritten());
 }
 
+TEST_F(UtilTest, DiscardedBytesCannotCompleteAShortModelReply) {
+  // A discarded read leaves "D550" where a later, shorter reply "_TMQ" ends; the model check
+  // must see only what that reply holds.
+  talk.Expect(kModelQuery).Reply(Text("xxxxxD550"), 0).Reply(TextZ("_TMQ"), 10);
+  EXPECT_EQ(util.GetPrinterInfo(CCommonUtil::kModel), kResultNotAccepted);
+  EXPECT_EQ(util.model_code_, 0u);
+  EXPECT_EQ(talk.ReadCalls(), 2u);
+  EXPECT_TRUE(LinkClosed());
+}
+
 TEST_F(UtilTest, EndlessChatterWithoutNulDoesNotHangTheQuery) {
   talk.Expect(kModelQuery);
   for (int i = 0; i < 500; ++i) talk.Reply(Text("~~~~"), static_cast<uint32_t>(i * 10));
