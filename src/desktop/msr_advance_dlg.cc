@@ -13,7 +13,9 @@ constexpr std::array<int, kCodeCount> kCodeEdits = {
     vmsm_ctl::kTrack1End,   vmsm_ctl::kTrack2End,   vmsm_ctl::kTrack3End,
 };
 
-bool IsBlank(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '\v'; }
+bool IsBlank(char c) {
+  return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '\v' || c == '\f';
+}
 
 std::optional<int> HexDigit(char c) {
   if (c >= '0' && c <= '9') return c - '0';

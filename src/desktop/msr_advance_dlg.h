@@ -17,7 +17,7 @@ namespace desktop {
 
 // Hexadecimal entry to bytes: white space around the text is ignored, spaces between pairs are
 // skipped, pairs need no separator ("0A1F" = "0A 1F"). A trailing half pair gives an empty
-// result (the bytes before it are dropped too, as the printer's utilities always did). A
+// result, the bytes before it included (as a start code it then fails the length check). A
 // character that is not a hexadecimal digit inside a pair (a space included) gives nullopt.
 // Any length is accepted; only the caller's length rule limits the result.
 std::optional<std::string> HexToSentinelBytes(std::string_view text);

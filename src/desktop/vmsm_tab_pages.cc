@@ -249,8 +249,6 @@ bool CDlgVMSMTab3::OnInitDialog() {
   FillRows(conn_mode, {LoadString(vmsm_tab::kStrMode1), LoadString(vmsm_tab::kStrMode2),
                        LoadString(vmsm_tab::kStrMode3)});
   SelectRow(conn_mode, v.BtConnMode);
-  GetEdit(kPinEdit).SetLimitText(static_cast<int>(kMaxBtPinChars));
-  GetEdit(kNameEdit).SetLimitText(static_cast<int>(kMaxBtNameChars));
 
   // Nothing of the printer's Bluetooth setup is touched unless the user asks for it.
   v.BtSkip = 1;

@@ -36,8 +36,9 @@ TEST(HexToSentinelBytes, ConvertsPairsAndRefusesBrokenOnes) {
       {"FF", std::string("\xFF")},
       {"", std::string()},
       {"   ", std::string()},
-      {"4", std::string()},     // half a pair alone
-      {"41 4", std::string()},  // a trailing half pair drops the bytes before it too
+      {"\t\f41\f\r\n", std::string("A")},  // any white space around the pairs
+      {"4", std::string()},                // half a pair alone
+      {"41 4", std::string()},             // a trailing half pair drops the bytes before it too
       {"4G", std::nullopt},
       {"4 1", std::nullopt},  // a space inside a pair
       {"G4", std::nullopt},
