@@ -59,6 +59,8 @@ class CVmsmProDlg : public ui::Dialog {
   void Closing();
   void ShowPosition(const std::string& line);
   void Arm(int event, uint32_t ms);
+  // Puts a stage that came due while the current one still ran just behind the user's input.
+  void HoldOverdueStages();
 
   int mode_;
   CCommonVmsm* vmsm_;
@@ -66,5 +68,9 @@ class CVmsmProDlg : public ui::Dialog {
   std::string message_;
   int position_ = 0;
   std::string stage_name_;
-  std::vector<int> armed_;  // timer events armed and not yet fired
+  struct Armed {
+    int event;
+    uint32_t due_tick;  // on the dialog's clock
+  };
+  std::vector<Armed> armed_;  // timer events armed and not yet fired
 };

@@ -300,6 +300,31 @@ TEST_F(VmsmProDlgTest, UserCancelBetweenEventsEndsWithCancelAndNoMessage) {
   }
 }
 
+TEST_F(VmsmProDlgTest, CancelDuringTheWriteBeatsTheOverdueClosingStage) {
+  // The closing stage is armed 1 s ahead before the Bluetooth items and their 4 s of settling,
+  // so it is long overdue when the user's Cancel, pressed meanwhile, reaches the loop.
+  for (bool bt_skip : {false, true}) {
+    SCOPED_TRACE(bt_skip ? "BtSkip" : "Bluetooth written");
+    util_.dev_.Close();
+    ReadAll();
+    const std::string name_before = printer_.state().bt_name;
+    vmsm_.BtSkip = bt_skip ? 1 : 0;
+    vmsm_.BtName = bt_skip ? "Skipped" : "Written anyway";
+    ProbeDlg dlg(CVmsmProDlg::kModeWriteAll, &vmsm_);
+    dlg.cancel_after = kEventWrite;
+    EXPECT_EQ(Run(dlg), ui::IDCANCEL);
+    EXPECT_EQ(dlg.message(), "");
+    EXPECT_EQ(dlg.Events(), (std::vector<int>{2000, 102}));
+    EXPECT_EQ(host_.ErrorCount(), 0);
+    EXPECT_EQ(host_.TimerCount(), 0u);
+    // The stage that was running when Cancel was pressed ran to its end.
+    EXPECT_EQ(Occurrences(Sent(), kEndSetting), 1);
+    EXPECT_EQ(Occurrences(Sent(), kWriteBt), bt_skip ? 0 : 1);
+    EXPECT_EQ(printer_.state().bt_name, bt_skip ? name_before : "Written anyway");
+    vmsm_.BtSkip = 0;
+  }
+}
+
 TEST_F(VmsmProDlgTest, CancelBeforeTheFirstEventSendsNothing) {
   host_.Queue("click 2");
   EXPECT_EQ(Run(CVmsmProDlg::kModeReadAll), ui::IDCANCEL);
