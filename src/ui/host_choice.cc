@@ -34,8 +34,7 @@ std::string HostChoiceMessage(HostChoice choice, std::string_view program) {
   return {};
 }
 
-int RunProgram(std::string_view program, platform::Clock& clock, Resources resources,
-               const std::function<int(LoopHost&)>& app) {
+HostChoice CurrentHostChoice() {
   InputKind in = InputKind::kOther;
   switch (platform::ClassifyFd(0)) {
     case platform::FdKind::kTerminal:
@@ -48,8 +47,12 @@ int RunProgram(std::string_view program, platform::Clock& clock, Resources resou
     default:
       break;
   }
-  const bool out_tty = platform::ClassifyFd(1) == platform::FdKind::kTerminal;
-  const HostChoice choice = ChooseHost(in, out_tty);
+  return ChooseHost(in, platform::ClassifyFd(1) == platform::FdKind::kTerminal);
+}
+
+int RunProgram(std::string_view program, platform::Clock& clock, Resources resources,
+               const std::function<int(LoopHost&)>& app) {
+  const HostChoice choice = CurrentHostChoice();
   if (choice == HostChoice::kTerminal) {
     std::string error;
     auto screen = NcursesScreen::Open(clock, &error);
@@ -73,6 +76,7 @@ int RunProgram(std::string_view program, platform::Clock& clock, Resources resou
   FdLineSource input(0);
   AutomationHost host(clock, input, std::cout, std::move(resources));
   const int result = app(host);
+  host.FinishScript();
   return host.ExitCode(result);
 }
 

@@ -22,6 +22,9 @@ enum class HostChoice {
 
 HostChoice ChooseHost(InputKind stdin_kind, bool stdout_is_terminal);
 
+// The choice for this process's standard input and output (what RunProgram runs).
+HostChoice CurrentHostChoice();
+
 // The line for standard error when the choice cannot run (empty for the hosts that run).
 std::string HostChoiceMessage(HostChoice choice, std::string_view program);
 

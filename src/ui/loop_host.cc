@@ -285,6 +285,13 @@ Event LoopHost::Snapshot() {
   return e;
 }
 
+void LoopHost::FinishScript() {
+  if (!wait_) return;
+  const std::string source = wait_->source;
+  wait_.reset();
+  Error(source + ": the program ended while waiting");
+}
+
 // ---- Modal frames
 
 int LoopHost::RunModal(Dialog& dialog) {

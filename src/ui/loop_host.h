@@ -70,6 +70,9 @@ class LoopHost : public Host {
   size_t TimerCount() const;
   // The snapshot event of the top dialog as it stands now (also what `snapshot` reports).
   Event Snapshot();
+  // For the program's end: a wait still holding then can never be met (what it waited for did
+  // not come before the program finished); it is reported as an error so the exit status says so.
+  void FinishScript();
 
  protected:
   static constexpr uint32_t kForever = UINT32_MAX;

@@ -1,24 +1,18 @@
-// The one place of the terminal host that talks to the terminal itself (ncurses, termios,
-// signals, poll); everything above it sees a TerminalScreen.
+// The one place of the terminal host that talks to the terminal itself (through ncurses, and
+// through the platform's terminal hold for modes, signals, size and input); everything above it
+// sees a TerminalScreen.
 #include "ui/terminal_ncurses.h"
 
 #include <curses.h>
-#include <fcntl.h>
-#include <langinfo.h>
-#include <poll.h>
-#include <sys/ioctl.h>
 #include <term.h>
-#include <termios.h>
-#include <unistd.h>
 
-#include <cerrno>
+#include <algorithm>
 #include <climits>
-#include <clocale>
-#include <csignal>
 #include <cstdlib>
 #include <cstring>
 #include <unordered_map>
 
+#include "platform/console.h"
 #include "ui/utf8.h"
 
 namespace ui {
@@ -28,70 +22,11 @@ namespace {
 // Esc key (terminals send a sequence in one write; people do not type that fast).
 constexpr uint32_t kEscapeWaitMs = 40;
 
-constexpr int kCrashSignals[] = {SIGSEGV, SIGBUS, SIGFPE,  SIGILL, SIGABRT,
-                                 SIGTERM, SIGHUP, SIGQUIT, SIGINT};
-
-// State the signal handlers may touch: fixed buffers and plain flags only.
-struct RestoreState {
-  volatile sig_atomic_t active = 0;
-  termios saved{};
-  bool have_saved = false;
-  char sequence[256] = {};  // what puts the terminal's screen and modes back
-  size_t sequence_len = 0;
-  int wake_write = -1;
-  struct sigaction old_actions[sizeof kCrashSignals / sizeof kCrashSignals[0]] = {};
-  struct sigaction old_winch {};
-};
-RestoreState g_restore;
-
-void AppendSequence(const char* s) {
-  if (s == nullptr || s == reinterpret_cast<const char*>(-1)) return;
-  const size_t n = std::strlen(s);
-  if (g_restore.sequence_len + n >= sizeof g_restore.sequence) return;
-  std::memcpy(g_restore.sequence + g_restore.sequence_len, s, n);
-  g_restore.sequence_len += n;
-}
-
-void WriteAll(int fd, const char* data, size_t len) {
-  while (len > 0) {
-    const ssize_t n = write(fd, data, len);
-    if (n < 0 && errno == EINTR) continue;
-    if (n <= 0) return;
-    data += n;
-    len -= static_cast<size_t>(n);
-  }
-}
-
-// Async-signal-safe: write() and tcsetattr() only.
-void RestoreTerminalRaw() {
-  if (!g_restore.active) return;
-  g_restore.active = 0;
-  WriteAll(STDOUT_FILENO, g_restore.sequence, g_restore.sequence_len);
-  if (g_restore.have_saved) tcsetattr(STDIN_FILENO, TCSAFLUSH, &g_restore.saved);
-}
-
-extern "C" void OnCrashSignal(int sig) {
-  const int saved_errno = errno;
-  RestoreTerminalRaw();
-  errno = saved_errno;
-  // The handler was reset to the default on entry (SA_RESETHAND): raising again ends the program
-  // the way the signal would have, core dump included.
-  raise(sig);
-}
-
-extern "C" void OnWinch(int) {
-  const int saved_errno = errno;
-  if (g_restore.wake_write >= 0) {
-    const char c = 'w';
-    [[maybe_unused]] const ssize_t n = write(g_restore.wake_write, &c, 1);
-  }
-  errno = saved_errno;
-}
-
-void RestoreAtExit() {
-  if (!g_restore.active) return;
-  endwin();
-  RestoreTerminalRaw();
+// A terminfo capability, or nothing when the terminal lacks it.
+std::string_view Capability(const char* name) {
+  const char* s = tigetstr(const_cast<char*>(name));
+  if (s == nullptr || s == reinterpret_cast<const char*>(-1)) return {};
+  return s;
 }
 
 }  // namespace
@@ -113,9 +48,8 @@ int Nearest256(Rgb c) {
 }
 
 struct NcursesScreen::Impl {
+  std::unique_ptr<platform::TerminalHold> hold;
   SCREEN* screen = nullptr;
-  int wake_read = -1;
-  int wake_write = -1;
   std::unordered_map<uint64_t, int> pairs;
   int next_pair = 1;
 };
@@ -124,44 +58,20 @@ NcursesScreen::NcursesScreen(platform::Clock& clock)
     : clock_(clock), impl_(std::make_unique<Impl>()) {}
 
 std::unique_ptr<NcursesScreen> NcursesScreen::Open(platform::Clock& clock, std::string* error) {
-  if (g_restore.active) {
-    *error = "the terminal is in use already";
-    return nullptr;
-  }
-  if (!isatty(STDIN_FILENO) || !isatty(STDOUT_FILENO)) {
-    *error = "standard input and output must be a terminal";
-    return nullptr;
-  }
   const char* term = std::getenv("TERM");
+  std::unique_ptr<NcursesScreen> s(new NcursesScreen(clock));
+  Impl& impl = *s->impl_;
+  impl.hold = platform::TerminalHold::Take(error);
+  if (!impl.hold) return nullptr;
   if (term == nullptr || *term == '\0' || std::strcmp(term, "dumb") == 0) {
     *error = "the terminal type is not set (TERM) or cannot draw a screen";
     return nullptr;
   }
   // Wide characters need a UTF-8 character type; the program's other locale categories stay.
-  std::setlocale(LC_CTYPE, "");
-  if (std::strcmp(nl_langinfo(CODESET), "UTF-8") != 0) std::setlocale(LC_CTYPE, "C.UTF-8");
-
-  std::unique_ptr<NcursesScreen> s(new NcursesScreen(clock));
-  Impl& impl = *s->impl_;
-  int fds[2];
-  if (pipe2(fds, O_CLOEXEC | O_NONBLOCK) != 0) {
-    *error = std::string("cannot create a pipe: ") + std::strerror(errno);
-    return nullptr;
-  }
-  impl.wake_read = fds[0];
-  impl.wake_write = fds[1];
-  g_restore.wake_write = fds[1];
-
-  g_restore.have_saved = tcgetattr(STDIN_FILENO, &g_restore.saved) == 0;
-  // Our own size-change handler, installed before ncurses starts so it leaves it alone.
-  struct sigaction winch {};
-  winch.sa_handler = OnWinch;
-  sigemptyset(&winch.sa_mask);
-  sigaction(SIGWINCH, &winch, &g_restore.old_winch);
+  platform::UseUtf8CharacterType();
 
   impl.screen = newterm(term, stdout, stdin);
   if (impl.screen == nullptr) {
-    sigaction(SIGWINCH, &g_restore.old_winch, nullptr);
     *error = std::string("unknown terminal type \"") + term + "\"";
     return nullptr;
   }
@@ -182,47 +92,24 @@ std::unique_ptr<NcursesScreen> NcursesScreen::Open(platform::Clock& clock, std::
   }
   curs_set(0);
 
-  g_restore.sequence_len = 0;
-  AppendSequence("\x1b[?1006l\x1b[?1000l\x1b[0m");
-  AppendSequence(tigetstr(const_cast<char*>("rmcup")));
-  AppendSequence(tigetstr(const_cast<char*>("cnorm")));
-  g_restore.active = 1;
-  static bool at_exit_registered = false;
-  if (!at_exit_registered) {
-    std::atexit(RestoreAtExit);
-    at_exit_registered = true;
-  }
-  for (size_t i = 0; i < sizeof kCrashSignals / sizeof kCrashSignals[0]; ++i) {
-    struct sigaction a {};
-    a.sa_handler = OnCrashSignal;
-    a.sa_flags = SA_RESETHAND;
-    sigemptyset(&a.sa_mask);
-    sigaction(kCrashSignals[i], &a, &g_restore.old_actions[i]);
-  }
+  std::string restore = "\x1b[?1006l\x1b[?1000l\x1b[0m";
+  restore += Capability("rmcup");
+  restore += Capability("cnorm");
+  impl.hold->Arm(restore, [] { endwin(); });
   refresh();
   // Mouse clicks in the SGR form (cells beyond column 223 stay exact).
-  static constexpr char kMouseOn[] = "\x1b[?1000h\x1b[?1006h";
-  WriteAll(STDOUT_FILENO, kMouseOn, sizeof kMouseOn - 1);
+  platform::WriteAll(1, "\x1b[?1000h\x1b[?1006h");
   return s;
 }
 
 NcursesScreen::~NcursesScreen() {
   if (impl_->screen != nullptr) {
-    static constexpr char kMouseOff[] = "\x1b[?1006l\x1b[?1000l";
-    WriteAll(STDOUT_FILENO, kMouseOff, sizeof kMouseOff - 1);
+    platform::WriteAll(1, "\x1b[?1006l\x1b[?1000l");
     curs_set(1);
     endwin();
-    g_restore.active = 0;
-    if (g_restore.have_saved) tcsetattr(STDIN_FILENO, TCSAFLUSH, &g_restore.saved);
+    impl_->hold.reset();  // the saved modes and the previous signal handlers back
     delscreen(impl_->screen);
-    for (size_t i = 0; i < sizeof kCrashSignals / sizeof kCrashSignals[0]; ++i) {
-      sigaction(kCrashSignals[i], &g_restore.old_actions[i], nullptr);
-    }
-    sigaction(SIGWINCH, &g_restore.old_winch, nullptr);
   }
-  g_restore.wake_write = -1;
-  if (impl_->wake_read >= 0) close(impl_->wake_read);
-  if (impl_->wake_write >= 0) close(impl_->wake_write);
 }
 
 int NcursesScreen::Width() const { return COLS; }
@@ -317,41 +204,29 @@ TerminalScreen::ReadStatus NcursesScreen::ReadKey(uint32_t timeout_ms, KeyEvent*
                                              : timeout_ms - elapsed;
     const bool partial = decoder_.Pending();
     if (partial) wait = std::min(wait, kEscapeWaitMs);
-    pollfd p[2] = {{STDIN_FILENO, POLLIN, 0}, {impl_->wake_read, POLLIN, 0}};
-    const int n =
-        poll(p, 2, wait == UINT32_MAX ? -1 : static_cast<int>(std::min<uint32_t>(wait, INT_MAX)));
-    if (n < 0) {
-      if (errno == EINTR) continue;
-      return ReadStatus::kEnd;
-    }
-    if (n == 0) {
+    const auto input = impl_->hold->WaitInput(wait);
+    if (input == platform::TerminalHold::Input::kInterrupted) continue;
+    if (input == platform::TerminalHold::Input::kError) return ReadStatus::kEnd;
+    if (input == platform::TerminalHold::Input::kTimeout) {
       if (partial && decoder_.Next(key, true)) return ReadStatus::kKey;
       if (timeout_ms != UINT32_MAX && clock_.TickCount() - start >= timeout_ms) {
         return ReadStatus::kTimeout;
       }
       continue;
     }
-    if (p[1].revents & POLLIN) {
-      char drain[64];
-      while (read(impl_->wake_read, drain, sizeof drain) > 0) {
-      }
-      winsize ws{};
-      if (ioctl(STDOUT_FILENO, TIOCGWINSZ, &ws) == 0 && ws.ws_row > 0 && ws.ws_col > 0) {
-        resizeterm(ws.ws_row, ws.ws_col);
-      }
+    if (input == platform::TerminalHold::Input::kResized) {
+      platform::TerminalSize size;
+      if (platform::GetTerminalSize(1, &size)) resizeterm(size.height, size.width);
       *key = MakeKey(Key::kResize);
       return ReadStatus::kKey;
     }
-    if (p[0].revents & (POLLIN | POLLHUP | POLLERR)) {
-      char buffer[256];
-      const ssize_t got = read(STDIN_FILENO, buffer, sizeof buffer);
-      if (got < 0 && errno == EINTR) continue;
-      if (got <= 0) {
-        if (decoder_.Next(key, true)) return ReadStatus::kKey;
-        return ReadStatus::kEnd;  // the terminal hung up
-      }
-      decoder_.Feed(std::string_view(buffer, static_cast<size_t>(got)));
+    char buffer[256];
+    const long got = platform::ReadSome(0, buffer, sizeof buffer);
+    if (got <= 0) {
+      if (decoder_.Next(key, true)) return ReadStatus::kKey;
+      return ReadStatus::kEnd;  // the terminal hung up
     }
+    decoder_.Feed(std::string_view(buffer, static_cast<size_t>(got)));
   }
 }
 

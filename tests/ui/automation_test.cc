@@ -116,6 +116,35 @@ TEST(Automation, EndOfInputClosesARunningChain) {
   EXPECT_EQ(host.ExitCode(0), 0);
 }
 
+TEST(Automation, WaitStillHoldingWhenTheProgramEndsFailsTheScript) {
+  // The progress dialog ends itself by its timers; the dialog waited for never comes and the
+  // commands after the wait are never applied, so the run must not count as a success.
+  struct Case {
+    const char* script;
+    int errors;
+  };
+  const Case cases[] = {
+      {"wait dialog 999 60\nclick 1\n", 1},
+      {"wait messagebox 60\n", 1},
+      {"wait dialog 136 60\n", 0},  // met at once; end of input then closes it
+  };
+  for (const Case& c : cases) {
+    std::istringstream in(c.script);
+    std::ostringstream out;
+    platform::VirtualClock clock;
+    ui::StreamLineSource source(in);
+    ui::AutomationHost host(clock, source, out);
+    Program program;
+    program.progress.DoModal(host);
+    host.FinishScript();
+    EXPECT_EQ(host.ErrorCount(), c.errors) << c.script << out.str();
+    EXPECT_EQ(host.ExitCode(0), c.errors == 0 ? 0 : 1) << c.script;
+    if (c.errors > 0) {
+      EXPECT_NE(out.str().find("the program ended while waiting"), std::string::npos);
+    }
+  }
+}
+
 TEST(Automation, OverlongLineIsAnErrorAndSkipped) {
   std::string script(ui::kMaxCommandLine + 10, 'x');
   script += "\nclick 1\n";
