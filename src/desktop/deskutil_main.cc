@@ -11,7 +11,6 @@
 #include "desktop/language_packs.h"
 #include "link/discovery_logs.h"
 #include "platform/clock.h"
-#include "platform/console.h"
 #include "platform/file_registry.h"
 #include "platform/language.h"
 #include "platform/posix_device_factory.h"
@@ -45,30 +44,13 @@ void PrintUsage(std::FILE* out) {
                kProgram, kProgram);
 }
 
-// The host decided by the standard streams, as ui::RunProgram decides it.
-ui::HostChoice CurrentHostChoice() {
-  ui::InputKind in = ui::InputKind::kOther;
-  switch (platform::ClassifyFd(0)) {
-    case platform::FdKind::kTerminal:
-      in = ui::InputKind::kTerminal;
-      break;
-    case platform::FdKind::kPipe:
-    case platform::FdKind::kRegularFile:
-      in = ui::InputKind::kPipeOrFile;
-      break;
-    default:
-      break;
-  }
-  return ui::ChooseHost(in, platform::ClassifyFd(1) == platform::FdKind::kTerminal);
-}
-
 // Runs the application under the host that fits the standard streams; the one place that knows
 // which hosts exist. USB discovery's lines go where they cannot disturb the host: the automation
 // protocol owns standard output, so they go to standard error; a full-screen host owns the
 // terminal, so they go to the trace sink.
 int RunUnderHost(platform::Clock& clock, platform::Services& services) {
   platform::FdTrace standard_error(2);
-  TraceDiscoveryLog discovery_log(CurrentHostChoice() == ui::HostChoice::kTerminal
+  TraceDiscoveryLog discovery_log(ui::CurrentHostChoice() == ui::HostChoice::kTerminal
                                       ? services.trace
                                       : static_cast<platform::TraceSink&>(standard_error));
   CM500QXUtilityApp app(services, discovery_log, platform::SystemDefaultLanguageId(),
