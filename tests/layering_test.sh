@@ -33,4 +33,11 @@ for folder in "${!allowed[@]}"; do
     fi
   done < <(grep -rH '#include "' "$dir" --include='*.h' --include='*.cc' | sed -E 's/:([0-9]+:)?/:/')
 done
+
+# Only the platform layer talks to the operating system; the layers above it go through its seams.
+posix='#include <(unistd|fcntl|termios|poll|signal|dirent|sys/[a-z_]+|netinet/[a-z_]+|arpa/inet)\.h>'
+while IFS= read -r hit; do
+  echo "operating-system header above src/platform: $hit"
+  status=1
+done < <(grep -rEH "$posix" "$root/src" --include='*.h' --include='*.cc' | grep -v "^$root/src/platform/")
 exit $status
