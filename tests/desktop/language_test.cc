@@ -11,6 +11,7 @@
 #include "desktop/resource_ids.h"
 #include "desktop/vmsm_templates.h"
 #include "platform/temp_dir.h"
+#include "settings/vmsm_pro_template.h"
 
 namespace {
 
@@ -122,7 +123,7 @@ TEST(GermanPack, ParsesAndTranslatesEveryEnglishText) {
   std::set<std::pair<int, int>> known_controls;
   for (const ui::Template* t :
        {&MainDialogTemplate(), &AboutTemplate(), &VmsmTemplate(), &VmsmTab1Template(),
-        &VmsmTab2Template(), &VmsmTab3Template(), &MsrAdvanceTemplate()}) {
+        &VmsmTab2Template(), &VmsmTab3Template(), &MsrAdvanceTemplate(), &VmsmProTemplate()}) {
     EXPECT_TRUE(pack->template_captions.count(t->id)) << "template " << t->id;
     for (const ui::ControlTemplate& c : t->controls) {
       if (c.caption.empty()) continue;
