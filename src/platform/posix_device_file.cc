@@ -8,27 +8,9 @@
 #include <cerrno>
 #include <utility>
 
+#include "platform/fd_io.h"
+
 namespace platform {
-namespace {
-
-// > 0 ready, 0 timed out, < 0 failed or hung up with nothing to move.
-int WaitFor(int fd, short events, Clock& clock, uint32_t limit_ms) {
-  const uint32_t start = clock.TickCount();
-  while (true) {
-    const uint32_t elapsed = clock.TickCount() - start;
-    const int left = elapsed >= limit_ms ? 0 : static_cast<int>(limit_ms - elapsed);
-    pollfd p{fd, events, 0};
-    const int r = ::poll(&p, 1, left);
-    if (r < 0 && errno == EINTR) continue;
-    if (r > 0 && (p.revents & events) == 0) {
-      errno = EIO;
-      return -1;
-    }
-    return r;
-  }
-}
-
-}  // namespace
 
 bool PosixDeviceFile::Open(const std::string& path, bool exclusive) {
   Close();
@@ -52,25 +34,9 @@ bool PosixDeviceFile::Open(const std::string& path, bool exclusive) {
 
 size_t PosixDeviceFile::Write(const uint8_t* data, size_t length) {
   if (!fd_.valid()) return 0;
-  size_t written = 0;
-  while (written < length) {
-    const ssize_t n = ::write(fd_.get(), data + written, length - written);
-    if (n > 0) {
-      written += static_cast<size_t>(n);
-      continue;
-    }
-    if (n < 0 && errno == EINTR) continue;
-    if (n < 0 && errno != EAGAIN) {
-      last_error_ = errno;
-      break;
-    }
-    const int r = WaitFor(fd_.get(), POLLOUT, clock_, kWriteStallLimitMs);
-    if (r <= 0) {
-      last_error_ = r == 0 ? ETIMEDOUT : errno;
-      break;
-    }
-  }
-  return written;
+  const FdWriteResult result = WriteFd(fd_.get(), data, length, clock_, kWriteStallLimitMs, 0);
+  if (result.error != 0) last_error_ = result.error;
+  return result.written;
 }
 
 size_t PosixDeviceFile::Read(uint8_t* buffer, size_t capacity) {
@@ -86,7 +52,7 @@ size_t PosixDeviceFile::Read(uint8_t* buffer, size_t capacity) {
     }
     const uint32_t elapsed = clock_.TickCount() - start;
     if (elapsed >= kReadTimeoutMs) return 0;
-    const int r = WaitFor(fd_.get(), POLLIN, clock_, kReadTimeoutMs - elapsed);
+    const int r = WaitForFd(fd_.get(), POLLIN, clock_, kReadTimeoutMs - elapsed);
     if (r <= 0) {
       if (r < 0) last_error_ = errno;
       return 0;

@@ -10,6 +10,8 @@
 #include <cerrno>
 #include <utility>
 
+#include "platform/fd_io.h"
+
 // How a LineSettings value becomes Linux settings:
 //
 // | LineSettings field      | Linux                                                              |
@@ -67,29 +69,6 @@ tcflag_t CharacterSize(uint8_t data_bits) {
       return CS7;
     default:
       return CS8;
-  }
-}
-
-// Milliseconds left until `deadline` on the 32-bit tick clock, 0 when past.
-int Remaining(Clock& clock, uint32_t start, uint64_t limit_ms) {
-  const uint64_t elapsed = static_cast<uint32_t>(clock.TickCount() - start);
-  if (elapsed >= limit_ms) return 0;
-  return static_cast<int>(std::min<uint64_t>(limit_ms - elapsed, 0x7FFFFFFF));
-}
-
-// Waits for `events`; > 0 ready, 0 timed out, < 0 failed (errno set). EINTR is waited out with
-// the time that is left.
-int WaitFor(int fd, short events, Clock& clock, uint64_t limit_ms) {
-  const uint32_t start = clock.TickCount();
-  while (true) {
-    pollfd p{fd, events, 0};
-    const int r = ::poll(&p, 1, Remaining(clock, start, limit_ms));
-    if (r < 0 && errno == EINTR) continue;
-    if (r > 0 && (p.revents & events) == 0) {  // error or hang-up, nothing to move
-      errno = EIO;
-      return -1;
-    }
-    return r;
   }
 }
 
@@ -233,34 +212,13 @@ bool PosixSerialPort::GetModemStatus(ModemStatus* status) {
 
 size_t PosixSerialPort::Write(const uint8_t* data, size_t length) {
   if (!fd_.valid()) return 0;
+  // A full driver buffer is waited out within the time-out (zero: none) and the stall limit.
   const uint64_t total =
       static_cast<uint64_t>(timeouts_.write_multiplier) * length + timeouts_.write_constant;
-  const uint32_t start = clock_.TickCount();
-  size_t written = 0;
-  while (written < length) {
-    const ssize_t n = ::write(fd_.get(), data + written, length - written);
-    if (n > 0) {
-      written += static_cast<size_t>(n);
-      continue;
-    }
-    if (n < 0 && errno == EINTR) continue;
-    if (n < 0 && errno != EAGAIN) {
-      Fail();
-      break;
-    }
-    // The driver's buffer is full: wait for room within the time-out (zero: none) and the
-    // stall limit.
-    uint64_t wait = kStallLimitMs;
-    if (total != 0) {
-      const int left = Remaining(clock_, start, total);
-      if (left == 0) break;
-      wait = std::min<uint64_t>(wait, static_cast<uint64_t>(left));
-    }
-    const int r = WaitFor(fd_.get(), POLLOUT, clock_, wait);
-    if (r < 0) Fail();
-    if (r <= 0) break;
-  }
-  return written;
+  const FdWriteResult result = WriteFd(fd_.get(), data, length, clock_, kStallLimitMs, total);
+  // Running out of time is the time-out's ordinary end, not a line fault.
+  if (result.error != 0 && result.error != ETIMEDOUT) last_error_ = result.error;
+  return result.written;
 }
 
 size_t PosixSerialPort::Read(uint8_t* buffer, size_t capacity) {
@@ -292,11 +250,11 @@ size_t PosixSerialPort::Read(uint8_t* buffer, size_t capacity) {
     // alone is no hang-up; only a line that poll called readable and then gave nothing is gone.
     if (n == 0 && polled_ready) break;
     if (at_once) break;
-    uint64_t wait = static_cast<uint64_t>(Remaining(clock_, start, total));
+    uint64_t wait = static_cast<uint64_t>(RemainingMs(clock_, start, total));
     if (wait == 0) break;
     // Once bytes flow, a gap longer than the interval ends the read.
     if (got > 0 && interval != 0) wait = std::min<uint64_t>(wait, interval);
-    const int r = WaitFor(fd_.get(), POLLIN, clock_, wait);
+    const int r = WaitForFd(fd_.get(), POLLIN, clock_, wait);
     if (r < 0) Fail();
     if (r <= 0) break;
     polled_ready = true;
