@@ -6,8 +6,8 @@
 namespace sim {
 namespace {
 
-// What every transport does with the model: deliver writes, collect due replies, wait in virtual
-// time.
+// What every transport does with the model and the line: open and close with the line's records,
+// deliver writes, collect due replies, wait in virtual time.
 class Wire {
  public:
   Wire(PrinterModel& model, platform::VirtualClock& clock, SimLine& line)
@@ -18,8 +18,10 @@ class Wire {
     if (line_.printer_on) model_.Receive({data, length}, clock_.NowMs());
   }
 
-  // Bytes due now; otherwise waits up to `wait_ms` for the next reply piece.
+  // Bytes due now; otherwise waits up to `wait_ms` for the next reply piece. Nothing, at once, when
+  // the transport is closed or no room is offered.
   size_t Collect(uint8_t* buffer, size_t capacity, uint64_t wait_ms) {
+    if (!open_ || capacity == 0) return 0;
     const uint64_t deadline = clock_.NowMs() + wait_ms;
     for (;;) {
       const std::vector<uint8_t> bytes = model_.TakeDue(clock_.NowMs(), capacity);
@@ -36,138 +38,121 @@ class Wire {
     }
   }
 
-  void Opened() {
+  // Fails when already open, when the line refuses every open, or when `reachable` is false.
+  bool Open(bool reachable) {
+    if (open_ || line_.open_fails || !reachable) return false;
+    open_ = true;
     ++line_.opens;
     ++line_.open_transports;
+    return true;
   }
-  void Closed() { --line_.open_transports; }
+  void Close() {
+    if (!open_) return;
+    open_ = false;
+    --line_.open_transports;
+  }
+  bool open() const { return open_; }
 
   PrinterModel& model_;
   platform::VirtualClock& clock_;
   SimLine& line_;
+
+ private:
+  bool open_ = false;
 };
 
 class SimSerialPort : public platform::SerialPort {
  public:
   explicit SimSerialPort(Wire wire) : wire_(wire) {}
-  ~SimSerialPort() override { Close(); }
+  ~SimSerialPort() override { wire_.Close(); }
 
-  bool Open(const std::string&) override {
-    if (open_ || wire_.line_.open_fails) return false;
-    open_ = true;
-    wire_.Opened();
-    return true;
-  }
-  bool Configure(const platform::LineSettings&) override { return open_; }
+  bool Open(const std::string&) override { return wire_.Open(true); }
+  bool Configure(const platform::LineSettings&) override { return wire_.open(); }
   bool SetTimeouts(const platform::SerialTimeouts& timeouts) override {
-    if (open_) timeouts_ = timeouts;
-    return open_;
+    if (wire_.open()) timeouts_ = timeouts;
+    return wire_.open();
   }
   bool Purge() override {
-    if (open_) wire_.model_.DiscardDue(wire_.clock_.NowMs());
-    return open_;
+    if (wire_.open()) wire_.model_.DiscardDue(wire_.clock_.NowMs());
+    return wire_.open();
   }
-  bool ClearEventMask() override { return open_; }
+  bool ClearEventMask() override { return wire_.open(); }
   bool GetModemStatus(platform::ModemStatus* status) override {
-    if (!open_ || status == nullptr) return false;
+    if (!wire_.open() || status == nullptr) return false;
     *status = {};
     status->dsr = wire_.line_.printer_on;
     status->cts = wire_.line_.printer_on;
     return true;
   }
   size_t Write(const uint8_t* data, size_t length) override {
-    if (!open_) return 0;
+    if (!wire_.open()) return 0;
     // A UART sends whether or not anyone listens; a switched-off printer just never hears it.
     wire_.Deliver(data, length);
     return length;
   }
   size_t Read(uint8_t* buffer, size_t capacity) override {
-    if (!open_ || capacity == 0) return 0;
     const bool at_once = timeouts_.read_interval == platform::SerialTimeouts::kReturnAtOnce &&
                          timeouts_.read_multiplier == 0 && timeouts_.read_constant == 0;
     const uint64_t wait =
         at_once ? 0 : timeouts_.read_constant + uint64_t{timeouts_.read_multiplier} * capacity;
     return wire_.Collect(buffer, capacity, wait);
   }
-  void Close() override {
-    if (!open_) return;
-    open_ = false;
-    wire_.Closed();
-  }
+  void Close() override { wire_.Close(); }
 
  private:
   Wire wire_;
-  bool open_ = false;
   platform::SerialTimeouts timeouts_{platform::SerialTimeouts::kReturnAtOnce, 0, 0, 0, 0};
 };
 
 class SimDeviceFile : public platform::DeviceFile {
  public:
   explicit SimDeviceFile(Wire wire) : wire_(wire) {}
-  ~SimDeviceFile() override { Close(); }
+  ~SimDeviceFile() override { wire_.Close(); }
 
   bool Open(const std::string& path, bool) override {
     const auto& paths = wire_.line_.usb_paths;
     // A switched-off USB printer is no device at all.
-    if (open_ || wire_.line_.open_fails || !wire_.line_.printer_on ||
-        std::find(paths.begin(), paths.end(), path) == paths.end()) {
-      return false;
-    }
-    open_ = true;
-    wire_.Opened();
-    return true;
+    return wire_.Open(wire_.line_.printer_on &&
+                      std::find(paths.begin(), paths.end(), path) != paths.end());
   }
   size_t Write(const uint8_t* data, size_t length) override {
-    if (!open_ || !wire_.line_.printer_on) return 0;
+    if (!wire_.open() || !wire_.line_.printer_on) return 0;
     wire_.Deliver(data, length);
     return length;
   }
   size_t Read(uint8_t* buffer, size_t capacity) override {
-    if (!open_ || capacity == 0) return 0;
     return wire_.Collect(buffer, capacity, kReadTimeoutMs);
   }
-  void Close() override {
-    if (!open_) return;
-    open_ = false;
-    wire_.Closed();
-  }
+  void Close() override { wire_.Close(); }
 
  private:
   Wire wire_;
-  bool open_ = false;
 };
 
 class SimTcpSocket : public platform::TcpSocket {
  public:
   explicit SimTcpSocket(Wire wire) : wire_(wire) {}
-  ~SimTcpSocket() override { Close(); }
+  ~SimTcpSocket() override { wire_.Close(); }
 
   bool Connect(const std::string&, uint16_t) override {
-    if (open_ || wire_.line_.open_fails || !wire_.line_.printer_on) return false;
-    open_ = true;
+    if (!wire_.Open(wire_.line_.printer_on)) return false;
     wire_.model_.OnConnect(wire_.clock_.NowMs());
-    wire_.Opened();
     return true;
   }
   int Send(const uint8_t* data, size_t length) override {
-    if (!open_ || wire_.model_.Dropped() || !wire_.line_.printer_on) return -1;
+    if (!wire_.open() || wire_.model_.Dropped() || !wire_.line_.printer_on) return -1;
     wire_.Deliver(data, length);
     return static_cast<int>(length);
   }
   int Receive(uint8_t* buffer, size_t capacity) override {
-    if (!open_) return -1;
+    if (!wire_.open()) return -1;
     if (wire_.model_.Dropped() || capacity == 0) return 0;  // the printer closed its end
     return static_cast<int>(wire_.Collect(buffer, capacity, kReceiveTimeoutMs));
   }
-  void Close() override {
-    if (!open_) return;
-    open_ = false;
-    wire_.Closed();
-  }
+  void Close() override { wire_.Close(); }
 
  private:
   Wire wire_;
-  bool open_ = false;
 };
 
 class SimUsbEnumerator : public platform::UsbPrinterEnumerator {

@@ -61,221 +61,204 @@ uint32_t WaitFor(const platform::SerialTimeouts& t, size_t capacity, bool* forev
   return static_cast<uint32_t>(std::min<uint64_t>(total, std::numeric_limits<uint32_t>::max()));
 }
 
+size_t ClampToSize(long n) { return n < 0 ? 0 : static_cast<size_t>(n); }
+
 }  // namespace
+
+// ---------------------------------------------------------------- shared bookkeeping
+
+FakeDeviceCore::FakeDeviceCore(platform::VirtualClock& clock, Conversation& conversation,
+                               DeviceRecord& record)
+    : clock_(clock), conversation_(conversation), record_(record) {}
+
+FakeDeviceCore::~FakeDeviceCore() {
+  if (open_) --record_.open_devices;
+}
+
+void FakeDeviceCore::Log(const char* name, std::string detail) {
+  LogCall(record_, clock_, name, std::move(detail));
+}
+
+void FakeDeviceCore::BeginOpen(const char* twice_message) {
+  if (open_) ADD_FAILURE() << twice_message;
+}
+
+bool FakeDeviceCore::FinishOpen(bool ok) {
+  record_.open_results.push_back(ok);
+  if (ok) {
+    open_ = true;
+    ++record_.open_devices;
+  }
+  return ok;
+}
+
+void FakeDeviceCore::Close() {
+  Log("Close");
+  if (open_) --record_.open_devices;
+  open_ = false;
+}
+
+long FakeDeviceCore::Write(const char* name, const uint8_t* data, size_t length,
+                           const char* not_open_message) {
+  Log(name, ToHex(data, length));
+  if (!open_) {
+    ADD_FAILURE() << not_open_message;
+    return -1;
+  }
+  return conversation_.OnWrite(data, length);
+}
+
+long FakeDeviceCore::Read(const char* name, uint8_t* buffer, size_t capacity, uint32_t max_wait_ms,
+                          bool wait_forever, const char* not_open_message) {
+  Log(name, std::to_string(capacity));
+  if (!open_) {
+    ADD_FAILURE() << not_open_message;
+    return -1;
+  }
+  return conversation_.OnRead(buffer, capacity, max_wait_ms, wait_forever);
+}
 
 // ---------------------------------------------------------------- serial
 
 FakeSerialPort::FakeSerialPort(platform::VirtualClock& clock, Conversation& conversation,
                                DeviceRecord& record)
-    : clock_(clock), conversation_(conversation), record_(record) {}
+    : core_(clock, conversation, record) {}
 
-FakeSerialPort::~FakeSerialPort() {
-  if (open_) --record_.open_devices;  // a real backend closes on destruction too
-}
-
-void FakeSerialPort::Log(const char* name, std::string detail) {
-  LogCall(record_, clock_, name, std::move(detail));
-}
+FakeSerialPort::~FakeSerialPort() = default;
 
 bool FakeSerialPort::Open(const std::string& device_path) {
-  Log("Open", device_path);
-  record_.opened_paths.push_back(device_path);
-  if (open_) ADD_FAILURE() << "serial port opened twice";
+  DeviceRecord& record = core_.record();
+  core_.Log("Open", device_path);
+  record.opened_paths.push_back(device_path);
+  core_.BeginOpen("serial port opened twice");
   bool ok = true;
-  if (record_.serial_open_failures > 0) {
-    --record_.serial_open_failures;
+  if (record.serial_open_failures > 0) {
+    --record.serial_open_failures;
     ok = false;
   }
-  record_.open_results.push_back(ok);
-  if (ok) {
-    open_ = true;
-    ++record_.open_devices;
-  }
-  return ok;
+  return core_.FinishOpen(ok);
 }
 
 bool FakeSerialPort::Configure(const platform::LineSettings& settings) {
-  Log("Configure");
-  record_.line_settings.push_back(settings);
-  if (!open_) ADD_FAILURE() << "Configure on a port that is not open";
-  return open_ && record_.configure_ok;
+  core_.Log("Configure");
+  core_.record().line_settings.push_back(settings);
+  if (!core_.open()) ADD_FAILURE() << "Configure on a port that is not open";
+  return core_.open() && core_.record().configure_ok;
 }
 
 bool FakeSerialPort::SetTimeouts(const platform::SerialTimeouts& timeouts) {
-  Log("SetTimeouts");
-  record_.timeouts.push_back(timeouts);
-  if (!open_) ADD_FAILURE() << "SetTimeouts on a port that is not open";
+  DeviceRecord& record = core_.record();
+  core_.Log("SetTimeouts");
+  record.timeouts.push_back(timeouts);
+  if (!core_.open()) ADD_FAILURE() << "SetTimeouts on a port that is not open";
   bool ok = true;
-  if (!record_.set_timeouts_results.empty()) {
-    ok = record_.set_timeouts_results.front();
-    record_.set_timeouts_results.pop_front();
+  if (!record.set_timeouts_results.empty()) {
+    ok = record.set_timeouts_results.front();
+    record.set_timeouts_results.pop_front();
   }
   if (ok) timeouts_ = timeouts;
-  return open_ && ok;
+  return core_.open() && ok;
 }
 
 bool FakeSerialPort::Purge() {
-  Log("Purge");
-  if (open_) conversation_.DiscardDue();
-  return open_ && record_.purge_ok;
+  core_.Log("Purge");
+  if (core_.open()) core_.conversation().DiscardDue();
+  return core_.open() && core_.record().purge_ok;
 }
 
 bool FakeSerialPort::ClearEventMask() {
-  Log("ClearEventMask");
-  return open_ && record_.clear_event_mask_ok;
+  core_.Log("ClearEventMask");
+  return core_.open() && core_.record().clear_event_mask_ok;
 }
 
 bool FakeSerialPort::GetModemStatus(platform::ModemStatus* status) {
-  Log("GetModemStatus");
-  if (!open_) return false;
-  if (!record_.modem_readings.empty()) {
-    std::optional<platform::ModemStatus> reading = record_.modem_readings.front();
-    record_.modem_readings.pop_front();
+  DeviceRecord& record = core_.record();
+  core_.Log("GetModemStatus");
+  if (!core_.open()) return false;
+  if (!record.modem_readings.empty()) {
+    std::optional<platform::ModemStatus> reading = record.modem_readings.front();
+    record.modem_readings.pop_front();
     if (!reading) return false;
     *status = *reading;
     return true;
   }
   *status = platform::ModemStatus{};
-  status->dsr = record_.dsr_on;
+  status->dsr = record.dsr_on;
   status->cts = true;
   return true;
 }
 
 size_t FakeSerialPort::Write(const uint8_t* data, size_t length) {
-  Log("Write", ToHex(data, length));
-  if (!open_) {
-    ADD_FAILURE() << "Write on a serial port that is not open";
-    return 0;
-  }
-  const long n = conversation_.OnWrite(data, length);
-  return n < 0 ? 0 : static_cast<size_t>(n);
+  return ClampToSize(core_.Write("Write", data, length, "Write on a serial port that is not open"));
 }
 
 size_t FakeSerialPort::Read(uint8_t* buffer, size_t capacity) {
-  Log("Read", std::to_string(capacity));
-  if (!open_) {
-    ADD_FAILURE() << "Read on a serial port that is not open";
-    return 0;
-  }
   bool forever = false;
   const uint32_t wait = WaitFor(timeouts_, capacity, &forever);
-  const long n = conversation_.OnRead(buffer, capacity, wait, forever);
-  return n < 0 ? 0 : static_cast<size_t>(n);
+  return ClampToSize(core_.Read("Read", buffer, capacity, wait, forever,
+                                "Read on a serial port that is not open"));
 }
 
-void FakeSerialPort::Close() {
-  Log("Close");
-  if (open_) --record_.open_devices;
-  open_ = false;
-}
+void FakeSerialPort::Close() { core_.Close(); }
 
 // ---------------------------------------------------------------- USB device file
 
 FakeDeviceFile::FakeDeviceFile(platform::VirtualClock& clock, Conversation& conversation,
                                DeviceRecord& record)
-    : clock_(clock), conversation_(conversation), record_(record) {}
+    : core_(clock, conversation, record) {}
 
-FakeDeviceFile::~FakeDeviceFile() {
-  if (open_) --record_.open_devices;
-}
-
-void FakeDeviceFile::Log(const char* name, std::string detail) {
-  LogCall(record_, clock_, name, std::move(detail));
-}
+FakeDeviceFile::~FakeDeviceFile() = default;
 
 bool FakeDeviceFile::Open(const std::string& path, bool exclusive) {
-  Log("Open", path + (exclusive ? " exclusive" : " shared"));
-  record_.opened_paths.push_back(path);
-  if (open_) ADD_FAILURE() << "device file opened twice";
-  bool ok = record_.unopenable_paths.count(path) == 0;
-  if (ok && record_.device_open_failures > 0) {
-    --record_.device_open_failures;
+  DeviceRecord& record = core_.record();
+  core_.Log("Open", path + (exclusive ? " exclusive" : " shared"));
+  record.opened_paths.push_back(path);
+  core_.BeginOpen("device file opened twice");
+  bool ok = record.unopenable_paths.count(path) == 0;
+  if (ok && record.device_open_failures > 0) {
+    --record.device_open_failures;
     ok = false;
   }
-  record_.open_results.push_back(ok);
-  if (ok) {
-    open_ = true;
-    ++record_.open_devices;
-  }
-  return ok;
+  return core_.FinishOpen(ok);
 }
 
 size_t FakeDeviceFile::Write(const uint8_t* data, size_t length) {
-  Log("Write", ToHex(data, length));
-  if (!open_) {
-    ADD_FAILURE() << "Write on a device file that is not open";
-    return 0;
-  }
-  const long n = conversation_.OnWrite(data, length);
-  return n < 0 ? 0 : static_cast<size_t>(n);
+  return ClampToSize(core_.Write("Write", data, length, "Write on a device file that is not open"));
 }
 
 size_t FakeDeviceFile::Read(uint8_t* buffer, size_t capacity) {
-  Log("Read", std::to_string(capacity));
-  if (!open_) {
-    ADD_FAILURE() << "Read on a device file that is not open";
-    return 0;
-  }
-  const long n = conversation_.OnRead(buffer, capacity, kReadTimeoutMs);
-  return n < 0 ? 0 : static_cast<size_t>(n);
+  return ClampToSize(core_.Read("Read", buffer, capacity, kReadTimeoutMs, false,
+                                "Read on a device file that is not open"));
 }
 
-void FakeDeviceFile::Close() {
-  Log("Close");
-  if (open_) --record_.open_devices;
-  open_ = false;
-}
+void FakeDeviceFile::Close() { core_.Close(); }
 
 // ---------------------------------------------------------------- TCP
 
 FakeTcpSocket::FakeTcpSocket(platform::VirtualClock& clock, Conversation& conversation,
                              DeviceRecord& record)
-    : clock_(clock), conversation_(conversation), record_(record) {}
+    : core_(clock, conversation, record) {}
 
-FakeTcpSocket::~FakeTcpSocket() {
-  if (open_) --record_.open_devices;
-}
-
-void FakeTcpSocket::Log(const char* name, std::string detail) {
-  LogCall(record_, clock_, name, std::move(detail));
-}
+FakeTcpSocket::~FakeTcpSocket() = default;
 
 bool FakeTcpSocket::Connect(const std::string& dotted_address, uint16_t port) {
-  Log("Connect", dotted_address + ":" + std::to_string(port));
-  record_.connects.emplace_back(dotted_address, port);
-  if (open_) ADD_FAILURE() << "socket connected twice";
-  const bool ok = record_.connect_ok;
-  record_.open_results.push_back(ok);
-  if (ok) {
-    open_ = true;
-    ++record_.open_devices;
-  }
-  return ok;
+  core_.Log("Connect", dotted_address + ":" + std::to_string(port));
+  core_.record().connects.emplace_back(dotted_address, port);
+  core_.BeginOpen("socket connected twice");
+  return core_.FinishOpen(core_.record().connect_ok);
 }
 
 int FakeTcpSocket::Send(const uint8_t* data, size_t length) {
-  Log("Send", ToHex(data, length));
-  if (!open_) {
-    ADD_FAILURE() << "Send on a socket that is not connected";
-    return -1;
-  }
-  return static_cast<int>(conversation_.OnWrite(data, length));
+  return static_cast<int>(
+      core_.Write("Send", data, length, "Send on a socket that is not connected"));
 }
 
 int FakeTcpSocket::Receive(uint8_t* buffer, size_t capacity) {
-  Log("Receive", std::to_string(capacity));
-  if (!open_) {
-    ADD_FAILURE() << "Receive on a socket that is not connected";
-    return -1;
-  }
-  return static_cast<int>(conversation_.OnRead(buffer, capacity, kReceiveTimeoutMs));
+  return static_cast<int>(core_.Read("Receive", buffer, capacity, kReceiveTimeoutMs, false,
+                                     "Receive on a socket that is not connected"));
 }
 
-void FakeTcpSocket::Close() {
-  Log("Close");
-  if (open_) --record_.open_devices;
-  open_ = false;
-}
+void FakeTcpSocket::Close() { core_.Close(); }
 
 // ---------------------------------------------------------------- USB enumeration
 

@@ -72,6 +72,37 @@ struct DeviceRecord {
   const Call* Last(const std::string& name) const;
 };
 
+// What the serial port, the device file and the socket fakes share: the call log, the open state
+// and the leak count in the record, and the carrying of bytes to and from the conversation.
+class FakeDeviceCore {
+ public:
+  FakeDeviceCore(platform::VirtualClock& clock, Conversation& conversation, DeviceRecord& record);
+  ~FakeDeviceCore();  // a real backend closes on destruction too
+  FakeDeviceCore(const FakeDeviceCore&) = delete;
+  FakeDeviceCore& operator=(const FakeDeviceCore&) = delete;
+
+  void Log(const char* name, std::string detail = {});
+  // Starts an open attempt: fails the test (with `twice_message`) when already open.
+  void BeginOpen(const char* twice_message);
+  // Records the attempt's result and returns it.
+  bool FinishOpen(bool ok);
+  void Close();
+  // Bytes carried, or -1 (and a test failure with `not_open_message`) when not open.
+  long Write(const char* name, const uint8_t* data, size_t length, const char* not_open_message);
+  long Read(const char* name, uint8_t* buffer, size_t capacity, uint32_t max_wait_ms,
+            bool wait_forever, const char* not_open_message);
+
+  bool open() const { return open_; }
+  Conversation& conversation() { return conversation_; }
+  DeviceRecord& record() { return record_; }
+
+ private:
+  platform::VirtualClock& clock_;
+  Conversation& conversation_;
+  DeviceRecord& record_;
+  bool open_ = false;
+};
+
 class FakeSerialPort : public platform::SerialPort {
  public:
   // Reads follow the time-outs set: "return at once" (or none set) reads only what is due; with
@@ -89,11 +120,7 @@ class FakeSerialPort : public platform::SerialPort {
   void Close() override;
 
  private:
-  void Log(const char* name, std::string detail = {});
-  platform::VirtualClock& clock_;
-  Conversation& conversation_;
-  DeviceRecord& record_;
-  bool open_ = false;
+  FakeDeviceCore core_;
   platform::SerialTimeouts timeouts_{platform::SerialTimeouts::kReturnAtOnce, 0, 0, 0, 0};
 };
 
@@ -108,11 +135,7 @@ class FakeDeviceFile : public platform::DeviceFile {
   void Close() override;
 
  private:
-  void Log(const char* name, std::string detail = {});
-  platform::VirtualClock& clock_;
-  Conversation& conversation_;
-  DeviceRecord& record_;
-  bool open_ = false;
+  FakeDeviceCore core_;
 };
 
 class FakeTcpSocket : public platform::TcpSocket {
@@ -126,11 +149,7 @@ class FakeTcpSocket : public platform::TcpSocket {
   void Close() override;
 
  private:
-  void Log(const char* name, std::string detail = {});
-  platform::VirtualClock& clock_;
-  Conversation& conversation_;
-  DeviceRecord& record_;
-  bool open_ = false;
+  FakeDeviceCore core_;
 };
 
 class FakeUsbEnumerator : public platform::UsbPrinterEnumerator {
