@@ -316,23 +316,14 @@ std::vector<int> ListView::GetSelectedRows() const {
 
 // ---- Slider, ProgressBar
 
-void Slider::SetRange(int min, int max) {
+void RangeControl::SetRange(int min, int max) {
   if (min > max) std::swap(min, max);
   min_ = min;
   max_ = max;
   pos_ = std::clamp(pos_, min_, max_);
 }
 
-void Slider::SetPos(int pos) { pos_ = std::clamp(pos, min_, max_); }
-
-void ProgressBar::SetRange(int min, int max) {
-  if (min > max) std::swap(min, max);
-  min_ = min;
-  max_ = max;
-  pos_ = std::clamp(pos_, min_, max_);
-}
-
-void ProgressBar::SetPos(int pos) { pos_ = std::clamp(pos, min_, max_); }
+void RangeControl::SetPos(int pos) { pos_ = std::clamp(pos, min_, max_); }
 
 // ---- TabControl
 

@@ -79,7 +79,8 @@ class Button : public Control {
   using Control::Control;
 };
 
-class CheckBox : public Control {
+// A checked state, shared by the check box and the radio button.
+class CheckableControl : public Control {
  public:
   using Control::Control;
   bool GetCheck() const { return checked_; }
@@ -89,15 +90,15 @@ class CheckBox : public Control {
   bool checked_ = false;
 };
 
-// One radio button. Dialog::GetRadioIndex / SetRadioIndex / CheckRadioButton treat a group.
-class RadioButton : public Control {
+class CheckBox : public CheckableControl {
  public:
-  using Control::Control;
-  bool GetCheck() const { return checked_; }
-  void SetCheck(bool checked) { checked_ = checked; }
+  using CheckableControl::CheckableControl;
+};
 
- private:
-  bool checked_ = false;
+// One radio button. Dialog::GetRadioIndex / SetRadioIndex / CheckRadioButton treat a group.
+class RadioButton : public CheckableControl {
+ public:
+  using CheckableControl::CheckableControl;
 };
 
 class Edit : public Control {
@@ -258,7 +259,8 @@ class ListView : public Control {
   int changed_row_ = -1;
 };
 
-class Slider : public Control {
+// A position within a range, shared by the slider and the progress bar.
+class RangeControl : public Control {
  public:
   using Control::Control;
   // Sets the range (min > max is swapped) and pulls the position into it.
@@ -275,20 +277,15 @@ class Slider : public Control {
   int pos_ = 0;
 };
 
-class ProgressBar : public Control {
+class Slider : public RangeControl {
  public:
-  using Control::Control;
-  void SetRange(int min, int max);
-  int GetRangeMin() const { return min_; }
-  int GetRangeMax() const { return max_; }
-  // Clamped into the range (a full bar stays full however far a job counts).
-  void SetPos(int pos);
-  int GetPos() const { return pos_; }
+  using RangeControl::RangeControl;
+};
 
- private:
-  int min_ = 0;
-  int max_ = 100;
-  int pos_ = 0;
+// The position is clamped as the slider's is, so a full bar stays full however far a job counts.
+class ProgressBar : public RangeControl {
+ public:
+  using RangeControl::RangeControl;
 };
 
 // Tab control: the tab texts and the chosen tab. The pages are child dialogs the owning dialog

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "platform/clock.h"
+#include "ui/constants.h"
 #include "ui/string_table.h"
 
 namespace ui {
@@ -23,6 +24,21 @@ struct FileOpenRequest {
   bool multiple = false;  // several files may be chosen
   std::string title;      // empty: the host's usual "Open"
 };
+
+// Button names of a message box in the order shown ("OK", "Cancel", "Yes", "No"); every host
+// offers the same buttons for the same flags.
+inline std::vector<std::string> MessageBoxButtons(unsigned flags) {
+  switch (flags & MB_BUTTONMASK) {
+    case MB_OKCANCEL:
+      return {"OK", "Cancel"};
+    case MB_YESNOCANCEL:
+      return {"Yes", "No", "Cancel"};
+    case MB_YESNO:
+      return {"Yes", "No"};
+    default:
+      return {"OK"};
+  }
+}
 
 class Host {
  public:

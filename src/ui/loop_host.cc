@@ -14,19 +14,6 @@ namespace {
 constexpr uint32_t kMinTimerMs = 10;
 constexpr uint64_t kNever = std::numeric_limits<uint64_t>::max();
 
-std::vector<std::string> ButtonNames(unsigned flags) {
-  switch (flags & MB_BUTTONMASK) {
-    case MB_OKCANCEL:
-      return {"OK", "Cancel"};
-    case MB_YESNOCANCEL:
-      return {"Yes", "No", "Cancel"};
-    case MB_YESNO:
-      return {"Yes", "No"};
-    default:
-      return {"OK"};
-  }
-}
-
 int AnswerId(const std::string& name) {
   if (name == "OK") return IDOK;
   if (name == "Cancel") return IDCANCEL;
@@ -48,7 +35,7 @@ std::string AnswerName(int id) {
 }
 
 bool Offers(unsigned flags, int answer) {
-  for (const auto& name : ButtonNames(flags)) {
+  for (const auto& name : MessageBoxButtons(flags)) {
     if (AnswerId(name) == answer) return true;
   }
   return false;
@@ -334,7 +321,7 @@ int LoopHost::MessageBox(std::string_view text, std::string_view caption, unsign
   e.kind = EventKind::kMessageBox;
   e.caption = std::string(caption);
   e.text = std::string(text);
-  e.buttons = ButtonNames(flags);
+  e.buttons = MessageBoxButtons(flags);
   e.flags = flags;
   Record(std::move(e));
   RunFrame(frame);

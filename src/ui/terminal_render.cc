@@ -182,19 +182,6 @@ std::vector<std::string> WrapText(std::string_view text, int width) {
   return lines;
 }
 
-std::vector<std::string> MessageBoxButtons(unsigned flags) {
-  switch (flags & MB_BUTTONMASK) {
-    case MB_OKCANCEL:
-      return {"OK", "Cancel"};
-    case MB_YESNOCANCEL:
-      return {"Yes", "No", "Cancel"};
-    case MB_YESNO:
-      return {"Yes", "No"};
-    default:
-      return {"OK"};
-  }
-}
-
 void TerminalRenderer::Begin() {
   screen_.Clear();
   hits_.clear();

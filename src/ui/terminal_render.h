@@ -69,9 +69,6 @@ struct MessageBoxView {
   int focus = 0;  // index of the focused button
 };
 
-// Button names of a message box in the order shown ("OK", "Cancel", "Yes", "No").
-std::vector<std::string> MessageBoxButtons(unsigned flags);
-
 class TerminalRenderer {
  public:
   explicit TerminalRenderer(TerminalScreen& screen) : screen_(screen) {}
