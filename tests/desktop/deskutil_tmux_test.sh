@@ -15,25 +15,10 @@ start_deskutil "$bin"
 wait_for "Serial / RS232C"
 wait_for "Exit"
 
-# Move to the Interface list (the focus starts on it; Tab round until it is there).
-tab_to "Serial / RS232C"
-
-# Open it, go down to TCP/IP and choose it.
-tmux_ send-keys -t e2e Enter
-wait_for ">Serial / RS232C"
-tmux_ send-keys -t e2e Down Down Down
-wait_for ">TCP/IP"
-tmux_ send-keys -t e2e Enter
-wait_for "IP : "
+# Interface: TCP/IP; the address starts empty.
+choose_tcp_ip
 wait_for "  0.  0.  0.  0"
-
-# The address control comes next in tab order, then the TCP port edit.
-tmux_ send-keys -t e2e Tab
-tmux_ send-keys -t e2e -l "192.168.1.50"
-wait_for "192.168.  1. 50"
-tmux_ send-keys -t e2e Tab
-tmux_ send-keys -t e2e -l "4000"
-wait_for "4000"
+type_address_and_port "192.168.1.50" "192.168.  1. 50" "4000"
 
 # Enter in the edit presses the default button, Exit.
 tmux_ send-keys -t e2e Enter

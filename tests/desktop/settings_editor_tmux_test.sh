@@ -51,22 +51,9 @@ start_deskutil "$bin"
 wait_for "Serial / RS232C"
 wait_for "Exit"
 
-# Interface: TCP/IP.
-tab_to "Serial / RS232C"
-tmux_ send-keys -t e2e Enter
-wait_for ">Serial / RS232C"
-tmux_ send-keys -t e2e Down Down Down
-wait_for ">TCP/IP"
-tmux_ send-keys -t e2e Enter
-wait_for "IP : "
-
-# The address control, then the TCP port edit.
-tmux_ send-keys -t e2e Tab
-tmux_ send-keys -t e2e -l "127.0.0.1"
-wait_for "127.  0.  0.  1"
-tmux_ send-keys -t e2e Tab
-tmux_ send-keys -t e2e -l "$port"
-wait_for "$port"
+# Interface: TCP/IP, the simulator's address and port.
+choose_tcp_ip
+type_address_and_port "127.0.0.1" "127.  0.  0.  1" "$port"
 
 # Virtual Memory Switch Manager reads every setting behind a progress dialog, then shows the pages.
 tab_to "Virtual Memory Switch Manag"

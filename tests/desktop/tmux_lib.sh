@@ -88,3 +88,27 @@ registry_text() {
   [ -f "$reg" ] || fail "no registry file at $reg"
   tr -d '\0\r' <"$reg"
 }
+
+# On the main dialog: chooses TCP/IP in the Interface list by keys, as a user would, and waits for
+# the address control to appear.
+choose_tcp_ip() {
+  tab_to "Serial / RS232C"
+  tmux_ send-keys -t e2e Enter
+  wait_for ">Serial / RS232C"
+  tmux_ send-keys -t e2e Down Down Down
+  wait_for ">TCP/IP"
+  tmux_ send-keys -t e2e Enter
+  wait_for "IP : "
+}
+
+# With TCP/IP chosen: types ADDRESS into the address control (which comes next in tab order) and
+# waits until it shows SHOWN (the control's own spacing), then types PORT into the TCP port edit.
+type_address_and_port() {
+  local address=$1 shown=$2 port=$3
+  tmux_ send-keys -t e2e Tab
+  tmux_ send-keys -t e2e -l "$address"
+  wait_for "$shown"
+  tmux_ send-keys -t e2e Tab
+  tmux_ send-keys -t e2e -l "$port"
+  wait_for "$port"
+}
