@@ -116,7 +116,6 @@ class LoopHost : public Host {
   std::vector<Timer> timers_;
   uint64_t timer_seq_ = 0;
   std::unique_ptr<Wait> wait_;
-  bool input_ended_ = false;
   int error_count_ = 0;
 };
 

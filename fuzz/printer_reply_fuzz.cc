@@ -1,0 +1,208 @@
+// Printer replies as the host reads them: arbitrary bytes from a printer (or whatever answers on
+// the line) through the identification queries and the settings read operations, in virtual time.
+//
+// The input steers first, then is the line's content:
+//   byte 0  the operation (and the one after it, when the link stays open)
+//   byte 1  the operation's argument (switch number, serial item, track, Bluetooth item)
+//   byte 2  how many bytes each read delivers (1..32)
+//   byte 3  bit 0: handheld mode; bit 1: writes start failing after (byte 3 >> 2) of them
+//   rest    the bytes the line delivers, then silence
+
+#include <algorithm>
+#include <cstddef>
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <optional>
+#include <span>
+#include <string>
+#include <vector>
+
+#include "fuzz/fuzz_check.h"
+#include "platform/clock.h"
+#include "platform/devices.h"
+#include "platform/memory_registry.h"
+#include "platform/services.h"
+#include "platform/trace.h"
+#include "protocol/common_util.h"
+#include "protocol/common_vmsm.h"
+#include "protocol/result_codes.h"
+#include "protocol/vmsm_commands.h"
+
+namespace {
+
+constexpr char kTarget[] = "printer_reply";
+
+// What the line holds and how it behaves, shared by the port the link owns.
+struct Line {
+  platform::VirtualClock* clock = nullptr;
+  std::span<const uint8_t> replies;
+  size_t piece = 1;
+  std::optional<size_t> writes_before_failure;
+  size_t writes = 0;
+};
+
+class LinePort : public platform::SerialPort {
+ public:
+  explicit LinePort(Line& line) : line_(line) {}
+  bool Open(const std::string&) override { return true; }
+  bool Configure(const platform::LineSettings&) override { return true; }
+  bool SetTimeouts(const platform::SerialTimeouts& timeouts) override {
+    timeouts_ = timeouts;
+    return true;
+  }
+  bool Purge() override { return true; }
+  bool ClearEventMask() override { return true; }
+  bool GetModemStatus(platform::ModemStatus* status) override {
+    status->dsr = true;
+    status->cts = true;
+    return true;
+  }
+  size_t Write(const uint8_t*, size_t length) override {
+    if (line_.writes_before_failure && line_.writes >= *line_.writes_before_failure) return 0;
+    ++line_.writes;
+    return length;
+  }
+  size_t Read(uint8_t* buffer, size_t capacity) override {
+    const size_t n = std::min({capacity, line_.piece, line_.replies.size()});
+    if (n == 0) {
+      // A silent line costs the read's time-out, as on a real port.
+      if (timeouts_.read_interval != platform::SerialTimeouts::kReturnAtOnce) {
+        line_.clock->Sleep(timeouts_.read_constant +
+                           timeouts_.read_multiplier * static_cast<uint32_t>(capacity));
+      }
+      return 0;
+    }
+    std::copy_n(line_.replies.begin(), n, buffer);
+    line_.replies = line_.replies.subspan(n);
+    return n;
+  }
+  void Close() override {}
+
+ private:
+  Line& line_;
+  platform::SerialTimeouts timeouts_{platform::SerialTimeouts::kReturnAtOnce, 0, 0, 0, 0};
+};
+
+class LineFactory : public platform::DeviceFactory {
+ public:
+  explicit LineFactory(Line& line) : line_(line) {}
+  std::unique_ptr<platform::SerialPort> NewSerialPort() override {
+    return std::make_unique<LinePort>(line_);
+  }
+  std::unique_ptr<platform::TcpSocket> NewTcpSocket() override { return nullptr; }
+  std::unique_ptr<platform::DeviceFile> NewDeviceFile() override { return nullptr; }
+  std::unique_ptr<platform::UsbPrinterEnumerator> NewUsbPrinterEnumerator() override {
+    return nullptr;
+  }
+
+ private:
+  Line& line_;
+};
+
+bool KnownResult(uint32_t result) {
+  switch (result) {
+    case kResultOk:
+    case kResultNotOpen:
+    case kResultNotAccepted:
+    case kResultRfMalformed:
+    case kResultBadReply:
+    case kResultWriteFailed:
+    case kResultNoReply:
+    case kResultValueRefused:
+      return true;
+    default:
+      return false;
+  }
+}
+
+constexpr uint8_t kBtKinds[] = {vmsm::kBtConnMode, vmsm::kBtName, vmsm::kBtPin, vmsm::kBtSecurity};
+
+// One operation; `read` says whether it is a read of the settings record.
+struct Operation {
+  bool identification;
+  bool read;
+  std::function<uint32_t(CCommonUtil&, CCommonVmsm&, uint8_t)> run;
+};
+
+const std::vector<Operation>& Operations() {
+  static const std::vector<Operation> operations = {
+      {true, false, [](CCommonUtil& u, CCommonVmsm&, uint8_t) { return u.GetPrinterInfo(0); }},
+      {true, false, [](CCommonUtil& u, CCommonVmsm&, uint8_t) { return u.GetPrinterInfo(1); }},
+      {true, false, [](CCommonUtil& u, CCommonVmsm&, uint8_t) { return u.GetPrinterInfo(2); }},
+      {true, false, [](CCommonUtil& u, CCommonVmsm&, uint8_t) { return u.GetPrinterInfo(3); }},
+      {true, false, [](CCommonUtil& u, CCommonVmsm&, uint8_t) { return u.GetPrinterInfo(4); }},
+      {false, false, [](CCommonUtil&, CCommonVmsm& v, uint8_t) { return v.InitSetting(); }},
+      {false, false, [](CCommonUtil&, CCommonVmsm& v, uint8_t) { return v.EndSetting(); }},
+      {false, true, [](CCommonUtil&, CCommonVmsm& v, uint8_t a) { return v.ReadSwitch(a); }},
+      {false, true, [](CCommonUtil&, CCommonVmsm& v, uint8_t a) { return v.ReadSerial(a % 6); }},
+      {false, true, [](CCommonUtil&, CCommonVmsm& v, uint8_t) { return v.ReadTearOff(); }},
+      {false, true, [](CCommonUtil&, CCommonVmsm& v, uint8_t) { return v.ReadRfInterface(); }},
+      {false, true,
+       [](CCommonUtil&, CCommonVmsm& v, uint8_t a) { return v.ReadBtInfo(kBtKinds[a % 4]); }},
+      {false, true, [](CCommonUtil&, CCommonVmsm& v, uint8_t a) { return v.ReadSentinel(a % 5); }},
+      {false, false, [](CCommonUtil&, CCommonVmsm& v, uint8_t) { return v.FactoryDefault(); }},
+  };
+  return operations;
+}
+
+void CheckIdentification(const CCommonUtil& util) {
+  FUZZ_CHECK(kTarget, util.model_code_ <= MODEL_TMQD550);
+  FUZZ_CHECK(kTarget, util.firmware_version_ == 0 || util.firmware_version_ == kFirmwareOlder ||
+                          util.firmware_version_ == kFirmwareNewer);
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+  fuzz::Input input(data, size);
+  const uint8_t selector = input.Byte();
+  const uint8_t argument = input.Byte();
+  const size_t piece = input.Byte() % 32 + 1;
+  const uint8_t mode = input.Byte();
+
+  platform::VirtualClock clock(0);
+  Line line;
+  line.clock = &clock;
+  line.piece = piece;
+  if ((mode & 2) != 0) line.writes_before_failure = 1 + (mode >> 2);  // the probe byte goes out
+  LineFactory factory(line);
+  platform::MemoryRegistry registry;
+  platform::NullTrace trace;
+  platform::Services services{clock, factory, registry, trace};
+
+  CCommonUtil util(services);
+  util.dev_.interface_ = CDev::kInterfaceSerial;
+  util.dev_.handheld_mode_ = mode & 1;
+  CCommonVmsm vmsm(&util, clock);
+  if (util.dev_.Open() != 1) return 0;
+  line.replies = input.Rest();
+
+  const auto& operations = Operations();
+  const size_t first = selector % operations.size();
+  for (const size_t index :
+       {first, (first + 1 + selector / operations.size()) % operations.size()}) {
+    const Operation& operation = operations[index];
+    const bool was_open = util.dev_.open_flag_ != 0;
+    const PrinterSettings before = vmsm.settings();
+    const uint64_t started = clock.NowMs();
+    const uint32_t result = operation.run(util, vmsm, argument);
+    FUZZ_CHECK(kTarget, KnownResult(result));
+    // A silent or babbling line must give up in bounded (virtual) time.
+    FUZZ_CHECK(kTarget, clock.NowMs() - started <= 10u * 60u * 1000u);
+    if (operation.identification) {
+      CheckIdentification(util);
+    } else {
+      const bool open = util.dev_.open_flag_ != 0;
+      if (result == kResultBadReply || result == kResultWriteFailed || result == kResultNoReply) {
+        FUZZ_CHECK(kTarget, !open);
+      } else if (result != kResultNotAccepted) {
+        FUZZ_CHECK(kTarget, open == was_open);
+      }
+      if (operation.read && result != kResultOk) FUZZ_CHECK(kTarget, vmsm.settings() == before);
+    }
+    if (util.dev_.open_flag_ == 0) break;
+  }
+  util.dev_.Close();
+  return 0;
+}
