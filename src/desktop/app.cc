@@ -14,11 +14,10 @@ CM500QXUtilityApp::CM500QXUtilityApp(platform::Services& services, DiscoveryLog&
       pack_folders_(std::move(pack_folders)) {}
 
 bool CM500QXUtilityApp::InitInstance(ui::LoopHost& host) {
-  std::optional<ui::ResourcePack> pack = desktop::LoadLanguagePack(language_id_, pack_folders_);
-  has_pack_ = pack.has_value();
-  host.SetResources(desktop::DesktopResources(std::move(pack)));
+  host.SetResources(
+      desktop::DesktopResources(desktop::LoadLanguagePack(language_id_, pack_folders_)));
 
   CM500QXUtilityDlg dlg(services_, discovery_log_);
-  main_result_ = dlg.DoModal(host);
+  dlg.DoModal(host);
   return false;
 }

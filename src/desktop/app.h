@@ -21,16 +21,9 @@ class CM500QXUtilityApp {
   // dialog modally. Returns false: once the main dialog has ended there is nothing left to run.
   bool InitInstance(ui::LoopHost& host);
 
-  // Whether the last InitInstance found a pack for the language.
-  bool HasLanguagePack() const { return has_pack_; }
-  // The main dialog's result of the last InitInstance (IDOK after Exit).
-  int MainResult() const { return main_result_; }
-
  private:
   platform::Services& services_;
   DiscoveryLog& discovery_log_;
   uint16_t language_id_;
   std::vector<std::string> pack_folders_;
-  bool has_pack_ = false;
-  int main_result_ = 0;
 };

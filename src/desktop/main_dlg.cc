@@ -51,6 +51,13 @@ void Refill(ui::ComboBox& list, std::initializer_list<std::string_view> rows) {
   list.SetCurSel(0);
 }
 
+// Data bits, parity, stop bits and flow control: they mean something only on a serial line.
+void EnableLineControls(ui::Dialog& dlg, bool enabled) {
+  for (int id : {kDataBitsList, kParityList, kStopBitsList, kFlowControlList}) {
+    dlg.EnableDlgItem(id, enabled);
+  }
+}
+
 // Selects `row` only when the list has it, so a damaged stored value leaves the default row
 // instead of a list with nothing selected (which would be read back as garbage).
 void SelectIfPresent(ui::ComboBox& list, int row) {
@@ -109,10 +116,7 @@ void CM500QXUtilityDlg::LayoutInterface() {
       // A Bluetooth serial port's line is the radio's business: only the port can be chosen.
       LayoutSerial();
       EnableDlgItem(kBaudRateList, false);
-      EnableDlgItem(kDataBitsList, false);
-      EnableDlgItem(kParityList, false);
-      EnableDlgItem(kStopBitsList, false);
-      EnableDlgItem(kFlowControlList, false);
+      EnableLineControls(*this, false);
       break;
     case CDev::kInterfaceUsb:
       LayoutUsb();
@@ -149,9 +153,7 @@ void CM500QXUtilityDlg::LayoutSerial() {
   Refill(GetComboBox(kFlowControlList), {none, "DTR/DSR"});
 
   EnableDlgItem(kBaudRateList, true);
-  EnableDlgItem(kDataBitsList, true);
-  EnableDlgItem(kParityList, true);
-  EnableDlgItem(kStopBitsList, true);
+  EnableLineControls(*this, true);
   EnableDlgItem(kFlowControlList, false);
 }
 
@@ -170,10 +172,7 @@ void CM500QXUtilityDlg::LayoutUsb() {
   }
   if (!usb_paths_.empty()) {
     port.SetCurSel(0);
-    EnableDlgItem(kDataBitsList, false);
-    EnableDlgItem(kParityList, false);
-    EnableDlgItem(kStopBitsList, false);
-    EnableDlgItem(kFlowControlList, false);
+    EnableLineControls(*this, false);
     return;
   }
   MessageBox(LoadString(kStrNoUsbPrinter), LoadString(kStrAppCaption), ui::MB_OK);
@@ -187,10 +186,7 @@ void CM500QXUtilityDlg::LayoutTcp() {
   SetDlgItemText(kPortLabel, kIpLabel);
   SetDlgItemText(kIpAddressEdit, "0.0.0.0");
   SetDlgItemText(kTcpPortEdit, kDefaultTcpPort);
-  EnableDlgItem(kDataBitsList, false);
-  EnableDlgItem(kParityList, false);
-  EnableDlgItem(kStopBitsList, false);
-  EnableDlgItem(kFlowControlList, false);
+  EnableLineControls(*this, false);
 }
 
 void CM500QXUtilityDlg::Restore(const CommSetting& stored) {
@@ -209,11 +205,9 @@ void CM500QXUtilityDlg::Restore(const CommSetting& stored) {
       break;
     }
     case CDev::kInterfaceUsb:
-      if (!usb_paths_.empty()) {
-        for (size_t row = 0; row < usb_paths_.size(); ++row) {
-          if (usb_paths_[row] == stored.port_name) {
-            GetComboBox(kPortList).SetCurSel(static_cast<int>(row));
-          }
+      for (size_t row = 0; row < usb_paths_.size(); ++row) {
+        if (usb_paths_[row] == stored.port_name) {
+          GetComboBox(kPortList).SetCurSel(static_cast<int>(row));
         }
       }
       break;

@@ -245,7 +245,7 @@ void CDev::Close() {
 int CDev::Write(const uint8_t* data, uint32_t length) {
   const bool tcp = transport_ == kTransportTcp;
   if (data == nullptr) length = 0;
-  TraceTraffic("[%s][==>] %s\r\n", data, length);
+  TraceAndPace("[%s][==>] %s\r\n", data, length);
   if (tcp) return socket_ ? socket_->Send(data, length) : -1;
   if (serial_) return ClampToInt(static_cast<uint32_t>(serial_->Write(data, length)));
   if (device_) return ClampToInt(static_cast<uint32_t>(device_->Write(data, length)));
@@ -263,11 +263,11 @@ int CDev::Read(uint8_t* buffer, uint32_t capacity, uint32_t /*wait_ms*/) {
   } else if (device_) {
     n = static_cast<int>(std::min<size_t>(device_->Read(buffer, capacity), capacity));
   }
-  TraceTraffic("[%s][<==] %s\r\n\r\n", buffer, n > 0 ? static_cast<size_t>(n) : 0);
+  TraceAndPace("[%s][<==] %s\r\n\r\n", buffer, n > 0 ? static_cast<size_t>(n) : 0);
   return n;
 }
 
-void CDev::TraceTraffic(const char* direction_format, const uint8_t* data, size_t length) {
+void CDev::TraceAndPace(const char* direction_format, const uint8_t* data, size_t length) {
   const char* channel = transport_ == kTransportTcp ? "ETH" : "COM";
   const std::string hex = HexText(data, length);
   const int size = std::snprintf(nullptr, 0, direction_format, channel, hex.c_str());

@@ -3,7 +3,6 @@
 #include <cstdint>
 #include <memory>
 #include <string>
-#include <vector>
 
 #include "platform/serial_port.h"
 #include "platform/services.h"
@@ -55,7 +54,8 @@ class CDev {
   int OpenSerial(bool bluetooth);
   int OpenUsb();
   int OpenTcp();
-  void TraceTraffic(const char* direction_format, const uint8_t* data, size_t length);
+  // Traces the bytes, then takes the pause that paces every exchange.
+  void TraceAndPace(const char* direction_format, const uint8_t* data, size_t length);
 
   platform::Services& services_;
   std::unique_ptr<platform::SerialPort> serial_;

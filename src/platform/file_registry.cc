@@ -9,9 +9,7 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
-#include <string_view>
 #include <utility>
-#include <vector>
 
 #include "platform/reg_text.h"
 #include "platform/unique_fd.h"

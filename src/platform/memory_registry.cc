@@ -6,7 +6,6 @@ bool MemoryRegistry::KeyExists(const std::string& key) { return tree_.KeyExists(
 
 bool MemoryRegistry::CreateKey(const std::string& key) {
   if (tree_.KeyExists(key)) return true;
-  ++write_attempts_;
   if (fail_writes_) return false;
   tree_.CreateKey(key);
   return true;
@@ -21,7 +20,6 @@ std::optional<RegValue> MemoryRegistry::QueryValue(const std::string& key,
 
 bool MemoryRegistry::SetValue(const std::string& key, const std::string& name,
                               const RegValue& value) {
-  ++write_attempts_;
   if (fail_writes_) return false;
   tree_.Set(key, name, value);
   return true;
@@ -29,7 +27,6 @@ bool MemoryRegistry::SetValue(const std::string& key, const std::string& name,
 
 bool MemoryRegistry::DeleteValue(const std::string& key, const std::string& name) {
   if (tree_.Find(key, name) == nullptr) return false;
-  ++write_attempts_;
   if (fail_writes_) return false;
   return tree_.Delete(key, name);
 }

@@ -20,15 +20,11 @@ class MemoryRegistry : public Registry {
   // While set, every operation that would change the hive fails and changes nothing, like a
   // store on a full or read-only disk.
   void SetFailWrites(bool fail) { fail_writes_ = fail; }
-  // Operations that changed the hive (or would have, when writes fail), so tests can see that a
-  // caller tried to save.
-  int WriteAttempts() const { return write_attempts_; }
   const RegistryTree& Tree() const { return tree_; }
 
  private:
   RegistryTree tree_;
   bool fail_writes_ = false;
-  int write_attempts_ = 0;
 };
 
 }  // namespace platform

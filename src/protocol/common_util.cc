@@ -81,12 +81,8 @@ uint32_t FirmwareVersionNumber(const std::string& reply_text) {
 }
 
 CCommonUtil::CCommonUtil(platform::Services& services) : dev_(services), services_(services) {
-  dev_.port_name_ = "COM1:";
-  dev_.baud_rate_ = 115200;
-  dev_.parity_ = 0;
-  dev_.data_bits_ = 8;
-  dev_.stop_bits_ = 0;
-  dev_.flow_control_ = 1;
+  // The link starts from the same setting a fresh saved_ holds, so there is one list of defaults.
+  ApplyPortSettings();
 }
 
 CCommonUtil::~CCommonUtil() = default;

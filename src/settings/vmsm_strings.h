@@ -63,9 +63,6 @@ inline constexpr int kEndSettingFailed = 221;
 inline constexpr int kWriteBtInfoFailed = 222;
 inline constexpr int kFactoryDefaultFailed = 223;
 
-inline constexpr int kFirst = kGetStatus;
-inline constexpr int kLast = kFactoryDefaultFailed;
-
 }  // namespace transfer_ids
 
 struct TransferString {

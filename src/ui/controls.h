@@ -4,8 +4,8 @@
 // to after OnDestroy); the dialog owns it and hands out references by id.
 //
 // Every setter here is a programmatic change and sends no notification. Changes by the user's
-// hand come through the host (UserInput in user_input.h), which updates the control and then
-// tells the dialog with OnCommand.
+// hand come through the host (an automation command or a key), which updates the control and
+// then tells the dialog with OnCommand.
 //
 // Rows, columns and tab items are counted from 0. Functions that take a row return -1 (the
 // framework's error value) or do nothing when the row does not exist; nothing here can run out
@@ -13,7 +13,6 @@
 
 #include <array>
 #include <cstdint>
-#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>

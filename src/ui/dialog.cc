@@ -1,7 +1,6 @@
 #include "ui/dialog.h"
 
 #include <algorithm>
-#include <charconv>
 #include <cstdio>
 
 #include "ui/utf8.h"

@@ -2,7 +2,6 @@
 
 #include <charconv>
 #include <fstream>
-#include <sstream>
 
 #include "ui/utf8.h"
 

@@ -1,7 +1,6 @@
 #include "ui/terminal_keys.h"
 
 #include <array>
-#include <cstdlib>
 #include <vector>
 
 #include "ui/utf8.h"

@@ -1,7 +1,7 @@
 #pragma once
 
 // The terminal host draws through this adapter and reads keys from it, so the same drawing and
-// key handling run on ncurses (TerminalNcurses) and on an in-memory cell buffer (BufferScreen,
+// key handling run on ncurses (NcursesScreen) and on an in-memory cell buffer (BufferScreen,
 // for tests and for anything else without a terminal). Coordinates are cells, 0-based, (0, 0)
 // top left; anything outside the screen is clipped by the adapter.
 
