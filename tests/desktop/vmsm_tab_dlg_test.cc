@@ -35,6 +35,11 @@ class VmsmTabTest : public ::testing::Test {
     });
   }
 
+  // A probe that never ran would skip its checks silently.
+  void TearDown() override {
+    EXPECT_TRUE(probes_.empty()) << probes_.size() << " probe(s) never ran";
+  }
+
   static ui::Resources Resources() {
     ui::StringTable table;
     AddVmsmTabStrings(table);

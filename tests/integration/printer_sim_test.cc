@@ -9,7 +9,6 @@
 #include <unistd.h>
 
 #include <chrono>
-#include <cstdio>
 #include <fstream>
 #include <sstream>
 #include <string>
@@ -55,10 +54,6 @@ std::vector<uint8_t> Exchange(CDev& dev, const std::vector<uint8_t>& command, si
   return reply;
 }
 
-std::string TempPath(const char* name) {
-  return "/tmp/pelliset-sim-it-" + std::to_string(::getpid()) + "-" + name;
-}
-
 std::string FileText(const std::string& path) {
   std::ifstream in(path);
   std::stringstream text;
@@ -99,8 +94,8 @@ TEST(PrinterSimProcessTest, KeepsServingAfterAClientLeaves) {
 }
 
 TEST(PrinterSimProcessTest, StateFileCarriesAChangeAcrossARestart) {
-  const std::string state = TempPath("state");
-  std::remove(state.c_str());
+  const itest::TempStatePath state_file("state");
+  const std::string& state = state_file.path();
   const std::vector<uint8_t> read_switch1 = {0x1D, 0x28, 0x45, 0x02, 0x00, 0x04, 0x01};
   RealServices real;
   {
@@ -127,11 +122,11 @@ TEST(PrinterSimProcessTest, StateFileCarriesAChangeAcrossARestart) {
     EXPECT_EQ(std::string(reply.begin(), reply.end()), std::string("7!10101100\0", 11));
     util.dev_.Close();
   }
-  std::remove(state.c_str());
 }
 
 TEST(PrinterSimProcessTest, DamagedStateFileStopsTheStartAndIsKept) {
-  const std::string state = TempPath("damaged");
+  const itest::TempStatePath state_file("damaged");
+  const std::string& state = state_file.path();
   const std::string damaged = "switch1 = 0000\n";
   std::ofstream(state) << damaged;
   SimProcess sim({"--port", "0", "--state", state});
@@ -139,7 +134,6 @@ TEST(PrinterSimProcessTest, DamagedStateFileStopsTheStartAndIsKept) {
   EXPECT_NE(sim.first_line().find("damaged state file"), std::string::npos) << sim.first_line();
   EXPECT_EQ(sim.Wait(), 2);
   EXPECT_EQ(FileText(state), damaged);
-  std::remove(state.c_str());
 }
 
 TEST(PrinterSimProcessTest, DroppedConnectionFailsFastAndTheNextOneIsServed) {

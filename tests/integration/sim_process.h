@@ -110,6 +110,23 @@ class SimProcess {
   int exit_code_ = -1;
 };
 
+// A state file path in /tmp that is gone before and after the test, also when an assertion
+// ends the test early.
+class TempStatePath {
+ public:
+  explicit TempStatePath(const std::string& name)
+      : path_("/tmp/pelliset-it-" + std::to_string(::getpid()) + "-" + name) {
+    ::unlink(path_.c_str());
+  }
+  ~TempStatePath() { ::unlink(path_.c_str()); }
+  TempStatePath(const TempStatePath&) = delete;
+  TempStatePath& operator=(const TempStatePath&) = delete;
+  const std::string& path() const { return path_; }
+
+ private:
+  std::string path_;
+};
+
 // The real platform: wall-clock time, POSIX sockets.
 struct RealServices {
   platform::RealClock clock;

@@ -6,7 +6,6 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
-#include <cstdio>
 #include <fstream>
 #include <iostream>
 #include <sstream>
@@ -118,8 +117,8 @@ Prescribed WriteAllPauses(size_t nonempty_start_sentinels) {
 }
 
 TEST(TransferLoopbackTest, ReadChangeWriteAndTheSimulatorKeepsTheNewValues) {
-  const std::string state = "/tmp/pelliset-transfer-it-" + std::to_string(::getpid());
-  std::remove(state.c_str());
+  const itest::TempStatePath state_file("transfer");
+  const std::string& state = state_file.path();
   itest::SimProcess sim({"--port", "0", "--state", state});
   ASSERT_GT(sim.port(), 0) << sim.first_line();
 
@@ -183,7 +182,6 @@ TEST(TransferLoopbackTest, ReadChangeWriteAndTheSimulatorKeepsTheNewValues) {
   EXPECT_EQ(saved.bt_name, "Loopback");
   EXPECT_EQ(saved.bt_pin, "2468");
   EXPECT_FALSE(saved.setting_mode);
-  std::remove(state.c_str());
 
   const Prescribed read_pauses = ReadAllPauses();
   const Prescribed write_pauses = WriteAllPauses(nonempty_starts);
