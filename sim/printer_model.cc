@@ -68,17 +68,6 @@ std::string AllCommandNames() {
   return names;
 }
 
-std::string HexBytes(std::span<const uint8_t> bytes) {
-  std::string text;
-  text.reserve(bytes.size() * 3);
-  char hex[4];
-  for (size_t i = 0; i < bytes.size(); ++i) {
-    std::snprintf(hex, sizeof hex, i == 0 ? "%02X" : " %02X", bytes[i]);
-    text += hex;
-  }
-  return text;
-}
-
 PrinterModel::PrinterModel(PrinterConfig config)
     : config_(std::move(config)), state_(FactoryState(config_.model)) {
   families_.push_back(std::make_unique<IdentificationCommands>());

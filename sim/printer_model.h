@@ -12,6 +12,7 @@
 #include <string_view>
 #include <vector>
 
+#include "platform/hex.h"
 #include "sim/printer_state.h"
 
 namespace sim {
@@ -164,7 +165,6 @@ class PrinterModel {
   std::deque<std::string> notes_;
 };
 
-// Two-digit upper-case hex bytes separated by blanks ("1D 49 43").
-std::string HexBytes(std::span<const uint8_t> bytes);
+using platform::HexBytes;
 
 }  // namespace sim

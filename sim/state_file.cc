@@ -9,6 +9,7 @@
 #include <optional>
 #include <string_view>
 
+#include "platform/hex.h"
 #include "platform/unique_fd.h"
 
 namespace sim {
@@ -34,13 +35,6 @@ std::string Escape(const std::string& value) {
   return out;
 }
 
-int HexDigit(char c) {
-  if (c >= '0' && c <= '9') return c - '0';
-  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-  return -1;
-}
-
 std::optional<std::string> Unescape(std::string_view text) {
   std::string out;
   for (size_t i = 0; i < text.size(); ++i) {
@@ -54,8 +48,8 @@ std::optional<std::string> Unescape(std::string_view text) {
       continue;
     }
     if (i + 3 >= text.size() || text[i + 1] != 'x') return std::nullopt;
-    const int high = HexDigit(text[i + 2]);
-    const int low = HexDigit(text[i + 3]);
+    const int high = platform::HexDigitValue(text[i + 2]);
+    const int low = platform::HexDigitValue(text[i + 3]);
     if (high < 0 || low < 0) return std::nullopt;
     out += static_cast<char>(high * 16 + low);
     i += 3;

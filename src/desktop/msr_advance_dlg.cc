@@ -2,6 +2,7 @@
 
 #include "desktop/vmsm_tab_strings.h"
 #include "desktop/vmsm_templates.h"
+#include "platform/hex.h"
 
 namespace desktop {
 namespace {
@@ -17,13 +18,6 @@ bool IsBlank(char c) {
   return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '\v' || c == '\f';
 }
 
-std::optional<int> HexDigit(char c) {
-  if (c >= '0' && c <= '9') return c - '0';
-  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-  return std::nullopt;
-}
-
 }  // namespace
 
 std::optional<std::string> HexToSentinelBytes(std::string_view text) {
@@ -37,10 +31,10 @@ std::optional<std::string> HexToSentinelBytes(std::string_view text) {
       continue;
     }
     if (pos + 1 == text.size()) return std::string();  // half a pair at the end
-    const std::optional<int> high = HexDigit(text[pos]);
-    const std::optional<int> low = HexDigit(text[pos + 1]);
-    if (!high || !low) return std::nullopt;
-    bytes.push_back(static_cast<char>(*high * 16 + *low));
+    const int high = platform::HexDigitValue(text[pos]);
+    const int low = platform::HexDigitValue(text[pos + 1]);
+    if (high < 0 || low < 0) return std::nullopt;
+    bytes.push_back(static_cast<char>(high * 16 + low));
     pos += 2;
   }
   return bytes;

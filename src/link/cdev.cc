@@ -5,6 +5,7 @@
 #include <cstdio>
 
 #include "platform/com_names.h"
+#include "platform/hex.h"
 
 namespace {
 
@@ -16,17 +17,6 @@ constexpr uint32_t kSerialOpenRetryMs = 400;
 constexpr uint32_t kSerialCloseSettleMs = 200;
 constexpr uint32_t kHandheldCloseWaitMs = 1000;
 constexpr uint8_t kProbeByte = 0x00;
-
-std::string HexText(const uint8_t* data, size_t length) {
-  std::string out;
-  out.reserve(length * 3);
-  char cell[4];
-  for (size_t i = 0; i < length; ++i) {
-    std::snprintf(cell, sizeof cell, i == 0 ? "%02X" : " %02X", data[i]);
-    out += cell;
-  }
-  return out;
-}
 
 int ClampToInt(uint32_t n) { return static_cast<int>(std::min<uint32_t>(n, INT_MAX)); }
 
@@ -269,7 +259,7 @@ int CDev::Read(uint8_t* buffer, uint32_t capacity, uint32_t /*wait_ms*/) {
 
 void CDev::TraceAndPace(const char* direction_format, const uint8_t* data, size_t length) {
   const char* channel = transport_ == kTransportTcp ? "ETH" : "COM";
-  const std::string hex = HexText(data, length);
+  const std::string hex = platform::HexBytes({data, length});
   const int size = std::snprintf(nullptr, 0, direction_format, channel, hex.c_str());
   if (size > 0) {
     std::string text(static_cast<size_t>(size) + 1, '\0');

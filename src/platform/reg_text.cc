@@ -5,6 +5,8 @@
 #include <optional>
 #include <vector>
 
+#include "platform/hex.h"
+
 namespace platform {
 namespace {
 
@@ -28,13 +30,6 @@ std::string_view Trim(std::string_view s) {
 bool StartsWithNoCase(std::string_view s, std::string_view prefix) {
   if (s.size() < prefix.size()) return false;
   return FoldCase(std::string(s.substr(0, prefix.size()))) == FoldCase(std::string(prefix));
-}
-
-int HexDigit(char c) {
-  if (c >= '0' && c <= '9') return c - '0';
-  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-  return -1;
 }
 
 // A quoted text starting at s[0] == '"'; `consumed` gets the length including both quotes.
@@ -67,8 +62,8 @@ std::optional<std::vector<uint8_t>> ParseHexList(std::string_view s) {
     const std::string_view item =
         Trim(s.substr(start, comma == std::string_view::npos ? s.npos : comma - start));
     if (item.size() != 2) return std::nullopt;
-    const int hi = HexDigit(item[0]);
-    const int lo = HexDigit(item[1]);
+    const int hi = HexDigitValue(item[0]);
+    const int lo = HexDigitValue(item[1]);
     if (hi < 0 || lo < 0) return std::nullopt;
     bytes.push_back(static_cast<uint8_t>(hi << 4 | lo));
     if (comma == std::string_view::npos) return bytes;
@@ -92,7 +87,7 @@ std::optional<RegValue> ParseData(std::string_view s) {
     if (digits.size() != 8) return std::nullopt;
     uint32_t number = 0;
     for (const char c : digits) {
-      const int d = HexDigit(c);
+      const int d = HexDigitValue(c);
       if (d < 0) return std::nullopt;
       number = number << 4 | static_cast<uint32_t>(d);
     }
@@ -111,7 +106,7 @@ std::optional<RegValue> ParseData(std::string_view s) {
     }
     uint32_t type = 0;
     for (const char c : s.substr(4, close - 4)) {
-      const int d = HexDigit(c);
+      const int d = HexDigitValue(c);
       if (d < 0) return std::nullopt;
       type = type << 4 | static_cast<uint32_t>(d);
     }

@@ -3,6 +3,7 @@
 #include <charconv>
 #include <cstdlib>
 
+#include "platform/hex.h"
 #include "ui/constants.h"
 
 namespace ui {
@@ -12,13 +13,6 @@ struct Token {
   std::string text;
   bool quoted = false;
 };
-
-int HexDigit(char c) {
-  if (c >= '0' && c <= '9') return c - '0';
-  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-  return -1;
-}
 
 bool Tokenize(std::string_view line, std::vector<Token>* tokens, std::string* error) {
   size_t i = 0;
@@ -62,8 +56,8 @@ bool Tokenize(std::string_view line, std::vector<Token>* tokens, std::string* er
             token.text.push_back('\t');
             break;
           case 'x': {
-            const int hi = i < line.size() ? HexDigit(line[i]) : -1;
-            const int lo = i + 1 < line.size() ? HexDigit(line[i + 1]) : -1;
+            const int hi = i < line.size() ? platform::HexDigitValue(line[i]) : -1;
+            const int lo = i + 1 < line.size() ? platform::HexDigitValue(line[i + 1]) : -1;
             if (hi < 0 || lo < 0) {
               *error = "bad \\x escape (two hexadecimal digits expected)";
               return false;
