@@ -10,12 +10,9 @@
 
 #include "desktop/desktop_resources.h"
 #include "desktop/main_dlg.h"
-#include "platform/clock.h"
-#include "platform/memory_registry.h"
+#include "fakes/sim_services.h"
 #include "platform/registry.h"
-#include "platform/trace.h"
 #include "sim/printer_model.h"
-#include "sim/sim_transports.h"
 #include "ui/scripted_host.h"
 
 namespace {
@@ -39,7 +36,7 @@ int SelectedRow(const std::string& json, int id) {
   return std::atoi(json.c_str() + sel + key.size());
 }
 
-class SettingsEditorLaunchTest : public ::testing::Test {
+class SettingsEditorLaunchTest : public ::testing::Test, protected fakes::SimServices {
  protected:
   SettingsEditorLaunchTest() : host(clock, desktop::DesktopResources(std::nullopt)) {
     Watch(nullptr);
@@ -86,12 +83,6 @@ class SettingsEditorLaunchTest : public ::testing::Test {
     return platform::ReadDword(registry, platform::kPellisetKey, name);
   }
 
-  platform::VirtualClock clock{0};
-  sim::PrinterModel model;
-  sim::SimDeviceFactory devices{model, clock};
-  platform::MemoryRegistry registry;
-  platform::NullTrace trace;
-  platform::Services services{clock, devices, registry, trace};
   ui::ScriptedHost host;
   NullLog log;
   CM500QXUtilityDlg dlg{services, log};

@@ -7,14 +7,10 @@
 #include <string>
 #include <vector>
 
-#include "platform/clock.h"
-#include "platform/memory_registry.h"
-#include "platform/services.h"
-#include "platform/trace.h"
+#include "fakes/sim_services.h"
 #include "protocol/common_util.h"
 #include "protocol/result_codes.h"
 #include "sim/printer_model.h"
-#include "sim/sim_transports.h"
 
 namespace {
 
@@ -43,13 +39,11 @@ class IdentificationSimTest : public ::testing::Test {
     factory_.line().sent.clear();
   }
 
-  platform::VirtualClock clock_{10000};
-  sim::PrinterModel printer_;
-  sim::SimDeviceFactory factory_{printer_, clock_};
-  platform::MemoryRegistry registry_;
-  platform::NullTrace trace_;
-  platform::Services services_{clock_, factory_, registry_, trace_};
-  CCommonUtil util_{services_};
+  fakes::SimServices sim_{10000};
+  platform::VirtualClock& clock_ = sim_.clock;
+  sim::PrinterModel& printer_ = sim_.model;
+  sim::SimDeviceFactory& factory_ = sim_.devices;
+  CCommonUtil util_{sim_.services};
 };
 
 TEST_F(IdentificationSimTest, ModelRepliesAcceptedOrRefused) {

@@ -2,24 +2,15 @@
 
 #include <gtest/gtest.h>
 
-#include "platform/clock.h"
-#include "platform/memory_registry.h"
-#include "platform/trace.h"
+#include "fakes/sim_services.h"
 #include "protocol/common_vmsm.h"
 #include "protocol/result_codes.h"
 #include "protocol/vmsm_commands.h"
 #include "sim/printer_model.h"
-#include "sim/sim_transports.h"
 
 namespace {
 
-struct SimRig {
-  platform::VirtualClock clock{0};
-  sim::PrinterModel model;
-  sim::SimDeviceFactory devices{model, clock};
-  platform::MemoryRegistry registry;
-  platform::NullTrace trace;
-  platform::Services services{clock, devices, registry, trace};
+struct SimRig : fakes::SimServices {
   CCommonUtil util{services};
 };
 

@@ -1,0 +1,31 @@
+#pragma once
+
+// Platform services whose devices reach a virtual printer, in virtual time: what the protocol,
+// transfer and dialog tests need to run against sim::PrinterModel. Header only; the test programs
+// that include it link the simulator.
+
+#include <cstdint>
+
+#include "platform/clock.h"
+#include "platform/memory_registry.h"
+#include "platform/services.h"
+#include "platform/trace.h"
+#include "sim/printer_model.h"
+#include "sim/sim_transports.h"
+
+namespace fakes {
+
+struct SimServices {
+  explicit SimServices(uint64_t start_ms = 0) : clock(start_ms) {}
+  SimServices(const SimServices&) = delete;
+  SimServices& operator=(const SimServices&) = delete;
+
+  platform::VirtualClock clock;
+  sim::PrinterModel model;
+  sim::SimDeviceFactory devices{model, clock};
+  platform::MemoryRegistry registry;
+  platform::NullTrace trace;
+  platform::Services services{clock, devices, registry, trace};
+};
+
+}  // namespace fakes
