@@ -1,5 +1,7 @@
 #include "sim/identification_commands.h"
 
+#include <algorithm>
+
 namespace sim {
 namespace {
 
@@ -8,10 +10,10 @@ constexpr uint8_t kEsc = 0x1B;
 
 // '_', the text, NUL: the framing of every GS I answer.
 std::vector<uint8_t> Underscored(const std::string& text) {
-  std::vector<uint8_t> reply;
-  reply.push_back('_');
-  reply.insert(reply.end(), text.begin(), text.end());
-  reply.push_back(0x00);
+  // Sized up front: GCC 12's -O2 array-bounds check misreads push_back followed by insert.
+  std::vector<uint8_t> reply(text.size() + 2, 0x00);
+  reply[0] = '_';
+  std::copy(text.begin(), text.end(), reply.begin() + 1);
   return reply;
 }
 
