@@ -6,6 +6,7 @@
 
 #include "sim/bluetooth_commands.h"
 #include "sim/identification_commands.h"
+#include "sim/nv_graphics_commands.h"
 #include "sim/sentinel_commands.h"
 #include "sim/switch_commands.h"
 
@@ -34,10 +35,16 @@ constexpr CommandNameRow kCommandNames[] = {
     {Command::kWriteBt, "write-bt"},
     {Command::kReadSentinel, "read-sentinel"},
     {Command::kWriteSentinel, "write-sentinel"},
+    {Command::kNvKeys, "nv-keys"},
+    {Command::kNvDeleteAll, "nv-delete-all"},
+    {Command::kNvDelete, "nv-delete"},
+    {Command::kNvDefine, "nv-define"},
+    {Command::kNvPrint, "nv-print"},
 };
 
 // A command that never completes must not hold the parser forever: past this many buffered bytes
-// the oldest byte is given up as garbage.
+// (or the size a family says its command has, whichever is more) the oldest byte is given up as
+// garbage.
 constexpr size_t kMaxBufferedInput = 4096;
 
 // The stale acknowledgement some printers leave behind before answering the model query.
@@ -74,6 +81,7 @@ PrinterModel::PrinterModel(PrinterConfig config)
   families_.push_back(std::make_unique<SwitchCommands>());
   families_.push_back(std::make_unique<BluetoothCommands>());
   families_.push_back(std::make_unique<SentinelCommands>());
+  families_.push_back(std::make_unique<NvGraphicsCommands>());
 }
 
 PrinterModel::~PrinterModel() = default;
@@ -105,6 +113,7 @@ void PrinterModel::OnConnect(uint64_t now_ms) {
   queue_.clear();
   received_on_connection_ = 0;
   dropped_ = false;
+  for (auto& family : families_) family->OnConnect();
 }
 
 void PrinterModel::Receive(std::span<const uint8_t> bytes, uint64_t now_ms) {
@@ -143,6 +152,7 @@ void PrinterModel::ParseBuffered() {
   while (pos < input_.size()) {
     const std::span<const uint8_t> rest(input_.data() + pos, input_.size() - pos);
     bool need_more = false;
+    size_t needed = 0;
     size_t consumed = 0;
     for (auto& family : families_) {
       const CommandFamily::Outcome outcome = family->Parse(rest, *this);
@@ -150,14 +160,17 @@ void PrinterModel::ParseBuffered() {
         consumed = std::clamp<size_t>(outcome.consumed, 1, rest.size());
         break;
       }
-      if (outcome.status == CommandFamily::Status::kNeedMore) need_more = true;
+      if (outcome.status == CommandFamily::Status::kNeedMore) {
+        need_more = true;
+        needed = std::max(needed, outcome.needed);
+      }
     }
     if (consumed > 0) {
       flush_skipped();
       pos += consumed;
       continue;
     }
-    if (need_more && rest.size() < kMaxBufferedInput) break;
+    if (need_more && rest.size() < std::max(kMaxBufferedInput, needed)) break;
     // A NUL is what hosts send to probe the line; anything else nobody claims is garbage. Either
     // way one byte goes and parsing resumes at the next.
     skipped.push_back(rest[0]);

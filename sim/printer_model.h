@@ -41,6 +41,12 @@ enum class Command {
   kWriteBt,
   kReadSentinel,
   kWriteSentinel,
+  // NV graphics (GS ( L). Only the key code list is answered; the others can still be named.
+  kNvKeys,
+  kNvDeleteAll,
+  kNvDelete,
+  kNvDefine,
+  kNvPrint,
 };
 // Short names used on printer-sim's command line ("model", "open-check", ...).
 const char* CommandName(Command command);
@@ -57,6 +63,19 @@ struct PrinterConfig {
   // A strict printer ignores GS ( E writes outside setting mode; the default accepts them, with a
   // note in the traffic log, because hosts that forget the bracket are common and harmless.
   bool strict_setting_mode = false;
+  // Key codes per block of the key code list; a longer list goes out in blocks, each after the
+  // host's ACK. The default sends any list the host can store (254 images) in two blocks at most.
+  uint32_t nv_keys_per_block = 127;
+};
+
+// What happened to NV graphics, for whoever shows them (printer-sim's --nv-dir). `image` is valid
+// during the call only: the stored image for kDefined, the image as printed (scaled) for kPrinted,
+// nullptr for kDeleted (delete all reports each image it deleted).
+struct NvEvent {
+  enum class Kind { kDefined, kDeleted, kPrinted };
+  Kind kind;
+  NvKeyCode key_code;
+  const NvImage* image = nullptr;
 };
 
 // Misbehaviour to inject. Delay, split and wrong header apply to the commands in `only` (every
@@ -85,6 +104,9 @@ class CommandFamily {
   struct Outcome {
     Status status;
     size_t consumed = 0;  // with kDone: bytes taken (at least 1)
+    // With kNeedMore: the whole command's size once the family knows it. The model keeps
+    // buffering up to this many bytes, so a long command (an image) is not cut up as garbage.
+    size_t needed = 0;
   };
 
   virtual ~CommandFamily() = default;
@@ -92,6 +114,8 @@ class CommandFamily {
   // they may, but the command is not complete yet. kDone: a whole command was taken and acted on
   // (replies queued through `printer`).
   virtual Outcome Parse(std::span<const uint8_t> bytes, PrinterModel& printer) = 0;
+  // A new connection: an exchange the family was in the middle of is over.
+  virtual void OnConnect() {}
 };
 
 // The virtual TMQ-D550 as the host sees it: bytes in, replies out, each reply due at a time.
@@ -100,6 +124,7 @@ class PrinterModel {
  public:
   // A line of the traffic log: when, and what ("<- 1D 49 43", "-> 5F 54 ...", "note ...").
   using LogSink = std::function<void(uint64_t now_ms, std::string_view line)>;
+  using NvSink = std::function<void(const NvEvent& event)>;
 
   explicit PrinterModel(PrinterConfig config = {});
   ~PrinterModel();
@@ -132,6 +157,7 @@ class PrinterModel {
   bool NewerFirmware() const;
 
   void SetLogSink(LogSink sink) { log_sink_ = std::move(sink); }
+  void SetNvSink(NvSink sink) { nv_sink_ = std::move(sink); }
   // The latest notes (skipped bytes, refused writes, silences), oldest first; at most kMaxNotes.
   const std::deque<std::string>& notes() const { return notes_; }
   static constexpr size_t kMaxNotes = 200;
@@ -140,6 +166,9 @@ class PrinterModel {
   void QueueReply(Command command, std::vector<uint8_t> bytes);
   void Note(std::string text);
   void StateChanged() { ++state_generation_; }
+  void ReportNv(const NvEvent& event) {
+    if (nv_sink_) nv_sink_(event);
+  }
   uint64_t now_ms() const { return now_ms_; }
 
  private:
@@ -162,6 +191,7 @@ class PrinterModel {
   uint64_t received_on_connection_ = 0;
   bool dropped_ = false;
   LogSink log_sink_;
+  NvSink nv_sink_;
   std::deque<std::string> notes_;
 };
 

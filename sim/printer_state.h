@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <map>
 #include <string>
+#include <vector>
 
 namespace sim {
 
@@ -16,6 +17,37 @@ inline constexpr uint8_t kKnownSwitches[] = {1, 2, 3, 4, 5, 6, 7, 8, kBleSwitch,
 inline constexpr size_t kMaxSerialItem = 16;
 inline constexpr size_t kMaxSentinel = 10;
 inline constexpr size_t kMaxBtText = 64;
+
+// NV graphics. A key code is two characters 20h..7Eh; the order of std::array (kc1, then kc2) is
+// the order the key code list reports.
+using NvKeyCode = std::array<uint8_t, 2>;
+inline constexpr uint8_t kMinKeyCodeChar = 0x20;
+inline constexpr uint8_t kMaxKeyCodeChar = 0x7E;
+// The printer's limits for one image, and the NV graphics area all images share (the host plans
+// its downloads against the same 256 KiB).
+inline constexpr uint32_t kNvMaxWidth = 8192;
+inline constexpr uint32_t kNvMaxHeight = 2304;
+inline constexpr size_t kNvCapacityBytes = 262144;
+// One define carries its raster in a parameter block of at most 65535 bytes, 11 of them its head.
+inline constexpr size_t kNvMaxRasterBytes = 65535 - 11;
+
+// One stored image: `height` rows of ceil(width / 8) bytes, most significant bit the leftmost dot,
+// a set bit a black dot.
+struct NvImage {
+  uint16_t width = 0;
+  uint16_t height = 0;
+  std::vector<uint8_t> raster;
+
+  static size_t RowBytes(uint32_t width) { return (width + 7) / 8; }
+  bool operator==(const NvImage&) const = default;
+};
+
+// Raster bytes of all stored images, what counts against kNvCapacityBytes.
+inline size_t NvBytesUsed(const std::map<NvKeyCode, NvImage>& images) {
+  size_t used = 0;
+  for (const auto& entry : images) used += entry.second.raster.size();
+  return used;
+}
 
 // What the printer remembers across power cycles (and what --state saves), plus the setting mode it
 // is in right now.
@@ -32,6 +64,7 @@ struct PrinterState {
   std::string bt_name;
   std::array<std::string, 3> sentinel_start;
   std::array<std::string, 3> sentinel_end;
+  std::map<NvKeyCode, NvImage> nv_images;
   bool setting_mode = false;
 
   bool operator==(const PrinterState&) const = default;

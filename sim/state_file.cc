@@ -16,6 +16,9 @@ namespace sim {
 namespace {
 
 constexpr size_t kMaxLineLength = 1024;
+// An image line holds the whole raster in hex.
+constexpr char kNvImageKey[] = "nv_image ";
+constexpr size_t kMaxNvLineLength = kMaxLineLength + 2 * kNvMaxRasterBytes;
 
 std::string Escape(const std::string& value) {
   std::string out;
@@ -90,6 +93,62 @@ std::optional<unsigned long> Number(std::string_view text, unsigned long max) {
   return value;
 }
 
+std::string NvImageLine(NvKeyCode key, const NvImage& image) {
+  std::string line = kNvImageKey;
+  line += platform::HexBytes(key).erase(2, 1);  // "31 30" -> "3130"
+  line += " = " + std::to_string(image.width) + " " + std::to_string(image.height) + " ";
+  static constexpr char kDigits[] = "0123456789ABCDEF";
+  for (uint8_t byte : image.raster) {
+    line += kDigits[byte >> 4];
+    line += kDigits[byte & 0x0F];
+  }
+  return line + "\n";
+}
+
+std::optional<uint8_t> HexByte(std::string_view two) {
+  const int high = platform::HexDigitValue(two[0]);
+  const int low = platform::HexDigitValue(two[1]);
+  if (high < 0 || low < 0) return std::nullopt;
+  return static_cast<uint8_t>(high * 16 + low);
+}
+
+// "nv_image KKKK" = "W H RASTER". The raster's length is checked against the size before
+// anything is allocated, so a damaged line costs no more memory than its own text.
+std::optional<std::string> SetNvImage(PrinterState& state, std::string_view key_hex,
+                                      std::string_view raw) {
+  if (key_hex.size() != 4) return "an NV image needs a key code of 4 hex digits";
+  const auto kc1 = HexByte(key_hex.substr(0, 2));
+  const auto kc2 = HexByte(key_hex.substr(2, 2));
+  if (!kc1 || !kc2) return "an NV image needs a key code of 4 hex digits";
+  const NvKeyCode key = {*kc1, *kc2};
+  for (uint8_t c : key) {
+    if (c < kMinKeyCodeChar || c > kMaxKeyCodeChar) return "NV key code outside 20..7E";
+  }
+  const size_t first = raw.find(' ');
+  const size_t second = first == std::string_view::npos ? first : raw.find(' ', first + 1);
+  if (second == std::string_view::npos) return "an NV image needs 'width height raster'";
+  const auto width = Number(raw.substr(0, first), kNvMaxWidth);
+  const auto height = Number(raw.substr(first + 1, second - first - 1), kNvMaxHeight);
+  if (!width || !height || *width == 0 || *height == 0) {
+    return "NV image size outside 1..8192 x 1..2304";
+  }
+  const size_t bytes = NvImage::RowBytes(static_cast<uint32_t>(*width)) * *height;
+  if (bytes > kNvMaxRasterBytes) return "NV image larger than one define can carry";
+  const std::string_view hex = raw.substr(second + 1);
+  if (hex.size() != 2 * bytes) return "NV raster length does not fit the image size";
+  NvImage image;
+  image.width = static_cast<uint16_t>(*width);
+  image.height = static_cast<uint16_t>(*height);
+  image.raster.reserve(bytes);
+  for (size_t i = 0; i < hex.size(); i += 2) {
+    const auto byte = HexByte(hex.substr(i, 2));
+    if (!byte) return "NV raster is not hex";
+    image.raster.push_back(*byte);
+  }
+  state.nv_images[key] = std::move(image);
+  return std::nullopt;
+}
+
 // Sets the field named `key` from `raw`; an error text when the key or value is not acceptable.
 std::optional<std::string> SetField(PrinterState& state, const std::string& key,
                                     std::string_view raw) {
@@ -99,6 +158,9 @@ std::optional<std::string> SetField(PrinterState& state, const std::string& key,
     if (!bits) return "a switch needs 8 characters 0 or 1";
     state.switches[number] = *bits;
     return std::nullopt;
+  }
+  if (key.starts_with(kNvImageKey)) {
+    return SetNvImage(state, std::string_view(key).substr(sizeof kNvImageKey - 1), raw);
   }
   if (key == "tear_off") {
     auto value = Number(raw, 0xFFFF);
@@ -161,6 +223,7 @@ std::string StateToText(const PrinterState& state) {
     line(prefix + "_start", Escape(state.sentinel_start[t]));
     line(prefix + "_end", Escape(state.sentinel_end[t]));
   }
+  for (const auto& [key, image] : state.nv_images) out += NvImageLine(key, image);
   line("setting_mode", state.setting_mode ? "1" : "0");
   return out;
 }
@@ -176,7 +239,10 @@ bool StateFromText(const std::string& text, PrinterState& state, std::string* er
     const std::string_view raw_line(text.data() + pos, end - pos);
     pos = end + 1;
     const std::string where = "line " + std::to_string(line_number) + ": ";
-    if (raw_line.size() > kMaxLineLength) return Fail(error, where + "line too long");
+    const bool image_line = Trim(raw_line).starts_with(kNvImageKey);
+    if (raw_line.size() > (image_line ? kMaxNvLineLength : kMaxLineLength)) {
+      return Fail(error, where + "line too long");
+    }
     if (raw_line.find('\0') != std::string_view::npos) return Fail(error, where + "holds a NUL");
     const std::string_view line = Trim(raw_line);
     if (line.empty() || line.front() == '#') continue;
@@ -186,6 +252,9 @@ bool StateFromText(const std::string& text, PrinterState& state, std::string* er
     if (auto problem = SetField(parsed, key, Trim(line.substr(eq + 1)))) {
       return Fail(error, where + *problem);
     }
+  }
+  if (NvBytesUsed(parsed.nv_images) > kNvCapacityBytes) {
+    return Fail(error, "NV images larger than the 262144-byte NV graphics area");
   }
   state = std::move(parsed);
   return true;
@@ -247,7 +316,7 @@ bool LoadState(PrinterModel& model, const std::string& path, std::string* error)
   }
   file.Reset();
   if (failed) return Fail(error, "cannot read " + path);
-  if (too_big) return Fail(error, path + ": not a state file (larger than 64 KiB)");
+  if (too_big) return Fail(error, path + ": not a state file (larger than 1 MiB)");
   std::string problem;
   if (!StateFromText(text, model.state(), &problem)) {
     return Fail(error, path + ": damaged state file, " + problem);

@@ -9,7 +9,8 @@ namespace sim {
 
 // The printer's stored state as readable "key = value" lines ("switch1 = 00001100",
 // "bt_name = TMQ-D550"). Bytes outside printable ASCII, a backslash, and blanks at either end of
-// a value are written as \xHH (a backslash as \\).
+// a value are written as \xHH (a backslash as \\). Each NV image is a line of its own:
+// "nv_image 3130 = 16 2 FFFF0000" is key code "10" (hex), 16 x 2 dots, then the raster in hex.
 std::string StateToText(const PrinterState& state);
 // Parses StateToText's format. Keys not given keep their value in `state`. False with a message
 // naming the line when anything is wrong; `state` is then untouched.
@@ -20,6 +21,7 @@ bool SaveState(const PrinterModel& model, const std::string& path, std::string* 
 // Reads at most kMaxStateFileBytes. A missing, unreadable or damaged file is an error and leaves
 // the model as it was.
 bool LoadState(PrinterModel& model, const std::string& path, std::string* error);
-inline constexpr size_t kMaxStateFileBytes = 64 * 1024;
+// Room for a full NV graphics area in hex beside the settings.
+inline constexpr size_t kMaxStateFileBytes = 1024 * 1024;
 
 }  // namespace sim

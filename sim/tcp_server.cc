@@ -124,7 +124,11 @@ void TcpServer::ServeClient(platform::UniqueFd client, const volatile std::sig_a
         model_.Note(n == 0 ? "client closed the connection" : "receive failed, connection closed");
         return;
       }
-      model_.Receive({buffer, static_cast<size_t>(n)}, NowMs());
+      if (raw_sink_) {
+        raw_sink_({buffer, static_cast<size_t>(n)});
+      } else {
+        model_.Receive({buffer, static_cast<size_t>(n)}, NowMs());
+      }
     }
   }
 }

@@ -3,7 +3,9 @@
 #include <csignal>
 #include <cstdint>
 #include <functional>
+#include <span>
 #include <string>
+#include <utility>
 
 #include "platform/clock.h"
 #include "platform/unique_fd.h"
@@ -29,6 +31,11 @@ class TcpServer {
   // Milliseconds since the server was made, from the injected clock (its 32-bit tick unwrapped).
   uint64_t NowMs();
 
+  // Firmware download mode: every byte received goes to `sink` and none to the model, which
+  // then parses no commands and sends no replies. Set before Serve.
+  using RawSink = std::function<void(std::span<const uint8_t>)>;
+  void SetRawSink(RawSink sink) { raw_sink_ = std::move(sink); }
+
  private:
   void ServeClient(platform::UniqueFd client, const volatile std::sig_atomic_t& stop,
                    const std::function<void()>& on_state_change);
@@ -40,6 +47,7 @@ class TcpServer {
   uint32_t last_tick_;
   uint64_t elapsed_ms_ = 0;
   uint64_t saved_generation_ = 0;
+  RawSink raw_sink_;
 };
 
 }  // namespace sim

@@ -10,10 +10,13 @@
 #include <cstdlib>
 #include <cstring>
 #include <optional>
+#include <span>
 #include <string>
 #include <string_view>
 
 #include "platform/clock.h"
+#include "sim/firmware_capture.h"
+#include "sim/nv_folder.h"
 #include "sim/printer_model.h"
 #include "sim/state_file.h"
 #include "sim/tcp_server.h"
@@ -38,13 +41,23 @@ void PrintUsage(std::FILE* out) {
                "  --state FILE          load the printer's settings from FILE if present; save "
                "after every change and on exit\n"
                "  --model NAME          model name (default TMQ-D550)\n"
-               "  --firmware TEXT       firmware version text\n"
+               "  --firmware-version TEXT firmware version text\n"
                "  --generation old|new  firmware of the older or newer generation (default new)\n"
                "  --maker NAME          maker name (default KORVANE)\n"
                "  --code-page TEXT      code page text (default PC437)\n"
                "  --msr N               MSR setting the open check reports, 0-255 (default 6)\n"
                "  --reply-delay MS      normal reply time (default 5)\n"
                "  --strict-setting-mode ignore setting writes outside setting mode\n"
+               "  --nv-keys-per-block N key codes per block of the NV key code list (default "
+               "127)\n"
+               "  --nv-dir DIR          show the NV images as PNG files in DIR: nv-<key code>.png "
+               "for\n"
+               "                        each stored image, roll.png for the paper with every "
+               "printed image\n"
+               "  --firmware FILE       firmware download mode: every byte received is "
+               "firmware,\n"
+               "                        appended to FILE (emptied at start); no commands are "
+               "parsed\n"
                "Faults:\n"
                "  --silent              answer nothing\n"
                "  --silent-for CMD      answer nothing to CMD (repeatable)\n"
@@ -93,6 +106,8 @@ int main(int argc, char** argv) {
   uint16_t port = 9100;
   std::string log_path;
   std::string state_path;
+  std::string nv_dir;
+  std::string firmware_path;
   faults.split_gap_ms = 100;
 
   for (int i = 1; i < argc; ++i) {
@@ -121,14 +136,17 @@ int main(int argc, char** argv) {
       port = static_cast<uint16_t>(*n);
     } else if (option == "--bind" || option == "--log" || option == "--state" ||
                option == "--model" || option == "--firmware" || option == "--maker" ||
-               option == "--code-page" || option == "--generation") {
+               option == "--firmware-version" || option == "--code-page" ||
+               option == "--generation" || option == "--nv-dir") {
       const char* text = value();
       if (text == nullptr) return bad();
       if (option == "--bind") bind_address = text;
       if (option == "--log") log_path = text;
       if (option == "--state") state_path = text;
+      if (option == "--nv-dir") nv_dir = text;
       if (option == "--model") config.model = text;
-      if (option == "--firmware") config.firmware = text;
+      if (option == "--firmware") firmware_path = text;
+      if (option == "--firmware-version") config.firmware = text;
       if (option == "--maker") config.maker = text;
       if (option == "--code-page") config.code_page = text;
       if (option == "--generation") {
@@ -151,6 +169,10 @@ int main(int argc, char** argv) {
       if (option == "--reply-delay") config.reply_delay_ms = static_cast<uint32_t>(*n);
       if (option == "--delay") faults.extra_delay_ms = static_cast<uint32_t>(*n);
       if (option == "--split-gap") faults.split_gap_ms = static_cast<uint32_t>(*n);
+    } else if (option == "--nv-keys-per-block") {
+      const auto n = number(65535);
+      if (!n || *n == 0) return bad();
+      config.nv_keys_per_block = static_cast<uint32_t>(*n);
     } else if (option == "--split") {
       const auto n = number(1000);
       if (!n || *n == 0) return bad();
@@ -187,8 +209,40 @@ int main(int argc, char** argv) {
     }
   }
 
+  std::optional<sim::NvFolder> nv_folder;
+  if (!nv_dir.empty()) {
+    if (::mkdir(nv_dir.c_str(), 0755) != 0 && errno != EEXIST) {
+      return Fail("cannot create " + nv_dir + ": " + std::strerror(errno));
+    }
+    nv_folder.emplace(nv_dir);
+    auto show = [&nv_folder](const sim::NvEvent& event) {
+      std::string error;
+      // A file that cannot be written is reported; the printer keeps serving.
+      if (!nv_folder->OnEvent(event, &error))
+        std::fprintf(stderr, "printer-sim: %s\n", error.c_str());
+    };
+    // The images a saved state brought along are shown from the start.
+    for (const auto& [key, image] : model.state().nv_images) {
+      show({sim::NvEvent::Kind::kDefined, key, &image});
+    }
+    model.SetNvSink(show);
+  }
+
   platform::RealClock clock;
   sim::TcpServer server(model, clock);
+
+  sim::FirmwareCapture firmware;
+  if (!firmware_path.empty()) {
+    std::string error;
+    if (!firmware.Open(firmware_path, &error)) return Fail(error);
+    server.SetRawSink([&firmware, &model](std::span<const uint8_t> bytes) {
+      std::string error;
+      // A failed write is reported; the printer keeps taking bytes as a real one would.
+      if (!firmware.Append(bytes, &error)) std::fprintf(stderr, "printer-sim: %s\n", error.c_str());
+      model.Note("firmware: " + std::to_string(bytes.size()) + " bytes, " +
+                 std::to_string(firmware.total()) + " in all");
+    });
+  }
 
   LogFile log;
   if (!log_path.empty()) {

@@ -106,7 +106,7 @@ TEST_F(StateFileTest, OversizedAndMissingFilesAreErrors) {
   PrinterModel model;
   std::string error;
   EXPECT_FALSE(LoadState(model, path_, &error));
-  EXPECT_NE(error.find("64 KiB"), std::string::npos) << error;
+  EXPECT_NE(error.find("1 MiB"), std::string::npos) << error;
   EXPECT_FALSE(LoadState(model, dir_ + "/absent", &error));
   EXPECT_NE(error.find("cannot read"), std::string::npos) << error;
 }
