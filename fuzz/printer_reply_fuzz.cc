@@ -8,19 +8,14 @@
 //   byte 3  bit 0: handheld mode; bit 1: writes start failing after (byte 3 >> 2) of them
 //   rest    the bytes the line delivers, then silence
 
-#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <functional>
-#include <memory>
-#include <optional>
-#include <span>
-#include <string>
 #include <vector>
 
 #include "fuzz/fuzz_check.h"
+#include "fuzz/fuzz_line.h"
 #include "platform/clock.h"
-#include "platform/devices.h"
 #include "platform/memory_registry.h"
 #include "platform/services.h"
 #include "platform/trace.h"
@@ -32,73 +27,6 @@
 namespace {
 
 constexpr char kTarget[] = "printer_reply";
-
-// What the line holds and how it behaves, shared by the port the link owns.
-struct Line {
-  platform::VirtualClock* clock = nullptr;
-  std::span<const uint8_t> replies;
-  size_t piece = 1;
-  std::optional<size_t> writes_before_failure;
-  size_t writes = 0;
-};
-
-class LinePort : public platform::SerialPort {
- public:
-  explicit LinePort(Line& line) : line_(line) {}
-  bool Open(const std::string&) override { return true; }
-  bool Configure(const platform::LineSettings&) override { return true; }
-  bool SetTimeouts(const platform::SerialTimeouts& timeouts) override {
-    timeouts_ = timeouts;
-    return true;
-  }
-  bool Purge() override { return true; }
-  bool ClearEventMask() override { return true; }
-  bool GetModemStatus(platform::ModemStatus* status) override {
-    status->dsr = true;
-    status->cts = true;
-    return true;
-  }
-  size_t Write(const uint8_t*, size_t length) override {
-    if (line_.writes_before_failure && line_.writes >= *line_.writes_before_failure) return 0;
-    ++line_.writes;
-    return length;
-  }
-  size_t Read(uint8_t* buffer, size_t capacity) override {
-    const size_t n = std::min({capacity, line_.piece, line_.replies.size()});
-    if (n == 0) {
-      // A silent line costs the read's time-out, as on a real port.
-      if (timeouts_.read_interval != platform::SerialTimeouts::kReturnAtOnce) {
-        line_.clock->Sleep(timeouts_.read_constant +
-                           timeouts_.read_multiplier * static_cast<uint32_t>(capacity));
-      }
-      return 0;
-    }
-    std::copy_n(line_.replies.begin(), n, buffer);
-    line_.replies = line_.replies.subspan(n);
-    return n;
-  }
-  void Close() override {}
-
- private:
-  Line& line_;
-  platform::SerialTimeouts timeouts_{platform::SerialTimeouts::kReturnAtOnce, 0, 0, 0, 0};
-};
-
-class LineFactory : public platform::DeviceFactory {
- public:
-  explicit LineFactory(Line& line) : line_(line) {}
-  std::unique_ptr<platform::SerialPort> NewSerialPort() override {
-    return std::make_unique<LinePort>(line_);
-  }
-  std::unique_ptr<platform::TcpSocket> NewTcpSocket() override { return nullptr; }
-  std::unique_ptr<platform::DeviceFile> NewDeviceFile() override { return nullptr; }
-  std::unique_ptr<platform::UsbPrinterEnumerator> NewUsbPrinterEnumerator() override {
-    return nullptr;
-  }
-
- private:
-  Line& line_;
-};
 
 bool KnownResult(uint32_t result) {
   switch (result) {
@@ -162,11 +90,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const uint8_t mode = input.Byte();
 
   platform::VirtualClock clock(0);
-  Line line;
+  fuzz::Line line;
   line.clock = &clock;
   line.piece = piece;
   if ((mode & 2) != 0) line.writes_before_failure = 1 + (mode >> 2);  // the probe byte goes out
-  LineFactory factory(line);
+  fuzz::LineFactory factory(line);
   platform::MemoryRegistry registry;
   platform::NullTrace trace;
   platform::Services services{clock, factory, registry, trace};

@@ -40,4 +40,11 @@ while IFS= read -r hit; do
   echo "operating-system header above src/platform: $hit"
   status=1
 done < <(grep -rEH "$posix" "$root/src" --include='*.h' --include='*.cc' | grep -v "^$root/src/platform/")
+# The NV engine and the firmware sender serve the command line too: only their dialogs/ folders
+# may use the dialog framework.
+while IFS= read -r hit; do
+  echo "dialog framework in an engine: $hit"
+  status=1
+done < <(grep -EH '#include "ui/' "$root"/src/nvimage/*.h "$root"/src/nvimage/*.cc \
+  "$root"/src/firmware/*.h "$root"/src/firmware/*.cc 2>/dev/null)
 exit $status

@@ -18,3 +18,5 @@ inline constexpr uint32_t kResultKeyCodeTooShort = 402;
 // length limit; a track or item number the printer does not have). Nothing was sent and the link
 // is left as it was.
 inline constexpr uint32_t kResultValueRefused = 110;
+// The NV image list already holds the 254 images the stored list can keep.
+inline constexpr uint32_t kResultNvListFull = 403;

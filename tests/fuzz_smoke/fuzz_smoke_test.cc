@@ -21,6 +21,8 @@ extern "C" int FuzzTerminalKeys(const uint8_t*, size_t);
 extern "C" int FuzzStateFile(const uint8_t*, size_t);
 extern "C" int FuzzPrinterModel(const uint8_t*, size_t);
 extern "C" int FuzzPrinterReply(const uint8_t*, size_t);
+extern "C" int FuzzBmp(const uint8_t*, size_t);
+extern "C" int FuzzKeyCodeReply(const uint8_t*, size_t);
 
 namespace {
 
@@ -81,6 +83,16 @@ const Target kTargets[] = {
      FuzzPrinterReply,
      {std::string("\x37\x20\x00", 3), "\x37\x21", "\x37\x42", "\x37\x80", "_TMQ-D550", "_KORVANE",
       "_TMQ-D550 Ver1.60 090216", std::string("\x00", 1), "\x5f", "\x37"}},
+    {"bmp",
+     FuzzBmp,
+     {"BM", "BA", std::string("\x0c\x00\x00\x00", 4), std::string("\x28\x00\x00\x00", 4),
+      std::string("\x40\x00\x00\x00", 4), std::string("\x7c\x00\x00\x00", 4),
+      std::string("\x01\x00\x08\x00", 4), std::string("\x03\x00\x00\x00", 4),
+      std::string("\x00\x00", 2), std::string("\x00\x01", 2), std::string("\x00\x02", 2),
+      "\xff\xff\xff\x7f", std::string("\x00\xf8", 2), "\xe0\x07"}},
+    {"key_code_reply",
+     FuzzKeyCodeReply,
+     {"\x37\x72\x40", "\x37\x72\x41", std::string("\x00", 1), "\x06", "\x18"}},
 };
 
 // Inputs longer than this are cut: the decoders' limits are checked with the corpus.

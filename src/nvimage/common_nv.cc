@@ -1,0 +1,105 @@
+#include "nvimage/common_nv.h"
+
+#include <algorithm>
+
+#include "nvimage/raster.h"
+#include "platform/bmp_decoder.h"
+#include "protocol/result_codes.h"
+
+namespace {
+
+std::string FileName(const std::string& path) {
+  const size_t slash = path.rfind('/');
+  return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
+}  // namespace
+
+CCommonNv::CCommonNv(CCommonUtil* util, platform::Clock& clock) : util_(util), clock_(clock) {}
+
+CCommonNv::~CCommonNv() = default;
+
+std::unique_ptr<NvImageEntry> CCommonNv::CreateImageEntry(uint8_t number, const std::string& path,
+                                                          int brightness, int* status) {
+  const std::string name = FileName(path);
+  std::string reason;
+  auto bmp = platform::BmpDecoder::OpenFile(path, &reason);
+  if (bmp) {
+    // The whole file is read once, so a file damaged past its headers is refused now rather
+    // than when the download is already under way.
+    int y = 0;
+    const uint8_t* rgb = nullptr;
+    while (bmp->NextRow(&y, &rgb)) {
+    }
+    reason = bmp->error();
+  }
+  if (!reason.empty()) {
+    load_error_ = name + ": " + reason;
+    *status = kStatusNotLoadable;
+    return nullptr;
+  }
+  const auto width = static_cast<uint32_t>(bmp->width());
+  const auto height = static_cast<uint32_t>(bmp->height());
+  if (std::string refusal = nv::StorageRefusal(width, height); !refusal.empty()) {
+    load_error_ = name + ": " + refusal;
+    *status = kStatusTooTall;
+    return nullptr;
+  }
+  auto entry = std::make_unique<NvImageEntry>();
+  entry->number = number;
+  entry->size = nv::EstimatedSize(width, height);
+  entry->name = name;
+  entry->path = path;
+  entry->brightness = brightness;
+  *status = kStatusOk;
+  return entry;
+}
+
+uint32_t CCommonNv::AddImageEntry(std::unique_ptr<NvImageEntry> entry) {
+  if (!entry) return kResultNvListFull;
+  if (images_.size() >= kMaxImages) return kResultNvListFull;
+  if (uint64_t{GetImagesSize()} + entry->size > kAreaCapacity) return kResultNvAreaFull;
+  images_.push_back(std::move(*entry));
+  return kResultOk;
+}
+
+uint32_t CCommonNv::GetImagesSize() const {
+  uint64_t total = 0;
+  for (const NvImageEntry& e : images_) total += e.size;
+  return static_cast<uint32_t>(std::min<uint64_t>(total, UINT32_MAX));
+}
+
+void CCommonNv::RemoveImageEntry(uint8_t number) {
+  for (auto it = images_.begin(); it != images_.end(); ++it) {
+    if (it->number == number) {
+      images_.erase(it);
+      break;
+    }
+  }
+  uint8_t n = 1;
+  for (NvImageEntry& e : images_) e.number = n++;
+}
+
+void CCommonNv::ClearImageEntries() { images_.clear(); }
+
+int CCommonNv::ConvertImage(const NvImageEntry& entry, const uint8_t key_code[2]) {
+  std::string reason;
+  auto bmp = platform::BmpDecoder::OpenFile(entry.path, &reason);
+  if (bmp) {
+    // A file replaced since it was added may have grown past what one command can carry.
+    reason = nv::StorageRefusal(static_cast<uint32_t>(bmp->width()),
+                                static_cast<uint32_t>(bmp->height()));
+  }
+  nv::Raster raster;
+  if (reason.empty()) nv::ConvertRows(*bmp, entry.brightness, &raster, &reason);
+  if (!reason.empty()) {
+    load_error_ = entry.name + ": " + reason;
+    return kStatusNotLoadable;
+  }
+  NvDownloadItem item;
+  item.name = entry.name;
+  item.data = nv::DefineCommand(key_code[0], key_code[1], raster);
+  item.length = static_cast<uint32_t>(item.data.size());
+  download_list_.push_back(std::move(item));
+  return kStatusOk;
+}

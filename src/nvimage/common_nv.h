@@ -1,0 +1,106 @@
+#pragma once
+
+// CCommonNv: the NV image engine. It keeps the images the user has chosen (with their estimated
+// sizes against the printer's NV image area), turns BMP files into the printer's define
+// commands, and holds the NV graphics commands that store, print, delete and list images in the
+// printer's NV memory.
+//
+// The commands return the result codes of result_codes.h: 0 done, 101 link not open (nothing
+// sent), 109 key code list reply missing or malformed (CAN sent, link closed), 300 a write fell
+// short (link closed), 400 empty key code list, 402 key code shorter than two characters.
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "platform/clock.h"
+#include "protocol/common_util.h"
+
+// One chosen image. It keeps no pixels: the file is read again for the preview and the download.
+struct NvImageEntry {
+  uint8_t number = 0;  // 1-based position in the image list
+  uint32_t size = 0;   // estimated raster bytes: ceil(min(width, 384) / 8) * file height
+  std::string name;    // the path after its last '/'
+  std::string path;
+  int brightness = 0;  // 0..100, strength of the thinning pattern
+};
+
+// One prepared define command.
+struct NvDownloadItem {
+  std::string name;
+  std::vector<uint8_t> data;
+  uint32_t length = 0;  // bytes in data
+};
+
+class CCommonNv {
+ public:
+  static constexpr int kPrintableWidth = 384;
+  static constexpr uint32_t kAreaCapacity = 262144;
+  // What the stored list can hold (image001 to image254).
+  static constexpr size_t kMaxImages = 254;
+  // Status of CreateImageEntry.
+  static constexpr int kStatusOk = 0;
+  static constexpr int kStatusNotLoadable = -2;
+  // The image is too tall for one define command at the printable width.
+  static constexpr int kStatusTooTall = -3;
+
+  // `util` owns the link and must outlive this object.
+  CCommonNv(CCommonUtil* util, platform::Clock& clock);
+  virtual ~CCommonNv();
+  CCommonNv(const CCommonNv&) = delete;
+  CCommonNv& operator=(const CCommonNv&) = delete;
+
+  // ---- The image list.
+  // A new entry for the file (not yet in the list), or nullptr with `status` kStatusNotLoadable
+  // or kStatusTooTall; load_error() then says why.
+  std::unique_ptr<NvImageEntry> CreateImageEntry(uint8_t number, const std::string& path,
+                                                 int brightness, int* status);
+  // 0 when appended; 401 when the NV image area would overflow (exactly full is accepted);
+  // kResultNvListFull when the list already holds kMaxImages. The entry is dropped on refusal.
+  uint32_t AddImageEntry(std::unique_ptr<NvImageEntry> entry);
+  uint32_t GetImagesSize() const;
+  // Removes the first entry numbered `number`, then renumbers all entries 1, 2, 3...
+  void RemoveImageEntry(uint8_t number);
+  void ClearImageEntries();
+  // Builds the define command for `entry` under the key code kc1 kc2 and appends it to the
+  // download list. kStatusNotLoadable (nothing appended; load_error() says why) when the file
+  // can no longer be read.
+  int ConvertImage(const NvImageEntry& entry, const uint8_t key_code[2]);
+  // The reason of the last refused load ("<name>: <why>").
+  const std::string& load_error() const { return load_error_; }
+
+  // ---- The NV graphics commands (see the result codes above).
+  uint32_t ReadKeyCodes();
+  uint32_t DeleteAllImages();
+  uint32_t DeleteImage(const std::string& key_code);
+  uint32_t PrintImage(const std::string& key_code);
+  uint32_t PrintAllImages();
+  // No open check: the job runner has just made sure of the link.
+  uint32_t SendDownloadItem(const NvDownloadItem& item);
+
+  CCommonUtil* util() const { return util_; }
+  platform::Clock& clock() const { return clock_; }
+
+  // Set to the number of images after a download, and to the number of key codes by Print All.
+  uint32_t image_count_ = 0;
+  // 1 once the printer passed the identification step of an NV job.
+  int identified_ = 0;
+  std::vector<NvDownloadItem> download_list_;
+  std::vector<NvImageEntry> images_;
+  std::vector<std::string> key_codes_;
+
+ private:
+  bool LinkOpen() const;
+  // Closes the link and returns `result`.
+  uint32_t Fail(uint32_t result);
+  // Writes all of `bytes` in one call; false when the link took fewer.
+  bool Send(const uint8_t* bytes, size_t length);
+  // Waits for one block of the key code list, judges it, acknowledges it and takes its codes
+  // (emptying the list first when `first_block`); `more` says whether another block follows.
+  uint32_t ReadKeyCodeBlock(bool first_block, bool* more);
+
+  CCommonUtil* util_;
+  platform::Clock& clock_;
+  std::string load_error_;
+};

@@ -1,0 +1,181 @@
+// The NV graphics commands of CCommonNv: what they write, and how the key code list is read block
+// by block.
+
+#include <algorithm>
+#include <array>
+#include <cstddef>
+#include <cstdint>
+#include <optional>
+#include <string>
+
+#include "nvimage/common_nv.h"
+#include "nvimage/nv_commands.h"
+#include "protocol/reply_collection.h"
+#include "protocol/result_codes.h"
+
+namespace {
+
+// The printer needs this long after the query (and after each ACK) before a block is readable.
+constexpr uint32_t kBlockPauseMs = 150;
+// One block as we hold it. The printer's blocks fit easily; a longer one without its closing 00h
+// is cut here and judged as it stands.
+constexpr size_t kBlockCapacity = 1024;
+constexpr uint32_t kBlockReadSize = 255;
+// The first two reads that find nothing are patience; every later one asks again.
+constexpr int kQuietReadsBeforeResend = 2;
+constexpr int kMaxResends = 10;
+// Noise before the block's header is skipped up to here.
+constexpr size_t kStartSearchEnd = 250;
+// More blocks than any printer's NV memory could fill: a printer that keeps saying "more" past
+// this is answered with CAN instead of holding the program forever.
+constexpr int kMaxBlocks = 256;
+// Define commands go out in pieces the link's buffers take whole.
+constexpr size_t kDownloadPieceSize = 4096;
+
+// Gathers one block into `block` (emptied first): appends what arrives until a 00h is stored or
+// the block is full. A read that finds nothing drops what was held, since a block is only
+// trusted whole; once the printer has been quiet twice, each quiet read resends the query, and
+// after kMaxResends the block is left as it is (empty).
+void CollectBlock(CDev& dev, reply::Buffer& block) {
+  block.Clear();
+  std::array<uint8_t, kBlockReadSize> chunk{};
+  int quiet_reads = 0;
+  int resends = 0;
+  while (resends < kMaxResends) {
+    const int got = dev.Read(chunk.data(), kBlockReadSize, reply::kReadWaitMs);
+    if (got > 0) {
+      const size_t n = std::min(static_cast<size_t>(got), chunk.size());
+      for (size_t i = 0; i < n; ++i) {
+        block.Push(chunk[i]);
+        if (chunk[i] == 0 || block.full()) return;
+      }
+    } else {
+      block.Clear();
+      if (++quiet_reads > kQuietReadsBeforeResend) {
+        // A resend that fails shows as more silence; the reads decide.
+        dev.Write(nv::kKeyCodeListQuery.data(), nv::kKeyCodeListQuery.size());
+        ++resends;
+      }
+    }
+  }
+}
+
+// Where the block starts: the first header byte or 00h within the first kStartSearchEnd bytes,
+// else kStartSearchEnd. Past what was received the block reads as 00h.
+size_t BlockStart(const reply::Buffer& block) {
+  for (size_t i = 0; i < kStartSearchEnd; ++i) {
+    if (block.At(i) == nv::kReplyMark || block.At(i) == 0) return i;
+  }
+  return kStartSearchEnd;
+}
+
+}  // namespace
+
+bool CCommonNv::LinkOpen() const { return util_ != nullptr && util_->dev_.open_flag_ != 0; }
+
+uint32_t CCommonNv::Fail(uint32_t result) {
+  if (util_ != nullptr) util_->dev_.Close();
+  return result;
+}
+
+bool CCommonNv::Send(const uint8_t* bytes, size_t length) {
+  const int written = util_->dev_.Write(bytes, static_cast<uint32_t>(length));
+  return written >= 0 && static_cast<size_t>(written) == length;
+}
+
+uint32_t CCommonNv::ReadKeyCodes() {
+  if (!LinkOpen()) return kResultNotOpen;
+  if (!Send(nv::kKeyCodeListQuery.data(), nv::kKeyCodeListQuery.size())) {
+    return Fail(kResultWriteFailed);
+  }
+  bool more = true;
+  for (int block = 0; more; ++block) {
+    if (block == kMaxBlocks) {
+      Send(&nv::kCan, 1);
+      return Fail(kResultBadReply);
+    }
+    const uint32_t result = ReadKeyCodeBlock(block == 0, &more);
+    if (result != kResultOk) return result;
+  }
+  return kResultOk;
+}
+
+uint32_t CCommonNv::ReadKeyCodeBlock(bool first_block, bool* more) {
+  *more = false;
+  clock_.Sleep(kBlockPauseMs);
+  reply::Buffer block(kBlockCapacity);
+  CollectBlock(util_->dev_, block);
+
+  const size_t start = BlockStart(block);
+  if (block.size() < nv::kMinBlockSize || block.At(start) != nv::kReplyMark ||
+      block.At(start + 1) != nv::kKeyListKind) {
+    // CAN stops a printer that is still sending; the link goes anyway, so its result is moot.
+    Send(&nv::kCan, 1);
+    return Fail(kResultBadReply);
+  }
+  if (!Send(&nv::kAck, 1)) return Fail(kResultWriteFailed);
+  // The list stays as it was until the printer has given a usable answer.
+  if (first_block) key_codes_.clear();
+
+  const size_t codes = start + nv::kBlockCodesOffset;
+  if (block.At(codes) == 0) return kResultEmptyKeyList;
+  // Pairs up to the closing 00h (or up to the cut of an over-long block), which is never taken.
+  const size_t last = block.size() - 1;
+  for (size_t i = codes; i < last; i += 2) {
+    key_codes_.push_back(
+        std::string{static_cast<char>(block.At(i)), static_cast<char>(block.At(i + 1))});
+  }
+  *more = block.At(start + nv::kBlockStatusOffset) == nv::kMoreBlocks;
+  return kResultOk;
+}
+
+uint32_t CCommonNv::DeleteAllImages() {
+  if (!LinkOpen()) return kResultNotOpen;
+  if (!Send(nv::kDeleteAllCommand.data(), nv::kDeleteAllCommand.size())) {
+    return Fail(kResultWriteFailed);
+  }
+  return kResultOk;
+}
+
+uint32_t CCommonNv::DeleteImage(const std::string& key_code) {
+  if (!LinkOpen()) return kResultNotOpen;
+  const std::optional<nv::KeyCode> code = nv::KeyCodeFromText(key_code);
+  if (!code) return kResultKeyCodeTooShort;
+  const auto command = nv::DeleteCommand(*code);
+  if (!Send(command.data(), command.size())) return Fail(kResultWriteFailed);
+  return kResultOk;
+}
+
+uint32_t CCommonNv::PrintImage(const std::string& key_code) {
+  if (!LinkOpen()) return kResultNotOpen;
+  const std::optional<nv::KeyCode> code = nv::KeyCodeFromText(key_code);
+  if (!code) return kResultKeyCodeTooShort;
+  const auto command = nv::PrintCommand(*code);
+  if (!Send(command.data(), command.size())) return Fail(kResultWriteFailed);
+  return kResultOk;
+}
+
+uint32_t CCommonNv::PrintAllImages() {
+  if (!LinkOpen()) return kResultNotOpen;
+  if (key_codes_.empty()) return kResultEmptyKeyList;
+  for (const std::string& text : key_codes_) {
+    // The printer's list only ever yields two-character codes; anything shorter names no image.
+    const std::optional<nv::KeyCode> code = nv::KeyCodeFromText(text);
+    if (!code) continue;
+    const auto command = nv::PrintCommand(*code);
+    if (!Send(command.data(), command.size())) return Fail(kResultWriteFailed);
+  }
+  return kResultOk;
+}
+
+uint32_t CCommonNv::SendDownloadItem(const NvDownloadItem& item) {
+  if (util_ == nullptr) return kResultNotOpen;
+  // `length` is the item's own count; it can never send more than the item holds.
+  const size_t total = std::min(static_cast<size_t>(item.length), item.data.size());
+  for (size_t sent = 0; sent < total;) {
+    const size_t piece = std::min(total - sent, kDownloadPieceSize);
+    if (!Send(item.data.data() + sent, piece)) return Fail(kResultWriteFailed);
+    sent += piece;
+  }
+  return kResultOk;
+}

@@ -1,0 +1,78 @@
+#include "nvimage/nv_image_list.h"
+
+#include <algorithm>
+#include <cstdio>
+
+#include "protocol/result_codes.h"
+
+namespace nv {
+namespace {
+
+constexpr char kCountValue[] = "Count";
+constexpr int kMaxBrightness = 100;
+
+std::string ValueName(size_t i) {
+  char name[16];
+  std::snprintf(name, sizeof name, "image%03zu", i);
+  return name;
+}
+
+}  // namespace
+
+StoredImage ParseStoredImage(const std::string& value) {
+  const size_t comma = value.rfind(',');
+  if (comma == std::string::npos) return {value, 0};
+  StoredImage stored{value.substr(0, comma), 0};
+  for (size_t i = comma + 1; i < value.size() && i <= comma + 3; ++i) {
+    if (value[i] < '0' || value[i] > '9') break;
+    stored.brightness = stored.brightness * 10 + (value[i] - '0');
+  }
+  stored.brightness = std::min(stored.brightness, kMaxBrightness);
+  return stored;
+}
+
+std::string FormatStoredImage(const NvImageEntry& entry) {
+  char digits[8];
+  std::snprintf(digits, sizeof digits, ",%03d", std::clamp(entry.brightness, 0, kMaxBrightness));
+  return entry.path + digits;
+}
+
+void LoadImageList(platform::Registry& registry, CCommonNv& nv,
+                   const std::function<void(const std::string& message)>& refused) {
+  nv.ClearImageEntries();
+  for (size_t i = 1; i <= CCommonNv::kMaxImages; ++i) {
+    const std::string value = platform::ReadString(registry, kImageListKey, ValueName(i))
+                                  .value_or(std::string());
+    if (value.empty()) break;
+    const StoredImage stored = ParseStoredImage(value);
+    int status = CCommonNv::kStatusOk;
+    auto entry = nv.CreateImageEntry(static_cast<uint8_t>(nv.images_.size() + 1), stored.path,
+                                     stored.brightness, &status);
+    if (status == CCommonNv::kStatusTooTall) {
+      if (refused) refused(nv.load_error());
+      continue;
+    }
+    if (!entry) continue;  // the file is gone or damaged: dropped without a word
+    if (nv.AddImageEntry(std::move(entry)) == kResultNvAreaFull && refused) {
+      refused(kAreaTooSmall);
+    }
+  }
+}
+
+void SaveImageList(platform::Registry& registry, const CCommonNv& nv) {
+  registry.DeleteValue(kImageListKey, kCountValue);
+  for (size_t i = 1; i <= CCommonNv::kMaxImages; ++i) {
+    registry.DeleteValue(kImageListKey, ValueName(i));
+  }
+  for (size_t i = 0; i < nv.images_.size() && i < CCommonNv::kMaxImages; ++i) {
+    platform::WriteString(registry, kImageListKey, ValueName(i + 1),
+                          FormatStoredImage(nv.images_[i]));
+  }
+  SaveImageCount(registry, nv);
+}
+
+void SaveImageCount(platform::Registry& registry, const CCommonNv& nv) {
+  platform::WriteDword(registry, kImageListKey, kCountValue, nv.image_count_);
+}
+
+}  // namespace nv

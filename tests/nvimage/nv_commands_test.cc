@@ -1,0 +1,207 @@
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "fakes/conversation.h"
+#include "fakes/test_services.h"
+#include "nvimage/common_nv.h"
+#include "protocol/result_codes.h"
+
+namespace {
+
+using fakes::Bytes;
+using fakes::Hex;
+
+const Bytes kQuery = Hex("1D 28 4C 04 00 30 40 4B 43");
+const Bytes kAck = {0x06};
+const Bytes kCan = {0x18};
+using Codes = std::vector<std::string>;
+
+// Forwards to the virtual clock and calls `on_sleep` after each pause the engine takes, so a fault
+// can be armed between the query and the answer to its block.
+class HookedClock : public platform::Clock {
+ public:
+  explicit HookedClock(platform::VirtualClock& clock) : clock_(clock) {}
+  uint32_t TickCount() override { return clock_.TickCount(); }
+  void Sleep(uint32_t ms) override {
+    clock_.Sleep(ms);
+    if (on_sleep) on_sleep();
+  }
+  std::function<void()> on_sleep;
+
+ private:
+  platform::VirtualClock& clock_;
+};
+
+// A desktop serial link to a scripted printer, open (its probe byte written) and ready.
+class NvCommandsTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    t_.conversation.Expect({0x00});
+    ASSERT_EQ(util_.dev_.Open(), 1);
+  }
+  bool LinkOpen() const { return util_.dev_.open_flag_ != 0; }
+  // The write calls after the probe byte.
+  std::vector<Bytes> Writes() const {
+    const auto& all = t_.conversation.Writes();
+    return std::vector<Bytes>(all.begin() + 1, all.end());
+  }
+
+  fakes::TestServices t_;
+  CCommonUtil util_{t_.services};
+  CCommonNv nv_{&util_, t_.clock};
+};
+
+TEST_F(NvCommandsTest, CommandsGoOutWholeInOneWriteEach) {
+  t_.conversation.Permissive();
+  nv_.key_codes_ = {"10", "11"};
+  EXPECT_EQ(nv_.DeleteImage("10"), kResultOk);
+  EXPECT_EQ(nv_.PrintImage("AB"), kResultOk);
+  EXPECT_EQ(nv_.DeleteAllImages(), kResultOk);
+  EXPECT_EQ(nv_.PrintAllImages(), kResultOk);
+  EXPECT_EQ(Writes(),
+            (std::vector<Bytes>{
+                Hex("1D 28 4C 04 00 30 42 31 30"), Hex("1D 28 4C 06 00 30 45 41 42 01 01"),
+                Hex("1D 28 4C 05 00 30 41 43 4C 52"), Hex("1D 28 4C 06 00 30 45 31 30 01 01"),
+                Hex("1D 28 4C 06 00 30 45 31 31 01 01")}));
+  EXPECT_TRUE(LinkOpen());
+}
+
+TEST_F(NvCommandsTest, RefusalsSendNothing) {
+  t_.conversation.Permissive();
+  EXPECT_EQ(nv_.DeleteImage("1"), kResultKeyCodeTooShort);
+  EXPECT_EQ(nv_.PrintImage(""), kResultKeyCodeTooShort);
+  EXPECT_EQ(nv_.PrintAllImages(), kResultEmptyKeyList);
+  EXPECT_TRUE(LinkOpen());
+
+  util_.dev_.Close();
+  nv_.key_codes_ = {"10"};
+  EXPECT_EQ(nv_.ReadKeyCodes(), kResultNotOpen);
+  EXPECT_EQ(nv_.DeleteAllImages(), kResultNotOpen);
+  EXPECT_EQ(nv_.DeleteImage("10"), kResultNotOpen);
+  EXPECT_EQ(nv_.PrintImage("10"), kResultNotOpen);
+  EXPECT_EQ(nv_.PrintAllImages(), kResultNotOpen);
+  EXPECT_TRUE(Writes().empty());
+  EXPECT_EQ(nv_.key_codes_, Codes{"10"});
+}
+
+TEST_F(NvCommandsTest, DownloadGoesInPiecesAndAShortOneCloses) {
+  t_.conversation.Permissive();
+  NvDownloadItem item;
+  for (int i = 0; i < 10000; ++i) item.data.push_back(static_cast<uint8_t>(i * 7));
+  item.length = 10000;
+  EXPECT_EQ(nv_.SendDownloadItem(item), kResultOk);
+  const std::vector<Bytes> writes = Writes();
+  ASSERT_EQ(writes.size(), 3u);
+  EXPECT_EQ(writes[0].size(), 4096u);
+  EXPECT_EQ(writes[1].size(), 4096u);
+  EXPECT_EQ(writes[2].size(), 1808u);
+  EXPECT_EQ(Bytes(t_.conversation.Written().begin() + 1, t_.conversation.Written().end()),
+            item.data);
+
+  t_.conversation.ShortNextWrite(4000);
+  EXPECT_EQ(nv_.SendDownloadItem(item), kResultWriteFailed);
+  EXPECT_FALSE(LinkOpen());
+  EXPECT_EQ(Writes().size(), 4u);  // nothing after the short piece
+}
+
+TEST_F(NvCommandsTest, KeyCodesOfOneBlock) {
+  nv_.key_codes_ = {"XY"};
+  // Due 140 ms after the query: only a reader that first takes its pause finds it at once, before
+  // its quiet reads would resend the query.
+  t_.conversation.Expect(kQuery).Reply(Hex("37 72 40 31 30 31 31 41 42 00"), 140).Expect(kAck);
+  EXPECT_EQ(nv_.ReadKeyCodes(), kResultOk);
+  EXPECT_EQ(nv_.key_codes_, (Codes{"10", "11", "AB"}));
+  EXPECT_TRUE(t_.conversation.AllWritten());
+  EXPECT_TRUE(LinkOpen());
+}
+
+TEST_F(NvCommandsTest, KeyCodesOfTwoBlocksAfterNoise) {
+  t_.conversation.Expect(kQuery)
+      .Reply(Hex("AA BB 37 72 41 31 30 00"), 20)
+      .Expect(kAck)
+      .Reply(Hex("37 72 40 41 42 43 44 00"), 140)  // the pause again, after the ACK
+      .Expect(kAck);
+  EXPECT_EQ(nv_.ReadKeyCodes(), kResultOk);
+  EXPECT_EQ(nv_.key_codes_, (Codes{"10", "AB", "CD"}));
+  EXPECT_TRUE(t_.conversation.AllWritten());
+}
+
+TEST_F(NvCommandsTest, NoKeyCodesGives400AndAnEmptyList) {
+  nv_.key_codes_ = {"XY"};
+  t_.conversation.Expect(kQuery).Reply(Hex("37 72 40 00"), 20).Expect(kAck);
+  EXPECT_EQ(nv_.ReadKeyCodes(), kResultEmptyKeyList);
+  EXPECT_TRUE(nv_.key_codes_.empty());
+  EXPECT_TRUE(t_.conversation.AllWritten());
+  EXPECT_TRUE(LinkOpen());
+}
+
+TEST_F(NvCommandsTest, BadBlocksAreCancelledAndKeepTheList) {
+  for (const char* reply : {"37 73 40 31 30 00", "37 72 00"}) {
+    SCOPED_TRACE(reply);
+    fakes::TestServices t;
+    CCommonUtil util(t.services);
+    CCommonNv nv(&util, t.clock);
+    t.conversation.Expect({0x00});
+    ASSERT_EQ(util.dev_.Open(), 1);
+    nv.key_codes_ = {"XY"};
+    t.conversation.Expect(kQuery).Reply(Hex(reply), 20).Expect(kCan);
+    EXPECT_EQ(nv.ReadKeyCodes(), kResultBadReply);
+    EXPECT_EQ(nv.key_codes_, Codes{"XY"});
+    EXPECT_EQ(util.dev_.open_flag_, 0);
+    EXPECT_TRUE(t.conversation.AllWritten());
+  }
+}
+
+TEST_F(NvCommandsTest, SilentPrinterGetsTenResendsThenCancel) {
+  t_.conversation.Permissive();
+  EXPECT_EQ(nv_.ReadKeyCodes(), kResultBadReply);
+  EXPECT_FALSE(LinkOpen());
+  // The query, then a resend at each of the 3rd to 12th quiet reads, then CAN.
+  const std::vector<Bytes> writes = Writes();
+  ASSERT_EQ(writes.size(), 12u);
+  for (size_t i = 0; i < 11; ++i) EXPECT_EQ(writes[i], kQuery) << i;
+  EXPECT_EQ(writes[11], kCan);
+  EXPECT_EQ(t_.conversation.ReadCalls(), 12u);
+}
+
+TEST_F(NvCommandsTest, ShortAckGives300) {
+  HookedClock clock(t_.clock);
+  CCommonNv nv(&util_, clock);
+  clock.on_sleep = [this] { t_.conversation.ShortNextWrite(0); };
+  t_.conversation.Expect(kQuery).Reply(Hex("37 72 40 31 30 00"), 20).Expect(kAck);
+  EXPECT_EQ(nv.ReadKeyCodes(), kResultWriteFailed);
+  EXPECT_FALSE(LinkOpen());
+}
+
+TEST_F(NvCommandsTest, OverlongBlockIsCutAtItsBuffer) {
+  // 37 72 40, then "AB" pairs without a closing 00h: the block is cut after 1,024 bytes, whose
+  // last byte stands where the 00h would, so pairs start at offsets 3 to 1021.
+  Bytes flood = Hex("37 72 40");
+  while (flood.size() < 1500) flood.insert(flood.end(), {0x41, 0x42});
+  t_.conversation.Expect(kQuery).Reply(flood, 20).Expect(kAck);
+  EXPECT_EQ(nv_.ReadKeyCodes(), kResultOk);
+  EXPECT_EQ(nv_.key_codes_.size(), 510u);
+  EXPECT_EQ(nv_.key_codes_.back(), "AB");
+  EXPECT_TRUE(t_.conversation.AllWritten());
+  EXPECT_TRUE(LinkOpen());
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(NvCommandsTest, EndlessMoreBlocksAreCancelled) {
+  // Every query and ACK releases another "more follows" block.
+  t_.conversation.Permissive();
+  for (int i = 0; i < 300; ++i) t_.conversation.Reply(Hex("37 72 41 31 30 00"), 5);
+  EXPECT_EQ(nv_.ReadKeyCodes(), kResultBadReply);
+  EXPECT_EQ(Writes().back(), kCan);
+  EXPECT_EQ(Writes().size(), 1u + 256u + 1u);  // the query, 256 ACKs, CAN
+  EXPECT_FALSE(LinkOpen());
+}
+
+}  // namespace

@@ -1,0 +1,96 @@
+// bmp2nv: one BMP file -> the define command a download would send for it, so people can see
+// what their logo becomes (and so the conversion can be measured on its own).
+//
+//   bmp2nv IN.bmp [--key KC] [--brightness B] [-o OUT]
+
+#include <cerrno>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <memory>
+#include <string>
+
+#include "nvimage/raster.h"
+#include "platform/bmp_decoder.h"
+
+namespace {
+
+constexpr char kUsage[] =
+    "usage: bmp2nv IN.bmp [--key KC] [--brightness B] [-o OUT]\n"
+    "  writes the printer's NV define command for IN.bmp (standard output without -o)\n"
+    "  --key KC        two printable characters, the key code (default 10)\n"
+    "  --brightness B  0..100, strength of the thinning pattern (default 0)\n";
+
+int Fail(const std::string& message) {
+  std::fprintf(stderr, "bmp2nv: %s\n", message.c_str());
+  return 1;
+}
+
+bool ParseBrightness(const char* text, int* value) {
+  char* end = nullptr;
+  const long v = std::strtol(text, &end, 10);
+  if (end == text || *end != '\0' || v < 0 || v > 100) return false;
+  *value = static_cast<int>(v);
+  return true;
+}
+
+bool ValidKey(const std::string& key) {
+  return key.size() == 2 && key[0] >= 0x20 && key[0] <= 0x7E && key[1] >= 0x20 && key[1] <= 0x7E;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  std::string in;
+  std::string out;
+  std::string key = "10";
+  int brightness = 0;
+  for (int i = 1; i < argc; ++i) {
+    const std::string arg = argv[i];
+    const bool has_value = i + 1 < argc;
+    if (arg == "--help" || arg == "-h") {
+      std::fputs(kUsage, stdout);
+      return 0;
+    } else if (arg == "--key" && has_value) {
+      key = argv[++i];
+      if (!ValidKey(key)) return Fail("key code must be two printable characters: " + key);
+    } else if (arg == "--brightness" && has_value) {
+      if (!ParseBrightness(argv[++i], &brightness)) {
+        return Fail(std::string("brightness must be 0 to 100: ") + argv[i]);
+      }
+    } else if (arg == "-o" && has_value) {
+      out = argv[++i];
+    } else if (!arg.empty() && arg[0] != '-' && in.empty()) {
+      in = arg;
+    } else {
+      std::fputs(kUsage, stderr);
+      return 2;
+    }
+  }
+  if (in.empty()) {
+    std::fputs(kUsage, stderr);
+    return 2;
+  }
+
+  std::string reason;
+  auto bmp = platform::BmpDecoder::OpenFile(in, &reason);
+  if (!bmp) return Fail(in + ": " + reason);
+  reason = nv::StorageRefusal(static_cast<uint32_t>(bmp->width()),
+                              static_cast<uint32_t>(bmp->height()));
+  if (!reason.empty()) return Fail(in + ": " + reason);
+  nv::Raster raster;
+  if (!nv::ConvertRows(*bmp, brightness, &raster, &reason)) return Fail(in + ": " + reason);
+  const std::vector<uint8_t> command = nv::DefineCommand(static_cast<uint8_t>(key[0]),
+                                                         static_cast<uint8_t>(key[1]), raster);
+
+  std::unique_ptr<FILE, int (*)(FILE*)> file(out.empty() ? nullptr : std::fopen(out.c_str(), "wb"),
+                                             &std::fclose);
+  if (!out.empty() && !file) return Fail("cannot write " + out + ": " + std::strerror(errno));
+  FILE* sink = out.empty() ? stdout : file.get();
+  if (std::fwrite(command.data(), 1, command.size(), sink) != command.size() ||
+      std::fflush(sink) != 0) {
+    return Fail("cannot write " + (out.empty() ? std::string("standard output") : out));
+  }
+  if (file && std::fclose(file.release()) != 0) return Fail("cannot write " + out);
+  return 0;
+}
