@@ -1,7 +1,5 @@
 #include "settings/vmsm_pro_dlg.h"
 
-#include <algorithm>
-
 #include "protocol/common_util.h"
 #include "protocol/result_codes.h"
 #include "settings/vmsm_pro_template.h"
@@ -12,8 +10,6 @@ namespace {
 constexpr int kFullPosition = 100;
 constexpr uint32_t kAdvanceStepMs = 2;
 constexpr uint32_t kFirstStageDelayMs = 100;
-// Long enough for the message loop to look at the input before the held-back stage fires.
-constexpr uint32_t kHoldBackMs = 10;
 
 int FirstEvent(int mode) {
   switch (mode) {
@@ -35,7 +31,6 @@ bool CVmsmProDlg::OnInitDialog() {
   // The window title is the template's caption, "Virtual Memory Switch Manager" in English.
   position_ = 0;
   message_.clear();
-  armed_.clear();
   GetProgress(kVmsmProProgressId).SetRange(0, kFullPosition);
   GetProgress(kVmsmProProgressId).SetPos(0);
   if (mode_ == kModeNone) {
@@ -47,44 +42,19 @@ bool CVmsmProDlg::OnInitDialog() {
     Fail(transfer_ids::kPortOpenError);
     return true;
   }
-  Arm(FirstEvent(mode_), kFirstStageDelayMs);
+  SetTimer(FirstEvent(mode_), kFirstStageDelayMs);
   return true;
-}
-
-void CVmsmProDlg::Arm(int event, uint32_t ms) {
-  SetTimer(event, ms);
-  const uint32_t due = clock().TickCount() + ms;
-  auto it =
-      std::find_if(armed_.begin(), armed_.end(), [&](const Armed& a) { return a.event == event; });
-  if (it == armed_.end()) {
-    armed_.push_back({event, due});
-  } else {
-    it->due_tick = due;
-  }
-}
-
-void CVmsmProDlg::HoldOverdueStages() {
-  // The write arms its closing stage before the Bluetooth items and their settling time, so
-  // that stage is overdue when the write returns. The message loop fires a due timer before it
-  // looks at input, which would let the closing stage beat a Cancel pressed during the write;
-  // the user's Cancel must take effect between two stages like everywhere else.
-  const uint32_t now = clock().TickCount();
-  for (const Armed& a : std::vector<Armed>(armed_)) {
-    if (static_cast<int32_t>(now - a.due_tick) >= 0) Arm(a.event, kHoldBackMs);
-  }
 }
 
 void CVmsmProDlg::OnTimer(int id) {
   // Window timers repeat; each stage runs once.
   KillTimer(id);
-  std::erase_if(armed_, [id](const Armed& a) { return a.event == id; });
   if (HasEnded()) return;
   if (id == kEventClose) {
     Closing();
     return;
   }
   if (const TransferEvent* event = plan_->Find(id)) RunEvent(*event);
-  if (!HasEnded()) HoldOverdueStages();
 }
 
 void CVmsmProDlg::RunEvent(const TransferEvent& event) {
@@ -119,7 +89,9 @@ bool CVmsmProDlg::RunStep(const TransferStep& step) {
       clock().Sleep(step.ms);
       return true;
     case TransferOp::kArm:
-      Arm(static_cast<int>(step.value), step.ms);
+      // The write arms its closing stage before the Bluetooth items and their settling time;
+      // the loop still lets a Cancel pressed meanwhile beat that overdue stage.
+      SetTimer(static_cast<int>(step.value), step.ms);
       return true;
     default:
       break;
@@ -209,8 +181,7 @@ void CVmsmProDlg::ShowPosition(const std::string& line) {
 
 void CVmsmProDlg::Fail(int string_id) {
   message_ = LoadString(string_id);
-  // A stage may have armed the next one before it failed (the closing stage of a write).
-  for (const Armed& a : armed_) KillTimer(a.event);
-  armed_.clear();
+  // A stage may have armed the next one before it failed (the closing stage of a write); the
+  // timers of an ended dialog never fire.
   EndDialog(ui::IDCANCEL);
 }

@@ -16,7 +16,6 @@
 
 #include <cstdint>
 #include <string>
-#include <vector>
 
 #include "protocol/common_vmsm.h"
 #include "settings/transfer_plan.h"
@@ -58,9 +57,6 @@ class CVmsmProDlg : public ui::Dialog {
   uint32_t Perform(const TransferStep& step);
   void Closing();
   void ShowPosition(const std::string& line);
-  void Arm(int event, uint32_t ms);
-  // Puts a stage that came due while the current one still ran just behind the user's input.
-  void HoldOverdueStages();
 
   int mode_;
   CCommonVmsm* vmsm_;
@@ -68,9 +64,4 @@ class CVmsmProDlg : public ui::Dialog {
   std::string message_;
   int position_ = 0;
   std::string stage_name_;
-  struct Armed {
-    int event;
-    uint32_t due_tick;  // on the dialog's clock
-  };
-  std::vector<Armed> armed_;  // timer events armed and not yet fired
 };

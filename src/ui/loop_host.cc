@@ -363,7 +363,13 @@ bool LoopHost::FrameDone(const Frame& frame) const {
 
 void LoopHost::RunFrame(Frame& frame) {
   while (!FrameDone(frame)) {
-    if (FireDueTimer()) continue;
+    uint64_t fired_at = 0;
+    if (FireDueTimer(&fired_at)) {
+      // A handler that blocked (a printer exchange) lets timers fall due behind it; input that
+      // arrived meanwhile was there first, so a Cancel pressed during a step beats the next step.
+      if (!FrameDone(frame) && CameDueSince(fired_at)) ApplyWaitingInput();
+      continue;
+    }
     if (wait_) {
       if (WaitSatisfied()) {
         wait_.reset();
@@ -456,8 +462,30 @@ uint64_t LoopHost::NextTimerDue() const {
   return next;
 }
 
-bool LoopHost::FireDueTimer() {
+bool LoopHost::CameDueSince(uint64_t since_ms) {
   const uint64_t now = ElapsedMs();
+  for (const Timer& t : timers_) {
+    if (!t.running && t.due_ms > since_ms && t.due_ms <= now && !TopLevel(*t.dialog).HasEnded()) {
+      return true;
+    }
+  }
+  return false;
+}
+
+void LoopHost::ApplyWaitingInput() {
+  if (wait_) {
+    if (!WaitSatisfied()) return;  // the wait still holds the commands back
+    wait_.reset();
+  }
+  Command command;
+  // The end of the input is left to the loop's own fetch, after the due timers: the input has
+  // nothing waiting.
+  if (Fetch(0, &command) == FetchStatus::kCommand) Apply(command);
+}
+
+bool LoopHost::FireDueTimer(uint64_t* fired_at) {
+  const uint64_t now = ElapsedMs();
+  *fired_at = now;
   size_t best = timers_.size();
   for (size_t i = 0; i < timers_.size(); ++i) {
     const Timer& t = timers_[i];

@@ -8,10 +8,13 @@
 // The loop of a modal frame: fire the due timers (earliest first; ties in the order they were
 // armed; timers of every open dialog fire, as window timers do under a modal loop); when nothing
 // is due, apply the next command to the active (top) frame, waiting for one at most until the
-// next timer is due. A `wait` command holds further commands until its condition holds or it
-// times out, while timers keep firing. When the input has ended, the active frame is closed:
-// a dialog by OnClose (a second time it is ended with IDCANCEL and an error is reported), a
-// message box by Cancel, else No, else OK, a file-open dialog by cancelling.
+// next timer is due. Input that is already waiting goes before the timers that fell due while a
+// timer handler ran: after such a handler one waiting command (if any) is applied first, so the
+// user can stop a chain of blocking stages between any two of them. A `wait` command holds further
+// commands until its condition holds or it times out, while timers keep firing. When the input has
+// ended, the active frame is closed: a dialog by OnClose (a second time it is ended with IDCANCEL
+// and an error is reported), a message box by Cancel, else No, else OK, a file-open dialog by
+// cancelling.
 
 #include <cstdint>
 #include <memory>
@@ -77,7 +80,8 @@ class LoopHost : public Host {
  protected:
   static constexpr uint32_t kForever = UINT32_MAX;
   enum class FetchStatus { kCommand, kTimeout, kEnd };
-  // The next command, waiting at most `timeout_ms` (kForever: no timer is armed) for it.
+  // The next command, waiting at most `timeout_ms` (kForever: no timer is armed) for it; with 0
+  // only a command that is waiting already.
   virtual FetchStatus Fetch(uint32_t timeout_ms, Command* command) = 0;
   // Every event, in order, once it is complete (json filled in).
   virtual void Emit(const Event& event) = 0;
@@ -98,7 +102,12 @@ class LoopHost : public Host {
   };
   void RunFrame(Frame& frame);
   bool FrameDone(const Frame& frame) const;
-  bool FireDueTimer();
+  // Fires the earliest due timer; `fired_at` is when its handler started.
+  bool FireDueTimer(uint64_t* fired_at);
+  // Whether a timer fell due after `since_ms`, up to now.
+  bool CameDueSince(uint64_t since_ms);
+  // Applies one command when one is waiting already (a zero time-out fetch).
+  void ApplyWaitingInput();
   uint64_t NextTimerDue() const;
   bool WaitSatisfied() const;
   void Apply(const Command& command);

@@ -4,6 +4,7 @@
 // language of command.h); the host applies them when the program waits for the user. With no
 // command queued, virtual time runs on to the next timer (up to the idle limit after the last
 // command); with no timer either, the input counts as ended and the open dialogs are closed.
+// Queued commands count as input that is waiting already (the user typed ahead).
 // Every event is recorded (and handed to the event callback, which may queue more commands).
 //
 //   platform::VirtualClock clock;

@@ -183,6 +183,24 @@ TEST(Modal, CancelBeforeTheFirstTimerStopsTheChain) {
   EXPECT_EQ(dlg.log, (std::vector<std::string>{"cmd 2 clicked", "destroy"}));
 }
 
+TEST(Modal, InputWaitingAfterABlockingHandlerBeatsTheTimerThatFellDueMeanwhile) {
+  platform::VirtualClock clock;
+  ui::ScriptedHost host(clock);
+  ProbeDialog dlg(EveryKindTemplate());
+  dlg.init = [](ProbeDialog& d) { d.SetTimer(1, 100); };
+  dlg.timer = [&](ProbeDialog& d, int id) {
+    d.KillTimer(id);
+    d.SetTimer(id + 1, 100);
+    if (id == 1) {
+      d.clock().Sleep(500);   // a blocking exchange; the next stage falls due at 200
+      host.Queue("click 2");  // the user pressed Cancel meanwhile
+    }
+  };
+  EXPECT_EQ(dlg.DoModal(host), ui::IDCANCEL);
+  EXPECT_EQ(dlg.log, (std::vector<std::string>{"timer 1 @100", "cmd 2 clicked", "destroy"}));
+  EXPECT_EQ(host.ErrorCount(), 0);
+}
+
 TEST(Modal, EndOfInputClosesDialogsAndForcesThoseThatRefuse) {
   platform::VirtualClock clock;
   ui::ScriptedHost host(clock);

@@ -1,0 +1,232 @@
+// The NV job runner: the job engine driven step by step as the command line drives it, and the
+// progress dialog driving it with timers under the scripted host, against scripted printers.
+
+#include "nvimage/dialogs/nv_pro_dlg.h"
+
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "fakes/test_services.h"
+#include "nvimage/common_nv.h"
+#include "nvimage/dialogs/nv_pro_template.h"
+#include "nvimage/nv_job.h"
+#include "protocol/common_util.h"
+#include "ui/scripted_host.h"
+
+namespace {
+
+using fakes::Bytes;
+using fakes::Hex;
+using fakes::TextZ;
+
+const Bytes kMakerQuery = Hex("1D 49 42");
+const Bytes kListQuery = Hex("1D 28 4C 04 00 30 40 4B 43");
+const char kWriteFailed[] = " Failed to write data!\r\nPlease check your printer.";
+
+// A printer on a TCP link (its open writes nothing) and the NV engine over it.
+struct Rig {
+  Rig() {
+    util.dev_.interface_ = CDev::kInterfaceTcp;
+    util.dev_.port_name_ = "NET10.0.0.5";
+  }
+  // A later job of the same manager run: the link is up and the printer was identified.
+  void OpenAndIdentified() {
+    ASSERT_EQ(util.dev_.Open(), 1);
+    nv.identified_ = 1;
+  }
+  void AddItem(const std::string& name, size_t length, uint8_t fill) {
+    nv.download_list_.push_back({name, Bytes(length, fill), static_cast<uint32_t>(length)});
+  }
+
+  fakes::TestServices t;
+  CCommonUtil util{t.services};
+  CCommonNv nv{&util, t.clock};
+  fakes::Conversation& talk = t.conversation;
+};
+
+class RecordingSink : public NvProgressSink {
+ public:
+  void SetPosition(int) override {}
+  void SetCaption(const std::string& text) override { captions.push_back(text); }
+  void Refresh() override {}
+  std::vector<std::string> captions;
+};
+
+// ------------------------------------------------------------------ the engine
+
+TEST(NvJob, DownloadSharesSeventyStepsByItemSizeAndFillsTheBar) {
+  Rig r;
+  r.AddItem("a.bmp", 3000, 0xAA);
+  r.AddItem("b.bmp", 1000, 0xBB);
+  r.talk.Expect(kMakerQuery).Reply(TextZ("_KORVANE"), 20);
+  r.talk.Expect(Bytes(3000, 0xAA)).Expect(Bytes(1000, 0xBB));
+  RecordingSink sink;
+  NvJob job(r.nv, sink);
+  job.SetJobCode(NvJob::kJobDownload);
+
+  // Driven as a program without windows drives it: sleep, then run the next step.
+  std::vector<std::string> steps;
+  std::vector<uint64_t> step_ms;
+  NvStep step = job.Start();
+  while (step.kind == NvStep::Kind::kNext) {
+    r.t.clock.Sleep(step.delay_ms);
+    const uint64_t started = r.t.clock.NowMs();
+    const int id = step.id;
+    step = job.Run(id);
+    step_ms.push_back(r.t.clock.NowMs() - started);
+    steps.push_back(std::to_string(id) + ": " + std::to_string(job.progress()) +
+                    (step.kind == NvStep::Kind::kNext
+                         ? " -> " + std::to_string(step.id) + " in " + std::to_string(step.delay_ms)
+                         : " end"));
+  }
+  EXPECT_EQ(step.kind, NvStep::Kind::kOk);
+  // Open 5, maker 5 + 5, the job 5, items 52 and 17, the end of the download 5, the rest to 100.
+  EXPECT_EQ(steps, (std::vector<std::string>{"1: 15 -> 1003 in 100", "1003: 20 -> 2000 in 100",
+                                             "2000: 72 -> 2000 in 1000", "2000: 89 -> 2000 in 1000",
+                                             "2000: 94 -> 9999 in 100", "9999: 100 end"}));
+  // 5 steps of 2 ms; the link's 10 ms pause before a write and 52 or 17 steps of 2 ms; 5 steps
+  // of 500 ms; 95..100.
+  EXPECT_EQ(std::vector<uint64_t>(step_ms.begin() + 1, step_ms.end()),
+            (std::vector<uint64_t>{10, 114, 44, 2500, 12}));
+  EXPECT_EQ(sink.captions, (std::vector<std::string>{"a.bmp Downloading...", "b.bmp Downloading...",
+                                                     "Finish download..."}));
+  // The item delay between the two items (after 52 steps of 2 ms and the link's 10 ms pause).
+  EXPECT_EQ(r.talk.WriteTimes()[2] - r.talk.WriteTimes()[1], 1114u);
+  EXPECT_EQ(r.nv.identified_, 1);
+  EXPECT_TRUE(r.talk.AllWritten());
+}
+
+TEST(NvJob, FailuresEndWithCancelAndTheirOwnText) {
+  struct Row {
+    const char* name;
+    int job;
+    std::function<void(Rig&)> setup;
+    std::string message;
+  };
+  const Row rows[] = {
+      {"port will not open", NvJob::kJobReadKeyCodes,
+       [](Rig& r) { r.t.devices.record.connect_ok = false; }, "Port open error!"},
+      {"another maker", NvJob::kJobReadKeyCodes,
+       [](Rig& r) { r.talk.Expect(kMakerQuery).Reply(TextZ("_KORVANF"), 20); },
+       "Printer model is not matched!"},
+      {"key code list garbled", NvJob::kJobReadKeyCodes,
+       [](Rig& r) {
+         r.OpenAndIdentified();
+         r.talk.Expect(kListQuery).Reply(Hex("41 42 43 44 00"), 20).Expect({0x18});
+       },
+       "Failed to read NV image address!"},
+      {"delete not written", NvJob::kJobDeleteImage,
+       [](Rig& r) {
+         r.OpenAndIdentified();
+         r.talk.FailNextWrite();
+       },
+       kWriteFailed},
+      {"download item not written", NvJob::kJobDownload,
+       [](Rig& r) {
+         r.OpenAndIdentified();
+         r.AddItem("a.bmp", 10, 0x00);
+         r.talk.FailNextWrite();
+       },
+       kWriteFailed},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.name);
+    Rig r;
+    row.setup(r);
+    RecordingSink sink;
+    NvJob job(r.nv, sink);
+    job.SetJobCode(row.job);
+    job.SetKeyCode("10");
+    NvStep step = job.Start();
+    EXPECT_EQ(job.message(), "Download process is stoped...");
+    for (int guard = 0; step.kind == NvStep::Kind::kNext && guard < 10; ++guard) {
+      step = job.Run(step.id);
+    }
+    EXPECT_EQ(step.kind, NvStep::Kind::kCancel);
+    EXPECT_EQ(job.message(), row.message);
+    EXPECT_TRUE(r.talk.AllWritten());
+    EXPECT_TRUE(r.talk.Mismatches().empty());
+  }
+}
+
+// ------------------------------------------------------------------ the dialog
+
+// Records the steps and the bar; can close the dialog after one step, as the user would.
+class ProbeDlg : public CNvProDlg {
+ public:
+  std::vector<int> steps;
+  int bar = 0;
+  int close_after = 0;
+  ui::ScriptedHost* scripted = nullptr;
+
+ protected:
+  void OnTimer(int id) override {
+    CNvProDlg::OnTimer(id);
+    steps.push_back(id);
+    bar = GetProgress(kNvProProgressId).GetPos();
+    if (id == close_after) scripted->Queue("close");
+  }
+};
+
+class NvProDlgTest : public ::testing::Test, public Rig {
+ protected:
+  int Run(int job, const std::string& key_code = "") {
+    dlg_.SetEngine(&nv);
+    dlg_.SetJobCode(job);
+    dlg_.SetKeyCode(key_code);
+    dlg_.scripted = &host_;
+    return dlg_.DoModal(host_);
+  }
+
+  ui::ScriptedHost host_{t.clock};
+  ProbeDlg dlg_;
+};
+
+TEST_F(NvProDlgTest, DeletingOneImageReadsTheListAgain) {
+  talk.Expect(kMakerQuery).Reply(TextZ("_KORVANE"), 20);
+  talk.Expect(Hex("1D 28 4C 04 00 30 42 31 30"));
+  talk.Expect(kListQuery).Reply(Hex("37 72 40 31 31 41 42 00"), 20).Expect({0x06});
+  nv.key_codes_ = {"10", "11", "AB"};
+  EXPECT_EQ(Run(NvJob::kJobDeleteImage, "10"), ui::IDOK);
+  EXPECT_EQ(dlg_.steps, (std::vector<int>{1, 1001, 1000, 9999}));
+  EXPECT_EQ(dlg_.bar, 100);
+  EXPECT_EQ(nv.key_codes_, (std::vector<std::string>{"11", "AB"}));
+  EXPECT_TRUE(talk.AllWritten());
+}
+
+TEST_F(NvProDlgTest, UserCloseBetweenStepsEndsWithCancelAndSendsNothingMore) {
+  talk.Expect(kMakerQuery).Reply(TextZ("_KORVANE"), 20);
+  talk.Expect(Hex("1D 28 4C 04 00 30 42 31 30"));
+  dlg_.close_after = NvJob::kJobDeleteImage;
+  EXPECT_EQ(Run(NvJob::kJobDeleteImage, "10"), ui::IDCANCEL);
+  EXPECT_EQ(dlg_.message(), "Download process is stoped...");
+  EXPECT_EQ(dlg_.steps, (std::vector<int>{1, 1001}));
+  // The list is not read again: any further byte would be a mismatch.
+  EXPECT_TRUE(talk.AllWritten());
+  EXPECT_TRUE(talk.Mismatches().empty());
+}
+
+TEST_F(NvProDlgTest, OnAnOpenIdentifiedLinkTheStartStepOnlyArmsTheJob) {
+  OpenAndIdentified();
+  // No open and no maker query: the list query is the first byte on the wire, at 100 ms (timer
+  // 1) + 100 ms + the link's 10 ms pause before a write. A printer without images is a success.
+  talk.Expect(kListQuery).Reply(Hex("37 72 40 00"), 20).Expect({0x06});
+  EXPECT_EQ(Run(NvJob::kJobReadKeyCodes), ui::IDOK);
+  EXPECT_EQ(talk.WriteTimes()[0], 210u);
+  EXPECT_EQ(t.devices.record.Count("Connect"), 1);
+  EXPECT_TRUE(nv.key_codes_.empty());
+  EXPECT_TRUE(talk.AllWritten());
+}
+
+TEST_F(NvProDlgTest, PrintAllWithoutKeyCodesEndsWithTheWriteFailure) {
+  OpenAndIdentified();
+  EXPECT_EQ(Run(NvJob::kJobPrintAll), ui::IDCANCEL);
+  EXPECT_EQ(dlg_.message(), kWriteFailed);
+  EXPECT_EQ(dlg_.steps, (std::vector<int>{1, 1004}));
+  EXPECT_TRUE(talk.Written().empty());
+}
+
+}  // namespace
