@@ -1,0 +1,13 @@
+#pragma once
+
+#include "ui/template.h"
+
+// The firmware download dialog: the status line and bar inside a group box, Start Download and
+// Exit.
+inline constexpr int kFirmwareTemplateId = 131;
+inline constexpr int kFirmwareStatusId = 1003;
+inline constexpr int kFirmwareProgressId = 1005;
+inline constexpr int kFirmwareStartId = 1026;
+// Exit is the dialog's IDOK button (1).
+
+const ui::Template& FirmwareTemplate();

@@ -1,0 +1,34 @@
+#include "firmware/firmware_sender.h"
+
+#include <algorithm>
+
+void ApplyFirmwarePortSetting(const FirmwarePortSetting& setting, CDev& dev) {
+  dev.port_name_ = setting.port_name;
+  dev.baud_rate_ = setting.baud_rate;
+  dev.parity_ = setting.parity;
+  dev.data_bits_ = setting.data_bits;
+  dev.stop_bits_ = setting.stop_bits;
+  dev.flow_control_ = setting.flow_control;
+  dev.interface_ = setting.interface;
+}
+
+FirmwareSendResult SendFirmware(CDev& dev, std::span<const uint8_t> bytes,
+                                const FirmwareProgress& progress) {
+  FirmwareSendResult result;
+  const uint64_t length = bytes.size();
+  uint64_t sent = 0;
+  // A do-while, so an empty file is still one write, of no bytes.
+  do {
+    const auto count =
+        static_cast<uint32_t>(std::min<uint64_t>(length - sent, kFirmwarePieceBytes));
+    const int written = dev.Write(bytes.data() + sent, count);
+    if (written > 0) result.sent += static_cast<uint64_t>(std::min<int64_t>(written, count));
+    if (written < 0 || static_cast<uint32_t>(written) != count) return result;
+    sent += count;
+    // 64-bit: a file at the size limit times 100 does not fit 32 bits. An empty file is complete
+    // after its one write.
+    if (progress) progress(length == 0 ? 100 : static_cast<int>(sent * 100 / length));
+  } while (sent < length);
+  result.status = FirmwareSendStatus::kSent;
+  return result;
+}
