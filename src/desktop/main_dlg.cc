@@ -7,7 +7,11 @@
 #include "desktop/about_dlg.h"
 #include "desktop/desktop_resources.h"
 #include "desktop/resource_ids.h"
+#include "firmware/dialogs/firmware_dlg.h"
 #include "link/cdev.h"
+#include "nvimage/dialogs/nv_dlg.h"
+#include "nvimage/dialogs/nv_pro_dlg.h"
+#include "nvimage/nv_job.h"
 #include "platform/registry.h"
 #include "settings/vmsm_pro_dlg.h"
 
@@ -72,6 +76,7 @@ CM500QXUtilityDlg::CM500QXUtilityDlg(platform::Services& services, DiscoveryLog&
       discovery_log_(discovery_log),
       util_(services),
       vmsm_(&util_, services.clock),
+      nv_(&util_, services.clock),
       pages_(&util_, services.clock) {
   setting_.port_name = "COM1";
   setting_.baud_rate = 115200;
@@ -315,6 +320,42 @@ void CM500QXUtilityDlg::LaunchSettingsEditor() {
   MessageBox(LoadString(kStrVmsmSaveFailed), caption, ui::MB_OK);
 }
 
+void CM500QXUtilityDlg::LaunchNvManager() {
+  if (host() == nullptr) return;
+  HandOverSetting();
+  nv_.identified_ = 0;
+  {
+    CNvProDlg read;
+    read.SetEngine(&nv_);
+    read.SetJobCode(NvJob::kJobReadKeyCodes);
+    if (read.DoModal(*host()) != ui::IDOK) {
+      CloseLink();
+      MessageBox(read.message(), LoadString(kStrAppCaption), ui::MB_OK);
+      nv_.identified_ = 0;
+      return;
+    }
+  }
+  CNVDlg manager(nv_, services_.registry);
+  manager.DoModal(*host());
+  CloseLink();
+}
+
+void CM500QXUtilityDlg::LaunchFirmwareDownload() {
+  if (host() == nullptr) return;
+  HandOverSetting();
+  FirmwarePortSetting port;
+  port.port_name = setting_.port_name;
+  port.baud_rate = setting_.baud_rate;
+  port.parity = setting_.parity;
+  port.data_bits = setting_.data_bits;
+  port.stop_bits = setting_.stop_bits;
+  port.flow_control = setting_.flow_control;
+  port.interface = setting_.interface;
+  CFirmwarednDlg firmware(services_, files_);
+  firmware.SetPortSetting(port);
+  firmware.DoModal(*host());
+}
+
 void CM500QXUtilityDlg::OnCommand(int id, ui::Notify code) {
   if (id == kInterfaceList && code == ui::Notify::kSelChange) {
     LayoutInterface();
@@ -324,10 +365,12 @@ void CM500QXUtilityDlg::OnCommand(int id, ui::Notify code) {
     LaunchSettingsEditor();
     return;
   }
-  if ((id == kNvButton || id == kFirmwareButton) && code == ui::Notify::kClicked) {
-    // The NV and firmware launch sequences start from here; until they exist the press only
-    // hands the setting over.
-    HandOverSetting();
+  if (id == kNvButton && code == ui::Notify::kClicked) {
+    LaunchNvManager();
+    return;
+  }
+  if (id == kFirmwareButton && code == ui::Notify::kClicked) {
+    LaunchFirmwareDownload();
     return;
   }
   ui::Dialog::OnCommand(id, code);

@@ -6,6 +6,8 @@
 #include "desktop/comm_setting.h"
 #include "desktop/vmsm_tab_dlg.h"
 #include "link/usb_discovery.h"
+#include "nvimage/common_nv.h"
+#include "platform/posix_file_system.h"
 #include "platform/services.h"
 #include "protocol/common_util.h"
 #include "protocol/common_vmsm.h"
@@ -51,13 +53,19 @@ class CM500QXUtilityDlg : public ui::Dialog {
   void CloseLink();
   // Button 1000: read all settings, edit them, write them back (or the factory defaults).
   void LaunchSettingsEditor();
+  // Button 1001: read the printer's key codes, then the NV image manager.
+  void LaunchNvManager();
+  // Button 1002: the firmware download, over a link of its own.
+  void LaunchFirmwareDownload();
 
   platform::Services& services_;
   DiscoveryLog& discovery_log_;
   CCommonUtil util_;
   CCommonVmsm vmsm_;
+  CCommonNv nv_;
   // The pages keep their state from one use of the settings editor to the next.
   desktop::VmsmTabPages pages_;
   desktop::CommSetting setting_;
   std::vector<std::string> usb_paths_;
+  platform::PosixFileSystem files_;
 };

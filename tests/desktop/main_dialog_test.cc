@@ -452,23 +452,29 @@ TEST_F(MainDialogTest, TcpExitStoresAddressAndTypedPortAndRestoresBoth) {
   EXPECT_EQ(Text(kValuePort), "NET192.168.0.10");
 }
 
-TEST_F(MainDialogTest, ManagerButtonsHandTheSettingToTheLinkAndShowNothing) {
-  Run({"select 1006 3", "type 1074 \"10.1.1.5\"", "type 1075 \"9101\"", "click 1001", "snapshot",
-       "close"});
+TEST_F(MainDialogTest, ManagerButtonsHandTheSettingToTheLink) {
+  // No printer answers: the NV manager's first job reports that and the main dialog stays.
+  t.devices.record.connect_ok = false;
+  Run({"select 1006 3", "type 1074 \"10.1.1.5\"", "type 1075 \"9101\"", "click 1001",
+       "wait messagebox", "answer OK", "snapshot", "close"});
   const CDev& dev = dlg.Util().dev_;
   EXPECT_EQ(dev.port_name_, "NET10.1.1.5");
   EXPECT_EQ(dev.baud_rate_, 9101u);
   EXPECT_EQ(dev.interface_, CDev::kInterfaceTcp);
   EXPECT_EQ(dlg.Util().saved_.port_name, "NET10.1.1.5");
-  EXPECT_TRUE(Boxes().empty());
+  EXPECT_EQ(t.devices.record.connects,
+            (std::vector<std::pair<std::string, uint16_t>>{{"10.1.1.5", 9101}}));
+  ASSERT_EQ(Boxes().size(), 1u);
+  EXPECT_EQ(Boxes()[0].text, "Port open error!");
   EXPECT_EQ(views.size(), 1u);  // still the main dialog after the press
-  EXPECT_EQ(t.devices.record.opened_paths.size(), 0u);
   EXPECT_FALSE(t.registry.KeyExists(kPellisetKey));  // a job hand-over stores nothing
 
   fakes::TestServices s2;
+  s2.devices.record.serial_open_failures = 100;
   CM500QXUtilityDlg serial(s2.services, log);
   ASSERT_TRUE(host.Queue({"select 1007 \"COM9\"", "select 1008 \"4800\"", "select 1009 1",
-                          "select 1010 1", "click 1001", "close"}));
+                          "select 1010 1", "click 1001", "wait messagebox", "answer OK",
+                          "close"}));
   serial.DoModal(host);
   const CDev& sdev = serial.Util().dev_;
   EXPECT_EQ(sdev.port_name_, "COM9");
@@ -481,7 +487,9 @@ TEST_F(MainDialogTest, ManagerButtonsHandTheSettingToTheLinkAndShowNothing) {
 }
 
 TEST_F(MainDialogTest, TcpPortBeyondTheTcpPortsReadsAsZero) {
-  Run({"select 1006 3", "type 1074 \"10.0.0.7\"", "type 1075 \"70000\"", "click 1001", "click 1"});
+  t.devices.record.connect_ok = false;
+  Run({"select 1006 3", "type 1074 \"10.0.0.7\"", "type 1075 \"70000\"", "click 1001",
+       "wait messagebox", "answer OK", "click 1"});
   // Handed on as 70000, the link would cut it to 16 bits and connect to port 4464.
   EXPECT_EQ(dlg.Util().dev_.baud_rate_, 0u);
   EXPECT_EQ(Dword(kValueBaudrate), 0u);

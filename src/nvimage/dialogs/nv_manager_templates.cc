@@ -1,0 +1,65 @@
+#include "nvimage/dialogs/nv_manager_templates.h"
+
+#include "ui/constants.h"
+
+namespace {
+
+using ui::ControlKind;
+using namespace nv_ctl;
+
+constexpr ControlKind kStatic = ControlKind::kStatic;
+constexpr ControlKind kGroupBox = ControlKind::kGroupBox;
+constexpr ControlKind kButton = ControlKind::kButton;
+
+// Labels and frames carry ids of their own (1201 up) only so that a pack can translate them.
+
+}  // namespace
+
+const ui::Template& NvManagerTemplate() {
+  static const ui::Template t{
+      kNvManagerTemplateId,
+      "NV Image Manager",
+      440,
+      280,
+      {
+          {kPreview, ControlKind::kPicture, "", {7, 7, 180, 120}},
+          {kImageList, ControlKind::kListView, "", {194, 7, 239, 98}},
+          {kAddImage, kButton, "Add Image", {194, 110, 56, 14}},
+          {kRemoveImage, kButton, "Remove", {255, 110, 56, 14}},
+          {kReset, kButton, "Reset", {316, 110, 56, 14}},
+          {kDownload, kButton, "Download", {377, 110, 56, 14}},
+          {kAutoAddressing, ControlKind::kCheckBox, "Auto Addressing", {194, 130, 90, 10}},
+          {1201, kGroupBox, "Change Color Range", {7, 134, 180, 44}},
+          {1202, kStatic, "Brightness ", {14, 148, 44, 10}},
+          {kBrightness, ControlKind::kSlider, "", {60, 146, 116, 14}},
+          {1203, kStatic, "0", {60, 164, 12, 8}},
+          {1204, kStatic, "100", {160, 164, 16, 8}},
+          {kStatus, kStatic, "", {7, 186, 180, 10}},
+          {1205, kGroupBox, "NV Image List", {194, 146, 239, 106}},
+          {kKeyList, ControlKind::kListBox, "", {201, 158, 120, 88}},
+          {kRefresh, kButton, "Refresh", {330, 158, 96, 14}},
+          {kPrintAll, kButton, "Print All", {330, 176, 96, 14}},
+          {kPrint, kButton, "Print", {330, 194, 96, 14}},
+          {kRemoveKey, kButton, "Remove", {330, 212, 96, 14}},
+          {kRemoveAll, kButton, "Remove All", {330, 230, 96, 14}},
+          {kExit, kButton, "Exit", {373, 260, 60, 14}},
+      },
+  };
+  return t;
+}
+
+const ui::Template& NvAddrTemplate() {
+  static const ui::Template t{
+      kNvAddrTemplateId,
+      "NV Image Manager",
+      160,
+      56,
+      {
+          {1201, kStatic, "Address Code : ", {7, 10, 64, 10}},
+          {kAddressCode, ControlKind::kEdit, "00", {74, 8, 40, 12}, ui::kNoStyle, 2},
+          {ui::IDOK, kButton, "OK", {20, 34, 56, 14}, ui::kDefault},
+          {ui::IDCANCEL, kButton, "Cancel", {84, 34, 56, 14}},
+      },
+  };
+  return t;
+}

@@ -1,0 +1,50 @@
+#include "nvimage/nv_download_plan.h"
+
+#include <algorithm>
+
+#include "nvimage/nv_image_list.h"
+#include "nvimage/nv_job.h"
+
+namespace nv {
+namespace {
+
+bool Contains(const std::vector<std::string>& codes, const std::string& code) {
+  return std::find(codes.begin(), codes.end(), code) != codes.end();
+}
+
+}  // namespace
+
+std::optional<std::string> AutoAddresser::Next(const std::vector<std::string>& held) {
+  do {
+    if (counter_ % 10 == 0) {
+      if (kc1_ >= '~') return std::nullopt;
+      ++kc1_;
+      counter_ = 0;
+    }
+    kc2_ = static_cast<char>('0' + counter_);
+    ++counter_;
+  } while (Contains(held, std::string{kc1_, kc2_}));
+  return std::string{kc1_, kc2_};
+}
+
+KeyCodeCheck CheckKeyCode(const std::string& text, const std::vector<std::string>& held,
+                          const std::vector<std::string>& chosen) {
+  if (text.size() < 2) return KeyCodeCheck::kTooShort;
+  if (Contains(held, text) || Contains(chosen, text)) return KeyCodeCheck::kExists;
+  return KeyCodeCheck::kOk;
+}
+
+bool SendDownload(CCommonNv& nv, platform::Registry& registry, NvJobRunner& runner,
+                  std::string* message) {
+  // A download identifies the printer again: it may have been swapped since the last job.
+  nv.identified_ = 0;
+  const bool ok = runner.RunJob(NvJob::kJobDownload, "", message);
+  if (ok) {
+    nv.image_count_ = static_cast<uint32_t>(nv.download_list_.size());
+    SaveImageCount(registry, nv);
+  }
+  nv.download_list_.clear();
+  return ok;
+}
+
+}  // namespace nv

@@ -1,0 +1,51 @@
+#pragma once
+
+// The NV manager's choices that need no window, shared by the dialogs and the command line:
+// which key code each image of a download gets, whether a typed key code can be used, and the
+// order of the jobs around a download.
+
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "nvimage/common_nv.h"
+#include "platform/registry.h"
+
+namespace nv {
+
+// Key codes chosen automatically: 10, 11 ... 19, 20 ... (00 to 09 are never chosen), skipping
+// codes the printer already holds.
+class AutoAddresser {
+ public:
+  // The next free code, or nullopt when the first character would leave the printable range.
+  std::optional<std::string> Next(const std::vector<std::string>& held);
+
+ private:
+  char kc1_ = '0';
+  char kc2_ = '0';
+  int counter_ = 0;
+};
+
+enum class KeyCodeCheck {
+  kOk,
+  kTooShort,  // fewer than two characters: the command needs both bytes
+  kExists,    // the printer holds it, or an earlier image of this download has it
+};
+KeyCodeCheck CheckKeyCode(const std::string& text, const std::vector<std::string>& held,
+                          const std::vector<std::string>& chosen);
+
+// Runs one NV job to its end: the progress dialog in the programs, a plain loop on the command
+// line. True when it ended with OK; otherwise `message` holds the text to show.
+class NvJobRunner {
+ public:
+  virtual ~NvJobRunner() = default;
+  virtual bool RunJob(int job_code, const std::string& key_code, std::string* message) = 0;
+};
+
+// Sends the engine's prepared download list: the printer is identified again first; on success
+// the image count becomes the number of items sent and is stored. The download list is freed
+// either way. False with the job's message when it failed.
+bool SendDownload(CCommonNv& nv, platform::Registry& registry, NvJobRunner& runner,
+                  std::string* message);
+
+}  // namespace nv
