@@ -45,7 +45,8 @@ ui::Template BuildMainTemplate() {
        {7, 170, 132, 14},
        ui::kGroup},
       {kNvButton, ControlKind::kButton, "NV Image Manager", {143, 170, 100, 14}},
-      // Created hidden and disabled: the firmware download is offered by no path yet.
+      // Created hidden and disabled: the firmware download is for service technicians, whose
+      // pack (examples/service.pack, deskutil --pack) shows and enables it.
       {kFirmwareButton,
        ControlKind::kButton,
        "Firmware Manager",

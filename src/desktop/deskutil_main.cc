@@ -1,10 +1,12 @@
-// deskutil: the desktop program. Settings come from the registry file and the locale; the only
-// command-line options are --help and --version.
+// deskutil: the desktop program. Settings come from the registry file and the locale; the
+// command line only adds resource packs (--pack) or asks for --help and --version.
 
 #include <cstdio>
 #include <optional>
 #include <string>
 #include <string_view>
+#include <utility>
+#include <vector>
 
 #include "desktop/app.h"
 #include "desktop/desktop_resources.h"
@@ -17,6 +19,7 @@
 #include "platform/services.h"
 #include "platform/trace.h"
 #include "ui/host_choice.h"
+#include "ui/string_table.h"
 
 #ifndef PELLISET_VERSION
 #define PELLISET_VERSION "1.0.0"
@@ -28,7 +31,8 @@ constexpr char kProgram[] = "deskutil";
 
 void PrintUsage(std::FILE* out) {
   std::fprintf(out,
-               "Usage: %s [--help | --version]\n"
+               "Usage: %s [--pack FILE]...\n"
+               "       %s --help | --version\n"
                "Configures TMQ-D550 printers: settings, NV logo images, firmware.\n"
                "\n"
                "From a terminal it shows its dialogs. With commands on standard input (a pipe or\n"
@@ -39,22 +43,25 @@ void PrintUsage(std::FILE* out) {
                "The communication setting is kept in $XDG_CONFIG_HOME/pelliset/registry.reg\n"
                "(~/.config/pelliset/registry.reg); the language follows the locale.\n"
                "\n"
-               "  --help     show this text and exit\n"
-               "  --version  show the version and exit\n",
-               kProgram, kProgram);
+               "  --pack FILE  lay the resource pack FILE over the language (texts, controls\n"
+               "               shown or enabled); may be given again, later packs win\n"
+               "  --help       show this text and exit\n"
+               "  --version    show the version and exit\n",
+               kProgram, kProgram, kProgram);
 }
 
 // Runs the application under the host that fits the standard streams; the one place that knows
 // which hosts exist. USB discovery's lines go where they cannot disturb the host: the automation
 // protocol owns standard output, so they go to standard error; a full-screen host owns the
 // terminal, so they go to the trace sink.
-int RunUnderHost(platform::Clock& clock, platform::Services& services) {
+int RunUnderHost(platform::Clock& clock, platform::Services& services,
+                 std::vector<ui::ResourcePack> packs) {
   platform::FdTrace standard_error(2);
   TraceDiscoveryLog discovery_log(ui::CurrentHostChoice() == ui::HostChoice::kTerminal
                                       ? services.trace
                                       : static_cast<platform::TraceSink&>(standard_error));
   CM500QXUtilityApp app(services, discovery_log, platform::SystemDefaultLanguageId(),
-                        desktop::DefaultPackFolders());
+                        desktop::DefaultPackFolders(), std::move(packs));
   return ui::RunProgram(kProgram, clock, desktop::DesktopResources(std::nullopt),
                         [&app](ui::LoopHost& host) {
                           app.InitInstance(host);
@@ -62,11 +69,38 @@ int RunUnderHost(platform::Clock& clock, platform::Services& services) {
                         });
 }
 
+// The pack named by --pack; one that cannot be used is reported and left out, so a mistyped
+// name never keeps the program from starting.
+void AddPack(const std::string& path, std::vector<ui::ResourcePack>* packs) {
+  std::string problem;
+  std::optional<ui::ResourcePack> pack = ui::ReadResourcePackFile(path, &problem);
+  if (!pack) {
+    std::fprintf(stderr, "%s: pack '%s' %s; going on without it\n", kProgram, path.c_str(),
+                 problem.c_str());
+    return;
+  }
+  packs->push_back(std::move(*pack));
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
+  std::vector<std::string> pack_paths;
   for (int i = 1; i < argc; ++i) {
     const std::string_view arg = argv[i];
+    if (arg == "--pack") {
+      if (i + 1 == argc) {
+        std::fprintf(stderr, "%s: option '--pack' needs a FILE\n", kProgram);
+        PrintUsage(stderr);
+        return 2;
+      }
+      pack_paths.emplace_back(argv[++i]);
+      continue;
+    }
+    if (arg.starts_with("--pack=")) {
+      pack_paths.emplace_back(arg.substr(7));
+      continue;
+    }
     if (arg == "--help") {
       PrintUsage(stdout);
       return 0;
@@ -79,11 +113,13 @@ int main(int argc, char** argv) {
     PrintUsage(stderr);
     return 2;
   }
+  std::vector<ui::ResourcePack> packs;
+  for (const std::string& path : pack_paths) AddPack(path, &packs);
 
   platform::RealClock clock;
   platform::PosixDeviceFactory devices;
   platform::FileRegistry registry(platform::FileRegistry::DefaultRegistryPath());
   platform::NullTrace trace;
   platform::Services services{clock, devices, registry, trace};
-  return RunUnderHost(clock, services);
+  return RunUnderHost(clock, services, std::move(packs));
 }

@@ -59,4 +59,13 @@ std::optional<ui::ResourcePack> LoadLanguagePack(uint16_t language_id,
   return ui::LoadResourcePack(*name, folders);
 }
 
+std::optional<ui::ResourcePack> LayPacks(std::optional<ui::ResourcePack> language,
+                                         const std::vector<ui::ResourcePack>& overlays) {
+  for (const ui::ResourcePack& overlay : overlays) {
+    if (!language) language.emplace();
+    ui::OverlayResourcePack(&*language, overlay);
+  }
+  return language;
+}
+
 }  // namespace desktop

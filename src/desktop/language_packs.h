@@ -2,6 +2,7 @@
 
 // Which translation the desktop program uses: the system default language identifier chooses a
 // pack name, and the pack is looked up beside the program and then in the installed data folder.
+// Packs named on the command line (a service technician's, say) are laid over it.
 
 #include <cstdint>
 #include <optional>
@@ -26,5 +27,10 @@ std::vector<std::string> DefaultPackFolders();
 // in English without a word, since a user cannot do anything about it.
 std::optional<ui::ResourcePack> LoadLanguagePack(uint16_t language_id,
                                                  const std::vector<std::string>& folders);
+
+// `language` with each of `overlays` laid over it in order (a later pack wins where two say
+// something about the same text or state); nullopt only when there is nothing at all.
+std::optional<ui::ResourcePack> LayPacks(std::optional<ui::ResourcePack> language,
+                                         const std::vector<ui::ResourcePack>& overlays);
 
 }  // namespace desktop

@@ -325,6 +325,53 @@ void RangeControl::SetRange(int min, int max) {
 
 void RangeControl::SetPos(int pos) { pos_ = std::clamp(pos, min_, max_); }
 
+int Slider::GetPageSize() const {
+  if (page_size_ > 0) return page_size_;
+  return std::max(1, static_cast<int>((static_cast<long long>(GetRangeMax()) - GetRangeMin()) / 5));
+}
+
+int Slider::PosAfter(Move move) const {
+  long long pos = GetPos();
+  switch (move) {
+    case Move::kLineBack:
+      pos -= GetLineSize();
+      break;
+    case Move::kLineForward:
+      pos += GetLineSize();
+      break;
+    case Move::kPageBack:
+      pos -= GetPageSize();
+      break;
+    case Move::kPageForward:
+      pos += GetPageSize();
+      break;
+    case Move::kFirst:
+      pos = GetRangeMin();
+      break;
+    case Move::kLast:
+      pos = GetRangeMax();
+      break;
+  }
+  return static_cast<int>(std::clamp<long long>(pos, GetRangeMin(), GetRangeMax()));
+}
+
+// Both mappings round to the nearest: truncating both ways would draw the thumb one cell short of
+// where the track was clicked.
+int Slider::PosAtCell(int cell, int cells) const {
+  const long long span = static_cast<long long>(GetRangeMax()) - GetRangeMin();
+  if (cells < 2 || span <= 0) return GetRangeMin();
+  const long long last = cells - 1;
+  const long long at = std::clamp<long long>(cell, 0, last);
+  return static_cast<int>(GetRangeMin() + (2 * at * span + last) / (2 * last));
+}
+
+int Slider::ThumbCell(int cells) const {
+  const long long span = static_cast<long long>(GetRangeMax()) - GetRangeMin();
+  if (cells < 2 || span <= 0) return 0;
+  const long long offset = static_cast<long long>(GetPos()) - GetRangeMin();
+  return static_cast<int>((2 * offset * (cells - 1) + span) / (2 * span));
+}
+
 // ---- TabControl
 
 int TabControl::InsertItem(int index, std::string_view text) {

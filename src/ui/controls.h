@@ -17,6 +17,7 @@
 #include <string_view>
 #include <vector>
 
+#include "platform/rgb_image.h"
 #include "ui/template.h"
 
 namespace ui {
@@ -276,9 +277,32 @@ class RangeControl : public Control {
   int pos_ = 0;
 };
 
+// Track bar. How the user moves its thumb is the slider's own business; a host only says which
+// move the user made (or which cell of the drawn track was clicked) and sends the result on as
+// the automation language's `slide`, so the dialog hears of it the same way under every host.
 class Slider : public RangeControl {
  public:
   using RangeControl::RangeControl;
+  // A line back or forward (arrow keys), a page back or forward (PgUp / PgDn), to either end
+  // (Home / End).
+  enum class Move { kLineBack, kLineForward, kPageBack, kPageForward, kFirst, kLast };
+  // Positions a line and a page move; sizes below 1 mean the default. A line is 1; a page is a
+  // fifth of the range (at least 1) as with the framework's track bar, until SetPageSize.
+  void SetLineSize(int size) { line_size_ = size; }
+  int GetLineSize() const { return line_size_ > 0 ? line_size_ : 1; }
+  void SetPageSize(int size) { page_size_ = size; }
+  int GetPageSize() const;
+  // Where `move` takes the thumb from the current position, clamped into the range.
+  int PosAfter(Move move) const;
+  // On a track drawn `cells` cells wide: the position a click on cell `cell` chooses (in
+  // proportion, the nearest one), and the cell the thumb is drawn in. One undoes the other, so
+  // the thumb lands on the cell that was clicked whenever the range has a position for it.
+  int PosAtCell(int cell, int cells) const;
+  int ThumbCell(int cells) const;
+
+ private:
+  int line_size_ = 0;
+  int page_size_ = 0;
 };
 
 // The position is clamped as the slider's is, so a full bar stays full however far a job counts.
@@ -322,12 +346,7 @@ class IpAddress : public Control {
   std::array<uint8_t, 4> octets_{0, 0, 0, 0};
 };
 
-// An RGB image: width x height pixels, 3 bytes each (R, G, B), rows top to bottom.
-struct RgbImage {
-  int width = 0;
-  int height = 0;
-  std::vector<uint8_t> rgb;
-};
+using RgbImage = platform::RgbImage;
 
 class PictureFrame : public Control {
  public:

@@ -46,7 +46,10 @@ void Dialog::HostOpen(Host& host, Dialog* parent) {
   const Resources& res = host.resources();
   window_text_ = res.TemplateCaption(template_->id, template_->caption);
   for (const ControlTemplate& ct : template_->controls) {
-    controls_.push_back(MakeControl(ct, res.ControlCaption(template_->id, ct.id, ct.caption)));
+    // The pack may create a control shown or hidden, enabled or disabled, against its template.
+    ControlTemplate created = ct;
+    created.styles = res.ControlStyles(template_->id, ct.id, ct.styles);
+    controls_.push_back(MakeControl(created, res.ControlCaption(template_->id, ct.id, ct.caption)));
   }
   for (const auto& c : controls_) {
     if (c->IsEnabled() && c->IsVisible() && c->kind() != ControlKind::kStatic &&

@@ -190,7 +190,8 @@ class Dialog {
   virtual void OnSysCommand(int id) { (void)id; }
 
   // ---- For hosts only: open and close the dialog's window state.
-  // Builds the controls from the template with the resources' captions and attaches to `host`.
+  // Builds the controls from the template with the resources' captions and control states (a
+  // pack may show, hide, enable or disable them) and attaches to `host`.
   void HostOpen(Host& host, Dialog* parent);
   // Calls OnDestroy on pages then this dialog, detaches the pages, drops the controls.
   void HostClose();

@@ -1,8 +1,11 @@
 #include "ui/string_table.h"
 
+#include <cerrno>
 #include <charconv>
+#include <cstring>
 #include <fstream>
 
+#include "ui/template.h"
 #include "ui/utf8.h"
 
 namespace ui {
@@ -51,6 +54,16 @@ bool Unescape(std::string_view text, std::string* out) {
   return true;
 }
 
+// The whole stream, refusing one larger than a pack may be or that fails while reading.
+bool ReadBounded(std::ifstream& in, std::string* text) {
+  char buffer[8192];
+  while (in.read(buffer, sizeof buffer) || in.gcount() > 0) {
+    text->append(buffer, static_cast<size_t>(in.gcount()));
+    if (text->size() > kMaxPackBytes) return false;
+  }
+  return !in.bad();
+}
+
 }  // namespace
 
 std::optional<std::string> StringTable::Find(int id) const {
@@ -59,10 +72,15 @@ std::optional<std::string> StringTable::Find(int id) const {
   return it->second;
 }
 
-std::optional<ResourcePack> ParseResourcePack(std::string_view text) {
-  if (text.size() > kMaxPackBytes) return std::nullopt;
+std::optional<ResourcePack> ParseResourcePack(std::string_view text, size_t* bad_line) {
+  size_t line_number = 0;
+  auto refuse = [&]() -> std::optional<ResourcePack> {
+    if (bad_line != nullptr) *bad_line = line_number;
+    return std::nullopt;
+  };
+  if (text.size() > kMaxPackBytes) return refuse();
   if (text.substr(0, 3) == "\xEF\xBB\xBF") text.remove_prefix(3);
-  if (text.find('\0') != std::string_view::npos || !IsValidUtf8(text)) return std::nullopt;
+  if (text.find('\0') != std::string_view::npos || !IsValidUtf8(text)) return refuse();
 
   ResourcePack pack;
   bool header_seen = false;
@@ -72,27 +90,51 @@ std::optional<ResourcePack> ParseResourcePack(std::string_view text) {
     if (end == std::string_view::npos) end = text.size();
     std::string_view line = text.substr(start, end - start);
     start = end + 1;
+    ++line_number;
     if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
     if (line.empty() || line.front() == '#') continue;
     if (!header_seen) {
-      if (line != kHeader) return std::nullopt;
+      if (line != kHeader) {
+        line_number = 0;  // not a pack at all, rather than a pack damaged at this line
+        return refuse();
+      }
       header_seen = true;
       continue;
     }
     const size_t eq = line.find(" = ");
-    if (eq == std::string_view::npos) return std::nullopt;
+    if (eq == std::string_view::npos) {
+      // A control state: "show T/C", "hide T/C", "enable T/C" or "disable T/C".
+      const size_t space = line.find(' ');
+      if (space == std::string_view::npos) return refuse();
+      const std::string_view directive = line.substr(0, space);
+      const std::string_view ids = line.substr(space + 1);
+      const bool visibility = directive == "show" || directive == "hide";
+      if (!visibility && directive != "enable" && directive != "disable") return refuse();
+      const size_t slash = ids.find('/');
+      int template_id = 0;
+      int control_id = 0;
+      if (slash == std::string_view::npos || !ParseId(ids.substr(0, slash), &template_id) ||
+          !ParseId(ids.substr(slash + 1), &control_id)) {
+        return refuse();
+      }
+      ControlState& state = pack.control_states[{template_id, control_id}];
+      std::optional<bool>& field = visibility ? state.visible : state.enabled;
+      if (field.has_value()) return refuse();  // a second word on the same state
+      field = directive == "show" || directive == "enable";
+      continue;
+    }
     const std::string_view key = line.substr(0, eq);
     std::string value;
-    if (!Unescape(line.substr(eq + 3), &value)) return std::nullopt;
+    if (!Unescape(line.substr(eq + 3), &value)) return refuse();
 
     const size_t space = key.find(' ');
-    if (space == std::string_view::npos) return std::nullopt;
+    if (space == std::string_view::npos) return refuse();
     const std::string_view directive = key.substr(0, space);
     const std::string_view ids = key.substr(space + 1);
     if (directive == "string") {
       int id = 0;
       if (!ParseId(ids, &id) || !pack.strings.emplace(id, std::move(value)).second) {
-        return std::nullopt;
+        return refuse();
       }
     } else if (directive == "caption") {
       const size_t slash = ids.find('/');
@@ -100,7 +142,7 @@ std::optional<ResourcePack> ParseResourcePack(std::string_view text) {
       if (slash == std::string_view::npos) {
         if (!ParseId(ids, &template_id) ||
             !pack.template_captions.emplace(template_id, std::move(value)).second) {
-          return std::nullopt;
+          return refuse();
         }
       } else {
         int control_id = 0;
@@ -109,14 +151,49 @@ std::optional<ResourcePack> ParseResourcePack(std::string_view text) {
             !pack.control_captions
                  .emplace(std::make_pair(template_id, control_id), std::move(value))
                  .second) {
-          return std::nullopt;
+          return refuse();
         }
       }
     } else {
-      return std::nullopt;
+      return refuse();
     }
   }
-  if (!header_seen) return std::nullopt;
+  line_number = 0;
+  if (!header_seen) return refuse();
+  return pack;
+}
+
+void OverlayResourcePack(ResourcePack* base, const ResourcePack& top) {
+  for (const auto& [id, text] : top.strings) base->strings.insert_or_assign(id, text);
+  for (const auto& [id, text] : top.template_captions) {
+    base->template_captions.insert_or_assign(id, text);
+  }
+  for (const auto& [ids, text] : top.control_captions) {
+    base->control_captions.insert_or_assign(ids, text);
+  }
+  for (const auto& [ids, state] : top.control_states) {
+    ControlState& under = base->control_states[ids];
+    if (state.visible) under.visible = state.visible;
+    if (state.enabled) under.enabled = state.enabled;
+  }
+}
+
+std::optional<ResourcePack> ReadResourcePackFile(const std::string& path, std::string* problem) {
+  auto fail = [problem](std::string why) -> std::optional<ResourcePack> {
+    if (problem != nullptr) *problem = std::move(why);
+    return std::nullopt;
+  };
+  std::ifstream in(path, std::ios::binary);
+  if (!in) return fail(std::string("cannot be opened: ") + std::strerror(errno));
+  std::string text;
+  if (!ReadBounded(in, &text)) return fail("cannot be read, or is larger than 1 MiB");
+  size_t bad_line = 0;
+  std::optional<ResourcePack> pack = ParseResourcePack(text, &bad_line);
+  if (!pack) {
+    return fail(bad_line > 0 ? "is damaged at line " + std::to_string(bad_line)
+                             : std::string("is not a pack (it must start with \"") +
+                                   std::string(kHeader) + "\" and be UTF-8 text)");
+  }
   return pack;
 }
 
@@ -138,12 +215,7 @@ std::optional<ResourcePack> LoadResourcePack(std::string_view pack_name,
     // The first pack found decides, damaged or not: a damaged pack means English, not a search
     // for another copy the user did not expect.
     std::string text;
-    char buffer[8192];
-    while (in.read(buffer, sizeof buffer) || in.gcount() > 0) {
-      text.append(buffer, static_cast<size_t>(in.gcount()));
-      if (text.size() > kMaxPackBytes) return std::nullopt;
-    }
-    if (in.bad()) return std::nullopt;
+    if (!ReadBounded(in, &text)) return std::nullopt;
     return ParseResourcePack(text);
   }
   return std::nullopt;
@@ -172,6 +244,16 @@ std::string Resources::ControlCaption(int template_id, int control_id,
     if (it != pack_->control_captions.end()) return it->second;
   }
   return std::string(english);
+}
+
+uint32_t Resources::ControlStyles(int template_id, int control_id, uint32_t styles) const {
+  if (!pack_ || control_id < 0) return styles;
+  const auto it = pack_->control_states.find({template_id, control_id});
+  if (it == pack_->control_states.end()) return styles;
+  const ControlState& state = it->second;
+  if (state.visible) styles = *state.visible ? styles & ~kHidden : styles | kHidden;
+  if (state.enabled) styles = *state.enabled ? styles & ~kDisabled : styles | kDisabled;
+  return styles;
 }
 
 std::string Resources::Framework(FrameworkText which) const {

@@ -12,12 +12,20 @@
 //   string 168 = Pelliset            string table entry
 //   caption 102 = Main title         caption of template 102
 //   caption 102/1000 = Button text   caption of control 1000 of template 102
+//   show 102/1002                    control 1002 of template 102 is created visible
+//   hide 102/1002                    ... created hidden
+//   enable 102/1002                  ... created enabled
+//   disable 102/1002                 ... created disabled
+// The four control states take no value (no " = "); they stand in for the kHidden and kDisabled
+// styles of the template, so a dialog's own Show and Enable calls still decide later on. A pack
+// may set a control's visibility once and its enabling once.
 // The value is everything after the first " = " up to the end of the line (spaces kept), with
 // the escapes \n \r \t \\ ; a lone CR before the line feed is dropped. Ids are decimal, 0 to
 // 65535 (control ids -1 are not addressable). A file that breaks any rule, holds invalid UTF-8 or
 // a NUL byte, repeats a key, or exceeds kMaxPackBytes is refused as a whole.
 
 #include <cstddef>
+#include <cstdint>
 #include <map>
 #include <optional>
 #include <string>
@@ -41,16 +49,34 @@ class StringTable {
   std::map<int, std::string> entries_;
 };
 
+// What a pack says about a control's state when it is created; nullopt: what the template says.
+struct ControlState {
+  std::optional<bool> visible;
+  std::optional<bool> enabled;
+};
+
 struct ResourcePack {
   std::map<int, std::string> strings;
   std::map<int, std::string> template_captions;
   std::map<std::pair<int, int>, std::string> control_captions;  // (template id, control id)
+  std::map<std::pair<int, int>, ControlState> control_states;   // (template id, control id)
 };
 
 inline constexpr size_t kMaxPackBytes = 1u << 20;
 
-// Parses pack text; nullopt when anything in it is damaged (see the format above).
-std::optional<ResourcePack> ParseResourcePack(std::string_view text);
+// Parses pack text; nullopt when anything in it is damaged (see the format above). When it is,
+// `bad_line` (if given) gets the number of the first offending line, counted from 1, or 0 when
+// the text as a whole is at fault (too large, a NUL byte, invalid UTF-8, no header).
+std::optional<ResourcePack> ParseResourcePack(std::string_view text, size_t* bad_line = nullptr);
+
+// Lays `top` over `base`: every entry `top` has replaces the one in `base`; a control state
+// replaces visibility and enabling separately, so one pack may show a control another disables.
+void OverlayResourcePack(ResourcePack* base, const ResourcePack& top);
+
+// Reads and parses the pack file at `path` (any path, unlike LoadResourcePack). nullopt when it
+// cannot be read or is damaged; `problem` (if given) then gets a short reason for the user.
+std::optional<ResourcePack> ReadResourcePackFile(const std::string& path,
+                                                 std::string* problem = nullptr);
 
 // Looks for a file named `pack_name` in each folder in turn (the program's own folder first, then
 // the installed data folder) and parses the first one that exists. nullopt when none exists, the
@@ -86,6 +112,9 @@ class Resources {
   std::string String(int id) const;
   std::string TemplateCaption(int template_id, std::string_view english) const;
   std::string ControlCaption(int template_id, int control_id, std::string_view english) const;
+  // The template's styles with the pack's show / hide / enable / disable applied to kHidden and
+  // kDisabled.
+  uint32_t ControlStyles(int template_id, int control_id, uint32_t styles) const;
   std::string Framework(FrameworkText which) const;
 
  private:

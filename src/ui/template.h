@@ -2,7 +2,8 @@
 
 // Dialog templates as data, like a resource script: the dialog's id, caption and size in dialog
 // units, and its controls in tab order. English texts live here; a resource pack can override the
-// captions by (template id, control id) when the dialog is created.
+// captions, and whether a control starts visible and enabled, by (template id, control id) when
+// the dialog is created.
 
 #include <cstdint>
 #include <string>

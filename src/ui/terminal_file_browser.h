@@ -52,6 +52,8 @@ class FileBrowser {
   const std::vector<Entry>& Entries() const { return entries_; }
   int Cursor() const { return cursor_; }
   bool IsMarked(int row) const;
+  // Files marked so far, in this folder and others.
+  int MarkedCount() const { return static_cast<int>(marked_.size()); }
   const std::string& PathText() const { return path_; }
   int PathCursor() const { return path_cursor_; }
   bool PathFocused() const { return path_focused_; }

@@ -114,6 +114,35 @@ int Step(const KeyEvent& key, int page) {
 
 ControlRef RefOf(const Dialog& owner, const Control& c) { return {owner.TemplateId(), c.id()}; }
 
+// The slider move a key stands for: Left/Up back and Right/Down forward by a line, PgUp/PgDn by a
+// page, Home/End to the ends, as on the framework's horizontal track bar.
+bool SliderMoveFor(const KeyEvent& key, Slider::Move* move) {
+  switch (key.key) {
+    case Key::kLeft:
+    case Key::kUp:
+      *move = Slider::Move::kLineBack;
+      return true;
+    case Key::kRight:
+    case Key::kDown:
+      *move = Slider::Move::kLineForward;
+      return true;
+    case Key::kPageUp:
+      *move = Slider::Move::kPageBack;
+      return true;
+    case Key::kPageDown:
+      *move = Slider::Move::kPageForward;
+      return true;
+    case Key::kHome:
+      *move = Slider::Move::kFirst;
+      return true;
+    case Key::kEnd:
+      *move = Slider::Move::kLast;
+      return true;
+    default:
+      return false;
+  }
+}
+
 }  // namespace
 
 struct TerminalHost::Layer {
@@ -698,34 +727,10 @@ TerminalHost::Result TerminalHost::ControlKey(Dialog& top, Focus f, const KeyEve
       if (key.key == Key::kEnter) break;
       return ListKey(owner, c, v, key, command);
     case ControlKind::kSlider: {
-      auto& s = static_cast<Slider&>(c);
-      const int page = std::max(1, (s.GetRangeMax() - s.GetRangeMin()) / 5);
-      int pos = s.GetPos();
-      switch (key.key) {
-        case Key::kLeft:
-        case Key::kUp:
-          --pos;
-          break;
-        case Key::kRight:
-        case Key::kDown:
-          ++pos;
-          break;
-        case Key::kPageUp:
-          pos -= page;
-          break;
-        case Key::kPageDown:
-          pos += page;
-          break;
-        case Key::kHome:
-          pos = s.GetRangeMin();
-          break;
-        case Key::kEnd:
-          pos = s.GetRangeMax();
-          break;
-        default:
-          break;
+      Slider::Move move;
+      if (SliderMoveFor(key, &move)) {
+        return Slide(owner, c, static_cast<Slider&>(c).PosAfter(move), command);
       }
-      if (pos != s.GetPos()) return Slide(owner, c, pos, command);
       break;
     }
     case ControlKind::kTab: {
@@ -1072,14 +1077,9 @@ TerminalHost::Result TerminalHost::DialogMouse(Dialog& top, const KeyEvent& key,
       v.cursor = std::clamp(column / 4, 0, 3);
       v.digits = 0;
       return Result::kNone;
-    case ControlKind::kSlider: {
-      auto& s = static_cast<Slider&>(c);
-      const int width = std::max(2, r.w);
-      const int pos =
-          s.GetRangeMin() + static_cast<int>(static_cast<long long>(column) *
-                                             (s.GetRangeMax() - s.GetRangeMin()) / (width - 1));
-      return Slide(owner, c, pos, command);
-    }
+    case ControlKind::kSlider:
+      return Slide(owner, c, static_cast<Slider&>(c).PosAtCell(column, SliderTrackCells(r)),
+                   command);
     case ControlKind::kTab:
       if (hit->what == HitArea::What::kTab &&
           hit->index != static_cast<TabControl&>(c).GetCurSel()) {

@@ -474,13 +474,8 @@ void TerminalRenderer::DrawControl(Dialog& owner, Control& c, int ox, int oy, bo
       break;
     }
     case ControlKind::kSlider: {
-      auto& s = static_cast<Slider&>(c);
-      const int width = std::max(3, r.w);
-      const int span = s.GetRangeMax() - s.GetRangeMin();
-      const int knob =
-          span <= 0 ? 0
-                    : static_cast<int>((static_cast<long long>(s.GetPos()) - s.GetRangeMin()) *
-                                       (width - 1) / span);
+      const int width = SliderTrackCells(r);
+      const int knob = static_cast<Slider&>(c).ThumbCell(width);
       std::string track;
       for (int i = 0; i < width; ++i) track += i == knob ? "█" : "─";
       screen_.Put(r.x, r.y, track, base | focus_attr);
@@ -690,15 +685,21 @@ void TerminalRenderer::DrawFileBrowser(FileBrowser& b) {
     std::string text = current && !b.PathFocused() ? ">" : " ";
     if (b.Multiple()) text += e.is_dir ? "    " : (b.IsMarked(row) ? "[x] " : "[ ] ");
     text += e.name + (e.is_dir ? "/" : "");
+    const uint32_t mark_attr = b.IsMarked(row) ? kAttrBold : kAttrNone;
     PutClipped(r.x + 2, list_top + i, w - 4, text,
-               current ? (b.PathFocused() ? kAttrBold : kAttrReverse) : kAttrNone);
+               (current ? (b.PathFocused() ? kAttrBold : kAttrReverse) : kAttrNone) | mark_attr);
     AddHit(HitArea::What::kBrowserRow, {r.x + 2, list_top + i, w - 4, 1}, nullptr, nullptr, row);
   }
   if (entries.empty()) PutClipped(r.x + 2, list_top, w - 4, " (no matching files)", kAttrDim);
   PutClipped(r.x + 2, r.y + h - 3, w - 4, "Files of type: " + b.Filter().description, kAttrNone);
-  const std::string keys = b.Multiple()
-                               ? "Enter open/choose  Space mark  Tab path  Ctrl-F type  Esc cancel"
-                               : "Enter open/choose  Tab path  Ctrl-F type  Esc cancel";
+  // Marks may lie in other folders too; the count keeps them in sight.
+  std::string keys = "Enter open/choose  Tab path  Ctrl-F type  Esc cancel";
+  if (b.Multiple() && b.MarkedCount() == 0) {
+    keys = "Enter open/choose  Space mark  Tab path  Ctrl-F type  Esc cancel";
+  } else if (b.Multiple()) {
+    keys = std::to_string(b.MarkedCount()) +
+           " marked: Enter chooses them  Space mark/unmark  Esc cancel";
+  }
   PutClipped(r.x + 2, r.y + h - 2, w - 4, b.Message().empty() ? keys : b.Message(),
              b.Message().empty() ? kAttrDim : kAttrBold);
   if (b.PathFocused()) {

@@ -34,6 +34,9 @@ CellRect ToCells(const Rect& units);
 int DialogCellsWide(const Template& t);
 int DialogCellsHigh(const Template& t);
 
+// How many cells wide a slider's track is drawn in its cells `r` (clicks are read against it).
+inline int SliderTrackCells(const CellRect& r) { return r.w < 3 ? 3 : r.w; }
+
 // A caption without its '&' mnemonic marks ("&&" is a literal '&'); `mnemonic` gets the lower-
 // case mnemonic letter (0 when none) and `index` the character index it is drawn at (-1).
 std::string StripMnemonic(std::string_view caption, char* mnemonic = nullptr, int* index = nullptr);

@@ -128,6 +128,41 @@ TEST_F(DeskutilTest, OnlyHelpAndVersionAreOptions) {
   EXPECT_FALSE(platform::FileRegistry(RegistryPath()).KeyExists(platform::kPellisetKey));
 }
 
+TEST_F(DeskutilTest, PacksFromTheCommandLineLieOverTheLanguageInOrder) {
+  const std::string snapshot = "wait dialog 102\nsnapshot\nclose\n";
+  const std::string service = std::string(PELLISET_SOURCE_DIR) + "/examples/service.pack";
+  // The shipped service pack brings the firmware button back; a missing pack costs one line.
+  const Outcome with_service =
+      Run(snapshot, "--pack " + Quote(dir.File("missing.pack")) + " --pack " + Quote(service));
+  ASSERT_EQ(with_service.status, 0) << with_service.err;
+  const std::string firmware = ControlJson(with_service.out, 1002);
+  EXPECT_NE(firmware.find(R"("enabled":true)"), std::string::npos) << firmware;
+  EXPECT_NE(firmware.find(R"("visible":true)"), std::string::npos) << firmware;
+  EXPECT_EQ(with_service.err, "deskutil: pack '" + dir.File("missing.pack") +
+                                  "' cannot be opened: No such file or directory; going on "
+                                  "without it\n");
+
+  // Later packs win, text by text and state by state, over the German pack.
+  WriteFile(dir.File("a.pack"),
+            "pelliset-pack 1\ncaption 102/1 = Ende A\nshow 102/1002\nenable 102/1002\n");
+  WriteFile(dir.File("b.pack"), "pelliset-pack 1\ncaption 102/1 = Ende B\ndisable 102/1002\n");
+  const Outcome a_b =
+      Run(snapshot, "--pack " + Quote(dir.File("a.pack")) + " --pack=" + Quote(dir.File("b.pack")),
+          "de_DE.UTF-8");
+  ASSERT_EQ(a_b.status, 0) << a_b.err;
+  EXPECT_NE(ControlJson(a_b.out, 1).find(R"("text":"Ende B")"), std::string::npos);
+  EXPECT_NE(ControlJson(a_b.out, 1002).find(R"("enabled":false,"visible":true)"), std::string::npos)
+      << ControlJson(a_b.out, 1002);
+  EXPECT_NE(a_b.out.find(R"("caption":"TMQ-D550 Pelliset für PC V1.0.0")"), std::string::npos);
+
+  const Outcome b_a =
+      Run(snapshot, "--pack " + Quote(dir.File("b.pack")) + " --pack " + Quote(dir.File("a.pack")));
+  ASSERT_EQ(b_a.status, 0) << b_a.err;
+  EXPECT_NE(ControlJson(b_a.out, 1).find(R"("text":"Ende A")"), std::string::npos);
+  EXPECT_NE(ControlJson(b_a.out, 1002).find(R"("enabled":true,"visible":true)"), std::string::npos);
+  EXPECT_EQ(b_a.err, "");
+}
+
 TEST_F(DeskutilTest, WithoutTerminalOrCommandsItSaysSoAndExits) {
   const Outcome o = Run("", "", "C", "/dev/null");
   EXPECT_EQ(o.status, 2);

@@ -25,7 +25,10 @@ constexpr char kGoodPack[] =
     "string 6 = a = b\n"
     "caption 500 = Alle Arten\n"
     "caption 500/1000 = Los\n"
-    "caption 500/2 = Abbrechen \\\\ Ende\n";
+    "caption 500/2 = Abbrechen \\\\ Ende\n"
+    "show 500/29\n"
+    "enable 500/29\n"
+    "hide 500/1000\n";
 
 TEST(ResourcePack, ParsesEveryKindOfEntry) {
   const auto pack = ui::ParseResourcePack(kGoodPack);
@@ -38,6 +41,11 @@ TEST(ResourcePack, ParsesEveryKindOfEntry) {
   EXPECT_EQ(pack->template_captions.at(500), "Alle Arten");
   EXPECT_EQ(pack->control_captions.at({500, 1000}), "Los");
   EXPECT_EQ(pack->control_captions.at({500, 2}), "Abbrechen \\ Ende");
+  ASSERT_EQ(pack->control_states.size(), 2u);
+  EXPECT_EQ(pack->control_states.at({500, 29}).visible, true);
+  EXPECT_EQ(pack->control_states.at({500, 29}).enabled, true);
+  EXPECT_EQ(pack->control_states.at({500, 1000}).visible, false);
+  EXPECT_EQ(pack->control_states.at({500, 1000}).enabled, std::nullopt);
 }
 
 TEST(ResourcePack, DamagedFilesAreRefusedAsAWhole) {
@@ -62,10 +70,22 @@ TEST(ResourcePack, DamagedFilesAreRefusedAsAWhole) {
       {header + "string 1 = \xC3\x28\n", "invalid UTF-8"},
       {header + std::string("string 1 = a\0b\n", 15), "NUL byte"},
       {header + "string 1 = " + std::string(ui::kMaxPackBytes, 'a') + "\n", "too large"},
+      {header + "show 1\n", "state without a control"},
+      {header + "show 1/2 = a\n", "state with a value"},
+      {header + "hide  1/2\n", "state with two blanks"},
+      {header + "shown 1/2\n", "unknown state"},
+      {header + "show 1/2\nhide 1/2\n", "visibility said twice"},
   };
   for (const auto& [text, why] : cases) {
     EXPECT_FALSE(ui::ParseResourcePack(text).has_value()) << why;
   }
+  // Where a pack broke, for the user who wrote it; 0 when it is no pack at all.
+  size_t line = 99;
+  EXPECT_FALSE(
+      ui::ParseResourcePack("# x\r\npelliset-pack 1\r\nenable 1/2\r\ndisable 1/2\r\n", &line));
+  EXPECT_EQ(line, 4u);
+  EXPECT_FALSE(ui::ParseResourcePack("# x\nstring 1 = a\n", &line));
+  EXPECT_EQ(line, 0u);
 }
 
 class PackFolders : public ::testing::Test {
@@ -121,12 +141,19 @@ TEST(ResourcePack, OverridesReachDialogsAndStringLookupsFallBackToEnglish) {
     EXPECT_EQ(d.GetWindowText(), "Alle Arten");
     EXPECT_EQ(d.GetButton(1000).GetText(), "Los");
     EXPECT_EQ(d.GetButton(1).GetText(), "OK");  // not in the pack
+    // Control 29 is hidden and disabled in the template; 1000 is shown.
+    EXPECT_TRUE(d.GetButton(29).IsVisible());
+    EXPECT_TRUE(d.GetButton(29).IsEnabled());
+    EXPECT_FALSE(d.GetButton(1000).IsVisible());
+    EXPECT_TRUE(d.GetButton(1000).IsEnabled());
+    EXPECT_TRUE(d.GetButton(1).IsVisible());
     EXPECT_EQ(d.LoadString(171), "Erfolg! \r\nDrucker neu starten.");
     EXPECT_EQ(d.LoadString(172), "No printer");
     EXPECT_EQ(d.LoadString(999), "");
   };
-  host.Queue("click 1");
+  host.Queue({"click 1000", "click 29"});  // hidden by the pack: refused; shown: pressed
   dlg.DoModal(host);
+  EXPECT_EQ(dlg.log.front(), "cmd 29 clicked");
   EXPECT_EQ(host.EventLines()[0],
             R"({"event":"dialog","template":500,"caption":"Alle Arten","t":0.000})");
 }

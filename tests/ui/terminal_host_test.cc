@@ -216,6 +216,33 @@ TEST(TerminalHost, IpAddressSliderAndTabKeys) {
   EXPECT_EQ(Count(dlg.log, "cmd 24 scroll"), 4);
 }
 
+TEST(TerminalHost, SliderMovesByEveryKeyAndToTheCellClickedOnItsTrack) {
+  Rig rig;
+  ProbeDialog dlg(EveryKindTemplate());
+  std::vector<int> positions;  // the slider's position at each notification
+  dlg.command = [&](ProbeDialog& d, int id, ui::Notify code) {
+    if (id == 24 && code == ui::Notify::kScroll) positions.push_back(d.GetSlider(24).GetPos());
+    return false;
+  };
+  // The track: units (5, 95, 80 x 12) -> cells 1..20 on the control's middle row 12 of the
+  // client area, whose frame sits at (24, 9); so screen cells 26..45 on row 22. Cell 10 of 20 is
+  // 10/19 of the range 0..100.
+  std::string track_after_click;
+  rig.screen.SetKeyHook([&](const KeyEvent& k) {
+    if (k.key == Key::kEsc) track_after_click = rig.screen.Row(22);
+  });
+  for (int i = 0; i < 7; ++i) rig.Keys({MakeKey(Key::kTab)});  // slider 24, at 0
+  rig.Keys({MakeKey(Key::kLeft),  // already at the start: no move, no notification
+            MakeKey(Key::kEnd), MakeKey(Key::kPageUp), MakeKey(Key::kUp), MakeKey(Key::kHome),
+            MakeKey(Key::kDown), MakeKey(Key::kRight), MakeKey(Key::kPageDown),
+            ui::MakeMouse(ui::MouseAction::kPress, 36, 22),
+            ui::MakeMouse(ui::MouseAction::kRelease, 36, 22), MakeKey(Key::kEsc)});
+  dlg.DoModal(rig.host);
+  EXPECT_EQ(positions, (std::vector<int>{100, 80, 79, 0, 1, 2, 22, 53}));
+  // The thumb is drawn on the cell that was clicked.
+  EXPECT_NE(track_after_click.find("──────────█─────────"), std::string::npos) << track_after_click;
+}
+
 TEST(TerminalHost, MessageBoxFromATimerIsAnsweredByKeys) {
   Rig rig;
   ProbeDialog dlg(EveryKindTemplate());
@@ -335,15 +362,22 @@ TEST(TerminalHost, FileBrowserChoosesMarkedFilesInTheOrderMarked) {
   std::vector<std::string> chosen;
   std::vector<std::string> cancelled{"not asked"};
   bool listing_ok = false;
+  bool marks_shown = false;
   dlg.init = [](ProbeDialog& d) { d.SetOneShotTimer(1, 10); };
   dlg.timer = [&](ProbeDialog& d, int) {
     // Rows: "..", "sub/", "a.bmp", "b.BMP" (c.txt does not match the filter).
     rig.Keys({MakeKey(Key::kEnd), MakeChar(" "), MakeKey(Key::kUp), MakeChar(" "),
               MakeKey(Key::kEnter)});
-    rig.screen.SetKeyHook([&](const KeyEvent&) {
-      listing_ok = rig.screen.Contains("sub/") && rig.screen.Contains("a.bmp") &&
-                   !rig.screen.Contains("c.txt");
-      rig.screen.SetKeyHook(nullptr);
+    rig.screen.SetKeyHook([&](const KeyEvent& k) {
+      if (k.key == Key::kEnd) {
+        listing_ok = rig.screen.Contains("sub/") && rig.screen.Contains("[ ] a.bmp") &&
+                     !rig.screen.Contains("c.txt");
+      }
+      if (k.key == Key::kEnter) {
+        marks_shown = rig.screen.Contains(" [x] a.bmp") && rig.screen.Contains(">[x] b.BMP") &&
+                      rig.screen.Contains("2 marked: Enter chooses them");
+        rig.screen.SetKeyHook(nullptr);
+      }
     });
     chosen = d.FileOpenDialog("Image Files(*.bmp)|*.bmp||", true);
     rig.Type("sub");
@@ -353,6 +387,7 @@ TEST(TerminalHost, FileBrowserChoosesMarkedFilesInTheOrderMarked) {
   };
   EXPECT_EQ(dlg.DoModal(rig.host), ui::IDOK);
   EXPECT_TRUE(listing_ok);
+  EXPECT_TRUE(marks_shown);
   EXPECT_EQ(chosen, (std::vector<std::string>{dir.path() + "/b.BMP", dir.path() + "/a.bmp"}));
   EXPECT_TRUE(cancelled.empty());
 }
