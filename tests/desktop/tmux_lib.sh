@@ -42,9 +42,10 @@ fail() {
 }
 
 # Starts BINARY in the pane with TERM=xterm-256color and the test's configuration folder; when it
-# ends the pane shows "deskutil exited CODE" and stays open so the test can read it.
+# ends the pane shows "deskutil exited CODE" and stays open so the test can read it. The pane is
+# $pane_cols x 40 cells (100 unless the test says otherwise).
 start_deskutil() {
-  tmux_ new-session -d -s e2e -x 100 -y 40 \
+  tmux_ new-session -d -s e2e -x "${pane_cols:-100}" -y 40 \
     "env TERM=xterm-256color XDG_CONFIG_HOME='$config' HOME='$work' '$1'; echo \"deskutil exited \$?\"; sleep 600" ||
     fail "tmux could not start"
 }
