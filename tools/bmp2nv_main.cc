@@ -75,13 +75,13 @@ int main(int argc, char** argv) {
   std::string reason;
   auto bmp = platform::BmpDecoder::OpenFile(in, &reason);
   if (!bmp) return Fail(in + ": " + reason);
-  reason = nv::StorageRefusal(static_cast<uint32_t>(bmp->width()),
-                              static_cast<uint32_t>(bmp->height()));
+  reason =
+      nv::StorageRefusal(static_cast<uint32_t>(bmp->width()), static_cast<uint32_t>(bmp->height()));
   if (!reason.empty()) return Fail(in + ": " + reason);
   nv::Raster raster;
   if (!nv::ConvertRows(*bmp, brightness, &raster, &reason)) return Fail(in + ": " + reason);
-  const std::vector<uint8_t> command = nv::DefineCommand(static_cast<uint8_t>(key[0]),
-                                                         static_cast<uint8_t>(key[1]), raster);
+  const std::vector<uint8_t> command =
+      nv::DefineCommand(static_cast<uint8_t>(key[0]), static_cast<uint8_t>(key[1]), raster);
 
   std::unique_ptr<FILE, int (*)(FILE*)> file(out.empty() ? nullptr : std::fopen(out.c_str(), "wb"),
                                              &std::fclose);

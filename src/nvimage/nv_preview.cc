@@ -36,10 +36,10 @@ platform::RgbImage RenderPreview(const std::string* path, int area_width, int ar
   if (!bmp) return image;
   const int64_t file_w = bmp->width();
   const int64_t file_h = bmp->height();
-  const int64_t pw = file_w < image.width
-                         ? static_cast<int64_t>(image.width * static_cast<double>(file_w) /
-                                                kPrintableWidth)
-                         : image.width;
+  const int64_t pw =
+      file_w < image.width
+          ? static_cast<int64_t>(image.width * static_cast<double>(file_w) / kPrintableWidth)
+          : image.width;
   const int64_t ph = file_h * pw / file_w;
   const int lift = static_cast<int>(std::clamp(slider, 0, 100) * 255.0 / 100.0);
 
@@ -51,7 +51,8 @@ platform::RgbImage RenderPreview(const std::string* path, int area_width, int ar
         if (y >= drawn.height) return;
         const int cols = static_cast<int>(std::min<int64_t>(pw, drawn.width));
         uint8_t* out = drawn.rgb.data() + static_cast<size_t>(y) * drawn.width * 3;
-        for (int i = 0; i < cols * 3; ++i) out[i] = static_cast<uint8_t>(std::min(rgb[i] + lift, 255));
+        for (int i = 0; i < cols * 3; ++i)
+          out[i] = static_cast<uint8_t>(std::min(rgb[i] + lift, 255));
       });
   int y = 0;
   const uint8_t* rgb = nullptr;

@@ -47,10 +47,9 @@ std::string StorageRefusal(uint32_t width, uint32_t height) {
            " dots it has no rows to print";
   }
   if (RasterBytes(s) + kDefineHeaderParameters > kMaxDefineParameters) {
-    return "scaled to " + std::to_string(s.width) + " dots wide it is " +
-           std::to_string(s.height) + " dots high; one image holds at most " +
-           std::to_string(MaxRowsAtPrintableWidth()) + " rows at " +
-           std::to_string(kPrintableWidth) + " dots";
+    return "scaled to " + std::to_string(s.width) + " dots wide it is " + std::to_string(s.height) +
+           " dots high; one image holds at most " + std::to_string(MaxRowsAtPrintableWidth()) +
+           " rows at " + std::to_string(kPrintableWidth) + " dots";
   }
   return {};
 }
@@ -62,8 +61,8 @@ bool PatternAllows(int brightness, uint32_t x, uint32_t y) {
 }
 
 bool ConvertRows(platform::BmpDecoder& bmp, int brightness, Raster* raster, std::string* reason) {
-  const ScaledSize s = ScaleToPrintable(static_cast<uint32_t>(bmp.width()),
-                                        static_cast<uint32_t>(bmp.height()));
+  const ScaledSize s =
+      ScaleToPrintable(static_cast<uint32_t>(bmp.width()), static_cast<uint32_t>(bmp.height()));
   const uint32_t row_bytes = RowBytes(s.width);
   raster->width = s.width;
   raster->height = s.height;
@@ -95,14 +94,21 @@ bool ConvertRows(platform::BmpDecoder& bmp, int brightness, Raster* raster, std:
 std::vector<uint8_t> DefineCommand(uint8_t kc1, uint8_t kc2, const Raster& raster) {
   const auto parameters = static_cast<uint32_t>(kDefineHeaderParameters + raster.bytes.size());
   std::vector<uint8_t> command = {
-      0x1D, 0x28, 0x4C,  // GS ( L
-      static_cast<uint8_t>(parameters & 0xFF), static_cast<uint8_t>(parameters >> 8),
-      0x30, 0x43,  // m, function 67: define raster graphics
-      0x30,        // monochrome
-      kc1, kc2,
+      0x1D,
+      0x28,
+      0x4C,  // GS ( L
+      static_cast<uint8_t>(parameters & 0xFF),
+      static_cast<uint8_t>(parameters >> 8),
+      0x30,
+      0x43,  // m, function 67: define raster graphics
+      0x30,  // monochrome
+      kc1,
+      kc2,
       0x01,  // one colour
-      static_cast<uint8_t>(raster.width & 0xFF), static_cast<uint8_t>(raster.width >> 8),
-      static_cast<uint8_t>(raster.height & 0xFF), static_cast<uint8_t>(raster.height >> 8),
+      static_cast<uint8_t>(raster.width & 0xFF),
+      static_cast<uint8_t>(raster.width >> 8),
+      static_cast<uint8_t>(raster.height & 0xFF),
+      static_cast<uint8_t>(raster.height >> 8),
       0x31,  // colour 1
   };
   command.insert(command.end(), raster.bytes.begin(), raster.bytes.end());

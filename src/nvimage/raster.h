@@ -37,8 +37,8 @@ uint32_t MaxRowsAtPrintableWidth();
 std::string StorageRefusal(uint32_t width, uint32_t height);
 
 struct Raster {
-  uint32_t width = 0;   // dots
-  uint32_t height = 0;  // rows
+  uint32_t width = 0;          // dots
+  uint32_t height = 0;         // rows
   std::vector<uint8_t> bytes;  // rows top to bottom, leftmost dot in the high bit, 1 = black
 };
 

@@ -35,7 +35,7 @@ class RowStretcher {
 
   int src_w_, src_h_, dst_w_, dst_h_;
   RowSink sink_;
-  std::vector<uint8_t> scaled_;   // the current source row at the target width
+  std::vector<uint8_t> scaled_;    // the current source row at the target width
   std::vector<uint8_t> combined_;  // AND of the source rows of the open target row
   int open_row_ = -1;              // target row being combined (shrinking), -1 when none
 };

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "desktop/comm_setting.h"
+#include "integration/program_run.h"
 #include "platform/file_registry.h"
 #include "platform/registry.h"
 #include "platform/temp_dir.h"
@@ -21,17 +22,8 @@ using platform_test::WriteFile;
 
 const std::string kDeskutil = std::string(PELLISET_BINARY_DIR) + "/src/desktop/deskutil";
 
-std::string Quote(const std::string& s) {
-  std::string out = "'";
-  for (char c : s) out += c == '\'' ? std::string("'\\''") : std::string(1, c);
-  return out + "'";
-}
-
-struct Outcome {
-  int status = -1;
-  std::string out;
-  std::string err;
-};
+using itest::ShellQuote;
+using Outcome = itest::ProgramOutcome;
 
 class DeskutilTest : public ::testing::Test {
  protected:
@@ -39,18 +31,7 @@ class DeskutilTest : public ::testing::Test {
   // environment with its own configuration folder, and `locale`.
   Outcome Run(const std::string& script, const std::string& args = "",
               const std::string& locale = "C", const std::string& stdin_path = "") {
-    const std::string in = stdin_path.empty() ? dir.File("script") : stdin_path;
-    if (stdin_path.empty()) WriteFile(in, script);
-    const std::string cmd = "env -i XDG_CONFIG_HOME=" + Quote(dir.File("config")) +
-                            " LC_ALL=" + Quote(locale) + " " + Quote(kDeskutil) + " " + args +
-                            " < " + Quote(in) + " > " + Quote(dir.File("out")) + " 2> " +
-                            Quote(dir.File("err"));
-    const int raw = std::system(cmd.c_str());
-    Outcome o;
-    o.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
-    o.out = ReadAll(dir.File("out"));
-    o.err = ReadAll(dir.File("err"));
-    return o;
+    return itest::RunProgram(dir, kDeskutil, script, args, locale, stdin_path);
   }
   std::string RegistryPath() const { return dir.File("config") + "/pelliset/registry.reg"; }
 
@@ -132,8 +113,8 @@ TEST_F(DeskutilTest, PacksFromTheCommandLineLieOverTheLanguageInOrder) {
   const std::string snapshot = "wait dialog 102\nsnapshot\nclose\n";
   const std::string service = std::string(PELLISET_SOURCE_DIR) + "/examples/service.pack";
   // The shipped service pack brings the firmware button back; a missing pack costs one line.
-  const Outcome with_service =
-      Run(snapshot, "--pack " + Quote(dir.File("missing.pack")) + " --pack " + Quote(service));
+  const Outcome with_service = Run(snapshot, "--pack " + ShellQuote(dir.File("missing.pack")) +
+                                                 " --pack " + ShellQuote(service));
   ASSERT_EQ(with_service.status, 0) << with_service.err;
   const std::string firmware = ControlJson(with_service.out, 1002);
   EXPECT_NE(firmware.find(R"("enabled":true)"), std::string::npos) << firmware;
@@ -147,7 +128,8 @@ TEST_F(DeskutilTest, PacksFromTheCommandLineLieOverTheLanguageInOrder) {
             "pelliset-pack 1\ncaption 102/1 = Ende A\nshow 102/1002\nenable 102/1002\n");
   WriteFile(dir.File("b.pack"), "pelliset-pack 1\ncaption 102/1 = Ende B\ndisable 102/1002\n");
   const Outcome a_b =
-      Run(snapshot, "--pack " + Quote(dir.File("a.pack")) + " --pack=" + Quote(dir.File("b.pack")),
+      Run(snapshot,
+          "--pack " + ShellQuote(dir.File("a.pack")) + " --pack=" + ShellQuote(dir.File("b.pack")),
           "de_DE.UTF-8");
   ASSERT_EQ(a_b.status, 0) << a_b.err;
   EXPECT_NE(ControlJson(a_b.out, 1).find(R"("text":"Ende B")"), std::string::npos);
@@ -155,8 +137,8 @@ TEST_F(DeskutilTest, PacksFromTheCommandLineLieOverTheLanguageInOrder) {
       << ControlJson(a_b.out, 1002);
   EXPECT_NE(a_b.out.find(R"("caption":"TMQ-D550 Pelliset für PC V1.0.0")"), std::string::npos);
 
-  const Outcome b_a =
-      Run(snapshot, "--pack " + Quote(dir.File("b.pack")) + " --pack " + Quote(dir.File("a.pack")));
+  const Outcome b_a = Run(snapshot, "--pack " + ShellQuote(dir.File("b.pack")) + " --pack " +
+                                        ShellQuote(dir.File("a.pack")));
   ASSERT_EQ(b_a.status, 0) << b_a.err;
   EXPECT_NE(ControlJson(b_a.out, 1).find(R"("text":"Ende A")"), std::string::npos);
   EXPECT_NE(ControlJson(b_a.out, 1002).find(R"("enabled":true,"visible":true)"), std::string::npos);

@@ -466,15 +466,14 @@ TEST_F(MainDialogTest, ManagerButtonsHandTheSettingToTheLink) {
             (std::vector<std::pair<std::string, uint16_t>>{{"10.1.1.5", 9101}}));
   ASSERT_EQ(Boxes().size(), 1u);
   EXPECT_EQ(Boxes()[0].text, "Port open error!");
-  EXPECT_EQ(views.size(), 1u);  // still the main dialog after the press
+  EXPECT_EQ(views.size(), 1u);                       // still the main dialog after the press
   EXPECT_FALSE(t.registry.KeyExists(kPellisetKey));  // a job hand-over stores nothing
 
   fakes::TestServices s2;
   s2.devices.record.serial_open_failures = 100;
   CM500QXUtilityDlg serial(s2.services, log);
   ASSERT_TRUE(host.Queue({"select 1007 \"COM9\"", "select 1008 \"4800\"", "select 1009 1",
-                          "select 1010 1", "click 1001", "wait messagebox", "answer OK",
-                          "close"}));
+                          "select 1010 1", "click 1001", "wait messagebox", "answer OK", "close"}));
   serial.DoModal(host);
   const CDev& sdev = serial.Util().dev_;
   EXPECT_EQ(sdev.port_name_, "COM9");

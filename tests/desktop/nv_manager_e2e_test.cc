@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "integration/program_run.h"
 #include "integration/sim_process.h"
 #include "nvimage/bmp_files.h"
 #include "platform/temp_dir.h"
@@ -17,15 +18,8 @@ namespace {
 
 using platform_test::ReadAll;
 using platform_test::TempDir;
-using platform_test::WriteFile;
 
 const std::string kDeskutil = std::string(PELLISET_BINARY_DIR) + "/src/desktop/deskutil";
-
-std::string Quote(const std::string& s) {
-  std::string out = "'";
-  for (char c : s) out += c == '\'' ? std::string("'\\''") : std::string(1, c);
-  return out + "'";
-}
 
 // A PNG as rows of '#' (dark) and '.' (light); empty when it cannot be read.
 std::vector<std::string> PngRows(const std::string& path) {
@@ -47,13 +41,9 @@ std::vector<std::string> PngRows(const std::string& path) {
 class NvManagerE2eTest : public ::testing::Test {
  protected:
   int Run(const std::string& script) {
-    WriteFile(dir.File("script"), script);
-    const std::string cmd = "env -i XDG_CONFIG_HOME=" + Quote(dir.File("config")) + " LC_ALL=C " +
-                            Quote(kDeskutil) + " < " + Quote(dir.File("script")) + " > " +
-                            Quote(dir.File("out")) + " 2> " + Quote(dir.File("err"));
-    const int raw = std::system(cmd.c_str());
-    out_ = ReadAll(dir.File("out"));
-    return WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
+    const itest::ProgramOutcome o = itest::RunProgram(dir, kDeskutil, script);
+    out_ = o.out;
+    return o.status;
   }
   static std::string Launch(int port) {
     return "wait dialog 102\nselect 1006 3\ntype 1074 \"127.0.0.1\"\ntype 1075 \"" +
@@ -67,7 +57,8 @@ class NvManagerE2eTest : public ::testing::Test {
 TEST_F(NvManagerE2eTest, DownloadPrintRemoveAndTheListComesBack) {
   const std::string a = dir.File("a.bmp"), b = dir.File("b.bmp");
   // 16 x 2: a dark top row. 8 x 1: the left half dark.
-  nv_test::WriteBmp(a, 16, 2, [](int, int y) { return y == 0 ? nv_test::kBlack : nv_test::kWhite; });
+  nv_test::WriteBmp(a, 16, 2,
+                    [](int, int y) { return y == 0 ? nv_test::kBlack : nv_test::kWhite; });
   nv_test::WriteBmp(b, 8, 1, [](int x, int) { return x < 4 ? nv_test::kBlack : nv_test::kWhite; });
   const std::string shown = dir.File("nv");
   itest::SimProcess sim({"--port", "0", "--state", dir.File("state.txt"), "--nv-dir", shown});
@@ -97,9 +88,10 @@ TEST_F(NvManagerE2eTest, DownloadPrintRemoveAndTheListComesBack) {
       << out_;
   const size_t last = out_.rfind("\"event\":\"snapshot\"");
   ASSERT_NE(last, std::string::npos);
-  EXPECT_NE(out_.find(R"("id":1049,"kind":"list","text":"","enabled":true,"visible":true,"items":[])",
-                      last),
-            std::string::npos)
+  EXPECT_NE(
+      out_.find(R"("id":1049,"kind":"list","text":"","enabled":true,"visible":true,"items":[])",
+                last),
+      std::string::npos)
       << out_;
   EXPECT_TRUE(PngRows(shown + "/nv-10.png").empty());
   ASSERT_EQ(sim.Stop(), 0);

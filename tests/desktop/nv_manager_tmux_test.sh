@@ -19,26 +19,7 @@ tmux_lib_init
 logo="$work/logo.bmp"
 cp "$logo_source" "$logo" || fail "cannot copy $logo_source"
 shown="$work/nv"
-sim_pid=""
-stop_sim() {
-  [ -n "$sim_pid" ] || return 0
-  kill -TERM "$sim_pid" 2>/dev/null
-  wait "$sim_pid" 2>/dev/null
-  sim_pid=""
-}
-on_exit stop_sim
-
-"$sim" --port 0 --nv-dir "$shown" >"$work/sim.out" 2>"$work/sim.err" &
-sim_pid=$!
-port=""
-start=$SECONDS
-while ((SECONDS - start < 10)); do
-  port=$(sed -n 's/^printer-sim listening on 127\.0\.0\.1:\([0-9][0-9]*\)$/\1/p' "$work/sim.out")
-  [ -n "$port" ] && break
-  kill -0 "$sim_pid" 2>/dev/null || break
-  sleep 0.05
-done
-[ -n "$port" ] || { cat "$work/sim.out" "$work/sim.err"; fail "printer-sim did not report its port"; }
+start_printer_sim "$sim" --nv-dir "$shown"
 
 # The manager is laid out for a terminal of 120 x 40 cells.
 pane_cols=120

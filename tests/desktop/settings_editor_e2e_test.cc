@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "integration/program_run.h"
 #include "integration/sim_process.h"
 #include "platform/file_registry.h"
 #include "platform/registry.h"
@@ -25,12 +26,6 @@ const std::string kDeskutil = std::string(PELLISET_BINARY_DIR) + "/src/desktop/d
 constexpr char kSetDone[] = R"(Success to set VMSM configuration! \r\nPlease reset printer power.)";
 constexpr char kSaveFailed[] =
     R"(Failed to save VMSM configuration!\r\nPlease check your printer state.)";
-
-std::string Quote(const std::string& s) {
-  std::string out = "'";
-  for (char c : s) out += c == '\'' ? std::string("'\\''") : std::string(1, c);
-  return out + "'";
-}
 
 // The value of `key` in a printer-sim state file ("" when absent).
 std::string StateValue(const std::string& state, const std::string& key) {
@@ -73,13 +68,9 @@ class SettingsEditorE2eTest : public ::testing::Test {
 
   // Runs deskutil with `script` on standard input; returns its exit status, output in out_.
   int Run(const std::string& script) {
-    WriteFile(dir.File("script"), script);
-    const std::string cmd = "env -i XDG_CONFIG_HOME=" + Quote(dir.File("config")) + " LC_ALL=C " +
-                            Quote(kDeskutil) + " < " + Quote(dir.File("script")) + " > " +
-                            Quote(dir.File("out")) + " 2> " + Quote(dir.File("err"));
-    const int raw = std::system(cmd.c_str());
-    out_ = ReadAll(dir.File("out"));
-    return WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
+    const itest::ProgramOutcome o = itest::RunProgram(dir, kDeskutil, script);
+    out_ = o.out;
+    return o.status;
   }
 
   std::string StatePath() const { return dir.File("state.txt"); }

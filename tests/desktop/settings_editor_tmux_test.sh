@@ -18,34 +18,7 @@ tmux_lib_init
 # The printer starts from its factory switch 1: density 100% (c6c7c8 = 100), double-byte mode on.
 state="$work/printer.state"
 printf 'switch1 = 00001100\n' >"$state"
-sim_pid=""
-stop_sim() {
-  [ -n "$sim_pid" ] || return 0
-  kill -TERM "$sim_pid" 2>/dev/null
-  local start=$SECONDS
-  while kill -0 "$sim_pid" 2>/dev/null && ((SECONDS - start < 10)); do sleep 0.05; done
-  if kill -0 "$sim_pid" 2>/dev/null; then
-    kill -KILL "$sim_pid" 2>/dev/null
-    wait "$sim_pid" 2>/dev/null
-    sim_pid=""
-    return 1
-  fi
-  wait "$sim_pid" 2>/dev/null
-  sim_pid=""
-}
-on_exit stop_sim
-
-"$sim" --port 0 --state "$state" >"$work/sim.out" 2>"$work/sim.err" &
-sim_pid=$!
-port=""
-start=$SECONDS
-while ((SECONDS - start < 10)); do
-  port=$(sed -n 's/^printer-sim listening on 127\.0\.0\.1:\([0-9][0-9]*\)$/\1/p' "$work/sim.out")
-  [ -n "$port" ] && break
-  kill -0 "$sim_pid" 2>/dev/null || break
-  sleep 0.05
-done
-[ -n "$port" ] || { cat "$work/sim.out" "$work/sim.err"; fail "printer-sim did not report its port"; }
+start_printer_sim "$sim" --state "$state"
 
 start_deskutil "$bin"
 wait_for "Serial / RS232C"

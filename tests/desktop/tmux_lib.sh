@@ -52,6 +52,40 @@ start_deskutil() {
 
 screen() { tmux_ capture-pane -p -t e2e 2>/dev/null; }
 
+# Starts printer-sim (BINARY ARGS...) on a free loopback port; sets $port and $sim_pid and stops it
+# on exit. stop_sim stops it earlier (SIGTERM, which saves its state); it fails when the simulator
+# would not stop within 10 s.
+sim_pid=""
+stop_sim() {
+  [ -n "$sim_pid" ] || return 0
+  kill -TERM "$sim_pid" 2>/dev/null
+  local start=$SECONDS
+  while kill -0 "$sim_pid" 2>/dev/null && ((SECONDS - start < 10)); do sleep 0.05; done
+  if kill -0 "$sim_pid" 2>/dev/null; then
+    kill -KILL "$sim_pid" 2>/dev/null
+    wait "$sim_pid" 2>/dev/null
+    sim_pid=""
+    return 1
+  fi
+  wait "$sim_pid" 2>/dev/null
+  sim_pid=""
+}
+start_printer_sim() {
+  on_exit stop_sim
+  "$@" --port 0 >"$work/sim.out" 2>"$work/sim.err" &
+  sim_pid=$!
+  port=""
+  local start=$SECONDS
+  while ((SECONDS - start < 10)); do
+    port=$(sed -n 's/^printer-sim listening on 127\.0\.0\.1:\([0-9][0-9]*\)$/\1/p' "$work/sim.out")
+    [ -n "$port" ] && return 0
+    kill -0 "$sim_pid" 2>/dev/null || break
+    sleep 0.05
+  done
+  cat "$work/sim.out" "$work/sim.err"
+  fail "printer-sim did not report its port"
+}
+
 # Waits until the screen shows TEXT (fixed string), at most SECONDS (default 15).
 wait_for() {
   local text=$1 limit=${2:-15} start=$SECONDS

@@ -22,8 +22,14 @@ inline void WriteBmp(const std::string& path, int width, int height,
   const uint32_t stride = (static_cast<uint32_t>(width) * 3 + 3) & ~3u;
   const uint32_t data = stride * static_cast<uint32_t>(height);
   std::vector<uint8_t> f;
-  auto u16 = [&](uint32_t v) { f.push_back(v & 0xFF); f.push_back((v >> 8) & 0xFF); };
-  auto u32 = [&](uint32_t v) { u16(v & 0xFFFF); u16(v >> 16); };
+  auto u16 = [&](uint32_t v) {
+    f.push_back(v & 0xFF);
+    f.push_back((v >> 8) & 0xFF);
+  };
+  auto u32 = [&](uint32_t v) {
+    u16(v & 0xFFFF);
+    u16(v >> 16);
+  };
   f.push_back('B');
   f.push_back('M');
   u32(54 + data), u32(0), u32(54);
@@ -37,8 +43,8 @@ inline void WriteBmp(const std::string& path, int width, int height,
     }
     f.resize(start + stride, 0);
   }
-  std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(f.data()),
-                                              static_cast<std::streamsize>(f.size()));
+  std::ofstream(path, std::ios::binary)
+      .write(reinterpret_cast<const char*>(f.data()), static_cast<std::streamsize>(f.size()));
 }
 
 inline void WriteFilled(const std::string& path, int width, int height, Rgb colour) {

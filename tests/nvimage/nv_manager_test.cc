@@ -124,9 +124,9 @@ TEST_F(NvManagerTest, TypedKeyCodesAreCheckedAndCancelSendsNothing) {
        // Second image: the code the first one took, then Cancel.
        "wait dialog 152", "type 1060 \"AB\"", "click 1", "answer OK", "click 2", "answer OK",
        "click 1"});
-  EXPECT_EQ(Boxes(), (std::vector<std::string>{"Enter an address code of two characters.",
-                                               "Exists address!", "Exists address!",
-                                               "Cancel to download image."}));
+  EXPECT_EQ(Boxes(),
+            (std::vector<std::string>{"Enter an address code of two characters.", "Exists address!",
+                                      "Exists address!", "Cancel to download image."}));
   EXPECT_EQ(PrinterCodes(), std::vector<std::string>{"10"});  // nothing was sent
   EXPECT_EQ(host.ErrorCount(), 0);
 }
@@ -139,7 +139,8 @@ TEST_F(NvManagerTest, DownloadFailingOnTheSecondImageShowsWhatThePrinterKept) {
   Run({"wait dialog 151", "click 1043", "files \"" + a + "\" \"" + b + "\" \"" + c + "\"",
        "click 1047", "click 1046", "wait messagebox 10", "answer OK", "wait dialog 151 10",
        "snapshot", "click 1"});
-  EXPECT_EQ(Boxes(), std::vector<std::string>{" Failed to write data!\r\nPlease check your printer."});
+  EXPECT_EQ(Boxes(),
+            std::vector<std::string>{" Failed to write data!\r\nPlease check your printer."});
   EXPECT_EQ(PrinterCodes(), std::vector<std::string>{"10"});
   const std::string snapshot = host.EventsOf(ui::EventKind::kSnapshot).back().json;
   EXPECT_NE(snapshot.find("\"items\":[\"10\"]"), std::string::npos);
@@ -153,8 +154,7 @@ TEST_F(NvManagerTest, RemovingRowsRenumbersAndTheSliderSetsBrightness) {
        // Rows 1 and 3 go; the former 2 and 4 remain as 1 and 2.
        "select 1041 0", "extend 1041 0 2", "click 1044", "answer Yes",
        // A 36 x 24 picture, selected and lightened by the slider.
-       "click 1043", "files \"" + Bmp("pic.bmp", 36, 24) + "\"", "select 1041 2",
-       "slide 1048 70"});
+       "click 1043", "files \"" + Bmp("pic.bmp", 36, 24) + "\"", "select 1041 2", "slide 1048 70"});
   ASSERT_EQ(nv.images_.size(), 3u);
   EXPECT_EQ(nv.images_[0].name + nv.images_[1].name, "2.bmp4.bmp");
   EXPECT_EQ(nv.images_[1].number, 2);

@@ -1,11 +1,10 @@
 // The NV manager's preview: the picture at the printable width's scale, lightened by the slider,
 // on a white area with a black border.
 
-#include "nvimage/nv_preview.h"
-
 #include <gtest/gtest.h>
 
 #include "nvimage/bmp_files.h"
+#include "nvimage/nv_preview.h"
 #include "platform/temp_dir.h"
 
 namespace {
@@ -56,7 +55,7 @@ TEST(PreviewTest, WideFileFillsTheWidth) {
     return x == 11 ? nv_test::kBlack : nv_test::Rgb{100, 150, 200};
   });
   const platform::RgbImage p = nv::RenderPreview(&path, 100, 20, 0);
-  EXPECT_EQ(At(p, 1, 2), (Px{0, 0, 0}));  // AND keeps the dark column
+  EXPECT_EQ(At(p, 1, 2), (Px{0, 0, 0}));        // AND keeps the dark column
   EXPECT_EQ(At(p, 2, 4), (Px{100, 150, 200}));  // 40 * 100 / 800 = 5 rows
   EXPECT_EQ(At(p, 2, 5), (Px{255, 255, 255}));
 }

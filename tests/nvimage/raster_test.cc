@@ -92,9 +92,8 @@ TEST(RasterTest, BrightnessThinsByTheFourByFourPattern) {
 
 TEST(RasterTest, ShrinkToPrintableWidthKeepsThinDarkLines) {
   // 768 x 4 halves to 384 x 2; one dark column (x = 1) and one dark row (y = 3) survive.
-  const nv::Raster r = Convert(768, 4, [](int x, int y) {
-    return x == 1 || y == 3 ? nv_test::kBlack : nv_test::kWhite;
-  });
+  const nv::Raster r = Convert(
+      768, 4, [](int x, int y) { return x == 1 || y == 3 ? nv_test::kBlack : nv_test::kWhite; });
   EXPECT_EQ(r.width, 384u);
   EXPECT_EQ(r.height, 2u);
   Bytes expected(96, 0x00);
@@ -108,10 +107,10 @@ TEST(RasterTest, SizesAndDefineHeader) {
   EXPECT_EQ(nv::EstimatedSize(500, 100), 4800u);
   EXPECT_EQ(nv::ScaleToPrintable(500, 100).height, 76u);
   EXPECT_EQ(nv::MaxRowsAtPrintableWidth(), 1365u);
-  EXPECT_EQ(nv::StorageRefusal(768, 2000), "");     // 384 x 1000
+  EXPECT_EQ(nv::StorageRefusal(768, 2000), "");  // 384 x 1000
   EXPECT_EQ(nv::StorageRefusal(384, 1365), "");
   EXPECT_NE(nv::StorageRefusal(384, 1366), "");
-  EXPECT_NE(nv::StorageRefusal(1000, 1), "");       // scales to no rows at all
+  EXPECT_NE(nv::StorageRefusal(1000, 1), "");  // scales to no rows at all
 
   nv::Raster r{384, 100, Bytes(4800, 0xAA)};
   const Bytes command = nv::DefineCommand('1', '0', r);
