@@ -34,6 +34,25 @@ KeyCodeCheck CheckKeyCode(const std::string& text, const std::vector<std::string
   return KeyCodeCheck::kOk;
 }
 
+PrepareResult PrepareDownload(CCommonNv& nv, bool automatic, const KeyCodeAsker& ask,
+                              const std::function<void(const std::string& reason)>& skipped) {
+  nv.download_list_.clear();
+  AutoAddresser addresser;
+  std::vector<std::string> chosen;
+  for (const NvImageEntry& entry : nv.images_) {
+    const std::optional<std::string> code = automatic ? addresser.Next(nv.key_codes_) : ask(chosen);
+    if (!code) return automatic ? PrepareResult::kNoFreeAddress : PrepareResult::kCancelled;
+    if (code->size() < 2) return PrepareResult::kCancelled;  // an asker that skipped the check
+    const uint8_t key[2] = {static_cast<uint8_t>((*code)[0]), static_cast<uint8_t>((*code)[1])};
+    if (nv.ConvertImage(entry, key) != CCommonNv::kStatusOk) {
+      if (skipped) skipped(nv.load_error());
+      continue;
+    }
+    chosen.push_back(*code);
+  }
+  return nv.download_list_.empty() ? PrepareResult::kNothingToSend : PrepareResult::kReady;
+}
+
 bool SendDownload(CCommonNv& nv, platform::Registry& registry, NvJobRunner& runner,
                   std::string* message) {
   // A download identifies the printer again: it may have been swapped since the last job.

@@ -4,6 +4,7 @@
 // which key code each image of a download gets, whether a typed key code can be used, and the
 // order of the jobs around a download.
 
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -33,6 +34,25 @@ enum class KeyCodeCheck {
 };
 KeyCodeCheck CheckKeyCode(const std::string& text, const std::vector<std::string>& held,
                           const std::vector<std::string>& chosen);
+
+// Asks the user for the key code of the next image of a download; `chosen` holds the codes the
+// earlier images took. nullopt: the user gave the whole download up.
+using KeyCodeAsker =
+    std::function<std::optional<std::string>(const std::vector<std::string>& chosen)>;
+
+enum class PrepareResult {
+  kReady,          // the download list holds at least one item
+  kNothingToSend,  // no image could be converted
+  kCancelled,      // the user gave up at a key code: nothing is to be sent
+  kNoFreeAddress,  // automatic addressing ran out of codes
+};
+
+// Fills the engine's download list (emptied first) with one define command per image of the image
+// list, in list order, under a key code chosen automatically or asked for. An image whose file no
+// longer loads is left out, never sent made up, and `skipped` gets the reason (with its name).
+// On kCancelled and kNoFreeAddress the items built so far stay until the next download.
+PrepareResult PrepareDownload(CCommonNv& nv, bool automatic, const KeyCodeAsker& ask,
+                              const std::function<void(const std::string& reason)>& skipped);
 
 // Runs one NV job to its end: the progress dialog in the programs, a plain loop on the command
 // line. True when it ended with OK; otherwise `message` holds the text to show.

@@ -38,11 +38,12 @@ std::string FormatStoredImage(const NvImageEntry& entry) {
 }
 
 void LoadImageList(platform::Registry& registry, CCommonNv& nv,
-                   const std::function<void(const std::string& message)>& refused) {
+                   const std::function<void(const std::string& message)>& refused,
+                   const char* area_too_small) {
   nv.ClearImageEntries();
   for (size_t i = 1; i <= CCommonNv::kMaxImages; ++i) {
-    const std::string value = platform::ReadString(registry, kImageListKey, ValueName(i))
-                                  .value_or(std::string());
+    const std::string value =
+        platform::ReadString(registry, kImageListKey, ValueName(i)).value_or(std::string());
     if (value.empty()) break;
     const StoredImage stored = ParseStoredImage(value);
     int status = CCommonNv::kStatusOk;
@@ -54,7 +55,7 @@ void LoadImageList(platform::Registry& registry, CCommonNv& nv,
     }
     if (!entry) continue;  // the file is gone or damaged: dropped without a word
     if (nv.AddImageEntry(std::move(entry)) == kResultNvAreaFull && refused) {
-      refused(kAreaTooSmall);
+      refused(area_too_small);
     }
   }
 }

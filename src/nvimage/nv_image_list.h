@@ -29,9 +29,10 @@ std::string FormatStoredImage(const NvImageEntry& entry);
 // Replaces the engine's image list with the stored one. Reading stops at the first missing or
 // empty value. A file that no longer loads is skipped silently; an image that cannot be kept
 // (the NV image area would overflow, or it is too tall for one image) is skipped and `refused`
-// gets the message to show.
+// gets the message to show: for a full area, the program's own `area_too_small` text.
 void LoadImageList(platform::Registry& registry, CCommonNv& nv,
-                   const std::function<void(const std::string& message)>& refused);
+                   const std::function<void(const std::string& message)>& refused,
+                   const char* area_too_small = kAreaTooSmall);
 // Deletes every stored value, then writes the engine's list and count. Failures are ignored: a
 // store that cannot be written leaves what it held.
 void SaveImageList(platform::Registry& registry, const CCommonNv& nv);

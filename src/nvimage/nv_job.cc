@@ -35,6 +35,37 @@ const NvJobTexts& DesktopNvJobTexts() {
   return texts;
 }
 
+const NvJobTexts& HandheldNvJobTexts() {
+  static const NvJobTexts texts = [] {
+    NvJobTexts t;
+    t.titles = {"Get Nv Address list", "Delete seleted Nv address", "Delete All Nv address area",
+                "Download Image....",  "Print NV All Image...",     "Print selected NV Image..."};
+    t.stopped = "Download process is stoped...";
+    t.port_open_error = "Port Open Error!!!";
+    t.read_list_failed = "Failed to read NV Image address!";
+    t.write_failed = " Failed to write data!\r\nPlease Check your printer!";
+    t.download_write_failed = "Failed to write data!\r\nPlease Check your printer!";
+    // The handheld checks the model name and that the firmware answers, not the maker.
+    t.identify = {
+        {CCommonUtil::kModel, "Printer Model name not matched...!!", 5, 5, "Check Printer..."},
+        {CCommonUtil::kFirmwareVersion, "Failed to get Printer version..!!", 0, 5,
+         "Check Printer..."},
+    };
+    t.opened = "Open Port..";
+    t.read_list = "Get NV Address";
+    t.delete_one = "Delete Selected NV Image";
+    t.delete_all = "Delete all NV Image";
+    t.download_start = "Download Start....";
+    t.downloading_suffix = " Downloading...";
+    t.download_finished = "Finish Downloading....";
+    t.print_all = "Print All NV image";
+    t.print_one = "Print selected NV Image";
+    t.status_line = true;
+    return t;
+  }();
+  return texts;
+}
+
 NvJob::NvJob(CCommonNv& nv, NvProgressSink& sink, const NvJobTexts& texts)
     : nv_(nv), sink_(sink), texts_(&texts) {}
 

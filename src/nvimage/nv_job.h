@@ -68,9 +68,15 @@ struct NvJobTexts {
   const char* download_finished = nullptr;
   const char* print_all = nullptr;
   const char* print_one = nullptr;
+  // The progress window shows these texts on a status line of its own instead of a frame's
+  // caption: the handheld's window is too narrow for both.
+  bool status_line = false;
 };
 
 const NvJobTexts& DesktopNvJobTexts();
+// The handheld program's: a title by job code and a text for every step, so that the user of a
+// slow handheld link sees what it is waiting for.
+const NvJobTexts& HandheldNvJobTexts();
 
 struct NvStep {
   enum class Kind { kNext, kOk, kCancel };

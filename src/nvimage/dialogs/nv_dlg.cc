@@ -194,8 +194,8 @@ void CNVDlg::RemoveImages() {
     UpdateStatus();
     return;
   }
-  if (MessageBox(nv_text::kConfirmRemove, nv_text::kCaption,
-                 ui::MB_YESNO | ui::MB_ICONQUESTION) != ui::IDYES) {
+  if (MessageBox(nv_text::kConfirmRemove, nv_text::kCaption, ui::MB_YESNO | ui::MB_ICONQUESTION) !=
+      ui::IDYES) {
     return;
   }
   // The preview's entry goes too: otherwise the slider would change the brightness of the
@@ -233,36 +233,26 @@ void CNVDlg::Download() {
 }
 
 bool CNVDlg::PrepareDownload() {
-  nv_.download_list_.clear();
-  const bool automatic = IsDlgButtonChecked(kAutoAddressing);
-  nv::AutoAddresser addresser;
-  std::vector<std::string> chosen;
-  for (const NvImageEntry& entry : nv_.images_) {
-    std::string code;
-    if (automatic) {
-      const std::optional<std::string> next = addresser.Next(nv_.key_codes_);
-      if (!next) {
-        Tell(nv_text::kNoFreeAddress);
-        return false;
-      }
-      code = *next;
-    } else {
-      CNvAddrDlg address(nv_.key_codes_, chosen);
-      if (host() == nullptr || address.DoModal(*host()) != ui::IDOK) {
-        Tell(nv_text::kCancelDownload, ui::MB_ICONEXCLAMATION);
-        return false;
-      }
-      code = address.key_code();
-    }
-    const uint8_t key[2] = {static_cast<uint8_t>(code[0]), static_cast<uint8_t>(code[1])};
-    if (nv_.ConvertImage(entry, key) != CCommonNv::kStatusOk) {
-      // Nothing made up goes to the printer: the image is left out and the user told which.
-      Tell(nv_.load_error());
-      continue;
-    }
-    chosen.push_back(code);
+  const auto ask = [this](const std::vector<std::string>& chosen) -> std::optional<std::string> {
+    CNvAddrDlg address(nv_.key_codes_, chosen);
+    if (host() == nullptr || address.DoModal(*host()) != ui::IDOK) return std::nullopt;
+    return address.key_code();
+  };
+  // Nothing made up goes to the printer: an image that no longer loads is left out, by name.
+  const auto skipped = [this](const std::string& reason) { Tell(reason); };
+  switch (nv::PrepareDownload(nv_, IsDlgButtonChecked(kAutoAddressing), ask, skipped)) {
+    case nv::PrepareResult::kReady:
+      return true;
+    case nv::PrepareResult::kCancelled:
+      Tell(nv_text::kCancelDownload, ui::MB_ICONEXCLAMATION);
+      return false;
+    case nv::PrepareResult::kNoFreeAddress:
+      Tell(nv_text::kNoFreeAddress);
+      return false;
+    case nv::PrepareResult::kNothingToSend:
+      return false;
   }
-  return !nv_.download_list_.empty();
+  return false;
 }
 
 void CNVDlg::FillImageList() {
@@ -285,8 +275,7 @@ void CNVDlg::UpdateStatus() {
 void CNVDlg::RepaintPreview() {
   const ui::Rect& area = GetControl(kPreview).rect();
   GetPicture(kPreview).SetImage(nv::RenderPreview(preview_path_.empty() ? nullptr : &preview_path_,
-                                                  area.w, area.h,
-                                                  GetSlider(kBrightness).GetPos()));
+                                                  area.w, area.h, GetSlider(kBrightness).GetPos()));
   UpdateWindow();
 }
 

@@ -1,6 +1,7 @@
 #include "nvimage/dialogs/nv_pro_dlg.h"
 
 #include "nvimage/dialogs/nv_pro_template.h"
+#include "nvimage/dialogs/pda_nv_templates.h"
 
 namespace {
 
@@ -10,7 +11,9 @@ constexpr int kFirstJobCode = NvJob::kJobReadKeyCodes;
 }  // namespace
 
 CNvProDlg::CNvProDlg(const NvJobTexts& texts)
-    : ui::Dialog(NvProTemplate()), texts_(&texts), message_(texts.stopped) {}
+    : ui::Dialog(texts.status_line ? PdaNvProTemplate() : NvProTemplate()),
+      texts_(&texts),
+      message_(texts.stopped) {}
 
 bool CNvProDlg::OnInitDialog() {
   const int title = job_code_ - kFirstJobCode;
@@ -64,6 +67,7 @@ void CNvProDlg::OnCancel() {
 
 void CNvProDlg::SetPosition(int position) { GetProgress(kNvProProgressId).SetPos(position); }
 
+// The desktop's frame and the handheld's status line carry the same id.
 void CNvProDlg::SetCaption(const std::string& text) { SetDlgItemText(kNvProGroupId, text); }
 
 void CNvProDlg::Refresh() { UpdateWindow(); }

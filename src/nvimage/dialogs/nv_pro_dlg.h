@@ -23,7 +23,8 @@
 
 class CNvProDlg : public ui::Dialog, private NvProgressSink {
  public:
-  // `texts` is static data.
+  // `texts` is static data; it also chooses the window: a frame captioned with the step's text,
+  // or the handheld's status line.
   explicit CNvProDlg(const NvJobTexts& texts = DesktopNvJobTexts());
 
   // Not owned; must outlive the run.

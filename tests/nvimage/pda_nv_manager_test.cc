@@ -1,0 +1,214 @@
+// The handheld NV manager and its job texts against the virtual printer, in virtual time.
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "fakes/sim_services.h"
+#include "nvimage/bmp_files.h"
+#include "nvimage/dialogs/pda_nv_dlg.h"
+#include "nvimage/nv_job.h"
+#include "platform/registry.h"
+#include "platform/temp_dir.h"
+#include "ui/scripted_host.h"
+
+namespace {
+
+const char kKey[] = "Software\\Korvane\\Pelliset\\NV";
+
+class PdaNvTest : public ::testing::Test, protected fakes::SimServices {
+ protected:
+  PdaNvTest() {
+    util.saved_.interface = CDev::kInterfaceTcp;
+    util.saved_.port_name = "NET127.0.0.1";
+    util.saved_.baud_rate = 9100;
+    util.ApplyPortSettings();
+  }
+  std::string Bmp(const std::string& name, int width = 16, int height = 8) {
+    const std::string path = dir.File(name);
+    nv_test::WriteFilled(path, width, height, nv_test::kBlack);
+    return path;
+  }
+  void Hold(const std::string& code) {
+    model.state().nv_images[{static_cast<uint8_t>(code[0]), static_cast<uint8_t>(code[1])}] =
+        sim::NvImage{8, 1, {0xFF}};
+  }
+  std::vector<std::string> PrinterCodes() {
+    std::vector<std::string> codes;
+    for (const auto& [code, image] : model.state().nv_images) {
+      codes.push_back(std::string{static_cast<char>(code[0]), static_cast<char>(code[1])});
+    }
+    return codes;
+  }
+
+  platform_test::TempDir dir;
+  CCommonUtil util{services};
+  CCommonNv nv{&util, clock};
+};
+
+// ------------------------------------------------------------------ the job texts
+
+class StatusLine : public NvProgressSink {
+ public:
+  void SetPosition(int position) override { last = position; }
+  void SetCaption(const std::string& text) override { texts.push_back(text); }
+  void Refresh() override {}
+  std::vector<std::string> texts;
+  int last = 0;
+};
+
+using PdaNvJobTest = PdaNvTest;
+
+TEST_F(PdaNvJobTest, EveryStepOfADownloadNamesItselfAndFailuresUseTheHandheldTexts) {
+  StatusLine line;
+  // Runs a job to its end as the progress dialog would; the message after Cancel, "OK" after OK.
+  auto run = [&](int job_code) {
+    NvJob job(nv, line, HandheldNvJobTexts());
+    job.SetJobCode(job_code);
+    job.SetKeyCode("10");
+    NvStep step = job.Start();
+    while (step.kind == NvStep::Kind::kNext) {
+      clock.Sleep(step.delay_ms);
+      step = job.Run(step.id);
+    }
+    return step.kind == NvStep::Kind::kOk ? std::string("OK") : job.message();
+  };
+  nv.download_list_.push_back({"a.bmp", {0x1D, 0x28, 0x4C}, 3});
+  nv.download_list_.push_back({"b.bmp", {0x1D, 0x28, 0x4C}, 3});
+  EXPECT_EQ(run(NvJob::kJobDownload), "OK");
+  EXPECT_EQ(line.texts,
+            (std::vector<std::string>{"Open Port..", "Check Printer...", "Check Printer...",
+                                      "Download Start....", "a.bmp Downloading...",
+                                      "b.bmp Downloading...", "Finish Downloading...."}));
+  // Open 5, identification 5 + 5 + 5, the job 5, two halves of 70, the end 5.
+  EXPECT_EQ(line.last, 100);
+
+  struct Row {
+    const char* name;
+    int job;
+    std::function<void()> setup;
+    std::string message;
+  };
+  const Row rows[] = {
+      {"another model", NvJob::kJobReadKeyCodes, [&] { model.config().model = "TMQ-P440"; },
+       "Printer Model name not matched...!!"},
+      {"no version", NvJob::kJobReadKeyCodes,
+       [&] { model.faults().silent_for = {sim::Command::kVersion}; },
+       "Failed to get Printer version..!!"},
+      // The model and version queries (3 bytes each) pass; the link dies in the first item, so
+      // the second cannot be written.
+      {"item not written", NvJob::kJobDownload, [&] { model.faults().drop_after_bytes = 7; },
+       "Failed to write data!\r\nPlease Check your printer!"},
+      {"print all without images", NvJob::kJobPrintAll, [] {},
+       " Failed to write data!\r\nPlease Check your printer!"},
+      {"port refused", NvJob::kJobReadKeyCodes, [&] { devices.line().open_fails = true; },
+       "Port Open Error!!!"},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.name);
+    model.config() = {};
+    model.faults() = {};
+    devices.line().open_fails = false;
+    util.dev_.Close();
+    nv.identified_ = 0;
+    nv.download_list_ = {{"a.bmp", {0x1D, 0x28, 0x4C}, 3}, {"b.bmp", {0x1D, 0x28, 0x4C}, 3}};
+    row.setup();
+    EXPECT_EQ(run(row.job), row.message);
+  }
+}
+
+// ------------------------------------------------------------------ the manager
+
+class PdaNvManagerTest : public PdaNvTest {
+ protected:
+  // Opens the manager the way the main dialog does: the key code list has just been read (in
+  // the order `as_read`, when given: the virtual printer lists its codes sorted).
+  void Run(std::vector<std::string> commands, std::vector<std::string> as_read = {}) {
+    ASSERT_EQ(util.dev_.Open(), 1);
+    ASSERT_NE(nv.ReadKeyCodes(), 109u);
+    if (!as_read.empty()) nv.key_codes_ = as_read;
+    for (const std::string& c : commands) ASSERT_TRUE(host.Queue(c)) << c;
+    manager.DoModal(host);
+  }
+  std::vector<std::string> Events(ui::EventKind kind) const {
+    std::vector<std::string> seen;
+    for (const ui::Event& e : host.EventsOf(kind)) {
+      seen.push_back(kind == ui::EventKind::kDialog
+                         ? std::to_string(e.template_id) + " " + e.caption
+                         : e.caption + ": " + e.text);
+    }
+    return seen;
+  }
+  std::string Stored(const std::string& name) {
+    return platform::ReadString(registry, kKey, name).value_or("<missing>");
+  }
+
+  ui::ScriptedHost host{clock, ui::Resources({}, "TMQ-D550 Pelliset")};
+  CPdaNvDlg manager{nv, registry};
+};
+
+TEST_F(PdaNvManagerTest, AddsRemovesAndDownloadsAutoAddressed) {
+  Hold("B1");
+  Hold("A0");
+  Hold("10");
+  Run({"wait dialog 154", "click 1043", "files \"" + Bmp("a.bmp") + "\"", "click 1043",
+       "files \"" + Bmp("z.bmp") + "\"", "select 1041 1", "click 1044", "answer Yes", "snapshot",
+       "click 1047", "click 1046", "wait dialog 154 10", "snapshot", "click 1"},
+      {"B1", "10", "A0"});
+  EXPECT_EQ(Events(ui::EventKind::kMessageBox),
+            std::vector<std::string>{"Pelliset: Do you want to remove all of selection?"});
+  EXPECT_EQ(PrinterCodes(), (std::vector<std::string>{"10", "11", "A0", "B1"}));
+  // The download and the reading of the list again, each in the handheld's progress window.
+  std::vector<std::string> progress;
+  for (const std::string& d : Events(ui::EventKind::kDialog)) {
+    if (d.starts_with("153")) progress.push_back(d);
+  }
+  EXPECT_EQ(progress,
+            (std::vector<std::string>{"153 Download Image....", "153 Get Nv Address list"}));
+  const auto snapshots = host.EventsOf(ui::EventKind::kSnapshot);
+  EXPECT_NE(snapshots[0].json.find("\"items\":[\"a.bmp\"]"), std::string::npos);
+  EXPECT_NE(snapshots[0].json.find("\"items\":[\"10\",\"A0\",\"B1\"]"), std::string::npos);
+  EXPECT_NE(snapshots[1].json.find("\"items\":[\"10\",\"11\",\"A0\",\"B1\"]"), std::string::npos);
+  EXPECT_EQ(Stored("image001"), dir.File("a.bmp") + ",000");
+  EXPECT_EQ(Stored("image002"), "<missing>");
+  EXPECT_EQ(platform::ReadDword(registry, kKey, "Count"), 1u);
+  EXPECT_EQ(host.ErrorCount(), 0);
+}
+
+TEST_F(PdaNvManagerTest, RefusalsCarryTheHandheldTextsAndCaptions) {
+  Hold("10");
+  const std::string a = Bmp("a.bmp"), b = Bmp("b.bmp");
+  // The second file goes away while the first image's key code is asked for.
+  bool removed = false;
+  host.SetEventCallback([&](const ui::Event& e, ui::ScriptedHost&) {
+    if (e.kind == ui::EventKind::kDialog && e.template_id == 155 && !removed) {
+      removed = std::remove(b.c_str()) == 0;
+    }
+  });
+  Run({"wait dialog 154", "click 1044", "answer OK", "click 1046", "answer OK", "click 1052",
+       "answer OK", "click 1043", "files \"" + a + "\"", "click 1043", "files \"" + b + "\"",
+       // First image: too short, held by the printer, then free.
+       "click 1046", "wait dialog 155", "type 1060 \"7\"", "click 1", "answer OK",
+       "type 1060 \"10\"", "click 1", "answer OK", "type 1060 \"AB\"", "click 1",
+       // Second image: its file is gone; it is named and left out.
+       "wait dialog 155", "type 1060 \"AC\"", "click 1", "answer OK", "wait dialog 154 10",
+       // A second download given up at its first key code.
+       "click 1046", "wait dialog 155", "click 2", "answer OK", "click 1"});
+  EXPECT_EQ(Events(ui::EventKind::kMessageBox),
+            (std::vector<std::string>{
+                "NV Manager Utility: Without a bmpfile being selected.",
+                "Pelliset: Without a bitmap file being selected.",
+                "NV Manager Utility: Please select address!",
+                "TMQ-D550 Pelliset: Enter an address code of two characters.",
+                "TMQ-D550 Pelliset: Exists address!",
+                "TMQ-D550 Pelliset: b.bmp: cannot open " + b + ": No such file or directory",
+                "NV Manager Utility: Cancel to download image.",
+            }));
+  EXPECT_EQ(PrinterCodes(), (std::vector<std::string>{"10", "AB"}));
+  EXPECT_EQ(host.ErrorCount(), 0);
+}
+
+}  // namespace
