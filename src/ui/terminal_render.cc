@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <vector>
 
 #include "ui/terminal_file_browser.h"
 #include "ui/utf8.h"
@@ -428,10 +429,21 @@ void TerminalRenderer::DrawControl(Dialog& owner, Control& c, int ox, int oy, bo
       auto* lv = is_view ? &static_cast<ListView&>(c) : nullptr;
       int top = r.y;
       int rows = r.h;
+      // Column widths in cells; the last column also takes what is left of the control, so a
+      // cell's text is cut only where the control ends.
+      std::vector<int> widths;
+      if (is_view) {
+        int used = 1;
+        for (const auto& col : lv->Columns()) {
+          widths.push_back(std::max(3, col.width / kPixelsPerCell));
+          used += widths.back() + 1;
+        }
+        if (!widths.empty()) widths.back() += std::max(0, r.w - used);
+      }
       if (is_view && r.h > 1) {
         std::string header = " ";
-        for (const auto& col : lv->Columns()) {
-          header += Fit(col.text, std::max(3, col.width / kPixelsPerCell)) + " ";
+        for (size_t col = 0; col < widths.size(); ++col) {
+          header += Fit(lv->Columns()[col].text, widths[col]) + " ";
         }
         PutClipped(r.x, top, r.w, header, base | kAttrBold | kAttrUnderline);
         ++top;
@@ -452,10 +464,7 @@ void TerminalRenderer::DrawControl(Dialog& owner, Control& c, int ox, int oy, bo
         bool selected = false;
         if (is_view) {
           for (int col = 0; col < std::max(1, lv->GetColumnCount()); ++col) {
-            const int w =
-                lv->GetColumnCount() > 0
-                    ? std::max(3, lv->Columns()[static_cast<size_t>(col)].width / kPixelsPerCell)
-                    : r.w;
+            const int w = widths.empty() ? r.w : widths[static_cast<size_t>(col)];
             text += Fit(lv->GetItemText(row, col), w) + " ";
           }
           selected = lv->IsSelected(row);

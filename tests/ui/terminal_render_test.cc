@@ -85,8 +85,9 @@ TEST(TerminalRender, EveryKindOfControlIsDrawnInItsCells) {
         d.GetListBox(11).AddString("first row");
         d.GetListBox(11).AddString("second row");
         d.GetListBox(11).SetSel(1, true);
-        d.GetListView(12).InsertColumn(0, "Name", 60);
-        d.GetListView(12).InsertItem(0, "logo.bmp");
+        // 30 pixels make 5 cells; the last column takes the rest of the control's 25.
+        d.GetListView(12).InsertColumn(0, "Name", 30);
+        d.GetListView(12).InsertItem(0, "logo-of-the-shop.bmp");
         d.CheckDlgButton(23, true);
         d.SetRadioIndex(20, 1);
         d.GetProgress(25).SetRange(0, 200);
@@ -111,7 +112,7 @@ TEST(TerminalRender, EveryKindOfControlIsDrawnInItsCells) {
         ASSERT_TRUE(s.Find("first row", &x, &y));
         EXPECT_FALSE(s.At(x, y).attrs & ui::kAttrReverse);
         EXPECT_TRUE(s.Contains("Name"));
-        EXPECT_TRUE(s.Contains("logo.bmp"));
+        EXPECT_TRUE(s.Contains("logo-of-the-shop.bmp"));
         EXPECT_TRUE(s.Contains("[x] Check"));
         EXPECT_TRUE(s.Contains("( ) A"));
         EXPECT_TRUE(s.Contains("(*) B"));
