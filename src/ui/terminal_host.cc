@@ -752,8 +752,12 @@ TerminalHost::Result TerminalHost::ControlKey(Dialog& top, Focus f, const KeyEve
 
 TerminalHost::Result TerminalHost::EditKey(Dialog& owner, Control& c, ControlView& v,
                                            const KeyEvent& key) {
-  auto& e = static_cast<Edit&>(c);
-  auto chars = Utf8Characters(e.GetText());
+  // Also the edit field of an editable drop-down list, which has no edit styles of its own.
+  const Edit* e = c.kind() == ControlKind::kEdit ? &static_cast<Edit&>(c) : nullptr;
+  const bool read_only = e != nullptr && e->IsReadOnly();
+  const bool number_only = e != nullptr && e->IsNumberOnly();
+  const int limit = e != nullptr ? e->GetLimitText() : 0;
+  auto chars = Utf8Characters(c.GetText());
   const int count = static_cast<int>(chars.size());
   v.cursor = std::clamp(v.cursor, 0, count);
   const bool selected_all = v.anchor == 0 && count > 0;
@@ -781,7 +785,7 @@ TerminalHost::Result TerminalHost::EditKey(Dialog& owner, Control& c, ControlVie
       return Result::kNone;
     case Key::kBackspace:
     case Key::kDelete: {
-      if (e.IsReadOnly()) return Result::kNone;
+      if (read_only) return Result::kNone;
       v.anchor = -1;
       if (selected_all) {
         v.cursor = 0;
@@ -798,11 +802,11 @@ TerminalHost::Result TerminalHost::EditKey(Dialog& owner, Control& c, ControlVie
     }
     case Key::kChar: {
       if (key.ctrl || key.alt) return Result::kNone;
-      if (e.IsReadOnly()) {
+      if (read_only) {
         Hint("This field cannot be changed.");
         return Result::kNone;
       }
-      if (e.IsNumberOnly() && !IsDigit(key.text)) {
+      if (number_only && !IsDigit(key.text)) {
         Hint("Only digits can be typed here.");
         return Result::kNone;
       }
@@ -810,8 +814,8 @@ TerminalHost::Result TerminalHost::EditKey(Dialog& owner, Control& c, ControlVie
         chars.clear();
         v.cursor = 0;
       }
-      if (e.GetLimitText() > 0 && static_cast<int>(chars.size()) >= e.GetLimitText()) {
-        Hint("No more than " + std::to_string(e.GetLimitText()) + " characters fit here.");
+      if (limit > 0 && static_cast<int>(chars.size()) >= limit) {
+        Hint("No more than " + std::to_string(limit) + " characters fit here.");
         return Result::kNone;
       }
       v.anchor = -1;

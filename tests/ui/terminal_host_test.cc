@@ -106,6 +106,26 @@ TEST(TerminalHost, DropDownOpensChoosesWithArrowsAndNotifiesOnlyOnChange) {
   EXPECT_EQ(final_text, "Mike");
 }
 
+TEST(TerminalHost, TypingIntoAnEditableDropDownTakesEveryCharacter) {
+  using K = ui::ControlKind;
+  static const ui::Template t{701,
+                              "Port",
+                              120,
+                              40,
+                              {{10, K::kComboBox, "", {5, 5, 100, 60}, ui::kEditable},
+                               {1, K::kButton, "OK", {5, 22, 40, 14}, ui::kDefault}}};
+  Rig rig;
+  ProbeDialog dlg(t);
+  dlg.init = [](ProbeDialog& d) { d.GetComboBox(10).AddString("COM1:"); };
+  rig.Type("/dev/ttyUSB0");  // no edit styles: nothing refused, no limit
+  rig.Keys({MakeKey(Key::kBackspace), MakeChar("1"), MakeKey(Key::kEsc)});
+  std::string final_text;
+  dlg.destroy = [&](ProbeDialog& d) { final_text = d.GetComboBox(10).GetText(); };
+  dlg.DoModal(rig.host);
+  EXPECT_EQ(final_text, "/dev/ttyUSB1");
+  EXPECT_EQ(Count(dlg.log, "cmd 10 change"), 14);
+}
+
 const ui::Template& MnemonicTemplate() {
   using K = ui::ControlKind;
   static const ui::Template t{700,
