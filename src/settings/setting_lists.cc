@@ -23,4 +23,33 @@ uint32_t FlowcontrolOfRow(size_t row) { return row == 0 ? 1 : 2; }
 
 size_t FlowcontrolRowOf(uint32_t flowcontrol) { return flowcontrol == 1 ? 0 : 1; }
 
+size_t BaudrateRowOf(uint32_t baudrate) {
+  for (size_t row = 0; row < kBaudRates.size(); ++row) {
+    if (kBaudRates[row] == baudrate) return row;
+  }
+  return 3;
+}
+
+size_t DatabitRowOf(uint32_t databit) { return databit == 7 ? 0 : 1; }
+
+MsrTriggerList MsrTriggerListOf(uint8_t open_check) {
+  if (open_check == kOpenCheckEncryptionOnly) return MsrTriggerList::kEncryptionOnly;
+  if (open_check == kOpenCheckIcCard) return MsrTriggerList::kIcCard;
+  return open_check >= kOpenCheckCurrentMsr ? MsrTriggerList::kCurrent : MsrTriggerList::kOlder;
+}
+
+std::vector<std::string_view> HandheldMsrTriggerRows(uint8_t open_check) {
+  switch (MsrTriggerListOf(open_check)) {
+    case MsrTriggerList::kOlder:
+      return {kOlderMsrTriggerRows.begin(), kOlderMsrTriggerRows.end()};
+    case MsrTriggerList::kCurrent:
+      return {kMsrTriggerRows.begin(), kMsrTriggerRows.end()};
+    case MsrTriggerList::kEncryptionOnly:
+      return {kEncryptionOnlyMsrRow};
+    case MsrTriggerList::kIcCard:
+      return {kIcCardMsrRow};
+  }
+  return {};
+}
+
 }  // namespace setting_lists

@@ -20,6 +20,14 @@ TransferStep Do(Op op, uint32_t value, int message_id, uint32_t advance = 0,
   return s;
 }
 
+// A step whose failure shows a fixed text.
+TransferStep Say(Op op, uint32_t value, std::string_view message, uint32_t advance = 0,
+                 StepCondition when = StepCondition::kAlways) {
+  TransferStep s = Do(op, value, 0, advance, when);
+  s.message = message;
+  return s;
+}
+
 TransferStep Only(StepCondition when, TransferStep step) {
   step.when = when;
   return step;
@@ -153,6 +161,112 @@ TransferPlan MakeDesktopPlan() {
   return plan;
 }
 
+// The handheld program's own texts.
+constexpr std::string_view kHhPortOpen = "Port Open Error!!!";
+constexpr std::string_view kHhGetStatus = "Get status";
+constexpr std::string_view kHhSetStatus = "Set status";
+// Switch 81 (51h, as its messages call it) carries nothing of the record: read, it changes
+// nothing; written, it goes out as "leave every bit" (22222222). It stands where the desktop has
+// switch 116, whose BLE bit the handheld neither shows nor sends.
+constexpr uint8_t kHhSwitch51 = 0x51;
+
+TransferPlan MakeHandheldPlan() {
+  const auto newer = StepCondition::kNewerFirmware;
+  const auto bt_on = StepCondition::kBluetoothOn;
+  TransferPlan plan;
+  plan.closing_name = "Completed";
+  plan.closing_separator = "..: ";
+  plan.events = {
+      {kEventReadOpen,
+       kHhGetStatus,
+       {
+           Say(Op::kOpenLink, 0, kHhPortOpen, 5),
+           Say(Op::kPrinterInfo, CCommonUtil::kModel, "Printer Model name not matched...!!", 5),
+           Say(Op::kPrinterInfo, CCommonUtil::kFirmwareVersion, "Failed to get Printer version..!!",
+               5),
+           Arm(kEventRead, kStageGapMs),
+       }},
+      {kEventRead,
+       kHhGetStatus,
+       {
+           // The wizard's MSR list depends on the open check, so it is asked for every time.
+           Say(Op::kPrinterInfo, CCommonUtil::kCodePage, "Failed to get Codepage..!!"),
+           Say(Op::kPrinterInfo, CCommonUtil::kOpenCheck, "Failed to get MSR Mode..!!"),
+           Advance(4),
+           Pause(kSettleBeforeReadMs),
+           Say(Op::kReadSwitch, 1, "Failed to read MSW1..!!", 4),
+           Say(Op::kReadSwitch, 2, "Failed to read MSW2..!!", 4),
+           Say(Op::kReadSwitch, 3, "Failed to read MSW3..!!", 4),
+           Say(Op::kReadSwitch, 5, "Failed to read MSW5..!!", 4),
+           Say(Op::kReadSwitch, 6, "Failed to read MSW6..!!", 4),
+           Say(Op::kReadSwitch, 7, "Failed to read MSW7..!!", 4),
+           Say(Op::kReadSwitch, 8, "Failed to read MSW8..!!"),
+           Say(Op::kReadTearOff, 0, "Failed to get tear off position..!!", 0, newer),
+           Say(Op::kReadSwitch, kHhSwitch51, "Failed to read SW51 data!"),
+           Advance(4),
+           Advance(4),
+           Advance(4),
+           Say(Op::kReadSerial, 1, "Failed to read IFSW1..!!", 4),
+           Say(Op::kReadSerial, 2, "Failed to read IFSW2..!!", 4),
+           Say(Op::kReadSerial, 3, "Failed to read IFSW3..!!", 4),
+           Say(Op::kReadSerial, 4, "Failed to read IFSW4..!!", 4),
+           Say(Op::kReadSentinel, 1, "Failed to read Sentinal char of Track1..!!", 4),
+           Say(Op::kReadSentinel, 2, "Failed to read Sentinal char of Track2..!!", 4),
+           Say(Op::kReadSentinel, 3, "Failed to read Sentinal char of Track3..!!", 4),
+           Say(Op::kReadRfInterface, 0, "Failed to read Bluetooth connection mode!!", 4),
+           Say(Op::kReadBtInfo, vmsm::kBtConnMode, "Failed to read BT connection mode..!!", 4),
+           Say(Op::kReadBtInfo, vmsm::kBtName, "Failed to read BT device name..!!", 4),
+           Say(Op::kReadBtInfo, vmsm::kBtPin, "Failed to read BT PIN code..!!", 4),
+           Say(Op::kReadBtInfo, vmsm::kBtSecurity, "Failed to read BT security info..!!", 4),
+           Advance(4),
+           Arm(kEventClose, kStageGapMs),
+       }},
+      {kEventWriteOpen,
+       kHhSetStatus,
+       {
+           Say(Op::kOpenLink, 0, kHhPortOpen, 5),
+           Arm(kEventWrite, kStageGapMs),
+       }},
+      {kEventFactoryDefault,
+       kHhSetStatus,
+       {
+           Say(Op::kOpenLink, 0, kHhPortOpen, 5),
+           Say(Op::kFactoryDefault, 0, "Failed to set factory default..!!"),
+           AdvanceSlow(kFactorySettleSteps, kFactorySettleStepMs),
+           Arm(kEventClose, kStageGapMs),
+       }},
+      {kEventWrite,
+       kHhSetStatus,
+       {
+           Say(Op::kInitSetting, 0, "Failed to set Init command..!!", 4),
+           Say(Op::kWriteSwitch, 1, "Failed to set MSW1..!!", 4),
+           Say(Op::kWriteSwitch, 2, "Failed to set MSW2..!!", 4),
+           Say(Op::kWriteSwitch, 3, "Failed to set MSW3..!!", 4),
+           Say(Op::kWriteSwitch, 5, "Failed to set MSW5..!!", 4),
+           Say(Op::kWriteSwitch, 6, "Failed to set MSW6..!!", 4),
+           Say(Op::kWriteSwitch, 7, "Failed to set MSW7..!!", 4),
+           Say(Op::kWriteSwitch, 8, "Failed to set MSW8..!!"),
+           Say(Op::kWriteSerial, 1, "Failed to set IFSW1 data!!!", 4),
+           Say(Op::kWriteSwitch, kHhSwitch51, "Failed to set SW51 data!!!"),
+           Say(Op::kWriteSerial, 2, "Failed to set IFSW2 data!!!", 4),
+           Say(Op::kWriteSerial, 3, "Failed to set IFSW3 data!!!", 4),
+           Say(Op::kWriteSerial, 4, "Failed to set IFSW1 data!!!"),
+           Say(Op::kWriteSentinel, 1, "Failed to set Sentinal char of Track1!!!", 4),
+           Say(Op::kWriteSentinel, 2, "Failed to set Sentinal char of Track2!!!", 4),
+           Say(Op::kWriteSentinel, 3, "Failed to set Sentinal char of Track3!!!", 4),
+           // The radio and Bluetooth modules take their settings slowly; setting mode stays
+           // open until they have.
+           Say(Op::kWriteRfInterface, 0, "Failed to set RFInterface info!!!"),
+           AdvanceSlow(kBtSettleSteps, kBtSettleStepMs),
+           Say(Op::kWriteBtInfo, 0, "Failed to set Bluetooth info!!!", 0, bt_on),
+           Only(bt_on, AdvanceSlow(kBtSettleSteps, kBtSettleStepMs)),
+           Say(Op::kEndSetting, 0, "Failed to write setting end cmd!!!", 4),
+           Arm(kEventClose, kStageGapMs),
+       }},
+  };
+  return plan;
+}
+
 }  // namespace
 
 const TransferEvent* TransferPlan::Find(int event_id) const {
@@ -164,6 +278,11 @@ const TransferEvent* TransferPlan::Find(int event_id) const {
 
 const TransferPlan& DesktopTransferPlan() {
   static const TransferPlan plan = MakeDesktopPlan();
+  return plan;
+}
+
+const TransferPlan& HandheldTransferPlan() {
+  static const TransferPlan plan = MakeHandheldPlan();
   return plan;
 }
 

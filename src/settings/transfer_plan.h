@@ -2,11 +2,12 @@
 
 // The settings transfer as data: each timer event of the progress dialog is a list of steps, each
 // step one operation with the condition under which it runs, the message shown when it fails and
-// the progress it earns. The desktop program's plan is below; the handheld program reads and
-// writes the same items in another order with its own texts and gets a plan of its own.
+// the progress it earns. The desktop program's plan takes its texts from the string table; the
+// handheld program reads and writes the same items in another order with fixed texts of its own.
 
 #include <cstdint>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 enum class TransferOp {
@@ -44,14 +45,22 @@ struct TransferStep {
   uint32_t value = 0;
   uint32_t ms = 0;
   StepCondition when = StepCondition::kAlways;
-  int message_id = 0;    // string id of the failure message (printer operations)
-  uint32_t advance = 0;  // progress steps earned when the operation succeeds
+  int message_id = 0;        // string id of the failure message (printer operations)
+  std::string_view message;  // a fixed failure message instead, for programs without the table
+  uint32_t advance = 0;      // progress steps earned when the operation succeeds
 };
 
 struct TransferEvent {
+  // The stage name as a string id, or as a fixed text.
+  TransferEvent(int event_id, int name_id, std::vector<TransferStep> event_steps)
+      : id(event_id), stage_name_id(name_id), steps(std::move(event_steps)) {}
+  TransferEvent(int event_id, std::string_view name, std::vector<TransferStep> event_steps)
+      : id(event_id), steps(std::move(event_steps)), stage_name(name) {}
+
   int id = 0;
   int stage_name_id = 0;  // string id of the stage name in the progress line
   std::vector<TransferStep> steps;
+  std::string_view stage_name;  // a fixed stage name instead of the string id
 };
 
 // Timer events of the transfer.
@@ -65,6 +74,7 @@ inline constexpr int kEventClose = 9999;
 struct TransferPlan {
   std::vector<TransferEvent> events;
   int closing_name_id = 0;
+  std::string_view closing_name;  // a fixed closing name instead of the string id
   // Between the closing stage's name and the position ("Completed." + "...: " + "100 %").
   std::string_view closing_separator;
 
@@ -73,6 +83,11 @@ struct TransferPlan {
 };
 
 const TransferPlan& DesktopTransferPlan();
+// The handheld program's order: it asks for the code page and the open check before the switches,
+// reads the tear-off position right after switch 8 and never writes it, keeps switch 81 where the
+// desktop has switch 116, and writes the Bluetooth items inside setting mode. Its messages are
+// fixed texts of its own.
+const TransferPlan& HandheldTransferPlan();
 
 // Operations that exchange bytes with the printer (and so can fail with a message).
 bool IsPrinterOperation(TransferOp op);

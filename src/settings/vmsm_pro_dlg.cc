@@ -24,8 +24,13 @@ int FirstEvent(int mode) {
 
 }  // namespace
 
-CVmsmProDlg::CVmsmProDlg(int mode, CCommonVmsm* vmsm, const TransferPlan& plan)
-    : ui::Dialog(VmsmProTemplate()), mode_(mode), vmsm_(vmsm), plan_(&plan) {}
+CVmsmProDlg::CVmsmProDlg(int mode, CCommonVmsm* vmsm, const TransferPlan& plan,
+                         const ui::Template& tmpl)
+    : ui::Dialog(tmpl), mode_(mode), vmsm_(vmsm), plan_(&plan) {}
+
+std::string CVmsmProDlg::Text(std::string_view fixed, int id) const {
+  return fixed.empty() ? LoadString(id) : std::string(fixed);
+}
 
 bool CVmsmProDlg::OnInitDialog() {
   // The window title is the template's caption, "Virtual Memory Switch Manager" in English.
@@ -38,8 +43,12 @@ bool CVmsmProDlg::OnInitDialog() {
     return true;
   }
   if (vmsm_ == nullptr || vmsm_->util() == nullptr) {
-    // Nothing to talk to the printer with: the same as a port that will not open.
-    Fail(transfer_ids::kPortOpenError);
+    // Nothing to talk to the printer with: the same as a port that will not open, told in the
+    // words of the plan's first step (every plan opens the link first).
+    const TransferEvent* first = plan_->Find(FirstEvent(mode_));
+    const std::string_view fixed =
+        first != nullptr && !first->steps.empty() ? first->steps[0].message : std::string_view();
+    FailWith(Text(fixed, transfer_ids::kPortOpenError));
     return true;
   }
   SetTimer(FirstEvent(mode_), kFirstStageDelayMs);
@@ -58,7 +67,7 @@ void CVmsmProDlg::OnTimer(int id) {
 }
 
 void CVmsmProDlg::RunEvent(const TransferEvent& event) {
-  stage_name_ = LoadString(event.stage_name_id);
+  stage_name_ = Text(event.stage_name, event.stage_name_id);
   for (const TransferStep& step : event.steps) {
     if (!RunStep(step)) return;
   }
@@ -97,7 +106,7 @@ bool CVmsmProDlg::RunStep(const TransferStep& step) {
       break;
   }
   if (Perform(step) != kResultOk) {
-    Fail(step.message_id);
+    FailWith(Text(step.message, step.message_id));
     return false;
   }
   Advance(step.advance);
@@ -164,7 +173,7 @@ void CVmsmProDlg::AdvanceSlow(uint32_t n, uint32_t ms) {
 }
 
 void CVmsmProDlg::Closing() {
-  const std::string name = LoadString(plan_->closing_name_id);
+  const std::string name = Text(plan_->closing_name, plan_->closing_name_id);
   while (position_ < kFullPosition) {
     ++position_;
     ShowPosition(name + std::string(plan_->closing_separator) + std::to_string(position_) + " %");
@@ -179,8 +188,10 @@ void CVmsmProDlg::ShowPosition(const std::string& line) {
   UpdateWindow();
 }
 
-void CVmsmProDlg::Fail(int string_id) {
-  message_ = LoadString(string_id);
+void CVmsmProDlg::Fail(int string_id) { FailWith(LoadString(string_id)); }
+
+void CVmsmProDlg::FailWith(std::string text) {
+  message_ = std::move(text);
   // A stage may have armed the next one before it failed (the closing stage of a write); the
   // timers of an ended dialog never fire.
   EndDialog(ui::IDCANCEL);

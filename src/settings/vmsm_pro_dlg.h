@@ -19,6 +19,7 @@
 
 #include "protocol/common_vmsm.h"
 #include "settings/transfer_plan.h"
+#include "settings/vmsm_pro_template.h"
 #include "ui/dialog.h"
 
 class CVmsmProDlg : public ui::Dialog {
@@ -28,8 +29,10 @@ class CVmsmProDlg : public ui::Dialog {
   static constexpr int kModeWriteAll = 2;
   static constexpr int kModeFactoryDefault = 3;
 
-  // `vmsm` is not owned and must outlive the run; `plan` is static data.
-  CVmsmProDlg(int mode, CCommonVmsm* vmsm, const TransferPlan& plan = DesktopTransferPlan());
+  // `vmsm` is not owned and must outlive the run; `plan` and `tmpl` are static data. A template
+  // of another size needs the bar (kVmsmProProgressId), the line (kVmsmProTextId) and Cancel.
+  CVmsmProDlg(int mode, CCommonVmsm* vmsm, const TransferPlan& plan = DesktopTransferPlan(),
+              const ui::Template& tmpl = VmsmProTemplate());
 
   // The failure message of the run (empty after success or a user's Cancel).
   const std::string& message() const { return message_; }
@@ -43,6 +46,8 @@ class CVmsmProDlg : public ui::Dialog {
   void AdvanceSlow(uint32_t n, uint32_t ms);
   // Ends the run with Cancel and the text of string `string_id` as its message.
   void Fail(int string_id);
+  // The same with a fixed text.
+  void FailWith(std::string text);
 
  protected:
   bool OnInitDialog() override;
@@ -57,6 +62,8 @@ class CVmsmProDlg : public ui::Dialog {
   uint32_t Perform(const TransferStep& step);
   void Closing();
   void ShowPosition(const std::string& line);
+  // A plan's fixed text, else the string table's entry `id`.
+  std::string Text(std::string_view fixed, int id) const;
 
   int mode_;
   CCommonVmsm* vmsm_;

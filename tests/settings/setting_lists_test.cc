@@ -4,6 +4,8 @@
 
 #include <set>
 #include <string>
+#include <string_view>
+#include <vector>
 
 namespace {
 
@@ -75,6 +77,41 @@ TEST(SettingListsTest, FlowControlAndSpeedRows) {
   EXPECT_EQ(kFlowcontrolRows[FlowcontrolRowOf(1)], "1");
   EXPECT_EQ(kSpeedRows[0], "90mm/s");
   EXPECT_EQ(kSpeedRows[1], "50mm/s");
+}
+
+TEST(SettingListsTest, HandheldMsrListFollowsTheOpenCheck) {
+  const struct {
+    uint8_t open_check;
+    size_t rows;
+    const char* first;
+  } cases[] = {
+      {0x00, 9, "Track 1/2 read mode command"},
+      {0x38, 9, "Track 1/2 read mode command"},
+      {0x39, 8, "Track 1/2/3 read mode command"},
+      {0x4F, 8, "Track 1/2/3 read mode command"},
+      {0x50, 1, "Only Encription MSR"},
+      {0x51, 8, "Track 1/2/3 read mode command"},
+      {0x60, 1, "IC card mode"},
+      {0xFF, 8, "Track 1/2/3 read mode command"},
+  };
+  for (const auto& c : cases) {
+    const std::vector<std::string_view> rows = HandheldMsrTriggerRows(c.open_check);
+    ASSERT_EQ(rows.size(), c.rows) << int{c.open_check};
+    EXPECT_EQ(rows[0], c.first) << int{c.open_check};
+  }
+}
+
+TEST(SettingListsTest, HandheldAndSerialRows) {
+  EXPECT_EQ(kHandheldCodePageRows[35], "Reserved");
+  EXPECT_EQ(kHandheldCodePageRows[36], "WPC1250 ");
+  EXPECT_EQ(kHandheldSpeedRows[0], "100mm/s");
+  EXPECT_EQ(kHandheldDensityRows[6], "print density 90%");
+  EXPECT_EQ(BaudrateRowOf(2400), 0u);
+  EXPECT_EQ(BaudrateRowOf(57600), 5u);
+  EXPECT_EQ(BaudrateRowOf(115200), 6u);
+  EXPECT_EQ(BaudrateRowOf(14400), 3u);  // unlisted rates show "19200"
+  EXPECT_EQ(DatabitRowOf(7), 0u);
+  EXPECT_EQ(DatabitRowOf(9), 1u);
 }
 
 }  // namespace

@@ -1,0 +1,84 @@
+#include "handheld/settings_wizard.h"
+
+#include <optional>
+#include <string_view>
+
+#include "handheld/wizard_steps.h"
+#include "handheld/wizard_templates.h"
+#include "platform/registry.h"
+#include "settings/transfer_plan.h"
+#include "settings/vmsm_pro_dlg.h"
+
+namespace {
+
+constexpr std::string_view kReadFailedCaption = "VMSM Manager Utility";
+constexpr std::string_view kSaved = "Success to Set VMSM!";
+constexpr std::string_view kSavedCaption = "Pelliset";
+constexpr std::string_view kSaveFailed =
+    "Failed to save Virtual memory switch!!\r\nPlease Check your printer state";
+constexpr std::string_view kSaveFailedCaption = "Total Manager Utility";
+
+void CloseLink(CCommonUtil& util) {
+  if (util.dev_.open_flag_ != 0) util.dev_.Close();
+}
+
+// Walks the steps from the first: Next goes on, Prev back, Default on the first step and Save on
+// the last end the walk. The record follows every step that is left other than by Cancel. The
+// transfer mode to write with, or nullopt when the user cancelled.
+std::optional<int> WalkSteps(PrinterSettings& record, const wizard::PrinterFacts& facts,
+                             ui::Host& host) {
+  int index = 0;
+  while (true) {
+    const std::unique_ptr<wizard::WizardStep> step = wizard::MakeStep(index, record, facts);
+    const int how = step->DoModal(host);
+    if (how != wizard::kLeftNext && how != wizard::kLeftPrev && how != wizard::kLeftDefault) {
+      return std::nullopt;
+    }
+    record = step->values();
+    if (how == wizard::kLeftDefault) return CVmsmProDlg::kModeFactoryDefault;
+    if (how == wizard::kLeftPrev) {
+      if (index > 0) --index;
+      continue;
+    }
+    if (index + 1 == wizard::kStepCount) return CVmsmProDlg::kModeWriteAll;
+    ++index;
+  }
+}
+
+}  // namespace
+
+void RunSettingsWizard(CCommonVmsm& vmsm, ui::Host& host, platform::Registry& registry) {
+  CCommonUtil& util = *vmsm.util();
+  // Fields a printer does not report keep what was last saved.
+  vmsm.LoadProfile(registry, platform::kPellisetKey);
+  util.ApplyPortSettings();
+
+  {
+    CVmsmProDlg read(CVmsmProDlg::kModeReadAll, &vmsm, HandheldTransferPlan(),
+                     wizard::ProgressTemplate());
+    if (read.DoModal(host) != ui::IDOK) {
+      CloseLink(util);
+      // An empty message is the user's own Cancel: nothing to tell.
+      if (!read.message().empty()) host.MessageBox(read.message(), kReadFailedCaption, ui::MB_OK);
+      return;
+    }
+  }
+
+  const wizard::PrinterFacts facts{util.firmware_version_, util.open_check_value_.value_or(0)};
+  const std::optional<int> mode = WalkSteps(vmsm.settings(), facts, host);
+  if (!mode) {
+    CloseLink(util);
+    return;
+  }
+
+  CVmsmProDlg write(*mode, &vmsm, HandheldTransferPlan(), wizard::ProgressTemplate());
+  if (write.DoModal(host) != ui::IDOK) {
+    CloseLink(util);
+    host.MessageBox(kSaveFailed, kSaveFailedCaption, ui::MB_OK);
+    return;
+  }
+  // Only a record the printer accepted becomes the stored profile.
+  vmsm.SaveProfile(registry, platform::kPellisetKey);
+  CloseLink(util);
+  host.MessageBox(kSaved, kSavedCaption, ui::MB_OK);
+}
