@@ -136,6 +136,21 @@ bool ReplaceAtomically(const std::string& path, const std::string& text) {
   return true;
 }
 
+// $XDG_CONFIG_HOME/pelliset, or ~/.config/pelliset when that is unset, empty or relative.
+std::string ConfigFolder(const std::function<const char*(const char*)>& getenv) {
+  const char* xdg = getenv("XDG_CONFIG_HOME");
+  // Relative values are to be ignored: they would depend on the current folder.
+  if (xdg != nullptr && xdg[0] == '/') return std::string(xdg) + "/pelliset";
+  std::string home;
+  const char* env_home = getenv("HOME");
+  if (env_home != nullptr && env_home[0] != '\0') {
+    home = env_home;
+  } else if (const passwd* pw = ::getpwuid(::getuid()); pw != nullptr && pw->pw_dir != nullptr) {
+    home = pw->pw_dir;
+  }
+  return home + "/.config/pelliset";
+}
+
 }  // namespace
 
 FileRegistry::FileRegistry(std::string path) : path_(std::move(path)) {}
@@ -144,17 +159,16 @@ std::string FileRegistry::DefaultRegistryPath() { return DefaultRegistryPath(::g
 
 std::string FileRegistry::DefaultRegistryPath(
     const std::function<const char*(const char*)>& getenv) {
-  const char* xdg = getenv("XDG_CONFIG_HOME");
-  // Relative values are to be ignored: they would depend on the current folder.
-  if (xdg != nullptr && xdg[0] == '/') return std::string(xdg) + "/pelliset/registry.reg";
-  std::string home;
-  const char* env_home = getenv("HOME");
-  if (env_home != nullptr && env_home[0] != '\0') {
-    home = env_home;
-  } else if (const passwd* pw = ::getpwuid(::getuid()); pw != nullptr && pw->pw_dir != nullptr) {
-    home = pw->pw_dir;
-  }
-  return home + "/.config/pelliset/registry.reg";
+  return ConfigFolder(getenv) + "/registry.reg";
+}
+
+std::string FileRegistry::DefaultHandheldRegistryPath() {
+  return DefaultHandheldRegistryPath(::getenv);
+}
+
+std::string FileRegistry::DefaultHandheldRegistryPath(
+    const std::function<const char*(const char*)>& getenv) {
+  return ConfigFolder(getenv) + "/handheld.reg";
 }
 
 namespace {

@@ -32,6 +32,12 @@ class FileRegistry : public Registry {
   // unset, empty or relative.
   static std::string DefaultRegistryPath();
   static std::string DefaultRegistryPath(const std::function<const char*(const char*)>& getenv);
+  // handheld.reg in the same folder: pdautil's own store. Its values have the desktop's names
+  // but not all the same meanings (uPortType 2 is USB on the desktop and TCP/IP on the
+  // handheld), so the two programs must not share one file on the same machine.
+  static std::string DefaultHandheldRegistryPath();
+  static std::string DefaultHandheldRegistryPath(
+      const std::function<const char*(const char*)>& getenv);
 
   bool KeyExists(const std::string& key) override;
   bool CreateKey(const std::string& key) override;

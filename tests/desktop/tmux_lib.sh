@@ -42,11 +42,12 @@ fail() {
 }
 
 # Starts BINARY in the pane with TERM=xterm-256color and the test's configuration folder; when it
-# ends the pane shows "deskutil exited CODE" and stays open so the test can read it. The pane is
-# $pane_cols x 40 cells (100 unless the test says otherwise).
+# ends the pane shows "NAME exited CODE" (NAME: the binary's file name, e.g. deskutil) and stays
+# open so the test can read it. The pane is $pane_cols x $pane_rows cells (100 x 40 unless the
+# test says otherwise).
 start_deskutil() {
-  tmux_ new-session -d -s e2e -x "${pane_cols:-100}" -y 40 \
-    "env TERM=xterm-256color XDG_CONFIG_HOME='$config' HOME='$work' '$1'; echo \"deskutil exited \$?\"; sleep 600" ||
+  tmux_ new-session -d -s e2e -x "${pane_cols:-100}" -y "${pane_rows:-40}" \
+    "env TERM=xterm-256color XDG_CONFIG_HOME='$config' HOME='$work' '$1'; echo \"${1##*/} exited \$?\"; sleep 600" ||
     fail "tmux could not start"
 }
 

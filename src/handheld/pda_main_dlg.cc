@@ -1,0 +1,245 @@
+#include "handheld/pda_main_dlg.h"
+
+#include <array>
+#include <cstdio>
+#include <string_view>
+
+#include "handheld/pda_templates.h"
+#include "handheld/settings_wizard.h"
+#include "link/cdev.h"
+#include "nvimage/dialogs/nv_pro_dlg.h"
+#include "nvimage/dialogs/pda_nv_dlg.h"
+#include "nvimage/nv_job.h"
+#include "platform/registry.h"
+
+using namespace pda;
+
+namespace {
+
+constexpr char kWindowTitle[] = "TMQ-D550 Pelliset";
+constexpr char kNvFailureCaption[] = "NV Manager Utility";
+constexpr char kNetPrefix[] = "NET";
+
+// Label texts by layout: serial, then TCP/IP.
+struct LabelTexts {
+  const char* port;
+  const char* baud;
+};
+constexpr LabelTexts kSerialLabels = {"Port :", "Baudrate :"};
+constexpr LabelTexts kTcpLabels = {"IP :", "Port :"};
+
+constexpr int kComPortCount = 49;
+// The baud list's rows; a stored rate that is none of them, and a list without a selection, mean
+// the last row.
+constexpr std::array<uint32_t, 7> kBaudRates = {2400, 4800, 9600, 19200, 38400, 57600, 115200};
+constexpr int kDefaultBaudRow = static_cast<int>(kBaudRates.size()) - 1;
+constexpr char kDefaultAddress[] = "192.168.1.1";
+constexpr char kDefaultTcpPort[] = "9100";
+constexpr uint32_t kMaxTcpPort = 65535;
+
+// The line settings other than the baud rate are fixed on the handheld.
+constexpr int kDataBits = 8;
+constexpr int kParity = 0;
+constexpr int kStopBits = 0;     // one stop bit
+constexpr int kFlowControl = 1;  // DTR/DSR
+
+// The decimal number at the start of `text`; no digits give 0, and a number too large for 32
+// bits stops growing rather than wrapping round to a small one.
+uint32_t LeadingDecimal(std::string_view text) {
+  uint64_t value = 0;
+  for (char c : text) {
+    if (c < '0' || c > '9') break;
+    value = value * 10 + static_cast<uint64_t>(c - '0');
+    if (value > UINT32_MAX) return UINT32_MAX;
+  }
+  return static_cast<uint32_t>(value);
+}
+
+int BaudRow(uint32_t rate) {
+  for (size_t row = 0; row < kBaudRates.size(); ++row) {
+    if (kBaudRates[row] == rate) return static_cast<int>(row);
+  }
+  return kDefaultBaudRow;
+}
+
+// A stored serial port name worth showing: a COM port, or a device path typed into the list.
+bool IsPortName(std::string_view name) { return name.starts_with("COM") || name.starts_with("/"); }
+
+PdaSetting LoadSetting(platform::Registry& registry) {
+  const std::string key = platform::kPellisetKey;
+  PdaSetting s;
+  s.port_type = platform::ReadDword(registry, key, kValuePortType).value_or(0);
+  s.port_name = platform::ReadString(registry, key, kValuePort).value_or(std::string());
+  s.baud_rate = platform::ReadDword(registry, key, kValueBaudrate).value_or(0);
+  return s;
+}
+
+// The three values in their fixed order, each on its own: a failed write does not stop the
+// others and is not reported (the setting is a convenience, not data the user would lose).
+void StoreSetting(platform::Registry& registry, const PdaSetting& s) {
+  const std::string key = platform::kPellisetKey;
+  platform::WriteDword(registry, key, kValuePortType, s.port_type);
+  platform::WriteString(registry, key, kValuePort, s.port_name);
+  platform::WriteDword(registry, key, kValueBaudrate, s.baud_rate);
+}
+
+}  // namespace
+
+CPdaMainDlg::CPdaMainDlg(platform::Services& services)
+    : ui::Dialog(MainDialogTemplate()),
+      services_(services),
+      util_(services),
+      vmsm_(&util_, services.clock),
+      nv_(&util_, services.clock) {
+  // Port names such as COM1: are opened as given, closes wait for the port to settle, and the
+  // identification queries wait longer, as the handheld's slower links need.
+  util_.dev_.handheld_mode_ = 1;
+}
+
+bool CPdaMainDlg::OnInitDialog() {
+  FillLists();
+  Restore(LoadSetting(services_.registry));
+  LayoutByCheck();
+  SetWindowText(kWindowTitle);
+  return true;
+}
+
+void CPdaMainDlg::FillLists() {
+  ui::ComboBox& port = GetComboBox(kPortList);
+  port.ResetContent();
+  for (int n = 1; n <= kComPortCount; ++n) {
+    char name[16];
+    std::snprintf(name, sizeof name, "COM%d:", n);
+    port.AddString(name);
+  }
+  port.SetCurSel(0);
+  ui::ComboBox& baud = GetComboBox(kBaudRateList);
+  baud.ResetContent();
+  for (uint32_t rate : kBaudRates) baud.AddString(std::to_string(rate));
+  baud.SetCurSel(kDefaultBaudRow);
+  SetDlgItemText(kIpAddressEdit, kDefaultAddress);
+  SetDlgItemText(kTcpPortEdit, kDefaultTcpPort);
+}
+
+void CPdaMainDlg::Restore(const PdaSetting& stored) {
+  if (stored.port_type == PdaSetting::kPortTypeTcp) {
+    CheckDlgButton(kTcpCheck, true);
+    // Without the prefix the name is no address of ours; the defaults are a better start.
+    if (stored.port_name.starts_with(kNetPrefix)) {
+      SetDlgItemText(kIpAddressEdit, stored.port_name.substr(sizeof kNetPrefix - 1));
+      SetDlgItemText(kTcpPortEdit, std::to_string(stored.baud_rate));
+    }
+    return;
+  }
+  CheckDlgButton(kTcpCheck, false);
+  if (IsPortName(stored.port_name)) GetComboBox(kPortList).SetText(stored.port_name);
+  GetComboBox(kBaudRateList).SetCurSel(BaudRow(stored.baud_rate));
+}
+
+void CPdaMainDlg::LayoutByCheck() {
+  const bool tcp = IsDlgButtonChecked(kTcpCheck);
+  const LabelTexts& labels = tcp ? kTcpLabels : kSerialLabels;
+  SetDlgItemText(kPortLabel, labels.port);
+  SetDlgItemText(kBaudRateLabel, labels.baud);
+  ShowDlgItem(kPortList, !tcp);
+  ShowDlgItem(kBaudRateList, !tcp);
+  ShowDlgItem(kIpAddressEdit, tcp);
+  ShowDlgItem(kTcpPortEdit, tcp);
+}
+
+void CPdaMainDlg::ReadSetting() {
+  if (IsDlgButtonChecked(kTcpCheck)) {
+    setting_.port_type = PdaSetting::kPortTypeTcp;
+    const std::string address = GetDlgItemText(kIpAddressEdit);
+    // The user may type the stored form itself; a second prefix would make it no address.
+    setting_.port_name = address.starts_with(kNetPrefix) ? address : kNetPrefix + address;
+    // A number beyond the TCP ports reads as 0 like any other non-port: handed on, it would be
+    // cut to 16 bits and reach some other port without a word.
+    const uint32_t tcp_port = LeadingDecimal(GetDlgItemText(kTcpPortEdit));
+    setting_.baud_rate = tcp_port <= kMaxTcpPort ? tcp_port : 0;
+    return;
+  }
+  setting_.port_type = PdaSetting::kPortTypeSerial;
+  setting_.port_name = GetComboBox(kPortList).GetText();
+  const int row = GetComboBox(kBaudRateList).GetCurSel();
+  setting_.baud_rate =
+      kBaudRates[row >= 0 && row < kDefaultBaudRow ? static_cast<size_t>(row) : kDefaultBaudRow];
+}
+
+void CPdaMainDlg::HandOverSetting() {
+  ReadSetting();
+  CCommonUtil::PortSettings& saved = util_.saved_;
+  saved.port_name = setting_.port_name;
+  saved.baud_rate = setting_.baud_rate;
+  saved.data_bits = kDataBits;
+  saved.parity = kParity;
+  saved.stop_bits = kStopBits;
+  saved.flow_control = kFlowControl;
+  saved.interface = setting_.port_type != PdaSetting::kPortTypeSerial ? CDev::kInterfaceTcp
+                                                                      : CDev::kInterfaceSerial;
+  util_.ApplyPortSettings();
+}
+
+void CPdaMainDlg::CloseLink() {
+  if (util_.dev_.open_flag_ != 0) util_.dev_.Close();
+}
+
+void CPdaMainDlg::LaunchSettingsWizard() {
+  if (host() == nullptr) return;
+  HandOverSetting();
+  // The wizard does the whole job, its messages and the closing of the link included.
+  RunSettingsWizard(vmsm_, *host(), services_.registry);
+}
+
+void CPdaMainDlg::LaunchNvManager() {
+  if (host() == nullptr) return;
+  HandOverSetting();
+  nv_.identified_ = 0;
+  {
+    CNvProDlg read(HandheldNvJobTexts());
+    read.SetEngine(&nv_);
+    read.SetJobCode(NvJob::kJobReadKeyCodes);
+    if (read.DoModal(*host()) != ui::IDOK) {
+      CloseLink();
+      MessageBox(read.message(), kNvFailureCaption, ui::MB_OK);
+      nv_.identified_ = 0;
+      return;
+    }
+  }
+  CPdaNvDlg manager(nv_, services_.registry);
+  manager.DoModal(*host());
+  CloseLink();
+}
+
+void CPdaMainDlg::OnCommand(int id, ui::Notify code) {
+  if (code == ui::Notify::kClicked) {
+    switch (id) {
+      case kTcpCheck:
+        LayoutByCheck();
+        return;
+      case kVmsmButton:
+        LaunchSettingsWizard();
+        return;
+      case kNvButton:
+        LaunchNvManager();
+        return;
+      default:
+        break;
+    }
+  }
+  ui::Dialog::OnCommand(id, code);
+}
+
+void CPdaMainDlg::OnOK() {
+  ReadSetting();
+  StoreSetting(services_.registry, setting_);
+  CloseLink();
+  EndDialog(ui::IDOK);
+}
+
+void CPdaMainDlg::OnCancel() { OnClose(); }
+
+void CPdaMainDlg::OnClose() {
+  CloseLink();
+  EndDialog(ui::IDCANCEL);
+}

@@ -1,0 +1,73 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "nvimage/common_nv.h"
+#include "platform/services.h"
+#include "protocol/common_util.h"
+#include "protocol/common_vmsm.h"
+#include "ui/dialog.h"
+
+namespace pda {
+
+// The handheld communication setting and its three registry values under platform::kPellisetKey.
+// The names are the desktop program's, but port type 2 means TCP/IP here (USB on the desktop),
+// which is why pdautil keeps a registry file of its own.
+struct PdaSetting {
+  static constexpr uint32_t kPortTypeSerial = 0;  // a COM port, Bluetooth serial ports included
+  static constexpr uint32_t kPortTypeTcp = 2;
+
+  uint32_t port_type = kPortTypeSerial;
+  std::string port_name;   // the port list's text (COM3:, /dev/ttyUSB0); TCP/IP: "NET" + address
+  uint32_t baud_rate = 0;  // TCP/IP: the TCP port
+  bool operator==(const PdaSetting&) const = default;
+};
+
+inline constexpr char kValuePortType[] = "uPortType";
+inline constexpr char kValuePort[] = "uPort";
+inline constexpr char kValueBaudrate[] = "uBaudrate";
+
+}  // namespace pda
+
+// The handheld program's only window: the communication setting (a COM port with its baud rate,
+// or a TCP/IP address and port), kept in the registry between runs, and the two managers. The
+// link is in its handheld mode from construction on, and is open only while a manager runs.
+class CPdaMainDlg : public ui::Dialog {
+ public:
+  // `services.registry` is the handheld program's own store.
+  explicit CPdaMainDlg(platform::Services& services);
+
+  // The setting as last read from the controls (before a manager and on Exit).
+  const pda::PdaSetting& Setting() const { return setting_; }
+  // The identification object that owns the printer link.
+  CCommonUtil& Util() { return util_; }
+
+ protected:
+  bool OnInitDialog() override;
+  void OnCommand(int id, ui::Notify code) override;
+  // Exit: stores the setting.
+  void OnOK() override;
+  // Escape and the title-bar close store nothing.
+  void OnCancel() override;
+  void OnClose() override;
+
+ private:
+  void FillLists();
+  void Restore(const pda::PdaSetting& stored);
+  // Shows the address and TCP port edits while "TCP/IP Comunication" is checked, else the lists.
+  void LayoutByCheck();
+  // Fills setting_ from the controls.
+  void ReadSetting();
+  // What both managers' launches do first: the setting goes to the link.
+  void HandOverSetting();
+  void CloseLink();
+  void LaunchSettingsWizard();
+  void LaunchNvManager();
+
+  platform::Services& services_;
+  CCommonUtil util_;
+  CCommonVmsm vmsm_;
+  CCommonNv nv_;
+  pda::PdaSetting setting_;
+};

@@ -1,0 +1,77 @@
+// pdautil: the handheld program. Its communication setting, NV image list and
+// settings profile live in a registry file of its own; the command line only
+// asks for --help and --version.
+
+#include <cstdio>
+#include <string_view>
+
+#include "handheld/pda_main_dlg.h"
+#include "handheld/pda_templates.h"
+#include "platform/clock.h"
+#include "platform/file_registry.h"
+#include "platform/posix_device_factory.h"
+#include "platform/services.h"
+#include "platform/trace.h"
+#include "ui/host_choice.h"
+
+#ifndef PELLISET_VERSION
+#define PELLISET_VERSION "1.0.0"
+#endif
+
+namespace {
+
+constexpr char kProgram[] = "pdautil";
+
+void PrintUsage(std::FILE *out) {
+  std::fprintf(out,
+               "Usage: %s\n"
+               "       %s --help | --version\n"
+               "Configures TMQ-D550 printers from a handheld: settings and NV logo "
+               "images, over\n"
+               "a serial port (COM1: to COM49:, or a device path such as /dev/ttyUSB0) "
+               "or TCP/IP.\n"
+               "\n"
+               "From a terminal it shows its dialogs (small screens welcome). With "
+               "commands on\n"
+               "standard input (a pipe or a file, one command a line) it runs them and "
+               "reports\n"
+               "every dialog as a line of JSON on standard output, for example:\n"
+               "  printf 'wait dialog 102\\nsnapshot\\nclick 1\\n' | %s\n"
+               "\n"
+               "Its setting is kept in $XDG_CONFIG_HOME/pelliset/handheld.reg\n"
+               "(~/.config/pelliset/handheld.reg), apart from the desktop program's.\n"
+               "\n"
+               "  --help       show this text and exit\n"
+               "  --version    show the version and exit\n",
+               kProgram, kProgram, kProgram);
+}
+
+}  // namespace
+
+int main(int argc, char **argv) {
+  for (int i = 1; i < argc; ++i) {
+    const std::string_view arg = argv[i];
+    if (arg == "--help") {
+      PrintUsage(stdout);
+      return 0;
+    }
+    if (arg == "--version") {
+      std::printf("%s (Pelliset) %s\n", kProgram, PELLISET_VERSION);
+      return 0;
+    }
+    std::fprintf(stderr, "%s: unknown option '%s'\n", kProgram, argv[i]);
+    PrintUsage(stderr);
+    return 2;
+  }
+
+  platform::RealClock clock;
+  platform::PosixDeviceFactory devices;
+  platform::FileRegistry registry(platform::FileRegistry::DefaultHandheldRegistryPath());
+  platform::NullTrace trace;
+  platform::Services services{clock, devices, registry, trace};
+  return ui::RunProgram(kProgram, clock, pda::HandheldResources(), [&services](ui::LoopHost &host) {
+    CPdaMainDlg dlg(services);
+    dlg.DoModal(host);
+    return 0;
+  });
+}
