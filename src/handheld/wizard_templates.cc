@@ -21,14 +21,15 @@ constexpr ControlKind kCombo = ControlKind::kComboBox;
 // One line of text, one list or one button is one terminal row (8 units); rows start on the grid
 // so that nothing straddles two.
 constexpr int Row(int n) { return n * 8; }
-constexpr int kWidth = 128;
+// 30 cells, 32 with the frame: a 32-column terminal shows a step whole.
+constexpr int kWidth = 120;
 
 // The three buttons along the bottom of a step: a back button (Prev, or Default on step 1), the
 // forward button (Next, or Save on step 5) and Cancel.
 void AddButtons(ui::Template& t, int row, int back_id, const char* back, const char* forward) {
-  t.controls.push_back({back_id, kButton, back, {0, Row(row), 40, 8}, ui::kGroup});
-  t.controls.push_back({ui::IDOK, kButton, forward, {44, Row(row), 40, 8}, ui::kDefault});
-  t.controls.push_back({ui::IDCANCEL, kButton, "Cancel", {88, Row(row), 40, 8}});
+  t.controls.push_back({back_id, kButton, back, {0, Row(row), 38, 8}, ui::kGroup});
+  t.controls.push_back({ui::IDOK, kButton, forward, {41, Row(row), 38, 8}, ui::kDefault});
+  t.controls.push_back({ui::IDCANCEL, kButton, "Cancel", {82, Row(row), 38, 8}});
 }
 
 ui::Template MakeStep1() {
@@ -38,13 +39,13 @@ ui::Template MakeStep1() {
                  Row(10),
                  {
                      {1201, kStatic, "Printing Speed :", {0, Row(0), 72, 8}},
-                     {kSpeedList, kCombo, "", {72, Row(0), 56, 40}, ui::kGroup},
-                     {1202, kStatic, "Printing density :", {0, Row(1), 128, 8}},
+                     {kSpeedList, kCombo, "", {64, Row(0), 56, 40}, ui::kGroup},
+                     {1202, kStatic, "Printing density :", {0, Row(1), kWidth, 8}},
                      {kDensityList, kCombo, "", {8, Row(2), 100, 80}},
                      {1203, kGroupBox, "Default Font Type", {0, Row(3), kWidth, Row(5)}},
-                     {kFontA, kRadio, "12x24 A Font", {8, Row(4), 112, 8}, ui::kGroup},
-                     {kFontB, kRadio, "9x 24 B Font", {8, Row(5), 112, 8}},
-                     {kFontC, kRadio, "9x24 C Font", {8, Row(6), 112, 8}},
+                     {kFontA, kRadio, "12x24 A Font", {8, Row(4), 108, 8}, ui::kGroup},
+                     {kFontB, kRadio, "9x 24 B Font", {8, Row(5), 108, 8}},
+                     {kFontC, kRadio, "9x24 C Font", {8, Row(6), 108, 8}},
                  }};
   AddButtons(t, 9, kDefault, "Default", "Next");
   return t;
@@ -64,9 +65,9 @@ ui::Template MakeStep2() {
           {kAdvance, kButton, "Advance..", {0, Row(4), 48, 8}},
           {1203, kGroupBox, "Service :", {0, Row(5), kWidth, Row(2)}},
           {kReceipt, kRadio, "Receipt", {8, Row(6), 48, 8}, ui::kGroup},
-          {kBlackMark, kRadio, "Black Mark", {60, Row(6), 60, 8}},
+          {kBlackMark, kRadio, "Black Mark", {60, Row(6), 56, 8}},
           {1204, kStatic, "tear off position :\n<0~640 units>", {0, Row(8), 88, Row(2)}},
-          {kTearOffEdit, kEdit, "", {92, Row(8), 32, 8}, ui::kGroup | ui::kNumber, 3},
+          {kTearOffEdit, kEdit, "", {88, Row(8), 32, 8}, ui::kGroup | ui::kNumber, 3},
       },
   };
   AddButtons(t, 11, kPrev, "Prev", "Next");
@@ -138,7 +139,7 @@ ui::Template MakeStep5() {
           {1202, kGroupBox, "Connection mode", {0, Row(5), kWidth, Row(2)}},
           {kMode1, kRadio, "Mode1", {8, Row(6), 36, 8}, ui::kGroup | ui::kDisabled},
           {kMode2, kRadio, "Mode2", {48, Row(6), 36, 8}, ui::kDisabled},
-          {kMode3, kRadio, "Mode3", {88, Row(6), 36, 8}, ui::kDisabled},
+          {kMode3, kRadio, "Mode3", {84, Row(6), 36, 8}, ui::kDisabled},
           {1203, kStatic, "PIN code <Max 12 chars>", {0, Row(8), kWidth, 8}},
           {kPinEdit,
            kEdit,
@@ -169,19 +170,19 @@ ui::Template MakeSentinel() {
           {1201, kGroupBox, "Sentinel Option", {0, Row(0), kWidth, Row(2)}},
           {kSentinelNone, kRadio, "None", {4, Row(1), 32, 8}, ui::kGroup},
           {kSentinelStatic, kRadio, "Static", {40, Row(1), 36, 8}},
-          {kSentinelDynamic, kRadio, "Dynamic", {80, Row(1), 44, 8}},
+          {kSentinelDynamic, kRadio, "Dynamic", {76, Row(1), 44, 8}},
           {1202, kStatic, "Track1 Start", {0, Row(3), 56, 8}},
-          {kTrack1Start, kEdit, "", {56, Row(3), 72, 8}, ui::kGroup},
+          {kTrack1Start, kEdit, "", {56, Row(3), 64, 8}, ui::kGroup},
           {1203, kStatic, "Track1 End", {0, Row(4), 56, 8}},
-          {kTrack1End, kEdit, "", {56, Row(4), 72, 8}},
+          {kTrack1End, kEdit, "", {56, Row(4), 64, 8}},
           {1204, kStatic, "Track2 Start", {0, Row(5), 56, 8}},
-          {kTrack2Start, kEdit, "", {56, Row(5), 72, 8}},
+          {kTrack2Start, kEdit, "", {56, Row(5), 64, 8}},
           {1205, kStatic, "Track2 End", {0, Row(6), 56, 8}},
-          {kTrack2End, kEdit, "", {56, Row(6), 72, 8}},
+          {kTrack2End, kEdit, "", {56, Row(6), 64, 8}},
           {1206, kStatic, "Track3 Start", {0, Row(7), 56, 8}},
-          {kTrack3Start, kEdit, "", {56, Row(7), 72, 8}},
+          {kTrack3Start, kEdit, "", {56, Row(7), 64, 8}},
           {1207, kStatic, "Track3 End", {0, Row(8), 56, 8}},
-          {kTrack3End, kEdit, "", {56, Row(8), 72, 8}},
+          {kTrack3End, kEdit, "", {56, Row(8), 64, 8}},
           {kHexCheck, kCheckBox, "ASCII", {0, Row(10), 64, 8}, ui::kGroup},
           {ui::IDOK, kButton, "OK", {24, Row(12), 36, 8}, ui::kDefault | ui::kGroup},
           {ui::IDCANCEL, kButton, "Cancel", {68, Row(12), 36, 8}},

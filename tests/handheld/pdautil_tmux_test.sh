@@ -39,6 +39,9 @@ tab_to "Virtual Memory Switch"
 tmux_ send-keys -t e2e Enter
 wait_for "Step1-5" 60
 wait_for "12x24 A Font"
+# Step 1 fits the handheld's screen whole: no scrolling, every control in view.
+wait_for "Printing Speed"
+! screen | grep -qF "The dialog needs" || fail "step 1 does not fit 32 x 20 cells"
 
 # Cancel asks first; Yes ends the wizard and the main dialog is back.
 tmux_ send-keys -t e2e Escape
