@@ -38,9 +38,15 @@ class Wire {
     }
   }
 
-  // Fails when already open, when the line refuses every open, or when `reachable` is false.
-  bool Open(bool reachable) {
-    if (open_ || line_.open_fails || !reachable) return false;
+  // Fails when already open, when the line refuses every open, or when `reachable` is false;
+  // either refusal is reported as `refusal` (what the transport's real failure would be).
+  bool Open(bool reachable, platform::FailureCause refusal) {
+    if (open_) return false;
+    if (line_.open_fails || !reachable) {
+      cause_ = refusal;
+      return false;
+    }
+    cause_ = platform::FailureCause::kNone;
     open_ = true;
     ++line_.opens;
     ++line_.open_transports;
@@ -52,6 +58,7 @@ class Wire {
     --line_.open_transports;
   }
   bool open() const { return open_; }
+  platform::FailureCause cause() const { return cause_; }
 
   PrinterModel& model_;
   platform::VirtualClock& clock_;
@@ -59,6 +66,7 @@ class Wire {
 
  private:
   bool open_ = false;
+  platform::FailureCause cause_ = platform::FailureCause::kNone;
 };
 
 class SimSerialPort : public platform::SerialPort {
@@ -66,7 +74,9 @@ class SimSerialPort : public platform::SerialPort {
   explicit SimSerialPort(Wire wire) : wire_(wire) {}
   ~SimSerialPort() override { wire_.Close(); }
 
-  bool Open(const std::string&) override { return wire_.Open(true); }
+  bool Open(const std::string&) override {
+    return wire_.Open(true, platform::FailureCause::kNoSuchDevice);
+  }
   bool Configure(const platform::LineSettings&) override { return wire_.open(); }
   bool SetTimeouts(const platform::SerialTimeouts& timeouts) override {
     if (wire_.open()) timeouts_ = timeouts;
@@ -98,6 +108,7 @@ class SimSerialPort : public platform::SerialPort {
     return wire_.Collect(buffer, capacity, wait);
   }
   void Close() override { wire_.Close(); }
+  platform::FailureCause LastCause() const override { return wire_.cause(); }
 
  private:
   Wire wire_;
@@ -112,8 +123,9 @@ class SimDeviceFile : public platform::DeviceFile {
   bool Open(const std::string& path, bool) override {
     const auto& paths = wire_.line_.usb_paths;
     // A switched-off USB printer is no device at all.
-    return wire_.Open(wire_.line_.printer_on &&
-                      std::find(paths.begin(), paths.end(), path) != paths.end());
+    return wire_.Open(
+        wire_.line_.printer_on && std::find(paths.begin(), paths.end(), path) != paths.end(),
+        platform::FailureCause::kNoSuchDevice);
   }
   size_t Write(const uint8_t* data, size_t length) override {
     if (!wire_.open() || !wire_.line_.printer_on) return 0;
@@ -124,6 +136,7 @@ class SimDeviceFile : public platform::DeviceFile {
     return wire_.Collect(buffer, capacity, kReadTimeoutMs);
   }
   void Close() override { wire_.Close(); }
+  platform::FailureCause LastCause() const override { return wire_.cause(); }
 
  private:
   Wire wire_;
@@ -135,7 +148,9 @@ class SimTcpSocket : public platform::TcpSocket {
   ~SimTcpSocket() override { wire_.Close(); }
 
   bool Connect(const std::string&, uint16_t) override {
-    if (!wire_.Open(wire_.line_.printer_on)) return false;
+    if (!wire_.Open(wire_.line_.printer_on, platform::FailureCause::kConnectionRefused)) {
+      return false;
+    }
     wire_.model_.OnConnect(wire_.clock_.NowMs());
     return true;
   }
@@ -150,6 +165,7 @@ class SimTcpSocket : public platform::TcpSocket {
     return static_cast<int>(wire_.Collect(buffer, capacity, kReceiveTimeoutMs));
   }
   void Close() override { wire_.Close(); }
+  platform::FailureCause LastCause() const override { return wire_.cause(); }
 
  private:
   Wire wire_;

@@ -74,7 +74,8 @@ void RunSettingsWizard(CCommonVmsm& vmsm, ui::Host& host, platform::Registry& re
   CVmsmProDlg write(*mode, &vmsm, HandheldTransferPlan(), wizard::ProgressTemplate());
   if (write.DoModal(host) != ui::IDOK) {
     CloseLink(util);
-    host.MessageBox(kSaveFailed, kSaveFailedCaption, ui::MB_OK);
+    const std::string why = write.failure_line().empty() ? "" : "\n" + write.failure_line();
+    host.MessageBox(std::string(kSaveFailed) + why, kSaveFailedCaption, ui::MB_OK);
     return;
   }
   // Only a record the printer accepted becomes the stored profile.

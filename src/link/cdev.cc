@@ -3,7 +3,11 @@
 #include <algorithm>
 #include <climits>
 #include <cstdio>
+#include <utility>
 
+#include "link/serial_transport.h"
+#include "link/tcp_transport.h"
+#include "link/usb_transport.h"
 #include "platform/com_names.h"
 #include "platform/hex.h"
 
@@ -12,13 +16,7 @@ namespace {
 // Every exchange with the printer is paced by this pause (before a write, after a read), which
 // slow printers and Bluetooth stacks rely on.
 constexpr uint32_t kTrafficPauseMs = 10;
-constexpr int kSerialOpenAttempts = 3;
-constexpr uint32_t kSerialOpenRetryMs = 400;
-constexpr uint32_t kSerialCloseSettleMs = 200;
 constexpr uint32_t kHandheldCloseWaitMs = 1000;
-constexpr uint8_t kProbeByte = 0x00;
-
-int ClampToInt(uint32_t n) { return static_cast<int>(std::min<uint32_t>(n, INT_MAX)); }
 
 }  // namespace
 
@@ -104,6 +102,41 @@ CDev::~CDev() {
   if (open_flag_ != 0) Close();
 }
 
+std::unique_ptr<LinkTransport> CDev::MakeTransport(int transport) {
+  switch (transport) {
+    case kTransportSerial:
+    case kTransportBluetooth: {
+      const bool bluetooth = transport == kTransportBluetooth;
+      const bool handheld_serial = handheld_mode_ != 0 && !bluetooth;
+      SerialOptions options;
+      options.path = platform::ResolveComName(port_name_, bluetooth, services_.registry);
+      options.line = SerialLineSettings(*this, bluetooth);
+      if (bluetooth) {
+        options.working = BluetoothTimeouts(baud_rate_);
+        options.ready = options.working;
+      } else if (handheld_serial) {
+        options.working = HandheldProbeTimeouts();
+        options.ready = HandheldReadyTimeouts();
+      } else {
+        options.working = DesktopSerialTimeouts();
+      }
+      options.clear_events_on_close = !bluetooth;
+      target_ = options.path;
+      return std::make_unique<SerialTransport>(services_, std::move(options));
+    }
+    case kTransportUsb:
+      target_ = port_name_;
+      return std::make_unique<UsbTransport>(services_, port_name_);
+    case kTransportTcp: {
+      auto tcp = std::make_unique<TcpTransport>(services_, StripNetPrefix(port_name_),
+                                                static_cast<uint16_t>(baud_rate_ & 0xFFFF));
+      target_ = tcp->target();
+      return tcp;
+    }
+  }
+  return nullptr;
+}
+
 int CDev::Open() {
   int transport;
   switch (interface_) {
@@ -120,138 +153,71 @@ int CDev::Open() {
       transport = kTransportTcp;
       break;
     default:
+      last_cause_ = platform::FailureCause::kNoSuchDevice;
+      ++traffic_.failures;
       return 0;
   }
   // Opening over a live connection would leave the old device held until the object dies.
   if (open_flag_ != 0) Close();
   transport_ = transport;
-  int ok = 0;
-  switch (transport) {
-    case kTransportSerial:
-      ok = OpenSerial(false);
-      break;
-    case kTransportBluetooth:
-      ok = OpenSerial(true);
-      break;
-    case kTransportUsb:
-      ok = OpenUsb();
-      break;
-    case kTransportTcp:
-      ok = OpenTcp();
-      break;
-  }
-  if (ok != 0) open_flag_ = 1;
-  return ok;
-}
-
-int CDev::OpenSerial(bool bluetooth) {
-  const std::string path = platform::ResolveComName(port_name_, bluetooth, services_.registry);
-  std::unique_ptr<platform::SerialPort> port = services_.devices.NewSerialPort();
-  if (!port) return 0;
-  bool opened = false;
-  for (int attempt = 0; attempt < kSerialOpenAttempts && !opened; ++attempt) {
-    if (attempt > 0) services_.clock.Sleep(kSerialOpenRetryMs);
-    opened = port->Open(path);
-  }
-  if (!opened) return 0;
-  serial_ = std::move(port);
-
-  const bool handheld_serial = handheld_mode_ != 0 && !bluetooth;
-  platform::SerialTimeouts working;
-  if (bluetooth) {
-    working = BluetoothTimeouts(baud_rate_);
-  } else if (handheld_serial) {
-    working = HandheldProbeTimeouts();
-  } else {
-    working = DesktopSerialTimeouts();
-  }
-  if (!serial_->Configure(SerialLineSettings(*this, bluetooth)) || !serial_->SetTimeouts(working)) {
-    Close();
-    return 0;
-  }
-  serial_->Purge();
-
-  // A printer that is switched off or unplugged still leaves the port openable; only DSR tells.
-  // The first status reading after the probe byte can be stale, so the second one decides.
-  bool present = false;
-  if (serial_->Write(&kProbeByte, 1) == 1) {
-    platform::ModemStatus status;
-    serial_->GetModemStatus(&status);
-    status = platform::ModemStatus{};
-    present = serial_->GetModemStatus(&status) && status.dsr;
-  }
-  if (!present) {
-    Close();
-    return 0;
-  }
-
-  if (bluetooth || handheld_serial) {
-    const platform::SerialTimeouts ready =
-        bluetooth ? BluetoothTimeouts(baud_rate_) : HandheldReadyTimeouts();
-    if (!serial_->SetTimeouts(ready)) {
+  last_cause_ = platform::FailureCause::kNone;
+  link_ = MakeTransport(transport);
+  if (!link_->Open()) {
+    last_cause_ = link_->cause() != platform::FailureCause::kNone
+                      ? link_->cause()
+                      : platform::FailureCause::kIoError;
+    ++traffic_.failures;
+    // A device that opened but failed its checks is released like any other connection.
+    if (link_->is_open()) {
       Close();
-      return 0;
+    } else {
+      link_.reset();
     }
+    return 0;
   }
-  return 1;
-}
-
-int CDev::OpenUsb() {
-  std::unique_ptr<platform::DeviceFile> device = services_.devices.NewDeviceFile();
-  if (!device || !device->Open(port_name_, /*exclusive=*/true)) return 0;
-  device_ = std::move(device);
-  return 1;
-}
-
-int CDev::OpenTcp() {
-  const std::string address = StripNetPrefix(port_name_);
-  std::unique_ptr<platform::TcpSocket> socket = services_.devices.NewTcpSocket();
-  if (!socket) return 0;
-  if (!socket->Connect(address, static_cast<uint16_t>(baud_rate_ & 0xFFFF))) return 0;
-  socket_ = std::move(socket);
+  open_flag_ = 1;
   return 1;
 }
 
 void CDev::Close() {
   open_flag_ = 0;
   if (handheld_mode_ != 0) services_.clock.Sleep(kHandheldCloseWaitMs);
-  if (socket_) {
-    socket_->Close();
-    socket_.reset();
+  if (link_) {
+    link_->Close();
+    link_.reset();
   }
-  if (device_) {
-    device_->Close();
-    device_.reset();
-  }
-  if (serial_) {
-    if (transport_ == kTransportSerial) serial_->ClearEventMask();
-    serial_->Purge();
-    services_.clock.Sleep(kSerialCloseSettleMs);
-    serial_->Close();
-    serial_.reset();
+}
+
+void CDev::NoteCause() {
+  if (link_ && link_->cause() != platform::FailureCause::kNone) {
+    last_cause_ = link_->cause();
+    ++traffic_.failures;
   }
 }
 
 int CDev::Write(const uint8_t* data, uint32_t length) {
-  const bool tcp = transport_ == kTransportTcp;
   if (data == nullptr) length = 0;
   TraceAndPace("[%s][==>] %s\r\n", data, length);
-  if (tcp) return socket_ ? socket_->Send(data, length) : -1;
-  if (serial_) return ClampToInt(static_cast<uint32_t>(serial_->Write(data, length)));
-  if (device_) return ClampToInt(static_cast<uint32_t>(device_->Write(data, length)));
-  return 0;
+  if (!link_) return transport_ == kTransportTcp ? -1 : 0;
+  const int n = link_->Write(data, length);
+  if (n > 0) traffic_.sent += static_cast<uint64_t>(n);
+  if (n < 0 || static_cast<uint32_t>(n) < length) NoteCause();
+  return n;
 }
 
 int CDev::Read(uint8_t* buffer, uint32_t capacity, uint32_t /*wait_ms*/) {
   if (buffer == nullptr) capacity = 0;
   capacity = std::min<uint32_t>(capacity, INT_MAX);
   int n = 0;
-  if (transport_ == kTransportTcp) {
-    n = socket_ ? socket_->Receive(buffer, capacity) : -1;
-  } else if (serial_) {
-    n = static_cast<int>(std::min<size_t>(serial_->Read(buffer, capacity), capacity));
-  } else if (device_) {
-    n = static_cast<int>(std::min<size_t>(device_->Read(buffer, capacity), capacity));
+  if (link_) {
+    n = link_->Read(buffer, capacity);
+    if (n > 0) {
+      traffic_.received += static_cast<uint64_t>(n);
+    } else {
+      NoteCause();
+    }
+  } else if (transport_ == kTransportTcp) {
+    n = -1;
   }
   TraceAndPace("[%s][<==] %s\r\n\r\n", buffer, n > 0 ? static_cast<size_t>(n) : 0);
   return n;

@@ -4,6 +4,8 @@
 #include <memory>
 #include <string>
 
+#include "link/transport.h"
+#include "platform/failure_cause.h"
 #include "platform/serial_port.h"
 #include "platform/services.h"
 
@@ -38,6 +40,19 @@ class CDev {
   // `wait_ms` is accepted for callers' sake and ignored: each transport has its own time-outs.
   int Read(uint8_t* buffer, uint32_t capacity, uint32_t wait_ms);
 
+  // Why the link last failed (Open, a write or a read); kNone while nothing failed since Open.
+  platform::FailureCause last_cause() const { return last_cause_; }
+  // The device or address of the last Open as a person names it ("/dev/ttyS0", "10.0.0.5:9100").
+  const std::string& failure_target() const { return target_; }
+  // Counts since the object was made. Taken before a step and compared after it, they tell a
+  // failure of the link from a silent printer and from a reply that was merely wrong.
+  struct Traffic {
+    uint64_t sent = 0;      // bytes the transport took
+    uint64_t received = 0;  // bytes read
+    uint64_t failures = 0;  // failures with a cause (opens, writes, reads)
+  };
+  const Traffic& traffic() const { return traffic_; }
+
   // Fields, read and filled in by the callers before Open.
   int open_flag_ = 0;
   int handheld_mode_ = 0;
@@ -51,16 +66,18 @@ class CDev {
   int interface_ = kInterfaceSerial;
 
  private:
-  int OpenSerial(bool bluetooth);
-  int OpenUsb();
-  int OpenTcp();
+  // The transport for `transport` from the fields; also sets target_.
+  std::unique_ptr<LinkTransport> MakeTransport(int transport);
+  // Keeps the link's cause when it reports one, counted as a failure.
+  void NoteCause();
   // Traces the bytes, then takes the pause that paces every exchange.
   void TraceAndPace(const char* direction_format, const uint8_t* data, size_t length);
 
   platform::Services& services_;
-  std::unique_ptr<platform::SerialPort> serial_;
-  std::unique_ptr<platform::DeviceFile> device_;
-  std::unique_ptr<platform::TcpSocket> socket_;
+  std::unique_ptr<LinkTransport> link_;
+  platform::FailureCause last_cause_ = platform::FailureCause::kNone;
+  std::string target_;
+  Traffic traffic_;
 };
 
 // What the serial and Bluetooth opens ask of the line, from the link's fields. Pure, so the

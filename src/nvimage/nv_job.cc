@@ -1,5 +1,6 @@
 #include "nvimage/nv_job.h"
 
+#include "link/link_failure.h"
 #include "protocol/common_util.h"
 #include "protocol/result_codes.h"
 
@@ -77,6 +78,7 @@ NvStep NvJob::Start() {
 
 NvStep NvJob::Run(int id) {
   const NvJobTexts& t = *texts_;
+  MarkExchange();
   switch (id) {
     case kStepStart:
       return StartStep();
@@ -131,6 +133,7 @@ NvStep NvJob::StartStep() {
   if (nv_.identified_ == 0) {
     for (const NvIdentifyQuery& q : t.identify) {
       Advance(q.advance_before);
+      MarkExchange();
       if (util->GetPrinterInfo(q.kind) != kResultOk) return Cancel(q.failure);
       Advance(q.advance_after, q.caption);
     }
@@ -170,8 +173,15 @@ NvStep NvJob::FinishStep() {
   return {NvStep::Kind::kOk, 0, 0};
 }
 
+void NvJob::MarkExchange() {
+  if (nv_.util() != nullptr) before_ = nv_.util()->dev_.traffic();
+}
+
 NvStep NvJob::Cancel(const char* text) {
   message_ = text;
+  if (nv_.util() != nullptr) {
+    message_ = WithFailureLine(message_, nv_.util()->dev_, before_);
+  }
   return {NvStep::Kind::kCancel, 0, 0};
 }
 

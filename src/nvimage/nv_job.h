@@ -25,6 +25,7 @@
 #include <utility>
 #include <vector>
 
+#include "link/cdev.h"
 #include "nvimage/common_nv.h"
 
 // Where a job shows its progress. The position counts on past 100 when a job's steps add up to
@@ -121,7 +122,10 @@ class NvJob {
   NvStep ReadKeyCodesStep();
   NvStep DownloadItemStep();
   NvStep FinishStep();
+  // Ends the job with `text`, and under it what the link says went wrong.
   NvStep Cancel(const char* text);
+  // Marks the start of an exchange, so Cancel can tell a silent printer from a wrong reply.
+  void MarkExchange();
   // `n` steps of one, each shown and followed by a pause of `ms`; a non-null caption first.
   void Advance(uint32_t n, const char* caption = nullptr, uint32_t ms = kAdvanceStepMs);
 
@@ -137,4 +141,5 @@ class NvJob {
   size_t next_item_ = 0;  // index into the engine's download list
   int progress_ = 0;
   std::string message_;
+  CDev::Traffic before_;  // the link's counts when the current exchange began
 };

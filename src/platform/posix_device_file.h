@@ -24,12 +24,12 @@ class PosixDeviceFile : public DeviceFile {
   size_t Read(uint8_t* buffer, size_t capacity) override;
   void Close() override;
 
-  int last_error() const { return last_error_; }
+  FailureCause LastCause() const override { return last_cause_; }
 
  private:
   UniqueFd fd_;
   RealClock clock_;
-  int last_error_ = 0;
+  FailureCause last_cause_ = FailureCause::kNone;
 };
 
 }  // namespace platform

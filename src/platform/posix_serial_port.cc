@@ -20,7 +20,10 @@
 // |                         | one fails Configure                                                |
 // | data_bits 5..8          | CS5..CS8; anything else fails Configure                            |
 // | parity none/odd/even    | no PARENB / PARENB|PARODD / PARENB                                 |
-// | check_received_parity   | INPCK without IGNPAR; when off: IGNPAR without INPCK               |
+// | check_received_parity   | none: IGNPAR without INPCK either way. With INPCK the driver can   |
+// |                         | only drop a byte whose parity bit is wrong or turn it into 00h,    |
+// |                         | which ends a printer's reply early; the link wants such bytes      |
+// |                         | passed on unchanged, and that is what no input check does          |
 // | stop_bits two           | CSTOPB                                                             |
 // | transmit_waits_for_cts  | CRTSCTS. Linux ties both directions together: the driver also      |
 // |                         | drives RTS from its receive buffer. RTS is still set per rts_on    |
@@ -100,7 +103,7 @@ termios ToTermios(const termios& current, const LineSettings& settings) {
   }
   if (settings.parity == Parity::kOdd) t.c_cflag |= PARENB | PARODD;
   if (settings.parity == Parity::kEven) t.c_cflag |= PARENB;
-  t.c_iflag |= settings.check_received_parity ? INPCK : IGNPAR;
+  t.c_iflag |= IGNPAR;
   if (settings.stop_bits == StopBits::kTwo) t.c_cflag |= CSTOPB;
   if (settings.transmit_waits_for_cts) t.c_cflag |= CRTSCTS;
   if (settings.xon_xoff_output) t.c_iflag |= IXON;
@@ -119,7 +122,7 @@ ModemLines ToModemLines(const LineSettings& settings) {
 }
 
 bool PosixSerialPort::Fail() {
-  last_error_ = errno;
+  last_cause_ = CauseFromErrno(errno);
   return false;
 }
 
@@ -139,7 +142,7 @@ bool PosixSerialPort::Open(const std::string& device_path) {
   if (::ioctl(fd, TIOCEXCL) != 0) return Fail();  // also refuses anything that is not a tty
   fd_ = std::move(owned);
   timeouts_ = SerialTimeouts{};
-  last_error_ = 0;
+  last_cause_ = FailureCause::kNone;
   return true;
 }
 
@@ -217,7 +220,7 @@ size_t PosixSerialPort::Write(const uint8_t* data, size_t length) {
       static_cast<uint64_t>(timeouts_.write_multiplier) * length + timeouts_.write_constant;
   const FdWriteResult result = WriteFd(fd_.get(), data, length, clock_, kStallLimitMs, total);
   // Running out of time is the time-out's ordinary end, not a line fault.
-  if (result.error != 0 && result.error != ETIMEDOUT) last_error_ = result.error;
+  if (result.error != 0 && result.error != ETIMEDOUT) last_cause_ = CauseFromErrno(result.error);
   return result.written;
 }
 

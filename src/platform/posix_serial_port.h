@@ -51,16 +51,15 @@ class PosixSerialPort : public SerialPort {
   size_t Read(uint8_t* buffer, size_t capacity) override;
   void Close() override;
 
-  // errno of the last failed system call, for diagnostics; 0 when none failed.
-  int last_error() const { return last_error_; }
+  FailureCause LastCause() const override { return last_cause_; }
 
  private:
-  bool Fail();  // records errno, returns false
+  bool Fail();  // records the cause errno stands for, returns false
 
   UniqueFd fd_;
   SerialTimeouts timeouts_;
   RealClock clock_;  // time-outs here are the device's, in real time
-  int last_error_ = 0;
+  FailureCause last_cause_ = FailureCause::kNone;
 };
 
 }  // namespace platform

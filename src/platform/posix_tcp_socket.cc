@@ -29,18 +29,18 @@ bool PosixTcpSocket::Connect(const std::string& dotted_address, uint16_t port) {
   address.sin_port = htons(port);
   // Strict dotted decimal: no host names, no short forms such as "10.1".
   if (::inet_pton(AF_INET, dotted_address.c_str(), &address.sin_addr) != 1) {
-    last_error_ = EINVAL;
+    last_cause_ = FailureCause::kBadAddress;
     return false;
   }
   UniqueFd fd(::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0));
   if (!fd.valid()) {
-    last_error_ = errno;
+    last_cause_ = CauseFromErrno(errno);
     return false;
   }
   // Non-blocking connect, so the wait is ours to bound.
   if (::connect(fd.get(), reinterpret_cast<const sockaddr*>(&address), sizeof address) != 0) {
     if (errno != EINPROGRESS && errno != EINTR) {
-      last_error_ = errno;
+      last_cause_ = CauseFromErrno(errno);
       return false;
     }
     RealClock clock;
@@ -48,14 +48,14 @@ bool PosixTcpSocket::Connect(const std::string& dotted_address, uint16_t port) {
     while (true) {
       const uint32_t elapsed = clock.TickCount() - start;
       if (elapsed >= connect_timeout_ms_) {
-        last_error_ = ETIMEDOUT;
+        last_cause_ = FailureCause::kUnreachable;
         return false;
       }
       pollfd p{fd.get(), POLLOUT, 0};
       const int r = ::poll(&p, 1, static_cast<int>(connect_timeout_ms_ - elapsed));
       if (r < 0 && errno == EINTR) continue;
       if (r < 0) {
-        last_error_ = errno;
+        last_cause_ = CauseFromErrno(errno);
         return false;
       }
       if (r > 0) break;
@@ -64,7 +64,7 @@ bool PosixTcpSocket::Connect(const std::string& dotted_address, uint16_t port) {
     socklen_t size = sizeof error;
     if (::getsockopt(fd.get(), SOL_SOCKET, SO_ERROR, &error, &size) != 0) error = errno;
     if (error != 0) {
-      last_error_ = error;
+      last_cause_ = CauseFromErrno(error);
       return false;
     }
   }
@@ -75,17 +75,17 @@ bool PosixTcpSocket::Connect(const std::string& dotted_address, uint16_t port) {
   if (flags < 0 || ::fcntl(fd.get(), F_SETFL, flags & ~O_NONBLOCK) != 0 ||
       ::setsockopt(fd.get(), SOL_SOCKET, SO_RCVTIMEO, &receive, sizeof receive) != 0 ||
       ::setsockopt(fd.get(), SOL_SOCKET, SO_SNDTIMEO, &send, sizeof send) != 0) {
-    last_error_ = errno;
+    last_cause_ = CauseFromErrno(errno);
     return false;
   }
   fd_ = std::move(fd);
-  last_error_ = 0;
+  last_cause_ = FailureCause::kNone;
   return true;
 }
 
 int PosixTcpSocket::Send(const uint8_t* data, size_t length) {
   if (!fd_.valid()) {
-    last_error_ = ENOTCONN;
+    last_cause_ = FailureCause::kIoError;
     return -1;
   }
   if (length > INT_MAX) length = INT_MAX;  // the count must fit the result
@@ -94,14 +94,15 @@ int PosixTcpSocket::Send(const uint8_t* data, size_t length) {
     const ssize_t n = ::send(fd_.get(), data, length, MSG_NOSIGNAL);
     if (n >= 0) return static_cast<int>(n);
     if (errno == EINTR) continue;
-    last_error_ = errno;  // EAGAIN here: the send time-out passed without room
+    // EAGAIN here: the send time-out passed without room, a peer that stopped answering.
+    last_cause_ = errno == EAGAIN ? FailureCause::kUnreachable : CauseFromErrno(errno);
     return -1;
   }
 }
 
 int PosixTcpSocket::Receive(uint8_t* buffer, size_t capacity) {
   if (!fd_.valid()) {
-    last_error_ = ENOTCONN;
+    last_cause_ = FailureCause::kIoError;
     return -1;
   }
   if (capacity > INT_MAX) capacity = INT_MAX;
@@ -110,7 +111,7 @@ int PosixTcpSocket::Receive(uint8_t* buffer, size_t capacity) {
     if (n >= 0) return static_cast<int>(n);
     if (errno == EINTR) continue;
     if (errno == EAGAIN || errno == EWOULDBLOCK) return 0;  // nothing within kReceiveTimeoutMs
-    last_error_ = errno;
+    last_cause_ = CauseFromErrno(errno);
     return -1;
   }
 }

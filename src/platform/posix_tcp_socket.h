@@ -27,13 +27,12 @@ class PosixTcpSocket : public TcpSocket {
   int Receive(uint8_t* buffer, size_t capacity) override;
   void Close() override;
 
-  // errno of the last failure, for diagnostics; 0 when none failed.
-  int last_error() const { return last_error_; }
+  FailureCause LastCause() const override { return last_cause_; }
 
  private:
   UniqueFd fd_;
   uint32_t connect_timeout_ms_;
-  int last_error_ = 0;
+  FailureCause last_cause_ = FailureCause::kNone;
 };
 
 }  // namespace platform

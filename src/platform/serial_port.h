@@ -4,6 +4,8 @@
 #include <cstdint>
 #include <string>
 
+#include "platform/failure_cause.h"
+
 namespace platform {
 
 enum class Parity : uint8_t { kNone = 0, kOdd = 1, kEven = 2 };
@@ -71,6 +73,9 @@ class SerialPort {
   // Count read within the read time-outs (0 when nothing came or on failure).
   virtual size_t Read(uint8_t* buffer, size_t capacity) = 0;
   virtual void Close() = 0;
+  // Why the last failed call failed (kNone after a successful Open, until something fails). A
+  // read or write that merely ran out of time is no failure. A port that cannot tell says kNone.
+  virtual FailureCause LastCause() const { return FailureCause::kNone; }
 };
 
 }  // namespace platform

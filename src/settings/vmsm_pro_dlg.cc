@@ -1,5 +1,6 @@
 #include "settings/vmsm_pro_dlg.h"
 
+#include "link/link_failure.h"
 #include "protocol/common_util.h"
 #include "protocol/result_codes.h"
 #include "settings/vmsm_pro_template.h"
@@ -36,6 +37,7 @@ bool CVmsmProDlg::OnInitDialog() {
   // The window title is the template's caption, "Virtual Memory Switch Manager" in English.
   position_ = 0;
   message_.clear();
+  failure_line_.clear();
   GetProgress(kVmsmProProgressId).SetRange(0, kFullPosition);
   GetProgress(kVmsmProProgressId).SetPos(0);
   if (mode_ == kModeNone) {
@@ -105,8 +107,13 @@ bool CVmsmProDlg::RunStep(const TransferStep& step) {
     default:
       break;
   }
+  // What the link did during the step tells its failure, silence and a wrong reply apart.
+  const CDev& dev = vmsm_->util()->dev_;
+  const CDev::Traffic before = dev.traffic();
   if (Perform(step) != kResultOk) {
-    FailWith(Text(step.message, step.message_id));
+    failure_line_ = FailureLine(dev, before);
+    FailWith(Text(step.message, step.message_id) +
+             (failure_line_.empty() ? std::string() : "\n" + failure_line_));
     return false;
   }
   Advance(step.advance);

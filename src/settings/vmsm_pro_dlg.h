@@ -36,6 +36,9 @@ class CVmsmProDlg : public ui::Dialog {
 
   // The failure message of the run (empty after success or a user's Cancel).
   const std::string& message() const { return message_; }
+  // What the link said about the failed step (its cause and what to do), also the message's
+  // second line; empty when there is nothing to add.
+  const std::string& failure_line() const { return failure_line_; }
   int mode() const { return mode_; }
   // Progress position 0..100.
   int position() const { return position_; }
@@ -69,6 +72,7 @@ class CVmsmProDlg : public ui::Dialog {
   CCommonVmsm* vmsm_;
   const TransferPlan* plan_;
   std::string message_;
+  std::string failure_line_;
   int position_ = 0;
   std::string stage_name_;
 };

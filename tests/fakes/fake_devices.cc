@@ -85,6 +85,7 @@ void FakeDeviceCore::BeginOpen(const char* twice_message) {
 
 bool FakeDeviceCore::FinishOpen(bool ok) {
   record_.open_results.push_back(ok);
+  cause_ = ok ? platform::FailureCause::kNone : record_.open_failure_cause;
   if (ok) {
     open_ = true;
     ++record_.open_devices;

@@ -51,6 +51,9 @@ struct DeviceRecord {
   // --- TCP.
   bool connect_ok = true;
 
+  // --- Every kind: what LastCause() reports after a failed Open or Connect.
+  platform::FailureCause open_failure_cause = platform::FailureCause::kIoError;
+
   // --- USB enumeration: the device paths by index.
   std::vector<std::string> usb_paths;
 
@@ -84,7 +87,7 @@ class FakeDeviceCore {
   void Log(const char* name, std::string detail = {});
   // Starts an open attempt: fails the test (with `twice_message`) when already open.
   void BeginOpen(const char* twice_message);
-  // Records the attempt's result and returns it.
+  // Records the attempt's result (a failure with the record's open_failure_cause) and returns it.
   bool FinishOpen(bool ok);
   void Close();
   // Bytes carried, or -1 (and a test failure with `not_open_message`) when not open.
@@ -93,6 +96,7 @@ class FakeDeviceCore {
             bool wait_forever, const char* not_open_message);
 
   bool open() const { return open_; }
+  platform::FailureCause cause() const { return cause_; }
   Conversation& conversation() { return conversation_; }
   DeviceRecord& record() { return record_; }
 
@@ -101,6 +105,7 @@ class FakeDeviceCore {
   Conversation& conversation_;
   DeviceRecord& record_;
   bool open_ = false;
+  platform::FailureCause cause_ = platform::FailureCause::kNone;
 };
 
 class FakeSerialPort : public platform::SerialPort {
@@ -118,6 +123,7 @@ class FakeSerialPort : public platform::SerialPort {
   size_t Write(const uint8_t* data, size_t length) override;
   size_t Read(uint8_t* buffer, size_t capacity) override;
   void Close() override;
+  platform::FailureCause LastCause() const override { return core_.cause(); }
 
  private:
   FakeDeviceCore core_;
@@ -133,6 +139,7 @@ class FakeDeviceFile : public platform::DeviceFile {
   size_t Write(const uint8_t* data, size_t length) override;
   size_t Read(uint8_t* buffer, size_t capacity) override;
   void Close() override;
+  platform::FailureCause LastCause() const override { return core_.cause(); }
 
  private:
   FakeDeviceCore core_;
@@ -147,6 +154,7 @@ class FakeTcpSocket : public platform::TcpSocket {
   int Send(const uint8_t* data, size_t length) override;
   int Receive(uint8_t* buffer, size_t capacity) override;
   void Close() override;
+  platform::FailureCause LastCause() const override { return core_.cause(); }
 
  private:
   FakeDeviceCore core_;

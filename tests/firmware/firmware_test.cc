@@ -155,10 +155,14 @@ TEST(FirmwareDialog, RefusesAFileOverTheSizeLimitNamingIt) {
 TEST(FirmwareDialog, APortThatWillNotOpenLeavesTheDialogReadyToTryAgain) {
   Rig r;
   r.t.devices.record.connect_ok = false;
+  r.t.devices.record.open_failure_cause = platform::FailureCause::kUnreachable;
   r.files.Add("/fw/a.fls", Pattern(100));
   EXPECT_EQ(r.Download("/fw/a.fls"), ui::IDOK);  // Exit could be pressed afterwards
   EXPECT_EQ(r.host.ErrorCount(), 0);
-  EXPECT_EQ(r.Shown(), (Messages{{"Pelliset", "Error : OpenPort! Please check printer"}}));
+  EXPECT_EQ(r.Shown(), (Messages{{"Pelliset",
+                                  "Error : OpenPort! Please check printer\n10.0.0.5:9100: "
+                                  "unreachable or timed out; check the IP address and that the "
+                                  "printer is on"}}));
   EXPECT_EQ(r.host.status, "Ready firmware download.");
   EXPECT_EQ(r.host.looks, (std::vector<Look>{{0, true}}));
   EXPECT_EQ(r.t.conversation.WriteCalls(), 0u);
@@ -172,7 +176,10 @@ TEST(FirmwareDialog, AShortWriteEndsTheTransferAndFreesExit) {
   r.t.conversation.Expect(Pattern(100));
   EXPECT_EQ(r.Download("/fw/a.fls"), ui::IDOK);
   EXPECT_EQ(r.host.ErrorCount(), 0);
-  EXPECT_EQ(r.Shown(), (Messages{{"App Title", "Error : Send Failed!"}}));
+  EXPECT_EQ(r.Shown(),
+            (Messages{{"App Title",
+                       "Error : Send Failed!\nno answer from the printer at 10.0.0.5:9100; check "
+                       "that it is switched on and set to this interface"}}));
   EXPECT_EQ(WriteSizes(r.t.conversation), std::vector<size_t>{100});
   EXPECT_EQ(r.host.looks, (std::vector<Look>{{0, true}, {0, false}, {0, true}}));
   EXPECT_EQ(r.host.status, "Finished to download firmware and Reset the printer!");

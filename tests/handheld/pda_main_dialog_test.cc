@@ -209,7 +209,9 @@ TEST_F(PdaMainDialogTest, NvManagerOpensTheLinkAsChosen) {
   EXPECT_EQ(t.devices.record.connects,
             (std::vector<std::pair<std::string, uint16_t>>{{"127.0.0.1", 9100}}));
   ASSERT_EQ(Boxes().size(), 1u);
-  EXPECT_EQ(Boxes()[0].text, "Port Open Error!!!");
+  EXPECT_EQ(Boxes()[0].text,
+            "Port Open Error!!!\n127.0.0.1:9100: input/output error; check the cable and the "
+            "printer");
   EXPECT_EQ(Boxes()[0].caption, "NV Manager Utility");
   EXPECT_EQ(views.size(), 1u);
   EXPECT_TRUE(registry.names.empty());  // neither the job nor the close stores the setting

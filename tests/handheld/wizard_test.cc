@@ -309,12 +309,14 @@ TEST_F(WizardTest, FailuresEndWithTheirOwnMessageAndCaption) {
       {"printer off",
        [this](sim::PrinterModel&) { devices.line().printer_on = false; },
        {"wait messagebox 60", "answer OK"},
-       "VMSM Manager Utility: Port Open Error!!!"},
+       "VMSM Manager Utility: Port Open Error!!!\n127.0.0.1:9100: connection refused; check the "
+       "port number (most printers use 9100)"},
       {"write refused",
        [](sim::PrinterModel& m) { m.faults().silent_for.insert(sim::Command::kSettingIn); },
        NextThroughAll(),
        "Total Manager Utility: Failed to save Virtual memory switch!!\r\nPlease Check your printer "
-       "state"},
+       "state\nno answer from the printer at 127.0.0.1:9100; check that it is switched on and set "
+       "to this interface"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);

@@ -25,6 +25,8 @@ using fakes::TextZ;
 const Bytes kMakerQuery = Hex("1D 49 42");
 const Bytes kListQuery = Hex("1D 28 4C 04 00 30 40 4B 43");
 const char kWriteFailed[] = " Failed to write data!\r\nPlease check your printer.";
+const std::string kBrokenLink =
+    "\n10.0.0.5:49664: input/output error; check the cable and the printer";
 
 // A printer on a TCP link (its open writes nothing) and the NV engine over it.
 struct Rig {
@@ -108,7 +110,12 @@ TEST(NvJob, FailuresEndWithCancelAndTheirOwnText) {
   };
   const Row rows[] = {
       {"port will not open", NvJob::kJobReadKeyCodes,
-       [](Rig& r) { r.t.devices.record.connect_ok = false; }, "Port open error!"},
+       [](Rig& r) {
+         r.t.devices.record.connect_ok = false;
+         r.t.devices.record.open_failure_cause = platform::FailureCause::kBadAddress;
+       },
+       "Port open error!\n10.0.0.5:49664: not an IPv4 address; type four numbers, e.g. "
+       "192.168.0.10"},
       {"another maker", NvJob::kJobReadKeyCodes,
        [](Rig& r) { r.talk.Expect(kMakerQuery).Reply(TextZ("_KORVANF"), 20); },
        "Printer model is not matched!"},
@@ -123,14 +130,14 @@ TEST(NvJob, FailuresEndWithCancelAndTheirOwnText) {
          r.OpenAndIdentified();
          r.talk.FailNextWrite();
        },
-       kWriteFailed},
+       kWriteFailed + kBrokenLink},
       {"download item not written", NvJob::kJobDownload,
        [](Rig& r) {
          r.OpenAndIdentified();
          r.AddItem("a.bmp", 10, 0x00);
          r.talk.FailNextWrite();
        },
-       kWriteFailed},
+       kWriteFailed + kBrokenLink},
   };
   for (const Row& row : rows) {
     SCOPED_TRACE(row.name);

@@ -97,15 +97,18 @@ TEST_F(PdaNvJobTest, EveryStepOfADownloadNamesItselfAndFailuresUseTheHandheldTex
        "Printer Model name not matched...!!"},
       {"no version", NvJob::kJobReadKeyCodes,
        [&] { model.faults().silent_for = {sim::Command::kVersion}; },
-       "Failed to get Printer version..!!"},
+       "Failed to get Printer version..!!\nno answer from the printer at 127.0.0.1:9100; check "
+       "that it is switched on and set to this interface"},
       // The model and version queries (3 bytes each) pass; the link dies in the first item, so
       // the second cannot be written.
       {"item not written", NvJob::kJobDownload, [&] { model.faults().drop_after_bytes = 7; },
-       "Failed to write data!\r\nPlease Check your printer!"},
+       "Failed to write data!\r\nPlease Check your printer!\n127.0.0.1:9100: input/output "
+       "error; check the cable and the printer"},
       {"print all without images", NvJob::kJobPrintAll, [] {},
        " Failed to write data!\r\nPlease Check your printer!"},
       {"port refused", NvJob::kJobReadKeyCodes, [&] { devices.line().open_fails = true; },
-       "Port Open Error!!!"},
+       "Port Open Error!!!\n127.0.0.1:9100: connection refused; check the port number (most "
+       "printers use 9100)"},
   };
   for (const Row& row : rows) {
     SCOPED_TRACE(row.name);

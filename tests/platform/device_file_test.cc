@@ -25,7 +25,7 @@ TEST(PosixDeviceFile, ExclusiveOpenRefusesASecondExclusiveOpen) {
   EXPECT_EQ(first.Write(reinterpret_cast<const uint8_t*>("x"), 1), 0u);  // closed
 }
 
-// Takes about kReadTimeoutMs (1 s) of real time.
+// Takes about kReadTimeoutMs (half a second) of real time.
 TEST(PosixDeviceFile, ReadWaitsForTheFirstByteUpToItsTimeOut) {
   platform_test::Pty pty;
   ASSERT_TRUE(pty.ok());

@@ -54,12 +54,14 @@ TEST(ToTermios, LineSettingsMapToTheFlagTable) {
   const Case cases[] = {
       {"defaults: 8N1, no handshake", [](LineSettings&) {}, CS8 | CLOCAL | CREAD,
        PARENB | PARODD | CSTOPB | CRTSCTS, IGNPAR, INPCK | IXON | IXOFF},
+      // A byte with a bad parity bit must reach the reader unchanged: INPCK would drop it or turn
+      // it into 00h, the end of a reply.
       {"odd parity, checked",
        [](LineSettings& s) {
          s.parity = Parity::kOdd;
          s.check_received_parity = true;
        },
-       PARENB | PARODD, 0, INPCK, IGNPAR},
+       PARENB | PARODD, 0, 0, INPCK | PARMRK},
       {"even parity, not checked", [](LineSettings& s) { s.parity = Parity::kEven; }, PARENB,
        PARODD, IGNPAR, INPCK},
       {"two stop bits", [](LineSettings& s) { s.stop_bits = StopBits::kTwo; }, CSTOPB, 0, 0, 0},

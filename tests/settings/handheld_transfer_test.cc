@@ -62,7 +62,9 @@ TEST_F(HandheldTransferTest, EachFailureShowsItsOwnText) {
     }
     fault_.fail_write = c.fail;
     EXPECT_EQ(RunHandheld(c.mode), ui::IDCANCEL);
-    EXPECT_EQ(last_->message(), c.message);
+    EXPECT_EQ(last_->message(), std::string(c.message) +
+                                    "\n127.0.0.1:9100: input/output error; check the cable and "
+                                    "the printer");
     EXPECT_FALSE(fault_.fail_write.has_value());  // the failure came from the armed write
   }
 }

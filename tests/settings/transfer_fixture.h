@@ -67,6 +67,7 @@ class FaultySocket : public platform::TcpSocket {
     return inner_->Receive(buffer, capacity);
   }
   void Close() override { inner_->Close(); }
+  platform::FailureCause LastCause() const override { return inner_->LastCause(); }
 
  private:
   std::unique_ptr<platform::TcpSocket> inner_;

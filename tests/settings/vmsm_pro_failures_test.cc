@@ -9,6 +9,14 @@ namespace transfer_test {
 namespace {
 
 constexpr int kAny = -1;
+// The second line under each step's own message: the cause the link saw.
+constexpr char kRefused[] =
+    "\n127.0.0.1:9100: connection refused; check the port number (most printers use 9100)";
+constexpr char kBrokenWrite[] =
+    "\n127.0.0.1:9100: input/output error; check the cable and the printer";
+constexpr char kSilence[] =
+    "\nno answer from the printer at 127.0.0.1:9100; check that it is switched on and set to "
+    "this interface";
 
 struct FailRow {
   const char* step;
@@ -117,7 +125,8 @@ class TransferFailureTest : public TransferFixture {
     fault_.fail_write.reset();
   }
   void ExpectStoppedAt(const FailRow& row, const std::vector<int>& events) {
-    EXPECT_EQ(last_->message(), row.message);
+    EXPECT_EQ(last_->message(),
+              std::string(row.message) + (row.write.head.empty() ? kRefused : kBrokenWrite));
     EXPECT_EQ(last_->Events(), events);
     EXPECT_EQ(fault_.fired, row.write.head.empty() ? 0 : 1);
     EXPECT_EQ(host_.TimerCount(), 0u);
@@ -181,7 +190,7 @@ TEST_F(TransferFailureTest, FactoryDefaultFailuresHaveTheirMessages) {
 TEST_F(TransferFailureTest, UnansweredFactoryDefaultFailsWithItsMessage) {
   printer_.faults().silent_for = {sim::Command::kSettingIn};
   EXPECT_EQ(Run(CVmsmProDlg::kModeFactoryDefault), ui::IDCANCEL);
-  EXPECT_EQ(last_->message(), "Failed to set factory default!");
+  EXPECT_EQ(last_->message(), std::string("Failed to set factory default!") + kSilence);
 }
 
 TEST_F(TransferFailureTest, AFailedReadKeepsWhatWasReadBeforeIt) {
@@ -194,7 +203,7 @@ TEST_F(TransferFailureTest, AFailedReadKeepsWhatWasReadBeforeIt) {
   vmsm_.Baudrate = 19200;
   fault_.fail_write = WritePattern{{0x1D, 0x28, 0x45, 0x02, 0x00, 0x0C, 2}};
   EXPECT_EQ(Run(CVmsmProDlg::kModeReadAll), ui::IDCANCEL);
-  EXPECT_EQ(last_->message(), "Failed to read IFSW2 data!");
+  EXPECT_EQ(last_->message(), std::string("Failed to read IFSW2 data!") + kBrokenWrite);
   // Read before the failure: switches and the first serial item.
   EXPECT_EQ(vmsm_.Density, 7u);
   EXPECT_EQ(vmsm_.Msr, 0u);

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "firmware/dialogs/firmware_template.h"
+#include "link/link_failure.h"
 #include "ui/constants.h"
 
 namespace {
@@ -78,8 +79,9 @@ void CFirmwarednDlg::StartDownload() {
   }
 
   ShowStatus(kDownloadingText);
+  const CDev::Traffic before_open = dev_.traffic();
   if (dev_.Open() != 1) {
-    MessageBox(kOpenPortError, kProgramCaption);
+    MessageBox(WithFailureLine(kOpenPortError, dev_, before_open), kProgramCaption);
     // Nothing was sent: the file is still the chosen one and can be tried again.
     file->Close();
     ShowStatus(kReadyText);
@@ -88,6 +90,7 @@ void CFirmwarednDlg::StartDownload() {
   EnableDlgItem(ui::IDOK, false);
   UpdateWindow();
   // The transfer holds the user-interface thread, so the bar is repainted after every piece.
+  const CDev::Traffic before_send = dev_.traffic();
   const FirmwareSendResult result = SendFirmware(dev_, *bytes, [this](int percent) {
     GetProgress(kFirmwareProgressId).SetPos(percent);
     UpdateWindow();
@@ -95,7 +98,7 @@ void CFirmwarednDlg::StartDownload() {
   if (result.status == FirmwareSendStatus::kSent) {
     MessageBox(kSuccessText, kProgramCaption);
   } else {
-    MessageBox(kSendFailedError);
+    MessageBox(WithFailureLine(kSendFailedError, dev_, before_send));
   }
   dev_.Close();
   file->Close();

@@ -1,0 +1,78 @@
+#include "link/link_failure.h"
+
+#include "link/cdev.h"
+
+namespace {
+
+using platform::FailureCause;
+
+std::string PermissionAdvice(int transport) {
+  switch (transport) {
+    case CDev::kTransportUsb:
+      return "add yourself to group lp (sudo usermod -aG lp $USER) and log in again";
+    case CDev::kTransportTcp:
+      return "a firewall rule refuses the connection";
+    default:
+      return "add yourself to group dialout (sudo usermod -aG dialout $USER) and log in again";
+  }
+}
+
+std::string MissingAdvice(int transport) {
+  switch (transport) {
+    case CDev::kTransportUsb:
+      return "check that the printer is connected by USB and switched on";
+    case CDev::kTransportBluetooth:
+      return "check that the printer is paired and bound to this port";
+    default:
+      return "check the port and that the cable or adapter is plugged in";
+  }
+}
+
+}  // namespace
+
+std::string DescribeFailure(FailureCause cause, const std::string& target, int transport) {
+  const std::string at = target.empty() ? std::string() : target + ": ";
+  switch (cause) {
+    case FailureCause::kNone:
+      return {};
+    case FailureCause::kPermissionDenied:
+      return at + "permission denied; " + PermissionAdvice(transport);
+    case FailureCause::kNoSuchDevice:
+      return at + "no such device; " + MissingAdvice(transport);
+    case FailureCause::kNotSerialPort:
+      return at + "not a serial port; choose the port the printer is connected to";
+    case FailureCause::kDeviceBusy:
+      return at + "device busy; another program is using it, close that program and try again";
+    case FailureCause::kBadAddress:
+      return at + "not an IPv4 address; type four numbers, e.g. 192.168.0.10";
+    case FailureCause::kConnectionRefused:
+      return at + "connection refused; check the port number (most printers use 9100)";
+    case FailureCause::kUnreachable:
+      return at + "unreachable or timed out; check the IP address and that the printer is on";
+    case FailureCause::kNoDsr:
+      return at + "no DSR; the printer is switched off or the cable lacks the DSR line";
+    case FailureCause::kNoAnswer:
+      return "no answer from the printer" + (target.empty() ? std::string() : " at " + target) +
+             "; check that it is switched on and set to this interface";
+    case FailureCause::kIoError:
+      return at + "input/output error; check the cable and the printer";
+  }
+  return {};
+}
+
+FailureCause StepFailureCause(const CDev& dev, const CDev::Traffic& before) {
+  const CDev::Traffic& now = dev.traffic();
+  if (now.failures != before.failures) return dev.last_cause();
+  if (now.sent != before.sent && now.received == before.received) return FailureCause::kNoAnswer;
+  return FailureCause::kNone;
+}
+
+std::string FailureLine(const CDev& dev, const CDev::Traffic& before) {
+  return DescribeFailure(StepFailureCause(dev, before), dev.failure_target(), dev.transport_);
+}
+
+std::string WithFailureLine(std::string first, const CDev& dev, const CDev::Traffic& before) {
+  const std::string line = FailureLine(dev, before);
+  if (!line.empty()) first += "\n" + line;
+  return first;
+}

@@ -1,0 +1,34 @@
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+
+#include "link/transport.h"
+#include "platform/services.h"
+#include "platform/tcp_socket.h"
+
+// A printer on TCP/IP: one connection to a dotted IPv4 address and port.
+class TcpTransport : public LinkTransport {
+ public:
+  TcpTransport(platform::Services& services, std::string address, uint16_t port);
+  ~TcpTransport() override;
+
+  bool Open() override;
+  void Close() override;
+  int Write(const uint8_t* data, uint32_t length) override;
+  int Read(uint8_t* buffer, uint32_t capacity) override;
+  bool is_open() const override { return socket_ != nullptr; }
+  platform::FailureCause cause() const override { return cause_; }
+  const std::string& target() const override { return target_; }
+
+ private:
+  void Note();  // records the socket's cause (an unexplained failure is an I/O error)
+
+  platform::Services& services_;
+  std::string address_;
+  uint16_t port_;
+  std::string target_;
+  std::unique_ptr<platform::TcpSocket> socket_;
+  platform::FailureCause cause_ = platform::FailureCause::kNone;
+};

@@ -1,0 +1,63 @@
+// What a person reads when the link to the printer fails: the transfer's own message first, then
+// the cause and what to do about it.
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "fakes/test_services.h"
+#include "protocol/common_util.h"
+#include "protocol/common_vmsm.h"
+#include "settings/vmsm_pro_dlg.h"
+#include "transfer_fixture.h"
+#include "ui/scripted_host.h"
+
+namespace {
+
+struct LinkFailureMessageTest : ::testing::Test {
+  LinkFailureMessageTest() { host.SetIdleLimitMs(uint64_t{1000} * 3600); }
+
+  // Runs a read-all over the given port and returns its message.
+  std::string ReadAllMessage(int interface, const std::string& port_name, uint32_t baud) {
+    util.saved_.interface = interface;
+    util.saved_.port_name = port_name;
+    util.saved_.baud_rate = baud;
+    util.ApplyPortSettings();
+    CVmsmProDlg dlg(CVmsmProDlg::kModeReadAll, &vmsm);
+    EXPECT_EQ(dlg.DoModal(host), ui::IDCANCEL);
+    EXPECT_EQ(t.devices.record.open_devices, 0);
+    return dlg.message();
+  }
+
+  fakes::TestServices t;
+  fakes::DeviceRecord& record = t.devices.record;
+  CCommonUtil util{t.services};
+  CCommonVmsm vmsm{&util, t.clock};
+  ui::ScriptedHost host{t.clock, transfer_test::TransferResources()};
+};
+
+TEST_F(LinkFailureMessageTest, UsbDeviceWithoutPermissionSaysWhichGroupToJoin) {
+  record.device_open_failures = 1;
+  record.open_failure_cause = platform::FailureCause::kPermissionDenied;
+  EXPECT_EQ(ReadAllMessage(CDev::kInterfaceUsb, "/dev/usb/lp0", 0),
+            "Port open error!\n/dev/usb/lp0: permission denied; add yourself to group lp "
+            "(sudo usermod -aG lp $USER) and log in again");
+}
+
+TEST_F(LinkFailureMessageTest, RefusedTcpConnectionNamesTheAddress) {
+  record.connect_ok = false;
+  record.open_failure_cause = platform::FailureCause::kConnectionRefused;
+  EXPECT_EQ(ReadAllMessage(CDev::kInterfaceTcp, "NET127.0.0.1", 9100),
+            "Port open error!\n127.0.0.1:9100: connection refused; check the port number (most "
+            "printers use 9100)");
+}
+
+TEST_F(LinkFailureMessageTest, SerialLineWithoutDsrSaysThePrinterIsOffOrTheCableLacksIt) {
+  record.dsr_on = false;
+  t.conversation.Expect({0x00});  // the presence probe
+  EXPECT_EQ(ReadAllMessage(CDev::kInterfaceSerial, "COM1", 115200),
+            "Port open error!\n/dev/ttyS0: no DSR; the printer is switched off or the cable "
+            "lacks the DSR line");
+}
+
+}  // namespace
