@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "protocol/reply_collection.h"
 #include "protocol/result_codes.h"
 
 namespace {
@@ -18,15 +19,15 @@ constexpr uint8_t kQueryMaker[3] = {0x1D, 0x49, 0x42};      // GS I B
 
 constexpr size_t kReplyBufferSize = 100;
 constexpr size_t kVersionBufferSize = 40;
-constexpr uint32_t kReadWaitMs = 1000;
 constexpr uint32_t kVersionReadWaitMs = 1;
 
 // Reply wait: the first two empty reads are patience, every later one resends the query.
 constexpr int kEmptyReadsBeforeResend = 2;
 constexpr int kMaxResends = 10;
 // A line that keeps delivering bytes without ever closing a reply (wrong baud rate on a chatty
-// device) must not hold the program forever.
-constexpr int kMaxDiscardedReads = 100;
+// device) must not hold the program forever: reads that bring bytes but close no reply count.
+constexpr int kMaxOpenReads = 100;
+constexpr size_t kOpenCheckReplySize = 4;
 
 constexpr uint32_t kCodePagePauseMs = 100;
 constexpr uint32_t kCodePagePauseHandheldMs = 300;
@@ -115,24 +116,26 @@ uint32_t CCommonUtil::SendQuery(const uint8_t* query) {
   return kResultOk;
 }
 
-bool CCommonUtil::WaitReplyWithResend(const uint8_t* query, uint8_t* buffer, size_t* length) {
+bool CCommonUtil::WaitReplyWithResend(const uint8_t* query, reply::Buffer& reply) {
+  reply.Clear();
+  reply::Joiner joiner(dev_, services_.clock, reply);
   int empty_reads = 0;
   int resends = 0;
-  int discarded = 0;
+  int open_reads = 0;
   for (;;) {
-    // Cleared before every read, not only the first: the bytes of a discarded read must not
-    // stand behind a shorter reply, where the model check would take them for its own.
-    std::memset(buffer, 0, kReplyBufferSize);
-    const int n = dev_.Read(buffer, kReplyBufferSize, kReadWaitMs);
-    if (n >= 1) {
-      const size_t got = std::min(static_cast<size_t>(n), kReplyBufferSize);
-      if (buffer[got - 1] == 0x00) {
-        *length = got;
-        return true;
-      }
-      if (++discarded >= kMaxDiscardedReads) return false;
+    const reply::Joiner::Read read = joiner.ReadPiece(kReplyBufferSize);
+    if (read == reply::Joiner::Read::kPending) continue;
+    if (read == reply::Joiner::Read::kBytes) {
+      if (reply::EndsInNul(reply)) return true;
+      // The rest may be on its way; a buffer full without a NUL holds no reply. The joined
+      // bytes start at the buffer's start and zeros follow them, so bytes of a dropped piece
+      // can never complete a later, shorter reply.
+      if (reply.full()) joiner.Drop();
+      if (++open_reads >= kMaxOpenReads) return false;
       continue;
     }
+    // Quiet: a piece without its NUL is worth nothing, and the silence counts.
+    joiner.Drop();
     ++empty_reads;
     if (empty_reads > kEmptyReadsBeforeResend) {
       dev_.Write(query, 3);
@@ -163,10 +166,9 @@ uint32_t CCommonUtil::QueryCodePage() {
   if (sent != kResultOk) return sent;
   services_.clock.Sleep(dev_.handheld_mode_ != 0 ? kCodePagePauseHandheldMs : kCodePagePauseMs);
   code_page_text_.clear();
-  uint8_t buffer[kReplyBufferSize];
-  size_t length = 0;
-  if (WaitReplyWithResend(kQueryCodePage, buffer, &length)) {
-    code_page_text_ += TextUpToNul(buffer, length);
+  reply::Buffer reply(kReplyBufferSize);
+  if (WaitReplyWithResend(kQueryCodePage, reply)) {
+    code_page_text_ += TextUpToNul(reply.data(), reply.size());
     Tracef("codepage %s", code_page_text_.c_str());
   }
   // An empty text tells the caller that the printer did not answer.
@@ -177,32 +179,38 @@ uint32_t CCommonUtil::QueryModel() {
   const uint32_t sent = SendQuery(kQueryModel);
   if (sent != kResultOk) return sent;
   model_name_.clear();
-  uint8_t buffer[kReplyBufferSize];
-  size_t length = 0;
-  if (!WaitReplyWithResend(kQueryModel, buffer, &length)) {
+  reply::Buffer reply(kReplyBufferSize);
+  if (!WaitReplyWithResend(kQueryModel, reply)) {
     dev_.Close();
     return kResultNoReply;
   }
-  Tracef("****KVN:g_Model %d %s", static_cast<int>(length), TextUpToNul(buffer, length).c_str());
+  Tracef("****KVN:g_Model %d %s", static_cast<int>(reply.size()),
+         TextUpToNul(reply.data(), reply.size()).c_str());
 
   // Some printers still hold the answer to an earlier status query; the model follows it.
   static constexpr uint8_t kStaleReply[3] = {0x37, 0x20, 0x00};
-  if (length == 3 && std::memcmp(buffer, kStaleReply, 3) == 0) {
-    std::memset(buffer, 0, kReplyBufferSize);
-    const int n = dev_.Read(buffer, kReplyBufferSize, kReadWaitMs);
-    if (n < 1) {
+  if (reply.size() == 3 && std::memcmp(reply.data(), kStaleReply, 3) == 0) {
+    // The model joins its pieces too; whatever came is the reply, closed by a NUL or not.
+    reply.Clear();
+    reply::Joiner joiner(dev_, services_.clock, reply);
+    for (;;) {
+      const reply::Joiner::Read read = joiner.ReadPiece(kReplyBufferSize);
+      if (read == reply::Joiner::Read::kQuiet) break;
+      if (read == reply::Joiner::Read::kBytes && (reply::EndsInNul(reply) || reply.full())) break;
+    }
+    if (reply.empty()) {
       dev_.Close();
       return kResultNoReply;
     }
-    length = std::min(static_cast<size_t>(n), kReplyBufferSize);
   }
 
-  model_code_ = MatchesModel(buffer) ? MODEL_TMQD550 : 0;
+  // The buffer holds kReplyBufferSize bytes, zeros after what was joined.
+  model_code_ = MatchesModel(reply.data()) ? MODEL_TMQD550 : 0;
   if (model_code_ == 0) {
     dev_.Close();
     return kResultNotAccepted;
   }
-  model_name_ = ReplyBody(buffer, length);
+  model_name_ = ReplyBody(reply.data(), reply.size());
   Tracef("Model str = %s", model_name_.c_str());
   return kResultOk;
 }
@@ -266,25 +274,30 @@ uint32_t CCommonUtil::QueryOpenCheck() {
   }
   Tracef("* start ESCMI : %d", static_cast<int>(services_.clock.TickCount()));
   services_.clock.Sleep(kOpenCheckFirstPauseMs);
-  uint8_t buffer[kReplyBufferSize];
-  int n = 0;
+  reply::Buffer reply(kReplyBufferSize);
+  reply::Joiner joiner(dev_, services_.clock, reply);
   bool framed = false;
   for (int attempt = 0; attempt < kOpenCheckAttempts; ++attempt) {
-    std::memset(buffer, 0, sizeof buffer);
-    n = dev_.Read(buffer, kReplyBufferSize, kReadWaitMs);
-    if (n == 4 && buffer[3] == 0x00) {
+    joiner.Drop();
+    // Pieces join until four bytes are held or the line goes quiet.
+    reply::Joiner::Read read;
+    do {
+      read = joiner.ReadPiece(kReplyBufferSize);
+    } while (read != reply::Joiner::Read::kQuiet && reply.size() < kOpenCheckReplySize);
+    if (reply.size() == kOpenCheckReplySize && reply.At(3) == 0x00) {
       framed = true;
       break;
     }
     dev_.Write(kQueryOpenCheck, 3);
     services_.clock.Sleep(kOpenCheckRetryPauseMs);
   }
-  if (!framed && n != 4) {
+  if (!framed && reply.size() != kOpenCheckReplySize) {
     Tracef("Timeout Read Check ID");
-    Tracef("*KVN:chk_OpenCheck: Failed to Read MSR Set value = %d", n);
+    Tracef("*KVN:chk_OpenCheck: Failed to Read MSR Set value = %d", static_cast<int>(reply.size()));
     dev_.Close();
     return kResultNoReply;
   }
+  const uint8_t* buffer = reply.data();
   if (buffer[0] != kOpenCheckHeader) {
     Tracef("KVN:chk_OpenCheck: 2");
     Tracef("Read Error !!!!!");
@@ -306,21 +319,20 @@ uint32_t CCommonUtil::QueryOpenCheck() {
 uint32_t CCommonUtil::QueryMaker() {
   const uint32_t sent = SendQuery(kQueryMaker);
   if (sent != kResultOk) return sent;
-  uint8_t buffer[kReplyBufferSize];
-  size_t length = 0;
-  if (!WaitReplyWithResend(kQueryMaker, buffer, &length)) {
+  reply::Buffer joined(kReplyBufferSize);
+  if (!WaitReplyWithResend(kQueryMaker, joined)) {
     dev_.Close();
     return kResultNoReply;
   }
-  const std::string reply = TextUpToNul(buffer, length);
-  Tracef("****Go Manufacturer %d %s", static_cast<int>(length), reply.c_str());
+  const std::string reply = TextUpToNul(joined.data(), joined.size());
+  Tracef("****Go Manufacturer %d %s", static_cast<int>(joined.size()), reply.c_str());
   Tracef("Manufacturer str = %s", reply.c_str());
 
   const size_t underscore = reply.find('_');
   const bool named = underscore != std::string::npos &&
                      reply.compare(underscore + 1, kMakerNameLength, kMakerName) == 0 &&
                      reply.size() - underscore - 1 >= kMakerNameLength;
-  const bool accepted = named && ReplyBody(buffer, length).size() == kMakerNameLength;
+  const bool accepted = named && ReplyBody(joined.data(), joined.size()).size() == kMakerNameLength;
   if (!accepted) {
     dev_.Close();
     return kResultNotAccepted;

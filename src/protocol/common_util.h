@@ -8,6 +8,10 @@
 #include "link/cdev.h"
 #include "platform/services.h"
 
+namespace reply {
+class Buffer;
+}  // namespace reply
+
 // Model codes: before any model query, and after an accepted one. A rejected query gives 0.
 inline constexpr uint32_t MODEL_DEFAULT = 1;
 inline constexpr uint32_t MODEL_TMQD550 = 2;
@@ -57,8 +61,8 @@ class CCommonUtil {
 
  private:
   uint32_t SendQuery(const uint8_t* query);
-  // Reads until a reply closed by NUL arrives; false when the printer stays silent.
-  bool WaitReplyWithResend(const uint8_t* query, uint8_t* buffer, size_t* length);
+  // Joins reads until a reply closed by NUL is held; false when the printer stays silent.
+  bool WaitReplyWithResend(const uint8_t* query, reply::Buffer& reply);
   static bool MatchesModel(const uint8_t* buffer);
   uint32_t QueryCodePage();
   uint32_t QueryModel();

@@ -126,17 +126,34 @@ bool CollectTimed(CDev& dev, platform::Clock& clock, Buffer& reply) {
   }
 }
 
-bool CollectWholeRead(CDev& dev, const std::vector<uint8_t>& command, Buffer& reply) {
-  reply.Clear();
+Joiner::Read Joiner::ReadPiece(size_t max_read) {
+  if (reply_.full()) Drop();
   std::array<uint8_t, kChunkSize> chunk;
+  const size_t got = ReadChunk(dev_, chunk, std::min(max_read, reply_.capacity() - reply_.size()));
+  if (got > 0) {
+    reply_.Append(chunk.data(), got);
+    last_piece_at_ = clock_.TickCount();
+    return Read::kBytes;
+  }
+  if (reply_.empty() || clock_.TickCount() - last_piece_at_ > kPieceGapMs) return Read::kQuiet;
+  clock_.Sleep(kReadGapMs);
+  return Read::kPending;
+}
+
+bool CollectWholeRead(CDev& dev, platform::Clock& clock, const std::vector<uint8_t>& command,
+                      Buffer& reply) {
+  reply.Clear();
+  Joiner joiner(dev, clock, reply);
   int dropped = 0;
   int resends = 0;
   for (;;) {
-    const size_t got = ReadChunk(dev, chunk, std::min(kWholeReadSize, reply.capacity()));
-    if (got > 0 && chunk[got - 1] == 0) {
-      reply.Append(chunk.data(), got);
-      return true;
+    const Joiner::Read read = joiner.ReadPiece(kWholeReadSize);
+    if (read == Joiner::Read::kPending) continue;
+    if (read == Joiner::Read::kBytes) {
+      if (EndsInNul(reply)) return true;
+      if (!reply.full()) continue;  // the rest may be on its way
     }
+    joiner.Drop();
     if (++dropped > kQuietReadsBeforeResend) {
       Resend(dev, command);
       if (++resends >= kNulReplyResends) return false;
@@ -144,18 +161,20 @@ bool CollectWholeRead(CDev& dev, const std::vector<uint8_t>& command, Buffer& re
   }
 }
 
-bool CollectExactRead(CDev& dev, const std::vector<uint8_t>& command, size_t size, int reads,
-                      Buffer& reply) {
+bool CollectExactRead(CDev& dev, platform::Clock& clock, const std::vector<uint8_t>& command,
+                      size_t size, int reads, Buffer& reply) {
   reply.Clear();
-  std::array<uint8_t, kChunkSize> chunk;
+  Joiner joiner(dev, clock, reply);
   for (int i = 0; i < reads; ++i) {
-    const size_t got = ReadChunk(dev, chunk, 100);
-    if (got == size && size > 0 && chunk[size - 1] == 0) {
-      reply.Append(chunk.data(), got);
-      return true;
-    }
+    joiner.Drop();
+    Joiner::Read read;
+    do {
+      read = joiner.ReadPiece(100);
+    } while (read != Joiner::Read::kQuiet && reply.size() < size);
+    if (size > 0 && reply.size() == size && EndsInNul(reply)) return true;
     Resend(dev, command);
   }
+  joiner.Drop();
   return false;
 }
 

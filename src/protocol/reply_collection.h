@@ -68,15 +68,56 @@ inline constexpr size_t kTimedReplyCapacity = 512;
 inline constexpr uint32_t kTimedReplyMs = 2000;
 bool CollectTimed(CDev& dev, platform::Clock& clock, Buffer& reply);
 
-// One read must carry the whole reply, ending in 00h. Other reads (nothing, or bytes without a
-// closing 00h) are dropped and counted; the third and every later one sends `command` again, and
-// the tenth resend gives up. True when a reply was taken; it is then the whole of `reply`.
-inline constexpr size_t kWholeReadSize = 100;
-bool CollectWholeRead(CDev& dev, const std::vector<uint8_t>& command, Buffer& reply);
+// How long a held piece of a reply waits for the next one. Bluetooth serial links and
+// serial-to-network bridges hand a reply over in pieces some tens of milliseconds apart; a piece
+// with nothing after it for longer than this is given up.
+inline constexpr uint32_t kPieceGapMs = 500;
 
-// Up to `reads` reads; one that returns exactly `size` bytes with the last one 00h is taken, any
-// other sends `command` again. True when a reply was taken.
-bool CollectExactRead(CDev& dev, const std::vector<uint8_t>& command, size_t size, int reads,
+// Joins the pieces of one reply that arrive over consecutive reads into `reply`, never past its
+// capacity, so that the reply is judged on what was joined rather than on one read alone.
+class Joiner {
+ public:
+  Joiner(CDev& dev, platform::Clock& clock, Buffer& reply)
+      : dev_(dev), clock_(clock), reply_(reply) {}
+
+  enum class Read {
+    kBytes,    // bytes arrived and were appended to the reply
+    kPending,  // nothing arrived, but a piece is held and its rest may still come
+    kQuiet,    // nothing arrived, and either nothing is held or the held piece is too old
+  };
+  // One read of up to `max_read` bytes, never more than the room left in the reply (a reply
+  // that is already full is dropped first: it can only be judged, not extended). A pending read
+  // pauses kReadGapMs, so waiting for a piece takes time even over a link whose reads return at
+  // once. kQuiet leaves a held piece in place; the caller decides whether it is worth anything.
+  Read ReadPiece(size_t max_read);
+  // Forgets what is held (the reply reads as zeros again).
+  void Drop() { reply_.Clear(); }
+
+ private:
+  CDev& dev_;
+  platform::Clock& clock_;
+  Buffer& reply_;
+  uint32_t last_piece_at_ = 0;
+};
+
+// The reply's last byte is 00h: it is complete.
+inline bool EndsInNul(const Buffer& reply) {
+  return !reply.empty() && reply.At(reply.size() - 1) == 0;
+}
+
+// A reply that ends in 00h, joined from consecutive reads. A piece without its closing 00h waits
+// for the rest; one followed only by quiet reads is dropped, and so is one that fills the reply
+// without a 00h. Each such drop, and each read that finds nothing while nothing is held, counts;
+// the third and every later count sends `command` again, and the tenth resend gives up. True
+// when a reply was taken; it is then the whole of `reply`.
+inline constexpr size_t kWholeReadSize = 100;
+bool CollectWholeRead(CDev& dev, platform::Clock& clock, const std::vector<uint8_t>& command,
                       Buffer& reply);
+
+// Up to `reads` attempts; each joins pieces from consecutive reads until at least `size` bytes
+// are held or the line goes quiet. Exactly `size` bytes with the last one 00h are taken; anything
+// else sends `command` again. True when a reply was taken.
+bool CollectExactRead(CDev& dev, platform::Clock& clock, const std::vector<uint8_t>& command,
+                      size_t size, int reads, Buffer& reply);
 
 }  // namespace reply

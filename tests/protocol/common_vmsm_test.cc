@@ -102,6 +102,20 @@ TEST_F(VmsmTest, InitSettingAccepted) {
   EXPECT_TRUE(t_.conversation.AllRead());
 }
 
+TEST_F(VmsmTest, RepliesInPiecesAreJoined) {
+  t_.conversation.Expect(Hex("1D 28 45 03 00 01 49 4E"))
+      .Reply(Hex("37"), 100)
+      .Reply(Hex("20 00"), 180)
+      .Expect(Hex("1F 1F 69 64"))
+      .Reply(Cat({Hex("37 42 64"), Text("Coun")}), 50)
+      .Reply(TextZ("ter 2"), 130);
+  EXPECT_EQ(vmsm_.InitSetting(), kResultOk);
+  EXPECT_EQ(vmsm_.ReadBtInfo('d'), kResultOk);
+  EXPECT_EQ(vmsm_.BtName, "Counter 2");
+  EXPECT_EQ(OperationWrites(), 2u);  // no resends
+  EXPECT_TRUE(t_.conversation.AllRead());
+}
+
 TEST_F(VmsmTest, InitSettingWrongReplyGives109AndCloses) {
   t_.conversation.Expect(Hex("1D 28 45 03 00 01 49 4E")).Reply(Hex("37 21 00"), 100);
   EXPECT_EQ(vmsm_.InitSetting(), kResultBadReply);
