@@ -25,15 +25,17 @@ std::optional<CommSetting> LoadCommSetting(platform::Registry& registry) {
   return s;
 }
 
-void StoreCommSetting(platform::Registry& registry, const CommSetting& s) {
+bool StoreCommSetting(platform::Registry& registry, const CommSetting& s) {
   const std::string key = platform::kPellisetKey;
-  platform::WriteDword(registry, key, kValuePortType, static_cast<uint32_t>(s.interface));
-  platform::WriteString(registry, key, kValuePort, s.port_name);
-  platform::WriteDword(registry, key, kValueBaudrate, s.baud_rate);
-  platform::WriteDword(registry, key, kValueDatabit, static_cast<uint32_t>(s.data_bits));
-  platform::WriteDword(registry, key, kValueParity, static_cast<uint32_t>(s.parity));
-  platform::WriteDword(registry, key, kValueStopbit, static_cast<uint32_t>(s.stop_bits));
-  platform::WriteDword(registry, key, kValueFlowcontrol, static_cast<uint32_t>(s.flow_control));
+  return registry.SetValues({
+      platform::DwordWrite(key, kValuePortType, static_cast<uint32_t>(s.interface)),
+      platform::StringWrite(key, kValuePort, s.port_name),
+      platform::DwordWrite(key, kValueBaudrate, s.baud_rate),
+      platform::DwordWrite(key, kValueDatabit, static_cast<uint32_t>(s.data_bits)),
+      platform::DwordWrite(key, kValueParity, static_cast<uint32_t>(s.parity)),
+      platform::DwordWrite(key, kValueStopbit, static_cast<uint32_t>(s.stop_bits)),
+      platform::DwordWrite(key, kValueFlowcontrol, static_cast<uint32_t>(s.flow_control)),
+  });
 }
 
 }  // namespace desktop

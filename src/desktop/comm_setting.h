@@ -37,8 +37,8 @@ inline constexpr int kInterfaceCount = 4;
 // dialog with no layout at all. The other values read as 0 or "" when missing or mistyped.
 std::optional<CommSetting> LoadCommSetting(platform::Registry& registry);
 
-// Writes the seven values in their fixed order, each on its own; a failed write does not stop
-// the others and is not reported (the setting is a convenience, not data the user would lose).
-void StoreCommSetting(platform::Registry& registry, const CommSetting& setting);
+// Writes the seven values as one update. False when the store refused it; the registry's
+// LastError then says why, for the user to hear.
+bool StoreCommSetting(platform::Registry& registry, const CommSetting& setting);
 
 }  // namespace desktop

@@ -88,6 +88,12 @@ void CDlgVMSM::OnCommand(int id, ui::Notify code) {
     return;
   }
   if (id == vmsm_ctl::kDefault && code == ui::Notify::kClicked) {
+    // Everything goes, the Bluetooth PIN and name included, and one key press is too little
+    // for that: No is the answer Enter gives.
+    if (MessageBox(vmsm_tab::kRestoreDefaultsQuestion, {},
+                   ui::MB_YESNO | ui::MB_ICONQUESTION | ui::MB_DEFBUTTON2) != ui::IDYES) {
+      return;
+    }
     // The factory defaults replace whatever the lists show, so they are not read back.
     restore_defaults_ = 1;
     EndDialog(ui::IDOK);
@@ -97,6 +103,14 @@ void CDlgVMSM::OnCommand(int id, ui::Notify code) {
 }
 
 void CDlgVMSM::OnOK() {
+  // A number edit showing a value out of range would be saved as its last accepted value, which
+  // is not what the user sees.
+  if (const int edit = tab2_.InvalidNumberEdit(); edit != 0) {
+    GetTab(vmsm_ctl::kTab).SetCurSel(1);
+    ShowPage(1);
+    tab2_.ReportInvalid(edit);
+    return;
+  }
   // Nothing is read back while a Bluetooth text would not fit the printer's command; the page
   // holding it comes to the front before the message.
   if (const int edit = tab3_.OverlongBluetoothEdit(); edit != 0) {

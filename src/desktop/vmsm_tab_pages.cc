@@ -24,9 +24,13 @@ void FillRows(ui::ComboBox& list, std::initializer_list<std::string> rows) {
   for (const std::string& row : rows) list.AddString(row);
 }
 
-// The selected row, or nullopt without a selection (the page then keeps its value).
+// The selected row, or nullopt without a selection or when the list is disabled (the page then
+// keeps its value: a list the user cannot change hands back what the printer reported, not
+// the row it happens to show).
 std::optional<uint32_t> SelectedRow(ui::Dialog& page, int id) {
-  const int row = page.GetComboBox(id).GetCurSel();
+  ui::ComboBox& list = page.GetComboBox(id);
+  if (!list.IsEnabled()) return std::nullopt;
+  const int row = list.GetCurSel();
   if (row < 0) return std::nullopt;
   return static_cast<uint32_t>(row);
 }
@@ -40,6 +44,18 @@ void ReadRow(ui::Dialog& page, int id, uint32_t* value) {
 void SelectRow(ui::ComboBox& list, uint32_t row) {
   list.SetCurSel(row < static_cast<uint32_t>(list.GetCount()) ? static_cast<int>(row) : -1);
 }
+
+struct NumberEdit {
+  int id;
+  uint32_t max;
+  uint32_t PrinterSettings::*field;
+};
+// Page 2's number edits in tab order.
+constexpr NumberEdit kNumberEdits[] = {
+    {kPowerOffEdit, 90, &PrinterSettings::TimeOff},
+    {kPowerSaveEdit, 255, &PrinterSettings::TimeSave},
+    {kTearOffEdit, 640, &PrinterSettings::CuttingPosition},
+};
 
 }  // namespace
 
@@ -152,6 +168,7 @@ bool CDlgVMSMTab2::OnInitDialog() {
   SetDlgItemText(kPowerSaveEdit, std::to_string(v.TimeSave));
   SetDlgItemText(kTearOffEdit, std::to_string(v.CuttingPosition));
   ApplyTearOffRule();
+  warned_.clear();
   return true;
 }
 
@@ -160,11 +177,40 @@ void CDlgVMSMTab2::ApplyTearOffRule() {
   EnableDlgItem(kTearOffEdit, FirmwareVersion() >= kFirmwareNewer && black_mark);
 }
 
-void CDlgVMSMTab2::Refresh() {
-  PrinterSettings& v = values();
-  if (!ReadUIntRange(kPowerOffEdit, 0, 90, &v.TimeOff)) return;
-  if (!ReadUIntRange(kPowerSaveEdit, 0, 255, &v.TimeSave)) return;
-  ReadUIntRange(kTearOffEdit, 0, 640, &v.CuttingPosition);
+void CDlgVMSMTab2::CheckEdit(int id) {
+  for (const NumberEdit& e : kNumberEdits) {
+    if (e.id != id) continue;
+    if (!GetControl(id).IsEnabled()) return;
+    const std::string message = CheckUIntRange(id, 0, e.max, &(values().*e.field));
+    if (message.empty()) {
+      warned_.erase(id);
+      return;
+    }
+    // Once per edit: every further keystroke in a field that is still out of range would bring
+    // the same box back and keep the user from fixing it.
+    if (!warned_.insert(id).second) return;
+    GotoDlgCtrl(id);
+    MessageBox(message, {}, ui::MB_OK | ui::MB_ICONEXCLAMATION);
+  }
+}
+
+int CDlgVMSMTab2::InvalidNumberEdit() {
+  for (const NumberEdit& e : kNumberEdits) {
+    if (!GetControl(e.id).IsEnabled()) continue;
+    uint32_t value = 0;
+    if (!CheckUIntRange(e.id, 0, e.max, &value).empty()) return e.id;
+  }
+  return 0;
+}
+
+void CDlgVMSMTab2::ReportInvalid(int edit) {
+  for (const NumberEdit& e : kNumberEdits) {
+    if (e.id != edit) continue;
+    uint32_t value = 0;
+    const std::string message = CheckUIntRange(e.id, 0, e.max, &value);
+    GotoDlgCtrl(e.id);
+    if (!message.empty()) MessageBox(message, {}, ui::MB_OK | ui::MB_ICONEXCLAMATION);
+  }
 }
 
 void CDlgVMSMTab2::RunSentinelDialog() {
@@ -182,20 +228,16 @@ void CDlgVMSMTab2::RunSentinelDialog() {
 void CDlgVMSMTab2::OnCommand(int id, ui::Notify code) {
   switch (id) {
     case kServiceList:
-      if (code == ui::Notify::kSelChange) {
-        ApplyTearOffRule();
-        Refresh();
-      }
+      if (code == ui::Notify::kSelChange) ApplyTearOffRule();
       return;
     case kBeepPaperList:
     case kBeepLowBatList:
     case kMsrTriggerList:
-      if (code == ui::Notify::kSelChange) Refresh();
       return;
     case kTearOffEdit:
     case kPowerOffEdit:
     case kPowerSaveEdit:
-      if (code == ui::Notify::kEditChange) Refresh();
+      if (code == ui::Notify::kEditChange) CheckEdit(id);
       return;
     case kAdvanceButton:
       if (code == ui::Notify::kClicked) RunSentinelDialog();
@@ -271,10 +313,31 @@ void CDlgVMSMTab3::ShowValues() {
   CheckDlgButton(kBluetoothCheck, v.BtSkip == 0);
 }
 
+namespace {
+// The printer counts bytes; a character outside ASCII takes more than one.
+size_t BluetoothLimit(int edit) { return edit == kPinEdit ? kMaxBtPinChars : kMaxBtNameChars; }
+
+// The longest start of `text` within `limit` bytes that does not split a UTF-8 character.
+std::string CutToBytes(const std::string& text, size_t limit) {
+  if (text.size() <= limit) return text;
+  size_t end = limit;
+  while (end > 0 && (static_cast<unsigned char>(text[end]) & 0xC0) == 0x80) --end;
+  return text.substr(0, end);
+}
+}  // namespace
+
 void CDlgVMSMTab3::Refresh() {
   PrinterSettings& v = values();
   v.BtPin = GetDlgItemText(kPinEdit);
   v.BtName = GetDlgItemText(kNameEdit);
+}
+
+void CDlgVMSMTab3::LimitTypedBytes(int edit) {
+  // Typing stops where the printer's command would overflow, counted as the bytes sent, so Save
+  // never refuses what the edit accepted.
+  const std::string text = GetDlgItemText(edit);
+  const std::string cut = CutToBytes(text, BluetoothLimit(edit));
+  if (cut != text) SetDlgItemText(edit, cut);
 }
 
 void CDlgVMSMTab3::OnCommand(int id, ui::Notify code) {
@@ -303,17 +366,14 @@ void CDlgVMSMTab3::OnCommand(int id, ui::Notify code) {
       return;
     case kPinEdit:
     case kNameEdit:
-      if (code == ui::Notify::kEditChange) Refresh();
+      if (code != ui::Notify::kEditChange) return;
+      LimitTypedBytes(id);
+      Refresh();
       return;
     default:
       ui::Dialog::OnCommand(id, code);
   }
 }
-
-namespace {
-// The printer counts bytes; a character outside ASCII takes more than one.
-size_t BluetoothLimit(int edit) { return edit == kPinEdit ? kMaxBtPinChars : kMaxBtNameChars; }
-}  // namespace
 
 int CDlgVMSMTab3::OverlongBluetoothEdit() const {
   const PrinterSettings& v = values();
@@ -326,8 +386,7 @@ int CDlgVMSMTab3::OverlongBluetoothEdit() const {
 void CDlgVMSMTab3::ReportOverlong(int edit) {
   if (host() == nullptr) return;
   GotoDlgCtrl(edit);
-  MessageBox(ui::FormatMessage(host()->resources().Framework(ui::FrameworkText::kMaxChars),
-                               {std::to_string(BluetoothLimit(edit))}),
+  MessageBox(ui::FormatMessage(vmsm_tab::kMaxBytesMessage, {std::to_string(BluetoothLimit(edit))}),
              {}, ui::MB_OK | ui::MB_ICONEXCLAMATION);
 }
 

@@ -8,6 +8,7 @@
 // SaveReadBack (the frame's Save), so that Default leaves them out.
 
 #include <cstdint>
+#include <set>
 #include <string>
 
 #include "platform/clock.h"
@@ -56,19 +57,26 @@ class CDlgVMSMTab2 : public VmsmTabPage {
   CDlgVMSMTab2(CCommonUtil* util, platform::Clock& clock);
   // Service, BeepPaper, BeepLowBat and Msr from the lists.
   void SaveReadBack();
+  // Save must write what the page shows: the id of the first enabled number edit that is out
+  // of range, or 0. Disabled edits are not checked; they hand back the value that was read.
+  int InvalidNumberEdit();
+  // That edit's range message, with the focus moved to it.
+  void ReportInvalid(int edit);
 
  protected:
   bool OnInitDialog() override;
   void OnCommand(int id, ui::Notify code) override;
 
  private:
-  // Reads the three number edits in the order power-off time, power-saving time, tear-off
-  // position; the first one out of range shows the framework's message and ends the refresh, so
-  // it and the ones after it keep their last accepted values.
-  void Refresh();
+  // After a keystroke in number edit `id`: an in-range value goes into the record; an
+  // out-of-range one shows the range message the first time only, until the edit is in range
+  // again. A disabled edit is left alone.
+  void CheckEdit(int id);
   // The tear-off edit can be used only with the newer firmware and the black-mark service.
   void ApplyTearOffRule();
   void RunSentinelDialog();
+
+  std::set<int> warned_;  // edits whose range message was shown and that are still out of range
 };
 
 // Page 3: serial interface (shown only) and Bluetooth.
@@ -80,7 +88,7 @@ class CDlgVMSMTab3 : public VmsmTabPage {
   // While the Bluetooth settings are to be written, the PIN and the name must fit the printer's
   // Bluetooth command: the id of the edit whose text is too long, or 0 when both fit.
   int OverlongBluetoothEdit() const;
-  // The framework's length message for that edit, with the focus moved to it.
+  // The length message for that edit, in bytes, with the focus moved to it.
   void ReportOverlong(int edit);
 
  protected:
@@ -89,6 +97,8 @@ class CDlgVMSMTab3 : public VmsmTabPage {
 
  private:
   void Refresh();
+  // Cuts what was typed into the PIN or name edit to the bytes the printer takes.
+  void LimitTypedBytes(int edit);
   void ShowValues();
   void EnableBluetoothControls(bool enabled);
 };

@@ -1,5 +1,6 @@
 #include "platform/file_registry.h"
 
+#include <dirent.h>
 #include <fcntl.h>
 #include <pwd.h>
 #include <sys/file.h>
@@ -9,6 +10,7 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <utility>
 
 #include "platform/reg_text.h"
@@ -34,7 +36,10 @@ std::string Dirname(const std::string& path) {
 // mkdir -p; new folders are private to the user, as configuration folders should be.
 bool MakeDirs(const std::string& dir) {
   struct stat st {};
-  if (::stat(dir.c_str(), &st) == 0) return S_ISDIR(st.st_mode);
+  if (::stat(dir.c_str(), &st) == 0) {
+    if (!S_ISDIR(st.st_mode)) errno = ENOTDIR;
+    return S_ISDIR(st.st_mode);
+  }
   if (dir == "/" || dir == ".") return false;
   if (!MakeDirs(Dirname(dir))) return false;
   if (::mkdir(dir.c_str(), 0700) == 0) return true;
@@ -110,30 +115,6 @@ std::optional<std::string> KeepDamagedCopy(const std::string& path) {
     return name;
   }
   return std::nullopt;
-}
-
-bool ReplaceAtomically(const std::string& path, const std::string& text) {
-  const std::string dir = Dirname(path);
-  std::string temp = path + ".tmp.XXXXXX";
-  UniqueFd fd(::mkostemp(temp.data(), O_CLOEXEC));
-  if (!fd.valid()) return false;
-  struct stat old {};
-  if (::stat(path.c_str(), &old) == 0) ::fchmod(fd.get(), old.st_mode & 07777);
-  if (!WriteAll(fd.get(), text.data(), text.size()) || ::fsync(fd.get()) != 0) {
-    fd.Reset();
-    ::unlink(temp.c_str());
-    return false;
-  }
-  fd.Reset();
-  if (::rename(temp.c_str(), path.c_str()) != 0) {
-    ::unlink(temp.c_str());
-    return false;
-  }
-  // Makes the rename itself durable. A failure here cannot be undone and the new content is in
-  // place, so it does not count against the write.
-  UniqueFd dir_fd(::open(dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
-  if (dir_fd.valid()) ::fsync(dir_fd.get());
-  return true;
 }
 
 // $XDG_CONFIG_HOME/pelliset, or ~/.config/pelliset when that is unset, empty or relative.
@@ -219,24 +200,97 @@ RegistryTree FileRegistry::ReadTree() {
   return std::move(loaded.tree);
 }
 
+bool FileRegistry::Fail(const std::string& where, int error) {
+  last_error_ = where + ": " + std::strerror(error);
+  return false;
+}
+
+bool FileRegistry::StepAllowed(WriteStep step) {
+  if (!hook_) return true;
+  const int error = hook_(step);
+  if (error == 0) return true;
+  errno = error;
+  return false;
+}
+
+void FileRegistry::RemoveStaleTemporaryFiles() {
+  // Called under the exclusive lock, which every writer holds while its temporary file exists,
+  // so any such file is one a killed writer left behind.
+  const std::string dir = Dirname(path_);
+  const size_t slash = path_.rfind('/');
+  const std::string prefix =
+      (slash == std::string::npos ? path_ : path_.substr(slash + 1)) + ".tmp.";
+  DIR* d = ::opendir(dir.c_str());
+  if (d == nullptr) return;
+  while (const dirent* entry = ::readdir(d)) {
+    if (std::strncmp(entry->d_name, prefix.c_str(), prefix.size()) == 0) {
+      ::unlinkat(::dirfd(d), entry->d_name, 0);
+    }
+  }
+  ::closedir(d);
+}
+
+bool FileRegistry::ReplaceAtomically(const std::string& text) {
+  const std::string dir = Dirname(path_);
+  std::string temp = path_ + ".tmp.XXXXXX";
+  if (!StepAllowed(WriteStep::kCreateTemp)) return Fail(dir, errno);
+  UniqueFd fd(::mkostemp(temp.data(), O_CLOEXEC));
+  if (!fd.valid()) return Fail(dir, errno);
+  struct stat old {};
+  if (::stat(path_.c_str(), &old) == 0) ::fchmod(fd.get(), old.st_mode & 07777);
+  auto give_up = [&](int error) {
+    fd.Reset();
+    ::unlink(temp.c_str());
+    return Fail(path_, error);
+  };
+  if (!StepAllowed(WriteStep::kWriteTemp) || !WriteAll(fd.get(), text.data(), text.size())) {
+    return give_up(errno);
+  }
+  if (!StepAllowed(WriteStep::kSyncTemp) || ::fsync(fd.get()) != 0) return give_up(errno);
+  fd.Reset();
+  if (!StepAllowed(WriteStep::kRename) || ::rename(temp.c_str(), path_.c_str()) != 0) {
+    const int error = errno;
+    ::unlink(temp.c_str());
+    return Fail(path_, error);
+  }
+  // Makes the rename itself durable. A failure here cannot be undone and the new content is in
+  // place, so it does not count against the write.
+  if (StepAllowed(WriteStep::kSyncFolder)) {
+    UniqueFd dir_fd(::open(dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    if (dir_fd.valid()) ::fsync(dir_fd.get());
+  }
+  return true;
+}
+
 bool FileRegistry::Modify(const std::function<bool(RegistryTree&, bool* changed)>& change) {
-  if (!MakeDirs(Dirname(path_))) return false;
+  const std::string dir = Dirname(path_);
+  if (!StepAllowed(WriteStep::kCreateFolder) || !MakeDirs(dir)) return Fail(dir, errno);
   LockGuard lock(path_ + ".lock", /*exclusive=*/true, clock_, kLockWaitMs);
-  if (!lock.locked()) return false;
+  if (!lock.locked()) {
+    last_error_ = path_ + ".lock: another program holds the lock; try again when it has finished";
+    return false;
+  }
+  errno = 0;
   LoadedFile loaded = LoadFile(path_);
-  if (!loaded.ok) return false;  // unreadable: replacing it could lose what it holds
+  // Unreadable: replacing it could lose what it holds.
+  if (!loaded.ok) return Fail(path_, errno != 0 ? errno : EIO);
   bool changed = false;
   if (!change(loaded.tree, &changed)) return false;
   if (!changed) return true;
+  RemoveStaleTemporaryFiles();
   if (loaded.damaged) {
     const std::optional<std::string> copy = KeepDamagedCopy(path_);
-    if (!copy) return false;  // never overwrite what we could not keep
+    if (!copy) {
+      // Never overwrite what we could not keep.
+      last_error_ = path_ + ": damaged, and no copy of it could be kept";
+      return false;
+    }
     std::fprintf(stderr,
                  "pelliset: the registry file %s was damaged; parts of it could not be read. "
                  "It was kept as %s.\n",
                  path_.c_str(), copy->c_str());
   }
-  return ReplaceAtomically(path_, FormatRegText(loaded.tree));
+  return ReplaceAtomically(FormatRegText(loaded.tree));
 }
 
 bool FileRegistry::KeyExists(const std::string& key) { return ReadTree().KeyExists(key); }
@@ -262,6 +316,19 @@ bool FileRegistry::SetValue(const std::string& key, const std::string& name,
   if (!RegTextNameWritable(key) || !RegTextNameWritable(name)) return false;
   return Modify([&](RegistryTree& tree, bool* changed) {
     *changed = tree.Set(key, name, value);
+    return true;
+  });
+}
+
+bool FileRegistry::SetValues(const std::vector<RegWrite>& batch) {
+  for (const RegWrite& w : batch) {
+    if (!RegTextNameWritable(w.key) || !RegTextNameWritable(w.name)) {
+      last_error_ = path_ + ": the name \"" + w.name + "\" cannot be stored";
+      return false;
+    }
+  }
+  return Modify([&](RegistryTree& tree, bool* changed) {
+    for (const RegWrite& w : batch) *changed = tree.Set(w.key, w.name, w.value) || *changed;
     return true;
   });
 }

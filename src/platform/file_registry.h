@@ -4,6 +4,8 @@
 #include <functional>
 #include <optional>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "platform/clock.h"
 #include "platform/registry.h"
@@ -16,11 +18,18 @@ namespace platform {
 // Every operation re-reads the file under a lock on the side file "<path>.lock", so two programs,
 // or two objects in one program, never lose each other's values. A write replaces the file
 // atomically (temporary file in the same folder, fsync, rename, fsync of the folder), so a crash
-// leaves either the old or the new file. A file that cannot be parsed in full reads as "values
+// leaves either the old or the new file; a temporary file left by a writer that was killed is
+// removed by the next write. A file that cannot be parsed in full reads as "values
 // missing" for what cannot be parsed; before the first write over it, it is copied byte for byte
 // to "<path>.damaged" (or "<path>.damaged.N") and standard error says so once.
 class FileRegistry : public Registry {
  public:
+  // The steps of replacing the file, in order.
+  enum class WriteStep { kCreateFolder, kCreateTemp, kWriteTemp, kSyncTemp, kRename, kSyncFolder };
+  // Called before each step; a nonzero errno makes the step fail with it as the system would
+  // (a full disk, a read-only folder: permissions do not stop the superuser who runs tests).
+  using StepHook = std::function<int(WriteStep)>;
+
   // A file larger than this is not read past it (and counts as damaged).
   static constexpr size_t kMaxFileBytes = 4u << 20;
   // How long an operation waits for another program to release the lock before giving up.
@@ -44,8 +53,12 @@ class FileRegistry : public Registry {
   std::optional<RegValue> QueryValue(const std::string& key, const std::string& name) override;
   bool SetValue(const std::string& key, const std::string& name, const RegValue& value) override;
   bool DeleteValue(const std::string& key, const std::string& name) override;
+  // All values in one replacement of the file: one temporary file, one fsync, one rename.
+  bool SetValues(const std::vector<RegWrite>& batch) override;
+  std::string LastError() const override { return last_error_; }
 
   const std::string& path() const { return path_; }
+  void SetStepHook(StepHook hook) { hook_ = std::move(hook); }
 
  private:
   // Reads the file under a shared lock; a missing or unreadable file is an empty hive.
@@ -53,8 +66,16 @@ class FileRegistry : public Registry {
   // Runs `change` on the current content under the exclusive lock and saves the result if it
   // changed something. False when the lock, the read or the save fails, or `change` says so.
   bool Modify(const std::function<bool(RegistryTree&, bool* changed)>& change);
+  // Temporary file, fsync, rename, fsync of the folder. False with last_error_ set.
+  bool ReplaceAtomically(const std::string& text);
+  // Runs the hook for `step`: false, with errno set, when it asks the step to fail.
+  bool StepAllowed(WriteStep step);
+  bool Fail(const std::string& where, int error);
+  void RemoveStaleTemporaryFiles();
 
   std::string path_;
+  std::string last_error_;
+  StepHook hook_;
   RealClock clock_;  // the lock wait is real time: it guards against another program
 };
 

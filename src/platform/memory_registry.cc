@@ -4,10 +4,17 @@ namespace platform {
 
 bool MemoryRegistry::KeyExists(const std::string& key) { return tree_.KeyExists(key); }
 
+bool MemoryRegistry::Refuse() {
+  if (!fail_writes_) return false;
+  last_error_ = "memory: " + fail_reason_;
+  return true;
+}
+
 bool MemoryRegistry::CreateKey(const std::string& key) {
   if (tree_.KeyExists(key)) return true;
-  if (fail_writes_) return false;
+  if (Refuse()) return false;
   tree_.CreateKey(key);
+  ++updates_;
   return true;
 }
 
@@ -20,14 +27,23 @@ std::optional<RegValue> MemoryRegistry::QueryValue(const std::string& key,
 
 bool MemoryRegistry::SetValue(const std::string& key, const std::string& name,
                               const RegValue& value) {
-  if (fail_writes_) return false;
+  if (Refuse()) return false;
   tree_.Set(key, name, value);
+  ++updates_;
+  return true;
+}
+
+bool MemoryRegistry::SetValues(const std::vector<RegWrite>& batch) {
+  if (Refuse()) return false;
+  for (const RegWrite& w : batch) tree_.Set(w.key, w.name, w.value);
+  ++updates_;
   return true;
 }
 
 bool MemoryRegistry::DeleteValue(const std::string& key, const std::string& name) {
   if (tree_.Find(key, name) == nullptr) return false;
-  if (fail_writes_) return false;
+  if (Refuse()) return false;
+  ++updates_;
   return tree_.Delete(key, name);
 }
 

@@ -23,22 +23,30 @@ std::optional<std::string> ReadString(Registry& registry, const std::string& key
   return std::string(reinterpret_cast<const char*>(d.data()), length);
 }
 
+RegWrite DwordWrite(const std::string& key, const std::string& name, uint32_t value) {
+  RegWrite w{key, name, {}};
+  w.value.type = RegType::kDword;
+  w.value.data = {static_cast<uint8_t>(value), static_cast<uint8_t>(value >> 8),
+                  static_cast<uint8_t>(value >> 16), static_cast<uint8_t>(value >> 24)};
+  return w;
+}
+
+RegWrite StringWrite(const std::string& key, const std::string& name, const std::string& text) {
+  RegWrite w{key, name, {}};
+  w.value.type = RegType::kSz;
+  w.value.data.assign(text.begin(), text.end());
+  w.value.data.push_back(0);
+  return w;
+}
+
 bool WriteDword(Registry& registry, const std::string& key, const std::string& name,
                 uint32_t value) {
-  RegValue v;
-  v.type = RegType::kDword;
-  v.data = {static_cast<uint8_t>(value), static_cast<uint8_t>(value >> 8),
-            static_cast<uint8_t>(value >> 16), static_cast<uint8_t>(value >> 24)};
-  return registry.SetValue(key, name, v);
+  return registry.SetValue(key, name, DwordWrite(key, name, value).value);
 }
 
 bool WriteString(Registry& registry, const std::string& key, const std::string& name,
                  const std::string& text) {
-  RegValue v;
-  v.type = RegType::kSz;
-  v.data.assign(text.begin(), text.end());
-  v.data.push_back(0);
-  return registry.SetValue(key, name, v);
+  return registry.SetValue(key, name, StringWrite(key, name, text).value);
 }
 
 }  // namespace platform

@@ -55,7 +55,8 @@ uint32_t CCommonVmsm::InitSetting() {
   if (!Send(command)) return Fail(kResultWriteFailed);
   clock_.Sleep(kQueryPauseMs);
   reply::Buffer r(100);
-  if (!reply::CollectExactRead(util_->dev_, command, vmsm::kAckReplySize, kInitSettingReads, r)) {
+  if (!reply::CollectExactRead(util_->dev_, clock_, command, vmsm::kAckReplySize, kInitSettingReads,
+                               r)) {
     return Fail(kResultNoReply);
   }
   if (r.At(0) != vmsm::kReplyMark || r.At(1) != vmsm::kAckKind || r.At(2) != 0) {
@@ -194,7 +195,7 @@ uint32_t CCommonVmsm::ReadBtInfo(uint8_t kind) {
   clock_.Sleep(util_->dev_.handheld_mode_ != 0 ? kBtHandheldPauseMs : kBtPauseMs);
   reply::Buffer r(kBtReplyCapacity);
   // When no reply came the buffer is empty and fails the header test below.
-  reply::CollectWholeRead(util_->dev_, command, r);
+  reply::CollectWholeRead(util_->dev_, clock_, command, r);
   if (r.At(0) != vmsm::kReplyMark || r.At(1) != vmsm::kBtKind) return Fail(kResultNoReply);
   const uint8_t reply_kind = r.At(2);
   // An answer about another item than the one asked for is not ours to store.

@@ -62,10 +62,10 @@ class CCommonVmsm : public PrinterSettings {
   uint32_t WriteSentinel(uint8_t t);
 
   // The settings profile in the registry under `key`. Loading never fails: a missing or
-  // mistyped value gives its field the default. Saving skips a value that cannot be written and
-  // goes on with the next.
+  // mistyped value gives its field the default. Saving writes the whole profile as one update;
+  // false when the store refused it (the registry's LastError says why).
   void LoadProfile(platform::Registry& registry, const std::string& key);
-  void SaveProfile(platform::Registry& registry, const std::string& key) const;
+  bool SaveProfile(platform::Registry& registry, const std::string& key) const;
 
   CCommonUtil* util() const { return util_; }
 

@@ -1,5 +1,7 @@
 #include "protocol/settings_profile.h"
 
+#include <vector>
+
 #include "protocol/common_vmsm.h"
 
 namespace {
@@ -41,13 +43,10 @@ void LoadGroup(const DwordValue (&group)[N], PrinterSettings& settings,
 }
 
 template <size_t N>
-bool SaveGroup(const DwordValue (&group)[N], const PrinterSettings& settings,
-               platform::Registry& registry, const std::string& key) {
-  bool all = true;
-  for (const DwordValue& v : group) {
-    all = platform::WriteDword(registry, key, v.name, settings.*v.field) && all;
-  }
-  return all;
+void AddGroup(const DwordValue (&group)[N], const PrinterSettings& settings, const std::string& key,
+              std::vector<platform::RegWrite>& batch) {
+  for (const DwordValue& v : group)
+    batch.push_back(platform::DwordWrite(key, v.name, settings.*v.field));
 }
 
 }  // namespace
@@ -66,26 +65,27 @@ void LoadSettingsProfile(PrinterSettings& settings, platform::Registry& registry
 bool SaveSettingsProfile(const PrinterSettings& settings, platform::Registry& registry,
                          const std::string& key, const std::string& firmware_version_text,
                          std::optional<uint8_t> open_check_value) {
-  bool all = SaveGroup(kBeforeCharMode, settings, registry, key);
-  all = platform::WriteDword(registry, key, kProfileCharMode, settings.LCharMode) && all;
-  all = platform::WriteDword(registry, key, kProfileLCharMode, settings.LCharMode) && all;
-  all = SaveGroup(kAfterCharMode, settings, registry, key) && all;
-  all = platform::WriteString(registry, key, kProfileFwver, firmware_version_text) && all;
+  std::vector<platform::RegWrite> batch;
+  AddGroup(kBeforeCharMode, settings, key, batch);
+  batch.push_back(platform::DwordWrite(key, kProfileCharMode, settings.LCharMode));
+  batch.push_back(platform::DwordWrite(key, kProfileLCharMode, settings.LCharMode));
+  AddGroup(kAfterCharMode, settings, key, batch);
+  batch.push_back(platform::StringWrite(key, kProfileFwver, firmware_version_text));
   // Before an open check the value is unknown; a value stored earlier is better than a made-up one.
   if (open_check_value) {
-    all = platform::WriteDword(registry, key, kProfileMsrmode, *open_check_value) && all;
+    batch.push_back(platform::DwordWrite(key, kProfileMsrmode, *open_check_value));
   }
-  all = SaveGroup(kAfterPrinterInfo, settings, registry, key) && all;
-  return all;
+  AddGroup(kAfterPrinterInfo, settings, key, batch);
+  return registry.SetValues(batch);
 }
 
 void CCommonVmsm::LoadProfile(platform::Registry& registry, const std::string& key) {
   LoadSettingsProfile(settings(), registry, key);
 }
 
-void CCommonVmsm::SaveProfile(platform::Registry& registry, const std::string& key) const {
+bool CCommonVmsm::SaveProfile(platform::Registry& registry, const std::string& key) const {
   const std::string firmware_version_text = util_ != nullptr ? util_->firmware_version_text_ : "";
   const std::optional<uint8_t> open_check_value =
       util_ != nullptr ? util_->open_check_value_ : std::nullopt;
-  SaveSettingsProfile(settings(), registry, key, firmware_version_text, open_check_value);
+  return SaveSettingsProfile(settings(), registry, key, firmware_version_text, open_check_value);
 }

@@ -21,8 +21,9 @@ inline constexpr char kProfileMsrmode[] = "Msrmode";  // open-check value, writt
 void LoadSettingsProfile(PrinterSettings& settings, platform::Registry& registry,
                          const std::string& key);
 
-// Writes every stored field, the firmware version text and, when known, the open-check value. A
-// value that cannot be written is skipped; the rest are still written. False when any failed.
+// Writes every stored field, the firmware version text and, when known, the open-check value, as
+// one update of the store: all of them or, when false is returned, none (the registry's
+// LastError says why).
 bool SaveSettingsProfile(const PrinterSettings& settings, platform::Registry& registry,
                          const std::string& key, const std::string& firmware_version_text,
                          std::optional<uint8_t> open_check_value);

@@ -25,6 +25,9 @@ inline constexpr unsigned MB_ICONEXCLAMATION = 0x30;
 inline constexpr unsigned MB_ICONINFORMATION = 0x40;
 inline constexpr unsigned MB_BUTTONMASK = 0x0F;
 inline constexpr unsigned MB_ICONMASK = 0xF0;
+// The second button (No of Yes/No) has the focus when the box opens, for questions whose Yes
+// cannot be undone.
+inline constexpr unsigned MB_DEFBUTTON2 = 0x100;
 
 // The system-menu command the main dialogs give their About entry.
 inline constexpr int IDM_ABOUTBOX = 16;

@@ -219,44 +219,44 @@ TEST_F(VmsmTabTest, TearOffEditTakesTypedValuesWithBlackMarkOnNewerFirmware) {
   EXPECT_EQ(record_.CuttingPosition, 640u);
 }
 
-TEST_F(VmsmTabTest, TypingNinetyOneInPowerOffWarnsAtTheSecondKeystrokeAndSavesNine) {
-  record_.TimeOff = 30;
-  Queue({"select 1022 1", "type 141:1100 \"91\"", "answer OK", "click 1"});
-  ASSERT_EQ(Launch(), ui::IDOK);
-  EXPECT_EQ(host_.ErrorCount(), 0);
-  const auto boxes = host_.EventsOf(ui::EventKind::kMessageBox);
-  ASSERT_EQ(boxes.size(), 1u);
-  EXPECT_EQ(boxes[0].text, "Enter an integer between 0 and 90.");
-  EXPECT_EQ(boxes[0].caption, "Pelliset");
-  EXPECT_EQ(record_.TimeOff, 9u);
-}
-
-TEST_F(VmsmTabTest, FirstFailingEditStopsTheRefresh) {
+TEST_F(VmsmTabTest, RangeMessageOncePerEditAndSaveRefusedWhileAnEditIsOutOfRange) {
   record_.TimeOff = 30;
   record_.TimeSave = 100;
-  record_.Service = 1;
-  record_.CuttingPosition = 5;
-  AddProbe([&] { EXPECT_EQ(pages_.tab2.GetFocusId(), 1100); });
-  // Power-off is out of range, so every keystroke in the later edits stops at it: neither the
-  // power-saving time nor the tear-off position is taken.
-  Queue({"select 1022 1", "type 141:1100 \"95\"", "answer OK", "type 141:1101 \"2\"", "answer OK",
-         "type 141:1014 \"7\"", "answer OK", "probe", "click 1"});
+  AddProbe([&] {
+    EXPECT_EQ(pages_.tab2.GetFocusId(), 1101);
+    EXPECT_TRUE(pages_.tab2.IsWindowVisible());
+  });
+  // "300": one message at the third keystroke. "95": one for the other edit. Save is refused
+  // for the first edit out of range, then for the next; "2999" warns at "299" only and emptying
+  // the still wrong edit does not warn again, but Save does.
+  Queue({"select 1022 1", "type 141:1101 \"300\"", "answer OK", "type 141:1100 \"95\"", "answer OK",
+         "select 1022 0", "click 1", "answer OK", "type 141:1100 \"45\"", "click 1", "answer OK",
+         "probe", "type 141:1101 \"2999\"", "answer OK", "type 141:1101 \"\"", "click 1",
+         "answer OK", "type 141:1101 \"25\"", "click 1"});
   ASSERT_EQ(Launch(), ui::IDOK);
-  EXPECT_EQ(MessageTexts(), std::vector<std::string>(3, "Enter an integer between 0 and 90."));
-  EXPECT_EQ(record_.TimeOff, 9u);
-  EXPECT_EQ(record_.TimeSave, 100u);
-  EXPECT_EQ(record_.CuttingPosition, 5u);
+  EXPECT_EQ(host_.ErrorCount(), 0);
+  const std::string to90 = "Enter an integer between 0 and 90.";
+  const std::string to255 = "Enter an integer between 0 and 255.";
+  const std::string positive = "Enter a positive integer.";
+  EXPECT_EQ(MessageTexts(), (std::vector<std::string>{to255, to90, to90, to255, to255, positive}));
+  EXPECT_EQ(host_.EventsOf(ui::EventKind::kMessageBox)[0].caption, "Pelliset");
+  EXPECT_EQ(record_.TimeOff, 45u);
+  EXPECT_EQ(record_.TimeSave, 25u);
   EXPECT_TRUE(probes_.empty());
 }
 
-TEST_F(VmsmTabTest, EmptyEditAndPowerSavingRange) {
-  record_.TimeSave = 100;
-  Queue({"select 1022 1", "type 141:1101 \"\"", "answer OK", "type 141:1101 \"256\"", "answer OK",
-         "click 1"});
+TEST_F(VmsmTabTest, PrinterValuesAboveRangeNeitherTrapThePageNorBlockADisabledEdit) {
+  record_.TimeOff = 100;
+  record_.Service = 0;  // receipt: the tear-off edit is disabled
+  record_.CuttingPosition = 700;
+  Queue({"select 1022 1", "select 141:1008 1", "type 141:1101 \"20\"", "click 1", "answer OK",
+         "type 141:1100 \"60\"", "click 1"});
   ASSERT_EQ(Launch(), ui::IDOK);
-  EXPECT_EQ(MessageTexts(), (std::vector<std::string>{"Enter a positive integer.",
-                                                      "Enter an integer between 0 and 255."}));
-  EXPECT_EQ(record_.TimeSave, 25u);
+  EXPECT_EQ(host_.ErrorCount(), 0);
+  EXPECT_EQ(MessageTexts(), (std::vector<std::string>{"Enter an integer between 0 and 90."}));
+  EXPECT_EQ(record_.TimeOff, 60u);
+  EXPECT_EQ(record_.TimeSave, 20u);
+  EXPECT_EQ(record_.CuttingPosition, 700u);
 }
 
 TEST_F(VmsmTabTest, PageTwoListsSaveTheirRows) {
@@ -327,6 +327,21 @@ TEST_F(VmsmTabTest, TickedBluetoothBoxSavesTheBluetoothFields) {
   EXPECT_TRUE(probes_.empty());
 }
 
+TEST_F(VmsmTabTest, PinAndNameCountTheBytesSent) {
+  // Two bytes per character: twelve typed, six taken, and Save takes them.
+  Queue(
+      {"select 1022 2", "click 138:1091",
+       "type 138:1014 \"\u00e9\u00e9\u00e9\u00e9\u00e9\u00e9\u00e9\u00e9\u00e9\u00e9\u00e9\u00e9\"",
+       "type 138:1020 \"ab\u20ac\u20ac\u20ac\u20ac\u20ac\u20ac\u20ac\u20ac\u20ac\u20ac\"",
+       "click 1"});
+  ASSERT_EQ(Launch(), ui::IDOK);
+  EXPECT_EQ(host_.ErrorCount(), 0);
+  EXPECT_TRUE(MessageTexts().empty());
+  EXPECT_EQ(record_.BtPin, "\xC3\xA9\xC3\xA9\xC3\xA9\xC3\xA9\xC3\xA9\xC3\xA9");
+  // 2 + 9 x 3 = 29 bytes; a tenth euro sign would make 32.
+  EXPECT_EQ(record_.BtName.size(), 29u);
+}
+
 TEST_F(VmsmTabTest, TogglingBluetoothTwiceSkipsItAgainAndKeepsTheTypedText) {
   record_.BtPin = "4862";
   AddProbe([&] { EXPECT_EQ(pages_.tab3.GetDlgItemText(1014), "1111"); });
@@ -350,22 +365,22 @@ TEST_F(VmsmTabTest, OverlongBluetoothTextFromThePrinterIsRefusedOnSave) {
          "click 138:1091", "click 1"});
   ASSERT_EQ(Launch(), ui::IDOK);
   EXPECT_EQ(host_.ErrorCount(), 0);
-  EXPECT_EQ(MessageTexts(), (std::vector<std::string>{"Enter no more than 30 characters."}));
+  EXPECT_EQ(MessageTexts(), (std::vector<std::string>{"Enter no more than 30 bytes."}));
   EXPECT_EQ(record_.BtSkip, 1u);
   EXPECT_EQ(record_.BtName, std::string(31, 'n'));
   EXPECT_TRUE(probes_.empty());
 }
 
-TEST_F(VmsmTabTest, SerialListsShowTheRecordAndSaveWhatTheyShow) {
+TEST_F(VmsmTabTest, SerialListsShowTheRecordAndHandBackWhatWasRead) {
   struct Case {
     uint32_t baud, databit, parity, flow;
     const char *baud_text, *databit_text, *parity_text, *flow_text;
-    uint32_t saved_baud, saved_databit, saved_parity, saved_flow;
   };
+  // The lists cannot be changed, so even values they show as another row are written back as read.
   const Case cases[] = {
-      {1200, 8, 0, 0, "19200", "8", "None", "2", 19200, 8, 0, 2},
-      {2400, 7, 1, 1, "2400", "7", "Odd", "1", 2400, 7, 1, 1},
-      {115200, 5, 9, 2, "115200", "8", "Even", "2", 115200, 8, 2, 2},
+      {1200, 8, 0, 0, "19200", "8", "None", "2"},
+      {2400, 7, 1, 1, "2400", "7", "Odd", "1"},
+      {115200, 5, 9, 2, "115200", "8", "Even", "2"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.baud);
@@ -384,25 +399,34 @@ TEST_F(VmsmTabTest, SerialListsShowTheRecordAndSaveWhatTheyShow) {
     });
     Queue({"select 1022 2", "probe", "click 1"});
     ASSERT_EQ(Launch(), ui::IDOK);
-    EXPECT_EQ(record_.Baudrate, c.saved_baud);
-    EXPECT_EQ(record_.Databit, c.saved_databit);
-    EXPECT_EQ(record_.Parity, c.saved_parity);
-    EXPECT_EQ(record_.Flowcontrol, c.saved_flow);
+    EXPECT_EQ(record_.Baudrate, c.baud);
+    EXPECT_EQ(record_.Databit, c.databit);
+    EXPECT_EQ(record_.Parity, c.parity);
+    EXPECT_EQ(record_.Flowcontrol, c.flow);
   }
   EXPECT_EQ(host_.ErrorCount(), 0);
   EXPECT_TRUE(probes_.empty());
 }
 
-TEST_F(VmsmTabTest, DefaultLosesListChangesButKeepsEditedValues) {
+TEST_F(VmsmTabTest, DefaultAsksFirstThenLosesListChangesButKeepsEditedValues) {
   record_.Density = 4;
   record_.Speed = 0;
   record_.Msr = 6;
   record_.TimeOff = 0;
   record_.FontType = 0;
+  AddProbe([&] { EXPECT_EQ(restore_defaults_, -1); });
   Queue({"select 140:1092 0", "select 140:1093 1", "click 140:1005", "select 1022 1",
-         "select 141:1102 0", "type 141:1100 \"30\"", "click 1000"});
+         "select 141:1102 0", "type 141:1100 \"30\"", "click 1000", "answer No", "probe",
+         "click 1000", "answer Yes"});
   ASSERT_EQ(Launch(), ui::IDOK);
   EXPECT_EQ(host_.ErrorCount(), 0);
+  const auto boxes = host_.EventsOf(ui::EventKind::kMessageBox);
+  ASSERT_EQ(boxes.size(), 2u);
+  EXPECT_EQ(boxes[0].text,
+            "Restore the printer's factory settings? Its Bluetooth PIN, name and sentinels are "
+            "reset too.");
+  EXPECT_EQ(boxes[0].buttons, (std::vector<std::string>{"Yes", "No"}));
+  EXPECT_EQ(boxes[0].flags & 0xF0F, 0x104u);  // Yes/No with No focused
   EXPECT_EQ(restore_defaults_, 1);
   EXPECT_EQ(record_.Density, 4u);
   EXPECT_EQ(record_.Speed, 0u);

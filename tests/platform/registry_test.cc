@@ -5,6 +5,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <string>
 #include <thread>
 #include <vector>
@@ -335,6 +336,56 @@ TEST(FileRegistry, AtomicWritesLeaveNoTemporaryFiles) {
   std::vector<std::string> names = dir.Names();
   std::sort(names.begin(), names.end());
   EXPECT_EQ(names, (std::vector<std::string>{"registry.reg", "registry.reg.lock"}));
+}
+
+// A batch is one replacement of the file; a temporary file a killed writer left goes with the
+// next write; a failing step is reported with the file and the system's reason and changes nothing.
+TEST(FileRegistry, BatchIsOneReplacementAndFailuresSayWhereAndWhy) {
+  using Step = FileRegistry::WriteStep;
+  TempDir dir;
+  WriteFile(dir.File("registry.reg.tmp.Ab12Cd"), "half a profile");
+  FileRegistry reg(dir.File("registry.reg"));
+  std::vector<Step> steps;
+  int fail_with = 0;
+  Step fail_at = Step::kRename;
+  reg.SetStepHook([&](Step step) {
+    steps.push_back(step);
+    return step == fail_at ? fail_with : 0;
+  });
+  ASSERT_TRUE(reg.SetValues({DwordWrite(kPellisetKey, "A", 1), StringWrite(kPellisetKey, "B", "b"),
+                             DwordWrite("Software\\Other", "C", 3)}));
+  EXPECT_EQ(steps, (std::vector<Step>{Step::kCreateFolder, Step::kCreateTemp, Step::kWriteTemp,
+                                      Step::kSyncTemp, Step::kRename, Step::kSyncFolder}));
+  std::vector<std::string> names = dir.Names();
+  std::sort(names.begin(), names.end());
+  EXPECT_EQ(names, (std::vector<std::string>{"registry.reg", "registry.reg.lock"}));
+  EXPECT_EQ(ReadString(reg, kPellisetKey, "B"), "b");
+  EXPECT_EQ(reg.LastError(), "");
+
+  struct Case {
+    Step step;
+    int error;
+    std::string where;
+    const char* reason;
+  };
+  const Case cases[] = {
+      {Step::kCreateFolder, EACCES, dir.path(), "Permission denied"},
+      {Step::kCreateTemp, EROFS, dir.path(), "Read-only file system"},
+      {Step::kWriteTemp, ENOSPC, dir.File("registry.reg"), "No space left on device"},
+      {Step::kSyncTemp, EIO, dir.File("registry.reg"), "Input/output error"},
+      {Step::kRename, EXDEV, dir.File("registry.reg"), "Invalid cross-device link"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.reason);
+    fail_at = c.step;
+    fail_with = c.error;
+    EXPECT_FALSE(
+        reg.SetValues({DwordWrite(kPellisetKey, "A", 2), DwordWrite(kPellisetKey, "D", 4)}));
+    EXPECT_EQ(reg.LastError(), c.where + ": " + c.reason);
+    EXPECT_EQ(ReadDword(reg, kPellisetKey, "A"), 1u);
+    EXPECT_EQ(ReadDword(reg, kPellisetKey, "D"), std::nullopt);
+    EXPECT_EQ(dir.Names().size(), 2u);
+  }
 }
 
 // Two programs (a forked child and this process) and two threads, each with its own object,

@@ -12,20 +12,6 @@ namespace {
 
 const std::string kKey = platform::kPellisetKey;
 
-// A store that refuses to write one value name, like a value the user may not change.
-class RefusingRegistry : public platform::MemoryRegistry {
- public:
-  explicit RefusingRegistry(std::string refused) : refused_(std::move(refused)) {}
-  bool SetValue(const std::string& key, const std::string& name,
-                const platform::RegValue& value) override {
-    if (name == refused_) return false;
-    return MemoryRegistry::SetValue(key, name, value);
-  }
-
- private:
-  std::string refused_;
-};
-
 PrinterSettings StoredFieldsChanged() {
   PrinterSettings s;
   s.Density = 3;
@@ -163,18 +149,18 @@ TEST_F(SettingsProfileTest, DoubleByteModeFromAnOlderProfile) {
   EXPECT_EQ(vmsm_.LCharMode, 0u);
 }
 
-TEST_F(SettingsProfileTest, AValueThatCannotBeWrittenIsSkipped) {
-  RefusingRegistry registry("Speed");
+TEST_F(SettingsProfileTest, TheProfileIsOneUpdateAllOrNothing) {
   PrinterSettings s = StoredFieldsChanged();
-  EXPECT_FALSE(SaveSettingsProfile(s, registry, kKey, "fw", std::nullopt));
-  EXPECT_FALSE(platform::ReadDword(registry, kKey, "Speed").has_value());
-  EXPECT_EQ(platform::ReadDword(registry, kKey, "CodePage"), 36u);
-  EXPECT_EQ(platform::ReadDword(registry, kKey, "Sentinel"), 2u);
-
   platform::MemoryRegistry full;
   full.SetFailWrites(true);
   EXPECT_FALSE(SaveSettingsProfile(s, full, kKey, "fw", 1));
+  EXPECT_FALSE(full.Tree().KeyExists(kKey));
+  EXPECT_EQ(full.LastError(), "memory: no space left on device");
+
   EXPECT_TRUE(SaveSettingsProfile(s, registry_, kKey, "fw", 1));
+  EXPECT_EQ(registry_.UpdateCount(), 1);
+  EXPECT_EQ(platform::ReadDword(registry_, kKey, "Speed"), 1u);
+  EXPECT_EQ(platform::ReadDword(registry_, kKey, "Sentinel"), 2u);
 }
 
 }  // namespace
