@@ -40,11 +40,24 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     FUZZ_CHECK(kTarget, ValidId(ids.first) && ValidId(ids.second));
     CheckText(value);
   }
+  const auto units = [](int n) { return n >= 0 && n <= ui::kMaxPackUnits; };
+  for (const auto& [ids, r] : pack->control_rects) {
+    FUZZ_CHECK(kTarget, ValidId(ids.first) && ValidId(ids.second));
+    FUZZ_CHECK(kTarget, units(r.x) && units(r.y) && units(r.w) && units(r.h));
+  }
+  for (const auto& [id, size] : pack->template_sizes) {
+    FUZZ_CHECK(kTarget, ValidId(id) && units(size.first) && units(size.second));
+  }
   // What the dialogs do with an installed pack.
   ui::Resources resources(ui::StringTable{{1, "One"}});
   resources.SetPack(pack);
   for (const auto& [id, value] : pack->strings) FUZZ_CHECK(kTarget, resources.String(id) == value);
   (void)resources.Framework(ui::FrameworkText::kIntRange);
   (void)ui::FormatMessage(resources.String(1), {"a", "b"});
+  for (const auto& [ids, r] : pack->control_rects) {
+    const ui::Template laid_out = resources.LaidOut(
+        ui::Template{ids.first, "", 10, 10, {{ids.second, ui::ControlKind::kButton, "", {}}}});
+    FUZZ_CHECK(kTarget, resources.LaysOut(ids.first) && laid_out.controls[0].rect == r);
+  }
   return 0;
 }

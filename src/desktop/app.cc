@@ -19,7 +19,9 @@ bool CM500QXUtilityApp::InitInstance(ui::LoopHost& host) {
   host.SetResources(desktop::DesktopResources(
       desktop::LayPacks(desktop::LoadLanguagePack(language_id_, pack_folders_), overlays_)));
 
+  const platform::SerialDevices serial_devices;
   CM500QXUtilityDlg dlg(services_, discovery_log_);
+  dlg.SetSerialDevices(&serial_devices);
   dlg.DoModal(host);
   return false;
 }

@@ -22,7 +22,8 @@ ui::Template BuildMainTemplate() {
       {kInterfaceLabel, ControlKind::kStatic, "Interface :", {14, 20, 62, 8}},
       {kInterfaceList, ControlKind::kComboBox, "", {80, 18, 156, 80}, ui::kGroup},
       {kPortLabel, ControlKind::kStatic, "Port :", {14, 36, 62, 8}},
-      {kPortList, ControlKind::kComboBox, "", {80, 34, 156, 120}},
+      // Editable: a device path that is not listed can be typed.
+      {kPortList, ControlKind::kComboBox, "", {80, 34, 156, 120}, ui::kEditable},
       // The address entry and the TCP port edit share the places of the Port and Baud Rate
       // lists; the interface layout shows one of each pair.
       {kIpAddressEdit, ControlKind::kIpAddress, "", {80, 34, 156, 12}, ui::kHidden},
@@ -68,7 +69,7 @@ ui::Template BuildAboutTemplate() {
       {kAboutLineText,
        ControlKind::kStatic,
        "Settings, logo images and firmware for TMQ-D550 printers",
-       {40, 24, 170, 8}},
+       {40, 22, 170, 18}},  // two rows: the line is longer than the box is wide
       {kAboutOkButton, ControlKind::kButton, "OK", {163, 41, 50, 14}, ui::kGroup | ui::kDefault},
   };
   return t;

@@ -138,13 +138,23 @@ void CM500QXUtilityDlg::LayoutSerial() {
   ShowDlgItem(kPortList, true);
   ShowDlgItem(kBaudRateList, true);
   SetDlgItemText(kPortLabel, LoadString(kStrPort) + " :");
+  FillSerialLists();
+  EnableDlgItem(kBaudRateList, true);
+  EnableLineControls(*this, true);
+  EnableDlgItem(kFlowControlList, false);
+}
 
+void CM500QXUtilityDlg::FillSerialLists() {
   ui::ComboBox& port = GetComboBox(kPortList);
   port.ResetContent();
   for (int n = 1; n <= kComPortCount; ++n) {
     char name[16];
     std::snprintf(name, sizeof name, "COM%d", n);
     port.AddString(name);
+  }
+  // The devices by their Linux names come after the COM names, so COM1 stays the first row.
+  if (serial_devices_ != nullptr) {
+    for (const std::string& path : serial_devices_->List()) port.AddString(path);
   }
   port.SetCurSel(0);
   ui::ComboBox& baud = GetComboBox(kBaudRateList);
@@ -156,10 +166,6 @@ void CM500QXUtilityDlg::LayoutSerial() {
   Refill(GetComboBox(kParityList), {none, "ODD", "EVEN"});
   Refill(GetComboBox(kStopBitsList), {"1", "2"});
   Refill(GetComboBox(kFlowControlList), {none, "DTR/DSR"});
-
-  EnableDlgItem(kBaudRateList, true);
-  EnableLineControls(*this, true);
-  EnableDlgItem(kFlowControlList, false);
 }
 
 void CM500QXUtilityDlg::LayoutUsb() {
@@ -186,6 +192,7 @@ void CM500QXUtilityDlg::LayoutUsb() {
 }
 
 void CM500QXUtilityDlg::LayoutTcp() {
+  FillSerialLists();
   ShowDlgItem(kIpAddressEdit, true);
   ShowDlgItem(kTcpPortEdit, true);
   SetDlgItemText(kPortLabel, kIpLabel);
@@ -198,8 +205,15 @@ void CM500QXUtilityDlg::Restore(const CommSetting& stored) {
   switch (stored.interface) {
     case CDev::kInterfaceSerial:
     case CDev::kInterfaceBluetooth: {
-      // A port that no longer exists (COM50, or a handheld's "COM1:") leaves the first row.
-      SelectIfPresent(GetComboBox(kPortList), RowOfText(GetComboBox(kPortList), stored.port_name));
+      // A port that no longer exists (COM50, or a handheld's "COM1:") leaves the first row; a
+      // device path is kept as typed even while its adapter is unplugged.
+      ui::ComboBox& port = GetComboBox(kPortList);
+      const int port_row = RowOfText(port, stored.port_name);
+      if (port_row < 0 && stored.port_name.starts_with('/')) {
+        port.SetText(stored.port_name);
+      } else {
+        SelectIfPresent(port, port_row);
+      }
       ui::ComboBox& baud = GetComboBox(kBaudRateList);
       for (int row = 0; row < baud.GetCount(); ++row) {
         if (LeadingDecimal(baud.GetItemText(row)) == stored.baud_rate) baud.SetCurSel(row);
@@ -311,13 +325,18 @@ void CM500QXUtilityDlg::LaunchSettingsEditor() {
   CVmsmProDlg write(mode, &vmsm_);
   if (write.DoModal(host) == ui::IDOK) {
     // Only a record the printer accepted becomes the stored profile.
-    vmsm_.SaveProfile(services_.registry, platform::kPellisetKey);
+    const bool stored = vmsm_.SaveProfile(services_.registry, platform::kPellisetKey);
     CloseLink();
     MessageBox(LoadString(kStrVmsmSetDone), caption, ui::MB_OK);
+    if (!stored) {
+      MessageBox("Settings could not be saved: " + services_.registry.LastError(), caption,
+                 ui::MB_OK | ui::MB_ICONEXCLAMATION);
+    }
     return;
   }
   CloseLink();
-  MessageBox(LoadString(kStrVmsmSaveFailed), caption, ui::MB_OK);
+  const std::string why = write.failure_line().empty() ? "" : "\n" + write.failure_line();
+  MessageBox(LoadString(kStrVmsmSaveFailed) + why, caption, ui::MB_OK);
 }
 
 void CM500QXUtilityDlg::LaunchNvManager() {
@@ -378,7 +397,12 @@ void CM500QXUtilityDlg::OnCommand(int id, ui::Notify code) {
 
 void CM500QXUtilityDlg::OnOK() {
   ReadSetting();
-  StoreCommSetting(services_.registry, setting_);
+  if (!StoreCommSetting(services_.registry, setting_)) {
+    // The program still ends: the setting is only a convenience, but the user is to know it
+    // will not be there next time, and why.
+    MessageBox("The communication setting could not be saved: " + services_.registry.LastError(),
+               LoadString(kStrAppCaption), ui::MB_OK | ui::MB_ICONEXCLAMATION);
+  }
   CloseLink();
   EndDialog(ui::IDOK);
 }

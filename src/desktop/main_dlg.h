@@ -8,6 +8,7 @@
 #include "link/usb_discovery.h"
 #include "nvimage/common_nv.h"
 #include "platform/posix_file_system.h"
+#include "platform/serial_devices.h"
 #include "platform/services.h"
 #include "protocol/common_util.h"
 #include "protocol/common_vmsm.h"
@@ -27,6 +28,9 @@ class CM500QXUtilityDlg : public ui::Dialog {
   CCommonUtil& Util() { return util_; }
   // The device paths of the USB printers, one per row of the Port list while "USB" is chosen.
   const std::vector<std::string>& UsbPaths() const { return usb_paths_; }
+  // Where the serial layouts find the serial devices they offer after COM1 to COM49 (none by
+  // default); must outlive the dialog's runs.
+  void SetSerialDevices(const platform::SerialDevices* devices) { serial_devices_ = devices; }
 
  protected:
   bool OnInitDialog() override;
@@ -43,6 +47,9 @@ class CM500QXUtilityDlg : public ui::Dialog {
   // Shows the controls of the chosen interface with their default selections.
   void LayoutInterface();
   void LayoutSerial();
+  // The serial port, baud rate and line lists' rows, also while they are hidden or disabled, so
+  // switching to a serial interface later finds them filled.
+  void FillSerialLists();
   void LayoutUsb();
   void LayoutTcp();
   void Restore(const desktop::CommSetting& stored);
@@ -67,5 +74,6 @@ class CM500QXUtilityDlg : public ui::Dialog {
   desktop::VmsmTabPages pages_;
   desktop::CommSetting setting_;
   std::vector<std::string> usb_paths_;
+  const platform::SerialDevices* serial_devices_ = nullptr;
   platform::PosixFileSystem files_;
 };

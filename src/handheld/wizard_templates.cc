@@ -169,7 +169,7 @@ ui::Template MakeSentinel() {
       {
           {1201, kGroupBox, "Sentinel Option", {0, Row(0), kWidth, Row(2)}},
           {kSentinelNone, kRadio, "None", {4, Row(1), 32, 8}, ui::kGroup},
-          {kSentinelStatic, kRadio, "Static", {40, Row(1), 36, 8}},
+          {kSentinelStatic, kRadio, "Static", {36, Row(1), 40, 8}},
           {kSentinelDynamic, kRadio, "Dynamic", {76, Row(1), 44, 8}},
           {1202, kStatic, "Track1 Start", {0, Row(3), 56, 8}},
           {kTrack1Start, kEdit, "", {56, Row(3), 64, 8}, ui::kGroup},

@@ -178,6 +178,12 @@ ParseResult ParseCommand(std::string_view line) {
         return Fail("usage: wait dialog TEMPLATE [SECONDS]");
       }
       next = 3;
+      // "or messagebox": a job that fails shows its message instead of the next dialog.
+      if (n >= 5 && t[3].text == "or" && !t[3].quoted && t[4].text == "messagebox" &&
+          !t[4].quoted) {
+        c.or_messagebox = true;
+        next = 5;
+      }
     } else if (t[1].text == "messagebox" && !t[1].quoted) {
       c.kind = CommandKind::kWaitMessageBox;
     } else {

@@ -4,6 +4,7 @@
 // lines). Blank lines and lines starting with '#' are no commands.
 //
 //   wait dialog TEMPLATE [SECONDS]   hold until dialog TEMPLATE is the active one
+//   wait dialog TEMPLATE or messagebox [SECONDS]   ... or until a message box is up
 //   wait messagebox [SECONDS]        hold until a message box is up
 //   click ID                         press a button, toggle a check box, choose a radio button
 //   select ID ROW | select ID "TEXT" choose a row (drop-down list, list box, list view) or a tab
@@ -59,6 +60,7 @@ struct Command {
   double seconds = kDefaultWaitSeconds;  // waits
   std::vector<int> rows;                 // select (one row) and extend
   bool by_text = false;                  // select "TEXT"
+  bool or_messagebox = false;            // wait dialog: a message box ends the wait too
   std::string text;                      // select "TEXT", type
   std::vector<std::string> paths;        // files
   std::string source;                    // the line as given, for messages

@@ -20,7 +20,8 @@ bool AllDigits(std::string_view s) {
 
 }  // namespace
 
-Dialog::Dialog(const Template& tmpl) : template_(&tmpl), window_text_(tmpl.caption) {}
+Dialog::Dialog(const Template& tmpl)
+    : english_(&tmpl), template_(&tmpl), window_text_(tmpl.caption) {}
 
 Dialog::~Dialog() = default;
 
@@ -44,6 +45,11 @@ void Dialog::HostOpen(Host& host, Dialog* parent) {
   access_faults_.clear();
   controls_.clear();
   const Resources& res = host.resources();
+  template_ = english_;
+  if (res.LaysOut(english_->id)) {
+    laid_out_ = res.LaidOut(*english_);
+    template_ = &laid_out_;
+  }
   window_text_ = res.TemplateCaption(template_->id, template_->caption);
   for (const ControlTemplate& ct : template_->controls) {
     // The pack may create a control shown or hidden, enabled or disabled, against its template.
@@ -236,17 +242,19 @@ bool Dialog::IsControlShown(const Control& control) const {
 }
 
 bool Dialog::ReadUIntRange(int id, uint32_t min, uint32_t max, uint32_t* value) {
+  const std::string message = CheckUIntRange(id, min, max, value);
+  if (message.empty()) return true;
+  GotoDlgCtrl(id);
+  MessageBox(message, {}, MB_OK | MB_ICONEXCLAMATION);
+  return false;
+}
+
+std::string Dialog::CheckUIntRange(int id, uint32_t min, uint32_t max, uint32_t* value) {
   const std::string text = GetDlgItemText(id);
   const std::string_view s = Trim(text);
-  const Resources* res = host_ ? &host_->resources() : nullptr;
-  auto fail = [&](std::string message) {
-    GotoDlgCtrl(id);
-    MessageBox(message, {}, MB_OK | MB_ICONEXCLAMATION);
-    return false;
-  };
   const Resources fallback;
-  const Resources& r = res ? *res : fallback;
-  if (!AllDigits(s)) return fail(r.Framework(FrameworkText::kPositiveInt));
+  const Resources& r = host_ ? host_->resources() : fallback;
+  if (!AllDigits(s)) return r.Framework(FrameworkText::kPositiveInt);
   uint64_t v = 0;
   bool overflow = false;
   for (char c : s) {
@@ -257,11 +265,11 @@ bool Dialog::ReadUIntRange(int id, uint32_t min, uint32_t max, uint32_t* value) 
     }
   }
   if (overflow || v < min || v > max) {
-    return fail(FormatMessage(r.Framework(FrameworkText::kIntRange),
-                              {std::to_string(min), std::to_string(max)}));
+    return FormatMessage(r.Framework(FrameworkText::kIntRange),
+                         {std::to_string(min), std::to_string(max)});
   }
   *value = static_cast<uint32_t>(v);
-  return true;
+  return {};
 }
 
 bool Dialog::ReadIntRange(int id, int32_t min, int32_t max, int32_t* value) {

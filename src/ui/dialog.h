@@ -124,6 +124,9 @@ class Dialog {
   // included): "Enter a positive integer."; outside the range (overflow included): "Enter an
   // integer between %1 and %2." with min and max.
   bool ReadUIntRange(int id, uint32_t min, uint32_t max, uint32_t* value);
+  // The same check without the message box and the focus move: "" when the value is in range
+  // (then stored), otherwise the message ReadUIntRange would show.
+  std::string CheckUIntRange(int id, uint32_t min, uint32_t max, uint32_t* value);
   // Signed decimal within [min, max]; not a number: "Enter an integer.".
   bool ReadIntRange(int id, int32_t min, int32_t max, int32_t* value);
   // Text of at most `max_chars` characters (UTF-8 code points); longer: "Enter no more than %1
@@ -190,8 +193,9 @@ class Dialog {
   virtual void OnSysCommand(int id) { (void)id; }
 
   // ---- For hosts only: open and close the dialog's window state.
-  // Builds the controls from the template with the resources' captions and control states (a
-  // pack may show, hide, enable or disable them) and attaches to `host`.
+  // Builds the controls from the template with the resources' captions, control states (a pack
+  // may show, hide, enable or disable them) and layout (a pack may move and size the controls
+  // and the dialog, for longer texts) and attaches to `host`.
   void HostOpen(Host& host, Dialog* parent);
   // Calls OnDestroy on pages then this dialog, detaches the pages, drops the controls.
   void HostClose();
@@ -202,7 +206,9 @@ class Dialog {
   void RecordFault(int id);
   std::unique_ptr<Control> MakeControl(const ControlTemplate& ct, std::string caption);
 
-  const Template* template_;
+  const Template* english_;   // as compiled in
+  const Template* template_;  // english_, or laid_out_ while a pack lays this dialog out anew
+  Template laid_out_;
   Host* host_ = nullptr;
   Dialog* parent_ = nullptr;
   std::vector<std::unique_ptr<Control>> controls_;

@@ -176,6 +176,7 @@ struct LoopHost::Frame {
 
 struct LoopHost::Wait {
   bool messagebox = false;
+  bool or_messagebox = false;
   int template_id = 0;
   uint64_t deadline_ms = 0;
   std::string source;
@@ -518,7 +519,10 @@ bool LoopHost::FireDueTimer(uint64_t* fired_at) {
 bool LoopHost::WaitSatisfied() const {
   if (stack_.empty()) return false;
   const Frame* top = stack_.back();
-  if (wait_->messagebox) return top->kind == Frame::Kind::kMessageBox;
+  if (wait_->messagebox || wait_->or_messagebox) {
+    if (top->kind == Frame::Kind::kMessageBox) return true;
+    if (wait_->messagebox) return false;
+  }
   return top->kind == Frame::Kind::kDialog && !top->dialog->HasEnded() &&
          top->dialog->TemplateId() == wait_->template_id;
 }
@@ -533,6 +537,7 @@ void LoopHost::Apply(const Command& command) {
     case CommandKind::kWaitMessageBox: {
       wait_ = std::make_unique<Wait>();
       wait_->messagebox = command.kind == CommandKind::kWaitMessageBox;
+      wait_->or_messagebox = command.or_messagebox;
       wait_->template_id = command.number;
       wait_->deadline_ms = ElapsedMs() + static_cast<uint64_t>(command.seconds * 1000.0 + 0.5);
       wait_->source = src;

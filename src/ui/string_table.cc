@@ -2,6 +2,7 @@
 
 #include <cerrno>
 #include <charconv>
+#include <climits>
 #include <cstring>
 #include <fstream>
 
@@ -50,6 +51,24 @@ bool Unescape(std::string_view text, std::string* out) {
       default:
         return false;
     }
+  }
+  return true;
+}
+
+// `count` decimal numbers 0..kMaxPackUnits, one space between each, nothing else.
+bool ParseUnits(std::string_view text, int* out, int count) {
+  for (int i = 0; i < count; ++i) {
+    const size_t space = text.find(' ');
+    const bool last = i + 1 == count;
+    if (last != (space == std::string_view::npos)) return false;
+    const std::string_view digits = last ? text : text.substr(0, space);
+    if (digits.empty() || digits.size() > 4) return false;
+    const auto [end, ec] = std::from_chars(digits.data(), digits.data() + digits.size(), out[i]);
+    if (ec != std::errc() || end != digits.data() + digits.size() || out[i] < 0 ||
+        out[i] > kMaxPackUnits) {
+      return false;
+    }
+    if (!last) text.remove_prefix(space + 1);
   }
   return true;
 }
@@ -154,6 +173,25 @@ std::optional<ResourcePack> ParseResourcePack(std::string_view text, size_t* bad
           return refuse();
         }
       }
+    } else if (directive == "rect") {
+      const size_t slash = ids.find('/');
+      int template_id = 0;
+      int control_id = 0;
+      int n[4] = {};
+      if (slash == std::string_view::npos || !ParseId(ids.substr(0, slash), &template_id) ||
+          !ParseId(ids.substr(slash + 1), &control_id) || !ParseUnits(value, n, 4) ||
+          !pack.control_rects
+               .emplace(std::make_pair(template_id, control_id), Rect{n[0], n[1], n[2], n[3]})
+               .second) {
+        return refuse();
+      }
+    } else if (directive == "size") {
+      int template_id = 0;
+      int n[2] = {};
+      if (!ParseId(ids, &template_id) || !ParseUnits(value, n, 2) ||
+          !pack.template_sizes.emplace(template_id, std::make_pair(n[0], n[1])).second) {
+        return refuse();
+      }
     } else {
       return refuse();
     }
@@ -171,6 +209,8 @@ void OverlayResourcePack(ResourcePack* base, const ResourcePack& top) {
   for (const auto& [ids, text] : top.control_captions) {
     base->control_captions.insert_or_assign(ids, text);
   }
+  for (const auto& [ids, rect] : top.control_rects) base->control_rects.insert_or_assign(ids, rect);
+  for (const auto& [id, size] : top.template_sizes) base->template_sizes.insert_or_assign(id, size);
   for (const auto& [ids, state] : top.control_states) {
     ControlState& under = base->control_states[ids];
     if (state.visible) under.visible = state.visible;
@@ -254,6 +294,29 @@ uint32_t Resources::ControlStyles(int template_id, int control_id, uint32_t styl
   if (state.visible) styles = *state.visible ? styles & ~kHidden : styles | kHidden;
   if (state.enabled) styles = *state.enabled ? styles & ~kDisabled : styles | kDisabled;
   return styles;
+}
+
+bool Resources::LaysOut(int template_id) const {
+  if (!pack_) return false;
+  if (pack_->template_sizes.count(template_id) != 0) return true;
+  const auto first = pack_->control_rects.lower_bound({template_id, INT_MIN});
+  return first != pack_->control_rects.end() && first->first.first == template_id;
+}
+
+Template Resources::LaidOut(const Template& english) const {
+  Template t = english;
+  if (!pack_) return t;
+  if (const auto it = pack_->template_sizes.find(t.id); it != pack_->template_sizes.end()) {
+    t.width = it->second.first;
+    t.height = it->second.second;
+  }
+  for (ControlTemplate& c : t.controls) {
+    if (c.id < 0) continue;  // labels nobody addresses keep their place
+    if (const auto it = pack_->control_rects.find({t.id, c.id}); it != pack_->control_rects.end()) {
+      c.rect = it->second;
+    }
+  }
+  return t;
 }
 
 std::string Resources::Framework(FrameworkText which) const {

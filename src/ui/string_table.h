@@ -3,8 +3,9 @@
 // Texts by id, and the resource packs that translate them.
 //
 // A program compiles in its English string table and templates. A resource pack (a small UTF-8
-// text file, format below) may replace strings, control captions and template captions; the
-// program installs at most one pack in its Resources, which the host hands to every dialog.
+// text file, format below) may replace strings, control captions and template captions, and lay a
+// dialog out anew for texts longer than the English ones; the program installs at most one pack
+// in its Resources, which the host hands to every dialog.
 //
 // Pack file format, one entry a line:
 //   pelliset-pack 1                  first line that is not blank or a comment (required)
@@ -16,6 +17,10 @@
 //   hide 102/1002                    ... created hidden
 //   enable 102/1002                  ... created enabled
 //   disable 102/1002                 ... created disabled
+//   rect 102/1082 = 124 88 60 8      rectangle of control 1082 of template 102 (x y w h)
+//   size 102 = 280 210               size of template 102 (w h)
+// Rectangles and sizes are in dialog units, decimal numbers 0 to kMaxPackUnits separated by one
+// space each.
 // The four control states take no value (no " = "); they stand in for the kHidden and kDisabled
 // styles of the template, so a dialog's own Show and Enable calls still decide later on. A pack
 // may set a control's visibility once and its enabling once.
@@ -32,6 +37,8 @@
 #include <string_view>
 #include <utility>
 #include <vector>
+
+#include "ui/template.h"
 
 namespace ui {
 
@@ -60,9 +67,13 @@ struct ResourcePack {
   std::map<int, std::string> template_captions;
   std::map<std::pair<int, int>, std::string> control_captions;  // (template id, control id)
   std::map<std::pair<int, int>, ControlState> control_states;   // (template id, control id)
+  std::map<std::pair<int, int>, Rect> control_rects;            // (template id, control id)
+  std::map<int, std::pair<int, int>> template_sizes;            // template id -> (w, h)
 };
 
 inline constexpr size_t kMaxPackBytes = 1u << 20;
+// Larger than any dialog on any screen, small enough that sums of positions cannot overflow.
+inline constexpr int kMaxPackUnits = 4096;
 
 // Parses pack text; nullopt when anything in it is damaged (see the format above). When it is,
 // `bad_line` (if given) gets the number of the first offending line, counted from 1, or 0 when
@@ -115,6 +126,10 @@ class Resources {
   // The template's styles with the pack's show / hide / enable / disable applied to kHidden and
   // kDisabled.
   uint32_t ControlStyles(int template_id, int control_id, uint32_t styles) const;
+  // `english` with the pack's size and control rectangles for it applied.
+  Template LaidOut(const Template& english) const;
+  // Whether the pack lays out `template_id` anew (a size or any control rectangle).
+  bool LaysOut(int template_id) const;
   std::string Framework(FrameworkText which) const;
 
  private:

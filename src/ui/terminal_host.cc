@@ -179,6 +179,7 @@ int TerminalHost::MessageBox(std::string_view text, std::string_view caption, un
   layer->box.caption = std::string(caption);
   layer->box.text = std::string(text);
   layer->box.flags = flags;
+  layer->box.focus = (flags & MB_DEFBUTTON2) != 0 ? 1 : 0;
   Layer* mine = layer.get();
   layers_.push_back(std::move(layer));
   const int result = LoopHost::MessageBox(text, caption, flags);
@@ -232,7 +233,14 @@ void TerminalHost::Redraw() {
       case Layer::Kind::kDialog: {
         if (l.dialog->HasEnded() && !active) continue;
         const Focus f = CurrentFocus(*l.dialog);
-        renderer_.DrawDialog(*l.dialog, active, f.owner, f.control ? f.control->id() : -1, views_);
+        std::optional<int> top_row;
+        if (active && top_row_ && top_row_dialog_ == l.dialog && top_row_focus_ == f.control) {
+          top_row = top_row_;
+        } else if (active) {
+          top_row_.reset();  // the focus moved: follow it again
+        }
+        renderer_.DrawDialog(*l.dialog, active, f.owner, f.control ? f.control->id() : -1, views_,
+                             top_row);
         break;
       }
       case Layer::Kind::kMessageBox:
@@ -243,8 +251,108 @@ void TerminalHost::Redraw() {
         break;
     }
   }
-  if (!status_.empty()) renderer_.DrawStatus(status_);
+  if (!layers_.empty() && layers_.back()->kind == Layer::Kind::kDialog && menu_focus_ >= 0) {
+    std::vector<std::string> entries;
+    for (const auto& e : layers_.back()->dialog->SystemMenu()) {
+      entries.push_back(StripMnemonic(e.text));
+    }
+    entries.push_back("Close");
+    renderer_.DrawMenu(entries, menu_focus_);
+  }
+  if (help_open_) renderer_.DrawHelp("Keys", HelpLines());
+  if (!status_.empty()) {
+    renderer_.DrawStatus(status_);
+  } else {
+    renderer_.DrawKeyLine(KeyLine());
+  }
   renderer_.End();
+}
+
+std::vector<std::pair<char, std::string>> TerminalHost::Mnemonics(Dialog& top) {
+  std::vector<std::pair<char, std::string>> out;
+  std::vector<Dialog*> family;
+  Family(top, &family);
+  for (Dialog* d : family) {
+    if (d != &top && !d->IsWindowVisible()) continue;
+    const auto& controls = d->Controls();
+    for (size_t i = 0; i < controls.size(); ++i) {
+      const Control& c = *controls[i];
+      if (!HasCaption(c) || !d->IsControlShown(c)) continue;
+      char m = 0;
+      const std::string caption = StripMnemonic(c.GetText(), &m);
+      if (m == 0) continue;
+      bool reaches = Focusable(*d, c);
+      if (c.kind() == ControlKind::kStatic || c.kind() == ControlKind::kGroupBox) {
+        for (size_t j = i + 1; j < controls.size() && !reaches; ++j) {
+          reaches = Focusable(*d, *controls[j]);
+        }
+      }
+      const bool seen =
+          std::any_of(out.begin(), out.end(), [&](const auto& p) { return p.first == m; });
+      if (reaches && !seen) out.push_back({m, caption});
+    }
+  }
+  return out;
+}
+
+std::string TerminalHost::KeyLine() {
+  if (layers_.empty()) return {};
+  Layer& top = *layers_.back();
+  if (help_open_) return "Any key closes the help";
+  if (top.kind == Layer::Kind::kBrowser) return {};  // the browser names its keys itself
+  if (top.kind == Layer::Kind::kMessageBox) return "F1 Help  Tab Next  Enter Answer  Esc Close";
+  if (menu_focus_ >= 0) return "Up/Down Choose  Enter Open  Esc Close the menu";
+  std::string line = "F1 Help  Tab Next  Enter OK  Esc Cancel  F10 Menu";
+  if (renderer_.LastDialogScrolls()) line += "  PgUp/PgDn Scroll";
+  const auto letters = Mnemonics(*top.dialog);
+  if (!letters.empty()) {
+    line += "  Alt+";
+    for (const auto& [m, caption] : letters) {
+      line += ' ';
+      line += static_cast<char>(std::toupper(static_cast<unsigned char>(m)));
+    }
+  }
+  return line;
+}
+
+std::vector<std::string> TerminalHost::HelpLines() {
+  std::vector<std::string> lines = {
+      "Tab, Shift-Tab     next, previous field",
+      "Enter              the focused button, else the default one",
+      "Space              press a button, tick a box, choose a row",
+      "Arrows             move in lists, drop-downs, sliders, options, tabs",
+      "Alt-Down, F4       open a drop-down list",
+      "PgUp, PgDn         a page in a list; scroll a dialog taller than the screen",
+      "Ctrl-PgUp, PgDn    previous, next tab page",
+      "Esc                Cancel",
+      "F10, Alt-Space     the system menu (About, Close)",
+      "Mouse              click to focus and press; the wheel scrolls",
+  };
+  if (layers_.empty() || layers_.back()->kind != Layer::Kind::kDialog) return lines;
+  // The dialog's letters, several to a line so they fit a small screen.
+  std::string line;
+  for (const auto& [m, caption] : Mnemonics(*layers_.back()->dialog)) {
+    std::string entry = "Alt+";
+    entry += static_cast<char>(std::toupper(static_cast<unsigned char>(m)));
+    entry += " " + caption;
+    if (TextCells(entry) > 24) {
+      std::string cut;
+      for (const auto& ch : Utf8Characters(entry)) {
+        if (TextCells(cut + ch) > 23) break;
+        cut += ch;
+      }
+      entry = cut + "~";
+    }
+    if (!line.empty() && TextCells(line) + 2 + TextCells(entry) > 76) {
+      lines.push_back(line);
+      line.clear();
+    }
+    if (!line.empty()) line += "  ";
+    line += entry;
+    line.append(static_cast<size_t>(std::max(0, 24 - TextCells(entry))), ' ');
+  }
+  if (!line.empty()) lines.push_back(line);
+  return lines;
 }
 
 Control* TerminalHost::FocusedControl() {
@@ -480,6 +588,23 @@ TerminalHost::Result TerminalHost::Deselect(Dialog& owner, Control& c, int row) 
 TerminalHost::Result TerminalHost::HandleKey(const KeyEvent& key, Command* command) {
   if (layers_.empty()) return Result::kNone;
   Layer& top = *layers_.back();
+  if (help_open_) {
+    // Any key or click closes the help, and does nothing else.
+    if (key.key != Key::kMouse || key.action == MouseAction::kPress) help_open_ = false;
+    return Result::kNone;
+  }
+  if (top.kind != Layer::Kind::kDialog || top.dialog->HasEnded()) menu_focus_ = -1;
+  if (menu_focus_ >= 0) return MenuKey(*top.dialog, key, command);
+  if (key.key == Key::kF1) {
+    help_open_ = true;
+    return Result::kNone;
+  }
+  if (top.kind == Layer::Kind::kDialog && !top.dialog->HasEnded() &&
+      (key.key == Key::kF10 || (key.key == Key::kChar && key.alt && key.text == " "))) {
+    if (Control* fc = CurrentFocus(*top.dialog).control) views_[fc].open = false;
+    menu_focus_ = 0;
+    return Result::kNone;
+  }
   if (key.key == Key::kMouse) return Mouse(top, key, command);
   switch (top.kind) {
     case Layer::Kind::kMessageBox:
@@ -587,6 +712,16 @@ TerminalHost::Result TerminalHost::DialogKey(Dialog& top, const KeyEvent& key, C
           }
         }
         return Result::kNone;
+      }
+      // A dialog taller than the screen scrolls a page where the focus has no use for the key.
+      if (renderer_.LastDialogScrolls() &&
+          (f.control == nullptr ||
+           (RowCount(*f.control) == 0 && f.control->kind() != ControlKind::kSlider &&
+            f.control->kind() != ControlKind::kListBox &&
+            f.control->kind() != ControlKind::kListView &&
+            f.control->kind() != ControlKind::kComboBox))) {
+        const int page = std::max(1, renderer_.DialogRows() - 2);
+        return ScrollDialog(top, key.key == Key::kPageUp ? -page : page);
       }
       break;
     case Key::kChar:
@@ -993,6 +1128,63 @@ TerminalHost::Result TerminalHost::ListKey(Dialog& owner, Control& c, ControlVie
   return Select(owner, c, target, command);
 }
 
+TerminalHost::Result TerminalHost::MenuChoose(Dialog& top, int index, Command* command) {
+  menu_focus_ = -1;
+  const auto& entries = top.SystemMenu();
+  if (index >= 0 && index < static_cast<int>(entries.size())) {
+    command->kind = CommandKind::kSysMenu;
+    command->number = entries[static_cast<size_t>(index)].id;
+    command->source = "key: sysmenu " + std::to_string(command->number);
+    return Result::kCommand;
+  }
+  command->kind = CommandKind::kClose;  // the last entry: Close, as the title bar's box
+  command->source = "key: sysmenu close";
+  return Result::kCommand;
+}
+
+TerminalHost::Result TerminalHost::MenuKey(Dialog& top, const KeyEvent& key, Command* command) {
+  const int n = static_cast<int>(top.SystemMenu().size()) + 1;
+  if (key.key == Key::kMouse) {
+    if (key.action != MouseAction::kPress || key.button != 0) return Result::kNone;
+    const HitArea* hit = renderer_.HitAt(key.x, key.y);
+    if (hit != nullptr && hit->what == HitArea::What::kMenuRow) {
+      return MenuChoose(top, hit->index, command);
+    }
+    menu_focus_ = -1;  // a click elsewhere closes the menu
+    return Result::kNone;
+  }
+  switch (key.key) {
+    case Key::kUp:
+    case Key::kBackTab:
+      menu_focus_ = (menu_focus_ + n - 1) % n;
+      return Result::kNone;
+    case Key::kDown:
+    case Key::kTab:
+      menu_focus_ = (menu_focus_ + 1) % n;
+      return Result::kNone;
+    case Key::kEnter:
+      return MenuChoose(top, menu_focus_, command);
+    case Key::kChar:
+      if (key.text == " " && !key.alt) return MenuChoose(top, menu_focus_, command);
+      if (!(key.ctrl && key.text == "c")) return Result::kNone;
+      [[fallthrough]];
+    case Key::kEsc:
+    case Key::kF10:
+      menu_focus_ = -1;
+      return Result::kNone;
+    default:
+      return Result::kNone;
+  }
+}
+
+TerminalHost::Result TerminalHost::ScrollDialog(Dialog& top, int rows) {
+  const int shown = -renderer_.LastDialogRect().y;
+  top_row_ = std::max(0, shown + rows);
+  top_row_dialog_ = &top;
+  top_row_focus_ = CurrentFocus(top).control;
+  return Result::kNone;
+}
+
 // ---- Mouse
 
 TerminalHost::Result TerminalHost::Mouse(Layer& layer, const KeyEvent& key, Command* command) {
@@ -1027,6 +1219,12 @@ TerminalHost::Result TerminalHost::DialogMouse(Dialog& top, const KeyEvent& key,
   const HitArea* hit = renderer_.HitAt(key.x, key.y);
   std::vector<Dialog*> family;
   Family(top, &family);
+  const bool wheel = key.action == MouseAction::kWheelUp || key.action == MouseAction::kWheelDown;
+  if (wheel && renderer_.LastDialogScrolls() &&
+      (hit == nullptr || hit->control == nullptr || RowCount(*hit->control) == 0 ||
+       (hit->control->kind() == ControlKind::kComboBox && !views_[hit->control].open))) {
+    return ScrollDialog(top, key.action == MouseAction::kWheelUp ? -3 : 3);
+  }
   if (hit == nullptr || hit->control == nullptr ||
       std::find(family.begin(), family.end(), hit->owner) == family.end()) {
     // A click outside the open drop-down list closes it.
@@ -1056,14 +1254,11 @@ TerminalHost::Result TerminalHost::DialogMouse(Dialog& top, const KeyEvent& key,
   }
   if (Control* fc = CurrentFocus(top).control; fc != nullptr && fc != &c) views_[fc].open = false;
   if (!Focusable(owner, c)) return Result::kNone;
+  const bool had_focus = CurrentFocus(top).control == &c;
   SetFocus(top, owner, c, false);
-  CellRect r = ToCells(c.rect());
-  const CellRect& dlg = renderer_.LastDialogRect();
-  int ox = dlg.x + 1;
-  for (const Dialog* d = &owner; d->Parent() != nullptr; d = d->Parent()) {
-    ox += ToCells({d->PageX(), d->PageY(), 0, 0}).x;
-  }
-  const int column = key.x - (ox + r.x);
+  // Where the control was drawn (a squeezed layout moves it).
+  const CellRect r = hit->rect;
+  const int column = key.x - r.x;
   switch (c.kind()) {
     case ControlKind::kButton:
     case ControlKind::kCheckBox:
@@ -1074,6 +1269,13 @@ TerminalHost::Result TerminalHost::DialogMouse(Dialog& top, const KeyEvent& key,
       v.highlight = std::max(0, static_cast<ComboBox&>(c).GetCurSel());
       return Result::kNone;
     case ControlKind::kEdit:
+      if (!had_focus) {
+        // Clicked into: all of it selected and drawn so, typing replaces it.
+        v.cursor = static_cast<int>(Utf8Length(c.GetText()));
+        v.anchor = 0;
+        return Result::kNone;
+      }
+      // Clicked again: the caret goes where the click was.
       v.anchor = -1;
       v.cursor = v.scroll + std::max(0, column);
       return Result::kNone;

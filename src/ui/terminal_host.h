@@ -18,10 +18,15 @@
 // arrows, PgUp/PgDn, Home/End move in lists, drop-downs (Alt-Down / F4 open them), sliders,
 // radio groups and tab rows; Ctrl-PgUp/PgDn switch tabs from anywhere; Shift with the arrows
 // extends a multi-selection. Mouse: a click focuses and presses, chooses rows and tabs.
+// A dialog taller than the screen (once its blank rows are squeezed out) scrolls with the focus,
+// with PgUp/PgDn where the focus does not use them and with the wheel outside lists. F1 shows
+// the keys and the dialog's mnemonics; F10 or Alt-Space opens the system menu (the dialog's own
+// entries, such as About, and Close). The bottom line names the keys that work now.
 
 #include <cstdint>
 #include <map>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -71,6 +76,13 @@ class TerminalHost : public LoopHost {
   Result MessageBoxKey(Layer& layer, const KeyEvent& key, Command* command);
   Result BrowserKey(Layer& layer, const KeyEvent& key, Command* command);
   Result Mouse(Layer& layer, const KeyEvent& key, Command* command);
+  Result MenuKey(Dialog& top, const KeyEvent& key, Command* command);
+  Result MenuChoose(Dialog& top, int index, Command* command);
+  Result ScrollDialog(Dialog& top, int rows);
+  // The dialog's mnemonics that reach a control: letter and caption without its mark.
+  std::vector<std::pair<char, std::string>> Mnemonics(Dialog& top);
+  std::string KeyLine();
+  std::vector<std::string> HelpLines();
   Result DialogMouse(Dialog& top, const KeyEvent& key, Command* command);
 
   Focus CurrentFocus(Dialog& top);
@@ -107,6 +119,12 @@ class TerminalHost : public LoopHost {
   std::map<const Dialog*, Dialog*> focus_owner_;  // top-level dialog -> dialog holding the focus
   std::string status_;
   std::string browse_folder_;
+  bool help_open_ = false;
+  int menu_focus_ = -1;  // the open system menu's highlighted entry; -1: closed
+  // A scroll position the user chose, kept while the focus stays where it was.
+  std::optional<int> top_row_;
+  const Dialog* top_row_dialog_ = nullptr;
+  const Control* top_row_focus_ = nullptr;
 };
 
 }  // namespace ui

@@ -15,7 +15,7 @@ struct FinalKey {
   char final_byte;
   Key key;
 };
-constexpr std::array<FinalKey, 9> kFinals{{
+constexpr std::array<FinalKey, 10> kFinals{{
     {'A', Key::kUp},
     {'B', Key::kDown},
     {'C', Key::kRight},
@@ -24,6 +24,7 @@ constexpr std::array<FinalKey, 9> kFinals{{
     {'F', Key::kEnd},
     {'Z', Key::kBackTab},
     {'S', Key::kF4},
+    {'P', Key::kF1},
     {'M', Key::kEnter},  // SS3 M: keypad Enter in application keypad mode
 }};
 
@@ -32,7 +33,7 @@ struct TildeKey {
   int code;
   Key key;
 };
-constexpr std::array<TildeKey, 9> kTildes{{
+constexpr std::array<TildeKey, 11> kTildes{{
     {1, Key::kHome},
     {2, Key::kInsert},
     {3, Key::kDelete},
@@ -42,6 +43,8 @@ constexpr std::array<TildeKey, 9> kTildes{{
     {7, Key::kHome},
     {8, Key::kEnd},
     {14, Key::kF4},
+    {11, Key::kF1},
+    {21, Key::kF10},
 }};
 
 void ApplyModifier(int param, KeyEvent* e) {
@@ -242,10 +245,10 @@ KeyEvent MakeMouse(MouseAction action, int x, int y, int button) {
 }
 
 std::string KeyName(const KeyEvent& key) {
-  static constexpr std::array<const char*, 20> kNames{
-      "None",   "Char",   "Enter",    "Tab",  "BackTab", "Esc",   "Backspace",
-      "Delete", "Insert", "Up",       "Down", "Left",    "Right", "Home",
-      "End",    "PageUp", "PageDown", "F4",   "Mouse",   "Resize"};
+  static constexpr std::array<const char*, 22> kNames{
+      "None",     "Char", "Enter", "Tab",  "BackTab", "Esc",   "Backspace", "Delete",
+      "Insert",   "Up",   "Down",  "Left", "Right",   "Home",  "End",       "PageUp",
+      "PageDown", "F4",   "F1",    "F10",  "Mouse",   "Resize"};
   std::string name;
   if (key.ctrl) name += "Ctrl+";
   if (key.alt) name += "Alt+";

@@ -31,6 +31,8 @@ enum class Key {
   kPageUp,
   kPageDown,
   kF4,
+  kF1,   // help
+  kF10,  // the system menu
   kMouse,
   kResize,  // the terminal changed size (from the screen adapter, not from bytes)
 };

@@ -247,13 +247,154 @@ void TerminalRenderer::Frame(const CellRect& r, std::string_view title, uint32_t
   }
 }
 
+int TerminalRenderer::DialogRows() const { return std::max(1, screen_.Height() - 1); }
+
+namespace {
+
+// Marks the client rows a control draws on: one row for the one-line kinds, the border rows of
+// frames, every row of lists, pictures and wrapped texts.
+void MarkRows(const Dialog& d, int page_y, std::vector<char>* need) {
+  auto mark = [&](int row) {
+    if (row >= 0 && row < static_cast<int>(need->size())) (*need)[static_cast<size_t>(row)] = 1;
+  };
+  for (const auto& cp : d.Controls()) {
+    const Control& c = *cp;
+    if (!d.IsControlShown(c)) continue;
+    const CellRect r = ToCells(c.rect());
+    const int top = page_y + r.y;
+    const int bottom = top + r.h - 1;
+    if (SingleLine(c.kind()) ||
+        (c.kind() == ControlKind::kStatic && c.rect().h <= kUnitsPerCellY + kUnitsPerCellY / 2)) {
+      mark(page_y + (c.rect().y + std::min(c.rect().h, 14) / 2) / kUnitsPerCellY);
+    } else if (c.kind() == ControlKind::kGroupBox) {
+      mark(top);
+      mark(bottom);
+    } else if (c.kind() == ControlKind::kTab) {
+      mark(top);
+      mark(top + 1);
+      mark(bottom);
+    } else {
+      for (int y = top; y <= bottom; ++y) mark(y);
+    }
+  }
+  for (const Dialog* page : d.Pages()) {
+    if (!page->IsWindowVisible()) continue;
+    MarkRows(*page, page_y + ToCells({page->PageX(), page->PageY(), 0, 0}).y, need);
+  }
+}
+
+}  // namespace
+
+namespace {
+
+// Marks the client columns a control covers (all of them: text runs anywhere in its rect).
+void MarkCols(const Dialog& d, int page_x, std::vector<char>* need) {
+  for (const auto& cp : d.Controls()) {
+    if (!d.IsControlShown(*cp)) continue;
+    const CellRect r = ToCells(cp->rect());
+    for (int x = page_x + r.x; x < page_x + r.x + r.w; ++x) {
+      if (x >= 0 && x < static_cast<int>(need->size())) (*need)[static_cast<size_t>(x)] = 1;
+    }
+  }
+  for (const Dialog* page : d.Pages()) {
+    if (!page->IsWindowVisible()) continue;
+    MarkCols(*page, page_x + ToCells({page->PageX(), page->PageY(), 0, 0}).x, need);
+  }
+}
+
+// Drops lines (rows or columns) nothing needs until at most `target` remain, the middle of the
+// longest run of removable lines first, so gaps shrink evenly. Returns old line -> new line for
+// every line and one past the end (a dropped line maps to where the next kept one lands).
+std::vector<int> Squeeze(const std::vector<char>& need, int target, int* kept_out) {
+  const int full = static_cast<int>(need.size());
+  std::vector<char> keep(need.size(), 1);
+  int kept = full;
+  while (kept > target) {
+    int best_at = -1;
+    int best_len = 0;
+    for (int y = 0; y < full;) {
+      if (need[static_cast<size_t>(y)] || !keep[static_cast<size_t>(y)]) {
+        ++y;
+        continue;
+      }
+      int len = 0;
+      int end = y;
+      while (end < full && !need[static_cast<size_t>(end)]) {
+        if (keep[static_cast<size_t>(end)]) ++len;
+        ++end;
+      }
+      if (len > best_len) {
+        best_len = len;
+        best_at = y;
+      }
+      y = end;
+    }
+    if (best_at < 0) break;
+    int skip = best_len / 2;
+    for (int y = best_at;; ++y) {
+      if (!keep[static_cast<size_t>(y)]) continue;
+      if (skip-- == 0) {
+        keep[static_cast<size_t>(y)] = 0;
+        break;
+      }
+    }
+    --kept;
+  }
+  std::vector<int> map(static_cast<size_t>(full) + 1, 0);
+  int at = 0;
+  for (int y = 0; y <= full; ++y) {
+    map[static_cast<size_t>(y)] = at;
+    if (y < full && keep[static_cast<size_t>(y)]) ++at;
+  }
+  *kept_out = kept;
+  return map;
+}
+
+int MapLine(const std::vector<int>& map, int origin, int line) {
+  const int rel = line - origin;
+  if (map.empty() || rel < 0) return line;
+  const int last = static_cast<int>(map.size()) - 1;
+  if (rel > last) return origin + map.back() + (rel - last);
+  return origin + map[static_cast<size_t>(rel)];
+}
+
+}  // namespace
+
+int TerminalRenderer::CompressRows(Dialog& dialog, int client_rows) {
+  std::vector<char> need(
+      static_cast<size_t>(std::max(0, DialogCellsHigh(dialog.GetTemplate()) - 2)));
+  MarkRows(dialog, 0, &need);
+  int kept = 0;
+  rows_ = Squeeze(need, client_rows, &kept);
+  return kept;
+}
+
+int TerminalRenderer::CompressCols(Dialog& dialog, int client_cols) {
+  std::vector<char> need(
+      static_cast<size_t>(std::max(0, DialogCellsWide(dialog.GetTemplate()) - 2)));
+  MarkCols(dialog, 0, &need);
+  int kept = 0;
+  cols_ = Squeeze(need, client_cols, &kept);
+  return kept;
+}
+
+int TerminalRenderer::MapRow(int row) const { return MapLine(rows_, client_y_, row); }
+int TerminalRenderer::MapCol(int col) const { return MapLine(cols_, client_x_, col); }
+
 void TerminalRenderer::DrawDialog(Dialog& dialog, bool active, const Dialog* focus_owner,
-                                  int focus_id, ViewMap& views) {
+                                  int focus_id, ViewMap& views, std::optional<int> top_row) {
   const Template& t = dialog.GetTemplate();
   CellRect outer{0, 0, DialogCellsWide(t), DialogCellsHigh(t)};
   const int sw = screen_.Width();
-  const int sh = screen_.Height();
-  // A dialog larger than the screen scrolls so the focused control stays in view.
+  const int sh = DialogRows();
+  rows_.clear();
+  cols_.clear();
+  client_y_ = 0;
+  client_x_ = 0;
+  if (outer.h > sh) outer.h = CompressRows(dialog, sh - 2) + 2;
+  if (outer.w > sw) outer.w = CompressCols(dialog, sw - 2) + 2;
+  // A dialog larger than the screen scrolls so the focused control stays in view, unless the
+  // user scrolled it.
   CellRect focus_rect{outer.w / 2, outer.h / 2, 1, 1};
   if (focus_owner != nullptr) {
     if (const Control* fc = focus_owner->FindControl(focus_id)) {
@@ -263,6 +404,8 @@ void TerminalRenderer::DrawDialog(Dialog& dialog, bool active, const Dialog* foc
         focus_rect.x += page.x;
         focus_rect.y += page.y;
       }
+      focus_rect.y = MapRow(focus_rect.y);
+      focus_rect.x = MapCol(focus_rect.x);
       focus_rect.x += 1;
       focus_rect.y += 1;
     }
@@ -274,7 +417,11 @@ void TerminalRenderer::DrawDialog(Dialog& dialog, bool active, const Dialog* foc
   };
   outer.x = place(sw, outer.w, focus_rect.x, focus_rect.w);
   outer.y = place(sh, outer.h, focus_rect.y, focus_rect.h);
+  if (top_row && outer.h > sh) outer.y = std::clamp(-*top_row, sh - outer.h, 0);
   last_dialog_ = outer;
+  last_scrolls_ = outer.w > sw || outer.h > sh;
+  client_y_ = outer.y + 1;
+  client_x_ = outer.x + 1;
 
   const uint32_t frame_attrs = active ? kAttrNone : kAttrDim;
   Fill(outer, frame_attrs);
@@ -289,11 +436,8 @@ void TerminalRenderer::DrawDialog(Dialog& dialog, bool active, const Dialog* foc
     DrawDropDown(*popups[i].first, static_cast<ComboBox&>(*popups[i].second),
                  popup_origins[i].first, popup_origins[i].second, views[popups[i].second]);
   }
-  if (outer.w > sw || outer.h > sh) {
-    DrawStatus("The dialog needs " + std::to_string(outer.w) + "x" + std::to_string(outer.h) +
-               " cells; this terminal has " + std::to_string(sw) + "x" + std::to_string(sh) +
-               ". It scrolls with the focus.");
-  }
+  rows_.clear();
+  cols_.clear();
 }
 
 void TerminalRenderer::DrawFamily(Dialog& d, int ox, int oy, bool active, const Dialog* focus_owner,
@@ -336,6 +480,16 @@ void TerminalRenderer::DrawControl(Dialog& owner, Control& c, int ox, int oy, bo
     const int shown_h = std::min(c.rect().h, 14);
     r.y = oy + (c.rect().y + shown_h / 2) / kUnitsPerCellY;
     r.h = 1;
+  }
+  if (!rows_.empty()) {
+    const int top = MapRow(r.y);
+    r.h = std::max(1, MapRow(r.y + r.h - 1) - top + 1);
+    r.y = top;
+  }
+  if (!cols_.empty()) {
+    const int left = MapCol(r.x);
+    r.w = std::max(1, MapCol(r.x + r.w - 1) - left + 1);
+    r.x = left;
   }
   const uint32_t base = (!active || !c.IsEnabled()) ? kAttrDim : kAttrNone;
   const uint32_t focus_attr = focused ? kAttrReverse : kAttrNone;
@@ -408,7 +562,12 @@ void TerminalRenderer::DrawControl(Dialog& owner, Control& c, int ox, int oy, bo
       for (int i = view.scroll; i < count; ++i) {
         shown += e.HasStyle(kPassword) ? std::string("*") : chars[static_cast<size_t>(i)];
       }
-      PutClipped(r.x, r.y, width, shown, base | kAttrUnderline | focus_attr);
+      // Reverse video means "all selected" (typing replaces); otherwise the caret shows where
+      // typing goes.
+      const bool all_selected = focused && view.anchor == 0 && count > 0;
+      PutClipped(r.x, r.y, width, shown,
+                 base | kAttrUnderline |
+                     (all_selected ? kAttrReverse : (focused ? kAttrBold : kAttrNone)));
       if (focused) {
         screen_.SetCursor(r.x + std::min(width - 1, view.cursor - view.scroll), r.y, true);
         cursor_set_ = true;
@@ -590,8 +749,8 @@ void TerminalRenderer::DrawControl(Dialog& owner, Control& c, int ox, int oy, bo
 void TerminalRenderer::DrawDropDown(Dialog& owner, ComboBox& combo, int ox, int oy,
                                     ControlView& view) {
   CellRect r = ToCells(combo.rect());
-  r.x += ox;
-  r.y = oy + (combo.rect().y + std::min(combo.rect().h, 14) / 2) / kUnitsPerCellY;
+  r.x = MapCol(r.x + ox);
+  r.y = MapRow(oy + (combo.rect().y + std::min(combo.rect().h, 14) / 2) / kUnitsPerCellY);
   const int count = combo.GetCount();
   if (count == 0) return;
   const int rows = std::min(count, kDropRows);
@@ -720,6 +879,45 @@ void TerminalRenderer::DrawFileBrowser(FileBrowser& b) {
 void TerminalRenderer::DrawStatus(std::string_view text) {
   const int y = screen_.Height() - 1;
   PutClipped(0, y, screen_.Width(), text, kAttrReverse);
+}
+
+void TerminalRenderer::DrawKeyLine(std::string_view text) {
+  PutClipped(0, screen_.Height() - 1, screen_.Width(), text, kAttrDim);
+}
+
+void TerminalRenderer::DrawHelp(std::string_view title, const std::vector<std::string>& lines) {
+  const int sw = screen_.Width();
+  const int sh = screen_.Height();
+  int inner = TextCells(title) + 2;
+  for (const auto& l : lines) inner = std::max(inner, TextCells(l));
+  const int w = std::min(sw, inner + 4);
+  const int shown = std::min(static_cast<int>(lines.size()), std::max(1, sh - 4));
+  const int h = std::min(sh, shown + 4);
+  const CellRect r{std::max(0, (sw - w) / 2), std::max(0, (sh - h) / 2), w, h};
+  Fill(r, kAttrNone);
+  Frame(r, title, kAttrBold, kAttrBold | kAttrReverse);
+  AddHit(HitArea::What::kControl, r, nullptr, nullptr, -1);
+  for (int i = 0; i < shown; ++i) {
+    PutClipped(r.x + 2, r.y + 2 + i, w - 4, lines[static_cast<size_t>(i)], kAttrNone);
+  }
+}
+
+void TerminalRenderer::DrawMenu(const std::vector<std::string>& entries, int focus) {
+  int inner = 8;
+  for (const auto& e : entries) inner = std::max(inner, TextCells(e) + 2);
+  const int w = std::min(screen_.Width(), inner + 2);
+  const int h = static_cast<int>(entries.size()) + 2;
+  const CellRect r{std::clamp(last_dialog_.x + 1, 0, std::max(0, screen_.Width() - w)),
+                   std::clamp(last_dialog_.y + 1, 0, std::max(0, screen_.Height() - h)), w, h};
+  Fill(r, kAttrNone);
+  Frame(r, "", kAttrBold, kAttrBold);
+  AddHit(HitArea::What::kControl, r, nullptr, nullptr, -1);
+  for (size_t i = 0; i < entries.size(); ++i) {
+    const bool hl = static_cast<int>(i) == focus;
+    const CellRect row{r.x + 1, r.y + 1 + static_cast<int>(i), w - 2, 1};
+    PutClipped(row.x, row.y, row.w, (hl ? ">" : " ") + entries[i], hl ? kAttrReverse : kAttrNone);
+    AddHit(HitArea::What::kMenuRow, row, nullptr, nullptr, static_cast<int>(i));
+  }
 }
 
 }  // namespace ui

@@ -6,6 +6,7 @@
 // are resolved against exactly what the user sees.
 
 #include <map>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -57,7 +58,16 @@ struct ControlView {
 using ViewMap = std::map<const Control*, ControlView>;
 
 struct HitArea {
-  enum class What { kControl, kRow, kTab, kDropRow, kMessageButton, kBrowserRow, kBrowserPath };
+  enum class What {
+    kControl,
+    kRow,
+    kTab,
+    kDropRow,
+    kMessageButton,
+    kBrowserRow,
+    kBrowserPath,
+    kMenuRow
+  };
   What what = What::kControl;
   CellRect rect;
   Dialog* owner = nullptr;
@@ -80,13 +90,32 @@ class TerminalRenderer {
   void Begin();
   // Draws a dialog window with its shown pages. The focused control (`focus_owner`, `focus_id`)
   // is marked when `active`; inactive dialogs are drawn dimmed behind the active one.
+  //
+  // Dialogs get every row but the last (the key line). A dialog taller than that first loses
+  // rows no control draws on (blank rows between controls, the insides of group boxes beside
+  // their contents), the largest gaps first, so nothing overlaps and nothing is cut; one too
+  // wide likewise loses columns no control covers (margins); one that is still too large
+  // scrolls: `top_row` is the dialog row shown at the top (the user
+  // scrolled), nullopt follows the focus.
   void DrawDialog(Dialog& dialog, bool active, const Dialog* focus_owner, int focus_id,
-                  ViewMap& views);
+                  ViewMap& views, std::optional<int> top_row = std::nullopt);
   void DrawMessageBox(const MessageBoxView& box);
   void DrawFileBrowser(FileBrowser& browser);
-  // A line at the bottom of the screen (errors, hints).
+  // A box of text lines over everything (the key help), closed by any key.
+  void DrawHelp(std::string_view title, const std::vector<std::string>& lines);
+  // The system menu: `entries` under the dialog's title bar, `focus` highlighted; each row is a
+  // kMenuRow hit area with its index.
+  void DrawMenu(const std::vector<std::string>& entries, int focus);
+  // A line at the bottom of the screen (errors, hints), drawn over the key line.
   void DrawStatus(std::string_view text);
+  // The key line at the bottom: the keys that work now.
+  void DrawKeyLine(std::string_view text);
   void End();
+
+  // Rows a dialog may use (the screen less the key line).
+  int DialogRows() const;
+  // Whether the last dialog drawn had to scroll (it does not fit even compressed).
+  bool LastDialogScrolls() const { return last_scrolls_; }
 
   const std::vector<HitArea>& Hits() const { return hits_; }
   // The top-most hit area at a cell, or nullptr.
@@ -106,11 +135,23 @@ class TerminalRenderer {
                   ViewMap& views, std::vector<std::pair<Dialog*, Control*>>* popups,
                   std::vector<std::pair<int, int>>* popup_origins);
   void AddHit(HitArea::What what, const CellRect& r, Dialog* owner, Control* c, int index);
+  // Builds rows_ for `dialog` so its client area fits `client_rows` where it can; returns the
+  // rows it keeps.
+  int CompressRows(Dialog& dialog, int client_rows);
+  int CompressCols(Dialog& dialog, int client_cols);
+  // A screen row / column of the uncompressed layout -> the one it is drawn on.
+  int MapRow(int row) const;
+  int MapCol(int col) const;
 
   TerminalScreen& screen_;
   std::vector<HitArea> hits_;
   CellRect last_dialog_;
+  bool last_scrolls_ = false;
   bool cursor_set_ = false;
+  int client_y_ = 0;       // screen row of the drawn dialog's client area
+  int client_x_ = 0;       // and its column
+  std::vector<int> rows_;  // client row -> drawn client row (empty: unchanged)
+  std::vector<int> cols_;  // client column -> drawn client column (empty: unchanged)
 };
 
 }  // namespace ui

@@ -13,6 +13,7 @@
 #include "fakes/test_services.h"
 #include "platform/memory_registry.h"
 #include "platform/registry.h"
+#include "platform/temp_dir.h"
 #include "ui/scripted_host.h"
 
 namespace {
@@ -395,6 +396,37 @@ TEST_F(MainDialogTest, UsbListsTwoPrintersAndExitStoresTheChosenPath) {
                            "FAILED to open /dev/usb/lp7\n", "Attempting to open /dev/usb/lp2\n"}));
 }
 
+TEST_F(MainDialogTest, SerialDevicesAreOfferedAndATypedPathIsStoredAndRestored) {
+  platform_test::TempDir dev;
+  platform_test::WriteFile(dev.File("ttyUSB0"), "");
+  platform_test::WriteFile(dev.File("rfcomm0"), "");
+  const platform::SerialDevices devices(dev.path(), dev.File("no-sysfs"));
+  dlg.SetSerialDevices(&devices);
+  EXPECT_EQ(Run({"snapshot", "select 1007 \"" + dev.File("ttyUSB0") + "\"", "click 1"}), ui::IDOK);
+  ASSERT_EQ(views[0].port_rows.size(), 51u);
+  EXPECT_EQ(views[0].port_rows[0], "COM1");
+  EXPECT_EQ(views[0].port_rows[49], dev.File("ttyUSB0"));
+  EXPECT_EQ(views[0].port_rows[50], dev.File("rfcomm0"));
+  EXPECT_EQ(Text(kValuePort), dev.File("ttyUSB0"));
+
+  // A path typed into the list (an adapter not plugged in) goes into uPort as a string and comes
+  // back as typed.
+  CM500QXUtilityDlg typed(t.services, log);
+  typed.SetSerialDevices(&devices);
+  ASSERT_TRUE(host.Queue({"type 1007 \"/dev/ttyUSB7\"", "click 1"}));
+  typed.DoModal(host);
+  const platform::RegValue port = *t.registry.QueryValue(kPellisetKey, kValuePort);
+  EXPECT_EQ(port.type, platform::RegType::kSz);
+  EXPECT_EQ(port.data,
+            (std::vector<uint8_t>{'/', 'd', 'e', 'v', '/', 't', 't', 'y', 'U', 'S', 'B', '7', 0}));
+  CM500QXUtilityDlg again(t.services, log);
+  ASSERT_TRUE(host.Queue({"snapshot", "close"}));
+  again.DoModal(host);
+  ASSERT_EQ(views.size(), 2u);
+  EXPECT_EQ(views[1].port, "/dev/ttyUSB7");
+  EXPECT_EQ(views[1].port_row, -1);
+}
+
 TEST_F(MainDialogTest, ExitStoresAllSevenValuesWithTheirTypes) {
   EXPECT_EQ(Run({"select 1007 \"COM4\"", "select 1008 \"38400\"", "select 1009 2", "select 1010 1",
                  "click 1"}),
@@ -444,12 +476,19 @@ TEST_F(MainDialogTest, TcpExitStoresAddressAndTypedPortAndRestoresBoth) {
   EXPECT_EQ(Dword(kValueBaudrate), 401u);  // the edit refuses the letter
   EXPECT_EQ(Dword(kValuePortType), 3u);
 
-  // Reopened and left with Exit untouched: the port typed last time survives.
+  // Reopened and left with Exit untouched: the port typed last time survives, and the hidden
+  // serial lists are filled all the same, ready for a switch to a serial interface.
   CM500QXUtilityDlg again(t.services, log);
-  ASSERT_TRUE(host.Queue({"click 1"}));
+  ASSERT_TRUE(host.Queue({"snapshot", "click 1"}));
   again.DoModal(host);
   EXPECT_EQ(Dword(kValueBaudrate), 401u);
   EXPECT_EQ(Text(kValuePort), "NET192.168.0.10");
+  ASSERT_EQ(views.size(), 2u);
+  EXPECT_FALSE(views[1].port_shown);
+  EXPECT_EQ(views[1].port_rows.front(), "COM1");
+  EXPECT_EQ(views[1].baud, "115200");
+  EXPECT_EQ(views[1].data_bits, "8");
+  EXPECT_EQ(views[1].stop_bits, "1");
 }
 
 TEST_F(MainDialogTest, ManagerButtonsHandTheSettingToTheLink) {
@@ -465,7 +504,8 @@ TEST_F(MainDialogTest, ManagerButtonsHandTheSettingToTheLink) {
   EXPECT_EQ(t.devices.record.connects,
             (std::vector<std::pair<std::string, uint16_t>>{{"10.1.1.5", 9101}}));
   ASSERT_EQ(Boxes().size(), 1u);
-  EXPECT_EQ(Boxes()[0].text, "Port open error!");
+  EXPECT_EQ(Boxes()[0].text,
+            "Port open error!\n10.1.1.5:9101: input/output error; check the cable and the printer");
   EXPECT_EQ(views.size(), 1u);                       // still the main dialog after the press
   EXPECT_FALSE(t.registry.KeyExists(kPellisetKey));  // a job hand-over stores nothing
 
@@ -495,33 +535,28 @@ TEST_F(MainDialogTest, TcpPortBeyondTheTcpPortsReadsAsZero) {
   EXPECT_EQ(Text(kValuePort), "NET10.0.0.7");
 }
 
-// Keeps the order of the value writes and can refuse one of them.
-class OrderRegistry : public platform::MemoryRegistry {
- public:
-  bool SetValue(const std::string& key, const std::string& name,
-                const platform::RegValue& value) override {
-    names.push_back(name);
-    if (name == refuse) return false;
-    return platform::MemoryRegistry::SetValue(key, name, value);
-  }
-  std::vector<std::string> names;
-  std::string refuse;
-};
-
-TEST_F(MainDialogTest, ExitWritesTheSevenValuesInOrderPastARefusedOne) {
-  OrderRegistry registry;
-  registry.refuse = kValuePort;
+TEST_F(MainDialogTest, ExitStoresTheSevenValuesAsOneUpdateAndReportsARefusal) {
+  platform::MemoryRegistry registry;
   platform::Services services{t.clock, t.devices, registry, t.trace};
-  CM500QXUtilityDlg d(services, log);
-  ASSERT_TRUE(host.Queue({"select 1008 \"9600\"", "click 1"}));
-  EXPECT_EQ(d.DoModal(host), ui::IDOK);
-  EXPECT_EQ(registry.names,
-            (std::vector<std::string>{kValuePortType, kValuePort, kValueBaudrate, kValueDatabit,
-                                      kValueParity, kValueStopbit, kValueFlowcontrol}));
+  {
+    CM500QXUtilityDlg d(services, log);
+    ASSERT_TRUE(host.Queue({"select 1008 \"9600\"", "click 1"}));
+    EXPECT_EQ(d.DoModal(host), ui::IDOK);
+  }
+  EXPECT_EQ(registry.UpdateCount(), 1);
   EXPECT_EQ(platform::ReadDword(registry, kPellisetKey, kValueBaudrate), 9600u);
   EXPECT_EQ(platform::ReadDword(registry, kPellisetKey, kValueFlowcontrol), 0u);
-  EXPECT_FALSE(platform::ReadString(registry, kPellisetKey, kValuePort).has_value());
-  EXPECT_TRUE(host.EventsOf(ui::EventKind::kMessageBox).empty());  // write failures are silent
+  EXPECT_TRUE(host.EventsOf(ui::EventKind::kMessageBox).empty());
+
+  registry.SetFailWrites(true, "read-only file system");
+  CM500QXUtilityDlg d(services, log);
+  ASSERT_TRUE(host.Queue({"select 1008 \"4800\"", "click 1", "answer OK"}));
+  EXPECT_EQ(d.DoModal(host), ui::IDOK);
+  const auto boxes = host.EventsOf(ui::EventKind::kMessageBox);
+  ASSERT_EQ(boxes.size(), 1u);
+  EXPECT_EQ(boxes[0].text,
+            "The communication setting could not be saved: memory: read-only file system");
+  EXPECT_EQ(platform::ReadDword(registry, kPellisetKey, kValueBaudrate), 9600u);
 }
 
 TEST_F(MainDialogTest, ExitAndWindowCloseBothCloseAnOpenLink) {

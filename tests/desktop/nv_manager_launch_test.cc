@@ -62,7 +62,9 @@ TEST_F(NvManagerLaunchTest, FailedFirstJobShowsItsMessageAndNoManager) {
   Run({"wait messagebox 30", "answer OK", "wait dialog 102", "snapshot"});
   EXPECT_EQ(host.ErrorCount(), 0) << ::testing::PrintToString(host.EventLines());
   EXPECT_EQ(managers, 0);
-  EXPECT_EQ(boxes, std::vector<std::string>{"Pelliset: Port open error!"});
+  EXPECT_EQ(boxes, std::vector<std::string>{"Pelliset: Port open error!\n127.0.0.1:9100: "
+                                            "connection refused; check the port number (most "
+                                            "printers use 9100)"});
   EXPECT_EQ(open_at_main, std::vector<int>{0});
 }
 

@@ -133,6 +133,7 @@ TEST_F(SettingsEditorE2eTest, DefaultSendsTheFactoryBlockAndStoresThePagesRecord
   const int status = Run(Launch(sim->port()) +
                          "wait dialog 133 20\n"
                          "click 1000\n"
+                         "answer Yes\n"
                          "wait messagebox 20\n"
                          "answer OK\n"
                          "click 1\n");
@@ -161,7 +162,11 @@ TEST_F(SettingsEditorE2eTest, PrinterSwitchedOffGivesPortOpenErrorAndNoTabDialog
                          "answer OK\n"
                          "click 1\n");
   ASSERT_EQ(status, 0) << out_;
-  EXPECT_TRUE(Printed(MessageBoxLine("Port open error!"))) << out_;
+  // The real socket's refusal, told under the message.
+  EXPECT_TRUE(Printed(MessageBoxLine("Port open error!\\n127.0.0.1:" + std::to_string(port) +
+                                     ": connection refused; check the port number (most "
+                                     "printers use 9100)")))
+      << out_;
   EXPECT_FALSE(Printed(R"("template":133)")) << out_;
   EXPECT_EQ(Profile("uPortType"), 3u);           // Exit stored the setting...
   EXPECT_FALSE(Profile("Density").has_value());  // ...and nothing of a profile

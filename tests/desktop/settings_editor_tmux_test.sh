@@ -4,10 +4,17 @@
 # setting), print density 100% -> 150%, Save, the success message, Exit. Then the simulator is
 # stopped (it saves its settings on SIGTERM) and the test checks that the printer's switch 1 holds
 # the new density bits, the other bits of that switch untouched, and that the registry remembers it.
-# Usage: settings_editor_tmux_test.sh PATH/TO/deskutil PATH/TO/printer-sim
+# Every step must be reachable on the screen: the main dialog's buttons, the tab dialog with its
+# border, the key line. The pane is 100 x 40 cells unless COLSxROWS says otherwise (80x24: the
+# smallest terminal a person is likely to use).
+# Usage: settings_editor_tmux_test.sh PATH/TO/deskutil PATH/TO/printer-sim [COLSxROWS]
 set -u
 bin=${1:?usage: $0 PATH/TO/deskutil PATH/TO/printer-sim}
 sim=${2:?usage: $0 PATH/TO/deskutil PATH/TO/printer-sim}
+if [ -n "${3:-}" ]; then
+  pane_cols=${3%x*}
+  pane_rows=${3#*x}
+fi
 here=.
 [[ ${BASH_SOURCE[0]} == */* ]] && here=${BASH_SOURCE[0]%/*}
 source "$here/tmux_lib.sh" || exit 1
@@ -23,6 +30,7 @@ start_printer_sim "$sim" --state "$state"
 start_deskutil "$bin"
 wait_for "Serial / RS232C"
 wait_for "Exit"
+wait_for "F1 Help"
 
 # Interface: TCP/IP, the simulator's address and port.
 choose_tcp_ip
@@ -34,6 +42,8 @@ tmux_ send-keys -t e2e Enter
 wait_for "Printer Setting 1" 30
 wait_for "Printing Density"
 wait_for "print density 100%"
+# The tab dialog keeps its frame: both corners of its top line are on the screen.
+screen | grep -qE '^ *┌.*Virtual Memory Switch Manager.*┐ *$' || fail "the tab dialog lost its border"
 
 # The density drop-down: Enter opens it, Up five rows to 150%, Enter chooses.
 tab_to "print density 100%"
@@ -71,4 +81,4 @@ switch1=$(sed -n 's/^switch1 = \([01]\{8\}\)$/\1/p' "$state")
 
 text=$(registry_text)
 grep -qiF '"Density"=dword:00000003' <<<"$text" || { echo "$text"; fail "the registry lacks Density 3"; }
-echo "PASS: density 150% saved to the printer (switch1 $switch1) and the registry, by keys in tmux"
+echo "PASS: density 150% saved to the printer (switch1 $switch1) and the registry, by keys in tmux (${pane_cols:-100} columns)"

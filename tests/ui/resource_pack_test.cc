@@ -28,7 +28,9 @@ constexpr char kGoodPack[] =
     "caption 500/2 = Abbrechen \\\\ Ende\n"
     "show 500/29\n"
     "enable 500/29\n"
-    "hide 500/1000\n";
+    "hide 500/1000\n"
+    "rect 500/1000 = 100 25 90 14\n"
+    "size 500 = 240 160\n";
 
 TEST(ResourcePack, ParsesEveryKindOfEntry) {
   const auto pack = ui::ParseResourcePack(kGoodPack);
@@ -46,6 +48,8 @@ TEST(ResourcePack, ParsesEveryKindOfEntry) {
   EXPECT_EQ(pack->control_states.at({500, 29}).enabled, true);
   EXPECT_EQ(pack->control_states.at({500, 1000}).visible, false);
   EXPECT_EQ(pack->control_states.at({500, 1000}).enabled, std::nullopt);
+  EXPECT_EQ(pack->control_rects.at({500, 1000}), (ui::Rect{100, 25, 90, 14}));
+  EXPECT_EQ(pack->template_sizes.at(500), std::make_pair(240, 160));
 }
 
 TEST(ResourcePack, DamagedFilesAreRefusedAsAWhole) {
@@ -75,6 +79,15 @@ TEST(ResourcePack, DamagedFilesAreRefusedAsAWhole) {
       {header + "hide  1/2\n", "state with two blanks"},
       {header + "shown 1/2\n", "unknown state"},
       {header + "show 1/2\nhide 1/2\n", "visibility said twice"},
+      {header + "rect 1/2 = 1 2 3\n", "rectangle of three numbers"},
+      {header + "rect 1/2 = 1 2 3 4 5\n", "rectangle of five numbers"},
+      {header + "rect 1/2 = 1  2 3 4\n", "two blanks between numbers"},
+      {header + "rect 1/2 = 1 2 3 -4\n", "negative size"},
+      {header + "rect 1/2 = 1 2 3 4097\n", "beyond any screen"},
+      {header + "rect 1 = 1 2 3 4\n", "rectangle without a control"},
+      {header + "rect 1/2 = 1 2 3 4\nrect 1/2 = 1 2 3 4\n", "rectangle said twice"},
+      {header + "size 1 = 200\n", "size of one number"},
+      {header + "size 1/2 = 200 100\n", "size of a control"},
   };
   for (const auto& [text, why] : cases) {
     EXPECT_FALSE(ui::ParseResourcePack(text).has_value()) << why;
@@ -147,6 +160,11 @@ TEST(ResourcePack, OverridesReachDialogsAndStringLookupsFallBackToEnglish) {
     EXPECT_FALSE(d.GetButton(1000).IsVisible());
     EXPECT_TRUE(d.GetButton(1000).IsEnabled());
     EXPECT_TRUE(d.GetButton(1).IsVisible());
+    // Laid out anew by the pack; what it does not name keeps the template's place.
+    EXPECT_EQ(d.GetTemplate().width, 240);
+    EXPECT_EQ(d.GetTemplate().height, 160);
+    EXPECT_EQ(d.GetButton(1000).rect(), (ui::Rect{100, 25, 90, 14}));
+    EXPECT_EQ(d.GetButton(1).rect(), (ui::Rect{150, 45, 40, 14}));
     EXPECT_EQ(d.LoadString(171), "Erfolg! \r\nDrucker neu starten.");
     EXPECT_EQ(d.LoadString(172), "No printer");
     EXPECT_EQ(d.LoadString(999), "");

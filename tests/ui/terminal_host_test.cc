@@ -412,4 +412,79 @@ TEST(TerminalHost, FileBrowserChoosesMarkedFilesInTheOrderMarked) {
   EXPECT_TRUE(cancelled.empty());
 }
 
+TEST(TerminalHost, AClickIntoAnEditSelectsAllAsDrawnAndASecondClickPlacesTheCaret) {
+  Rig rig;
+  ProbeDialog dlg(EveryKindTemplate());
+  dlg.init = [](ProbeDialog& d) { d.GetEdit(14).SetText("9100"); };
+  std::string at_ok;
+  dlg.command = [&](ProbeDialog& d, int id, ui::Notify) {
+    if (id == 1) at_ok = d.GetEdit(14).GetText();
+    return false;
+  };
+  // Edit 14 at units (40, 65) -> cell (10, 8) in the frame at (24, 9).
+  const int x = 24 + 1 + 10;
+  const int y = 9 + 1 + 8;
+  std::vector<bool> reversed;  // the edit's first cell in reverse video as each digit arrives
+  rig.screen.SetKeyHook([&](const KeyEvent& k) {
+    if (k.key == Key::kChar) reversed.push_back(rig.screen.At(x, y).attrs & ui::kAttrReverse);
+  });
+  rig.Keys({ui::MakeMouse(ui::MouseAction::kPress, x + 1, y),
+            ui::MakeMouse(ui::MouseAction::kRelease, x + 1, y)});
+  rig.Type("19473");  // replaces "9100", as drawn
+  rig.Keys({ui::MakeMouse(ui::MouseAction::kPress, x + 2, y),
+            ui::MakeMouse(ui::MouseAction::kRelease, x + 2, y)});
+  rig.Type("5");  // at the caret, between "19" and "473"
+  rig.Keys({MakeKey(Key::kEnter)});
+  EXPECT_EQ(dlg.DoModal(rig.host), ui::IDOK);
+  EXPECT_EQ(at_ok, "195473");
+  EXPECT_EQ(reversed, (std::vector<bool>{true, false, false, false, false, false}));
+}
+
+TEST(TerminalHost, KeyLineHelpAndSystemMenu) {
+  Rig rig;
+  ProbeDialog dlg(EveryKindTemplate());
+  dlg.init = [](ProbeDialog& d) { d.AppendSystemMenu(16, "&About Every Kind..."); };
+  std::vector<std::string> seen;  // what the screen showed as each key arrived
+  rig.screen.SetKeyHook([&](const KeyEvent&) {
+    std::string bottom = rig.screen.Row(39);
+    bottom = bottom.substr(0, std::min(bottom.find("  F10"), bottom.find_last_not_of(' ') + 1));
+    seen.push_back(bottom + "|" + (rig.screen.Contains("next, previous field") ? "help" : "") +
+                   (rig.screen.Contains(">About Every Kind...") ? "about" : "") +
+                   (rig.screen.Contains(">Close") ? "close" : ""));
+  });
+  rig.Keys({MakeKey(Key::kF1), MakeChar("c"),  // any key closes the help and does nothing else
+            MakeKey(Key::kF10), MakeKey(Key::kDown), MakeKey(Key::kDown), MakeKey(Key::kEnter),
+            MakeChar(" ", true), MakeKey(Key::kUp), MakeKey(Key::kEnter)});
+  EXPECT_EQ(dlg.DoModal(rig.host), ui::IDCANCEL);  // Close, as the title bar's box
+  EXPECT_EQ(seen, (std::vector<std::string>{
+                      "F1 Help  Tab Next  Enter OK  Esc Cancel|",
+                      "Any key closes the help|help",
+                      "F1 Help  Tab Next  Enter OK  Esc Cancel|",
+                      "Up/Down Choose  Enter Open  Esc Close the menu|about",
+                      "Up/Down Choose  Enter Open  Esc Close the menu|close",
+                      "Up/Down Choose  Enter Open  Esc Close the menu|about",
+                      "F1 Help  Tab Next  Enter OK  Esc Cancel|",
+                      "Up/Down Choose  Enter Open  Esc Close the menu|about",
+                      "Up/Down Choose  Enter Open  Esc Close the menu|close",
+                  }));
+  EXPECT_EQ(Count(dlg.log, "sys 16"), 1);
+  EXPECT_EQ(Count(dlg.log, "cmd 1 clicked") + Count(dlg.log, "cmd 2 clicked"), 0);
+}
+
+TEST(TerminalHost, PageKeysAndTheWheelScrollADialogTallerThanTheScreen) {
+  Rig rig;
+  rig.screen.Resize(60, 12);  // 17 rows even squeezed; 11 above the key line
+  ProbeDialog dlg(EveryKindTemplate());
+  dlg.init = [](ProbeDialog& d) { d.GotoDlgCtrl(1000); };  // a button: PgDn is free
+  std::vector<bool> title;
+  rig.screen.SetKeyHook(
+      [&](const KeyEvent&) { title.push_back(rig.screen.Contains(" Every Kind ")); });
+  rig.Keys({MakeKey(Key::kPageDown), MakeKey(Key::kPageUp),
+            ui::MakeMouse(ui::MouseAction::kWheelDown, 1, 5), MakeKey(Key::kTab),
+            MakeKey(Key::kEsc)});
+  EXPECT_EQ(dlg.DoModal(rig.host), ui::IDCANCEL);
+  // The Tab to OK, near the top, brings the view back to the focus.
+  EXPECT_EQ(title, (std::vector<bool>{true, false, true, false, true}));
+}
+
 }  // namespace

@@ -59,6 +59,9 @@ TEST(KeyDecoder, SequencesBecomeKeys) {
       {"\x1b[1;6A", MakeKey(Key::kUp, true, false, true)},         // Ctrl-Shift-Up
       {"\x1bOS", MakeKey(Key::kF4)},
       {"\x1b[14~", MakeKey(Key::kF4)},
+      {"\x1bOP", MakeKey(Key::kF1)},
+      {"\x1b[11~", MakeKey(Key::kF1)},
+      {"\x1b[21~", MakeKey(Key::kF10)},
       {"a", MakeChar("a")},
       {" ", MakeChar(" ")},
       {"\x1bx", MakeChar("x", true)},  // Alt+x

@@ -187,13 +187,34 @@ TEST(TerminalRender, PictureUsesHalfBlocksInTheImageColours) {
       });
 }
 
-TEST(TerminalRender, ASmallTerminalScrollsToTheFocusAndSaysHowLargeItMustBe) {
-  BufferScreen screen(40, 12);
+TEST(TerminalRender, AShortTerminalSqueezesOutBlankRowsThenScrolls) {
+  // 52 x 21 on 60 x 20 (19 rows above the key line): client rows 0 and 2, the blank ones
+  // nearest the top of the gaps, go; every control keeps its own rows.
+  BufferScreen fits(60, 20);
+  DrawEveryKind(fits, nullptr, [](BufferScreen& s, ui::TerminalRenderer& r) {
+    EXPECT_FALSE(r.LastDialogScrolls());
+    EXPECT_EQ(r.LastDialogRect(), (CellRect{4, 0, 52, 19}));
+    int x = 0, y = 0;
+    ASSERT_TRUE(s.Find("Label :", &x, &y));
+    EXPECT_EQ(y, 1);
+    ASSERT_TRUE(s.Find("[ Go ]", &x, &y));
+    EXPECT_EQ(y, 3);
+    ASSERT_TRUE(s.Find("Cancel", &x, &y));
+    EXPECT_EQ(y, 8);
+    ASSERT_TRUE(s.Find("( ) A", &x, &y));
+    EXPECT_EQ(y, 9);
+    ASSERT_TRUE(s.Find(" Group ", &x, &y));
+    EXPECT_EQ(y, 12);
+    EXPECT_EQ(s.At(x - 1, 16).glyph, "└");  // the group keeps its five rows
+    EXPECT_EQ(s.At(4, 18).glyph, "└");      // the dialog's bottom line, above the key line
+  });
+  // 40 x 12: too small even squeezed; it scrolls to the focus.
+  BufferScreen small(40, 12);
   DrawEveryKind(
-      screen, [](ProbeDialog& d) { d.GotoDlgCtrl(2); },
-      [](BufferScreen& s, ui::TerminalRenderer&) {
+      small, [](ProbeDialog& d) { d.GotoDlgCtrl(2); },
+      [](BufferScreen& s, ui::TerminalRenderer& r) {
+        EXPECT_TRUE(r.LastDialogScrolls());
         EXPECT_TRUE(s.Contains("Cancel"));  // the focused button is in view
-        EXPECT_TRUE(s.Contains("needs 52x21"));
       });
 }
 

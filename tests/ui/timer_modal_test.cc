@@ -253,6 +253,23 @@ TEST(Modal, WaitThatTimesOutIsAnErrorAndTheScriptGoesOn) {
   EXPECT_EQ(errors[0].ms, 1500u);
 }
 
+TEST(Modal, WaitForADialogOrAMessageBoxEndsOnTheMessageBox) {
+  platform::VirtualClock clock;
+  ui::ScriptedHost host(clock);
+  ProbeDialog dlg(EveryKindTemplate());
+  int answer = 0;
+  dlg.init = [](ProbeDialog& d) { d.SetTimer(1, 200); };
+  dlg.timer = [&](ProbeDialog& d, int) {
+    d.KillTimer(1);
+    answer = d.MessageBox("Port open error!");
+  };
+  host.Queue({"wait dialog 999 or messagebox 5", "answer OK", "click 1"});
+  EXPECT_EQ(dlg.DoModal(host), ui::IDOK);
+  EXPECT_EQ(host.ErrorCount(), 0);
+  EXPECT_EQ(answer, ui::IDOK);
+  EXPECT_LT(clock.TickCount(), 1000u);  // no time-out was waited out
+}
+
 TEST(Modal, RunningAnOpenDialogAgainIsRefused) {
   platform::VirtualClock clock;
   ui::ScriptedHost host(clock);

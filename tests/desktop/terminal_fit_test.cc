@@ -1,0 +1,150 @@
+// Every deskutil dialog drawn on an 80 x 24 terminal: each control the focus can reach is on the
+// screen inside the dialog's frame, no two controls are drawn over each other, and the dialogs
+// that fit once their blank rows are squeezed out do not scroll.
+
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "desktop/desktop_resources.h"
+#include "desktop/vmsm_templates.h"
+#include "firmware/dialogs/firmware_template.h"
+#include "nvimage/dialogs/nv_manager_templates.h"
+#include "nvimage/dialogs/nv_pro_template.h"
+#include "platform/clock.h"
+#include "settings/vmsm_pro_template.h"
+#include "ui/scripted_host.h"
+#include "ui/terminal_buffer_screen.h"
+#include "ui/terminal_render.h"
+
+namespace {
+
+class Shown : public ui::Dialog {
+ public:
+  explicit Shown(const ui::Template& t) : ui::Dialog(t) {}
+  std::function<void(Shown&)> init;
+  bool OnInitDialog() override {
+    init(*this);
+    return true;
+  }
+};
+
+bool TakesFocus(const ui::Dialog& d, const ui::Control& c) {
+  if (c.id() == -1 || !d.IsControlShown(c) || !c.IsEnabled()) return false;
+  switch (c.kind()) {
+    case ui::ControlKind::kStatic:
+    case ui::ControlKind::kGroupBox:
+    case ui::ControlKind::kProgress:
+    case ui::ControlKind::kPicture:
+      return false;
+    default:
+      return true;
+  }
+}
+
+bool Frame(const ui::Control* c) {
+  return c->kind() == ui::ControlKind::kGroupBox || c->kind() == ui::ControlKind::kTab;
+}
+
+bool Overlap(const ui::CellRect& a, const ui::CellRect& b) {
+  return a.x < b.x + b.w && b.x < a.x + a.w && a.y < b.y + b.h && b.y < a.y + a.h;
+}
+
+// Draws `t` (with `pages` embedded, one shown at a time) focused on every control in turn and
+// checks each frame; `scrolls`: whether the dialog may scroll at 80 x 24.
+void CheckAt80x24(const ui::Template& t, bool scrolls,
+                  std::vector<std::pair<const ui::Template*, ui::Rect>> pages = {}) {
+  SCOPED_TRACE(t.caption);
+  platform::VirtualClock clock;
+  ui::ScriptedHost host(clock);
+  std::vector<std::unique_ptr<Shown>> page_dialogs;
+  for (const auto& p : pages) {
+    page_dialogs.push_back(std::make_unique<Shown>(*p.first));
+    page_dialogs.back()->init = [](Shown&) {};
+  }
+  Shown dlg(t);
+  int frames = 0;
+  dlg.init = [&](Shown& d) {
+    for (size_t i = 0; i < pages.size(); ++i) {
+      d.CreatePage(*page_dialogs[i], pages[i].second.x, pages[i].second.y);
+    }
+    for (size_t shown = 0; shown < std::max<size_t>(1, pages.size()); ++shown) {
+      std::vector<ui::Dialog*> family{&d};
+      for (size_t i = 0; i < page_dialogs.size(); ++i) {
+        page_dialogs[i]->ShowWindow(i == shown);
+        if (i == shown) family.push_back(page_dialogs[i].get());
+      }
+      // No focus (a progress dialog has nothing to focus), then each control in turn.
+      std::vector<std::pair<ui::Dialog*, const ui::Control*>> focus{{&d, nullptr}};
+      for (ui::Dialog* owner : family) {
+        for (const auto& c : owner->Controls()) {
+          if (TakesFocus(*owner, *c)) focus.push_back({owner, c.get()});
+        }
+      }
+      for (const auto& [owner, c] : focus) {
+        {
+          SCOPED_TRACE(c != nullptr ? c->id() : 0);
+          ui::BufferScreen screen(80, 24);
+          ui::TerminalRenderer r(screen);
+          ui::ViewMap views;
+          if (c != nullptr) owner->GotoDlgCtrl(c->id());
+          r.Begin();
+          r.DrawDialog(d, true, owner, c != nullptr ? c->id() : -1, views);
+          r.End();
+          ++frames;
+          EXPECT_EQ(r.LastDialogScrolls(), scrolls);
+          const ui::CellRect& outer = r.LastDialogRect();
+          const ui::CellRect screen_rect{0, 0, 80, 23};  // the last row is the key line
+          std::vector<const ui::HitArea*> drawn;
+          for (const auto& h : r.Hits()) {
+            if (h.what != ui::HitArea::What::kControl || h.control == nullptr) continue;
+            drawn.push_back(&h);
+            if (h.control == c) {
+              EXPECT_TRUE(screen_rect.Contains(h.rect.x, h.rect.y) &&
+                          screen_rect.Contains(h.rect.x + h.rect.w - 1, h.rect.y + h.rect.h - 1))
+                  << "the focused control is off the screen";
+            }
+            // Inside the frame, never on it.
+            EXPECT_GT(h.rect.x, outer.x);
+            EXPECT_GT(h.rect.y, outer.y);
+            EXPECT_LT(h.rect.x + h.rect.w, outer.x + outer.w) << h.control->id();
+            EXPECT_LT(h.rect.y + h.rect.h, outer.y + outer.h) << h.control->id();
+          }
+          for (size_t i = 0; i < drawn.size(); ++i) {
+            for (size_t j = i + 1; j < drawn.size(); ++j) {
+              if (Frame(drawn[i]->control) || Frame(drawn[j]->control)) continue;
+              EXPECT_FALSE(Overlap(drawn[i]->rect, drawn[j]->rect))
+                  << drawn[i]->control->id() << " and " << drawn[j]->control->id();
+            }
+          }
+        }
+      }
+    }
+    d.EndDialog(ui::IDOK);
+  };
+  EXPECT_EQ(dlg.DoModal(host), ui::IDOK);
+  EXPECT_GT(frames, 0);
+}
+
+TEST(TerminalFit, EveryDialogIsUsableAt80x24) {
+  CheckAt80x24(desktop::MainDialogTemplate(), false);  // 65 x 28 cells as laid out
+  CheckAt80x24(desktop::AboutTemplate(), false);
+  CheckAt80x24(desktop::MsrAdvanceTemplate(), false);
+  CheckAt80x24(FirmwareTemplate(), false);
+  CheckAt80x24(VmsmProTemplate(), false);
+  CheckAt80x24(NvProTemplate(), false);
+  CheckAt80x24(NvAddrTemplate(), false);
+  CheckAt80x24(NvManagerTemplate(), true);  // 112 x 37 cells: it scrolls
+  const ui::Template& tabs = desktop::VmsmTemplate();
+  const ui::Rect area = tabs.Find(desktop::vmsm_ctl::kTab)->rect;
+  const ui::Rect at{area.x + desktop::vmsm_ctl::kPageOffsetX,
+                    area.y + desktop::vmsm_ctl::kPageOffsetY, 0, 0};
+  CheckAt80x24(tabs, false,
+               {{&desktop::VmsmTab1Template(), at},
+                {&desktop::VmsmTab2Template(), at},
+                {&desktop::VmsmTab3Template(), at}});
+}
+
+}  // namespace
