@@ -13,8 +13,10 @@
 #include <cstring>
 #include <utility>
 
+#include "platform/diagnostics.h"
 #include "platform/reg_text.h"
 #include "platform/unique_fd.h"
+#include "platform/xdg_folders.h"
 
 namespace platform {
 
@@ -119,17 +121,7 @@ std::optional<std::string> KeepDamagedCopy(const std::string& path) {
 
 // $XDG_CONFIG_HOME/pelliset, or ~/.config/pelliset when that is unset, empty or relative.
 std::string ConfigFolder(const std::function<const char*(const char*)>& getenv) {
-  const char* xdg = getenv("XDG_CONFIG_HOME");
-  // Relative values are to be ignored: they would depend on the current folder.
-  if (xdg != nullptr && xdg[0] == '/') return std::string(xdg) + "/pelliset";
-  std::string home;
-  const char* env_home = getenv("HOME");
-  if (env_home != nullptr && env_home[0] != '\0') {
-    home = env_home;
-  } else if (const passwd* pw = ::getpwuid(::getuid()); pw != nullptr && pw->pw_dir != nullptr) {
-    home = pw->pw_dir;
-  }
-  return home + "/.config/pelliset";
+  return XdgFolder(getenv, "XDG_CONFIG_HOME", ".config");
 }
 
 }  // namespace
@@ -285,10 +277,8 @@ bool FileRegistry::Modify(const std::function<bool(RegistryTree&, bool* changed)
       last_error_ = path_ + ": damaged, and no copy of it could be kept";
       return false;
     }
-    std::fprintf(stderr,
-                 "pelliset: the registry file %s was damaged; parts of it could not be read. "
-                 "It was kept as %s.\n",
-                 path_.c_str(), copy->c_str());
+    Diagnose("pelliset: the registry file " + path_ +
+             " was damaged; parts of it could not be read. It was kept as " + *copy + ".");
   }
   return ReplaceAtomically(FormatRegText(loaded.tree));
 }

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstdio>
 
+#include "platform/diagnostics.h"
 #include "ui/utf8.h"
 
 namespace ui {
@@ -126,8 +127,9 @@ Control* Dialog::FindControl(int id) const {
 
 void Dialog::RecordFault(int id) {
   if (std::find(access_faults_.begin(), access_faults_.end(), id) == access_faults_.end()) {
-    std::fprintf(stderr, "ui: dialog %d has no control %d of the kind asked for%s\n", template_->id,
-                 id, IsOpen() ? "" : " (dialog not open)");
+    platform::Diagnose("ui: dialog " + std::to_string(template_->id) + " has no control " +
+                       std::to_string(id) + " of the kind asked for" +
+                       (IsOpen() ? "" : " (dialog not open)"));
   }
   access_faults_.push_back(id);
 }

@@ -4,6 +4,7 @@
 #include <iostream>
 
 #include "platform/console.h"
+#include "platform/diagnostics.h"
 #include "ui/automation_host.h"
 #include "ui/terminal_host.h"
 #include "ui/terminal_ncurses.h"
@@ -65,6 +66,8 @@ int RunProgram(std::string_view program, platform::Clock& clock, Resources resou
       return 2;
     }
     TerminalHost host(clock, *screen, std::move(resources));
+    // Messages written now would tear the screen: they go to the log file until it is given back.
+    const platform::DiagnosticsToFile log(platform::DefaultLogPath());
     const int result = app(host);
     screen.reset();  // the terminal is the user's again before anything else is written
     return result;
