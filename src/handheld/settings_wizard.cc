@@ -79,7 +79,12 @@ void RunSettingsWizard(CCommonVmsm& vmsm, ui::Host& host, platform::Registry& re
     return;
   }
   // Only a record the printer accepted becomes the stored profile.
-  vmsm.SaveProfile(registry, platform::kPellisetKey);
+  const bool stored = vmsm.SaveProfile(registry, platform::kPellisetKey);
   CloseLink(util);
   host.MessageBox(kSaved, kSavedCaption, ui::MB_OK);
+  // The printer has its settings; the profile that remembers them on this machine does not.
+  if (!stored) {
+    host.MessageBox("Settings could not be saved: " + registry.LastError(), kSavedCaption,
+                    ui::MB_OK);
+  }
 }

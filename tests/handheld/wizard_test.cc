@@ -191,6 +191,15 @@ TEST_F(WizardTest, DefaultOnStepOneSendsTheFactoryBlockWithoutOtherSteps) {
   EXPECT_EQ(platform::ReadDword(registry, platform::kPellisetKey, "Density"), 3u);
 }
 
+TEST_F(WizardTest, AProfileThatCannotBeStoredIsReported) {
+  registry.SetFailWrites(true);
+  Run({"wait dialog 136", "click 1056", "wait messagebox 60", "answer OK", "wait messagebox",
+       "answer OK"});
+  EXPECT_EQ(Boxes(),
+            (std::vector<std::string>{
+                kSaved, "Pelliset: Settings could not be saved: memory: no space left on device"}));
+}
+
 struct FixedReaderCase {
   const char* name;
   uint8_t open_check;
