@@ -117,7 +117,7 @@ int main(int argc, char** argv) {
   for (const std::string& path : pack_paths) AddPack(path, &packs);
 
   platform::RealClock clock;
-  platform::PosixDeviceFactory devices;
+  platform::PosixDeviceFactory devices(clock);
   platform::FileRegistry registry(platform::FileRegistry::DefaultRegistryPath());
   platform::NullTrace trace;
   platform::Services services{clock, devices, registry, trace};

@@ -65,7 +65,7 @@ int main(int argc, char **argv) {
   }
 
   platform::RealClock clock;
-  platform::PosixDeviceFactory devices;
+  platform::PosixDeviceFactory devices(clock);
   platform::FileRegistry registry(platform::FileRegistry::DefaultHandheldRegistryPath());
   platform::NullTrace trace;
   platform::Services services{clock, devices, registry, trace};

@@ -1,5 +1,6 @@
 #include "platform/clock.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <ctime>
 
@@ -13,9 +14,44 @@ uint32_t RealClock::TickCount() {
   return static_cast<uint32_t>(ms);
 }
 
-void RealClock::Sleep(uint32_t ms) {
+void Clock::Idle() {
+  if (hook_ == nullptr || in_hook_) return;
+  in_hook_ = true;
+  hook_->OnIdle();
+  in_hook_ = false;
+}
+
+namespace {
+
+void SleepUninterrupted(uint32_t ms) {
   timespec left{static_cast<time_t>(ms / 1000), static_cast<long>(ms % 1000) * 1000000L};
   while (nanosleep(&left, &left) != 0 && errno == EINTR) {
+  }
+}
+
+}  // namespace
+
+void RealClock::Sleep(uint32_t ms) {
+  if (!HasIdleHook()) {
+    SleepUninterrupted(ms);
+    return;
+  }
+  // Slices end on the tick clock, so time the hook takes counts against the pause.
+  const uint32_t start = TickCount();
+  while (true) {
+    const uint32_t elapsed = TickCount() - start;
+    if (elapsed >= ms) return;
+    SleepUninterrupted(std::min(ms - elapsed, kIdleSliceMs));
+    Idle();
+  }
+}
+
+void VirtualClock::Sleep(uint32_t ms) {
+  while (ms > 0) {
+    const uint32_t slice = HasIdleHook() ? std::min(ms, kIdleSliceMs) : ms;
+    now_ms_ += slice;
+    ms -= slice;
+    Idle();
   }
 }
 

@@ -18,8 +18,14 @@ int WaitForFd(int fd, short events, Clock& clock, uint64_t limit_ms) {
   const uint32_t start = clock.TickCount();
   while (true) {
     pollfd p{fd, events, 0};
-    const int r = ::poll(&p, 1, RemainingMs(clock, start, limit_ms));
+    const int left = RemainingMs(clock, start, limit_ms);
+    const bool sliced = clock.HasIdleHook() && left > static_cast<int>(Clock::kIdleSliceMs);
+    const int r = ::poll(&p, 1, sliced ? static_cast<int>(Clock::kIdleSliceMs) : left);
     if (r < 0 && errno == EINTR) continue;
+    if (r == 0 && sliced) {
+      clock.Idle();
+      continue;
+    }
     if (r > 0 && (p.revents & events) == 0) {  // error or hang-up, nothing to move
       errno = EIO;
       return -1;

@@ -11,7 +11,8 @@ namespace platform {
 int RemainingMs(Clock& clock, uint32_t start, uint64_t limit_ms);
 
 // Waits up to `limit_ms` for `events` on `fd`; > 0 ready, 0 timed out, < 0 failed or hung up with
-// nothing to move (errno set). EINTR is waited out with the time that is left.
+// nothing to move (errno set). EINTR is waited out with the time that is left. The clock's idle
+// hook is called every Clock::kIdleSliceMs of the wait.
 int WaitForFd(int fd, short events, Clock& clock, uint64_t limit_ms);
 
 struct FdWriteResult {

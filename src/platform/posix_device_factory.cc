@@ -8,15 +8,15 @@
 namespace platform {
 
 std::unique_ptr<SerialPort> PosixDeviceFactory::NewSerialPort() {
-  return std::make_unique<PosixSerialPort>();
+  return std::make_unique<PosixSerialPort>(clock_);
 }
 
 std::unique_ptr<TcpSocket> PosixDeviceFactory::NewTcpSocket() {
-  return std::make_unique<PosixTcpSocket>();
+  return std::make_unique<PosixTcpSocket>(clock_, PosixTcpSocket::kConnectTimeoutMs);
 }
 
 std::unique_ptr<DeviceFile> PosixDeviceFactory::NewDeviceFile() {
-  return std::make_unique<PosixDeviceFile>();
+  return std::make_unique<PosixDeviceFile>(clock_);
 }
 
 std::unique_ptr<UsbPrinterEnumerator> PosixDeviceFactory::NewUsbPrinterEnumerator() {

@@ -4,15 +4,19 @@
 #include <string>
 #include <utility>
 
+#include "platform/clock.h"
 #include "platform/devices.h"
 
 namespace platform {
 
 // The real hardware: termios serial ports, POSIX sockets, usblp device files found in sysfs.
+// Every device waits on `clock`, the program's real-time clock, so its idle hook runs while a
+// device is awaited.
 class PosixDeviceFactory : public DeviceFactory {
  public:
-  explicit PosixDeviceFactory(std::string sysfs_root = "/sys", std::string dev_root = "/dev")
-      : sysfs_root_(std::move(sysfs_root)), dev_root_(std::move(dev_root)) {}
+  explicit PosixDeviceFactory(Clock& clock, std::string sysfs_root = "/sys",
+                              std::string dev_root = "/dev")
+      : clock_(clock), sysfs_root_(std::move(sysfs_root)), dev_root_(std::move(dev_root)) {}
 
   std::unique_ptr<SerialPort> NewSerialPort() override;
   std::unique_ptr<TcpSocket> NewTcpSocket() override;
@@ -20,6 +24,7 @@ class PosixDeviceFactory : public DeviceFactory {
   std::unique_ptr<UsbPrinterEnumerator> NewUsbPrinterEnumerator() override;
 
  private:
+  Clock& clock_;
   std::string sysfs_root_;
   std::string dev_root_;
 };

@@ -17,6 +17,9 @@ class PosixDeviceFile : public DeviceFile {
   // or switched off mid-job must not freeze the program).
   static constexpr uint32_t kWriteStallLimitMs = 10000;
 
+  PosixDeviceFile() : clock_(own_clock_) {}
+  // Waits on `clock` (real time; its idle hook is called while a read or write waits).
+  explicit PosixDeviceFile(Clock& clock) : clock_(clock) {}
   ~PosixDeviceFile() override = default;
 
   bool Open(const std::string& path, bool exclusive) override;
@@ -28,7 +31,8 @@ class PosixDeviceFile : public DeviceFile {
 
  private:
   UniqueFd fd_;
-  RealClock clock_;
+  RealClock own_clock_;
+  Clock& clock_;
   FailureCause last_cause_ = FailureCause::kNone;
 };
 

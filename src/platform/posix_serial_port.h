@@ -38,7 +38,9 @@ class PosixSerialPort : public SerialPort {
   // program. The same bound applies to a read asked to wait without any limit.
   static constexpr uint32_t kStallLimitMs = 10000;
 
-  PosixSerialPort() = default;
+  PosixSerialPort() : clock_(own_clock_) {}
+  // Waits on `clock` (real time; its idle hook is called while a read or write waits).
+  explicit PosixSerialPort(Clock& clock) : clock_(clock) {}
   ~PosixSerialPort() override { Close(); }
 
   bool Open(const std::string& device_path) override;
@@ -58,7 +60,8 @@ class PosixSerialPort : public SerialPort {
 
   UniqueFd fd_;
   SerialTimeouts timeouts_;
-  RealClock clock_;  // time-outs here are the device's, in real time
+  RealClock own_clock_;
+  Clock& clock_;  // time-outs here are the device's, in real time
   FailureCause last_cause_ = FailureCause::kNone;
 };
 

@@ -12,6 +12,7 @@
 #include <utility>
 
 #include "platform/clock.h"
+#include "platform/fd_io.h"
 
 namespace platform {
 namespace {
@@ -43,37 +44,26 @@ bool PosixTcpSocket::Connect(const std::string& dotted_address, uint16_t port) {
       last_cause_ = CauseFromErrno(errno);
       return false;
     }
-    RealClock clock;
-    const uint32_t start = clock.TickCount();
-    while (true) {
-      const uint32_t elapsed = clock.TickCount() - start;
-      if (elapsed >= connect_timeout_ms_) {
-        last_cause_ = FailureCause::kUnreachable;
-        return false;
-      }
-      pollfd p{fd.get(), POLLOUT, 0};
-      const int r = ::poll(&p, 1, static_cast<int>(connect_timeout_ms_ - elapsed));
-      if (r < 0 && errno == EINTR) continue;
-      if (r < 0) {
-        last_cause_ = CauseFromErrno(errno);
-        return false;
-      }
-      if (r > 0) break;
+    const int r = WaitForFd(fd.get(), POLLOUT, clock_, connect_timeout_ms_);
+    const int wait_errno = errno;
+    if (r == 0) {
+      last_cause_ = FailureCause::kUnreachable;
+      return false;
     }
+    // r < 0: poll saw only an error or a hang-up; SO_ERROR below says which.
     int error = 0;
     socklen_t size = sizeof error;
     if (::getsockopt(fd.get(), SOL_SOCKET, SO_ERROR, &error, &size) != 0) error = errno;
+    if (error == 0 && r < 0) error = wait_errno;
     if (error != 0) {
       last_cause_ = CauseFromErrno(error);
       return false;
     }
   }
-  // Back to blocking calls, each bounded by a socket time-out.
+  // Sends block, bounded by a socket time-out; receives wait in poll (see Receive).
   const int flags = ::fcntl(fd.get(), F_GETFL);
-  const timeval receive = ToTimeval(kReceiveTimeoutMs);
   const timeval send = ToTimeval(kSendTimeoutMs);
   if (flags < 0 || ::fcntl(fd.get(), F_SETFL, flags & ~O_NONBLOCK) != 0 ||
-      ::setsockopt(fd.get(), SOL_SOCKET, SO_RCVTIMEO, &receive, sizeof receive) != 0 ||
       ::setsockopt(fd.get(), SOL_SOCKET, SO_SNDTIMEO, &send, sizeof send) != 0) {
     last_cause_ = CauseFromErrno(errno);
     return false;
@@ -106,11 +96,15 @@ int PosixTcpSocket::Receive(uint8_t* buffer, size_t capacity) {
     return -1;
   }
   if (capacity > INT_MAX) capacity = INT_MAX;
+  // The wait is poll's on the clock, so the idle hook runs while a silent printer is awaited.
+  const int ready = WaitForFd(fd_.get(), POLLIN, clock_, kReceiveTimeoutMs);
+  if (ready == 0) return 0;  // nothing within kReceiveTimeoutMs
+  // ready < 0 (an error or a hang-up): recv tells which, or reads the end of the stream.
   while (true) {
-    const ssize_t n = ::recv(fd_.get(), buffer, capacity, 0);
+    const ssize_t n = ::recv(fd_.get(), buffer, capacity, MSG_DONTWAIT);
     if (n >= 0) return static_cast<int>(n);
     if (errno == EINTR) continue;
-    if (errno == EAGAIN || errno == EWOULDBLOCK) return 0;  // nothing within kReceiveTimeoutMs
+    if (errno == EAGAIN || errno == EWOULDBLOCK) return 0;
     last_cause_ = CauseFromErrno(errno);
     return -1;
   }

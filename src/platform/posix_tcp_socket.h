@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <string>
 
+#include "platform/clock.h"
 #include "platform/tcp_socket.h"
 #include "platform/unique_fd.h"
 
@@ -19,7 +20,10 @@ class PosixTcpSocket : public TcpSocket {
   static constexpr uint32_t kSendTimeoutMs = 10000;
 
   explicit PosixTcpSocket(uint32_t connect_timeout_ms = kConnectTimeoutMs)
-      : connect_timeout_ms_(connect_timeout_ms) {}
+      : clock_(own_clock_), connect_timeout_ms_(connect_timeout_ms) {}
+  // Waits on `clock` (real time; its idle hook is called while a connect or a receive waits).
+  PosixTcpSocket(Clock& clock, uint32_t connect_timeout_ms)
+      : clock_(clock), connect_timeout_ms_(connect_timeout_ms) {}
   ~PosixTcpSocket() override = default;
 
   bool Connect(const std::string& dotted_address, uint16_t port) override;
@@ -31,6 +35,8 @@ class PosixTcpSocket : public TcpSocket {
 
  private:
   UniqueFd fd_;
+  RealClock own_clock_;
+  Clock& clock_;
   uint32_t connect_timeout_ms_;
   FailureCause last_cause_ = FailureCause::kNone;
 };

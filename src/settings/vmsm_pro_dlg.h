@@ -55,6 +55,7 @@ class CVmsmProDlg : public ui::Dialog {
  protected:
   bool OnInitDialog() override;
   void OnTimer(int id) override;
+  bool StopsBetweenSteps() const override { return true; }
 
  private:
   void RunEvent(const TransferEvent& event);

@@ -191,6 +191,10 @@ class Dialog {
   virtual void OnDestroy() {}
   // A system-menu entry was chosen.
   virtual void OnSysCommand(int id) { (void)id; }
+  // True for a dialog that runs a job in steps and may be stopped between two of them: a Cancel
+  // pressed while one of its steps waits on the printer is kept for it and stops the job before
+  // the next step. Hosts drop other keys typed during such a wait.
+  virtual bool StopsBetweenSteps() const { return false; }
 
   // ---- For hosts only: open and close the dialog's window state.
   // Builds the controls from the template with the resources' captions, control states (a pack

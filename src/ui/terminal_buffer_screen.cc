@@ -95,6 +95,11 @@ void BufferScreen::SetCursor(int x, int y, bool visible) {
   cursor_visible_ = visible;
 }
 
+TerminalScreen::ReadStatus BufferScreen::PollKey(KeyEvent* key) {
+  if (!resized_ && keys_.empty()) return ReadStatus::kTimeout;
+  return ReadKey(0, key);
+}
+
 TerminalScreen::ReadStatus BufferScreen::ReadKey(uint32_t timeout_ms, KeyEvent* key) {
   if (resized_) {
     resized_ = false;

@@ -35,6 +35,8 @@ class BufferScreen : public TerminalScreen {
   void SetCursor(int x, int y, bool visible) override;
   void Flush() override { ++flushes_; }
   ReadStatus ReadKey(uint32_t timeout_ms, KeyEvent* key) override;
+  // Takes from the queue like ReadKey; an empty queue is no idle wait.
+  ReadStatus PollKey(KeyEvent* key) override;
 
   // Changes the size; the next ReadKey reports Key::kResize.
   void Resize(int width, int height);

@@ -154,9 +154,11 @@ struct TerminalHost::Layer {
 };
 
 TerminalHost::TerminalHost(platform::Clock& clock, TerminalScreen& screen, Resources resources)
-    : LoopHost(clock, std::move(resources)), screen_(screen), renderer_(screen) {}
+    : LoopHost(clock, std::move(resources)), screen_(screen), renderer_(screen) {
+  clock.SetIdleHook(this);
+}
 
-TerminalHost::~TerminalHost() = default;
+TerminalHost::~TerminalHost() { clock().SetIdleHook(nullptr); }
 
 // ---- Frames
 
@@ -166,6 +168,7 @@ int TerminalHost::RunModal(Dialog& dialog) {
   layer->dialog = &dialog;
   Layer* mine = layer.get();
   layers_.push_back(std::move(layer));
+  ++frames_opened_;
   const int result = LoopHost::RunModal(dialog);
   std::erase_if(layers_, [&](const auto& l) { return l.get() == mine; });
   PurgeStale();
@@ -182,6 +185,7 @@ int TerminalHost::MessageBox(std::string_view text, std::string_view caption, un
   layer->box.focus = (flags & MB_DEFBUTTON2) != 0 ? 1 : 0;
   Layer* mine = layer.get();
   layers_.push_back(std::move(layer));
+  ++frames_opened_;
   const int result = LoopHost::MessageBox(text, caption, flags);
   std::erase_if(layers_, [&](const auto& l) { return l.get() == mine; });
   if (!layers_.empty()) Redraw();
@@ -194,6 +198,7 @@ std::vector<std::string> TerminalHost::FileOpen(const FileOpenRequest& request) 
   layer->browser = std::make_unique<FileBrowser>(request, browse_folder_);
   Layer* mine = layer.get();
   layers_.push_back(std::move(layer));
+  ++frames_opened_;
   auto paths = LoopHost::FileOpen(request);
   std::erase_if(layers_, [&](const auto& l) { return l.get() == mine; });
   if (!layers_.empty()) Redraw();
@@ -361,6 +366,7 @@ Control* TerminalHost::FocusedControl() {
 }
 
 LoopHost::FetchStatus TerminalHost::Fetch(uint32_t timeout_ms, Command* command) {
+  if (TakeKeptCancel(command) == Result::kCommand) return FetchStatus::kCommand;
   Redraw();
   KeyEvent key;
   switch (screen_.ReadKey(timeout_ms, &key)) {
@@ -377,6 +383,60 @@ LoopHost::FetchStatus TerminalHost::Fetch(uint32_t timeout_ms, Command* command)
   // a dialog that ended is closed.
   return HandleKey(key, command) == Result::kCommand ? FetchStatus::kCommand
                                                      : FetchStatus::kTimeout;
+}
+
+// ---- Waits on the printer
+
+void TerminalHost::OnIdle() {
+  // A handler is running: nothing may be applied to its dialogs now.
+  bool resized = false;
+  KeyEvent key;
+  while (screen_.PollKey(&key) == TerminalScreen::ReadStatus::kKey) {
+    if (key.key == Key::kResize) {
+      resized = true;
+      continue;
+    }
+    if (layers_.empty() || layers_.back()->kind != Layer::Kind::kDialog) continue;
+    Dialog& top = *layers_.back()->dialog;
+    if (top.StopsBetweenSteps() && !top.HasEnded() && IsCancelPress(top, key)) {
+      kept_cancel_layer_ = layers_.back().get();
+      kept_cancel_frames_ = frames_opened_;
+    }
+  }
+  if (resized) Redraw();
+}
+
+bool TerminalHost::IsCancelPress(Dialog& top, const KeyEvent& key) {
+  switch (key.key) {
+    case Key::kEsc:
+      return true;
+    case Key::kMouse: {
+      if (key.action != MouseAction::kPress || key.button != 0) return false;
+      const HitArea* hit = renderer_.HitAt(key.x, key.y);
+      return hit != nullptr && hit->owner == &top && hit->control != nullptr &&
+             hit->control->id() == IDCANCEL;
+    }
+    case Key::kEnter:
+      break;
+    case Key::kChar:
+      if (key.text != " ") return false;
+      break;
+    default:
+      return false;
+  }
+  const Control* focused = CurrentFocus(top).control;
+  return focused != nullptr && focused->id() == IDCANCEL;
+}
+
+TerminalHost::Result TerminalHost::TakeKeptCancel(Command* command) {
+  const Layer* kept = kept_cancel_layer_;
+  kept_cancel_layer_ = nullptr;
+  if (kept == nullptr || layers_.empty() || layers_.back().get() != kept ||
+      kept_cancel_frames_ != frames_opened_ || kept->dialog->HasEnded()) {
+    return Result::kNone;
+  }
+  // Esc's own path: a Cancel that is hidden or disabled by now presses nothing.
+  return Escape(*kept->dialog, command);
 }
 
 void TerminalHost::Emit(const Event& event) {

@@ -22,6 +22,13 @@
 // with PgUp/PgDn where the focus does not use them and with the wheel outside lists. F1 shows
 // the keys and the dialog's mnemonics; F10 or Alt-Space opens the system menu (the dialog's own
 // entries, such as About, and Close). The bottom line names the keys that work now.
+//
+// While a handler waits on the printer (a pause or a device read), the clock calls this host as
+// its idle hook: the screen is redrawn when the terminal changes size, and the keys typed meanwhile
+// are taken in and dropped, since replayed afterwards they would land in whatever dialog comes
+// next. The one exception is Cancel (Esc, a click on Cancel, Enter or Space on a focused Cancel)
+// in a dialog that stops between steps (Dialog::StopsBetweenSteps): it is kept and pressed before
+// the next step, provided that dialog is still the active frame and nothing opened meanwhile.
 
 #include <cstdint>
 #include <map>
@@ -39,8 +46,9 @@ namespace ui {
 
 class FileBrowser;
 
-class TerminalHost : public LoopHost {
+class TerminalHost : public LoopHost, private platform::IdleHook {
  public:
+  // Installs itself as `clock`'s idle hook for its lifetime.
   TerminalHost(platform::Clock& clock, TerminalScreen& screen, Resources resources = {});
   ~TerminalHost() override;
 
@@ -111,6 +119,12 @@ class TerminalHost : public LoopHost {
   void PurgeStale();
   void Hint(std::string text) { status_ = std::move(text); }
 
+  // Waits on the printer: see the top of this file.
+  void OnIdle() override;
+  bool IsCancelPress(Dialog& top, const KeyEvent& key);
+  // The Cancel kept from a wait, as a command, when its dialog is still the active frame.
+  Result TakeKeptCancel(Command* command);
+
   TerminalScreen& screen_;
   TerminalRenderer renderer_;
   std::vector<std::unique_ptr<Layer>> layers_;
@@ -125,6 +139,11 @@ class TerminalHost : public LoopHost {
   std::optional<int> top_row_;
   const Dialog* top_row_dialog_ = nullptr;
   const Control* top_row_focus_ = nullptr;
+  // Frames opened so far, and the Cancel pressed during a wait: the layer it was meant for and
+  // the frame count then (nullptr: none kept).
+  uint64_t frames_opened_ = 0;
+  const Layer* kept_cancel_layer_ = nullptr;
+  uint64_t kept_cancel_frames_ = 0;
 };
 
 }  // namespace ui

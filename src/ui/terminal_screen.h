@@ -55,6 +55,8 @@ class TerminalScreen {
   // The next key or mouse event, waiting at most `timeout_ms` (UINT32_MAX: no limit). kEnd: the
   // input is gone (the terminal hung up); a size change comes as Key::kResize.
   virtual ReadStatus ReadKey(uint32_t timeout_ms, KeyEvent* key) = 0;
+  // A key that is waiting already, without waiting for one (kTimeout: none).
+  virtual ReadStatus PollKey(KeyEvent* key) { return ReadKey(0, key); }
 };
 
 // Cells a character takes on a terminal: 2 for East Asian wide and full-width forms, 0 for

@@ -130,7 +130,7 @@ class TempStatePath {
 // The real platform: wall-clock time, POSIX sockets.
 struct RealServices {
   platform::RealClock clock;
-  platform::PosixDeviceFactory devices;
+  platform::PosixDeviceFactory devices{clock};
   platform::MemoryRegistry registry;
   platform::NullTrace trace;
   platform::Services services{clock, devices, registry, trace};

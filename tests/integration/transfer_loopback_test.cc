@@ -123,7 +123,8 @@ TEST(TransferLoopbackTest, ReadChangeWriteAndTheSimulatorKeepsTheNewValues) {
   ASSERT_GT(sim.port(), 0) << sim.first_line();
 
   CountingClock clock;
-  platform::PosixDeviceFactory devices;
+  platform::RealClock device_clock;  // the devices' waits are real; the counted pauses are not
+  platform::PosixDeviceFactory devices(device_clock);
   platform::MemoryRegistry registry;
   platform::NullTrace trace;
   platform::Services services{clock, devices, registry, trace};

@@ -29,7 +29,8 @@ TEST(PosixDeviceFile, ExclusiveOpenRefusesASecondExclusiveOpen) {
 TEST(PosixDeviceFile, ReadWaitsForTheFirstByteUpToItsTimeOut) {
   platform_test::Pty pty;
   ASSERT_TRUE(pty.ok());
-  PosixDeviceFactory factory;
+  RealClock clock;
+  PosixDeviceFactory factory(clock);
   std::unique_ptr<DeviceFile> device = factory.NewDeviceFile();
   ASSERT_TRUE(device->Open(pty.slave_path(), true));
 

@@ -7,6 +7,7 @@
 #include <chrono>
 #include <string>
 
+#include "platform/clock.h"
 #include "platform/posix_tcp_socket.h"
 #include "platform/unique_fd.h"
 
@@ -78,11 +79,28 @@ TEST(PosixTcpSocket, SendsAndReceivesOverALocalConnection) {
   EXPECT_EQ(result, -1);
 }
 
+// Counts its calls; a call made while the hook runs (it sleeps too) would be a re-entry.
+class CountingHook : public IdleHook {
+ public:
+  explicit CountingHook(Clock& clock) : clock_(clock) {}
+  void OnIdle() override {
+    ++calls;
+    clock_.Sleep(1);
+  }
+  int calls = 0;
+
+ private:
+  Clock& clock_;
+};
+
 // Takes about kReceiveTimeoutMs (half a second) of real time.
-TEST(PosixTcpSocket, SilentPeerMakesReceiveReturnZeroAfterTheTimeOut) {
+TEST(PosixTcpSocket, SilentPeerMakesReceiveReturnZeroAfterTheTimeOutCallingTheIdleHook) {
   Listener listener;
   ASSERT_TRUE(listener.ok());
-  PosixTcpSocket socket;
+  RealClock clock;
+  CountingHook hook(clock);
+  clock.SetIdleHook(&hook);
+  PosixTcpSocket socket(clock, 2000);
   ASSERT_TRUE(socket.Connect("127.0.0.1", listener.port()));
   UniqueFd peer = listener.Accept();
   uint8_t buf[8];
@@ -91,6 +109,21 @@ TEST(PosixTcpSocket, SilentPeerMakesReceiveReturnZeroAfterTheTimeOut) {
   const long elapsed = ElapsedMs(start);
   EXPECT_GE(elapsed, static_cast<long>(TcpSocket::kReceiveTimeoutMs) - 100);
   EXPECT_LT(elapsed, static_cast<long>(TcpSocket::kReceiveTimeoutMs) + 1500);
+  // One call per 50 ms slice of the 500 ms wait.
+  EXPECT_GE(hook.calls, 5);  // fewer when a loaded machine stretches the slices
+  EXPECT_LE(hook.calls, 10);
+}
+
+TEST(VirtualClock, SleepCallsTheIdleHookOncePerSliceAndOnlyWhileInstalled) {
+  VirtualClock clock;
+  CountingHook hook(clock);
+  clock.SetIdleHook(&hook);
+  clock.Sleep(120);  // slices of 50, 50 and 20 ms, plus the hook's own 1 ms each
+  EXPECT_EQ(hook.calls, 3);
+  EXPECT_EQ(clock.NowMs(), 123u);
+  clock.SetIdleHook(nullptr);
+  clock.Sleep(500);
+  EXPECT_EQ(hook.calls, 3);
 }
 
 TEST(PosixTcpSocket, ConnectFailsOnBadAddressesAndRefusedPorts) {

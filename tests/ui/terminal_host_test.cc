@@ -324,6 +324,43 @@ TEST(TerminalHost, ResizingRedrawsCentredOnTheNewSize) {
   EXPECT_EQ(title_row, (50 - 21) / 2);
 }
 
+// A step that waits 2 s on the printer while the user presses keys and resizes the terminal.
+TEST(TerminalHost, KeysTypedDuringAWaitAreDroppedAndCancelStopsAJobBeforeItsNextStep) {
+  for (const bool job : {false, true}) {
+    SCOPED_TRACE(job ? "a job that stops between steps" : "a dialog that does not");
+    Rig rig;
+    ProbeDialog dlg(EveryKindTemplate());
+    dlg.stops_between_steps = job;
+    int title_row_in_wait = -1;
+    dlg.init = [](ProbeDialog& d) { d.SetOneShotTimer(1, 100); };
+    dlg.timer = [&](ProbeDialog& d, int id) {
+      if (id == 2) {
+        d.EndDialog(ui::IDOK);
+        return;
+      }
+      rig.Keys({MakeKey(Key::kTab), MakeKey(Key::kEsc), MakeKey(Key::kEnter)});
+      rig.screen.Resize(120, 50);
+      d.clock().Sleep(2000);
+      int x = 0;
+      rig.screen.Find(" Every Kind ", &x, &title_row_in_wait);
+      d.SetOneShotTimer(2, 100);
+    };
+    const int result = dlg.DoModal(rig.host);
+    EXPECT_EQ(title_row_in_wait, (50 - 21) / 2);  // redrawn for the new size during the wait
+    EXPECT_EQ(rig.screen.KeysLeft(), 0u);
+    if (job) {
+      EXPECT_EQ(result, ui::IDCANCEL);
+      EXPECT_EQ(Count(dlg.log, "cmd 2 clicked"), 1);
+      EXPECT_EQ(Count(dlg.log, "timer 2 @2200"), 0);
+    } else {
+      // Esc, Tab and Enter went nowhere; the dialog went on to its next step.
+      EXPECT_EQ(result, ui::IDOK);
+      EXPECT_EQ(Count(dlg.log, "cmd 2 clicked"), 0);
+      EXPECT_EQ(Count(dlg.log, "timer 2 @2200"), 1);
+    }
+  }
+}
+
 TEST(TerminalHost, TabPagesTakePartInFocusAndCtrlPageDownSwitchesTabs) {
   using K = ui::ControlKind;
   static const ui::Template parent_t{

@@ -19,6 +19,9 @@ class ProbeDialog : public ui::Dialog {
   std::function<bool(ProbeDialog&, int, ui::Notify)> command;  // true: handled
   std::function<void(ProbeDialog&)> destroy;
   std::vector<std::string> log;  // "cmd 1000 clicked", "timer 5 @120"...
+  bool stops_between_steps = false;
+
+  bool StopsBetweenSteps() const override { return stops_between_steps; }
 
   bool OnInitDialog() override {
     if (init) init(*this);

@@ -38,6 +38,7 @@ class CNvProDlg : public ui::Dialog, private NvProgressSink {
   bool OnInitDialog() override;
   void OnTimer(int id) override;
   void OnCancel() override;
+  bool StopsBetweenSteps() const override { return true; }
 
  private:
   void Follow(const NvStep& step);
