@@ -112,6 +112,10 @@ void CPdaMainDlg::FillLists() {
     std::snprintf(name, sizeof name, "COM%d:", n);
     port.AddString(name);
   }
+  // The devices by their Linux names come after the COM names, so COM1: stays the first row.
+  if (serial_devices_ != nullptr) {
+    for (const std::string& path : serial_devices_->List()) port.AddString(path);
+  }
   port.SetCurSel(0);
   ui::ComboBox& baud = GetComboBox(kBaudRateList);
   baud.ResetContent();

@@ -4,6 +4,7 @@
 #include <string>
 
 #include "nvimage/common_nv.h"
+#include "platform/serial_devices.h"
 #include "platform/services.h"
 #include "protocol/common_util.h"
 #include "protocol/common_vmsm.h"
@@ -42,6 +43,8 @@ class CPdaMainDlg : public ui::Dialog {
   const pda::PdaSetting& Setting() const { return setting_; }
   // The identification object that owns the printer link.
   CCommonUtil& Util() { return util_; }
+  // The serial devices offered after the COM names (not owned; none when never set).
+  void SetSerialDevices(const platform::SerialDevices* devices) { serial_devices_ = devices; }
 
  protected:
   bool OnInitDialog() override;
@@ -70,4 +73,5 @@ class CPdaMainDlg : public ui::Dialog {
   CCommonVmsm vmsm_;
   CCommonNv nv_;
   pda::PdaSetting setting_;
+  const platform::SerialDevices* serial_devices_ = nullptr;
 };

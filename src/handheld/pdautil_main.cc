@@ -70,7 +70,9 @@ int main(int argc, char **argv) {
   platform::NullTrace trace;
   platform::Services services{clock, devices, registry, trace};
   return ui::RunProgram(kProgram, clock, pda::HandheldResources(), [&services](ui::LoopHost &host) {
+    const platform::SerialDevices serial_devices;
     CPdaMainDlg dlg(services);
+    dlg.SetSerialDevices(&serial_devices);
     dlg.DoModal(host);
     return 0;
   });

@@ -14,6 +14,8 @@
 #include "platform/file_registry.h"
 #include "platform/memory_registry.h"
 #include "platform/registry.h"
+#include "platform/serial_devices.h"
+#include "platform/temp_dir.h"
 #include "ui/scripted_host.h"
 
 namespace {
@@ -227,6 +229,24 @@ TEST_F(PdaMainDialogTest, NvManagerOpensTheLinkAsChosen) {
   EXPECT_EQ(serial.Util().dev_.baud_rate_, 4800u);
   EXPECT_EQ(s.devices.record.opened_paths,
             (std::vector<std::string>{"/dev/ttyS2", "/dev/ttyS2", "/dev/ttyS2"}));
+
+  // A device offered by its Linux name, after the 49 COM names, opens as itself.
+  platform_test::TempDir folder;
+  platform_test::WriteFile(folder.File("ttyUSB0"), "");
+  const platform::SerialDevices devices(folder.path(), folder.File("no-sysfs"));
+  fakes::TestServices u;
+  u.devices.record.serial_open_failures = 100;
+  CPdaMainDlg usb(u.services);
+  usb.SetSerialDevices(&devices);
+  views.clear();
+  ASSERT_TRUE(host.Queue({"snapshot", "select 1004 \"" + folder.File("ttyUSB0") + "\"",
+                          "click 1000", "wait messagebox", "answer OK", "close"}));
+  usb.DoModal(host);
+  ASSERT_EQ(views.size(), 1u);
+  ASSERT_EQ(views[0].port_rows.size(), 50u);
+  EXPECT_EQ(views[0].port_rows[49], folder.File("ttyUSB0"));
+  ASSERT_FALSE(u.devices.record.opened_paths.empty());
+  EXPECT_EQ(u.devices.record.opened_paths[0], folder.File("ttyUSB0"));
 }
 
 TEST_F(PdaMainDialogTest, TitleBarCloseKeepsTheStoredSettingAndClosesTheLink) {
