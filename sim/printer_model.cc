@@ -171,9 +171,13 @@ void PrinterModel::ParseBuffered() {
       continue;
     }
     if (need_more && rest.size() < std::max(kMaxBufferedInput, needed)) break;
-    // A NUL is what hosts send to probe the line; anything else nobody claims is garbage. Either
-    // way one byte goes and parsing resumes at the next.
-    skipped.push_back(rest[0]);
+    // A NUL is what hosts send to probe the line, and a printer ignores it; anything else nobody
+    // claims is garbage and noted. Either way one byte goes and parsing resumes at the next.
+    if (rest[0] != 0x00) {
+      skipped.push_back(rest[0]);
+    } else {
+      flush_skipped();
+    }
     ++pos;
   }
   flush_skipped();

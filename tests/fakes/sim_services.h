@@ -2,9 +2,12 @@
 
 // Platform services whose devices reach a virtual printer, in virtual time: what the protocol,
 // transfer and dialog tests need to run against sim::PrinterModel. Header only; the test programs
-// that include it link the simulator.
+// that include it link the simulator and GoogleTest.
+
+#include <gtest/gtest.h>
 
 #include <cstdint>
+#include <string>
 
 #include "platform/clock.h"
 #include "platform/memory_registry.h"
@@ -19,6 +22,14 @@ struct SimServices {
   explicit SimServices(uint64_t start_ms = 0) : clock(start_ms) {}
   SimServices(const SimServices&) = delete;
   SimServices& operator=(const SimServices&) = delete;
+  // Bytes the printer skipped are bytes no printer understands: the test that sent them fails.
+  ~SimServices() {
+    for (const std::string& note : model.notes()) {
+      if (note.find("skipped") != std::string::npos) {
+        ADD_FAILURE() << "the virtual printer skipped bytes: " << note;
+      }
+    }
+  }
 
   platform::VirtualClock clock;
   sim::PrinterModel model;
