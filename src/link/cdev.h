@@ -42,7 +42,7 @@ class CDev {
 
   // Why the link last failed (Open, a write or a read); kNone while nothing failed since Open.
   platform::FailureCause last_cause() const { return last_cause_; }
-  // The device or address of the last Open as a person names it ("/dev/ttyS0", "10.0.0.5:9100").
+  // The device or address of the last Open as a person names it ("/dev/ttyS0", "127.0.0.1:9100").
   const std::string& failure_target() const { return target_; }
   // Counts since the object was made. Taken before a step and compared after it, they tell a
   // failure of the link from a silent printer and from a reply that was merely wrong.

@@ -27,6 +27,6 @@ class LinkTransport {
   virtual bool is_open() const = 0;
   // Why the last failure happened; kNone while nothing has failed since Open.
   virtual platform::FailureCause cause() const = 0;
-  // The device as a person names it in a message: "/dev/ttyUSB0", "/dev/usb/lp0", "10.0.0.5:9100".
+  // The device as a person names it in a message: "/dev/ttyUSB0", "/dev/usb/lp0", "127.0.0.1:9100".
   virtual const std::string& target() const = 0;
 };

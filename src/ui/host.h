@@ -2,7 +2,7 @@
 
 // What a dialog asks of the program's host: modal runs, message boxes, the file-open dialog,
 // timers, and the clock and texts they run on. The dialogs never know which host they run under
-// (the scripted host in tests, the automation host on a pipe, later a terminal or GUI host).
+// (the scripted host in tests, the automation host on a pipe, the terminal host on a terminal).
 
 #include <cstdint>
 #include <string>

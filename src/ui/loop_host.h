@@ -1,9 +1,9 @@
 #pragma once
 
-// The engine every non-drawing host shares: the stack of modal frames (dialogs, message boxes,
-// file-open dialogs), the timers, the automation commands applied to the active frame, and the
-// events reported about it. The scripted host and the automation host are two front ends that
-// differ only in where commands come from, how time passes and where events go.
+// The engine every host shares: the stack of modal frames (dialogs, message boxes, file-open
+// dialogs), the timers, the automation commands applied to the active frame, and the events
+// reported about it. The scripted, automation and terminal hosts are front ends that differ in
+// where commands come from, how time passes and where events go (the terminal host also draws).
 //
 // The loop of a modal frame: fire the due timers (earliest first; ties in the order they were
 // armed; timers of every open dialog fire, as window timers do under a modal loop); when nothing

@@ -4,8 +4,7 @@
 //
 // The script is the exchange the code under test must have, step by step:
 //   Expect(bytes)           the exact bytes the code must write next (chunking is free: several
-//   writes
-//                           may make up one step, one write may cover several steps);
+//                           writes may make up one step, one write may cover several steps);
 //   Reply(bytes, after_ms)  bytes that become readable `after_ms` of virtual time after the
 //                           preceding Expect step was completed (before any Expect: after the
 //                           moment Reply was called);
