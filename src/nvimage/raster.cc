@@ -1,6 +1,7 @@
 #include "nvimage/raster.h"
 
 #include <algorithm>
+#include <iterator>
 
 #include "platform/row_stretch.h"
 
@@ -93,7 +94,7 @@ bool ConvertRows(platform::BmpDecoder& bmp, int brightness, Raster* raster, std:
 
 std::vector<uint8_t> DefineCommand(uint8_t kc1, uint8_t kc2, const Raster& raster) {
   const auto parameters = static_cast<uint32_t>(kDefineHeaderParameters + raster.bytes.size());
-  std::vector<uint8_t> command = {
+  const uint8_t header[] = {
       0x1D,
       0x28,
       0x4C,  // GS ( L
@@ -111,7 +112,10 @@ std::vector<uint8_t> DefineCommand(uint8_t kc1, uint8_t kc2, const Raster& raste
       static_cast<uint8_t>(raster.height >> 8),
       0x31,  // colour 1
   };
-  command.insert(command.end(), raster.bytes.begin(), raster.bytes.end());
+  // Sized once, then filled (GCC 12 misreads an insert behind the header as an overflow).
+  std::vector<uint8_t> command(sizeof header + raster.bytes.size());
+  std::copy(std::begin(header), std::end(header), command.begin());
+  std::copy(raster.bytes.begin(), raster.bytes.end(), command.begin() + sizeof header);
   return command;
 }
 
