@@ -11,6 +11,7 @@
 #include <string>
 
 #include "nvimage/raster.h"
+#include "pelliset_version.h"
 #include "platform/bmp_decoder.h"
 
 namespace {
@@ -19,7 +20,9 @@ constexpr char kUsage[] =
     "usage: bmp2nv IN.bmp [--key KC] [--brightness B] [-o OUT]\n"
     "  writes the printer's NV define command for IN.bmp (standard output without -o)\n"
     "  --key KC        two printable characters, the key code (default 10)\n"
-    "  --brightness B  0..100, strength of the thinning pattern (default 0)\n";
+    "  --brightness B  0..100, strength of the thinning pattern (default 0)\n"
+    "  --help          show this text and exit\n"
+    "  --version       show the version and exit\n";
 
 int Fail(const std::string& message) {
   std::fprintf(stderr, "bmp2nv: %s\n", message.c_str());
@@ -50,6 +53,9 @@ int main(int argc, char** argv) {
     const bool has_value = i + 1 < argc;
     if (arg == "--help" || arg == "-h") {
       std::fputs(kUsage, stdout);
+      return 0;
+    } else if (arg == "--version") {
+      std::printf("bmp2nv (Pelliset) %s\n", PELLISET_VERSION_TEXT);
       return 0;
     } else if (arg == "--key" && has_value) {
       key = argv[++i];

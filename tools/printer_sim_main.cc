@@ -17,6 +17,7 @@
 #include "platform/clock.h"
 #include "sim/firmware_capture.h"
 #include "sim/nv_folder.h"
+#include "pelliset_version.h"
 #include "sim/printer_model.h"
 #include "sim/state_file.h"
 #include "sim/tcp_server.h"
@@ -26,8 +27,6 @@ namespace {
 volatile std::sig_atomic_t g_stop = 0;
 
 void OnSignal(int) { g_stop = 1; }
-
-constexpr char kVersionText[] = "printer-sim 1.0.0";
 
 void PrintUsage(std::FILE* out) {
   std::fprintf(out,
@@ -128,7 +127,7 @@ int main(int argc, char** argv) {
       PrintUsage(stdout);
       return 0;
     } else if (option == "--version") {
-      std::printf("%s\n", kVersionText);
+      std::printf("printer-sim (Pelliset) %s\n", PELLISET_VERSION_TEXT);
       return 0;
     } else if (option == "--port") {
       const auto n = number(65535);

@@ -12,6 +12,7 @@
 #include "desktop/desktop_resources.h"
 #include "desktop/language_packs.h"
 #include "link/discovery_logs.h"
+#include "pelliset_version.h"
 #include "platform/clock.h"
 #include "platform/file_registry.h"
 #include "platform/language.h"
@@ -20,10 +21,6 @@
 #include "platform/trace.h"
 #include "ui/host_choice.h"
 #include "ui/string_table.h"
-
-#ifndef PELLISET_VERSION
-#define PELLISET_VERSION "1.0.0"
-#endif
 
 namespace {
 
@@ -106,7 +103,7 @@ int main(int argc, char** argv) {
       return 0;
     }
     if (arg == "--version") {
-      std::printf("%s (Pelliset) %s\n", kProgram, PELLISET_VERSION);
+      std::printf("%s (Pelliset) %s\n", kProgram, PELLISET_VERSION_TEXT);
       return 0;
     }
     std::fprintf(stderr, "%s: unknown option '%s'\n", kProgram, argv[i]);

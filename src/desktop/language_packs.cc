@@ -18,10 +18,11 @@ constexpr PackEntry kPacks[] = {
     {0x11, "Japanese"}, {0x12, "Korean"},  {0x15, "Polish"}, {0x19, "Russian"},
 };
 
-#ifdef PELLISET_DATA_DIR
-constexpr const char* kInstalledDataDir = PELLISET_DATA_DIR;
+// The installed data folder seen from the installed program's folder.
+#ifdef PELLISET_DATA_FROM_BIN
+constexpr const char* kDataFromProgram = PELLISET_DATA_FROM_BIN;
 #else
-constexpr const char* kInstalledDataDir = "/usr/local/share/pelliset";
+constexpr const char* kDataFromProgram = "../share/pelliset";
 #endif
 
 }  // namespace
@@ -47,8 +48,10 @@ std::vector<std::string> DefaultPackFolders() {
   std::vector<std::string> folders;
   std::error_code ec;
   const std::filesystem::path exe = std::filesystem::read_symlink("/proc/self/exe", ec);
-  if (!ec && exe.has_parent_path()) folders.push_back(exe.parent_path().string());
-  folders.emplace_back(kInstalledDataDir);
+  if (ec || !exe.has_parent_path()) return folders;
+  // Beside the program in a build tree; in the data folder once installed.
+  folders.push_back(exe.parent_path().string());
+  folders.push_back((exe.parent_path() / kDataFromProgram).lexically_normal().string());
   return folders;
 }
 

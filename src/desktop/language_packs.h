@@ -19,7 +19,9 @@ namespace desktop {
 std::optional<std::string> LanguagePackName(uint16_t language_id);
 
 // The program's own folder (where a freshly built program finds its packs) and then the installed
-// data folder. A folder that cannot be found is left out.
+// data folder, found from the program's folder (../share/pelliset from bin/), so an installation
+// under DESTDIR or moved elsewhere finds its packs too. Nothing when the program's own path is
+// unknown.
 std::vector<std::string> DefaultPackFolders();
 
 // The pack for `language_id` from the first of `folders` that holds one. Nothing for English, a

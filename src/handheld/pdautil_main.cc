@@ -7,6 +7,7 @@
 
 #include "handheld/pda_main_dlg.h"
 #include "handheld/pda_templates.h"
+#include "pelliset_version.h"
 #include "platform/clock.h"
 #include "platform/file_registry.h"
 #include "platform/posix_device_factory.h"
@@ -14,9 +15,6 @@
 #include "platform/trace.h"
 #include "ui/host_choice.h"
 
-#ifndef PELLISET_VERSION
-#define PELLISET_VERSION "1.0.0"
-#endif
 
 namespace {
 
@@ -56,7 +54,7 @@ int main(int argc, char **argv) {
       return 0;
     }
     if (arg == "--version") {
-      std::printf("%s (Pelliset) %s\n", kProgram, PELLISET_VERSION);
+      std::printf("%s (Pelliset) %s\n", kProgram, PELLISET_VERSION_TEXT);
       return 0;
     }
     std::fprintf(stderr, "%s: unknown option '%s'\n", kProgram, argv[i]);

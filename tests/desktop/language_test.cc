@@ -89,11 +89,11 @@ TEST(LoadLanguagePack, ProgramFolderComesBeforeTheDataFolder) {
   EXPECT_EQ(from_beside.String(kStrNoUsbPrinter), "neben dem Programm");
 }
 
-TEST(DefaultPackFolders, StartWithTheProgramsOwnFolder) {
+TEST(DefaultPackFolders, AreTheProgramsOwnFolderAndTheDataFolderBesideItsBin) {
   const std::vector<std::string> folders = DefaultPackFolders();
   ASSERT_EQ(folders.size(), 2u);
   EXPECT_EQ(folders[0], std::string(PELLISET_BINARY_DIR) + "/tests");
-  EXPECT_NE(folders[1].find("pelliset"), std::string::npos);
+  EXPECT_EQ(folders[1], std::string(PELLISET_BINARY_DIR) + "/share/pelliset");
 }
 
 // The shipped translation must keep up with the English resources: a text added to the program

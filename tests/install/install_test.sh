@@ -1,0 +1,42 @@
+#!/usr/bin/env bash
+# `cmake --install` into a scratch DESTDIR, then the installed programs as a user meets them:
+# deskutil finds its installed German pack (found from the program's own folder, so the scratch
+# root works like /usr), every program prints the project version, and the manual pages, bash
+# completions and desktop entry are where the system looks for them.
+# Usage: install_test.sh BUILD_DIR PROJECT_VERSION
+set -u
+build=${1:?usage: $0 BUILD_DIR PROJECT_VERSION}
+version=${2:?usage: $0 BUILD_DIR PROJECT_VERSION}
+work=$(mktemp -d "${TMPDIR:-/tmp}/pelliset-install.XXXXXX")
+trap 'rm -rf "$work"' EXIT
+fail() {
+  echo "FAIL: $*" >&2
+  exit 1
+}
+
+DESTDIR="$work/root" cmake --install "$build" --prefix /usr >"$work/install.log" 2>&1 ||
+  { cat "$work/install.log"; fail "cmake --install failed"; }
+root="$work/root/usr"
+
+for f in bin/deskutil bin/pdautil bin/printer-sim bin/bmp2nv share/pelliset/German.pack \
+  share/man/man1/deskutil.1 share/man/man1/pdautil.1 share/man/man1/printer-sim.1 \
+  share/man/man1/bmp2nv.1 share/bash-completion/completions/deskutil \
+  share/bash-completion/completions/printer-sim share/applications/deskutil.desktop \
+  share/icons/hicolor/scalable/apps/pelliset.svg; do
+  [ -e "$root/$f" ] || fail "not installed: /usr/$f"
+done
+grep -q "@PROJECT_VERSION@" "$root"/share/man/man1/*.1 && fail "a manual page kept its version placeholder"
+grep -q "Pelliset $version" "$root/share/man/man1/deskutil.1" || fail "deskutil.1 does not carry $version"
+
+for program in deskutil pdautil printer-sim bmp2nv; do
+  out=$("$root/bin/$program" --version) || fail "$program --version failed"
+  [[ $out == "$program (Pelliset) $version"* ]] || fail "$program --version printed: $out"
+done
+
+# The installed deskutil in German, its pack found in /usr/share/pelliset of the scratch root.
+out=$(printf 'wait dialog 102\nsnapshot\nclose\n' |
+  env -u LC_ALL -u LC_MESSAGES LANG=de_DE.UTF-8 XDG_CONFIG_HOME="$work/config" \
+    XDG_STATE_HOME="$work/state" "$root/bin/deskutil") || fail "deskutil ended with an error: $out"
+grep -qF '"caption":"TMQ-D550 Pelliset für PC V1.0.0"' <<<"$out" ||
+  fail "the installed deskutil did not speak German: $out"
+echo "PASS: installed under DESTDIR; the programs print $version; deskutil finds its German pack"
