@@ -31,20 +31,23 @@ trap 'rm -rf "$scratch"' EXIT
 mkdir -p "$scratch/var/lib/dpkg/info" "$scratch/var/lib/dpkg/updates"
 touch "$scratch/var/lib/dpkg/status"
 # The scratch root has no packages of its own: its dependencies are this machine's.
-dpkg --root="$scratch" --force-depends --force-script-chrootless -i "$deb" >/dev/null
+dpkg --root="$scratch" --force-depends --force-script-chrootless -i "$deb" >/dev/null 2>&1 ||
+  fail "dpkg could not install $deb into the scratch root"
 for program in deskutil pdautil printer-sim bmp2nv; do
   "$scratch/usr/bin/$program" --version || fail "the installed $program does not run"
 done
 man -l "$scratch/usr/share/man/man1/deskutil.1" >/dev/null 2>&1 || fail "deskutil.1 does not render"
 dpkg --root="$scratch" --force-script-chrootless -r pelliset >/dev/null
-left=$(find "$scratch/usr" -type f 2>/dev/null | head -5)
+left=$(find "$scratch/usr" -type f 2>/dev/null | head -5 || true)
 [ -z "$left" ] || fail "files left after removal: $left"
 echo "PASS: $(basename "$deb") installs into a scratch root, runs, and removes cleanly"
 
 if [ "$system" = --system ]; then
-  apt-get install -y -q "$deb"
-  deskutil --version
-  apt-get remove -y -q pelliset
-  ! command -v deskutil >/dev/null || fail "deskutil is still installed after apt remove"
+  apt-get install -y -q "$deb" >/dev/null
+  /usr/bin/deskutil --version
+  man -w deskutil >/dev/null 2>&1 || ! command -v man >/dev/null || fail "man deskutil finds no page"
+  apt-get remove -y -q pelliset >/dev/null
+  [ ! -e /usr/bin/deskutil ] && [ ! -e /usr/share/pelliset/German.pack ] ||
+    fail "files are still installed after apt remove"
   echo "PASS: apt install and apt remove on this machine"
 fi
