@@ -8,7 +8,7 @@
 #include <string_view>
 
 #include "fuzz/fuzz_check.h"
-#include "ui/string_table.h"
+#include "ui/core/string_table.h"
 
 namespace {
 

@@ -7,7 +7,7 @@
 #include <string_view>
 
 #include "fuzz/fuzz_check.h"
-#include "ui/terminal_keys.h"
+#include "ui/terminal/terminal_keys.h"
 
 namespace {
 

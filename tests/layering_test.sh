@@ -47,4 +47,28 @@ while IFS= read -r hit; do
   status=1
 done < <(grep -EH '#include "ui/' "$root"/src/nvimage/*.h "$root"/src/nvimage/*.cc \
   "$root"/src/firmware/*.h "$root"/src/firmware/*.cc 2>/dev/null)
+# Inside the dialog framework the hosts are adapters over the core: the core names no host, and
+# no host names another. Dialogs outside src/ui use the core alone.
+declare -A ui_allowed=(
+  [core]="core"
+  [automation]="core automation"
+  [terminal]="core terminal"
+)
+for part in "${!ui_allowed[@]}"; do
+  [ -d "$root/src/ui/$part" ] || continue
+  while IFS= read -r line; do
+    inc=$(sed -E 's/.*#include "ui\/([a-z_]+)\/.*/\1/' <<<"$line")
+    ok=0
+    for a in ${ui_allowed[$part]}; do [ "$inc" = "$a" ] && ok=1; done
+    if [ $ok = 0 ]; then
+      echo "host or core include across the framework in $line"
+      status=1
+    fi
+  done < <(grep -rH '#include "ui/[a-z_]*/' "$root/src/ui/$part" --include='*.h' --include='*.cc')
+done
+while IFS= read -r hit; do
+  echo "a dialog outside the framework names a host: $hit"
+  status=1
+done < <(grep -rEH '#include "ui/(automation|terminal|host_choice)' "$root/src" --include='*.h' \
+  --include='*.cc' | grep -vE "^$root/src/(ui|desktop/[a-z_]*_main\.cc|handheld/[a-z_]*_main\.cc)")
 exit $status

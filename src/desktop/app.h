@@ -6,8 +6,8 @@
 
 #include "link/usb_discovery.h"
 #include "platform/services.h"
-#include "ui/loop_host.h"
-#include "ui/string_table.h"
+#include "ui/core/loop_host.h"
+#include "ui/core/string_table.h"
 
 // The desktop program's application object: chooses the language of the user interface, then
 // runs the main dialog; the program lives exactly as long as that dialog.

@@ -5,8 +5,8 @@
 
 #include <optional>
 
-#include "ui/string_table.h"
-#include "ui/template.h"
+#include "ui/core/string_table.h"
+#include "ui/core/template.h"
 
 namespace desktop {
 

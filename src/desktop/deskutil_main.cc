@@ -20,7 +20,7 @@
 #include "platform/services.h"
 #include "platform/trace.h"
 #include "ui/host_choice.h"
-#include "ui/string_table.h"
+#include "ui/core/string_table.h"
 
 namespace {
 

@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "ui/string_table.h"
+#include "ui/core/string_table.h"
 
 namespace desktop {
 

@@ -12,7 +12,7 @@
 #include "platform/services.h"
 #include "protocol/common_util.h"
 #include "protocol/common_vmsm.h"
-#include "ui/dialog.h"
+#include "ui/core/dialog.h"
 
 // The desktop program's main window: the communication setting (interface, port, line
 // settings), kept in the registry between runs, and the buttons that start the managers.

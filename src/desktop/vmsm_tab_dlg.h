@@ -20,7 +20,7 @@
 
 #include "desktop/vmsm_tab_pages.h"
 #include "protocol/settings_record.h"
-#include "ui/dialog.h"
+#include "ui/core/dialog.h"
 
 namespace desktop {
 

@@ -14,7 +14,7 @@
 #include "platform/clock.h"
 #include "protocol/common_util.h"
 #include "protocol/common_vmsm.h"
-#include "ui/dialog.h"
+#include "ui/core/dialog.h"
 
 namespace desktop {
 

@@ -4,7 +4,7 @@
 // dialog, with the ids of their controls. A language pack addresses its captions by these
 // numbers, so they never change.
 
-#include "ui/template.h"
+#include "ui/core/template.h"
 
 namespace desktop {
 

@@ -4,7 +4,7 @@
 
 #include "handheld/wizard_templates.h"
 #include "platform/hex.h"
-#include "ui/utf8.h"
+#include "ui/core/utf8.h"
 
 namespace wizard {
 namespace {

@@ -8,7 +8,7 @@
 #include "platform/services.h"
 #include "protocol/common_util.h"
 #include "protocol/common_vmsm.h"
-#include "ui/dialog.h"
+#include "ui/core/dialog.h"
 
 namespace pda {
 

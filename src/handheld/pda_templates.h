@@ -3,8 +3,8 @@
 // The handheld program's dialog templates and control ids. The handheld screen is small: the main
 // dialog is 120 x 130 dialog units, 32 x 19 terminal cells with its frame.
 
-#include "ui/string_table.h"
-#include "ui/template.h"
+#include "ui/core/string_table.h"
+#include "ui/core/template.h"
 
 namespace pda {
 

@@ -7,7 +7,7 @@
 
 #include "platform/registry.h"
 #include "protocol/common_vmsm.h"
-#include "ui/host.h"
+#include "ui/core/host.h"
 
 // `vmsm` is the main dialog's record holder; `registry` the handheld program's own store (the
 // settings profile lives there).

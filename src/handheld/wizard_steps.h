@@ -14,7 +14,7 @@
 #include <string_view>
 
 #include "protocol/settings_record.h"
-#include "ui/dialog.h"
+#include "ui/core/dialog.h"
 
 namespace wizard {
 

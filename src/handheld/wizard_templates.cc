@@ -2,7 +2,7 @@
 
 #include "protocol/settings_record.h"
 #include "settings/vmsm_pro_template.h"
-#include "ui/constants.h"
+#include "ui/core/constants.h"
 
 namespace wizard {
 namespace {

@@ -5,7 +5,7 @@
 // at 4 x 8 dialog units a cell). Labels and frames carry ids of their own (1201 up in each
 // template) only so that a language pack can reach them.
 
-#include "ui/template.h"
+#include "ui/core/template.h"
 
 namespace wizard {
 

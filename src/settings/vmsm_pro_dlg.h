@@ -20,7 +20,7 @@
 #include "protocol/common_vmsm.h"
 #include "settings/transfer_plan.h"
 #include "settings/vmsm_pro_template.h"
-#include "ui/dialog.h"
+#include "ui/core/dialog.h"
 
 class CVmsmProDlg : public ui::Dialog {
  public:

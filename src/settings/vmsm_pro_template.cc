@@ -1,6 +1,6 @@
 #include "settings/vmsm_pro_template.h"
 
-#include "ui/constants.h"
+#include "ui/core/constants.h"
 
 const ui::Template& VmsmProTemplate() {
   static const ui::Template t{

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "ui/template.h"
+#include "ui/core/template.h"
 
 // The settings transfer's progress dialog: a bar, the line under it and a Cancel button.
 inline constexpr int kVmsmProTemplateId = 136;

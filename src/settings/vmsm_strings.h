@@ -7,7 +7,7 @@
 #include <span>
 #include <string_view>
 
-#include "ui/string_table.h"
+#include "ui/core/string_table.h"
 
 namespace transfer_ids {
 

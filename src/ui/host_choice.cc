@@ -5,9 +5,9 @@
 
 #include "platform/console.h"
 #include "platform/diagnostics.h"
-#include "ui/automation_host.h"
-#include "ui/terminal_host.h"
-#include "ui/terminal_ncurses.h"
+#include "ui/automation/automation_host.h"
+#include "ui/terminal/terminal_host.h"
+#include "ui/terminal/terminal_ncurses.h"
 
 namespace ui {
 

@@ -7,8 +7,8 @@
 #include <string_view>
 
 #include "platform/clock.h"
-#include "ui/loop_host.h"
-#include "ui/string_table.h"
+#include "ui/core/loop_host.h"
+#include "ui/core/string_table.h"
 
 namespace ui {
 

@@ -14,7 +14,7 @@
 #include "platform/memory_registry.h"
 #include "platform/registry.h"
 #include "platform/temp_dir.h"
-#include "ui/scripted_host.h"
+#include "ui/automation/scripted_host.h"
 
 namespace {
 

@@ -11,7 +11,7 @@
 
 #include "desktop/vmsm_tab_strings.h"
 #include "platform/clock.h"
-#include "ui/scripted_host.h"
+#include "ui/automation/scripted_host.h"
 
 namespace desktop {
 namespace {

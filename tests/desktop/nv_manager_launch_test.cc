@@ -10,7 +10,7 @@
 #include "desktop/desktop_resources.h"
 #include "desktop/main_dlg.h"
 #include "fakes/sim_services.h"
-#include "ui/scripted_host.h"
+#include "ui/automation/scripted_host.h"
 
 namespace {
 

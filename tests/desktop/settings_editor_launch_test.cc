@@ -13,7 +13,7 @@
 #include "fakes/sim_services.h"
 #include "platform/registry.h"
 #include "sim/printer_model.h"
-#include "ui/scripted_host.h"
+#include "ui/automation/scripted_host.h"
 
 namespace {
 

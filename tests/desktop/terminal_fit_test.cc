@@ -15,9 +15,9 @@
 #include "nvimage/dialogs/nv_pro_template.h"
 #include "platform/clock.h"
 #include "settings/vmsm_pro_template.h"
-#include "ui/scripted_host.h"
-#include "ui/terminal_buffer_screen.h"
-#include "ui/terminal_render.h"
+#include "ui/automation/scripted_host.h"
+#include "ui/terminal/terminal_buffer_screen.h"
+#include "ui/terminal/terminal_render.h"
 
 namespace {
 

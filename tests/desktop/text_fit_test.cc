@@ -10,7 +10,7 @@
 #include "nvimage/dialogs/nv_manager_templates.h"
 #include "nvimage/dialogs/nv_pro_template.h"
 #include "settings/vmsm_pro_template.h"
-#include "ui/terminal_text_fit.h"
+#include "ui/terminal/terminal_text_fit.h"
 
 namespace {
 

@@ -16,7 +16,7 @@
 #include "fakes/test_services.h"
 #include "protocol/common_util.h"
 #include "settings/vmsm_strings.h"
-#include "ui/scripted_host.h"
+#include "ui/automation/scripted_host.h"
 
 namespace desktop {
 namespace {

@@ -11,7 +11,7 @@
 #include "fakes/test_services.h"
 #include "firmware/dialogs/firmware_dlg.h"
 #include "platform/posix_file_system.h"
-#include "ui/scripted_host.h"
+#include "ui/automation/scripted_host.h"
 
 namespace {
 

@@ -16,7 +16,7 @@
 #include "platform/registry.h"
 #include "platform/serial_devices.h"
 #include "platform/temp_dir.h"
-#include "ui/scripted_host.h"
+#include "ui/automation/scripted_host.h"
 
 namespace {
 

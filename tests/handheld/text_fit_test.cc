@@ -7,7 +7,7 @@
 #include "handheld/pda_templates.h"
 #include "handheld/wizard_templates.h"
 #include "nvimage/dialogs/pda_nv_templates.h"
-#include "ui/terminal_text_fit.h"
+#include "ui/terminal/terminal_text_fit.h"
 
 namespace {
 

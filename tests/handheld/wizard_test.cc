@@ -18,7 +18,7 @@
 #include "platform/registry.h"
 #include "protocol/common_util.h"
 #include "protocol/common_vmsm.h"
-#include "ui/scripted_host.h"
+#include "ui/automation/scripted_host.h"
 
 namespace {
 

@@ -13,7 +13,7 @@
 #include "platform/clock.h"
 #include "platform/posix_file_system.h"
 #include "sim_process.h"
-#include "ui/scripted_host.h"
+#include "ui/automation/scripted_host.h"
 
 namespace {
 

@@ -19,7 +19,7 @@
 #include "sim/printer_state.h"
 #include "sim/state_file.h"
 #include "sim_process.h"
-#include "ui/loop_host.h"
+#include "ui/core/loop_host.h"
 
 namespace {
 

@@ -13,7 +13,7 @@
 #include "nvimage/nv_download_plan.h"
 #include "platform/registry.h"
 #include "platform/temp_dir.h"
-#include "ui/scripted_host.h"
+#include "ui/automation/scripted_host.h"
 
 namespace {
 

@@ -14,7 +14,7 @@
 #include "nvimage/dialogs/nv_pro_template.h"
 #include "nvimage/nv_job.h"
 #include "protocol/common_util.h"
-#include "ui/scripted_host.h"
+#include "ui/automation/scripted_host.h"
 
 namespace {
 

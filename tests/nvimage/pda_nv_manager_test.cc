@@ -13,7 +13,7 @@
 #include "nvimage/nv_job.h"
 #include "platform/registry.h"
 #include "platform/temp_dir.h"
-#include "ui/scripted_host.h"
+#include "ui/automation/scripted_host.h"
 
 namespace {
 

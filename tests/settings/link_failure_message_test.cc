@@ -10,7 +10,7 @@
 #include "protocol/common_vmsm.h"
 #include "settings/vmsm_pro_dlg.h"
 #include "transfer_fixture.h"
-#include "ui/scripted_host.h"
+#include "ui/automation/scripted_host.h"
 
 namespace {
 

@@ -23,7 +23,7 @@
 #include "settings/vmsm_strings.h"
 #include "sim/printer_model.h"
 #include "sim/sim_transports.h"
-#include "ui/scripted_host.h"
+#include "ui/automation/scripted_host.h"
 
 namespace transfer_test {
 

@@ -8,7 +8,7 @@
 
 #include "platform/clock.h"
 #include "test_dialogs.h"
-#include "ui/automation_host.h"
+#include "ui/automation/automation_host.h"
 #include "ui/host_choice.h"
 
 namespace {

@@ -2,9 +2,9 @@
 
 #include <gtest/gtest.h>
 
-#include "ui/command.h"
-#include "ui/constants.h"
-#include "ui/json.h"
+#include "ui/core/command.h"
+#include "ui/core/constants.h"
+#include "ui/core/json.h"
 
 namespace {
 

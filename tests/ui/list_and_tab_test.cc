@@ -4,7 +4,7 @@
 
 #include "platform/clock.h"
 #include "test_dialogs.h"
-#include "ui/scripted_host.h"
+#include "ui/automation/scripted_host.h"
 
 namespace {
 

@@ -7,8 +7,8 @@
 
 #include "platform/clock.h"
 #include "test_dialogs.h"
-#include "ui/scripted_host.h"
-#include "ui/string_table.h"
+#include "ui/automation/scripted_host.h"
+#include "ui/core/string_table.h"
 
 namespace {
 

@@ -1,6 +1,6 @@
 // The terminal file browser's filters and typed paths.
 
-#include "ui/terminal_file_browser.h"
+#include "ui/terminal/terminal_file_browser.h"
 
 #include <gtest/gtest.h>
 #include <unistd.h>

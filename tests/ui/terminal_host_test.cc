@@ -1,7 +1,7 @@
 // The terminal host driven by keys and clicks on a cell buffer, in virtual time: focus, every
 // kind of control, message boxes, the file browser, timers while waiting, resizing.
 
-#include "ui/terminal_host.h"
+#include "ui/terminal/terminal_host.h"
 
 #include <gtest/gtest.h>
 #include <unistd.h>
@@ -14,7 +14,7 @@
 
 #include "platform/clock.h"
 #include "test_dialogs.h"
-#include "ui/terminal_buffer_screen.h"
+#include "ui/terminal/terminal_buffer_screen.h"
 
 namespace {
 

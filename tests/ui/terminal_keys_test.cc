@@ -1,6 +1,6 @@
 // What the terminal's bytes mean: escape sequences of the common terminals -> key events.
 
-#include "ui/terminal_keys.h"
+#include "ui/terminal/terminal_keys.h"
 
 #include <gtest/gtest.h>
 

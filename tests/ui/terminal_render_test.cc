@@ -1,14 +1,14 @@
 // Drawing dialogs on a cell buffer: layout at 4 x 8 dialog units a cell, what each kind of
 // control looks like, and what is dimmed or left out.
 
-#include "ui/terminal_render.h"
+#include "ui/terminal/terminal_render.h"
 
 #include <gtest/gtest.h>
 
 #include "platform/clock.h"
 #include "test_dialogs.h"
-#include "ui/scripted_host.h"
-#include "ui/terminal_buffer_screen.h"
+#include "ui/automation/scripted_host.h"
+#include "ui/terminal/terminal_buffer_screen.h"
 
 namespace {
 

@@ -1,11 +1,11 @@
 // Texts measured against their controls by the terminal's rule: 4 dialog units a cell, one cell
 // a code point, and what each kind draws around its caption.
 
-#include "ui/terminal_text_fit.h"
+#include "ui/terminal/terminal_text_fit.h"
 
 #include <gtest/gtest.h>
 
-#include "ui/string_table.h"
+#include "ui/core/string_table.h"
 
 namespace {
 

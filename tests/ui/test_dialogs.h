@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "ui/dialog.h"
+#include "ui/core/dialog.h"
 
 namespace ui_test {
 

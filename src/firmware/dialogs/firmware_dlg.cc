@@ -6,7 +6,7 @@
 
 #include "firmware/dialogs/firmware_template.h"
 #include "link/link_failure.h"
-#include "ui/constants.h"
+#include "ui/core/constants.h"
 
 namespace {
 

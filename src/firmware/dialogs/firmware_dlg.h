@@ -17,7 +17,7 @@
 #include "link/cdev.h"
 #include "platform/file_system.h"
 #include "platform/services.h"
-#include "ui/dialog.h"
+#include "ui/core/dialog.h"
 
 class CFirmwarednDlg : public ui::Dialog {
  public:

@@ -1,6 +1,6 @@
 #include "firmware/dialogs/firmware_template.h"
 
-#include "ui/constants.h"
+#include "ui/core/constants.h"
 
 const ui::Template& FirmwareTemplate() {
   // Wide enough for the longest status line, the warning shown while a file is sent.

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "ui/template.h"
+#include "ui/core/template.h"
 
 // The firmware download dialog: the status line and bar inside a group box, Start Download and
 // Exit.

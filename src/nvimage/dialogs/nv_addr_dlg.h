@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "ui/dialog.h"
+#include "ui/core/dialog.h"
 
 class CNvAddrDlg : public ui::Dialog {
  public:

@@ -13,7 +13,7 @@
 #include "nvimage/common_nv.h"
 #include "nvimage/nv_download_plan.h"
 #include "platform/registry.h"
-#include "ui/dialog.h"
+#include "ui/core/dialog.h"
 
 class CNVDlg : public ui::Dialog, private nv::NvJobRunner {
  public:

@@ -1,6 +1,6 @@
 #include "nvimage/dialogs/nv_manager_templates.h"
 
-#include "ui/constants.h"
+#include "ui/core/constants.h"
 
 namespace {
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "ui/template.h"
+#include "ui/core/template.h"
 
 // The desktop NV manager and its key code dialog. Laid out for a terminal of 120 x 40 cells
 // (4 x 8 dialog units a cell) as much as for a window.

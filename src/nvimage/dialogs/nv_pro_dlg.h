@@ -19,7 +19,7 @@
 
 #include "nvimage/common_nv.h"
 #include "nvimage/nv_job.h"
-#include "ui/dialog.h"
+#include "ui/core/dialog.h"
 
 class CNvProDlg : public ui::Dialog, private NvProgressSink {
  public:

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "ui/template.h"
+#include "ui/core/template.h"
 
 // The NV job's progress dialog: a bar inside a group box whose caption names the running step.
 // No buttons: the user stops a job with the close box or Escape.

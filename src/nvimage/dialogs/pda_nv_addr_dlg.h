@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "ui/dialog.h"
+#include "ui/core/dialog.h"
 
 class CPdaNvAddrDlg : public ui::Dialog {
  public:

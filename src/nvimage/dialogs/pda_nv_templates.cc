@@ -2,7 +2,7 @@
 
 #include "nvimage/dialogs/nv_manager_templates.h"
 #include "nvimage/dialogs/nv_pro_template.h"
-#include "ui/constants.h"
+#include "ui/core/constants.h"
 
 namespace {
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "ui/template.h"
+#include "ui/core/template.h"
 
 // The handheld NV manager, its key code dialog and its progress dialog, laid out for a terminal
 // of 32 x 20 cells (4 x 8 dialog units a cell, plus the frame). The controls carry the desktop

@@ -1,4 +1,4 @@
-#include "ui/automation_host.h"
+#include "ui/automation/automation_host.h"
 
 #include "platform/console.h"
 

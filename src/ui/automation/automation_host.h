@@ -12,7 +12,7 @@
 #include <string>
 
 #include "platform/clock.h"
-#include "ui/loop_host.h"
+#include "ui/core/loop_host.h"
 
 namespace ui {
 

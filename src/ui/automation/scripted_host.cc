@@ -1,4 +1,4 @@
-#include "ui/scripted_host.h"
+#include "ui/automation/scripted_host.h"
 
 namespace ui {
 

@@ -22,7 +22,7 @@
 #include <vector>
 
 #include "platform/clock.h"
-#include "ui/loop_host.h"
+#include "ui/core/loop_host.h"
 
 namespace ui {
 

@@ -1,10 +1,10 @@
-#include "ui/command.h"
+#include "ui/core/command.h"
 
 #include <charconv>
 #include <cstdlib>
 
 #include "platform/hex.h"
-#include "ui/constants.h"
+#include "ui/core/constants.h"
 
 namespace ui {
 namespace {

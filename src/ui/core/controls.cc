@@ -1,4 +1,4 @@
-#include "ui/controls.h"
+#include "ui/core/controls.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -464,6 +464,58 @@ std::string PictureFrame::Digest() const {
   char buf[17];
   std::snprintf(buf, sizeof buf, "%016llx", static_cast<unsigned long long>(h));
   return buf;
+}
+
+// ---- Rows as the user changes them
+
+int RowList::RowWithText(std::string_view text) const {
+  for (int row = 0; row < RowCount(); ++row) {
+    if (RowText(row) == text) return row;
+  }
+  return -1;
+}
+
+std::vector<int> ComboBox::SelectedRows() const {
+  if (cur_sel_ < 0) return {};
+  return {cur_sel_};
+}
+
+Notify ComboBox::ChooseRow(int row) {
+  SetCurSel(row);
+  return Notify::kSelChange;
+}
+
+Notify ListBox::ChooseRow(int row) {
+  SetCurSel(row);
+  return Notify::kSelChange;
+}
+
+Notify ListBox::AddRow(int row) {
+  SetSel(row, true);
+  return Notify::kSelChange;
+}
+
+Notify ListView::ChooseRow(int row) {
+  ClearSelection();
+  SetSelected(row, true);
+  SetChangedRow(row);
+  return Notify::kItemChanged;
+}
+
+Notify ListView::AddRow(int row) {
+  SetSelected(row, true);
+  SetChangedRow(row);
+  return Notify::kItemChanged;
+}
+
+std::vector<int> TabControl::SelectedRows() const {
+  if (cur_sel_ < 0) return {};
+  return {cur_sel_};
+}
+
+Notify TabControl::ChooseRow(int row) {
+  SetCurSel(row);
+  return Notify::kSelChange;
 }
 
 }  // namespace ui

@@ -18,11 +18,34 @@
 #include <vector>
 
 #include "platform/rgb_image.h"
-#include "ui/template.h"
+#include "ui/core/constants.h"
+#include "ui/core/template.h"
 
 namespace ui {
 
 class Dialog;
+
+// The rows of a drop-down list, a list box, a list view (its first column) or a tab row, as a
+// host sees them: one interface instead of a cast per kind. Changes through it are the user's:
+// each returns the notification the owning dialog is to get.
+class RowList {
+ public:
+  virtual ~RowList() = default;
+  virtual int RowCount() const = 0;
+  // The row's text; "" when the row does not exist.
+  virtual std::string RowText(int row) const = 0;
+  virtual bool IsRowSelected(int row) const = 0;
+  // Selected rows, ascending.
+  virtual std::vector<int> SelectedRows() const = 0;
+  // Whether the user may select several rows at once.
+  virtual bool AllowsSeveralRows() const { return false; }
+  // The user chose `row` (which exists) alone.
+  virtual Notify ChooseRow(int row) = 0;
+  // The user added `row` (which exists) to a selection of several rows.
+  virtual Notify AddRow(int row) { return ChooseRow(row); }
+  // The first row whose text is exactly `text`, or -1.
+  int RowWithText(std::string_view text) const;
+};
 
 class Control {
  public:
@@ -51,6 +74,17 @@ class Control {
   bool IsVisible() const { return visible_; }
   void Show(bool visible) { visible_ = visible; }
 
+  // What a host asks of a control instead of switching on its kind.
+  // Whether the focus can rest on it (labels, frames, bars and pictures: no).
+  virtual bool CanHoldFocus() const { return true; }
+  // Whether typed letters belong to it rather than to the dialog's mnemonics.
+  virtual bool TakesTyping() const { return false; }
+  // Whether its text is a caption (which may carry an & mnemonic) rather than content.
+  virtual bool HasCaption() const { return false; }
+  // Its rows, for controls that show rows; nullptr for the others.
+  virtual RowList* AsRowList() { return nullptr; }
+  const RowList* AsRowList() const { return const_cast<Control*>(this)->AsRowList(); }
+
  protected:
   std::string text_;
 
@@ -67,22 +101,28 @@ class Control {
 class Static : public Control {
  public:
   using Control::Control;
+  bool CanHoldFocus() const override { return false; }
+  bool HasCaption() const override { return true; }
 };
 
 class GroupBox : public Control {
  public:
   using Control::Control;
+  bool CanHoldFocus() const override { return false; }
+  bool HasCaption() const override { return true; }
 };
 
 class Button : public Control {
  public:
   using Control::Control;
+  bool HasCaption() const override { return true; }
 };
 
 // A checked state, shared by the check box and the radio button.
 class CheckableControl : public Control {
  public:
   using Control::Control;
+  bool HasCaption() const override { return true; }
   bool GetCheck() const { return checked_; }
   void SetCheck(bool checked) { checked_ = checked; }
 
@@ -111,6 +151,7 @@ class Edit : public Control {
   bool IsNumberOnly() const { return HasStyle(kNumber); }
   bool IsReadOnly() const { return read_only_; }
   void SetReadOnly(bool read_only) { read_only_ = read_only; }
+  bool TakesTyping() const override { return true; }
 
  private:
   int limit_;
@@ -152,7 +193,7 @@ class ItemList {
 
 // Drop-down list (CBS_DROPDOWNLIST), or with kEditable an editable drop-down (CBS_DROPDOWN)
 // whose text may differ from every row.
-class ComboBox : public Control, public ItemList {
+class ComboBox : public Control, public ItemList, public RowList {
  public:
   ComboBox(Dialog& owner, const ControlTemplate& tmpl, std::string caption);
   int GetCurSel() const { return cur_sel_; }
@@ -168,6 +209,14 @@ class ComboBox : public Control, public ItemList {
   void SetText(std::string_view text) override;
   bool IsEditable() const { return HasStyle(kEditable); }
 
+  bool TakesTyping() const override { return true; }
+  RowList* AsRowList() override { return this; }
+  int RowCount() const override { return GetCount(); }
+  std::string RowText(int row) const override { return GetItemText(row); }
+  bool IsRowSelected(int row) const override { return row >= 0 && row == cur_sel_; }
+  std::vector<int> SelectedRows() const override;
+  Notify ChooseRow(int row) override;
+
  private:
   void RowInserted(int row) override;
   void RowRemoved(int row) override;
@@ -175,7 +224,7 @@ class ComboBox : public Control, public ItemList {
   int cur_sel_ = -1;
 };
 
-class ListBox : public Control, public ItemList {
+class ListBox : public Control, public ItemList, public RowList {
  public:
   ListBox(Dialog& owner, const ControlTemplate& tmpl, std::string caption);
   bool IsMultiSelect() const { return HasStyle(kMultiSelect); }
@@ -192,6 +241,16 @@ class ListBox : public Control, public ItemList {
   std::vector<int> GetSelItems() const;
   // The selected row's text ("" without one).
   std::string GetText() const override;
+
+  bool TakesTyping() const override { return true; }
+  RowList* AsRowList() override { return this; }
+  int RowCount() const override { return GetCount(); }
+  std::string RowText(int row) const override { return GetItemText(row); }
+  bool IsRowSelected(int row) const override { return GetSel(row); }
+  std::vector<int> SelectedRows() const override { return GetSelItems(); }
+  bool AllowsSeveralRows() const override { return IsMultiSelect(); }
+  Notify ChooseRow(int row) override;
+  Notify AddRow(int row) override;
 
  private:
   void RowInserted(int row) override;
@@ -211,7 +270,7 @@ struct ListViewColumn {
 
 // Report-style list view: columns, rows of cells, and a row selection (several rows unless the
 // kSingleSelect style is set).
-class ListView : public Control {
+class ListView : public Control, public RowList {
  public:
   using Control::Control;
   // Extended style bits are kept for the hosts that draw grid lines or full-row selection.
@@ -250,6 +309,16 @@ class ListView : public Control {
   // handler.
   int ChangedRow() const { return changed_row_; }
   void SetChangedRow(int row) { changed_row_ = row; }
+
+  bool TakesTyping() const override { return true; }
+  RowList* AsRowList() override { return this; }
+  int RowCount() const override { return GetItemCount(); }
+  std::string RowText(int row) const override { return GetItemText(row, 0); }
+  bool IsRowSelected(int row) const override { return IsSelected(row); }
+  std::vector<int> SelectedRows() const override { return GetSelectedRows(); }
+  bool AllowsSeveralRows() const override { return IsMultiSelect(); }
+  Notify ChooseRow(int row) override;
+  Notify AddRow(int row) override;
 
  private:
   uint32_t ext_style_ = 0;
@@ -309,11 +378,12 @@ class Slider : public RangeControl {
 class ProgressBar : public RangeControl {
  public:
   using RangeControl::RangeControl;
+  bool CanHoldFocus() const override { return false; }
 };
 
 // Tab control: the tab texts and the chosen tab. The pages are child dialogs the owning dialog
 // creates with Dialog::CreatePage and shows or hides itself on kSelChange.
-class TabControl : public Control {
+class TabControl : public Control, public RowList {
  public:
   using Control::Control;
   // Inserts a tab at `index` (clamped to the end); returns its index.
@@ -325,6 +395,13 @@ class TabControl : public Control {
   // Returns the previous selection, or -1 when `index` does not exist (nothing changes).
   int SetCurSel(int index);
   const std::vector<std::string>& Items() const { return tabs_; }
+
+  RowList* AsRowList() override { return this; }
+  int RowCount() const override { return GetItemCount(); }
+  std::string RowText(int row) const override { return GetItemText(row); }
+  bool IsRowSelected(int row) const override { return row >= 0 && row == cur_sel_; }
+  std::vector<int> SelectedRows() const override;
+  Notify ChooseRow(int row) override;
 
  private:
   std::vector<std::string> tabs_;
@@ -341,6 +418,7 @@ class IpAddress : public Control {
   void SetAddress(uint8_t a, uint8_t b, uint8_t c, uint8_t d) { octets_ = {a, b, c, d}; }
   std::array<uint8_t, 4> GetAddress() const { return octets_; }
   void ClearAddress() { octets_ = {0, 0, 0, 0}; }
+  bool TakesTyping() const override { return true; }
 
  private:
   std::array<uint8_t, 4> octets_{0, 0, 0, 0};
@@ -351,6 +429,7 @@ using RgbImage = platform::RgbImage;
 class PictureFrame : public Control {
  public:
   using Control::Control;
+  bool CanHoldFocus() const override { return false; }
   // Largest image accepted on either side; larger ones are refused (false) and the frame keeps
   // its image.
   static constexpr int kMaxSide = 4096;

@@ -1,10 +1,10 @@
-#include "ui/dialog.h"
+#include "ui/core/dialog.h"
 
 #include <algorithm>
 #include <cstdio>
 
 #include "platform/diagnostics.h"
-#include "ui/utf8.h"
+#include "ui/core/utf8.h"
 
 namespace ui {
 namespace {

@@ -26,10 +26,10 @@
 #include <vector>
 
 #include "platform/clock.h"
-#include "ui/constants.h"
-#include "ui/controls.h"
-#include "ui/host.h"
-#include "ui/template.h"
+#include "ui/core/constants.h"
+#include "ui/core/controls.h"
+#include "ui/core/host.h"
+#include "ui/core/template.h"
 
 namespace ui {
 

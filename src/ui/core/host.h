@@ -10,8 +10,8 @@
 #include <vector>
 
 #include "platform/clock.h"
-#include "ui/constants.h"
-#include "ui/string_table.h"
+#include "ui/core/constants.h"
+#include "ui/core/string_table.h"
 
 namespace ui {
 

@@ -1,8 +1,8 @@
-#include "ui/json.h"
+#include "ui/core/json.h"
 
 #include <cstdio>
 
-#include "ui/utf8.h"
+#include "ui/core/utf8.h"
 
 namespace ui {
 

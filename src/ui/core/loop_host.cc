@@ -1,10 +1,10 @@
-#include "ui/loop_host.h"
+#include "ui/core/loop_host.h"
 
 #include <algorithm>
 #include <limits>
 
-#include "ui/json.h"
-#include "ui/utf8.h"
+#include "ui/core/json.h"
+#include "ui/core/utf8.h"
 
 namespace ui {
 namespace {
@@ -69,16 +69,13 @@ std::string ControlJson(const Dialog& owner, const Control& c) {
     case ControlKind::kRadio:
       o.Add("checked", static_cast<const RadioButton&>(c).GetCheck());
       break;
-    case ControlKind::kComboBox: {
-      const auto& cb = static_cast<const ComboBox&>(c);
-      std::vector<int> sel;
-      if (cb.GetCurSel() >= 0) sel.push_back(cb.GetCurSel());
-      o.Add("items", cb.Items()).Add("selection", sel);
-      break;
-    }
-    case ControlKind::kListBox: {
-      const auto& lb = static_cast<const ListBox&>(c);
-      o.Add("items", lb.Items()).Add("selection", lb.GetSelItems());
+    case ControlKind::kComboBox:
+    case ControlKind::kListBox:
+    case ControlKind::kTab: {
+      const RowList& rows = *c.AsRowList();
+      std::vector<std::string> items;
+      for (int row = 0; row < rows.RowCount(); ++row) items.push_back(rows.RowText(row));
+      o.Add("items", items).Add("selection", rows.SelectedRows());
       break;
     }
     case ControlKind::kListView: {
@@ -94,13 +91,6 @@ std::string ControlJson(const Dialog& owner, const Control& c) {
       o.Add("columns", columns)
           .AddRaw("items", JsonArray(rows))
           .Add("selection", lv.GetSelectedRows());
-      break;
-    }
-    case ControlKind::kTab: {
-      const auto& tab = static_cast<const TabControl&>(c);
-      std::vector<int> sel;
-      if (tab.GetCurSel() >= 0) sel.push_back(tab.GetCurSel());
-      o.Add("items", tab.Items()).Add("selection", sel);
       break;
     }
     case ControlKind::kSlider: {
@@ -677,85 +667,38 @@ void LoopHost::ApplyToDialog(Dialog& dialog, const Command& command) {
       return;
 
     case CommandKind::kSelect: {
-      auto row_of = [&](const std::vector<std::string>& items) {
-        if (!command.by_text)
-          return command.rows[0] < static_cast<int>(items.size()) ? command.rows[0] : -1;
-        for (size_t i = 0; i < items.size(); ++i) {
-          if (items[i] == command.text) return static_cast<int>(i);
-        }
-        return -1;
-      };
-      auto missing = [&] { Error(src + ": control " + std::to_string(id) + " has no such row"); };
-      switch (c->kind()) {
-        case ControlKind::kComboBox: {
-          auto* cb = static_cast<ComboBox*>(c);
-          const int row = row_of(cb->Items());
-          if (row < 0) return missing();
-          cb->SetCurSel(row);
-          owner->OnCommand(id, Notify::kSelChange);
-          return;
-        }
-        case ControlKind::kListBox: {
-          auto* lb = static_cast<ListBox*>(c);
-          const int row = row_of(lb->Items());
-          if (row < 0) return missing();
-          lb->SetCurSel(row);
-          owner->OnCommand(id, Notify::kSelChange);
-          return;
-        }
-        case ControlKind::kListView: {
-          auto* lv = static_cast<ListView*>(c);
-          std::vector<std::string> first;
-          for (int r = 0; r < lv->GetItemCount(); ++r) first.push_back(lv->GetItemText(r, 0));
-          const int row = row_of(first);
-          if (row < 0) return missing();
-          lv->ClearSelection();
-          lv->SetSelected(row, true);
-          lv->SetChangedRow(row);
-          owner->OnCommand(id, Notify::kItemChanged);
-          return;
-        }
-        case ControlKind::kTab: {
-          auto* tab = static_cast<TabControl*>(c);
-          const int row = row_of(tab->Items());
-          if (row < 0) return missing();
-          tab->SetCurSel(row);
-          owner->OnCommand(id, Notify::kSelChange);
-          return;
-        }
-        default:
-          Error(kind_error + "; select needs a drop-down list, list box, list view or tab control");
-          return;
+      RowList* rows = c->AsRowList();
+      if (rows == nullptr) {
+        Error(kind_error + "; select needs a drop-down list, list box, list view or tab control");
+        return;
       }
+      int row = -1;
+      if (command.by_text) {
+        row = rows->RowWithText(command.text);
+      } else if (command.rows[0] < rows->RowCount()) {
+        row = command.rows[0];
+      }
+      if (row < 0) {
+        Error(src + ": control " + std::to_string(id) + " has no such row");
+        return;
+      }
+      owner->OnCommand(id, rows->ChooseRow(row));
+      return;
     }
 
     case CommandKind::kExtend: {
-      if (c->kind() == ControlKind::kListBox && static_cast<ListBox*>(c)->IsMultiSelect()) {
-        auto* lb = static_cast<ListBox*>(c);
-        for (int row : command.rows) {
-          if (row >= lb->GetCount()) {
-            Error(src + ": control " + std::to_string(id) + " has no row " + std::to_string(row));
-            return;
-          }
-          lb->SetSel(row, true);
-          owner->OnCommand(id, Notify::kSelChange);
-        }
+      RowList* rows = c->AsRowList();
+      if (rows == nullptr || !rows->AllowsSeveralRows()) {
+        Error(kind_error + "; extend needs a list box or list view with multi-selection");
         return;
       }
-      if (c->kind() == ControlKind::kListView && static_cast<ListView*>(c)->IsMultiSelect()) {
-        auto* lv = static_cast<ListView*>(c);
-        for (int row : command.rows) {
-          if (row >= lv->GetItemCount()) {
-            Error(src + ": control " + std::to_string(id) + " has no row " + std::to_string(row));
-            return;
-          }
-          lv->SetSelected(row, true);
-          lv->SetChangedRow(row);
-          owner->OnCommand(id, Notify::kItemChanged);
+      for (int row : command.rows) {
+        if (row >= rows->RowCount()) {
+          Error(src + ": control " + std::to_string(id) + " has no row " + std::to_string(row));
+          return;
         }
-        return;
+        owner->OnCommand(id, rows->AddRow(row));
       }
-      Error(kind_error + "; extend needs a list box or list view with multi-selection");
       return;
     }
 

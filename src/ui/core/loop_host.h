@@ -22,10 +22,10 @@
 #include <vector>
 
 #include "platform/clock.h"
-#include "ui/command.h"
-#include "ui/dialog.h"
-#include "ui/host.h"
-#include "ui/string_table.h"
+#include "ui/core/command.h"
+#include "ui/core/dialog.h"
+#include "ui/core/host.h"
+#include "ui/core/string_table.h"
 
 namespace ui {
 

@@ -1,4 +1,4 @@
-#include "ui/string_table.h"
+#include "ui/core/string_table.h"
 
 #include <cerrno>
 #include <charconv>
@@ -6,8 +6,8 @@
 #include <cstring>
 #include <fstream>
 
-#include "ui/template.h"
-#include "ui/utf8.h"
+#include "ui/core/template.h"
+#include "ui/core/utf8.h"
 
 namespace ui {
 namespace {

@@ -38,7 +38,7 @@
 #include <utility>
 #include <vector>
 
-#include "ui/template.h"
+#include "ui/core/template.h"
 
 namespace ui {
 

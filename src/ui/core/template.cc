@@ -1,4 +1,4 @@
-#include "ui/template.h"
+#include "ui/core/template.h"
 
 namespace ui {
 

@@ -1,4 +1,4 @@
-#include "ui/utf8.h"
+#include "ui/core/utf8.h"
 
 #include <cstdint>
 

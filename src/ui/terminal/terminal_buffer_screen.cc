@@ -1,8 +1,8 @@
-#include "ui/terminal_buffer_screen.h"
+#include "ui/terminal/terminal_buffer_screen.h"
 
 #include <algorithm>
 
-#include "ui/utf8.h"
+#include "ui/core/utf8.h"
 
 namespace ui {
 namespace {

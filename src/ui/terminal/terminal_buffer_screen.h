@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "ui/terminal_screen.h"
+#include "ui/terminal/terminal_screen.h"
 
 namespace ui {
 

@@ -1,4 +1,4 @@
-#include "ui/terminal_file_browser.h"
+#include "ui/terminal/terminal_file_browser.h"
 
 #include <algorithm>
 #include <cctype>
@@ -6,7 +6,7 @@
 #include <filesystem>
 #include <system_error>
 
-#include "ui/utf8.h"
+#include "ui/core/utf8.h"
 
 namespace ui {
 namespace fs = std::filesystem;

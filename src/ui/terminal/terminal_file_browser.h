@@ -14,8 +14,8 @@
 #include <string_view>
 #include <vector>
 
-#include "ui/host.h"
-#include "ui/terminal_keys.h"
+#include "ui/core/host.h"
+#include "ui/terminal/terminal_keys.h"
 
 namespace ui {
 

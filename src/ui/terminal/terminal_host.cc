@@ -1,4 +1,4 @@
-#include "ui/terminal_host.h"
+#include "ui/terminal/terminal_host.h"
 
 #include <algorithm>
 #include <cctype>
@@ -6,8 +6,8 @@
 #include <functional>
 #include <set>
 
-#include "ui/terminal_file_browser.h"
-#include "ui/utf8.h"
+#include "ui/terminal/terminal_file_browser.h"
+#include "ui/core/utf8.h"
 
 namespace ui {
 namespace {
@@ -21,64 +21,25 @@ bool IsDigit(const std::string& s) { return s.size() == 1 && s[0] >= '0' && s[0]
 
 // Controls the focus can rest on.
 bool Focusable(const Dialog& owner, const Control& c) {
-  if (c.id() == -1 || !owner.IsControlShown(c) || !c.IsEnabled()) return false;
-  switch (c.kind()) {
-    case ControlKind::kStatic:
-    case ControlKind::kGroupBox:
-    case ControlKind::kProgress:
-    case ControlKind::kPicture:
-      return false;
-    default:
-      return true;
-  }
+  return c.id() != -1 && owner.IsControlShown(c) && c.IsEnabled() && c.CanHoldFocus();
 }
 
-// Where letters go to the control rather than to the mnemonics.
-bool TakesText(const Control& c) {
-  return c.kind() == ControlKind::kEdit || c.kind() == ControlKind::kIpAddress ||
-         c.kind() == ControlKind::kComboBox || c.kind() == ControlKind::kListBox ||
-         c.kind() == ControlKind::kListView;
+// The rows the terminal shows with a caret: list boxes, list views and drop-down lists. The tab
+// row is a row list too, but arrows switch its tabs and PgUp/PgDn scroll the dialog past it.
+const RowList* CaretRows(const Control& c) {
+  return c.kind() == ControlKind::kTab ? nullptr : c.AsRowList();
 }
 
-bool HasCaption(const Control& c) {
-  switch (c.kind()) {
-    case ControlKind::kStatic:
-    case ControlKind::kGroupBox:
-    case ControlKind::kButton:
-    case ControlKind::kCheckBox:
-    case ControlKind::kRadio:
-      return true;
-    default:
-      return false;
-  }
-}
-
-int RowCount(const Control& c) {
-  if (c.kind() == ControlKind::kListBox) return static_cast<const ListBox&>(c).GetCount();
-  if (c.kind() == ControlKind::kListView) return static_cast<const ListView&>(c).GetItemCount();
-  if (c.kind() == ControlKind::kComboBox) return static_cast<const ComboBox&>(c).GetCount();
-  return 0;
-}
+int RowCount(const Control& c) { return CaretRows(c) ? CaretRows(c)->RowCount() : 0; }
 
 bool RowSelected(const Control& c, int row) {
-  if (c.kind() == ControlKind::kListBox) return static_cast<const ListBox&>(c).GetSel(row);
-  if (c.kind() == ControlKind::kListView) return static_cast<const ListView&>(c).IsSelected(row);
-  return false;
+  return CaretRows(c) && CaretRows(c)->IsRowSelected(row);
 }
 
-bool MultiSelect(const Control& c) {
-  if (c.kind() == ControlKind::kListBox) return static_cast<const ListBox&>(c).IsMultiSelect();
-  if (c.kind() == ControlKind::kListView) return static_cast<const ListView&>(c).IsMultiSelect();
-  return false;
-}
+bool MultiSelect(const Control& c) { return CaretRows(c) && CaretRows(c)->AllowsSeveralRows(); }
 
 std::string RowText(const Control& c, int row) {
-  if (c.kind() == ControlKind::kListBox) return static_cast<const ListBox&>(c).GetItemText(row);
-  if (c.kind() == ControlKind::kListView) {
-    return static_cast<const ListView&>(c).GetItemText(row, 0);
-  }
-  if (c.kind() == ControlKind::kComboBox) return static_cast<const ComboBox&>(c).GetItemText(row);
-  return {};
+  return CaretRows(c) ? CaretRows(c)->RowText(row) : std::string();
 }
 
 // The next row after `from` whose text starts with `letter` (wrapping), or -1.
@@ -282,7 +243,7 @@ std::vector<std::pair<char, std::string>> TerminalHost::Mnemonics(Dialog& top) {
     const auto& controls = d->Controls();
     for (size_t i = 0; i < controls.size(); ++i) {
       const Control& c = *controls[i];
-      if (!HasCaption(c) || !d->IsControlShown(c)) continue;
+      if (!c.HasCaption() || !d->IsControlShown(c)) continue;
       char m = 0;
       const std::string caption = StripMnemonic(c.GetText(), &m);
       if (m == 0) continue;
@@ -512,8 +473,7 @@ void TerminalHost::SetFocus(Dialog& top, Dialog& owner, Control& control, bool b
     } else if (control.kind() == ControlKind::kIpAddress) {
       v.cursor = 0;
       v.digits = 0;
-    } else if (control.kind() == ControlKind::kListBox ||
-               control.kind() == ControlKind::kListView) {
+    } else if (CaretRows(control) && control.kind() != ControlKind::kComboBox) {
       // The caret starts on the selected row.
       for (int r = 0; r < RowCount(control); ++r) {
         if (RowSelected(control, r)) {
@@ -776,10 +736,7 @@ TerminalHost::Result TerminalHost::DialogKey(Dialog& top, const KeyEvent& key, C
       // A dialog taller than the screen scrolls a page where the focus has no use for the key.
       if (renderer_.LastDialogScrolls() &&
           (f.control == nullptr ||
-           (RowCount(*f.control) == 0 && f.control->kind() != ControlKind::kSlider &&
-            f.control->kind() != ControlKind::kListBox &&
-            f.control->kind() != ControlKind::kListView &&
-            f.control->kind() != ControlKind::kComboBox))) {
+           (f.control->kind() != ControlKind::kSlider && CaretRows(*f.control) == nullptr))) {
         const int page = std::max(1, renderer_.DialogRows() - 2);
         return ScrollDialog(top, key.key == Key::kPageUp ? -page : page);
       }
@@ -787,7 +744,7 @@ TerminalHost::Result TerminalHost::DialogKey(Dialog& top, const KeyEvent& key, C
     case Key::kChar:
       if (key.ctrl && key.text == "c") return Escape(top, command);
       if (key.alt ||
-          (!key.ctrl && (f.control == nullptr || !TakesText(*f.control)) && key.text != " ")) {
+          (!key.ctrl && (f.control == nullptr || !f.control->TakesTyping()) && key.text != " ")) {
         const char letter =
             static_cast<char>(std::tolower(static_cast<unsigned char>(key.text[0])));
         bool found = false;
@@ -846,7 +803,7 @@ TerminalHost::Result TerminalHost::Mnemonic(Dialog& top, char letter, Command* c
     const auto& controls = d->Controls();
     for (size_t i = 0; i < controls.size(); ++i) {
       Control& c = *controls[i];
-      if (!HasCaption(c) || !d->IsControlShown(c)) continue;
+      if (!c.HasCaption() || !d->IsControlShown(c)) continue;
       char m = 0;
       StripMnemonic(c.GetText(), &m);
       if (m != letter) continue;

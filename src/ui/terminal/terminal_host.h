@@ -38,9 +38,9 @@
 #include <vector>
 
 #include "platform/clock.h"
-#include "ui/loop_host.h"
-#include "ui/terminal_render.h"
-#include "ui/terminal_screen.h"
+#include "ui/core/loop_host.h"
+#include "ui/terminal/terminal_render.h"
+#include "ui/terminal/terminal_screen.h"
 
 namespace ui {
 

@@ -1,9 +1,9 @@
-#include "ui/terminal_keys.h"
+#include "ui/terminal/terminal_keys.h"
 
 #include <array>
 #include <vector>
 
-#include "ui/utf8.h"
+#include "ui/core/utf8.h"
 
 namespace ui {
 namespace {

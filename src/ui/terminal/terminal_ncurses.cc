@@ -1,7 +1,7 @@
 // The one place of the terminal host that talks to the terminal itself (through ncurses, and
 // through the platform's terminal hold for modes, signals, size and input); everything above it
 // sees a TerminalScreen.
-#include "ui/terminal_ncurses.h"
+#include "ui/terminal/terminal_ncurses.h"
 
 #include <curses.h>
 #include <term.h>
@@ -13,7 +13,7 @@
 #include <unordered_map>
 
 #include "platform/console.h"
-#include "ui/utf8.h"
+#include "ui/core/utf8.h"
 
 namespace ui {
 namespace {

@@ -9,7 +9,7 @@
 #include <string>
 
 #include "platform/clock.h"
-#include "ui/terminal_screen.h"
+#include "ui/terminal/terminal_screen.h"
 
 namespace ui {
 

@@ -1,11 +1,11 @@
-#include "ui/terminal_render.h"
+#include "ui/terminal/terminal_render.h"
 
 #include <algorithm>
 #include <cstdio>
 #include <vector>
 
-#include "ui/terminal_file_browser.h"
-#include "ui/utf8.h"
+#include "ui/terminal/terminal_file_browser.h"
+#include "ui/core/utf8.h"
 
 namespace ui {
 namespace {

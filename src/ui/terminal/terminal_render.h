@@ -11,8 +11,8 @@
 #include <string_view>
 #include <vector>
 
-#include "ui/dialog.h"
-#include "ui/terminal_screen.h"
+#include "ui/core/dialog.h"
+#include "ui/terminal/terminal_screen.h"
 
 namespace ui {
 

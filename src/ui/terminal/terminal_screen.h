@@ -9,7 +9,7 @@
 #include <string>
 #include <string_view>
 
-#include "ui/terminal_keys.h"
+#include "ui/terminal/terminal_keys.h"
 
 namespace ui {
 

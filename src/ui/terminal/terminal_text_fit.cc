@@ -1,7 +1,7 @@
-#include "ui/terminal_text_fit.h"
+#include "ui/terminal/terminal_text_fit.h"
 
-#include "ui/terminal_render.h"
-#include "ui/terminal_screen.h"
+#include "ui/terminal/terminal_render.h"
+#include "ui/terminal/terminal_screen.h"
 
 namespace ui {
 namespace {

@@ -8,8 +8,8 @@
 #include <string>
 #include <vector>
 
-#include "ui/string_table.h"
-#include "ui/template.h"
+#include "ui/core/string_table.h"
+#include "ui/core/template.h"
 
 namespace ui {
 
