@@ -6,11 +6,7 @@
 #include "nvimage/dialogs/nv_addr_dlg.h"
 #include "nvimage/dialogs/nv_manager_templates.h"
 #include "nvimage/dialogs/nv_manager_texts.h"
-#include "nvimage/dialogs/nv_pro_dlg.h"
-#include "nvimage/nv_image_list.h"
-#include "nvimage/nv_job.h"
 #include "nvimage/nv_preview.h"
-#include "protocol/result_codes.h"
 
 namespace {
 
@@ -18,8 +14,12 @@ using namespace nv_ctl;
 
 constexpr int kSliderPollTimer = 100;
 constexpr uint32_t kSliderPollMs = 200;
-// The printer settles after a download before its list is read again.
-constexpr uint32_t kAfterDownloadMs = 200;
+
+constexpr NvManagerTexts kTexts{
+    .caption = nv_text::kCaption,
+    .file_caption = nv_text::kCaption,
+    .area_too_small = nv_text::kAreaTooSmall,
+};
 
 std::string Format(const char* format, auto... values) {
   char text[128];
@@ -30,7 +30,7 @@ std::string Format(const char* format, auto... values) {
 }  // namespace
 
 CNVDlg::CNVDlg(CCommonNv& nv, platform::Registry& registry)
-    : ui::Dialog(NvManagerTemplate()), nv_(nv), registry_(registry) {}
+    : CNvManagerBase(NvManagerTemplate(), kTexts, DesktopNvJobTexts(), nv, registry) {}
 
 bool CNVDlg::OnInitDialog() {
   ui::ListView& list = GetListView(kImageList);
@@ -44,9 +44,7 @@ bool CNVDlg::OnInitDialog() {
   GetSlider(kBrightness).SetRange(0, 100);
   GetSlider(kBrightness).SetPos(0);
   SetTimer(kSliderPollTimer, kSliderPollMs);
-  nv::LoadImageList(registry_, nv_, [this](const std::string& message) { Tell(message); });
-  FillKeyList();
-  FillImageList();
+  CNvManagerBase::OnInitDialog();
   UpdateStatus();
   RepaintPreview();
   return true;
@@ -57,41 +55,7 @@ void CNVDlg::OnCommand(int id, ui::Notify code) {
     OnRowChanged();
     return;
   }
-  if (code != ui::Notify::kClicked) {
-    ui::Dialog::OnCommand(id, code);
-    return;
-  }
-  switch (id) {
-    case kAddImage:
-      AddImages();
-      return;
-    case kRemoveImage:
-      RemoveImages();
-      return;
-    case kReset:
-      Reset();
-      return;
-    case kDownload:
-      Download();
-      return;
-    case kRefresh:
-      Refresh();
-      return;
-    case kPrintAll:
-      PrintAll();
-      return;
-    case kPrint:
-      PrintSelected();
-      return;
-    case kRemoveKey:
-      RemoveSelectedKey();
-      return;
-    case kRemoveAll:
-      RemoveAllKeys();
-      return;
-    default:
-      ui::Dialog::OnCommand(id, code);
-  }
+  CNvManagerBase::OnCommand(id, code);
 }
 
 void CNVDlg::OnTimer(int id) {
@@ -103,35 +67,7 @@ void CNVDlg::OnTimer(int id) {
 
 void CNVDlg::OnDestroy() {
   KillTimer(kSliderPollTimer);
-  // The next manager run identifies the printer again.
-  nv_.identified_ = 0;
-  nv::SaveImageList(registry_, nv_);
-  nv_.download_list_.clear();
-  nv_.key_codes_.clear();
-}
-
-// ---- Jobs
-
-bool CNVDlg::RunJob(int job_code, const std::string& key_code, std::string* message) {
-  if (host() == nullptr) return false;
-  CNvProDlg job;
-  job.SetEngine(&nv_);
-  job.SetJobCode(job_code);
-  job.SetKeyCode(key_code);
-  const bool ok = job.DoModal(*host()) == ui::IDOK;
-  if (!ok) *message = job.message();
-  return ok;
-}
-
-bool CNVDlg::RunJobOrTell(int job_code, const std::string& key_code) {
-  std::string message;
-  if (RunJob(job_code, key_code, &message)) return true;
-  Tell(message);
-  return false;
-}
-
-void CNVDlg::Tell(const std::string& text, unsigned icon) {
-  MessageBox(text, nv_text::kCaption, ui::MB_OK | icon);
+  CNvManagerBase::OnDestroy();
 }
 
 // ---- The image list side
@@ -166,22 +102,7 @@ void CNVDlg::OnRowChanged() {
 
 void CNVDlg::AddImages() {
   PollSlider();
-  for (const std::string& path : FileOpenDialog(nv_text::kImageFilter, true)) {
-    int status = CCommonNv::kStatusOk;
-    auto entry = nv_.CreateImageEntry(static_cast<uint8_t>(nv_.images_.size() + 1), path,
-                                      last_slider_, &status);
-    if (status == CCommonNv::kStatusTooTall) {
-      Tell(nv_.load_error());
-      continue;
-    }
-    if (!entry) {
-      Tell(nv_text::kLoadFailed);
-      continue;
-    }
-    const uint32_t result = nv_.AddImageEntry(std::move(entry));
-    if (result == kResultNvAreaFull) Tell(nv_text::kAreaTooSmall);
-    if (result == kResultNvListFull) Tell(nv_text::kListFull);
-  }
+  AddImageFiles(true, last_slider_);
   FillImageList();
   UpdateStatus();
 }
@@ -224,35 +145,9 @@ void CNVDlg::Download() {
     Tell(nv_text::kNothingSelected, ui::MB_ICONEXCLAMATION);
     return;
   }
-  if (!PrepareDownload()) return;
-  std::string message;
-  if (!nv::SendDownload(nv_, registry_, *this, &message)) Tell(message);
-  clock().Sleep(kAfterDownloadMs);
-  Refresh();
+  if (!PrepareDownload<CNvAddrDlg>()) return;
+  SendPreparedDownload();
   UpdateStatus();
-}
-
-bool CNVDlg::PrepareDownload() {
-  const auto ask = [this](const std::vector<std::string>& chosen) -> std::optional<std::string> {
-    CNvAddrDlg address(nv_.key_codes_, chosen);
-    if (host() == nullptr || address.DoModal(*host()) != ui::IDOK) return std::nullopt;
-    return address.key_code();
-  };
-  // Nothing made up goes to the printer: an image that no longer loads is left out, by name.
-  const auto skipped = [this](const std::string& reason) { Tell(reason); };
-  switch (nv::PrepareDownload(nv_, IsDlgButtonChecked(kAutoAddressing), ask, skipped)) {
-    case nv::PrepareResult::kReady:
-      return true;
-    case nv::PrepareResult::kCancelled:
-      Tell(nv_text::kCancelDownload, ui::MB_ICONEXCLAMATION);
-      return false;
-    case nv::PrepareResult::kNoFreeAddress:
-      Tell(nv_text::kNoFreeAddress);
-      return false;
-    case nv::PrepareResult::kNothingToSend:
-      return false;
-  }
-  return false;
 }
 
 void CNVDlg::FillImageList() {
@@ -277,43 +172,4 @@ void CNVDlg::RepaintPreview() {
   GetPicture(kPreview).SetImage(nv::RenderPreview(preview_path_.empty() ? nullptr : &preview_path_,
                                                   area.w, area.h, GetSlider(kBrightness).GetPos()));
   UpdateWindow();
-}
-
-// ---- The printer side
-
-void CNVDlg::FillKeyList() {
-  ui::ListBox& box = GetListBox(kKeyList);
-  box.ResetContent();
-  for (const std::string& code : nv_.key_codes_) box.AddString(code);
-}
-
-void CNVDlg::Refresh() {
-  nv_.key_codes_.clear();
-  if (RunJobOrTell(NvJob::kJobReadKeyCodes)) FillKeyList();
-}
-
-void CNVDlg::PrintSelected() {
-  const std::string code = GetListBox(kKeyList).GetText();
-  if (GetListBox(kKeyList).GetCurSel() < 0) {
-    Tell(nv_text::kSelectAddress);
-    return;
-  }
-  RunJobOrTell(NvJob::kJobPrintImage, code);
-}
-
-void CNVDlg::RemoveSelectedKey() {
-  if (GetListBox(kKeyList).GetCurSel() < 0) {
-    Tell(nv_text::kSelectAddress);
-    return;
-  }
-  if (RunJobOrTell(NvJob::kJobDeleteImage, GetListBox(kKeyList).GetText())) FillKeyList();
-}
-
-void CNVDlg::RemoveAllKeys() {
-  if (RunJobOrTell(NvJob::kJobDeleteAll)) FillKeyList();
-}
-
-void CNVDlg::PrintAll() {
-  nv_.image_count_ = static_cast<uint32_t>(GetListBox(kKeyList).GetCount());
-  RunJobOrTell(NvJob::kJobPrintAll);
 }

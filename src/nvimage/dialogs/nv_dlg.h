@@ -11,11 +11,10 @@
 #include <string>
 
 #include "nvimage/common_nv.h"
-#include "nvimage/nv_download_plan.h"
+#include "nvimage/dialogs/nv_manager_base.h"
 #include "platform/registry.h"
-#include "ui/core/dialog.h"
 
-class CNVDlg : public ui::Dialog, private nv::NvJobRunner {
+class CNVDlg : public CNvManagerBase {
  public:
   // Both must outlive the dialog.
   CNVDlg(CCommonNv& nv, platform::Registry& registry);
@@ -30,34 +29,18 @@ class CNVDlg : public ui::Dialog, private nv::NvJobRunner {
   void OnDestroy() override;
 
  private:
-  // nv::NvJobRunner: the job in its progress dialog.
-  bool RunJob(int job_code, const std::string& key_code, std::string* message) override;
-  // Runs a job and shows its message when it fails.
-  bool RunJobOrTell(int job_code, const std::string& key_code = {});
+  void AddImages() override;
+  void RemoveImages() override;
+  void Reset() override;
+  void Download() override;
+  void FillImageList() override;
 
   void PollSlider();
   void OnRowChanged();
-  void AddImages();
-  void RemoveImages();
-  void Reset();
-  void Download();
-  // Chooses each image's key code and builds its define command; false when the user gave up.
-  bool PrepareDownload();
-  void Refresh();
-  void PrintSelected();
-  void RemoveSelectedKey();
-  void RemoveAllKeys();
-  void PrintAll();
-
-  void FillImageList();
-  void FillKeyList();
   void UpdateStatus();
   void RepaintPreview();
   NvImageEntry* FindEntry(int number);
-  void Tell(const std::string& text, unsigned icon = 0);
 
-  CCommonNv& nv_;
-  platform::Registry& registry_;
   std::string preview_path_;
   int current_number_ = -1;
   int last_slider_ = 0;

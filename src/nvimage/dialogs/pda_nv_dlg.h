@@ -8,45 +8,19 @@
 //   CPdaNvDlg manager(nv, registry);   // the key code list has just been read by job 1000
 //   manager.DoModal(host);             // the caller closes the link afterwards
 
-#include <string>
-
 #include "nvimage/common_nv.h"
-#include "nvimage/nv_download_plan.h"
+#include "nvimage/dialogs/nv_manager_base.h"
 #include "platform/registry.h"
-#include "ui/core/dialog.h"
 
-class CPdaNvDlg : public ui::Dialog, private nv::NvJobRunner {
+class CPdaNvDlg : public CNvManagerBase {
  public:
   // Both must outlive the dialog.
   CPdaNvDlg(CCommonNv& nv, platform::Registry& registry);
 
- protected:
-  bool OnInitDialog() override;
-  void OnCommand(int id, ui::Notify code) override;
-  void OnDestroy() override;
-
  private:
-  // nv::NvJobRunner: the job in the handheld's progress dialog.
-  bool RunJob(int job_code, const std::string& key_code, std::string* message) override;
-  // Runs a job and shows its message when it fails.
-  bool RunJobOrTell(int job_code, const std::string& key_code = {});
-
-  void AddImage();
-  void RemoveImage();
-  void Reset();
-  void Download();
-  void Refresh();
-  void PrintSelected();
-  void RemoveSelectedKey();
-  void RemoveAllKeys();
-  void PrintAll();
-
-  void FillImageList();
-  void FillKeyList();
-  // The selected key code, or empty after telling the user to select one.
-  std::string SelectedKeyOrTell();
-  void Tell(const std::string& text, const char* caption, unsigned icon = 0);
-
-  CCommonNv& nv_;
-  platform::Registry& registry_;
+  void AddImages() override;
+  void RemoveImages() override;
+  void Reset() override;
+  void Download() override;
+  void FillImageList() override;
 };

@@ -1,0 +1,189 @@
+#include "nvimage/dialogs/nv_manager_base.h"
+
+#include "nvimage/dialogs/nv_manager_templates.h"
+#include "nvimage/dialogs/nv_manager_texts.h"
+#include "nvimage/dialogs/nv_pro_dlg.h"
+#include "nvimage/nv_image_list.h"
+#include "protocol/result_codes.h"
+
+namespace {
+
+using namespace nv_ctl;
+
+// The printer settles after a download before its list is read again.
+constexpr uint32_t kAfterDownloadMs = 200;
+
+}  // namespace
+
+CNvManagerBase::CNvManagerBase(const ui::Template& layout, const NvManagerTexts& texts,
+                               const NvJobTexts& job_texts, CCommonNv& nv,
+                               platform::Registry& registry)
+    : ui::Dialog(layout), nv_(nv), registry_(registry), texts_(texts), job_texts_(job_texts) {}
+
+bool CNvManagerBase::OnInitDialog() {
+  nv::LoadImageList(
+      registry_, nv_, [this](const std::string& message) { Tell(message); }, texts_.area_too_small);
+  FillKeyList();
+  FillImageList();
+  return true;
+}
+
+void CNvManagerBase::OnCommand(int id, ui::Notify code) {
+  if (code != ui::Notify::kClicked) {
+    ui::Dialog::OnCommand(id, code);
+    return;
+  }
+  switch (id) {
+    case kAddImage:
+      AddImages();
+      return;
+    case kRemoveImage:
+      RemoveImages();
+      return;
+    case kReset:
+      Reset();
+      return;
+    case kDownload:
+      Download();
+      return;
+    case kRefresh:
+      Refresh();
+      return;
+    case kPrintAll:
+      PrintAll();
+      return;
+    case kPrint:
+      PrintSelected();
+      return;
+    case kRemoveKey:
+      RemoveSelectedKey();
+      return;
+    case kRemoveAll:
+      RemoveAllKeys();
+      return;
+    default:
+      ui::Dialog::OnCommand(id, code);
+  }
+}
+
+void CNvManagerBase::OnDestroy() {
+  // The next manager run identifies the printer again.
+  nv_.identified_ = 0;
+  nv::SaveImageList(registry_, nv_);
+  nv_.download_list_.clear();
+  nv_.key_codes_.clear();
+}
+
+// ---- Jobs
+
+bool CNvManagerBase::RunJob(int job_code, const std::string& key_code, std::string* message) {
+  if (host() == nullptr) return false;
+  CNvProDlg job(job_texts_);
+  job.SetEngine(&nv_);
+  job.SetJobCode(job_code);
+  job.SetKeyCode(key_code);
+  const bool ok = job.DoModal(*host()) == ui::IDOK;
+  if (!ok) *message = job.message();
+  return ok;
+}
+
+bool CNvManagerBase::RunJobOrTell(int job_code, const std::string& key_code) {
+  std::string message;
+  if (RunJob(job_code, key_code, &message)) return true;
+  Tell(message);
+  return false;
+}
+
+void CNvManagerBase::Tell(const std::string& text, unsigned icon) {
+  Tell(text, texts_.caption, icon);
+}
+
+void CNvManagerBase::Tell(const std::string& text, const char* caption, unsigned icon) {
+  MessageBox(text, caption, ui::MB_OK | icon);
+}
+
+// ---- The image list side
+
+void CNvManagerBase::AddImageFiles(bool several, int brightness) {
+  for (const std::string& path : FileOpenDialog(nv_text::kImageFilter, several)) {
+    int status = CCommonNv::kStatusOk;
+    auto entry = nv_.CreateImageEntry(static_cast<uint8_t>(nv_.images_.size() + 1), path,
+                                      brightness, &status);
+    if (status == CCommonNv::kStatusTooTall) {
+      Tell(nv_.load_error(), texts_.file_caption);
+      continue;
+    }
+    if (!entry) {
+      Tell(nv_text::kLoadFailed, texts_.file_caption);
+      continue;
+    }
+    const uint32_t result = nv_.AddImageEntry(std::move(entry));
+    if (result == kResultNvAreaFull) Tell(texts_.area_too_small);
+    if (result == kResultNvListFull) Tell(nv_text::kListFull);
+  }
+}
+
+bool CNvManagerBase::PrepareDownload(const nv::KeyCodeAsker& ask) {
+  // Nothing made up goes to the printer: an image that no longer loads is left out, by name.
+  const auto skipped = [this](const std::string& reason) { Tell(reason, texts_.file_caption); };
+  switch (nv::PrepareDownload(nv_, IsDlgButtonChecked(kAutoAddressing), ask, skipped)) {
+    case nv::PrepareResult::kReady:
+      return true;
+    case nv::PrepareResult::kCancelled:
+      Tell(nv_text::kCancelDownload, ui::MB_ICONEXCLAMATION);
+      return false;
+    case nv::PrepareResult::kNoFreeAddress:
+      Tell(nv_text::kNoFreeAddress);
+      return false;
+    case nv::PrepareResult::kNothingToSend:
+      return false;
+  }
+  return false;
+}
+
+void CNvManagerBase::SendPreparedDownload() {
+  std::string message;
+  if (!nv::SendDownload(nv_, registry_, *this, &message)) Tell(message);
+  clock().Sleep(kAfterDownloadMs);
+  Refresh();
+}
+
+// ---- The printer side
+
+void CNvManagerBase::FillKeyList() {
+  ui::ListBox& box = GetListBox(kKeyList);
+  box.ResetContent();
+  for (const std::string& code : nv_.key_codes_) box.AddString(code);
+}
+
+std::optional<std::string> CNvManagerBase::SelectedKeyOrTell() {
+  const ui::ListBox& box = GetListBox(kKeyList);
+  if (box.GetCurSel() < 0) {
+    Tell(nv_text::kSelectAddress);
+    return std::nullopt;
+  }
+  return box.GetText();
+}
+
+void CNvManagerBase::Refresh() {
+  nv_.key_codes_.clear();
+  if (RunJobOrTell(NvJob::kJobReadKeyCodes)) FillKeyList();
+}
+
+void CNvManagerBase::PrintSelected() {
+  if (const auto code = SelectedKeyOrTell()) RunJobOrTell(NvJob::kJobPrintImage, *code);
+}
+
+void CNvManagerBase::RemoveSelectedKey() {
+  const auto code = SelectedKeyOrTell();
+  if (code && RunJobOrTell(NvJob::kJobDeleteImage, *code)) FillKeyList();
+}
+
+void CNvManagerBase::RemoveAllKeys() {
+  if (RunJobOrTell(NvJob::kJobDeleteAll)) FillKeyList();
+}
+
+void CNvManagerBase::PrintAll() {
+  nv_.image_count_ = static_cast<uint32_t>(GetListBox(kKeyList).GetCount());
+  RunJobOrTell(NvJob::kJobPrintAll);
+}
