@@ -1,0 +1,152 @@
+// The terminal host: where the focus rests and how Tab moves it.
+
+#include <functional>
+#include <set>
+
+#include "ui/core/utf8.h"
+#include "ui/terminal/terminal_host.h"
+#include "ui/terminal/terminal_host_internals.h"
+
+namespace ui {
+
+using namespace terminal_rules;  // NOLINT: the host's own small rules
+
+TerminalHost::Focus TerminalHost::CurrentFocus(Dialog& top) {
+  std::vector<Dialog*> family;
+  Family(top, &family);
+  // A focus the program moved (GotoDlgCtrl, e.g. to an edit that failed its check) wins.
+  for (Dialog* d : family) {
+    const auto it = seen_focus_.find(d);
+    if (it == seen_focus_.end()) {
+      // First sight: the focus a dialog starts with (its first control) is no move.
+      seen_focus_[d] = d->GetFocusId();
+      continue;
+    }
+    if (d->GetFocusId() != it->second) {
+      seen_focus_[d] = d->GetFocusId();
+      if (d->GetFocusId() != -1) focus_owner_[&top] = d;
+    }
+  }
+  Dialog* owner = &top;
+  if (const auto it = focus_owner_.find(&top); it != focus_owner_.end()) {
+    if (std::find(family.begin(), family.end(), it->second) != family.end()) owner = it->second;
+  }
+  Control* c = owner->FindControl(owner->GetFocusId());
+  if (c != nullptr && Focusable(*owner, *c)) return {owner, c};
+  // The focus is gone (hidden, disabled, never set): the next stop in tab order takes it.
+  const auto stops = TabStops(top, {});
+  if (stops.empty()) return {};
+  Focus next = stops.front();
+  if (c != nullptr) {
+    // Prefer the first stop after the lost control in the same dialog.
+    bool after = false;
+    for (const auto& cp : owner->Controls()) {
+      if (cp.get() == c) {
+        after = true;
+        continue;
+      }
+      if (!after) continue;
+      const auto it = std::find_if(stops.begin(), stops.end(),
+                                   [&](const Focus& s) { return s.control == cp.get(); });
+      if (it != stops.end()) {
+        next = *it;
+        break;
+      }
+    }
+  }
+  SetFocus(top, *next.owner, *next.control, true);
+  return next;
+}
+
+void TerminalHost::SetFocus(Dialog& top, Dialog& owner, Control& control, bool by_keyboard) {
+  const Control* before = nullptr;
+  if (const auto it = focus_owner_.find(&top); it != focus_owner_.end()) {
+    before = it->second->FindControl(it->second->GetFocusId());
+  }
+  if (before != nullptr && before != &control) {
+    if (auto it = views_.find(before); it != views_.end()) it->second.open = false;
+  }
+  owner.GotoDlgCtrl(control.id());
+  seen_focus_[&owner] = control.id();
+  focus_owner_[&top] = &owner;
+  if (before != &control && by_keyboard) {
+    ControlView& v = views_[&control];
+    if (control.kind() == ControlKind::kEdit) {
+      // Entering an edit from the keyboard selects its text: typing replaces it.
+      v.cursor = static_cast<int>(Utf8Length(control.GetText()));
+      v.anchor = 0;
+    } else if (control.kind() == ControlKind::kIpAddress) {
+      v.cursor = 0;
+      v.digits = 0;
+    } else if (CaretRows(control) && control.kind() != ControlKind::kComboBox) {
+      // The caret starts on the selected row.
+      for (int r = 0; r < RowCount(control); ++r) {
+        if (RowSelected(control, r)) {
+          v.cursor = r;
+          break;
+        }
+      }
+    }
+  }
+}
+
+std::vector<TerminalHost::Focus> TerminalHost::TabStops(Dialog& top, const Focus& current) {
+  std::vector<Focus> stops;
+  std::set<const Dialog*> pages_done;
+  std::function<void(Dialog&)> add = [&](Dialog& d) {
+    std::vector<RadioButton*> group_done;
+    for (const auto& cp : d.Controls()) {
+      Control& c = *cp;
+      if (Focusable(d, c)) {
+        if (c.kind() == ControlKind::kRadio) {
+          // One stop per group: the focused radio, else the checked one, else the first.
+          const auto group = d.RadioGroup(c.id());
+          if (!group.empty() &&
+              std::find(group_done.begin(), group_done.end(), group.front()) == group_done.end()) {
+            group_done.push_back(group.front());
+            RadioButton* pick = nullptr;
+            for (RadioButton* r : group) {
+              if (!Focusable(d, *r)) continue;
+              if (r == current.control) {
+                pick = r;
+                break;
+              }
+              if (r->GetCheck() && (pick == nullptr || !pick->GetCheck())) pick = r;
+              if (pick == nullptr) pick = r;
+            }
+            if (pick != nullptr) stops.push_back({&d, pick});
+          }
+        } else {
+          stops.push_back({&d, &c});
+        }
+      }
+      if (c.kind() == ControlKind::kTab) {
+        // The pages come right after their tab row.
+        for (Dialog* page : d.Pages()) {
+          if (page->IsWindowVisible() && pages_done.insert(page).second) add(*page);
+        }
+      }
+    }
+    for (Dialog* page : d.Pages()) {
+      if (page->IsWindowVisible() && pages_done.insert(page).second) add(*page);
+    }
+  };
+  add(top);
+  return stops;
+}
+
+void TerminalHost::MoveFocus(Dialog& top, int step) {
+  const Focus f = CurrentFocus(top);
+  const auto stops = TabStops(top, f);
+  if (stops.empty()) return;
+  int at = -1;
+  for (size_t i = 0; i < stops.size(); ++i) {
+    if (stops[i].control == f.control) at = static_cast<int>(i);
+  }
+  const int n = static_cast<int>(stops.size());
+  const int next = at < 0 ? (step > 0 ? 0 : n - 1) : ((at + step) % n + n) % n;
+  SetFocus(top, *stops[static_cast<size_t>(next)].owner, *stops[static_cast<size_t>(next)].control,
+           true);
+}
+
+}  // namespace ui
