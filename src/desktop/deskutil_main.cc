@@ -19,8 +19,8 @@
 #include "platform/posix_device_factory.h"
 #include "platform/services.h"
 #include "platform/trace.h"
-#include "ui/host_choice.h"
 #include "ui/core/string_table.h"
+#include "ui/host_choice.h"
 
 namespace {
 
@@ -28,11 +28,12 @@ constexpr char kProgram[] = "deskutil";
 
 void PrintUsage(std::FILE* out) {
   std::fprintf(out,
-               "Usage: %s [--pack FILE]...\n"
+               "Usage: %s [--gui | --terminal] [--pack FILE]...\n"
                "       %s --help | --version\n"
                "Configures TMQ-D550 printers: settings, NV logo images, firmware.\n"
                "\n"
-               "From a terminal it shows its dialogs. With commands on standard input (a pipe or\n"
+               "From a terminal it shows its dialogs there; started from a desktop it opens\n"
+               "windows. With commands on standard input (a pipe or\n"
                "a file, one command a line) it runs them and reports every dialog as a line of\n"
                "JSON on standard output, for example:\n"
                "  printf 'wait dialog 102\\nsnapshot\\nclick 1\\n' | %s\n"
@@ -40,6 +41,8 @@ void PrintUsage(std::FILE* out) {
                "The communication setting is kept in $XDG_CONFIG_HOME/pelliset/registry.reg\n"
                "(~/.config/pelliset/registry.reg); the language follows the locale.\n"
                "\n"
+               "  --gui        open windows (needs a display)\n"
+               "  --terminal   use the terminal even where windows could open\n"
                "  --pack FILE  lay the resource pack FILE over the language (texts, controls\n"
                "               shown or enabled); may be given again, later packs win\n"
                "  --help       show this text and exit\n"
@@ -52,18 +55,22 @@ void PrintUsage(std::FILE* out) {
 // protocol owns standard output, so they go to standard error; a full-screen host owns the
 // terminal, so they go to the trace sink.
 int RunUnderHost(platform::Clock& clock, platform::Services& services,
-                 std::vector<ui::ResourcePack> packs) {
+                 std::vector<ui::ResourcePack> packs, ui::HostPreference preference) {
   platform::FdTrace standard_error(2);
-  TraceDiscoveryLog discovery_log(ui::CurrentHostChoice() == ui::HostChoice::kTerminal
+  const ui::HostChoice choice = ui::CurrentHostChoice(preference);
+  TraceDiscoveryLog discovery_log(choice == ui::HostChoice::kTerminal ||
+                                          choice == ui::HostChoice::kWindow
                                       ? services.trace
                                       : static_cast<platform::TraceSink&>(standard_error));
   CM500QXUtilityApp app(services, discovery_log, platform::SystemDefaultLanguageId(),
                         desktop::DefaultPackFolders(), std::move(packs));
-  return ui::RunProgram(kProgram, clock, desktop::DesktopResources(std::nullopt),
-                        [&app](ui::LoopHost& host) {
-                          app.InitInstance(host);
-                          return 0;
-                        });
+  return ui::RunProgram(
+      kProgram, clock, desktop::DesktopResources(std::nullopt),
+      [&app](ui::LoopHost& host) {
+        app.InitInstance(host);
+        return 0;
+      },
+      preference);
 }
 
 // The pack named by --pack; one that cannot be used is reported and left out, so a mistyped
@@ -83,8 +90,13 @@ void AddPack(const std::string& path, std::vector<ui::ResourcePack>* packs) {
 
 int main(int argc, char** argv) {
   std::vector<std::string> pack_paths;
+  ui::HostPreference preference = ui::HostPreference::kAuto;
   for (int i = 1; i < argc; ++i) {
     const std::string_view arg = argv[i];
+    if (arg == "--gui" || arg == "--terminal") {
+      preference = arg == "--gui" ? ui::HostPreference::kWindow : ui::HostPreference::kTerminal;
+      continue;
+    }
     if (arg == "--pack") {
       if (i + 1 == argc) {
         std::fprintf(stderr, "%s: option '--pack' needs a FILE\n", kProgram);
@@ -118,5 +130,5 @@ int main(int argc, char** argv) {
   platform::FileRegistry registry(platform::FileRegistry::DefaultRegistryPath());
   platform::NullTrace trace;
   platform::Services services{clock, devices, registry, trace};
-  return RunUnderHost(clock, services, std::move(packs));
+  return RunUnderHost(clock, services, std::move(packs), preference);
 }

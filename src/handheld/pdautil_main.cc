@@ -15,14 +15,13 @@
 #include "platform/trace.h"
 #include "ui/host_choice.h"
 
-
 namespace {
 
 constexpr char kProgram[] = "pdautil";
 
 void PrintUsage(std::FILE *out) {
   std::fprintf(out,
-               "Usage: %s\n"
+               "Usage: %s [--gui | --terminal]\n"
                "       %s --help | --version\n"
                "Configures TMQ-D550 printers from a handheld: settings and NV logo "
                "images, over\n"
@@ -39,6 +38,8 @@ void PrintUsage(std::FILE *out) {
                "Its setting is kept in $XDG_CONFIG_HOME/pelliset/handheld.reg\n"
                "(~/.config/pelliset/handheld.reg), apart from the desktop program's.\n"
                "\n"
+               "  --gui        open windows (needs a display)\n"
+               "  --terminal   use the terminal even where windows could open\n"
                "  --help       show this text and exit\n"
                "  --version    show the version and exit\n",
                kProgram, kProgram, kProgram);
@@ -47,8 +48,13 @@ void PrintUsage(std::FILE *out) {
 }  // namespace
 
 int main(int argc, char **argv) {
+  ui::HostPreference preference = ui::HostPreference::kAuto;
   for (int i = 1; i < argc; ++i) {
     const std::string_view arg = argv[i];
+    if (arg == "--gui" || arg == "--terminal") {
+      preference = arg == "--gui" ? ui::HostPreference::kWindow : ui::HostPreference::kTerminal;
+      continue;
+    }
     if (arg == "--help") {
       PrintUsage(stdout);
       return 0;
@@ -67,11 +73,14 @@ int main(int argc, char **argv) {
   platform::FileRegistry registry(platform::FileRegistry::DefaultHandheldRegistryPath());
   platform::NullTrace trace;
   platform::Services services{clock, devices, registry, trace};
-  return ui::RunProgram(kProgram, clock, pda::HandheldResources(), [&services](ui::LoopHost &host) {
-    const platform::SerialDevices serial_devices;
-    CPdaMainDlg dlg(services);
-    dlg.SetSerialDevices(&serial_devices);
-    dlg.DoModal(host);
-    return 0;
-  });
+  return ui::RunProgram(
+      kProgram, clock, pda::HandheldResources(),
+      [&services](ui::LoopHost &host) {
+        const platform::SerialDevices serial_devices;
+        CPdaMainDlg dlg(services);
+        dlg.SetSerialDevices(&serial_devices);
+        dlg.DoModal(host);
+        return 0;
+      },
+      preference);
 }

@@ -17,24 +17,37 @@ enum class InputKind { kTerminal, kPipeOrFile, kOther };  // kOther: /dev/null, 
 enum class HostChoice {
   kAutomation,  // standard input is a pipe or a regular file
   kTerminal,    // standard input and output are terminals: the full-screen terminal host
+  kWindow,      // a display, and standard input neither a terminal nor commands: windows
   kNone,        // nothing to talk to (e.g. started from a launcher with input on /dev/null)
+  kNoWindow,    // windows asked for (--gui), but no display or no window host built
 };
 
-HostChoice ChooseHost(InputKind stdin_kind, bool stdout_is_terminal);
+// What the user asked for on the command line: --gui, --terminal, or neither.
+enum class HostPreference { kAuto, kWindow, kTerminal };
 
-// The choice for this process's standard input and output (what RunProgram runs).
-HostChoice CurrentHostChoice();
+// `display`: $WAYLAND_DISPLAY or $DISPLAY is set; `windows_built`: the window host exists.
+HostChoice ChooseHost(InputKind stdin_kind, bool stdout_is_terminal, bool display = false,
+                      bool windows_built = false,
+                      HostPreference preference = HostPreference::kAuto);
+
+// Whether this build has the window host.
+bool WindowHostBuilt();
+
+// The choice for this process's standard streams and environment (what RunProgram runs).
+HostChoice CurrentHostChoice(HostPreference preference = HostPreference::kAuto);
 
 // The line for standard error when the choice cannot run (empty for the hosts that run).
 std::string HostChoiceMessage(HostChoice choice, std::string_view program);
 
 // A program's main in one call: looks at standard input and output, and under the automation
 // host runs `app` (which runs the main dialog and returns the program's status) with `resources`
-// installed (under the terminal host when standard input and output are a terminal);
+// installed (under the terminal host when standard input and output are a terminal, under the
+// window host when started from a desktop or with --gui);
 // `app` may install a language pack with LoopHost::SetResources before its first
 // dialog. Returns the process exit status: 2 when no host can run (after the message on standard
 // error), else the automation host's ExitCode of app's result.
 int RunProgram(std::string_view program, platform::Clock& clock, Resources resources,
-               const std::function<int(LoopHost&)>& app);
+               const std::function<int(LoopHost&)>& app,
+               HostPreference preference = HostPreference::kAuto);
 
 }  // namespace ui

@@ -177,7 +177,7 @@ TEST(Automation, FdLineSourceReadsLinesAndTimesOut) {
   close(fds[0]);
 }
 
-TEST(HostChoice, ByTheKindsOfTheStandardStreams) {
+TEST(HostChoice, ByTheStandardStreamsTheDisplayAndTheUsersChoice) {
   struct Case {
     ui::InputKind in;
     bool out_tty;
@@ -194,6 +194,25 @@ TEST(HostChoice, ByTheKindsOfTheStandardStreams) {
   for (const Case& c : cases) {
     EXPECT_EQ(ui::ChooseHost(c.in, c.out_tty), c.choice);
   }
+  // With a display and the window host built: windows when started from a desktop (input is
+  // neither a terminal nor commands), and --gui / --terminal force a host where one can run.
+  using P = ui::HostPreference;
+  using H = ui::HostChoice;
+  const ui::InputKind other = ui::InputKind::kOther;
+  const ui::InputKind pipe = ui::InputKind::kPipeOrFile;
+  const ui::InputKind tty = ui::InputKind::kTerminal;
+  EXPECT_EQ(ui::ChooseHost(other, false, true, true), H::kWindow);
+  EXPECT_EQ(ui::ChooseHost(pipe, false, true, true), H::kAutomation);
+  EXPECT_EQ(ui::ChooseHost(tty, true, true, true), H::kTerminal);
+  EXPECT_EQ(ui::ChooseHost(tty, false, true, true), H::kNone);  // `deskutil | less`
+  EXPECT_EQ(ui::ChooseHost(other, false, true, false), H::kNone);
+  EXPECT_EQ(ui::ChooseHost(other, false, false, true), H::kNone);
+  EXPECT_EQ(ui::ChooseHost(tty, true, true, true, P::kWindow), H::kWindow);
+  EXPECT_EQ(ui::ChooseHost(tty, true, false, true, P::kWindow), H::kNoWindow);
+  EXPECT_EQ(ui::ChooseHost(pipe, false, true, false, P::kWindow), H::kNoWindow);
+  EXPECT_EQ(ui::ChooseHost(other, false, true, true, P::kTerminal), H::kNone);
+  EXPECT_EQ(ui::ChooseHost(tty, true, true, true, P::kTerminal), H::kTerminal);
+  EXPECT_NE(ui::HostChoiceMessage(H::kNoWindow, "deskutil").find("deskutil"), std::string::npos);
   EXPECT_EQ(ui::HostChoiceMessage(ui::HostChoice::kAutomation, "deskutil"), "");
   EXPECT_EQ(ui::HostChoiceMessage(ui::HostChoice::kTerminal, "deskutil"), "");
   EXPECT_NE(ui::HostChoiceMessage(ui::HostChoice::kNone, "pdautil").find("pdautil < script.txt"),

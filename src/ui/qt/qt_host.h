@@ -1,0 +1,85 @@
+#pragma once
+
+// The window host: every dialog in a real window on Qt Widgets, every message box a QMessageBox,
+// the file-open dialog a QFileDialog. Like the terminal host it is a front end of the LoopHost
+// engine: the engine keeps the modal frames and the timers, and while it waits for the user Qt's
+// event loop runs (Fetch), until a widget hands over a command or the next timer falls due.
+// Widgets follow their controls before each wait (QtDialogWindow::Sync).
+//
+// While a handler waits on the printer the clock calls this host as its idle hook: the windows
+// are brought up to date and repainted, and the user's input meanwhile is dropped, since replayed
+// afterwards it would land in whatever dialog comes next; the exception is Cancel (Esc or a click
+// on Cancel) in a dialog that stops between steps, kept and pressed before the next step when
+// that dialog is still the active frame and nothing opened meanwhile.
+//
+// A QApplication must exist for the host's whole life.
+
+#include <deque>
+#include <functional>
+#include <memory>
+#include <optional>
+#include <vector>
+
+#include "platform/clock.h"
+#include "ui/core/loop_host.h"
+
+class QDialog;
+class QObject;
+class QWidget;
+
+namespace ui {
+
+class QtDialogWindow;
+
+class QtHost : public LoopHost, private platform::IdleHook {
+ public:
+  // Installs itself as `clock`'s idle hook for its lifetime.
+  QtHost(platform::Clock& clock, Resources resources = {});
+  ~QtHost() override;
+
+  int RunModal(Dialog& dialog) override;
+  int MessageBox(std::string_view text, std::string_view caption, unsigned flags) override;
+  std::vector<std::string> FileOpen(const FileOpenRequest& request) override;
+  void Repaint(Dialog& dialog) override;
+
+  // For tests and screenshots: the window of an open dialog, the widget of one of its controls,
+  // the message box or file dialog up now (nullptr when there is none).
+  QWidget* WindowOf(const Dialog& dialog) const;
+  QWidget* WidgetOf(const Dialog& dialog, const Control& control) const;
+  QDialog* ActiveMessageBox() const;
+  QDialog* ActiveFileDialog() const;
+  // Runs once each time the host waits for the user, after the windows are up to date (a test
+  // acts on the widgets there, as a user would).
+  void SetUserTurn(std::function<void()> turn) { user_turn_ = std::move(turn); }
+
+ protected:
+  FetchStatus Fetch(uint32_t timeout_ms, Command* command) override;
+  void Emit(const Event& event) override;
+
+ private:
+  struct Layer;
+  struct Input {
+    std::optional<Command> command;
+    std::function<void()> direct;
+  };
+  class InputGate;
+
+  void OnIdle() override;
+  void Sync();
+  void Queue(Input input);
+  // Whether `event` on `target`, arriving during a wait, is a Cancel to keep.
+  bool IsCancelDuringWait(QObject* target, int event_type, int key);
+  void Waiting(bool on) { in_wait_ = on; }
+
+  std::vector<std::unique_ptr<Layer>> layers_;
+  std::deque<Input> input_;
+  std::unique_ptr<InputGate> gate_;
+  std::function<void()> user_turn_;
+  void* waiting_loop_ = nullptr;  // the QEventLoop of the current Fetch
+  bool in_wait_ = false;
+  uint64_t frames_opened_ = 0;
+  const Layer* kept_cancel_layer_ = nullptr;
+  uint64_t kept_cancel_frames_ = 0;
+};
+
+}  // namespace ui

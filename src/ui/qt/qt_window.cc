@@ -1,0 +1,472 @@
+#include "ui/qt/qt_window.h"
+
+#include <QCheckBox>
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QDialog>
+#include <QGroupBox>
+#include <QHeaderView>
+#include <QImage>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPixmap>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QRegularExpressionValidator>
+#include <QSignalBlocker>
+#include <QSlider>
+#include <QTabBar>
+#include <QTreeWidget>
+#include <algorithm>
+
+namespace ui {
+namespace {
+
+QString Q(const std::string& s) { return QString::fromUtf8(s.data(), static_cast<int>(s.size())); }
+std::string S(const QString& s) { return s.toUtf8().toStdString(); }
+
+ControlRef RefOf(const Dialog& owner, const Control& c) { return {owner.TemplateId(), c.id()}; }
+
+Command MakeCommand(CommandKind kind, ControlRef target, std::vector<int> rows, int number,
+                    const char* source) {
+  Command c;
+  c.kind = kind;
+  c.target = target;
+  c.rows = std::move(rows);
+  c.number = number;
+  c.source = source;
+  return c;
+}
+
+// The window of a dialog: Esc and the title-bar close go to the host instead of closing it.
+class DialogWindow : public QDialog {
+ public:
+  DialogWindow(std::function<void()> on_escape, std::function<void()> on_close)
+      : on_escape_(std::move(on_escape)), on_close_(std::move(on_close)) {}
+
+  void reject() override { on_escape_(); }
+
+ protected:
+  void closeEvent(QCloseEvent* event) override {
+    event->ignore();
+    on_close_();
+  }
+
+ private:
+  std::function<void()> on_escape_;
+  std::function<void()> on_close_;
+};
+
+std::set<int> SelectedSet(const QListWidget& list) {
+  std::set<int> rows;
+  for (const QListWidgetItem* item : list.selectedItems()) rows.insert(list.row(item));
+  return rows;
+}
+
+std::set<int> SelectedSet(const QTreeWidget& tree) {
+  std::set<int> rows;
+  for (QTreeWidgetItem* item : tree.selectedItems()) rows.insert(tree.indexOfTopLevelItem(item));
+  return rows;
+}
+
+}  // namespace
+
+QString LabelText(const std::string& caption) {
+  std::string out;
+  for (size_t i = 0; i < caption.size(); ++i) {
+    if (caption[i] == '&') {
+      if (i + 1 < caption.size() && caption[i + 1] == '&') out += caption[++i];
+      continue;
+    }
+    out += caption[i];
+  }
+  return Q(out);
+}
+
+QtDialogWindow::QtDialogWindow(Dialog& dialog, Sink sink)
+    : dialog_(dialog), sink_(std::move(sink)), units_(QFont()) {
+  auto escape = [this] {
+    // Esc is the Cancel button; without one the dialog gets the close its window would get,
+    // and a disabled Cancel (a job that must not be interrupted) makes Esc do nothing.
+    Control* cancel = dialog_.FindControl(IDCANCEL);
+    if (cancel != nullptr && cancel->kind() == ControlKind::kButton) {
+      if (dialog_.IsControlShown(*cancel) && cancel->IsEnabled()) {
+        Send(MakeCommand(CommandKind::kClick, RefOf(dialog_, *cancel), {}, 0, "key: Esc"));
+      }
+      return;
+    }
+    Send(MakeCommand(CommandKind::kClose, {}, {}, 0, "key: Esc"));
+  };
+  auto close = [this] { Send(MakeCommand(CommandKind::kClose, {}, {}, 0, "window: close")); };
+  window_ = std::make_unique<DialogWindow>(escape, close);
+  units_ = DialogUnits(window_->font());
+  const Template& t = dialog_.GetTemplate();
+  window_->setFixedSize(units_.X(t.width), units_.Y(t.height));
+  static_cast<QDialog*>(window_.get())->setModal(true);
+  Sync();
+}
+
+QtDialogWindow::~QtDialogWindow() = default;
+
+QWidget* QtDialogWindow::WidgetOf(const Control& control) const {
+  const auto it = widgets_.find(&control);
+  return it == widgets_.end() ? nullptr : it->second;
+}
+
+void QtDialogWindow::Send(Command command) {
+  if (!syncing_) sink_.command(std::move(command));
+}
+
+void QtDialogWindow::Build(Dialog& owner, int page_x, int page_y) {
+  built_.insert(&owner);
+  // Frames first, so the controls inside them are drawn on top.
+  for (const auto& c : owner.Controls()) {
+    if (c->kind() != ControlKind::kGroupBox) continue;
+    QWidget* w = Make(owner, *c);
+    w->setGeometry(units_.ToPixels(c->rect(), page_x, page_y));
+    w->lower();
+  }
+  for (const auto& c : owner.Controls()) {
+    if (c->kind() == ControlKind::kGroupBox) continue;
+    QWidget* w = Make(owner, *c);
+    QRect r = units_.ToPixels(c->rect(), page_x, page_y);
+    // A drop-down list's template height includes its open list; closed it is one line.
+    if (c->kind() == ControlKind::kComboBox)
+      r.setHeight(std::min(r.height(), w->sizeHint().height()));
+    w->setGeometry(r);
+  }
+  for (Dialog* page : owner.Pages()) Build(*page, page_x + page->PageX(), page_y + page->PageY());
+}
+
+QWidget* QtDialogWindow::Make(Dialog& owner, Control& c) {
+  QWidget* parent = window_.get();
+  QWidget* w = nullptr;
+  Dialog* o = &owner;
+  Control* control = &c;
+  const ControlRef ref = RefOf(owner, c);
+  auto click = [this, ref] { Send(MakeCommand(CommandKind::kClick, ref, {}, 0, "click")); };
+  auto edited = [this, o, control](const QString& text) {
+    if (syncing_) return;
+    const std::string typed = S(text);
+    sink_.direct([o, control, typed] {
+      control->SetText(typed);
+      o->OnCommand(control->id(), Notify::kEditChange);
+    });
+  };
+  switch (c.kind()) {
+    case ControlKind::kStatic: {
+      auto* label = new QLabel(parent);
+      label->setWordWrap(true);
+      label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+      w = label;
+      break;
+    }
+    case ControlKind::kGroupBox:
+      w = new QGroupBox(parent);
+      break;
+    case ControlKind::kButton: {
+      auto* button = new QPushButton(parent);
+      button->setDefault(c.HasStyle(kDefault));
+      button->setAutoDefault(false);
+      QObject::connect(button, &QPushButton::clicked, click);
+      w = button;
+      break;
+    }
+    case ControlKind::kCheckBox: {
+      auto* box = new QCheckBox(parent);
+      QObject::connect(box, &QCheckBox::clicked, click);
+      w = box;
+      break;
+    }
+    case ControlKind::kRadio: {
+      auto* radio = new QRadioButton(parent);
+      radio->setAutoExclusive(false);  // the dialog keeps its groups
+      QObject::connect(radio, &QRadioButton::clicked, click);
+      w = radio;
+      break;
+    }
+    case ControlKind::kEdit: {
+      auto& edit = static_cast<Edit&>(c);
+      auto* line = new QLineEdit(parent);
+      if (edit.GetLimitText() > 0) line->setMaxLength(edit.GetLimitText());
+      if (edit.IsNumberOnly()) {
+        line->setValidator(
+            new QRegularExpressionValidator(QRegularExpression(QStringLiteral("[0-9]*")), line));
+      }
+      QObject::connect(line, &QLineEdit::textEdited, edited);
+      w = line;
+      break;
+    }
+    case ControlKind::kIpAddress: {
+      auto* line = new QLineEdit(parent);
+      line->setValidator(new QRegularExpressionValidator(
+          QRegularExpression(QStringLiteral("([0-9]{0,3}\\.){0,3}[0-9]{0,3}")), line));
+      QObject::connect(line, &QLineEdit::textEdited, edited);
+      w = line;
+      break;
+    }
+    case ControlKind::kComboBox: {
+      auto& cb = static_cast<ComboBox&>(c);
+      auto* combo = new QComboBox(parent);
+      combo->setEditable(cb.IsEditable());
+      combo->setMaxVisibleItems(12);
+      QObject::connect(combo, &QComboBox::activated, [this, ref](int row) {
+        Send(MakeCommand(CommandKind::kSelect, ref, {row}, 0, "choose"));
+      });
+      if (cb.IsEditable()) QObject::connect(combo->lineEdit(), &QLineEdit::textEdited, edited);
+      w = combo;
+      break;
+    }
+    case ControlKind::kListBox: {
+      auto* list = new QListWidget(parent);
+      list->setSelectionMode(static_cast<ListBox&>(c).IsMultiSelect()
+                                 ? QAbstractItemView::MultiSelection
+                                 : QAbstractItemView::SingleSelection);
+      QObject::connect(list, &QListWidget::itemSelectionChanged, [this, o, control, list] {
+        if (!syncing_) RowsChanged(*o, *control, SelectedSet(*list));
+      });
+      w = list;
+      break;
+    }
+    case ControlKind::kListView: {
+      auto& lv = static_cast<ListView&>(c);
+      auto* tree = new QTreeWidget(parent);
+      tree->setRootIsDecorated(false);
+      tree->setUniformRowHeights(true);
+      tree->setSelectionMode(lv.IsMultiSelect() ? QAbstractItemView::MultiSelection
+                                                : QAbstractItemView::SingleSelection);
+      QObject::connect(tree, &QTreeWidget::itemSelectionChanged, [this, o, control, tree] {
+        if (!syncing_) RowsChanged(*o, *control, SelectedSet(*tree));
+      });
+      w = tree;
+      break;
+    }
+    case ControlKind::kSlider: {
+      auto* slider = new QSlider(Qt::Horizontal, parent);
+      QObject::connect(slider, &QSlider::valueChanged, [this, ref](int pos) {
+        Send(MakeCommand(CommandKind::kSlide, ref, {}, pos, "slide"));
+      });
+      w = slider;
+      break;
+    }
+    case ControlKind::kProgress:
+      w = new QProgressBar(parent);
+      break;
+    case ControlKind::kTab: {
+      auto* tabs = new QTabBar(parent);
+      tabs->setExpanding(false);
+      QObject::connect(tabs, &QTabBar::currentChanged, [this, ref](int row) {
+        if (row >= 0) {
+          Send(MakeCommand(CommandKind::kSelect, ref, {row}, 0, "tab"));
+        }
+      });
+      w = tabs;
+      break;
+    }
+    case ControlKind::kPicture: {
+      auto* picture = new QLabel(parent);
+      picture->setAlignment(Qt::AlignCenter);
+      picture->setFrameShape(QFrame::Box);
+      w = picture;
+      break;
+    }
+  }
+  widgets_[&c] = w;
+  owners_[&c] = &owner;
+  return w;
+}
+
+void QtDialogWindow::RowsChanged(Dialog& owner, Control& c, const std::set<int>& now) {
+  RowList& rows = *c.AsRowList();
+  const std::vector<int> before_rows = rows.SelectedRows();
+  const std::set<int> before(before_rows.begin(), before_rows.end());
+  if (now == before) return;
+  const ControlRef ref = RefOf(owner, c);
+  if (!rows.AllowsSeveralRows()) {
+    if (!now.empty()) {
+      Send(MakeCommand(CommandKind::kSelect, ref, {*now.begin()}, 0, "row"));
+    }
+    return;
+  }
+  std::vector<int> added;
+  for (int row : now) {
+    if (!before.count(row)) added.push_back(row);
+  }
+  if (!added.empty()) Send(MakeCommand(CommandKind::kExtend, ref, added, 0, "row"));
+  for (int row : before) {
+    if (now.count(row)) continue;
+    // Taking one row out of a selection is a change the command language has no word for.
+    Dialog* o = &owner;
+    Control* control = &c;
+    sink_.direct([o, control, row] {
+      if (control->kind() == ControlKind::kListBox) {
+        static_cast<ListBox*>(control)->SetSel(row, false);
+        o->OnCommand(control->id(), Notify::kSelChange);
+      } else {
+        auto* lv = static_cast<ListView*>(control);
+        lv->SetSelected(row, false);
+        lv->SetChangedRow(row);
+        o->OnCommand(control->id(), Notify::kItemChanged);
+      }
+    });
+  }
+}
+
+void QtDialogWindow::Sync() {
+  syncing_ = true;
+  std::vector<Dialog*> family{&dialog_};
+  for (size_t i = 0; i < family.size(); ++i) {
+    for (Dialog* page : family[i]->Pages()) family.push_back(page);
+  }
+  for (Dialog* d : family) {
+    if (built_.count(d)) continue;
+    int x = 0;
+    int y = 0;
+    for (const Dialog* p = d; p->Parent() != nullptr; p = p->Parent()) {
+      x += p->PageX();
+      y += p->PageY();
+    }
+    Build(*d, x, y);
+  }
+  window_->setWindowTitle(Q(dialog_.GetWindowText()));
+  for (auto& [control, widget] : widgets_) {
+    SyncOne(*owners_[control], const_cast<Control&>(*control), widget);
+  }
+  syncing_ = false;
+}
+
+void QtDialogWindow::SyncOne(Dialog& owner, Control& c, QWidget* w) {
+  const QSignalBlocker block(w);
+  w->setVisible(owner.IsControlShown(c));
+  w->setEnabled(c.IsEnabled());
+  const QString text = Q(c.GetText());
+  switch (c.kind()) {
+    case ControlKind::kStatic:
+      static_cast<QLabel*>(w)->setText(LabelText(c.GetText()));
+      break;
+    case ControlKind::kGroupBox:
+      static_cast<QGroupBox*>(w)->setTitle(text);
+      break;
+    case ControlKind::kButton:
+      static_cast<QPushButton*>(w)->setText(text);
+      break;
+    case ControlKind::kCheckBox:
+      static_cast<QCheckBox*>(w)->setText(text);
+      static_cast<QCheckBox*>(w)->setChecked(static_cast<CheckBox&>(c).GetCheck());
+      break;
+    case ControlKind::kRadio:
+      static_cast<QRadioButton*>(w)->setText(text);
+      static_cast<QRadioButton*>(w)->setChecked(static_cast<RadioButton&>(c).GetCheck());
+      break;
+    case ControlKind::kEdit: {
+      auto* line = static_cast<QLineEdit*>(w);
+      if (line->text() != text) line->setText(text);
+      line->setReadOnly(static_cast<Edit&>(c).IsReadOnly());
+      break;
+    }
+    case ControlKind::kIpAddress: {
+      auto* line = static_cast<QLineEdit*>(w);
+      if (line->text() != text) line->setText(text);
+      break;
+    }
+    case ControlKind::kComboBox: {
+      auto& cb = static_cast<ComboBox&>(c);
+      auto* combo = static_cast<QComboBox*>(w);
+      QStringList rows;
+      for (const std::string& row : cb.Items()) rows << Q(row);
+      QStringList shown;
+      for (int i = 0; i < combo->count(); ++i) shown << combo->itemText(i);
+      if (rows != shown) {
+        combo->clear();
+        combo->addItems(rows);
+      }
+      combo->setCurrentIndex(cb.GetCurSel());
+      if (cb.IsEditable() && combo->currentText() != text) combo->setEditText(text);
+      break;
+    }
+    case ControlKind::kListBox: {
+      auto& lb = static_cast<ListBox&>(c);
+      auto* list = static_cast<QListWidget*>(w);
+      if (list->count() != lb.GetCount()) {
+        list->clear();
+        for (const std::string& row : lb.Items()) list->addItem(Q(row));
+      }
+      for (int i = 0; i < lb.GetCount(); ++i) {
+        list->item(i)->setText(Q(lb.GetItemText(i)));
+        list->item(i)->setSelected(lb.GetSel(i));
+      }
+      break;
+    }
+    case ControlKind::kListView: {
+      auto& lv = static_cast<ListView&>(c);
+      auto* tree = static_cast<QTreeWidget*>(w);
+      QStringList headers;
+      for (const ListViewColumn& col : lv.Columns()) headers << Q(col.text);
+      if (tree->columnCount() != std::max(1, lv.GetColumnCount()) ||
+          tree->headerItem()->text(0) != (headers.isEmpty() ? QString() : headers[0])) {
+        tree->setColumnCount(std::max(1, lv.GetColumnCount()));
+        tree->setHeaderLabels(headers);
+        tree->setHeaderHidden(lv.GetColumnCount() == 0);
+        for (int i = 0; i < lv.GetColumnCount(); ++i)
+          tree->setColumnWidth(i, lv.Columns()[i].width);
+      }
+      while (tree->topLevelItemCount() > lv.GetItemCount()) delete tree->takeTopLevelItem(0);
+      while (tree->topLevelItemCount() < lv.GetItemCount())
+        tree->addTopLevelItem(new QTreeWidgetItem);
+      for (int r = 0; r < lv.GetItemCount(); ++r) {
+        QTreeWidgetItem* item = tree->topLevelItem(r);
+        for (int col = 0; col < lv.GetColumnCount(); ++col) {
+          item->setText(col, Q(lv.GetItemText(r, col)));
+        }
+        item->setSelected(lv.IsSelected(r));
+      }
+      break;
+    }
+    case ControlKind::kSlider: {
+      auto& s = static_cast<Slider&>(c);
+      auto* slider = static_cast<QSlider*>(w);
+      slider->setRange(s.GetRangeMin(), s.GetRangeMax());
+      slider->setSingleStep(s.GetLineSize());
+      slider->setPageStep(s.GetPageSize());
+      slider->setValue(s.GetPos());
+      break;
+    }
+    case ControlKind::kProgress: {
+      auto& p = static_cast<ProgressBar&>(c);
+      auto* bar = static_cast<QProgressBar*>(w);
+      bar->setRange(p.GetRangeMin(), p.GetRangeMax());
+      bar->setValue(p.GetPos());
+      break;
+    }
+    case ControlKind::kTab: {
+      auto& tab = static_cast<TabControl&>(c);
+      auto* tabs = static_cast<QTabBar*>(w);
+      while (tabs->count() > tab.GetItemCount()) tabs->removeTab(tabs->count() - 1);
+      for (int i = 0; i < tab.GetItemCount(); ++i) {
+        if (i < tabs->count()) {
+          tabs->setTabText(i, Q(tab.GetItemText(i)));
+        } else {
+          tabs->addTab(Q(tab.GetItemText(i)));
+        }
+      }
+      tabs->setCurrentIndex(tab.GetCurSel());
+      break;
+    }
+    case ControlKind::kPicture: {
+      const RgbImage& image = static_cast<PictureFrame&>(c).GetImage();
+      auto* picture = static_cast<QLabel*>(w);
+      if (image.width <= 0 || image.height <= 0) {
+        picture->setPixmap(QPixmap());
+        break;
+      }
+      const QImage view(image.rgb.data(), image.width, image.height, image.width * 3,
+                        QImage::Format_RGB888);
+      picture->setPixmap(QPixmap::fromImage(view.copy()));
+      break;
+    }
+  }
+}
+
+}  // namespace ui

@@ -1,0 +1,65 @@
+#pragma once
+
+// One dialog, with its embedded pages, in a window: a native widget per control, placed from the
+// template's dialog units, kept in step with the controls (Sync), and the user's actions handed
+// on, as the terminal host does, either as a command of the automation language (a click, a
+// chosen row, a moved slider) or as a direct change the command language cannot say (typing,
+// taking one row out of a selection), one notification for each.
+
+#include <functional>
+#include <map>
+#include <memory>
+#include <set>
+
+#include "ui/core/command.h"
+#include "ui/core/dialog.h"
+#include "ui/qt/qt_units.h"
+
+class QWidget;
+
+namespace ui {
+
+class QtDialogWindow {
+ public:
+  struct Sink {
+    std::function<void(Command)> command;
+    // A change to apply from the host's loop (never from inside a Qt signal).
+    std::function<void(std::function<void()>)> direct;
+  };
+
+  QtDialogWindow(Dialog& dialog, Sink sink);
+  ~QtDialogWindow();
+  QtDialogWindow(const QtDialogWindow&) = delete;
+  QtDialogWindow& operator=(const QtDialogWindow&) = delete;
+
+  // The widgets follow the controls: texts, states, rows, positions, pictures, and the widgets
+  // of pages created since the last call.
+  void Sync();
+  QWidget* window() const { return window_.get(); }
+  Dialog& dialog() const { return dialog_; }
+  // The widget of a control of this dialog or its pages, or nullptr.
+  QWidget* WidgetOf(const Control& control) const;
+
+ private:
+  void Build(Dialog& owner, int page_x, int page_y);
+  QWidget* Make(Dialog& owner, Control& c);
+  void SyncOne(Dialog& owner, Control& c, QWidget* w);
+  void Send(Command command);
+  // A list's selection as the user left it, turned into select / extend / deselect.
+  void RowsChanged(Dialog& owner, Control& c, const std::set<int>& now);
+
+  Dialog& dialog_;
+  Sink sink_;
+  DialogUnits units_;
+  std::unique_ptr<QWidget> window_;
+  std::map<const Control*, QWidget*> widgets_;
+  std::map<const Control*, Dialog*> owners_;
+  std::set<const Dialog*> built_;
+  bool syncing_ = false;
+};
+
+// A caption with the framework's & mnemonics as a label shows it: "&&" is one '&', a single
+// '&' goes.
+QString LabelText(const std::string& caption);
+
+}  // namespace ui

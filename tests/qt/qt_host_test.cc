@@ -1,0 +1,120 @@
+// The window host on Qt's offscreen platform: every control on a native widget as its template
+// says, and the user's actions on the widgets reaching the dialog as the same notifications the
+// other hosts give.
+
+#include "ui/qt/qt_host.h"
+
+#include <gtest/gtest.h>
+
+#include <QAbstractButton>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDir>
+#include <QGroupBox>
+#include <QImage>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QSlider>
+#include <algorithm>
+#include <deque>
+#include <functional>
+
+#include "platform/clock.h"
+#include "ui/test_dialogs.h"
+
+namespace {
+
+using ui_test::EveryKindTemplate;
+using ui_test::ProbeDialog;
+
+// The user's turns, one each time the host waits for input.
+struct User {
+  explicit User(ui::QtHost& host) {
+    host.SetUserTurn([this] {
+      if (turns.empty()) return;
+      auto turn = std::move(turns.front());
+      turns.pop_front();
+      turn();
+    });
+  }
+  std::deque<std::function<void()>> turns;
+};
+
+template <class W>
+W* Widget(ui::QtHost& host, ProbeDialog& dlg, int id) {
+  return dynamic_cast<W*>(host.WidgetOf(dlg, dlg.GetControl(id)));
+}
+
+TEST(QtHost, WidgetsFollowTheTemplateAndTheUsersActionsReachTheDialog) {
+  platform::RealClock clock;
+  ui::QtHost host(clock);
+  User user(host);
+  ProbeDialog dlg(EveryKindTemplate());
+  dlg.init = [](ProbeDialog& d) {
+    d.GetComboBox(10).AddString("beta");
+    d.GetComboBox(10).AddString("alpha");
+    platform::RgbImage image{2, 1, {255, 0, 0, 0, 0, 255}};
+    d.GetPicture(27).SetImage(image);
+  };
+  int answer = 0;
+  dlg.command = [&](ProbeDialog& d, int id, ui::Notify) {
+    if (id == 1000)
+      answer = d.MessageBox("Store it?", "Pelliset", ui::MB_YESNO | ui::MB_ICONQUESTION);
+    return false;
+  };
+
+  // First look: one widget a control, shown, enabled and captioned as the template says, each
+  // inside the window.
+  user.turns.push_back([&] {
+    QWidget* window = host.WindowOf(dlg);
+    ASSERT_NE(window, nullptr);
+    EXPECT_EQ(window->windowTitle(), "Every Kind");
+    for (const auto& c : dlg.Controls()) {
+      QWidget* w = host.WidgetOf(dlg, *c);
+      ASSERT_NE(w, nullptr) << c->id();
+      EXPECT_TRUE(window->rect().contains(w->geometry())) << c->id();
+    }
+    EXPECT_EQ(Widget<QPushButton>(host, dlg, 1000)->text(), "Go");
+    EXPECT_EQ(Widget<QCheckBox>(host, dlg, 23)->text(), "Check");
+    EXPECT_EQ(Widget<QGroupBox>(host, dlg, 28)->title(), "Group");
+    EXPECT_FALSE(Widget<QPushButton>(host, dlg, 29)->isVisibleTo(window));
+    EXPECT_FALSE(Widget<QPushButton>(host, dlg, 29)->isEnabled());
+    EXPECT_TRUE(Widget<QPushButton>(host, dlg, 1)->isDefault());
+    auto* combo = Widget<QComboBox>(host, dlg, 10);
+    ASSERT_EQ(combo->count(), 2);
+    EXPECT_EQ(combo->itemText(0), "alpha");  // the template sorts this list
+    // The picture shows the image's own pixels.
+    const QImage shown = Widget<QLabel>(host, dlg, 27)->pixmap().toImage();
+    ASSERT_EQ(shown.size(), QSize(2, 1));
+    EXPECT_EQ(shown.pixelColor(0, 0), QColor(255, 0, 0));
+    EXPECT_EQ(shown.pixelColor(1, 0), QColor(0, 0, 255));
+    // For people to look at: build/screenshots/every_kind.png.
+    QDir().mkpath(QStringLiteral(PELLISET_BINARY_DIR "/screenshots"));
+    EXPECT_TRUE(
+        window->grab().save(QStringLiteral(PELLISET_BINARY_DIR "/screenshots/every_kind.png")));
+    combo->activated(1);
+  });
+  user.turns.push_back([&] { Widget<QLineEdit>(host, dlg, 14)->textEdited("ab"); });
+  user.turns.push_back([&] { Widget<QSlider>(host, dlg, 24)->setValue(30); });
+  user.turns.push_back([&] { Widget<QCheckBox>(host, dlg, 23)->click(); });
+  user.turns.push_back([&] { Widget<QPushButton>(host, dlg, 1000)->click(); });
+  user.turns.push_back([&] {
+    auto* box = dynamic_cast<QMessageBox*>(host.ActiveMessageBox());
+    ASSERT_NE(box, nullptr);
+    EXPECT_EQ(box->text(), "Store it?");
+    EXPECT_EQ(box->icon(), QMessageBox::Question);
+    box->button(QMessageBox::No)->click();
+  });
+  user.turns.push_back([&] { Widget<QPushButton>(host, dlg, 2)->click(); });
+
+  EXPECT_EQ(dlg.DoModal(host), ui::IDCANCEL);
+  EXPECT_TRUE(user.turns.empty());
+  EXPECT_EQ(dlg.log, (std::vector<std::string>{"cmd 10 selchange", "cmd 14 change", "cmd 24 scroll",
+                                               "cmd 23 clicked", "cmd 1000 clicked",
+                                               "cmd 2 clicked", "destroy"}));
+  EXPECT_EQ(answer, ui::IDNO);
+}
+
+}  // namespace
