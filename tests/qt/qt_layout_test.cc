@@ -1,0 +1,140 @@
+// Every dialog of both programs in a window on Qt's offscreen platform: a screenshot of each under
+// build/screenshots/ for people to look at, and a failure when a control lies outside its window
+// or two controls (frames and tab rows aside) are drawn over each other.
+
+#include <gtest/gtest.h>
+
+#include <QDir>
+#include <QWidget>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "desktop/desktop_resources.h"
+#include "desktop/vmsm_templates.h"
+#include "firmware/dialogs/firmware_template.h"
+#include "handheld/pda_templates.h"
+#include "handheld/wizard_templates.h"
+#include "nvimage/dialogs/nv_manager_templates.h"
+#include "nvimage/dialogs/nv_pro_template.h"
+#include "nvimage/dialogs/pda_nv_templates.h"
+#include "platform/clock.h"
+#include "settings/vmsm_pro_template.h"
+#include "ui/qt/qt_host.h"
+
+namespace {
+
+class Shown : public ui::Dialog {
+ public:
+  explicit Shown(const ui::Template& t) : ui::Dialog(t) {}
+  std::function<void(Shown&)> init;
+  bool OnInitDialog() override {
+    if (init) init(*this);
+    return true;
+  }
+};
+
+bool Frame(const ui::Control& c) {
+  return c.kind() == ui::ControlKind::kGroupBox || c.kind() == ui::ControlKind::kTab;
+}
+
+// Checks the window as it stands and saves its picture as `name`.png; `overlaps`: whether
+// controls drawn over each other fail.
+void CheckWindow(ui::QtHost& host, const std::vector<ui::Dialog*>& family, const std::string& name,
+                 bool overlaps) {
+  SCOPED_TRACE(name);
+  QWidget* window = host.WindowOf(*family.front());
+  ASSERT_NE(window, nullptr);
+  const QString folder = QStringLiteral(PELLISET_BINARY_DIR "/screenshots");
+  QDir().mkpath(folder);
+  EXPECT_TRUE(window->grab().save(folder + "/" + QString::fromStdString(name) + ".png"));
+  std::vector<std::pair<const ui::Control*, QRect>> shown;
+  for (ui::Dialog* d : family) {
+    for (const auto& c : d->Controls()) {
+      QWidget* w = host.WidgetOf(*family.front(), *c);
+      ASSERT_NE(w, nullptr) << c->id();
+      if (!w->isVisibleTo(window)) continue;
+      EXPECT_TRUE(window->rect().contains(w->geometry())) << "control " << c->id() << " outside";
+      if (!Frame(*c)) shown.push_back({c.get(), w->geometry()});
+    }
+  }
+  if (!overlaps) return;
+  for (size_t i = 0; i < shown.size(); ++i) {
+    for (size_t j = i + 1; j < shown.size(); ++j) {
+      EXPECT_FALSE(shown[i].second.intersects(shown[j].second))
+          << "controls " << shown[i].first->id() << " and " << shown[j].first->id() << " overlap";
+    }
+  }
+}
+
+// Opens `t` (with `pages` embedded, each shown in turn) in a window and checks it.
+void Check(const ui::Template& t, const std::string& name, bool overlaps = true,
+           std::vector<std::pair<const ui::Template*, ui::Rect>> pages = {}) {
+  platform::RealClock clock;
+  ui::QtHost host(clock);
+  std::vector<std::unique_ptr<Shown>> page_dialogs;
+  for (const auto& p : pages) page_dialogs.push_back(std::make_unique<Shown>(*p.first));
+  Shown dlg(t);
+  dlg.init = [&](Shown& d) {
+    for (size_t i = 0; i < pages.size(); ++i) {
+      d.CreatePage(*page_dialogs[i], pages[i].second.x, pages[i].second.y);
+    }
+  };
+  bool looked = false;
+  host.SetUserTurn([&] {
+    if (looked) return;
+    looked = true;
+    for (size_t shown = 0; shown < std::max<size_t>(1, pages.size()); ++shown) {
+      std::vector<ui::Dialog*> family{&dlg};
+      for (size_t i = 0; i < page_dialogs.size(); ++i) {
+        page_dialogs[i]->ShowWindow(i == shown);
+        if (i == shown) family.push_back(page_dialogs[i].get());
+      }
+      host.Repaint(dlg);
+      CheckWindow(host, family, pages.empty() ? name : name + "_" + std::to_string(shown + 1),
+                  overlaps);
+    }
+    host.WindowOf(dlg)->close();  // the title-bar close ends the dialog
+  });
+  EXPECT_EQ(dlg.DoModal(host), ui::IDCANCEL);
+  EXPECT_TRUE(looked);
+}
+
+TEST(QtLayout, EveryDeskutilDialog) {
+  Check(desktop::MainDialogTemplate(), "deskutil_main");
+  Check(desktop::AboutTemplate(), "deskutil_about");
+  Check(desktop::MsrAdvanceTemplate(), "deskutil_msr_sentinels");
+  Check(FirmwareTemplate(), "deskutil_firmware");
+  Check(VmsmProTemplate(), "deskutil_settings_progress");
+  Check(NvProTemplate(), "deskutil_nv_progress");
+  Check(NvAddrTemplate(), "deskutil_nv_key_code");
+  Check(NvManagerTemplate(), "deskutil_nv_manager");
+  const ui::Template& tabs = desktop::VmsmTemplate();
+  const ui::Rect area = tabs.Find(desktop::vmsm_ctl::kTab)->rect;
+  const ui::Rect at{area.x + desktop::vmsm_ctl::kPageOffsetX,
+                    area.y + desktop::vmsm_ctl::kPageOffsetY, 0, 0};
+  Check(tabs, "deskutil_settings", true,
+        {{&desktop::VmsmTab1Template(), at},
+         {&desktop::VmsmTab2Template(), at},
+         {&desktop::VmsmTab3Template(), at}});
+}
+
+// pdautil's wizard steps are laid out on the terminal's grid of 8-unit rows, where a native
+// drop-down list is taller than its row and meets the next one: they are not yet laid out for
+// windows, so only their containment is checked here (screenshots show the state).
+TEST(QtLayout, EveryPdautilDialog) {
+  Check(pda::MainDialogTemplate(), "pdautil_main");
+  Check(wizard::Step1Template(), "pdautil_wizard_1", false);
+  Check(wizard::Step2Template(), "pdautil_wizard_2", false);
+  Check(wizard::Step3Template(), "pdautil_wizard_3", false);
+  Check(wizard::Step4Template(), "pdautil_wizard_4", false);
+  Check(wizard::Step5Template(), "pdautil_wizard_5", false);
+  Check(wizard::SentinelTemplate(), "pdautil_sentinels", false);
+  Check(wizard::ProgressTemplate(), "pdautil_settings_progress");
+  Check(PdaNvProTemplate(), "pdautil_nv_progress");
+  Check(PdaNvTemplate(), "pdautil_nv_manager");
+  Check(PdaNvAddrTemplate(), "pdautil_nv_key_code");
+}
+
+}  // namespace
