@@ -32,11 +32,12 @@ using ui_test::ProbeDialog;
 // The user's turns, one each time the host waits for input.
 struct User {
   explicit User(ui::QtHost& host) {
-    host.SetUserTurn([this] {
-      if (turns.empty()) return;
+    host.SetUserTurn([this](uint32_t) {
+      if (turns.empty()) return false;
       auto turn = std::move(turns.front());
       turns.pop_front();
       turn();
+      return false;
     });
   }
   std::deque<std::function<void()>> turns;

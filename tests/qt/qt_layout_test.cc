@@ -82,8 +82,8 @@ void Check(const ui::Template& t, const std::string& name, bool overlaps = true,
     }
   };
   bool looked = false;
-  host.SetUserTurn([&] {
-    if (looked) return;
+  host.SetUserTurn([&](uint32_t) {
+    if (looked) return false;
     looked = true;
     for (size_t shown = 0; shown < std::max<size_t>(1, pages.size()); ++shown) {
       std::vector<ui::Dialog*> family{&dlg};
@@ -96,6 +96,7 @@ void Check(const ui::Template& t, const std::string& name, bool overlaps = true,
                   overlaps);
     }
     host.WindowOf(dlg)->close();  // the title-bar close ends the dialog
+    return false;
   });
   EXPECT_EQ(dlg.DoModal(host), ui::IDCANCEL);
   EXPECT_TRUE(looked);

@@ -276,8 +276,8 @@ LoopHost::FetchStatus QtHost::Fetch(uint32_t timeout_ms, Command* command) {
     }
   }
   Sync();
-  if (user_turn_ && input_.empty()) user_turn_();
-  if (input_.empty()) {
+  const bool time_passed = user_turn_ && input_.empty() && user_turn_(timeout_ms);
+  if (input_.empty() && !time_passed) {
     if (timeout_ms == kForever && layers_.empty()) return FetchStatus::kEnd;
     QEventLoop loop;
     QTimer timer;

@@ -48,9 +48,13 @@ class QtHost : public LoopHost, private platform::IdleHook {
   QWidget* WidgetOf(const Dialog& dialog, const Control& control) const;
   QDialog* ActiveMessageBox() const;
   QDialog* ActiveFileDialog() const;
-  // Runs once each time the host waits for the user, after the windows are up to date (a test
-  // acts on the widgets there, as a user would).
-  void SetUserTurn(std::function<void()> turn) { user_turn_ = std::move(turn); }
+  // Runs once each time the host waits for the user, after the windows are up to date, with the
+  // longest wait (kForever: none): a test acts on the widgets there, as a user would. A turn that
+  // returns true has let that time pass itself (a test in virtual time), and the host does not
+  // wait.
+  using UserTurn = std::function<bool(uint32_t timeout_ms)>;
+  void SetUserTurn(UserTurn turn) { user_turn_ = std::move(turn); }
+  static constexpr uint32_t kNoTimeout = kForever;
 
  protected:
   FetchStatus Fetch(uint32_t timeout_ms, Command* command) override;
@@ -74,7 +78,7 @@ class QtHost : public LoopHost, private platform::IdleHook {
   std::vector<std::unique_ptr<Layer>> layers_;
   std::deque<Input> input_;
   std::unique_ptr<InputGate> gate_;
-  std::function<void()> user_turn_;
+  UserTurn user_turn_;
   void* waiting_loop_ = nullptr;  // the QEventLoop of the current Fetch
   bool in_wait_ = false;
   uint64_t frames_opened_ = 0;
