@@ -7,6 +7,7 @@
 
 #include <QAbstractButton>
 #include <QComboBox>
+#include <QFileDialog>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QMessageBox>
@@ -14,6 +15,7 @@
 #include <QTabBar>
 #include <QWidget>
 #include <deque>
+#include <map>
 #include <optional>
 #include <string>
 #include <vector>
@@ -21,7 +23,9 @@
 #include "desktop/desktop_resources.h"
 #include "desktop/main_dlg.h"
 #include "fakes/sim_services.h"
+#include "nvimage/bmp_files.h"
 #include "platform/registry.h"
+#include "platform/temp_dir.h"
 #include "ui/automation/scripted_host.h"
 #include "ui/core/command.h"
 #include "ui/qt/qt_host.h"
@@ -37,9 +41,10 @@ constexpr uint8_t kPrintSwitch = 1;
 // Reads every setting, chooses the first density row (150%) on the first page, saves, answers
 // the success message and exits.
 const std::vector<std::string> kScript = {
-    "wait dialog 102",   "select 1006 3",   "type 1074 \"127.0.0.1\"", "click 1000",
-    "wait dialog 133",   "select 140:1092 0", "click 1",               "wait messagebox",
-    "answer OK",         "wait dialog 102", "click 1"};
+    "wait dialog 102", "select 1006 3",   "type 1074 \"127.0.0.1\"",
+    "click 1000",      "wait dialog 133", "select 140:1092 0",
+    "click 1",         "wait messagebox", "answer OK",
+    "wait dialog 102", "click 1"};
 
 // What a run leaves behind.
 struct Outcome {
@@ -47,6 +52,7 @@ struct Outcome {
   uint8_t density_switch = 0;
   std::optional<uint32_t> stored_port_type;
   std::vector<std::string> messages;
+  std::map<sim::NvKeyCode, sim::NvImage> images;
 };
 
 // The control a command names in the active dialog (TEMPLATE:ID for a page's control).
@@ -106,6 +112,14 @@ class Player {
   }
 
   void Perform(const ui::Command& c, ui::Dialog* top) {
+    if (c.kind == ui::CommandKind::kFiles) {
+      auto* files = dynamic_cast<QFileDialog*>(host_.ActiveFileDialog());
+      ASSERT_NE(files, nullptr) << c.source;
+      QStringList chosen;
+      for (const std::string& path : c.paths) chosen << QString::fromStdString(path);
+      files->filesSelected(chosen);
+      return;
+    }
     if (c.kind == ui::CommandKind::kAnswer) {
       auto* box = dynamic_cast<QMessageBox*>(host_.ActiveMessageBox());
       ASSERT_NE(box, nullptr) << c.source;
@@ -159,15 +173,17 @@ class Scenario : public fakes::SimServices {
   Scenario() { model.state().switches[kPrintSwitch] = 0b00001100; }  // density 100%
   Outcome Result(std::vector<std::string> messages) {
     return {devices.line().sent, model.state().switches[kPrintSwitch],
-            platform::ReadDword(registry, platform::kPellisetKey, "uPortType"), std::move(messages)};
+            platform::ReadDword(registry, platform::kPellisetKey, "uPortType"), std::move(messages),
+            model.state().nv_images};
   }
   NullLog log;
 };
 
-TEST(HostEquivalence, SettingsEditorThroughWindowsAndThroughTheScriptedHost) {
+// Runs `script` on the main dialog under the scripted host, then under the window host.
+std::pair<Outcome, Outcome> RunBoth(const std::vector<std::string>& script) {
   Scenario scripted;
   ui::ScriptedHost script_host(scripted.clock, desktop::DesktopResources(std::nullopt));
-  for (const std::string& line : kScript) ASSERT_TRUE(script_host.Queue(line)) << line;
+  for (const std::string& line : script) EXPECT_TRUE(script_host.Queue(line)) << line;
   CM500QXUtilityDlg script_dialog(scripted.services, scripted.log);
   EXPECT_EQ(script_dialog.DoModal(script_host), ui::IDOK);
   EXPECT_EQ(script_host.ErrorCount(), 0);
@@ -180,12 +196,16 @@ TEST(HostEquivalence, SettingsEditorThroughWindowsAndThroughTheScriptedHost) {
   Scenario windowed;
   ui::QtHost window_host(windowed.clock, desktop::DesktopResources(std::nullopt));
   std::vector<std::string> window_messages;
-  Player player(window_host, windowed.clock, kScript, &window_messages);
+  Player player(window_host, windowed.clock, script, &window_messages);
   CM500QXUtilityDlg window_dialog(windowed.services, windowed.log);
   EXPECT_EQ(window_dialog.DoModal(window_host), ui::IDOK);
   EXPECT_TRUE(player.Done());
   EXPECT_EQ(window_host.ErrorCount(), 0);
-  const Outcome by_windows = windowed.Result(window_messages);
+  return {by_script, windowed.Result(window_messages)};
+}
+
+TEST(HostEquivalence, SettingsEditorThroughWindowsAndThroughTheScriptedHost) {
+  const auto [by_script, by_windows] = RunBoth(kScript);
 
   // Density 150% is c6c7c8 = 011; c1..c5 stay as they were.
   EXPECT_EQ(by_script.density_switch, 0b00001011);
@@ -197,6 +217,27 @@ TEST(HostEquivalence, SettingsEditorThroughWindowsAndThroughTheScriptedHost) {
   EXPECT_EQ(by_windows.messages, by_script.messages);
   EXPECT_EQ(by_windows.stored_port_type, by_script.stored_port_type);
   EXPECT_EQ(by_windows.sent.size(), by_script.sent.size());
+  EXPECT_TRUE(by_windows.sent == by_script.sent) << "the printer got other bytes";
+}
+
+// Two pictures added through the file dialog, automatic addressing, Download, Exit.
+TEST(HostEquivalence, NvManagerDownloadThroughWindowsAndThroughTheScriptedHost) {
+  platform_test::TempDir dir;
+  const std::string a = dir.File("a.bmp"), b = dir.File("b.bmp");
+  nv_test::WriteBmp(a, 16, 2,
+                    [](int, int y) { return y == 0 ? nv_test::kBlack : nv_test::kWhite; });
+  nv_test::WriteBmp(b, 8, 1, [](int x, int) { return x < 4 ? nv_test::kBlack : nv_test::kWhite; });
+  const auto [by_script, by_windows] =
+      RunBoth({"wait dialog 102", "select 1006 3", "type 1074 \"127.0.0.1\"", "click 1001",
+               "wait dialog 151", "click 1043", "files \"" + a + "\" \"" + b + "\"", "click 1047",
+               "click 1046", "wait dialog 151", "click 1", "wait dialog 102", "click 1"});
+  // Key codes 10 and 11 hold the two pictures: 16 x 2 and 8 x 1 dots.
+  ASSERT_EQ(by_script.images.size(), 2u);
+  EXPECT_EQ(by_script.images.begin()->second.width, 16);
+  EXPECT_EQ(by_script.images.rbegin()->second.width, 8);
+  EXPECT_TRUE(by_script.messages.empty());
+  EXPECT_TRUE(by_windows.images == by_script.images);
+  EXPECT_EQ(by_windows.messages, by_script.messages);
   EXPECT_TRUE(by_windows.sent == by_script.sent) << "the printer got other bytes";
 }
 

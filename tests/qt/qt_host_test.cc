@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include <QAbstractButton>
+#include <QAction>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDir>
@@ -58,6 +59,7 @@ TEST(QtHost, WidgetsFollowTheTemplateAndTheUsersActionsReachTheDialog) {
     d.GetComboBox(10).AddString("alpha");
     platform::RgbImage image{2, 1, {255, 0, 0, 0, 0, 255}};
     d.GetPicture(27).SetImage(image);
+    d.AppendSystemMenu(ui::IDM_ABOUTBOX, "&About Pelliset...");
   };
   int answer = 0;
   dlg.command = [&](ProbeDialog& d, int id, ui::Notify) {
@@ -108,12 +110,19 @@ TEST(QtHost, WidgetsFollowTheTemplateAndTheUsersActionsReachTheDialog) {
     EXPECT_EQ(box->icon(), QMessageBox::Question);
     box->button(QMessageBox::No)->click();
   });
+  user.turns.push_back([&] {
+    // The system menu's entries are the window's context menu.
+    const QList<QAction*> menu = host.WindowOf(dlg)->actions();
+    ASSERT_EQ(menu.size(), 1);
+    EXPECT_EQ(menu[0]->text(), "&About Pelliset...");
+    menu[0]->trigger();
+  });
   user.turns.push_back([&] { Widget<QPushButton>(host, dlg, 2)->click(); });
 
   EXPECT_EQ(dlg.DoModal(host), ui::IDCANCEL);
   EXPECT_TRUE(user.turns.empty());
   EXPECT_EQ(dlg.log, (std::vector<std::string>{"cmd 10 selchange", "cmd 14 change", "cmd 24 scroll",
-                                               "cmd 23 clicked", "cmd 1000 clicked",
+                                               "cmd 23 clicked", "cmd 1000 clicked", "sys 16",
                                                "cmd 2 clicked", "destroy"}));
   EXPECT_EQ(answer, ui::IDNO);
 }

@@ -1,5 +1,6 @@
 #include "ui/qt/qt_window.h"
 
+#include <QAction>
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QComboBox>
@@ -104,6 +105,7 @@ QtDialogWindow::QtDialogWindow(Dialog& dialog, Sink sink)
   units_ = DialogUnits(window_->font());
   const Template& t = dialog_.GetTemplate();
   window_->setFixedSize(units_.X(t.width), units_.Y(t.height));
+  window_->setContextMenuPolicy(Qt::ActionsContextMenu);
   static_cast<QDialog*>(window_.get())->setModal(true);
   Sync();
 }
@@ -137,6 +139,16 @@ void QtDialogWindow::Build(Dialog& owner, int page_x, int page_y) {
       r.setHeight(std::min(r.height(), w->sizeHint().height()));
     w->setGeometry(r);
   }
+  // A label's mnemonic focuses the next control in tab order that can take the focus.
+  const auto& controls = owner.Controls();
+  for (size_t i = 0; i < controls.size(); ++i) {
+    if (controls[i]->kind() != ControlKind::kStatic) continue;
+    for (size_t j = i + 1; j < controls.size(); ++j) {
+      if (!controls[j]->CanHoldFocus()) continue;
+      static_cast<QLabel*>(widgets_[controls[i].get()])->setBuddy(widgets_[controls[j].get()]);
+      break;
+    }
+  }
   for (Dialog* page : owner.Pages()) Build(*page, page_x + page->PageX(), page_y + page->PageY());
 }
 
@@ -158,6 +170,7 @@ QWidget* QtDialogWindow::Make(Dialog& owner, Control& c) {
   switch (c.kind()) {
     case ControlKind::kStatic: {
       auto* label = new QLabel(parent);
+      label->setTextFormat(Qt::PlainText);
       label->setWordWrap(true);
       label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
       w = label;
@@ -331,6 +344,15 @@ void QtDialogWindow::Sync() {
     Build(*d, x, y);
   }
   window_->setWindowTitle(Q(dialog_.GetWindowText()));
+  const auto& menu = dialog_.SystemMenu();
+  for (; menu_entries_ < menu.size(); ++menu_entries_) {
+    auto* action = new QAction(Q(menu[menu_entries_].text), window_.get());
+    const int id = menu[menu_entries_].id;
+    QObject::connect(action, &QAction::triggered, [this, id] {
+      Send(MakeCommand(CommandKind::kSysMenu, {}, {}, id, "system menu"));
+    });
+    window_->addAction(action);
+  }
   for (auto& [control, widget] : widgets_) {
     SyncOne(*owners_[control], const_cast<Control&>(*control), widget);
   }
@@ -343,9 +365,12 @@ void QtDialogWindow::SyncOne(Dialog& owner, Control& c, QWidget* w) {
   w->setEnabled(c.IsEnabled());
   const QString text = Q(c.GetText());
   switch (c.kind()) {
-    case ControlKind::kStatic:
-      static_cast<QLabel*>(w)->setText(LabelText(c.GetText()));
+    case ControlKind::kStatic: {
+      // With a buddy the label shows its mnemonic the way Qt does; without one it goes.
+      auto* label = static_cast<QLabel*>(w);
+      label->setText(label->buddy() != nullptr ? text : LabelText(c.GetText()));
       break;
+    }
     case ControlKind::kGroupBox:
       static_cast<QGroupBox*>(w)->setTitle(text);
       break;

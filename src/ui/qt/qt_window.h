@@ -55,6 +55,7 @@ class QtDialogWindow {
   std::map<const Control*, QWidget*> widgets_;
   std::map<const Control*, Dialog*> owners_;
   std::set<const Dialog*> built_;
+  size_t menu_entries_ = 0;  // system-menu entries given to the window so far
   bool syncing_ = false;
 };
 
