@@ -15,9 +15,11 @@
 #include <QImage>
 #include <QLabel>
 #include <QLineEdit>
+#include <QListWidget>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QSlider>
+#include <QTreeWidget>
 #include <algorithm>
 #include <deque>
 #include <functional>
@@ -125,6 +127,45 @@ TEST(QtHost, WidgetsFollowTheTemplateAndTheUsersActionsReachTheDialog) {
                                                "cmd 23 clicked", "cmd 1000 clicked", "sys 16",
                                                "cmd 2 clicked", "destroy"}));
   EXPECT_EQ(answer, ui::IDNO);
+}
+
+// Rows chosen in a multi-selection list box and a report list view become extend, a row taken
+// out becomes a change of its own, each with the notification its kind sends.
+TEST(QtHost, ListRowsChosenAndTakenOutReachTheDialog) {
+  platform::RealClock clock;
+  ui::QtHost host(clock);
+  User user(host);
+  ProbeDialog dlg(EveryKindTemplate());
+  dlg.init = [](ProbeDialog& d) {
+    for (const char* row : {"one", "two", "three"}) d.GetListBox(11).AddString(row);
+    ui::ListView& lv = d.GetListView(12);
+    lv.InsertColumn(0, "Key", 40);
+    lv.InsertColumn(1, "Size", 40);
+    lv.SetItemText(lv.InsertItem(0, "10"), 1, "4096");
+    lv.SetItemText(lv.InsertItem(1, "11"), 1, "16");
+  };
+  auto list = [&] { return Widget<QListWidget>(host, dlg, 11); };
+  auto tree = [&] { return Widget<QTreeWidget>(host, dlg, 12); };
+  user.turns.push_back([&] {
+    ASSERT_EQ(tree()->columnCount(), 2);
+    EXPECT_EQ(tree()->headerItem()->text(1), "Size");
+    EXPECT_EQ(tree()->topLevelItem(1)->text(1), "16");
+    list()->item(2)->setSelected(true);
+  });
+  user.turns.push_back([&] { list()->item(0)->setSelected(true); });
+  user.turns.push_back([&] { list()->item(2)->setSelected(false); });
+  user.turns.push_back([&] { tree()->topLevelItem(1)->setSelected(true); });
+  user.turns.push_back([&] { Widget<QPushButton>(host, dlg, 2)->click(); });
+  dlg.command = [&](ProbeDialog& d, int id, ui::Notify) {
+    if (id == 11) dlg.log.push_back("rows " + std::to_string(d.GetListBox(11).GetSelCount()));
+    if (id == 12) dlg.log.push_back("changed " + std::to_string(d.GetListView(12).ChangedRow()));
+    return false;
+  };
+  EXPECT_EQ(dlg.DoModal(host), ui::IDCANCEL);
+  EXPECT_EQ(dlg.log,
+            (std::vector<std::string>{"cmd 11 selchange", "rows 1", "cmd 11 selchange", "rows 2",
+                                      "cmd 11 selchange", "rows 1", "cmd 12 itemchanged",
+                                      "changed 1", "cmd 2 clicked", "destroy"}));
 }
 
 }  // namespace
