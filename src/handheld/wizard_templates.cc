@@ -38,7 +38,7 @@ ui::Template MakeStep1() {
                  kWidth,
                  Row(10),
                  {
-                     {1201, kStatic, "Printing Speed :", {0, Row(0), 72, 8}},
+                     {1201, kStatic, "Printing Speed :", {0, Row(0), 64, 8}},
                      {kSpeedList, kCombo, "", {64, Row(0), 56, 40}, ui::kGroup},
                      {1202, kStatic, "Printing density :", {0, Row(1), kWidth, 8}},
                      {kDensityList, kCombo, "", {8, Row(2), 100, 80}},

@@ -14,6 +14,8 @@ DialogUnits::DialogUnits(const QFont& font) {
   char_height_ = std::max(1, metrics.height());
 }
 
+void DialogUnits::FitRowsTo(int line_height) { char_height_ = std::max(char_height_, line_height); }
+
 QRect DialogUnits::ToPixels(const Rect& rect, int page_x, int page_y) const {
   const int left = X(rect.x + page_x);
   const int top = Y(rect.y + page_y);

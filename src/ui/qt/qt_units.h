@@ -14,6 +14,10 @@ namespace ui {
 class DialogUnits {
  public:
   explicit DialogUnits(const QFont& font);
+  // Dialogs laid out on the terminal's grid (every control on whole 8-unit rows, one line of
+  // text, a list or a button a row) get rows at least `line_height` pixels tall, so a native
+  // drop-down list or button fits its row.
+  void FitRowsTo(int line_height);
   int X(int units) const { return (units * char_width_ + 2) / 4; }
   int Y(int units) const { return (units * char_height_ + 4) / 8; }
   // A control's rectangle, `page_x` and `page_y` (dialog units) to the right and below the

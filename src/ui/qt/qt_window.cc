@@ -72,6 +72,19 @@ std::set<int> SelectedSet(const QTreeWidget& tree) {
   return rows;
 }
 
+// Whether every control sits on whole 8-unit rows with one-row lines of text, lists and
+// buttons: a layout made for the terminal's cells.
+bool OnTerminalGrid(const Template& t) {
+  bool one_row_input = false;
+  for (const ControlTemplate& c : t.controls) {
+    if (c.rect.y % 8 != 0 || (c.rect.h % 8 != 0 && c.kind != ControlKind::kComboBox)) return false;
+    if (c.rect.h == 8 && (c.kind == ControlKind::kEdit || c.kind == ControlKind::kButton)) {
+      one_row_input = true;
+    }
+  }
+  return one_row_input;
+}
+
 }  // namespace
 
 QString LabelText(const std::string& caption) {
@@ -104,6 +117,7 @@ QtDialogWindow::QtDialogWindow(Dialog& dialog, Sink sink)
   window_ = std::make_unique<DialogWindow>(escape, close);
   units_ = DialogUnits(window_->font());
   const Template& t = dialog_.GetTemplate();
+  if (OnTerminalGrid(t)) units_.FitRowsTo(QComboBox().sizeHint().height() + 2);
   window_->setFixedSize(units_.X(t.width), units_.Y(t.height));
   window_->setContextMenuPolicy(Qt::ActionsContextMenu);
   static_cast<QDialog*>(window_.get())->setModal(true);
