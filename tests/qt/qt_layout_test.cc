@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <QAbstractButton>
 #include <QDir>
 #include <QWidget>
 #include <functional>
@@ -53,6 +54,12 @@ void CheckWindow(ui::QtHost& host, const std::vector<ui::Dialog*>& family,
     for (const auto& c : d->Controls()) {
       QWidget* w = host.WidgetOf(*family.front(), *c);
       ASSERT_NE(w, nullptr) << c->id();
+      // Shown, enabled and captioned as the dialog has them.
+      EXPECT_EQ(w->isVisibleTo(window), d->IsControlShown(*c)) << c->id();
+      EXPECT_EQ(w->isEnabled(), c->IsEnabled()) << c->id();
+      if (auto* button = dynamic_cast<QAbstractButton*>(w)) {
+        EXPECT_EQ(button->text().toStdString(), c->GetText()) << c->id();
+      }
       if (!w->isVisibleTo(window)) continue;
       EXPECT_TRUE(window->rect().contains(w->geometry())) << "control " << c->id() << " outside";
       if (!Frame(*c)) shown.push_back({c.get(), w->geometry()});
