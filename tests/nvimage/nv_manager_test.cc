@@ -114,6 +114,25 @@ TEST_F(NvManagerTest, AutoAddressedDownloadSkipsHeldCodes) {
   EXPECT_EQ(Stored("image003"), dir.File("c.bmp") + ",000");
 }
 
+// A Refresh whose read fails keeps the codes the printer was last known to hold: automatic
+// addressing must not hand out a held code again and overwrite that logo.
+TEST_F(NvManagerTest, FailedRefreshKeepsTheKnownCodesForAutomaticAddressing) {
+  Hold("10");
+  ASSERT_EQ(util.dev_.Open(), 1);
+  ASSERT_NE(nv.ReadKeyCodes(), 109u);
+  model.faults().silent_for = {sim::Command::kNvKeys};
+  for (const std::string& c :
+       {std::string("wait dialog 151"), std::string("click 1050"), std::string("wait messagebox"),
+        std::string("answer OK"), std::string("click 1043"), "files \"" + Bmp("a.bmp") + "\"",
+        std::string("click 1047"), std::string("click 1046"), std::string("wait messagebox"),
+        std::string("answer OK"), std::string("click 1")}) {
+    ASSERT_TRUE(host.Queue(c)) << c;
+  }
+  manager.DoModal(host);
+  EXPECT_EQ(PrinterCodes(), (std::vector<std::string>{"10", "11"}));
+  EXPECT_EQ(model.state().nv_images.at({'1', '0'}).raster, std::vector<uint8_t>{0xFF});
+}
+
 TEST_F(NvManagerTest, TypedKeyCodesAreCheckedAndCancelSendsNothing) {
   Hold("10");
   const std::string a = Bmp("a.bmp"), b = Bmp("b.bmp");

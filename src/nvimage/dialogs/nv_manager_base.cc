@@ -166,8 +166,16 @@ std::optional<std::string> CNvManagerBase::SelectedKeyOrTell() {
 }
 
 void CNvManagerBase::Refresh() {
+  // A read that fails keeps the codes the printer was last known to hold, as the list still
+  // shows them: with an empty list automatic addressing would hand out a held code again and
+  // the download would overwrite that logo.
+  const std::vector<std::string> known = nv_.key_codes_;
   nv_.key_codes_.clear();
-  if (RunJobOrTell(NvJob::kJobReadKeyCodes)) FillKeyList();
+  if (RunJobOrTell(NvJob::kJobReadKeyCodes)) {
+    FillKeyList();
+  } else {
+    nv_.key_codes_ = known;
+  }
 }
 
 void CNvManagerBase::PrintSelected() {
