@@ -14,10 +14,10 @@
 #include <string>
 #include <string_view>
 
+#include "pelliset_version.h"
 #include "platform/clock.h"
 #include "sim/firmware_capture.h"
 #include "sim/nv_folder.h"
-#include "pelliset_version.h"
 #include "sim/printer_model.h"
 #include "sim/state_file.h"
 #include "sim/tcp_server.h"

@@ -4,8 +4,8 @@
 #include <cstdio>
 #include <vector>
 
-#include "ui/terminal/terminal_file_browser.h"
 #include "ui/core/utf8.h"
+#include "ui/terminal/terminal_file_browser.h"
 
 namespace ui {
 namespace {
