@@ -3,9 +3,9 @@
 // The engine every host shares: the stack of modal frames (dialogs, message boxes, file-open
 // dialogs), the timers, the automation commands applied to the active frame, and the events
 // reported about it (loop_host.cc: frames and timers; loop_host_commands.cc: the commands;
-// snapshot_json.cc: what a snapshot shows). The scripted, automation and terminal hosts are front
-// ends that differ in where commands come from, how time passes and where events go (the terminal
-// host also draws).
+// snapshot_json.cc: what a snapshot shows). The scripted, automation, terminal and window hosts
+// are front ends that differ in where commands come from, how time passes and where events go
+// (the terminal and window hosts also draw).
 //
 // The loop of a modal frame: fire the due timers (earliest first; ties in the order they were
 // armed; timers of every open dialog fire, as window timers do under a modal loop); when nothing
