@@ -14,6 +14,7 @@ declare -A allowed=(
   [desktop]="desktop settings nvimage firmware protocol link platform ui"
   [handheld]="handheld settings nvimage firmware protocol link platform ui"
   [sim]="sim platform"
+  [cli]="cli settings nvimage firmware protocol link platform"
 )
 status=0
 for folder in "${!allowed[@]}"; do
@@ -40,12 +41,13 @@ while IFS= read -r hit; do
   echo "operating-system header above src/platform: $hit"
   status=1
 done < <(grep -rEH "$posix" "$root/src" --include='*.h' --include='*.cc' | grep -v "^$root/src/platform/")
-# The NV engine and the firmware sender serve the command line too: only their dialogs/ folders
-# may use the dialog framework.
+# The settings transfer, the NV engine and the firmware sender serve the command line too: only
+# their dialogs/ folders may use the dialog framework.
 while IFS= read -r hit; do
   echo "dialog framework in an engine: $hit"
   status=1
-done < <(grep -EH '#include "ui/' "$root"/src/nvimage/*.h "$root"/src/nvimage/*.cc \
+done < <(grep -EH '#include "(ui|[a-z]+/dialogs)/' "$root"/src/settings/*.h \
+  "$root"/src/settings/*.cc "$root"/src/nvimage/*.h "$root"/src/nvimage/*.cc \
   "$root"/src/firmware/*.h "$root"/src/firmware/*.cc 2>/dev/null)
 # Inside the dialog framework the hosts are adapters over the core: the core names no host, and
 # no host names another. Dialogs outside src/ui use the core alone.

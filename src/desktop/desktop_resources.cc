@@ -4,7 +4,7 @@
 
 #include "desktop/resource_ids.h"
 #include "desktop/vmsm_tab_strings.h"
-#include "settings/vmsm_strings.h"
+#include "settings/dialogs/vmsm_pro_dlg.h"
 
 namespace desktop {
 namespace {

@@ -13,7 +13,7 @@
 #include "nvimage/dialogs/nv_pro_dlg.h"
 #include "nvimage/nv_job.h"
 #include "platform/registry.h"
-#include "settings/vmsm_pro_dlg.h"
+#include "settings/dialogs/vmsm_pro_dlg.h"
 
 using namespace desktop;
 

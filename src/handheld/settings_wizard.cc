@@ -7,7 +7,7 @@
 #include "handheld/wizard_templates.h"
 #include "platform/registry.h"
 #include "settings/transfer_plan.h"
-#include "settings/vmsm_pro_dlg.h"
+#include "settings/dialogs/vmsm_pro_dlg.h"
 
 namespace {
 

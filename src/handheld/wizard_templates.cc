@@ -1,7 +1,7 @@
 #include "handheld/wizard_templates.h"
 
 #include "protocol/settings_record.h"
-#include "settings/vmsm_pro_template.h"
+#include "settings/dialogs/vmsm_pro_template.h"
 #include "ui/core/constants.h"
 
 namespace wizard {

@@ -57,6 +57,9 @@ constexpr TransferString kStrings[] = {
 
 std::span<const TransferString> TransferStrings() { return kStrings; }
 
-void AddTransferStrings(ui::StringTable& table) {
-  for (const TransferString& s : kStrings) table.Set(s.id, std::string(s.text));
+std::string_view TransferText(int id) {
+  for (const TransferString& s : kStrings) {
+    if (s.id == id) return s.text;
+  }
+  return {};
 }

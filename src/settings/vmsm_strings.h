@@ -2,12 +2,11 @@
 
 // String-table ids and English texts of the settings transfer (the read-all / write-all progress
 // dialog): its stage names and the message of every step that can fail. The desktop program's
-// string table takes them in with AddTransferStrings; a language pack may translate them by id.
+// string table takes them in (AddTransferStrings, beside the dialog); a language pack may
+// translate them by id; the command line shows the English texts.
 
 #include <span>
 #include <string_view>
-
-#include "ui/core/string_table.h"
 
 namespace transfer_ids {
 
@@ -73,5 +72,5 @@ struct TransferString {
 // Every id above with its English text, in id order.
 std::span<const TransferString> TransferStrings();
 
-// Adds the transfer's English texts to a program's string table.
-void AddTransferStrings(ui::StringTable& table);
+// The English text of string `id`; empty for an id not listed above.
+std::string_view TransferText(int id);

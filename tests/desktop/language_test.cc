@@ -11,7 +11,7 @@
 #include "desktop/resource_ids.h"
 #include "desktop/vmsm_templates.h"
 #include "platform/temp_dir.h"
-#include "settings/vmsm_pro_template.h"
+#include "settings/dialogs/vmsm_pro_template.h"
 
 namespace {
 

@@ -9,7 +9,7 @@
 #include "firmware/dialogs/firmware_template.h"
 #include "nvimage/dialogs/nv_manager_templates.h"
 #include "nvimage/dialogs/nv_pro_template.h"
-#include "settings/vmsm_pro_template.h"
+#include "settings/dialogs/vmsm_pro_template.h"
 #include "ui/terminal/terminal_text_fit.h"
 
 namespace {

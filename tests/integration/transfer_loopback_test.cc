@@ -14,7 +14,7 @@
 #include "platform/clock.h"
 #include "protocol/common_util.h"
 #include "protocol/common_vmsm.h"
-#include "settings/vmsm_pro_dlg.h"
+#include "settings/dialogs/vmsm_pro_dlg.h"
 #include "settings/vmsm_strings.h"
 #include "sim/printer_state.h"
 #include "sim/state_file.h"

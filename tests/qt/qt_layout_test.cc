@@ -21,7 +21,7 @@
 #include "nvimage/dialogs/nv_pro_template.h"
 #include "nvimage/dialogs/pda_nv_templates.h"
 #include "platform/clock.h"
-#include "settings/vmsm_pro_template.h"
+#include "settings/dialogs/vmsm_pro_template.h"
 #include "ui/qt/qt_host.h"
 
 namespace {

@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "settings/transfer_plan.h"
-#include "settings/vmsm_pro_dlg.h"
+#include "settings/dialogs/vmsm_pro_dlg.h"
 #include "transfer_fixture.h"
 
 namespace transfer_test {

@@ -8,7 +8,7 @@
 #include "fakes/test_services.h"
 #include "protocol/common_util.h"
 #include "protocol/common_vmsm.h"
-#include "settings/vmsm_pro_dlg.h"
+#include "settings/dialogs/vmsm_pro_dlg.h"
 #include "transfer_fixture.h"
 #include "ui/automation/scripted_host.h"
 

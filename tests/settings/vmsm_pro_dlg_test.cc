@@ -1,6 +1,6 @@
 // The read-all / write-all / factory-default progress dialog against the virtual printer.
 
-#include "settings/vmsm_pro_dlg.h"
+#include "settings/dialogs/vmsm_pro_dlg.h"
 
 #include <gtest/gtest.h>
 

@@ -15,12 +15,18 @@
 // write. The user's Cancel takes effect between two stages.
 
 #include <cstdint>
+#include <optional>
 #include <string>
 
 #include "protocol/common_vmsm.h"
 #include "settings/transfer_plan.h"
-#include "settings/vmsm_pro_template.h"
+#include "settings/transfer_runner.h"
+#include "settings/dialogs/vmsm_pro_template.h"
 #include "ui/core/dialog.h"
+#include "ui/core/string_table.h"
+
+// Adds the transfer's English texts (stage names, failure messages) to a program's string table.
+void AddTransferStrings(ui::StringTable& table);
 
 class CVmsmProDlg : public ui::Dialog {
  public:
@@ -41,16 +47,7 @@ class CVmsmProDlg : public ui::Dialog {
   const std::string& failure_line() const { return failure_line_; }
   int mode() const { return mode_; }
   // Progress position 0..100.
-  int position() const { return position_; }
-
-  // Progress: `n` steps of one each while below 100, the line and bar following, with a pause
-  // of 2 ms (AdvanceSlow: `ms`) per step taken.
-  void Advance(uint32_t n);
-  void AdvanceSlow(uint32_t n, uint32_t ms);
-  // Ends the run with Cancel and the text of string `string_id` as its message.
-  void Fail(int string_id);
-  // The same with a fixed text.
-  void FailWith(std::string text);
+  int position() const { return runner_ ? runner_->position() : 0; }
 
  protected:
   bool OnInitDialog() override;
@@ -58,22 +55,24 @@ class CVmsmProDlg : public ui::Dialog {
   bool StopsBetweenSteps() const override { return true; }
 
  private:
-  void RunEvent(const TransferEvent& event);
-  // False when the step failed (the run has then ended).
-  bool RunStep(const TransferStep& step);
-  bool Applies(StepCondition condition) const;
-  // The result code of a printer operation (0 success).
-  uint32_t Perform(const TransferStep& step);
-  void Closing();
-  void ShowPosition(const std::string& line);
-  // A plan's fixed text, else the string table's entry `id`.
-  std::string Text(std::string_view fixed, int id) const;
+  // The bar and the line under it follow the runner.
+  class Progress : public TransferProgress {
+   public:
+    explicit Progress(CVmsmProDlg& dlg) : dlg_(dlg) {}
+    void Show(int position, const std::string& line) override;
+
+   private:
+    CVmsmProDlg& dlg_;
+  };
+
+  // Ends the run with Cancel and `text` as its message.
+  void FailWith(std::string text);
 
   int mode_;
   CCommonVmsm* vmsm_;
   const TransferPlan* plan_;
+  Progress progress_{*this};
+  std::optional<TransferRunner> runner_;
   std::string message_;
   std::string failure_line_;
-  int position_ = 0;
-  std::string stage_name_;
 };

@@ -1,4 +1,4 @@
-#include "settings/vmsm_pro_template.h"
+#include "settings/dialogs/vmsm_pro_template.h"
 
 #include "ui/core/constants.h"
 
