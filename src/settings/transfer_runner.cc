@@ -181,8 +181,8 @@ void TransferRunner::Closing() {
   const std::string name = text_(plan_.closing_name, plan_.closing_name_id);
   while (position_ < kFullPosition) {
     ++position_;
-    progress_.Show(position_, name + std::string(plan_.closing_separator) +
-                                  std::to_string(position_) + " %");
+    progress_.Show(position_,
+                   name + std::string(plan_.closing_separator) + std::to_string(position_) + " %");
     clock_.Sleep(kAdvanceStepMs);
   }
 }

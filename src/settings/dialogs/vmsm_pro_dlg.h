@@ -19,9 +19,9 @@
 #include <string>
 
 #include "protocol/common_vmsm.h"
+#include "settings/dialogs/vmsm_pro_template.h"
 #include "settings/transfer_plan.h"
 #include "settings/transfer_runner.h"
-#include "settings/dialogs/vmsm_pro_template.h"
 #include "ui/core/dialog.h"
 #include "ui/core/string_table.h"
 

@@ -1,0 +1,33 @@
+#pragma once
+
+// The commands that work at printers. Each Prepare function checks the command's own arguments
+// and files before any printer is contacted (a refusal there sends nothing anywhere) and returns
+// the work to run at every printer.
+
+#include <optional>
+#include <string>
+
+#include "cli/cli_options.h"
+#include "cli/fleet.h"
+#include "cli/progress_board.h"
+
+namespace cli {
+
+// Everything a command's work needs besides the printer: the options and where progress goes.
+struct CommandSetup {
+  const CliOptions& options;
+  ProgressBoard* board = nullptr;  // may be null
+  size_t printer_count = 0;
+};
+
+std::optional<PrinterWork> PrepareIdentify(const CommandSetup& setup, std::string* error);
+std::optional<PrinterWork> PrepareSettingsGet(const CommandSetup& setup, std::string* error);
+std::optional<PrinterWork> PrepareSettingsSet(const CommandSetup& setup, std::string* error);
+std::optional<PrinterWork> PrepareSettingsDefault(const CommandSetup& setup, std::string* error);
+std::optional<PrinterWork> PrepareLogo(const CommandSetup& setup, std::string* error);
+std::optional<PrinterWork> PrepareFirmware(const CommandSetup& setup, std::string* error);
+
+// The whole content of a file (at most `limit` bytes); false with a message naming it.
+bool ReadWholeFile(const std::string& path, size_t limit, std::string* content, std::string* error);
+
+}  // namespace cli

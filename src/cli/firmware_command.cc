@@ -1,0 +1,75 @@
+#include <memory>
+#include <span>
+#include <string>
+#include <vector>
+
+#include "cli/commands.h"
+#include "cli/printer_session.h"
+#include "firmware/firmware_sender.h"
+#include "link/link_failure.h"
+
+namespace cli {
+namespace {
+
+// The firmware download's limit and words.
+constexpr size_t kMaxFirmwareBytes = size_t{64} << 20;
+constexpr char kOpenPortError[] = "Error : OpenPort! Please check printer";
+constexpr char kSendFailedError[] = "Error : Send Failed!";
+constexpr char kFinishedText[] = "Finished to download firmware and Reset the printer!";
+
+PrinterOutcome SendFirmwareFile(PrinterSession& session, std::span<const uint8_t> bytes) {
+  PrinterOutcome outcome;
+  CDev& dev = session.util().dev_;
+  const CDev::Traffic before = dev.traffic();
+  if (dev.Open() != 1) {
+    outcome.message = WithFailureLine(kOpenPortError, dev, before);
+    return outcome;
+  }
+  session.ShowProgress(0, "Firmware is downloading");
+  const CDev::Traffic sending = dev.traffic();
+  const FirmwareSendResult result = SendFirmware(dev, bytes, [&session](int percent) {
+    session.ShowProgress(percent, "Firmware is downloading");
+  });
+  outcome.data["sent"] = result.sent;
+  if (result.status != FirmwareSendStatus::kSent) {
+    // Some of the file may be in the printer: count it as changed.
+    outcome.changed = result.sent > 0;
+    outcome.message = WithFailureLine(kSendFailedError, dev, sending) + " (" +
+                      std::to_string(result.sent) + " of " + std::to_string(bytes.size()) +
+                      " bytes sent)";
+    return outcome;
+  }
+  outcome.ok = true;
+  outcome.changed = true;
+  outcome.message = std::string(kFinishedText) + " (" + std::to_string(result.sent) + " bytes)";
+  return outcome;
+}
+
+}  // namespace
+
+std::optional<PrinterWork> PrepareFirmware(const CommandSetup& setup, std::string* error) {
+  const CliOptions& options = setup.options;
+  if (options.arguments.size() != 1) {
+    *error = "firmware needs one firmware file (.fls)";
+    return std::nullopt;
+  }
+  if (!options.yes) {
+    *error =
+        "firmware replaces the printer's firmware; do not turn the printer off while it is "
+        "sent: add --yes";
+    return std::nullopt;
+  }
+  std::string content;
+  if (!ReadWholeFile(options.arguments[0], kMaxFirmwareBytes, &content, error)) {
+    return std::nullopt;
+  }
+  auto bytes = std::make_shared<const std::vector<uint8_t>>(content.begin(), content.end());
+  ProgressBoard* board = setup.board;
+  return PrinterWork(
+      [board, bytes](size_t index, const PrinterAddress& address, platform::Services& services) {
+        PrinterSession session(address, services, board, index);
+        return SendFirmwareFile(session, *bytes);
+      });
+}
+
+}  // namespace cli

@@ -1,0 +1,67 @@
+#include <string>
+#include <string_view>
+
+#include "cli/commands.h"
+#include "cli/printer_session.h"
+#include "link/link_failure.h"
+#include "protocol/result_codes.h"
+#include "settings/vmsm_strings.h"
+
+namespace cli {
+namespace {
+
+// Only this maker's printers pass the maker query; it keeps no text of its own.
+constexpr char kMakerName[] = "KORVANE";
+
+std::string Generation(uint32_t firmware_version) {
+  return firmware_version == kFirmwareNewer ? "newer" : "older";
+}
+
+// One identification query; false with its message and the link's reason.
+bool Query(PrinterSession& session, uint32_t kind, std::string_view failure, std::string* message) {
+  const CDev::Traffic before = session.util().dev_.traffic();
+  if (session.util().GetPrinterInfo(kind) == kResultOk) return true;
+  *message = WithFailureLine(std::string(failure), session.util().dev_, before);
+  return false;
+}
+
+PrinterOutcome Identify(PrinterSession& session) {
+  PrinterOutcome outcome;
+  CCommonUtil& util = session.util();
+  session.ShowProgress(0, "Identifying");
+  if (!session.OpenLink(&outcome.message)) return outcome;
+  if (!Query(session, CCommonUtil::kModel, TransferText(transfer_ids::kModelNotMatched),
+             &outcome.message) ||
+      !Query(session, CCommonUtil::kMaker, "Printer maker is not matched!", &outcome.message) ||
+      !Query(session, CCommonUtil::kFirmwareVersion, TransferText(transfer_ids::kVersionFailed),
+             &outcome.message)) {
+    return outcome;
+  }
+  session.ShowProgress(100, "Identified");
+  outcome.ok = true;
+  const std::string generation = Generation(util.firmware_version_);
+  outcome.message = util.model_name_ + ", " + kMakerName + ", firmware " +
+                    util.firmware_version_text_ + " (" + generation + " generation)";
+  outcome.data["model"] = util.model_name_;
+  outcome.data["maker"] = kMakerName;
+  outcome.data["firmware"] = util.firmware_version_text_;
+  outcome.data["generation"] = generation;
+  return outcome;
+}
+
+}  // namespace
+
+std::optional<PrinterWork> PrepareIdentify(const CommandSetup& setup, std::string* error) {
+  if (!setup.options.arguments.empty()) {
+    *error = "identify takes no arguments";
+    return std::nullopt;
+  }
+  ProgressBoard* board = setup.board;
+  return PrinterWork(
+      [board](size_t index, const PrinterAddress& address, platform::Services& services) {
+        PrinterSession session(address, services, board, index);
+        return Identify(session);
+      });
+}
+
+}  // namespace cli

@@ -1,0 +1,243 @@
+#include <algorithm>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "cli/commands.h"
+#include "cli/printer_session.h"
+#include "nvimage/nv_job.h"
+#include "protocol/result_codes.h"
+
+namespace cli {
+namespace {
+
+// A key code is two characters the printer takes as a code: printable ASCII.
+bool IsKeyCode(const std::string& code) {
+  return code.size() == 2 &&
+         std::all_of(code.begin(), code.end(), [](char c) { return c >= 0x20 && c <= 0x7e; });
+}
+
+std::string Joined(const std::vector<std::string>& codes) {
+  std::string text;
+  for (const std::string& code : codes) text += (text.empty() ? "" : " ") + code;
+  return text;
+}
+
+// The images to download: each file loaded and measured now, before any printer is contacted,
+// with the NV manager's limits.
+struct LogoBatch {
+  std::vector<std::string> paths;
+  std::vector<std::string> keys;  // empty: chosen automatically
+  int brightness = 0;
+};
+
+bool CheckLogoBatch(const LogoBatch& batch, std::string* error) {
+  // The engine's checks need no printer: a link that is never opened.
+  std::unique_ptr<PrinterServices> services = MakeRealPrinterServices(PrinterAddress{});
+  CCommonUtil util(services->services());
+  CCommonNv nv(&util, services->services().clock);
+  for (size_t i = 0; i < batch.paths.size(); ++i) {
+    int status = CCommonNv::kStatusOk;
+    auto entry =
+        nv.CreateImageEntry(static_cast<uint8_t>(i + 1), batch.paths[i], batch.brightness, &status);
+    if (!entry) {
+      *error = status == CCommonNv::kStatusTooTall
+                   ? batch.paths[i] + ": too tall for one NV image at the printable width"
+                   : nv.load_error();
+      return false;
+    }
+    const uint32_t added = nv.AddImageEntry(std::move(entry));
+    if (added == kResultNvAreaFull) {
+      *error = "the images do not fit the printer's NV image area (" +
+               std::to_string(CCommonNv::kAreaCapacity) + " bytes)";
+      return false;
+    }
+    if (added != kResultOk) {
+      *error = "too many images at once (at most " + std::to_string(CCommonNv::kMaxImages) + ")";
+      return false;
+    }
+  }
+  return true;
+}
+
+PrinterOutcome AddLogos(PrinterSession& session, const LogoBatch& batch) {
+  PrinterOutcome outcome;
+  CCommonNv& nv = session.nv();
+  // As the NV manager opens: the key codes the printer holds first.
+  if (!session.RunJob(NvJob::kJobReadKeyCodes, "", &outcome.message)) return outcome;
+  const std::vector<std::string> held = nv.key_codes_;
+  for (size_t i = 0; i < batch.keys.size(); ++i) {
+    const std::vector<std::string> earlier(batch.keys.begin(), batch.keys.begin() + i);
+    if (nv::CheckKeyCode(batch.keys[i], held, earlier) == nv::KeyCodeCheck::kExists) {
+      outcome.message = "Exists address! (" + batch.keys[i] + " is held by the printer)";
+      return outcome;
+    }
+  }
+  nv.ClearImageEntries();
+  for (size_t i = 0; i < batch.paths.size(); ++i) {
+    int status = CCommonNv::kStatusOk;
+    auto entry =
+        nv.CreateImageEntry(static_cast<uint8_t>(i + 1), batch.paths[i], batch.brightness, &status);
+    if (!entry || nv.AddImageEntry(std::move(entry)) != kResultOk) {
+      outcome.message =
+          entry ? "the images do not fit the printer's NV image area" : nv.load_error();
+      return outcome;
+    }
+  }
+  std::vector<std::string> skipped;
+  size_t asked = 0;
+  const nv::KeyCodeAsker ask = [&](const std::vector<std::string>&) {
+    return std::optional<std::string>(batch.keys.at(asked++));
+  };
+  switch (nv::PrepareDownload(nv, batch.keys.empty(), ask,
+                              [&](const std::string& reason) { skipped.push_back(reason); })) {
+    case nv::PrepareResult::kReady:
+      break;
+    case nv::PrepareResult::kNoFreeAddress:
+      outcome.message = "No free address code is left for the next image.";
+      return outcome;
+    case nv::PrepareResult::kNothingToSend:
+    case nv::PrepareResult::kCancelled:
+      outcome.message = "no image could be converted" +
+                        (skipped.empty() ? std::string() : ": " + skipped.front());
+      return outcome;
+  }
+  // Which image went under which code, read from the define commands about to be sent.
+  std::vector<std::string> codes;
+  std::vector<std::string> names;
+  for (const NvDownloadItem& item : nv.download_list_) {
+    // The define command: GS ( L pL pH 30 43 30 kc1 kc2 ...
+    if (item.data.size() <= 9) continue;
+    codes.push_back({static_cast<char>(item.data[8]), static_cast<char>(item.data[9])});
+    names.push_back(item.name);
+  }
+  platform::Registry& registry = session.services().registry;
+  if (!nv::SendDownload(nv, registry, session, &outcome.message)) return outcome;
+  outcome.ok = true;
+  outcome.changed = true;
+  nlohmann::ordered_json stored = nlohmann::ordered_json::array();
+  for (size_t i = 0; i < codes.size(); ++i) {
+    outcome.details.push_back(codes[i] + "  " + names[i]);
+    stored.push_back({{"key_code", codes[i]}, {"file", names[i]}});
+  }
+  outcome.data["stored"] = stored;
+  outcome.message = "stored " + std::to_string(codes.size()) + " image" +
+                    (codes.size() == 1 ? "" : "s") + " under " + Joined(codes);
+  for (const std::string& reason : skipped) outcome.details.push_back("skipped: " + reason);
+  return outcome;
+}
+
+PrinterOutcome ListLogos(PrinterSession& session) {
+  PrinterOutcome outcome;
+  if (!session.RunJob(NvJob::kJobReadKeyCodes, "", &outcome.message)) return outcome;
+  const std::vector<std::string>& codes = session.nv().key_codes_;
+  outcome.ok = true;
+  outcome.message = codes.empty() ? "no images"
+                                  : std::to_string(codes.size()) + " image" +
+                                        (codes.size() == 1 ? "" : "s") + ": " + Joined(codes);
+  outcome.data["key_codes"] = codes;
+  return outcome;
+}
+
+// Print, delete or delete all: one job after the key code list, as in the NV manager.
+PrinterOutcome OneJob(PrinterSession& session, int job, const std::string& key_code) {
+  PrinterOutcome outcome;
+  if (!session.RunJob(NvJob::kJobReadKeyCodes, "", &outcome.message)) return outcome;
+  // A copy: the job below changes the engine's list.
+  const std::vector<std::string> held = session.nv().key_codes_;
+  if (!key_code.empty() && std::find(held.begin(), held.end(), key_code) == held.end()) {
+    outcome.message =
+        "the printer holds no image under " + key_code +
+        (held.empty() ? std::string(" (it holds none)") : " (it holds " + Joined(held) + ")");
+    return outcome;
+  }
+  if (!session.RunJob(job, key_code, &outcome.message)) return outcome;
+  outcome.ok = true;
+  switch (job) {
+    case NvJob::kJobPrintImage:
+      outcome.changed = false;
+      outcome.message = "printed " + key_code;
+      break;
+    case NvJob::kJobDeleteImage:
+      outcome.changed = true;
+      outcome.message = "deleted " + key_code;
+      break;
+    default:
+      outcome.changed = !held.empty();
+      outcome.message = "deleted all images (" + std::to_string(held.size()) + ")";
+      break;
+  }
+  return outcome;
+}
+
+}  // namespace
+
+std::optional<PrinterWork> PrepareLogo(const CommandSetup& setup, std::string* error) {
+  const CliOptions& options = setup.options;
+  const std::string& command = options.command;
+  const std::vector<std::string>& args = options.arguments;
+  ProgressBoard* board = setup.board;
+  auto work = [board](auto body) {
+    return PrinterWork(
+        [board, body](size_t index, const PrinterAddress& address, platform::Services& services) {
+          PrinterSession session(address, services, board, index);
+          return body(session);
+        });
+  };
+  if (command == "logo list") {
+    if (!args.empty()) {
+      *error = "logo list takes no arguments";
+      return std::nullopt;
+    }
+    return work([](PrinterSession& s) { return ListLogos(s); });
+  }
+  if (command == "logo add") {
+    LogoBatch batch;
+    batch.paths = args;
+    batch.keys = options.keys;
+    batch.brightness = options.brightness.value_or(0);
+    if (batch.paths.empty()) {
+      *error = "logo add needs one or more BMP files";
+      return std::nullopt;
+    }
+    if (!batch.keys.empty() && batch.keys.size() != batch.paths.size()) {
+      *error = "give --key once for every file (" + std::to_string(batch.paths.size()) +
+               "), or not at all for codes chosen automatically";
+      return std::nullopt;
+    }
+    for (size_t i = 0; i < batch.keys.size(); ++i) {
+      if (!IsKeyCode(batch.keys[i])) {
+        *error = "bad key code '" + batch.keys[i] + "': two printable ASCII characters, e.g. 10";
+        return std::nullopt;
+      }
+      if (std::find(batch.keys.begin(), batch.keys.begin() + i, batch.keys[i]) !=
+          batch.keys.begin() + i) {
+        *error = "key code " + batch.keys[i] + " is given twice";
+        return std::nullopt;
+      }
+    }
+    if (!CheckLogoBatch(batch, error)) return std::nullopt;
+    return work([batch](PrinterSession& s) { return AddLogos(s, batch); });
+  }
+  if (command == "logo delete-all") {
+    if (!args.empty()) {
+      *error = "logo delete-all takes no arguments";
+      return std::nullopt;
+    }
+    if (!options.yes) {
+      *error = "logo delete-all removes every NV image from the printer: add --yes";
+      return std::nullopt;
+    }
+    return work([](PrinterSession& s) { return OneJob(s, NvJob::kJobDeleteAll, ""); });
+  }
+  // print KC, delete KC
+  if (args.size() != 1 || !IsKeyCode(args[0])) {
+    *error = command + " needs one key code of two printable characters, e.g. " + command + " 10";
+    return std::nullopt;
+  }
+  const int job = command == "logo print" ? NvJob::kJobPrintImage : NvJob::kJobDeleteImage;
+  const std::string key_code = args[0];
+  return work([job, key_code](PrinterSession& s) { return OneJob(s, job, key_code); });
+}
+
+}  // namespace cli

@@ -1,0 +1,22 @@
+// pelliset: the command line for scripts and fleets of printers.
+
+#include <csignal>
+#include <iostream>
+#include <string>
+#include <vector>
+
+#include "cli/cli.h"
+#include "platform/console.h"
+#include "platform/file_registry.h"
+
+int main(int argc, char** argv) {
+  // A printer that drops its connection must fail that printer, not end the program.
+  std::signal(SIGPIPE, SIG_IGN);
+  std::vector<std::string> args(argv + 1, argv + argc);
+  // The dialog programs' registry maps COMn to devices; the command line only reads it.
+  platform::FileRegistry registry(platform::FileRegistry::DefaultRegistryPath());
+  cli::CliEnvironment environment{std::cout, std::cerr};
+  environment.err_is_terminal = platform::ClassifyFd(2) == platform::FdKind::kTerminal;
+  environment.port_registry = &registry;
+  return cli::RunCli(args, environment);
+}

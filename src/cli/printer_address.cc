@@ -1,0 +1,311 @@
+#include "cli/printer_address.h"
+
+#include <algorithm>
+#include <array>
+#include <cctype>
+#include <charconv>
+
+#include "platform/ipv4.h"
+
+namespace cli {
+namespace {
+
+constexpr char kForms[] =
+    "accepted forms: tcp://IPv4[:PORT], /dev/usb/lpN (USB), serial:DEVICE[?OPTIONS], "
+    "bt:DEVICE[?OPTIONS] (Bluetooth), COMn, or a device path such as /dev/ttyUSB0; "
+    "OPTIONS are baud=, parity=none|odd|even, flow=none|dtr, data=7|8, stop=1|2 joined by '&'";
+constexpr std::array<uint32_t, 7> kBaudRates = {2400, 4800, 9600, 19200, 38400, 57600, 115200};
+
+std::string_view Trim(std::string_view text) {
+  const auto space = [](char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; };
+  while (!text.empty() && space(text.front())) text.remove_prefix(1);
+  while (!text.empty() && space(text.back())) text.remove_suffix(1);
+  return text;
+}
+
+std::string Lower(std::string_view text) {
+  std::string out(text);
+  for (char& c : out) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  return out;
+}
+
+bool StartsWithNoCase(std::string_view text, std::string_view prefix) {
+  return text.size() >= prefix.size() && Lower(text.substr(0, prefix.size())) == prefix;
+}
+
+// A decimal without sign or spaces, within [low, high].
+std::optional<uint32_t> Number(std::string_view text, uint32_t low, uint32_t high) {
+  uint32_t value = 0;
+  const char* end = text.data() + text.size();
+  const auto [ptr, ec] = std::from_chars(text.data(), end, value);
+  if (text.empty() || ec != std::errc() || ptr != end || value < low || value > high) {
+    return std::nullopt;
+  }
+  return value;
+}
+
+// "COM" and 1..255 (any case, an optional trailing ':'), as the link's COM name mapping takes it:
+// the canonical "COMn", or nullopt with `why` set when it is a COM name gone wrong.
+std::optional<std::string> ComName(std::string_view text, std::string* why) {
+  if (!StartsWithNoCase(text, "com") || text.size() < 4) return std::nullopt;
+  std::string_view digits = text.substr(3);
+  if (digits.back() == ':') digits.remove_suffix(1);
+  if (digits.empty() ||
+      !std::all_of(digits.begin(), digits.end(), [](char c) { return c >= '0' && c <= '9'; })) {
+    return std::nullopt;
+  }
+  const std::optional<uint32_t> number = digits[0] == '0' ? std::nullopt : Number(digits, 1, 255);
+  if (!number) {
+    *why = "COM ports are COM1 to COM255";
+    return std::nullopt;
+  }
+  return "COM" + std::to_string(*number);
+}
+
+bool Fail(std::string* error, std::string_view text, const std::string& why) {
+  if (error != nullptr) *error = "\"" + std::string(text) + "\": " + why;
+  return false;
+}
+
+bool ParseTcp(std::string_view text, std::string_view rest, PrinterAddress* out,
+              std::string* error) {
+  std::string_view host = rest;
+  std::optional<std::string_view> port_text;
+  if (const size_t colon = rest.find(':'); colon != std::string_view::npos) {
+    host = rest.substr(0, colon);
+    port_text = rest.substr(colon + 1);
+  }
+  if (host.empty()) return Fail(error, text, "no address after tcp://");
+  if (host.front() == '[') {
+    return Fail(error, text, "IPv6 is not supported; give the printer's IPv4 address");
+  }
+  const std::string host_text(host);
+  // The link takes strict dotted decimal only, so the check is the same one.
+  if (!platform::ParseIpv4(host_text)) {
+    const bool dotted_digits = std::all_of(
+        host.begin(), host.end(), [](char c) { return (c >= '0' && c <= '9') || c == '.'; });
+    if (dotted_digits) {
+      return Fail(error, text,
+                  "\"" + host_text +
+                      "\" is not an IPv4 address (four numbers 0 to 255, no "
+                      "leading zeros)");
+    }
+    return Fail(error, text,
+                "host names are not looked up; give the printer's IPv4 address, e.g. "
+                "tcp://192.168.1.50:9100");
+  }
+  uint32_t port = kDefaultTcpPort;
+  if (port_text) {
+    const bool digits =
+        !port_text->empty() && std::all_of(port_text->begin(), port_text->end(),
+                                           [](char c) { return c >= '0' && c <= '9'; });
+    if (!digits) return Fail(error, text, "the port must be a number from 1 to 65535");
+    const std::optional<uint32_t> value =
+        port_text->size() > 5 ? std::nullopt : Number(*port_text, 1, 65535);
+    if (!value) return Fail(error, text, "port out of range (1 to 65535)");
+    port = *value;
+  }
+  out->interface = CDev::kInterfaceTcp;
+  out->port_name = host_text;
+  out->baud_rate = port;
+  return true;
+}
+
+bool ApplyOption(std::string_view text, std::string_view key, std::string_view value,
+                 bool bluetooth, PrinterAddress* out, std::string* error) {
+  const std::string v = Lower(value);
+  if (key == "baud") {
+    const std::optional<uint32_t> baud = Number(value, 1, 115200);
+    if (!baud || std::find(kBaudRates.begin(), kBaudRates.end(), *baud) == kBaudRates.end()) {
+      return Fail(error, text, "baud must be one of 2400, 4800, 9600, 19200, 38400, 57600, 115200");
+    }
+    out->baud_rate = *baud;
+  } else if (key == "parity") {
+    if (v == "none") {
+      out->parity = 0;
+    } else if (v == "odd") {
+      out->parity = 1;
+    } else if (v == "even") {
+      out->parity = 2;
+    } else {
+      return Fail(error, text, "parity must be none, odd or even");
+    }
+  } else if (key == "flow") {
+    // The link always runs a Bluetooth port with its handshake lines on; a choice here would be
+    // silently ignored.
+    if (bluetooth) return Fail(error, text, "flow cannot be set on a Bluetooth port");
+    if (v == "none") {
+      out->flow_control = 0;
+    } else if (v == "dtr") {
+      out->flow_control = 1;
+    } else {
+      return Fail(error, text, "flow must be none or dtr");
+    }
+  } else if (key == "data") {
+    if (v != "7" && v != "8") return Fail(error, text, "data must be 7 or 8");
+    out->data_bits = v == "7" ? 7 : 8;
+  } else if (key == "stop") {
+    if (v != "1" && v != "2") return Fail(error, text, "stop must be 1 or 2");
+    out->stop_bits = v == "1" ? 0 : 2;
+  } else {
+    return Fail(
+        error, text,
+        "unknown option \"" + std::string(key) + "\" (options: baud, parity, flow, data, stop)");
+  }
+  return true;
+}
+
+// DEVICE[?OPTIONS] of a serial or Bluetooth port.
+// `prefix` is how the address named the kind ("serial:", "bt:", or nothing for a bare device).
+bool ParseSerial(std::string_view text, std::string_view prefix, bool bluetooth,
+                 PrinterAddress* out, std::string* error) {
+  const std::string_view rest = text.substr(prefix.size());
+  std::string_view device = rest;
+  std::optional<std::string_view> options;
+  if (const size_t mark = rest.find('?'); mark != std::string_view::npos) {
+    device = rest.substr(0, mark);
+    options = rest.substr(mark + 1);
+  }
+  std::string why;
+  if (std::optional<std::string> com = ComName(device, &why)) {
+    out->port_name = *com;
+  } else if (!why.empty()) {
+    return Fail(error, text, why);
+  } else if (device.size() > 1 && device.front() == '/') {
+    out->port_name = std::string(device);
+  } else if (prefix.empty()) {
+    return Fail(error, text, std::string("not a printer address; ") + kForms);
+  } else {
+    return Fail(error, text,
+                std::string(prefix) + " needs a device path (e.g. /dev/ttyUSB0) or a COM name");
+  }
+  out->interface = bluetooth ? CDev::kInterfaceBluetooth : CDev::kInterfaceSerial;
+  if (!options) return true;
+  std::vector<std::string> seen;
+  std::string_view list = *options;
+  while (true) {
+    const size_t amp = list.find('&');
+    const std::string_view option = list.substr(0, amp);
+    const size_t equals = option.find('=');
+    if (option.empty() || equals == std::string_view::npos || equals == 0 ||
+        equals + 1 == option.size()) {
+      return Fail(error, text,
+                  "options are written key=value joined by '&', e.g. ?baud=9600&parity=even");
+    }
+    const std::string key = Lower(option.substr(0, equals));
+    if (std::find(seen.begin(), seen.end(), key) != seen.end()) {
+      return Fail(error, text, "option \"" + key + "\" given twice");
+    }
+    seen.push_back(key);
+    if (!ApplyOption(text, key, option.substr(equals + 1), bluetooth, out, error)) return false;
+    if (amp == std::string_view::npos) break;
+    list.remove_prefix(amp + 1);
+  }
+  return true;
+}
+
+}  // namespace
+
+void PrinterAddress::ApplyTo(CDev& dev) const {
+  dev.interface_ = interface;
+  dev.port_name_ = port_name;
+  dev.baud_rate_ = baud_rate;
+  dev.parity_ = parity;
+  dev.data_bits_ = data_bits;
+  dev.stop_bits_ = stop_bits;
+  dev.flow_control_ = flow_control;
+}
+
+std::optional<PrinterAddress> ParsePrinterAddress(std::string_view text, std::string* error) {
+  text = Trim(text);
+  if (text.empty()) {
+    if (error != nullptr) *error = std::string("empty printer address; ") + kForms;
+    return std::nullopt;
+  }
+  PrinterAddress address;
+  address.text = std::string(text);
+  bool ok = false;
+  if (StartsWithNoCase(text, "tcp://")) {
+    ok = ParseTcp(text, text.substr(6), &address, error);
+  } else if (StartsWithNoCase(text, "serial:")) {
+    ok = ParseSerial(text, text.substr(0, 7), /*bluetooth=*/false, &address, error);
+  } else if (StartsWithNoCase(text, "bt:")) {
+    ok = ParseSerial(text, text.substr(0, 3), /*bluetooth=*/true, &address, error);
+  } else if (text.substr(0, 11) == "/dev/usb/lp") {
+    if (text.size() == 11 || text.find_first_of("/?", 11) != std::string_view::npos) {
+      Fail(error, text, "a USB printer is given by its device path alone, e.g. /dev/usb/lp0");
+      return std::nullopt;
+    }
+    address.interface = CDev::kInterfaceUsb;
+    address.port_name = std::string(text);
+    ok = true;
+  } else if (text.front() == '/' || StartsWithNoCase(text, "com")) {
+    // Bound Bluetooth serial ports are rfcomm devices; they need the Bluetooth line handling.
+    const bool bluetooth = text.substr(0, 11) == "/dev/rfcomm";
+    ok = ParseSerial(text, "", bluetooth, &address, error);
+  } else {
+    Fail(error, text, std::string("not a printer address; ") + kForms);
+  }
+  if (!ok) return std::nullopt;
+  if (address.port_name.find_first_of(" \t") != std::string::npos) {
+    Fail(error, text, "an address contains no spaces");
+    return std::nullopt;
+  }
+  return address;
+}
+
+bool ParsePrinterList(std::string_view text, const std::string& file_name,
+                      std::vector<PrinterAddress>* out, std::string* error) {
+  std::vector<PrinterAddress> list;
+  std::vector<int> line_of;
+  std::string errors;
+  const auto note = [&](int line, const std::string& why) {
+    if (!errors.empty()) errors += '\n';
+    errors += file_name + ":" + std::to_string(line) + ": " + why;
+  };
+  int line_number = 0;
+  for (size_t pos = 0; pos <= text.size();) {
+    ++line_number;
+    size_t end = text.find('\n', pos);
+    if (end == std::string_view::npos) end = text.size();
+    std::string_view line = text.substr(pos, end - pos);
+    pos = end + 1;
+    line = Trim(line.substr(0, line.find('#')));
+    if (line.empty()) continue;
+    if (line.find_first_of(" \t") != std::string_view::npos) {
+      note(line_number,
+           "one address a line (a comment starts with '#'): \"" + std::string(line) + "\"");
+      continue;
+    }
+    std::string why;
+    std::optional<PrinterAddress> address = ParsePrinterAddress(line, &why);
+    if (!address) {
+      note(line_number, why);
+      continue;
+    }
+    // Two sessions on one printer would fight over it.
+    for (size_t i = 0; i < list.size(); ++i) {
+      if (list[i].interface == address->interface && list[i].port_name == address->port_name &&
+          (address->interface != CDev::kInterfaceTcp || list[i].baud_rate == address->baud_rate)) {
+        note(line_number, "\"" + address->text + "\" is the printer of line " +
+                              std::to_string(line_of[i]) + " again");
+        address.reset();
+        break;
+      }
+    }
+    if (!address) continue;
+    list.push_back(std::move(*address));
+    line_of.push_back(line_number);
+  }
+  if (errors.empty() && list.empty()) {
+    errors = file_name + ": no printer addresses (only blank lines and comments)";
+  }
+  if (!errors.empty()) {
+    if (error != nullptr) *error = errors;
+    return false;
+  }
+  *out = std::move(list);
+  return true;
+}
+
+}  // namespace cli

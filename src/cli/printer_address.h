@@ -1,0 +1,43 @@
+#pragma once
+
+// Printer addresses as people write them on the command line and in printers files, turned into
+// the fields the link reads before it opens.
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "link/cdev.h"
+
+namespace cli {
+
+struct PrinterAddress {
+  std::string text;  // as written (shown in output)
+  int interface = CDev::kInterfaceSerial;
+  // What CDev::port_name_ gets: a device path, "COM3", or the dotted IPv4 address.
+  std::string port_name;
+  uint32_t baud_rate = 115200;  // TCP: the port (default 9100)
+  int parity = 0;               // 0 none, 1 odd, 2 even
+  int data_bits = 8;
+  int stop_bits = 0;     // 0 one, 2 two
+  int flow_control = 0;  // 0 none, 1 DTR/DSR
+
+  // Copies into the link's fields.
+  void ApplyTo(CDev& dev) const;
+};
+
+// The TCP port a printer listens on unless the address names another.
+inline constexpr uint16_t kDefaultTcpPort = 9100;
+
+// The address, or nullopt with `error` saying what is wrong and which forms are accepted.
+std::optional<PrinterAddress> ParsePrinterAddress(std::string_view text, std::string* error);
+
+// One address a line; blank lines and '#' comments (whole line or after the address) are ignored.
+// Every bad line is reported as "FILE:LINE: ..." (one line each); an empty list and a printer
+// named twice are refused too. `out` is left alone on failure.
+bool ParsePrinterList(std::string_view text, const std::string& file_name,
+                      std::vector<PrinterAddress>* out, std::string* error);
+
+}  // namespace cli

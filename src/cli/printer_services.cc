@@ -1,0 +1,29 @@
+#include "cli/printer_services.h"
+
+#include "platform/clock.h"
+#include "platform/memory_registry.h"
+#include "platform/posix_device_factory.h"
+#include "platform/trace.h"
+
+namespace cli {
+namespace {
+
+class RealPrinterServices : public PrinterServices {
+ public:
+  platform::Services& services() override { return services_; }
+
+ private:
+  platform::RealClock clock_;
+  platform::PosixDeviceFactory devices_{clock_};
+  platform::MemoryRegistry registry_;
+  platform::NullTrace trace_;
+  platform::Services services_{clock_, devices_, registry_, trace_};
+};
+
+}  // namespace
+
+std::unique_ptr<PrinterServices> MakeRealPrinterServices(const PrinterAddress& /*address*/) {
+  return std::make_unique<RealPrinterServices>();
+}
+
+}  // namespace cli

@@ -1,0 +1,87 @@
+#include "cli/printer_session.h"
+
+#include "link/link_failure.h"
+#include "nvimage/nv_job.h"
+#include "settings/transfer_plan.h"
+#include "settings/vmsm_strings.h"
+
+namespace cli {
+namespace {
+
+class BoardTransferProgress : public TransferProgress {
+ public:
+  explicit BoardTransferProgress(PrinterSession& session) : session_(session) {}
+  void Show(int position, const std::string& line) override {
+    session_.ShowProgress(position, line);
+  }
+
+ private:
+  PrinterSession& session_;
+};
+
+// An NV job's progress counts past 100 on long jobs; the caption names the step.
+class BoardNvProgress : public NvProgressSink {
+ public:
+  explicit BoardNvProgress(PrinterSession& session) : session_(session) {}
+  void SetPosition(int position) override { position_ = position; }
+  void SetCaption(const std::string& text) override { caption_ = text; }
+  void Refresh() override { session_.ShowProgress(position_ > 100 ? 100 : position_, caption_); }
+
+ private:
+  PrinterSession& session_;
+  int position_ = 0;
+  std::string caption_;
+};
+
+}  // namespace
+
+PrinterSession::PrinterSession(const PrinterAddress& address, platform::Services& services,
+                               ProgressBoard* board, size_t index)
+    : services_(services),
+      board_(board),
+      index_(index),
+      util_(services),
+      vmsm_(&util_, services.clock),
+      nv_(&util_, services.clock) {
+  address.ApplyTo(util_.dev_);
+}
+
+PrinterSession::~PrinterSession() { util_.dev_.Close(); }
+
+void PrinterSession::ShowProgress(int percent, const std::string& stage) {
+  if (board_ != nullptr) board_->Update(index_, percent, stage);
+}
+
+bool PrinterSession::OpenLink(std::string* message) {
+  if (util_.dev_.open_flag_ != 0) return true;
+  const CDev::Traffic before = util_.dev_.traffic();
+  if (util_.dev_.Open() == 1) return true;
+  *message =
+      WithFailureLine(std::string(TransferText(transfer_ids::kPortOpenError)), util_.dev_, before);
+  return false;
+}
+
+bool PrinterSession::Transfer(int mode, std::string* message) {
+  BoardTransferProgress progress(*this);
+  TransferRunner runner(vmsm_, DesktopTransferPlan(), progress, services_.clock);
+  if (runner.RunToEnd(mode)) return true;
+  *message = runner.message();
+  return false;
+}
+
+bool PrinterSession::RunJob(int job_code, const std::string& key_code, std::string* message) {
+  BoardNvProgress progress(*this);
+  NvJob job(nv_, progress, DesktopNvJobTexts());
+  job.SetJobCode(job_code);
+  job.SetKeyCode(key_code);
+  NvStep step = job.Start();
+  while (step.kind == NvStep::Kind::kNext) {
+    services_.clock.Sleep(step.delay_ms);
+    step = job.Run(step.id);
+  }
+  if (step.kind == NvStep::Kind::kOk) return true;
+  *message = job.message();
+  return false;
+}
+
+}  // namespace cli

@@ -1,0 +1,58 @@
+#pragma once
+
+// One printer as the commands talk to it: the link set from its address, the identification and
+// settings engines, the NV engine, and the progress they report. The link is closed when the
+// session ends.
+
+#include <cstddef>
+#include <string>
+
+#include "cli/printer_address.h"
+#include "cli/progress_board.h"
+#include "nvimage/common_nv.h"
+#include "nvimage/nv_download_plan.h"
+#include "platform/services.h"
+#include "protocol/common_util.h"
+#include "protocol/common_vmsm.h"
+#include "settings/transfer_runner.h"
+
+namespace cli {
+
+class PrinterSession : public nv::NvJobRunner {
+ public:
+  // `board` may be null (no progress shown); `index` is the printer's row on it.
+  PrinterSession(const PrinterAddress& address, platform::Services& services, ProgressBoard* board,
+                 size_t index);
+  ~PrinterSession() override;
+  PrinterSession(const PrinterSession&) = delete;
+  PrinterSession& operator=(const PrinterSession&) = delete;
+
+  // A whole settings transfer (TransferRunner::kReadAll, kWriteAll, kFactoryDefault) with the
+  // desktop program's steps, pauses and messages. A write after a read uses the same link. False
+  // with the failure's message.
+  bool Transfer(int mode, std::string* message);
+
+  // Opens the link unless it is open; false with "Port open error!" and the link's reason.
+  bool OpenLink(std::string* message);
+
+  // One NV job to its end, sleeping through its pauses (the NV manager's jobs and texts).
+  bool RunJob(int job_code, const std::string& key_code, std::string* message) override;
+
+  platform::Services& services() { return services_; }
+  CCommonUtil& util() { return util_; }
+  CCommonVmsm& vmsm() { return vmsm_; }
+  CCommonNv& nv() { return nv_; }
+
+  // Shows `percent` and `stage` on the board.
+  void ShowProgress(int percent, const std::string& stage);
+
+ private:
+  platform::Services& services_;
+  ProgressBoard* board_;
+  size_t index_;
+  CCommonUtil util_;
+  CCommonVmsm vmsm_;
+  CCommonNv nv_;
+};
+
+}  // namespace cli

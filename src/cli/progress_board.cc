@@ -1,0 +1,98 @@
+#include "cli/progress_board.h"
+
+#include <algorithm>
+
+namespace cli {
+namespace {
+
+constexpr int kBarWidth = 20;
+// Redraws are limited to ten a second: a transfer reports every percent.
+constexpr auto kRedrawInterval = std::chrono::milliseconds(100);
+// The line is cut to this width so that it never wraps on a usual terminal.
+constexpr size_t kMaxLineWidth = 79;
+
+std::string Bar(int percent) {
+  const int filled = std::clamp(percent, 0, 100) * kBarWidth / 100;
+  return "[" + std::string(filled, '#') + std::string(kBarWidth - filled, '.') + "]";
+}
+
+}  // namespace
+
+ProgressBoard::ProgressBoard(std::ostream& err, bool enabled, size_t printers)
+    : err_(err), enabled_(enabled), rows_(printers) {}
+
+void ProgressBoard::Started(size_t printer) {
+  if (!enabled_ || printer >= rows_.size()) return;
+  std::lock_guard lock(mutex_);
+  rows_[printer].running = true;
+  DrawLocked(false);
+}
+
+void ProgressBoard::Update(size_t printer, int percent, const std::string& stage) {
+  if (!enabled_ || printer >= rows_.size()) return;
+  std::lock_guard lock(mutex_);
+  rows_[printer].percent = percent;
+  rows_[printer].stage = stage;
+  DrawLocked(false);
+}
+
+void ProgressBoard::Finished(size_t printer, bool ok) {
+  if (!enabled_ || printer >= rows_.size()) return;
+  std::lock_guard lock(mutex_);
+  Row& row = rows_[printer];
+  if (row.done) return;
+  row.done = true;
+  row.running = false;
+  ++finished_;
+  if (!ok) ++failed_;
+  if (finished_ == rows_.size()) {
+    ClearLocked();
+  } else {
+    DrawLocked(true);
+  }
+}
+
+void ProgressBoard::Clear() {
+  if (!enabled_) return;
+  std::lock_guard lock(mutex_);
+  ClearLocked();
+}
+
+void ProgressBoard::Redraw() {
+  if (!enabled_) return;
+  std::lock_guard lock(mutex_);
+  if (finished_ < rows_.size()) DrawLocked(true);
+}
+
+std::string ProgressBoard::Line() const {
+  if (rows_.size() == 1) return Bar(rows_[0].percent) + " " + rows_[0].stage;
+  size_t running = 0;
+  for (const Row& row : rows_) running += row.running ? 1 : 0;
+  const int percent = static_cast<int>(finished_ * 100 / std::max<size_t>(rows_.size(), 1));
+  std::string line = Bar(percent) + " " + std::to_string(finished_) + "/" +
+                     std::to_string(rows_.size()) + " printers done, " + std::to_string(running) +
+                     " running";
+  if (failed_ > 0) line += ", " + std::to_string(failed_) + " failed";
+  return line;
+}
+
+void ProgressBoard::DrawLocked(bool force) {
+  const auto now = std::chrono::steady_clock::now();
+  if (!force && now - last_draw_ < kRedrawInterval) return;
+  last_draw_ = now;
+  std::string line = Line();
+  if (line.size() > kMaxLineWidth) line.resize(kMaxLineWidth);
+  // Spaces cover what a longer line before left behind.
+  const size_t width = line.size();
+  if (drawn_width_ > width) line += std::string(drawn_width_ - width, ' ');
+  err_ << '\r' << line << std::flush;
+  drawn_width_ = width;
+}
+
+void ProgressBoard::ClearLocked() {
+  if (drawn_width_ == 0) return;
+  err_ << '\r' << std::string(drawn_width_, ' ') << '\r' << std::flush;
+  drawn_width_ = 0;
+}
+
+}  // namespace cli

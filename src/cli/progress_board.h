@@ -1,0 +1,53 @@
+#pragma once
+
+// Progress on standard error while printers are being worked on: one line, redrawn in place. For
+// one printer it shows that printer's bar and stage ("Get status : 42 %"); for several, how many
+// have finished, failed and are running. Only on a terminal: a script's log gets no bars.
+
+#include <chrono>
+#include <cstddef>
+#include <mutex>
+#include <ostream>
+#include <string>
+#include <vector>
+
+namespace cli {
+
+class ProgressBoard {
+ public:
+  // `err` is where the line is drawn; `enabled` false makes every call do nothing.
+  ProgressBoard(std::ostream& err, bool enabled, size_t printers);
+
+  void Started(size_t printer);
+  // `percent` 0..100 and the stage line of one printer.
+  void Update(size_t printer, int percent, const std::string& stage);
+  void Finished(size_t printer, bool ok);
+
+  // Removes the line (before other output) and draws it again (after). The Reporter calls these
+  // around every line it writes; they take the board's own lock.
+  void Clear();
+  void Redraw();
+
+ private:
+  struct Row {
+    int percent = 0;
+    std::string stage;
+    bool running = false;
+    bool done = false;
+  };
+  std::string Line() const;
+  // Draws when enough time has passed since the last draw (or `force`). Lock held.
+  void DrawLocked(bool force);
+  void ClearLocked();
+
+  std::mutex mutex_;
+  std::ostream& err_;
+  bool enabled_;
+  std::vector<Row> rows_;
+  size_t finished_ = 0;
+  size_t failed_ = 0;
+  size_t drawn_width_ = 0;
+  std::chrono::steady_clock::time_point last_draw_{};
+};
+
+}  // namespace cli

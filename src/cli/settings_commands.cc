@@ -1,0 +1,239 @@
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <vector>
+
+#include "cli/commands.h"
+#include "cli/printer_session.h"
+#include "cli/settings_codec.h"
+
+namespace cli {
+namespace {
+
+// A settings file is small; anything larger is not one.
+constexpr size_t kMaxSettingsFileBytes = 1 << 20;
+
+// The file name a printer's settings are kept under in --output: its address with every
+// character that is awkward in a file name replaced.
+std::string FileNameOf(const std::string& address, const std::string& format) {
+  std::string name;
+  for (char c : address) {
+    const bool plain = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') ||
+                       c == '.' || c == '-';
+    name += plain ? c : '_';
+  }
+  return name + "." + format;
+}
+
+// Writes beside the target and renames, so an interrupted run never leaves half a file.
+bool WriteFileWhole(const std::filesystem::path& path, const std::string& text,
+                    std::string* error) {
+  std::filesystem::path temporary = path;
+  temporary += ".tmp";
+  {
+    std::ofstream out(temporary, std::ios::binary | std::ios::trunc);
+    out << text;
+    out.flush();
+    if (!out) {
+      *error = "cannot write " + temporary.string();
+      return false;
+    }
+  }
+  std::error_code ec;
+  std::filesystem::rename(temporary, path, ec);
+  if (ec) {
+    *error = "cannot write " + path.string() + ": " + ec.message();
+    return false;
+  }
+  return true;
+}
+
+std::string SettingsText(const PrinterSettings& settings, const std::string& format,
+                         const std::string& address, const CCommonUtil& util) {
+  if (format == "json") return SettingsToJson(settings).dump(2) + "\n";
+  return SettingsToIni(
+      settings, {"printer: " + address,
+                 "model: " + util.model_name_ + ", firmware " + util.firmware_version_text_});
+}
+
+nlohmann::ordered_json ChangesJson(const std::vector<SettingChange>& changes) {
+  nlohmann::ordered_json list = nlohmann::ordered_json::array();
+  for (const SettingChange& c : changes) {
+    list.push_back({{"key", c.key}, {"before", c.before}, {"after", c.after}});
+  }
+  return list;
+}
+
+std::string Count(size_t n, const char* what) {
+  return std::to_string(n) + " " + what + (n == 1 ? "" : "s");
+}
+
+}  // namespace
+
+bool ReadWholeFile(const std::string& path, size_t limit, std::string* content,
+                   std::string* error) {
+  std::error_code ec;
+  if (!std::filesystem::is_regular_file(path, ec)) {
+    *error = path + ": no such file";
+    return false;
+  }
+  const auto size = std::filesystem::file_size(path, ec);
+  if (ec || size > limit) {
+    *error = path + ": " + (ec ? ec.message() : "too large (" + std::to_string(size) + " bytes)");
+    return false;
+  }
+  std::ifstream in(path, std::ios::binary);
+  std::string text(static_cast<size_t>(size), '\0');
+  if (!in.read(text.data(), static_cast<std::streamsize>(text.size()))) {
+    *error = path + ": cannot be read";
+    return false;
+  }
+  *content = std::move(text);
+  return true;
+}
+
+std::optional<PrinterWork> PrepareSettingsGet(const CommandSetup& setup, std::string* error) {
+  const CliOptions& options = setup.options;
+  if (!options.arguments.empty()) {
+    *error = "settings get takes no arguments (--format ini|json, --output DIR)";
+    return std::nullopt;
+  }
+  if (setup.printer_count > 1 && options.output_dir.empty() && !options.json) {
+    *error = "settings get for several printers needs --output DIR (one file each) or --json";
+    return std::nullopt;
+  }
+  if (!options.output_dir.empty()) {
+    std::error_code ec;
+    std::filesystem::create_directories(options.output_dir, ec);
+    if (ec || !std::filesystem::is_directory(options.output_dir)) {
+      *error = "cannot make the folder " + options.output_dir + ": " + ec.message();
+      return std::nullopt;
+    }
+  }
+  ProgressBoard* board = setup.board;
+  const std::string format = options.format;
+  const std::string output_dir = options.output_dir;
+  const bool body = setup.printer_count == 1 && output_dir.empty() && !options.json;
+  return PrinterWork(
+      [=](size_t index, const PrinterAddress& address, platform::Services& services) {
+        PrinterSession session(address, services, board, index);
+        PrinterOutcome outcome;
+        if (!session.Transfer(TransferRunner::kReadAll, &outcome.message)) return outcome;
+        const PrinterSettings& settings = session.vmsm().settings();
+        outcome.ok = true;
+        outcome.message = "read";
+        outcome.data["format_version"] = kSettingsFormatVersion;
+        outcome.data["settings"] = SettingsToJson(settings)["settings"];
+        const std::string text = SettingsText(settings, format, address.text, session.util());
+        if (body) outcome.body = text;
+        if (!output_dir.empty()) {
+          const std::filesystem::path path =
+              std::filesystem::path(output_dir) / FileNameOf(address.text, format);
+          std::string write_error;
+          if (!WriteFileWhole(path, text, &write_error)) {
+            outcome.ok = false;
+            outcome.message = write_error;
+            return outcome;
+          }
+          outcome.message = "saved in " + path.string();
+          outcome.data["file"] = path.string();
+        }
+        return outcome;
+      });
+}
+
+std::optional<PrinterWork> PrepareSettingsSet(const CommandSetup& setup, std::string* error) {
+  const CliOptions& options = setup.options;
+  const std::vector<std::string>& args = options.arguments;
+  if (args.empty()) {
+    *error = "settings set needs a settings file or KEY=VALUE arguments";
+    return std::nullopt;
+  }
+  std::vector<Assignment> assignments;
+  const bool all_assignments = std::all_of(args.begin(), args.end(), [](const std::string& a) {
+    return a.find('=') != std::string::npos;
+  });
+  if (all_assignments && !std::filesystem::exists(args[0])) {
+    for (size_t i = 0; i < args.size(); ++i) {
+      Assignment assignment;
+      if (!ParseAssignmentArgument(args[i], static_cast<int>(i + 1), &assignment, error)) {
+        return std::nullopt;
+      }
+      assignments.push_back(std::move(assignment));
+    }
+  } else {
+    if (args.size() != 1) {
+      *error = "settings set takes one settings file, or KEY=VALUE arguments only";
+      return std::nullopt;
+    }
+    std::string text;
+    if (!ReadWholeFile(args[0], kMaxSettingsFileBytes, &text, error)) return std::nullopt;
+    if (!ParseSettingsText(text, args[0], &assignments, error)) return std::nullopt;
+  }
+  // Keys and values are checked now, so that nothing is sent to any printer when one of them is
+  // refused. Only a number outside the lists waits for the printer: it is accepted back where
+  // the printer holds it already, and refused after the read, before any write, elsewhere.
+  if (!CheckAssignments(assignments, error)) return std::nullopt;
+
+  ProgressBoard* board = setup.board;
+  const bool dry_run = options.dry_run;
+  return PrinterWork(
+      [=](size_t index, const PrinterAddress& address, platform::Services& services) {
+        PrinterSession session(address, services, board, index);
+        PrinterOutcome outcome;
+        if (!session.Transfer(TransferRunner::kReadAll, &outcome.message)) return outcome;
+        const PrinterSettings before = session.vmsm().settings();
+        std::string apply_error;
+        if (!ApplyAssignments(assignments, &session.vmsm().settings(), &apply_error)) {
+          outcome.message = apply_error;
+          return outcome;
+        }
+        const std::vector<SettingChange> changes = DiffSettings(before, session.vmsm().settings());
+        for (const SettingChange& c : changes) {
+          outcome.details.push_back(c.key + ": " + c.before + " -> " + c.after);
+        }
+        outcome.data["changes"] = ChangesJson(changes);
+        if (changes.empty()) {
+          outcome.ok = true;
+          outcome.changed = false;
+          outcome.message = "unchanged";
+          return outcome;
+        }
+        if (dry_run) {
+          outcome.ok = true;
+          outcome.changed = false;
+          outcome.message = Count(changes.size(), "setting") + " would change (dry run)";
+          return outcome;
+        }
+        // The whole record goes back, in the order and with the pauses of every write.
+        if (!session.Transfer(TransferRunner::kWriteAll, &outcome.message)) return outcome;
+        outcome.ok = true;
+        outcome.changed = true;
+        outcome.message = Count(changes.size(), "setting") + " changed";
+        return outcome;
+      });
+}
+
+std::optional<PrinterWork> PrepareSettingsDefault(const CommandSetup& setup, std::string* error) {
+  if (!setup.options.arguments.empty()) {
+    *error = "settings default takes no arguments";
+    return std::nullopt;
+  }
+  if (!setup.options.yes) {
+    *error = "settings default replaces every setting with the factory ones: add --yes";
+    return std::nullopt;
+  }
+  ProgressBoard* board = setup.board;
+  return PrinterWork(
+      [board](size_t index, const PrinterAddress& address, platform::Services& services) {
+        PrinterSession session(address, services, board, index);
+        PrinterOutcome outcome;
+        if (!session.Transfer(TransferRunner::kFactoryDefault, &outcome.message)) return outcome;
+        outcome.ok = true;
+        outcome.changed = true;
+        outcome.message = "factory settings restored";
+        return outcome;
+      });
+}
+
+}  // namespace cli

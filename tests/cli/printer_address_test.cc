@@ -1,0 +1,160 @@
+#include "cli/printer_address.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "fakes/test_services.h"
+
+namespace cli {
+namespace {
+
+constexpr int kSerial = CDev::kInterfaceSerial;
+constexpr int kBluetooth = CDev::kInterfaceBluetooth;
+constexpr int kUsb = CDev::kInterfaceUsb;
+constexpr int kTcp = CDev::kInterfaceTcp;
+
+TEST(PrinterAddressTest, AcceptedFormsFillEveryField) {
+  struct Row {
+    const char* text;
+    int interface;
+    const char* port_name;
+    uint32_t baud;
+    int parity, data_bits, stop_bits, flow;
+  };
+  const Row rows[] = {
+      {"tcp://10.0.0.5", kTcp, "10.0.0.5", 9100, 0, 8, 0, 0},
+      {"TCP://192.168.1.50:65535", kTcp, "192.168.1.50", 65535, 0, 8, 0, 0},
+      {"tcp://127.0.0.1:1", kTcp, "127.0.0.1", 1, 0, 8, 0, 0},
+      {"/dev/usb/lp0", kUsb, "/dev/usb/lp0", 115200, 0, 8, 0, 0},
+      {"/dev/usb/lp12", kUsb, "/dev/usb/lp12", 115200, 0, 8, 0, 0},
+      {"serial:/dev/ttyUSB0?baud=115200&parity=none&flow=dtr", kSerial, "/dev/ttyUSB0", 115200, 0,
+       8, 0, 1},
+      {"serial:/dev/ttyACM1?baud=2400&parity=ODD&data=7&stop=2&flow=none", kSerial, "/dev/ttyACM1",
+       2400, 1, 7, 2, 0},
+      {"serial:/dev/ttyS1?parity=even&baud=57600", kSerial, "/dev/ttyS1", 57600, 2, 8, 0, 0},
+      {"serial:COM2?baud=9600", kSerial, "COM2", 9600, 0, 8, 0, 0},
+      {"bt:/dev/rfcomm0", kBluetooth, "/dev/rfcomm0", 115200, 0, 8, 0, 0},
+      {"bt:/dev/rfcomm3?baud=19200&stop=2", kBluetooth, "/dev/rfcomm3", 19200, 0, 8, 2, 0},
+      {"/dev/rfcomm1", kBluetooth, "/dev/rfcomm1", 115200, 0, 8, 0, 0},
+      {"COM3", kSerial, "COM3", 115200, 0, 8, 0, 0},
+      {"com3:", kSerial, "COM3", 115200, 0, 8, 0, 0},
+      {"COM255?baud=38400", kSerial, "COM255", 38400, 0, 8, 0, 0},
+      {"/dev/ttyS0", kSerial, "/dev/ttyS0", 115200, 0, 8, 0, 0},
+      {"  /dev/serial/by-id/usb-FTDI_A1-if00-port0 ", kSerial,
+       "/dev/serial/by-id/usb-FTDI_A1-if00-port0", 115200, 0, 8, 0, 0},
+  };
+  for (const Row& row : rows) {
+    std::string error;
+    const std::optional<PrinterAddress> a = ParsePrinterAddress(row.text, &error);
+    ASSERT_TRUE(a.has_value()) << row.text << ": " << error;
+    EXPECT_EQ(a->interface, row.interface) << row.text;
+    EXPECT_EQ(a->port_name, row.port_name) << row.text;
+    EXPECT_EQ(a->baud_rate, row.baud) << row.text;
+    EXPECT_EQ(a->parity, row.parity) << row.text;
+    EXPECT_EQ(a->data_bits, row.data_bits) << row.text;
+    EXPECT_EQ(a->stop_bits, row.stop_bits) << row.text;
+    EXPECT_EQ(a->flow_control, row.flow) << row.text;
+  }
+
+  // What the link is handed: every field differs from the link's defaults, so one left out shows.
+  std::string error;
+  const std::optional<PrinterAddress> a =
+      ParsePrinterAddress(" serial:COM4?baud=4800&parity=odd&stop=2&data=7&flow=dtr\n", &error);
+  ASSERT_TRUE(a.has_value()) << error;
+  EXPECT_EQ(a->text, "serial:COM4?baud=4800&parity=odd&stop=2&data=7&flow=dtr");
+  fakes::TestServices t;
+  CDev dev(t.services);
+  dev.interface_ = kTcp;
+  a->ApplyTo(dev);
+  EXPECT_EQ(dev.interface_, kSerial);
+  EXPECT_EQ(dev.port_name_, "COM4");
+  EXPECT_EQ(dev.baud_rate_, 4800u);
+  EXPECT_EQ(dev.parity_, 1);
+  EXPECT_EQ(dev.data_bits_, 7);
+  EXPECT_EQ(dev.stop_bits_, 2);
+  EXPECT_EQ(dev.flow_control_, 1);
+}
+
+TEST(PrinterAddressTest, RefusedFormsSayWhy) {
+  struct Row {
+    const char* text;
+    const char* message_part;
+  };
+  const Row rows[] = {
+      {"tcp://10.0.0.5:99999", "port out of range (1 to 65535)"},
+      {"tcp://10.0.0.5:0", "port out of range (1 to 65535)"},
+      {"tcp://10.0.0.5:", "the port must be a number"},
+      {"tcp://10.0.0.5:91x", "the port must be a number"},
+      {"tcp://printer.local", "give the printer's IPv4 address"},
+      {"tcp://[::1]:9100", "IPv6 is not supported"},
+      {"tcp://10.0.0.256", "is not an IPv4 address"},
+      {"tcp://10.0.5", "is not an IPv4 address"},
+      {"tcp://", "no address after tcp://"},
+      {"/dev/usb/lp0?baud=9600", "device path alone"},
+      {"/dev/usb/lp", "device path alone"},
+      {"serial:/dev/ttyUSB0?baud=14400", "baud must be one of 2400, 4800"},
+      {"serial:/dev/ttyUSB0?parity=mark", "parity must be none, odd or even"},
+      {"serial:/dev/ttyUSB0?flow=rts", "flow must be none or dtr"},
+      {"serial:/dev/ttyUSB0?data=6", "data must be 7 or 8"},
+      {"serial:/dev/ttyUSB0?stop=0", "stop must be 1 or 2"},
+      {"serial:/dev/ttyUSB0?speed=9600", "unknown option \"speed\""},
+      {"serial:/dev/ttyUSB0?baud=9600&baud=4800", "option \"baud\" given twice"},
+      {"serial:/dev/ttyUSB0?baud", "key=value joined by '&'"},
+      {"serial:/dev/ttyUSB0?baud=9600&", "key=value joined by '&'"},
+      {"serial:ttyUSB0", "serial: needs a device path"},
+      {"bt:/dev/rfcomm0?flow=dtr", "flow cannot be set on a Bluetooth port"},
+      {"COM0", "COM ports are COM1 to COM255"},
+      {"COM256", "COM ports are COM1 to COM255"},
+      {"printer1", "not a printer address; accepted forms: tcp://IPv4[:PORT]"},
+      {"usb://lp0", "not a printer address"},
+      {"", "empty printer address"},
+  };
+  for (const Row& row : rows) {
+    std::string error;
+    EXPECT_FALSE(ParsePrinterAddress(row.text, &error).has_value()) << row.text;
+    EXPECT_NE(error.find(row.message_part), std::string::npos) << row.text << " gave: " << error;
+  }
+}
+
+TEST(PrinterAddressTest, PrintersFile) {
+  const std::string good =
+      "# shop floor\n"
+      "\n"
+      "tcp://10.0.0.5   # till 1\n"
+      "  /dev/usb/lp0\r\n"
+      "tcp://10.0.0.5:9101\n"
+      "bt:/dev/rfcomm0#no space before the comment";
+  std::vector<PrinterAddress> list;
+  std::string error;
+  ASSERT_TRUE(ParsePrinterList(good, "printers.txt", &list, &error)) << error;
+  ASSERT_EQ(list.size(), 4u);
+  EXPECT_EQ(list[0].text, "tcp://10.0.0.5");
+  EXPECT_EQ(list[0].baud_rate, 9100u);
+  EXPECT_EQ(list[1].port_name, "/dev/usb/lp0");
+  EXPECT_EQ(list[2].baud_rate, 9101u);
+  EXPECT_EQ(list[3].interface, kBluetooth);
+
+  // Every bad line is named; nothing is handed out.
+  const std::string bad =
+      "tcp://10.0.0.5\n"
+      "# next one is wrong\n"
+      "tcp://10.0.0.5:99999\n"
+      "tcp://10.0.0.5:9100\n"
+      "/dev/ttyS0 /dev/ttyS1\n";
+  std::vector<PrinterAddress> untouched(1);
+  EXPECT_FALSE(ParsePrinterList(bad, "fleet.txt", &untouched, &error));
+  EXPECT_EQ(error,
+            "fleet.txt:3: \"tcp://10.0.0.5:99999\": port out of range (1 to 65535)\n"
+            "fleet.txt:4: \"tcp://10.0.0.5:9100\" is the printer of line 1 again\n"
+            "fleet.txt:5: one address a line (a comment starts with '#'): \"/dev/ttyS0 "
+            "/dev/ttyS1\"");
+  EXPECT_EQ(untouched.size(), 1u);
+
+  EXPECT_FALSE(ParsePrinterList("# nothing yet\n\n", "empty.txt", &list, &error));
+  EXPECT_EQ(error, "empty.txt: no printer addresses (only blank lines and comments)");
+}
+
+}  // namespace
+}  // namespace cli

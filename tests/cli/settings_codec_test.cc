@@ -1,0 +1,205 @@
+#include "cli/settings_codec.h"
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+namespace cli {
+namespace {
+
+using ::testing::HasSubstr;
+
+// Every field away from its default, with texts that need quotes and escapes in the files.
+PrinterSettings Unusual() {
+  PrinterSettings s;
+  s.Sentinel = 2;
+  s.SentinelStart = {"%", ";", "a\\b\x01"};
+  s.SentinelEnd = {"?", " ?", "\xFF"};
+  s.Density = 3;
+  s.Speed = 1;
+  s.CodePage = 36;
+  s.Service = 1;
+  s.FontType = 2;
+  s.BeepPaper = 1;
+  s.BeepLowBat = 1;
+  s.LCharMode = 1;
+  s.TimeOff = 90;
+  s.TimeSave = 255;
+  s.CuttingPosition = 640;
+  s.Msr = 2;
+  s.Baudrate = 9600;
+  s.Databit = 7;
+  s.Parity = 2;
+  s.Flowcontrol = 2;
+  s.BtSecurity = 1;
+  s.BtConnMode = 2;
+  s.BtPin = "123456789012";
+  s.BtName = "Kasse #2 \xC3\xBC";  // "ü"
+  s.BleMode = 1;
+  s.RfInterface = 2;
+  return s;
+}
+
+PrinterSettings ReadBack(const std::string& text, const std::string& file_name,
+                         PrinterSettings onto) {
+  std::vector<Assignment> assignments;
+  std::string error;
+  EXPECT_TRUE(ParseSettingsText(text, file_name, &assignments, &error)) << error;
+  EXPECT_TRUE(ApplyAssignments(assignments, &onto, &error)) << error;
+  return onto;
+}
+
+TEST(SettingsCodecTest, IniAndJsonGiveBackEveryField) {
+  const PrinterSettings unusual = Unusual();
+  EXPECT_EQ(ReadBack(SettingsToIni(unusual, {"Printer: 127.0.0.1:9100"}), "p.ini", {}), unusual);
+  EXPECT_EQ(ReadBack(SettingsToJson(unusual).dump(2), "p.json", {}), unusual);
+
+  // Values no list has (a printer may report them) are written as numbers and go back to the
+  // printer that holds them, but are not copied onto another one.
+  PrinterSettings odd;
+  odd.Msr = 0xFFFFFFFF;  // a trigger nibble of 0
+  odd.CodePage = 21;     // reserved
+  odd.Flowcontrol = 0;
+  odd.BtConnMode = 0xFFFFFFFF;
+  odd.TimeOff = 100;
+  const nlohmann::ordered_json json = SettingsToJson(odd);
+  EXPECT_EQ(json["settings"]["msr.trigger"], "4294967295");
+  EXPECT_EQ(json["settings"]["print.code_page"], "21");
+  EXPECT_EQ(json["settings"]["serial.flow_control"], "0");
+  EXPECT_EQ(json["settings"]["bluetooth.connection_mode"], "0");
+  EXPECT_EQ(json["settings"]["power.off_minutes"], "100");
+  EXPECT_EQ(ReadBack(SettingsToIni(odd, {}), "odd.ini", odd), odd);
+  std::vector<Assignment> assignments;
+  std::string error;
+  ASSERT_TRUE(ParseSettingsText(json.dump(), "odd.json", &assignments, &error)) << error;
+  EXPECT_TRUE(CheckAssignments(assignments, &error)) << error;
+  PrinterSettings other;
+  EXPECT_FALSE(ApplyAssignments(assignments, &other, &error));
+  EXPECT_THAT(error, HasSubstr("serial.flow_control: \"0\" is not one of 1, 2 (a number outside "
+                               "these is only kept on a printer that already holds it)"));
+  EXPECT_EQ(other, PrinterSettings());
+}
+
+TEST(SettingsCodecTest, IniTextOfTheDefaultRecord) {
+  const std::string ini = SettingsToIni(PrinterSettings(), {"Printer: 127.0.0.1:9100"});
+  EXPECT_TRUE(
+      ini.starts_with("# Pelliset printer settings, format version 1\n"
+                      "# Printer: 127.0.0.1:9100\n"))
+      << ini;
+  EXPECT_THAT(ini,
+              HasSubstr("\nformat_version = 1\n\n"
+                        "# 150%, 140%, 130%, 120%, 110%, 100%, 90%, 80% (darkest to lightest)\n"
+                        "print.density = 100%\n"
+                        "# 90mm/s, 50mm/s\n"
+                        "print.speed = 90mm/s\n"
+                        "# PC437, Katakana,"));
+  EXPECT_THAT(ini, HasSubstr("\nprint.code_page = PC437\n"));
+  EXPECT_THAT(ini, HasSubstr("\n\n# on, off\nbeep.paper_end = on\n"));
+  EXPECT_THAT(ini, HasSubstr("\nmsr.trigger = auto-1-2-3\n"));
+  EXPECT_THAT(ini, HasSubstr("\nmsr.track1.start = \"\"\n"));
+  EXPECT_THAT(ini, HasSubstr("\nserial.baud_rate = 115200\n"));
+  EXPECT_THAT(ini, HasSubstr("\nbluetooth.connection_mode = 1\n"));
+  EXPECT_THAT(ini, HasSubstr("\n# none, 1, 2\nradio.interface = none\n"));
+  EXPECT_EQ(ini.find("skip"), std::string::npos);
+}
+
+TEST(SettingsCodecTest, RefusalsNameTheKeyAndChangeNothing) {
+  PrinterSettings printer = Unusual();
+  const PrinterSettings reported = printer;
+  // `printer_free`: refused before any printer is asked; otherwise only a printer holding the
+  // value takes it.
+  const auto refuses = [&](std::vector<Assignment> assignments, const std::string& expected,
+                           bool printer_free = true) {
+    std::string error;
+    EXPECT_FALSE(ApplyAssignments(assignments, &printer, &error)) << expected;
+    EXPECT_THAT(error, HasSubstr(expected));
+    EXPECT_EQ(printer, reported) << expected;
+    EXPECT_EQ(CheckAssignments(assignments, &error), !printer_free) << expected;
+  };
+  refuses({{"print.densty", "150%", "argument 1"}},
+          "argument 1: unknown key print.densty (did you mean print.density?)");
+  refuses({{"power.off_minutes", "91", "p.ini:4"}},
+          "p.ini:4: power.off_minutes: 91 is out of range", false);
+  refuses({{"print.paper", "glossy", ""}}, "print.paper: \"glossy\" is not one of receipt");
+  refuses({{"print.density", "3", ""}}, "print.density: \"3\" is not one of 150%");
+  refuses({{"bluetooth.pin", "1234567890123", ""}},
+          "bluetooth.pin: 13 bytes, at most 12 are allowed");
+  std::string sixteen_two_byte;
+  for (int i = 0; i < 16; ++i) sixteen_two_byte += "\xC3\xBC";
+  refuses({{"bluetooth.name", sixteen_two_byte, ""}},
+          "bluetooth.name: 32 bytes, at most 30 are allowed");
+  refuses({{"bluetooth.pin", "12\r34", ""}}, "bluetooth.pin: a line end");
+  refuses({{"bluetooth.pin", "12\\x0D34", ""}}, "bluetooth.pin: a line end");
+  refuses({{"bluetooth.name", "C:\\temp", ""}}, "bluetooth.name: a backslash");
+  refuses({{"msr.track1.start", "ABCDEFGHIJK", ""}}, "msr.track1.start: 11 bytes, at most 10");
+  refuses({{"print.speed", "50mm/s", "argument 1"}, {"Print.Speed", "90mm/s", "argument 2"}},
+          "argument 2: print.speed is given twice (also argument 1)");
+  std::string error;
+  EXPECT_FALSE(ApplyAssignments({{"msr.track2.start", "", ""}}, &printer, &error));
+  EXPECT_THAT(error, HasSubstr("msr.track2.start: empty"));
+  EXPECT_EQ(printer, reported);
+  // One bad value keeps the good ones out too.
+  refuses({{"print.density", "80%", ""}, {"print.font", "D", ""}}, "print.font: \"D\"");
+
+  std::vector<Assignment> parsed;
+  EXPECT_FALSE(
+      ParseSettingsText("print.speed = 50mm/s\n\nprint.speed=90mm/s\n", "s.ini", &parsed, &error));
+  EXPECT_THAT(error, HasSubstr("s.ini:3: print.speed is given twice (first on line 1)"));
+  EXPECT_FALSE(ParseSettingsText("# x\nformat_version = 2\n", "s.ini", &parsed, &error));
+  EXPECT_THAT(error, HasSubstr("s.ini:2: format_version 2 is not known"));
+  EXPECT_FALSE(
+      ParseSettingsText("{\"format_version\": 2, \"settings\": {}}", "s.json", &parsed, &error));
+  EXPECT_THAT(error, HasSubstr("s.json: format_version 2 is not known"));
+  EXPECT_FALSE(ParseSettingsText("{\"settings\": {\"print.font\": \"A\", \"print.font\": \"B\"}}",
+                                 "s.json", &parsed, &error));
+  EXPECT_THAT(error, HasSubstr("print.font is given twice"));
+  EXPECT_FALSE(ParseSettingsText("; x\n\nprint.speed 50mm/s\n", "s.ini", &parsed, &error));
+  EXPECT_THAT(error, HasSubstr("s.ini:3: expected KEY = VALUE"));
+  EXPECT_FALSE(ParseSettingsText("bluetooth.name = \"Shop #1\n", "s.ini", &parsed, &error));
+  EXPECT_THAT(error, HasSubstr("s.ini:1: bluetooth.name: the quoted value has no closing quote"));
+  Assignment argument;
+  EXPECT_FALSE(ParseAssignmentArgument("print.density", 3, &argument, &error));
+  EXPECT_THAT(error, HasSubstr("argument 3"));
+
+  // What people write: words in any case, density without the percent sign, a 12-byte PIN.
+  ASSERT_TRUE(ParseAssignmentArgument("bluetooth.name=Shop 1 ", 4, &argument, &error));
+  ASSERT_TRUE(
+      ParseSettingsText("beep.paper_end = ON  # inline comment\n"
+                        "Bluetooth.Security=Off\n"
+                        "print.density = 90\n"
+                        "print.paper = Black Mark\n"
+                        "msr.trigger = Auto 1/2\n"
+                        "bluetooth.pin = \"000000000000\"\n",
+                        "ok.ini", &parsed, &error))
+      << error;
+  parsed.push_back(argument);
+  ASSERT_TRUE(ApplyAssignments(parsed, &printer, &error)) << error;
+  EXPECT_EQ(printer.BeepPaper, 0u);
+  EXPECT_EQ(printer.BtSecurity, 0u);
+  EXPECT_EQ(printer.Density, 6u);
+  EXPECT_EQ(printer.Service, 1u);
+  EXPECT_EQ(printer.Msr, 4u);
+  EXPECT_EQ(printer.BtPin, "000000000000");
+  EXPECT_EQ(printer.BtName, "Shop 1 ");
+}
+
+TEST(SettingsCodecTest, DiffListsChangedKeysInTableOrder) {
+  PrinterSettings before;
+  PrinterSettings after;
+  after.BtName = "Shop 1";
+  after.Density = 3;
+  after.BtSkip = 1;  // not a printer setting
+  const std::vector<SettingChange> changes = DiffSettings(before, after);
+  ASSERT_EQ(changes.size(), 2u);
+  EXPECT_EQ(changes[0].key, "print.density");
+  EXPECT_EQ(changes[0].before, "100%");
+  EXPECT_EQ(changes[0].after, "150%");
+  EXPECT_EQ(changes[1].key, "bluetooth.name");
+  EXPECT_EQ(changes[1].before, "");
+  EXPECT_EQ(changes[1].after, "Shop 1");
+}
+
+}  // namespace
+}  // namespace cli
