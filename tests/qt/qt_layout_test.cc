@@ -75,9 +75,10 @@ void CheckWindow(ui::QtHost& host, const std::vector<ui::Dialog*>& family,
 
 // Opens `t` (with `pages` embedded, each shown in turn) in a window and checks it.
 void Check(const ui::Template& t, const std::string& name,
-           std::vector<std::pair<const ui::Template*, ui::Rect>> pages = {}) {
+           std::vector<std::pair<const ui::Template*, ui::Rect>> pages = {},
+           const ui::Resources& resources = {}) {
   platform::RealClock clock;
-  ui::QtHost host(clock);
+  ui::QtHost host(clock, resources);
   std::vector<std::unique_ptr<Shown>> page_dialogs;
   for (const auto& p : pages) page_dialogs.push_back(std::make_unique<Shown>(*p.first));
   Shown dlg(t);
@@ -123,6 +124,33 @@ TEST(QtLayout, EveryDeskutilDialog) {
         {{&desktop::VmsmTab1Template(), at},
          {&desktop::VmsmTab2Template(), at},
          {&desktop::VmsmTab3Template(), at}});
+}
+
+// The German pack's longer captions and its own layout must fit as well.
+TEST(QtLayout, EveryDeskutilDialogInGerman) {
+  std::string problem;
+  auto pack =
+      ui::ReadResourcePackFile(PELLISET_SOURCE_DIR "/src/desktop/lang/German.pack", &problem);
+  ASSERT_TRUE(pack.has_value()) << problem;
+  const ui::Resources german = desktop::DesktopResources(std::move(pack));
+  Check(desktop::MainDialogTemplate(), "deskutil_de_main", {}, german);
+  Check(desktop::AboutTemplate(), "deskutil_de_about", {}, german);
+  Check(desktop::MsrAdvanceTemplate(), "deskutil_de_msr_sentinels", {}, german);
+  Check(FirmwareTemplate(), "deskutil_de_firmware", {}, german);
+  Check(VmsmProTemplate(), "deskutil_de_settings_progress", {}, german);
+  Check(NvProTemplate(), "deskutil_de_nv_progress", {}, german);
+  Check(NvAddrTemplate(), "deskutil_de_nv_key_code", {}, german);
+  Check(NvManagerTemplate(), "deskutil_de_nv_manager", {}, german);
+  // The pages sit where the frame's tab control lies in the pack's layout.
+  const ui::Template tabs = german.LaidOut(desktop::VmsmTemplate());
+  const ui::Rect area = tabs.Find(desktop::vmsm_ctl::kTab)->rect;
+  const ui::Rect at{area.x + desktop::vmsm_ctl::kPageOffsetX,
+                    area.y + desktop::vmsm_ctl::kPageOffsetY, 0, 0};
+  Check(desktop::VmsmTemplate(), "deskutil_de_settings",
+        {{&desktop::VmsmTab1Template(), at},
+         {&desktop::VmsmTab2Template(), at},
+         {&desktop::VmsmTab3Template(), at}},
+        german);
 }
 
 TEST(QtLayout, EveryPdautilDialog) {

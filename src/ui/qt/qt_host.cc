@@ -102,10 +102,7 @@ class QtHost::InputGate : public QObject {
     if (!host_.in_wait_ || !IsUserInput(event->type())) return false;
     int key = 0;
     if (event->type() == QEvent::KeyPress) key = static_cast<QKeyEvent*>(event)->key();
-    if (host_.IsCancelDuringWait(target, event->type(), key)) {
-      host_.kept_cancel_layer_ = host_.layers_.back().get();
-      host_.kept_cancel_frames_ = host_.frames_opened_;
-    }
+    if (host_.IsCancelDuringWait(target, event->type(), key)) host_.layers_.KeepCancel();
     return true;
   }
 
@@ -132,12 +129,7 @@ int QtHost::RunModal(Dialog& dialog) {
   if (dialog.IsOpen()) return -1;
   auto layer = std::make_unique<Layer>();
   layer->dialog = &dialog;
-  Layer* mine = layer.get();
-  layers_.push_back(std::move(layer));
-  ++frames_opened_;
-  const int result = LoopHost::RunModal(dialog);
-  std::erase_if(layers_, [&](const auto& l) { return l.get() == mine; });
-  return result;
+  return layers_.Open(std::move(layer), [&] { return LoopHost::RunModal(dialog); });
 }
 
 int QtHost::MessageBox(std::string_view text, std::string_view caption, unsigned flags) {
@@ -164,12 +156,7 @@ int QtHost::MessageBox(std::string_view text, std::string_view caption, unsigned
   });
   box->setModal(true);
   layer->box = std::move(box);
-  Layer* mine = layer.get();
-  layers_.push_back(std::move(layer));
-  ++frames_opened_;
-  const int result = LoopHost::MessageBox(text, caption, flags);
-  std::erase_if(layers_, [&](const auto& l) { return l.get() == mine; });
-  return result;
+  return layers_.Open(std::move(layer), [&] { return LoopHost::MessageBox(text, caption, flags); });
 }
 
 std::vector<std::string> QtHost::FileOpen(const FileOpenRequest& request) {
@@ -195,12 +182,7 @@ std::vector<std::string> QtHost::FileOpen(const FileOpenRequest& request) {
   });
   dialog->setModal(true);
   layer->box = std::move(dialog);
-  Layer* mine = layer.get();
-  layers_.push_back(std::move(layer));
-  ++frames_opened_;
-  auto paths = LoopHost::FileOpen(request);
-  std::erase_if(layers_, [&](const auto& l) { return l.get() == mine; });
-  return paths;
+  return layers_.Open(std::move(layer), [&] { return LoopHost::FileOpen(request); });
 }
 
 void QtHost::Repaint(Dialog& dialog) {
@@ -261,18 +243,13 @@ void QtHost::Queue(Input input) {
 
 LoopHost::FetchStatus QtHost::Fetch(uint32_t timeout_ms, Command* command) {
   // A Cancel kept from a wait, for the dialog it was pressed in.
-  if (kept_cancel_layer_ != nullptr) {
-    const Layer* kept = kept_cancel_layer_;
-    kept_cancel_layer_ = nullptr;
-    if (!layers_.empty() && layers_.back().get() == kept && kept_cancel_frames_ == frames_opened_ &&
-        !kept->dialog->HasEnded()) {
-      Control* cancel = kept->dialog->FindControl(IDCANCEL);
-      if (cancel != nullptr && cancel->IsEnabled() && kept->dialog->IsControlShown(*cancel)) {
-        command->kind = CommandKind::kClick;
-        command->target = {kept->dialog->TemplateId(), IDCANCEL};
-        command->source = "Cancel during a wait";
-        return FetchStatus::kCommand;
-      }
+  if (Dialog* kept = layers_.TakeKeptCancel(); kept != nullptr) {
+    Control* cancel = kept->FindControl(IDCANCEL);
+    if (cancel != nullptr && cancel->IsEnabled() && kept->IsControlShown(*cancel)) {
+      command->kind = CommandKind::kClick;
+      command->target = {kept->TemplateId(), IDCANCEL};
+      command->source = "Cancel during a wait";
+      return FetchStatus::kCommand;
     }
   }
   Sync();
@@ -316,13 +293,12 @@ void QtHost::OnIdle() {
 }
 
 bool QtHost::IsCancelDuringWait(QObject* target, int event_type, int key) {
-  if (layers_.empty() || layers_.back()->kind != Layer::Kind::kDialog) return false;
-  const Layer& top = *layers_.back();
-  if (!top.window || !top.dialog->StopsBetweenSteps() || top.dialog->HasEnded()) return false;
+  Dialog* top = layers_.CancelKeepingDialog();
+  if (top == nullptr || !layers_.back()->window) return false;
   if (event_type == QEvent::KeyPress) return key == Qt::Key_Escape;
   if (event_type != QEvent::MouseButtonPress) return false;
-  const Control* cancel = top.dialog->FindControl(IDCANCEL);
-  return cancel != nullptr && target == top.window->WidgetOf(*cancel);
+  const Control* cancel = top->FindControl(IDCANCEL);
+  return cancel != nullptr && target == layers_.back()->window->WidgetOf(*cancel);
 }
 
 }  // namespace ui

@@ -21,6 +21,7 @@
 #include <vector>
 
 #include "platform/clock.h"
+#include "ui/core/frame_stack.h"
 #include "ui/core/loop_host.h"
 
 class QDialog;
@@ -75,15 +76,12 @@ class QtHost : public LoopHost, private platform::IdleHook {
   bool IsCancelDuringWait(QObject* target, int event_type, int key);
   void Waiting(bool on) { in_wait_ = on; }
 
-  std::vector<std::unique_ptr<Layer>> layers_;
+  FrameStack<Layer> layers_;
   std::deque<Input> input_;
   std::unique_ptr<InputGate> gate_;
   UserTurn user_turn_;
   void* waiting_loop_ = nullptr;  // the QEventLoop of the current Fetch
   bool in_wait_ = false;
-  uint64_t frames_opened_ = 0;
-  const Layer* kept_cancel_layer_ = nullptr;
-  uint64_t kept_cancel_frames_ = 0;
 };
 
 }  // namespace ui

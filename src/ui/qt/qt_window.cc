@@ -1,6 +1,7 @@
 #include "ui/qt/qt_window.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QComboBox>
@@ -121,10 +122,15 @@ QtDialogWindow::QtDialogWindow(Dialog& dialog, Sink sink)
   window_->setFixedSize(units_.X(t.width), units_.Y(t.height));
   window_->setContextMenuPolicy(Qt::ActionsContextMenu);
   static_cast<QDialog*>(window_.get())->setModal(true);
+  QObject::connect(qApp, &QApplication::focusChanged, window_.get(),
+                   [this](QWidget*, QWidget* now) { NoteFocus(now); });
   Sync();
 }
 
-QtDialogWindow::~QtDialogWindow() = default;
+QtDialogWindow::~QtDialogWindow() {
+  // Deleting the widgets moves the focus, and this window's maps are going too.
+  if (qApp != nullptr) qApp->disconnect(window_.get());
+}
 
 QWidget* QtDialogWindow::WidgetOf(const Control& control) const {
   const auto it = widgets_.find(&control);
@@ -132,7 +138,75 @@ QWidget* QtDialogWindow::WidgetOf(const Control& control) const {
 }
 
 void QtDialogWindow::Send(Command command) {
-  if (!syncing_) sink_.command(std::move(command));
+  if (syncing_) return;
+  // A click need not move the focus (on an inactive window none moves): the dialog learns where
+  // it is before the command reaches it.
+  NoteFocus(window_->focusWidget());
+  sink_.command(std::move(command));
+}
+
+void QtDialogWindow::NoteFocus(QWidget* focused) {
+  if (syncing_) return;
+  // An editable drop-down's focus rests on its line edit, a child of the control's widget.
+  for (QWidget* w = focused; w != nullptr && w != window_.get(); w = w->parentWidget()) {
+    const auto it = std::find_if(widgets_.begin(), widgets_.end(),
+                                 [&](const auto& kv) { return kv.second == w; });
+    if (it == widgets_.end()) continue;
+    const Dialog* owner = owners_[it->first];
+    // One control holds the focus; the window's other dialogs hold none, so that a program
+    // moving the focus back to where it was in one of them is seen as a move.
+    for (Dialog* d : Family()) {
+      const int id = d == owner ? it->first->id() : -1;
+      d->GotoDlgCtrl(id);
+      seen_focus_[d] = id;
+    }
+    return;
+  }
+}
+
+void QtDialogWindow::FollowFocus() {
+  for (Dialog* d : Family()) {
+    const int id = d->GetFocusId();
+    const auto [it, first_sight] = seen_focus_.try_emplace(d, id);
+    // The focus a dialog starts with is no move; Qt's own first stop stands.
+    if (first_sight || it->second == id) continue;
+    it->second = id;
+    const Control* c = d->FindControl(id);
+    QWidget* w = c != nullptr ? WidgetOf(*c) : nullptr;
+    if (w != nullptr && w->isVisibleTo(window_.get()) && w->isEnabled()) {
+      w->setFocus(Qt::OtherFocusReason);
+    }
+  }
+}
+
+std::vector<Dialog*> QtDialogWindow::Family() const {
+  std::vector<Dialog*> family{&dialog_};
+  for (size_t i = 0; i < family.size(); ++i) {
+    for (Dialog* page : family[i]->Pages()) family.push_back(page);
+  }
+  return family;
+}
+
+void QtDialogWindow::SetTabOrder() {
+  std::vector<QWidget*> order;
+  std::set<const Dialog*> placed;
+  std::function<void(Dialog&)> add = [&](Dialog& d) {
+    placed.insert(&d);
+    for (const auto& c : d.Controls()) {
+      QWidget* w = WidgetOf(*c);
+      if (w != nullptr && (w->focusPolicy() & Qt::TabFocus) != 0) order.push_back(w);
+      if (c->kind() != ControlKind::kTab) continue;
+      // Only the shown page's widgets take the focus, so every page may sit here.
+      for (Dialog* page : d.Pages()) {
+        if (!placed.count(page)) add(*page);
+      }
+    }
+    for (Dialog* page : d.Pages()) {
+      if (!placed.count(page)) add(*page);
+    }
+  };
+  add(dialog_);
+  for (size_t i = 1; i < order.size(); ++i) QWidget::setTabOrder(order[i - 1], order[i]);
 }
 
 void QtDialogWindow::Build(Dialog& owner, int page_x, int page_y) {
@@ -175,6 +249,7 @@ QWidget* QtDialogWindow::Make(Dialog& owner, Control& c) {
   auto click = [this, ref] { Send(MakeCommand(CommandKind::kClick, ref, {}, 0, "click")); };
   auto edited = [this, o, control](const QString& text) {
     if (syncing_) return;
+    NoteFocus(window_->focusWidget());
     const std::string typed = S(text);
     sink_.direct([o, control, typed] {
       control->SetText(typed);
@@ -343,12 +418,10 @@ void QtDialogWindow::RowsChanged(Dialog& owner, Control& c, const std::set<int>&
 
 void QtDialogWindow::Sync() {
   syncing_ = true;
-  std::vector<Dialog*> family{&dialog_};
-  for (size_t i = 0; i < family.size(); ++i) {
-    for (Dialog* page : family[i]->Pages()) family.push_back(page);
-  }
-  for (Dialog* d : family) {
+  bool built = false;
+  for (Dialog* d : Family()) {
     if (built_.count(d)) continue;
+    built = true;
     int x = 0;
     int y = 0;
     for (const Dialog* p = d; p->Parent() != nullptr; p = p->Parent()) {
@@ -357,6 +430,7 @@ void QtDialogWindow::Sync() {
     }
     Build(*d, x, y);
   }
+  if (built) SetTabOrder();
   window_->setWindowTitle(Q(dialog_.GetWindowText()));
   const auto& menu = dialog_.SystemMenu();
   for (; menu_entries_ < menu.size(); ++menu_entries_) {
@@ -370,6 +444,7 @@ void QtDialogWindow::Sync() {
   for (auto& [control, widget] : widgets_) {
     SyncOne(*owners_[control], const_cast<Control&>(*control), widget);
   }
+  FollowFocus();
   syncing_ = false;
 }
 

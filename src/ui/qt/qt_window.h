@@ -10,6 +10,7 @@
 #include <map>
 #include <memory>
 #include <set>
+#include <vector>
 
 #include "ui/core/command.h"
 #include "ui/core/dialog.h"
@@ -47,6 +48,15 @@ class QtDialogWindow {
   void Send(Command command);
   // A list's selection as the user left it, turned into select / extend / deselect.
   void RowsChanged(Dialog& owner, Control& c, const std::set<int>& now);
+  // Tab follows the templates as on the terminal: a dialog's controls in template order, each
+  // page's right after the tab row it sits on.
+  void SetTabOrder();
+  // The widget with the focus tells its dialog (GotoDlgCtrl), so that the program's own focus
+  // moves (to an edit that failed its check) can be told from it and followed (FollowFocus).
+  void NoteFocus(QWidget* focused);
+  void FollowFocus();
+  // The dialog and its pages, the pages' pages after them.
+  std::vector<Dialog*> Family() const;
 
   Dialog& dialog_;
   Sink sink_;
@@ -55,7 +65,8 @@ class QtDialogWindow {
   std::map<const Control*, QWidget*> widgets_;
   std::map<const Control*, Dialog*> owners_;
   std::set<const Dialog*> built_;
-  size_t menu_entries_ = 0;  // system-menu entries given to the window so far
+  std::map<const Dialog*, int> seen_focus_;  // focus id each dialog had when last looked at
+  size_t menu_entries_ = 0;                  // system-menu entries given to the window so far
   bool syncing_ = false;
 };
 

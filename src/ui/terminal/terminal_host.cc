@@ -24,11 +24,7 @@ int TerminalHost::RunModal(Dialog& dialog) {
   if (dialog.IsOpen()) return -1;
   auto layer = std::make_unique<Layer>();
   layer->dialog = &dialog;
-  Layer* mine = layer.get();
-  layers_.push_back(std::move(layer));
-  ++frames_opened_;
-  const int result = LoopHost::RunModal(dialog);
-  std::erase_if(layers_, [&](const auto& l) { return l.get() == mine; });
+  const int result = layers_.Open(std::move(layer), [&] { return LoopHost::RunModal(dialog); });
   PurgeStale();
   if (!layers_.empty()) Redraw();
   return result;
@@ -41,11 +37,8 @@ int TerminalHost::MessageBox(std::string_view text, std::string_view caption, un
   layer->box.text = std::string(text);
   layer->box.flags = flags;
   layer->box.focus = (flags & MB_DEFBUTTON2) != 0 ? 1 : 0;
-  Layer* mine = layer.get();
-  layers_.push_back(std::move(layer));
-  ++frames_opened_;
-  const int result = LoopHost::MessageBox(text, caption, flags);
-  std::erase_if(layers_, [&](const auto& l) { return l.get() == mine; });
+  const int result =
+      layers_.Open(std::move(layer), [&] { return LoopHost::MessageBox(text, caption, flags); });
   if (!layers_.empty()) Redraw();
   return result;
 }
@@ -54,11 +47,7 @@ std::vector<std::string> TerminalHost::FileOpen(const FileOpenRequest& request) 
   auto layer = std::make_unique<Layer>();
   layer->kind = Layer::Kind::kBrowser;
   layer->browser = std::make_unique<FileBrowser>(request, browse_folder_);
-  Layer* mine = layer.get();
-  layers_.push_back(std::move(layer));
-  ++frames_opened_;
-  auto paths = LoopHost::FileOpen(request);
-  std::erase_if(layers_, [&](const auto& l) { return l.get() == mine; });
+  auto paths = layers_.Open(std::move(layer), [&] { return LoopHost::FileOpen(request); });
   if (!layers_.empty()) Redraw();
   return paths;
 }
@@ -254,12 +243,8 @@ void TerminalHost::OnIdle() {
       resized = true;
       continue;
     }
-    if (layers_.empty() || layers_.back()->kind != Layer::Kind::kDialog) continue;
-    Dialog& top = *layers_.back()->dialog;
-    if (top.StopsBetweenSteps() && !top.HasEnded() && IsCancelPress(top, key)) {
-      kept_cancel_layer_ = layers_.back().get();
-      kept_cancel_frames_ = frames_opened_;
-    }
+    Dialog* top = layers_.CancelKeepingDialog();
+    if (top != nullptr && IsCancelPress(*top, key)) layers_.KeepCancel();
   }
   if (resized) Redraw();
 }
@@ -287,14 +272,10 @@ bool TerminalHost::IsCancelPress(Dialog& top, const KeyEvent& key) {
 }
 
 TerminalHost::Result TerminalHost::TakeKeptCancel(Command* command) {
-  const Layer* kept = kept_cancel_layer_;
-  kept_cancel_layer_ = nullptr;
-  if (kept == nullptr || layers_.empty() || layers_.back().get() != kept ||
-      kept_cancel_frames_ != frames_opened_ || kept->dialog->HasEnded()) {
-    return Result::kNone;
-  }
+  Dialog* kept = layers_.TakeKeptCancel();
+  if (kept == nullptr) return Result::kNone;
   // Esc's own path: a Cancel that is hidden or disabled by now presses nothing.
-  return Escape(*kept->dialog, command);
+  return Escape(*kept, command);
 }
 
 void TerminalHost::Emit(const Event& event) {

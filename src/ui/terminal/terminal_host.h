@@ -38,6 +38,7 @@
 #include <vector>
 
 #include "platform/clock.h"
+#include "ui/core/frame_stack.h"
 #include "ui/core/loop_host.h"
 #include "ui/terminal/terminal_render.h"
 #include "ui/terminal/terminal_screen.h"
@@ -127,7 +128,7 @@ class TerminalHost : public LoopHost, private platform::IdleHook {
 
   TerminalScreen& screen_;
   TerminalRenderer renderer_;
-  std::vector<std::unique_ptr<Layer>> layers_;
+  FrameStack<Layer> layers_;
   ViewMap views_;
   std::map<const Dialog*, int> seen_focus_;       // focus id each dialog had when last looked at
   std::map<const Dialog*, Dialog*> focus_owner_;  // top-level dialog -> dialog holding the focus
@@ -139,11 +140,6 @@ class TerminalHost : public LoopHost, private platform::IdleHook {
   std::optional<int> top_row_;
   const Dialog* top_row_dialog_ = nullptr;
   const Control* top_row_focus_ = nullptr;
-  // Frames opened so far, and the Cancel pressed during a wait: the layer it was meant for and
-  // the frame count then (nullptr: none kept).
-  uint64_t frames_opened_ = 0;
-  const Layer* kept_cancel_layer_ = nullptr;
-  uint64_t kept_cancel_frames_ = 0;
 };
 
 }  // namespace ui

@@ -1,0 +1,171 @@
+// The settings tab dialog in a window: Tab follows the templates with the shown page's controls
+// right after the tab row, and a number edit out of range brings the framework's message, after
+// which the focus is back in the edit, as on the terminal.
+
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QKeyEvent>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QTabBar>
+#include <QWidget>
+#include <deque>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "desktop/vmsm_tab_dlg.h"
+#include "desktop/vmsm_tab_strings.h"
+#include "fakes/test_services.h"
+#include "platform/clock.h"
+#include "protocol/common_util.h"
+#include "ui/qt/qt_host.h"
+
+namespace desktop {
+namespace {
+
+void Key(QWidget* target, int key, Qt::KeyboardModifiers modifiers = Qt::NoModifier,
+         const QString& text = {}) {
+  ASSERT_NE(target, nullptr);
+  QKeyEvent press(QEvent::KeyPress, key, modifiers, text);
+  QApplication::sendEvent(target, &press);
+  QKeyEvent release(QEvent::KeyRelease, key, modifiers, text);
+  QApplication::sendEvent(target, &release);
+}
+
+class QtSettingsTabs : public ::testing::Test {
+ protected:
+  QtSettingsTabs() : host_(clock_, Resources()), pages_(&util_, services_.clock) {
+    util_.firmware_version_ = kFirmwareNewer;
+    record_.Service = 1;  // black mark: the tear-off edit takes input too
+    record_.TimeOff = 30;
+    host_.SetUserTurn([this](uint32_t) {
+      if (turns_.empty()) return false;
+      auto turn = std::move(turns_.front());
+      turns_.pop_front();
+      turn();
+      return false;
+    });
+  }
+  void TearDown() override { EXPECT_TRUE(turns_.empty()) << turns_.size() << " turn(s) left"; }
+
+  static ui::Resources Resources() {
+    ui::StringTable table;
+    AddVmsmTabStrings(table);
+    return ui::Resources(table, "Pelliset");
+  }
+
+  int Launch() {
+    HandOverToPages(record_, pages_);
+    CDlgVMSM dlg(pages_.tab1, pages_.tab2, pages_.tab3, "2.00", util_.firmware_version_);
+    dlg_ = &dlg;
+    const int result = dlg.DoModal(host_);
+    dlg_ = nullptr;
+    if (result == ui::IDOK) CopyBackFromPages(pages_, record_);
+    return result;
+  }
+
+  QWidget* WidgetOf(ui::Dialog& owner, int id) {
+    return host_.WidgetOf(*dlg_, owner.GetControl(id));
+  }
+  // The control a widget shows, as the command language names it: "ID" on the frame,
+  // "TEMPLATE:ID" on a page.
+  std::string NameOf(const QWidget* w) {
+    for (ui::Dialog* d :
+         {static_cast<ui::Dialog*>(dlg_), static_cast<ui::Dialog*>(&pages_.tab1),
+          static_cast<ui::Dialog*>(&pages_.tab2), static_cast<ui::Dialog*>(&pages_.tab3)}) {
+      for (const auto& c : d->Controls()) {
+        if (host_.WidgetOf(*dlg_, *c) != w) continue;
+        const std::string id = std::to_string(c->id());
+        return d == dlg_ ? id : std::to_string(d->TemplateId()) + ":" + id;
+      }
+    }
+    return "?";
+  }
+  QWidget* Focused() { return host_.WindowOf(*dlg_)->focusWidget(); }
+  QMessageBox* Box() { return dynamic_cast<QMessageBox*>(host_.ActiveMessageBox()); }
+
+  fakes::TestServices services_;
+  CCommonUtil util_{services_.services};
+  platform::RealClock clock_;
+  ui::QtHost host_;
+  VmsmTabPages pages_;
+  PrinterSettings record_;
+  CDlgVMSM* dlg_ = nullptr;
+  std::deque<std::function<void()>> turns_;
+};
+
+TEST_F(QtSettingsTabs, TabVisitsTheFrameWithTheShownPageRightAfterTheTabRow) {
+  turns_.push_back([&] { static_cast<QTabBar*>(WidgetOf(*dlg_, 1022))->setCurrentIndex(1); });
+  turns_.push_back([&] {
+    WidgetOf(*dlg_, 1022)->setFocus(Qt::TabFocusReason);
+    std::vector<std::string> order{NameOf(Focused())};
+    for (int i = 0; i < 12; ++i) {
+      Key(Focused(), Qt::Key_Tab);
+      order.push_back(NameOf(Focused()));
+    }
+    EXPECT_EQ(order, (std::vector<std::string>{"1022", "141:1007", "141:1014", "141:1008",
+                                               "141:1107", "141:1100", "141:1101", "141:1102",
+                                               "141:1000", "1", "1000", "2", "1022"}));
+    Key(Focused(), Qt::Key_Backtab, Qt::ShiftModifier);
+    EXPECT_EQ(NameOf(Focused()), "2");
+    static_cast<QPushButton*>(WidgetOf(*dlg_, 2))->click();
+  });
+  EXPECT_EQ(Launch(), ui::IDCANCEL);
+}
+
+// Typing 91 over 30 in the auto power-off minutes (0 to 90): the message at the second
+// keystroke, the record keeping 9, the last value in range; Save refused with the same message
+// while the edit shows 91, the focus back in the edit after each; 9 saves.
+TEST_F(QtSettingsTabs, RangeMessageFromTypingAndFromSaveLeavesTheFocusInTheEdit) {
+  const QString message = QStringLiteral("Enter an integer between 0 and 90.");
+  auto edit = [&] { return static_cast<QLineEdit*>(WidgetOf(pages_.tab2, 1100)); };
+  auto save = [&] { return static_cast<QPushButton*>(WidgetOf(*dlg_, 1)); };
+  auto answer_box = [&] {
+    ASSERT_NE(Box(), nullptr);
+    EXPECT_EQ(Box()->text(), message);
+    EXPECT_EQ(Box()->windowTitle(), "Pelliset");
+    EXPECT_EQ(Box()->icon(), QMessageBox::Warning);
+    Box()->button(QMessageBox::Ok)->click();
+  };
+  turns_.push_back([&] { static_cast<QTabBar*>(WidgetOf(*dlg_, 1022))->setCurrentIndex(1); });
+  turns_.push_back([&] {
+    ASSERT_EQ(edit()->text(), "30");
+    edit()->setFocus(Qt::TabFocusReason);
+    edit()->selectAll();
+    Key(edit(), Qt::Key_9, Qt::NoModifier, "9");
+  });
+  turns_.push_back([&] {
+    EXPECT_EQ(Box(), nullptr);
+    Key(edit(), Qt::Key_1, Qt::NoModifier, "1");
+  });
+  turns_.push_back(answer_box);
+  turns_.push_back([&] {
+    EXPECT_EQ(Box(), nullptr);
+    EXPECT_EQ(Focused(), edit());
+    EXPECT_EQ(edit()->text(), "91");
+    EXPECT_EQ(pages_.tab2.values().TimeOff, 9u);
+    save()->setFocus(Qt::TabFocusReason);
+    save()->click();
+  });
+  turns_.push_back(answer_box);
+  turns_.push_back([&] {
+    EXPECT_EQ(Focused(), edit());
+    EXPECT_EQ(pages_.tab2.GetFocusId(), 1100);
+    EXPECT_EQ(edit()->text(), "91");
+    edit()->end(false);
+    Key(edit(), Qt::Key_Backspace);
+  });
+  turns_.push_back([&] {
+    EXPECT_EQ(Box(), nullptr);
+    save()->setFocus(Qt::TabFocusReason);
+    save()->click();
+  });
+  EXPECT_EQ(Launch(), ui::IDOK);
+  EXPECT_EQ(record_.TimeOff, 9u);
+}
+
+}  // namespace
+}  // namespace desktop
