@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "desktop/comm_setting.h"
+#include "fakes/snapshot_reader.h"
 #include "integration/program_run.h"
 #include "platform/file_registry.h"
 #include "platform/registry.h"
@@ -17,6 +18,7 @@
 
 namespace {
 
+using fakes::ControlShows;
 using platform_test::ReadAll;
 using platform_test::TempDir;
 using platform_test::WriteFile;
@@ -35,16 +37,6 @@ class DeskutilTest : public ::testing::Test {
     return itest::RunProgram(dir, kDeskutil, script, args, locale, stdin_path);
   }
   std::string RegistryPath() const { return dir.File("config") + "/pelliset/registry.reg"; }
-
-  // The JSON object of control `id` in a snapshot line ("" when absent).
-  static std::string ControlJson(const std::string& out, int id) {
-    const std::string key = "\"id\":" + std::to_string(id) + ",";
-    const size_t at = out.find(key);
-    if (at == std::string::npos) return {};
-    const size_t start = out.rfind('{', at);
-    const size_t end = out.find('}', at);
-    return out.substr(start, end - start + 1);
-  }
 
   TempDir dir;
 };
@@ -73,11 +65,9 @@ TEST_F(DeskutilTest, TcpSettingIsStoredOnExitAndRestoredNextRun) {
 
   const Outcome second = Run("wait dialog 102\nsnapshot\nclose\n");
   ASSERT_EQ(second.status, 0) << second.out << second.err;
-  EXPECT_NE(ControlJson(second.out, 1006).find(R"("selection":[3])"), std::string::npos);
-  const std::string ip = ControlJson(second.out, 1074);
-  EXPECT_NE(ip.find(R"("text":"192.168.7.21")"), std::string::npos) << ip;
-  EXPECT_NE(ip.find(R"("visible":true)"), std::string::npos) << ip;
-  EXPECT_NE(ControlJson(second.out, 1075).find(R"("text":"9200")"), std::string::npos);
+  EXPECT_TRUE(ControlShows(second.out, 1006, R"({"selection":[3]})"));
+  EXPECT_TRUE(ControlShows(second.out, 1074, R"({"text":"192.168.7.21","visible":true})"));
+  EXPECT_TRUE(ControlShows(second.out, 1075, R"({"text":"9200"})"));
   EXPECT_EQ(ReadAll(RegistryPath()), stored);  // the window close stored nothing
 }
 
@@ -86,11 +76,11 @@ TEST_F(DeskutilTest, GermanLocaleShowsTheGermanPackBesideTheProgram) {
   ASSERT_EQ(o.status, 0) << o.err;
   EXPECT_NE(o.out.find(R"("caption":"TMQ-D550 Pelliset für PC V1.0.0")"), std::string::npos)
       << o.out;
-  EXPECT_NE(ControlJson(o.out, 1).find(R"("text":"Beenden")"), std::string::npos);
+  EXPECT_TRUE(ControlShows(o.out, 1, R"({"text":"Beenden"})"));
 
   const Outcome english = Run("wait dialog 102\nsnapshot\nclose\n", "", "es_ES.UTF-8");
   ASSERT_EQ(english.status, 0);
-  EXPECT_NE(ControlJson(english.out, 1).find(R"("text":"Exit")"), std::string::npos);
+  EXPECT_TRUE(ControlShows(english.out, 1, R"({"text":"Exit"})"));
   EXPECT_EQ(english.err, "");  // a missing Spanish pack is not reported
 }
 
@@ -119,9 +109,7 @@ TEST_F(DeskutilTest, PacksFromTheCommandLineLieOverTheLanguageInOrder) {
   const Outcome with_service = Run(snapshot, "--pack " + ShellQuote(dir.File("missing.pack")) +
                                                  " --pack " + ShellQuote(service));
   ASSERT_EQ(with_service.status, 0) << with_service.err;
-  const std::string firmware = ControlJson(with_service.out, 1002);
-  EXPECT_NE(firmware.find(R"("enabled":true)"), std::string::npos) << firmware;
-  EXPECT_NE(firmware.find(R"("visible":true)"), std::string::npos) << firmware;
+  EXPECT_TRUE(ControlShows(with_service.out, 1002, R"({"enabled":true,"visible":true})"));
   EXPECT_EQ(with_service.err, "deskutil: pack '" + dir.File("missing.pack") +
                                   "' cannot be opened: No such file or directory; going on "
                                   "without it\n");
@@ -135,16 +123,15 @@ TEST_F(DeskutilTest, PacksFromTheCommandLineLieOverTheLanguageInOrder) {
           "--pack " + ShellQuote(dir.File("a.pack")) + " --pack=" + ShellQuote(dir.File("b.pack")),
           "de_DE.UTF-8");
   ASSERT_EQ(a_b.status, 0) << a_b.err;
-  EXPECT_NE(ControlJson(a_b.out, 1).find(R"("text":"Ende B")"), std::string::npos);
-  EXPECT_NE(ControlJson(a_b.out, 1002).find(R"("enabled":false,"visible":true)"), std::string::npos)
-      << ControlJson(a_b.out, 1002);
+  EXPECT_TRUE(ControlShows(a_b.out, 1, R"({"text":"Ende B"})"));
+  EXPECT_TRUE(ControlShows(a_b.out, 1002, R"({"enabled":false,"visible":true})"));
   EXPECT_NE(a_b.out.find(R"("caption":"TMQ-D550 Pelliset für PC V1.0.0")"), std::string::npos);
 
   const Outcome b_a = Run(snapshot, "--pack " + ShellQuote(dir.File("b.pack")) + " --pack " +
                                         ShellQuote(dir.File("a.pack")));
   ASSERT_EQ(b_a.status, 0) << b_a.err;
-  EXPECT_NE(ControlJson(b_a.out, 1).find(R"("text":"Ende A")"), std::string::npos);
-  EXPECT_NE(ControlJson(b_a.out, 1002).find(R"("enabled":true,"visible":true)"), std::string::npos);
+  EXPECT_TRUE(ControlShows(b_a.out, 1, R"({"text":"Ende A"})"));
+  EXPECT_TRUE(ControlShows(b_a.out, 1002, R"({"enabled":true,"visible":true})"));
   EXPECT_EQ(b_a.err, "");
 }
 

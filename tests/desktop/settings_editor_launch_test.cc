@@ -11,6 +11,7 @@
 #include "desktop/desktop_resources.h"
 #include "desktop/main_dlg.h"
 #include "fakes/sim_services.h"
+#include "fakes/snapshot_reader.h"
 #include "platform/registry.h"
 #include "sim/printer_model.h"
 #include "ui/automation/scripted_host.h"
@@ -25,16 +26,6 @@ constexpr char kSetDone[] = "Success to set VMSM configuration! \r\nPlease reset
 constexpr char kSaveFailed[] =
     "Failed to save VMSM configuration!\r\nPlease check your printer state.";
 constexpr uint8_t kPrintSwitch = 1;
-
-// The selected row of control `id` in a snapshot's JSON (-1 when absent).
-int SelectedRow(const std::string& json, int id) {
-  const size_t at = json.find("\"id\":" + std::to_string(id) + ",");
-  if (at == std::string::npos) return -1;
-  const std::string key = "\"selection\":[";
-  const size_t sel = json.find(key, at);
-  if (sel == std::string::npos || sel > json.find('}', at)) return -1;
-  return std::atoi(json.c_str() + sel + key.size());
-}
 
 class SettingsEditorLaunchTest : public ::testing::Test, protected fakes::SimServices {
  protected:
@@ -112,7 +103,8 @@ TEST_F(SettingsEditorLaunchTest, SecondUseShowsTheFreshlyReadRecordAndCancelWrit
   const std::vector<ui::Event> snapshots = host.EventsOf(ui::EventKind::kSnapshot);
   ASSERT_EQ(snapshots.size(), 2u);
   ASSERT_EQ(snapshots[0].template_id, 133);
-  EXPECT_EQ(SelectedRow(snapshots[0].json, 1092), 7);  // the printer's 80%, not the earlier 150%
+  // The printer's 80%, not the earlier 150%.
+  EXPECT_TRUE(fakes::ControlShows(snapshots[0].json, 1092, R"({"selection":[7]})"));
   EXPECT_EQ(model.state().switches[kPrintSwitch], 0b00001111);  // nothing written
   EXPECT_EQ(Profile("Density"), 3u);                            // still the first use's profile
   ExpectLinkClosedWhenBackAtMain(2);

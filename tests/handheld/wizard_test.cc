@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "fakes/sim_services.h"
+#include "fakes/snapshot_reader.h"
 #include "handheld/msr_sentinel_dlg.h"
 #include "handheld/settings_wizard.h"
 #include "platform/registry.h"
@@ -21,6 +22,8 @@
 #include "ui/automation/scripted_host.h"
 
 namespace {
+
+using fakes::ControlShows;
 
 // A printer whose settings differ from the factory block and from the record's defaults.
 void GiveDistinctSettings(sim::PrinterState& s) {
@@ -40,26 +43,6 @@ void GiveDistinctSettings(sim::PrinterState& s) {
   s.bt_name = "Counter 4";
   s.sentinel_start = {"%", ";", "+"};
   s.sentinel_end = {"?", "", "!"};
-}
-
-// Control `id` of a snapshot's JSON, as its object text ("" when absent).
-std::string ControlOf(const std::string& json, int id) {
-  const size_t at = json.find(",\"id\":" + std::to_string(id) + ",");
-  if (at == std::string::npos) return "";
-  const size_t begin = json.rfind('{', at);
-  return json.substr(begin, json.find('}', at) + 1 - begin);
-}
-
-// Whether each of `parts` occurs in the text of control `id`.
-::testing::AssertionResult Shows(const std::string& json, int id,
-                                 std::initializer_list<std::string_view> parts) {
-  const std::string control = ControlOf(json, id);
-  for (std::string_view part : parts) {
-    if (control.find(part) == std::string::npos) {
-      return ::testing::AssertionFailure() << id << " lacks " << part << " in " << control;
-    }
-  }
-  return ::testing::AssertionSuccess();
 }
 
 class WizardTest : public ::testing::Test, protected fakes::SimServices {
@@ -165,18 +148,22 @@ TEST_F(WizardTest, NextThroughEveryStepWritesBackWhatWasReadInTheHandheldOrder) 
       "1D 28 45 04 00 02 4F 55 54"};
   EXPECT_EQ(received, expected);
 
-  EXPECT_TRUE(Shows(Snapshot(0), 1023, {"\"text\":\"print density 150%\""}));
+  EXPECT_TRUE(ControlShows(Snapshot(0), 1023, R"({"text":"print density 150%"})"));
   const std::string step2 = Snapshot(1);
-  EXPECT_TRUE(Shows(step2, 1046, {"\"text\":\"WPC1252 - Latin I\""}));
+  EXPECT_TRUE(ControlShows(step2, 1046, R"({"text":"WPC1252 - Latin I"})"));
   // Older printers (open check below "9") list nine trigger modes; value 5 keeps its row.
-  EXPECT_TRUE(Shows(step2, 1028,
-                    {"\"text\":\"MSR trigger mode 5\"", "\"selection\":[5]",
-                     "\"Track 1/2 read mode command\",", "\"Not used MSR trigger\"]"}));
-  EXPECT_TRUE(Shows(step2, 1076, {"\"text\":\"288\"", "\"enabled\":false"}));
+  EXPECT_TRUE(ControlShows(step2, 1028,
+                           R"({"text":"MSR trigger mode 5","selection":[5],"items":[)"
+                           R"("Track 1/2 read mode command","Track 2/3 read mode command",)"
+                           R"("Track 1 read mode AUTO trigger","Track 2 read mode AUTO trigger",)"
+                           R"("Track 1/2 read mode AUTO trigger","MSR trigger mode 5",)"
+                           R"("Track 3 read mode AUTO trigger","Track 2/3 read mode AUTO trigger",)"
+                           R"("Not used MSR trigger"]})"));
+  EXPECT_TRUE(ControlShows(step2, 1076, R"({"text":"288","enabled":false})"));
   const std::string step4 = Snapshot(2);
-  EXPECT_TRUE(Shows(step4, 1049, {"\"text\":\"9600\"", "\"enabled\":false"}));
-  EXPECT_TRUE(Shows(step4, 1025, {"\"text\":\"2\""}));
-  EXPECT_TRUE(Shows(step4, 1033, {"\"text\":\"45\""}));
+  EXPECT_TRUE(ControlShows(step4, 1049, R"({"text":"9600","enabled":false})"));
+  EXPECT_TRUE(ControlShows(step4, 1025, R"({"text":"2"})"));
+  EXPECT_TRUE(ControlShows(step4, 1033, R"({"text":"45"})"));
   EXPECT_EQ(platform::ReadDword(registry, platform::kPellisetKey, "Density"), 3u);
   EXPECT_EQ(platform::ReadDword(registry, platform::kPellisetKey, "Flowcontrol"), 0u);
 }
@@ -218,10 +205,11 @@ TEST_P(FixedReaderTest, OffersTheOneModeAndWritesWhatTheUserCouldNotChoose) {
 
   EXPECT_EQ(Boxes(), std::vector<std::string>{kSaved});
   const std::string step2 = Snapshot(0);
-  EXPECT_TRUE(Shows(
+  EXPECT_TRUE(ControlShows(
       step2, 1028,
-      {std::string("\"items\":[\"") + c.row + "\"]", "\"selection\":[0]", "\"enabled\":false"}));
-  EXPECT_TRUE(Shows(step2, 1058, {c.advance_enabled ? "\"enabled\":true" : "\"enabled\":false"}));
+      R"({"items":[")" + std::string(c.row) + R"("],"selection":[0],"enabled":false})"));
+  EXPECT_TRUE(ControlShows(step2, 1058,
+                           c.advance_enabled ? R"({"enabled":true})" : R"({"enabled":false})"));
   EXPECT_EQ(model.state().switches.at(7) >> 4, c.switch7);
   EXPECT_EQ(model.state().switches.at(8), c.switch8);
 }
@@ -242,7 +230,7 @@ TEST_F(WizardTest, CancelAnsweredNoKeepsTheStepAndYesEndsWithoutWriting) {
   EXPECT_EQ(Boxes(), (std::vector<std::string>{"Pelliset: VMSM Manager Cancel?",
                                                "VMSM Manager: VMSM Manager Cancel?",
                                                "VMSM Manager: VMSM Manager Cancel?"}));
-  EXPECT_TRUE(Shows(Snapshot(0), 1045, {"\"template\":144", "\"checked\":true"}));
+  EXPECT_TRUE(ControlShows(Snapshot(0), 1045, R"({"template":144,"checked":true})"));
   EXPECT_EQ(Dialogs(), (std::vector<int>{146, 136, 137, 144}));
   EXPECT_EQ(model.state().switches.at(8), 0b01011110);
   EXPECT_FALSE(platform::ReadDword(registry, platform::kPellisetKey, "Density").has_value());
@@ -256,12 +244,12 @@ TEST_F(WizardTest, GoingBackKeepsEditsAndTheSerialValuesWhileRangesAreChecked) {
        "wait dialog 139", "click 1",   "wait messagebox 60", "answer OK"});
   EXPECT_EQ(Boxes(),
             (std::vector<std::string>{"Pelliset: Enter an integer between 0 and 90.", kSaved}));
-  EXPECT_TRUE(Shows(Snapshot(0), 1045, {"\"checked\":true"}));
+  EXPECT_TRUE(ControlShows(Snapshot(0), 1045, R"({"checked":true})"));
   const std::string step4 = Snapshot(1);
-  EXPECT_TRUE(Shows(step4, 1033, {"\"text\":\"30\""}));
-  EXPECT_TRUE(Shows(step4, 1049, {"\"selection\":[2]"}));
-  EXPECT_TRUE(Shows(step4, 1024, {"\"text\":\"7\""}));
-  EXPECT_TRUE(Shows(step4, 1025, {"\"selection\":[1]"}));
+  EXPECT_TRUE(ControlShows(step4, 1033, R"({"text":"30"})"));
+  EXPECT_TRUE(ControlShows(step4, 1049, R"({"selection":[2]})"));
+  EXPECT_TRUE(ControlShows(step4, 1024, R"({"text":"7"})"));
+  EXPECT_TRUE(ControlShows(step4, 1025, R"({"selection":[1]})"));
   EXPECT_EQ(model.state().switches.at(5) & 0x7F, 30);
   EXPECT_EQ(model.state().switches.at(8), 0b01011010);  // BeepPaper 0
   EXPECT_EQ(model.state().serial, (std::array<std::string, 4>{"9600", "2", "0", "7"}));
@@ -285,8 +273,8 @@ TEST_F(WizardTest, OverlongPinIsRefusedOnSaveAndPrevOnlyWhileBluetoothIsToBeChan
   const std::string refused = "Pelliset: Enter no more than 12 characters.";
   EXPECT_EQ(Boxes(), (std::vector<std::string>{refused, refused, kSaved}));
   // The BLE box stays off and unusable with the Bluetooth controls enabled.
-  EXPECT_TRUE(Shows(Snapshot(0), 1078, {"\"enabled\":false", "\"checked\":false"}));
-  EXPECT_TRUE(Shows(Snapshot(0), 1036, {"\"enabled\":true"}));
+  EXPECT_TRUE(ControlShows(Snapshot(0), 1078, R"({"enabled":false,"checked":false})"));
+  EXPECT_TRUE(ControlShows(Snapshot(0), 1036, R"({"enabled":true})"));
   EXPECT_EQ(model.state().bt_pin, "4321");
   EXPECT_EQ(model.state().bt_name, "Counter 4");
   EXPECT_EQ(model.state().switches.at(116), 1);
@@ -352,8 +340,8 @@ TEST_F(WizardTest, SentinelDialogTakesHexPairsAndRefusesAnEmptyStartCode) {
             (std::vector<std::string>{
                 "Pelliset: Invalid value!\r\nSentinel length is over 10 ( length range : 1~10 )",
                 kSaved}));
-  EXPECT_TRUE(Shows(Snapshot(0), 1062, {"\"text\":\"HEXA\"", "\"checked\":true"}));
-  EXPECT_TRUE(Shows(Snapshot(0), 1021, {"\"text\":\"\"", "\"enabled\":true"}));
+  EXPECT_TRUE(ControlShows(Snapshot(0), 1062, R"({"text":"HEXA","checked":true})"));
+  EXPECT_TRUE(ControlShows(Snapshot(0), 1021, R"({"text":"","enabled":true})"));
   EXPECT_EQ(model.state().sentinel_start, (std::array<std::string, 3>{"AB", ";", "+"}));
   EXPECT_EQ(model.state().sentinel_end, (std::array<std::string, 3>{"", "", ""}));
 }

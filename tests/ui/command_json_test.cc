@@ -1,4 +1,4 @@
-// The command language and the JSON escaper.
+// The command language and the JSON of the event lines.
 
 #include <gtest/gtest.h>
 
@@ -120,7 +120,10 @@ TEST(CommandParse, BadLinesSayWhy) {
   }
 }
 
-TEST(Json, QuoteEscapesWhatJsonRequiresAndPassesUtf8) {
+// What JSON requires escaped is escaped, valid UTF-8 passes unchanged, and a byte outside valid
+// UTF-8 becomes the character of its Latin-1 reading, in nested values too: a line is always
+// written and always valid JSON.
+TEST(Json, EventLinesEscapeTextsAndTakeStrayBytesAsLatin1) {
   const std::pair<std::string, std::string> cases[] = {
       {"plain", "\"plain\""},
       {"a\"b\\c", R"("a\"b\\c")"},
@@ -129,22 +132,37 @@ TEST(Json, QuoteEscapesWhatJsonRequiresAndPassesUtf8) {
       {std::string("nul\0x", 5), R"("nul\u0000x")"},
       {"Größe €", "\"Größe €\""},
       {"\xF0\x9F\x98\x80", "\"\xF0\x9F\x98\x80\""},
-      {"bad\xFFz", R"("bad\u00ffz")"},              // stray byte: Latin-1 reading
-      {"\xC3", R"("\u00c3")"},                      // truncated sequence
-      {"\xC0\xAF", R"("\u00c0\u00af")"},            // overlong form
-      {"\xED\xA0\x80", R"("\u00ed\u00a0\u0080")"},  // surrogate
+      {"bad\xFFz", "\"bad\xC3\xBFz\""},                  // stray byte: U+00FF
+      {"\xC3", "\"\xC3\x83\""},                          // truncated sequence
+      {"\xC0\xAF", "\"\xC3\x80\xC2\xAF\""},              // overlong form
+      {"\xED\xA0\x80", "\"\xC3\xAD\xC2\xA0\xC2\x80\""},  // surrogate
       {"/", "\"/\""},
   };
-  for (const auto& [in, out] : cases) EXPECT_EQ(ui::JsonQuote(in), out);
+  for (const auto& [in, out] : cases) {
+    ui::Json fields;
+    fields["text"] = in;
+    fields["rows"] = ui::Json::array({ui::Json::array({in})});
+    EXPECT_EQ(ui::EventLine(fields, 0),
+              "{\"text\":" + out + ",\"rows\":[[" + out + "]],\"t\":0.000}");
+  }
 }
 
-TEST(Json, ObjectsKeepFieldOrderAndFormatSeconds) {
-  ui::JsonObject o;
-  o.Add("event", "closed").Add("template", 133).Add("result", 1).Add("ok", true);
-  o.Add("rows", std::vector<int>{}).Add("names", std::vector<std::string>{"a", "\"b\""});
-  o.AddSeconds("t", 12345).AddSeconds("u", 7);
-  EXPECT_EQ(o.Str(), R"({"event":"closed","template":133,"result":1,"ok":true,"rows":[],)"
-                     R"("names":["a","\"b\""],"t":12.345,"u":0.007})");
+// Fields keep the order they were given in; "t" comes last, in seconds with three decimals.
+TEST(Json, EventLinesKeepFieldOrderAndEndWithSeconds) {
+  ui::Json o;
+  o["event"] = "closed";
+  o["template"] = 133;
+  o["result"] = 1;
+  o["ok"] = true;
+  o["rows"] = std::vector<int>{};
+  o["names"] = std::vector<std::string>{"a", "\"b\""};
+  EXPECT_EQ(ui::EventLine(o, 12345), R"({"event":"closed","template":133,"result":1,"ok":true,)"
+                                     R"("rows":[],"names":["a","\"b\""],"t":12.345})");
+  EXPECT_EQ(ui::EventLine(ui::Json(), 7), R"({"t":0.007})");
+  ui::Json one;
+  one["event"] = "snapshot";
+  EXPECT_EQ(ui::EventLine(one, 1250), R"({"event":"snapshot","t":1.250})");
+  EXPECT_EQ(ui::EventLine(one, 86400000), R"({"event":"snapshot","t":86400.000})");
 }
 
 }  // namespace

@@ -54,31 +54,37 @@ bool LoopHost::MessageBoxActive() const {
 void LoopHost::Record(Event e) {
   e.ms = ElapsedMs();
   if (e.json.empty()) {
-    JsonObject o;
+    Json o;
     switch (e.kind) {
       case EventKind::kDialog:
-        o.Add("event", "dialog").Add("template", e.template_id).Add("caption", e.caption);
+        o["event"] = "dialog";
+        o["template"] = e.template_id;
+        o["caption"] = e.caption;
         break;
       case EventKind::kClosed:
-        o.Add("event", "closed").Add("template", e.template_id).Add("result", e.result);
+        o["event"] = "closed";
+        o["template"] = e.template_id;
+        o["result"] = e.result;
         break;
       case EventKind::kMessageBox:
-        o.Add("event", "messagebox")
-            .Add("caption", e.caption)
-            .Add("text", e.text)
-            .Add("buttons", e.buttons);
+        o["event"] = "messagebox";
+        o["caption"] = e.caption;
+        o["text"] = e.text;
+        o["buttons"] = e.buttons;
         break;
       case EventKind::kFileDialog:
-        o.Add("event", "filedialog").Add("filter", e.filter).Add("multiple", e.multiple);
+        o["event"] = "filedialog";
+        o["filter"] = e.filter;
+        o["multiple"] = e.multiple;
         break;
       case EventKind::kSnapshot:  // built by Snapshot()
         break;
       case EventKind::kError:
-        o.Add("event", "error").Add("message", e.text);
+        o["event"] = "error";
+        o["message"] = e.text;
         break;
     }
-    o.AddSeconds("t", e.ms);
-    e.json = o.Str();
+    e.json = EventLine(std::move(o), e.ms);
   }
   if (e.kind == EventKind::kError) ++error_count_;
   Emit(e);
@@ -95,25 +101,29 @@ Event LoopHost::Snapshot() {
   Event e;
   e.kind = EventKind::kSnapshot;
   e.ms = ElapsedMs();
-  JsonObject o;
-  o.Add("event", "snapshot");
+  Json o;
+  o["event"] = "snapshot";
   if (Dialog* d = TopDialog()) {
     e.template_id = d->TemplateId();
     e.caption = d->GetWindowText();
-    std::vector<std::string> controls;
-    CollectControlJson(*d, &controls);
-    o.Add("template", e.template_id).Add("caption", e.caption).Add("focus", d->GetFocusId());
+    o["template"] = e.template_id;
+    o["caption"] = e.caption;
+    o["focus"] = d->GetFocusId();
     if (!d->SystemMenu().empty()) {
-      std::vector<std::string> entries;
+      Json entries = Json::array();
       for (const auto& m : d->SystemMenu()) {
-        entries.push_back(JsonObject().Add("id", m.id).Add("text", m.text).Str());
+        Json entry;
+        entry["id"] = m.id;
+        entry["text"] = m.text;
+        entries.push_back(std::move(entry));
       }
-      o.AddRaw("sysmenu", JsonArray(entries));
+      o["sysmenu"] = std::move(entries);
     }
-    o.AddRaw("controls", JsonArray(controls));
+    Json controls = Json::array();
+    CollectControlJson(*d, &controls);
+    o["controls"] = std::move(controls);
   }
-  o.AddSeconds("t", e.ms);
-  e.json = o.Str();
+  e.json = EventLine(std::move(o), e.ms);
   return e;
 }
 
