@@ -2,25 +2,18 @@
 // integration tests.
 
 #include <signal.h>
-#include <sys/stat.h>
 
 #include <cerrno>
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
-#include <cstring>
 #include <optional>
-#include <span>
 #include <string>
 #include <string_view>
 
 #include "pelliset_version.h"
-#include "platform/clock.h"
-#include "sim/firmware_capture.h"
-#include "sim/nv_folder.h"
+#include "sim/fleet.h"
 #include "sim/printer_model.h"
-#include "sim/state_file.h"
-#include "sim/tcp_server.h"
 
 namespace {
 
@@ -34,11 +27,19 @@ void PrintUsage(std::FILE* out) {
                "A virtual TMQ-D550 receipt printer that answers the printer protocol on TCP.\n"
                "\n"
                "  --port N              TCP port (default 9100; 0 picks a free port)\n"
+               "  --count N             serve N printers (1-1000), each with settings of its own, "
+               "on\n"
+               "                        ports PORT to PORT+N-1; needs --port PORT (not 0); the "
+               "other\n"
+               "                        options apply to every printer\n"
                "  --bind ADDR           IPv4 address to listen on (default 127.0.0.1)\n"
                "  --log FILE            hex traffic log, one line per chunk (\"-\" = standard "
-               "output)\n"
+               "output);\n"
+               "                        with --count each line starts with the printer's port\n"
                "  --state FILE          load the printer's settings from FILE if present; save "
                "after every change and on exit\n"
+               "  --state-dir DIR       the same with one file per printer: "
+               "DIR/printer-PORT.state\n"
                "  --model NAME          model name (default TMQ-D550)\n"
                "  --firmware-version TEXT firmware version text\n"
                "  --generation old|new  firmware of the older or newer generation (default new)\n"
@@ -53,10 +54,12 @@ void PrintUsage(std::FILE* out) {
                "for\n"
                "                        each stored image, roll.png for the paper with every "
                "printed image\n"
+               "                        (with --count in DIR/PORT/ for each printer)\n"
                "  --firmware FILE       firmware download mode: every byte received is "
                "firmware,\n"
                "                        appended to FILE (emptied at start); no commands are "
-               "parsed\n"
+               "parsed;\n"
+               "                        one printer only\n"
                "Faults:\n"
                "  --silent              answer nothing\n"
                "  --silent-for CMD      answer nothing to CMD (repeatable)\n"
@@ -83,14 +86,6 @@ std::optional<uint64_t> ParseNumber(const char* text, uint64_t max) {
   return value;
 }
 
-struct LogFile {
-  std::FILE* file = nullptr;
-  bool owned = false;
-  ~LogFile() {
-    if (owned && file) std::fclose(file);
-  }
-};
-
 int Fail(const std::string& message) {
   std::fprintf(stderr, "printer-sim: %s\n", message.c_str());
   return 2;
@@ -99,14 +94,9 @@ int Fail(const std::string& message) {
 }  // namespace
 
 int main(int argc, char** argv) {
-  sim::PrinterConfig config;
-  sim::Faults faults;
-  std::string bind_address = "127.0.0.1";
-  uint16_t port = 9100;
-  std::string log_path;
-  std::string state_path;
-  std::string nv_dir;
-  std::string firmware_path;
+  sim::FleetOptions options;
+  sim::PrinterConfig& config = options.config;
+  sim::Faults& faults = options.faults;
   faults.split_gap_ms = 100;
 
   for (int i = 1; i < argc; ++i) {
@@ -132,19 +122,25 @@ int main(int argc, char** argv) {
     } else if (option == "--port") {
       const auto n = number(65535);
       if (!n) return bad();
-      port = static_cast<uint16_t>(*n);
+      options.first_port = static_cast<uint16_t>(*n);
+    } else if (option == "--count") {
+      const auto n = number(sim::kMaxFleetSize);
+      if (!n || *n == 0) return bad();
+      options.count = static_cast<uint32_t>(*n);
+      options.fleet = true;
     } else if (option == "--bind" || option == "--log" || option == "--state" ||
-               option == "--model" || option == "--firmware" || option == "--maker" ||
-               option == "--firmware-version" || option == "--code-page" ||
+               option == "--state-dir" || option == "--model" || option == "--firmware" ||
+               option == "--maker" || option == "--firmware-version" || option == "--code-page" ||
                option == "--generation" || option == "--nv-dir") {
       const char* text = value();
-      if (text == nullptr) return bad();
-      if (option == "--bind") bind_address = text;
-      if (option == "--log") log_path = text;
-      if (option == "--state") state_path = text;
-      if (option == "--nv-dir") nv_dir = text;
+      if (text == nullptr || (option == "--state-dir" && *text == '\0')) return bad();
+      if (option == "--bind") options.bind_address = text;
+      if (option == "--log") options.log_path = text;
+      if (option == "--state") options.state_path = text;
+      if (option == "--state-dir") options.state_dir = text;
+      if (option == "--nv-dir") options.nv_dir = text;
       if (option == "--model") config.model = text;
-      if (option == "--firmware") firmware_path = text;
+      if (option == "--firmware") options.firmware_path = text;
       if (option == "--firmware-version") config.firmware = text;
       if (option == "--maker") config.maker = text;
       if (option == "--code-page") config.code_page = text;
@@ -197,74 +193,11 @@ int main(int argc, char** argv) {
     }
   }
 
-  sim::PrinterModel model(config);
-  model.faults() = faults;
-  if (!state_path.empty()) {
-    struct stat info {};
-    if (::stat(state_path.c_str(), &info) == 0) {
-      std::string error;
-      // A damaged file is kept as it is (never overwritten) and the printer does not start.
-      if (!sim::LoadState(model, state_path, &error)) return Fail(error);
-    }
-  }
-
-  std::optional<sim::NvFolder> nv_folder;
-  if (!nv_dir.empty()) {
-    if (::mkdir(nv_dir.c_str(), 0755) != 0 && errno != EEXIST) {
-      return Fail("cannot create " + nv_dir + ": " + std::strerror(errno));
-    }
-    nv_folder.emplace(nv_dir);
-    auto show = [&nv_folder](const sim::NvEvent& event) {
-      std::string error;
-      // A file that cannot be written is reported; the printer keeps serving.
-      if (!nv_folder->OnEvent(event, &error))
-        std::fprintf(stderr, "printer-sim: %s\n", error.c_str());
-    };
-    // The images a saved state brought along are shown from the start.
-    for (const auto& [key, image] : model.state().nv_images) {
-      show({sim::NvEvent::Kind::kDefined, key, &image});
-    }
-    model.SetNvSink(show);
-  }
-
-  platform::RealClock clock;
-  sim::TcpServer server(model, clock);
-
-  sim::FirmwareCapture firmware;
-  if (!firmware_path.empty()) {
-    std::string error;
-    if (!firmware.Open(firmware_path, &error)) return Fail(error);
-    server.SetRawSink([&firmware, &model](std::span<const uint8_t> bytes) {
-      std::string error;
-      // A failed write is reported; the printer keeps taking bytes as a real one would.
-      if (!firmware.Append(bytes, &error)) std::fprintf(stderr, "printer-sim: %s\n", error.c_str());
-      model.Note("firmware: " + std::to_string(bytes.size()) + " bytes, " +
-                 std::to_string(firmware.total()) + " in all");
-    });
-  }
-
-  LogFile log;
-  if (!log_path.empty()) {
-    if (log_path == "-") {
-      log.file = stdout;
-    } else {
-      log.file = std::fopen(log_path.c_str(), "a");
-      log.owned = true;
-      if (log.file == nullptr) {
-        return Fail("cannot open log " + log_path + ": " + std::strerror(errno));
-      }
-    }
-    std::FILE* file = log.file;
-    model.SetLogSink([file](uint64_t now_ms, std::string_view line) {
-      std::fprintf(file, "[%6llu.%03llu] %.*s\n", static_cast<unsigned long long>(now_ms / 1000),
-                   static_cast<unsigned long long>(now_ms % 1000), static_cast<int>(line.size()),
-                   line.data());
-      std::fflush(file);
-    });
-  }
-
   std::string error;
-  if (!server.Listen(bind_address, port, &error)) return Fail(error);
+  sim::Fleet fleet(options, [](const std::string& message) {
+    std::fprintf(stderr, "printer-sim: %s\n", message.c_str());
+  });
+  if (!fleet.Start(&error)) return Fail(error);
 
   struct sigaction action {};
   action.sa_handler = OnSignal;
@@ -274,20 +207,13 @@ int main(int argc, char** argv) {
   sigaction(SIGTERM, &action, nullptr);
   std::signal(SIGPIPE, SIG_IGN);
 
-  auto save = [&]() {
-    if (state_path.empty()) return true;
-    std::string save_error;
-    if (sim::SaveState(model, state_path, &save_error)) return true;
-    std::fprintf(stderr, "printer-sim: %s\n", save_error.c_str());
-    return false;
-  };
-
-  std::printf("printer-sim listening on %s:%u\n", bind_address.c_str(),
-              static_cast<unsigned>(server.port()));
+  for (const uint16_t port : fleet.Ports()) {
+    std::printf("printer-sim listening on %s:%u\n", options.bind_address.c_str(),
+                static_cast<unsigned>(port));
+  }
   std::fflush(stdout);
 
-  server.Serve(g_stop, [&] { save(); });
-  const bool saved = save();
+  const bool saved = fleet.Serve(g_stop);
   std::printf("printer-sim stopped\n");
   std::fflush(stdout);
   return saved ? 0 : 1;

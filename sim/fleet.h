@@ -1,0 +1,79 @@
+#pragma once
+
+#include <csignal>
+#include <cstdint>
+#include <cstdio>
+#include <functional>
+#include <memory>
+#include <mutex>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "sim/printer_model.h"
+
+namespace sim {
+
+// What printer-sim's command line asks for: `count` printers on ports first_port... of
+// bind_address, every one with the same settings and faults but a state of its own.
+struct FleetOptions {
+  PrinterConfig config;
+  Faults faults;
+  std::string bind_address = "127.0.0.1";
+  // Unset: 9100 for a single printer. A fleet needs it given and not 0 (the system's choice).
+  std::optional<uint16_t> first_port;
+  uint32_t count = 1;
+  // Asked for with --count: log lines carry the port and each printer gets NV folder DIR/PORT/,
+  // even in a fleet of one, so a script sees the same layout whatever the size.
+  bool fleet = false;
+  std::string state_path;     // single printer only
+  std::string state_dir;      // DIR/printer-PORT.state for each printer
+  std::string log_path;       // one file for all ("-" = standard output)
+  std::string nv_dir;         // fleet: DIR/PORT/ for each printer
+  std::string firmware_path;  // single printer only
+};
+
+inline constexpr uint32_t kMaxFleetSize = 1000;
+
+// The state file of the printer on `port` in a --state-dir folder.
+std::string FleetStatePath(const std::string& state_dir, uint16_t port);
+
+// Many virtual printers in one process, each served on its own thread so they all answer in real
+// time at once.
+class Fleet {
+ public:
+  // Told about problems while serving (an image or state that could not be written); called from
+  // any printer's thread, one call at a time.
+  using Report = std::function<void(const std::string& message)>;
+
+  Fleet(FleetOptions options, Report report);
+  ~Fleet();
+  Fleet(const Fleet&) = delete;
+  Fleet& operator=(const Fleet&) = delete;
+
+  // Readies every printer: loads its state, makes its folders, opens the files and listens on its
+  // port. False with a message naming the port or file when any of that fails; nothing is then
+  // left listening. A damaged state file is kept as it is.
+  bool Start(std::string* error);
+  // The listening ports in order (after Start).
+  std::vector<uint16_t> Ports() const;
+  // Serves until `stop` becomes non-zero (a signal handler sets it), then saves every state.
+  // False when a state could not be saved, or the threads could not be started (reported).
+  bool Serve(volatile std::sig_atomic_t& stop);
+
+ private:
+  struct Printer;
+  bool Add(uint16_t port, std::string* error);
+  bool Save(Printer& printer);
+  void Say(const std::string& message);
+
+  FleetOptions options_;
+  Report report_;
+  std::mutex report_mutex_;
+  std::FILE* log_ = nullptr;
+  bool log_owned_ = false;
+  std::mutex log_mutex_;
+  std::vector<std::unique_ptr<Printer>> printers_;
+};
+
+}  // namespace sim
