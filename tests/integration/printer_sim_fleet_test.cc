@@ -17,7 +17,9 @@
 
 namespace {
 
+using itest::Loopback;
 using itest::SimProcess;
+using itest::StartFleet;
 using platform_test::ReadAll;
 
 const std::string kWriteSwitch1(
@@ -27,41 +29,6 @@ const std::string kWriteSwitch1(
 const std::string kReadSwitch1("\x1D\x28\x45\x02\x00\x04\x01", 7);
 const std::string kSwitch1Changed("7!10101100\0", 11);
 const std::string kSwitch1Default("7!00001100\0", 11);
-
-sockaddr_in Loopback(int port) {
-  sockaddr_in address{};
-  address.sin_family = AF_INET;
-  address.sin_port = htons(static_cast<uint16_t>(port));
-  address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-  return address;
-}
-
-// A port the system calls free right now.
-int FreePort() {
-  platform::UniqueFd fd(::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0));
-  sockaddr_in address = Loopback(0);
-  socklen_t length = sizeof address;
-  if (::bind(fd.get(), reinterpret_cast<sockaddr*>(&address), sizeof address) != 0 ||
-      ::getsockname(fd.get(), reinterpret_cast<sockaddr*>(&address), &length) != 0) {
-    return 0;
-  }
-  return ntohs(address.sin_port);
-}
-
-// A fleet of `count` from a free port on. Another program may hold one of the ports after it, and
-// then the fleet does not start: a few tries with other ports.
-std::unique_ptr<SimProcess> StartFleet(int count, const std::vector<std::string>& more) {
-  for (int attempt = 0; attempt < 5; ++attempt) {
-    const int first = FreePort();
-    if (first == 0 || first + count - 1 > 65535) continue;
-    std::vector<std::string> args = {"--count", std::to_string(count), "--port",
-                                     std::to_string(first)};
-    args.insert(args.end(), more.begin(), more.end());
-    auto sim = std::make_unique<SimProcess>(args);
-    if (sim->port() == first) return sim;
-  }
-  return nullptr;
-}
 
 // A raw TCP connection to one printer.
 class Connection {

@@ -3,13 +3,17 @@
 // printer-sim as a child process for the integration tests, and the real platform services that
 // reach it over loopback TCP.
 
+#include <arpa/inet.h>
 #include <fcntl.h>
+#include <netinet/in.h>
 #include <poll.h>
 #include <signal.h>
+#include <sys/socket.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <chrono>
+#include <memory>
 #include <string>
 #include <thread>
 #include <vector>
@@ -135,5 +139,40 @@ struct RealServices {
   platform::NullTrace trace;
   platform::Services services{clock, devices, registry, trace};
 };
+
+inline sockaddr_in Loopback(int port) {
+  sockaddr_in address{};
+  address.sin_family = AF_INET;
+  address.sin_port = htons(static_cast<uint16_t>(port));
+  address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+  return address;
+}
+
+// A port the system calls free right now.
+inline int FreePort() {
+  platform::UniqueFd fd(::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0));
+  sockaddr_in address = Loopback(0);
+  socklen_t length = sizeof address;
+  if (::bind(fd.get(), reinterpret_cast<sockaddr*>(&address), sizeof address) != 0 ||
+      ::getsockname(fd.get(), reinterpret_cast<sockaddr*>(&address), &length) != 0) {
+    return 0;
+  }
+  return ntohs(address.sin_port);
+}
+
+// A fleet of `count` from a free port on. Another program may hold one of the ports after it, and
+// then the fleet does not start: a few tries with other ports.
+inline std::unique_ptr<SimProcess> StartFleet(int count, const std::vector<std::string>& more) {
+  for (int attempt = 0; attempt < 5; ++attempt) {
+    const int first = FreePort();
+    if (first == 0 || first + count - 1 > 65535) continue;
+    std::vector<std::string> args = {"--count", std::to_string(count), "--port",
+                                     std::to_string(first)};
+    args.insert(args.end(), more.begin(), more.end());
+    auto sim = std::make_unique<SimProcess>(args);
+    if (sim->port() == first) return sim;
+  }
+  return nullptr;
+}
 
 }  // namespace itest

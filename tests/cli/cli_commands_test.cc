@@ -1,0 +1,192 @@
+// pelliset's commands against virtual printers in virtual time.
+
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <nlohmann/json.hpp>
+#include <string>
+#include <vector>
+
+#include "cli_rig.h"
+#include "platform/temp_dir.h"
+
+namespace {
+
+using clitest::CliRig;
+
+constexpr char kPrinter[] = "tcp://127.0.0.1:9100";
+constexpr uint8_t kPrintSwitch = 1;
+
+std::vector<nlohmann::json> JsonLines(const std::string& text) {
+  std::vector<nlohmann::json> lines;
+  std::istringstream in(text);
+  for (std::string line; std::getline(in, line);) lines.push_back(nlohmann::json::parse(line));
+  return lines;
+}
+
+TEST(CliSettings, SetWritesTheDifferenceOnceThenOnlyReads) {
+  CliRig rig;
+  fakes::SimServices& printer = rig.Printer(kPrinter);
+  printer.model.state().switches[kPrintSwitch] = 0b00001100;  // density 100%
+
+  ASSERT_EQ(rig.Run({"-p", kPrinter, "settings", "get"}), 0) << rig.err();
+  EXPECT_NE(rig.out().find("\nprint.density = 100%\n"), std::string::npos) << rig.out();
+  const std::vector<uint8_t> read_only = rig.Received(kPrinter);
+
+  ASSERT_EQ(
+      rig.Run({"-p", kPrinter, "settings", "set", "print.density=150%", "bluetooth.name=Shop 7"}),
+      0)
+      << rig.err();
+  EXPECT_NE(rig.out().find("    print.density: 100% -> 150%\n"), std::string::npos) << rig.out();
+  EXPECT_EQ(printer.model.state().switches[kPrintSwitch], 0b00001011);
+  EXPECT_EQ(printer.model.state().bt_name, "Shop 7");
+
+  // The same again: nothing differs, so only the reads go out, exactly those of a get.
+  const size_t before = rig.Received(kPrinter).size();
+  ASSERT_EQ(rig.Run({"--json", "-p", kPrinter, "settings", "set", "print.density=150%",
+                     "bluetooth.name=Shop 7"}),
+            0);
+  const std::vector<nlohmann::json> lines = JsonLines(rig.out());
+  ASSERT_EQ(lines.size(), 1u);
+  EXPECT_EQ(lines[0]["result"], "ok");
+  EXPECT_EQ(lines[0]["changed"], false);
+  EXPECT_EQ(lines[0]["message"], "unchanged");
+  const std::vector<uint8_t>& all = rig.Received(kPrinter);
+  EXPECT_EQ(std::vector<uint8_t>(all.begin() + static_cast<long>(before), all.end()), read_only);
+}
+
+TEST(CliSettings, BadInputIsRefusedBeforeAnythingIsSent) {
+  platform_test::TempDir dir;
+  const std::string bad_file = dir.File("bad.ini");
+  std::ofstream(bad_file) << "format_version = 1\nprint.density = 150%\nprint.density = 90%\n";
+  struct Case {
+    std::vector<std::string> args;
+    std::string says;
+  };
+  const std::vector<Case> cases = {
+      {{"settings", "set", "print.densty=150%"}, "print.densty"},
+      {{"settings", "set", "print.density=155%"}, "print.density"},
+      {{"settings", "set", "bluetooth.pin=1234567890123"}, "bluetooth.pin: 13 bytes"},
+      // 16 two-byte characters: 32 bytes as sent, over the 30 a name may have.
+      {{"settings", "set", "bluetooth.name=ÄÄÄÄÄÄÄÄÄÄÄÄÄÄÄÄ"}, "bluetooth.name"},
+      {{"settings", "set", bad_file}, "print.density"},
+      {{"settings", "default"}, "--yes"},
+      {{"logo", "add", bad_file}, "bad.ini"},
+      {{"logo", "print", "1"}, "two printable characters"},
+      {{"firmware", dir.File("missing.fls"), "--yes"}, "missing.fls"},
+  };
+  for (const Case& c : cases) {
+    CliRig rig;
+    rig.Printer(kPrinter);
+    std::vector<std::string> args = {"-p", kPrinter};
+    args.insert(args.end(), c.args.begin(), c.args.end());
+    EXPECT_EQ(rig.Run(args), 2) << c.args[1];
+    EXPECT_NE(rig.err().find(c.says), std::string::npos) << rig.err();
+    EXPECT_TRUE(rig.Received(kPrinter).empty()) << c.args[1];
+  }
+}
+
+// An 8 x 2 BMP, 24 bits: row 0 (the top) black, white, black... ; row 1 all white.
+std::string TinyBmp() {
+  std::string file = {'B', 'M'};
+  auto u32 = [&](uint32_t v) {
+    for (int i = 0; i < 4; ++i) file += static_cast<char>((v >> (8 * i)) & 0xFF);
+  };
+  auto u16 = [&](uint16_t v) {
+    file += static_cast<char>(v & 0xFF);
+    file += static_cast<char>(v >> 8);
+  };
+  u32(54 + 2 * 24);
+  u32(0);
+  u32(54);
+  u32(40);
+  u32(8);
+  u32(2);  // bottom-up: the white row comes first in the file
+  u16(1);
+  u16(24);
+  u32(0);
+  u32(2 * 24);
+  u32(2835);
+  u32(2835);
+  u32(0);
+  u32(0);
+  file += std::string(24, '\xFF');
+  for (int x = 0; x < 8; ++x) file += std::string(3, x % 2 == 0 ? '\0' : '\xFF');
+  return file;
+}
+
+TEST(CliLogo, AddListPrintDeleteAgainstTheVirtualPrinter) {
+  platform_test::TempDir dir;
+  const std::string bmp = dir.File("dots.bmp");
+  std::ofstream(bmp, std::ios::binary) << TinyBmp();
+  CliRig rig;
+  fakes::SimServices& printer = rig.Printer(kPrinter);
+
+  ASSERT_EQ(rig.Run({"--json", "-p", kPrinter, "logo", "add", bmp}), 0) << rig.out() << rig.err();
+  std::vector<nlohmann::json> lines = JsonLines(rig.out());
+  ASSERT_EQ(lines.size(), 1u);
+  EXPECT_EQ(lines[0]["stored"], nlohmann::json::parse(R"([{"key_code":"10","file":"dots.bmp"}])"));
+  // GS ( L, 13 parameter bytes, define raster graphics under "10": one colour, 8 x 2 dots, then
+  // the rows, most significant bit first: black dots at x 0, 2, 4, 6.
+  const std::vector<uint8_t> define = {0x1D, 0x28, 0x4C, 0x0D, 0x00, 0x30, 0x43, 0x30, '1',
+                                       '0',  0x01, 0x08, 0x00, 0x02, 0x00, 0x31, 0xAA, 0x00};
+  const std::vector<uint8_t>& sent = rig.Received(kPrinter);
+  EXPECT_NE(std::search(sent.begin(), sent.end(), define.begin(), define.end()), sent.end());
+  const sim::NvKeyCode ten = {'1', '0'};
+  ASSERT_EQ(printer.model.state().nv_images.count(ten), 1u);
+  EXPECT_EQ(printer.model.state().nv_images.at(ten).raster, (std::vector<uint8_t>{0xAA, 0x00}));
+
+  // A second image of the same file gets the next free code.
+  ASSERT_EQ(rig.Run({"-p", kPrinter, "logo", "add", bmp}), 0);
+  EXPECT_NE(rig.out().find("stored 1 image under 11"), std::string::npos) << rig.out();
+  ASSERT_EQ(rig.Run({"--json", "-p", kPrinter, "logo", "list"}), 0);
+  EXPECT_EQ(JsonLines(rig.out())[0]["key_codes"], nlohmann::json::parse(R"(["10","11"])"));
+
+  EXPECT_EQ(rig.Run({"-p", kPrinter, "logo", "add", bmp, "--key", "11"}), 1);
+  EXPECT_NE(rig.out().find("Exists address!"), std::string::npos) << rig.out();
+  EXPECT_EQ(rig.Run({"-p", kPrinter, "logo", "print", "10"}), 0);
+  EXPECT_EQ(rig.Run({"-p", kPrinter, "logo", "delete", "10"}), 0);
+  EXPECT_EQ(printer.model.state().nv_images.count(ten), 0u);
+  EXPECT_EQ(rig.Run({"-p", kPrinter, "logo", "delete", "10"}), 1);
+  EXPECT_NE(rig.out().find("no image under 10 (it holds 11)"), std::string::npos) << rig.out();
+  EXPECT_EQ(rig.Run({"-p", kPrinter, "logo", "delete-all", "--yes"}), 0);
+  EXPECT_TRUE(printer.model.state().nv_images.empty());
+}
+
+TEST(CliFleet, TwentyPrintersTwoSilentOneDroppingAreReportedAndTheRestSucceed) {
+  CliRig rig;
+  std::vector<std::string> args = {"--json", "-j", "8"};
+  for (int i = 0; i < 20; ++i) {
+    const std::string address = "tcp://127.0.0." + std::to_string(i + 1) + ":9100";
+    fakes::SimServices& printer = rig.Printer(address);
+    if (i == 4 || i == 11) printer.model.faults().silent = true;
+    if (i == 17) printer.model.faults().drop_after_bytes = 40;
+    args.insert(args.end(), {"-p", address});
+  }
+  args.insert(args.end(), {"settings", "set", "print.density=150%"});
+  EXPECT_EQ(rig.Run(args), 1);
+
+  const std::vector<nlohmann::json> lines = JsonLines(rig.out());
+  ASSERT_EQ(lines.size(), 20u) << rig.out();
+  std::vector<std::string> failed;
+  for (const nlohmann::json& line : lines) {
+    if (line["result"] == "ok") {
+      EXPECT_EQ(line["changed"], true) << line;
+      EXPECT_EQ(line["changes"][0]["after"], "150%") << line;
+      continue;
+    }
+    failed.push_back(line["address"]);
+    EXPECT_EQ(line["changed"], nullptr) << line;
+    // The silent ones fail at the first query; the one whose connection dies, where it died.
+    const std::string message = line["message"];
+    const bool silent = line["address"] != "tcp://127.0.0.18:9100";
+    EXPECT_EQ(message.rfind(silent ? "Printer model is not matched!\n" : "Failed to read ", 0), 0u)
+        << message;
+    EXPECT_NE(message.find("\nno answer from the printer at"), std::string::npos) << message;
+  }
+  std::sort(failed.begin(), failed.end());
+  EXPECT_EQ(failed, (std::vector<std::string>{"tcp://127.0.0.12:9100", "tcp://127.0.0.18:9100",
+                                              "tcp://127.0.0.5:9100"}));
+}
+
+}  // namespace

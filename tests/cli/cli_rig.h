@@ -1,0 +1,67 @@
+#pragma once
+
+// pelliset run in-process against virtual printers, one per address, in virtual time: what a run
+// printed, its exit status, and every byte each printer received.
+
+#include <map>
+#include <memory>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "cli/cli.h"
+#include "fakes/sim_services.h"
+
+namespace clitest {
+
+class CliRig {
+ public:
+  // The virtual printer at `address` (made on first use; make them all before a run).
+  fakes::SimServices& Printer(const std::string& address) {
+    auto& slot = printers_[address];
+    if (!slot) slot = std::make_unique<fakes::SimServices>();
+    return *slot;
+  }
+
+  int Run(const std::vector<std::string>& args) {
+    out_.str("");
+    err_.str("");
+    cli::CliEnvironment environment{out_, err_};
+    environment.make_services = [this](const cli::PrinterAddress& address) {
+      return std::make_unique<Borrowed>(Lookup(address.text));
+    };
+    return cli::RunCli(args, environment);
+  }
+
+  std::string out() const { return out_.str(); }
+  std::string err() const { return err_.str(); }
+  // Every byte the printer at `address` received, all runs together.
+  const std::vector<uint8_t>& Received(const std::string& address) {
+    return Printer(address).devices.line().sent;
+  }
+
+ private:
+  class Borrowed : public cli::PrinterServices {
+   public:
+    explicit Borrowed(platform::Services& services) : services_(services) {}
+    platform::Services& services() override { return services_; }
+
+   private:
+    platform::Services& services_;
+  };
+
+  // Runs on the fleet's threads: only finds, never inserts. A printer the test did not make is
+  // a silent one of its own.
+  platform::Services& Lookup(const std::string& address) {
+    const auto it = printers_.find(address);
+    if (it != printers_.end()) return it->second->services;
+    return unknown_.services;
+  }
+
+  std::map<std::string, std::unique_ptr<fakes::SimServices>> printers_;
+  fakes::SimServices unknown_;
+  std::ostringstream out_;
+  std::ostringstream err_;
+};
+
+}  // namespace clitest
