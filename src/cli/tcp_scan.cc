@@ -10,12 +10,10 @@
 #include <utility>
 
 #include "cli/discover.h"
+#include "cli/printer_services.h"
 #include "platform/clock.h"
 #include "platform/ipv4.h"
-#include "platform/memory_registry.h"
-#include "platform/posix_device_factory.h"
 #include "platform/posix_tcp_socket.h"
-#include "platform/trace.h"
 #include "protocol/common_util.h"
 #include "protocol/result_codes.h"
 
@@ -32,28 +30,19 @@ std::string Dotted(uint32_t address) {
          std::to_string((address >> 8) & 0xFF) + "." + std::to_string(address & 0xFF);
 }
 
-// Each worker owns its platform: the link's objects are not shared between threads.
-struct WorkerPlatform {
-  platform::RealClock clock;
-  platform::PosixDeviceFactory devices{clock};
-  platform::MemoryRegistry registry;
-  platform::NullTrace trace;
-  platform::Services services{clock, devices, registry, trace};
-};
-
 // Nothing when the host refused or did not answer within the time-out.
-std::optional<DiscoveredPrinter> Probe(WorkerPlatform& worker, uint32_t address,
+std::optional<DiscoveredPrinter> Probe(platform::Services& services, uint32_t address,
                                        const ScanOptions& options) {
   const std::string dotted = Dotted(address);
   {
     // A short connect first: the link's own connect waits seconds for an absent host.
-    platform::PosixTcpSocket probe(worker.clock, options.timeout_ms);
+    platform::PosixTcpSocket probe(services.clock, options.timeout_ms);
     if (!probe.Connect(dotted, options.port)) return std::nullopt;
   }
   DiscoveredPrinter found;
   found.address = "tcp://" + dotted + ":" + std::to_string(options.port);
   found.kind = "tcp";
-  CCommonUtil util(worker.services);
+  CCommonUtil util(services);
   util.saved_.port_name = dotted;
   util.saved_.baud_rate = options.port;
   util.saved_.interface = CDev::kInterfaceTcp;
@@ -137,9 +126,10 @@ std::vector<DiscoveredPrinter> ScanTcp(const ScanOptions& options, std::string* 
   std::mutex found_mutex;
   std::vector<std::pair<uint32_t, DiscoveredPrinter>> found;
   const auto work = [&] {
-    WorkerPlatform worker;
+    // Each worker owns its platform: the link's objects are not shared between threads.
+    const std::unique_ptr<PrinterServices> worker = MakeRealPrinterServices(PrinterAddress{});
     for (uint32_t index = next++; index < count; index = next++) {
-      std::optional<DiscoveredPrinter> printer = Probe(worker, first + index, options);
+      std::optional<DiscoveredPrinter> printer = Probe(worker->services(), first + index, options);
       if (!printer) continue;
       const std::lock_guard<std::mutex> lock(found_mutex);
       found.emplace_back(index, std::move(*printer));
