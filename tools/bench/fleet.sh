@@ -1,0 +1,250 @@
+#!/usr/bin/env bash
+# Measures `pelliset settings set` at one printer against the same set at N printers at once
+# (-j N), on virtual printers served by printer-sim on 127.0.0.1. Working N printers side by side
+# should take about as long as one: the goal is fleet time / single time <= 1.2.
+#
+# One printer-sim serves N+1 printers from a fresh state folder each round: the first one for the
+# single run, the other N for the fleet run, so both start from the same settings and every set
+# really writes. Each round runs both, in alternating order; the medians of the rounds are compared.
+# The table also gives the sum of the fleet's per-printer durations against its wall time (near N
+# when the printers really run at once) and the CPU time pelliset and printer-sim used.
+#
+#   tools/bench/fleet.sh [-r ROUNDS] [BUILD_DIR] [N]
+#       BUILD_DIR  build folder with src/cli/pelliset and tools/printer-sim (default: ./build
+#                  of this source tree)
+#       N          printers in the fleet run (default 50)
+#       -r ROUNDS  rounds to take the medians of (default 3)
+#
+# Exit status: 0 goal met, 1 goal missed, 2 the benchmark could not run or a printer failed.
+set -euo pipefail
+
+usage() {
+  sed -n '12,16p' "$0" | sed 's/^# \{0,1\}//' >&2
+  exit 2
+}
+die() {
+  echo "fleet.sh: $*" >&2
+  exit 2
+}
+
+rounds=3
+while getopts "r:h" opt; do
+  case $opt in
+    r) rounds=$OPTARG ;;
+    *) usage ;;
+  esac
+done
+shift $((OPTIND - 1))
+[ $# -le 2 ] || usage
+repo=$(cd "$(dirname "$0")/../.." && pwd)
+build=${1:-$repo/build}
+count=${2:-50}
+[[ $rounds =~ ^[1-9][0-9]?$ ]] || die "ROUNDS must be 1 to 99, not '$rounds'"
+if ! [[ $count =~ ^[1-9][0-9]*$ ]] || [ "$count" -gt 999 ]; then
+  die "N must be 1 to 999, not '$count'"
+fi
+
+pelliset=$build/src/cli/pelliset
+sim=$build/tools/printer-sim
+for program in "$pelliset" "$sim"; do
+  [ -x "$program" ] || die "$program not found: build the targets pelliset and printer-sim in $build"
+done
+command -v python3 >/dev/null || die "python3 is needed to read the JSON lines"
+
+# The values every set writes; the state a fresh printer starts from differs in both.
+settings=(print.density=150% beep.paper_end=off)
+# No single run should come near this; a hung printer or program must not hang the benchmark.
+run_limit=600
+
+work=$(mktemp -d)
+sim_pid=""
+stop_sim() {
+  [ -n "$sim_pid" ] || return 0
+  kill -TERM "$sim_pid" 2>/dev/null || true
+  # It saves every state on the way out; a few seconds at most, then it is made to go.
+  for _ in $(seq 50); do
+    kill -0 "$sim_pid" 2>/dev/null || break
+    sleep 0.1
+  done
+  kill -KILL "$sim_pid" 2>/dev/null || true
+  wait "$sim_pid" 2>/dev/null || true
+  sim_pid=""
+}
+run_pid=""
+cleanup() {
+  # timeout passes the signal on to its whole process group, pelliset included.
+  [ -z "$run_pid" ] || kill -TERM "$run_pid" 2>/dev/null || true
+  stop_sim
+  rm -rf "$work"
+}
+trap cleanup EXIT
+trap 'exit 2' INT TERM HUP
+
+# True when nothing listens on any of the ports first..last of 127.0.0.1.
+ports_free() {
+  local first=$1 last=$2
+  if command -v ss >/dev/null; then
+    ss -Hltn 2>/dev/null | awk '{print $4}' | sed -n 's/.*:\([0-9]*\)$/\1/p' |
+      awk -v a="$first" -v b="$last" '$1 >= a && $1 <= b {found = 1} END {exit found}'
+  else
+    local port
+    for ((port = first; port <= last; port++)); do
+      if (exec 3<>"/dev/tcp/127.0.0.1/$port") 2>/dev/null; then return 1; fi
+    done
+  fi
+}
+
+# Starts printer-sim with N+1 printers on a free range of ports with a fresh state folder;
+# sets base_port and sim_pid. Another program may take a port between the check and the bind,
+# so a failed start moves on to the next range.
+start_sim() {
+  local state=$1 need=$((count + 1)) base
+  mkdir -p "$state"
+  for ((base = 20000 + RANDOM % 200 * 100; base + need < 60000; base += need + 100)); do
+    ports_free "$base" $((base + need - 1)) || continue
+    "$sim" --count "$need" --port "$base" --state-dir "$state" >"$work/sim.out" 2>"$work/sim.err" &
+    sim_pid=$!
+    for _ in $(seq 200); do
+      if ! kill -0 "$sim_pid" 2>/dev/null; then break; fi
+      if [ "$(grep -c '^printer-sim listening on ' "$work/sim.out")" -eq "$need" ]; then
+        base_port=$base
+        return 0
+      fi
+      sleep 0.1
+    done
+    if kill -0 "$sim_pid" 2>/dev/null; then
+      stop_sim
+      die "printer-sim did not report $need listening printers within 20 s"
+    fi
+    wait "$sim_pid" 2>/dev/null || true
+    sim_pid=""
+    grep -q 'cannot bind' "$work/sim.err" || die "printer-sim failed: $(cat "$work/sim.err")"
+  done
+  die "no free range of $need ports found on 127.0.0.1"
+}
+
+# The CPU seconds (user + system) printer-sim has used so far.
+sim_cpu() {
+  awk -v hz="$(getconf CLK_TCK)" '{ sub(/.*\) /, ""); printf "%.2f\n", ($12 + $13) / hz }' \
+    "/proc/$sim_pid/stat"
+}
+
+# Runs pelliset with the arguments, timed; the JSON lines go to $1. Sets wall and cpu (seconds).
+timed_pelliset() {
+  local out=$1
+  shift
+  local start end status=0
+  start=$(date +%s.%N)
+  # In the background so that a signal to this script is acted on at once, not after the run.
+  timeout "$run_limit" /usr/bin/time -o "$work/time.txt" -f '%U %S' \
+    "$pelliset" "$@" --json >"$out" 2>"$work/pelliset.err" &
+  run_pid=$!
+  wait "$run_pid" || status=$?
+  run_pid=""
+  end=$(date +%s.%N)
+  if [ "$status" -ne 0 ]; then
+    echo "fleet.sh: pelliset exited with $status:" >&2
+    cat "$work/pelliset.err" "$out" >&2
+    exit 2
+  fi
+  wall=$(awk -v a="$start" -v b="$end" 'BEGIN { printf "%.2f", b - a }')
+  cpu=$(tail -1 "$work/time.txt" | awk '{ printf "%.2f", $1 + $2 }')
+}
+
+# Checks that the JSON lines in $1 are $2 printers, every one ok and changed; prints the sum and
+# the largest of their durations.
+check_lines() {
+  python3 - "$1" "$2" <<'PY'
+import json, sys
+path, want = sys.argv[1], int(sys.argv[2])
+try:
+    lines = [json.loads(l) for l in open(path) if l.strip()]
+except ValueError as e:
+    sys.exit(f"{path}: not JSON lines: {e}")
+bad = [l for l in lines if l.get("result") != "ok" or l.get("changed") is not True]
+if len(lines) != want or bad:
+    print(f"expected {want} lines with result ok and changed true; got {len(lines)} lines, "
+          f"{len(bad)} of them not", file=sys.stderr)
+    for l in bad[:5]:
+        print(f"  {l.get('address')}: {l.get('result')}, changed {l.get('changed')}: "
+              f"{l.get('message')}", file=sys.stderr)
+    sys.exit(1)
+d = [float(l["duration"]) for l in lines]
+print(f"{sum(d):.2f} {max(d):.2f}")
+PY
+}
+
+run_single() {
+  timed_pelliset "$work/single.json" -p "tcp://127.0.0.1:$base_port" settings set "${settings[@]}"
+  check_lines "$work/single.json" 1 >/dev/null || die "single run: a bad result (above)"
+  single_wall+=("$wall")
+  single_cpu+=("$cpu")
+}
+
+run_fleet() {
+  local before
+  : >"$work/printers.txt"
+  for ((i = 1; i <= count; i++)); do
+    echo "tcp://127.0.0.1:$((base_port + i))" >>"$work/printers.txt"
+  done
+  before=$(sim_cpu)
+  timed_pelliset "$work/fleet.json" --printers "$work/printers.txt" -j "$count" \
+    settings set "${settings[@]}"
+  local sum longest result
+  result=$(check_lines "$work/fleet.json" "$count") || die "fleet run: a bad result (above)"
+  read -r sum longest <<<"$result"
+  fleet_wall+=("$wall")
+  fleet_cpu+=("$cpu")
+  fleet_sum+=("$sum")
+  fleet_longest+=("$longest")
+  fleet_sim_cpu+=("$(awk -v a="$before" -v b="$(sim_cpu)" 'BEGIN { printf "%.2f", b - a }')")
+}
+
+median() {
+  printf '%s\n' "$@" | sort -n | awk '{ v[NR] = $1 } END {
+    printf "%.2f", NR % 2 ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2 }'
+}
+
+single_wall=() single_cpu=() fleet_wall=() fleet_cpu=() fleet_sum=() fleet_longest=()
+fleet_sim_cpu=()
+echo "fleet benchmark: $count printers, $rounds rounds, $(nproc) CPUs"
+echo "load before (uptime): $(uptime)"
+for ((round = 1; round <= rounds; round++)); do
+  start_sim "$work/state-$round"
+  # Alternating order, so a load that comes and goes falls on both runs alike.
+  if ((round % 2)); then
+    run_single
+    run_fleet
+  else
+    run_fleet
+    run_single
+  fi
+  stop_sim
+  rm -rf "$work/state-$round"
+  printf 'round %d: single %ss, fleet %ss (ports %d-%d, load %s)\n' "$round" \
+    "${single_wall[-1]}" "${fleet_wall[-1]}" "$base_port" $((base_port + count)) \
+    "$(cut -d' ' -f1 /proc/loadavg)"
+done
+echo "load after (uptime): $(uptime)"
+
+s=$(median "${single_wall[@]}")
+f=$(median "${fleet_wall[@]}")
+echo
+printf '%-34s %s\n' "" "median of $rounds (each round)"
+printf '%-34s %8s   (%s)\n' "single, 1 printer (s)" "$s" "${single_wall[*]}"
+printf '%-34s %8s   (%s)\n' "fleet, $count printers -j $count (s)" "$f" "${fleet_wall[*]}"
+ratio=$(awk -v s="$s" -v f="$f" 'BEGIN { printf "%.2f", f / s }')
+verdict=$(awk -v r="$ratio" 'BEGIN { print (r <= 1.2 ? "PASS" : "FAIL") }')
+printf '%-34s %8s   goal <= 1.2: %s\n' "ratio fleet / single" "$ratio" "$verdict"
+printf '%-34s %8s   (%s)\n' "fleet: sum of printer durations (s)" "$(median "${fleet_sum[@]}")" \
+  "${fleet_sum[*]}"
+printf '%-34s %8s   (sum / wall %s)\n' "fleet: longest printer duration (s)" \
+  "$(median "${fleet_longest[@]}")" \
+  "$(awk -v a="$(median "${fleet_sum[@]}")" -v b="$f" 'BEGIN { printf "%.1f", a / b }')"
+printf '%-34s %8s   (%s)\n' "pelliset CPU, single (s)" "$(median "${single_cpu[@]}")" \
+  "${single_cpu[*]}"
+printf '%-34s %8s   (%s)\n' "pelliset CPU, fleet (s)" "$(median "${fleet_cpu[@]}")" \
+  "${fleet_cpu[*]}"
+printf '%-34s %8s   (%s)\n' "printer-sim CPU during fleet (s)" "$(median "${fleet_sim_cpu[@]}")" \
+  "${fleet_sim_cpu[*]}"
+[ "$verdict" = PASS ]
