@@ -242,13 +242,16 @@ uint32_t CCommonVmsm::WriteBtInfo() {
 uint32_t CCommonVmsm::ReadSentinel(uint8_t t) {
   if (!LinkOpen()) return kResultNotOpen;
   if (t < 1 || t > kSentinelTracks) return kResultValueRefused;
+  sentinel_reported_[t - 1] = false;
   if (!Send(vmsm::ReadSentinelCommand(t))) return Fail(kResultWriteFailed);
   clock_.Sleep(kQuickQueryPauseMs);
   reply::Buffer r(reply::kTimedReplyCapacity);
   // A reply cut short is ignored like a missing one: half a sentinel must not replace a whole.
   if (!reply::CollectTimed(util_->dev_, clock_, r)) return kResultOk;
   r.DropBefore(vmsm::kReplyMark, vmsm::kSentinelKind);
-  if (r.At(0) != vmsm::kReplyMark && r.At(1) != vmsm::kSentinelKind && r.At(2) != '0' + t) {
+  // Any part that does not fit means the reply is not this track's sentinels (another track's
+  // must not land here).
+  if (r.At(0) != vmsm::kReplyMark || r.At(1) != vmsm::kSentinelKind || r.At(2) != '0' + t) {
     return kResultOk;
   }
   std::string start;
@@ -264,6 +267,7 @@ uint32_t CCommonVmsm::ReadSentinel(uint8_t t) {
   }
   SentinelStart[t - 1] = start;
   SentinelEnd[t - 1] = end;
+  sentinel_reported_[t - 1] = true;
   return kResultOk;
 }
 

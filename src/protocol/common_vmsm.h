@@ -1,5 +1,6 @@
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <string>
 
@@ -59,6 +60,9 @@ class CCommonVmsm : public PrinterSettings {
   // MSR sentinels of track `t` = 1..3. A reply the read does not recognise (or none) is ignored
   // and gives 0. A sentinel over 10 bytes is refused (110, nothing sent).
   uint32_t ReadSentinel(uint8_t t);
+  // Whether the last ReadSentinel of each track got the track's sentinels from the printer
+  // (false: no reply or another one, and the record kept what it held).
+  std::array<bool, kSentinelTracks> sentinel_reported_{};
   uint32_t WriteSentinel(uint8_t t);
 
   // The settings profile in the registry under `key`. Loading never fails: a missing or

@@ -539,6 +539,7 @@ TEST_F(VmsmTest, ReadSentinel) {
   t_.conversation.Expect(Hex("08 4D 53 02 00 34 32"))
       .Reply(Cat({Hex("41 42 37 81 32"), Text("%B"), Hex("1F"), Text("?"), Hex("00")}), 5);
   EXPECT_EQ(vmsm_.ReadSentinel(2), kResultOk);
+  EXPECT_TRUE(vmsm_.sentinel_reported_[1]);
   EXPECT_EQ(vmsm_.SentinelStart[1], "%B");
   EXPECT_EQ(vmsm_.SentinelEnd[1], "?");
   EXPECT_EQ(vmsm_.SentinelStart[0], "");
@@ -561,6 +562,7 @@ TEST_F(VmsmTest, ReadSentinelIgnoresWhatItDoesNotRecognise) {
       {"silent", {}},
       {"foreign reply", Cat({Hex("36 80 39"), Text("AB"), Hex("1F"), Text("CD"), Hex("00")})},
       {"cut short", Cat({Hex("37 81 31"), Text("AB"), Hex("1F"), Text("C")})},
+      {"another track's", Cat({Hex("37 81 32"), Text("AB"), Hex("1F"), Text("CD"), Hex("00")})},
   };
   for (const Case& c : cases) {
     Rig rig;
@@ -575,6 +577,7 @@ TEST_F(VmsmTest, ReadSentinelIgnoresWhatItDoesNotRecognise) {
     EXPECT_EQ(vmsm.ReadSentinel(1), kResultOk) << c.name;
     EXPECT_EQ(vmsm.SentinelStart[0], "%") << c.name;
     EXPECT_EQ(vmsm.SentinelEnd[0], "?") << c.name;
+    EXPECT_FALSE(vmsm.sentinel_reported_[0]) << c.name;
     EXPECT_TRUE(rig.LinkOpen()) << c.name;
     if (c.reply.empty()) {
       EXPECT_GT(t.clock.NowMs() - start, 2000u);
