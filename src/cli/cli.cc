@@ -39,20 +39,27 @@ bool CollectPrinters(const CliOptions& options, CliEnvironment& env,
     *error = "no printer given: --printer ADDR or --printers FILE (see pelliset --help)";
     return false;
   }
-  for (size_t i = 0; i < printers->size(); ++i) {
-    for (size_t j = 0; j < i; ++j) {
-      if ((*printers)[i].text == (*printers)[j].text) {
-        *error = "printer " + (*printers)[i].text + " is given twice";
-        return false;
-      }
-    }
-  }
   // COMn goes to the device the dialog programs would open for it.
   for (PrinterAddress& address : *printers) {
     if (address.interface > CDev::kInterfaceBluetooth || env.port_registry == nullptr) continue;
     if (address.port_name.rfind("COM", 0) != 0) continue;
     address.port_name = platform::ResolveComName(
         address.port_name, address.interface == CDev::kInterfaceBluetooth, *env.port_registry);
+  }
+  // One printer twice, however it is written, would get two links that interleave their work.
+  auto same_printer = [](const PrinterAddress& a, const PrinterAddress& b) {
+    if (a.port_name != b.port_name) return false;
+    const bool a_tcp = a.interface == CDev::kInterfaceTcp;
+    const bool b_tcp = b.interface == CDev::kInterfaceTcp;
+    return a_tcp == b_tcp && (!a_tcp || a.baud_rate == b.baud_rate);
+  };
+  for (size_t i = 0; i < printers->size(); ++i) {
+    for (size_t j = 0; j < i; ++j) {
+      if (same_printer((*printers)[i], (*printers)[j])) {
+        *error = "printer " + (*printers)[i].text + " is the same as " + (*printers)[j].text;
+        return false;
+      }
+    }
   }
   return true;
 }
@@ -98,6 +105,35 @@ int Discover(const CliOptions& options, CliEnvironment& env) {
   return kExitOk;
 }
 
+// An option a command does not use is refused rather than ignored: --dry-run on a delete must not
+// delete.
+bool CheckOptionsApply(const CliOptions& o, std::string* error) {
+  const std::string& c = o.command;
+  struct Use {
+    bool given;
+    const char* option;
+    bool applies;
+  };
+  const Use uses[] = {
+      {o.dry_run, "--dry-run", c == "settings set"},
+      {o.yes, "--yes", c == "settings default" || c == "logo delete-all" || c == "firmware"},
+      {o.format != "ini", "--format", c == "settings get"},
+      {!o.output_dir.empty(), "--output", c == "settings get"},
+      {!o.keys.empty(), "--key", c == "logo add"},
+      {o.brightness.has_value(), "--brightness", c == "logo add"},
+      {!o.scans.empty(), "--scan", c == "discover"},
+      {o.scan_port.has_value(), "--scan-port", c == "discover"},
+      {o.scan_timeout_ms.has_value(), "--scan-timeout", c == "discover"},
+  };
+  for (const Use& use : uses) {
+    if (use.given && !use.applies) {
+      *error = std::string(use.option) + " does not apply to " + c;
+      return false;
+    }
+  }
+  return true;
+}
+
 std::optional<PrinterWork> Prepare(const CommandSetup& setup, std::string* error) {
   const std::string& command = setup.options.command;
   if (command == "identify") return PrepareIdentify(setup, error);
@@ -125,6 +161,10 @@ int RunCli(const std::vector<std::string>& args, CliEnvironment& env) {
     env.out << "pelliset (Pelliset) " << PELLISET_VERSION_TEXT << "\n";
     return kExitOk;
   }
+  if (!CheckOptionsApply(options, &error)) {
+    env.err << "pelliset: " << error << "\n";
+    return kExitUsage;
+  }
   if (options.command == "discover") return Discover(options, env);
 
   std::vector<PrinterAddress> printers;
@@ -149,8 +189,7 @@ int RunCli(const std::vector<std::string>& args, CliEnvironment& env) {
   auto done = [&](size_t index, const PrinterOutcome& outcome) {
     board.Finished(index, outcome.ok);
     if (bodies && outcome.ok && !outcome.body.empty()) {
-      board.Clear();
-      env.out << outcome.body << std::flush;
+      board.Write(env.out, outcome.body);
       return;
     }
     if (!header_written && bodies) {
@@ -172,6 +211,11 @@ int RunCli(const std::vector<std::string>& args, CliEnvironment& env) {
     const auto failed = std::count_if(outcomes.begin(), outcomes.end(),
                                       [](const PrinterOutcome& o) { return !o.ok; });
     env.err << "pelliset: " << failed << " of " << printers.size() << " printers failed\n";
+  }
+  env.out.flush();
+  if (!env.out) {
+    env.err << "pelliset: the output could not be written (a full disk or a closed pipe?)\n";
+    return kExitPrinterFailed;
   }
   return all_ok ? kExitOk : kExitPrinterFailed;
 }

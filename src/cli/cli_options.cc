@@ -61,6 +61,13 @@ bool ParseCliOptions(const std::vector<std::string>& args, CliOptions* options,
       *error = "bad value '" + v + "' for " + name + ": " + allowed;
       return false;
     };
+    // Switches take no value: "--yes=no" must not read as yes.
+    static const std::set<std::string> switches = {
+        "--help", "--version", "--json", "--quiet", "--yes", "--dry-run", "-h", "-q", "-y", "-n"};
+    if (inline_value && switches.count(name) != 0) {
+      *error = name + " takes no value";
+      return false;
+    }
     if (name == "--help" || name == "-h") {
       parsed.help = true;
     } else if (name == "--version") {

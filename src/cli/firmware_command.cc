@@ -59,8 +59,18 @@ std::optional<PrinterWork> PrepareFirmware(const CommandSetup& setup, std::strin
         "sent: add --yes";
     return std::nullopt;
   }
+  const std::string& path = options.arguments[0];
+  // Firmware files carry this ending; anything else sent by mistake would upset the printer.
+  std::string ending = path.size() >= 4 ? path.substr(path.size() - 4) : "";
+  for (char& c : ending) c = static_cast<char>(c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c);
+  if (ending != ".fls") {
+    *error = path + ": not a firmware file (*.fls)";
+    return std::nullopt;
+  }
   std::string content;
-  if (!ReadWholeFile(options.arguments[0], kMaxFirmwareBytes, &content, error)) {
+  if (!ReadWholeFile(path, kMaxFirmwareBytes, &content, error)) return std::nullopt;
+  if (content.empty()) {
+    *error = path + ": the file is empty";
     return std::nullopt;
   }
   auto bytes = std::make_shared<const std::vector<uint8_t>>(content.begin(), content.end());

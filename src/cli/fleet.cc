@@ -2,6 +2,9 @@
 
 #include <algorithm>
 #include <atomic>
+#include <exception>
+#include <string>
+#include <system_error>
 #include <thread>
 
 namespace cli {
@@ -16,7 +19,14 @@ std::vector<PrinterOutcome> RunFleet(const std::vector<PrinterAddress>& printers
       std::unique_ptr<PrinterServices> services = make_services(printers[i]);
       platform::Clock& clock = services->services().clock;
       const uint32_t start = clock.TickCount();
-      PrinterOutcome outcome = work(i, printers[i], services->services());
+      PrinterOutcome outcome;
+      try {
+        outcome = work(i, printers[i], services->services());
+      } catch (const std::exception& e) {
+        // One printer's trouble (memory, most likely) must not end the others' work midway.
+        outcome = PrinterOutcome{};
+        outcome.message = std::string("internal error: ") + e.what();
+      }
       outcome.duration_ms = clock.TickCount() - start;
       if (done) done(i, outcome);
       outcomes[i] = std::move(outcome);
@@ -27,10 +37,15 @@ std::vector<PrinterOutcome> RunFleet(const std::vector<PrinterAddress>& printers
     worker();
     return outcomes;
   }
-  std::vector<std::thread> pool;
+  std::vector<std::jthread> pool;
   pool.reserve(threads);
-  for (size_t t = 0; t < threads; ++t) pool.emplace_back(worker);
-  for (std::thread& thread : pool) thread.join();
+  try {
+    for (size_t t = 0; t < threads; ++t) pool.emplace_back(worker);
+  } catch (const std::system_error&) {
+    // The system gave fewer threads than asked: the ones started share the printers out.
+    if (pool.empty()) worker();
+  }
+  pool.clear();  // joins
   return outcomes;
 }
 

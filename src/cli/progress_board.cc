@@ -52,16 +52,11 @@ void ProgressBoard::Finished(size_t printer, bool ok) {
   }
 }
 
-void ProgressBoard::Clear() {
-  if (!enabled_) return;
+void ProgressBoard::Write(std::ostream& out, const std::string& text) {
   std::lock_guard lock(mutex_);
-  ClearLocked();
-}
-
-void ProgressBoard::Redraw() {
-  if (!enabled_) return;
-  std::lock_guard lock(mutex_);
-  if (finished_ < rows_.size()) DrawLocked(true);
+  if (enabled_) ClearLocked();
+  out << text << std::flush;
+  if (enabled_ && finished_ < rows_.size()) DrawLocked(true);
 }
 
 std::string ProgressBoard::Line() const {

@@ -23,10 +23,9 @@ class ProgressBoard {
   void Update(size_t printer, int percent, const std::string& stage);
   void Finished(size_t printer, bool ok);
 
-  // Removes the line (before other output) and draws it again (after). The Reporter calls these
-  // around every line it writes; they take the board's own lock.
-  void Clear();
-  void Redraw();
+  // Writes `text` to `out` with the line taken away first and drawn again after, all under the
+  // board's lock, so no redraw from another thread lands inside the text.
+  void Write(std::ostream& out, const std::string& text);
 
  private:
   struct Row {

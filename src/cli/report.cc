@@ -13,15 +13,19 @@ std::string Seconds(uint64_t ms) {
   return text;
 }
 
-// A failure's two lines on one table line.
+// A failure's lines on one table line; no control byte reaches the terminal.
 std::string OneLine(const std::string& text) {
   std::string line;
+  bool line_end = false;
   for (char c : text) {
-    if (c == '\n') {
-      line += " - ";
-    } else {
-      line += c;
+    if (c == '\n' || c == '\r') {
+      line_end = true;
+      continue;
     }
+    if (line_end && !line.empty()) line += " - ";
+    line_end = false;
+    if (line.empty() && c == ' ') continue;
+    line += static_cast<unsigned char>(c) < 0x20 || c == 0x7F ? '?' : c;
   }
   return line;
 }
@@ -72,9 +76,11 @@ void Reporter::Report(const std::string& address, const PrinterOutcome& outcome)
   const std::string text =
       json_ ? JsonLine(address, outcome) : TableLines(address, outcome, address_width_);
   std::lock_guard lock(mutex_);
-  if (board_ != nullptr) board_->Clear();
-  out_ << text << std::flush;
-  if (board_ != nullptr) board_->Redraw();
+  if (board_ != nullptr) {
+    board_->Write(out_, text);
+  } else {
+    out_ << text << std::flush;
+  }
 }
 
 }  // namespace cli

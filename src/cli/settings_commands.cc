@@ -1,3 +1,4 @@
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <string>
@@ -6,6 +7,7 @@
 #include "cli/commands.h"
 #include "cli/printer_session.h"
 #include "cli/settings_codec.h"
+#include "settings/setting_lists.h"
 
 namespace cli {
 namespace {
@@ -48,12 +50,52 @@ bool WriteFileWhole(const std::filesystem::path& path, const std::string& text,
   return true;
 }
 
+// A printer's texts in a header comment: a line end or other control byte would end the comment.
+std::string CommentSafe(std::string text) {
+  for (char& c : text) {
+    if (static_cast<unsigned char>(c) < 0x20 || c == 0x7F) c = '?';
+  }
+  return text;
+}
+
 std::string SettingsText(const PrinterSettings& settings, const std::string& format,
                          const std::string& address, const CCommonUtil& util) {
   if (format == "json") return SettingsToJson(settings).dump(2) + "\n";
-  return SettingsToIni(
-      settings, {"printer: " + address,
-                 "model: " + util.model_name_ + ", firmware " + util.firmware_version_text_});
+  return SettingsToIni(settings, {CommentSafe("printer: " + address),
+                                  CommentSafe("model: " + util.model_name_ + ", firmware " +
+                                              util.firmware_version_text_)});
+}
+
+std::string LowerKey(std::string key) {
+  for (char& c : key) c = static_cast<char>(c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c);
+  return key;
+}
+
+// What the printer reported that cannot go back as it is: sentinels it did not report (writing
+// the record would erase them) and a baud rate the serial command cannot carry (it would become
+// 115200). Empty when the record can be written back; `given` are the keys the user set.
+std::string UnwritableHeldValues(const CCommonVmsm& vmsm, const std::vector<Assignment>& given) {
+  auto set_by_user = [&](const std::string& key) {
+    return std::any_of(given.begin(), given.end(),
+                       [&](const Assignment& a) { return LowerKey(a.key) == key; });
+  };
+  std::string problems;
+  for (size_t t = 0; t < kSentinelTracks; ++t) {
+    const std::string track = "msr.track" + std::to_string(t + 1);
+    if (vmsm.sentinel_reported_[t] ||
+        (set_by_user(track + ".start") && set_by_user(track + ".end")))
+      continue;
+    problems += "\n" + track +
+                ": the printer did not report its sentinels, and writing would erase "
+                "them; give " +
+                track + ".start and " + track + ".end to write them";
+  }
+  const auto& rates = setting_lists::kBaudRates;
+  if (std::find(rates.begin(), rates.end(), vmsm.Baudrate) == rates.end()) {
+    problems += "\nserial.baud_rate: the printer holds " + std::to_string(vmsm.Baudrate) +
+                ", which cannot be written back (it would become 115200); give serial.baud_rate";
+  }
+  return problems.empty() ? problems : "nothing written:" + problems;
 }
 
 nlohmann::ordered_json ChangesJson(const std::vector<SettingChange>& changes) {
@@ -73,18 +115,28 @@ std::string Count(size_t n, const char* what) {
 bool ReadWholeFile(const std::string& path, size_t limit, std::string* content,
                    std::string* error) {
   std::error_code ec;
-  if (!std::filesystem::is_regular_file(path, ec)) {
-    *error = path + ": no such file";
+  if (std::filesystem::is_directory(path, ec)) {
+    *error = path + ": is a folder, not a file";
     return false;
   }
-  const auto size = std::filesystem::file_size(path, ec);
-  if (ec || size > limit) {
-    *error = path + ": " + (ec ? ec.message() : "too large (" + std::to_string(size) + " bytes)");
-    return false;
-  }
+  // Read in pieces rather than by the size the file claims: a pipe (--printers <(...)) has none.
   std::ifstream in(path, std::ios::binary);
-  std::string text(static_cast<size_t>(size), '\0');
-  if (!in.read(text.data(), static_cast<std::streamsize>(text.size()))) {
+  if (!in) {
+    *error =
+        path + ": " +
+        (std::filesystem::exists(path, ec) ? "cannot be opened (permission?)" : "no such file");
+    return false;
+  }
+  std::string text;
+  char piece[65536];
+  while (in.read(piece, sizeof piece) || in.gcount() > 0) {
+    text.append(piece, static_cast<size_t>(in.gcount()));
+    if (text.size() > limit) {
+      *error = path + ": too large (more than " + std::to_string(limit) + " bytes)";
+      return false;
+    }
+  }
+  if (in.bad()) {
     *error = path + ": cannot be read";
     return false;
   }
@@ -122,6 +174,12 @@ std::optional<PrinterWork> PrepareSettingsGet(const CommandSetup& setup, std::st
         const PrinterSettings& settings = session.vmsm().settings();
         outcome.ok = true;
         outcome.message = "read";
+        for (size_t t = 0; t < kSentinelTracks; ++t) {
+          if (!session.vmsm().sentinel_reported_[t]) {
+            outcome.details.push_back("msr.track" + std::to_string(t + 1) +
+                                      ": not reported by the printer (shown empty)");
+          }
+        }
         outcome.data["format_version"] = kSettingsFormatVersion;
         outcome.data["settings"] = SettingsToJson(settings)["settings"];
         const std::string text = SettingsText(settings, format, address.text, session.util());
@@ -183,6 +241,16 @@ std::optional<PrinterWork> PrepareSettingsSet(const CommandSetup& setup, std::st
         PrinterOutcome outcome;
         if (!session.Transfer(TransferRunner::kReadAll, &outcome.message)) return outcome;
         const PrinterSettings before = session.vmsm().settings();
+        // Only the newer firmware generation has a tear-off position to read and write.
+        const bool newer = session.util().firmware_version_ == kFirmwareNewer;
+        if (!newer && std::any_of(assignments.begin(), assignments.end(), [](const Assignment& a) {
+              return LowerKey(a.key) == "print.tear_off_position";
+            })) {
+          outcome.message =
+              "print.tear_off_position: this printer's firmware has no tear-off position; "
+              "nothing written";
+          return outcome;
+        }
         std::string apply_error;
         if (!ApplyAssignments(assignments, &session.vmsm().settings(), &apply_error)) {
           outcome.message = apply_error;
@@ -197,6 +265,11 @@ std::optional<PrinterWork> PrepareSettingsSet(const CommandSetup& setup, std::st
           outcome.ok = true;
           outcome.changed = false;
           outcome.message = "unchanged";
+          return outcome;
+        }
+        if (const std::string problems = UnwritableHeldValues(session.vmsm(), assignments);
+            !problems.empty()) {
+          outcome.message = problems;
           return outcome;
         }
         if (dry_run) {

@@ -58,6 +58,7 @@ TEST(CliSettings, SetWritesTheDifferenceOnceThenOnlyReads) {
 TEST(CliSettings, BadInputIsRefusedBeforeAnythingIsSent) {
   platform_test::TempDir dir;
   const std::string bad_file = dir.File("bad.ini");
+  std::ofstream(dir.File("empty.fls")) << "";
   std::ofstream(bad_file) << "format_version = 1\nprint.density = 150%\nprint.density = 90%\n";
   struct Case {
     std::vector<std::string> args;
@@ -74,6 +75,11 @@ TEST(CliSettings, BadInputIsRefusedBeforeAnythingIsSent) {
       {{"logo", "add", bad_file}, "bad.ini"},
       {{"logo", "print", "1"}, "two printable characters"},
       {{"firmware", dir.File("missing.fls"), "--yes"}, "missing.fls"},
+      {{"firmware", dir.File("empty.fls"), "--yes"}, "empty"},
+      {{"firmware", bad_file, "--yes"}, "not a firmware file"},
+      {{"logo", "delete-all", "--yes", "--dry-run"}, "--dry-run does not apply"},
+      {{"settings", "default", "--yes=no"}, "--yes takes no value"},
+      {{"-p", "TCP://127.0.0.1:9100", "identify"}, "is the same as"},
   };
   for (const Case& c : cases) {
     CliRig rig;
@@ -84,6 +90,36 @@ TEST(CliSettings, BadInputIsRefusedBeforeAnythingIsSent) {
     EXPECT_NE(rig.err().find(c.says), std::string::npos) << rig.err();
     EXPECT_TRUE(rig.Received(kPrinter).empty()) << c.args[1];
   }
+}
+
+TEST(CliSettings, HeldValuesThatCannotGoBackStopTheWrite) {
+  CliRig rig;
+  const std::string no_sentinels = "tcp://127.0.0.1:9101";
+  const std::string odd_baud = "tcp://127.0.0.1:9102";
+  fakes::SimServices& first = rig.Printer(no_sentinels);
+  first.model.state().sentinel_start[0] = "%";
+  first.model.faults().silent_for = {sim::Command::kReadSentinel};
+  fakes::SimServices& second = rig.Printer(odd_baud);
+  second.model.state().serial[0] = "1200";
+  const sim::PrinterState first_before = first.model.state();
+  const sim::PrinterState second_before = second.model.state();
+
+  EXPECT_EQ(rig.Run({"--json", "-p", no_sentinels, "-p", odd_baud, "settings", "set",
+                     "print.speed=50mm/s"}),
+            1);
+  const std::vector<nlohmann::json> lines = JsonLines(rig.out());
+  ASSERT_EQ(lines.size(), 2u) << rig.out();
+  for (const nlohmann::json& line : lines) {
+    EXPECT_EQ(line["result"], "failed") << line;
+    const std::string message = line["message"];
+    EXPECT_NE(message.find(line["address"] == no_sentinels
+                               ? "msr.track1: the printer did not report its sentinels"
+                               : "serial.baud_rate: the printer holds 1200"),
+              std::string::npos)
+        << message;
+  }
+  EXPECT_EQ(first.model.state(), first_before);
+  EXPECT_EQ(second.model.state(), second_before);
 }
 
 // An 8 x 2 BMP, 24 bits: row 0 (the top) black, white, black... ; row 1 all white.
