@@ -6,8 +6,8 @@ set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "Configuration utility for TMQ-D550 portable receipt printers")
 set(CPACK_PACKAGE_DESCRIPTION
     "Reads, edits and writes the printer's stored settings, stores logos in its NV memory and \
-sends firmware, over serial, Bluetooth serial, USB or TCP/IP. Includes deskutil, pdautil, a \
-virtual printer (printer-sim) and bmp2nv.")
+sends firmware, over serial, Bluetooth serial, USB or TCP/IP. Includes deskutil, pdautil, the \
+pelliset command line for fleets, a virtual printer (printer-sim) and bmp2nv.")
 set(CPACK_PACKAGE_INSTALL_DIRECTORY pelliset)
 set(CPACK_STRIP_FILES ON)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)

@@ -33,10 +33,14 @@ touch "$scratch/var/lib/dpkg/status"
 # The scratch root has no packages of its own: its dependencies are this machine's.
 dpkg --root="$scratch" --force-depends --force-script-chrootless -i "$deb" >/dev/null 2>&1 ||
   fail "dpkg could not install $deb into the scratch root"
-for program in deskutil pdautil printer-sim bmp2nv; do
+for program in deskutil pdautil printer-sim bmp2nv pelliset; do
   "$scratch/usr/bin/$program" --version || fail "the installed $program does not run"
 done
-man -l "$scratch/usr/share/man/man1/deskutil.1" >/dev/null 2>&1 || fail "deskutil.1 does not render"
+for page in deskutil pelliset; do
+  man -l "$scratch/usr/share/man/man1/$page.1" >/dev/null 2>&1 || fail "$page.1 does not render"
+done
+[ -f "$scratch/usr/share/bash-completion/completions/pelliset" ] ||
+  fail "the package has no bash completion for pelliset"
 dpkg --root="$scratch" --force-script-chrootless -r pelliset >/dev/null
 left=$(find "$scratch/usr" -type f 2>/dev/null | head -5 || true)
 [ -z "$left" ] || fail "files left after removal: $left"

@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # `cmake --install` into a scratch DESTDIR, then the installed programs as a user meets them:
 # deskutil finds its installed German pack (found from the program's own folder, so the scratch
-# root works like /usr), every program prints the project version, and the manual pages, bash
-# completions and desktop entry are where the system looks for them.
+# root works like /usr), every program prints the project version, the manual pages, bash
+# completions and desktop entry are where the system looks for them, and pelliset's completion
+# works once loaded.
 # Usage: install_test.sh BUILD_DIR PROJECT_VERSION
 set -u
 build=${1:?usage: $0 BUILD_DIR PROJECT_VERSION}
@@ -18,20 +19,25 @@ DESTDIR="$work/root" cmake --install "$build" --prefix /usr >"$work/install.log"
   { cat "$work/install.log"; fail "cmake --install failed"; }
 root="$work/root/usr"
 
-for f in bin/deskutil bin/pdautil bin/printer-sim bin/bmp2nv share/pelliset/German.pack \
+for f in bin/deskutil bin/pdautil bin/printer-sim bin/bmp2nv bin/pelliset share/pelliset/German.pack \
   share/man/man1/deskutil.1 share/man/man1/pdautil.1 share/man/man1/printer-sim.1 \
-  share/man/man1/bmp2nv.1 share/bash-completion/completions/deskutil \
-  share/bash-completion/completions/printer-sim share/applications/deskutil.desktop \
-  share/icons/hicolor/scalable/apps/pelliset.svg; do
+  share/man/man1/bmp2nv.1 share/man/man1/pelliset.1 share/bash-completion/completions/deskutil \
+  share/bash-completion/completions/printer-sim share/bash-completion/completions/pelliset \
+  share/applications/deskutil.desktop share/icons/hicolor/scalable/apps/pelliset.svg; do
   [ -e "$root/$f" ] || fail "not installed: /usr/$f"
 done
 grep -q "@PROJECT_VERSION@" "$root"/share/man/man1/*.1 && fail "a manual page kept its version placeholder"
 grep -q "Pelliset $version" "$root/share/man/man1/deskutil.1" || fail "deskutil.1 does not carry $version"
 
-for program in deskutil pdautil printer-sim bmp2nv; do
+for program in deskutil pdautil printer-sim bmp2nv pelliset; do
   out=$("$root/bin/$program" --version) || fail "$program --version failed"
   [[ $out == "$program (Pelliset) $version"* ]] || fail "$program --version printed: $out"
 done
+
+# The installed completion loads in bash and offers pelliset's sub-commands.
+out=$(bash -c 'source "$1" && COMP_LINE="pelliset settings " && COMP_POINT=${#COMP_LINE} &&
+  _pelliset && echo "${COMPREPLY[*]}"' _ "$root/share/bash-completion/completions/pelliset" 2>&1)
+[ "$out" = "get set default" ] || fail "the pelliset completion offered: $out"
 
 # The installed deskutil in German, its pack found in /usr/share/pelliset of the scratch root.
 out=$(printf 'wait dialog 102\nsnapshot\nclose\n' |
