@@ -211,7 +211,8 @@ std::optional<PrinterWork> PrepareSettingsSet(const CommandSetup& setup, std::st
   const bool all_assignments = std::all_of(args.begin(), args.end(), [](const std::string& a) {
     return a.find('=') != std::string::npos;
   });
-  if (all_assignments && !std::filesystem::exists(args[0])) {
+  const bool typed = all_assignments && !std::filesystem::exists(args[0]);
+  if (typed) {
     for (size_t i = 0; i < args.size(); ++i) {
       Assignment assignment;
       if (!ParseAssignmentArgument(args[i], static_cast<int>(i + 1), &assignment, error)) {
@@ -229,9 +230,15 @@ std::optional<PrinterWork> PrepareSettingsSet(const CommandSetup& setup, std::st
     if (!ParseSettingsText(text, args[0], &assignments, error)) return std::nullopt;
   }
   // Keys and values are checked now, so that nothing is sent to any printer when one of them is
-  // refused. Only a number outside the lists waits for the printer: it is accepted back where
-  // the printer holds it already, and refused after the read, before any write, elsewhere.
-  if (!CheckAssignments(assignments, error)) return std::nullopt;
+  // refused. A file may carry a number outside the lists that a printer reported (a saved
+  // `settings get`): it goes back only where the printer holds it, which the read tells. Typed
+  // on the command line, such a number is a mistake and is refused now.
+  if (typed) {
+    PrinterSettings check;
+    if (!ApplyAssignments(assignments, &check, error)) return std::nullopt;
+  } else if (!CheckAssignments(assignments, error)) {
+    return std::nullopt;
+  }
 
   ProgressBoard* board = setup.board;
   const bool dry_run = options.dry_run;

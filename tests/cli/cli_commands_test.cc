@@ -67,6 +67,7 @@ TEST(CliSettings, BadInputIsRefusedBeforeAnythingIsSent) {
   const std::vector<Case> cases = {
       {{"settings", "set", "print.densty=150%"}, "print.densty"},
       {{"settings", "set", "print.density=155%"}, "print.density"},
+      {{"settings", "set", "power.off_minutes=900"}, "power.off_minutes"},
       {{"settings", "set", "bluetooth.pin=1234567890123"}, "bluetooth.pin: 13 bytes"},
       // 16 two-byte characters: 32 bytes as sent, over the 30 a name may have.
       {{"settings", "set", "bluetooth.name=ÄÄÄÄÄÄÄÄÄÄÄÄÄÄÄÄ"}, "bluetooth.name"},
