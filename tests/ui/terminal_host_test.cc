@@ -393,6 +393,38 @@ TEST(TerminalHost, TabPagesTakePartInFocusAndCtrlPageDownSwitchesTabs) {
   EXPECT_EQ(Count(dlg.log, "cmd 300 selchange"), 1);
 }
 
+// A page's handler that sends the focus back to its edit (a refused check) is seen even when the
+// page had that edit focused before the user moved on to the frame's button.
+TEST(TerminalHost, FocusSentBackIntoAPageFromTheFramesButtonIsFollowed) {
+  using K = ui::ControlKind;
+  static const ui::Template parent_t{
+      802,
+      "Tabs",
+      160,
+      100,
+      {{300, K::kTab, "", {5, 5, 150, 70}}, {1, K::kButton, "OK", {5, 80, 40, 14}, ui::kDefault}}};
+  static const ui::Template page_t{803, "", 140, 50, {{10, K::kEdit, "", {5, 5, 60, 12}}}};
+  Rig rig;
+  ProbeDialog page(page_t);
+  ProbeDialog dlg(parent_t);
+  dlg.init = [&](ProbeDialog& d) {
+    d.GetTab(300).InsertItem(0, "General");
+    d.CreatePage(page, 10, 20);
+  };
+  // The first OK is refused, as a failed check does, with the focus sent to the page's edit.
+  int oks = 0;
+  dlg.command = [&](ProbeDialog&, int id, ui::Notify) {
+    if (id != 1 || ++oks > 1) return false;
+    page.GotoDlgCtrl(10);
+    return true;
+  };
+  rig.Keys({MakeKey(Key::kTab), MakeKey(Key::kTab), MakeKey(Key::kEnter), MakeChar("y"),
+            MakeKey(Key::kEsc)});
+  dlg.DoModal(rig.host);
+  // Tab row, page edit, OK; then the key after the refused OK lands in the edit again.
+  EXPECT_EQ(rig.focus_at_key, (std::vector<int>{300, 10, 1, 10, 10}));
+}
+
 class TempFolder {
  public:
   TempFolder() {

@@ -69,6 +69,15 @@ void TerminalHost::SetFocus(Dialog& top, Dialog& owner, Control& control, bool b
   owner.GotoDlgCtrl(control.id());
   seen_focus_[&owner] = control.id();
   focus_owner_[&top] = &owner;
+  // The other dialogs of the window let go of their focus, so that a handler sending it back to
+  // the control one of them had (a page's edit whose check failed) is a move the host sees.
+  std::vector<Dialog*> family;
+  Family(top, &family);
+  for (Dialog* d : family) {
+    if (d == &owner || d->GetFocusId() == -1) continue;
+    d->GotoDlgCtrl(-1);
+    seen_focus_[d] = -1;
+  }
   if (before != &control && by_keyboard) {
     ControlView& v = views_[&control];
     if (control.kind() == ControlKind::kEdit) {
