@@ -6,6 +6,7 @@
 #include "cli/cli_options.h"
 #include "cli/commands.h"
 #include "cli/discover.h"
+#include "cli/file_input.h"
 #include "cli/fleet.h"
 #include "cli/report.h"
 #include "pelliset_version.h"

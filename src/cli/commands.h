@@ -27,7 +27,4 @@ std::optional<PrinterWork> PrepareSettingsDefault(const CommandSetup& setup, std
 std::optional<PrinterWork> PrepareLogo(const CommandSetup& setup, std::string* error);
 std::optional<PrinterWork> PrepareFirmware(const CommandSetup& setup, std::string* error);
 
-// The whole content of a file (at most `limit` bytes); false with a message naming it.
-bool ReadWholeFile(const std::string& path, size_t limit, std::string* content, std::string* error);
-
 }  // namespace cli

@@ -4,25 +4,22 @@
 #include <vector>
 
 #include "cli/commands.h"
+#include "cli/file_input.h"
 #include "cli/printer_session.h"
 #include "firmware/firmware_sender.h"
+#include "firmware/firmware_texts.h"
 #include "link/link_failure.h"
+#include "platform/file_system.h"
 
 namespace cli {
 namespace {
-
-// The firmware download's limit and words.
-constexpr size_t kMaxFirmwareBytes = size_t{64} << 20;
-constexpr char kOpenPortError[] = "Error : OpenPort! Please check printer";
-constexpr char kSendFailedError[] = "Error : Send Failed!";
-constexpr char kFinishedText[] = "Finished to download firmware and Reset the printer!";
 
 PrinterOutcome SendFirmwareFile(PrinterSession& session, std::span<const uint8_t> bytes) {
   PrinterOutcome outcome;
   CDev& dev = session.util().dev_;
   const CDev::Traffic before = dev.traffic();
   if (dev.Open() != 1) {
-    outcome.message = WithFailureLine(kOpenPortError, dev, before);
+    outcome.message = WithFailureLine(kFirmwareOpenPortError, dev, before);
     return outcome;
   }
   session.ShowProgress(0, "Firmware is downloading");
@@ -34,14 +31,15 @@ PrinterOutcome SendFirmwareFile(PrinterSession& session, std::span<const uint8_t
   if (result.status != FirmwareSendStatus::kSent) {
     // Some of the file may be in the printer: count it as changed.
     outcome.changed = result.sent > 0;
-    outcome.message = WithFailureLine(kSendFailedError, dev, sending) + " (" +
+    outcome.message = WithFailureLine(kFirmwareSendFailedError, dev, sending) + " (" +
                       std::to_string(result.sent) + " of " + std::to_string(bytes.size()) +
                       " bytes sent)";
     return outcome;
   }
   outcome.ok = true;
   outcome.changed = true;
-  outcome.message = std::string(kFinishedText) + " (" + std::to_string(result.sent) + " bytes)";
+  outcome.message =
+      std::string(kFirmwareFinishedText) + " (" + std::to_string(result.sent) + " bytes)";
   return outcome;
 }
 
@@ -68,7 +66,7 @@ std::optional<PrinterWork> PrepareFirmware(const CommandSetup& setup, std::strin
     return std::nullopt;
   }
   std::string content;
-  if (!ReadWholeFile(path, kMaxFirmwareBytes, &content, error)) return std::nullopt;
+  if (!ReadWholeFile(path, platform::kMaxWholeFileBytes, &content, error)) return std::nullopt;
   if (content.empty()) {
     *error = path + ": the file is empty";
     return std::nullopt;

@@ -10,9 +10,6 @@
 namespace cli {
 namespace {
 
-// Only this maker's printers pass the maker query; it keeps no text of its own.
-constexpr char kMakerName[] = "KORVANE";
-
 std::string Generation(uint32_t firmware_version) {
   return firmware_version == kFirmwareNewer ? "newer" : "older";
 }

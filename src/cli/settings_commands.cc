@@ -5,8 +5,10 @@
 #include <vector>
 
 #include "cli/commands.h"
+#include "cli/file_input.h"
 #include "cli/printer_session.h"
 #include "cli/settings_codec.h"
+#include "cli/settings_keys.h"
 #include "settings/setting_lists.h"
 
 namespace cli {
@@ -66,9 +68,10 @@ std::string SettingsText(const PrinterSettings& settings, const std::string& for
                                               util.firmware_version_text_)});
 }
 
-std::string LowerKey(std::string key) {
-  for (char& c : key) c = static_cast<char>(c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c);
-  return key;
+// Whether `a` sets `key` (keys are read in any case).
+bool IsKey(const Assignment& a, std::string_view key) {
+  const SettingKey* found = FindSettingKey(a.key);
+  return found != nullptr && found->key == key;
 }
 
 // What the printer reported that cannot go back as it is: sentinels it did not report (writing
@@ -77,7 +80,7 @@ std::string LowerKey(std::string key) {
 std::string UnwritableHeldValues(const CCommonVmsm& vmsm, const std::vector<Assignment>& given) {
   auto set_by_user = [&](const std::string& key) {
     return std::any_of(given.begin(), given.end(),
-                       [&](const Assignment& a) { return LowerKey(a.key) == key; });
+                       [&](const Assignment& a) { return IsKey(a, key); });
   };
   std::string problems;
   for (size_t t = 0; t < kSentinelTracks; ++t) {
@@ -111,38 +114,6 @@ std::string Count(size_t n, const char* what) {
 }
 
 }  // namespace
-
-bool ReadWholeFile(const std::string& path, size_t limit, std::string* content,
-                   std::string* error) {
-  std::error_code ec;
-  if (std::filesystem::is_directory(path, ec)) {
-    *error = path + ": is a folder, not a file";
-    return false;
-  }
-  // Read in pieces rather than by the size the file claims: a pipe (--printers <(...)) has none.
-  std::ifstream in(path, std::ios::binary);
-  if (!in) {
-    *error =
-        path + ": " +
-        (std::filesystem::exists(path, ec) ? "cannot be opened (permission?)" : "no such file");
-    return false;
-  }
-  std::string text;
-  char piece[65536];
-  while (in.read(piece, sizeof piece) || in.gcount() > 0) {
-    text.append(piece, static_cast<size_t>(in.gcount()));
-    if (text.size() > limit) {
-      *error = path + ": too large (more than " + std::to_string(limit) + " bytes)";
-      return false;
-    }
-  }
-  if (in.bad()) {
-    *error = path + ": cannot be read";
-    return false;
-  }
-  *content = std::move(text);
-  return true;
-}
 
 std::optional<PrinterWork> PrepareSettingsGet(const CommandSetup& setup, std::string* error) {
   const CliOptions& options = setup.options;
@@ -251,7 +222,7 @@ std::optional<PrinterWork> PrepareSettingsSet(const CommandSetup& setup, std::st
         // Only the newer firmware generation has a tear-off position to read and write.
         const bool newer = session.util().firmware_version_ == kFirmwareNewer;
         if (!newer && std::any_of(assignments.begin(), assignments.end(), [](const Assignment& a) {
-              return LowerKey(a.key) == "print.tear_off_position";
+              return IsKey(a, "print.tear_off_position");
             })) {
           outcome.message =
               "print.tear_off_position: this printer's firmware has no tear-off position; "

@@ -22,9 +22,6 @@ namespace {
 
 // A larger range takes hours at any sensible time-out and is almost surely a typing mistake.
 constexpr uint32_t kShortestPrefix = 16;
-// The maker query accepts one maker only, so a printer that passed it is this maker's.
-constexpr char kMakerName[] = "KORVANE";
-
 std::string Dotted(uint32_t address) {
   return std::to_string(address >> 24) + "." + std::to_string((address >> 16) & 0xFF) + "." +
          std::to_string((address >> 8) & 0xFF) + "." + std::to_string(address & 0xFF);

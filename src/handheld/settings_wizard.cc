@@ -6,8 +6,8 @@
 #include "handheld/wizard_steps.h"
 #include "handheld/wizard_templates.h"
 #include "platform/registry.h"
-#include "settings/transfer_plan.h"
 #include "settings/dialogs/vmsm_pro_dlg.h"
+#include "settings/transfer_plan.h"
 
 namespace {
 

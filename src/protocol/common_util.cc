@@ -42,7 +42,6 @@ constexpr size_t kModelSearchSpan = 16;
 constexpr char kModelName[] = "TMQ-D550";
 constexpr size_t kModelNameLength = sizeof kModelName - 1;
 constexpr size_t kModelHyphenAt = 3;
-constexpr char kMakerName[] = "KORVANE";
 constexpr size_t kMakerNameLength = sizeof kMakerName - 1;
 
 // Bytes up to the first NUL within [data, data + length).

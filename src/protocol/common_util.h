@@ -16,6 +16,9 @@ class Buffer;
 inline constexpr uint32_t MODEL_DEFAULT = 1;
 inline constexpr uint32_t MODEL_TMQD550 = 2;
 
+// The maker the maker query accepts; its reply keeps no other text.
+inline constexpr char kMakerName[] = "KORVANE";
+
 // Firmware generations the version query classifies a printer into.
 inline constexpr uint32_t kFirmwareOlder = 101001;
 inline constexpr uint32_t kFirmwareNewer = 160902;  // has the tear-off position

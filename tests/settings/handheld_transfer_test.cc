@@ -6,8 +6,8 @@
 #include <string>
 #include <vector>
 
-#include "settings/transfer_plan.h"
 #include "settings/dialogs/vmsm_pro_dlg.h"
+#include "settings/transfer_plan.h"
 #include "transfer_fixture.h"
 
 namespace transfer_test {

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "firmware/dialogs/firmware_template.h"
+#include "firmware/firmware_texts.h"
 #include "link/link_failure.h"
 #include "ui/core/constants.h"
 
@@ -14,14 +15,11 @@ constexpr char kFilter[] = "Firmware File(*.fls)|*.fls||";
 constexpr char kSelectText[] = "Select Firmware File(*.fls). ";
 constexpr char kReadyText[] = "Ready firmware download.";
 constexpr char kDownloadingText[] = "Firmware is downloading...Don't turn off the printer!!!";
-constexpr char kFinishedText[] = "Finished to download firmware and Reset the printer!";
 // Messages; the empty caption is the application title.
 constexpr char kProgramCaption[] = "Pelliset";
 constexpr char kFileOpenError[] = "Error : File Open Error!";
 constexpr char kTooLargeError[] = "Error : The firmware file is larger than 64 MiB!";
-constexpr char kOpenPortError[] = "Error : OpenPort! Please check printer";
 constexpr char kSuccessText[] = "Success to download firmware!";
-constexpr char kSendFailedError[] = "Error : Send Failed!";
 static_assert(platform::kMaxWholeFileBytes == 64ull << 20, "the message names the limit");
 
 }  // namespace
@@ -81,7 +79,7 @@ void CFirmwarednDlg::StartDownload() {
   ShowStatus(kDownloadingText);
   const CDev::Traffic before_open = dev_.traffic();
   if (dev_.Open() != 1) {
-    MessageBox(WithFailureLine(kOpenPortError, dev_, before_open), kProgramCaption);
+    MessageBox(WithFailureLine(kFirmwareOpenPortError, dev_, before_open), kProgramCaption);
     // Nothing was sent: the file is still the chosen one and can be tried again.
     file->Close();
     ShowStatus(kReadyText);
@@ -98,11 +96,11 @@ void CFirmwarednDlg::StartDownload() {
   if (result.status == FirmwareSendStatus::kSent) {
     MessageBox(kSuccessText, kProgramCaption);
   } else {
-    MessageBox(WithFailureLine(kSendFailedError, dev_, before_send));
+    MessageBox(WithFailureLine(kFirmwareSendFailedError, dev_, before_send));
   }
   dev_.Close();
   file->Close();
-  ShowStatus(kFinishedText);
+  ShowStatus(kFirmwareFinishedText);
   EnableDlgItem(ui::IDOK, true);
   UpdateWindow();
 }
