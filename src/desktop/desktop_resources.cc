@@ -96,6 +96,7 @@ ui::StringTable DesktopStringTable() {
       {kStrSentinelAscii, "ASCII (ex: \"START(1)\")"},
       {kStrSentinelHex, "HEXA (ex: \"0A 1F 10 4C\")"},
       {kStrVmsmManager, "Virtual Memory Switch Manager"},
+      {kStrTcpPortLabel, "TCP Port :"},
   };
   AddTransferStrings(table);
   AddVmsmTabStrings(table);

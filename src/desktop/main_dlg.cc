@@ -87,6 +87,8 @@ bool CM500QXUtilityDlg::OnInitDialog() {
   const std::string about = LoadString(kStrAboutMenu);
   if (!about.empty()) AppendSystemMenu(ui::IDM_ABOUTBOX, about);
 
+  // The label over the baud rate list names the TCP port in TCP/IP mode; this is its own text.
+  baud_rate_label_ = GetDlgItemText(kBaudRateLabel);
   FillInterfaceList();
   const std::optional<CommSetting> stored = LoadCommSetting(services_.registry);
   if (stored) {
@@ -113,6 +115,7 @@ void CM500QXUtilityDlg::LayoutInterface() {
   ShowDlgItem(kBaudRateList, false);
   ShowDlgItem(kIpAddressEdit, false);
   ShowDlgItem(kTcpPortEdit, false);
+  SetDlgItemText(kBaudRateLabel, baud_rate_label_);
   switch (GetComboBox(kInterfaceList).GetCurSel()) {
     case CDev::kInterfaceSerial:
       LayoutSerial();
@@ -196,6 +199,7 @@ void CM500QXUtilityDlg::LayoutTcp() {
   ShowDlgItem(kIpAddressEdit, true);
   ShowDlgItem(kTcpPortEdit, true);
   SetDlgItemText(kPortLabel, kIpLabel);
+  SetDlgItemText(kBaudRateLabel, LoadString(kStrTcpPortLabel));
   SetDlgItemText(kIpAddressEdit, "0.0.0.0");
   SetDlgItemText(kTcpPortEdit, kDefaultTcpPort);
   EnableLineControls(*this, false);

@@ -74,6 +74,7 @@ class CM500QXUtilityDlg : public ui::Dialog {
   desktop::VmsmTabPages pages_;
   desktop::CommSetting setting_;
   std::vector<std::string> usb_paths_;
+  std::string baud_rate_label_;
   const platform::SerialDevices* serial_devices_ = nullptr;
   platform::PosixFileSystem files_;
 };

@@ -55,9 +55,11 @@ inline constexpr int kStrNone = 234;
 inline constexpr int kStrSentinelAscii = 236;
 inline constexpr int kStrSentinelHex = 237;
 inline constexpr int kStrVmsmManager = 238;
+// Texts added after the original table take the ids after it.
+inline constexpr int kStrTcpPortLabel = 247;
 
 // The range the table and its translations may use.
 inline constexpr int kFirstStringId = 101;
-inline constexpr int kLastStringId = 246;
+inline constexpr int kLastStringId = 247;
 
 }  // namespace desktop

@@ -29,7 +29,7 @@ struct RecordingLog : DiscoveryLog {
 // What the user sees of the communication setting at one snapshot.
 struct View {
   std::string interface, port, baud, data_bits, stop_bits, parity, flow, ip, tcp_port;
-  std::string port_label, title;
+  std::string port_label, baud_label, title;
   std::vector<std::string> port_rows;
   bool port_shown = false, baud_shown = false, ip_shown = false, tcp_shown = false;
   bool baud_on = false, data_on = false, stop_on = false, parity_on = false, flow_on = false;
@@ -50,6 +50,7 @@ View Capture(ui::Dialog& d) {
   v.ip = d.GetDlgItemText(kIpAddressEdit);
   v.tcp_port = d.GetDlgItemText(kTcpPortEdit);
   v.port_label = d.GetDlgItemText(kPortLabel);
+  v.baud_label = d.GetDlgItemText(kBaudRateLabel);
   v.title = d.GetWindowText();
   v.port_shown = d.GetControl(kPortList).IsVisible();
   v.baud_shown = d.GetControl(kBaudRateList).IsVisible();
@@ -589,7 +590,9 @@ TEST(MainDialogStrings, ComeFromTheStringTableById) {
       "string 104 = Anschluss\n"
       "string 168 = Kopf\n"
       "string 172 = Kein USB\n"
-      "string 234 = KEINE\n");
+      "string 234 = KEINE\n"
+      "string 247 = TCP-Anschluss :\n"
+      "caption 102/1084 = Baudrate :\n");
   ASSERT_TRUE(pack.has_value());
   fakes::TestServices t;
   RecordingLog log;
@@ -604,10 +607,10 @@ TEST(MainDialogStrings, ComeFromTheStringTableById) {
   });
   CM500QXUtilityDlg dlg(t.services, log);
   ASSERT_TRUE(host.Queue({"snapshot", "select 1006 3", "snapshot", "select 1006 2",
-                          "wait messagebox", "answer OK", "close"}));
+                          "wait messagebox", "answer OK", "snapshot", "close"}));
   dlg.DoModal(host);
   EXPECT_EQ(host.ErrorCount(), 0) << ::testing::PrintToString(host.EventLines());
-  ASSERT_EQ(views.size(), 2u);
+  ASSERT_EQ(views.size(), 3u);
   ASSERT_EQ(dlg.SystemMenu().size(), 1u);
   EXPECT_EQ(dlg.SystemMenu()[0].text, "&Ueber");
   EXPECT_EQ(descriptions[0], "Beschreibung");
@@ -616,6 +619,10 @@ TEST(MainDialogStrings, ComeFromTheStringTableById) {
   EXPECT_EQ(views[0].parity, "KEINE");
   EXPECT_EQ(views[0].flow, "KEINE");
   EXPECT_EQ(views[1].port_label, "IP : ");
+  // The edit under the second label holds a TCP port in TCP/IP mode, a baud rate otherwise.
+  EXPECT_EQ(views[0].baud_label, "Baudrate :");
+  EXPECT_EQ(views[1].baud_label, "TCP-Anschluss :");
+  EXPECT_EQ(views[2].baud_label, "Baudrate :");
   const auto boxes = host.EventsOf(ui::EventKind::kMessageBox);
   ASSERT_EQ(boxes.size(), 1u);
   EXPECT_EQ(boxes[0].text, "Kein USB");
