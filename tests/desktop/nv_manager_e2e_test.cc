@@ -80,7 +80,8 @@ TEST_F(NvManagerE2eTest, DownloadPrintRemoveAndTheListComesBack) {
   EXPECT_EQ(roll[0].substr(0, 8), "####....");
 
   // The next start shows the same two images; Remove All empties the printer.
-  ASSERT_EQ(Run(Launch(sim.port()) + "snapshot\nclick 1054\nwait dialog 151 20\nsnapshot\n"
+  ASSERT_EQ(Run(Launch(sim.port()) + "snapshot\nclick 1054\nwait messagebox 20\nanswer Yes\n"
+                                     "wait dialog 151 20\nsnapshot\n"
                                      "click 1\nwait dialog 102 20\nclick 1\n"),
             0)
       << out_;

@@ -193,3 +193,30 @@ TEST_F(NvManagerTest, RemovingRowsRenumbersAndTheSliderSetsBrightness) {
 }
 
 }  // namespace
+
+// Remove All asks first (No the default) since logos cannot be read back; the status line counts
+// what the printer holds after every job on it.
+TEST_F(NvManagerTest, RemoveAllAsksAndTheStatusLineFollowsThePrinter) {
+  Hold("10");
+  Hold("11");
+  Hold("12");
+  Run({"wait dialog 151", "click 1054", "wait messagebox", "answer No", "snapshot", "select 1049 0",
+       "click 1053", "wait dialog 151 10", "snapshot", "click 1054", "wait messagebox",
+       "answer Yes", "wait dialog 151 10", "snapshot", "click 1"});
+  EXPECT_EQ(host.ErrorCount(), 0) << ::testing::PrintToString(host.EventLines());
+  EXPECT_EQ(PrinterCodes(), std::vector<std::string>{});
+  const auto boxes = host.EventsOf(ui::EventKind::kMessageBox);
+  ASSERT_EQ(boxes.size(), 2u);
+  for (const ui::Event& box : boxes) {
+    EXPECT_EQ(box.text, "Delete every image stored in the printer?");
+    EXPECT_EQ(box.caption, "NV Image Manager");
+    EXPECT_EQ(box.buttons, (std::vector<std::string>{"Yes", "No"}));
+    EXPECT_EQ(box.flags & 0xF00u, 0x100u) << "No must be the default button";
+  }
+  const auto snapshots = host.EventsOf(ui::EventKind::kSnapshot);
+  ASSERT_EQ(snapshots.size(), 3u);
+  // After No: all three still there. After removing 10: two. After Yes: none.
+  EXPECT_NE(snapshots[0].json.find("<Images: 0/3 - Memory: 0/262144 (Byte)>"), std::string::npos);
+  EXPECT_NE(snapshots[1].json.find("<Images: 0/2 - Memory: 0/262144 (Byte)>"), std::string::npos);
+  EXPECT_NE(snapshots[2].json.find("<Images: 0/0 - Memory: 0/262144 (Byte)>"), std::string::npos);
+}

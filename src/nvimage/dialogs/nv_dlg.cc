@@ -19,6 +19,7 @@ constexpr NvManagerTexts kTexts{
     .caption = nv_text::kCaption,
     .file_caption = nv_text::kCaption,
     .area_too_small = nv_text::kAreaTooSmall,
+    .question_caption = nv_text::kCaption,
 };
 
 std::string Format(const char* format, auto... values) {
@@ -115,8 +116,8 @@ void CNVDlg::RemoveImages() {
     UpdateStatus();
     return;
   }
-  if (MessageBox(nv_text::kConfirmRemove, nv_text::kCaption, ui::MB_YESNO | ui::MB_ICONQUESTION) !=
-      ui::IDYES) {
+  if (MessageBox(nv_text::kConfirmRemove, kTexts.question_caption,
+                 ui::MB_YESNO | ui::MB_ICONQUESTION) != ui::IDYES) {
     return;
   }
   // The preview's entry goes too: otherwise the slider would change the brightness of the

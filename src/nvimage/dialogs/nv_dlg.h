@@ -34,10 +34,10 @@ class CNVDlg : public CNvManagerBase {
   void Reset() override;
   void Download() override;
   void FillImageList() override;
+  void UpdateStatus() override;
 
   void PollSlider();
   void OnRowChanged();
-  void UpdateStatus();
   void RepaintPreview();
   NvImageEntry* FindEntry(int number);
 

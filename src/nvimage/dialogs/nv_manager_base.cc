@@ -48,22 +48,25 @@ void CNvManagerBase::OnCommand(int id, ui::Notify code) {
       return;
     case kRefresh:
       Refresh();
-      return;
+      break;
     case kPrintAll:
       PrintAll();
-      return;
+      break;
     case kPrint:
       PrintSelected();
-      return;
+      break;
     case kRemoveKey:
       RemoveSelectedKey();
-      return;
+      break;
     case kRemoveAll:
       RemoveAllKeys();
-      return;
+      break;
     default:
       ui::Dialog::OnCommand(id, code);
+      return;
   }
+  // Every button on the printer side may have changed what the printer holds.
+  UpdateStatus();
 }
 
 void CNvManagerBase::OnDestroy() {
@@ -188,6 +191,10 @@ void CNvManagerBase::RemoveSelectedKey() {
 }
 
 void CNvManagerBase::RemoveAllKeys() {
+  if (MessageBox(nv_text::kConfirmRemoveAll, texts_.question_caption,
+                 ui::MB_YESNO | ui::MB_ICONQUESTION | ui::MB_DEFBUTTON2) != ui::IDYES) {
+    return;
+  }
   if (RunJobOrTell(NvJob::kJobDeleteAll)) FillKeyList();
 }
 

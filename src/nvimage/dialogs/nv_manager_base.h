@@ -26,6 +26,8 @@ struct NvManagerTexts {
   const char* file_caption;
   // An image that no longer fits the printer's NV area.
   const char* area_too_small;
+  // The caption of the manager's questions.
+  const char* question_caption;
 };
 
 class CNvManagerBase : public ui::Dialog, private nv::NvJobRunner {
@@ -45,6 +47,9 @@ class CNvManagerBase : public ui::Dialog, private nv::NvJobRunner {
   virtual void Reset() = 0;
   virtual void Download() = 0;
   virtual void FillImageList() = 0;
+  // The status line, where the manager has one: it counts the images on both sides, so it is
+  // updated after every job on the printer as well as after every change of the image list.
+  virtual void UpdateStatus() {}
 
   // Adds the files the user picks, each at `brightness`, telling why one was refused. The image
   // list control is left for the caller to fill.

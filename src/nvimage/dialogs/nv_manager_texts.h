@@ -10,6 +10,8 @@ inline constexpr char kAreaTooSmall[] = "NV image area too small!";
 inline constexpr char kListFull[] = "The image list is full: it holds at most 254 images.";
 inline constexpr char kNothingSelected[] = "Without a BMP file being selected.";
 inline constexpr char kConfirmRemove[] = "Do you want to remove all of selection?";
+// Logos cannot be read back from a printer: a slip on Remove All would lose them for good.
+inline constexpr char kConfirmRemoveAll[] = "Delete every image stored in the printer?";
 inline constexpr char kSelectAddress[] = "Please select address!";
 inline constexpr char kCancelDownload[] = "Cancel to download image.";
 inline constexpr char kExistsAddress[] = "Exists address!";

@@ -14,6 +14,7 @@ constexpr NvManagerTexts kTexts{
     .caption = pda_nv_text::kCaption,
     .file_caption = pda_nv_text::kProgramCaption,
     .area_too_small = pda_nv_text::kAreaTooSmall,
+    .question_caption = pda_nv_text::kListCaption,
 };
 
 }  // namespace
@@ -35,7 +36,7 @@ void CPdaNvDlg::RemoveImages() {
     Tell(pda_nv_text::kNothingToRemove, ui::MB_ICONEXCLAMATION);
     return;
   }
-  if (MessageBox(nv_text::kConfirmRemove, pda_nv_text::kListCaption,
+  if (MessageBox(nv_text::kConfirmRemove, kTexts.question_caption,
                  ui::MB_YESNO | ui::MB_ICONQUESTION) != ui::IDYES) {
     return;
   }
