@@ -19,6 +19,9 @@ bool Query(PrinterSession& session, uint32_t kind, std::string_view failure, std
   const CDev::Traffic before = session.util().dev_.traffic();
   if (session.util().GetPrinterInfo(kind) == kResultOk) return true;
   *message = WithFailureLine(std::string(failure), session.util().dev_, before);
+  // A printer that answered as another model or maker says what it is.
+  const std::string& refused = session.util().refused_identity();
+  if (!refused.empty()) *message += "\n" + refused;
   return false;
 }
 

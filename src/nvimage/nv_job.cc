@@ -134,7 +134,12 @@ NvStep NvJob::StartStep() {
     for (const NvIdentifyQuery& q : t.identify) {
       Advance(q.advance_before);
       MarkExchange();
-      if (util->GetPrinterInfo(q.kind) != kResultOk) return Cancel(q.failure);
+      if (util->GetPrinterInfo(q.kind) != kResultOk) {
+        const NvStep cancel = Cancel(q.failure);
+        // A printer that answered as another model or maker says what it is.
+        if (!util->refused_identity().empty()) message_ += "\n" + util->refused_identity();
+        return cancel;
+      }
       Advance(q.advance_after, q.caption);
     }
     nv_.identified_ = 1;

@@ -144,6 +144,7 @@ bool CCommonUtil::WaitReplyWithResend(const uint8_t* query, reply::Buffer& reply
 }
 
 uint32_t CCommonUtil::GetPrinterInfo(uint32_t kind) {
+  refused_identity_.clear();
   switch (kind) {
     case kCodePage:
       return QueryCodePage();
@@ -206,6 +207,7 @@ uint32_t CCommonUtil::QueryModel() {
   // The buffer holds kReplyBufferSize bytes, zeros after what was joined.
   model_code_ = MatchesModel(reply.data()) ? MODEL_TMQD550 : 0;
   if (model_code_ == 0) {
+    RefuseIdentity(kModel, reply.data(), reply.size());
     dev_.Close();
     return kResultNotAccepted;
   }
@@ -333,8 +335,31 @@ uint32_t CCommonUtil::QueryMaker() {
                      reply.size() - underscore - 1 >= kMakerNameLength;
   const bool accepted = named && ReplyBody(joined.data(), joined.size()).size() == kMakerNameLength;
   if (!accepted) {
+    RefuseIdentity(kMaker, joined.data(), joined.size());
     dev_.Close();
     return kResultNotAccepted;
   }
   return kResultOk;
+}
+
+void CCommonUtil::RefuseIdentity(QueryKind kind, const uint8_t* reply, size_t length) {
+  // The name follows the first '_' of the reply; a reply without one is shown whole.
+  std::string text = TextUpToNul(reply, length);
+  if (const size_t underscore = text.find('_'); underscore != std::string::npos) {
+    text.erase(0, underscore + 1);
+  }
+  // A reply is untrusted bytes: only printable ones reach a message box, and not too many.
+  constexpr size_t kShownLength = 32;
+  std::string name;
+  for (const char c : text) {
+    if (name.size() == kShownLength) break;
+    if (c >= 0x20 && c <= 0x7E) name += c;
+  }
+  if (kind == kModel) {
+    refused_identity_ =
+        name.empty() ? "The printer gave no model name." : "The printer says it is a " + name + ".";
+  } else {
+    refused_identity_ = name.empty() ? "The printer gave no maker name."
+                                     : "The printer says its maker is " + name + ".";
+  }
 }

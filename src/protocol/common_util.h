@@ -52,6 +52,10 @@ class CCommonUtil {
   void ApplyPortSettings();
   // Runs one identification query; a result code of result_codes.h.
   uint32_t GetPrinterInfo(uint32_t kind);
+  // After a model or maker query refused the printer's answer: a line for people saying what the
+  // printer called itself (printable characters only, cut to a short length). Empty after any
+  // other outcome of the last query.
+  const std::string& refused_identity() const { return refused_identity_; }
 
   std::string model_name_;
   uint32_t model_code_ = MODEL_DEFAULT;
@@ -73,8 +77,11 @@ class CCommonUtil {
   uint32_t QueryOpenCheck();
   uint32_t QueryMaker();
   void Tracef(const char* format, ...) __attribute__((format(printf, 2, 3)));
+  // Keeps the line refused_identity() returns for a reply the query did not accept.
+  void RefuseIdentity(QueryKind kind, const uint8_t* reply, size_t length);
 
   platform::Services& services_;
+  std::string refused_identity_;
 };
 
 // The version number rule, on the reply text (first byte included, up to its NUL).

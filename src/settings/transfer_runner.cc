@@ -108,6 +108,10 @@ bool TransferRunner::RunStep(const TransferStep& step, const ArmTimer& arm) {
   const CDev::Traffic before = dev.traffic();
   if (Perform(step) != kResultOk) {
     failure_line_ = FailureLine(dev, before);
+    // A printer that answered as another model or maker says what it is instead.
+    if (failure_line_.empty() && step.op == TransferOp::kPrinterInfo) {
+      failure_line_ = vmsm_.util()->refused_identity();
+    }
     message_ = text_(step.message, step.message_id) +
                (failure_line_.empty() ? std::string() : "\n" + failure_line_);
     return false;

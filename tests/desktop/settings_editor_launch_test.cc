@@ -154,7 +154,11 @@ INSTANTIATE_TEST_SUITE_P(
                                       {"Port open error!\n127.0.0.1:9100: connection refused; "
                                        "check the port number (most printers use 9100)"}},
                       ReadFailureCase{
-                          "OtherModel", true, "TMQ-X100", false, {"Printer model is not matched!"}},
+                          "OtherModel",
+                          true,
+                          "TMQ-X100",
+                          false,
+                          {"Printer model is not matched!\nThe printer says it is a TMQ-X100."}},
                       ReadFailureCase{"UserCancels", true, "TMQ-D550", true, {}}),
     [](const auto& info) { return std::string(info.param.name); });
 

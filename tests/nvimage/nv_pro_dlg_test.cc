@@ -117,8 +117,8 @@ TEST(NvJob, FailuresEndWithCancelAndTheirOwnText) {
        "Port open error!\n10.0.0.5:49664: not an IPv4 address; type four numbers, e.g. "
        "192.168.0.10"},
       {"another maker", NvJob::kJobReadKeyCodes,
-       [](Rig& r) { r.talk.Expect(kMakerQuery).Reply(TextZ("_KORVANF"), 20); },
-       "Printer model is not matched!"},
+       [](Rig& r) { r.talk.Expect(kMakerQuery).Reply(TextZ("_KORVANF\x1b[2J"), 20); },
+       "Printer model is not matched!\nThe printer says its maker is KORVANF[2J."},
       {"key code list garbled", NvJob::kJobReadKeyCodes,
        [](Rig& r) {
          r.OpenAndIdentified();

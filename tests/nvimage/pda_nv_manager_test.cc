@@ -94,7 +94,7 @@ TEST_F(PdaNvJobTest, EveryStepOfADownloadNamesItselfAndFailuresUseTheHandheldTex
   };
   const Row rows[] = {
       {"another model", NvJob::kJobReadKeyCodes, [&] { model.config().model = "TMQ-P440"; },
-       "Printer Model name not matched...!!"},
+       "Printer Model name not matched...!!\nThe printer says it is a TMQ-P440."},
       {"no version", NvJob::kJobReadKeyCodes,
        [&] { model.faults().silent_for = {sim::Command::kVersion}; },
        "Failed to get Printer version..!!\nno answer from the printer at 127.0.0.1:9100; check "
