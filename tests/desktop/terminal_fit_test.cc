@@ -6,6 +6,7 @@
 
 #include <functional>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "desktop/desktop_resources.h"
@@ -17,6 +18,7 @@
 #include "settings/dialogs/vmsm_pro_template.h"
 #include "ui/automation/scripted_host.h"
 #include "ui/terminal/terminal_buffer_screen.h"
+#include "ui/terminal/terminal_host.h"
 #include "ui/terminal/terminal_render.h"
 
 namespace {
@@ -137,6 +139,7 @@ TEST(TerminalFit, EveryDialogIsUsableAt80x24) {
   CheckAt80x24(NvProTemplate(), false);
   CheckAt80x24(NvAddrTemplate(), false);
   CheckAt80x24(NvManagerTemplate(), true);  // 112 x 37 cells: it scrolls
+  CheckAt80x24(*NvManagerTemplate().small_screen, false);
   const ui::Template& tabs = desktop::VmsmTemplate();
   const ui::Rect area = tabs.Find(desktop::vmsm_ctl::kTab)->rect;
   const ui::Rect at{area.x + desktop::vmsm_ctl::kPageOffsetX,
@@ -145,6 +148,24 @@ TEST(TerminalFit, EveryDialogIsUsableAt80x24) {
                {{&desktop::VmsmTab1Template(), at},
                 {&desktop::VmsmTab2Template(), at},
                 {&desktop::VmsmTab3Template(), at}});
+}
+
+// A terminal too small for the NV manager opens it in its small layout; a large one in the full.
+TEST(TerminalFit, TheNvManagerTakesItsSmallLayoutOnlyWhereTheFullOneDoesNotFit) {
+  for (const auto& [cols, rows, width] : {std::tuple{80, 24, 312}, std::tuple{100, 30, 312},
+                                          std::tuple{112, 38, 440}, std::tuple{120, 40, 440}}) {
+    platform::VirtualClock clock;
+    ui::BufferScreen screen(cols, rows);
+    ui::TerminalHost host(clock, screen);
+    Shown dlg(NvManagerTemplate());
+    int opened_width = 0;
+    dlg.init = [&](Shown& d) {
+      opened_width = d.GetTemplate().width;
+      d.EndDialog(ui::IDOK);
+    };
+    dlg.DoModal(host);
+    EXPECT_EQ(opened_width, width) << cols << " x " << rows;
+  }
 }
 
 }  // namespace

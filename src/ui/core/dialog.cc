@@ -47,6 +47,11 @@ void Dialog::HostOpen(Host& host, Dialog* parent) {
   controls_.clear();
   const Resources& res = host.resources();
   template_ = english_;
+  // A pack's own layout wins over the small-screen one, whose rectangles it does not know.
+  if (english_->small_screen != nullptr && !res.LaysOut(english_->id) &&
+      !host.FitsScreen(*english_)) {
+    template_ = english_->small_screen;
+  }
   if (res.LaysOut(english_->id)) {
     laid_out_ = res.LaidOut(*english_);
     template_ = &laid_out_;

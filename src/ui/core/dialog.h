@@ -211,7 +211,8 @@ class Dialog {
   std::unique_ptr<Control> MakeControl(const ControlTemplate& ct, std::string caption);
 
   const Template* english_;   // as compiled in
-  const Template* template_;  // english_, or laid_out_ while a pack lays this dialog out anew
+  // english_, its small-screen layout, or laid_out_ while a pack lays this dialog out anew.
+  const Template* template_;
   Template laid_out_;
   Host* host_ = nullptr;
   Dialog* parent_ = nullptr;

@@ -69,6 +69,13 @@ class Host {
   // The framework's UpdateWindow: hosts that draw repaint the dialog now. Default: nothing.
   virtual void Repaint(Dialog& dialog) { (void)dialog; }
 
+  // Whether a dialog of this template fits the host's screen whole. A dialog with a small-screen
+  // layout opens in it where it would not. Default: yes (windows are sized to their dialogs).
+  virtual bool FitsScreen(const Template& layout) const {
+    (void)layout;
+    return true;
+  }
+
   // The clock timers and time stamps run on (a VirtualClock under the scripted host).
   virtual platform::Clock& clock() = 0;
   virtual const Resources& resources() const = 0;

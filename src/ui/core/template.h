@@ -73,6 +73,9 @@ struct Template {
   int width = 0;        // dialog units
   int height = 0;
   std::vector<ControlTemplate> controls;  // in tab order
+  // The same dialog laid out for a small screen (same id, controls and tab order; other size and
+  // rectangles), for a host whose screen the dialog does not fit; nullptr when there is none.
+  const Template* small_screen = nullptr;
 
   // The control with this id, or nullptr.
   const ControlTemplate* Find(int control_id) const;

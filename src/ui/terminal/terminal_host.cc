@@ -57,6 +57,8 @@ void TerminalHost::Repaint(Dialog& dialog) {
   Redraw();
 }
 
+bool TerminalHost::FitsScreen(const Template& layout) const { return renderer_.Fits(layout); }
+
 void TerminalHost::PurgeStale() {
   std::set<const Dialog*> dialogs;
   std::set<const Control*> controls;

@@ -249,6 +249,10 @@ void TerminalRenderer::Frame(const CellRect& r, std::string_view title, uint32_t
 
 int TerminalRenderer::DialogRows() const { return std::max(1, screen_.Height() - 1); }
 
+bool TerminalRenderer::Fits(const Template& t) const {
+  return DialogCellsWide(t) <= screen_.Width() && DialogCellsHigh(t) <= DialogRows();
+}
+
 namespace {
 
 // Marks the client rows a control draws on: one row for the one-line kinds, the border rows of

@@ -114,6 +114,8 @@ class TerminalRenderer {
 
   // Rows a dialog may use (the screen less the key line).
   int DialogRows() const;
+  // Whether a dialog of this template fits the screen without being compressed or scrolled.
+  bool Fits(const Template& t) const;
   // Whether the last dialog drawn had to scroll (it does not fit even compressed).
   bool LastDialogScrolls() const { return last_scrolls_; }
 
