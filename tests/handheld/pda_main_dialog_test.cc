@@ -17,6 +17,8 @@
 #include "platform/serial_devices.h"
 #include "platform/temp_dir.h"
 #include "ui/automation/scripted_host.h"
+#include "ui/terminal/terminal_buffer_screen.h"
+#include "ui/terminal/terminal_host.h"
 
 namespace {
 
@@ -264,6 +266,51 @@ TEST_F(PdaMainDialogTest, TitleBarCloseKeepsTheStoredSettingAndClosesTheLink) {
                             std::optional<uint32_t>(4000)));
   EXPECT_EQ(t.devices.record.open_devices, 0);
   EXPECT_EQ(util.dev_.open_flag_, 0);
+}
+
+// The terminal host at the handheld's size, keeping the texts of the message boxes it shows.
+class HandheldTerminal : public ui::TerminalHost {
+ public:
+  HandheldTerminal(platform::Clock& clock, ui::BufferScreen& screen)
+      : ui::TerminalHost(clock, screen, pda::HandheldResources()), screen_(screen) {}
+  std::vector<std::string> boxes;
+
+ protected:
+  void Emit(const ui::Event& e) override {
+    if (e.kind == ui::EventKind::kMessageBox) {
+      boxes.push_back(e.text);
+      // Answered, then the main dialog left; typed only now, as keys typed during the printer
+      // wait are dropped.
+      screen_.PushKey(ui::MakeKey(ui::Key::kEnter));
+      screen_.PushKey(ui::MakeKey(ui::Key::kEsc));
+    }
+    ui::TerminalHost::Emit(e);
+  }
+
+ private:
+  ui::BufferScreen& screen_;
+};
+
+TEST(PdaMainTerminal, ATypedDevicePathReplacesThePortNameAndIsNamedInFullWhenItCannotOpen) {
+  fakes::TestServices s;
+  s.devices.record.serial_open_failures = 100;
+  s.devices.record.open_failure_cause = platform::FailureCause::kNoSuchDevice;
+  ui::BufferScreen screen(32, 20);
+  screen.SetIdle([&](uint32_t ms) { s.clock.Advance(ms); });
+  HandheldTerminal host(s.clock, screen);
+  CPdaMainDlg dlg(s.services);
+  const std::string path = "/dev/serial/by-id/usb-Receipt_Printer_Adapter-if00-port0";
+  // From the TCP/IP box to the port list, which shows "COM1:", then on to the settings button.
+  screen.PushKey(ui::MakeKey(ui::Key::kTab));
+  for (char c : path) screen.PushKey(ui::MakeChar(std::string(1, c)));
+  for (ui::Key k : {ui::Key::kTab, ui::Key::kTab, ui::Key::kEnter}) screen.PushKey(ui::MakeKey(k));
+  EXPECT_EQ(dlg.DoModal(host), ui::IDCANCEL);
+  ASSERT_FALSE(s.devices.record.opened_paths.empty());
+  EXPECT_EQ(s.devices.record.opened_paths[0], path);
+  EXPECT_EQ(host.boxes,
+            std::vector<std::string>{
+                "Port Open Error!!!\n/dev/serial/by-id/usb-Receipt_Printer_Adapter-if00-port0: "
+                "no such device; check the port and that the cable or adapter is plugged in"});
 }
 
 TEST(PdaRegistryPath, HandheldFileLiesBesideTheDesktopOne) {

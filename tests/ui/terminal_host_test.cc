@@ -126,6 +126,67 @@ TEST(TerminalHost, TypingIntoAnEditableDropDownTakesEveryCharacter) {
   EXPECT_EQ(Count(dlg.log, "cmd 10 change"), 14);
 }
 
+// Whether `text` is drawn on the screen in reverse video: an edit whose text is all selected.
+bool ShownSelected(const ui::BufferScreen& screen, std::string_view text) {
+  int x = 0;
+  int y = 0;
+  return !text.empty() && screen.Find(text, &x, &y) && (screen.At(x, y).attrs & ui::kAttrReverse);
+}
+
+TEST(TerminalHost, FocusArrivingInAFieldSelectsItsTextHoweverItComes) {
+  using K = ui::ControlKind;
+  static const ui::Template t{704,
+                              "Typing",
+                              160,
+                              60,
+                              {{10, K::kEdit, "", {5, 5, 40, 12}, ui::kNumber, 3},
+                               {11, K::kComboBox, "", {5, 20, 100, 60}, ui::kEditable},
+                               {12, K::kEdit, "", {60, 5, 30, 12}, ui::kNoStyle, 2},
+                               {1, K::kButton, "OK", {5, 40, 40, 14}, ui::kDefault}}};
+  Rig rig;
+  ProbeDialog dlg(t);
+  dlg.init = [](ProbeDialog& d) {
+    d.SetDlgItemText(10, "15");
+    d.GetComboBox(11).AddString("COM1:");
+    d.GetComboBox(11).SetCurSel(0);
+    d.SetDlgItemText(12, "00");
+  };
+  uint32_t minutes = 0;
+  dlg.command = [&](ProbeDialog& d, int id, ui::Notify) {
+    return id == 1 && !d.ReadUIntRange(10, 0, 90, &minutes);  // refused: the dialog stays
+  };
+  std::string selected;  // 1: the focused field drawn selected as a character arrives
+  rig.screen.SetKeyHook([&](const KeyEvent& k) {
+    const ui::Control* c = rig.host.FocusedControl();
+    if (k.key == Key::kChar && c != nullptr) {
+      selected += ShownSelected(rig.screen, c->GetText()) ? '1' : '0';
+    }
+  });
+  rig.Type("95");                  // the dialog opens with the focus in 10
+  rig.Keys({MakeKey(Key::kTab)});  // the port list
+  rig.Type("/dev/ttyUSB0");
+  rig.Keys({MakeKey(Key::kTab)});  // 12, "00", two characters at most
+  rig.Type("12");
+  rig.Keys({MakeKey(Key::kTab), MakeKey(Key::kBackTab, true)});  // OK and back to 12
+  rig.Type("34");
+  rig.Keys({MakeKey(Key::kEnter), MakeKey(Key::kEnter)});  // 95 is refused; the message answered
+  rig.Type("3");
+  rig.Keys({MakeKey(Key::kLeft)});  // drops the selection: 7 goes before the 3
+  rig.Type("7");
+  rig.Keys({MakeKey(Key::kEnter)});
+  std::vector<std::string> texts;
+  dlg.destroy = [&](ProbeDialog& d) {
+    texts = {d.GetDlgItemText(10), d.GetComboBox(11).GetText(), d.GetDlgItemText(12)};
+  };
+  EXPECT_EQ(dlg.DoModal(rig.host), ui::IDOK);
+  EXPECT_EQ(texts, (std::vector<std::string>{"73", "/dev/ttyUSB0", "34"}));
+  EXPECT_EQ(minutes, 73u);
+  EXPECT_EQ(Count(dlg.log, "cmd 1 clicked"), 2);
+  // The first character after each arrival replaces the selection: 95, /dev/ttyUSB0, 12, 34, 3;
+  // the 7 after Left does not.
+  EXPECT_EQ(selected, "10100000000000101010");
+}
+
 const ui::Template& MnemonicTemplate() {
   using K = ui::ControlKind;
   static const ui::Template t{700,

@@ -110,8 +110,14 @@ class Dialog {
   std::vector<RadioButton*> RadioGroup(int id) const;
 
   // Focus (the terminal host shows it; the edit checks move it to the offending edit).
-  void GotoDlgCtrl(int id) { focus_id_ = id; }
+  void GotoDlgCtrl(int id) {
+    focus_id_ = id;
+    ++focus_moves_;
+  }
   int GetFocusId() const { return focus_id_; }
+  // How many times GotoDlgCtrl was called. A call that sends the focus to the control holding it
+  // already counts too, so a host can tell that a check sent the focus back to its edit.
+  unsigned FocusMoves() const { return focus_moves_; }
 
   // Whether the user can see the control: its own flag, and for a page also the page's.
   bool IsControlShown(const Control& control) const;
@@ -226,6 +232,7 @@ class Dialog {
   int result_ = 0;
   bool visible_ = true;
   int focus_id_ = -1;
+  unsigned focus_moves_ = 0;
   int page_x_ = 0;
   int page_y_ = 0;
 };

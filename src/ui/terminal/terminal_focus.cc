@@ -14,17 +14,23 @@ using namespace terminal_rules;  // NOLINT: the host's own small rules
 TerminalHost::Focus TerminalHost::CurrentFocus(Dialog& top) {
   std::vector<Dialog*> family;
   Family(top, &family);
-  // A focus the program moved (GotoDlgCtrl, e.g. to an edit that failed its check) wins.
+  // A focus the program moved (GotoDlgCtrl, e.g. to an edit that failed its check) wins, and
+  // arrives as a Tab would bring it, even when it was sent back to where it was.
+  bool arrived = false;
   for (Dialog* d : family) {
-    const auto it = seen_focus_.find(d);
-    if (it == seen_focus_.end()) {
-      // First sight: the focus a dialog starts with (its first control) is no move.
-      seen_focus_[d] = d->GetFocusId();
+    const SeenFocus now{d->GetFocusId(), d->FocusMoves()};
+    const auto [it, first_sight] = seen_focus_.try_emplace(d, now);
+    if (first_sight) {
+      // The focus a dialog starts with is no move, but it has just arrived when the window opens.
+      if (d == &top) arrived = true;
       continue;
     }
-    if (d->GetFocusId() != it->second) {
-      seen_focus_[d] = d->GetFocusId();
-      if (d->GetFocusId() != -1) focus_owner_[&top] = d;
+    if (now.moves != it->second.moves) {
+      it->second = now;
+      if (now.id != -1) {
+        focus_owner_[&top] = d;
+        arrived = true;
+      }
     }
   }
   Dialog* owner = &top;
@@ -32,7 +38,10 @@ TerminalHost::Focus TerminalHost::CurrentFocus(Dialog& top) {
     if (std::find(family.begin(), family.end(), it->second) != family.end()) owner = it->second;
   }
   Control* c = owner->FindControl(owner->GetFocusId());
-  if (c != nullptr && Focusable(*owner, *c)) return {owner, c};
+  if (c != nullptr && Focusable(*owner, *c)) {
+    if (arrived) Entered(*c);
+    return {owner, c};
+  }
   // The focus is gone (hidden, disabled, never set): the next stop in tab order takes it.
   const auto stops = TabStops(top, {});
   if (stops.empty()) return {};
@@ -67,7 +76,7 @@ void TerminalHost::SetFocus(Dialog& top, Dialog& owner, Control& control, bool b
     if (auto it = views_.find(before); it != views_.end()) it->second.open = false;
   }
   owner.GotoDlgCtrl(control.id());
-  seen_focus_[&owner] = control.id();
+  seen_focus_[&owner] = {control.id(), owner.FocusMoves()};
   focus_owner_[&top] = &owner;
   // The other dialogs of the window let go of their focus, so that a handler sending it back to
   // the control one of them had (a page's edit whose check failed) is a move the host sees.
@@ -76,24 +85,25 @@ void TerminalHost::SetFocus(Dialog& top, Dialog& owner, Control& control, bool b
   for (Dialog* d : family) {
     if (d == &owner || d->GetFocusId() == -1) continue;
     d->GotoDlgCtrl(-1);
-    seen_focus_[d] = -1;
+    seen_focus_[d] = {-1, d->FocusMoves()};
   }
-  if (before != &control && by_keyboard) {
-    ControlView& v = views_[&control];
-    if (control.kind() == ControlKind::kEdit) {
-      // Entering an edit from the keyboard selects its text: typing replaces it.
-      v.cursor = static_cast<int>(Utf8Length(control.GetText()));
-      v.anchor = 0;
-    } else if (control.kind() == ControlKind::kIpAddress) {
-      v.cursor = 0;
-      v.digits = 0;
-    } else if (CaretRows(control) && control.kind() != ControlKind::kComboBox) {
-      // The caret starts on the selected row.
-      for (int r = 0; r < RowCount(control); ++r) {
-        if (RowSelected(control, r)) {
-          v.cursor = r;
-          break;
-        }
+  if (before != &control && by_keyboard) Entered(control);
+}
+
+void TerminalHost::Entered(Control& control) {
+  ControlView& v = views_[&control];
+  if (TakesText(control)) {
+    v.cursor = static_cast<int>(Utf8Length(control.GetText()));
+    v.anchor = 0;
+  } else if (control.kind() == ControlKind::kIpAddress) {
+    v.cursor = 0;
+    v.digits = 0;
+  } else if (CaretRows(control) && control.kind() != ControlKind::kComboBox) {
+    // The caret starts on the selected row.
+    for (int r = 0; r < RowCount(control); ++r) {
+      if (RowSelected(control, r)) {
+        v.cursor = r;
+        break;
       }
     }
   }

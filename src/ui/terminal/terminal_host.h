@@ -18,6 +18,10 @@
 // arrows, PgUp/PgDn, Home/End move in lists, drop-downs (Alt-Down / F4 open them), sliders,
 // radio groups and tab rows; Ctrl-PgUp/PgDn switch tabs from anywhere; Shift with the arrows
 // extends a multi-selection. Mouse: a click focuses and presses, chooses rows and tabs.
+// An edit or editable drop-down list the focus arrives in (by Tab or Shift-Tab, a click, with its
+// dialog, or sent back by a check that refused its value) has its whole text selected, drawn in
+// reverse video: a typed character replaces it, Backspace or Delete clears it, and an arrow key,
+// Home or End drops the selection and moves the caret.
 // A dialog taller than the screen (once its blank rows are squeezed out) scrolls with the focus,
 // with PgUp/PgDn where the focus does not use them and with the wheel outside lists. F1 shows
 // the keys and the dialog's mnemonics; F10 or Alt-Space opens the system menu (the dialog's own
@@ -97,6 +101,9 @@ class TerminalHost : public LoopHost, private platform::IdleHook {
 
   Focus CurrentFocus(Dialog& top);
   void SetFocus(Dialog& top, Dialog& owner, Control& control, bool by_keyboard);
+  // The focus has just come to `control` (by Tab, by the program, or with its dialog): an edit or
+  // editable drop-down selects its whole text, so that typing replaces it.
+  void Entered(Control& control);
   std::vector<Focus> TabStops(Dialog& top, const Focus& current);
   void MoveFocus(Dialog& top, int step);
   Result Mnemonic(Dialog& top, char letter, Command* command, bool* found);
@@ -131,8 +138,12 @@ class TerminalHost : public LoopHost, private platform::IdleHook {
   TerminalRenderer renderer_;
   FrameStack<Layer> layers_;
   ViewMap views_;
-  std::map<const Dialog*, int> seen_focus_;       // focus id each dialog had when last looked at
-  std::map<const Dialog*, Dialog*> focus_owner_;  // top-level dialog -> dialog holding the focus
+  struct SeenFocus {
+    int id = -1;
+    unsigned moves = 0;  // Dialog::FocusMoves()
+  };
+  std::map<const Dialog*, SeenFocus> seen_focus_;  // each dialog's focus when last looked at
+  std::map<const Dialog*, Dialog*> focus_owner_;   // top-level dialog -> dialog holding the focus
   std::string status_;
   std::string browse_folder_;
   bool help_open_ = false;

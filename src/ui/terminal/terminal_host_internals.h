@@ -37,6 +37,12 @@ inline bool Focusable(const Dialog& owner, const Control& c) {
   return c.id() != -1 && owner.IsControlShown(c) && c.IsEnabled() && c.CanHoldFocus();
 }
 
+// Controls typed into at a caret with the edit keys: edits and editable drop-down lists.
+inline bool TakesText(const Control& c) {
+  return c.kind() == ControlKind::kEdit ||
+         (c.kind() == ControlKind::kComboBox && static_cast<const ComboBox&>(c).IsEditable());
+}
+
 // The rows the terminal shows with a caret: list boxes, list views and drop-down lists. The tab
 // row is a row list too, but arrows switch its tabs and PgUp/PgDn scroll the dialog past it.
 inline const RowList* CaretRows(const Control& c) {

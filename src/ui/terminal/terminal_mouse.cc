@@ -86,14 +86,17 @@ TerminalHost::Result TerminalHost::DialogMouse(Dialog& top, const KeyEvent& key,
     case ControlKind::kRadio:
       return Click(owner, c, command);
     case ControlKind::kComboBox:
-      v.open = !v.open;
-      v.highlight = std::max(0, static_cast<ComboBox&>(c).GetCurSel());
-      return Result::kNone;
+      // An editable one opens its list from its arrow; its text takes the caret as an edit's.
+      if (!TakesText(c) || column >= r.w - 1) {
+        v.open = !v.open;
+        v.highlight = std::max(0, static_cast<ComboBox&>(c).GetCurSel());
+        return Result::kNone;
+      }
+      [[fallthrough]];
     case ControlKind::kEdit:
       if (!had_focus) {
         // Clicked into: all of it selected and drawn so, typing replaces it.
-        v.cursor = static_cast<int>(Utf8Length(c.GetText()));
-        v.anchor = 0;
+        Entered(c);
         return Result::kNone;
       }
       // Clicked again: the caret goes where the click was.

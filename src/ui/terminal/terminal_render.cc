@@ -555,33 +555,17 @@ void TerminalRenderer::DrawControl(Dialog& owner, Control& c, int ox, int oy, bo
     }
     case ControlKind::kEdit: {
       auto& e = static_cast<Edit&>(c);
-      auto chars = Utf8Characters(e.GetText());
-      const int count = static_cast<int>(chars.size());
-      view.cursor = std::clamp(view.cursor, 0, count);
-      const int width = std::max(1, r.w);
-      if (view.cursor < view.scroll) view.scroll = view.cursor;
-      if (view.cursor >= view.scroll + width) view.scroll = view.cursor - width + 1;
-      view.scroll = std::clamp(view.scroll, 0, std::max(0, count));
-      std::string shown;
-      for (int i = view.scroll; i < count; ++i) {
-        shown += e.HasStyle(kPassword) ? std::string("*") : chars[static_cast<size_t>(i)];
-      }
-      // Reverse video means "all selected" (typing replaces); otherwise the caret shows where
-      // typing goes.
-      const bool all_selected = focused && view.anchor == 0 && count > 0;
-      PutClipped(r.x, r.y, width, shown,
-                 base | kAttrUnderline |
-                     (all_selected ? kAttrReverse : (focused ? kAttrBold : kAttrNone)));
-      if (focused) {
-        screen_.SetCursor(r.x + std::min(width - 1, view.cursor - view.scroll), r.y, true);
-        cursor_set_ = true;
-      }
+      DrawEditText(r, std::max(1, r.w), e.HasStyle(kPassword), e.GetText(), base, focused, view);
       break;
     }
     case ControlKind::kComboBox: {
       auto& cb = static_cast<ComboBox&>(c);
       const int width = std::max(2, r.w);
-      PutClipped(r.x, r.y, width - 1, cb.GetText(), base | kAttrUnderline | focus_attr);
+      if (cb.IsEditable()) {
+        DrawEditText(r, width - 1, false, cb.GetText(), base, focused, view);
+      } else {
+        PutClipped(r.x, r.y, width - 1, cb.GetText(), base | kAttrUnderline | focus_attr);
+      }
       screen_.Put(r.x + width - 1, r.y, "▼", base | focus_attr);
       break;
     }
@@ -747,6 +731,34 @@ void TerminalRenderer::DrawControl(Dialog& owner, Control& c, int ox, int oy, bo
       }
       break;
     }
+  }
+}
+
+void TerminalRenderer::DrawEditText(const CellRect& r, int width, bool password,
+                                    const std::string& text, uint32_t base, bool focused,
+                                    ControlView& view) {
+  const auto chars = Utf8Characters(text);
+  const int count = static_cast<int>(chars.size());
+  view.cursor = std::clamp(view.cursor, 0, count);
+  if (view.cursor < view.scroll) view.scroll = view.cursor;
+  if (view.cursor >= view.scroll + width) view.scroll = view.cursor - width + 1;
+  view.scroll = std::clamp(view.scroll, 0, std::max(0, count));
+  std::string shown;
+  for (int i = view.scroll; i < count; ++i) {
+    shown += password ? std::string("*") : chars[static_cast<size_t>(i)];
+  }
+  // Reverse video means "all selected" (typing replaces); otherwise the caret shows where
+  // typing goes. The rest of the field is underlined too, so that an empty one shows where it is.
+  const bool all_selected = focused && view.anchor == 0 && count > 0;
+  const int text_cells = std::min(width, TextCells(shown));
+  PutClipped(r.x + text_cells, r.y, width - text_cells,
+             std::string(static_cast<size_t>(width - text_cells), ' '), base | kAttrUnderline);
+  PutClipped(
+      r.x, r.y, width, shown,
+      base | kAttrUnderline | (all_selected ? kAttrReverse : (focused ? kAttrBold : kAttrNone)));
+  if (focused) {
+    screen_.SetCursor(r.x + std::min(width - 1, view.cursor - view.scroll), r.y, true);
+    cursor_set_ = true;
   }
 }
 

@@ -50,7 +50,7 @@ std::vector<std::string> WrapText(std::string_view text, int width);
 struct ControlView {
   int scroll = 0;     // lists: first row shown; edits: first character shown
   int cursor = 0;     // edits: character index of the caret; lists: caret row; IP: octet
-  int anchor = -1;    // lists: start row of a Shift selection
+  int anchor = -1;    // lists: start row of a Shift selection; edits: 0 while all is selected
   bool open = false;  // drop-down list: list shown
   int highlight = 0;  // open drop-down list: highlighted row
   int digits = 0;     // IP address: digits typed into the current octet
@@ -132,6 +132,10 @@ class TerminalRenderer {
   void PutCaption(int x, int y, int width, std::string_view caption, uint32_t attrs);
   void DrawControl(Dialog& owner, Control& c, int ox, int oy, bool active, bool focused,
                    ControlView& view);
+  // The text of an edit or of an editable drop-down's field in `width` cells from `r`'s corner,
+  // scrolled to keep the caret in sight; reverse video while all of it is selected.
+  void DrawEditText(const CellRect& r, int width, bool password, const std::string& text,
+                    uint32_t base, bool focused, ControlView& view);
   void DrawDropDown(Dialog& owner, ComboBox& combo, int ox, int oy, ControlView& view);
   void DrawFamily(Dialog& d, int ox, int oy, bool active, const Dialog* focus_owner, int focus_id,
                   ViewMap& views, std::vector<std::pair<Dialog*, Control*>>* popups,
