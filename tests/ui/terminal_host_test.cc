@@ -601,6 +601,47 @@ TEST(TerminalHost, KeyLineHelpAndSystemMenu) {
   EXPECT_EQ(Count(dlg.log, "cmd 1 clicked") + Count(dlg.log, "cmd 2 clicked"), 0);
 }
 
+TEST(TerminalHost, KeyLineHelpAndFileBrowserFitAHandheldScreen) {
+  using K = ui::ControlKind;
+  static const ui::Template t{
+      705,
+      "Small",
+      100,
+      40,
+      {{10, K::kEdit, "", {5, 5, 60, 12}}, {1, K::kButton, "OK", {5, 22, 40, 14}, ui::kDefault}}};
+  TempFolder dir;
+  Rig rig;
+  rig.screen.Resize(32, 20);
+  rig.host.SetBrowseFolder(dir.path());
+  ProbeDialog dlg(t);
+  std::vector<std::string> seen;  // the key line, and what else the screen showed, at each key
+  rig.screen.SetKeyHook([&](const KeyEvent&) {
+    std::string bottom = rig.screen.Row(19);
+    bottom.erase(bottom.find_last_not_of(' ') + 1);
+    std::string shown;
+    for (const char* text : {"next, previous field", "the wheel scrolls", "Files of type: Image",
+                             "Files(*.bmp)", "Ctrl-F type Esc cancel"}) {
+      if (rig.screen.Contains(text)) shown += std::string("|") + text;
+    }
+    seen.push_back(bottom + shown);
+  });
+  dlg.init = [](ProbeDialog& d) { d.SetOneShotTimer(1, 10); };
+  dlg.timer = [&](ProbeDialog& d, int) {
+    rig.Keys({MakeKey(Key::kEsc)});
+    d.FileOpenDialog("Image Files(*.bmp)|*.bmp||", false);
+    d.EndDialog(ui::IDOK);
+  };
+  // The help is longer than the screen: it scrolls, and a key that does not scroll closes it.
+  rig.Keys({MakeKey(Key::kF1), MakeKey(Key::kEnd), MakeChar("x")});
+  EXPECT_EQ(dlg.DoModal(rig.host), ui::IDOK);
+  EXPECT_EQ(seen, (std::vector<std::string>{
+                      "F1 Help  Tab Next  Esc Cancel",
+                      "Up/Down Scroll  Other keys close|next, previous field",
+                      "Up/Down Scroll  Other keys close|the wheel scrolls",
+                      "|Files of type: Image|Files(*.bmp)|Ctrl-F type Esc cancel",
+                  }));
+}
+
 TEST(TerminalHost, PageKeysAndTheWheelScrollADialogTallerThanTheScreen) {
   Rig rig;
   rig.screen.Resize(60, 12);  // 17 rows even squeezed; 11 above the key line

@@ -16,7 +16,17 @@ TerminalHost::Result TerminalHost::HandleKey(const KeyEvent& key, Command* comma
   if (layers_.empty()) return Result::kNone;
   Layer& top = *layers_.back();
   if (help_open_) {
-    // Any key or click closes the help, and does nothing else.
+    // Help taller than the screen scrolls; any other key or click closes it, and does nothing
+    // else.
+    if (renderer_.HelpScrolls()) {
+      int step = Step(key, renderer_.HelpRows());
+      if (key.key == Key::kMouse && key.action == MouseAction::kWheelUp) step = -3;
+      if (key.key == Key::kMouse && key.action == MouseAction::kWheelDown) step = 3;
+      if (step != 0) {
+        help_first_ += step;  // kept within the lines when drawn
+        return Result::kNone;
+      }
+    }
     if (key.key != Key::kMouse || key.action == MouseAction::kPress) help_open_ = false;
     return Result::kNone;
   }
@@ -24,6 +34,7 @@ TerminalHost::Result TerminalHost::HandleKey(const KeyEvent& key, Command* comma
   if (menu_focus_ >= 0) return MenuKey(*top.dialog, key, command);
   if (key.key == Key::kF1) {
     help_open_ = true;
+    help_first_ = 0;
     return Result::kNone;
   }
   if (top.kind == Layer::Kind::kDialog && !top.dialog->HasEnded() &&

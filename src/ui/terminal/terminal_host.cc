@@ -113,7 +113,7 @@ void TerminalHost::Redraw() {
     entries.push_back("Close");
     renderer_.DrawMenu(entries, menu_focus_);
   }
-  if (help_open_) renderer_.DrawHelp("Keys", HelpLines());
+  if (help_open_) renderer_.DrawHelp("Keys", HelpLines(), &help_first_);
   if (!status_.empty()) {
     renderer_.DrawStatus(status_);
   } else {
@@ -149,61 +149,141 @@ std::vector<std::pair<char, std::string>> TerminalHost::Mnemonics(Dialog& top) {
   return out;
 }
 
+namespace {
+
+// One entry of the key line. On a screen too narrow for all of them, entries give way whole,
+// the highest `rank` first, so the line never ends inside one; entries of rank 0 always stay
+// (F1 Help among them, as the help lists every key).
+struct KeyItem {
+  std::string text;
+  int rank = 0;
+};
+
+std::string FitKeyLine(const std::vector<KeyItem>& items, int width) {
+  std::vector<bool> kept(items.size(), true);
+  auto line = [&] {
+    std::string out;
+    for (size_t i = 0; i < items.size(); ++i) {
+      if (!kept[i]) continue;
+      if (!out.empty()) out += "  ";
+      out += items[i].text;
+    }
+    return out;
+  };
+  while (TextCells(line()) > width) {
+    size_t drop = items.size();
+    for (size_t i = 0; i < items.size(); ++i) {
+      if (kept[i] && items[i].rank > 0 &&
+          (drop == items.size() || items[i].rank > items[drop].rank)) {
+        drop = i;
+      }
+    }
+    if (drop == items.size()) break;
+    kept[drop] = false;
+  }
+  return line();
+}
+
+// What each key does, for the help.
+struct HelpEntry {
+  const char* keys;
+  const char* what;
+};
+constexpr HelpEntry kHelpEntries[] = {
+    {"Tab, Shift-Tab", "next, previous field"},
+    {"Enter", "the focused button, else the default one"},
+    {"Space", "press a button, tick a box, choose a row"},
+    {"Arrows", "move in lists, drop-downs, sliders, options, tabs"},
+    {"Alt-Down, F4", "open a drop-down list"},
+    {"PgUp, PgDn", "a page in a list; scroll a dialog taller than the screen"},
+    {"Ctrl-PgUp, PgDn", "previous, next tab page"},
+    {"Esc", "Cancel"},
+    {"F10, Alt-Space", "the system menu (About, Close)"},
+    {"Mouse", "click to focus and press; the wheel scrolls"},
+};
+constexpr int kHelpKeyColumn = 19;
+
+}  // namespace
+
 std::string TerminalHost::KeyLine() {
   if (layers_.empty()) return {};
   Layer& top = *layers_.back();
-  if (help_open_) return "Any key closes the help";
-  if (top.kind == Layer::Kind::kBrowser) return {};  // the browser names its keys itself
-  if (top.kind == Layer::Kind::kMessageBox) return "F1 Help  Tab Next  Enter Answer  Esc Close";
-  if (menu_focus_ >= 0) return "Up/Down Choose  Enter Open  Esc Close the menu";
-  std::string line = "F1 Help  Tab Next  Enter OK  Esc Cancel  F10 Menu";
-  if (renderer_.LastDialogScrolls()) line += "  PgUp/PgDn Scroll";
-  const auto letters = Mnemonics(*top.dialog);
-  if (!letters.empty()) {
-    line += "  Alt+";
-    for (const auto& [m, caption] : letters) {
-      line += ' ';
-      line += static_cast<char>(std::toupper(static_cast<unsigned char>(m)));
-    }
+  const int width = screen_.Width();
+  if (help_open_) {
+    return renderer_.HelpScrolls()
+               ? FitKeyLine({{"Up/Down Scroll", 0}, {"Other keys close", 0}}, width)
+               : "Any key closes the help";
   }
+  if (top.kind == Layer::Kind::kBrowser) return {};  // the browser names its keys itself
+  if (top.kind == Layer::Kind::kMessageBox) {
+    return FitKeyLine({{"F1 Help", 0}, {"Tab Next", 3}, {"Enter Answer", 1}, {"Esc Close", 2}},
+                      width);
+  }
+  if (menu_focus_ >= 0) {
+    return FitKeyLine({{"Up/Down Choose", 2}, {"Enter Open", 0}, {"Esc Close the menu", 1}}, width);
+  }
+  std::vector<KeyItem> items = {
+      {"F1 Help", 0}, {"Tab Next", 1}, {"Enter OK", 3}, {"Esc Cancel", 2}, {"F10 Menu", 4}};
+  if (renderer_.LastDialogScrolls()) items.push_back({"PgUp/PgDn Scroll", 5});
+  std::string line = FitKeyLine(items, width);
+  // The dialog's letters, as many as there is room for (the help lists them all).
+  std::string letters;
+  for (const auto& [m, caption] : Mnemonics(*top.dialog)) {
+    const std::string more =
+        letters + " " + static_cast<char>(std::toupper(static_cast<unsigned char>(m)));
+    if (TextCells(line) + 2 + TextCells("Alt+" + more) > width) break;
+    letters = more;
+  }
+  if (!letters.empty()) line += "  Alt+" + letters;
   return line;
 }
 
 std::vector<std::string> TerminalHost::HelpLines() {
-  std::vector<std::string> lines = {
-      "Tab, Shift-Tab     next, previous field",
-      "Enter              the focused button, else the default one",
-      "Space              press a button, tick a box, choose a row",
-      "Arrows             move in lists, drop-downs, sliders, options, tabs",
-      "Alt-Down, F4       open a drop-down list",
-      "PgUp, PgDn         a page in a list; scroll a dialog taller than the screen",
-      "Ctrl-PgUp, PgDn    previous, next tab page",
-      "Esc                Cancel",
-      "F10, Alt-Space     the system menu (About, Close)",
-      "Mouse              click to focus and press; the wheel scrolls",
-  };
+  // The box's frame and margins take four cells of the screen's width.
+  const int width = std::max(10, screen_.Width() - 4);
+  size_t widest = 0;
+  for (const HelpEntry& e : kHelpEntries)
+    widest = std::max(widest, std::string_view(e.what).size());
+  const bool columns = kHelpKeyColumn + static_cast<int>(widest) <= width;
+  std::vector<std::string> lines;
+  for (const HelpEntry& e : kHelpEntries) {
+    std::string keys = e.keys;
+    if (columns) {
+      keys.append(static_cast<size_t>(kHelpKeyColumn) - keys.size(), ' ');
+      lines.push_back(keys + e.what);
+      continue;
+    }
+    // Narrow: the keys, then what they do indented under them, unless both fit on one line.
+    if (TextCells(keys) + 2 + TextCells(e.what) <= width) {
+      lines.push_back(keys + "  " + e.what);
+      continue;
+    }
+    lines.push_back(keys);
+    for (const std::string& l : WrapText(e.what, width - 2)) lines.push_back("  " + l);
+  }
   if (layers_.empty() || layers_.back()->kind != Layer::Kind::kDialog) return lines;
-  // The dialog's letters, several to a line so they fit a small screen.
+  // The dialog's letters, several to a line where they fit.
+  const int entry_cells = std::min(24, width);
   std::string line;
   for (const auto& [m, caption] : Mnemonics(*layers_.back()->dialog)) {
     std::string entry = "Alt+";
     entry += static_cast<char>(std::toupper(static_cast<unsigned char>(m)));
     entry += " " + caption;
-    if (TextCells(entry) > 24) {
+    if (TextCells(entry) > entry_cells) {
       std::string cut;
       for (const auto& ch : Utf8Characters(entry)) {
-        if (TextCells(cut + ch) > 23) break;
+        if (TextCells(cut + ch) > entry_cells - 1) break;
         cut += ch;
       }
       entry = cut + "~";
     }
-    if (!line.empty() && TextCells(line) + 2 + TextCells(entry) > 76) {
+    if (!line.empty() && TextCells(line) + 2 + TextCells(entry) > width) {
       lines.push_back(line);
       line.clear();
     }
     if (!line.empty()) line += "  ";
     line += entry;
-    line.append(static_cast<size_t>(std::max(0, 24 - TextCells(entry))), ' ');
+    line.append(static_cast<size_t>(std::max(0, entry_cells - TextCells(entry))), ' ');
   }
   if (!line.empty()) lines.push_back(line);
   return lines;

@@ -24,8 +24,9 @@
 // Home or End drops the selection and moves the caret.
 // A dialog taller than the screen (once its blank rows are squeezed out) scrolls with the focus,
 // with PgUp/PgDn where the focus does not use them and with the wheel outside lists. F1 shows
-// the keys and the dialog's mnemonics; F10 or Alt-Space opens the system menu (the dialog's own
-// entries, such as About, and Close). The bottom line names the keys that work now.
+// the keys and the dialog's mnemonics, wrapped to the screen and scrolled by the arrows where
+// they do not fit; F10 or Alt-Space opens the system menu (the dialog's own entries, such as
+// About, and Close). The bottom line names the keys that work now, as many whole ones as fit.
 //
 // While a handler waits on the printer (a pause or a device read), the clock calls this host as
 // its idle hook: the screen is redrawn when the terminal changes size, and the keys typed meanwhile
@@ -147,6 +148,7 @@ class TerminalHost : public LoopHost, private platform::IdleHook {
   std::string status_;
   std::string browse_folder_;
   bool help_open_ = false;
+  int help_first_ = 0;   // the first help line shown
   int menu_focus_ = -1;  // the open system menu's highlighted entry; -1: closed
   // A scroll position the user chose, kept while the focus stays where it was.
   std::optional<int> top_row_;

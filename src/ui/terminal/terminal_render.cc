@@ -839,7 +839,8 @@ void TerminalRenderer::DrawFileBrowser(FileBrowser& b) {
   const int sw = screen_.Width();
   const int sh = screen_.Height();
   const int w = std::min(sw, 72);
-  const int h = std::min(sh, 22);
+  // Clear of the bottom row, which the host keeps for its key line and messages.
+  const int h = std::min(sh - 1, 22);
   const CellRect r{(sw - w) / 2, (sh - h) / 2, w, h};
   Fill(r, kAttrNone);
   Frame(r, b.Title(), kAttrBold, kAttrBold | kAttrReverse);
@@ -856,8 +857,23 @@ void TerminalRenderer::DrawFileBrowser(FileBrowser& b) {
   PutClipped(field_x, r.y + 2, field_w, shown,
              kAttrUnderline | (b.PathFocused() ? kAttrReverse : kAttrNone));
   AddHit(HitArea::What::kBrowserPath, {field_x, r.y + 2, field_w, 1}, nullptr, nullptr, -1);
+  // Under the list: the file type and the keys, each wrapped to the box rather than cut.
+  std::string keys = "Enter open/choose  Tab path  Ctrl-F type  Esc cancel";
+  if (b.Multiple() && b.MarkedCount() == 0) {
+    keys = "Enter open/choose  Space mark  Tab path  Ctrl-F type  Esc cancel";
+  } else if (b.Multiple()) {
+    keys = std::to_string(b.MarkedCount()) +
+           " marked: Enter chooses them  Space mark/unmark  Esc cancel";
+  }
+  const bool message = !b.Message().empty();
+  auto lines_of = [&](const std::string& text) {
+    return TextCells(text) <= w - 4 ? std::vector<std::string>{text} : WrapText(text, w - 4);
+  };
+  const auto type_lines = lines_of("Files of type: " + b.Filter().description);
+  const auto key_lines = lines_of(message ? b.Message() : keys);
+  const int foot = static_cast<int>(type_lines.size() + key_lines.size());
   const int list_top = r.y + 4;
-  const int rows = std::max(1, h - 8);
+  const int rows = std::max(1, h - 6 - foot);
   b.SetPageRows(rows);
   const auto& entries = b.Entries();
   const int scroll = b.Scroll();
@@ -875,17 +891,11 @@ void TerminalRenderer::DrawFileBrowser(FileBrowser& b) {
     AddHit(HitArea::What::kBrowserRow, {r.x + 2, list_top + i, w - 4, 1}, nullptr, nullptr, row);
   }
   if (entries.empty()) PutClipped(r.x + 2, list_top, w - 4, " (no matching files)", kAttrDim);
-  PutClipped(r.x + 2, r.y + h - 3, w - 4, "Files of type: " + b.Filter().description, kAttrNone);
-  // Marks may lie in other folders too; the count keeps them in sight.
-  std::string keys = "Enter open/choose  Tab path  Ctrl-F type  Esc cancel";
-  if (b.Multiple() && b.MarkedCount() == 0) {
-    keys = "Enter open/choose  Space mark  Tab path  Ctrl-F type  Esc cancel";
-  } else if (b.Multiple()) {
-    keys = std::to_string(b.MarkedCount()) +
-           " marked: Enter chooses them  Space mark/unmark  Esc cancel";
+  int y = std::max(list_top + rows, r.y + h - 1 - foot);
+  for (const auto& l : type_lines) PutClipped(r.x + 2, y++, w - 4, l, kAttrNone);
+  for (const auto& l : key_lines) {
+    PutClipped(r.x + 2, y++, w - 4, l, message ? kAttrBold : kAttrDim);
   }
-  PutClipped(r.x + 2, r.y + h - 2, w - 4, b.Message().empty() ? keys : b.Message(),
-             b.Message().empty() ? kAttrDim : kAttrBold);
   if (b.PathFocused()) {
     screen_.SetCursor(field_x + std::min(field_w - 1, b.PathCursor() - first), r.y + 2, true);
     cursor_set_ = true;
@@ -901,21 +911,29 @@ void TerminalRenderer::DrawKeyLine(std::string_view text) {
   PutClipped(0, screen_.Height() - 1, screen_.Width(), text, kAttrDim);
 }
 
-void TerminalRenderer::DrawHelp(std::string_view title, const std::vector<std::string>& lines) {
+void TerminalRenderer::DrawHelp(std::string_view title, const std::vector<std::string>& lines,
+                                int* first) {
   const int sw = screen_.Width();
   const int sh = screen_.Height();
   int inner = TextCells(title) + 2;
   for (const auto& l : lines) inner = std::max(inner, TextCells(l));
   const int w = std::min(sw, inner + 4);
-  const int shown = std::min(static_cast<int>(lines.size()), std::max(1, sh - 4));
+  const int count = static_cast<int>(lines.size());
+  const int shown = std::min(count, std::max(1, sh - 4));
   const int h = std::min(sh, shown + 4);
+  *first = std::clamp(*first, 0, count - shown);
+  help_rows_ = shown;
+  help_scrolls_ = shown < count;
   const CellRect r{std::max(0, (sw - w) / 2), std::max(0, (sh - h) / 2), w, h};
   Fill(r, kAttrNone);
   Frame(r, title, kAttrBold, kAttrBold | kAttrReverse);
   AddHit(HitArea::What::kControl, r, nullptr, nullptr, -1);
   for (int i = 0; i < shown; ++i) {
-    PutClipped(r.x + 2, r.y + 2 + i, w - 4, lines[static_cast<size_t>(i)], kAttrNone);
+    PutClipped(r.x + 2, r.y + 2 + i, w - 4, lines[static_cast<size_t>(*first + i)], kAttrNone);
   }
+  // More above or below: marks on the frame, as a list has.
+  if (*first > 0) screen_.Put(r.x + w - 2, r.y + 1, "▲", kAttrBold);
+  if (*first + shown < count) screen_.Put(r.x + w - 2, r.y + h - 2, "▼", kAttrBold);
 }
 
 void TerminalRenderer::DrawMenu(const std::vector<std::string>& entries, int focus) {

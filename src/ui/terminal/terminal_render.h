@@ -101,8 +101,12 @@ class TerminalRenderer {
                   ViewMap& views, std::optional<int> top_row = std::nullopt);
   void DrawMessageBox(const MessageBoxView& box);
   void DrawFileBrowser(FileBrowser& browser);
-  // A box of text lines over everything (the key help), closed by any key.
-  void DrawHelp(std::string_view title, const std::vector<std::string>& lines);
+  // A box of text lines over everything (the key help), closed by any key. A screen too small
+  // for all of them shows them from `*first`, which is kept within the lines.
+  void DrawHelp(std::string_view title, const std::vector<std::string>& lines, int* first);
+  // Whether the last help drawn had more lines than it showed, and how many it showed.
+  bool HelpScrolls() const { return help_scrolls_; }
+  int HelpRows() const { return help_rows_; }
   // The system menu: `entries` under the dialog's title bar, `focus` highlighted; each row is a
   // kMenuRow hit area with its index.
   void DrawMenu(const std::vector<std::string>& entries, int focus);
@@ -154,6 +158,8 @@ class TerminalRenderer {
   CellRect last_dialog_;
   bool last_scrolls_ = false;
   bool cursor_set_ = false;
+  bool help_scrolls_ = false;
+  int help_rows_ = 0;
   int client_y_ = 0;       // screen row of the drawn dialog's client area
   int client_x_ = 0;       // and its column
   std::vector<int> rows_;  // client row -> drawn client row (empty: unchanged)
