@@ -128,6 +128,27 @@ TEST(TerminalRender, EveryKindOfControlIsDrawnInItsCells) {
       });
 }
 
+TEST(TerminalRender, AnEmptyListShowsItsOutline) {
+  BufferScreen screen(80, 30);
+  DrawEveryKind(
+      screen,
+      [](ProbeDialog& d) {
+        d.GetListView(12).InsertColumn(0, "Name", 30);
+        d.GetListView(12).InsertItem(0, "logo.bmp");
+        d.GotoDlgCtrl(1000);
+      },
+      [](BufferScreen& s, ui::TerminalRenderer&) {
+        // List box 11 fills cells (16, 8) to (30, 12) of the dialog placed at (14, 4): empty, it
+        // is outlined, dimmed as it has no focus.
+        EXPECT_EQ(s.At(16, 8).glyph + s.At(30, 8).glyph, "┌┐");
+        EXPECT_EQ(s.At(16, 12).glyph + s.At(30, 12).glyph, "└┘");
+        EXPECT_EQ(s.At(16, 10).glyph + s.At(30, 10).glyph, "││");
+        EXPECT_TRUE(s.At(16, 8).attrs & ui::kAttrDim);
+        // The list view beside it, from (33, 8), has a row under its header and no outline.
+        EXPECT_EQ(s.At(33, 9).glyph + s.At(34, 9).glyph, " l");
+      });
+}
+
 TEST(TerminalRender, DisabledControlsAreDimmedAndHiddenOnesAbsent) {
   BufferScreen screen(80, 30);
   DrawEveryKind(

@@ -623,6 +623,16 @@ void TerminalRenderer::DrawControl(Dialog& owner, Control& c, int ox, int oy, bo
         PutClipped(r.x, top + i, r.w, caret + text, base | (selected ? kAttrReverse : kAttrNone));
         AddHit(HitArea::What::kRow, {r.x, top + i, r.w, 1}, &owner, &c, row);
       }
+      if (count == 0) {
+        // Nothing in it: its outline shows where the list is (bold while it has the focus).
+        const uint32_t outline = base | (focused ? kAttrBold : kAttrDim);
+        if (rows >= 2) {
+          Frame({r.x, top, r.w, rows}, "", outline, outline);
+        } else if (rows == 1) {
+          PutClipped(r.x, top, r.w, std::string(static_cast<size_t>(std::max(0, r.w)), ' '),
+                     outline | kAttrUnderline);
+        }
+      }
       if (count > rows && rows > 1) {
         if (view.scroll > 0) screen_.Put(r.x + r.w - 1, top, "▲", base);
         if (view.scroll + rows < count) screen_.Put(r.x + r.w - 1, top + rows - 1, "▼", base);
