@@ -19,7 +19,9 @@ constexpr ControlKind kEdit = ControlKind::kEdit;
 constexpr ControlKind kCombo = ControlKind::kComboBox;
 
 // One line of text, one list or one button is one terminal row (8 units); rows start on the grid
-// so that nothing straddles two.
+// so that nothing straddles two. A group box of radio buttons is a row taller than its radios:
+// its top and bottom borders take a row each, and the radios sit between them, clear of the
+// borders and of the right-hand corner.
 constexpr int Row(int n) { return n * 8; }
 // 30 cells, 32 with the frame: a 32-column terminal shows a step whole.
 constexpr int kWidth = 120;
@@ -56,21 +58,21 @@ ui::Template MakeStep2() {
       kStep2TemplateId,
       "<Step2-5> VMSM  Manager",
       kWidth,
-      Row(12),
+      Row(13),
       {
           {1201, kStatic, "Default Code Page", {0, Row(0), kWidth, 8}},
           {kCodePageList, kCombo, "", {0, Row(1), kWidth, 160}, ui::kGroup},
           {1202, kStatic, "MSR Trigger mode", {0, Row(2), kWidth, 8}},
           {kMsrList, kCombo, "", {0, Row(3), kWidth, 80}},
           {kAdvance, kButton, "Advance..", {0, Row(4), 48, 8}},
-          {1203, kGroupBox, "Service :", {0, Row(5), kWidth, Row(2)}},
+          {1203, kGroupBox, "Service :", {0, Row(5), kWidth, Row(3)}},
           {kReceipt, kRadio, "Receipt", {8, Row(6), 48, 8}, ui::kGroup},
           {kBlackMark, kRadio, "Black Mark", {60, Row(6), 56, 8}},
-          {1204, kStatic, "tear off position :\n<0~640 units>", {0, Row(8), 88, Row(2)}},
-          {kTearOffEdit, kEdit, "", {88, Row(8), 32, 8}, ui::kGroup | ui::kNumber, 3},
+          {1204, kStatic, "tear off position :\n<0~640 units>", {0, Row(9), 88, Row(2)}},
+          {kTearOffEdit, kEdit, "", {88, Row(9), 32, 8}, ui::kGroup | ui::kNumber, 3},
       },
   };
-  AddButtons(t, 11, kPrev, "Prev", "Next");
+  AddButtons(t, 12, kPrev, "Prev", "Next");
   return t;
 }
 
@@ -80,20 +82,20 @@ ui::Template MakeStep3() {
       kStep3TemplateId,
       "<Step3-5> VMSM  Manager",
       kWidth,
-      Row(10),
+      Row(11),
       {
-          {1201, kGroupBox, "Beeps for roll paper end", {0, Row(0), kWidth, Row(2)}},
+          {1201, kGroupBox, "Beeps for roll paper end", {0, Row(0), kWidth, Row(3)}},
           {kBeepPaperFalse, kRadio, "False", {8, Row(1), 48, 8}, ui::kGroup},
           {kBeepPaperTrue, kRadio, "True", {64, Row(1), 48, 8}},
-          {1202, kGroupBox, "Beep mode for low battery status", {0, Row(3), kWidth, Row(2)}},
+          {1202, kGroupBox, "Beep mode for low battery status", {0, Row(3), kWidth, Row(3)}},
           {kBeepLowBatOn, kRadio, "On", {8, Row(4), 48, 8}, ui::kGroup},
           {kBeepLowBatOff, kRadio, "Off", {64, Row(4), 48, 8}},
-          {1203, kGroupBox, "Double byte character mode", {0, Row(6), kWidth, Row(2)}},
+          {1203, kGroupBox, "Double byte character mode", {0, Row(6), kWidth, Row(3)}},
           {kDoubleByteOff, kRadio, "Off", {64, Row(7), 48, 8}, ui::kGroup},
           {kDoubleByteOn, kRadio, "On", {8, Row(7), 48, 8}},
       },
   };
-  AddButtons(t, 9, kPrev, "Prev", "Next");
+  AddButtons(t, 10, kPrev, "Prev", "Next");
   return t;
 }
 
@@ -105,15 +107,16 @@ ui::Template MakeStep4() {
       kWidth,
       Row(12),
       {
+          // The lists end a cell short of the box's right-hand border, their arrows inside it.
           {1201, kGroupBox, "Serial Interface configuration", {0, Row(0), kWidth, Row(6)}},
           {1202, kStatic, "Baudrate :", {4, Row(1), 56, 8}},
-          {kBaudList, kCombo, "", {60, Row(1), 60, 80}, ui::kGroup | shown_only},
+          {kBaudList, kCombo, "", {60, Row(1), 56, 80}, ui::kGroup | shown_only},
           {1203, kStatic, "Parity :", {4, Row(2), 56, 8}},
-          {kParityList, kCombo, "", {60, Row(2), 60, 40}, shown_only},
+          {kParityList, kCombo, "", {60, Row(2), 56, 40}, shown_only},
           {1204, kStatic, "Data Length :", {4, Row(3), 56, 8}},
-          {kDataBitsList, kCombo, "", {60, Row(3), 60, 40}, shown_only},
+          {kDataBitsList, kCombo, "", {60, Row(3), 56, 40}, shown_only},
           {1205, kStatic, "Stop bits :", {4, Row(4), 56, 8}},
-          {kStopBitsList, kCombo, "", {60, Row(4), 60, 40}, shown_only},
+          {kStopBitsList, kCombo, "", {60, Row(4), 56, 40}, shown_only},
           {1206, kStatic, "Auto Power Off Time\r\n<0~90 min>", {0, Row(6), 88, Row(2)}},
           {kPowerOffEdit, kEdit, "", {92, Row(6), 24, 8}, ui::kGroup | ui::kNumber, 3},
           {1207, kStatic, "Auto Power Saving\r\nTime <10~255 sec>", {0, Row(8), 88, Row(2)}},
@@ -129,34 +132,35 @@ ui::Template MakeStep5() {
       kStep5TemplateId,
       "<Step5-5> VMSM  Manager",
       kWidth,
-      Row(14),
+      Row(15),
       {
           {kBtCheck, kCheckBox, "Enable to change BT Setting", {0, Row(0), kWidth, 8}, ui::kGroup},
           {kBleCheck, kCheckBox, "Enable BLE Mode", {0, Row(1), kWidth, 8}, ui::kDisabled},
-          {1201, kGroupBox, "Authentication && Encryption", {0, Row(2), kWidth, Row(2)}},
+          {1201, kGroupBox, "Authentication && Encryption", {0, Row(2), kWidth, Row(3)}},
           {kSecurityDisable, kRadio, "Disable", {8, Row(3), 48, 8}, ui::kGroup | ui::kDisabled},
           {kSecurityEnable, kRadio, "Enable", {64, Row(3), 48, 8}, ui::kDisabled},
-          {1202, kGroupBox, "Connection mode", {0, Row(5), kWidth, Row(2)}},
-          {kMode1, kRadio, "Mode1", {8, Row(6), 36, 8}, ui::kGroup | ui::kDisabled},
-          {kMode2, kRadio, "Mode2", {48, Row(6), 36, 8}, ui::kDisabled},
-          {kMode3, kRadio, "Mode3", {84, Row(6), 36, 8}, ui::kDisabled},
-          {1203, kStatic, "PIN code <Max 12 chars>", {0, Row(8), kWidth, 8}},
+          // Three radios side by side would need a cell more than the box has inside.
+          {1202, kGroupBox, "Connection mode", {0, Row(5), kWidth, Row(4)}},
+          {kMode1, kRadio, "Mode1", {8, Row(6), 40, 8}, ui::kGroup | ui::kDisabled},
+          {kMode2, kRadio, "Mode2", {64, Row(6), 40, 8}, ui::kDisabled},
+          {kMode3, kRadio, "Mode3", {8, Row(7), 40, 8}, ui::kDisabled},
+          {1203, kStatic, "PIN code <Max 12 chars>", {0, Row(9), kWidth, 8}},
           {kPinEdit,
            kEdit,
            "",
-           {0, Row(9), 56, 8},
+           {0, Row(10), 56, 8},
            ui::kGroup | ui::kDisabled,
            static_cast<int>(kMaxBtPinChars)},
-          {1204, kStatic, "Printer Name <Max 30 chars>", {0, Row(10), kWidth, 8}},
+          {1204, kStatic, "Printer Name <Max 30 chars>", {0, Row(11), kWidth, 8}},
           {kNameEdit,
            kEdit,
            "",
-           {0, Row(11), kWidth, 8},
+           {0, Row(12), kWidth, 8},
            ui::kDisabled,
            static_cast<int>(kMaxBtNameChars)},
       },
   };
-  AddButtons(t, 13, kPrev, "Prev", "Save");
+  AddButtons(t, 14, kPrev, "Prev", "Save");
   return t;
 }
 
@@ -165,27 +169,28 @@ ui::Template MakeSentinel() {
       kSentinelTemplateId,
       "MSR Sentinel Settings",
       kWidth,
-      Row(13),
+      Row(14),
       {
-          {1201, kGroupBox, "Sentinel Option", {0, Row(0), kWidth, Row(2)}},
-          {kSentinelNone, kRadio, "None", {4, Row(1), 32, 8}, ui::kGroup},
-          {kSentinelStatic, kRadio, "Static", {36, Row(1), 40, 8}},
-          {kSentinelDynamic, kRadio, "Dynamic", {76, Row(1), 44, 8}},
-          {1202, kStatic, "Track1 Start", {0, Row(3), 56, 8}},
-          {kTrack1Start, kEdit, "", {56, Row(3), 64, 8}, ui::kGroup},
-          {1203, kStatic, "Track1 End", {0, Row(4), 56, 8}},
-          {kTrack1End, kEdit, "", {56, Row(4), 64, 8}},
-          {1204, kStatic, "Track2 Start", {0, Row(5), 56, 8}},
-          {kTrack2Start, kEdit, "", {56, Row(5), 64, 8}},
-          {1205, kStatic, "Track2 End", {0, Row(6), 56, 8}},
-          {kTrack2End, kEdit, "", {56, Row(6), 64, 8}},
-          {1206, kStatic, "Track3 Start", {0, Row(7), 56, 8}},
-          {kTrack3Start, kEdit, "", {56, Row(7), 64, 8}},
-          {1207, kStatic, "Track3 End", {0, Row(8), 56, 8}},
-          {kTrack3End, kEdit, "", {56, Row(8), 64, 8}},
-          {kHexCheck, kCheckBox, "ASCII", {0, Row(10), 64, 8}, ui::kGroup},
-          {ui::IDOK, kButton, "OK", {24, Row(12), 36, 8}, ui::kDefault | ui::kGroup},
-          {ui::IDCANCEL, kButton, "Cancel", {68, Row(12), 36, 8}},
+          // The three radios side by side would need a cell more than the box has inside.
+          {1201, kGroupBox, "Sentinel Option", {0, Row(0), kWidth, Row(4)}},
+          {kSentinelNone, kRadio, "None", {8, Row(1), 36, 8}, ui::kGroup},
+          {kSentinelStatic, kRadio, "Static", {64, Row(1), 44, 8}},
+          {kSentinelDynamic, kRadio, "Dynamic", {8, Row(2), 48, 8}},
+          {1202, kStatic, "Track1 Start", {0, Row(4), 56, 8}},
+          {kTrack1Start, kEdit, "", {56, Row(4), 64, 8}, ui::kGroup},
+          {1203, kStatic, "Track1 End", {0, Row(5), 56, 8}},
+          {kTrack1End, kEdit, "", {56, Row(5), 64, 8}},
+          {1204, kStatic, "Track2 Start", {0, Row(6), 56, 8}},
+          {kTrack2Start, kEdit, "", {56, Row(6), 64, 8}},
+          {1205, kStatic, "Track2 End", {0, Row(7), 56, 8}},
+          {kTrack2End, kEdit, "", {56, Row(7), 64, 8}},
+          {1206, kStatic, "Track3 Start", {0, Row(8), 56, 8}},
+          {kTrack3Start, kEdit, "", {56, Row(8), 64, 8}},
+          {1207, kStatic, "Track3 End", {0, Row(9), 56, 8}},
+          {kTrack3End, kEdit, "", {56, Row(9), 64, 8}},
+          {kHexCheck, kCheckBox, "ASCII", {0, Row(11), 64, 8}, ui::kGroup},
+          {ui::IDOK, kButton, "OK", {24, Row(13), 36, 8}, ui::kDefault | ui::kGroup},
+          {ui::IDCANCEL, kButton, "Cancel", {68, Row(13), 36, 8}},
       },
   };
 }
