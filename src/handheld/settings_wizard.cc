@@ -27,6 +27,10 @@ void CloseLink(CCommonUtil& util) {
 // transfer mode to write with, or nullopt when the user cancelled.
 std::optional<int> WalkSteps(PrinterSettings& record, const wizard::PrinterFacts& facts,
                              ui::Host& host) {
+  // Nothing of the printer's Bluetooth setup is touched unless the user ticks the box on the
+  // last step; from then on the record carries the box's state with the edits across Prev and
+  // Next, so what the step shows is what Save writes.
+  record.BtSkip = 1;
   int index = 0;
   while (true) {
     const std::unique_ptr<wizard::WizardStep> step = wizard::MakeStep(index, record, facts);

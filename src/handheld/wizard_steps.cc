@@ -214,9 +214,10 @@ class Step5 : public WizardStep {
 
  protected:
   bool OnInitDialog() override {
-    // Nothing of the printer's Bluetooth setup is touched unless the user asks for it.
-    CheckDlgButton(ctl::kBtCheck, false);
-    EnableBluetoothControls(false);
+    // The box as the user left it on an earlier visit; the walk starts with it off.
+    const bool change_bluetooth = values_.BtSkip == 0;
+    CheckDlgButton(ctl::kBtCheck, change_bluetooth);
+    EnableBluetoothControls(change_bluetooth);
     // The handheld neither reads nor writes the BLE switch, so the box could show nothing true
     // and change nothing: it stays off and unusable, and BleMode passes through untouched.
     CheckDlgButton(ctl::kBleCheck, false);

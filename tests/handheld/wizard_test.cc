@@ -286,6 +286,25 @@ TEST_F(WizardTest, OverlongPinIsRefusedOnSaveAndPrevOnlyWhileBluetoothIsToBeChan
   EXPECT_LT(at("1F 1F 70"), at("1D 28 45 04 00 02"));
 }
 
+TEST_F(WizardTest, TheBluetoothBoxKeepsItsStateWithTheEditsAcrossPrevAndNext) {
+  std::vector<std::string> script = NextThroughAll();
+  script.resize(script.size() - 3);  // stay on step 5
+  for (const char* c :
+       {"snapshot", "click 1055", "type 1036 \"4321\"", "click 1031", "wait dialog 138", "click 1",
+        "wait dialog 139", "snapshot", "click 1", "wait messagebox 60", "answer OK"}) {
+    script.emplace_back(c);
+  }
+  Run(script);
+  EXPECT_EQ(Boxes(), std::vector<std::string>{kSaved});
+  EXPECT_TRUE(ControlShows(Snapshot(0), 1055, R"({"checked":false})"));
+  EXPECT_TRUE(ControlShows(Snapshot(0), 1036, R"({"text":"0000","enabled":false})"));
+  // Back on step 5: ticked, with the PIN as typed, and Save writes what is shown.
+  EXPECT_TRUE(ControlShows(Snapshot(1), 1055, R"({"checked":true})"));
+  EXPECT_TRUE(ControlShows(Snapshot(1), 1036, R"({"text":"4321","enabled":true})"));
+  EXPECT_EQ(model.state().bt_pin, "4321");
+  EXPECT_EQ(model.state().bt_name, "Counter 4");
+}
+
 TEST_F(WizardTest, UncheckedBluetoothKeepsAnOverlongPinAndWritesNoBluetoothItems) {
   model.state().bt_pin = "1234567890123";
   Run(NextThroughAll());
