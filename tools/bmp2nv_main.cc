@@ -2,6 +2,9 @@
 // what their logo becomes (and so the conversion can be measured on its own).
 //
 //   bmp2nv IN.bmp [--key KC] [--brightness B] [-o OUT]
+//
+// Exit status: 0 done, 1 the file could not be converted or written, 2 a usage error (an unknown
+// option, a bad value, no input, or binary output bound for a terminal).
 
 #include <cerrno>
 #include <cstdio>
@@ -9,25 +12,42 @@
 #include <cstring>
 #include <memory>
 #include <string>
+#include <string_view>
+#include <vector>
 
 #include "nvimage/raster.h"
 #include "pelliset_version.h"
 #include "platform/bmp_decoder.h"
+#include "platform/command_line.h"
+#include "platform/console.h"
 
 namespace {
 
 constexpr char kUsage[] =
     "usage: bmp2nv IN.bmp [--key KC] [--brightness B] [-o OUT]\n"
-    "  writes the printer's NV define command for IN.bmp (standard output without -o)\n"
-    "  --key KC        two printable characters, the key code (default 10)\n"
-    "  --brightness B  0..100, strength of the thinning pattern (default 0)\n"
-    "  --help          show this text and exit\n"
-    "  --version       show the version and exit\n";
+    "  writes the printer's NV define command for IN.bmp (standard output without -o,\n"
+    "  which must then be a file or a pipe, not a terminal)\n"
+    "  --key KC            two printable characters, the key code (default 10)\n"
+    "  --brightness B      0..100, strength of the thinning pattern (default 0)\n"
+    "  -o, --output OUT    write to OUT\n"
+    "  --help              show this text and exit\n"
+    "  --version           show the version and exit\n"
+    "A value follows its option after a blank or '=' (--key=AB); -- ends the options.\n";
 
 int Fail(const std::string& message) {
   std::fprintf(stderr, "bmp2nv: %s\n", message.c_str());
   return 1;
 }
+
+int UsageError(const std::string& message) {
+  std::fprintf(stderr, "bmp2nv: %s (see bmp2nv --help)\n", message.c_str());
+  return 2;
+}
+
+constexpr platform::OptionSpec kOptions[] = {
+    {"--help", "-h", false},    {"--version", "", false}, {"--key", "", true},
+    {"--brightness", "", true}, {"--output", "-o", true},
+};
 
 bool ParseBrightness(const char* text, int* value) {
   char* end = nullptr;
@@ -48,34 +68,42 @@ int main(int argc, char** argv) {
   std::string out;
   std::string key = "10";
   int brightness = 0;
-  for (int i = 1; i < argc; ++i) {
-    const std::string arg = argv[i];
-    const bool has_value = i + 1 < argc;
-    if (arg == "--help" || arg == "-h") {
+  std::vector<platform::CommandLineItem> items;
+  std::string error;
+  if (!platform::SplitCommandLine(platform::ArgumentsOf(argc, argv), kOptions, &items, &error)) {
+    return UsageError(error);
+  }
+  for (const platform::CommandLineItem& item : items) {
+    const std::string_view option = item.option;
+    if (option == "--help") {
       std::fputs(kUsage, stdout);
       return 0;
-    } else if (arg == "--version") {
+    } else if (option == "--version") {
       std::printf("bmp2nv (Pelliset) %s\n", PELLISET_VERSION_TEXT);
       return 0;
-    } else if (arg == "--key" && has_value) {
-      key = argv[++i];
-      if (!ValidKey(key)) return Fail("key code must be two printable characters: " + key);
-    } else if (arg == "--brightness" && has_value) {
-      if (!ParseBrightness(argv[++i], &brightness)) {
-        return Fail(std::string("brightness must be 0 to 100: ") + argv[i]);
+    } else if (option == "--key") {
+      key = item.value;
+      if (!ValidKey(key)) return UsageError("key code must be two printable characters: " + key);
+    } else if (option == "--brightness") {
+      if (!ParseBrightness(item.value.c_str(), &brightness)) {
+        return UsageError("brightness must be 0 to 100: " + item.value);
       }
-    } else if (arg == "-o" && has_value) {
-      out = argv[++i];
-    } else if (!arg.empty() && arg[0] != '-' && in.empty()) {
-      in = arg;
+    } else if (option == "--output") {
+      out = item.value;
+    } else if (in.empty()) {
+      in = item.value;
     } else {
-      std::fputs(kUsage, stderr);
-      return 2;
+      return UsageError("one BMP file at a time; '" + item.value + "' is one too many");
     }
   }
   if (in.empty()) {
     std::fputs(kUsage, stderr);
     return 2;
+  }
+  // The define command is binary: on a terminal it would only garble the screen.
+  if (out.empty() && platform::ClassifyFd(1) == platform::FdKind::kTerminal) {
+    return UsageError(
+        "will not write binary data to a terminal; give -o OUT or redirect the output");
   }
 
   std::string reason;

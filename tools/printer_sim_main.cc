@@ -10,8 +10,10 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "pelliset_version.h"
+#include "platform/command_line.h"
 #include "sim/fleet.h"
 #include "sim/printer_model.h"
 
@@ -91,6 +93,38 @@ int Fail(const std::string& message) {
   return 2;
 }
 
+// Every option; all but the switches take a value.
+constexpr platform::OptionSpec kOptions[] = {
+    {"--help", "", false},
+    {"--version", "", false},
+    {"--port", "", true},
+    {"--count", "", true},
+    {"--bind", "", true},
+    {"--log", "", true},
+    {"--state", "", true},
+    {"--state-dir", "", true},
+    {"--model", "", true},
+    {"--firmware", "", true},
+    {"--maker", "", true},
+    {"--firmware-version", "", true},
+    {"--code-page", "", true},
+    {"--generation", "", true},
+    {"--nv-dir", "", true},
+    {"--msr", "", true},
+    {"--reply-delay", "", true},
+    {"--delay", "", true},
+    {"--split-gap", "", true},
+    {"--nv-keys-per-block", "", true},
+    {"--split", "", true},
+    {"--drop-after", "", true},
+    {"--silent-for", "", true},
+    {"--faults-for", "", true},
+    {"--silent", "", false},
+    {"--wrong-header", "", false},
+    {"--stale-model-reply", "", false},
+    {"--strict-setting-mode", "", false},
+};
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -99,9 +133,16 @@ int main(int argc, char** argv) {
   sim::Faults& faults = options.faults;
   faults.split_gap_ms = 100;
 
-  for (int i = 1; i < argc; ++i) {
-    const std::string_view option = argv[i];
-    auto value = [&]() -> const char* { return i + 1 < argc ? argv[++i] : nullptr; };
+  std::vector<platform::CommandLineItem> items;
+  std::string split_error;
+  if (!platform::SplitCommandLine(platform::ArgumentsOf(argc, argv), kOptions, &items,
+                                  &split_error)) {
+    return Fail(split_error + " (see --help)");
+  }
+  for (const platform::CommandLineItem& item : items) {
+    if (item.is_operand()) return Fail("unexpected argument '" + item.value + "' (see --help)");
+    const std::string_view option = item.option;
+    auto value = [&]() -> const char* { return item.value.c_str(); };
     auto number = [&](uint64_t max) -> std::optional<uint64_t> {
       const char* text = value();
       return ParseNumber(text, max);
@@ -188,8 +229,6 @@ int main(int argc, char** argv) {
       faults.stale_model_reply = true;
     } else if (option == "--strict-setting-mode") {
       config.strict_setting_mode = true;
-    } else {
-      return Fail("unknown option " + std::string(option) + " (see --help)");
     }
   }
 

@@ -2,6 +2,9 @@
 
 #include <charconv>
 #include <set>
+#include <string_view>
+
+#include "platform/command_line.h"
 
 namespace cli {
 namespace {
@@ -24,114 +27,79 @@ const std::set<std::string>& TwoWordCommands() {
   return commands;
 }
 
+// Every option, and whether it takes a value.
+constexpr platform::OptionSpec kOptions[] = {
+    {"--help", "-h", false},      {"--version", "", false}, {"--json", "", false},
+    {"--quiet", "-q", false},     {"--yes", "-y", false},   {"--dry-run", "-n", false},
+    {"--printer", "-p", true},    {"--printers", "", true}, {"--jobs", "-j", true},
+    {"--format", "", true},       {"--output", "-o", true}, {"--key", "-k", true},
+    {"--brightness", "", true},   {"--scan", "", true},     {"--scan-port", "", true},
+    {"--scan-timeout", "", true},
+};
+
 }  // namespace
 
 bool ParseCliOptions(const std::vector<std::string>& args, CliOptions* options,
                      std::string* error) {
+  std::vector<platform::CommandLineItem> items;
+  if (!platform::SplitCommandLine(args, kOptions, &items, error)) {
+    *error += " (see pelliset --help)";
+    return false;
+  }
   CliOptions parsed;
   std::vector<std::string> words;
-  bool options_ended = false;
-  for (size_t i = 0; i < args.size(); ++i) {
-    const std::string& arg = args[i];
-    if (options_ended || arg.empty() || arg[0] != '-' || arg == "-") {
-      words.push_back(arg);
+  for (const platform::CommandLineItem& item : items) {
+    if (item.is_operand()) {
+      words.push_back(item.value);
       continue;
     }
-    if (arg == "--") {
-      options_ended = true;
-      continue;
-    }
-    // Options with a value take it from the next argument or after '='.
-    std::string name = arg;
-    std::optional<std::string> inline_value;
-    if (const size_t eq = arg.find('='); arg.rfind("--", 0) == 0 && eq != std::string::npos) {
-      name = arg.substr(0, eq);
-      inline_value = arg.substr(eq + 1);
-    }
-    auto value = [&]() -> std::optional<std::string> {
-      if (inline_value) return inline_value;
-      if (i + 1 < args.size()) return args[++i];
-      return std::nullopt;
-    };
-    auto missing = [&]() {
-      *error = name + " needs a value (see pelliset --help)";
+    const std::string_view name = item.option;
+    const std::string& v = item.value;
+    auto bad = [&](const std::string& allowed) {
+      *error = "bad value '" + v + "' for " + std::string(name) + ": " + allowed;
       return false;
     };
-    auto bad = [&](const std::string& v, const std::string& allowed) {
-      *error = "bad value '" + v + "' for " + name + ": " + allowed;
-      return false;
-    };
-    // Switches take no value: "--yes=no" must not read as yes.
-    static const std::set<std::string> switches = {
-        "--help", "--version", "--json", "--quiet", "--yes", "--dry-run", "-h", "-q", "-y", "-n"};
-    if (inline_value && switches.count(name) != 0) {
-      *error = name + " takes no value";
-      return false;
-    }
-    if (name == "--help" || name == "-h") {
+    if (name == "--help") {
       parsed.help = true;
     } else if (name == "--version") {
       parsed.version = true;
     } else if (name == "--json") {
       parsed.json = true;
-    } else if (name == "--quiet" || name == "-q") {
+    } else if (name == "--quiet") {
       parsed.quiet = true;
-    } else if (name == "--yes" || name == "-y") {
+    } else if (name == "--yes") {
       parsed.yes = true;
-    } else if (name == "--dry-run" || name == "-n") {
+    } else if (name == "--dry-run") {
       parsed.dry_run = true;
-    } else if (name == "--printer" || name == "-p") {
-      const auto v = value();
-      if (!v) return missing();
-      parsed.printers.push_back(*v);
+    } else if (name == "--printer") {
+      parsed.printers.push_back(v);
     } else if (name == "--printers") {
-      const auto v = value();
-      if (!v) return missing();
-      parsed.printer_files.push_back(*v);
-    } else if (name == "--jobs" || name == "-j") {
-      const auto v = value();
-      if (!v) return missing();
-      const auto n = Number<size_t>(*v, 1, 1000);
-      if (!n) return bad(*v, "a number of printers at once, 1 to 1000");
+      parsed.printer_files.push_back(v);
+    } else if (name == "--jobs") {
+      const auto n = Number<size_t>(v, 1, 1000);
+      if (!n) return bad("a number of printers at once, 1 to 1000");
       parsed.jobs = *n;
     } else if (name == "--format") {
-      const auto v = value();
-      if (!v) return missing();
-      if (*v != "ini" && *v != "json") return bad(*v, "ini or json");
-      parsed.format = *v;
-    } else if (name == "--output" || name == "-o") {
-      const auto v = value();
-      if (!v) return missing();
-      parsed.output_dir = *v;
-    } else if (name == "--key" || name == "-k") {
-      const auto v = value();
-      if (!v) return missing();
-      parsed.keys.push_back(*v);
+      if (v != "ini" && v != "json") return bad("ini or json");
+      parsed.format = v;
+    } else if (name == "--output") {
+      parsed.output_dir = v;
+    } else if (name == "--key") {
+      parsed.keys.push_back(v);
     } else if (name == "--brightness") {
-      const auto v = value();
-      if (!v) return missing();
-      const auto n = Number<int>(*v, 0, 100);
-      if (!n) return bad(*v, "0 to 100");
+      const auto n = Number<int>(v, 0, 100);
+      if (!n) return bad("0 to 100");
       parsed.brightness = *n;
     } else if (name == "--scan") {
-      const auto v = value();
-      if (!v) return missing();
-      parsed.scans.push_back(*v);
+      parsed.scans.push_back(v);
     } else if (name == "--scan-port") {
-      const auto v = value();
-      if (!v) return missing();
-      const auto n = Number<uint16_t>(*v, 1, 65535);
-      if (!n) return bad(*v, "a TCP port, 1 to 65535");
+      const auto n = Number<uint16_t>(v, 1, 65535);
+      if (!n) return bad("a TCP port, 1 to 65535");
       parsed.scan_port = *n;
     } else if (name == "--scan-timeout") {
-      const auto v = value();
-      if (!v) return missing();
-      const auto n = Number<uint32_t>(*v, 10, 60000);
-      if (!n) return bad(*v, "milliseconds, 10 to 60000");
+      const auto n = Number<uint32_t>(v, 10, 60000);
+      if (!n) return bad("milliseconds, 10 to 60000");
       parsed.scan_timeout_ms = *n;
-    } else {
-      *error = "unknown option " + arg + " (see pelliset --help)";
-      return false;
     }
   }
   if (!words.empty()) {
@@ -170,6 +138,7 @@ std::string UsageText() {
          "                                every setting, under readable keys\n"
          "  settings set FILE | KEY=VALUE...  [--dry-run]\n"
          "                                write what differs from the printer's settings\n"
+         "                                (FILE - is standard input)\n"
          "  settings default --yes        restore the factory settings\n"
          "  logo list                     the key codes of the stored NV images\n"
          "  logo add FILE... [--key KC]... [--brightness 0-100]\n"
@@ -183,7 +152,7 @@ std::string UsageText() {
          "  -p, --printer ADDR   a printer (repeatable): tcp://10.0.0.5[:9100], /dev/usb/lp0,\n"
          "                       serial:/dev/ttyUSB0?baud=115200&parity=none&flow=dtr,\n"
          "                       bt:/dev/rfcomm0, COM3\n"
-         "      --printers FILE  one address a line, # comments\n"
+         "      --printers FILE  one address a line, # comments (FILE - is standard input)\n"
          "  -j, --jobs N         printers worked on at once (default 32)\n"
          "\n"
          "Output:\n"
@@ -193,9 +162,12 @@ std::string UsageText() {
          "  -y, --yes            confirm a command that replaces what the printer holds\n"
          "  -n, --dry-run        settings set: show the differences, write nothing\n"
          "  -h, --help           this text;  --version  the version\n"
+         "Options go before or after the command, a value after a blank or '=' (--jobs 8,\n"
+         "--jobs=8); -- ends the options.\n"
          "\n"
          "Exit status: 0 when every printer succeeded, 1 when any failed, 2 for a usage error\n"
-         "or input refused before any printer was contacted.\n";
+         "or input refused before any printer was contacted, 3 when standard output could not\n"
+         "be written (without a message when the reader closed the pipe).\n";
 }
 
 }  // namespace cli

@@ -14,6 +14,7 @@
 #include "link/discovery_logs.h"
 #include "pelliset_version.h"
 #include "platform/clock.h"
+#include "platform/command_line.h"
 #include "platform/file_registry.h"
 #include "platform/language.h"
 #include "platform/posix_device_factory.h"
@@ -91,23 +92,30 @@ void AddPack(const std::string& path, std::vector<ui::ResourcePack>* packs) {
 int main(int argc, char** argv) {
   std::vector<std::string> pack_paths;
   ui::HostPreference preference = ui::HostPreference::kAuto;
-  for (int i = 1; i < argc; ++i) {
-    const std::string_view arg = argv[i];
+  static constexpr platform::OptionSpec kOptions[] = {
+      {"--gui", "", false},  {"--terminal", "", false}, {"--pack", "", true},
+      {"--help", "", false}, {"--version", "", false},
+  };
+  std::vector<platform::CommandLineItem> items;
+  std::string error;
+  if (!platform::SplitCommandLine(platform::ArgumentsOf(argc, argv), kOptions, &items, &error)) {
+    std::fprintf(stderr, "%s: %s\n", kProgram, error.c_str());
+    PrintUsage(stderr);
+    return 2;
+  }
+  for (const platform::CommandLineItem& item : items) {
+    const std::string_view arg = item.option;
+    if (item.is_operand()) {
+      std::fprintf(stderr, "%s: unexpected argument '%s'\n", kProgram, item.value.c_str());
+      PrintUsage(stderr);
+      return 2;
+    }
     if (arg == "--gui" || arg == "--terminal") {
       preference = arg == "--gui" ? ui::HostPreference::kWindow : ui::HostPreference::kTerminal;
       continue;
     }
     if (arg == "--pack") {
-      if (i + 1 == argc) {
-        std::fprintf(stderr, "%s: option '--pack' needs a FILE\n", kProgram);
-        PrintUsage(stderr);
-        return 2;
-      }
-      pack_paths.emplace_back(argv[++i]);
-      continue;
-    }
-    if (arg.starts_with("--pack=")) {
-      pack_paths.emplace_back(arg.substr(7));
+      pack_paths.push_back(item.value);
       continue;
     }
     if (arg == "--help") {
@@ -118,9 +126,6 @@ int main(int argc, char** argv) {
       std::printf("%s (Pelliset) %s\n", kProgram, PELLISET_VERSION_TEXT);
       return 0;
     }
-    std::fprintf(stderr, "%s: unknown option '%s'\n", kProgram, argv[i]);
-    PrintUsage(stderr);
-    return 2;
   }
   std::vector<ui::ResourcePack> packs;
   for (const std::string& path : pack_paths) AddPack(path, &packs);

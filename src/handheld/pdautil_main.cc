@@ -3,12 +3,15 @@
 // asks for --help and --version.
 
 #include <cstdio>
+#include <string>
 #include <string_view>
+#include <vector>
 
 #include "handheld/pda_main_dlg.h"
 #include "handheld/pda_templates.h"
 #include "pelliset_version.h"
 #include "platform/clock.h"
+#include "platform/command_line.h"
 #include "platform/file_registry.h"
 #include "platform/posix_device_factory.h"
 #include "platform/services.h"
@@ -49,8 +52,26 @@ void PrintUsage(std::FILE *out) {
 
 int main(int argc, char **argv) {
   ui::HostPreference preference = ui::HostPreference::kAuto;
-  for (int i = 1; i < argc; ++i) {
-    const std::string_view arg = argv[i];
+  static constexpr platform::OptionSpec kOptions[] = {
+      {"--gui", "", false},
+      {"--terminal", "", false},
+      {"--help", "", false},
+      {"--version", "", false},
+  };
+  std::vector<platform::CommandLineItem> items;
+  std::string error;
+  if (!platform::SplitCommandLine(platform::ArgumentsOf(argc, argv), kOptions, &items, &error)) {
+    std::fprintf(stderr, "%s: %s\n", kProgram, error.c_str());
+    PrintUsage(stderr);
+    return 2;
+  }
+  for (const platform::CommandLineItem &item : items) {
+    const std::string_view arg = item.option;
+    if (item.is_operand()) {
+      std::fprintf(stderr, "%s: unexpected argument '%s'\n", kProgram, item.value.c_str());
+      PrintUsage(stderr);
+      return 2;
+    }
     if (arg == "--gui" || arg == "--terminal") {
       preference = arg == "--gui" ? ui::HostPreference::kWindow : ui::HostPreference::kTerminal;
       continue;
@@ -63,9 +84,6 @@ int main(int argc, char **argv) {
       std::printf("%s (Pelliset) %s\n", kProgram, PELLISET_VERSION_TEXT);
       return 0;
     }
-    std::fprintf(stderr, "%s: unknown option '%s'\n", kProgram, argv[i]);
-    PrintUsage(stderr);
-    return 2;
   }
 
   platform::RealClock clock;
