@@ -1,7 +1,10 @@
 #include "cli/cli.h"
 
 #include <algorithm>
+#include <exception>
+#include <memory>
 #include <optional>
+#include <unordered_map>
 
 #include "cli/cli_options.h"
 #include "cli/commands.h"
@@ -11,6 +14,7 @@
 #include "cli/report.h"
 #include "pelliset_version.h"
 #include "platform/com_names.h"
+#include "platform/fd_output.h"
 #include "platform/memory_registry.h"
 
 namespace cli {
@@ -19,7 +23,7 @@ namespace {
 // A printers file lists a fleet; anything larger is not one.
 constexpr size_t kMaxPrinterFileBytes = 4 << 20;
 
-bool CollectPrinters(const CliOptions& options, CliEnvironment& env,
+bool CollectPrinters(const CliOptions& options, CliEnvironment& env, StandardInput* standard_input,
                      std::vector<PrinterAddress>* printers, std::string* error) {
   for (const std::string& text : options.printers) {
     std::optional<PrinterAddress> address = ParsePrinterAddress(text, error);
@@ -31,9 +35,9 @@ bool CollectPrinters(const CliOptions& options, CliEnvironment& env,
   }
   for (const std::string& file : options.printer_files) {
     std::string text;
-    if (!ReadWholeFile(file, kMaxPrinterFileBytes, &text, error)) return false;
+    if (!ReadInputFile(file, kMaxPrinterFileBytes, standard_input, &text, error)) return false;
     std::vector<PrinterAddress> listed;
-    if (!ParsePrinterList(text, file, &listed, error)) return false;
+    if (!ParsePrinterList(text, InputName(file), &listed, error)) return false;
     printers->insert(printers->end(), listed.begin(), listed.end());
   }
   if (printers->empty()) {
@@ -48,18 +52,12 @@ bool CollectPrinters(const CliOptions& options, CliEnvironment& env,
         address.port_name, address.interface == CDev::kInterfaceBluetooth, *env.port_registry);
   }
   // One printer twice, however it is written, would get two links that interleave their work.
-  auto same_printer = [](const PrinterAddress& a, const PrinterAddress& b) {
-    if (a.port_name != b.port_name) return false;
-    const bool a_tcp = a.interface == CDev::kInterfaceTcp;
-    const bool b_tcp = b.interface == CDev::kInterfaceTcp;
-    return a_tcp == b_tcp && (!a_tcp || a.baud_rate == b.baud_rate);
-  };
+  std::unordered_map<std::string, size_t> first;  // PrinterKey -> index
   for (size_t i = 0; i < printers->size(); ++i) {
-    for (size_t j = 0; j < i; ++j) {
-      if (same_printer((*printers)[i], (*printers)[j])) {
-        *error = "printer " + (*printers)[i].text + " is the same as " + (*printers)[j].text;
-        return false;
-      }
+    const auto [it, added] = first.emplace(PrinterKey((*printers)[i]), i);
+    if (!added) {
+      *error = "printer " + (*printers)[i].text + " is the same as " + (*printers)[it->second].text;
+      return false;
     }
   }
   return true;
@@ -145,9 +143,9 @@ std::optional<PrinterWork> Prepare(const CommandSetup& setup, std::string* error
   return PrepareLogo(setup, error);
 }
 
-}  // namespace
-
-int RunCli(const std::vector<std::string>& args, CliEnvironment& env) {
+// Everything from the arguments to the last printer's outcome; the output's own failure is judged
+// by RunCli.
+int Run(const std::vector<std::string>& args, CliEnvironment& env) {
   CliOptions options;
   std::string error;
   if (!ParseCliOptions(args, &options, &error)) {
@@ -169,13 +167,22 @@ int RunCli(const std::vector<std::string>& args, CliEnvironment& env) {
   if (options.command == "discover") return Discover(options, env);
 
   std::vector<PrinterAddress> printers;
-  if (!CollectPrinters(options, env, &printers, &error)) {
-    env.err << "pelliset: " << error << "\n";
-    return kExitUsage;
+  StandardInput standard_input(env.in);
+  std::unique_ptr<ProgressBoard> board;
+  std::optional<PrinterWork> work;
+  try {
+    if (!CollectPrinters(options, env, &standard_input, &printers, &error)) {
+      env.err << "pelliset: " << error << "\n";
+      return kExitUsage;
+    }
+    board = std::make_unique<ProgressBoard>(env.err, env.err_is_terminal && !options.quiet,
+                                            printers.size());
+    const CommandSetup setup{options, board.get(), printers.size(), &standard_input};
+    work = Prepare(setup, &error);
+  } catch (const std::exception& e) {
+    // Only input is handled up to here; whatever it ran into, no printer has been contacted.
+    error = std::string("cannot go on: ") + e.what() + "; nothing was sent to any printer";
   }
-  ProgressBoard board(env.err, env.err_is_terminal && !options.quiet, printers.size());
-  const CommandSetup setup{options, &board, printers.size()};
-  std::optional<PrinterWork> work = Prepare(setup, &error);
   if (!work) {
     env.err << "pelliset: " << error << "\n";
     return kExitUsage;
@@ -183,14 +190,17 @@ int RunCli(const std::vector<std::string>& args, CliEnvironment& env) {
 
   size_t address_width = 0;
   for (const PrinterAddress& p : printers) address_width = std::max(address_width, p.text.size());
-  Reporter reporter(env.out, options.json, address_width, &board);
   // A single printer's settings file goes out as it is, without the table around it.
   const bool bodies = printers.size() == 1 && !options.json;
+  // Where the settings file is the whole of standard output, a failure's table goes to standard
+  // error: `settings get > saved.ini` must never save a failure as settings.
+  const bool body_only = bodies && options.command == "settings get" && options.output_dir.empty();
+  Reporter reporter(body_only ? env.err : env.out, options.json, address_width, board.get());
   bool header_written = false;
   auto done = [&](size_t index, const PrinterOutcome& outcome) {
-    board.Finished(index, outcome.ok);
+    board->Finished(index, outcome.ok);
     if (bodies && outcome.ok && !outcome.body.empty()) {
-      board.Write(env.out, outcome.body);
+      board->Write(env.out, outcome.body);
       return;
     }
     if (!header_written && bodies) {
@@ -201,7 +211,7 @@ int RunCli(const std::vector<std::string>& args, CliEnvironment& env) {
   };
   if (!bodies) reporter.Begin();
   auto with_start = [&](size_t index, const PrinterAddress& address, platform::Services& services) {
-    board.Started(index);
+    board->Started(index);
     return (*work)(index, address, services);
   };
   const std::vector<PrinterOutcome> outcomes =
@@ -213,12 +223,21 @@ int RunCli(const std::vector<std::string>& args, CliEnvironment& env) {
                                       [](const PrinterOutcome& o) { return !o.ok; });
     env.err << "pelliset: " << failed << " of " << printers.size() << " printers failed\n";
   }
-  env.out.flush();
-  if (!env.out) {
-    env.err << "pelliset: the output could not be written (a full disk or a closed pipe?)\n";
-    return kExitPrinterFailed;
-  }
   return all_ok ? kExitOk : kExitPrinterFailed;
+}
+
+}  // namespace
+
+int RunCli(const std::vector<std::string>& args, CliEnvironment& env) {
+  const int status = Run(args, env);
+  env.out.flush();
+  if (env.out) return status;
+  const auto* fd_out = dynamic_cast<const platform::FdOutputStream*>(&env.out);
+  if (fd_out == nullptr || fd_out->failure() != platform::OutputFailure::kClosedPipe) {
+    env.err << "pelliset: the output could not be written"
+            << (fd_out != nullptr ? ": " + fd_out->failure_text() : std::string()) << "\n";
+  }
+  return kExitOutputFailed;
 }
 
 }  // namespace cli

@@ -3,6 +3,7 @@
 // pelliset as a function: the arguments in, the exit status out, the printers reached through the
 // environment's services (real devices in the program, virtual printers in tests).
 
+#include <istream>
 #include <ostream>
 #include <string>
 #include <vector>
@@ -16,10 +17,15 @@ namespace cli {
 inline constexpr int kExitOk = 0;
 inline constexpr int kExitPrinterFailed = 1;  // at least one printer failed
 inline constexpr int kExitUsage = 2;          // refused before any printer was contacted
+// Standard output could not be written (a full disk, a reader that went away); whatever the
+// printers did, the output a script relies on is incomplete.
+inline constexpr int kExitOutputFailed = 3;
 
 struct CliEnvironment {
   std::ostream& out;
   std::ostream& err;
+  // What a settings or printers file named "-" reads; null: "-" is an ordinary file name.
+  std::istream* in = nullptr;
   // Progress bars only on a terminal.
   bool err_is_terminal = false;
   PrinterServicesFactory make_services = MakeRealPrinterServices;
@@ -30,6 +36,9 @@ struct CliEnvironment {
   std::string sysfs_root = "/sys";
 };
 
+// When `out` is a platform::FdOutputStream, a closed pipe ends the run with kExitOutputFailed
+// and no message, as other Unix tools end quietly under `| head`; any other output failure is
+// reported on `err`.
 int RunCli(const std::vector<std::string>& args, CliEnvironment& environment);
 
 }  // namespace cli

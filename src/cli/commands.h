@@ -8,6 +8,7 @@
 #include <string>
 
 #include "cli/cli_options.h"
+#include "cli/file_input.h"
 #include "cli/fleet.h"
 #include "cli/progress_board.h"
 
@@ -18,6 +19,7 @@ struct CommandSetup {
   const CliOptions& options;
   ProgressBoard* board = nullptr;  // may be null
   size_t printer_count = 0;
+  StandardInput* standard_input = nullptr;  // for a settings file named "-"; may be null
 };
 
 std::optional<PrinterWork> PrepareIdentify(const CommandSetup& setup, std::string* error);

@@ -4,6 +4,53 @@
 #include <fstream>
 
 namespace cli {
+namespace {
+
+// Reads `in` to its end in pieces; false with `error` (about `name`) past `limit` bytes or on a
+// failing read.
+bool ReadStream(std::istream& in, const std::string& name, size_t limit, std::string* content,
+                std::string* error) {
+  std::string text;
+  char piece[65536];
+  while (in.read(piece, sizeof piece) || in.gcount() > 0) {
+    text.append(piece, static_cast<size_t>(in.gcount()));
+    if (text.size() > limit) {
+      *error = name + ": too large (more than " + std::to_string(limit) + " bytes)";
+      return false;
+    }
+  }
+  if (in.bad()) {
+    *error = name + ": cannot be read";
+    return false;
+  }
+  *content = std::move(text);
+  return true;
+}
+
+}  // namespace
+
+bool StandardInput::ReadAll(size_t limit, std::string* content, std::string* error) {
+  if (in_ == nullptr) {
+    *error = "standard input: not available";
+    return false;
+  }
+  if (taken_) {
+    *error = "standard input (\"-\") can be read only once";
+    return false;
+  }
+  taken_ = true;
+  return ReadStream(*in_, "standard input", limit, content, error);
+}
+
+std::string InputName(const std::string& path) { return path == "-" ? "standard input" : path; }
+
+bool ReadInputFile(const std::string& path, size_t limit, StandardInput* standard_input,
+                   std::string* content, std::string* error) {
+  if (path == "-" && standard_input != nullptr) {
+    return standard_input->ReadAll(limit, content, error);
+  }
+  return ReadWholeFile(path, limit, content, error);
+}
 
 bool ReadWholeFile(const std::string& path, size_t limit, std::string* content,
                    std::string* error) {
@@ -20,21 +67,7 @@ bool ReadWholeFile(const std::string& path, size_t limit, std::string* content,
         (std::filesystem::exists(path, ec) ? "cannot be opened (permission?)" : "no such file");
     return false;
   }
-  std::string text;
-  char piece[65536];
-  while (in.read(piece, sizeof piece) || in.gcount() > 0) {
-    text.append(piece, static_cast<size_t>(in.gcount()));
-    if (text.size() > limit) {
-      *error = path + ": too large (more than " + std::to_string(limit) + " bytes)";
-      return false;
-    }
-  }
-  if (in.bad()) {
-    *error = path + ": cannot be read";
-    return false;
-  }
-  *content = std::move(text);
-  return true;
+  return ReadStream(in, path, limit, content, error);
 }
 
 }  // namespace cli

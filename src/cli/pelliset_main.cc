@@ -7,15 +7,19 @@
 
 #include "cli/cli.h"
 #include "platform/console.h"
+#include "platform/fd_output.h"
 #include "platform/file_registry.h"
 
 int main(int argc, char** argv) {
-  // A printer that drops its connection must fail that printer, not end the program.
+  // A printer that drops its connection must fail that printer, not end the program; a closed
+  // standard output is noticed by the stream, which tells it from other failures.
   std::signal(SIGPIPE, SIG_IGN);
   std::vector<std::string> args(argv + 1, argv + argc);
   // The dialog programs' registry maps COMn to devices; the command line only reads it.
   platform::FileRegistry registry(platform::FileRegistry::DefaultRegistryPath());
-  cli::CliEnvironment environment{std::cout, std::cerr};
+  platform::FdOutputStream out(1);
+  cli::CliEnvironment environment{out, std::cerr};
+  environment.in = &std::cin;
   environment.err_is_terminal = platform::ClassifyFd(2) == platform::FdKind::kTerminal;
   environment.port_registry = &registry;
   return cli::RunCli(args, environment);

@@ -4,7 +4,9 @@
 #include <array>
 #include <cctype>
 #include <charconv>
+#include <unordered_map>
 
+#include "cli/quote.h"
 #include "platform/ipv4.h"
 
 namespace cli {
@@ -63,7 +65,7 @@ std::optional<std::string> ComName(std::string_view text, std::string* why) {
 }
 
 bool Fail(std::string* error, std::string_view text, const std::string& why) {
-  if (error != nullptr) *error = "\"" + std::string(text) + "\": " + why;
+  if (error != nullptr) *error = QuotedPrefix(text) + ": " + why;
   return false;
 }
 
@@ -86,9 +88,8 @@ bool ParseTcp(std::string_view text, std::string_view rest, PrinterAddress* out,
         host.begin(), host.end(), [](char c) { return (c >= '0' && c <= '9') || c == '.'; });
     if (dotted_digits) {
       return Fail(error, text,
-                  "\"" + host_text +
-                      "\" is not an IPv4 address (four numbers 0 to 255, no "
-                      "leading zeros)");
+                  QuotedPrefix(host_text) +
+                      " is not an IPv4 address (four numbers 0 to 255, no leading zeros)");
     }
     return Fail(error, text,
                 "host names are not looked up; give the printer's IPv4 address, e.g. "
@@ -150,7 +151,7 @@ bool ApplyOption(std::string_view text, std::string_view key, std::string_view v
   } else {
     return Fail(
         error, text,
-        "unknown option \"" + std::string(key) + "\" (options: baud, parity, flow, data, stop)");
+        "unknown option " + QuotedPrefix(key) + " (options: baud, parity, flow, data, stop)");
   }
   return true;
 }
@@ -194,7 +195,7 @@ bool ParseSerial(std::string_view text, std::string_view prefix, bool bluetooth,
     }
     const std::string key = Lower(option.substr(0, equals));
     if (std::find(seen.begin(), seen.end(), key) != seen.end()) {
-      return Fail(error, text, "option \"" + key + "\" given twice");
+      return Fail(error, text, "option " + QuotedPrefix(key) + " given twice");
     }
     seen.push_back(key);
     if (!ApplyOption(text, key, option.substr(equals + 1), bluetooth, out, error)) return false;
@@ -254,12 +255,21 @@ std::optional<PrinterAddress> ParsePrinterAddress(std::string_view text, std::st
   return address;
 }
 
+std::string PrinterKey(const PrinterAddress& address) {
+  if (address.interface == CDev::kInterfaceTcp) {
+    return "tcp " + address.port_name + ":" + std::to_string(address.baud_rate);
+  }
+  return "device " + address.port_name;
+}
+
 bool ParsePrinterList(std::string_view text, const std::string& file_name,
                       std::vector<PrinterAddress>* out, std::string* error) {
   std::vector<PrinterAddress> list;
-  std::vector<int> line_of;
+  std::unordered_map<std::string, int> line_of;  // PrinterKey -> line
   std::string errors;
+  size_t bad_lines = 0;
   const auto note = [&](int line, const std::string& why) {
+    if (++bad_lines > kMaxReportedBadLines) return;
     if (!errors.empty()) errors += '\n';
     errors += file_name + ":" + std::to_string(line) + ": " + why;
   };
@@ -273,8 +283,7 @@ bool ParsePrinterList(std::string_view text, const std::string& file_name,
     line = Trim(line.substr(0, line.find('#')));
     if (line.empty()) continue;
     if (line.find_first_of(" \t") != std::string_view::npos) {
-      note(line_number,
-           "one address a line (a comment starts with '#'): \"" + std::string(line) + "\"");
+      note(line_number, "one address a line (a comment starts with '#'): " + QuotedPrefix(line));
       continue;
     }
     std::string why;
@@ -284,18 +293,16 @@ bool ParsePrinterList(std::string_view text, const std::string& file_name,
       continue;
     }
     // Two sessions on one printer would fight over it.
-    for (size_t i = 0; i < list.size(); ++i) {
-      if (list[i].interface == address->interface && list[i].port_name == address->port_name &&
-          (address->interface != CDev::kInterfaceTcp || list[i].baud_rate == address->baud_rate)) {
-        note(line_number, "\"" + address->text + "\" is the printer of line " +
-                              std::to_string(line_of[i]) + " again");
-        address.reset();
-        break;
-      }
+    if (const auto [it, added] = line_of.emplace(PrinterKey(*address), line_number); !added) {
+      note(line_number, QuotedPrefix(address->text) + " is the printer of line " +
+                            std::to_string(it->second) + " again");
+      continue;
     }
-    if (!address) continue;
     list.push_back(std::move(*address));
-    line_of.push_back(line_number);
+  }
+  if (bad_lines > kMaxReportedBadLines) {
+    errors += "\n" + file_name + ": " + std::to_string(bad_lines - kMaxReportedBadLines) +
+              " more bad lines (" + std::to_string(bad_lines) + " in all)";
   }
   if (errors.empty() && list.empty()) {
     errors = file_name + ": no printer addresses (only blank lines and comments)";

@@ -34,9 +34,17 @@ inline constexpr uint16_t kDefaultTcpPort = 9100;
 // The address, or nullopt with `error` saying what is wrong and which forms are accepted.
 std::optional<PrinterAddress> ParsePrinterAddress(std::string_view text, std::string* error);
 
+// What makes two addresses one printer, however they are written: the device path, or the IPv4
+// address and port. Equal keys, same printer.
+std::string PrinterKey(const PrinterAddress& address);
+
+// Bad lines of a printers file reported one by one; the rest are counted.
+inline constexpr size_t kMaxReportedBadLines = 10;
+
 // One address a line; blank lines and '#' comments (whole line or after the address) are ignored.
-// Every bad line is reported as "FILE:LINE: ..." (one line each); an empty list and a printer
-// named twice are refused too. `out` is left alone on failure.
+// Bad lines are reported as "FILE:LINE: ..." (one line each, the first kMaxReportedBadLines, then
+// a count of the others); an empty list and a printer named twice are refused too. `out` is left
+// alone on failure.
 bool ParsePrinterList(std::string_view text, const std::string& file_name,
                       std::vector<PrinterAddress>* out, std::string* error);
 

@@ -3,12 +3,47 @@
 #include <map>
 #include <set>
 
+#include "cli/quote.h"
 #include "cli/settings_keys.h"
 
 namespace cli {
 namespace {
 
 constexpr size_t kCommentWidth = 98;
+
+// Nesting a settings file may have: the root object, "settings", and one more level so that a
+// value given as an array or object is still refused under its key.
+constexpr size_t kMaxJsonDepth = 3;
+
+// A key as messages show it: as it is, or the start of one too long to be any.
+std::string Shown(std::string_view key) {
+  return key.size() <= kQuotedBytes ? std::string(key) : QuotedPrefix(key);
+}
+
+// The offset of the first '[' or '{' that opens more than `limit` levels, or npos. Counted
+// without parsing, so that neither the parser nor a message recurses through a value nested
+// far deeper than any settings file.
+size_t JsonTooDeepAt(std::string_view text, size_t limit) {
+  size_t depth = 0;
+  bool in_string = false;
+  for (size_t i = 0; i < text.size(); ++i) {
+    const char c = text[i];
+    if (in_string) {
+      if (c == '\\') {
+        ++i;  // the escaped character
+      } else if (c == '"') {
+        in_string = false;
+      }
+    } else if (c == '"') {
+      in_string = true;
+    } else if (c == '[' || c == '{') {
+      if (++depth > limit) return i;
+    } else if ((c == ']' || c == '}') && depth > 0) {
+      --depth;
+    }
+  }
+  return std::string_view::npos;
+}
 
 std::string_view Trimmed(std::string_view text) {
   while (!text.empty() && (text.front() == ' ' || text.front() == '\t')) text.remove_prefix(1);
@@ -91,7 +126,7 @@ bool IniValue(std::string_view rest, std::string* value, std::string* why) {
 }
 
 std::string VersionRefusal(const std::string& found) {
-  return "format_version " + found + " is not known; this program reads format_version " +
+  return "format_version " + Shown(found) + " is not known; this program reads format_version " +
          std::to_string(kSettingsFormatVersion);
 }
 
@@ -114,18 +149,18 @@ bool ParseIni(std::string_view text, const std::string& file_name, std::vector<A
     const size_t equals = line.find('=');
     const std::string key = Lower(Trimmed(line.substr(0, equals)));
     if (equals == std::string_view::npos || key.empty()) {
-      *error = where + ": expected KEY = VALUE, found \"" + std::string(line) + "\"";
+      *error = where + ": expected KEY = VALUE, found " + QuotedPrefix(line);
       return false;
     }
     std::string value;
     std::string why;
     if (!IniValue(line.substr(equals + 1), &value, &why)) {
-      *error = where + ": " + key + ": " + why;
+      *error = where + ": " + Shown(key) + ": " + why;
       return false;
     }
     if (const auto [it, added] = first_line.emplace(key, line_number); !added) {
-      *error =
-          where + ": " + key + " is given twice (first on line " + std::to_string(it->second) + ")";
+      *error = where + ": " + Shown(key) + " is given twice (first on line " +
+               std::to_string(it->second) + ")";
       return false;
     }
     if (key == "format_version") {
@@ -144,6 +179,15 @@ bool ParseIni(std::string_view text, const std::string& file_name, std::vector<A
 bool ParseJson(std::string_view text, const std::string& file_name, std::vector<Assignment>* out,
                std::string* error) {
   using Json = nlohmann::ordered_json;
+  if (const size_t at = JsonTooDeepAt(text, kMaxJsonDepth); at != std::string_view::npos) {
+    *error = file_name + ": nested deeper than a settings file is (byte " + std::to_string(at + 1) +
+             "); a value is a string or a number";
+    return false;
+  }
+  // A value as a message shows it; the parser has checked its text is UTF-8.
+  const auto dumped = [](const Json& value) {
+    return value.dump(-1, ' ', false, Json::error_handler_t::replace);
+  };
   // The parser keeps one of two equal keys silently; a file that names a key twice is refused.
   std::vector<std::set<std::string>> open_objects;
   std::string duplicate;
@@ -159,18 +203,20 @@ bool ParseJson(std::string_view text, const std::string& file_name, std::vector<
   Json root;
   try {
     root = Json::parse(text.begin(), text.end(), track_keys);
-  } catch (const Json::parse_error& e) {
+  } catch (const Json::exception& e) {
+    // Syntax errors, and numbers too large for a double (1e400).
     std::string what = e.what();
     // Drop the library's "[json.exception.parse_error.101] " tag; the position stays.
     if (const size_t tag_end = what.find("] ");
-        what.front() == '[' && tag_end != std::string::npos) {
+        !what.empty() && what.front() == '[' && tag_end != std::string::npos) {
       what.erase(0, tag_end + 2);
     }
+    if (what.size() > 4 * kQuotedBytes) what = what.substr(0, 4 * kQuotedBytes) + "...";
     *error = file_name + ": " + what;
     return false;
   }
   if (!duplicate.empty()) {
-    *error = file_name + ": " + duplicate + " is given twice";
+    *error = file_name + ": " + Shown(duplicate) + " is given twice";
     return false;
   }
   if (!root.is_object()) {
@@ -179,14 +225,15 @@ bool ParseJson(std::string_view text, const std::string& file_name, std::vector<
   }
   for (const auto& [name, member] : root.items()) {
     if (name != "format_version" && name != "settings") {
-      *error = file_name + ": unknown member \"" + name + "\"; expected format_version, settings";
+      *error = file_name + ": unknown member " + QuotedPrefix(name) +
+               "; expected format_version, settings";
       return false;
     }
   }
   if (root.contains("format_version")) {
     const Json& version = root["format_version"];
     if (!version.is_number_integer() || version.get<int64_t>() != kSettingsFormatVersion) {
-      *error = file_name + ": " + VersionRefusal(version.dump());
+      *error = file_name + ": " + VersionRefusal(dumped(version));
       return false;
     }
   }
@@ -202,7 +249,8 @@ bool ParseJson(std::string_view text, const std::string& file_name, std::vector<
     } else if (value.is_number_integer()) {
       text_value = value.dump();
     } else {
-      *error = file_name + ": " + key + ": the value must be a string, found " + value.dump();
+      *error = file_name + ": " + Shown(key) + ": the value must be a string, found " +
+               QuotedPrefix(dumped(value));
       return false;
     }
     assignments.push_back({Lower(key), std::move(text_value), file_name});
@@ -222,7 +270,7 @@ bool Apply(const std::vector<Assignment>& assignments, bool defer_held, PrinterS
     const SettingKey* key = FindSettingKey(a.key);
     if (key == nullptr) {
       const std::string_view suggestion = SuggestSettingKey(a.key);
-      refusals.push_back(where + "unknown key " + a.key +
+      refusals.push_back(where + "unknown key " + Shown(a.key) +
                          (suggestion.empty() ? std::string()
                                              : " (did you mean " + std::string(suggestion) + "?)"));
       continue;
@@ -307,7 +355,7 @@ bool ParseAssignmentArgument(std::string_view text, int index, Assignment* out,
   const size_t equals = text.find('=');
   const std::string key = Lower(Trimmed(text.substr(0, equals)));
   if (equals == std::string_view::npos || key.empty()) {
-    *error = origin + ": \"" + std::string(text) + "\" is not KEY=VALUE";
+    *error = origin + ": " + QuotedPrefix(text) + " is not KEY=VALUE";
     return false;
   }
   *out = {key, std::string(text.substr(equals + 1)), origin};

@@ -182,7 +182,9 @@ std::optional<PrinterWork> PrepareSettingsSet(const CommandSetup& setup, std::st
   const bool all_assignments = std::all_of(args.begin(), args.end(), [](const std::string& a) {
     return a.find('=') != std::string::npos;
   });
-  const bool typed = all_assignments && !std::filesystem::exists(args[0]);
+  // A name too long for the system is no file either (the check reports it, never throws).
+  std::error_code ec;
+  const bool typed = all_assignments && !std::filesystem::exists(args[0], ec);
   if (typed) {
     for (size_t i = 0; i < args.size(); ++i) {
       Assignment assignment;
@@ -197,8 +199,10 @@ std::optional<PrinterWork> PrepareSettingsSet(const CommandSetup& setup, std::st
       return std::nullopt;
     }
     std::string text;
-    if (!ReadWholeFile(args[0], kMaxSettingsFileBytes, &text, error)) return std::nullopt;
-    if (!ParseSettingsText(text, args[0], &assignments, error)) return std::nullopt;
+    if (!ReadInputFile(args[0], kMaxSettingsFileBytes, setup.standard_input, &text, error)) {
+      return std::nullopt;
+    }
+    if (!ParseSettingsText(text, InputName(args[0]), &assignments, error)) return std::nullopt;
   }
   // Keys and values are checked now, so that nothing is sent to any printer when one of them is
   // refused. A file may carry a number outside the lists that a printer reported (a saved

@@ -60,6 +60,18 @@ TEST(CliSettings, BadInputIsRefusedBeforeAnythingIsSent) {
   const std::string bad_file = dir.File("bad.ini");
   std::ofstream(dir.File("empty.fls")) << "";
   std::ofstream(bad_file) << "format_version = 1\nprint.density = 150%\nprint.density = 90%\n";
+  // Files that once ended the program: arrays nested 100,000 deep (200 KB), numbers beyond a
+  // double, and a printers file of a million bad lines (2 MB).
+  const std::string deep = std::string(100000, '[') + std::string(100000, ']');
+  std::ofstream(dir.File("deep_value.json"))
+      << "{\"settings\": {\"print.density\": " << deep << "}}";
+  std::ofstream(dir.File("deep_version.json")) << "{\"format_version\": " << deep << "}";
+  std::ofstream(dir.File("huge_value.json")) << "{\"settings\": {\"print.density\": 1e400}}";
+  std::ofstream(dir.File("huge_version.json")) << "{\"format_version\": 1e400}";
+  {
+    std::ofstream junk(dir.File("junk.txt"));
+    for (int i = 0; i < 1000000; ++i) junk << "x\n";
+  }
   struct Case {
     std::vector<std::string> args;
     std::string says;
@@ -79,8 +91,20 @@ TEST(CliSettings, BadInputIsRefusedBeforeAnythingIsSent) {
       {{"firmware", dir.File("empty.fls"), "--yes"}, "empty"},
       {{"firmware", bad_file, "--yes"}, "not a firmware file"},
       {{"logo", "delete-all", "--yes", "--dry-run"}, "--dry-run does not apply"},
-      {{"settings", "default", "--yes=no"}, "--yes takes no value"},
+      {{"settings", "default", "--yes=no"}, "option '--yes' takes no value"},
       {{"-p", "TCP://127.0.0.1:9100", "identify"}, "is the same as"},
+      {{"settings", "set", "--dry-run", dir.File("deep_value.json")},
+       "deep_value.json: nested deeper than a settings file is (byte 33)"},
+      {{"settings", "set", dir.File("deep_version.json")}, "deep_version.json: nested deeper"},
+      {{"settings", "set", dir.File("huge_value.json")}, "number overflow parsing '1e400'"},
+      {{"settings", "set", dir.File("huge_version.json")}, "number overflow parsing '1e400'"},
+      // 300 bytes without a '/' is no file name the system takes.
+      {{"settings", "set", "bluetooth.name=" + std::string(300, 'n')},
+       "bluetooth.name: 300 bytes, at most 30"},
+      {{"settings", "set", "print.density=" + std::string(5000, 'd')},
+       "print.density: \"dddddddddddddddddddddddddddddddddddddddd...\" (5000 bytes) is not one of"},
+      {{"--printers", dir.File("junk.txt"), "identify"}, "999990 more bad lines (1000000 in all)"},
+      {{"--printers", "-", "identify"}, "standard input: not available"},
   };
   for (const Case& c : cases) {
     CliRig rig;
@@ -88,7 +112,9 @@ TEST(CliSettings, BadInputIsRefusedBeforeAnythingIsSent) {
     std::vector<std::string> args = {"-p", kPrinter};
     args.insert(args.end(), c.args.begin(), c.args.end());
     EXPECT_EQ(rig.Run(args), 2) << c.args[1];
-    EXPECT_NE(rig.err().find(c.says), std::string::npos) << rig.err();
+    EXPECT_NE(rig.err().find(c.says), std::string::npos) << rig.err().substr(0, 2000);
+    // A message for a person, however large the input.
+    EXPECT_LT(rig.err().size(), 5000u) << c.args[1];
     EXPECT_TRUE(rig.Received(kPrinter).empty()) << c.args[1];
   }
 }

@@ -1,10 +1,14 @@
-// The pelliset program against printer-sim processes over loopback TCP.
+// The pelliset program against printer-sim processes over loopback TCP, and what every program's
+// command line and standard streams promise a script.
 
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <sys/wait.h>
+#include <unistd.h>
 
 #include <chrono>
 #include <cstdlib>
+#include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <nlohmann/json.hpp>
@@ -13,6 +17,7 @@
 #include <thread>
 
 #include "integration/sim_process.h"
+#include "platform/pty.h"
 #include "platform/temp_dir.h"
 
 namespace {
@@ -37,6 +42,133 @@ ProgramRun Pelliset(const platform_test::TempDir& dir, const std::string& args) 
   const int raw = std::system(command.c_str());
   return {WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, FileBytes(dir.File("out")),
           FileBytes(dir.File("err"))};
+}
+
+// Runs `command` (a shell command line, `$B` the build folder) in `dir`, standard input from
+// `input`; its own redirections win over the capture.
+ProgramRun Shell(const platform_test::TempDir& dir, const std::string& command,
+                 const std::string& input = "") {
+  std::ofstream(dir.File("in"), std::ios::binary) << input;
+  const std::string line = "B=" + std::string(PELLISET_BINARY_DIR) + "; (" + command + ") <" +
+                           dir.File("in") + " >" + dir.File("out") + " 2>" + dir.File("err");
+  const int raw = std::system(line.c_str());
+  return {WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, FileBytes(dir.File("out")),
+          FileBytes(dir.File("err"))};
+}
+
+// Runs pelliset with `args`, its standard output a pipe whose reader has gone already.
+ProgramRun PellisetIntoClosedPipe(const platform_test::TempDir& dir,
+                                  const std::vector<std::string>& args) {
+  int fds[2];
+  if (::pipe(fds) != 0) return {};
+  ::close(fds[0]);
+  std::vector<std::string> argv_text = {kPelliset};
+  argv_text.insert(argv_text.end(), args.begin(), args.end());
+  std::vector<char*> argv;
+  for (std::string& a : argv_text) argv.push_back(a.data());
+  argv.push_back(nullptr);
+  const std::string err_path = dir.File("err");
+  const pid_t pid = ::fork();
+  if (pid == 0) {
+    ::dup2(fds[1], STDOUT_FILENO);
+    const int err = ::open(err_path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+    ::dup2(err, STDERR_FILENO);
+    ::execv(kPelliset.c_str(), argv.data());
+    ::_exit(127);
+  }
+  ::close(fds[1]);
+  int raw = 0;
+  ::waitpid(pid, &raw, 0);
+  return {WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, "", FileBytes(err_path)};
+}
+
+TEST(CliProcess, StandardOutputCarriesOnlyTheDataAndItsFailuresHaveTheirOwnStatus) {
+  platform_test::TempDir dir;
+  itest::SimProcess sim({"--port", "0"});
+  ASSERT_GT(sim.port(), 0) << sim.first_line();
+  const std::string printer = "tcp://127.0.0.1:" + std::to_string(sim.port());
+  // A port nothing listens on: the one just used by a printer-sim that has stopped.
+  std::string refused;
+  {
+    itest::SimProcess gone({"--port", "0"});
+    ASSERT_GT(gone.port(), 0);
+    refused = "tcp://127.0.0.1:" + std::to_string(gone.port());
+  }
+
+  // A failed read leaves the backup empty and says why on standard error.
+  ProgramRun run = Pelliset(dir, "-q -p " + refused + " settings get");
+  EXPECT_EQ(run.status, 1);
+  EXPECT_EQ(run.out, "");
+  EXPECT_NE(run.err.find("PRINTER "), std::string::npos) << run.err;
+  EXPECT_NE(run.err.find(refused + " failed"), std::string::npos) << run.err;
+
+  // A reader that went away: status 3, not a word.
+  run = PellisetIntoClosedPipe(dir, {"-q", "-p", printer, "settings", "get"});
+  EXPECT_EQ(run.status, 3);
+  EXPECT_EQ(run.err, "");
+  // Any other failure is named.
+  run = Shell(dir, "$B/src/cli/pelliset --help >/dev/full");
+  EXPECT_EQ(run.status, 3);
+  EXPECT_EQ(run.err, "pelliset: the output could not be written: No space left on device\n");
+}
+
+TEST(CliProcess, EveryProgramReadsOptionsTheSameWay) {
+  platform_test::TempDir dir;
+  itest::SimProcess sim({"--port=0", "--generation=old"});
+  ASSERT_GT(sim.port(), 0) << sim.first_line();
+  const std::string printer = "tcp://127.0.0.1:" + std::to_string(sim.port());
+  const std::string pelliset = "$B/src/cli/pelliset -q ";
+
+  // printer-sim took --port=0 and --generation=old; pelliset its printers file from standard
+  // input.
+  ProgramRun run = Shell(dir, pelliset + "--printers - --jobs=2 identify --json", printer + "\n");
+  EXPECT_EQ(run.status, 0) << run.err;
+  EXPECT_NE(run.out.find("\"generation\":\"older\""), std::string::npos) << run.out;
+  // A settings file from standard input, the printer after '='.
+  run = Shell(dir, pelliset + "--printer=" + printer + " settings set --dry-run -",
+              "print.density = 120%\n");
+  EXPECT_EQ(run.status, 0) << run.err;
+  EXPECT_NE(run.out.find("    print.density: 100% -> 120%\n"), std::string::npos) << run.out;
+  // Standard input is read once.
+  run = Shell(dir, pelliset + "--printers - settings set -", printer + "\n");
+  EXPECT_EQ(run.status, 2);
+  EXPECT_EQ(run.err, "pelliset: standard input (\"-\") can be read only once\n");
+  // After --, "--dry-run" is the settings file's name.
+  run = Shell(dir, pelliset + "-p " + printer + " settings set -- --dry-run");
+  EXPECT_EQ(run.status, 2);
+  EXPECT_EQ(run.err, "pelliset: --dry-run: no such file\n");
+
+  // bmp2nv: values after '=' or a blank, an input named like an option after --.
+  std::filesystem::copy_file(std::string(PELLISET_SOURCE_DIR) + "/examples/logo.bmp",
+                             dir.File("-logo.bmp"));
+  run = Shell(dir, "cd " + dir.File("") +
+                       " && $B/tools/bmp2nv --key=AB --brightness 0 -o nv.bin -- -logo.bmp");
+  EXPECT_EQ(run.status, 0) << run.err;
+  // GS ( L with the key code after the function bytes: 1D 28 4C pL pH 30 43 30 'A' 'B'.
+  EXPECT_EQ(FileBytes(dir.File("nv.bin")).substr(5, 5), "0C0AB");
+  // Binary output is refused on a terminal, as a usage error.
+  platform_test::Pty terminal;
+  ASSERT_TRUE(terminal.ok());
+  run = Shell(dir, "$B/tools/bmp2nv " + dir.File("-logo.bmp") + " >" + terminal.slave_path());
+  EXPECT_EQ(run.status, 2);
+  EXPECT_NE(run.err.find("will not write binary data to a terminal"), std::string::npos) << run.err;
+
+  // The dialog programs: -- ends their options too, and a value option says what it lacks.
+  for (const char* program : {"src/desktop/deskutil", "src/handheld/pdautil"}) {
+    SCOPED_TRACE(program);
+    run = Shell(dir, std::string("$B/") + program + " -- --version");
+    EXPECT_EQ(run.status, 2);
+    EXPECT_NE(run.err.find("unexpected argument '--version'"), std::string::npos) << run.err;
+    run = Shell(dir, std::string("$B/") + program + " --gui=yes");
+    EXPECT_EQ(run.status, 2);
+    EXPECT_NE(run.err.find("option '--gui' takes no value"), std::string::npos) << run.err;
+  }
+  run = Shell(dir, "$B/src/desktop/deskutil --terminal --pack");
+  EXPECT_EQ(run.status, 2);
+  EXPECT_NE(run.err.find("deskutil: option '--pack' needs a value"), std::string::npos) << run.err;
+  run = Shell(dir, "$B/tools/printer-sim --port=0 extra");
+  EXPECT_EQ(run.status, 2);
+  EXPECT_EQ(run.err, "printer-sim: unexpected argument 'extra' (see --help)\n");
 }
 
 TEST(CliProcess, FirmwareReachesThePrinterUnchanged) {
