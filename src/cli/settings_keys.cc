@@ -6,6 +6,7 @@
 #include <optional>
 #include <vector>
 
+#include "cli/quote.h"
 #include "settings/setting_lists.h"
 
 namespace cli {
@@ -63,7 +64,9 @@ constexpr std::array<ValueWord, sl::kBaudRates.size()> kBaudWords = {{
 }};
 constexpr ValueWord kDatabitWords[] = {{"7", 7}, {"8", 8}};
 constexpr ValueWord kParityWords[] = {{"none", 0}, {"odd", 1}, {"even", 2}};
-constexpr ValueWord kFlowcontrolWords[] = {{"1", 1}, {"2", 2}};
+// Every value the serial item's digit may hold: the dialogs offer 1 and 2, and a fresh printer
+// reports 0.
+constexpr ValueWord kStopBitsWords[] = {{"0", 0}, {"1", 1}, {"2", 2}};
 constexpr ValueWord kRfInterfaceWords[] = {{"none", 0}, {"1", 1}, {"2", 2}};
 
 constexpr SettingKey Words(std::string_view key, std::string_view comment,
@@ -75,6 +78,11 @@ constexpr SettingKey Words(std::string_view key, std::string_view comment,
   k.number = number;
   k.words = words;
   return k;
+}
+
+constexpr SettingKey Renamed(SettingKey key, std::string_view old_key) {
+  key.old_key = old_key;
+  return key;
 }
 
 constexpr SettingKey Number(std::string_view key, std::string_view comment,
@@ -165,12 +173,17 @@ const SettingKey kKeys[] = {
     Sentinel("msr.track2.end", "0..10 bytes", &PS::SentinelEnd, 1, false),
     Sentinel("msr.track3.start", "1..10 bytes", &PS::SentinelStart, 2, true),
     Sentinel("msr.track3.end", "0..10 bytes", &PS::SentinelEnd, 2, false),
-    // Serial port (Baudrate, Databit, Parity, Flowcontrol).
+    // Serial port (Baudrate, Databit, Parity, Flowcontrol). Flowcontrol is the item the dialogs
+    // label "Stop Bits", offering "1" and "2"; they show the 0 of a fresh printer as "2". Its
+    // first name, after the record field, is still read.
     Words("serial.baud_rate", "2400, 4800, 9600, 19200, 38400, 57600, 115200", &PS::Baudrate,
           kBaudWords),
     Words("serial.data_bits", "7, 8", &PS::Databit, kDatabitWords),
     Words("serial.parity", "none, odd, even", &PS::Parity, kParityWords),
-    Words("serial.flow_control", "1, 2", &PS::Flowcontrol, kFlowcontrolWords),
+    Renamed(
+        Words("serial.stop_bits", "0, 1, 2 (a fresh printer holds 0, which the dialogs show as 2)",
+              &PS::Flowcontrol, kStopBitsWords),
+        "serial.flow_control"),
     // Bluetooth name and PIN (BtName, BtPin), counted in bytes as sent (UTF-8).
     Text("bluetooth.name", "0..30 bytes (a character outside ASCII takes 2 to 4)", &PS::BtName,
          kMaxBtNameChars),
@@ -218,7 +231,7 @@ std::optional<uint32_t> ParseNumber(std::string_view text) {
   return value;
 }
 
-std::string Quoted(std::string_view text) { return "\"" + std::string(text) + "\""; }
+std::string Quoted(std::string_view text) { return QuotedPrefix(text); }
 
 size_t EditDistance(std::string_view a, std::string_view b) {
   std::vector<size_t> row(b.size() + 1);
@@ -356,7 +369,7 @@ std::span<const SettingKey> SettingKeys() { return kKeys; }
 const SettingKey* FindSettingKey(std::string_view key) {
   const std::string lower = LowerCase(Trimmed(key));
   for (const SettingKey& k : kKeys) {
-    if (k.key == lower) return &k;
+    if (k.key == lower || (!k.old_key.empty() && k.old_key == lower)) return &k;
   }
   return nullptr;
 }

@@ -11,7 +11,7 @@
 
 // The readable keys of the settings record and how each value is written and read back. The key
 // names, their order and the value words are what people keep in their settings files: add keys
-// and words, but never rename or reorder the existing ones.
+// and words, but never reorder the existing ones, and a renamed key keeps reading its old name.
 namespace cli {
 
 enum class ValueKind {
@@ -27,6 +27,7 @@ struct ValueWord {
 
 struct SettingKey {
   std::string_view key;
+  std::string_view old_key;  // an earlier name files may still carry; read, never written
   std::string_view comment;  // the allowed values, as the ini file shows them above the key
   ValueKind kind = ValueKind::kWords;
   uint32_t PrinterSettings::*number = nullptr;  // kWords and kNumber
@@ -44,7 +45,7 @@ struct SettingKey {
 
 // Every key, in the order the files list them.
 std::span<const SettingKey> SettingKeys();
-// The key named `key` (case-insensitive), or nullptr.
+// The key named `key` or its old name (case-insensitive), or nullptr.
 const SettingKey* FindSettingKey(std::string_view key);
 // The closest known key to a mistyped one, or empty when none is close.
 std::string_view SuggestSettingKey(std::string_view key);

@@ -61,13 +61,11 @@ TEST(SettingsCodecTest, IniAndJsonGiveBackEveryField) {
   PrinterSettings odd;
   odd.Msr = 0xFFFFFFFF;  // a trigger nibble of 0
   odd.CodePage = 21;     // reserved
-  odd.Flowcontrol = 0;
   odd.BtConnMode = 0xFFFFFFFF;
   odd.TimeOff = 100;
   const nlohmann::ordered_json json = SettingsToJson(odd);
   EXPECT_EQ(json["settings"]["msr.trigger"], "4294967295");
   EXPECT_EQ(json["settings"]["print.code_page"], "21");
-  EXPECT_EQ(json["settings"]["serial.flow_control"], "0");
   EXPECT_EQ(json["settings"]["bluetooth.connection_mode"], "0");
   EXPECT_EQ(json["settings"]["power.off_minutes"], "100");
   EXPECT_EQ(ReadBack(SettingsToIni(odd, {}), "odd.ini", odd), odd);
@@ -77,9 +75,16 @@ TEST(SettingsCodecTest, IniAndJsonGiveBackEveryField) {
   EXPECT_TRUE(CheckAssignments(assignments, &error)) << error;
   PrinterSettings other;
   EXPECT_FALSE(ApplyAssignments(assignments, &other, &error));
-  EXPECT_THAT(error, HasSubstr("serial.flow_control: \"0\" is not one of 1, 2 (a number outside "
-                               "these is only kept on a printer that already holds it)"));
+  EXPECT_THAT(error, HasSubstr("bluetooth.connection_mode: 0 is out of range; allowed are 1..3 (a "
+                               "number outside these is only kept on a printer that already holds "
+                               "it)"));
   EXPECT_EQ(other, PrinterSettings());
+
+  // The stop bits item of a fresh printer, 0, is a value of its own, copied like any other.
+  PrinterSettings fresh;
+  fresh.Flowcontrol = 0;
+  EXPECT_EQ(SettingsToJson(fresh)["settings"]["serial.stop_bits"], "0");
+  EXPECT_EQ(ReadBack(SettingsToJson(fresh).dump(), "fresh.json", PrinterSettings()), fresh);
 }
 
 TEST(SettingsCodecTest, IniTextOfTheDefaultRecord) {
@@ -100,6 +105,8 @@ TEST(SettingsCodecTest, IniTextOfTheDefaultRecord) {
   EXPECT_THAT(ini, HasSubstr("\nmsr.trigger = auto-1-2-3\n"));
   EXPECT_THAT(ini, HasSubstr("\nmsr.track1.start = \"\"\n"));
   EXPECT_THAT(ini, HasSubstr("\nserial.baud_rate = 115200\n"));
+  EXPECT_THAT(ini, HasSubstr("\n# 0, 1, 2 (a fresh printer holds 0, which the dialogs show as 2)\n"
+                             "serial.stop_bits = 1\n"));
   EXPECT_THAT(ini, HasSubstr("\nbluetooth.connection_mode = 1\n"));
   EXPECT_THAT(ini, HasSubstr("\n# none, 1, 2\nradio.interface = none\n"));
   EXPECT_EQ(ini.find("skip"), std::string::npos);
@@ -136,6 +143,8 @@ TEST(SettingsCodecTest, RefusalsNameTheKeyAndChangeNothing) {
   refuses({{"msr.track1.start", "ABCDEFGHIJK", ""}}, "msr.track1.start: 11 bytes, at most 10");
   refuses({{"print.speed", "50mm/s", "argument 1"}, {"Print.Speed", "90mm/s", "argument 2"}},
           "argument 2: print.speed is given twice (also argument 1)");
+  refuses({{"serial.stop_bits", "1", "argument 1"}, {"serial.flow_control", "2", "argument 2"}},
+          "argument 2: serial.stop_bits is given twice (also argument 1)");
   std::string error;
   EXPECT_FALSE(ApplyAssignments({{"msr.track2.start", "", ""}}, &printer, &error));
   EXPECT_THAT(error, HasSubstr("msr.track2.start: empty"));
@@ -171,7 +180,8 @@ TEST(SettingsCodecTest, RefusalsNameTheKeyAndChangeNothing) {
                         "print.density = 90\n"
                         "print.paper = Black Mark\n"
                         "msr.trigger = Auto 1/2\n"
-                        "bluetooth.pin = \"000000000000\"\n",
+                        "bluetooth.pin = \"000000000000\"\n"
+                        "serial.flow_control = 1\n",  // the stop bits' first name
                         "ok.ini", &parsed, &error))
       << error;
   parsed.push_back(argument);
@@ -182,6 +192,7 @@ TEST(SettingsCodecTest, RefusalsNameTheKeyAndChangeNothing) {
   EXPECT_EQ(printer.Service, 1u);
   EXPECT_EQ(printer.Msr, 4u);
   EXPECT_EQ(printer.BtPin, "000000000000");
+  EXPECT_EQ(printer.Flowcontrol, 1u);
   EXPECT_EQ(printer.BtName, "Shop 1 ");
 }
 
