@@ -23,6 +23,9 @@ extern "C" int FuzzPrinterModel(const uint8_t*, size_t);
 extern "C" int FuzzPrinterReply(const uint8_t*, size_t);
 extern "C" int FuzzBmp(const uint8_t*, size_t);
 extern "C" int FuzzKeyCodeReply(const uint8_t*, size_t);
+extern "C" int FuzzSettingsCodec(const uint8_t*, size_t);
+extern "C" int FuzzPrinterAddress(const uint8_t*, size_t);
+extern "C" int FuzzPrintersFile(const uint8_t*, size_t);
 
 namespace {
 
@@ -93,6 +96,42 @@ const Target kTargets[] = {
     {"key_code_reply",
      FuzzKeyCodeReply,
      {"\x37\x72\x40", "\x37\x72\x41", std::string("\x00", 1), "\x06", "\x18"}},
+    {"settings_codec",
+     FuzzSettingsCodec,
+     {"format_version = 1\n",
+      " = ",
+      "\n",
+      "\"",
+      "#",
+      ";",
+      "\\x0D",
+      "\\\\",
+      "print.density",
+      "serial.stop_bits",
+      "serial.flow_control",
+      "msr.track1.start",
+      "bluetooth.name",
+      "{",
+      "}",
+      "[",
+      "]",
+      "\"settings\": {",
+      "\"format_version\": ",
+      ": ",
+      ", ",
+      "1e400",
+      "-1",
+      "4294967296",
+      "\\u00fc",
+      "\xC3\xBC"}},
+    {"printer_address",
+     FuzzPrinterAddress,
+     {"tcp://", "serial:", "bt:", "/dev/usb/lp", "/dev/rfcomm", "COM", ":", "?", "&", "=",
+      "baud=9600", "parity=odd", "flow=dtr", "data=7", "stop=2", "127.0.0.1", "65536", " "}},
+    {"printers_file",
+     FuzzPrintersFile,
+     {"\n", "\r\n", "#", " ", "tcp://127.0.0.1", ":9101", "/dev/usb/lp0", "bt:/dev/rfcomm0",
+      "serial:/dev/ttyS0", "COM3", "nonsense\n"}},
 };
 
 // Inputs longer than this are cut: the decoders' limits are checked with the corpus.
