@@ -38,7 +38,8 @@ bool SplitCommandLine(std::span<const std::string> args, std::span<const OptionS
     if (inline_value) written = written.substr(0, equals);
     const OptionSpec* spec = FindOption(written, options);
     if (spec == nullptr) {
-      *error = "unknown option " + Quoted(written);
+      // Named as typed, value and all, so the person sees which argument it was.
+      *error = "unknown option " + Quoted(arg);
       return false;
     }
     if (!spec->takes_value) {

@@ -30,7 +30,7 @@ struct CommandLineItem {
 };
 
 // Splits `args` (without the program name) against `options`, keeping their order. False with
-// `error` ("unknown option '-x'", "option '--port' needs a value", "option '--help' takes no
+// `error` ("unknown option '--x=1'", "option '--port' needs a value", "option '--help' takes no
 // value") for the first argument that cannot be read; the caller adds its program's name.
 bool SplitCommandLine(std::span<const std::string> args, std::span<const OptionSpec> options,
                       std::vector<CommandLineItem>* items, std::string* error);

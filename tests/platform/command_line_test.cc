@@ -43,7 +43,7 @@ TEST(CommandLineTest, SplitsTheWayEveryProgramReadsIt) {
       {{"--yes=no"}, "option '--yes' takes no value"},
       {{"--printer"}, "option '--printer' needs a value"},
       {{"-o"}, "option '-o' needs a value"},
-      {{"--print=x"}, "unknown option '--print'"},
+      {{"--print=x"}, "unknown option '--print=x'"},
       {{"-p=x"}, "unknown option '-p=x'"},
       {{"-x", "--"}, "unknown option '-x'"},
   };
