@@ -118,7 +118,7 @@ TEST_F(QtSettingsTabs, TabVisitsTheFrameWithTheShownPageRightAfterTheTabRow) {
 
 // Typing 91 over 30 in the auto power-off minutes (0 to 90): the message at the second
 // keystroke, the record keeping 9, the last value in range; Save refused with the same message
-// while the edit shows 91, the focus back in the edit after each; 9 saves.
+// while the edit shows 91, the focus back in the edit after each with its text selected; 9 saves.
 TEST_F(QtSettingsTabs, RangeMessageFromTypingAndFromSaveLeavesTheFocusInTheEdit) {
   const QString message = QStringLiteral("Enter an integer between 0 and 90.");
   auto edit = [&] { return static_cast<QLineEdit*>(WidgetOf(pages_.tab2, 1100)); };
@@ -146,6 +146,7 @@ TEST_F(QtSettingsTabs, RangeMessageFromTypingAndFromSaveLeavesTheFocusInTheEdit)
     EXPECT_EQ(Box(), nullptr);
     EXPECT_EQ(Focused(), edit());
     EXPECT_EQ(edit()->text(), "91");
+    EXPECT_EQ(edit()->selectedText(), "91");  // what is typed next replaces it
     EXPECT_EQ(pages_.tab2.values().TimeOff, 9u);
     save()->setFocus(Qt::TabFocusReason);
     save()->click();
@@ -155,6 +156,7 @@ TEST_F(QtSettingsTabs, RangeMessageFromTypingAndFromSaveLeavesTheFocusInTheEdit)
     EXPECT_EQ(Focused(), edit());
     EXPECT_EQ(pages_.tab2.GetFocusId(), 1100);
     EXPECT_EQ(edit()->text(), "91");
+    EXPECT_EQ(edit()->selectedText(), "91");
     edit()->end(false);
     Key(edit(), Qt::Key_Backspace);
   });

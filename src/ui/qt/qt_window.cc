@@ -158,23 +158,40 @@ void QtDialogWindow::NoteFocus(QWidget* focused) {
     for (Dialog* d : Family()) {
       const int id = d == owner ? it->first->id() : -1;
       d->GotoDlgCtrl(id);
-      seen_focus_[d] = id;
+      seen_focus_[d] = {id, d->FocusMoves()};
     }
     return;
   }
 }
 
+namespace {
+
+// A text field the focus arrives in selects its whole text, so that what is typed replaces it.
+// Qt does so for Tab and Shift+Tab; a program's move (an edit check sending the focus back)
+// should act the same.
+void SelectAllText(QWidget* w) {
+  if (auto* line = qobject_cast<QLineEdit*>(w)) line->selectAll();
+  if (auto* combo = qobject_cast<QComboBox*>(w); combo != nullptr && combo->lineEdit() != nullptr) {
+    combo->lineEdit()->selectAll();
+  }
+}
+
+}  // namespace
+
 void QtDialogWindow::FollowFocus() {
   for (Dialog* d : Family()) {
-    const int id = d->GetFocusId();
-    const auto [it, first_sight] = seen_focus_.try_emplace(d, id);
-    // The focus a dialog starts with is no move; Qt's own first stop stands.
-    if (first_sight || it->second == id) continue;
-    it->second = id;
-    const Control* c = d->FindControl(id);
+    const SeenFocus now{d->GetFocusId(), d->FocusMoves()};
+    const auto [it, first_sight] = seen_focus_.try_emplace(d, now);
+    const Control* c = d->FindControl(now.id);
     QWidget* w = c != nullptr ? WidgetOf(*c) : nullptr;
+    // The focus a dialog starts with is no move; Qt's own first stop stands.
+    if (first_sight) continue;
+    // A move to the control that holds the focus already counts: a check sent it back there.
+    if (it->second.moves == now.moves) continue;
+    it->second = now;
     if (w != nullptr && w->isVisibleTo(window_.get()) && w->isEnabled()) {
       w->setFocus(Qt::OtherFocusReason);
+      SelectAllText(w);
     }
   }
 }

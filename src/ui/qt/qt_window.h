@@ -65,8 +65,13 @@ class QtDialogWindow {
   std::map<const Control*, QWidget*> widgets_;
   std::map<const Control*, Dialog*> owners_;
   std::set<const Dialog*> built_;
-  std::map<const Dialog*, int> seen_focus_;  // focus id each dialog had when last looked at
-  size_t menu_entries_ = 0;                  // system-menu entries given to the window so far
+  // Where each dialog's focus was when last looked at, and how often it had been moved by then.
+  struct SeenFocus {
+    int id = -1;
+    unsigned moves = 0;
+  };
+  std::map<const Dialog*, SeenFocus> seen_focus_;
+  size_t menu_entries_ = 0;  // system-menu entries given to the window so far
   bool syncing_ = false;
 };
 
