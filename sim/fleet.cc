@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
+#include <filesystem>
 #include <optional>
 #include <span>
 #include <string_view>
@@ -22,12 +23,6 @@ namespace sim {
 namespace {
 
 constexpr uint16_t kDefaultPort = 9100;
-
-bool MakeFolder(const std::string& path, std::string* error) {
-  if (::mkdir(path.c_str(), 0755) == 0 || errno == EEXIST) return true;
-  *error = "cannot create " + path + ": " + std::strerror(errno);
-  return false;
-}
 
 // Each printer holds a listening socket and, while a client is there, a connected one; the usual
 // soft limit of 1024 descriptors would stop a large fleet half way.
@@ -109,35 +104,66 @@ void Fleet::Say(const std::string& message) {
   if (report_) report_(message);
 }
 
-bool Fleet::Start(std::string* error) {
-  if (!CheckFleetOptions(options_, error)) return false;
-  RaiseDescriptorLimit(options_.count);
-  if (!options_.state_dir.empty() && !MakeFolder(options_.state_dir, error)) return false;
-  if (!options_.nv_dir.empty() && !MakeFolder(options_.nv_dir, error)) return false;
-  if (!options_.log_path.empty()) {
-    if (options_.log_path == "-") {
-      log_ = stdout;
-    } else {
-      log_ = std::fopen(options_.log_path.c_str(), "a");
-      if (log_ == nullptr) {
-        *error = "cannot open log " + options_.log_path + ": " + std::strerror(errno);
-        return false;
-      }
-      log_owned_ = true;
+// The folders and files a start made that were not there before, removed again (with what was
+// written into them) when the start fails after all; on success Keep() lets them stay.
+class Fleet::MadeOnDisk {
+ public:
+  MadeOnDisk() = default;
+  MadeOnDisk(const MadeOnDisk&) = delete;
+  MadeOnDisk& operator=(const MadeOnDisk&) = delete;
+  ~MadeOnDisk() {
+    for (auto it = made_.rbegin(); it != made_.rend(); ++it) {
+      std::error_code ec;
+      std::filesystem::remove_all(*it, ec);
     }
   }
 
+  // Creates the folder `path` unless it exists.
+  bool Folder(const std::string& path, std::string* error) {
+    if (::mkdir(path.c_str(), 0755) == 0) {
+      made_.push_back(path);
+      return true;
+    }
+    if (errno == EEXIST) return true;
+    *error = "cannot create " + path + ": " + std::strerror(errno);
+    return false;
+  }
+  // Call before a file at `path` is opened for writing: a file that is new is removed on failure.
+  void FileToCome(const std::string& path) {
+    struct stat info {};
+    if (::stat(path.c_str(), &info) != 0 && errno == ENOENT) made_.push_back(path);
+  }
+  void Keep() { made_.clear(); }
+
+ private:
+  std::vector<std::string> made_;
+};
+
+bool Fleet::Start(std::string* error) {
+  if (!CheckFleetOptions(options_, error)) return false;
+  RaiseDescriptorLimit(options_.count);
+  // Every port first: a port that is taken is the usual reason a start fails, and then nothing
+  // may have been written yet (no empty --nv-dir folder, no new log, no emptied firmware file).
   const uint32_t first = options_.first_port.value_or(kDefaultPort);
   for (uint32_t i = 0; i < options_.count; ++i) {
-    if (!Add(static_cast<uint16_t>(first + i), error)) {
+    if (!Listen(static_cast<uint16_t>(first + i), error)) {
       printers_.clear();  // closes every socket opened so far
       return false;
     }
   }
+  MadeOnDisk made;
+  if (!OpenFiles(made, error)) {
+    printers_.clear();
+    if (log_owned_) std::fclose(log_);
+    log_ = nullptr;
+    log_owned_ = false;
+    return false;  // `made` removes what this start created
+  }
+  made.Keep();
   return true;
 }
 
-bool Fleet::Add(uint16_t port, std::string* error) {
+bool Fleet::Listen(uint16_t port, std::string* error) {
   auto printer = std::make_unique<Printer>(options_, port);
   Printer& p = *printer;
   if (!options_.state_path.empty()) p.state_path = options_.state_path;
@@ -149,12 +175,40 @@ bool Fleet::Add(uint16_t port, std::string* error) {
       return false;
     }
   }
+  if (!p.server.Listen(options_.bind_address, p.port, error)) return false;
+  p.port = p.server.port();
+  printers_.push_back(std::move(printer));
+  return true;
+}
 
+bool Fleet::OpenFiles(MadeOnDisk& made, std::string* error) {
+  if (!options_.state_dir.empty() && !made.Folder(options_.state_dir, error)) return false;
+  if (!options_.nv_dir.empty() && !made.Folder(options_.nv_dir, error)) return false;
+  if (!options_.log_path.empty()) {
+    if (options_.log_path == "-") {
+      log_ = stdout;
+    } else {
+      made.FileToCome(options_.log_path);
+      log_ = std::fopen(options_.log_path.c_str(), "a");
+      if (log_ == nullptr) {
+        *error = "cannot open log " + options_.log_path + ": " + std::strerror(errno);
+        return false;
+      }
+      log_owned_ = true;
+    }
+  }
+  for (auto& printer : printers_) {
+    if (!OpenFiles(*printer, made, error)) return false;
+  }
+  return true;
+}
+
+bool Fleet::OpenFiles(Printer& p, MadeOnDisk& made, std::string* error) {
   if (!options_.nv_dir.empty()) {
     std::string folder = options_.nv_dir;
     if (options_.fleet) {
       folder += "/" + std::to_string(p.port);
-      if (!MakeFolder(folder, error)) return false;
+      if (!made.Folder(folder, error)) return false;
     }
     p.nv_folder.emplace(folder);
     auto show = [this, &p](const NvEvent& event) {
@@ -170,6 +224,7 @@ bool Fleet::Add(uint16_t port, std::string* error) {
   }
 
   if (!options_.firmware_path.empty()) {
+    made.FileToCome(options_.firmware_path);
     if (!p.firmware.Open(options_.firmware_path, error)) return false;
     p.server.SetRawSink([this, &p](std::span<const uint8_t> bytes) {
       std::string write_error;
@@ -192,10 +247,6 @@ bool Fleet::Add(uint16_t port, std::string* error) {
       std::fflush(log_);
     });
   }
-
-  if (!p.server.Listen(options_.bind_address, p.port, error)) return false;
-  p.port = p.server.port();
-  printers_.push_back(std::move(printer));
   return true;
 }
 

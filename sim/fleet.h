@@ -51,9 +51,10 @@ class Fleet {
   Fleet(const Fleet&) = delete;
   Fleet& operator=(const Fleet&) = delete;
 
-  // Readies every printer: loads its state, makes its folders, opens the files and listens on its
-  // port. False with a message naming the port or file when any of that fails; nothing is then
-  // left listening. A damaged state file is kept as it is.
+  // Readies every printer: loads its state, listens on its port, then makes its folders and opens
+  // the files. False with a message naming the port or file when any of that fails; nothing is
+  // then left listening, and the folders and files this start made are removed again. A damaged
+  // state file is kept as it is.
   bool Start(std::string* error);
   // The listening ports in order (after Start).
   std::vector<uint16_t> Ports() const;
@@ -63,7 +64,10 @@ class Fleet {
 
  private:
   struct Printer;
-  bool Add(uint16_t port, std::string* error);
+  class MadeOnDisk;
+  bool Listen(uint16_t port, std::string* error);
+  bool OpenFiles(MadeOnDisk& made, std::string* error);
+  bool OpenFiles(Printer& printer, MadeOnDisk& made, std::string* error);
   bool Save(Printer& printer);
   void Say(const std::string& message);
 

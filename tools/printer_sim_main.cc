@@ -14,6 +14,7 @@
 
 #include "pelliset_version.h"
 #include "platform/command_line.h"
+#include "sim/background.h"
 #include "sim/fleet.h"
 #include "sim/printer_model.h"
 
@@ -62,6 +63,11 @@ void PrintUsage(std::FILE* out) {
                "                        appended to FILE (emptied at start); no commands are "
                "parsed;\n"
                "                        one printer only\n"
+               "  --background          once listening, go on serving in the background: "
+               "print the\n"
+               "                        process id (stop it with kill PID) and return; "
+               "non-zero,\n"
+               "                        with the reason, when it cannot listen\n"
                "Faults:\n"
                "  --silent              answer nothing\n"
                "  --silent-for CMD      answer nothing to CMD (repeatable)\n"
@@ -123,6 +129,7 @@ constexpr platform::OptionSpec kOptions[] = {
     {"--wrong-header", "", false},
     {"--stale-model-reply", "", false},
     {"--strict-setting-mode", "", false},
+    {"--background", "", false},
 };
 
 }  // namespace
@@ -132,6 +139,7 @@ int main(int argc, char** argv) {
   sim::PrinterConfig& config = options.config;
   sim::Faults& faults = options.faults;
   faults.split_gap_ms = 100;
+  bool background = false;
 
   std::vector<platform::CommandLineItem> items;
   std::string split_error;
@@ -229,7 +237,13 @@ int main(int argc, char** argv) {
       faults.stale_model_reply = true;
     } else if (option == "--strict-setting-mode") {
       config.strict_setting_mode = true;
+    } else if (option == "--background") {
+      background = true;
     }
+  }
+
+  if (background && options.log_path == "-") {
+    return Fail("--log - writes to standard output, which --background lets go; give --log FILE");
   }
 
   std::string error;
@@ -237,6 +251,25 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "printer-sim: %s\n", message.c_str());
   });
   if (!fleet.Start(&error)) return Fail(error);
+  // The ports listen before the fork, so by the time the command returns a client can connect,
+  // and a port that is taken ends the command itself with the reason.
+  if (background) {
+    const int pid = sim::ContinueInBackground(&error);
+    if (pid < 0) return Fail(error);
+    if (pid > 0) {
+      for (const uint16_t port : fleet.Ports()) {
+        std::fprintf(stderr, "printer-sim listening on %s:%u\n", options.bind_address.c_str(),
+                     static_cast<unsigned>(port));
+      }
+      std::fprintf(stderr,
+                   "printer-sim runs in the background as process %d; stop it with: kill %d\n", pid,
+                   pid);
+      std::printf("%d\n", pid);
+      std::fflush(nullptr);
+      // The sockets and files now belong to the child: leave without closing or saving anything.
+      std::_Exit(0);
+    }
+  }
 
   struct sigaction action {};
   action.sa_handler = OnSignal;
