@@ -19,33 +19,42 @@ enum class HostChoice {
   kTerminal,    // standard input and output are terminals: the full-screen terminal host
   kWindow,      // a display, and standard input neither a terminal nor commands: windows
   kNone,        // nothing to talk to (e.g. started from a launcher with input on /dev/null)
-  kNoWindow,    // windows asked for (--gui), but no display or no window host built
+  kNoWindow,    // windows asked for (--gui) or wanted (a display, no terminal, no commands), but
+                // there is no display or the window host is not installed
 };
 
 // What the user asked for on the command line: --gui, --terminal, or neither.
 enum class HostPreference { kAuto, kWindow, kTerminal };
 
-// `display`: $WAYLAND_DISPLAY or $DISPLAY is set; `windows_built`: the window host exists.
+// `display`: $WAYLAND_DISPLAY or $DISPLAY is set; `windows_installed`: the window host module
+// is there to load.
 HostChoice ChooseHost(InputKind stdin_kind, bool stdout_is_terminal, bool display = false,
-                      bool windows_built = false,
+                      bool windows_installed = false,
                       HostPreference preference = HostPreference::kAuto);
 
-// Whether this build has the window host.
-bool WindowHostBuilt();
+// The window host is a module (pelliset-qt-host.so), loaded only when windows open, so that a
+// terminal or automation session maps no toolkit library. It is looked for beside the program
+// (where the build tree puts it), then in the installed module folder seen from the program's
+// folder (../lib/pelliset). The path of the first that exists, else of the installed one.
+std::string WindowHostModulePath();
 
 // The choice for this process's standard streams and environment (what RunProgram runs).
 HostChoice CurrentHostChoice(HostPreference preference = HostPreference::kAuto);
 
-// The line for standard error when the choice cannot run (empty for the hosts that run).
-std::string HostChoiceMessage(HostChoice choice, std::string_view program);
+// The line for standard error when the choice cannot run (empty for the hosts that run). For
+// kNoWindow, `window_problem` is why the window host could not be loaded (the loader's reason,
+// naming the file), or empty when there is no display.
+std::string HostChoiceMessage(HostChoice choice, std::string_view program,
+                              std::string_view window_problem = {});
 
 // A program's main in one call: looks at standard input and output, and under the automation
 // host runs `app` (which runs the main dialog and returns the program's status) with `resources`
 // installed (under the terminal host when standard input and output are a terminal, under the
-// window host when started from a desktop or with --gui);
+// window host when started from a desktop or with --gui, after loading its module);
 // `app` may install a language pack with LoopHost::SetResources before its first
-// dialog. Returns the process exit status: 2 when no host can run (after the message on standard
-// error), else the automation host's ExitCode of app's result.
+// dialog. Returns the process exit status: 2 when no host can run, the window host's module
+// included (after the message on standard error), else the automation host's ExitCode of app's
+// result.
 int RunProgram(std::string_view program, platform::Clock& clock, Resources resources,
                const std::function<int(LoopHost&)>& app,
                HostPreference preference = HostPreference::kAuto);

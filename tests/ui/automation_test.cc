@@ -204,8 +204,8 @@ TEST(HostChoice, ByTheStandardStreamsTheDisplayAndTheUsersChoice) {
   EXPECT_EQ(ui::ChooseHost(other, false, true, true), H::kWindow);
   EXPECT_EQ(ui::ChooseHost(pipe, false, true, true), H::kAutomation);
   EXPECT_EQ(ui::ChooseHost(tty, true, true, true), H::kTerminal);
-  EXPECT_EQ(ui::ChooseHost(tty, false, true, true), H::kNone);  // `deskutil | less`
-  EXPECT_EQ(ui::ChooseHost(other, false, true, false), H::kNone);
+  EXPECT_EQ(ui::ChooseHost(tty, false, true, true), H::kNone);         // `deskutil | less`
+  EXPECT_EQ(ui::ChooseHost(other, false, true, false), H::kNoWindow);  // module not installed
   EXPECT_EQ(ui::ChooseHost(other, false, false, true), H::kNone);
   EXPECT_EQ(ui::ChooseHost(tty, true, true, true, P::kWindow), H::kWindow);
   EXPECT_EQ(ui::ChooseHost(tty, true, false, true, P::kWindow), H::kNoWindow);
