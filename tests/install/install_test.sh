@@ -3,13 +3,16 @@
 # deskutil finds its installed German pack (found from the program's own folder, so the scratch
 # root works like /usr), every program prints the project version, the manual pages, bash
 # completions and desktop entry are where the system looks for them, and pelliset's completion
-# works once loaded.
-# Usage: install_test.sh BUILD_DIR PROJECT_VERSION
+# works once loaded. With the window host built (WITH_QT ON), the installed deskutil loads the
+# installed module with --gui (on Qt's offscreen platform).
+# Usage: install_test.sh BUILD_DIR PROJECT_VERSION [WITH_QT]
 set -u
-build=${1:?usage: $0 BUILD_DIR PROJECT_VERSION}
-version=${2:?usage: $0 BUILD_DIR PROJECT_VERSION}
+build=${1:?usage: $0 BUILD_DIR PROJECT_VERSION [WITH_QT]}
+version=${2:?usage: $0 BUILD_DIR PROJECT_VERSION [WITH_QT]}
+with_qt=${3:-OFF}
 work=$(mktemp -d "${TMPDIR:-/tmp}/pelliset-install.XXXXXX")
-trap 'rm -rf "$work"' EXIT
+gui_pid=""
+trap '[ -n "$gui_pid" ] && kill "$gui_pid" 2>/dev/null; rm -rf "$work"' EXIT
 fail() {
   echo "FAIL: $*" >&2
   exit 1
@@ -45,4 +48,19 @@ out=$(printf 'wait dialog 102\nsnapshot\nclose\n' |
     XDG_STATE_HOME="$work/state" "$root/bin/deskutil") || fail "deskutil ended with an error: $out"
 grep -qF '"caption":"TMQ-D550 Pelliset für PC V1.0.0"' <<<"$out" ||
   fail "the installed deskutil did not speak German: $out"
+
+if [ "$with_qt" = ON ]; then
+  module=$(find "$root/lib" -path '*/pelliset/pelliset-qt-host.so')
+  [ -n "$module" ] || fail "the window host module is not installed under /usr/lib"
+  env XDG_CONFIG_HOME="$work/config" XDG_STATE_HOME="$work/state" QT_QPA_PLATFORM=offscreen \
+    DISPLAY=:99 "$root/bin/deskutil" --gui </dev/null >/dev/null 2>"$work/gui.err" &
+  gui_pid=$!
+  for _ in $(seq 100); do
+    grep -qF "$module" "/proc/$gui_pid/maps" 2>/dev/null && break
+    kill -0 "$gui_pid" 2>/dev/null || break
+    sleep 0.1
+  done
+  grep -qF "$module" "/proc/$gui_pid/maps" 2>/dev/null ||
+    fail "the installed deskutil --gui did not load $module: $(cat "$work/gui.err")"
+fi
 echo "PASS: installed under DESTDIR; the programs print $version; deskutil finds its German pack"
