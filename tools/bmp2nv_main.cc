@@ -44,7 +44,7 @@ int UsageError(const std::string& message) {
   return 2;
 }
 
-constexpr platform::OptionSpec kOptions[] = {
+constexpr platform::OptionRule kOptions[] = {
     {"--help", "-h", false},    {"--version", "", false}, {"--key", "", true},
     {"--brightness", "", true}, {"--output", "-o", true},
 };

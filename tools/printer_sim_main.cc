@@ -100,7 +100,7 @@ int Fail(const std::string& message) {
 }
 
 // Every option; all but the switches take a value.
-constexpr platform::OptionSpec kOptions[] = {
+constexpr platform::OptionRule kOptions[] = {
     {"--help", "", false},
     {"--version", "", false},
     {"--port", "", true},

@@ -28,7 +28,7 @@ const std::set<std::string>& TwoWordCommands() {
 }
 
 // Every option, and whether it takes a value.
-constexpr platform::OptionSpec kOptions[] = {
+constexpr platform::OptionRule kOptions[] = {
     {"--help", "-h", false},      {"--version", "", false}, {"--json", "", false},
     {"--quiet", "-q", false},     {"--yes", "-y", false},   {"--dry-run", "-n", false},
     {"--printer", "-p", true},    {"--printers", "", true}, {"--jobs", "-j", true},

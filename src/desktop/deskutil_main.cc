@@ -92,7 +92,7 @@ void AddPack(const std::string& path, std::vector<ui::ResourcePack>* packs) {
 int main(int argc, char** argv) {
   std::vector<std::string> pack_paths;
   ui::HostPreference preference = ui::HostPreference::kAuto;
-  static constexpr platform::OptionSpec kOptions[] = {
+  static constexpr platform::OptionRule kOptions[] = {
       {"--gui", "", false},  {"--terminal", "", false}, {"--pack", "", true},
       {"--help", "", false}, {"--version", "", false},
   };

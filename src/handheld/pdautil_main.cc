@@ -52,7 +52,7 @@ void PrintUsage(std::FILE *out) {
 
 int main(int argc, char **argv) {
   ui::HostPreference preference = ui::HostPreference::kAuto;
-  static constexpr platform::OptionSpec kOptions[] = {
+  static constexpr platform::OptionRule kOptions[] = {
       {"--gui", "", false},
       {"--terminal", "", false},
       {"--help", "", false},

@@ -3,10 +3,10 @@
 namespace platform {
 namespace {
 
-const OptionSpec* FindOption(std::string_view written, std::span<const OptionSpec> options) {
-  for (const OptionSpec& spec : options) {
-    if (written == spec.name || (!spec.short_name.empty() && written == spec.short_name)) {
-      return &spec;
+const OptionRule* FindOption(std::string_view written, std::span<const OptionRule> options) {
+  for (const OptionRule& rule : options) {
+    if (written == rule.name || (!rule.short_name.empty() && written == rule.short_name)) {
+      return &rule;
     }
   }
   return nullptr;
@@ -16,7 +16,7 @@ std::string Quoted(std::string_view text) { return "'" + std::string(text) + "'"
 
 }  // namespace
 
-bool SplitCommandLine(std::span<const std::string> args, std::span<const OptionSpec> options,
+bool SplitCommandLine(std::span<const std::string> args, std::span<const OptionRule> options,
                       std::vector<CommandLineItem>* items, std::string* error) {
   std::vector<CommandLineItem> split;
   bool options_ended = false;
@@ -36,25 +36,25 @@ bool SplitCommandLine(std::span<const std::string> args, std::span<const OptionS
     const size_t equals = arg.find('=');
     const bool inline_value = arg.starts_with("--") && equals != std::string::npos;
     if (inline_value) written = written.substr(0, equals);
-    const OptionSpec* spec = FindOption(written, options);
-    if (spec == nullptr) {
+    const OptionRule* rule = FindOption(written, options);
+    if (rule == nullptr) {
       // Named as typed, value and all, so the person sees which argument it was.
       *error = "unknown option " + Quoted(arg);
       return false;
     }
-    if (!spec->takes_value) {
+    if (!rule->takes_value) {
       // "--yes=no" must not read as yes.
       if (inline_value) {
         *error = "option " + Quoted(written) + " takes no value";
         return false;
       }
-      split.push_back({spec->name, {}});
+      split.push_back({rule->name, {}});
       continue;
     }
     if (inline_value) {
-      split.push_back({spec->name, arg.substr(equals + 1)});
+      split.push_back({rule->name, arg.substr(equals + 1)});
     } else if (i + 1 < args.size()) {
-      split.push_back({spec->name, args[++i]});
+      split.push_back({rule->name, args[++i]});
     } else {
       *error = "option " + Quoted(written) + " needs a value";
       return false;

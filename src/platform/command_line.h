@@ -13,7 +13,7 @@
 namespace platform {
 
 // One option a program takes.
-struct OptionSpec {
+struct OptionRule {
   std::string_view name;        // "--port", or a short form standing alone ("-o")
   std::string_view short_name;  // "-p" as another way to write `name`; empty for none
   bool takes_value = false;
@@ -21,7 +21,7 @@ struct OptionSpec {
 
 // One argument after splitting: an option with its value, or an operand.
 struct CommandLineItem {
-  // The spec's `name`, also when the option was written in its short form; empty for an operand.
+  // The rule's `name`, also when the option was written in its short form; empty for an operand.
   std::string_view option;
   // The option's value (empty for a switch), or the operand itself.
   std::string value;
@@ -32,7 +32,7 @@ struct CommandLineItem {
 // Splits `args` (without the program name) against `options`, keeping their order. False with
 // `error` ("unknown option '--x=1'", "option '--port' needs a value", "option '--help' takes no
 // value") for the first argument that cannot be read; the caller adds its program's name.
-bool SplitCommandLine(std::span<const std::string> args, std::span<const OptionSpec> options,
+bool SplitCommandLine(std::span<const std::string> args, std::span<const OptionRule> options,
                       std::vector<CommandLineItem>* items, std::string* error);
 
 // argv[1..argc-1] as strings.

@@ -11,7 +11,7 @@
 namespace platform {
 namespace {
 
-constexpr OptionSpec kOptions[] = {
+constexpr OptionRule kOptions[] = {
     {"--printer", "-p", true},
     {"--yes", "-y", false},
     {"-o", "", true},
