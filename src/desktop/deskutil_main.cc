@@ -14,7 +14,6 @@
 #include "link/discovery_logs.h"
 #include "pelliset_version.h"
 #include "platform/clock.h"
-#include "platform/command_line.h"
 #include "platform/file_registry.h"
 #include "platform/language.h"
 #include "platform/posix_device_factory.h"
@@ -22,6 +21,7 @@
 #include "platform/trace.h"
 #include "ui/core/string_table.h"
 #include "ui/host_choice.h"
+#include "ui/program_options.h"
 
 namespace {
 
@@ -90,50 +90,16 @@ void AddPack(const std::string& path, std::vector<ui::ResourcePack>* packs) {
 }  // namespace
 
 int main(int argc, char** argv) {
-  std::vector<std::string> pack_paths;
-  ui::HostPreference preference = ui::HostPreference::kAuto;
-  static constexpr platform::OptionRule kOptions[] = {
-      {"--gui", "", false},  {"--terminal", "", false}, {"--pack", "", true},
-      {"--help", "", false}, {"--version", "", false},
-  };
-  std::vector<platform::CommandLineItem> items;
-  std::string error;
-  if (!platform::SplitCommandLine(platform::ArgumentsOf(argc, argv), kOptions, &items, &error)) {
-    std::fprintf(stderr, "%s: %s\n", kProgram, error.c_str());
-    PrintUsage(stderr);
-    return 2;
-  }
-  for (const platform::CommandLineItem& item : items) {
-    const std::string_view arg = item.option;
-    if (item.is_operand()) {
-      std::fprintf(stderr, "%s: unexpected argument '%s'\n", kProgram, item.value.c_str());
-      PrintUsage(stderr);
-      return 2;
-    }
-    if (arg == "--gui" || arg == "--terminal") {
-      preference = arg == "--gui" ? ui::HostPreference::kWindow : ui::HostPreference::kTerminal;
-      continue;
-    }
-    if (arg == "--pack") {
-      pack_paths.push_back(item.value);
-      continue;
-    }
-    if (arg == "--help") {
-      PrintUsage(stdout);
-      return 0;
-    }
-    if (arg == "--version") {
-      std::printf("%s (Pelliset) %s\n", kProgram, PELLISET_VERSION_TEXT);
-      return 0;
-    }
-  }
+  ui::ProgramOptions options;
+  const ui::ProgramCommandLine line{kProgram, PELLISET_VERSION_TEXT, PrintUsage, true};
+  if (const auto status = ui::ReadProgramOptions(argc, argv, line, &options)) return *status;
   std::vector<ui::ResourcePack> packs;
-  for (const std::string& path : pack_paths) AddPack(path, &packs);
+  for (const std::string& path : options.pack_paths) AddPack(path, &packs);
 
   platform::RealClock clock;
   platform::PosixDeviceFactory devices(clock);
   platform::FileRegistry registry(platform::FileRegistry::DefaultRegistryPath());
   platform::NullTrace trace;
   platform::Services services{clock, devices, registry, trace};
-  return RunUnderHost(clock, services, std::move(packs), preference);
+  return RunUnderHost(clock, services, std::move(packs), options.preference);
 }

@@ -11,12 +11,12 @@
 #include "handheld/pda_templates.h"
 #include "pelliset_version.h"
 #include "platform/clock.h"
-#include "platform/command_line.h"
 #include "platform/file_registry.h"
 #include "platform/posix_device_factory.h"
 #include "platform/services.h"
 #include "platform/trace.h"
 #include "ui/host_choice.h"
+#include "ui/program_options.h"
 
 namespace {
 
@@ -51,40 +51,9 @@ void PrintUsage(std::FILE *out) {
 }  // namespace
 
 int main(int argc, char **argv) {
-  ui::HostPreference preference = ui::HostPreference::kAuto;
-  static constexpr platform::OptionRule kOptions[] = {
-      {"--gui", "", false},
-      {"--terminal", "", false},
-      {"--help", "", false},
-      {"--version", "", false},
-  };
-  std::vector<platform::CommandLineItem> items;
-  std::string error;
-  if (!platform::SplitCommandLine(platform::ArgumentsOf(argc, argv), kOptions, &items, &error)) {
-    std::fprintf(stderr, "%s: %s\n", kProgram, error.c_str());
-    PrintUsage(stderr);
-    return 2;
-  }
-  for (const platform::CommandLineItem &item : items) {
-    const std::string_view arg = item.option;
-    if (item.is_operand()) {
-      std::fprintf(stderr, "%s: unexpected argument '%s'\n", kProgram, item.value.c_str());
-      PrintUsage(stderr);
-      return 2;
-    }
-    if (arg == "--gui" || arg == "--terminal") {
-      preference = arg == "--gui" ? ui::HostPreference::kWindow : ui::HostPreference::kTerminal;
-      continue;
-    }
-    if (arg == "--help") {
-      PrintUsage(stdout);
-      return 0;
-    }
-    if (arg == "--version") {
-      std::printf("%s (Pelliset) %s\n", kProgram, PELLISET_VERSION_TEXT);
-      return 0;
-    }
-  }
+  ui::ProgramOptions options;
+  const ui::ProgramCommandLine line{kProgram, PELLISET_VERSION_TEXT, PrintUsage};
+  if (const auto status = ui::ReadProgramOptions(argc, argv, line, &options)) return *status;
 
   platform::RealClock clock;
   platform::PosixDeviceFactory devices(clock);
@@ -100,5 +69,5 @@ int main(int argc, char **argv) {
         dlg.DoModal(host);
         return 0;
       },
-      preference);
+      options.preference);
 }
