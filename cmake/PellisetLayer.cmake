@@ -3,15 +3,12 @@
 function(pelliset_layer name)
   file(GLOB sources CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*.cc)
   list(FILTER sources EXCLUDE REGEX "_main\\.cc$")
-  if(sources)
-    add_library(${name} STATIC ${sources})
-    set(scope PUBLIC)
-  else()
-    add_library(${name} INTERFACE)  # a layer still being written
-    set(scope INTERFACE)
+  if(NOT sources)
+    message(FATAL_ERROR "pelliset_layer(${name}): no source files in ${CMAKE_CURRENT_SOURCE_DIR}")
   endif()
-  target_include_directories(${name} ${scope} ${PROJECT_SOURCE_DIR}/src ${PROJECT_SOURCE_DIR})
-  target_link_libraries(${name} ${scope} ${ARGN})
+  add_library(${name} STATIC ${sources})
+  target_include_directories(${name} PUBLIC ${PROJECT_SOURCE_DIR}/src ${PROJECT_SOURCE_DIR})
+  target_link_libraries(${name} PUBLIC ${ARGN})
 endfunction()
 
 # pelliset_tests(FOLDER LIBS...): one test program per tests/ folder, each test known to CTest.
