@@ -47,14 +47,14 @@ HostChoice CurrentHostChoice(HostPreference preference = HostPreference::kAuto);
 std::string HostChoiceMessage(HostChoice choice, std::string_view program,
                               std::string_view window_problem = {});
 
-// A program's main in one call: looks at standard input and output, and under the automation
-// host runs `app` (which runs the main dialog and returns the program's status) with `resources`
-// installed (under the terminal host when standard input and output are a terminal, under the
-// window host when started from a desktop or with --gui, after loading its module);
-// `app` may install a language pack with LoopHost::SetResources before its first
-// dialog. Returns the process exit status: 2 when no host can run, the window host's module
-// included (after the message on standard error), else the automation host's ExitCode of app's
-// result.
+// A program's main in one call: picks the host from standard input and output (the terminal
+// host when both are a terminal, the window host when started from a desktop or with --gui,
+// after loading its module, else the automation host) and runs `app` (which runs the main dialog
+// and returns the program's status) there with `resources` installed; `app` may install a
+// language pack with LoopHost::SetResources before its first dialog. Returns the process exit
+// status: 2 when no host can run (after the reason on standard error, the window host's module
+// included); app's own status under the terminal and window hosts; under the automation host its
+// ExitCode of app's status (non-zero also when a script command failed).
 int RunProgram(std::string_view program, platform::Clock& clock, Resources resources,
                const std::function<int(LoopHost&)>& app,
                HostPreference preference = HostPreference::kAuto);
