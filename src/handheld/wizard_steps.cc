@@ -5,9 +5,9 @@
 #include <span>
 #include <string>
 
-#include "handheld/msr_sentinel_dlg.h"
 #include "handheld/wizard_templates.h"
 #include "protocol/common_util.h"
+#include "settings/dialogs/sentinel_dlg.h"
 #include "settings/setting_lists.h"
 
 namespace wizard {
@@ -18,6 +18,24 @@ namespace sl = setting_lists;
 constexpr std::string_view kCancelQuestion = "VMSM Manager Cancel?";
 constexpr std::string_view kOuterCaption = "Pelliset";      // first and last step
 constexpr std::string_view kInnerCaption = "VMSM Manager";  // the steps in between
+
+// The sentinel dialog's words are the handheld's own; its refusals carry the program's title.
+constexpr SentinelForm kSentinelForm = {
+    .code_edits = {ctl::kTrack1Start, ctl::kTrack2Start, ctl::kTrack3Start, ctl::kTrack1End,
+                   ctl::kTrack2End, ctl::kTrack3End},
+    .first_mode = ctl::kSentinelNone,
+    .hex_check = ctl::kHexCheck,
+    .hex_by_character = true,
+    .words =
+        [](const ui::Dialog&) {
+          return SentinelWords{.invalid_value = "Invalid value!\r\n",
+                               .invalid_hex = "Invalid HEXA Format!!",
+                               .bad_length = "Sentinel length is over 10 ( length range : 1~10 )",
+                               .ascii = "ASCII",
+                               .hex = "HEXA",
+                               .caption = ""};
+        },
+};
 
 void Fill(ui::ComboBox& list, std::span<const std::string_view> rows) {
   list.ResetContent();
@@ -139,7 +157,7 @@ class Step2 : public WizardStep {
  private:
   void RunSentinelDialog() {
     if (host() == nullptr) return;
-    CMsrSentinelDlg dlg;
+    SentinelDialog dlg(SentinelTemplate(), kSentinelForm);
     dlg.SetValues(static_cast<int>(values_.Sentinel), values_.SentinelStart, values_.SentinelEnd);
     if (dlg.DoModal(*host()) != ui::IDOK) return;
     if (dlg.mode() >= 0) values_.Sentinel = static_cast<uint32_t>(dlg.mode());

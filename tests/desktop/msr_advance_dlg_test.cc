@@ -22,7 +22,7 @@ const char kLengthMessage[] =
     "Invalid value!\r\nSentinel length is over 10 ( length range : 1~10 )";
 const char kHexMessage[] = "Invalid value!\r\nInvalid HEXA Format!!";
 
-TEST(HexToSentinelBytes, ConvertsPairsAndRefusesBrokenOnes) {
+TEST(SentinelHexToBytes, ConvertsPairsAndRefusesBrokenOnes) {
   struct Case {
     const char* text;
     std::optional<std::string> bytes;
@@ -45,17 +45,17 @@ TEST(HexToSentinelBytes, ConvertsPairsAndRefusesBrokenOnes) {
       {"41 -2", std::nullopt},
   };
   for (const Case& c : cases) {
-    EXPECT_EQ(HexToSentinelBytes(c.text), c.bytes) << '"' << c.text << '"';
+    EXPECT_EQ(SentinelHexToBytes(c.text, false), c.bytes) << '"' << c.text << '"';
   }
 }
 
-TEST(HexToSentinelBytes, TakesInputOfAnyLength) {
+TEST(SentinelHexToBytes, TakesInputOfAnyLength) {
   std::string text;
   for (int i = 0; i < 5000; ++i) text += "7E ";
-  const auto bytes = HexToSentinelBytes(text);
+  const auto bytes = SentinelHexToBytes(text, false);
   ASSERT_TRUE(bytes.has_value());
   EXPECT_EQ(*bytes, std::string(5000, '\x7E'));
-  EXPECT_EQ(CheckSentinelCode(*bytes, false), vmsm_tab::kStrSentinelLength);
+  EXPECT_FALSE(SentinelCodeFits(*bytes, false));
 }
 
 // Records what the controls showed when the dialog closed.

@@ -14,11 +14,11 @@
 
 #include "fakes/sim_services.h"
 #include "fakes/snapshot_reader.h"
-#include "handheld/msr_sentinel_dlg.h"
 #include "handheld/settings_wizard.h"
 #include "platform/registry.h"
 #include "protocol/common_util.h"
 #include "protocol/common_vmsm.h"
+#include "settings/dialogs/sentinel_dlg.h"
 #include "ui/automation/scripted_host.h"
 
 namespace {
@@ -366,12 +366,12 @@ TEST_F(WizardTest, SentinelDialogTakesHexPairsAndRefusesAnEmptyStartCode) {
 }
 
 TEST(HandheldHex, ReadsPairsByTheLowByteOfEachCharacter) {
-  EXPECT_EQ(wizard::HandheldHexToBytes(" 0A 1F104c "), std::string("\x0A\x1F\x10\x4C", 4));
-  EXPECT_EQ(wizard::HandheldHexToBytes("41 4"), "");  // a trailing half pair drops everything
-  EXPECT_EQ(wizard::HandheldHexToBytes("4 1"), std::nullopt);
-  EXPECT_EQ(wizard::HandheldHexToBytes("4G"), std::nullopt);
+  EXPECT_EQ(SentinelHexToBytes(" 0A 1F104c ", true), std::string("\x0A\x1F\x10\x4C", 4));
+  EXPECT_EQ(SentinelHexToBytes("41 4", true), "");  // a trailing half pair drops everything
+  EXPECT_EQ(SentinelHexToBytes("4 1", true), std::nullopt);
+  EXPECT_EQ(SentinelHexToBytes("4G", true), std::nullopt);
   // U+0141 and U+0130 have the low bytes of "A" and "0".
-  EXPECT_EQ(wizard::HandheldHexToBytes("\xC5\x81\xC4\xB0"), "\xA0");
+  EXPECT_EQ(SentinelHexToBytes("\xC5\x81\xC4\xB0", true), "\xA0");
 }
 
 }  // namespace
