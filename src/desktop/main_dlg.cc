@@ -10,8 +10,6 @@
 #include "firmware/dialogs/firmware_dlg.h"
 #include "link/cdev.h"
 #include "nvimage/dialogs/nv_dlg.h"
-#include "nvimage/dialogs/nv_pro_dlg.h"
-#include "nvimage/nv_job.h"
 #include "platform/registry.h"
 #include "settings/dialogs/vmsm_pro_dlg.h"
 
@@ -346,21 +344,7 @@ void CM500QXUtilityDlg::LaunchSettingsEditor() {
 void CM500QXUtilityDlg::LaunchNvManager() {
   if (host() == nullptr) return;
   HandOverSetting();
-  nv_.identified_ = 0;
-  {
-    CNvProDlg read;
-    read.SetEngine(&nv_);
-    read.SetJobCode(NvJob::kJobReadKeyCodes);
-    if (read.DoModal(*host()) != ui::IDOK) {
-      CloseLink();
-      MessageBox(read.message(), LoadString(kStrAppCaption), ui::MB_OK);
-      nv_.identified_ = 0;
-      return;
-    }
-  }
-  CNVDlg manager(nv_, services_.registry);
-  manager.DoModal(*host());
-  CloseLink();
+  CNVDlg(nv_, services_.registry).RunOverKeyCodes(*host(), *this, LoadString(kStrAppCaption));
 }
 
 void CM500QXUtilityDlg::LaunchFirmwareDownload() {

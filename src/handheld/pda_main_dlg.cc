@@ -7,9 +7,7 @@
 #include "handheld/pda_templates.h"
 #include "handheld/settings_wizard.h"
 #include "link/cdev.h"
-#include "nvimage/dialogs/nv_pro_dlg.h"
 #include "nvimage/dialogs/pda_nv_dlg.h"
-#include "nvimage/nv_job.h"
 #include "platform/registry.h"
 
 using namespace pda;
@@ -198,21 +196,7 @@ void CPdaMainDlg::LaunchSettingsWizard() {
 void CPdaMainDlg::LaunchNvManager() {
   if (host() == nullptr) return;
   HandOverSetting();
-  nv_.identified_ = 0;
-  {
-    CNvProDlg read(HandheldNvJobTexts());
-    read.SetEngine(&nv_);
-    read.SetJobCode(NvJob::kJobReadKeyCodes);
-    if (read.DoModal(*host()) != ui::IDOK) {
-      CloseLink();
-      MessageBox(read.message(), kNvFailureCaption, ui::MB_OK);
-      nv_.identified_ = 0;
-      return;
-    }
-  }
-  CPdaNvDlg manager(nv_, services_.registry);
-  manager.DoModal(*host());
-  CloseLink();
+  CPdaNvDlg(nv_, services_.registry).RunOverKeyCodes(*host(), *this, kNvFailureCaption);
 }
 
 void CPdaMainDlg::OnCommand(int id, ui::Notify code) {

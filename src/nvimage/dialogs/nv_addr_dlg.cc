@@ -4,18 +4,19 @@
 #include "nvimage/dialogs/nv_manager_texts.h"
 #include "nvimage/nv_download_plan.h"
 
-CNvAddrDlg::CNvAddrDlg(std::vector<std::string> held, std::vector<std::string> chosen)
-    : ui::Dialog(NvAddrTemplate()), held_(std::move(held)), chosen_(std::move(chosen)) {}
+CNvAddrDlg::CNvAddrDlg(const ui::Template& layout, const char* caption,
+                       std::vector<std::string> held, std::vector<std::string> chosen)
+    : ui::Dialog(layout), caption_(caption), held_(std::move(held)), chosen_(std::move(chosen)) {}
 
 void CNvAddrDlg::OnOK() {
   const std::string text = GetDlgItemText(nv_ctl::kAddressCode);
   switch (nv::CheckKeyCode(text, held_, chosen_)) {
     case nv::KeyCodeCheck::kTooShort:
-      MessageBox(nv_text::kAddressTooShort, nv_text::kCaption, ui::MB_OK | ui::MB_ICONEXCLAMATION);
+      MessageBox(nv_text::kAddressTooShort, caption_, ui::MB_OK | ui::MB_ICONEXCLAMATION);
       GotoDlgCtrl(nv_ctl::kAddressCode);
       return;
     case nv::KeyCodeCheck::kExists:
-      MessageBox(nv_text::kExistsAddress, nv_text::kCaption, ui::MB_OK);
+      MessageBox(nv_text::kExistsAddress, caption_, ui::MB_OK);
       return;
     case nv::KeyCodeCheck::kOk:
       break;

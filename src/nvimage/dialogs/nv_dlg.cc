@@ -3,7 +3,6 @@
 #include <cstdio>
 #include <cstdlib>
 
-#include "nvimage/dialogs/nv_addr_dlg.h"
 #include "nvimage/dialogs/nv_manager_templates.h"
 #include "nvimage/dialogs/nv_manager_texts.h"
 #include "nvimage/nv_preview.h"
@@ -146,7 +145,7 @@ void CNVDlg::Download() {
     Tell(nv_text::kNothingSelected, ui::MB_ICONEXCLAMATION);
     return;
   }
-  if (!PrepareDownload<CNvAddrDlg>()) return;
+  if (!PrepareDownload(NvAddrTemplate())) return;
   SendPreparedDownload();
   UpdateStatus();
 }

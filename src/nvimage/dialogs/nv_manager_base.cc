@@ -1,5 +1,7 @@
 #include "nvimage/dialogs/nv_manager_base.h"
 
+#include "link/cdev.h"
+#include "nvimage/dialogs/nv_addr_dlg.h"
 #include "nvimage/dialogs/nv_manager_templates.h"
 #include "nvimage/dialogs/nv_manager_texts.h"
 #include "nvimage/dialogs/nv_pro_dlg.h"
@@ -77,6 +79,28 @@ void CNvManagerBase::OnDestroy() {
   nv_.key_codes_.clear();
 }
 
+void CNvManagerBase::RunOverKeyCodes(ui::Host& host, ui::Dialog& owner,
+                                     std::string_view failure_caption) {
+  CDev& link = nv_.util()->dev_;
+  const auto close_link = [&link] {
+    if (link.open_flag_ != 0) link.Close();
+  };
+  nv_.identified_ = 0;
+  {
+    CNvProDlg read(job_texts_);
+    read.SetEngine(&nv_);
+    read.SetJobCode(NvJob::kJobReadKeyCodes);
+    if (read.DoModal(host) != ui::IDOK) {
+      close_link();
+      owner.MessageBox(read.message(), failure_caption, ui::MB_OK);
+      nv_.identified_ = 0;
+      return;
+    }
+  }
+  DoModal(host);
+  close_link();
+}
+
 // ---- Jobs
 
 bool CNvManagerBase::RunJob(int job_code, const std::string& key_code, std::string* message) {
@@ -126,7 +150,12 @@ void CNvManagerBase::AddImageFiles(bool several, int brightness) {
   }
 }
 
-bool CNvManagerBase::PrepareDownload(const nv::KeyCodeAsker& ask) {
+bool CNvManagerBase::PrepareDownload(const ui::Template& address_layout) {
+  const auto ask = [&](const std::vector<std::string>& chosen) -> std::optional<std::string> {
+    CNvAddrDlg address(address_layout, texts_.file_caption, nv_.key_codes_, chosen);
+    if (host() == nullptr || address.DoModal(*host()) != ui::IDOK) return std::nullopt;
+    return address.key_code();
+  };
   // Nothing made up goes to the printer: an image that no longer loads is left out, by name.
   const auto skipped = [this](const std::string& reason) { Tell(reason, texts_.file_caption); };
   switch (nv::PrepareDownload(nv_, IsDlgButtonChecked(kAutoAddressing), ask, skipped)) {

@@ -4,11 +4,12 @@
 // Both lay their buttons out under the same ids (nv_ctl), so one dispatch serves both; the
 // printer side (the key code list and the jobs on it) is the same in both, and so are the rules
 // for adding images and preparing a download. What each does its own way stays in it: the image
-// list's control, the preview, the key code question's window and the words, given here as
+// list's control, the preview, the key code question's template and the words, given here as
 // NvManagerTexts and the progress dialog's NvJobTexts.
 
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "nvimage/common_nv.h"
@@ -22,7 +23,8 @@
 struct NvManagerTexts {
   // The caption of the messages about the printer, its jobs and its NV area.
   const char* caption;
-  // The caption of the messages about one image file (it would not load, or was left out).
+  // The caption of the messages about one image file (it would not load, was left out, or its
+  // key code was refused).
   const char* file_caption;
   // An image that no longer fits the printer's NV area.
   const char* area_too_small;
@@ -31,6 +33,12 @@ struct NvManagerTexts {
 };
 
 class CNvManagerBase : public ui::Dialog, private nv::NvJobRunner {
+ public:
+  // How both main dialogs start a manager: reads the printer's key codes under the progress
+  // dialog, then runs this manager over them, and closes the link either way. A failed read is
+  // told by `owner` under `failure_caption`.
+  void RunOverKeyCodes(ui::Host& host, ui::Dialog& owner, std::string_view failure_caption);
+
  protected:
   // The texts are static data; the engine and the registry must outlive the dialog.
   CNvManagerBase(const ui::Template& layout, const NvManagerTexts& texts,
@@ -54,18 +62,9 @@ class CNvManagerBase : public ui::Dialog, private nv::NvJobRunner {
   // Adds the files the user picks, each at `brightness`, telling why one was refused. The image
   // list control is left for the caller to fill.
   void AddImageFiles(bool several, int brightness);
-  // Chooses each image's key code, asking in an AddressDialog (CNvAddrDlg or CPdaNvAddrDlg) when
-  // it is not chosen automatically, and builds its define command; false when there is nothing
-  // to send.
-  template <class AddressDialog>
-  bool PrepareDownload() {
-    const auto ask = [this](const std::vector<std::string>& chosen) -> std::optional<std::string> {
-      AddressDialog address(nv_.key_codes_, chosen);
-      if (host() == nullptr || address.DoModal(*host()) != ui::IDOK) return std::nullopt;
-      return address.key_code();
-    };
-    return PrepareDownload(ask);
-  }
+  // Chooses each image's key code, asking in a CNvAddrDlg over `address_layout` when it is not
+  // chosen automatically, and builds its define command; false when there is nothing to send.
+  bool PrepareDownload(const ui::Template& address_layout);
   // Sends what PrepareDownload built, then reads the printer's list again.
   void SendPreparedDownload();
 
@@ -77,7 +76,6 @@ class CNvManagerBase : public ui::Dialog, private nv::NvJobRunner {
   platform::Registry& registry_;
 
  private:
-  bool PrepareDownload(const nv::KeyCodeAsker& ask);
   // nv::NvJobRunner: the job in this manager's progress dialog.
   bool RunJob(int job_code, const std::string& key_code, std::string* message) override;
   // Runs a job and shows its message when it fails.

@@ -2,7 +2,6 @@
 
 #include "nvimage/dialogs/nv_manager_templates.h"
 #include "nvimage/dialogs/nv_manager_texts.h"
-#include "nvimage/dialogs/pda_nv_addr_dlg.h"
 #include "nvimage/dialogs/pda_nv_templates.h"
 #include "nvimage/dialogs/pda_nv_texts.h"
 
@@ -54,7 +53,7 @@ void CPdaNvDlg::Download() {
     Tell(pda_nv_text::kNothingToDownload, pda_nv_text::kListCaption, ui::MB_ICONEXCLAMATION);
     return;
   }
-  if (PrepareDownload<CPdaNvAddrDlg>()) SendPreparedDownload();
+  if (PrepareDownload(PdaNvAddrTemplate())) SendPreparedDownload();
 }
 
 void CPdaNvDlg::FillImageList() {
