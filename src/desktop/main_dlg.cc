@@ -1,7 +1,6 @@
 #include "desktop/main_dlg.h"
 
 #include <array>
-#include <cstdio>
 #include <string_view>
 
 #include "desktop/about_dlg.h"
@@ -11,6 +10,7 @@
 #include "link/cdev.h"
 #include "nvimage/dialogs/nv_dlg.h"
 #include "platform/registry.h"
+#include "settings/dialogs/port_lists.h"
 #include "settings/dialogs/vmsm_pro_dlg.h"
 
 using namespace desktop;
@@ -19,25 +19,9 @@ namespace {
 
 constexpr std::array<std::string_view, kInterfaceCount> kInterfaceRows = {
     "Serial / RS232C", "Bluetooth", "USB", "TCP/IP"};
-constexpr std::array<std::string_view, 7> kBaudRateRows = {"2400",  "4800",  "9600",  "19200",
-                                                           "38400", "57600", "115200"};
-constexpr int kDefaultBaudRow = 6;  // 115200
-constexpr int kComPortCount = 49;
 constexpr uint32_t kMaxTcpPort = 65535;
 constexpr char kDefaultTcpPort[] = "9100";
 constexpr char kIpLabel[] = "IP : ";
-
-// The decimal number at the start of `text`; no digits give 0, and a number too large for 32
-// bits stops growing rather than wrapping round to a small one.
-uint32_t LeadingDecimal(std::string_view text) {
-  uint64_t value = 0;
-  for (char c : text) {
-    if (c < '0' || c > '9') break;
-    value = value * 10 + static_cast<uint64_t>(c - '0');
-    if (value > UINT32_MAX) return UINT32_MAX;
-  }
-  return static_cast<uint32_t>(value);
-}
 
 // The row whose text is exactly `text` (case counts: a device path or port name is not a word).
 int RowOfText(const ui::ComboBox& list, std::string_view text) {
@@ -146,22 +130,7 @@ void CM500QXUtilityDlg::LayoutSerial() {
 }
 
 void CM500QXUtilityDlg::FillSerialLists() {
-  ui::ComboBox& port = GetComboBox(kPortList);
-  port.ResetContent();
-  for (int n = 1; n <= kComPortCount; ++n) {
-    char name[16];
-    std::snprintf(name, sizeof name, "COM%d", n);
-    port.AddString(name);
-  }
-  // The devices by their Linux names come after the COM names, so COM1 stays the first row.
-  if (serial_devices_ != nullptr) {
-    for (const std::string& path : serial_devices_->List()) port.AddString(path);
-  }
-  port.SetCurSel(0);
-  ui::ComboBox& baud = GetComboBox(kBaudRateList);
-  baud.ResetContent();
-  for (std::string_view row : kBaudRateRows) baud.AddString(row);
-  baud.SetCurSel(kDefaultBaudRow);
+  FillSerialPortLists(GetComboBox(kPortList), GetComboBox(kBaudRateList), "", serial_devices_);
   const std::string none = LoadString(kStrNone);
   Refill(GetComboBox(kDataBitsList), {"8"});
   Refill(GetComboBox(kParityList), {none, "ODD", "EVEN"});

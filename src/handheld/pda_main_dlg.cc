@@ -1,7 +1,5 @@
 #include "handheld/pda_main_dlg.h"
 
-#include <array>
-#include <cstdio>
 #include <string_view>
 
 #include "handheld/pda_templates.h"
@@ -9,6 +7,7 @@
 #include "link/cdev.h"
 #include "nvimage/dialogs/pda_nv_dlg.h"
 #include "platform/registry.h"
+#include "settings/dialogs/port_lists.h"
 
 using namespace pda;
 
@@ -26,10 +25,8 @@ struct LabelTexts {
 constexpr LabelTexts kSerialLabels = {"Port :", "Baudrate :"};
 constexpr LabelTexts kTcpLabels = {"IP :", "Port :"};
 
-constexpr int kComPortCount = 49;
-// The baud list's rows; a stored rate that is none of them, and a list without a selection, mean
-// the last row.
-constexpr std::array<uint32_t, 7> kBaudRates = {2400, 4800, 9600, 19200, 38400, 57600, 115200};
+// A stored rate that is none of the baud list's rows, and a list without a selection, mean the
+// last row.
 constexpr int kDefaultBaudRow = static_cast<int>(kBaudRates.size()) - 1;
 constexpr char kDefaultAddress[] = "192.168.1.1";
 constexpr char kDefaultTcpPort[] = "9100";
@@ -40,18 +37,6 @@ constexpr int kDataBits = 8;
 constexpr int kParity = 0;
 constexpr int kStopBits = 0;     // one stop bit
 constexpr int kFlowControl = 1;  // DTR/DSR
-
-// The decimal number at the start of `text`; no digits give 0, and a number too large for 32
-// bits stops growing rather than wrapping round to a small one.
-uint32_t LeadingDecimal(std::string_view text) {
-  uint64_t value = 0;
-  for (char c : text) {
-    if (c < '0' || c > '9') break;
-    value = value * 10 + static_cast<uint64_t>(c - '0');
-    if (value > UINT32_MAX) return UINT32_MAX;
-  }
-  return static_cast<uint32_t>(value);
-}
 
 int BaudRow(uint32_t rate) {
   for (size_t row = 0; row < kBaudRates.size(); ++row) {
@@ -103,22 +88,7 @@ bool CPdaMainDlg::OnInitDialog() {
 }
 
 void CPdaMainDlg::FillLists() {
-  ui::ComboBox& port = GetComboBox(kPortList);
-  port.ResetContent();
-  for (int n = 1; n <= kComPortCount; ++n) {
-    char name[16];
-    std::snprintf(name, sizeof name, "COM%d:", n);
-    port.AddString(name);
-  }
-  // The devices by their Linux names come after the COM names, so COM1: stays the first row.
-  if (serial_devices_ != nullptr) {
-    for (const std::string& path : serial_devices_->List()) port.AddString(path);
-  }
-  port.SetCurSel(0);
-  ui::ComboBox& baud = GetComboBox(kBaudRateList);
-  baud.ResetContent();
-  for (uint32_t rate : kBaudRates) baud.AddString(std::to_string(rate));
-  baud.SetCurSel(kDefaultBaudRow);
+  FillSerialPortLists(GetComboBox(kPortList), GetComboBox(kBaudRateList), ":", serial_devices_);
   SetDlgItemText(kIpAddressEdit, kDefaultAddress);
   SetDlgItemText(kTcpPortEdit, kDefaultTcpPort);
 }
