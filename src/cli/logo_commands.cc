@@ -6,6 +6,7 @@
 #include "cli/commands.h"
 #include "cli/printer_session.h"
 #include "nvimage/nv_job.h"
+#include "platform/clock.h"
 #include "protocol/result_codes.h"
 
 namespace cli {
@@ -32,10 +33,9 @@ struct LogoBatch {
 };
 
 bool CheckLogoBatch(const LogoBatch& batch, std::string* error) {
-  // The engine's checks need no printer: a link that is never opened.
-  std::unique_ptr<PrinterServices> services = MakeRealPrinterServices(PrinterAddress{});
-  CCommonUtil util(services->services());
-  CCommonNv nv(&util, services->services().clock);
+  // The image list's checks read only the files: an engine with no link, whose clock never runs.
+  platform::RealClock clock;
+  CCommonNv nv(nullptr, clock);
   for (size_t i = 0; i < batch.paths.size(); ++i) {
     int status = CCommonNv::kStatusOk;
     auto entry =
@@ -89,8 +89,9 @@ PrinterOutcome AddLogos(PrinterSession& session, const LogoBatch& batch) {
   const nv::KeyCodeAsker ask = [&](const std::vector<std::string>&) {
     return std::optional<std::string>(batch.keys.at(asked++));
   };
-  switch (nv::PrepareDownload(nv, batch.keys.empty(), ask,
-                              [&](const std::string& reason) { skipped.push_back(reason); })) {
+  nv::DownloadPlan plan = nv::PrepareDownload(
+      nv, batch.keys.empty(), ask, [&](const std::string& reason) { skipped.push_back(reason); });
+  switch (plan.result) {
     case nv::PrepareResult::kReady:
       break;
     case nv::PrepareResult::kNoFreeAddress:
@@ -102,23 +103,16 @@ PrinterOutcome AddLogos(PrinterSession& session, const LogoBatch& batch) {
                         (skipped.empty() ? std::string() : ": " + skipped.front());
       return outcome;
   }
-  // Which image went under which code, read from the define commands about to be sent.
-  std::vector<std::string> codes;
-  std::vector<std::string> names;
-  for (const NvDownloadItem& item : nv.download_list_) {
-    // The define command: GS ( L pL pH 30 43 30 kc1 kc2 ...
-    if (item.data.size() <= 9) continue;
-    codes.push_back({static_cast<char>(item.data[8]), static_cast<char>(item.data[9])});
-    names.push_back(item.name);
-  }
   platform::Registry& registry = session.services().registry;
-  if (!nv::SendDownload(nv, registry, session, &outcome.message)) return outcome;
+  if (!nv::SendDownload(nv, plan.items, registry, session, &outcome.message)) return outcome;
   outcome.ok = true;
   outcome.changed = true;
   nlohmann::ordered_json stored = nlohmann::ordered_json::array();
-  for (size_t i = 0; i < codes.size(); ++i) {
-    outcome.details.push_back(codes[i] + "  " + names[i]);
-    stored.push_back({{"key_code", codes[i]}, {"file", names[i]}});
+  std::vector<std::string> codes;
+  for (const NvDownloadItem& item : plan.items) {
+    codes.push_back(item.key_code);
+    outcome.details.push_back(item.key_code + "  " + item.name);
+    stored.push_back({{"key_code", item.key_code}, {"file", item.name}});
   }
   outcome.data["stored"] = stored;
   outcome.message = "stored " + std::to_string(codes.size()) + " image" +

@@ -82,7 +82,8 @@ void CCommonNv::RemoveImageEntry(uint8_t number) {
 
 void CCommonNv::ClearImageEntries() { images_.clear(); }
 
-int CCommonNv::ConvertImage(const NvImageEntry& entry, const uint8_t key_code[2]) {
+std::optional<NvDownloadItem> CCommonNv::ConvertImage(const NvImageEntry& entry,
+                                                      const std::string& key_code) {
   std::string reason;
   auto bmp = platform::BmpDecoder::OpenFile(entry.path, &reason);
   if (bmp) {
@@ -94,12 +95,11 @@ int CCommonNv::ConvertImage(const NvImageEntry& entry, const uint8_t key_code[2]
   if (reason.empty()) nv::ConvertRows(*bmp, entry.brightness, &raster, &reason);
   if (!reason.empty()) {
     load_error_ = entry.name + ": " + reason;
-    return kStatusNotLoadable;
+    return std::nullopt;
   }
-  NvDownloadItem item;
-  item.name = entry.name;
-  item.data = nv::DefineCommand(key_code[0], key_code[1], raster);
-  item.length = static_cast<uint32_t>(item.data.size());
-  download_list_.push_back(std::move(item));
-  return kStatusOk;
+  std::vector<uint8_t> data = nv::DefineCommand(static_cast<uint8_t>(key_code[0]),
+                                                static_cast<uint8_t>(key_code[1]), raster);
+  const auto length = static_cast<uint32_t>(data.size());
+  return NvDownloadItem{key_code,         entry.name,      entry.path,
+                        entry.brightness, std::move(data), length};
 }

@@ -11,6 +11,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -26,11 +27,15 @@ struct NvImageEntry {
   int brightness = 0;  // 0..100, strength of the thinning pattern
 };
 
-// One prepared define command.
+// One image of a planned download: where it came from, the key code it goes under and its
+// define command.
 struct NvDownloadItem {
-  std::string name;
-  std::vector<uint8_t> data;
-  uint32_t length = 0;  // bytes in data
+  std::string key_code;  // two characters
+  std::string name;      // the file's name, shown while it is sent
+  std::string path;
+  int brightness = 0;
+  std::vector<uint8_t> data;  // the define command
+  uint32_t length = 0;        // bytes in data
 };
 
 class CCommonNv {
@@ -63,10 +68,10 @@ class CCommonNv {
   // Removes the first entry numbered `number`, then renumbers all entries 1, 2, 3...
   void RemoveImageEntry(uint8_t number);
   void ClearImageEntries();
-  // Builds the define command for `entry` under the key code kc1 kc2 and appends it to the
-  // download list. kStatusNotLoadable (nothing appended; load_error() says why) when the file
-  // can no longer be read.
-  int ConvertImage(const NvImageEntry& entry, const uint8_t key_code[2]);
+  // The download item of `entry` under `key_code` (two characters), with its define command;
+  // nullopt (load_error() says why) when the file can no longer be read.
+  std::optional<NvDownloadItem> ConvertImage(const NvImageEntry& entry,
+                                             const std::string& key_code);
   // The reason of the last refused load ("<name>: <why>").
   const std::string& load_error() const { return load_error_; }
 
@@ -79,6 +84,9 @@ class CCommonNv {
   // No open check: the job runner has just made sure of the link.
   uint32_t SendDownloadItem(const NvDownloadItem& item);
 
+  // What the next download job sends, in order.
+  void SetDownloadList(std::vector<NvDownloadItem> items) { download_list_ = std::move(items); }
+  const std::vector<NvDownloadItem>& download_list() const { return download_list_; }
   CCommonUtil* util() const { return util_; }
   platform::Clock& clock() const { return clock_; }
 
@@ -86,7 +94,6 @@ class CCommonNv {
   uint32_t image_count_ = 0;
   // 1 once the printer passed the identification step of an NV job.
   int identified_ = 0;
-  std::vector<NvDownloadItem> download_list_;
   std::vector<NvImageEntry> images_;
   std::vector<std::string> key_codes_;
 
@@ -103,4 +110,5 @@ class CCommonNv {
   CCommonUtil* util_;
   platform::Clock& clock_;
   std::string load_error_;
+  std::vector<NvDownloadItem> download_list_;
 };

@@ -34,35 +34,39 @@ KeyCodeCheck CheckKeyCode(const std::string& text, const std::vector<std::string
   return KeyCodeCheck::kOk;
 }
 
-PrepareResult PrepareDownload(CCommonNv& nv, bool automatic, const KeyCodeAsker& ask,
-                              const std::function<void(const std::string& reason)>& skipped) {
-  nv.download_list_.clear();
+DownloadPlan PrepareDownload(CCommonNv& nv, bool automatic, const KeyCodeAsker& ask,
+                             const std::function<void(const std::string& reason)>& skipped) {
+  DownloadPlan plan;
   AutoAddresser addresser;
   std::vector<std::string> chosen;
   for (const NvImageEntry& entry : nv.images_) {
     const std::optional<std::string> code = automatic ? addresser.Next(nv.key_codes_) : ask(chosen);
-    if (!code) return automatic ? PrepareResult::kNoFreeAddress : PrepareResult::kCancelled;
-    if (code->size() < 2) return PrepareResult::kCancelled;  // an asker that skipped the check
-    const uint8_t key[2] = {static_cast<uint8_t>((*code)[0]), static_cast<uint8_t>((*code)[1])};
-    if (nv.ConvertImage(entry, key) != CCommonNv::kStatusOk) {
+    if (!code) return {automatic ? PrepareResult::kNoFreeAddress : PrepareResult::kCancelled, {}};
+    if (code->size() < 2)
+      return {PrepareResult::kCancelled, {}};  // an asker that skipped the check
+    std::optional<NvDownloadItem> item = nv.ConvertImage(entry, code->substr(0, 2));
+    if (!item) {
       if (skipped) skipped(nv.load_error());
       continue;
     }
+    plan.items.push_back(std::move(*item));
     chosen.push_back(*code);
   }
-  return nv.download_list_.empty() ? PrepareResult::kNothingToSend : PrepareResult::kReady;
+  plan.result = plan.items.empty() ? PrepareResult::kNothingToSend : PrepareResult::kReady;
+  return plan;
 }
 
-bool SendDownload(CCommonNv& nv, platform::Registry& registry, NvJobRunner& runner,
-                  std::string* message) {
+bool SendDownload(CCommonNv& nv, const std::vector<NvDownloadItem>& items,
+                  platform::Registry& registry, NvJobRunner& runner, std::string* message) {
   // A download identifies the printer again: it may have been swapped since the last job.
   nv.identified_ = 0;
+  nv.SetDownloadList(items);
   const bool ok = runner.RunJob(NvJob::kJobDownload, "", message);
   if (ok) {
-    nv.image_count_ = static_cast<uint32_t>(nv.download_list_.size());
+    nv.image_count_ = static_cast<uint32_t>(items.size());
     SaveImageCount(registry, nv);
   }
-  nv.download_list_.clear();
+  nv.SetDownloadList({});
   return ok;
 }
 

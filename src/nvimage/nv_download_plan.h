@@ -41,18 +41,24 @@ using KeyCodeAsker =
     std::function<std::optional<std::string>(const std::vector<std::string>& chosen)>;
 
 enum class PrepareResult {
-  kReady,          // the download list holds at least one item
+  kReady,          // the plan holds at least one item
   kNothingToSend,  // no image could be converted
   kCancelled,      // the user gave up at a key code: nothing is to be sent
   kNoFreeAddress,  // automatic addressing ran out of codes
 };
 
-// Fills the engine's download list (emptied first) with one define command per image of the image
-// list, in list order, under a key code chosen automatically or asked for. An image whose file no
-// longer loads is left out, never sent made up, and `skipped` gets the reason (with its name).
-// On kCancelled and kNoFreeAddress the items built so far stay until the next download.
-PrepareResult PrepareDownload(CCommonNv& nv, bool automatic, const KeyCodeAsker& ask,
-                              const std::function<void(const std::string& reason)>& skipped);
+struct DownloadPlan {
+  PrepareResult result = PrepareResult::kNothingToSend;
+  // kReady: one item per image of the image list that converted, in list order.
+  std::vector<NvDownloadItem> items;
+};
+
+// Plans a download of the engine's image list: each image under a key code chosen automatically
+// or asked for, with its define command. An image whose file no longer loads is left out, never
+// sent made up, and `skipped` gets the reason (with its name). The engine's state is not touched
+// but for its load_error().
+DownloadPlan PrepareDownload(CCommonNv& nv, bool automatic, const KeyCodeAsker& ask,
+                             const std::function<void(const std::string& reason)>& skipped);
 
 // Runs one NV job to its end: the progress dialog in the programs, a plain loop on the command
 // line. True when it ended with OK; otherwise `message` holds the text to show.
@@ -62,10 +68,10 @@ class NvJobRunner {
   virtual bool RunJob(int job_code, const std::string& key_code, std::string* message) = 0;
 };
 
-// Sends the engine's prepared download list: the printer is identified again first; on success
-// the image count becomes the number of items sent and is stored. The download list is freed
-// either way. False with the job's message when it failed.
-bool SendDownload(CCommonNv& nv, platform::Registry& registry, NvJobRunner& runner,
-                  std::string* message);
+// Sends the planned items as the engine's download list: the printer is identified again
+// first; on success the image count becomes the number of items sent and is stored. The
+// engine's list is emptied either way. False with the job's message when it failed.
+bool SendDownload(CCommonNv& nv, const std::vector<NvDownloadItem>& items,
+                  platform::Registry& registry, NvJobRunner& runner, std::string* message);
 
 }  // namespace nv

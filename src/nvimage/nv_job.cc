@@ -98,7 +98,7 @@ NvStep NvJob::Run(int id) {
     case kJobDownload:
       Advance(5, t.download_start);
       total_bytes_ = 0;
-      for (const NvDownloadItem& item : nv_.download_list_) total_bytes_ += item.length;
+      for (const NvDownloadItem& item : nv_.download_list()) total_bytes_ += item.length;
       next_item_ = 0;
       item_delay_ms_ = kItemDelayMs;
       return {NvStep::Kind::kNext, kStepDownloadItem, kStepDelayMs};
@@ -157,11 +157,11 @@ NvStep NvJob::ReadKeyCodesStep() {
 
 NvStep NvJob::DownloadItemStep() {
   const NvJobTexts& t = *texts_;
-  if (next_item_ >= nv_.download_list_.size()) {
+  if (next_item_ >= nv_.download_list().size()) {
     Advance(5, t.download_finished, 500);
     return {NvStep::Kind::kNext, kStepFinish, kStepDelayMs};
   }
-  const NvDownloadItem& item = nv_.download_list_[next_item_++];
+  const NvDownloadItem& item = nv_.download_list()[next_item_++];
   sink_.SetCaption(item.name + t.downloading_suffix);
   // The send holds the thread for a while; the user should see which image it is.
   sink_.Refresh();

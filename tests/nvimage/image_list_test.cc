@@ -3,8 +3,11 @@
 
 #include <gtest/gtest.h>
 
+#include <optional>
+
 #include "nvimage/bmp_files.h"
 #include "nvimage/common_nv.h"
+#include "nvimage/nv_download_plan.h"
 #include "nvimage/nv_image_list.h"
 #include "platform/clock.h"
 #include "platform/memory_registry.h"
@@ -84,22 +87,72 @@ TEST_F(ImageListTest, CapacityNumberingAndTheListLimit) {
   EXPECT_EQ(nv_.AddImageEntry(Entry(1)), kResultNvListFull);
 }
 
-TEST_F(ImageListTest, ConvertAppendsTheDefineCommand) {
+TEST_F(ImageListTest, ConvertBuildsTheDownloadItem) {
   int status = 0;
   auto e = nv_.CreateImageEntry(1, Bmp("a.bmp", 384, 100), 0, &status);
   ASSERT_NE(e, nullptr);
-  const uint8_t key[2] = {'1', '0'};
-  ASSERT_EQ(nv_.ConvertImage(*e, key), 0);
-  ASSERT_EQ(nv_.download_list_.size(), 1u);
-  EXPECT_EQ(nv_.download_list_[0].name, "a.bmp");
-  EXPECT_EQ(nv_.download_list_[0].length, 4816u);
-  EXPECT_EQ(nv_.download_list_[0].data[3], 0xCB);
+  const std::optional<NvDownloadItem> item = nv_.ConvertImage(*e, "10");
+  ASSERT_TRUE(item);
+  EXPECT_EQ(item->name, "a.bmp");
+  EXPECT_EQ(item->length, 4816u);
+  EXPECT_EQ(item->data[3], 0xCB);
 
-  // A file gone since it was added is reported by name and nothing is queued.
+  // A file gone since it was added is reported by name and gives no item.
   std::remove(e->path.c_str());
-  EXPECT_EQ(nv_.ConvertImage(*e, key), -2);
-  EXPECT_EQ(nv_.download_list_.size(), 1u);
+  EXPECT_FALSE(nv_.ConvertImage(*e, "10"));
   EXPECT_EQ(nv_.load_error().rfind("a.bmp: ", 0), 0u);
+}
+
+// The plan says which image goes under which key code: the code each item names is the one its
+// define command stores the image under, and an image that no longer loads is left out.
+TEST_F(ImageListTest, DownloadPlanItemsNameKeyCodeFileAndDefineCommand) {
+  for (const char* name : {"a.bmp", "b.bmp", "c.bmp"}) {
+    int status = 0;
+    const auto number = static_cast<uint8_t>(nv_.images_.size() + 1);
+    const int brightness = name[0] == 'c' ? 40 : 0;
+    ASSERT_EQ(nv_.AddImageEntry(nv_.CreateImageEntry(number, Bmp(name, 8, 1), brightness, &status)),
+              0u);
+  }
+  std::remove(dir_.File("b.bmp").c_str());
+  nv_.key_codes_ = {"11"};
+  std::vector<std::string> skipped;
+  const auto skip = [&](const std::string& reason) { skipped.push_back(reason); };
+
+  nv::DownloadPlan plan = nv::PrepareDownload(nv_, true, nullptr, skip);
+  EXPECT_EQ(plan.result, nv::PrepareResult::kReady);
+  ASSERT_EQ(plan.items.size(), 2u);
+  EXPECT_EQ(plan.items[0].key_code, "10");
+  EXPECT_EQ(plan.items[0].path, dir_.File("a.bmp"));
+  EXPECT_EQ(plan.items[0].data,
+            (std::vector<uint8_t>{0x1D, 0x28, 0x4C, 0x0C, 0x00, 0x30, 0x43, 0x30, '1', '0', 0x01,
+                                  0x08, 0x00, 0x01, 0x00, 0x31, 0xFF}));
+  // 11 is held and b.bmp spent 12 before its file failed.
+  EXPECT_EQ(plan.items[1].key_code, "13");
+  EXPECT_EQ(plan.items[1].name, "c.bmp");
+  EXPECT_EQ(plan.items[1].brightness, 40);
+  EXPECT_EQ(std::string(plan.items[1].data.begin() + 8, plan.items[1].data.begin() + 10), "13");
+  ASSERT_EQ(skipped.size(), 1u);
+  EXPECT_EQ(skipped[0].rfind("b.bmp: ", 0), 0u);
+
+  // Typed codes: each question sees the codes the images before it took; giving up plans nothing.
+  std::vector<std::string> typed = {"AB", "CD", "EF"};
+  std::vector<std::vector<std::string>> seen;
+  const auto ask = [&](const std::vector<std::string>& chosen) -> std::optional<std::string> {
+    seen.push_back(chosen);
+    if (typed.empty()) return std::nullopt;
+    std::string code = typed.front();
+    typed.erase(typed.begin());
+    return code;
+  };
+  plan = nv::PrepareDownload(nv_, false, ask, skip);
+  EXPECT_EQ(plan.result, nv::PrepareResult::kReady);
+  ASSERT_EQ(plan.items.size(), 2u);
+  EXPECT_EQ(plan.items[1].key_code, "EF");
+  EXPECT_EQ(std::string(plan.items[1].data.begin() + 8, plan.items[1].data.begin() + 10), "EF");
+  EXPECT_EQ(seen.back(), std::vector<std::string>{"AB"});
+  plan = nv::PrepareDownload(nv_, false, ask, skip);
+  EXPECT_EQ(plan.result, nv::PrepareResult::kCancelled);
+  EXPECT_TRUE(plan.items.empty());
 }
 
 TEST(StoredImageTest, ParsesPathAndBrightness) {

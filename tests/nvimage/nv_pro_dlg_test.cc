@@ -40,7 +40,12 @@ struct Rig {
     nv.identified_ = 1;
   }
   void AddItem(const std::string& name, size_t length, uint8_t fill) {
-    nv.download_list_.push_back({name, Bytes(length, fill), static_cast<uint32_t>(length)});
+    std::vector<NvDownloadItem> items = nv.download_list();
+    NvDownloadItem& item = items.emplace_back();
+    item.name = name;
+    item.data = Bytes(length, fill);
+    item.length = static_cast<uint32_t>(length);
+    nv.SetDownloadList(std::move(items));
   }
 
   fakes::TestServices t;

@@ -76,8 +76,14 @@ TEST_F(PdaNvJobTest, EveryStepOfADownloadNamesItselfAndFailuresUseTheHandheldTex
     }
     return step.kind == NvStep::Kind::kOk ? std::string("OK") : job.message();
   };
-  nv.download_list_.push_back({"a.bmp", {0x1D, 0x28, 0x4C}, 3});
-  nv.download_list_.push_back({"b.bmp", {0x1D, 0x28, 0x4C}, 3});
+  std::vector<NvDownloadItem> items(2);
+  items[0].name = "a.bmp";
+  items[1].name = "b.bmp";
+  for (NvDownloadItem& item : items) {
+    item.data = {0x1D, 0x28, 0x4C};
+    item.length = 3;
+  }
+  nv.SetDownloadList(items);
   EXPECT_EQ(run(NvJob::kJobDownload), "OK");
   EXPECT_EQ(line.texts,
             (std::vector<std::string>{"Open Port..", "Check Printer...", "Check Printer...",
@@ -117,7 +123,7 @@ TEST_F(PdaNvJobTest, EveryStepOfADownloadNamesItselfAndFailuresUseTheHandheldTex
     devices.line().open_fails = false;
     util.dev_.Close();
     nv.identified_ = 0;
-    nv.download_list_ = {{"a.bmp", {0x1D, 0x28, 0x4C}, 3}, {"b.bmp", {0x1D, 0x28, 0x4C}, 3}};
+    nv.SetDownloadList(items);
     row.setup();
     EXPECT_EQ(run(row.job), row.message);
   }

@@ -145,8 +145,7 @@ void CNVDlg::Download() {
     Tell(nv_text::kNothingSelected, ui::MB_ICONEXCLAMATION);
     return;
   }
-  if (!PrepareDownload(NvAddrTemplate())) return;
-  SendPreparedDownload();
+  if (!SendPreparedDownload(PrepareDownload(NvAddrTemplate()))) return;
   UpdateStatus();
 }
 

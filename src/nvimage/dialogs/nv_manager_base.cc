@@ -75,7 +75,6 @@ void CNvManagerBase::OnDestroy() {
   // The next manager run identifies the printer again.
   nv_.identified_ = 0;
   nv::SaveImageList(registry_, nv_);
-  nv_.download_list_.clear();
   nv_.key_codes_.clear();
 }
 
@@ -150,7 +149,7 @@ void CNvManagerBase::AddImageFiles(bool several, int brightness) {
   }
 }
 
-bool CNvManagerBase::PrepareDownload(const ui::Template& address_layout) {
+std::vector<NvDownloadItem> CNvManagerBase::PrepareDownload(const ui::Template& address_layout) {
   const auto ask = [&](const std::vector<std::string>& chosen) -> std::optional<std::string> {
     CNvAddrDlg address(address_layout, texts_.file_caption, nv_.key_codes_, chosen);
     if (host() == nullptr || address.DoModal(*host()) != ui::IDOK) return std::nullopt;
@@ -158,26 +157,30 @@ bool CNvManagerBase::PrepareDownload(const ui::Template& address_layout) {
   };
   // Nothing made up goes to the printer: an image that no longer loads is left out, by name.
   const auto skipped = [this](const std::string& reason) { Tell(reason, texts_.file_caption); };
-  switch (nv::PrepareDownload(nv_, IsDlgButtonChecked(kAutoAddressing), ask, skipped)) {
+  nv::DownloadPlan plan =
+      nv::PrepareDownload(nv_, IsDlgButtonChecked(kAutoAddressing), ask, skipped);
+  switch (plan.result) {
     case nv::PrepareResult::kReady:
-      return true;
+      return std::move(plan.items);
     case nv::PrepareResult::kCancelled:
       Tell(nv_text::kCancelDownload, ui::MB_ICONEXCLAMATION);
-      return false;
+      return {};
     case nv::PrepareResult::kNoFreeAddress:
       Tell(nv_text::kNoFreeAddress);
-      return false;
+      return {};
     case nv::PrepareResult::kNothingToSend:
-      return false;
+      return {};
   }
-  return false;
+  return {};
 }
 
-void CNvManagerBase::SendPreparedDownload() {
+bool CNvManagerBase::SendPreparedDownload(const std::vector<NvDownloadItem>& items) {
+  if (items.empty()) return false;
   std::string message;
-  if (!nv::SendDownload(nv_, registry_, *this, &message)) Tell(message);
+  if (!nv::SendDownload(nv_, items, registry_, *this, &message)) Tell(message);
   clock().Sleep(kAfterDownloadMs);
   Refresh();
+  return true;
 }
 
 // ---- The printer side

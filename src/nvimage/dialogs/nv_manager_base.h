@@ -63,10 +63,11 @@ class CNvManagerBase : public ui::Dialog, private nv::NvJobRunner {
   // list control is left for the caller to fill.
   void AddImageFiles(bool several, int brightness);
   // Chooses each image's key code, asking in a CNvAddrDlg over `address_layout` when it is not
-  // chosen automatically, and builds its define command; false when there is nothing to send.
-  bool PrepareDownload(const ui::Template& address_layout);
-  // Sends what PrepareDownload built, then reads the printer's list again.
-  void SendPreparedDownload();
+  // chosen automatically, and builds its define command; no items when there is nothing to send.
+  std::vector<NvDownloadItem> PrepareDownload(const ui::Template& address_layout);
+  // Sends the items PrepareDownload planned, then reads the printer's list again; false (nothing
+  // sent) when there are none.
+  bool SendPreparedDownload(const std::vector<NvDownloadItem>& items);
 
   // Under the manager's own caption.
   void Tell(const std::string& text, unsigned icon = 0);

@@ -53,7 +53,7 @@ void CPdaNvDlg::Download() {
     Tell(pda_nv_text::kNothingToDownload, pda_nv_text::kListCaption, ui::MB_ICONEXCLAMATION);
     return;
   }
-  if (PrepareDownload(PdaNvAddrTemplate())) SendPreparedDownload();
+  SendPreparedDownload(PrepareDownload(PdaNvAddrTemplate()));
 }
 
 void CPdaNvDlg::FillImageList() {
