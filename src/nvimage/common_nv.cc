@@ -83,7 +83,7 @@ void CCommonNv::RemoveImageEntry(uint8_t number) {
 void CCommonNv::ClearImageEntries() { images_.clear(); }
 
 std::optional<NvDownloadItem> CCommonNv::ConvertImage(const NvImageEntry& entry,
-                                                      const std::string& key_code) {
+                                                      const std::string& key) {
   std::string reason;
   auto bmp = platform::BmpDecoder::OpenFile(entry.path, &reason);
   if (bmp) {
@@ -97,9 +97,7 @@ std::optional<NvDownloadItem> CCommonNv::ConvertImage(const NvImageEntry& entry,
     load_error_ = entry.name + ": " + reason;
     return std::nullopt;
   }
-  std::vector<uint8_t> data = nv::DefineCommand(static_cast<uint8_t>(key_code[0]),
-                                                static_cast<uint8_t>(key_code[1]), raster);
-  const auto length = static_cast<uint32_t>(data.size());
-  return NvDownloadItem{key_code,         entry.name,      entry.path,
-                        entry.brightness, std::move(data), length};
+  return NvDownloadItem{
+      key, entry.name, entry.path, entry.brightness,
+      nv::DefineCommand(static_cast<uint8_t>(key[0]), static_cast<uint8_t>(key[1]), raster)};
 }

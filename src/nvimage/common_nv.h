@@ -35,7 +35,6 @@ struct NvDownloadItem {
   std::string path;
   int brightness = 0;
   std::vector<uint8_t> data;  // the define command
-  uint32_t length = 0;        // bytes in data
 };
 
 class CCommonNv {
@@ -68,10 +67,9 @@ class CCommonNv {
   // Removes the first entry numbered `number`, then renumbers all entries 1, 2, 3...
   void RemoveImageEntry(uint8_t number);
   void ClearImageEntries();
-  // The download item of `entry` under `key_code` (two characters), with its define command;
+  // The download item of `entry` under `key` (two characters), with its define command;
   // nullopt (load_error() says why) when the file can no longer be read.
-  std::optional<NvDownloadItem> ConvertImage(const NvImageEntry& entry,
-                                             const std::string& key_code);
+  std::optional<NvDownloadItem> ConvertImage(const NvImageEntry& entry, const std::string& key);
   // The reason of the last refused load ("<name>: <why>").
   const std::string& load_error() const { return load_error_; }
 

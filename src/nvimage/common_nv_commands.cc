@@ -170,8 +170,7 @@ uint32_t CCommonNv::PrintAllImages() {
 
 uint32_t CCommonNv::SendDownloadItem(const NvDownloadItem& item) {
   if (util_ == nullptr) return kResultNotOpen;
-  // `length` is the item's own count; it can never send more than the item holds.
-  const size_t total = std::min(static_cast<size_t>(item.length), item.data.size());
+  const size_t total = item.data.size();
   for (size_t sent = 0; sent < total;) {
     const size_t piece = std::min(total - sent, kDownloadPieceSize);
     if (!Send(item.data.data() + sent, piece)) return Fail(kResultWriteFailed);

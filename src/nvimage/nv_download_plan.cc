@@ -42,8 +42,8 @@ DownloadPlan PrepareDownload(CCommonNv& nv, bool automatic, const KeyCodeAsker& 
   for (const NvImageEntry& entry : nv.images_) {
     const std::optional<std::string> code = automatic ? addresser.Next(nv.key_codes_) : ask(chosen);
     if (!code) return {automatic ? PrepareResult::kNoFreeAddress : PrepareResult::kCancelled, {}};
-    if (code->size() < 2)
-      return {PrepareResult::kCancelled, {}};  // an asker that skipped the check
+    // An asker that skipped the check.
+    if (code->size() < 2) return {PrepareResult::kCancelled, {}};
     std::optional<NvDownloadItem> item = nv.ConvertImage(entry, code->substr(0, 2));
     if (!item) {
       if (skipped) skipped(nv.load_error());

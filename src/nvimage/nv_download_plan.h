@@ -49,7 +49,7 @@ enum class PrepareResult {
 
 struct DownloadPlan {
   PrepareResult result = PrepareResult::kNothingToSend;
-  // kReady: one item per image of the image list that converted, in list order.
+  // One item per image of the image list that converted, in list order; empty unless kReady.
   std::vector<NvDownloadItem> items;
 };
 

@@ -98,7 +98,7 @@ NvStep NvJob::Run(int id) {
     case kJobDownload:
       Advance(5, t.download_start);
       total_bytes_ = 0;
-      for (const NvDownloadItem& item : nv_.download_list()) total_bytes_ += item.length;
+      for (const NvDownloadItem& item : nv_.download_list()) total_bytes_ += item.data.size();
       next_item_ = 0;
       item_delay_ms_ = kItemDelayMs;
       return {NvStep::Kind::kNext, kStepDownloadItem, kStepDelayMs};
@@ -167,8 +167,8 @@ NvStep NvJob::DownloadItemStep() {
   sink_.Refresh();
   if (nv_.SendDownloadItem(item) != kResultOk) return Cancel(t.download_write_failed);
   // Items of zero length cannot divide anything; they earn nothing.
-  const double share =
-      total_bytes_ == 0 ? 0.0 : static_cast<double>(item.length) / total_bytes_ * kDownloadShare;
+  const auto size = static_cast<double>(item.data.size());
+  const double share = total_bytes_ == 0 ? 0.0 : size / total_bytes_ * kDownloadShare;
   Advance(static_cast<uint32_t>(share));
   return {NvStep::Kind::kNext, kStepDownloadItem, item_delay_ms_};
 }

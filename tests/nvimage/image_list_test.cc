@@ -94,7 +94,7 @@ TEST_F(ImageListTest, ConvertBuildsTheDownloadItem) {
   const std::optional<NvDownloadItem> item = nv_.ConvertImage(*e, "10");
   ASSERT_TRUE(item);
   EXPECT_EQ(item->name, "a.bmp");
-  EXPECT_EQ(item->length, 4816u);
+  EXPECT_EQ(item->data.size(), 4816u);
   EXPECT_EQ(item->data[3], 0xCB);
 
   // A file gone since it was added is reported by name and gives no item.

@@ -92,7 +92,6 @@ TEST_F(NvCommandsTest, DownloadGoesInPiecesAndAShortOneCloses) {
   t_.conversation.Permissive();
   NvDownloadItem item;
   for (int i = 0; i < 10000; ++i) item.data.push_back(static_cast<uint8_t>(i * 7));
-  item.length = 10000;
   EXPECT_EQ(nv_.SendDownloadItem(item), kResultOk);
   const std::vector<Bytes> writes = Writes();
   ASSERT_EQ(writes.size(), 3u);

@@ -44,7 +44,6 @@ struct Rig {
     NvDownloadItem& item = items.emplace_back();
     item.name = name;
     item.data = Bytes(length, fill);
-    item.length = static_cast<uint32_t>(length);
     nv.SetDownloadList(std::move(items));
   }
 

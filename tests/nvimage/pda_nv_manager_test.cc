@@ -79,10 +79,7 @@ TEST_F(PdaNvJobTest, EveryStepOfADownloadNamesItselfAndFailuresUseTheHandheldTex
   std::vector<NvDownloadItem> items(2);
   items[0].name = "a.bmp";
   items[1].name = "b.bmp";
-  for (NvDownloadItem& item : items) {
-    item.data = {0x1D, 0x28, 0x4C};
-    item.length = 3;
-  }
+  for (NvDownloadItem& item : items) item.data = {0x1D, 0x28, 0x4C};
   nv.SetDownloadList(items);
   EXPECT_EQ(run(NvJob::kJobDownload), "OK");
   EXPECT_EQ(line.texts,

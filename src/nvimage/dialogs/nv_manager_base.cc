@@ -157,21 +157,13 @@ std::vector<NvDownloadItem> CNvManagerBase::PrepareDownload(const ui::Template& 
   };
   // Nothing made up goes to the printer: an image that no longer loads is left out, by name.
   const auto skipped = [this](const std::string& reason) { Tell(reason, texts_.file_caption); };
-  nv::DownloadPlan plan =
-      nv::PrepareDownload(nv_, IsDlgButtonChecked(kAutoAddressing), ask, skipped);
-  switch (plan.result) {
-    case nv::PrepareResult::kReady:
-      return std::move(plan.items);
-    case nv::PrepareResult::kCancelled:
-      Tell(nv_text::kCancelDownload, ui::MB_ICONEXCLAMATION);
-      return {};
-    case nv::PrepareResult::kNoFreeAddress:
-      Tell(nv_text::kNoFreeAddress);
-      return {};
-    case nv::PrepareResult::kNothingToSend:
-      return {};
+  auto plan = nv::PrepareDownload(nv_, IsDlgButtonChecked(kAutoAddressing), ask, skipped);
+  if (plan.result == nv::PrepareResult::kCancelled) {
+    Tell(nv_text::kCancelDownload, ui::MB_ICONEXCLAMATION);
+  } else if (plan.result == nv::PrepareResult::kNoFreeAddress) {
+    Tell(nv_text::kNoFreeAddress);
   }
-  return {};
+  return std::move(plan.items);
 }
 
 bool CNvManagerBase::SendPreparedDownload(const std::vector<NvDownloadItem>& items) {
