@@ -1,6 +1,5 @@
 #include <algorithm>
 #include <filesystem>
-#include <fstream>
 #include <string>
 #include <vector>
 
@@ -9,6 +8,7 @@
 #include "cli/printer_session.h"
 #include "cli/settings_codec.h"
 #include "cli/settings_keys.h"
+#include "platform/atomic_file.h"
 #include "settings/setting_lists.h"
 
 namespace cli {
@@ -29,27 +29,13 @@ std::string FileNameOf(const std::string& address, const std::string& format) {
   return name + "." + format;
 }
 
-// Writes beside the target and renames, so an interrupted run never leaves half a file.
+// A backup must survive a crash or power cut whole: the old file or the new one, never a part.
 bool WriteFileWhole(const std::filesystem::path& path, const std::string& text,
                     std::string* error) {
-  std::filesystem::path temporary = path;
-  temporary += ".tmp";
-  {
-    std::ofstream out(temporary, std::ios::binary | std::ios::trunc);
-    out << text;
-    out.flush();
-    if (!out) {
-      *error = "cannot write " + temporary.string();
-      return false;
-    }
-  }
-  std::error_code ec;
-  std::filesystem::rename(temporary, path, ec);
-  if (ec) {
-    *error = "cannot write " + path.string() + ": " + ec.message();
-    return false;
-  }
-  return true;
+  std::string reason;
+  if (platform::ReplaceFileAtomically(path.string(), text, &reason)) return true;
+  *error = "cannot write " + reason;
+  return false;
 }
 
 // A printer's texts in a header comment: a line end or other control byte would end the comment.

@@ -13,6 +13,7 @@
 #include <cstring>
 #include <utility>
 
+#include "platform/atomic_file.h"
 #include "platform/diagnostics.h"
 #include "platform/reg_text.h"
 #include "platform/unique_fd.h"
@@ -28,13 +29,6 @@ struct LoadedFile {
   RegistryTree tree;
 };
 
-std::string Dirname(const std::string& path) {
-  const size_t slash = path.rfind('/');
-  if (slash == std::string::npos) return ".";
-  if (slash == 0) return "/";
-  return path.substr(0, slash);
-}
-
 // mkdir -p; new folders are private to the user, as configuration folders should be.
 bool MakeDirs(const std::string& dir) {
   struct stat st {};
@@ -43,22 +37,9 @@ bool MakeDirs(const std::string& dir) {
     return S_ISDIR(st.st_mode);
   }
   if (dir == "/" || dir == ".") return false;
-  if (!MakeDirs(Dirname(dir))) return false;
+  if (!MakeDirs(DirectoryOf(dir))) return false;
   if (::mkdir(dir.c_str(), 0700) == 0) return true;
   return errno == EEXIST && ::stat(dir.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
-}
-
-bool WriteAll(int fd, const char* data, size_t length) {
-  while (length > 0) {
-    const ssize_t n = ::write(fd, data, length);
-    if (n < 0) {
-      if (errno == EINTR) continue;
-      return false;
-    }
-    data += n;
-    length -= static_cast<size_t>(n);
-  }
-  return true;
 }
 
 // Holds the side lock file's flock for one operation.
@@ -104,7 +85,7 @@ std::optional<std::string> KeepDamagedCopy(const std::string& path) {
     while (true) {
       const ssize_t got = ::read(in.get(), buffer, sizeof buffer);
       if (got < 0 && errno == EINTR) continue;
-      if (got < 0 || !WriteAll(out.get(), buffer, static_cast<size_t>(got))) {
+      if (got < 0 || !WriteAllToFd(out.get(), buffer, static_cast<size_t>(got))) {
         ::unlink(name.c_str());
         return std::nullopt;
       }
@@ -208,7 +189,7 @@ bool FileRegistry::StepAllowed(WriteStep step) {
 void FileRegistry::RemoveStaleTemporaryFiles() {
   // Called under the exclusive lock, which every writer holds while its temporary file exists,
   // so any such file is one a killed writer left behind.
-  const std::string dir = Dirname(path_);
+  const std::string dir = DirectoryOf(path_);
   const size_t slash = path_.rfind('/');
   const std::string prefix =
       (slash == std::string::npos ? path_ : path_.substr(slash + 1)) + ".tmp.";
@@ -223,39 +204,11 @@ void FileRegistry::RemoveStaleTemporaryFiles() {
 }
 
 bool FileRegistry::ReplaceAtomically(const std::string& text) {
-  const std::string dir = Dirname(path_);
-  std::string temp = path_ + ".tmp.XXXXXX";
-  if (!StepAllowed(WriteStep::kCreateTemp)) return Fail(dir, errno);
-  UniqueFd fd(::mkostemp(temp.data(), O_CLOEXEC));
-  if (!fd.valid()) return Fail(dir, errno);
-  struct stat old {};
-  if (::stat(path_.c_str(), &old) == 0) ::fchmod(fd.get(), old.st_mode & 07777);
-  auto give_up = [&](int error) {
-    fd.Reset();
-    ::unlink(temp.c_str());
-    return Fail(path_, error);
-  };
-  if (!StepAllowed(WriteStep::kWriteTemp) || !WriteAll(fd.get(), text.data(), text.size())) {
-    return give_up(errno);
-  }
-  if (!StepAllowed(WriteStep::kSyncTemp) || ::fsync(fd.get()) != 0) return give_up(errno);
-  fd.Reset();
-  if (!StepAllowed(WriteStep::kRename) || ::rename(temp.c_str(), path_.c_str()) != 0) {
-    const int error = errno;
-    ::unlink(temp.c_str());
-    return Fail(path_, error);
-  }
-  // Makes the rename itself durable. A failure here cannot be undone and the new content is in
-  // place, so it does not count against the write.
-  if (StepAllowed(WriteStep::kSyncFolder)) {
-    UniqueFd dir_fd(::open(dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
-    if (dir_fd.valid()) ::fsync(dir_fd.get());
-  }
-  return true;
+  return ReplaceFileAtomically(path_, text, &last_error_, hook_);
 }
 
 bool FileRegistry::Modify(const std::function<bool(RegistryTree&, bool* changed)>& change) {
-  const std::string dir = Dirname(path_);
+  const std::string dir = DirectoryOf(path_);
   if (!StepAllowed(WriteStep::kCreateFolder) || !MakeDirs(dir)) return Fail(dir, errno);
   LockGuard lock(path_ + ".lock", /*exclusive=*/true, clock_, kLockWaitMs);
   if (!lock.locked()) {

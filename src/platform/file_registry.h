@@ -7,6 +7,7 @@
 #include <utility>
 #include <vector>
 
+#include "platform/atomic_file.h"
 #include "platform/clock.h"
 #include "platform/registry.h"
 #include "platform/registry_tree.h"
@@ -24,11 +25,9 @@ namespace platform {
 // to "<path>.damaged" (or "<path>.damaged.N") and standard error says so once.
 class FileRegistry : public Registry {
  public:
-  // The steps of replacing the file, in order.
-  enum class WriteStep { kCreateFolder, kCreateTemp, kWriteTemp, kSyncTemp, kRename, kSyncFolder };
-  // Called before each step; a nonzero errno makes the step fail with it as the system would
-  // (a full disk, a read-only folder: permissions do not stop the superuser who runs tests).
-  using StepHook = std::function<int(WriteStep)>;
+  // The steps of replacing the file (platform/atomic_file.h), and a hook that can fail them.
+  using WriteStep = platform::WriteStep;
+  using StepHook = WriteStepHook;
 
   // A file larger than this is not read past it (and counts as damaged).
   static constexpr size_t kMaxFileBytes = 4u << 20;

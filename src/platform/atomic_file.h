@@ -1,0 +1,29 @@
+#pragma once
+
+// Replacing a file so that a crash leaves either the old content or the new one, never a part:
+// a temporary file in the same folder, fsync, rename over the file, fsync of the folder.
+
+#include <functional>
+#include <string>
+#include <string_view>
+
+namespace platform {
+
+// The steps of replacing a file, in order (kCreateFolder is the caller's, before the others).
+enum class WriteStep { kCreateFolder, kCreateTemp, kWriteTemp, kSyncTemp, kRename, kSyncFolder };
+// Called before each step; a nonzero errno makes the step fail with it as the system would (a
+// full disk, a read-only folder: permissions do not stop the superuser who runs tests).
+using WriteStepHook = std::function<int(WriteStep)>;
+
+// Replaces `path` with `text`. The temporary file is "<path>.tmp.XXXXXX" and takes the old file's
+// mode; it is removed when a step fails. A failed fsync of the folder does not count: the new
+// content is in place by then. False with "<file or folder>: <reason>" in *error.
+bool ReplaceFileAtomically(const std::string& path, std::string_view text, std::string* error,
+                           const WriteStepHook& hook = {});
+
+// The folder part of `path` ("." for a bare name, "/" for a file in the root).
+std::string DirectoryOf(const std::string& path);
+// write(2) until all of `data` is written or a write fails (EINTR is retried).
+bool WriteAllToFd(int fd, const char* data, size_t length);
+
+}  // namespace platform
