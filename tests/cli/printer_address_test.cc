@@ -154,23 +154,24 @@ TEST(PrinterAddressTest, PrintersFile) {
 
   // Many bad lines: the first ten are named, the others counted.
   std::string junk;
-  for (int i = 0; i < 25; ++i) junk += "tcp://10.0.0." + std::to_string(300 + i) + "\n";
+  for (int i = 0; i < 25; ++i) junk += "tcp://127.0.0." + std::to_string(300 + i) + "\n";
   EXPECT_FALSE(ParsePrinterList(junk, "junk.txt", &list, &error));
-  EXPECT_TRUE(error.starts_with("junk.txt:1: \"tcp://10.0.0.300\": \"10.0.0.300\" is not an IPv4"))
+  EXPECT_TRUE(
+      error.starts_with("junk.txt:1: \"tcp://127.0.0.300\": \"127.0.0.300\" is not an IPv4"))
       << error;
-  EXPECT_NE(error.find("\njunk.txt:10: \"tcp://10.0.0.309\""), std::string::npos) << error;
+  EXPECT_NE(error.find("\njunk.txt:10: \"tcp://127.0.0.309\""), std::string::npos) << error;
   EXPECT_EQ(error.find("junk.txt:11:"), std::string::npos) << error;
   EXPECT_TRUE(error.ends_with("\njunk.txt: 15 more bad lines (25 in all)")) << error;
 
   // A long fleet still finds the printer named again at its end, written another way.
   std::string fleet;
   for (int i = 0; i < 100000; ++i) {
-    fleet += "tcp://10." + std::to_string(i / 62500) + "." + std::to_string(i / 250 % 250) + "." +
+    fleet += "tcp://127." + std::to_string(i / 62500) + "." + std::to_string(i / 250 % 250) + "." +
              std::to_string(i % 250 + 1) + "\n";
   }
-  fleet += "TCP://10.0.0.1:9100\n";
+  fleet += "TCP://127.0.0.1:9100\n";
   EXPECT_FALSE(ParsePrinterList(fleet, "fleet.txt", &list, &error));
-  EXPECT_EQ(error, "fleet.txt:100001: \"TCP://10.0.0.1:9100\" is the printer of line 1 again");
+  EXPECT_EQ(error, "fleet.txt:100001: \"TCP://127.0.0.1:9100\" is the printer of line 1 again");
 
   EXPECT_FALSE(ParsePrinterList("# nothing yet\n\n", "empty.txt", &list, &error));
   EXPECT_EQ(error, "empty.txt: no printer addresses (only blank lines and comments)");

@@ -216,7 +216,7 @@ class Dialog {
   void RecordFault(int id);
   std::unique_ptr<Control> MakeControl(const ControlTemplate& ct, std::string caption);
 
-  const Template* english_;   // as compiled in
+  const Template* english_;  // as compiled in
   // english_, its small-screen layout, or laid_out_ while a pack lays this dialog out anew.
   const Template* template_;
   Template laid_out_;
