@@ -3,10 +3,38 @@
 #include <cstdint>
 
 namespace ui {
+namespace {
 
-size_t Utf8SequenceLength(std::string_view text, size_t pos) {
+struct Range {
+  char32_t first, last;
+};
+// Zero-width: combining marks (Latin, Cyrillic, Hebrew, Arabic, kana voicing), the Hangul vowel
+// and final jamo that join the initial before them, zero-width spaces and joiners, variation
+// selectors.
+constexpr Range kZeroWidth[] = {
+    {0x0300, 0x036F}, {0x0483, 0x0489}, {0x0591, 0x05BD}, {0x0610, 0x061A}, {0x064B, 0x065F},
+    {0x1160, 0x11FF}, {0x1AB0, 0x1AFF}, {0x1DC0, 0x1DFF}, {0x200B, 0x200F}, {0x20D0, 0x20FF},
+    {0x3099, 0x309A}, {0xFE00, 0xFE0F}, {0xFE20, 0xFE2F}};
+// East Asian Wide and Fullwidth: Hangul initials, CJK punctuation, kana, ideographs, Yi, Hangul
+// syllables, compatibility and vertical forms, full-width Latin and signs.
+constexpr Range kWide[] = {{0x1100, 0x115F}, {0x2E80, 0x303E},  {0x3041, 0x33FF}, {0x3400, 0x4DBF},
+                           {0x4E00, 0x9FFF}, {0xA000, 0xA4CF},  {0xA960, 0xA97F}, {0xAC00, 0xD7A3},
+                           {0xF900, 0xFAFF}, {0xFE10, 0xFE19},  {0xFE30, 0xFE6F}, {0xFF00, 0xFF60},
+                           {0xFFE0, 0xFFE6}, {0x20000, 0x3FFFD}};
+
+template <size_t N>
+bool In(const Range (&table)[N], char32_t cp) {
+  for (const Range& r : table) {
+    if (cp >= r.first && cp <= r.last) return true;
+  }
+  return false;
+}
+
+// Length of the valid sequence at text[pos] (0 when there is none) and its code point.
+size_t Decode(std::string_view text, size_t pos, char32_t* code_point) {
   if (pos >= text.size()) return 0;
   const auto b0 = static_cast<uint8_t>(text[pos]);
+  *code_point = b0;
   if (b0 < 0x80) return 1;
   size_t len = 0;
   uint32_t cp = 0;
@@ -31,7 +59,15 @@ size_t Utf8SequenceLength(std::string_view text, size_t pos) {
   // Overlong forms, surrogates and values beyond Unicode are not UTF-8.
   static constexpr uint32_t kMin[] = {0, 0, 0x80, 0x800, 0x10000};
   if (cp < kMin[len] || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF)) return 0;
+  *code_point = cp;
   return len;
+}
+
+}  // namespace
+
+size_t Utf8SequenceLength(std::string_view text, size_t pos) {
+  char32_t cp = 0;
+  return Decode(text, pos, &cp);
 }
 
 bool IsValidUtf8(std::string_view text) {
@@ -61,6 +97,24 @@ std::vector<std::string> Utf8Characters(std::string_view text) {
     pos += len;
   }
   return chars;
+}
+
+int CharCells(std::string_view utf8_char) {
+  char32_t cp = 0;
+  if (Decode(utf8_char, 0, &cp) == 0) return utf8_char.empty() ? 0 : 1;
+  return In(kZeroWidth, cp) ? 0 : In(kWide, cp) ? 2 : 1;
+}
+
+int TextCells(std::string_view text) {
+  int cells = 0;
+  for (const auto& c : Utf8Characters(text)) cells += CharCells(c);
+  return cells;
+}
+
+std::string_view ShownChar(std::string_view utf8_char) {
+  if (utf8_char.empty() || Utf8SequenceLength(utf8_char, 0) != utf8_char.size()) return "\uFFFD";
+  const auto b0 = static_cast<uint8_t>(utf8_char[0]);
+  return b0 < 0x20 || b0 == 0x7F ? "?" : utf8_char;
 }
 
 }  // namespace ui

@@ -5,42 +5,6 @@
 #include "ui/core/utf8.h"
 
 namespace ui {
-namespace {
-
-char32_t Decode(std::string_view c) {
-  const auto b0 = static_cast<unsigned char>(c[0]);
-  if (b0 < 0x80 || c.size() < 2) return b0;
-  char32_t cp = c.size() == 2 ? (b0 & 0x1F) : c.size() == 3 ? (b0 & 0x0F) : (b0 & 0x07);
-  for (size_t i = 1; i < c.size(); ++i) cp = (cp << 6) | (static_cast<unsigned char>(c[i]) & 0x3F);
-  return cp;
-}
-
-}  // namespace
-
-int CharCells(std::string_view utf8_char) {
-  if (utf8_char.empty()) return 0;
-  const char32_t cp = Decode(utf8_char);
-  if ((cp >= 0x0300 && cp <= 0x036F) || (cp >= 0x200B && cp <= 0x200F) ||
-      (cp >= 0xFE00 && cp <= 0xFE0F)) {
-    return 0;
-  }
-  if ((cp >= 0x1100 && cp <= 0x115F) || (cp >= 0x2E80 && cp <= 0x303E) ||
-      (cp >= 0x3041 && cp <= 0x33FF) || (cp >= 0x3400 && cp <= 0x4DBF) ||
-      (cp >= 0x4E00 && cp <= 0x9FFF) || (cp >= 0xA000 && cp <= 0xA4CF) ||
-      (cp >= 0xAC00 && cp <= 0xD7A3) || (cp >= 0xF900 && cp <= 0xFAFF) ||
-      (cp >= 0xFE30 && cp <= 0xFE4F) || (cp >= 0xFF00 && cp <= 0xFF60) ||
-      (cp >= 0xFFE0 && cp <= 0xFFE6) || (cp >= 0x20000 && cp <= 0x3FFFD)) {
-    return 2;
-  }
-  return 1;
-}
-
-int TextCells(std::string_view text) {
-  int cells = 0;
-  for (const auto& c : Utf8Characters(text)) cells += CharCells(c);
-  return cells;
-}
-
 BufferScreen::BufferScreen(int width, int height, ColorDepth colors)
     : width_(std::max(1, width)), height_(std::max(1, height)), colors_(colors) {
   Clear();
@@ -63,16 +27,12 @@ void BufferScreen::Put(int x, int y, std::string_view text, uint32_t attrs) {
     const int cells = CharCells(ch);
     if (cells == 0) continue;
     if (x >= 0 && x + cells <= width_) {
-      Cell& c = cells_[static_cast<size_t>(y * width_ + x)];
-      c = Cell{};
-      c.glyph = static_cast<unsigned char>(ch[0]) < 0x20 ? std::string("?") : ch;
-      c.attrs = attrs;
-      if (cells == 2) {
-        Cell& right = cells_[static_cast<size_t>(y * width_ + x + 1)];
-        right = Cell{};
-        right.glyph.clear();
-        right.attrs = attrs;
-      }
+      Cell* c = &cells_[static_cast<size_t>(y * width_ + x)];
+      // A wide character partly written over loses its other half too, as on a terminal.
+      if (c->glyph.empty() && x > 0) c[-1].glyph = " ";
+      if (x + cells < width_ && c[cells].glyph.empty()) c[cells].glyph = " ";
+      for (int i = 0; i < cells; ++i)
+        c[i] = Cell{i == 0 ? std::string(ShownChar(ch)) : "", attrs, false, {}, {}};
     }
     x += cells;
     if (x >= width_) return;

@@ -241,15 +241,14 @@ std::string TerminalHost::KeyLine() {
 std::vector<std::string> TerminalHost::HelpLines() {
   // The box's frame and margins take four cells of the screen's width.
   const int width = std::max(10, screen_.Width() - 4);
-  size_t widest = 0;
-  for (const HelpEntry& e : kHelpEntries)
-    widest = std::max(widest, std::string_view(e.what).size());
-  const bool columns = kHelpKeyColumn + static_cast<int>(widest) <= width;
+  int widest = 0;
+  for (const HelpEntry& e : kHelpEntries) widest = std::max(widest, TextCells(e.what));
+  const bool columns = kHelpKeyColumn + widest <= width;
   std::vector<std::string> lines;
   for (const HelpEntry& e : kHelpEntries) {
     std::string keys = e.keys;
     if (columns) {
-      keys.append(static_cast<size_t>(kHelpKeyColumn) - keys.size(), ' ');
+      keys.append(static_cast<size_t>(std::max(1, kHelpKeyColumn - TextCells(keys))), ' ');
       lines.push_back(keys + e.what);
       continue;
     }

@@ -101,7 +101,7 @@ TerminalHost::Result TerminalHost::DialogMouse(Dialog& top, const KeyEvent& key,
       }
       // Clicked again: the caret goes where the click was.
       v.anchor = -1;
-      v.cursor = v.scroll + std::max(0, column);
+      v.cursor = CharAtCell(Utf8Characters(c.GetText()), v.scroll, std::max(0, column));
       return Result::kNone;
     case ControlKind::kIpAddress:
       v.cursor = std::clamp(column / 4, 0, 3);

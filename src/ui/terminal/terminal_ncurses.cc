@@ -132,11 +132,7 @@ void NcursesScreen::Put(int x, int y, std::string_view text, uint32_t attrs) {
     const int cells = CharCells(ch);
     if (cells == 0) continue;
     if (x + cells > COLS) return;
-    if (x >= 0) {
-      const bool printable = static_cast<unsigned char>(ch[0]) >= 0x20 && ch[0] != 0x7F &&
-                             Utf8SequenceLength(ch, 0) == ch.size();
-      mvaddstr(y, x, printable ? ch.c_str() : "?");
-    }
+    if (x >= 0) mvaddstr(y, x, std::string(ShownChar(ch)).c_str());
     x += cells;
   }
 }

@@ -158,7 +158,7 @@ std::vector<std::string> WrapText(std::string_view text, int width) {
       }
       for (const auto& c : Utf8Characters(word)) {
         const int w = CharCells(c);
-        if (line_cells + w > width) {
+        if (line_cells > 0 && line_cells + w > width) {
           lines.push_back(line);
           line.clear();
           line_cells = 0;
@@ -181,6 +181,28 @@ std::vector<std::string> WrapText(std::string_view text, int width) {
     lines.push_back(line);
   }
   return lines;
+}
+
+int ScrollToCaret(const std::vector<std::string>& chars, int caret, int width, int* first) {
+  caret = std::clamp(caret, 0, static_cast<int>(chars.size()));
+  *first = std::clamp(*first, 0, caret);
+  const size_t at = static_cast<size_t>(caret);
+  const int caret_cells = at < chars.size() ? std::max(1, CharCells(chars[at])) : 1;
+  int cells = 0;
+  for (int i = *first; i < caret; ++i) cells += CharCells(chars[static_cast<size_t>(i)]);
+  while (*first < caret && cells + caret_cells > width) {
+    cells -= CharCells(chars[static_cast<size_t>((*first)++)]);
+  }
+  return cells;
+}
+
+int CharAtCell(const std::vector<std::string>& chars, int first, int cell) {
+  size_t i = static_cast<size_t>(std::clamp(first, 0, static_cast<int>(chars.size())));
+  for (int cells = 0; i < chars.size(); ++i) {
+    cells += CharCells(chars[i]);
+    if (cells > cell) break;
+  }
+  return static_cast<int>(i);
 }
 
 void TerminalRenderer::Begin() {
@@ -226,7 +248,8 @@ void TerminalRenderer::PutCaption(int x, int y, int width, std::string_view capt
   int cells = 0;
   for (int i = 0; i < index && i < static_cast<int>(chars.size()); ++i)
     cells += CharCells(chars[i]);
-  if (index < static_cast<int>(chars.size()) && cells < width) {
+  if (index < static_cast<int>(chars.size()) &&
+      cells + CharCells(chars[static_cast<size_t>(index)]) <= width) {
     screen_.Put(x + cells, y, chars[static_cast<size_t>(index)], attrs | kAttrUnderline);
   }
 }
@@ -747,16 +770,13 @@ void TerminalRenderer::DrawControl(Dialog& owner, Control& c, int ox, int oy, bo
 void TerminalRenderer::DrawEditText(const CellRect& r, int width, bool password,
                                     const std::string& text, uint32_t base, bool focused,
                                     ControlView& view) {
-  const auto chars = Utf8Characters(text);
+  auto chars = Utf8Characters(text);
+  if (password) std::fill(chars.begin(), chars.end(), "*");
   const int count = static_cast<int>(chars.size());
   view.cursor = std::clamp(view.cursor, 0, count);
-  if (view.cursor < view.scroll) view.scroll = view.cursor;
-  if (view.cursor >= view.scroll + width) view.scroll = view.cursor - width + 1;
-  view.scroll = std::clamp(view.scroll, 0, std::max(0, count));
+  const int caret = ScrollToCaret(chars, view.cursor, width, &view.scroll);
   std::string shown;
-  for (int i = view.scroll; i < count; ++i) {
-    shown += password ? std::string("*") : chars[static_cast<size_t>(i)];
-  }
+  for (int i = view.scroll; i < count; ++i) shown += chars[static_cast<size_t>(i)];
   // Reverse video means "all selected" (typing replaces); otherwise the caret shows where
   // typing goes. The rest of the field is underlined too, so that an empty one shows where it is.
   const bool all_selected = focused && view.anchor == 0 && count > 0;
@@ -767,7 +787,7 @@ void TerminalRenderer::DrawEditText(const CellRect& r, int width, bool password,
       r.x, r.y, width, shown,
       base | kAttrUnderline | (all_selected ? kAttrReverse : (focused ? kAttrBold : kAttrNone)));
   if (focused) {
-    screen_.SetCursor(r.x + std::min(width - 1, view.cursor - view.scroll), r.y, true);
+    screen_.SetCursor(r.x + std::min(width - 1, caret), r.y, true);
     cursor_set_ = true;
   }
 }
@@ -838,7 +858,7 @@ void TerminalRenderer::DrawMessageBox(const MessageBoxView& box) {
     const int cells = TextCells(label);
     screen_.Put(x, y, label, focused ? kAttrReverse | kAttrBold : kAttrNone);
     // The first letter answers too; mark it.
-    screen_.Put(x + 2, y, buttons[i].substr(0, 1),
+    screen_.Put(x + 2, y, buttons[i].substr(0, Utf8SequenceLength(buttons[i], 0)),
                 (focused ? kAttrReverse | kAttrBold : kAttrNone) | kAttrUnderline);
     AddHit(HitArea::What::kMessageButton, {x, y, cells, 1}, nullptr, nullptr, static_cast<int>(i));
     x += cells + 2;
@@ -861,7 +881,8 @@ void TerminalRenderer::DrawFileBrowser(FileBrowser& b) {
   const int field_w = std::max(1, w - 4 - TextCells(label));
   screen_.Put(r.x + 2, r.y + 2, label, kAttrNone);
   const auto chars = Utf8Characters(b.PathText());
-  const int first = std::max(0, b.PathCursor() - field_w + 1);
+  int first = 0;
+  const int caret = ScrollToCaret(chars, b.PathCursor(), field_w, &first);
   std::string shown;
   for (size_t i = static_cast<size_t>(first); i < chars.size(); ++i) shown += chars[i];
   PutClipped(field_x, r.y + 2, field_w, shown,
@@ -907,7 +928,7 @@ void TerminalRenderer::DrawFileBrowser(FileBrowser& b) {
     PutClipped(r.x + 2, y++, w - 4, l, message ? kAttrBold : kAttrDim);
   }
   if (b.PathFocused()) {
-    screen_.SetCursor(field_x + std::min(field_w - 1, b.PathCursor() - first), r.y + 2, true);
+    screen_.SetCursor(field_x + std::min(field_w - 1, caret), r.y + 2, true);
     cursor_set_ = true;
   }
 }

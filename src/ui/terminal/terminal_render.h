@@ -46,6 +46,12 @@ std::string StripMnemonic(std::string_view caption, char* mnemonic = nullptr, in
 // line feeds start new lines.
 std::vector<std::string> WrapText(std::string_view text, int width);
 
+// A one-line field showing `chars` (one character each) from character *first on, in `width`
+// cells: moves *first so the character at `caret` shows whole, and returns the caret's cell.
+int ScrollToCaret(const std::vector<std::string>& chars, int caret, int width, int* first);
+// The character drawn `cell` cells right of character `first` (chars.size() past the end).
+int CharAtCell(const std::vector<std::string>& chars, int first, int cell);
+
 // What the host keeps per control beside the control's own state.
 struct ControlView {
   int scroll = 0;     // lists: first row shown; edits: first character shown

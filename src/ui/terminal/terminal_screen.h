@@ -9,6 +9,7 @@
 #include <string>
 #include <string_view>
 
+#include "ui/core/utf8.h"  // CharCells, TextCells: what the host measures with
 #include "ui/terminal/terminal_keys.h"
 
 namespace ui {
@@ -58,11 +59,5 @@ class TerminalScreen {
   // A key that is waiting already, without waiting for one (kTimeout: none).
   virtual ReadStatus PollKey(KeyEvent* key) { return ReadKey(0, key); }
 };
-
-// Cells a character takes on a terminal: 2 for East Asian wide and full-width forms, 0 for
-// combining marks, 1 otherwise.
-int CharCells(std::string_view utf8_char);
-// Cells of a whole text.
-int TextCells(std::string_view text);
 
 }  // namespace ui
