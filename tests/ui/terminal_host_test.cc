@@ -15,6 +15,7 @@
 #include "platform/clock.h"
 #include "test_dialogs.h"
 #include "ui/terminal/terminal_buffer_screen.h"
+#include "ui/terminal/terminal_text_fit.h"
 
 namespace {
 
@@ -568,6 +569,72 @@ TEST(TerminalHost, AClickIntoAnEditSelectsAllAsDrawnAndASecondClickPlacesTheCare
   EXPECT_EQ(dlg.DoModal(rig.host), ui::IDOK);
   EXPECT_EQ(at_ok, "195473");
   EXPECT_EQ(reversed, (std::vector<bool>{true, false, false, false, false, false}));
+}
+
+TEST(TerminalHost, WideCharactersAreMeasuredCutScrolledAndTypedByCells) {
+  using K = ui::ControlKind;
+  // 20 x 8 cells of client area; the static text 5 x 2, the button 7, the list 6 x 3, the edit 6.
+  static const ui::Template t{702,
+                              "设置",
+                              80,
+                              64,
+                              {{14, K::kEdit, "", {40, 24, 24, 12}},
+                               {5, K::kStatic, "打印机的设置", {4, 0, 20, 16}},
+                               {1, K::kButton, "打印", {40, 0, 28, 14}},
+                               {11, K::kListBox, "", {4, 24, 22, 24}}}};
+  // Cells: 2 for the ideographs, so the label wraps to 3 rows (it has 2) and the button's 4
+  // cells and brackets fit its 7, though its 6 bytes would not.
+  std::vector<int> cut;
+  for (const ui::CutText& c : ui::FindCutTexts(t, ui::Resources())) cut.push_back(c.control_id);
+  EXPECT_EQ(cut, (std::vector<int>{5}));
+
+  platform::VirtualClock clock;
+  ui::BufferScreen screen(30, 12);  // the 22 x 10 dialog at (4, 0), its client area at (5, 1)
+  screen.SetIdle([&](uint32_t ms) { clock.Advance(ms); });
+  ui::TerminalHost host(clock, screen);
+  ProbeDialog dlg(t);
+  dlg.init = [](ProbeDialog& d) {
+    d.GetListBox(11).AddString("北京市");
+    d.GetListBox(11).AddString(
+        "a\xFF"
+        "b");  // a stray byte: one replacement character
+  };
+  std::vector<std::string> edit_rows;  // the edit's cells and the caret as each key arrives
+  std::string rows;                    // the dialog as Esc arrives
+  screen.SetKeyHook([&](const KeyEvent& k) {
+    std::string cells;
+    for (int x = 15; x < 21; ++x) cells += screen.At(x, 4).glyph;
+    edit_rows.push_back(cells + "|" + std::to_string(screen.CursorX() - 15));
+    for (int y = 0; k.key == Key::kEsc && y < 7; ++y) rows += screen.Row(y) + "\n";
+  });
+  for (const char* c : {"東", "京", "都", "港", "区"}) screen.PushKey(MakeChar(c));
+  for (Key k : {Key::kHome, Key::kEnd, Key::kLeft, Key::kLeft}) screen.PushKey(MakeKey(k));
+  screen.PushKey(MakeChar("A"));
+  screen.PushKey(MakeKey(Key::kEsc));
+  std::string final_text;
+  dlg.destroy = [&](ProbeDialog& d) { final_text = d.GetEdit(14).GetText(); };
+  dlg.DoModal(host);
+  EXPECT_EQ(final_text, "東京都A港区");
+  EXPECT_EQ(edit_rows, (std::vector<std::string>{
+                           "      |0",  // empty
+                           "東    |2", "東京  |4",
+                           "京都  |4",  // 東 scrolled out whole: the caret's cell must show
+                           "都港  |4",
+                           "港区  |4",  // typed
+                           "東京都|0",  // Home
+                           "港区  |4",  // End
+                           "港区  |2",  // Left
+                           "港区  |0",  // Left: the caret at the first character shown
+                           "A港区 |1",  // A typed before 港
+                       }));
+  EXPECT_EQ(rows,
+            "    ┌─────── 设置 ───────┐    \n"
+            "    │ 打印     [打印]    │    \n"
+            "    │ 机的               │    \n"
+            "    │                    │    \n"
+            "    │  北京    A港区     │    \n"
+            "    │  a\uFFFDb               │    \n"
+            "    │                    │    \n");
 }
 
 TEST(TerminalHost, KeyLineHelpAndSystemMenu) {

@@ -53,6 +53,27 @@ TEST(TerminalLayout, MnemonicsAndWrapping) {
             (std::vector<std::string>{"\xe4\xb8\xad\xe4\xb8\xad", "\xe4\xb8\xad"}));
 }
 
+TEST(TerminalLayout, CharacterCellsAndHalvesOfWideCharacters) {
+  EXPECT_EQ(ui::CharCells("a"), 1);
+  EXPECT_EQ(ui::CharCells("ж"), 1);
+  EXPECT_EQ(ui::CharCells("中"), 2);
+  EXPECT_EQ(ui::CharCells("한"), 2);
+  EXPECT_EQ(ui::CharCells("Ａ"), 2);            // full-width Latin
+  EXPECT_EQ(ui::CharCells("\xCC\x81"), 0);      // U+0301, a combining acute
+  EXPECT_EQ(ui::CharCells("\xE3\x82\x99"), 0);  // U+3099, the kana voicing mark
+  EXPECT_EQ(ui::CharCells("\xFF"), 1);          // a stray byte
+  EXPECT_EQ(ui::TextCells("Größe 大小\xE4\xB8"), 12);
+  // Writing over half of a wide character blanks its other half; one that does not fit is left out.
+  BufferScreen s(6, 1);
+  s.Put(0, 0, "中文", ui::kAttrNone);
+  s.Put(1, 0, "x", ui::kAttrNone);
+  s.Put(3, 0, "y", ui::kAttrNone);
+  s.Put(5, 0, "中", ui::kAttrNone);
+  EXPECT_EQ(s.Row(0), " x y  ");
+  s.Put(0, 0, "中\x01", ui::kAttrNone);
+  EXPECT_EQ(s.Row(0), "中?y  ");
+}
+
 // Draws the every-kind dialog once, from inside its run, and hands the screen to `check`.
 void DrawEveryKind(BufferScreen& screen, const std::function<void(ProbeDialog&)>& setup,
                    const std::function<void(BufferScreen&, ui::TerminalRenderer&)>& check) {

@@ -1,5 +1,5 @@
-// Texts measured against their controls by the terminal's rule: 4 dialog units a cell, one cell
-// a code point, and what each kind draws around its caption.
+// Texts measured against their controls by the terminal's rule: 4 dialog units a cell, two cells
+// a wide character, and what each kind draws around its caption.
 
 #include "ui/terminal/terminal_text_fit.h"
 

@@ -1,8 +1,8 @@
 #pragma once
 
 // Whether a dialog's texts fit their controls as the terminal host draws them (4 x 8 dialog units
-// a cell, one cell a code point), so a translation that runs longer than the English text can be
-// caught before anyone sees it cut.
+// a cell, two cells for a wide character), so a translation that runs longer than the English
+// text can be caught before anyone sees it cut.
 
 #include <map>
 #include <string>
