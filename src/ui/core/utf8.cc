@@ -79,14 +79,7 @@ bool IsValidUtf8(std::string_view text) {
   return true;
 }
 
-size_t Utf8Length(std::string_view text) {
-  size_t count = 0;
-  for (size_t pos = 0; pos < text.size(); ++count) {
-    const size_t len = Utf8SequenceLength(text, pos);
-    pos += len == 0 ? 1 : len;
-  }
-  return count;
-}
+size_t Utf8Length(std::string_view text) { return Utf8Characters(text).size(); }
 
 std::vector<std::string> Utf8Characters(std::string_view text) {
   std::vector<std::string> chars;
@@ -97,6 +90,12 @@ std::vector<std::string> Utf8Characters(std::string_view text) {
     pos += len;
   }
   return chars;
+}
+
+std::string JoinCharacters(const std::vector<std::string>& chars, size_t from) {
+  std::string text;
+  for (size_t i = from; i < chars.size(); ++i) text += chars[i];
+  return text;
 }
 
 int CharCells(std::string_view utf8_char) {

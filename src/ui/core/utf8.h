@@ -17,6 +17,8 @@ bool IsValidUtf8(std::string_view text);
 size_t Utf8Length(std::string_view text);
 // The text cut into characters as above (one keystroke each).
 std::vector<std::string> Utf8Characters(std::string_view text);
+// Characters from index `from` on, joined into a text again.
+std::string JoinCharacters(const std::vector<std::string>& chars, size_t from = 0);
 
 // Cells a character (one of Utf8Characters) takes on a terminal: 2 for East Asian wide and
 // full-width forms, 0 for combining marks and invisible joiners, 1 otherwise (a stray byte too).

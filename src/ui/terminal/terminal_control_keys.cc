@@ -98,11 +98,6 @@ TerminalHost::Result TerminalHost::EditKey(Dialog& owner, Control& c, ControlVie
   const int count = static_cast<int>(chars.size());
   v.cursor = std::clamp(v.cursor, 0, count);
   const bool selected_all = v.anchor == 0 && count > 0;
-  auto join = [](const std::vector<std::string>& cs) {
-    std::string s;
-    for (const auto& ch : cs) s += ch;
-    return s;
-  };
   switch (key.key) {
     case Key::kLeft:
       v.cursor = selected_all ? 0 : std::max(0, v.cursor - 1);
@@ -135,7 +130,7 @@ TerminalHost::Result TerminalHost::EditKey(Dialog& owner, Control& c, ControlVie
         if (v.cursor >= count) return Result::kNone;
         chars.erase(chars.begin() + v.cursor);
       }
-      return ChangeText(owner, c, join(chars));
+      return ChangeText(owner, c, JoinCharacters(chars));
     }
     case Key::kChar: {
       if (key.ctrl || key.alt) return Result::kNone;
@@ -158,7 +153,7 @@ TerminalHost::Result TerminalHost::EditKey(Dialog& owner, Control& c, ControlVie
       v.anchor = -1;
       chars.insert(chars.begin() + v.cursor, key.text);
       ++v.cursor;
-      return ChangeText(owner, c, join(chars));
+      return ChangeText(owner, c, JoinCharacters(chars));
     }
     default:
       return Result::kNone;

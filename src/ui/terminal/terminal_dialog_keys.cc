@@ -4,7 +4,6 @@
 #include <functional>
 #include <set>
 
-#include "ui/core/utf8.h"
 #include "ui/terminal/terminal_host.h"
 #include "ui/terminal/terminal_host_internals.h"
 

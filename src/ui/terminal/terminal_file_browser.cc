@@ -183,28 +183,24 @@ FileBrowser::Outcome FileBrowser::HandleKey(const KeyEvent& key) {
     auto chars = Utf8Characters(path_);
     const int count = static_cast<int>(chars.size());
     path_cursor_ = std::clamp(path_cursor_, 0, count);
-    auto join = [&] {
-      path_.clear();
-      for (const auto& c : chars) path_ += c;
-    };
     switch (key.key) {
       case Key::kChar:
         if (typing && path_.size() < 4096) {
           chars.insert(chars.begin() + path_cursor_, key.text);
           ++path_cursor_;
-          join();
+          path_ = JoinCharacters(chars);
         }
         return Outcome::kNone;
       case Key::kBackspace:
         if (path_cursor_ > 0) {
           chars.erase(chars.begin() + --path_cursor_);
-          join();
+          path_ = JoinCharacters(chars);
         }
         return Outcome::kNone;
       case Key::kDelete:
         if (path_cursor_ < count) {
           chars.erase(chars.begin() + path_cursor_);
-          join();
+          path_ = JoinCharacters(chars);
         }
         return Outcome::kNone;
       case Key::kLeft:

@@ -268,14 +268,7 @@ std::vector<std::string> TerminalHost::HelpLines() {
     std::string entry = "Alt+";
     entry += static_cast<char>(std::toupper(static_cast<unsigned char>(m)));
     entry += " " + caption;
-    if (TextCells(entry) > entry_cells) {
-      std::string cut;
-      for (const auto& ch : Utf8Characters(entry)) {
-        if (TextCells(cut + ch) > entry_cells - 1) break;
-        cut += ch;
-      }
-      entry = cut + "~";
-    }
+    if (TextCells(entry) > entry_cells) entry = FitToCells(entry, entry_cells - 1) + "~";
     if (!line.empty() && TextCells(line) + 2 + TextCells(entry) > width) {
       lines.push_back(line);
       line.clear();

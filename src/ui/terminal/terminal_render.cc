@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <utility>
 #include <vector>
 
 #include "ui/core/utf8.h"
@@ -28,24 +29,10 @@ std::string Repeat(std::string_view s, int n) {
   return out;
 }
 
-// The text cut or padded to exactly `width` cells.
-std::string Fit(std::string_view text, int width) {
-  std::string out;
-  int cells = 0;
-  for (const auto& c : Utf8Characters(text)) {
-    const int w = CharCells(c);
-    if (cells + w > width) break;
-    out += c;
-    cells += w;
-  }
-  out.append(static_cast<size_t>(std::max(0, width - cells)), ' ');
-  return out;
-}
-
 std::string Centered(std::string_view text, int width) {
   const int cells = std::min(TextCells(text), width);
   const int left = std::max(0, (width - cells) / 2);
-  return Fit(std::string(static_cast<size_t>(left), ' ') + std::string(text), width);
+  return FitToCells(std::string(static_cast<size_t>(left), ' ') + std::string(text), width);
 }
 
 bool SingleLine(ControlKind kind) {
@@ -84,6 +71,19 @@ Rgb Pixel(const RgbImage& img, int x, int y) {
 }
 
 }  // namespace
+
+std::string FitToCells(std::string_view text, int width) {
+  std::string out;
+  int cells = 0;
+  for (const auto& c : Utf8Characters(text)) {
+    const int w = CharCells(c);
+    if (cells + w > width) break;
+    out += c;
+    cells += w;
+  }
+  out.append(static_cast<size_t>(std::max(0, width - cells)), ' ');
+  return out;
+}
 
 CellRect ToCells(const Rect& u) {
   CellRect r;
@@ -128,56 +128,35 @@ std::string StripMnemonic(std::string_view caption, char* mnemonic, int* index) 
 std::vector<std::string> WrapText(std::string_view text, int width) {
   std::vector<std::string> lines;
   width = std::max(1, width);
-  for (const auto& paragraph_raw : [&] {
-         std::vector<std::string> ps;
-         size_t start = 0;
-         for (;;) {
-           const size_t nl = text.find('\n', start);
-           std::string p(text.substr(start, nl == text.npos ? text.npos : nl - start));
-           if (!p.empty() && p.back() == '\r') p.pop_back();
-           ps.push_back(std::move(p));
-           if (nl == text.npos) break;
-           start = nl + 1;
-         }
-         return ps;
-       }()) {
+  // Blanks and line feeds are single bytes, never part of a longer UTF-8 sequence.
+  for (size_t start = 0, feed = 0; feed != text.npos; start = feed + 1) {
+    feed = text.find('\n', start);
+    std::string_view paragraph = text.substr(start, feed - start);
+    if (!paragraph.empty() && paragraph.back() == '\r') paragraph.remove_suffix(1);
     std::string line;
     int line_cells = 0;
-    std::string word;
-    int word_cells = 0;
-    auto flush_word = [&] {
+    auto new_line = [&] {
+      lines.push_back(std::exchange(line, {}));
+      line_cells = 0;
+    };
+    auto add_word = [&](std::string_view word) {
       if (word.empty()) return;
-      if (line_cells > 0 && line_cells + 1 + word_cells > width) {
-        lines.push_back(line);
-        line.clear();
-        line_cells = 0;
-      }
+      if (line_cells > 0 && line_cells + 1 + TextCells(word) > width) new_line();
       if (line_cells > 0) {
         line += ' ';
         ++line_cells;
       }
       for (const auto& c : Utf8Characters(word)) {
         const int w = CharCells(c);
-        if (line_cells > 0 && line_cells + w > width) {
-          lines.push_back(line);
-          line.clear();
-          line_cells = 0;
-        }
+        if (line_cells > 0 && line_cells + w > width) new_line();
         line += c;
         line_cells += w;
       }
-      word.clear();
-      word_cells = 0;
     };
-    for (const auto& c : Utf8Characters(paragraph_raw)) {
-      if (c == " ") {
-        flush_word();
-      } else {
-        word += c;
-        word_cells += CharCells(c);
-      }
+    for (size_t at = 0, blank = 0; blank != paragraph.npos; at = blank + 1) {
+      blank = paragraph.find(' ', at);
+      add_word(paragraph.substr(at, blank - at));
     }
-    flush_word();
     lines.push_back(line);
   }
   return lines;
@@ -235,7 +214,7 @@ void TerminalRenderer::Fill(const CellRect& r, uint32_t attrs) {
 
 void TerminalRenderer::PutClipped(int x, int y, int width, std::string_view text, uint32_t attrs) {
   if (width <= 0) return;
-  screen_.Put(x, y, Fit(text, width), attrs);
+  screen_.Put(x, y, FitToCells(text, width), attrs);
 }
 
 void TerminalRenderer::PutCaption(int x, int y, int width, std::string_view caption,
@@ -613,7 +592,7 @@ void TerminalRenderer::DrawControl(Dialog& owner, Control& c, int ox, int oy, bo
       if (is_view && r.h > 1) {
         std::string header = " ";
         for (size_t col = 0; col < widths.size(); ++col) {
-          header += Fit(lv->Columns()[col].text, widths[col]) + " ";
+          header += FitToCells(lv->Columns()[col].text, widths[col]) + " ";
         }
         PutClipped(r.x, top, r.w, header, base | kAttrBold | kAttrUnderline);
         ++top;
@@ -635,7 +614,7 @@ void TerminalRenderer::DrawControl(Dialog& owner, Control& c, int ox, int oy, bo
         if (is_view) {
           for (int col = 0; col < std::max(1, lv->GetColumnCount()); ++col) {
             const int w = widths.empty() ? r.w : widths[static_cast<size_t>(col)];
-            text += Fit(lv->GetItemText(row, col), w) + " ";
+            text += FitToCells(lv->GetItemText(row, col), w) + " ";
           }
           selected = lv->IsSelected(row);
         } else {
@@ -775,8 +754,7 @@ void TerminalRenderer::DrawEditText(const CellRect& r, int width, bool password,
   const int count = static_cast<int>(chars.size());
   view.cursor = std::clamp(view.cursor, 0, count);
   const int caret = ScrollToCaret(chars, view.cursor, width, &view.scroll);
-  std::string shown;
-  for (int i = view.scroll; i < count; ++i) shown += chars[static_cast<size_t>(i)];
+  const std::string shown = JoinCharacters(chars, static_cast<size_t>(view.scroll));
   // Reverse video means "all selected" (typing replaces); otherwise the caret shows where
   // typing goes. The rest of the field is underlined too, so that an empty one shows where it is.
   const bool all_selected = focused && view.anchor == 0 && count > 0;
@@ -883,9 +861,7 @@ void TerminalRenderer::DrawFileBrowser(FileBrowser& b) {
   const auto chars = Utf8Characters(b.PathText());
   int first = 0;
   const int caret = ScrollToCaret(chars, b.PathCursor(), field_w, &first);
-  std::string shown;
-  for (size_t i = static_cast<size_t>(first); i < chars.size(); ++i) shown += chars[i];
-  PutClipped(field_x, r.y + 2, field_w, shown,
+  PutClipped(field_x, r.y + 2, field_w, JoinCharacters(chars, static_cast<size_t>(first)),
              kAttrUnderline | (b.PathFocused() ? kAttrReverse : kAttrNone));
   AddHit(HitArea::What::kBrowserPath, {field_x, r.y + 2, field_w, 1}, nullptr, nullptr, -1);
   // Under the list: the file type and the keys, each wrapped to the box rather than cut.

@@ -42,6 +42,9 @@ inline int SliderTrackCells(const CellRect& r) { return r.w < 3 ? 3 : r.w; }
 // case mnemonic letter (0 when none) and `index` the character index it is drawn at (-1).
 std::string StripMnemonic(std::string_view caption, char* mnemonic = nullptr, int* index = nullptr);
 
+// The text cut or padded with blanks to exactly `width` cells (never half a wide character).
+std::string FitToCells(std::string_view text, int width);
+
 // Text cut into lines of at most `width` cells at blanks (words longer than a line are cut);
 // line feeds start new lines.
 std::vector<std::string> WrapText(std::string_view text, int width);
