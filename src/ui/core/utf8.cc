@@ -1,5 +1,7 @@
 #include "ui/core/utf8.h"
 
+#include <algorithm>
+#include <bit>
 #include <cstdint>
 
 namespace ui {
@@ -24,10 +26,7 @@ constexpr Range kWide[] = {{0x1100, 0x115F}, {0x2E80, 0x303E},  {0x3041, 0x33FF}
 
 template <size_t N>
 bool In(const Range (&table)[N], char32_t cp) {
-  for (const Range& r : table) {
-    if (cp >= r.first && cp <= r.last) return true;
-  }
-  return false;
+  return std::any_of(table, table + N, [cp](Range r) { return cp >= r.first && cp <= r.last; });
 }
 
 // Length of the valid sequence at text[pos] (0 when there is none) and its code point.
@@ -36,21 +35,10 @@ size_t Decode(std::string_view text, size_t pos, char32_t* code_point) {
   const auto b0 = static_cast<uint8_t>(text[pos]);
   *code_point = b0;
   if (b0 < 0x80) return 1;
-  size_t len = 0;
-  uint32_t cp = 0;
-  if ((b0 & 0xE0) == 0xC0) {
-    len = 2;
-    cp = b0 & 0x1F;
-  } else if ((b0 & 0xF0) == 0xE0) {
-    len = 3;
-    cp = b0 & 0x0F;
-  } else if ((b0 & 0xF8) == 0xF0) {
-    len = 4;
-    cp = b0 & 0x07;
-  } else {
-    return 0;
-  }
-  if (pos + len > text.size()) return 0;
+  // The lead byte's leading ones give the length (110xxxxx: 2 ... 11110xxx: 4), the rest the value.
+  const auto len = static_cast<size_t>(std::countl_one(b0));
+  if (len < 2 || len > 4 || pos + len > text.size()) return 0;
+  uint32_t cp = b0 & (0x7Fu >> len);
   for (size_t i = 1; i < len; ++i) {
     const auto b = static_cast<uint8_t>(text[pos + i]);
     if ((b & 0xC0) != 0x80) return 0;
