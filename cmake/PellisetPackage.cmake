@@ -34,6 +34,9 @@ if(PELLISET_HAVE_QT)
   set(CPACK_DEBIAN_QT_PACKAGE_SECTION x11)
   # The module is built for the programs of the same version: it uses their dialog framework.
   set(CPACK_DEBIAN_QT_PACKAGE_DEPENDS "pelliset (= ${PROJECT_VERSION})")
+  # Chinese, Japanese and Korean captions need a font with those glyphs, or Qt draws boxes; the
+  # build and the terminal need none.
+  set(CPACK_DEBIAN_QT_PACKAGE_RECOMMENDS "fonts-noto-cjk | fonts-wqy-microhei | fonts-wqy-zenhei")
   set(CPACK_DEBIAN_QT_DESCRIPTION
       "Windows for the Pelliset receipt printer utility (Qt 6)
 The window host that deskutil and pdautil load when they open windows (started from the

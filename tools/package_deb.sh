@@ -35,6 +35,8 @@ if [ -n "$qt_deb" ]; then
   echo "pelliset-qt Depends: $qt_depends"
   grep -qF "pelliset (= $version)" <<<"$qt_depends" || fail "pelliset-qt does not depend on pelliset (= $version)"
   grep -q libqt6widgets6 <<<"$qt_depends" || fail "pelliset-qt does not depend on libqt6widgets6"
+  grep -q fonts-noto-cjk <<<"$(dpkg-deb -f "$qt_deb" Recommends)" ||
+    fail "pelliset-qt does not recommend a CJK font"
 fi
 
 scratch=$(mktemp -d "${TMPDIR:-/tmp}/pelliset-deb.XXXXXX")
