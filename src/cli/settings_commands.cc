@@ -71,8 +71,7 @@ std::string UnwritableHeldValues(const CCommonVmsm& vmsm, const std::vector<Assi
   std::string problems;
   for (size_t t = 0; t < kSentinelTracks; ++t) {
     const std::string track = "msr.track" + std::to_string(t + 1);
-    if (vmsm.sentinel_reported_[t] ||
-        (set_by_user(track + ".start") && set_by_user(track + ".end")))
+    if (vmsm.sentinel_reported(t) || (set_by_user(track + ".start") && set_by_user(track + ".end")))
       continue;
     problems += "\n" + track +
                 ": the printer did not report its sentinels, and writing would erase "
@@ -80,8 +79,9 @@ std::string UnwritableHeldValues(const CCommonVmsm& vmsm, const std::vector<Assi
                 track + ".start and " + track + ".end to write them";
   }
   const auto& rates = setting_lists::kBaudRates;
-  if (std::find(rates.begin(), rates.end(), vmsm.Baudrate) == rates.end()) {
-    problems += "\nserial.baud_rate: the printer holds " + std::to_string(vmsm.Baudrate) +
+  if (std::find(rates.begin(), rates.end(), vmsm.settings().Baudrate) == rates.end()) {
+    problems += "\nserial.baud_rate: the printer holds " +
+                std::to_string(vmsm.settings().Baudrate) +
                 ", which cannot be written back (it would become 115200); give serial.baud_rate";
   }
   return problems.empty() ? problems : "nothing written:" + problems;
@@ -132,7 +132,7 @@ std::optional<PrinterWork> PrepareSettingsGet(const CommandSetup& setup, std::st
         outcome.ok = true;
         outcome.message = "read";
         for (size_t t = 0; t < kSentinelTracks; ++t) {
-          if (!session.vmsm().sentinel_reported_[t]) {
+          if (!session.vmsm().sentinel_reported(t)) {
             outcome.details.push_back("msr.track" + std::to_string(t + 1) +
                                       ": not reported by the printer (shown empty)");
           }

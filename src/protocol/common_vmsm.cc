@@ -84,7 +84,7 @@ uint32_t CCommonVmsm::ReadSwitch(uint8_t a) {
   }
   vmsm::SwitchChars chars;
   for (size_t i = 0; i < chars.size(); ++i) chars[i] = static_cast<char>(r.At(2 + i));
-  vmsm::DecodeSwitch(a, chars, settings());
+  vmsm::DecodeSwitch(a, chars, settings_);
   return kResultOk;
 }
 
@@ -92,7 +92,7 @@ uint32_t CCommonVmsm::WriteSwitch(uint8_t a) {
   if (!LinkOpen()) return kResultNotOpen;
   if (!Send(vmsm::WriteSwitchHeader())) return Fail(kResultWriteFailed);
   clock_.Sleep(kSwitchHalvesPauseMs);
-  if (!Send(vmsm::WriteSwitchBody(a, vmsm::EncodeSwitch(a, settings())))) {
+  if (!Send(vmsm::WriteSwitchBody(a, vmsm::EncodeSwitch(a, settings_)))) {
     return Fail(kResultWriteFailed);
   }
   return kResultOk;
@@ -113,13 +113,13 @@ uint32_t CCommonVmsm::ReadSerial(uint8_t a) {
     return Fail(kResultBadReply);
   }
   // A reply that stops right after its header carries no value: it is short.
-  if (!vmsm::DecodeSerialValue(a, ValueText(r, 4), settings())) return Fail(kResultNoReply);
+  if (!vmsm::DecodeSerialValue(a, ValueText(r, 4), settings_)) return Fail(kResultNoReply);
   return kResultOk;
 }
 
 uint32_t CCommonVmsm::WriteSerial(uint8_t a) {
   if (!LinkOpen()) return kResultNotOpen;
-  const std::string value = vmsm::SerialValueText(a, settings());
+  const std::string value = vmsm::SerialValueText(a, settings_);
   if (value.empty()) return kResultValueRefused;
   if (!Send(vmsm::WriteSerialHeader(a, value.size()))) return Fail(kResultWriteFailed);
   if (!Send(vmsm::Bytes(value.begin(), value.end()))) return Fail(kResultWriteFailed);
@@ -141,13 +141,13 @@ uint32_t CCommonVmsm::ReadTearOff() {
       r.At(3) != vmsm::kFieldSeparator) {
     return Fail(kResultBadReply);
   }
-  CuttingPosition = static_cast<uint32_t>(r.At(5)) * 256 + r.At(4);
+  settings_.CuttingPosition = static_cast<uint32_t>(r.At(5)) * 256 + r.At(4);
   return kResultOk;
 }
 
 uint32_t CCommonVmsm::WriteTearOff() {
   if (!LinkOpen()) return kResultNotOpen;
-  if (!Send(vmsm::WriteTearOffCommand(CuttingPosition))) return Fail(kResultWriteFailed);
+  if (!Send(vmsm::WriteTearOffCommand(settings_.CuttingPosition))) return Fail(kResultWriteFailed);
   clock_.Sleep(kTearOffSettleMs);
   return kResultOk;
 }
@@ -163,7 +163,7 @@ uint32_t CCommonVmsm::ReadRfInterface() {
   const uint8_t c8 = r.At(9);
   // Printers without a radio choice answer oddly here; the link stays usable.
   if (r.At(0) != vmsm::kReplyMark || c7 == 0 || c8 == 0) return kResultRfMalformed;
-  RfInterface = c7 != '0' ? 2 : (c8 != '0' ? 1 : 0);
+  settings_.RfInterface = c7 != '0' ? 2 : (c8 != '0' ? 1 : 0);
   return kResultOk;
 }
 
@@ -172,7 +172,7 @@ uint32_t CCommonVmsm::WriteRfInterface() {
   // Both halves must arrive whole: a part of a switch write would leave the printer waiting for
   // bytes that are never sent.
   if (!Send(vmsm::WriteSwitchHeader())) return Fail(kResultWriteFailed);
-  if (!Send(vmsm::WriteRfInterfaceBody(RfInterface))) return Fail(kResultWriteFailed);
+  if (!Send(vmsm::WriteRfInterfaceBody(settings_.RfInterface))) return Fail(kResultWriteFailed);
   return kResultOk;
 }
 
@@ -204,17 +204,17 @@ uint32_t CCommonVmsm::ReadBtInfo(uint8_t kind) {
   switch (reply_kind) {
     case vmsm::kBtConnMode:
       if (value.empty()) return Fail(kResultNoReply);
-      BtConnMode = static_cast<uint8_t>(value[0]) - static_cast<uint32_t>('1');
+      settings_.BtConnMode = static_cast<uint8_t>(value[0]) - static_cast<uint32_t>('1');
       break;
     case vmsm::kBtSecurity:
       if (value.empty()) return Fail(kResultNoReply);
-      BtSecurity = static_cast<uint8_t>(value[0]) - static_cast<uint32_t>('0');
+      settings_.BtSecurity = static_cast<uint8_t>(value[0]) - static_cast<uint32_t>('0');
       break;
     case vmsm::kBtName:
-      BtName = value;
+      settings_.BtName = value;
       break;
     case vmsm::kBtPin:
-      BtPin = value;
+      settings_.BtPin = value;
       break;
     default:
       return Fail(kResultBadReply);
@@ -224,16 +224,16 @@ uint32_t CCommonVmsm::ReadBtInfo(uint8_t kind) {
 
 uint32_t CCommonVmsm::WriteBtInfo() {
   if (!LinkOpen()) return kResultNotOpen;
-  if (BtPin.size() > kMaxBtPinChars || BtName.size() > kMaxBtNameChars) {
+  if (settings_.BtPin.size() > kMaxBtPinChars || settings_.BtName.size() > kMaxBtNameChars) {
     return kResultValueRefused;
   }
   // The printer ends the PIN and the name at a line end; one inside either would shift the rest
   // of the command into the wrong field and leave the printer waiting for a closing line end.
-  if (BtPin.find(static_cast<char>(vmsm::kLineEnd)) != std::string::npos ||
-      BtName.find(static_cast<char>(vmsm::kLineEnd)) != std::string::npos) {
+  if (settings_.BtPin.find(static_cast<char>(vmsm::kLineEnd)) != std::string::npos ||
+      settings_.BtName.find(static_cast<char>(vmsm::kLineEnd)) != std::string::npos) {
     return kResultValueRefused;
   }
-  const vmsm::Bytes command = vmsm::WriteBtInfoCommand(settings());
+  const vmsm::Bytes command = vmsm::WriteBtInfoCommand(settings_);
   if (command.size() > kBtCommandLimit) return kResultValueRefused;
   if (!Send(command)) return Fail(kResultWriteFailed);
   return kResultOk;
@@ -265,8 +265,8 @@ uint32_t CCommonVmsm::ReadSentinel(uint8_t t) {
     }
     (in_end ? end : start).push_back(static_cast<char>(byte));
   }
-  SentinelStart[t - 1] = start;
-  SentinelEnd[t - 1] = end;
+  settings_.SentinelStart[t - 1] = start;
+  settings_.SentinelEnd[t - 1] = end;
   sentinel_reported_[t - 1] = true;
   return kResultOk;
 }
@@ -274,8 +274,8 @@ uint32_t CCommonVmsm::ReadSentinel(uint8_t t) {
 uint32_t CCommonVmsm::WriteSentinel(uint8_t t) {
   if (!LinkOpen()) return kResultNotOpen;
   if (t < 1 || t > kSentinelTracks) return kResultValueRefused;
-  const std::string& start = SentinelStart[t - 1];
-  const std::string& end = SentinelEnd[t - 1];
+  const std::string& start = settings_.SentinelStart[t - 1];
+  const std::string& end = settings_.SentinelEnd[t - 1];
   if (start.size() > kMaxSentinelBytes || end.size() > kMaxSentinelBytes) {
     return kResultValueRefused;
   }

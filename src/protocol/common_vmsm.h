@@ -10,13 +10,12 @@
 #include "protocol/settings_record.h"
 
 // The printer's virtual memory switch command set: each operation moves one group of settings
-// between the printer and the settings record this object holds. The record's fields are
-// reachable directly (vmsm.Density) or as a whole through settings().
+// between the printer and the settings record this object holds, reachable through settings().
 //
 // Every operation returns a result code of result_codes.h. Except for InitSetting, a closed link
 // gives 101 with nothing sent. 109, 300 and 301 close the link before returning; 0, 101, 108 and
 // 110 leave it as it was. A failed read changes nothing of the record.
-class CCommonVmsm : public PrinterSettings {
+class CCommonVmsm {
  public:
   // `util` owns the link and the identification results and must outlive this object.
   CCommonVmsm(CCommonUtil* util, platform::Clock& clock);
@@ -24,8 +23,8 @@ class CCommonVmsm : public PrinterSettings {
   CCommonVmsm(const CCommonVmsm&) = delete;
   CCommonVmsm& operator=(const CCommonVmsm&) = delete;
 
-  PrinterSettings& settings() { return *this; }
-  const PrinterSettings& settings() const { return *this; }
+  PrinterSettings& settings() { return settings_; }
+  const PrinterSettings& settings() const { return settings_; }
 
   // Setting mode, which brackets every write of switches, serial items, tear-off position,
   // sentinels and radio interface.
@@ -60,9 +59,9 @@ class CCommonVmsm : public PrinterSettings {
   // MSR sentinels of track `t` = 1..3. A reply the read does not recognise (or none) is ignored
   // and gives 0. A sentinel over 10 bytes is refused (110, nothing sent).
   uint32_t ReadSentinel(uint8_t t);
-  // Whether the last ReadSentinel of each track got the track's sentinels from the printer
-  // (false: no reply or another one, and the record kept what it held).
-  std::array<bool, kSentinelTracks> sentinel_reported_{};
+  // Whether the last ReadSentinel of track index `i` (0..2) got the track's sentinels from the
+  // printer (false: no reply or another one, and the record kept what it held).
+  bool sentinel_reported(size_t i) const { return sentinel_reported_[i]; }
   uint32_t WriteSentinel(uint8_t t);
 
   // The settings profile in the registry under `key`. Loading never fails: a missing or
@@ -82,4 +81,6 @@ class CCommonVmsm : public PrinterSettings {
 
   CCommonUtil* util_;
   platform::Clock& clock_;
+  PrinterSettings settings_;
+  std::array<bool, kSentinelTracks> sentinel_reported_{};
 };

@@ -80,7 +80,7 @@ bool TransferRunner::Applies(StepCondition condition) const {
     case StepCondition::kNewerFirmware:
       return vmsm_.util()->firmware_version_ == kFirmwareNewer;
     case StepCondition::kBluetoothOn:
-      return vmsm_.BtSkip == 0;
+      return vmsm_.settings().BtSkip == 0;
   }
   return false;
 }

@@ -310,8 +310,8 @@ TEST_F(WizardTest, UncheckedBluetoothKeepsAnOverlongPinAndWritesNoBluetoothItems
   Run(NextThroughAll());
   EXPECT_EQ(Boxes(), std::vector<std::string>{kSaved});
   EXPECT_EQ(model.state().bt_pin, "1234567890123");
-  EXPECT_EQ(vmsm.BtSkip, 1u);
-  EXPECT_EQ(vmsm.BtPin, "1234567890123");
+  EXPECT_EQ(vmsm.settings().BtSkip, 1u);
+  EXPECT_EQ(vmsm.settings().BtPin, "1234567890123");
 }
 
 TEST_F(WizardTest, FailuresEndWithTheirOwnMessageAndCaption) {

@@ -146,20 +146,20 @@ TEST(TransferLoopbackTest, ReadChangeWriteAndTheSimulatorKeepsTheNewValues) {
                            .count();
   const uint64_t read_slept = clock.SleptMs();
   EXPECT_EQ(util.firmware_version_, kFirmwareNewer);
-  EXPECT_EQ(vmsm.BtName, "TMQ-D550");
-  EXPECT_EQ(vmsm.SentinelStart[0], "START1");
+  EXPECT_EQ(vmsm.settings().BtName, "TMQ-D550");
+  EXPECT_EQ(vmsm.settings().SentinelStart[0], "START1");
 
   // Change, write all.
-  vmsm.Density = 6;
-  vmsm.CodePage = 17;
-  vmsm.TimeSave = 42;
-  vmsm.Baudrate = 19200;
-  vmsm.CuttingPosition = 321;
-  vmsm.SentinelStart[1] = "%B";
-  vmsm.BtName = "Loopback";
-  vmsm.BtPin = "2468";
+  vmsm.settings().Density = 6;
+  vmsm.settings().CodePage = 17;
+  vmsm.settings().TimeSave = 42;
+  vmsm.settings().Baudrate = 19200;
+  vmsm.settings().CuttingPosition = 321;
+  vmsm.settings().SentinelStart[1] = "%B";
+  vmsm.settings().BtName = "Loopback";
+  vmsm.settings().BtPin = "2468";
   size_t nonempty_starts = 0;
-  for (const std::string& s : vmsm.SentinelStart) nonempty_starts += s.empty() ? 0 : 1;
+  for (const std::string& s : vmsm.settings().SentinelStart) nonempty_starts += s.empty() ? 0 : 1;
   clock.Reset();
   start = std::chrono::steady_clock::now();
   CVmsmProDlg write(CVmsmProDlg::kModeWriteAll, &vmsm);

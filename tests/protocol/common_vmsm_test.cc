@@ -111,7 +111,7 @@ TEST_F(VmsmTest, RepliesInPiecesAreJoined) {
       .Reply(TextZ("ter 2"), 130);
   EXPECT_EQ(vmsm_.InitSetting(), kResultOk);
   EXPECT_EQ(vmsm_.ReadBtInfo('d'), kResultOk);
-  EXPECT_EQ(vmsm_.BtName, "Counter 2");
+  EXPECT_EQ(vmsm_.settings().BtName, "Counter 2");
   EXPECT_EQ(OperationWrites(), 2u);  // no resends
   EXPECT_TRUE(t_.conversation.AllRead());
 }
@@ -141,7 +141,7 @@ TEST_F(VmsmTest, EndSettingBytes) {
 TEST_F(VmsmTest, ReadSwitch2GivesCodePage33) {
   t_.conversation.Expect(Hex("1D 28 45 02 00 04 02")).Reply(SwitchReply("00001100"), 50);
   EXPECT_EQ(vmsm_.ReadSwitch(2), kResultOk);
-  EXPECT_EQ(vmsm_.CodePage, 33u);
+  EXPECT_EQ(vmsm_.settings().CodePage, 33u);
   EXPECT_TRUE(LinkOpen());
   EXPECT_TRUE(t_.conversation.AllRead());
 }
@@ -152,9 +152,9 @@ TEST_F(VmsmTest, ReadSwitchJoinsAReplyInPieces) {
       .Reply(Bytes(reply.begin(), reply.begin() + 4), 100)
       .Reply(Bytes(reply.begin() + 4, reply.end()), 700);
   EXPECT_EQ(vmsm_.ReadSwitch(1), kResultOk);
-  EXPECT_EQ(vmsm_.Density, 3u);
-  EXPECT_EQ(vmsm_.Speed, 1u);
-  EXPECT_EQ(vmsm_.LCharMode, 0u);
+  EXPECT_EQ(vmsm_.settings().Density, 3u);
+  EXPECT_EQ(vmsm_.settings().Speed, 1u);
+  EXPECT_EQ(vmsm_.settings().LCharMode, 0u);
   EXPECT_TRUE(t_.conversation.AllRead());
 }
 
@@ -192,7 +192,7 @@ TEST_F(VmsmTest, ReadSwitchFailuresCloseAndChangeNothing) {
 }
 
 TEST_F(VmsmTest, WriteSwitch7WithMsr6) {
-  vmsm_.Msr = 6;
+  vmsm_.settings().Msr = 6;
   t_.conversation.Expect(Hex("1D 28 45 0B 00 03")).Expect(Cat({Hex("07"), Text("01112222")}));
   EXPECT_EQ(vmsm_.WriteSwitch(7), kResultOk);
   EXPECT_TRUE(t_.conversation.AllWritten());
@@ -200,9 +200,9 @@ TEST_F(VmsmTest, WriteSwitch7WithMsr6) {
 }
 
 TEST_F(VmsmTest, WriteSwitch1FullSpeedIsWrittenAsZero) {
-  vmsm_.Speed = 0;
-  vmsm_.LCharMode = 0;
-  vmsm_.Density = 4;
+  vmsm_.settings().Speed = 0;
+  vmsm_.settings().LCharMode = 0;
+  vmsm_.settings().Density = 4;
   t_.conversation.Expect(Hex("1D 28 45 0B 00 03")).Expect(Cat({Hex("01"), Text("22200100")}));
   EXPECT_EQ(vmsm_.WriteSwitch(1), kResultOk);
   EXPECT_TRUE(t_.conversation.AllWritten());
@@ -245,10 +245,10 @@ TEST_F(VmsmTest, ReadSerialItems) {
       .Expect(Hex("1D 28 45 02 00 0C 04"))
       .Reply(Cat({Hex("37 33 34 1F"), TextZ("7")}), 40);
   for (uint8_t a = 1; a <= 4; ++a) EXPECT_EQ(vmsm_.ReadSerial(a), kResultOk) << int{a};
-  EXPECT_EQ(vmsm_.Baudrate, 9600u);
-  EXPECT_EQ(vmsm_.Parity, 2u);
-  EXPECT_EQ(vmsm_.Flowcontrol, 2u);
-  EXPECT_EQ(vmsm_.Databit, 7u);
+  EXPECT_EQ(vmsm_.settings().Baudrate, 9600u);
+  EXPECT_EQ(vmsm_.settings().Parity, 2u);
+  EXPECT_EQ(vmsm_.settings().Flowcontrol, 2u);
+  EXPECT_EQ(vmsm_.settings().Databit, 7u);
   EXPECT_TRUE(t_.conversation.AllRead());
 }
 
@@ -258,7 +258,7 @@ TEST_F(VmsmTest, ReadSerialResendsOnSilence) {
       .Expect(Hex("1D 28 45 02 00 0C 01"))
       .Reply(Cat({Hex("37 33 31 1F"), TextZ("57600")}), 5);
   EXPECT_EQ(vmsm_.ReadSerial(1), kResultOk);
-  EXPECT_EQ(vmsm_.Baudrate, 57600u);
+  EXPECT_EQ(vmsm_.settings().Baudrate, 57600u);
   EXPECT_TRUE(t_.conversation.AllWritten());
 }
 
@@ -297,20 +297,20 @@ TEST_F(VmsmTest, ReadSerialStalledReplyGivesUp) {
   EXPECT_EQ(vmsm_.ReadSerial(1), kResultNoReply);
   EXPECT_FALSE(LinkOpen());
   EXPECT_LT(Now() - start, 3000u);
-  EXPECT_EQ(vmsm_.Baudrate, 115200u);
+  EXPECT_EQ(vmsm_.settings().Baudrate, 115200u);
 }
 
 TEST_F(VmsmTest, WriteSerialBaud1200GoesOutAs115200) {
-  vmsm_.Baudrate = 1200;
+  vmsm_.settings().Baudrate = 1200;
   t_.conversation.Expect(Cat({Hex("1D 28 45 08 00 0B 01"), Text("115200")}));
   EXPECT_EQ(vmsm_.WriteSerial(1), kResultOk);
   EXPECT_TRUE(t_.conversation.AllWritten());
 }
 
 TEST_F(VmsmTest, WriteSerialDigits) {
-  vmsm_.Parity = 1;
-  vmsm_.Flowcontrol = 2;
-  vmsm_.Databit = 8;
+  vmsm_.settings().Parity = 1;
+  vmsm_.settings().Flowcontrol = 2;
+  vmsm_.settings().Databit = 8;
   t_.conversation.Expect(Cat({Hex("1D 28 45 03 00 0B 02"), Text("1")}))
       .Expect(Cat({Hex("1D 28 45 03 00 0B 03"), Text("2")}))
       .Expect(Cat({Hex("1D 28 45 03 00 0B 04"), Text("8")}));
@@ -325,19 +325,19 @@ TEST_F(VmsmTest, WriteSerialDigits) {
 TEST_F(VmsmTest, ReadTearOff256) {
   t_.conversation.Expect(Hex("1D 28 45 02 00 21 00")).Reply(Hex("37 35 30 1F 00 01 00"), 30);
   EXPECT_EQ(vmsm_.ReadTearOff(), kResultOk);
-  EXPECT_EQ(vmsm_.CuttingPosition, 256u);
+  EXPECT_EQ(vmsm_.settings().CuttingPosition, 256u);
 }
 
 TEST_F(VmsmTest, ReadTearOffWrongHeader) {
-  vmsm_.CuttingPosition = 77;
+  vmsm_.settings().CuttingPosition = 77;
   t_.conversation.Expect(Hex("1D 28 45 02 00 21 00")).Reply(Hex("37 35 31 1F 00 01 00"), 30);
   EXPECT_EQ(vmsm_.ReadTearOff(), kResultBadReply);
   EXPECT_FALSE(LinkOpen());
-  EXPECT_EQ(vmsm_.CuttingPosition, 77u);
+  EXPECT_EQ(vmsm_.settings().CuttingPosition, 77u);
 }
 
 TEST_F(VmsmTest, WriteTearOffThenPauses) {
-  vmsm_.CuttingPosition = 288;
+  vmsm_.settings().CuttingPosition = 288;
   t_.conversation.Expect(Hex("1D 28 45 04 00 20 00 20 01"));
   const uint64_t start = Now();
   EXPECT_EQ(vmsm_.WriteTearOff(), kResultOk);
@@ -366,17 +366,17 @@ TEST_F(VmsmTest, ReadRfInterface) {
   for (const Case& c : cases) {
     Rig rig;
     ASSERT_TRUE(rig.Open());
-    rig.vmsm.RfInterface = 9;
+    rig.vmsm.settings().RfInterface = 9;
     rig.t.conversation.Expect(Hex("1D 28 45 02 00 04 50"));
     if (!c.reply.empty()) rig.t.conversation.Reply(c.reply, 5);
     EXPECT_EQ(rig.vmsm.ReadRfInterface(), c.result) << c.name;
-    EXPECT_EQ(rig.vmsm.RfInterface, c.rf) << c.name;
+    EXPECT_EQ(rig.vmsm.settings().RfInterface, c.rf) << c.name;
     EXPECT_TRUE(rig.LinkOpen()) << c.name;
   }
 }
 
 TEST_F(VmsmTest, WriteRfInterface) {
-  vmsm_.RfInterface = 1;
+  vmsm_.settings().RfInterface = 1;
   t_.conversation.Expect(Hex("1D 28 45 0B 00 03")).Expect(Cat({Hex("50"), Text("00000001")}));
   const uint64_t start = Now();
   EXPECT_EQ(vmsm_.WriteRfInterface(), kResultOk);
@@ -394,7 +394,7 @@ TEST_F(VmsmTest, WriteRfInterfacePartialWriteIsAFailure) {
 // ---------------------------------------------------------------- factory default
 
 TEST_F(VmsmTest, FactoryDefaultAcknowledged) {
-  vmsm_.Density = 1;
+  vmsm_.settings().Density = 1;
   const PrinterSettings before = vmsm_.settings();
   t_.conversation.Permissive();
   t_.conversation.Reply(Hex("37 20 00"), 400);
@@ -437,10 +437,10 @@ TEST_F(VmsmTest, ReadBtInfoKinds) {
   EXPECT_EQ(vmsm_.ReadBtInfo('d'), kResultOk);
   EXPECT_EQ(vmsm_.ReadBtInfo('k'), kResultOk);
   EXPECT_EQ(vmsm_.ReadBtInfo('s'), kResultOk);
-  EXPECT_EQ(vmsm_.BtConnMode, 2u);
-  EXPECT_EQ(vmsm_.BtName, "Counter 2");
-  EXPECT_EQ(vmsm_.BtPin, "123456");
-  EXPECT_EQ(vmsm_.BtSecurity, 1u);
+  EXPECT_EQ(vmsm_.settings().BtConnMode, 2u);
+  EXPECT_EQ(vmsm_.settings().BtName, "Counter 2");
+  EXPECT_EQ(vmsm_.settings().BtPin, "123456");
+  EXPECT_EQ(vmsm_.settings().BtSecurity, 1u);
   EXPECT_TRUE(t_.conversation.AllRead());
 }
 
@@ -463,7 +463,7 @@ TEST_F(VmsmTest, ReadBtInfoWaitsLongerOnTheHandheld) {
       if (calls[i].name == "Read" && read_at == 0) read_at = calls[i].at_ms;
     }
     EXPECT_EQ(read_at - write_at, handheld ? 300u : 100u);
-    EXPECT_EQ(vmsm.BtName, "Name");
+    EXPECT_EQ(vmsm.settings().BtName, "Name");
   }
 }
 
@@ -494,25 +494,25 @@ TEST_F(VmsmTest, ReadBtInfoFailures) {
 }
 
 TEST_F(VmsmTest, WriteBtInfoBytes) {
-  vmsm_.BtSecurity = 0;
-  vmsm_.BtConnMode = 2;
-  vmsm_.BtPin = "123456789012";                     // 12, the most allowed
-  vmsm_.BtName = "ABCDEFGHIJKLMNOPQRSTUVWXYZ0123";  // 30
-  t_.conversation.Expect(
-      Cat({Hex("1F 1F 70 30 33"), Text(vmsm_.BtPin), Hex("0D"), Text(vmsm_.BtName), Hex("0D")}));
+  vmsm_.settings().BtSecurity = 0;
+  vmsm_.settings().BtConnMode = 2;
+  vmsm_.settings().BtPin = "123456789012";                     // 12, the most allowed
+  vmsm_.settings().BtName = "ABCDEFGHIJKLMNOPQRSTUVWXYZ0123";  // 30
+  t_.conversation.Expect(Cat({Hex("1F 1F 70 30 33"), Text(vmsm_.settings().BtPin), Hex("0D"),
+                              Text(vmsm_.settings().BtName), Hex("0D")}));
   EXPECT_EQ(vmsm_.WriteBtInfo(), kResultOk);
   EXPECT_TRUE(t_.conversation.AllWritten());
   EXPECT_EQ(OperationWrites(), 1u);
 }
 
 TEST_F(VmsmTest, WriteBtInfoRefusesOverlongPinOrName) {
-  vmsm_.BtPin = "1234567890123";  // 13
-  vmsm_.BtName = "Printer";
+  vmsm_.settings().BtPin = "1234567890123";  // 13
+  vmsm_.settings().BtName = "Printer";
   EXPECT_EQ(vmsm_.WriteBtInfo(), kResultValueRefused);
-  vmsm_.BtPin = "0000";
-  vmsm_.BtName = std::string(31, 'N');
+  vmsm_.settings().BtPin = "0000";
+  vmsm_.settings().BtName = std::string(31, 'N');
   EXPECT_EQ(vmsm_.WriteBtInfo(), kResultValueRefused);
-  vmsm_.BtName = std::string(200, 'N');
+  vmsm_.settings().BtName = std::string(200, 'N');
   EXPECT_EQ(vmsm_.WriteBtInfo(), kResultValueRefused);
   EXPECT_EQ(OperationWrites(), 0u);
   EXPECT_TRUE(LinkOpen());
@@ -525,8 +525,8 @@ TEST_F(VmsmTest, WriteBtInfoRefusesALineEndInPinOrName) {
       {"1234", "Printer\r"},
   };
   for (const auto& [pin, name] : values) {
-    vmsm_.BtPin = pin;
-    vmsm_.BtName = name;
+    vmsm_.settings().BtPin = pin;
+    vmsm_.settings().BtName = name;
     EXPECT_EQ(vmsm_.WriteBtInfo(), kResultValueRefused) << pin << "/" << name;
   }
   EXPECT_EQ(OperationWrites(), 0u);
@@ -539,19 +539,19 @@ TEST_F(VmsmTest, ReadSentinel) {
   t_.conversation.Expect(Hex("08 4D 53 02 00 34 32"))
       .Reply(Cat({Hex("41 42 37 81 32"), Text("%B"), Hex("1F"), Text("?"), Hex("00")}), 5);
   EXPECT_EQ(vmsm_.ReadSentinel(2), kResultOk);
-  EXPECT_TRUE(vmsm_.sentinel_reported_[1]);
-  EXPECT_EQ(vmsm_.SentinelStart[1], "%B");
-  EXPECT_EQ(vmsm_.SentinelEnd[1], "?");
-  EXPECT_EQ(vmsm_.SentinelStart[0], "");
+  EXPECT_TRUE(vmsm_.sentinel_reported(1));
+  EXPECT_EQ(vmsm_.settings().SentinelStart[1], "%B");
+  EXPECT_EQ(vmsm_.settings().SentinelEnd[1], "?");
+  EXPECT_EQ(vmsm_.settings().SentinelStart[0], "");
 }
 
 TEST_F(VmsmTest, ReadSentinelEmptyStringsReplace) {
-  vmsm_.SentinelStart[2] = "S";
-  vmsm_.SentinelEnd[2] = "E";
+  vmsm_.settings().SentinelStart[2] = "S";
+  vmsm_.settings().SentinelEnd[2] = "E";
   t_.conversation.Expect(Hex("08 4D 53 02 00 34 33")).Reply(Hex("37 81 33 1F 00"), 5);
   EXPECT_EQ(vmsm_.ReadSentinel(3), kResultOk);
-  EXPECT_EQ(vmsm_.SentinelStart[2], "");
-  EXPECT_EQ(vmsm_.SentinelEnd[2], "");
+  EXPECT_EQ(vmsm_.settings().SentinelStart[2], "");
+  EXPECT_EQ(vmsm_.settings().SentinelEnd[2], "");
 }
 
 TEST_F(VmsmTest, ReadSentinelIgnoresWhatItDoesNotRecognise) {
@@ -569,15 +569,15 @@ TEST_F(VmsmTest, ReadSentinelIgnoresWhatItDoesNotRecognise) {
     ASSERT_TRUE(rig.Open());
     fakes::TestServices& t = rig.t;
     CCommonVmsm& vmsm = rig.vmsm;
-    vmsm.SentinelStart[0] = "%";
-    vmsm.SentinelEnd[0] = "?";
+    vmsm.settings().SentinelStart[0] = "%";
+    vmsm.settings().SentinelEnd[0] = "?";
     t.conversation.Expect(Hex("08 4D 53 02 00 34 31"));
     if (!c.reply.empty()) t.conversation.Reply(c.reply, 5);
     const uint64_t start = t.clock.NowMs();
     EXPECT_EQ(vmsm.ReadSentinel(1), kResultOk) << c.name;
-    EXPECT_EQ(vmsm.SentinelStart[0], "%") << c.name;
-    EXPECT_EQ(vmsm.SentinelEnd[0], "?") << c.name;
-    EXPECT_FALSE(vmsm.sentinel_reported_[0]) << c.name;
+    EXPECT_EQ(vmsm.settings().SentinelStart[0], "%") << c.name;
+    EXPECT_EQ(vmsm.settings().SentinelEnd[0], "?") << c.name;
+    EXPECT_FALSE(vmsm.sentinel_reported(0)) << c.name;
     EXPECT_TRUE(rig.LinkOpen()) << c.name;
     if (c.reply.empty()) {
       EXPECT_GT(t.clock.NowMs() - start, 2000u);
@@ -587,8 +587,8 @@ TEST_F(VmsmTest, ReadSentinelIgnoresWhatItDoesNotRecognise) {
 }
 
 TEST_F(VmsmTest, WriteSentinelEmptyEndIsOneZeroByte) {
-  vmsm_.SentinelStart[0] = "%";
-  vmsm_.SentinelEnd[0] = "";
+  vmsm_.settings().SentinelStart[0] = "%";
+  vmsm_.settings().SentinelEnd[0] = "";
   t_.conversation.Expect(Hex("08 4D 53 03 00 32 31"))
       .Expect(Text("%"))
       .Expect(Hex("08 4D 53 03 00 33 31"))
@@ -599,7 +599,7 @@ TEST_F(VmsmTest, WriteSentinelEmptyEndIsOneZeroByte) {
 }
 
 TEST_F(VmsmTest, WriteSentinelEmptyStartSendsOnlyItsHeader) {
-  vmsm_.SentinelEnd[2] = "END3";
+  vmsm_.settings().SentinelEnd[2] = "END3";
   t_.conversation.Expect(Hex("08 4D 53 02 00 32 33"))
       .Expect(Hex("08 4D 53 06 00 33 33"))
       .Expect(Text("END3"));
@@ -608,10 +608,10 @@ TEST_F(VmsmTest, WriteSentinelEmptyStartSendsOnlyItsHeader) {
 }
 
 TEST_F(VmsmTest, WriteSentinelRefusals) {
-  vmsm_.SentinelStart[1] = std::string(11, 'S');
+  vmsm_.settings().SentinelStart[1] = std::string(11, 'S');
   EXPECT_EQ(vmsm_.WriteSentinel(2), kResultValueRefused);
-  vmsm_.SentinelStart[1] = "S";
-  vmsm_.SentinelEnd[1] = std::string(300, 'E');
+  vmsm_.settings().SentinelStart[1] = "S";
+  vmsm_.settings().SentinelEnd[1] = std::string(300, 'E');
   EXPECT_EQ(vmsm_.WriteSentinel(2), kResultValueRefused);
   EXPECT_EQ(vmsm_.WriteSentinel(0), kResultValueRefused);
   EXPECT_EQ(vmsm_.WriteSentinel(4), kResultValueRefused);
@@ -622,7 +622,7 @@ TEST_F(VmsmTest, WriteSentinelRefusals) {
 
 TEST_F(VmsmTest, WriteSentinelFailedWriteGives300) {
   t_.conversation.Permissive();
-  vmsm_.SentinelStart[0] = "AB";
+  vmsm_.settings().SentinelStart[0] = "AB";
   t_.conversation.ShortNextWrite(5);
   EXPECT_EQ(vmsm_.WriteSentinel(1), kResultWriteFailed);
   EXPECT_FALSE(LinkOpen());

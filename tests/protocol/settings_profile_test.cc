@@ -43,16 +43,18 @@ class SettingsProfileTest : public ::testing::Test {
 };
 
 TEST_F(SettingsProfileTest, EmptyProfileLoadsTheDefaults) {
-  static_cast<PrinterSettings&>(vmsm_) = StoredFieldsChanged();
+  vmsm_.settings() = StoredFieldsChanged();
   vmsm_.LoadProfile(registry_, kKey);
-  EXPECT_EQ(vmsm_.Density, 4u);
-  EXPECT_EQ(vmsm_.Msr, 6u);
-  EXPECT_EQ(vmsm_.Baudrate, 115200u);
-  EXPECT_EQ(vmsm_.Databit, 8u);
-  EXPECT_EQ(vmsm_.Flowcontrol, 1u);
-  for (uint32_t v : {vmsm_.Speed, vmsm_.CodePage, vmsm_.Service, vmsm_.FontType, vmsm_.BeepPaper,
-                     vmsm_.BeepLowBat, vmsm_.LCharMode, vmsm_.TimeOff, vmsm_.TimeSave,
-                     vmsm_.CuttingPosition, vmsm_.Parity, vmsm_.Sentinel}) {
+  EXPECT_EQ(vmsm_.settings().Density, 4u);
+  EXPECT_EQ(vmsm_.settings().Msr, 6u);
+  EXPECT_EQ(vmsm_.settings().Baudrate, 115200u);
+  EXPECT_EQ(vmsm_.settings().Databit, 8u);
+  EXPECT_EQ(vmsm_.settings().Flowcontrol, 1u);
+  for (uint32_t v :
+       {vmsm_.settings().Speed, vmsm_.settings().CodePage, vmsm_.settings().Service,
+        vmsm_.settings().FontType, vmsm_.settings().BeepPaper, vmsm_.settings().BeepLowBat,
+        vmsm_.settings().LCharMode, vmsm_.settings().TimeOff, vmsm_.settings().TimeSave,
+        vmsm_.settings().CuttingPosition, vmsm_.settings().Parity, vmsm_.settings().Sentinel}) {
     EXPECT_EQ(v, 0u);
   }
 }
@@ -65,14 +67,14 @@ TEST_F(SettingsProfileTest, MistypedValuesLoadAsDefaults) {
   registry_.SetValue(kKey, "Baudrate", binary);
   platform::WriteDword(registry_, kKey, "Parity", 1);
   vmsm_.LoadProfile(registry_, kKey);
-  EXPECT_EQ(vmsm_.Density, 4u);
-  EXPECT_EQ(vmsm_.Msr, 6u);
-  EXPECT_EQ(vmsm_.Baudrate, 115200u);
-  EXPECT_EQ(vmsm_.Parity, 1u);
+  EXPECT_EQ(vmsm_.settings().Density, 4u);
+  EXPECT_EQ(vmsm_.settings().Msr, 6u);
+  EXPECT_EQ(vmsm_.settings().Baudrate, 115200u);
+  EXPECT_EQ(vmsm_.settings().Parity, 1u);
 }
 
 TEST_F(SettingsProfileTest, RoundTripKeepsEveryStoredField) {
-  static_cast<PrinterSettings&>(vmsm_) = StoredFieldsChanged();
+  vmsm_.settings() = StoredFieldsChanged();
   vmsm_.SaveProfile(registry_, kKey);
 
   CCommonVmsm loaded(&util_, t_.clock);
@@ -81,26 +83,26 @@ TEST_F(SettingsProfileTest, RoundTripKeepsEveryStoredField) {
 }
 
 TEST_F(SettingsProfileTest, FieldsNotStoredAreLeftAlone) {
-  vmsm_.SentinelStart[0] = "%";
-  vmsm_.BtName = "Counter";
-  vmsm_.BtSkip = 1;
-  vmsm_.BleMode = 1;
-  vmsm_.RfInterface = 2;
+  vmsm_.settings().SentinelStart[0] = "%";
+  vmsm_.settings().BtName = "Counter";
+  vmsm_.settings().BtSkip = 1;
+  vmsm_.settings().BleMode = 1;
+  vmsm_.settings().RfInterface = 2;
   vmsm_.SaveProfile(registry_, kKey);
   CCommonVmsm other(&util_, t_.clock);
-  other.BtPin = "1111";
+  other.settings().BtPin = "1111";
   other.LoadProfile(registry_, kKey);
-  EXPECT_EQ(other.SentinelStart[0], "");
-  EXPECT_EQ(other.BtName, "");
-  EXPECT_EQ(other.BtPin, "1111");
-  EXPECT_EQ(other.BtSkip, 0u);
-  EXPECT_EQ(other.RfInterface, 0u);
+  EXPECT_EQ(other.settings().SentinelStart[0], "");
+  EXPECT_EQ(other.settings().BtName, "");
+  EXPECT_EQ(other.settings().BtPin, "1111");
+  EXPECT_EQ(other.settings().BtSkip, 0u);
+  EXPECT_EQ(other.settings().RfInterface, 0u);
 }
 
 TEST_F(SettingsProfileTest, SavesEveryValueUnderItsName) {
   util_.firmware_version_text_ = "TMQ-D550 Ver 1.0 090216";
   util_.open_check_value_ = 0x50;
-  static_cast<PrinterSettings&>(vmsm_) = StoredFieldsChanged();
+  vmsm_.settings() = StoredFieldsChanged();
   vmsm_.SaveProfile(registry_, kKey);
   const std::pair<const char*, uint32_t> dwords[] = {
       {"Density", 3},     {"Speed", 1},       {"CodePage", 36},  {"Service", 1},
@@ -129,24 +131,24 @@ TEST_F(SettingsProfileTest, UnknownOpenCheckValueKeepsTheStoredOne) {
 // The double-byte mode used to be written under one name and read under another, so it was never
 // restored.
 TEST_F(SettingsProfileTest, DoubleByteModeIsRestored) {
-  vmsm_.LCharMode = 1;
+  vmsm_.settings().LCharMode = 1;
   vmsm_.SaveProfile(registry_, kKey);
   EXPECT_EQ(platform::ReadDword(registry_, kKey, "CharMode"), 1u);
   EXPECT_EQ(platform::ReadDword(registry_, kKey, "LCharMode"), 1u);
   CCommonVmsm loaded(&util_, t_.clock);
   loaded.LoadProfile(registry_, kKey);
-  EXPECT_EQ(loaded.LCharMode, 1u);
+  EXPECT_EQ(loaded.settings().LCharMode, 1u);
 }
 
 TEST_F(SettingsProfileTest, DoubleByteModeFromAnOlderProfile) {
   platform::WriteDword(registry_, kKey, "CharMode", 1);
   vmsm_.LoadProfile(registry_, kKey);
-  EXPECT_EQ(vmsm_.LCharMode, 1u);
+  EXPECT_EQ(vmsm_.settings().LCharMode, 1u);
 
   // Where both exist the name it is loaded from wins.
   platform::WriteDword(registry_, kKey, "LCharMode", 0);
   vmsm_.LoadProfile(registry_, kKey);
-  EXPECT_EQ(vmsm_.LCharMode, 0u);
+  EXPECT_EQ(vmsm_.settings().LCharMode, 0u);
 }
 
 TEST_F(SettingsProfileTest, TheProfileIsOneUpdateAllOrNothing) {

@@ -18,30 +18,30 @@ TEST(VmsmSimTest, WhatIsWrittenReadsBack) {
   SimRig rig;
   ASSERT_EQ(rig.util.dev_.Open(), 1);
   CCommonVmsm writer(&rig.util, rig.clock);
-  writer.Density = 3;
-  writer.Speed = 1;
-  writer.LCharMode = 1;
-  writer.CodePage = 33;
-  writer.TimeOff = 45;
-  writer.TimeSave = 100;
-  writer.Msr = 2;
-  writer.FontType = 1;
-  writer.BeepPaper = 1;
-  writer.Service = 1;
-  writer.Sentinel = 1;
-  writer.BleMode = 1;
-  writer.Baudrate = 9600;
-  writer.Parity = 2;
-  writer.Flowcontrol = 2;
-  writer.Databit = 7;
-  writer.CuttingPosition = 288;
-  writer.SentinelStart = {"%", "", "+"};
-  writer.SentinelEnd = {"?", ";", ""};
-  writer.RfInterface = 1;
-  writer.BtSecurity = 1;
-  writer.BtConnMode = 2;
-  writer.BtPin = "9876";
-  writer.BtName = "Shop printer";
+  writer.settings().Density = 3;
+  writer.settings().Speed = 1;
+  writer.settings().LCharMode = 1;
+  writer.settings().CodePage = 33;
+  writer.settings().TimeOff = 45;
+  writer.settings().TimeSave = 100;
+  writer.settings().Msr = 2;
+  writer.settings().FontType = 1;
+  writer.settings().BeepPaper = 1;
+  writer.settings().Service = 1;
+  writer.settings().Sentinel = 1;
+  writer.settings().BleMode = 1;
+  writer.settings().Baudrate = 9600;
+  writer.settings().Parity = 2;
+  writer.settings().Flowcontrol = 2;
+  writer.settings().Databit = 7;
+  writer.settings().CuttingPosition = 288;
+  writer.settings().SentinelStart = {"%", "", "+"};
+  writer.settings().SentinelEnd = {"?", ";", ""};
+  writer.settings().RfInterface = 1;
+  writer.settings().BtSecurity = 1;
+  writer.settings().BtConnMode = 2;
+  writer.settings().BtPin = "9876";
+  writer.settings().BtName = "Shop printer";
 
   ASSERT_EQ(writer.InitSetting(), kResultOk);
   for (uint8_t a : {1, 2, 3, 5, 6, 7, 8, 116})
@@ -62,7 +62,7 @@ TEST(VmsmSimTest, WhatIsWrittenReadsBack) {
   for (uint8_t kind : {vmsm::kBtConnMode, vmsm::kBtName, vmsm::kBtPin, vmsm::kBtSecurity}) {
     EXPECT_EQ(reader.ReadBtInfo(kind), kResultOk) << kind;
   }
-  reader.BtSkip = writer.BtSkip;
+  reader.settings().BtSkip = writer.settings().BtSkip;
   EXPECT_EQ(reader.settings(), writer.settings());
   EXPECT_EQ(rig.util.dev_.open_flag_, 1);
 }
@@ -73,10 +73,10 @@ TEST(VmsmSimTest, FactoryDefaultIsAcknowledged) {
   CCommonVmsm vmsm(&rig.util, rig.clock);
   EXPECT_EQ(vmsm.FactoryDefault(), kResultOk);
   EXPECT_EQ(vmsm.ReadSwitch(7), kResultOk);
-  EXPECT_EQ(vmsm.Msr, 6u);
+  EXPECT_EQ(vmsm.settings().Msr, 6u);
   EXPECT_EQ(vmsm.ReadSentinel(2), kResultOk);
-  EXPECT_EQ(vmsm.SentinelStart[1], "START2");
-  EXPECT_EQ(vmsm.SentinelEnd[1], "END2");
+  EXPECT_EQ(vmsm.settings().SentinelStart[1], "START2");
+  EXPECT_EQ(vmsm.settings().SentinelEnd[1], "END2");
 }
 
 }  // namespace

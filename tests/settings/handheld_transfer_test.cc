@@ -26,7 +26,7 @@ TEST_F(HandheldTransferTest, RunsShowTheHandheldLinesAndTheReadAsksForTheOpenChe
   ASSERT_EQ(RunHandheld(CVmsmProDlg::kModeReadAll), ui::IDOK) << last_->message();
   EXPECT_EQ(last_->seen.at(0).text, "Get status : 15 %");
   EXPECT_EQ(util_.open_check_value_, 0x50);
-  vmsm_.BtSkip = 1;
+  vmsm_.settings().BtSkip = 1;
   ASSERT_EQ(RunHandheld(CVmsmProDlg::kModeWriteAll), ui::IDOK) << last_->message();
   EXPECT_EQ(last_->seen.at(0).text, "Set status : 5 %");
   EXPECT_EQ(last_->seen.back().text, "Completed..: 100 %");

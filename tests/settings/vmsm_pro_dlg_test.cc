@@ -89,11 +89,11 @@ TEST_F(VmsmProDlgTest, TearOffIsReadOnlyFromTheNewerFirmware) {
     util_.dev_.Close();
     printer_.config().firmware = newer ? sim::kNewerFirmware : sim::kOlderFirmware;
     printer_.state().tear_off = 300;
-    vmsm_.CuttingPosition = 7;
+    vmsm_.settings().CuttingPosition = 7;
     factory_.line().sent.clear();
     ASSERT_EQ(Run(CVmsmProDlg::kModeReadAll), ui::IDOK) << last_->message();
     EXPECT_EQ(Occurrences(Sent(), kReadTearOff), newer ? 1 : 0);
-    EXPECT_EQ(vmsm_.CuttingPosition, newer ? 300u : 7u);
+    EXPECT_EQ(vmsm_.settings().CuttingPosition, newer ? 300u : 7u);
     // Read after switch 116, before the serial items.
     if (newer) {
       auto tear =
@@ -123,27 +123,27 @@ TEST_F(VmsmProDlgTest, ReadAllPausesHalfASecondBeforeTheFirstSwitchQuery) {
 
 TEST_F(VmsmProDlgTest, WriteAllSendsTheEditedRecord) {
   ReadAll();
-  vmsm_.Density = 6;
-  vmsm_.Speed = 1;
-  vmsm_.CodePage = 36;
-  vmsm_.TimeOff = 90;
-  vmsm_.TimeSave = 30;
-  vmsm_.Msr = 3;
-  vmsm_.FontType = 1;
-  vmsm_.Sentinel = 1;
-  vmsm_.BleMode = 1;
-  vmsm_.Baudrate = 38400;
-  vmsm_.Parity = 1;
-  vmsm_.Flowcontrol = 2;
-  vmsm_.Databit = 7;
-  vmsm_.CuttingPosition = 512;
-  vmsm_.SentinelStart = {"A", "BB", ""};
-  vmsm_.SentinelEnd = {"Z", "", "YY"};
-  vmsm_.RfInterface = 1;
-  vmsm_.BtSecurity = 0;
-  vmsm_.BtConnMode = 2;
-  vmsm_.BtPin = "123456789012";
-  vmsm_.BtName = "Front desk";
+  vmsm_.settings().Density = 6;
+  vmsm_.settings().Speed = 1;
+  vmsm_.settings().CodePage = 36;
+  vmsm_.settings().TimeOff = 90;
+  vmsm_.settings().TimeSave = 30;
+  vmsm_.settings().Msr = 3;
+  vmsm_.settings().FontType = 1;
+  vmsm_.settings().Sentinel = 1;
+  vmsm_.settings().BleMode = 1;
+  vmsm_.settings().Baudrate = 38400;
+  vmsm_.settings().Parity = 1;
+  vmsm_.settings().Flowcontrol = 2;
+  vmsm_.settings().Databit = 7;
+  vmsm_.settings().CuttingPosition = 512;
+  vmsm_.settings().SentinelStart = {"A", "BB", ""};
+  vmsm_.settings().SentinelEnd = {"Z", "", "YY"};
+  vmsm_.settings().RfInterface = 1;
+  vmsm_.settings().BtSecurity = 0;
+  vmsm_.settings().BtConnMode = 2;
+  vmsm_.settings().BtPin = "123456789012";
+  vmsm_.settings().BtName = "Front desk";
 
   ASSERT_EQ(Run(CVmsmProDlg::kModeWriteAll), ui::IDOK) << last_->message();
   EXPECT_EQ(last_->Events(), (std::vector<int>{2000, 102, 9999}));
@@ -181,7 +181,7 @@ TEST_F(VmsmProDlgTest, TearOffIsWrittenOnlyToTheNewerFirmwareAfterTheSerialItems
     printer_.config().firmware = newer ? sim::kNewerFirmware : sim::kOlderFirmware;
     printer_.state().tear_off = 0;
     ReadAll();
-    vmsm_.CuttingPosition = 400;
+    vmsm_.settings().CuttingPosition = 400;
     ASSERT_EQ(Run(CVmsmProDlg::kModeWriteAll), ui::IDOK) << last_->message();
     EXPECT_EQ(Occurrences(Sent(), kWriteTearOff), newer ? 1 : 0);
     EXPECT_EQ(printer_.state().tear_off, newer ? 400 : 0);
@@ -198,10 +198,10 @@ TEST_F(VmsmProDlgTest, TearOffIsWrittenOnlyToTheNewerFirmwareAfterTheSerialItems
 TEST_F(VmsmProDlgTest, BtSkipLeavesSwitch116AndTheBluetoothItemsAlone) {
   ReadAll();
   const sim::PrinterState before = printer_.state();
-  vmsm_.BtSkip = 1;
-  vmsm_.BleMode = 1;
-  vmsm_.BtPin = "9999";
-  vmsm_.BtName = "Changed";
+  vmsm_.settings().BtSkip = 1;
+  vmsm_.settings().BleMode = 1;
+  vmsm_.settings().BtPin = "9999";
+  vmsm_.settings().BtName = "Changed";
   ASSERT_EQ(Run(CVmsmProDlg::kModeWriteAll), ui::IDOK) << last_->message();
   EXPECT_EQ(Occurrences(Sent(), kWriteSwitch116Body), 0);
   EXPECT_EQ(Occurrences(Sent(), {0x74, '0', '0', '0', '0', '0', '0', '0', '1'}), 0);
@@ -238,8 +238,8 @@ TEST_F(VmsmProDlgTest, OverlongBluetoothTextsAreRefusedWithTheBluetoothMessage) 
   for (const Row& row : rows) {
     util_.dev_.Close();
     ReadAll();
-    vmsm_.BtPin = row.pin;
-    vmsm_.BtName = row.name;
+    vmsm_.settings().BtPin = row.pin;
+    vmsm_.settings().BtName = row.name;
     EXPECT_EQ(Run(CVmsmProDlg::kModeWriteAll), ui::IDCANCEL);
     EXPECT_EQ(last_->message(), "Failed to set Bluetooth infomation!");
     EXPECT_EQ(Occurrences(Sent(), kWriteBt), 0);
@@ -251,8 +251,8 @@ TEST_F(VmsmProDlgTest, OverlongBluetoothTextsAreRefusedWithTheBluetoothMessage) 
 
 TEST_F(VmsmProDlgTest, FactoryDefaultRestoresThePrinterAndLeavesTheRecord) {
   GiveDistinctSettings(printer_.state());
-  vmsm_.Density = 7;
-  vmsm_.BtName = "Mine";
+  vmsm_.settings().Density = 7;
+  vmsm_.settings().BtName = "Mine";
   const PrinterSettings record = vmsm_.settings();
   ASSERT_EQ(Run(CVmsmProDlg::kModeFactoryDefault), ui::IDOK) << last_->message();
   EXPECT_EQ(last_->Events(), (std::vector<int>{3000, 9999}));
@@ -308,8 +308,8 @@ TEST_F(VmsmProDlgTest, CancelDuringTheWriteBeatsTheOverdueClosingStage) {
     util_.dev_.Close();
     ReadAll();
     const std::string name_before = printer_.state().bt_name;
-    vmsm_.BtSkip = bt_skip ? 1 : 0;
-    vmsm_.BtName = bt_skip ? "Skipped" : "Written anyway";
+    vmsm_.settings().BtSkip = bt_skip ? 1 : 0;
+    vmsm_.settings().BtName = bt_skip ? "Skipped" : "Written anyway";
     ProbeDlg dlg(CVmsmProDlg::kModeWriteAll, &vmsm_);
     dlg.cancel_after = kEventWrite;
     EXPECT_EQ(Run(dlg), ui::IDCANCEL);
@@ -321,7 +321,7 @@ TEST_F(VmsmProDlgTest, CancelDuringTheWriteBeatsTheOverdueClosingStage) {
     EXPECT_EQ(Occurrences(Sent(), kEndSetting), 1);
     EXPECT_EQ(Occurrences(Sent(), kWriteBt), bt_skip ? 0 : 1);
     EXPECT_EQ(printer_.state().bt_name, bt_skip ? name_before : "Written anyway");
-    vmsm_.BtSkip = 0;
+    vmsm_.settings().BtSkip = 0;
   }
 }
 

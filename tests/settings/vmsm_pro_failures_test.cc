@@ -199,19 +199,19 @@ TEST_F(TransferFailureTest, AFailedReadKeepsWhatWasReadBeforeIt) {
   s.switches[7] = 0b00010000;  // Msr 0
   s.serial = {"4800", "1", "2", "7"};
   s.bt_name = "Printer";
-  vmsm_.BtName = "Before";
-  vmsm_.Baudrate = 19200;
+  vmsm_.settings().BtName = "Before";
+  vmsm_.settings().Baudrate = 19200;
   fault_.fail_write = WritePattern{{0x1D, 0x28, 0x45, 0x02, 0x00, 0x0C, 2}};
   EXPECT_EQ(Run(CVmsmProDlg::kModeReadAll), ui::IDCANCEL);
   EXPECT_EQ(last_->message(), std::string("Failed to read IFSW2 data!") + kBrokenWrite);
   // Read before the failure: switches and the first serial item.
-  EXPECT_EQ(vmsm_.Density, 7u);
-  EXPECT_EQ(vmsm_.Msr, 0u);
-  EXPECT_EQ(vmsm_.Baudrate, 4800u);
+  EXPECT_EQ(vmsm_.settings().Density, 7u);
+  EXPECT_EQ(vmsm_.settings().Msr, 0u);
+  EXPECT_EQ(vmsm_.settings().Baudrate, 4800u);
   // Not reached: left as they were.
-  EXPECT_EQ(vmsm_.Parity, 0u);
-  EXPECT_EQ(vmsm_.Databit, 8u);
-  EXPECT_EQ(vmsm_.BtName, "Before");
+  EXPECT_EQ(vmsm_.settings().Parity, 0u);
+  EXPECT_EQ(vmsm_.settings().Databit, 8u);
+  EXPECT_EQ(vmsm_.settings().BtName, "Before");
   // The failing operation closed the link; the caller finds it closed.
   EXPECT_EQ(util_.dev_.open_flag_, 0);
 }
