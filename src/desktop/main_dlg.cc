@@ -58,8 +58,7 @@ CM500QXUtilityDlg::CM500QXUtilityDlg(platform::Services& services, DiscoveryLog&
       discovery_log_(discovery_log),
       util_(services),
       vmsm_(&util_, services.clock),
-      nv_(&util_, services.clock),
-      pages_(&util_, services.clock) {
+      nv_(&util_, services.clock) {
   setting_.port_name = "COM1";
   setting_.baud_rate = 115200;
   setting_.data_bits = 8;
@@ -282,14 +281,13 @@ void CM500QXUtilityDlg::LaunchSettingsEditor() {
     }
   }
 
-  HandOverToPages(vmsm_.settings(), pages_);
-  CDlgVMSM tabs(pages_.tab1, pages_.tab2, pages_.tab3, util_.firmware_version_text_,
-                util_.firmware_version_);
+  CDlgVMSM tabs(vmsm_.settings(),
+                {util_.firmware_version_, util_.firmware_version_text_, util_.code_page_text_});
   if (tabs.DoModal(host) != ui::IDOK) {
     CloseLink();
     return;
   }
-  CopyBackFromPages(pages_, vmsm_.settings());
+  vmsm_.settings() = tabs.values();
 
   const int mode =
       tabs.restore_defaults() == 1 ? CVmsmProDlg::kModeFactoryDefault : CVmsmProDlg::kModeWriteAll;

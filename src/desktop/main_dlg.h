@@ -70,8 +70,6 @@ class CM500QXUtilityDlg : public ui::Dialog {
   CCommonUtil util_;
   CCommonVmsm vmsm_;
   CCommonNv nv_;
-  // The pages keep their state from one use of the settings editor to the next.
-  desktop::VmsmTabPages pages_;
   desktop::CommSetting setting_;
   std::vector<std::string> usb_paths_;
   std::string baud_rate_label_;

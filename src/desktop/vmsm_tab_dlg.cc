@@ -8,56 +8,8 @@
 
 namespace desktop {
 
-void HandOverToPages(const PrinterSettings& record, VmsmTabPages& pages) {
-  pages.tab1.values() = record;
-  pages.tab2.values() = record;
-  pages.tab3.values() = record;
-}
-
-void CopyBackFromPages(const VmsmTabPages& pages, PrinterSettings& record) {
-  const PrinterSettings& p1 = pages.tab1.values();
-  record.Density = p1.Density;
-  record.Speed = p1.Speed;
-  record.CodePage = p1.CodePage;
-  record.FontType = p1.FontType;
-  record.LCharMode = p1.LCharMode;
-
-  const PrinterSettings& p2 = pages.tab2.values();
-  record.Service = p2.Service;
-  record.BeepPaper = p2.BeepPaper;
-  record.BeepLowBat = p2.BeepLowBat;
-  record.Msr = p2.Msr;
-  record.TimeOff = p2.TimeOff;
-  record.TimeSave = p2.TimeSave;
-  record.CuttingPosition = p2.CuttingPosition;
-  record.Sentinel = p2.Sentinel;
-  record.SentinelStart = p2.SentinelStart;
-  record.SentinelEnd = p2.SentinelEnd;
-
-  const PrinterSettings& p3 = pages.tab3.values();
-  record.Baudrate = p3.Baudrate;
-  record.Databit = p3.Databit;
-  record.Parity = p3.Parity;
-  record.Flowcontrol = p3.Flowcontrol;
-  record.BleMode = p3.BleMode;
-  record.BtSkip = p3.BtSkip;
-  record.RfInterface = p3.RfInterface;
-  if (p3.BtSkip == 0) {
-    record.BtConnMode = p3.BtConnMode;
-    record.BtSecurity = p3.BtSecurity;
-    record.BtPin = p3.BtPin;
-    record.BtName = p3.BtName;
-  }
-}
-
-CDlgVMSM::CDlgVMSM(CDlgVMSMTab1& tab1, CDlgVMSMTab2& tab2, CDlgVMSMTab3& tab3,
-                   std::string firmware_version_text, uint32_t firmware_version)
-    : ui::Dialog(VmsmTemplate()),
-      tab1_(tab1),
-      tab2_(tab2),
-      tab3_(tab3),
-      firmware_version_text_(std::move(firmware_version_text)),
-      firmware_version_(firmware_version) {}
+CDlgVMSM::CDlgVMSM(const PrinterSettings& values, PageFacts facts)
+    : ui::Dialog(VmsmTemplate()), given_(values), values_(values), facts_(std::move(facts)) {}
 
 bool CDlgVMSM::OnInitDialog() {
   ui::TabControl& tab = GetTab(vmsm_ctl::kTab);
@@ -72,7 +24,8 @@ bool CDlgVMSM::OnInitDialog() {
   }
   ShowPage(0);
   restore_defaults_ = 0;
-  SetWindowText(LoadString(vmsm_tab::kStrVmsmManager) + "  (fw:" + firmware_version_text_ + ")");
+  SetWindowText(LoadString(vmsm_tab::kStrVmsmManager) + "  (fw:" + facts_.firmware_version_text +
+                ")");
   return true;
 }
 
@@ -96,7 +49,7 @@ void CDlgVMSM::OnCommand(int id, ui::Notify code) {
     }
     // The factory defaults replace whatever the lists show, so they are not read back.
     restore_defaults_ = 1;
-    EndDialog(ui::IDOK);
+    EndWithValues();
     return;
   }
   ui::Dialog::OnCommand(id, code);
@@ -122,6 +75,16 @@ void CDlgVMSM::OnOK() {
   tab1_.SaveReadBack();
   tab2_.SaveReadBack();
   tab3_.SaveReadBack();
+  EndWithValues();
+}
+
+void CDlgVMSM::EndWithValues() {
+  if (values_.BtSkip != 0) {
+    values_.BtConnMode = given_.BtConnMode;
+    values_.BtSecurity = given_.BtSecurity;
+    values_.BtPin = given_.BtPin;
+    values_.BtName = given_.BtName;
+  }
   EndDialog(ui::IDOK);
 }
 

@@ -1,17 +1,14 @@
 #pragma once
 
 // The settings tab dialog: a frame with a tab control over three pages and the buttons Save,
-// Default and Cancel. It never talks to the printer; its caller hands the record in, runs it,
-// copies the pages back and then writes (Save) or restores the factory defaults (Default).
+// Default and Cancel. It never talks to the printer: it takes the settings record and, after a
+// run that ended with OK, hands back the record to write (Save) or the one to keep while the
+// factory defaults are restored (Default).
 //
-// A launch looks like this (the pages live as long as the main dialog):
-//
-//   VmsmTabPages pages(&util, clock);            // once
-//   HandOverToPages(vmsm.settings(), pages);     // before every run
-//   CDlgVMSM dlg(pages.tab1, pages.tab2, pages.tab3, util.firmware_version_text_,
-//                util.firmware_version_);
+//   CDlgVMSM dlg(vmsm.settings(), {util.firmware_version_, util.firmware_version_text_,
+//                                  util.code_page_text_});
 //   if (dlg.DoModal(host) == ui::IDOK) {
-//     CopyBackFromPages(pages, vmsm.settings());
+//     vmsm.settings() = dlg.values();
 //     ... write-all, in its factory-default mode when dlg.restore_defaults() == 1
 //   }
 
@@ -24,31 +21,21 @@
 
 namespace desktop {
 
-// The three page objects, owned by the caller and kept between runs of the dialog.
-struct VmsmTabPages {
-  VmsmTabPages(CCommonUtil* util, platform::Clock& clock)
-      : tab1(util, clock), tab2(util, clock), tab3(util, clock) {}
-  CDlgVMSMTab1 tab1;
-  CDlgVMSMTab2 tab2;
-  CDlgVMSMTab3 tab3;
-};
-
-// Gives each page a copy of the record (page 3's BleMode included) before a run.
-void HandOverToPages(const PrinterSettings& record, VmsmTabPages& pages);
-
-// After a run that ended with OK: the pages' values into `record`. The Bluetooth connection
-// mode, security, PIN and name are copied only while the user has the Bluetooth settings
-// switched on (BtSkip 0); otherwise the record keeps what the printer reported.
-void CopyBackFromPages(const VmsmTabPages& pages, PrinterSettings& record);
-
 class CDlgVMSM : public ui::Dialog {
  public:
-  CDlgVMSM(CDlgVMSMTab1& tab1, CDlgVMSMTab2& tab2, CDlgVMSMTab3& tab3,
-           std::string firmware_version_text, uint32_t firmware_version);
+  CDlgVMSM(const PrinterSettings& values, PageFacts facts);
+
+  // The record as the pages leave it. The Bluetooth connection mode, security, PIN and name are
+  // the user's only while the Bluetooth settings are switched on (BtSkip 0); otherwise they are
+  // what the printer reported.
+  const PrinterSettings& values() const { return values_; }
 
   // After an OK run: 0 the user saved, 1 the user asked for the factory defaults.
   int restore_defaults() const { return restore_defaults_; }
-  uint32_t firmware_version() const { return firmware_version_; }
+  uint32_t firmware_version() const { return facts_.firmware_version; }
+  CDlgVMSMTab1& tab1() { return tab1_; }
+  CDlgVMSMTab2& tab2() { return tab2_; }
+  CDlgVMSMTab3& tab3() { return tab3_; }
 
  protected:
   bool OnInitDialog() override;
@@ -57,12 +44,15 @@ class CDlgVMSM : public ui::Dialog {
 
  private:
   void ShowPage(int index);
+  // Ends an OK run; Bluetooth fields the user was not to change go back as they were given.
+  void EndWithValues();
 
-  CDlgVMSMTab1& tab1_;
-  CDlgVMSMTab2& tab2_;
-  CDlgVMSMTab3& tab3_;
-  std::string firmware_version_text_;
-  uint32_t firmware_version_;
+  const PrinterSettings given_;
+  PrinterSettings values_;
+  const PageFacts facts_;
+  CDlgVMSMTab1 tab1_{values_, facts_};
+  CDlgVMSMTab2 tab2_{values_, facts_};
+  CDlgVMSMTab3 tab3_{values_, facts_};
   int restore_defaults_ = 0;
 };
 

@@ -7,6 +7,7 @@
 #include "desktop/msr_advance_dlg.h"
 #include "desktop/vmsm_tab_strings.h"
 #include "desktop/vmsm_templates.h"
+#include "protocol/common_util.h"
 #include "settings/setting_lists.h"
 
 namespace desktop {
@@ -14,10 +15,6 @@ namespace {
 
 namespace sl = setting_lists;
 using namespace vmsm_ctl;
-
-constexpr std::array<uint32_t, 7> kBaudRates = {2400, 4800, 9600, 19200, 38400, 57600, 115200};
-// A rate the list does not offer shows this row.
-constexpr int kUnlistedBaudRow = 3;  // "19200"
 
 void FillRows(ui::ComboBox& list, std::initializer_list<std::string> rows) {
   list.ResetContent();
@@ -59,24 +56,14 @@ constexpr NumberEdit kNumberEdits[] = {
 
 }  // namespace
 
-uint32_t VmsmTabPage::FirmwareVersion() const {
-  const CCommonUtil* util = vmsm_.util();
-  return util != nullptr ? util->firmware_version_ : 0;
-}
-
-std::string VmsmTabPage::CodePageText() const {
-  const CCommonUtil* util = vmsm_.util();
-  return util != nullptr ? util->code_page_text_ : std::string();
-}
-
 // ---------------------------------------------------------------------------------------------
 // Page 1
 
-CDlgVMSMTab1::CDlgVMSMTab1(CCommonUtil* util, platform::Clock& clock)
-    : VmsmTabPage(VmsmTab1Template(), util, clock) {}
+CDlgVMSMTab1::CDlgVMSMTab1(PrinterSettings& values, const PageFacts& facts)
+    : VmsmTabPage(VmsmTab1Template(), values, facts) {}
 
 bool CDlgVMSMTab1::OnInitDialog() {
-  PrinterSettings& v = values();
+  PrinterSettings& v = values_;
   ui::ComboBox& density = GetComboBox(kDensityList);
   density.ResetContent();
   const std::string caption = LoadString(vmsm_tab::kStrPrintDensity);
@@ -99,12 +86,12 @@ bool CDlgVMSMTab1::OnInitDialog() {
 
   SetRadioIndex(kFontA, v.FontType <= 2 ? static_cast<int>(v.FontType) : -1);
   SetRadioIndex(kDoubleByteOff, v.LCharMode <= 1 ? static_cast<int>(v.LCharMode) : -1);
-  SetDlgItemText(kCodePageText, CodePageText());
+  SetDlgItemText(kCodePageText, facts_.code_page_text);
   return true;
 }
 
 void CDlgVMSMTab1::Refresh() {
-  PrinterSettings& v = values();
+  PrinterSettings& v = values_;
   // A group with nothing checked (a value the page could not show) keeps the value.
   const int font = GetRadioIndex(kFontA);
   if (font >= 0) v.FontType = static_cast<uint32_t>(font);
@@ -132,7 +119,7 @@ void CDlgVMSMTab1::OnCommand(int id, ui::Notify code) {
 }
 
 void CDlgVMSMTab1::SaveReadBack() {
-  PrinterSettings& v = values();
+  PrinterSettings& v = values_;
   if (const auto row = SelectedRow(*this, kDensityList)) {
     if (const auto density = sl::DensityOfRow(*row)) v.Density = *density;
   }
@@ -143,11 +130,11 @@ void CDlgVMSMTab1::SaveReadBack() {
 // ---------------------------------------------------------------------------------------------
 // Page 2
 
-CDlgVMSMTab2::CDlgVMSMTab2(CCommonUtil* util, platform::Clock& clock)
-    : VmsmTabPage(VmsmTab2Template(), util, clock) {}
+CDlgVMSMTab2::CDlgVMSMTab2(PrinterSettings& values, const PageFacts& facts)
+    : VmsmTabPage(VmsmTab2Template(), values, facts) {}
 
 bool CDlgVMSMTab2::OnInitDialog() {
-  PrinterSettings& v = values();
+  PrinterSettings& v = values_;
   ui::ComboBox& service = GetComboBox(kServiceList);
   FillRows(service, {LoadString(vmsm_tab::kStrReceipt), LoadString(vmsm_tab::kStrBlackMark)});
   SelectRow(service, v.Service);
@@ -163,7 +150,7 @@ bool CDlgVMSMTab2::OnInitDialog() {
   SelectRow(msr, v.Msr);
 
   // The older firmware generation has no tear-off position at all.
-  if (FirmwareVersion() < kFirmwareNewer) v.CuttingPosition = 0;
+  if (facts_.firmware_version < kFirmwareNewer) v.CuttingPosition = 0;
   SetDlgItemText(kPowerOffEdit, std::to_string(v.TimeOff));
   SetDlgItemText(kPowerSaveEdit, std::to_string(v.TimeSave));
   SetDlgItemText(kTearOffEdit, std::to_string(v.CuttingPosition));
@@ -174,14 +161,14 @@ bool CDlgVMSMTab2::OnInitDialog() {
 
 void CDlgVMSMTab2::ApplyTearOffRule() {
   const bool black_mark = GetComboBox(kServiceList).GetCurSel() == 1;
-  EnableDlgItem(kTearOffEdit, FirmwareVersion() >= kFirmwareNewer && black_mark);
+  EnableDlgItem(kTearOffEdit, facts_.firmware_version >= kFirmwareNewer && black_mark);
 }
 
 void CDlgVMSMTab2::CheckEdit(int id) {
   for (const NumberEdit& e : kNumberEdits) {
     if (e.id != id) continue;
     if (!GetControl(id).IsEnabled()) return;
-    const std::string message = CheckUIntRange(id, 0, e.max, &(values().*e.field));
+    const std::string message = CheckUIntRange(id, 0, e.max, &(values_.*e.field));
     if (message.empty()) {
       warned_.erase(id);
       return;
@@ -215,7 +202,7 @@ void CDlgVMSMTab2::ReportInvalid(int edit) {
 
 void CDlgVMSMTab2::RunSentinelDialog() {
   if (host() == nullptr) return;
-  PrinterSettings& v = values();
+  PrinterSettings& v = values_;
   CDlg_MsrAdvance dlg;
   dlg.SetValues(static_cast<int>(v.Sentinel), v.SentinelStart, v.SentinelEnd);
   if (dlg.DoModal(*host()) != ui::IDOK) return;
@@ -248,7 +235,7 @@ void CDlgVMSMTab2::OnCommand(int id, ui::Notify code) {
 }
 
 void CDlgVMSMTab2::SaveReadBack() {
-  PrinterSettings& v = values();
+  PrinterSettings& v = values_;
   ReadRow(*this, kServiceList, &v.Service);
   ReadRow(*this, kBeepPaperList, &v.BeepPaper);
   ReadRow(*this, kBeepLowBatList, &v.BeepLowBat);
@@ -258,22 +245,19 @@ void CDlgVMSMTab2::SaveReadBack() {
 // ---------------------------------------------------------------------------------------------
 // Page 3
 
-CDlgVMSMTab3::CDlgVMSMTab3(CCommonUtil* util, platform::Clock& clock)
-    : VmsmTabPage(VmsmTab3Template(), util, clock) {}
+CDlgVMSMTab3::CDlgVMSMTab3(PrinterSettings& values, const PageFacts& facts)
+    : VmsmTabPage(VmsmTab3Template(), values, facts) {}
 
 bool CDlgVMSMTab3::OnInitDialog() {
-  PrinterSettings& v = values();
+  PrinterSettings& v = values_;
   ui::ComboBox& baud = GetComboBox(kBaudList);
   baud.ResetContent();
-  int baud_row = kUnlistedBaudRow;
-  for (size_t i = 0; i < kBaudRates.size(); ++i) {
-    baud.AddString(std::to_string(kBaudRates[i]));
-    if (kBaudRates[i] == v.Baudrate) baud_row = static_cast<int>(i);
-  }
-  baud.SetCurSel(baud_row);
+  for (uint32_t rate : sl::kBaudRates) baud.AddString(std::to_string(rate));
+  baud.SetCurSel(static_cast<int>(sl::BaudrateRowOf(v.Baudrate)));
   ui::ComboBox& data_bits = GetComboBox(kDataBitsList);
-  FillRows(data_bits, {"7", "8"});
-  data_bits.SetCurSel(v.Databit == 7 ? 0 : 1);
+  data_bits.ResetContent();
+  for (std::string_view row : sl::kDatabitRows) data_bits.AddString(row);
+  data_bits.SetCurSel(static_cast<int>(sl::DatabitRowOf(v.Databit)));
   ui::ComboBox& parity = GetComboBox(kParityList);
   FillRows(parity, {LoadString(vmsm_tab::kStrParityNone), LoadString(vmsm_tab::kStrParityOdd),
                     LoadString(vmsm_tab::kStrParityEven)});
@@ -306,7 +290,7 @@ void CDlgVMSMTab3::EnableBluetoothControls(bool enabled) {
 }
 
 void CDlgVMSMTab3::ShowValues() {
-  const PrinterSettings& v = values();
+  const PrinterSettings& v = values_;
   SetDlgItemText(kPinEdit, v.BtPin);
   SetDlgItemText(kNameEdit, v.BtName);
   CheckDlgButton(kBleCheck, v.BleMode != 0);
@@ -327,7 +311,7 @@ std::string CutToBytes(const std::string& text, size_t limit) {
 }  // namespace
 
 void CDlgVMSMTab3::Refresh() {
-  PrinterSettings& v = values();
+  PrinterSettings& v = values_;
   v.BtPin = GetDlgItemText(kPinEdit);
   v.BtName = GetDlgItemText(kNameEdit);
 }
@@ -341,7 +325,7 @@ void CDlgVMSMTab3::LimitTypedBytes(int edit) {
 }
 
 void CDlgVMSMTab3::OnCommand(int id, ui::Notify code) {
-  PrinterSettings& v = values();
+  PrinterSettings& v = values_;
   switch (id) {
     case kBluetoothCheck:
       if (code != ui::Notify::kClicked) return;
@@ -376,7 +360,7 @@ void CDlgVMSMTab3::OnCommand(int id, ui::Notify code) {
 }
 
 int CDlgVMSMTab3::OverlongBluetoothEdit() const {
-  const PrinterSettings& v = values();
+  const PrinterSettings& v = values_;
   if (v.BtSkip != 0) return 0;
   if (v.BtPin.size() > BluetoothLimit(kPinEdit)) return kPinEdit;
   if (v.BtName.size() > BluetoothLimit(kNameEdit)) return kNameEdit;
@@ -391,9 +375,9 @@ void CDlgVMSMTab3::ReportOverlong(int edit) {
 }
 
 void CDlgVMSMTab3::SaveReadBack() {
-  PrinterSettings& v = values();
-  if (const auto row = SelectedRow(*this, kBaudList); row && *row < kBaudRates.size()) {
-    v.Baudrate = kBaudRates[*row];
+  PrinterSettings& v = values_;
+  if (const auto row = SelectedRow(*this, kBaudList); row && *row < sl::kBaudRates.size()) {
+    v.Baudrate = sl::kBaudRates[*row];
   }
   if (const auto row = SelectedRow(*this, kDataBitsList)) v.Databit = *row == 0 ? 7 : 8;
   ReadRow(*this, kParityList, &v.Parity);

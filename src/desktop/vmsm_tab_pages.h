@@ -1,45 +1,42 @@
 #pragma once
 
-// The three pages of the settings tab dialog. Each page object belongs to the caller (the main
-// dialog keeps them between uses) and holds its own scratch copy of the settings record, with
-// access to the printer's identification through the record's CCommonUtil. While the page is
-// open its controls show that copy; radio buttons, check boxes, edits and the sentinel data
-// write back into it on every change, while the list choices are read back only by
-// SaveReadBack (the frame's Save), so that Default leaves them out.
+// The three pages of the settings tab dialog. The frame owns them and the one settings record
+// they share; each page shows and changes only its own fields of it. While a page is open, radio
+// buttons, check boxes, edits and the sentinel data write back into the record on every change,
+// while the list choices are read back only by SaveReadBack (the frame's Save), so that Default
+// leaves them out.
 
 #include <cstdint>
 #include <set>
 #include <string>
 
-#include "platform/clock.h"
-#include "protocol/common_util.h"
-#include "protocol/common_vmsm.h"
+#include "protocol/settings_record.h"
 #include "ui/core/dialog.h"
 
 namespace desktop {
 
-// Base of the three pages: the scratch record and the identification.
+// What the pages know of the printer besides the record (from the identification).
+struct PageFacts {
+  uint32_t firmware_version = 0;  // 0: the older generation's rules
+  std::string firmware_version_text;
+  std::string code_page_text;
+};
+
+// Base of the three pages: the shared record and the identification.
 class VmsmTabPage : public ui::Dialog {
  public:
-  VmsmTabPage(const ui::Template& tmpl, CCommonUtil* util, platform::Clock& clock)
-      : ui::Dialog(tmpl), vmsm_(util, clock) {}
-
-  PrinterSettings& values() { return vmsm_.settings(); }
-  const PrinterSettings& values() const { return vmsm_.settings(); }
-  CCommonVmsm& vmsm() { return vmsm_; }
+  VmsmTabPage(const ui::Template& tmpl, PrinterSettings& values, const PageFacts& facts)
+      : ui::Dialog(tmpl), values_(values), facts_(facts) {}
 
  protected:
-  // 0 (the older generation's rules) when there is no identification.
-  uint32_t FirmwareVersion() const;
-  std::string CodePageText() const;
-
-  CCommonVmsm vmsm_;
+  PrinterSettings& values_;
+  const PageFacts& facts_;
 };
 
 // Page 1: density, speed, code page, font, double-byte mode.
 class CDlgVMSMTab1 : public VmsmTabPage {
  public:
-  CDlgVMSMTab1(CCommonUtil* util, platform::Clock& clock);
+  CDlgVMSMTab1(PrinterSettings& values, const PageFacts& facts);
   // Density (turned back into the record's encoding), Speed and CodePage from the lists.
   void SaveReadBack();
 
@@ -54,7 +51,7 @@ class CDlgVMSMTab1 : public VmsmTabPage {
 // Page 2: service, tear-off position, beeps, power times, MSR trigger and sentinels.
 class CDlgVMSMTab2 : public VmsmTabPage {
  public:
-  CDlgVMSMTab2(CCommonUtil* util, platform::Clock& clock);
+  CDlgVMSMTab2(PrinterSettings& values, const PageFacts& facts);
   // Service, BeepPaper, BeepLowBat and Msr from the lists.
   void SaveReadBack();
   // Save must write what the page shows: the id of the first enabled number edit that is out
@@ -82,7 +79,7 @@ class CDlgVMSMTab2 : public VmsmTabPage {
 // Page 3: serial interface (shown only) and Bluetooth.
 class CDlgVMSMTab3 : public VmsmTabPage {
  public:
-  CDlgVMSMTab3(CCommonUtil* util, platform::Clock& clock);
+  CDlgVMSMTab3(PrinterSettings& values, const PageFacts& facts);
   // Baudrate, Databit, Parity, Flowcontrol, BtConnMode and BtSecurity from the lists.
   void SaveReadBack();
   // While the Bluetooth settings are to be written, the PIN and the name must fit the printer's

@@ -1,6 +1,6 @@
 // The settings tab dialog with its three pages, driven as a user would: list encodings both
 // ways, the tear-off rule, the checked number edits, the Bluetooth toggle, Save, Default and
-// Cancel, and the hand-over and copy-back around a run.
+// Cancel, and the record handed in and back around a run.
 
 #include "desktop/vmsm_tab_dlg.h"
 
@@ -23,7 +23,7 @@ namespace {
 
 class VmsmTabTest : public ::testing::Test {
  protected:
-  VmsmTabTest() : host_(clock_, Resources()), pages_(&util_, services_.clock) {
+  VmsmTabTest() : host_(clock_, Resources()) {
     util_.firmware_version_text_ = "2.00 ESC/POS";
     util_.firmware_version_ = kFirmwareNewer;
     host_.SetEventCallback([this](const ui::Event& e, ui::ScriptedHost&) {
@@ -53,15 +53,16 @@ class VmsmTabTest : public ::testing::Test {
   }
   void AddProbe(std::function<void()> probe) { probes_.push_back(std::move(probe)); }
 
-  // One launch as the main dialog makes it: hand over, run, copy back after OK.
+  // One launch as the main dialog makes it: the record in, the dialog's record back after OK.
   int Launch() {
-    HandOverToPages(record_, pages_);
-    CDlgVMSM dlg(pages_.tab1, pages_.tab2, pages_.tab3, util_.firmware_version_text_,
-                 util_.firmware_version_);
+    CDlgVMSM dlg(record_,
+                 {util_.firmware_version_, util_.firmware_version_text_, util_.code_page_text_});
+    dlg_ = &dlg;
     const int result = dlg.DoModal(host_);
+    dlg_ = nullptr;
     restore_defaults_ = dlg.restore_defaults();
     title_ = dlg.GetWindowText();
-    if (result == ui::IDOK) CopyBackFromPages(pages_, record_);
+    if (result == ui::IDOK) record_ = dlg.values();
     return result;
   }
 
@@ -75,7 +76,7 @@ class VmsmTabTest : public ::testing::Test {
   CCommonUtil util_{services_.services};
   platform::VirtualClock clock_;
   ui::ScriptedHost host_;
-  VmsmTabPages pages_;
+  CDlgVMSM* dlg_ = nullptr;
   PrinterSettings record_;
   std::deque<std::function<void()>> probes_;
   int restore_defaults_ = -1;
@@ -100,7 +101,7 @@ TEST_F(VmsmTabTest, DensityShowsItsRowAndEachRowSavesItsValue) {
     record_ = PrinterSettings{};
     record_.Density = c.value;
     AddProbe([&] {
-      const ui::ComboBox& list = pages_.tab1.GetComboBox(1092);
+      const ui::ComboBox& list = dlg_->tab1().GetComboBox(1092);
       EXPECT_EQ(list.GetCurSel(), c.row);
       EXPECT_EQ(list.GetText(), c.text);
       EXPECT_EQ(list.GetCount(), 8);
@@ -122,15 +123,15 @@ TEST_F(VmsmTabTest, FrameTitleTabsAndPageSwitching) {
     const ui::TabControl& tab = host_.TopDialog()->GetTab(1022);
     EXPECT_EQ(tab.Items(), (std::vector<std::string>{"Printer Setting 1", "Printer Setting 2",
                                                      "Printer interface"}));
-    EXPECT_TRUE(pages_.tab1.IsWindowVisible());
-    EXPECT_FALSE(pages_.tab2.IsWindowVisible());
-    EXPECT_FALSE(pages_.tab3.IsWindowVisible());
-    EXPECT_EQ(pages_.tab1.PageX(), 7 + 10);
-    EXPECT_EQ(pages_.tab1.PageY(), 7 + 25);
+    EXPECT_TRUE(dlg_->tab1().IsWindowVisible());
+    EXPECT_FALSE(dlg_->tab2().IsWindowVisible());
+    EXPECT_FALSE(dlg_->tab3().IsWindowVisible());
+    EXPECT_EQ(dlg_->tab1().PageX(), 7 + 10);
+    EXPECT_EQ(dlg_->tab1().PageY(), 7 + 25);
   });
   AddProbe([&] {
-    EXPECT_FALSE(pages_.tab1.IsWindowVisible());
-    EXPECT_TRUE(pages_.tab2.IsWindowVisible());
+    EXPECT_FALSE(dlg_->tab1().IsWindowVisible());
+    EXPECT_TRUE(dlg_->tab2().IsWindowVisible());
   });
   // A control of a hidden page cannot be used: page 2's list before its tab is chosen.
   Queue({"probe", "select 141:1008 1", "select 1022 1", "probe", "select 141:1008 1", "click 2"});
@@ -148,7 +149,7 @@ TEST_F(VmsmTabTest, PageOneListsRadiosAndCodePageText) {
   record_.LCharMode = 1;
   util_.code_page_text_ = "(PC437)";
   AddProbe([&] {
-    CDlgVMSMTab1& p = pages_.tab1;
+    CDlgVMSMTab1& p = dlg_->tab1();
     EXPECT_EQ(p.GetComboBox(1093).GetText(), "50mm/s");
     EXPECT_EQ(p.GetComboBox(1094).GetCount(), 37);
     EXPECT_EQ(p.GetComboBox(1094).GetText(), "WPC1250 - Latin 2");
@@ -192,12 +193,12 @@ TEST_F(VmsmTabTest, TearOffRuleByFirmwareGenerationAndService) {
     record_.Service = c.service;
     record_.CuttingPosition = 300;
     AddProbe([&] {
-      EXPECT_EQ(pages_.tab2.GetControl(1014).IsEnabled(), c.enabled_at_open);
-      EXPECT_EQ(pages_.tab2.GetDlgItemText(1014), c.shown);
+      EXPECT_EQ(dlg_->tab2().GetControl(1014).IsEnabled(), c.enabled_at_open);
+      EXPECT_EQ(dlg_->tab2().GetDlgItemText(1014), c.shown);
     });
     AddProbe([&] {
-      EXPECT_EQ(pages_.tab2.GetControl(1014).IsEnabled(), c.enabled_after_switch);
-      EXPECT_EQ(pages_.tab2.GetDlgItemText(1014), c.shown);
+      EXPECT_EQ(dlg_->tab2().GetControl(1014).IsEnabled(), c.enabled_after_switch);
+      EXPECT_EQ(dlg_->tab2().GetDlgItemText(1014), c.shown);
     });
     Queue({"select 1022 1", "probe", c.service == 0 ? "select 141:1007 1" : "select 141:1007 0",
            "probe", "click 1"});
@@ -223,8 +224,8 @@ TEST_F(VmsmTabTest, RangeMessageOncePerEditAndSaveRefusedWhileAnEditIsOutOfRange
   record_.TimeOff = 30;
   record_.TimeSave = 100;
   AddProbe([&] {
-    EXPECT_EQ(pages_.tab2.GetFocusId(), 1101);
-    EXPECT_TRUE(pages_.tab2.IsWindowVisible());
+    EXPECT_EQ(dlg_->tab2().GetFocusId(), 1101);
+    EXPECT_TRUE(dlg_->tab2().IsWindowVisible());
   });
   // "300": one message at the third keystroke. "95": one for the other edit. Save is refused
   // for the first edit out of range, then for the next; "2999" warns at "299" only and emptying
@@ -262,9 +263,9 @@ TEST_F(VmsmTabTest, PrinterValuesAboveRangeNeitherTrapThePageNorBlockADisabledEd
 TEST_F(VmsmTabTest, PageTwoListsSaveTheirRows) {
   record_.Msr = 6;
   AddProbe([&] {
-    EXPECT_EQ(pages_.tab2.GetComboBox(1102).GetText(), "Track 1/2/3 read mode AUTO trigger");
-    EXPECT_EQ(pages_.tab2.GetComboBox(1007).GetText(), "Receipt");
-    EXPECT_EQ(pages_.tab2.GetComboBox(1008).GetText(), "On");
+    EXPECT_EQ(dlg_->tab2().GetComboBox(1102).GetText(), "Track 1/2/3 read mode AUTO trigger");
+    EXPECT_EQ(dlg_->tab2().GetComboBox(1007).GetText(), "Receipt");
+    EXPECT_EQ(dlg_->tab2().GetComboBox(1008).GetText(), "On");
   });
   Queue({"probe", "select 1022 1", "select 141:1008 \"Off\"", "select 141:1107 1",
          "select 141:1102 \"Track 3 read mode AUTO trigger\"", "click 1"});
@@ -283,7 +284,7 @@ TEST_F(VmsmTabTest, BluetoothFieldsStayUntouchedWhileTheBoxIsUnchecked) {
   record_.BleMode = 1;
   record_.RfInterface = 2;
   AddProbe([&] {
-    CDlgVMSMTab3& p = pages_.tab3;
+    CDlgVMSMTab3& p = dlg_->tab3();
     EXPECT_FALSE(p.IsDlgButtonChecked(1091));
     EXPECT_TRUE(p.IsDlgButtonChecked(1016));
     for (int id : {1012, 1021, 1014, 1020, 1016}) EXPECT_FALSE(p.GetControl(id).IsEnabled()) << id;
@@ -309,7 +310,7 @@ TEST_F(VmsmTabTest, TickedBluetoothBoxSavesTheBluetoothFields) {
   record_.BtName = "TMQ-D550";
   AddProbe([&] {
     for (int id : {1012, 1021, 1014, 1020, 1016})
-      EXPECT_TRUE(pages_.tab3.GetControl(id).IsEnabled());
+      EXPECT_TRUE(dlg_->tab3().GetControl(id).IsEnabled());
   });
   Queue({"select 1022 2", "click 138:1091", "probe", "select 138:1021 \"Mode 3\"",
          "select 138:1012 \"Enable\"", "type 138:1014 \"1234567890123456\"",
@@ -344,7 +345,7 @@ TEST_F(VmsmTabTest, PinAndNameCountTheBytesSent) {
 
 TEST_F(VmsmTabTest, TogglingBluetoothTwiceSkipsItAgainAndKeepsTheTypedText) {
   record_.BtPin = "4862";
-  AddProbe([&] { EXPECT_EQ(pages_.tab3.GetDlgItemText(1014), "1111"); });
+  AddProbe([&] { EXPECT_EQ(dlg_->tab3().GetDlgItemText(1014), "1111"); });
   Queue({"select 1022 2", "click 138:1091", "type 138:1014 \"1111\"", "click 138:1091", "probe",
          "click 1"});
   ASSERT_EQ(Launch(), ui::IDOK);
@@ -356,9 +357,9 @@ TEST_F(VmsmTabTest, TogglingBluetoothTwiceSkipsItAgainAndKeepsTheTypedText) {
 TEST_F(VmsmTabTest, OverlongBluetoothTextFromThePrinterIsRefusedOnSave) {
   record_.BtName = std::string(31, 'n');
   AddProbe([&] {
-    EXPECT_TRUE(pages_.tab3.IsWindowVisible());
+    EXPECT_TRUE(dlg_->tab3().IsWindowVisible());
     EXPECT_EQ(host_.TopDialog()->GetTab(1022).GetCurSel(), 2);
-    EXPECT_EQ(pages_.tab3.GetFocusId(), 1020);
+    EXPECT_EQ(dlg_->tab3().GetFocusId(), 1020);
   });
   // Save stays refused while the name is too long; with Bluetooth switched off again it goes.
   Queue({"select 1022 2", "click 138:1091", "select 1022 0", "click 1", "answer OK", "probe",
@@ -390,7 +391,7 @@ TEST_F(VmsmTabTest, SerialListsShowTheRecordAndHandBackWhatWasRead) {
     record_.Parity = c.parity;
     record_.Flowcontrol = c.flow;
     AddProbe([&] {
-      CDlgVMSMTab3& p = pages_.tab3;
+      CDlgVMSMTab3& p = dlg_->tab3();
       EXPECT_EQ(p.GetComboBox(1103).GetText(), c.baud_text);
       EXPECT_EQ(p.GetComboBox(1105).GetText(), c.databit_text);
       EXPECT_EQ(p.GetComboBox(1104).GetText(), c.parity_text);
@@ -445,7 +446,7 @@ TEST_F(VmsmTabTest, SentinelDialogChangesThePageOnlyOnOk) {
   ASSERT_EQ(Launch(), ui::IDOK);
   EXPECT_EQ(record_.Sentinel, 2u);
   EXPECT_EQ(record_.SentinelStart[0], "%");
-  // OK hands back the mode and all six codes; the same page objects serve the second run.
+  // OK hands back the mode and all six codes.
   Queue({"select 1022 1", "click 141:1000", "wait dialog 137", "click 1081", "type 1072 \"25 41\"",
          "type 1074 \"3B\"", "type 1076 \"3B\"", "type 1077 \"3F\"", "click 1", "click 1"});
   ASSERT_EQ(Launch(), ui::IDOK);

@@ -37,7 +37,7 @@ void Key(QWidget* target, int key, Qt::KeyboardModifiers modifiers = Qt::NoModif
 
 class QtSettingsTabs : public ::testing::Test {
  protected:
-  QtSettingsTabs() : host_(clock_, Resources()), pages_(&util_, services_.clock) {
+  QtSettingsTabs() : host_(clock_, Resources()) {
     util_.firmware_version_ = kFirmwareNewer;
     record_.Service = 1;  // black mark: the tear-off edit takes input too
     record_.TimeOff = 30;
@@ -58,12 +58,11 @@ class QtSettingsTabs : public ::testing::Test {
   }
 
   int Launch() {
-    HandOverToPages(record_, pages_);
-    CDlgVMSM dlg(pages_.tab1, pages_.tab2, pages_.tab3, "2.00", util_.firmware_version_);
+    CDlgVMSM dlg(record_, {util_.firmware_version_, "2.00", util_.code_page_text_});
     dlg_ = &dlg;
     const int result = dlg.DoModal(host_);
     dlg_ = nullptr;
-    if (result == ui::IDOK) CopyBackFromPages(pages_, record_);
+    if (result == ui::IDOK) record_ = dlg.values();
     return result;
   }
 
@@ -74,8 +73,8 @@ class QtSettingsTabs : public ::testing::Test {
   // "TEMPLATE:ID" on a page.
   std::string NameOf(const QWidget* w) {
     for (ui::Dialog* d :
-         {static_cast<ui::Dialog*>(dlg_), static_cast<ui::Dialog*>(&pages_.tab1),
-          static_cast<ui::Dialog*>(&pages_.tab2), static_cast<ui::Dialog*>(&pages_.tab3)}) {
+         {static_cast<ui::Dialog*>(dlg_), static_cast<ui::Dialog*>(&dlg_->tab1()),
+          static_cast<ui::Dialog*>(&dlg_->tab2()), static_cast<ui::Dialog*>(&dlg_->tab3())}) {
       for (const auto& c : d->Controls()) {
         if (host_.WidgetOf(*dlg_, *c) != w) continue;
         const std::string id = std::to_string(c->id());
@@ -91,7 +90,6 @@ class QtSettingsTabs : public ::testing::Test {
   CCommonUtil util_{services_.services};
   platform::RealClock clock_;
   ui::QtHost host_;
-  VmsmTabPages pages_;
   PrinterSettings record_;
   CDlgVMSM* dlg_ = nullptr;
   std::deque<std::function<void()>> turns_;
@@ -121,7 +119,7 @@ TEST_F(QtSettingsTabs, TabVisitsTheFrameWithTheShownPageRightAfterTheTabRow) {
 // while the edit shows 91, the focus back in the edit after each with its text selected; 9 saves.
 TEST_F(QtSettingsTabs, RangeMessageFromTypingAndFromSaveLeavesTheFocusInTheEdit) {
   const QString message = QStringLiteral("Enter an integer between 0 and 90.");
-  auto edit = [&] { return static_cast<QLineEdit*>(WidgetOf(pages_.tab2, 1100)); };
+  auto edit = [&] { return static_cast<QLineEdit*>(WidgetOf(dlg_->tab2(), 1100)); };
   auto save = [&] { return static_cast<QPushButton*>(WidgetOf(*dlg_, 1)); };
   auto answer_box = [&] {
     ASSERT_NE(Box(), nullptr);
@@ -147,14 +145,14 @@ TEST_F(QtSettingsTabs, RangeMessageFromTypingAndFromSaveLeavesTheFocusInTheEdit)
     EXPECT_EQ(Focused(), edit());
     EXPECT_EQ(edit()->text(), "91");
     EXPECT_EQ(edit()->selectedText(), "91");  // what is typed next replaces it
-    EXPECT_EQ(pages_.tab2.values().TimeOff, 9u);
+    EXPECT_EQ(dlg_->tab2().values().TimeOff, 9u);
     save()->setFocus(Qt::TabFocusReason);
     save()->click();
   });
   turns_.push_back(answer_box);
   turns_.push_back([&] {
     EXPECT_EQ(Focused(), edit());
-    EXPECT_EQ(pages_.tab2.GetFocusId(), 1100);
+    EXPECT_EQ(dlg_->tab2().GetFocusId(), 1100);
     EXPECT_EQ(edit()->text(), "91");
     EXPECT_EQ(edit()->selectedText(), "91");
     edit()->end(false);
