@@ -301,7 +301,7 @@ std::vector<SettingEntry> DescribeSettings(const PrinterSettings& settings) {
   std::vector<SettingEntry> entries;
   for (const SettingKey& key : SettingKeys()) {
     entries.push_back(
-        {std::string(key.key), FormatSetting(key, settings), std::string(key.comment)});
+        {std::string(key.key), FormatSetting(key, settings), setting_schema::AllowedValues(key)});
   }
   return entries;
 }

@@ -79,7 +79,8 @@ std::string UnwritableHeldValues(const CCommonVmsm& vmsm, const std::vector<Assi
                 track + ".start and " + track + ".end to write them";
   }
   const auto& rates = setting_lists::kBaudRates;
-  if (std::find(rates.begin(), rates.end(), vmsm.settings().Baudrate) == rates.end()) {
+  if (std::none_of(rates.begin(), rates.end(),
+                   [&](const auto& rate) { return rate.value == vmsm.settings().Baudrate; })) {
     problems += "\nserial.baud_rate: the printer holds " +
                 std::to_string(vmsm.settings().Baudrate) +
                 ", which cannot be written back (it would become 115200); give serial.baud_rate";

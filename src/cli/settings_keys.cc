@@ -7,196 +7,9 @@
 #include <vector>
 
 #include "cli/quote.h"
-#include "settings/setting_lists.h"
 
 namespace cli {
 namespace {
-
-namespace sl = setting_lists;
-
-// Density words in the list's order, darkest first; the record values are not in order.
-constexpr ValueWord kDensityWords[] = {{"150%", 3}, {"140%", 5}, {"130%", 0}, {"120%", 1},
-                                       {"110%", 2}, {"100%", 4}, {"90%", 6},  {"80%", 7}};
-static_assert([] {
-  for (size_t i = 0; i < sl::kDensityRows.size(); ++i) {
-    if (kDensityWords[i].value != sl::kDensityRows[i].value) return false;
-  }
-  return std::size(kDensityWords) == sl::kDensityRows.size();
-}());
-
-constexpr ValueWord kSpeedWords[] = {{"90mm/s", 0}, {"50mm/s", 1}};
-
-// Short names of the code page list's rows. The reserved rows have no name: a printer holding
-// one shows its number.
-constexpr ValueWord kCodePageWords[] = {
-    {"PC437", 0},    {"Katakana", 1}, {"PC850", 2},    {"PC860", 3},    {"PC863", 4},
-    {"PC865", 5},    {"WPC1252", 6},  {"PC866", 7},    {"PC852", 8},    {"PC858", 9},
-    {"PC862", 10},   {"PC864", 11},   {"Thai42", 12},  {"WPC1253", 13}, {"WPC1254", 14},
-    {"WPC1257", 15}, {"Farsi", 16},   {"WPC1251", 17}, {"PC737", 18},   {"PC775", 19},
-    {"Thai14", 20},  {"WPC1255", 22}, {"Thai11", 23},  {"Thai18", 24},  {"PC855", 25},
-    {"PC857", 26},   {"PC928", 27},   {"Thai16", 28},  {"WPC1256", 29}, {"WPC1258", 30},
-    {"Khmer", 31},   {"WPC1250", 36},
-};
-static_assert(sl::kCodePageRows.size() == 37, "a new code page row needs a word here");
-
-constexpr ValueWord kFontWords[] = {{"A", 0}, {"B", 1}, {"C", 2}};
-constexpr ValueWord kOffOnWords[] = {{"off", 0}, {"on", 1}};
-// The beep switches are set to silence the beep.
-constexpr ValueWord kOnOffWords[] = {{"on", 0}, {"off", 1}};
-constexpr ValueWord kServiceWords[] = {{"receipt", 0}, {"black_mark", 1}};
-
-// The trigger modes of the current card readers (kMsrTriggerRows), row = Msr.
-constexpr ValueWord kMsrTriggerWords[] = {
-    {"command", 0},  {"auto-1", 1},   {"auto-2", 2},     {"auto-3", 3},
-    {"auto-1-2", 4}, {"auto-2-3", 5}, {"auto-1-2-3", 6}, {"unused", 7},
-};
-static_assert(std::size(kMsrTriggerWords) == sl::kMsrTriggerRows.size());
-constexpr ValueWord kSentinelWords[] = {{"none", 0}, {"static", 1}, {"dynamic", 2}};
-
-constexpr std::array<ValueWord, sl::kBaudRates.size()> kBaudWords = {{
-    {"2400", 2400},
-    {"4800", 4800},
-    {"9600", 9600},
-    {"19200", 19200},
-    {"38400", 38400},
-    {"57600", 57600},
-    {"115200", 115200},
-}};
-constexpr ValueWord kDatabitWords[] = {{"7", 7}, {"8", 8}};
-constexpr ValueWord kParityWords[] = {{"none", 0}, {"odd", 1}, {"even", 2}};
-// Every value the serial item's digit may hold: the dialogs offer 1 and 2, and a fresh printer
-// reports 0.
-constexpr ValueWord kStopBitsWords[] = {{"0", 0}, {"1", 1}, {"2", 2}};
-constexpr ValueWord kRfInterfaceWords[] = {{"none", 0}, {"1", 1}, {"2", 2}};
-
-constexpr SettingKey Words(std::string_view key, std::string_view comment,
-                           uint32_t PrinterSettings::*number, std::span<const ValueWord> words) {
-  SettingKey k;
-  k.key = key;
-  k.comment = comment;
-  k.kind = ValueKind::kWords;
-  k.number = number;
-  k.words = words;
-  return k;
-}
-
-constexpr SettingKey Renamed(SettingKey key, std::string_view old_key) {
-  key.old_key = old_key;
-  return key;
-}
-
-constexpr SettingKey Number(std::string_view key, std::string_view comment,
-                            uint32_t PrinterSettings::*number, uint32_t min, uint32_t max,
-                            uint32_t offset = 0) {
-  SettingKey k;
-  k.key = key;
-  k.comment = comment;
-  k.kind = ValueKind::kNumber;
-  k.number = number;
-  k.min = min;
-  k.max = max;
-  k.offset = offset;
-  return k;
-}
-
-constexpr SettingKey Text(std::string_view key, std::string_view comment,
-                          std::string PrinterSettings::*text, size_t max_bytes) {
-  SettingKey k;
-  k.key = key;
-  k.comment = comment;
-  k.kind = ValueKind::kText;
-  k.text = text;
-  k.max_bytes = max_bytes;
-  k.no_line_end = true;
-  return k;
-}
-
-constexpr SettingKey Sentinel(std::string_view key, std::string_view comment,
-                              std::array<std::string, kSentinelTracks> PrinterSettings::*texts,
-                              size_t track, bool start) {
-  SettingKey k;
-  k.key = key;
-  k.comment = comment;
-  k.kind = ValueKind::kText;
-  k.texts = texts;
-  k.track = track;
-  k.max_bytes = kMaxSentinelBytes;
-  k.not_empty = start;
-  return k;
-}
-
-using PS = PrinterSettings;
-
-// The public key table. Ranges are those the settings dialogs allow; where the printer's command
-// could carry more, the dialog's tighter limit applies.
-const SettingKey kKeys[] = {
-    // Print darkness (Density); percent of the normal darkness, "150" reads as "150%".
-    Words("print.density", "150%, 140%, 130%, 120%, 110%, 100%, 90%, 80% (darkest to lightest)",
-          &PS::Density, kDensityWords),
-    // Printing speed (Speed): full speed or the slower 50 mm/s.
-    Words("print.speed", "90mm/s, 50mm/s", &PS::Speed, kSpeedWords),
-    // Code page the printer starts with (CodePage).
-    Words("print.code_page",
-          "PC437, Katakana, PC850, PC860, PC863, PC865, WPC1252, PC866, PC852, PC858, PC862, "
-          "PC864, Thai42, WPC1253, WPC1254, WPC1257, Farsi, WPC1251, PC737, PC775, Thai14, "
-          "WPC1255, Thai11, Thai18, PC855, PC857, PC928, Thai16, WPC1256, WPC1258, Khmer, WPC1250",
-          &PS::CodePage, kCodePageWords),
-    // Character font (FontType).
-    Words("print.font", "A, B, C", &PS::FontType, kFontWords),
-    // Double-byte character mode (LCharMode).
-    Words("print.double_byte", "off, on", &PS::LCharMode, kOffOnWords),
-    // Paper kind (Service): plain receipt paper or paper with black marks.
-    Words("print.paper", "receipt, black_mark", &PS::Service, kServiceWords),
-    // Tear-off position (CuttingPosition); the printer uses it with black-mark paper, and only
-    // the newer firmware generation has it.
-    Number("print.tear_off_position", "0..640 (black-mark paper, newer firmware only)",
-           &PS::CuttingPosition, 0, 640),
-    // Beep at the end of the paper (BeepPaper).
-    Words("beep.paper_end", "on, off", &PS::BeepPaper, kOnOffWords),
-    // Beep on a low battery (BeepLowBat).
-    Words("beep.low_battery", "on, off", &PS::BeepLowBat, kOnOffWords),
-    // Minutes without use before the printer switches itself off (TimeOff), 0 never.
-    Number("power.off_minutes", "0..90 minutes, 0 never", &PS::TimeOff, 0, 90),
-    // Seconds without use before the printer saves power (TimeSave).
-    Number("power.save_seconds", "0..255 seconds", &PS::TimeSave, 0, 255),
-    // Card reader trigger (Msr): read on command, read the named tracks when a card is swiped,
-    // or no reader use. Older readers number their modes differently; the words are the current
-    // readers' modes.
-    Words("msr.trigger", "command, auto-1, auto-2, auto-3, auto-1-2, auto-2-3, auto-1-2-3, unused",
-          &PS::Msr, kMsrTriggerWords),
-    // Sentinels around the card data (Sentinel); dynamic uses the track codes below.
-    Words("msr.sentinel", "none, static, dynamic", &PS::Sentinel, kSentinelWords),
-    // Start and end codes of each track (SentinelStart, SentinelEnd).
-    Sentinel("msr.track1.start", "1..10 bytes", &PS::SentinelStart, 0, true),
-    Sentinel("msr.track1.end", "0..10 bytes", &PS::SentinelEnd, 0, false),
-    Sentinel("msr.track2.start", "1..10 bytes", &PS::SentinelStart, 1, true),
-    Sentinel("msr.track2.end", "0..10 bytes", &PS::SentinelEnd, 1, false),
-    Sentinel("msr.track3.start", "1..10 bytes", &PS::SentinelStart, 2, true),
-    Sentinel("msr.track3.end", "0..10 bytes", &PS::SentinelEnd, 2, false),
-    // Serial port (Baudrate, Databit, Parity, Flowcontrol). Flowcontrol is the item the dialogs
-    // label "Stop Bits", offering "1" and "2"; they show the 0 of a fresh printer as "2". Its
-    // first name, after the record field, is still read.
-    Words("serial.baud_rate", "2400, 4800, 9600, 19200, 38400, 57600, 115200", &PS::Baudrate,
-          kBaudWords),
-    Words("serial.data_bits", "7, 8", &PS::Databit, kDatabitWords),
-    Words("serial.parity", "none, odd, even", &PS::Parity, kParityWords),
-    Renamed(
-        Words("serial.stop_bits", "0, 1, 2 (a fresh printer holds 0, which the dialogs show as 2)",
-              &PS::Flowcontrol, kStopBitsWords),
-        "serial.flow_control"),
-    // Bluetooth name and PIN (BtName, BtPin), counted in bytes as sent (UTF-8).
-    Text("bluetooth.name", "0..30 bytes (a character outside ASCII takes 2 to 4)", &PS::BtName,
-         kMaxBtNameChars),
-    Text("bluetooth.pin", "0..12 bytes", &PS::BtPin, kMaxBtPinChars),
-    // Bluetooth security (BtSecurity).
-    Words("bluetooth.security", "off, on", &PS::BtSecurity, kOffOnWords),
-    // Bluetooth connection mode (BtConnMode 0..2 is mode 1..3).
-    Number("bluetooth.connection_mode", "1, 2, 3", &PS::BtConnMode, 1, 3, 1),
-    // Bluetooth Low Energy (BleMode).
-    Words("bluetooth.ble", "off, on", &PS::BleMode, kOffOnWords),
-    // Radio interface in use (RfInterface): none, or one of the two.
-    Words("radio.interface", "none, 1, 2", &PS::RfInterface, kRfInterfaceWords),
-};
 
 char Lower(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
 
@@ -287,12 +100,6 @@ int HexValue(char c) {
 constexpr std::string_view kHeldHint =
     " (a number outside these is only kept on a printer that already holds it)";
 
-std::string WordList(const SettingKey& key) {
-  std::string out;
-  for (const ValueWord& w : key.words) out += (out.empty() ? "" : ", ") + std::string(w.word);
-  return out;
-}
-
 std::string& TextOf(const SettingKey& key, PrinterSettings& settings) {
   return key.texts != nullptr ? (settings.*key.texts)[key.track] : settings.*key.text;
 }
@@ -317,7 +124,7 @@ bool ParseWords(const SettingKey& key, std::string_view value, PrinterSettings* 
                                     [&](const ValueWord& w) { return w.value == *number; });
     if (!listed) return true;
   }
-  *why = Quoted(value) + " is not one of " + WordList(key);
+  *why = Quoted(value) + " is not one of " + setting_schema::WordList(key);
   if (NeedsHeldValue(key, value)) *why += kHeldHint;
   return false;
 }
@@ -364,11 +171,11 @@ bool ParseText(const SettingKey& key, std::string_view value, PrinterSettings* s
 
 }  // namespace
 
-std::span<const SettingKey> SettingKeys() { return kKeys; }
+std::span<const SettingKey> SettingKeys() { return setting_schema::SettingFields(); }
 
 const SettingKey* FindSettingKey(std::string_view key) {
   const std::string lower = LowerCase(Trimmed(key));
-  for (const SettingKey& k : kKeys) {
+  for (const SettingKey& k : SettingKeys()) {
     if (k.key == lower || (!k.old_key.empty() && k.old_key == lower)) return &k;
   }
   return nullptr;
@@ -378,7 +185,7 @@ std::string_view SuggestSettingKey(std::string_view key) {
   const std::string lower = LowerCase(Trimmed(key));
   std::string_view best;
   size_t best_distance = 3;  // more than two edits away is no longer a typing slip
-  for (const SettingKey& k : kKeys) {
+  for (const SettingKey& k : SettingKeys()) {
     const size_t distance = EditDistance(lower, k.key);
     if (distance < best_distance) {
       best_distance = distance;
@@ -389,7 +196,7 @@ std::string_view SuggestSettingKey(std::string_view key) {
   // A key given without its group ("density") or in the wrong one.
   const size_t dot = lower.rfind('.');
   const std::string_view last = std::string_view(lower).substr(dot == std::string::npos ? 0 : dot);
-  for (const SettingKey& k : kKeys) {
+  for (const SettingKey& k : SettingKeys()) {
     const std::string_view name = k.key.substr(k.key.rfind('.') + 1);
     if (last == name || last == "." + std::string(name)) return k.key;
   }

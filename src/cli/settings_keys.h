@@ -1,47 +1,18 @@
 #pragma once
 
-#include <array>
-#include <cstddef>
-#include <cstdint>
 #include <span>
 #include <string>
 #include <string_view>
 
-#include "protocol/settings_record.h"
+#include "settings/setting_schema.h"
 
-// The readable keys of the settings record and how each value is written and read back. The key
-// names, their order and the value words are what people keep in their settings files: add keys
-// and words, but never reorder the existing ones, and a renamed key keeps reading its old name.
+// The readable keys of the settings record (the settings schema's) and how each value is written
+// and read back.
 namespace cli {
 
-enum class ValueKind {
-  kWords,   // one word of a list per record value
-  kNumber,  // a decimal number, shown as the record value plus `offset`
-  kText,    // bytes as sent to the printer, with \xHH and \\ escapes for the unprintable
-};
-
-struct ValueWord {
-  std::string_view word;
-  uint32_t value;
-};
-
-struct SettingKey {
-  std::string_view key;
-  std::string_view old_key;  // an earlier name files may still carry; read, never written
-  std::string_view comment;  // the allowed values, as the ini file shows them above the key
-  ValueKind kind = ValueKind::kWords;
-  uint32_t PrinterSettings::*number = nullptr;  // kWords and kNumber
-  std::span<const ValueWord> words;             // kWords
-  uint32_t min = 0;                             // kNumber, as shown
-  uint32_t max = 0;
-  uint32_t offset = 0;
-  std::string PrinterSettings::*text = nullptr;  // kText: a single text ...
-  std::array<std::string, kSentinelTracks> PrinterSettings::*texts = nullptr;  // ... or a track's
-  size_t track = 0;
-  size_t max_bytes = 0;      // kText, counted in bytes as sent
-  bool not_empty = false;    // kText: at least one byte
-  bool no_line_end = false;  // kText: 0Dh ends the text in the command, so it cannot be inside
-};
+using setting_schema::ValueKind;
+using setting_schema::ValueWord;
+using SettingKey = setting_schema::SettingField;
 
 // Every key, in the order the files list them.
 std::span<const SettingKey> SettingKeys();

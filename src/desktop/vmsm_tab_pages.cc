@@ -9,6 +9,7 @@
 #include "desktop/vmsm_templates.h"
 #include "protocol/common_util.h"
 #include "settings/setting_lists.h"
+#include "settings/setting_schema.h"
 
 namespace desktop {
 namespace {
@@ -44,14 +45,14 @@ void SelectRow(ui::ComboBox& list, uint32_t row) {
 
 struct NumberEdit {
   int id;
-  uint32_t max;
-  uint32_t PrinterSettings::*field;
+  uint32_t PrinterSettings::*field;  // its range is the settings schema's
+  uint32_t max() const { return setting_schema::FieldOf(field).max; }
 };
 // Page 2's number edits in tab order.
 constexpr NumberEdit kNumberEdits[] = {
-    {kPowerOffEdit, 90, &PrinterSettings::TimeOff},
-    {kPowerSaveEdit, 255, &PrinterSettings::TimeSave},
-    {kTearOffEdit, 640, &PrinterSettings::CuttingPosition},
+    {kPowerOffEdit, &PrinterSettings::TimeOff},
+    {kPowerSaveEdit, &PrinterSettings::TimeSave},
+    {kTearOffEdit, &PrinterSettings::CuttingPosition},
 };
 
 }  // namespace
@@ -168,7 +169,7 @@ void CDlgVMSMTab2::CheckEdit(int id) {
   for (const NumberEdit& e : kNumberEdits) {
     if (e.id != id) continue;
     if (!GetControl(id).IsEnabled()) return;
-    const std::string message = CheckUIntRange(id, 0, e.max, &(values_.*e.field));
+    const std::string message = CheckUIntRange(id, 0, e.max(), &(values_.*e.field));
     if (message.empty()) {
       warned_.erase(id);
       return;
@@ -185,7 +186,7 @@ int CDlgVMSMTab2::InvalidNumberEdit() {
   for (const NumberEdit& e : kNumberEdits) {
     if (!GetControl(e.id).IsEnabled()) continue;
     uint32_t value = 0;
-    if (!CheckUIntRange(e.id, 0, e.max, &value).empty()) return e.id;
+    if (!CheckUIntRange(e.id, 0, e.max(), &value).empty()) return e.id;
   }
   return 0;
 }
@@ -194,7 +195,7 @@ void CDlgVMSMTab2::ReportInvalid(int edit) {
   for (const NumberEdit& e : kNumberEdits) {
     if (e.id != edit) continue;
     uint32_t value = 0;
-    const std::string message = CheckUIntRange(e.id, 0, e.max, &value);
+    const std::string message = CheckUIntRange(e.id, 0, e.max(), &value);
     GotoDlgCtrl(e.id);
     if (!message.empty()) MessageBox(message, {}, ui::MB_OK | ui::MB_ICONEXCLAMATION);
   }
@@ -252,7 +253,7 @@ bool CDlgVMSMTab3::OnInitDialog() {
   PrinterSettings& v = values_;
   ui::ComboBox& baud = GetComboBox(kBaudList);
   baud.ResetContent();
-  for (uint32_t rate : sl::kBaudRates) baud.AddString(std::to_string(rate));
+  for (const auto& rate : sl::kBaudRates) baud.AddString(rate.word);
   baud.SetCurSel(static_cast<int>(sl::BaudrateRowOf(v.Baudrate)));
   ui::ComboBox& data_bits = GetComboBox(kDataBitsList);
   data_bits.ResetContent();
@@ -377,7 +378,7 @@ void CDlgVMSMTab3::ReportOverlong(int edit) {
 void CDlgVMSMTab3::SaveReadBack() {
   PrinterSettings& v = values_;
   if (const auto row = SelectedRow(*this, kBaudList); row && *row < sl::kBaudRates.size()) {
-    v.Baudrate = sl::kBaudRates[*row];
+    v.Baudrate = sl::kBaudRates[*row].value;
   }
   if (const auto row = SelectedRow(*this, kDataBitsList)) v.Databit = *row == 0 ? 7 : 8;
   ReadRow(*this, kParityList, &v.Parity);

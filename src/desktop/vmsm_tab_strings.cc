@@ -42,8 +42,8 @@ constexpr Table MakeStrings() {
   s[n++] = {kStrMsrTrigger123Auto, sl::kMsrTriggerRows[6]};
   s[n++] = {kStrInvalidHexFormat, "Invalid HEXA Format!!"};
   s[n++] = {kStrSentinelLength, "Sentinel length is over 10 ( length range : 1~10 )"};
-  s[n++] = {kStrParityOdd, "Odd"};
-  s[n++] = {kStrParityEven, "Even"};
+  s[n++] = {kStrParityOdd, sl::kParityRows[1]};
+  s[n++] = {kStrParityEven, sl::kParityRows[2]};
   s[n++] = {kStrSpeedFull, sl::kSpeedRows[0]};
   s[n++] = {kStrSpeedHalf, sl::kSpeedRows[1]};
   s[n++] = {kStrInvalidValue, "Invalid value!"};
@@ -52,7 +52,7 @@ constexpr Table MakeStrings() {
   s[n++] = {kStrOff, "Off"};
   s[n++] = {kStrDisable, "Disable"};
   s[n++] = {kStrEnable, "Enable"};
-  s[n++] = {kStrParityNone, "None"};
+  s[n++] = {kStrParityNone, sl::kParityRows[0]};
   s[n++] = {kStrSentinelAscii, "ASCII (ex: \"START(1)\")"};
   s[n++] = {kStrSentinelHex, "HEXA (ex: \"0A 1F 10 4C\")"};
   s[n++] = {kStrVmsmManager, "Virtual Memory Switch Manager"};

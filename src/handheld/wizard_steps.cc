@@ -9,6 +9,7 @@
 #include "protocol/common_util.h"
 #include "settings/dialogs/sentinel_dlg.h"
 #include "settings/setting_lists.h"
+#include "settings/setting_schema.h"
 
 namespace wizard {
 namespace {
@@ -199,7 +200,7 @@ class Step4 : public WizardStep {
   bool OnInitDialog() override {
     ui::ComboBox& baud = GetComboBox(ctl::kBaudList);
     baud.ResetContent();
-    for (uint32_t rate : sl::kBaudRates) baud.AddString(std::to_string(rate));
+    for (const auto& rate : sl::kBaudRates) baud.AddString(rate.word);
     Select(baud, sl::BaudrateRowOf(values_.Baudrate));
     Fill(GetComboBox(ctl::kParityList), sl::kParityRows);
     Select(GetComboBox(ctl::kParityList), values_.Parity);
@@ -214,8 +215,15 @@ class Step4 : public WizardStep {
   // The serial lists cannot be changed here: their values go back as read, not as the rows that
   // stand for them (an unlisted rate shows "19200", flow control 0 shows "2").
   bool TakeValues() override {
-    return ReadUIntRange(ctl::kPowerOffEdit, 0, 90, &values_.TimeOff) &&
-           ReadUIntRange(ctl::kPowerSaveEdit, 0, 255, &values_.TimeSave);
+    return ReadRange(ctl::kPowerOffEdit, &PrinterSettings::TimeOff) &&
+           ReadRange(ctl::kPowerSaveEdit, &PrinterSettings::TimeSave);
+  }
+
+ private:
+  // The edit's value into `field`, within the settings schema's range for it.
+  bool ReadRange(int edit, uint32_t PrinterSettings::*field) {
+    const setting_schema::SettingField& setting = setting_schema::FieldOf(field);
+    return ReadUIntRange(edit, setting.min, setting.max, &(values_.*field));
   }
 };
 

@@ -25,7 +25,7 @@ size_t FlowcontrolRowOf(uint32_t flowcontrol) { return flowcontrol == 1 ? 0 : 1;
 
 size_t BaudrateRowOf(uint32_t baudrate) {
   for (size_t row = 0; row < kBaudRates.size(); ++row) {
-    if (kBaudRates[row] == baudrate) return row;
+    if (kBaudRates[row].value == baudrate) return row;
   }
   return 3;
 }

@@ -7,6 +7,8 @@
 #include <string_view>
 #include <vector>
 
+#include "settings/setting_schema.h"
+
 // The lists through which the settings dialogs show the record's fields, and the mapping between
 // a list row and the value the printer keeps. Rows are in display order. The English texts are
 // the ones the string table starts from.
@@ -97,8 +99,15 @@ size_t FlowcontrolRowOf(uint32_t flowcontrol);
 
 // Serial baud rate, as both programs list it. A rate the list does not offer shows row 3
 // ("19200").
-inline constexpr std::array<uint32_t, 7> kBaudRates = {2400,  4800,  9600,  19200,
-                                                       38400, 57600, 115200};
+inline constexpr std::array<setting_schema::ValueWord, 7> kBaudRates = {{
+    {"2400", 2400},
+    {"4800", 4800},
+    {"9600", 9600},
+    {"19200", 19200},
+    {"38400", 38400},
+    {"57600", 57600},
+    {"115200", 115200},
+}};
 size_t BaudrateRowOf(uint32_t baudrate);
 // Data bits: 7 shows row 0 ("7"), anything else row 1 ("8").
 inline constexpr std::array<std::string_view, 2> kDatabitRows = {"7", "8"};
