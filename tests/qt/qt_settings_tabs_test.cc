@@ -145,7 +145,7 @@ TEST_F(QtSettingsTabs, RangeMessageFromTypingAndFromSaveLeavesTheFocusInTheEdit)
     EXPECT_EQ(Focused(), edit());
     EXPECT_EQ(edit()->text(), "91");
     EXPECT_EQ(edit()->selectedText(), "91");  // what is typed next replaces it
-    EXPECT_EQ(dlg_->tab2().values().TimeOff, 9u);
+    EXPECT_EQ(dlg_->values().TimeOff, 9u);
     save()->setFocus(Qt::TabFocusReason);
     save()->click();
   });
