@@ -33,6 +33,7 @@ class CDlgVMSM : public ui::Dialog {
   // After an OK run: 0 the user saved, 1 the user asked for the factory defaults.
   int restore_defaults() const { return restore_defaults_; }
   uint32_t firmware_version() const { return facts_.firmware_version; }
+  // The pages, which exist while the dialog does.
   CDlgVMSMTab1& tab1() { return tab1_; }
   CDlgVMSMTab2& tab2() { return tab2_; }
   CDlgVMSMTab3& tab3() { return tab3_; }

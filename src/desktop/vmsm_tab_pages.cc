@@ -1,13 +1,10 @@
 #include "desktop/vmsm_tab_pages.h"
 
-#include <array>
-#include <optional>
-#include <string_view>
-
 #include "desktop/msr_advance_dlg.h"
 #include "desktop/vmsm_tab_strings.h"
 #include "desktop/vmsm_templates.h"
 #include "protocol/common_util.h"
+#include "settings/dialogs/setting_controls.h"
 #include "settings/setting_lists.h"
 #include "settings/setting_schema.h"
 
@@ -16,32 +13,7 @@ namespace {
 
 namespace sl = setting_lists;
 using namespace vmsm_ctl;
-
-void FillRows(ui::ComboBox& list, std::initializer_list<std::string> rows) {
-  list.ResetContent();
-  for (const std::string& row : rows) list.AddString(row);
-}
-
-// The selected row, or nullopt without a selection or when the list is disabled (the page then
-// keeps its value: a list the user cannot change hands back what the printer reported, not
-// the row it happens to show).
-std::optional<uint32_t> SelectedRow(ui::Dialog& page, int id) {
-  ui::ComboBox& list = page.GetComboBox(id);
-  if (!list.IsEnabled()) return std::nullopt;
-  const int row = list.GetCurSel();
-  if (row < 0) return std::nullopt;
-  return static_cast<uint32_t>(row);
-}
-
-void ReadRow(ui::Dialog& page, int id, uint32_t* value) {
-  if (const auto row = SelectedRow(page, id)) *value = *row;
-}
-
-// A row for a value the list may not have: out-of-range values show no selection instead of
-// indexing past the list.
-void SelectRow(ui::ComboBox& list, uint32_t row) {
-  list.SetCurSel(row < static_cast<uint32_t>(list.GetCount()) ? static_cast<int>(row) : -1);
-}
+using namespace setting_controls;
 
 struct NumberEdit {
   int id;
@@ -71,22 +43,21 @@ bool CDlgVMSMTab1::OnInitDialog() {
   for (const sl::DensityRow& row : sl::kDensityRows) {
     density.AddString(caption + std::string(row.suffix));
   }
-  const std::optional<size_t> density_row = sl::DensityRowOf(v.Density);
-  density.SetCurSel(density_row ? static_cast<int>(*density_row) : -1);
+  Select(density, sl::DensityRowOf(v.Density));
 
   ui::ComboBox& speed = GetComboBox(kSpeedList);
-  FillRows(speed, {LoadString(vmsm_tab::kStrSpeedFull), LoadString(vmsm_tab::kStrSpeedHalf)});
-  SelectRow(speed, v.Speed);
+  Fill(speed, {LoadString(vmsm_tab::kStrSpeedFull), LoadString(vmsm_tab::kStrSpeedHalf)});
+  Select(speed, v.Speed);
 
   ui::ComboBox& code_page = GetComboBox(kCodePageList);
   code_page.ResetContent();
   for (int row = 0; row < vmsm_tab::kCodePageRowCount; ++row) {
     code_page.AddString(LoadString(vmsm_tab::CodePageStringId(row)));
   }
-  SelectRow(code_page, v.CodePage);
+  Select(code_page, v.CodePage);
 
-  SetRadioIndex(kFontA, v.FontType <= 2 ? static_cast<int>(v.FontType) : -1);
-  SetRadioIndex(kDoubleByteOff, v.LCharMode <= 1 ? static_cast<int>(v.LCharMode) : -1);
+  ShowRadio(*this, kFontA, v.FontType, 3);
+  ShowRadio(*this, kDoubleByteOff, v.LCharMode, 2);
   SetDlgItemText(kCodePageText, facts_.code_page_text);
   return true;
 }
@@ -94,10 +65,8 @@ bool CDlgVMSMTab1::OnInitDialog() {
 void CDlgVMSMTab1::Refresh() {
   PrinterSettings& v = values_;
   // A group with nothing checked (a value the page could not show) keeps the value.
-  const int font = GetRadioIndex(kFontA);
-  if (font >= 0) v.FontType = static_cast<uint32_t>(font);
-  const int mode = GetRadioIndex(kDoubleByteOff);
-  if (mode >= 0) v.LCharMode = static_cast<uint32_t>(mode);
+  TakeRadio(*this, kFontA, &v.FontType);
+  TakeRadio(*this, kDoubleByteOff, &v.LCharMode);
 }
 
 void CDlgVMSMTab1::OnCommand(int id, ui::Notify code) {
@@ -121,11 +90,9 @@ void CDlgVMSMTab1::OnCommand(int id, ui::Notify code) {
 
 void CDlgVMSMTab1::SaveReadBack() {
   PrinterSettings& v = values_;
-  if (const auto row = SelectedRow(*this, kDensityList)) {
-    if (const auto density = sl::DensityOfRow(*row)) v.Density = *density;
-  }
-  ReadRow(*this, kSpeedList, &v.Speed);
-  ReadRow(*this, kCodePageList, &v.CodePage);
+  TakeDensity(GetComboBox(kDensityList), &v.Density);
+  TakeRow(GetComboBox(kSpeedList), &v.Speed);
+  TakeRow(GetComboBox(kCodePageList), &v.CodePage);
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -137,18 +104,18 @@ CDlgVMSMTab2::CDlgVMSMTab2(PrinterSettings& values, const PageFacts& facts)
 bool CDlgVMSMTab2::OnInitDialog() {
   PrinterSettings& v = values_;
   ui::ComboBox& service = GetComboBox(kServiceList);
-  FillRows(service, {LoadString(vmsm_tab::kStrReceipt), LoadString(vmsm_tab::kStrBlackMark)});
-  SelectRow(service, v.Service);
+  Fill(service, {LoadString(vmsm_tab::kStrReceipt), LoadString(vmsm_tab::kStrBlackMark)});
+  Select(service, v.Service);
   const std::string on = LoadString(vmsm_tab::kStrOn);
   const std::string off = LoadString(vmsm_tab::kStrOff);
-  FillRows(GetComboBox(kBeepPaperList), {on, off});
-  SelectRow(GetComboBox(kBeepPaperList), v.BeepPaper);
-  FillRows(GetComboBox(kBeepLowBatList), {on, off});
-  SelectRow(GetComboBox(kBeepLowBatList), v.BeepLowBat);
+  Fill(GetComboBox(kBeepPaperList), {on, off});
+  Select(GetComboBox(kBeepPaperList), v.BeepPaper);
+  Fill(GetComboBox(kBeepLowBatList), {on, off});
+  Select(GetComboBox(kBeepLowBatList), v.BeepLowBat);
   ui::ComboBox& msr = GetComboBox(kMsrTriggerList);
   msr.ResetContent();
   for (int id : vmsm_tab::kMsrTriggerStringIds) msr.AddString(LoadString(id));
-  SelectRow(msr, v.Msr);
+  Select(msr, v.Msr);
 
   // The older firmware generation has no tear-off position at all.
   if (facts_.firmware_version < kFirmwareNewer) v.CuttingPosition = 0;
@@ -237,10 +204,10 @@ void CDlgVMSMTab2::OnCommand(int id, ui::Notify code) {
 
 void CDlgVMSMTab2::SaveReadBack() {
   PrinterSettings& v = values_;
-  ReadRow(*this, kServiceList, &v.Service);
-  ReadRow(*this, kBeepPaperList, &v.BeepPaper);
-  ReadRow(*this, kBeepLowBatList, &v.BeepLowBat);
-  ReadRow(*this, kMsrTriggerList, &v.Msr);
+  TakeRow(GetComboBox(kServiceList), &v.Service);
+  TakeRow(GetComboBox(kBeepPaperList), &v.BeepPaper);
+  TakeRow(GetComboBox(kBeepLowBatList), &v.BeepLowBat);
+  TakeRow(GetComboBox(kMsrTriggerList), &v.Msr);
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -256,26 +223,24 @@ bool CDlgVMSMTab3::OnInitDialog() {
   for (const auto& rate : sl::kBaudRates) baud.AddString(rate.word);
   baud.SetCurSel(static_cast<int>(sl::BaudrateRowOf(v.Baudrate)));
   ui::ComboBox& data_bits = GetComboBox(kDataBitsList);
-  data_bits.ResetContent();
-  for (std::string_view row : sl::kDatabitRows) data_bits.AddString(row);
+  Fill(data_bits, sl::kDatabitRows);
   data_bits.SetCurSel(static_cast<int>(sl::DatabitRowOf(v.Databit)));
   ui::ComboBox& parity = GetComboBox(kParityList);
-  FillRows(parity, {LoadString(vmsm_tab::kStrParityNone), LoadString(vmsm_tab::kStrParityOdd),
-                    LoadString(vmsm_tab::kStrParityEven)});
+  Fill(parity, {LoadString(vmsm_tab::kStrParityNone), LoadString(vmsm_tab::kStrParityOdd),
+                LoadString(vmsm_tab::kStrParityEven)});
   parity.SetCurSel(v.Parity <= 1 ? static_cast<int>(v.Parity) : 2);
   ui::ComboBox& stop_bits = GetComboBox(kStopBitsList);
-  stop_bits.ResetContent();
-  for (std::string_view row : sl::kFlowcontrolRows) stop_bits.AddString(row);
+  Fill(stop_bits, sl::kFlowcontrolRows);
   stop_bits.SetCurSel(static_cast<int>(sl::FlowcontrolRowOf(v.Flowcontrol)));
   for (int id : {kBaudList, kDataBitsList, kParityList, kStopBitsList}) EnableDlgItem(id, false);
 
   ui::ComboBox& security = GetComboBox(kSecurityList);
-  FillRows(security, {LoadString(vmsm_tab::kStrDisable), LoadString(vmsm_tab::kStrEnable)});
-  SelectRow(security, v.BtSecurity);
+  Fill(security, {LoadString(vmsm_tab::kStrDisable), LoadString(vmsm_tab::kStrEnable)});
+  Select(security, v.BtSecurity);
   ui::ComboBox& conn_mode = GetComboBox(kConnModeList);
-  FillRows(conn_mode, {LoadString(vmsm_tab::kStrMode1), LoadString(vmsm_tab::kStrMode2),
-                       LoadString(vmsm_tab::kStrMode3)});
-  SelectRow(conn_mode, v.BtConnMode);
+  Fill(conn_mode, {LoadString(vmsm_tab::kStrMode1), LoadString(vmsm_tab::kStrMode2),
+                   LoadString(vmsm_tab::kStrMode3)});
+  Select(conn_mode, v.BtConnMode);
 
   // Nothing of the printer's Bluetooth setup is touched unless the user asks for it.
   v.BtSkip = 1;
@@ -377,16 +342,16 @@ void CDlgVMSMTab3::ReportOverlong(int edit) {
 
 void CDlgVMSMTab3::SaveReadBack() {
   PrinterSettings& v = values_;
-  if (const auto row = SelectedRow(*this, kBaudList); row && *row < sl::kBaudRates.size()) {
+  if (const auto row = SelectedRow(GetComboBox(kBaudList)); row && *row < sl::kBaudRates.size()) {
     v.Baudrate = sl::kBaudRates[*row].value;
   }
-  if (const auto row = SelectedRow(*this, kDataBitsList)) v.Databit = *row == 0 ? 7 : 8;
-  ReadRow(*this, kParityList, &v.Parity);
-  if (const auto row = SelectedRow(*this, kStopBitsList)) {
+  if (const auto row = SelectedRow(GetComboBox(kDataBitsList))) v.Databit = *row == 0 ? 7 : 8;
+  TakeRow(GetComboBox(kParityList), &v.Parity);
+  if (const auto row = SelectedRow(GetComboBox(kStopBitsList))) {
     v.Flowcontrol = sl::FlowcontrolOfRow(*row);
   }
-  ReadRow(*this, kConnModeList, &v.BtConnMode);
-  ReadRow(*this, kSecurityList, &v.BtSecurity);
+  TakeRow(GetComboBox(kConnModeList), &v.BtConnMode);
+  TakeRow(GetComboBox(kSecurityList), &v.BtSecurity);
 }
 
 }  // namespace desktop

@@ -1,13 +1,12 @@
 #include "handheld/wizard_steps.h"
 
 #include <array>
-#include <optional>
-#include <span>
 #include <string>
 
 #include "handheld/wizard_templates.h"
 #include "protocol/common_util.h"
 #include "settings/dialogs/sentinel_dlg.h"
+#include "settings/dialogs/setting_controls.h"
 #include "settings/setting_lists.h"
 #include "settings/setting_schema.h"
 
@@ -15,6 +14,7 @@ namespace wizard {
 namespace {
 
 namespace sl = setting_lists;
+using namespace setting_controls;
 
 constexpr std::string_view kCancelQuestion = "VMSM Manager Cancel?";
 constexpr std::string_view kOuterCaption = "Pelliset";      // first and last step
@@ -38,32 +38,6 @@ constexpr SentinelForm kSentinelForm = {
         },
 };
 
-void Fill(ui::ComboBox& list, std::span<const std::string_view> rows) {
-  list.ResetContent();
-  for (std::string_view row : rows) list.AddString(row);
-}
-
-// Selects `row`, or nothing when the list has no such row (a value the printer reported that the
-// list cannot show).
-void Select(ui::ComboBox& list, std::optional<size_t> row) {
-  const bool shown = row && *row < static_cast<size_t>(list.GetCount());
-  list.SetCurSel(shown ? static_cast<int>(*row) : -1);
-}
-
-// A group of `count` radios shows `value` when it has a radio for it.
-void ShowRadio(ui::Dialog& dlg, int first_id, uint32_t value, uint32_t count) {
-  dlg.SetRadioIndex(first_id, value < count ? static_cast<int>(value) : -1);
-}
-
-// The chosen row or radio into `value`; with nothing chosen the value stays.
-void TakeRow(const ui::ComboBox& list, uint32_t* value) {
-  if (list.GetCurSel() >= 0) *value = static_cast<uint32_t>(list.GetCurSel());
-}
-void TakeRadio(const ui::Dialog& dlg, int first_id, uint32_t* value) {
-  const int index = dlg.GetRadioIndex(first_id);
-  if (index >= 0) *value = static_cast<uint32_t>(index);
-}
-
 // ---- Step 1: speed, density, font.
 class Step1 : public WizardStep {
  public:
@@ -80,12 +54,7 @@ class Step1 : public WizardStep {
     return true;
   }
   bool TakeValues() override {
-    const int density_row = GetComboBox(ctl::kDensityList).GetCurSel();
-    if (density_row >= 0) {
-      if (const auto density = sl::DensityOfRow(static_cast<size_t>(density_row))) {
-        values_.Density = *density;
-      }
-    }
+    TakeDensity(GetComboBox(ctl::kDensityList), &values_.Density);
     TakeRow(GetComboBox(ctl::kSpeedList), &values_.Speed);
     TakeRadio(*this, ctl::kFontA, &values_.FontType);
     return true;
