@@ -60,9 +60,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   platform::Services services{clock, factory, registry, trace};
 
   CCommonUtil util(services);
-  util.dev_.interface_ = CDev::kInterfaceSerial;
   CCommonNv nv(&util, clock);
-  if (util.dev_.Open() != 1) return 0;
+  if (!util.OpenLink()) return 0;
   line.replies = input.Rest();
   const size_t line_bytes = line.replies.size();
   const size_t writes_at_open = line.writes;
@@ -72,7 +71,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const std::vector<std::string> before = nv.key_codes_;
 
   const uint32_t result = nv.ReadKeyCodes();
-  const bool open = util.dev_.open_flag_ != 0;
+  const bool open = util.dev().is_open();
   const std::vector<Bytes>& attempts = line.attempts;
   FUZZ_CHECK(kTarget, result == kResultOk || result == kResultBadReply ||
                           result == kResultWriteFailed || result == kResultEmptyKeyList);
@@ -115,6 +114,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
       }
     }
   }
-  util.dev_.Close();
+  util.dev().Close();
   return 0;
 }

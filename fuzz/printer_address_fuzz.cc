@@ -18,16 +18,17 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     FUZZ_CHECK(kTarget, !error.empty());
     return 0;
   }
-  FUZZ_CHECK(kTarget, !address->port_name.empty());
-  FUZZ_CHECK(kTarget, address->port_name.find_first_of(" \t") == std::string::npos);
-  if (address->interface == CDev::kInterfaceTcp) {
-    FUZZ_CHECK(kTarget, address->baud_rate >= 1 && address->baud_rate <= 65535);
+  const LinkSettings& link = address->link;
+  FUZZ_CHECK(kTarget, !link.port_name.empty());
+  FUZZ_CHECK(kTarget, link.port_name.find_first_of(" \t") == std::string::npos);
+  if (link.interface == CDev::kInterfaceTcp) {
+    FUZZ_CHECK(kTarget, link.tcp_port >= 1 && link.tcp_port <= 65535);
   } else {
-    FUZZ_CHECK(kTarget, address->port_name.front() == '/' || address->port_name.starts_with("COM"));
+    FUZZ_CHECK(kTarget, link.port_name.front() == '/' || link.port_name.starts_with("COM"));
   }
   const std::optional<cli::PrinterAddress> again = cli::ParsePrinterAddress(address->text, &error);
   FUZZ_CHECK(kTarget, again.has_value());
   FUZZ_CHECK(kTarget, cli::PrinterKey(*again) == cli::PrinterKey(*address));
-  FUZZ_CHECK(kTarget, again->interface == address->interface);
+  FUZZ_CHECK(kTarget, again->link.interface == link.interface);
   return 0;
 }

@@ -75,9 +75,11 @@ const std::vector<Operation>& Operations() {
 }
 
 void CheckIdentification(const CCommonUtil& util) {
-  FUZZ_CHECK(kTarget, util.model_code_ <= MODEL_TMQD550);
-  FUZZ_CHECK(kTarget, util.firmware_version_ == 0 || util.firmware_version_ == kFirmwareOlder ||
-                          util.firmware_version_ == kFirmwareNewer);
+  const PrinterIdentity& identity = util.identity();
+  FUZZ_CHECK(kTarget, identity.model_code <= MODEL_TMQD550);
+  FUZZ_CHECK(kTarget, identity.firmware_version == 0 ||
+                          identity.firmware_version == kFirmwareOlder ||
+                          identity.firmware_version == kFirmwareNewer);
 }
 
 }  // namespace
@@ -99,11 +101,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   platform::NullTrace trace;
   platform::Services services{clock, factory, registry, trace};
 
-  CCommonUtil util(services);
-  util.dev_.interface_ = CDev::kInterfaceSerial;
-  util.dev_.handheld_mode_ = mode & 1;
+  CCommonUtil util(services, (mode & 1) != 0);
   CCommonVmsm vmsm(&util, clock);
-  if (util.dev_.Open() != 1) return 0;
+  if (!util.OpenLink()) return 0;
   line.replies = input.Rest();
 
   const auto& operations = Operations();
@@ -111,7 +111,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   for (const size_t index :
        {first, (first + 1 + selector / operations.size()) % operations.size()}) {
     const Operation& operation = operations[index];
-    const bool was_open = util.dev_.open_flag_ != 0;
+    const bool was_open = util.dev().is_open();
     const PrinterSettings before = vmsm.settings();
     const uint64_t started = clock.NowMs();
     const uint32_t result = operation.run(util, vmsm, argument);
@@ -121,7 +121,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (operation.identification) {
       CheckIdentification(util);
     } else {
-      const bool open = util.dev_.open_flag_ != 0;
+      const bool open = util.dev().is_open();
       if (result == kResultBadReply || result == kResultWriteFailed || result == kResultNoReply) {
         FUZZ_CHECK(kTarget, !open);
       } else if (result != kResultNotAccepted) {
@@ -129,8 +129,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
       }
       if (operation.read && result != kResultOk) FUZZ_CHECK(kTarget, vmsm.settings() == before);
     }
-    if (util.dev_.open_flag_ == 0) break;
+    if (!util.dev().is_open()) break;
   }
-  util.dev_.Close();
+  util.dev().Close();
   return 0;
 }

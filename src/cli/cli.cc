@@ -46,10 +46,11 @@ bool CollectPrinters(const CliOptions& options, CliEnvironment& env, StandardInp
   }
   // COMn goes to the device the dialog programs would open for it.
   for (PrinterAddress& address : *printers) {
-    if (address.interface > CDev::kInterfaceBluetooth || env.port_registry == nullptr) continue;
-    if (address.port_name.rfind("COM", 0) != 0) continue;
-    address.port_name = platform::ResolveComName(
-        address.port_name, address.interface == CDev::kInterfaceBluetooth, *env.port_registry);
+    LinkSettings& link = address.link;
+    if (link.interface > CDev::kInterfaceBluetooth || env.port_registry == nullptr) continue;
+    if (link.port_name.rfind("COM", 0) != 0) continue;
+    link.port_name = platform::ResolveComName(
+        link.port_name, link.interface == CDev::kInterfaceBluetooth, *env.port_registry);
   }
   // One printer twice, however it is written, would get two links that interleave their work.
   std::unordered_map<std::string, size_t> first;  // PrinterKey -> index

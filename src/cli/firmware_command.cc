@@ -16,9 +16,9 @@ namespace {
 
 PrinterOutcome SendFirmwareFile(PrinterSession& session, std::span<const uint8_t> bytes) {
   PrinterOutcome outcome;
-  CDev& dev = session.util().dev_;
+  CDev& dev = session.util().dev();
   const CDev::Traffic before = dev.traffic();
-  if (dev.Open() != 1) {
+  if (!session.util().OpenLink()) {
     outcome.message = WithFailureLine(kFirmwareOpenPortError, dev, before);
     return outcome;
   }

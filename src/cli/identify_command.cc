@@ -16,9 +16,9 @@ std::string Generation(uint32_t firmware_version) {
 
 // One identification query; false with its message and the link's reason.
 bool Query(PrinterSession& session, uint32_t kind, std::string_view failure, std::string* message) {
-  const CDev::Traffic before = session.util().dev_.traffic();
+  const CDev::Traffic before = session.util().dev().traffic();
   if (session.util().GetPrinterInfo(kind) == kResultOk) return true;
-  *message = WithFailureLine(std::string(failure), session.util().dev_, before);
+  *message = WithFailureLine(std::string(failure), session.util().dev(), before);
   // A printer that answered as another model or maker says what it is.
   const std::string& refused = session.util().refused_identity();
   if (!refused.empty()) *message += "\n" + refused;
@@ -27,7 +27,7 @@ bool Query(PrinterSession& session, uint32_t kind, std::string_view failure, std
 
 PrinterOutcome Identify(PrinterSession& session) {
   PrinterOutcome outcome;
-  CCommonUtil& util = session.util();
+  const PrinterIdentity& identity = session.util().identity();
   session.ShowProgress(0, "Identifying");
   if (!session.OpenLink(&outcome.message)) return outcome;
   if (!Query(session, CCommonUtil::kModel, TransferText(transfer_ids::kModelNotMatched),
@@ -39,12 +39,12 @@ PrinterOutcome Identify(PrinterSession& session) {
   }
   session.ShowProgress(100, "Identified");
   outcome.ok = true;
-  const std::string generation = Generation(util.firmware_version_);
-  outcome.message = util.model_name_ + ", " + kMakerName + ", firmware " +
-                    util.firmware_version_text_ + " (" + generation + " generation)";
-  outcome.data["model"] = util.model_name_;
+  const std::string generation = Generation(identity.firmware_version);
+  outcome.message = identity.model_name + ", " + kMakerName + ", firmware " +
+                    identity.firmware_version_text + " (" + generation + " generation)";
+  outcome.data["model"] = identity.model_name;
   outcome.data["maker"] = kMakerName;
-  outcome.data["firmware"] = util.firmware_version_text_;
+  outcome.data["firmware"] = identity.firmware_version_text;
   outcome.data["generation"] = generation;
   return outcome;
 }

@@ -69,8 +69,7 @@ bool Fail(std::string* error, std::string_view text, const std::string& why) {
   return false;
 }
 
-bool ParseTcp(std::string_view text, std::string_view rest, PrinterAddress* out,
-              std::string* error) {
+bool ParseTcp(std::string_view text, std::string_view rest, LinkSettings* out, std::string* error) {
   std::string_view host = rest;
   std::optional<std::string_view> port_text;
   if (const size_t colon = rest.find(':'); colon != std::string_view::npos) {
@@ -108,12 +107,12 @@ bool ParseTcp(std::string_view text, std::string_view rest, PrinterAddress* out,
   }
   out->interface = CDev::kInterfaceTcp;
   out->port_name = host_text;
-  out->baud_rate = port;
+  out->tcp_port = port;
   return true;
 }
 
 bool ApplyOption(std::string_view text, std::string_view key, std::string_view value,
-                 bool bluetooth, PrinterAddress* out, std::string* error) {
+                 bool bluetooth, LinkSettings* out, std::string* error) {
   const std::string v = Lower(value);
   if (key == "baud") {
     const std::optional<uint32_t> baud = Number(value, 1, 115200);
@@ -158,8 +157,8 @@ bool ApplyOption(std::string_view text, std::string_view key, std::string_view v
 
 // DEVICE[?OPTIONS] of a serial or Bluetooth port.
 // `prefix` is how the address named the kind ("serial:", "bt:", or nothing for a bare device).
-bool ParseSerial(std::string_view text, std::string_view prefix, bool bluetooth,
-                 PrinterAddress* out, std::string* error) {
+bool ParseSerial(std::string_view text, std::string_view prefix, bool bluetooth, LinkSettings* out,
+                 std::string* error) {
   const std::string_view rest = text.substr(prefix.size());
   std::string_view device = rest;
   std::optional<std::string_view> options;
@@ -207,16 +206,6 @@ bool ParseSerial(std::string_view text, std::string_view prefix, bool bluetooth,
 
 }  // namespace
 
-void PrinterAddress::ApplyTo(CDev& dev) const {
-  dev.interface_ = interface;
-  dev.port_name_ = port_name;
-  dev.baud_rate_ = baud_rate;
-  dev.parity_ = parity;
-  dev.data_bits_ = data_bits;
-  dev.stop_bits_ = stop_bits;
-  dev.flow_control_ = flow_control;
-}
-
 std::optional<PrinterAddress> ParsePrinterAddress(std::string_view text, std::string* error) {
   text = Trim(text);
   if (text.empty()) {
@@ -227,28 +216,28 @@ std::optional<PrinterAddress> ParsePrinterAddress(std::string_view text, std::st
   address.text = std::string(text);
   bool ok = false;
   if (StartsWithNoCase(text, "tcp://")) {
-    ok = ParseTcp(text, text.substr(6), &address, error);
+    ok = ParseTcp(text, text.substr(6), &address.link, error);
   } else if (StartsWithNoCase(text, "serial:")) {
-    ok = ParseSerial(text, text.substr(0, 7), /*bluetooth=*/false, &address, error);
+    ok = ParseSerial(text, text.substr(0, 7), /*bluetooth=*/false, &address.link, error);
   } else if (StartsWithNoCase(text, "bt:")) {
-    ok = ParseSerial(text, text.substr(0, 3), /*bluetooth=*/true, &address, error);
+    ok = ParseSerial(text, text.substr(0, 3), /*bluetooth=*/true, &address.link, error);
   } else if (text.substr(0, 11) == "/dev/usb/lp") {
     if (text.size() == 11 || text.find_first_of("/?", 11) != std::string_view::npos) {
       Fail(error, text, "a USB printer is given by its device path alone, e.g. /dev/usb/lp0");
       return std::nullopt;
     }
-    address.interface = CDev::kInterfaceUsb;
-    address.port_name = std::string(text);
+    address.link.interface = CDev::kInterfaceUsb;
+    address.link.port_name = std::string(text);
     ok = true;
   } else if (text.front() == '/' || StartsWithNoCase(text, "com")) {
     // Bound Bluetooth serial ports are rfcomm devices; they need the Bluetooth line handling.
     const bool bluetooth = text.substr(0, 11) == "/dev/rfcomm";
-    ok = ParseSerial(text, "", bluetooth, &address, error);
+    ok = ParseSerial(text, "", bluetooth, &address.link, error);
   } else {
     Fail(error, text, std::string("not a printer address; ") + kForms);
   }
   if (!ok) return std::nullopt;
-  if (address.port_name.find_first_of(" \t") != std::string::npos) {
+  if (address.link.port_name.find_first_of(" \t") != std::string::npos) {
     Fail(error, text, "an address contains no spaces");
     return std::nullopt;
   }
@@ -256,10 +245,10 @@ std::optional<PrinterAddress> ParsePrinterAddress(std::string_view text, std::st
 }
 
 std::string PrinterKey(const PrinterAddress& address) {
-  if (address.interface == CDev::kInterfaceTcp) {
-    return "tcp " + address.port_name + ":" + std::to_string(address.baud_rate);
+  if (address.link.interface == CDev::kInterfaceTcp) {
+    return "tcp " + address.link.port_name + ":" + std::to_string(address.link.tcp_port);
   }
-  return "device " + address.port_name;
+  return "device " + address.link.port_name;
 }
 
 bool ParsePrinterList(std::string_view text, const std::string& file_name,

@@ -1,7 +1,7 @@
 #pragma once
 
 // Printer addresses as people write them on the command line and in printers files, turned into
-// the fields the link reads before it opens.
+// the setting the link opens.
 
 #include <cstdint>
 #include <optional>
@@ -15,17 +15,8 @@ namespace cli {
 
 struct PrinterAddress {
   std::string text;  // as written (shown in output)
-  int interface = CDev::kInterfaceSerial;
-  // What CDev::port_name_ gets: a device path, "COM3", or the dotted IPv4 address.
-  std::string port_name;
-  uint32_t baud_rate = 115200;  // TCP: the port (default 9100)
-  int parity = 0;               // 0 none, 1 odd, 2 even
-  int data_bits = 8;
-  int stop_bits = 0;     // 0 one, 2 two
-  int flow_control = 0;  // 0 none, 1 DTR/DSR
-
-  // Copies into the link's fields.
-  void ApplyTo(CDev& dev) const;
+  // The port name is a device path, "COM3", or the dotted IPv4 address.
+  LinkSettings link;
 };
 
 // The TCP port a printer listens on unless the address names another.

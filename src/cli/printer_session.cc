@@ -43,21 +43,20 @@ PrinterSession::PrinterSession(const PrinterAddress& address, platform::Services
       util_(services),
       vmsm_(&util_, services.clock),
       nv_(&util_, services.clock) {
-  address.ApplyTo(util_.dev_);
+  util_.SetLinkSettings(address.link);
 }
 
-PrinterSession::~PrinterSession() { util_.dev_.Close(); }
+PrinterSession::~PrinterSession() { util_.CloseLink(); }
 
 void PrinterSession::ShowProgress(int percent, const std::string& stage) {
   if (board_ != nullptr) board_->Update(index_, percent, stage);
 }
 
 bool PrinterSession::OpenLink(std::string* message) {
-  if (util_.dev_.open_flag_ != 0) return true;
-  const CDev::Traffic before = util_.dev_.traffic();
-  if (util_.dev_.Open() == 1) return true;
+  const CDev::Traffic before = util_.dev().traffic();
+  if (util_.OpenLink()) return true;
   *message =
-      WithFailureLine(std::string(TransferText(transfer_ids::kPortOpenError)), util_.dev_, before);
+      WithFailureLine(std::string(TransferText(transfer_ids::kPortOpenError)), util_.dev(), before);
   return false;
 }
 

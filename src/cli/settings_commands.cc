@@ -49,9 +49,10 @@ std::string CommentSafe(std::string text) {
 std::string SettingsText(const PrinterSettings& settings, const std::string& format,
                          const std::string& address, const CCommonUtil& util) {
   if (format == "json") return SettingsToJson(settings).dump(2) + "\n";
-  return SettingsToIni(settings, {CommentSafe("printer: " + address),
-                                  CommentSafe("model: " + util.model_name_ + ", firmware " +
-                                              util.firmware_version_text_)});
+  return SettingsToIni(settings,
+                       {CommentSafe("printer: " + address),
+                        CommentSafe("model: " + util.identity().model_name + ", firmware " +
+                                    util.identity().firmware_version_text)});
 }
 
 // Whether `a` sets `key` (keys are read in any case).
@@ -211,7 +212,7 @@ std::optional<PrinterWork> PrepareSettingsSet(const CommandSetup& setup, std::st
         if (!session.Transfer(TransferRunner::kReadAll, &outcome.message)) return outcome;
         const PrinterSettings before = session.vmsm().settings();
         // Only the newer firmware generation has a tear-off position to read and write.
-        const bool newer = session.util().firmware_version_ == kFirmwareNewer;
+        const bool newer = session.util().identity().firmware_version == kFirmwareNewer;
         if (!newer && std::any_of(assignments.begin(), assignments.end(), [](const Assignment& a) {
               return IsKey(a, "print.tear_off_position");
             })) {

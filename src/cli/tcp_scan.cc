@@ -40,11 +40,9 @@ std::optional<DiscoveredPrinter> Probe(platform::Services& services, uint32_t ad
   found.address = "tcp://" + dotted + ":" + std::to_string(options.port);
   found.kind = "tcp";
   CCommonUtil util(services);
-  util.saved_.port_name = dotted;
-  util.saved_.baud_rate = options.port;
-  util.saved_.interface = CDev::kInterfaceTcp;
-  util.ApplyPortSettings();
-  if (util.dev_.Open() == 0) {
+  util.SetLinkSettings(
+      {.interface = CDev::kInterfaceTcp, .port_name = dotted, .tcp_port = options.port});
+  if (!util.OpenLink()) {
     found.note = "accepted a connection, then refused the next one";
     return found;
   }
@@ -57,7 +55,7 @@ std::optional<DiscoveredPrinter> Probe(platform::Services& services, uint32_t ad
     found.note = "not a TMQ-D550 (no answer to the model query)";
     return found;
   }
-  found.model = util.model_name_;
+  found.model = util.identity().model_name;
   // A failed query closes the link: what is known so far is reported.
   if (util.GetPrinterInfo(CCommonUtil::kMaker) != kResultOk) {
     found.note = "maker not recognised";
@@ -65,7 +63,7 @@ std::optional<DiscoveredPrinter> Probe(platform::Services& services, uint32_t ad
   }
   found.maker = kMakerName;
   if (util.GetPrinterInfo(CCommonUtil::kFirmwareVersion) == kResultOk) {
-    found.firmware = util.firmware_version_text_;
+    found.firmware = util.identity().firmware_version_text;
   } else {
     found.note = "no answer to the firmware version query";
   }

@@ -58,11 +58,7 @@ CM500QXUtilityDlg::CM500QXUtilityDlg(platform::Services& services, DiscoveryLog&
       discovery_log_(discovery_log),
       util_(services),
       vmsm_(&util_, services.clock),
-      nv_(&util_, services.clock) {
-  setting_.port_name = "COM1";
-  setting_.baud_rate = 115200;
-  setting_.data_bits = 8;
-}
+      nv_(&util_, services.clock) {}
 
 bool CM500QXUtilityDlg::OnInitDialog() {
   const std::string about = LoadString(kStrAboutMenu);
@@ -71,7 +67,7 @@ bool CM500QXUtilityDlg::OnInitDialog() {
   // The label over the baud rate list names the TCP port in TCP/IP mode; this is its own text.
   baud_rate_label_ = GetDlgItemText(kBaudRateLabel);
   FillInterfaceList();
-  const std::optional<CommSetting> stored = LoadCommSetting(services_.registry);
+  const std::optional<LinkSettings> stored = LoadCommSetting(services_.registry);
   if (stored) {
     GetComboBox(kInterfaceList).SetCurSel(stored->interface);
     setting_ = *stored;
@@ -171,7 +167,7 @@ void CM500QXUtilityDlg::LayoutTcp() {
   EnableLineControls(*this, false);
 }
 
-void CM500QXUtilityDlg::Restore(const CommSetting& stored) {
+void CM500QXUtilityDlg::Restore(const LinkSettings& stored) {
   switch (stored.interface) {
     case CDev::kInterfaceSerial:
     case CDev::kInterfaceBluetooth: {
@@ -204,8 +200,8 @@ void CM500QXUtilityDlg::Restore(const CommSetting& stored) {
       SetDlgItemText(kIpAddressEdit, StripNetPrefix(stored.port_name));
       // The stored TCP port comes back too: keeping 9100 here would silently replace the user's
       // port at the next Exit.
-      if (stored.baud_rate >= 1 && stored.baud_rate <= kMaxTcpPort) {
-        SetDlgItemText(kTcpPortEdit, std::to_string(stored.baud_rate));
+      if (stored.tcp_port >= 1 && stored.tcp_port <= kMaxTcpPort) {
+        SetDlgItemText(kTcpPortEdit, std::to_string(stored.tcp_port));
       }
       break;
     default:
@@ -239,7 +235,7 @@ void CM500QXUtilityDlg::ReadSetting() {
       // A number beyond the TCP ports reads as 0 like any other non-port: handed on, it would be
       // cut to 16 bits and reach some other port without a word.
       const uint32_t tcp_port = LeadingDecimal(GetDlgItemText(kTcpPortEdit));
-      setting_.baud_rate = tcp_port <= kMaxTcpPort ? tcp_port : 0;
+      setting_.tcp_port = tcp_port <= kMaxTcpPort ? tcp_port : 0;
       break;
     }
     default:
@@ -249,19 +245,7 @@ void CM500QXUtilityDlg::ReadSetting() {
 
 void CM500QXUtilityDlg::HandOverSetting() {
   ReadSetting();
-  CCommonUtil::PortSettings& saved = util_.saved_;
-  saved.port_name = setting_.port_name;
-  saved.baud_rate = setting_.baud_rate;
-  saved.data_bits = setting_.data_bits;
-  saved.parity = setting_.parity;
-  saved.stop_bits = setting_.stop_bits;
-  saved.flow_control = setting_.flow_control;
-  saved.interface = setting_.interface;
-  util_.ApplyPortSettings();
-}
-
-void CM500QXUtilityDlg::CloseLink() {
-  if (util_.dev_.open_flag_ != 0) util_.dev_.Close();
+  util_.SetLinkSettings(setting_);
 }
 
 void CM500QXUtilityDlg::LaunchSettingsEditor() {
@@ -274,17 +258,18 @@ void CM500QXUtilityDlg::LaunchSettingsEditor() {
   {
     CVmsmProDlg read(CVmsmProDlg::kModeReadAll, &vmsm_);
     if (read.DoModal(host) != ui::IDOK) {
-      CloseLink();
+      util_.CloseLink();
       // An empty message is the user's own Cancel: nothing to tell.
       if (!read.message().empty()) MessageBox(read.message(), caption, ui::MB_OK);
       return;
     }
   }
 
-  CDlgVMSM tabs(vmsm_.settings(),
-                {util_.firmware_version_, util_.firmware_version_text_, util_.code_page_text_});
+  CDlgVMSM tabs(vmsm_.settings(), {util_.identity().firmware_version,
+                                    util_.identity().firmware_version_text,
+                                    util_.identity().code_page_text});
   if (tabs.DoModal(host) != ui::IDOK) {
-    CloseLink();
+    util_.CloseLink();
     return;
   }
   vmsm_.settings() = tabs.values();
@@ -295,7 +280,7 @@ void CM500QXUtilityDlg::LaunchSettingsEditor() {
   if (write.DoModal(host) == ui::IDOK) {
     // Only a record the printer accepted becomes the stored profile.
     const bool stored = vmsm_.SaveProfile(services_.registry, platform::kPellisetKey);
-    CloseLink();
+    util_.CloseLink();
     MessageBox(LoadString(kStrVmsmSetDone), caption, ui::MB_OK);
     if (!stored) {
       MessageBox("Settings could not be saved: " + services_.registry.LastError(), caption,
@@ -303,7 +288,7 @@ void CM500QXUtilityDlg::LaunchSettingsEditor() {
     }
     return;
   }
-  CloseLink();
+  util_.CloseLink();
   const std::string why = write.failure_line().empty() ? "" : "\n" + write.failure_line();
   MessageBox(LoadString(kStrVmsmSaveFailed) + why, caption, ui::MB_OK);
 }
@@ -317,16 +302,8 @@ void CM500QXUtilityDlg::LaunchNvManager() {
 void CM500QXUtilityDlg::LaunchFirmwareDownload() {
   if (host() == nullptr) return;
   HandOverSetting();
-  FirmwarePortSetting port;
-  port.port_name = setting_.port_name;
-  port.baud_rate = setting_.baud_rate;
-  port.parity = setting_.parity;
-  port.data_bits = setting_.data_bits;
-  port.stop_bits = setting_.stop_bits;
-  port.flow_control = setting_.flow_control;
-  port.interface = setting_.interface;
   CFirmwarednDlg firmware(services_, files_);
-  firmware.SetPortSetting(port);
+  firmware.SetLinkSettings(setting_);
   firmware.DoModal(*host());
 }
 
@@ -358,14 +335,14 @@ void CM500QXUtilityDlg::OnOK() {
     MessageBox("The communication setting could not be saved: " + services_.registry.LastError(),
                LoadString(kStrAppCaption), ui::MB_OK | ui::MB_ICONEXCLAMATION);
   }
-  CloseLink();
+  util_.CloseLink();
   EndDialog(ui::IDOK);
 }
 
 void CM500QXUtilityDlg::OnCancel() { OnClose(); }
 
 void CM500QXUtilityDlg::OnClose() {
-  CloseLink();
+  util_.CloseLink();
   EndDialog(ui::IDCANCEL);
 }
 

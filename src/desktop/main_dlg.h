@@ -23,7 +23,7 @@ class CM500QXUtilityDlg : public ui::Dialog {
   CM500QXUtilityDlg(platform::Services& services, DiscoveryLog& discovery_log);
 
   // The setting as last read from the controls (before a job and on Exit).
-  const desktop::CommSetting& Setting() const { return setting_; }
+  const LinkSettings& Setting() const { return setting_; }
   // The identification object that owns the printer link.
   CCommonUtil& Util() { return util_; }
   // The device paths of the USB printers, one per row of the Port list while "USB" is chosen.
@@ -52,12 +52,11 @@ class CM500QXUtilityDlg : public ui::Dialog {
   void FillSerialLists();
   void LayoutUsb();
   void LayoutTcp();
-  void Restore(const desktop::CommSetting& stored);
+  void Restore(const LinkSettings& stored);
   // Fills setting_ from the controls.
   void ReadSetting();
   // What every manager's launch does first: the setting goes to the link.
   void HandOverSetting();
-  void CloseLink();
   // Button 1000: read all settings, edit them, write them back (or the factory defaults).
   void LaunchSettingsEditor();
   // Button 1001: read the printer's key codes, then the NV image manager.
@@ -70,7 +69,7 @@ class CM500QXUtilityDlg : public ui::Dialog {
   CCommonUtil util_;
   CCommonVmsm vmsm_;
   CCommonNv nv_;
-  desktop::CommSetting setting_;
+  LinkSettings setting_;
   std::vector<std::string> usb_paths_;
   std::string baud_rate_label_;
   const platform::SerialDevices* serial_devices_ = nullptr;

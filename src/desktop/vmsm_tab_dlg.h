@@ -5,8 +5,9 @@
 // run that ended with OK, hands back the record to write (Save) or the one to keep while the
 // factory defaults are restored (Default).
 //
-//   CDlgVMSM dlg(vmsm.settings(), {util.firmware_version_, util.firmware_version_text_,
-//                                  util.code_page_text_});
+//   CDlgVMSM dlg(vmsm.settings(), {util.identity().firmware_version,
+//                                  util.identity().firmware_version_text,
+//                                  util.identity().code_page_text});
 //   if (dlg.DoModal(host) == ui::IDOK) {
 //     vmsm.settings() = dlg.values();
 //     ... write-all, in its factory-default mode when dlg.restore_defaults() == 1

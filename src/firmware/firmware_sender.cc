@@ -2,16 +2,6 @@
 
 #include <algorithm>
 
-void ApplyFirmwarePortSetting(const FirmwarePortSetting& setting, CDev& dev) {
-  dev.port_name_ = setting.port_name;
-  dev.baud_rate_ = setting.baud_rate;
-  dev.parity_ = setting.parity;
-  dev.data_bits_ = setting.data_bits;
-  dev.stop_bits_ = setting.stop_bits;
-  dev.flow_control_ = setting.flow_control;
-  dev.interface_ = setting.interface;
-}
-
 FirmwareSendResult SendFirmware(CDev& dev, std::span<const uint8_t> bytes,
                                 const FirmwareProgress& progress) {
   FirmwareSendResult result;

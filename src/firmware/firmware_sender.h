@@ -5,8 +5,7 @@
 // printer needs. No dialogs here, so a program without windows can send firmware too:
 //
 //   CDev dev(services);
-//   ApplyFirmwarePortSetting(setting, dev);
-//   if (dev.Open() != 1) { ... }
+//   if (dev.Open(settings) != 1) { ... }
 //   FirmwareSendResult r = SendFirmware(dev, bytes, [](int percent) { ... });
 //   dev.Close();
 
@@ -16,20 +15,6 @@
 #include <string>
 
 #include "link/cdev.h"
-
-// The communication setting the link is opened with (the meanings of CDev's fields).
-struct FirmwarePortSetting {
-  std::string port_name = "COM1";
-  uint32_t baud_rate = 115200;  // TCP/IP: the TCP port
-  int parity = 0;
-  int data_bits = 8;
-  int stop_bits = 0;
-  int flow_control = 0;
-  int interface = CDev::kInterfaceSerial;
-};
-
-// Copies `setting` into the link's fields; the link is opened afterwards.
-void ApplyFirmwarePortSetting(const FirmwarePortSetting& setting, CDev& dev);
 
 // The size of every piece but the last: printers take firmware in pieces of this size.
 inline constexpr uint32_t kFirmwarePieceBytes = 4096;

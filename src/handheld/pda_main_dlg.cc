@@ -32,12 +32,6 @@ constexpr char kDefaultAddress[] = "192.168.1.1";
 constexpr char kDefaultTcpPort[] = "9100";
 constexpr uint32_t kMaxTcpPort = 65535;
 
-// The line settings other than the baud rate are fixed on the handheld.
-constexpr int kDataBits = 8;
-constexpr int kParity = 0;
-constexpr int kStopBits = 0;     // one stop bit
-constexpr int kFlowControl = 1;  // DTR/DSR
-
 int BaudRow(uint32_t rate) {
   for (size_t row = 0; row < kBaudRates.size(); ++row) {
     if (kBaudRates[row] == rate) return static_cast<int>(row);
@@ -48,22 +42,24 @@ int BaudRow(uint32_t rate) {
 // A stored serial port name worth showing: a COM port, or a device path typed into the list.
 bool IsPortName(std::string_view name) { return name.starts_with("COM") || name.starts_with("/"); }
 
-PdaSetting LoadSetting(platform::Registry& registry) {
+LinkSettings LoadSetting(platform::Registry& registry) {
   const std::string key = platform::kPellisetKey;
-  PdaSetting s;
-  s.port_type = platform::ReadDword(registry, key, kValuePortType).value_or(0);
+  LinkSettings s;
+  const bool tcp = platform::ReadDword(registry, key, kValuePortType).value_or(0) == kPortTypeTcp;
+  s.interface = tcp ? CDev::kInterfaceTcp : CDev::kInterfaceSerial;
   s.port_name = platform::ReadString(registry, key, kValuePort).value_or(std::string());
-  s.baud_rate = platform::ReadDword(registry, key, kValueBaudrate).value_or(0);
+  (tcp ? s.tcp_port : s.baud_rate) = platform::ReadDword(registry, key, kValueBaudrate).value_or(0);
   return s;
 }
 
 // The three values in their fixed order, each on its own: a failed write does not stop the
 // others and is not reported (the setting is a convenience, not data the user would lose).
-void StoreSetting(platform::Registry& registry, const PdaSetting& s) {
+void StoreSetting(platform::Registry& registry, const LinkSettings& s) {
   const std::string key = platform::kPellisetKey;
-  platform::WriteDword(registry, key, kValuePortType, s.port_type);
+  const bool tcp = s.interface == CDev::kInterfaceTcp;
+  platform::WriteDword(registry, key, kValuePortType, tcp ? kPortTypeTcp : kPortTypeSerial);
   platform::WriteString(registry, key, kValuePort, s.port_name);
-  platform::WriteDword(registry, key, kValueBaudrate, s.baud_rate);
+  platform::WriteDword(registry, key, kValueBaudrate, tcp ? s.tcp_port : s.baud_rate);
 }
 
 }  // namespace
@@ -71,13 +67,11 @@ void StoreSetting(platform::Registry& registry, const PdaSetting& s) {
 CPdaMainDlg::CPdaMainDlg(platform::Services& services)
     : ui::Dialog(MainDialogTemplate()),
       services_(services),
-      util_(services),
+      // Port names such as COM1: are opened as given, closes wait for the port to settle, and
+      // the identification queries wait longer, as the handheld's slower links need.
+      util_(services, /*handheld=*/true),
       vmsm_(&util_, services.clock),
-      nv_(&util_, services.clock) {
-  // Port names such as COM1: are opened as given, closes wait for the port to settle, and the
-  // identification queries wait longer, as the handheld's slower links need.
-  util_.dev_.handheld_mode_ = 1;
-}
+      nv_(&util_, services.clock) {}
 
 bool CPdaMainDlg::OnInitDialog() {
   FillLists();
@@ -93,13 +87,13 @@ void CPdaMainDlg::FillLists() {
   SetDlgItemText(kTcpPortEdit, kDefaultTcpPort);
 }
 
-void CPdaMainDlg::Restore(const PdaSetting& stored) {
-  if (stored.port_type == PdaSetting::kPortTypeTcp) {
+void CPdaMainDlg::Restore(const LinkSettings& stored) {
+  if (stored.interface == CDev::kInterfaceTcp) {
     CheckDlgButton(kTcpCheck, true);
     // Without the prefix the name is no address of ours; the defaults are a better start.
     if (stored.port_name.starts_with(kNetPrefix)) {
       SetDlgItemText(kIpAddressEdit, stored.port_name.substr(sizeof kNetPrefix - 1));
-      SetDlgItemText(kTcpPortEdit, std::to_string(stored.baud_rate));
+      SetDlgItemText(kTcpPortEdit, std::to_string(stored.tcp_port));
     }
     return;
   }
@@ -121,17 +115,17 @@ void CPdaMainDlg::LayoutByCheck() {
 
 void CPdaMainDlg::ReadSetting() {
   if (IsDlgButtonChecked(kTcpCheck)) {
-    setting_.port_type = PdaSetting::kPortTypeTcp;
+    setting_.interface = CDev::kInterfaceTcp;
     const std::string address = GetDlgItemText(kIpAddressEdit);
     // The user may type the stored form itself; a second prefix would make it no address.
     setting_.port_name = address.starts_with(kNetPrefix) ? address : kNetPrefix + address;
     // A number beyond the TCP ports reads as 0 like any other non-port: handed on, it would be
     // cut to 16 bits and reach some other port without a word.
     const uint32_t tcp_port = LeadingDecimal(GetDlgItemText(kTcpPortEdit));
-    setting_.baud_rate = tcp_port <= kMaxTcpPort ? tcp_port : 0;
+    setting_.tcp_port = tcp_port <= kMaxTcpPort ? tcp_port : 0;
     return;
   }
-  setting_.port_type = PdaSetting::kPortTypeSerial;
+  setting_.interface = CDev::kInterfaceSerial;
   setting_.port_name = GetComboBox(kPortList).GetText();
   const int row = GetComboBox(kBaudRateList).GetCurSel();
   setting_.baud_rate =
@@ -140,20 +134,7 @@ void CPdaMainDlg::ReadSetting() {
 
 void CPdaMainDlg::HandOverSetting() {
   ReadSetting();
-  CCommonUtil::PortSettings& saved = util_.saved_;
-  saved.port_name = setting_.port_name;
-  saved.baud_rate = setting_.baud_rate;
-  saved.data_bits = kDataBits;
-  saved.parity = kParity;
-  saved.stop_bits = kStopBits;
-  saved.flow_control = kFlowControl;
-  saved.interface = setting_.port_type != PdaSetting::kPortTypeSerial ? CDev::kInterfaceTcp
-                                                                      : CDev::kInterfaceSerial;
-  util_.ApplyPortSettings();
-}
-
-void CPdaMainDlg::CloseLink() {
-  if (util_.dev_.open_flag_ != 0) util_.dev_.Close();
+  util_.SetLinkSettings(setting_);
 }
 
 void CPdaMainDlg::LaunchSettingsWizard() {
@@ -191,13 +172,13 @@ void CPdaMainDlg::OnCommand(int id, ui::Notify code) {
 void CPdaMainDlg::OnOK() {
   ReadSetting();
   StoreSetting(services_.registry, setting_);
-  CloseLink();
+  util_.CloseLink();
   EndDialog(ui::IDOK);
 }
 
 void CPdaMainDlg::OnCancel() { OnClose(); }
 
 void CPdaMainDlg::OnClose() {
-  CloseLink();
+  util_.CloseLink();
   EndDialog(ui::IDCANCEL);
 }

@@ -12,19 +12,11 @@
 
 namespace pda {
 
-// The handheld communication setting and its three registry values under platform::kPellisetKey.
-// The names are the desktop program's, but port type 2 means TCP/IP here (USB on the desktop),
-// which is why pdautil keeps a registry file of its own.
-struct PdaSetting {
-  static constexpr uint32_t kPortTypeSerial = 0;  // a COM port, Bluetooth serial ports included
-  static constexpr uint32_t kPortTypeTcp = 2;
-
-  uint32_t port_type = kPortTypeSerial;
-  std::string port_name;   // the port list's text (COM3:, /dev/ttyUSB0); TCP/IP: "NET" + address
-  uint32_t baud_rate = 0;  // TCP/IP: the TCP port
-  bool operator==(const PdaSetting&) const = default;
-};
-
+// The handheld communication setting's three registry values under platform::kPellisetKey. The
+// names are the desktop program's, but port type 2 means TCP/IP here (USB on the desktop), which
+// is why pdautil keeps a registry file of its own; with TCP/IP, uBaudrate holds the TCP port.
+inline constexpr uint32_t kPortTypeSerial = 0;  // a COM port, Bluetooth serial ports included
+inline constexpr uint32_t kPortTypeTcp = 2;
 inline constexpr char kValuePortType[] = "uPortType";
 inline constexpr char kValuePort[] = "uPort";
 inline constexpr char kValueBaudrate[] = "uBaudrate";
@@ -40,7 +32,7 @@ class CPdaMainDlg : public ui::Dialog {
   explicit CPdaMainDlg(platform::Services& services);
 
   // The setting as last read from the controls (before a manager and on Exit).
-  const pda::PdaSetting& Setting() const { return setting_; }
+  const LinkSettings& Setting() const { return setting_; }
   // The identification object that owns the printer link.
   CCommonUtil& Util() { return util_; }
   // The serial devices offered after the COM names (not owned; none when never set).
@@ -57,14 +49,13 @@ class CPdaMainDlg : public ui::Dialog {
 
  private:
   void FillLists();
-  void Restore(const pda::PdaSetting& stored);
+  void Restore(const LinkSettings& stored);
   // Shows the address and TCP port edits while "TCP/IP Comunication" is checked, else the lists.
   void LayoutByCheck();
   // Fills setting_ from the controls.
   void ReadSetting();
   // What both managers' launches do first: the setting goes to the link.
   void HandOverSetting();
-  void CloseLink();
   void LaunchSettingsWizard();
   void LaunchNvManager();
 
@@ -72,6 +63,8 @@ class CPdaMainDlg : public ui::Dialog {
   CCommonUtil util_;
   CCommonVmsm vmsm_;
   CCommonNv nv_;
-  pda::PdaSetting setting_;
+  // The port list's text (COM3:, /dev/ttyUSB0) or "NET" + address; the other line settings are
+  // fixed on the handheld: 8 data bits, no parity, one stop bit, DTR/DSR.
+  LinkSettings setting_{.flow_control = 1};
   const platform::SerialDevices* serial_devices_ = nullptr;
 };

@@ -18,10 +18,6 @@ constexpr std::string_view kSaveFailed =
     "Failed to save Virtual memory switch!!\r\nPlease Check your printer state";
 constexpr std::string_view kSaveFailedCaption = "Total Manager Utility";
 
-void CloseLink(CCommonUtil& util) {
-  if (util.dev_.open_flag_ != 0) util.dev_.Close();
-}
-
 // Walks the steps from the first: Next goes on, Prev back, Default on the first step and Save on
 // the last end the walk. The record follows every step that is left other than by Cancel. The
 // transfer mode to write with, or nullopt when the user cancelled.
@@ -55,36 +51,36 @@ void RunSettingsWizard(CCommonVmsm& vmsm, ui::Host& host, platform::Registry& re
   CCommonUtil& util = *vmsm.util();
   // Fields a printer does not report keep what was last saved.
   vmsm.LoadProfile(registry, platform::kPellisetKey);
-  util.ApplyPortSettings();
 
   {
     CVmsmProDlg read(CVmsmProDlg::kModeReadAll, &vmsm, HandheldTransferPlan(),
                      wizard::ProgressTemplate());
     if (read.DoModal(host) != ui::IDOK) {
-      CloseLink(util);
+      util.CloseLink();
       // An empty message is the user's own Cancel: nothing to tell.
       if (!read.message().empty()) host.MessageBox(read.message(), kReadFailedCaption, ui::MB_OK);
       return;
     }
   }
 
-  const wizard::PrinterFacts facts{util.firmware_version_, util.open_check_value_.value_or(0)};
+  const wizard::PrinterFacts facts{util.identity().firmware_version,
+                                   util.identity().open_check_value.value_or(0)};
   const std::optional<int> mode = WalkSteps(vmsm.settings(), facts, host);
   if (!mode) {
-    CloseLink(util);
+    util.CloseLink();
     return;
   }
 
   CVmsmProDlg write(*mode, &vmsm, HandheldTransferPlan(), wizard::ProgressTemplate());
   if (write.DoModal(host) != ui::IDOK) {
-    CloseLink(util);
+    util.CloseLink();
     const std::string why = write.failure_line().empty() ? "" : "\n" + write.failure_line();
     host.MessageBox(std::string(kSaveFailed) + why, kSaveFailedCaption, ui::MB_OK);
     return;
   }
   // Only a record the printer accepted becomes the stored profile.
   const bool stored = vmsm.SaveProfile(registry, platform::kPellisetKey);
-  CloseLink(util);
+  util.CloseLink();
   host.MessageBox(kSaved, kSavedCaption, ui::MB_OK);
   // The printer has its settings; the profile that remembers them on this machine does not.
   if (!stored) {

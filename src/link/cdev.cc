@@ -41,11 +41,11 @@ constexpr uint32_t kHandheldCloseWaitMs = 1000;
 //   fAbortOnError      off                                   abort_on_error
 //   fBinary, fTXContinueOnXoff, fErrorChar: kept as the driver reported them (no member; the
 //   backend leaves those termios bits alone).
-platform::LineSettings SerialLineSettings(const CDev& dev, bool bluetooth) {
+platform::LineSettings SerialLineSettings(const LinkSettings& settings, bool bluetooth) {
   platform::LineSettings s;
-  s.baud = dev.baud_rate_;
-  s.data_bits = static_cast<uint8_t>(dev.data_bits_ & 0xFF);
-  const int parity = dev.parity_ & 0xFF;
+  s.baud = settings.baud_rate;
+  s.data_bits = static_cast<uint8_t>(settings.data_bits & 0xFF);
+  const int parity = settings.parity & 0xFF;
   switch (parity) {
     case 1:
       s.parity = platform::Parity::kOdd;
@@ -59,13 +59,14 @@ platform::LineSettings SerialLineSettings(const CDev& dev, bool bluetooth) {
       break;
   }
   s.check_received_parity = s.parity == platform::Parity::kOdd;
-  s.stop_bits = (dev.stop_bits_ & 0xFF) == 0 ? platform::StopBits::kOne : platform::StopBits::kTwo;
+  s.stop_bits =
+      (settings.stop_bits & 0xFF) == 0 ? platform::StopBits::kOne : platform::StopBits::kTwo;
   if (bluetooth) {
     s.transmit_waits_for_cts = true;
     s.transmit_waits_for_dsr = true;
     s.dtr_on = true;
     s.rts_on = true;
-  } else if (dev.flow_control_ == 1) {
+  } else if (settings.flow_control == 1) {
     s.transmit_waits_for_cts = true;
     s.dtr_on = true;
   }
@@ -96,10 +97,11 @@ std::string StripNetPrefix(const std::string& port_name) {
   return start == std::string::npos ? std::string() : port_name.substr(start);
 }
 
-CDev::CDev(platform::Services& services) : services_(services) {}
+CDev::CDev(platform::Services& services, bool handheld)
+    : services_(services), handheld_(handheld) {}
 
 CDev::~CDev() {
-  if (open_flag_ != 0) Close();
+  if (open_) Close();
 }
 
 std::unique_ptr<LinkTransport> CDev::MakeTransport(int transport) {
@@ -107,12 +109,12 @@ std::unique_ptr<LinkTransport> CDev::MakeTransport(int transport) {
     case kTransportSerial:
     case kTransportBluetooth: {
       const bool bluetooth = transport == kTransportBluetooth;
-      const bool handheld_serial = handheld_mode_ != 0 && !bluetooth;
+      const bool handheld_serial = handheld_ && !bluetooth;
       SerialOptions options;
-      options.path = platform::ResolveComName(port_name_, bluetooth, services_.registry);
-      options.line = SerialLineSettings(*this, bluetooth);
+      options.path = platform::ResolveComName(settings_.port_name, bluetooth, services_.registry);
+      options.line = SerialLineSettings(settings_, bluetooth);
       if (bluetooth) {
-        options.working = BluetoothTimeouts(baud_rate_);
+        options.working = BluetoothTimeouts(settings_.baud_rate);
         options.ready = options.working;
       } else if (handheld_serial) {
         options.working = HandheldProbeTimeouts();
@@ -125,11 +127,11 @@ std::unique_ptr<LinkTransport> CDev::MakeTransport(int transport) {
       return std::make_unique<SerialTransport>(services_, std::move(options));
     }
     case kTransportUsb:
-      target_ = port_name_;
-      return std::make_unique<UsbTransport>(services_, port_name_);
+      target_ = settings_.port_name;
+      return std::make_unique<UsbTransport>(services_, settings_.port_name);
     case kTransportTcp: {
-      auto tcp = std::make_unique<TcpTransport>(services_, StripNetPrefix(port_name_),
-                                                static_cast<uint16_t>(baud_rate_ & 0xFFFF));
+      auto tcp = std::make_unique<TcpTransport>(services_, StripNetPrefix(settings_.port_name),
+                                                static_cast<uint16_t>(settings_.tcp_port & 0xFFFF));
       target_ = tcp->target();
       return tcp;
     }
@@ -137,9 +139,10 @@ std::unique_ptr<LinkTransport> CDev::MakeTransport(int transport) {
   return nullptr;
 }
 
-int CDev::Open() {
+int CDev::Open(const LinkSettings& settings) {
+  settings_ = settings;
   int transport;
-  switch (interface_) {
+  switch (settings.interface) {
     case kInterfaceSerial:
       transport = kTransportSerial;
       break;
@@ -158,7 +161,7 @@ int CDev::Open() {
       return 0;
   }
   // Opening over a live connection would leave the old device held until the object dies.
-  if (open_flag_ != 0) Close();
+  if (open_) Close();
   transport_ = transport;
   last_cause_ = platform::FailureCause::kNone;
   link_ = MakeTransport(transport);
@@ -175,13 +178,13 @@ int CDev::Open() {
     }
     return 0;
   }
-  open_flag_ = 1;
+  open_ = true;
   return 1;
 }
 
 void CDev::Close() {
-  open_flag_ = 0;
-  if (handheld_mode_ != 0) services_.clock.Sleep(kHandheldCloseWaitMs);
+  open_ = false;
+  if (handheld_) services_.clock.Sleep(kHandheldCloseWaitMs);
   if (link_) {
     link_->Close();
     link_.reset();

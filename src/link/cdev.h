@@ -4,6 +4,7 @@
 #include <memory>
 #include <string>
 
+#include "link/link_settings.h"
 #include "link/transport.h"
 #include "platform/failure_cause.h"
 #include "platform/serial_port.h"
@@ -24,13 +25,15 @@ class CDev {
   static constexpr int kTransportTcp = 3;
   static constexpr int kTransportBluetooth = 4;
 
-  explicit CDev(platform::Services& services);
+  // A handheld link waits longer on a serial open and lets the port settle after a close.
+  explicit CDev(platform::Services& services, bool handheld = false);
   virtual ~CDev();
   CDev(const CDev&) = delete;
   CDev& operator=(const CDev&) = delete;
 
-  // 1 when the connection is open and verified, 0 when it failed (the object is then closed).
-  int Open();
+  // 1 when the connection to `settings` is open and verified, 0 when it failed (the object is
+  // then closed).
+  int Open(const LinkSettings& settings);
   // Always safe.
   void Close();
   // Bytes accepted by the transport; 0 (serial, Bluetooth, USB) or -1 (TCP/IP) on failure.
@@ -39,6 +42,12 @@ class CDev {
   // also means the peer closed (or nothing came within the receive time-out) and -1 an error.
   // `wait_ms` is accepted for callers' sake and ignored: each transport has its own time-outs.
   int Read(uint8_t* buffer, uint32_t capacity, uint32_t wait_ms);
+
+  bool is_open() const { return open_; }
+  bool handheld() const { return handheld_; }
+  // What the last Open was asked to reach, and the transport it chose (kTransport...).
+  const LinkSettings& settings() const { return settings_; }
+  int transport() const { return transport_; }
 
   // Why the link last failed (Open, a write or a read); kNone while nothing failed since Open.
   platform::FailureCause last_cause() const { return last_cause_; }
@@ -53,20 +62,8 @@ class CDev {
   };
   const Traffic& traffic() const { return traffic_; }
 
-  // Fields, read and filled in by the callers before Open.
-  int open_flag_ = 0;
-  int handheld_mode_ = 0;
-  uint32_t baud_rate_ = 115200;  // TCP/IP: the low 16 bits are the TCP port
-  int parity_ = 0;               // 0 none, 1 odd, 2 even
-  int data_bits_ = 8;
-  int stop_bits_ = 0;     // 0 one, 2 two
-  int flow_control_ = 0;  // 0 none, 1 DTR/DSR
-  std::string port_name_ = "COM1";
-  int transport_ = kTransportSerial;
-  int interface_ = kInterfaceSerial;
-
  private:
-  // The transport for `transport` from the fields; also sets target_.
+  // The transport for `transport` from settings_; also sets target_.
   std::unique_ptr<LinkTransport> MakeTransport(int transport);
   // Keeps the link's cause when it reports one, counted as a failure.
   void NoteCause();
@@ -74,15 +71,19 @@ class CDev {
   void TraceAndPace(const char* direction_format, const uint8_t* data, size_t length);
 
   platform::Services& services_;
+  const bool handheld_;
+  bool open_ = false;
+  LinkSettings settings_;
+  int transport_ = kTransportSerial;
   std::unique_ptr<LinkTransport> link_;
   platform::FailureCause last_cause_ = platform::FailureCause::kNone;
   std::string target_;
   Traffic traffic_;
 };
 
-// What the serial and Bluetooth opens ask of the line, from the link's fields. Pure, so the
-// mapping can be checked without a port.
-platform::LineSettings SerialLineSettings(const CDev& dev, bool bluetooth);
+// What the serial and Bluetooth opens ask of the line. Pure, so the mapping can be checked without
+// a port.
+platform::LineSettings SerialLineSettings(const LinkSettings& settings, bool bluetooth);
 // Time-outs of each open stage (desktop and handheld, serial and Bluetooth).
 platform::SerialTimeouts DesktopSerialTimeouts();
 platform::SerialTimeouts BluetoothTimeouts(uint32_t baud_rate);

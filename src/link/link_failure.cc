@@ -68,7 +68,7 @@ FailureCause StepFailureCause(const CDev& dev, const CDev::Traffic& before) {
 }
 
 std::string FailureLine(const CDev& dev, const CDev::Traffic& before) {
-  return DescribeFailure(StepFailureCause(dev, before), dev.failure_target(), dev.transport_);
+  return DescribeFailure(StepFailureCause(dev, before), dev.failure_target(), dev.transport());
 }
 
 std::string WithFailureLine(std::string first, const CDev& dev, const CDev::Traffic& before) {

@@ -71,15 +71,15 @@ size_t BlockStart(const reply::Buffer& block) {
 
 }  // namespace
 
-bool CCommonNv::LinkOpen() const { return util_ != nullptr && util_->dev_.open_flag_ != 0; }
+bool CCommonNv::LinkOpen() const { return util_ != nullptr && util_->dev().is_open(); }
 
 uint32_t CCommonNv::Fail(uint32_t result) {
-  if (util_ != nullptr) util_->dev_.Close();
+  if (util_ != nullptr) util_->dev().Close();
   return result;
 }
 
 bool CCommonNv::Send(const uint8_t* bytes, size_t length) {
-  const int written = util_->dev_.Write(bytes, static_cast<uint32_t>(length));
+  const int written = util_->dev().Write(bytes, static_cast<uint32_t>(length));
   return written >= 0 && static_cast<size_t>(written) == length;
 }
 
@@ -104,7 +104,7 @@ uint32_t CCommonNv::ReadKeyCodeBlock(bool first_block, bool* more) {
   *more = false;
   clock_.Sleep(kBlockPauseMs);
   reply::Buffer block(kBlockCapacity);
-  CollectBlock(util_->dev_, block);
+  CollectBlock(util_->dev(), block);
 
   const size_t start = BlockStart(block);
   if (block.size() < nv::kMinBlockSize || block.At(start) != nv::kReplyMark ||

@@ -126,8 +126,8 @@ NvStep NvJob::StartStep() {
   const NvJobTexts& t = *texts_;
   CCommonUtil* util = nv_.util();
   if (util == nullptr) return Cancel(t.port_open_error);
-  if (util->dev_.open_flag_ == 0) {
-    if (util->dev_.Open() != 1) return Cancel(t.port_open_error);
+  if (!util->dev().is_open()) {
+    if (!util->OpenLink()) return Cancel(t.port_open_error);
     Advance(5, t.opened);
   }
   if (nv_.identified_ == 0) {
@@ -179,13 +179,13 @@ NvStep NvJob::FinishStep() {
 }
 
 void NvJob::MarkExchange() {
-  if (nv_.util() != nullptr) before_ = nv_.util()->dev_.traffic();
+  if (nv_.util() != nullptr) before_ = nv_.util()->dev().traffic();
 }
 
 NvStep NvJob::Cancel(const char* text) {
   message_ = text;
   if (nv_.util() != nullptr) {
-    message_ = WithFailureLine(message_, nv_.util()->dev_, before_);
+    message_ = WithFailureLine(message_, nv_.util()->dev(), before_);
   }
   return {NvStep::Kind::kCancel, 0, 0};
 }

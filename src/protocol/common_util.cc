@@ -80,21 +80,15 @@ uint32_t FirmwareVersionNumber(const std::string& reply_text) {
   return value < kFirmwareNewer ? kFirmwareOlder : kFirmwareNewer;
 }
 
-CCommonUtil::CCommonUtil(platform::Services& services) : dev_(services), services_(services) {
-  // The link starts from the same setting a fresh saved_ holds, so there is one list of defaults.
-  ApplyPortSettings();
-}
+CCommonUtil::CCommonUtil(platform::Services& services, bool handheld)
+    : services_(services), dev_(services, handheld) {}
 
 CCommonUtil::~CCommonUtil() = default;
 
-void CCommonUtil::ApplyPortSettings() {
-  dev_.port_name_ = saved_.port_name;
-  dev_.baud_rate_ = saved_.baud_rate;
-  dev_.data_bits_ = saved_.data_bits;
-  dev_.parity_ = saved_.parity;
-  dev_.stop_bits_ = saved_.stop_bits;
-  dev_.flow_control_ = saved_.flow_control;
-  dev_.interface_ = saved_.interface;
+bool CCommonUtil::OpenLink() { return dev_.is_open() || dev_.Open(link_settings_) == 1; }
+
+void CCommonUtil::CloseLink() {
+  if (dev_.is_open()) dev_.Close();
 }
 
 void CCommonUtil::Tracef(const char* format, ...) {
@@ -107,7 +101,7 @@ void CCommonUtil::Tracef(const char* format, ...) {
 }
 
 uint32_t CCommonUtil::SendQuery(const uint8_t* query) {
-  if (dev_.open_flag_ == 0) return kResultNotOpen;
+  if (!dev_.is_open()) return kResultNotOpen;
   if (dev_.Write(query, 3) != 3) {
     dev_.Close();
     return kResultWriteFailed;
@@ -164,12 +158,12 @@ uint32_t CCommonUtil::GetPrinterInfo(uint32_t kind) {
 uint32_t CCommonUtil::QueryCodePage() {
   const uint32_t sent = SendQuery(kQueryCodePage);
   if (sent != kResultOk) return sent;
-  services_.clock.Sleep(dev_.handheld_mode_ != 0 ? kCodePagePauseHandheldMs : kCodePagePauseMs);
-  code_page_text_.clear();
+  services_.clock.Sleep(dev_.handheld() ? kCodePagePauseHandheldMs : kCodePagePauseMs);
+  identity_.code_page_text.clear();
   reply::Buffer reply(kReplyBufferSize);
   if (WaitReplyWithResend(kQueryCodePage, reply)) {
-    code_page_text_ += TextUpToNul(reply.data(), reply.size());
-    Tracef("codepage %s", code_page_text_.c_str());
+    identity_.code_page_text += TextUpToNul(reply.data(), reply.size());
+    Tracef("codepage %s", identity_.code_page_text.c_str());
   }
   // An empty text tells the caller that the printer did not answer.
   return kResultOk;
@@ -178,7 +172,7 @@ uint32_t CCommonUtil::QueryCodePage() {
 uint32_t CCommonUtil::QueryModel() {
   const uint32_t sent = SendQuery(kQueryModel);
   if (sent != kResultOk) return sent;
-  model_name_.clear();
+  identity_.model_name.clear();
   reply::Buffer reply(kReplyBufferSize);
   if (!WaitReplyWithResend(kQueryModel, reply)) {
     dev_.Close();
@@ -205,14 +199,14 @@ uint32_t CCommonUtil::QueryModel() {
   }
 
   // The buffer holds kReplyBufferSize bytes, zeros after what was joined.
-  model_code_ = MatchesModel(reply.data()) ? MODEL_TMQD550 : 0;
-  if (model_code_ == 0) {
+  identity_.model_code = MatchesModel(reply.data()) ? MODEL_TMQD550 : 0;
+  if (identity_.model_code == 0) {
     RefuseIdentity(kModel, reply.data(), reply.size());
     dev_.Close();
     return kResultNotAccepted;
   }
-  model_name_ = ReplyBody(reply.data(), reply.size());
-  Tracef("Model str = %s", model_name_.c_str());
+  identity_.model_name = ReplyBody(reply.data(), reply.size());
+  Tracef("Model str = %s", identity_.model_name.c_str());
   return kResultOk;
 }
 
@@ -235,7 +229,7 @@ bool CCommonUtil::MatchesModel(const uint8_t* buffer) {
 }
 
 uint32_t CCommonUtil::QueryVersion() {
-  if (dev_.open_flag_ == 0) return kResultNotOpen;
+  if (!dev_.is_open()) return kResultNotOpen;
   if (dev_.Write(kQueryVersion, 3) != 3) {
     Tracef("* Error : AddPtr : Failed to write Get Version GS I Version");
     dev_.Close();
@@ -260,10 +254,10 @@ uint32_t CCommonUtil::QueryVersion() {
   }
   const std::string reply = TextUpToNul(buffer, filled);
   Tracef("****Go g_Getver %d %s", static_cast<int>(filled), reply.c_str());
-  firmware_version_text_ = ReplyBody(buffer, filled);
-  firmware_version_ = FirmwareVersionNumber(reply);
-  Tracef("****KVN:g_Getver %d %s", static_cast<int>(firmware_version_),
-         firmware_version_text_.c_str());
+  identity_.firmware_version_text = ReplyBody(buffer, filled);
+  identity_.firmware_version = FirmwareVersionNumber(reply);
+  Tracef("****KVN:g_Getver %d %s", static_cast<int>(identity_.firmware_version),
+         identity_.firmware_version_text.c_str());
   return kResultOk;
 }
 
@@ -311,7 +305,7 @@ uint32_t CCommonUtil::QueryOpenCheck() {
     dev_.Close();
     return kResultBadReply;
   }
-  open_check_value_ = buffer[2];
+  identity_.open_check_value = buffer[2];
   Tracef("OK ID Data = %02x ", buffer[2]);
   Tracef("* End : %d", static_cast<int>(services_.clock.TickCount()));
   return kResultOk;

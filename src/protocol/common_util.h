@@ -23,6 +23,16 @@ inline constexpr char kMakerName[] = "KORVANE";
 inline constexpr uint32_t kFirmwareOlder = 101001;
 inline constexpr uint32_t kFirmwareNewer = 160902;  // has the tear-off position
 
+// Who the printer said it is, query by query; a field keeps its value until its query runs again.
+struct PrinterIdentity {
+  std::string model_name = {};
+  uint32_t model_code = MODEL_DEFAULT;
+  std::string firmware_version_text = {};
+  uint32_t firmware_version = 0;
+  std::string code_page_text = {};
+  std::optional<uint8_t> open_check_value = {};  // unset until an open check succeeds
+};
+
 // Owns the printer link and the communication setting, and asks the printer who it is.
 class CCommonUtil {
  public:
@@ -34,37 +44,28 @@ class CCommonUtil {
     kMaker = 4,
   };
 
-  // The communication setting a main dialog hands over.
-  struct PortSettings {
-    std::string port_name = "COM1:";
-    uint32_t baud_rate = 115200;
-    int data_bits = 8;
-    int parity = 0;
-    int stop_bits = 0;
-    int flow_control = 1;
-    int interface = CDev::kInterfaceSerial;
-  };
-
-  explicit CCommonUtil(platform::Services& services);
+  // `handheld`: the link and the queries wait as the handheld's slower links need.
+  explicit CCommonUtil(platform::Services& services, bool handheld = false);
   virtual ~CCommonUtil();
 
-  // Copies the saved port settings into the link.
-  void ApplyPortSettings();
+  // The setting the next OpenLink uses (a main dialog hands it over before every job).
+  void SetLinkSettings(const LinkSettings& settings) { link_settings_ = settings; }
+  // Opens the link with the handed-over setting unless it is open; false when that failed.
+  bool OpenLink();
+  // Closes the link if it is open (a closed handheld link takes no settle time again).
+  void CloseLink();
+  CDev& dev() { return dev_; }
+  const CDev& dev() const { return dev_; }
+  const PrinterIdentity& identity() const { return identity_; }
+  // For tests of what is shown for a printer, without running its identification.
+  void SetIdentityForTest(const PrinterIdentity& identity) { identity_ = identity; }
+
   // Runs one identification query; a result code of result_codes.h.
   uint32_t GetPrinterInfo(uint32_t kind);
   // After a model or maker query refused the printer's answer: a line for people saying what the
   // printer called itself (printable characters only, cut to a short length). Empty after any
   // other outcome of the last query.
   const std::string& refused_identity() const { return refused_identity_; }
-
-  std::string model_name_;
-  uint32_t model_code_ = MODEL_DEFAULT;
-  CDev dev_;
-  std::string firmware_version_text_;
-  uint32_t firmware_version_ = 0;
-  std::string code_page_text_;
-  std::optional<uint8_t> open_check_value_;  // unset until an open check succeeds
-  PortSettings saved_;
 
  private:
   uint32_t SendQuery(const uint8_t* query);
@@ -81,6 +82,10 @@ class CCommonUtil {
   void RefuseIdentity(QueryKind kind, const uint8_t* reply, size_t length);
 
   platform::Services& services_;
+  CDev dev_;
+  // Before any hand-over: the first COM port as the handheld names it, with DTR/DSR handshake.
+  LinkSettings link_settings_{.port_name = "COM1:", .flow_control = 1};
+  PrinterIdentity identity_;
   std::string refused_identity_;
 };
 

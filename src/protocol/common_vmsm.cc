@@ -36,15 +36,15 @@ CCommonVmsm::CCommonVmsm(CCommonUtil* util, platform::Clock& clock) : util_(util
 
 CCommonVmsm::~CCommonVmsm() = default;
 
-bool CCommonVmsm::LinkOpen() const { return util_ != nullptr && util_->dev_.open_flag_ != 0; }
+bool CCommonVmsm::LinkOpen() const { return util_ != nullptr && util_->dev().is_open(); }
 
 uint32_t CCommonVmsm::Fail(uint32_t result) {
-  if (util_ != nullptr) util_->dev_.Close();
+  if (util_ != nullptr) util_->dev().Close();
   return result;
 }
 
 bool CCommonVmsm::Send(const std::vector<uint8_t>& bytes) {
-  const int written = util_->dev_.Write(bytes.data(), static_cast<uint32_t>(bytes.size()));
+  const int written = util_->dev().Write(bytes.data(), static_cast<uint32_t>(bytes.size()));
   return written >= 0 && static_cast<size_t>(written) == bytes.size();
 }
 
@@ -55,8 +55,8 @@ uint32_t CCommonVmsm::InitSetting() {
   if (!Send(command)) return Fail(kResultWriteFailed);
   clock_.Sleep(kQueryPauseMs);
   reply::Buffer r(100);
-  if (!reply::CollectExactRead(util_->dev_, clock_, command, vmsm::kAckReplySize, kInitSettingReads,
-                               r)) {
+  if (!reply::CollectExactRead(util_->dev(), clock_, command, vmsm::kAckReplySize,
+                               kInitSettingReads, r)) {
     return Fail(kResultNoReply);
   }
   if (r.At(0) != vmsm::kReplyMark || r.At(1) != vmsm::kAckKind || r.At(2) != 0) {
@@ -76,7 +76,7 @@ uint32_t CCommonVmsm::ReadSwitch(uint8_t a) {
   if (!Send(vmsm::ReadSwitchCommand(a))) return Fail(kResultWriteFailed);
   clock_.Sleep(kQueryPauseMs);
   reply::Buffer r(vmsm::kSwitchReplySize);
-  if (!reply::CollectFixed(util_->dev_, clock_, vmsm::kSwitchReplySize, kSwitchReplyTotalMs, r)) {
+  if (!reply::CollectFixed(util_->dev(), clock_, vmsm::kSwitchReplySize, kSwitchReplyTotalMs, r)) {
     return Fail(kResultNoReply);
   }
   if (r.At(0) != vmsm::kReplyMark || r.At(1) != vmsm::kSwitchKind || r.At(10) != 0) {
@@ -104,7 +104,7 @@ uint32_t CCommonVmsm::ReadSerial(uint8_t a) {
   if (!Send(command)) return Fail(kResultWriteFailed);
   clock_.Sleep(kQueryPauseMs);
   reply::Buffer r(reply::kNulReplyCapacity);
-  if (reply::CollectNulTerminated(util_->dev_, clock_, command, 0, r) !=
+  if (reply::CollectNulTerminated(util_->dev(), clock_, command, 0, r) !=
       reply::NulReply::kComplete) {
     return Fail(kResultNoReply);
   }
@@ -133,7 +133,7 @@ uint32_t CCommonVmsm::ReadTearOff() {
   clock_.Sleep(kQueryPauseMs);
   // The two position bytes may be 00h, so the reply is taken by its length.
   reply::Buffer r(reply::kNulReplyCapacity);
-  if (reply::CollectNulTerminated(util_->dev_, clock_, command, vmsm::kTearOffReplySize, r) !=
+  if (reply::CollectNulTerminated(util_->dev(), clock_, command, vmsm::kTearOffReplySize, r) !=
       reply::NulReply::kComplete) {
     return Fail(kResultNoReply);
   }
@@ -157,7 +157,7 @@ uint32_t CCommonVmsm::ReadRfInterface() {
   if (!Send(vmsm::ReadRfInterfaceCommand())) return Fail(kResultWriteFailed);
   clock_.Sleep(kQuickQueryPauseMs);
   reply::Buffer r(reply::kTimedReplyCapacity);
-  reply::CollectTimed(util_->dev_, clock_, r);
+  reply::CollectTimed(util_->dev(), clock_, r);
   r.DropBefore(vmsm::kReplyMark, vmsm::kSwitchKind);
   const uint8_t c7 = r.At(8);
   const uint8_t c8 = r.At(9);
@@ -181,7 +181,7 @@ uint32_t CCommonVmsm::FactoryDefault() {
   if (!Send(vmsm::FactoryDefaultBlock())) return Fail(kResultWriteFailed);
   clock_.Sleep(kFactoryAckPauseMs);
   reply::Buffer r(vmsm::kAckReplySize);
-  if (!reply::CollectFixed(util_->dev_, clock_, vmsm::kAckReplySize, kFactoryAckTotalMs, r) ||
+  if (!reply::CollectFixed(util_->dev(), clock_, vmsm::kAckReplySize, kFactoryAckTotalMs, r) ||
       r.At(0) != vmsm::kReplyMark || r.At(1) != vmsm::kAckKind || r.At(2) != 0) {
     return Fail(kResultNoReply);
   }
@@ -192,10 +192,10 @@ uint32_t CCommonVmsm::ReadBtInfo(uint8_t kind) {
   if (!LinkOpen()) return kResultNotOpen;
   const vmsm::Bytes command = vmsm::ReadBtInfoCommand(kind);
   if (!Send(command)) return Fail(kResultWriteFailed);
-  clock_.Sleep(util_->dev_.handheld_mode_ != 0 ? kBtHandheldPauseMs : kBtPauseMs);
+  clock_.Sleep(util_->dev().handheld() ? kBtHandheldPauseMs : kBtPauseMs);
   reply::Buffer r(kBtReplyCapacity);
   // When no reply came the buffer is empty and fails the header test below.
-  reply::CollectWholeRead(util_->dev_, clock_, command, r);
+  reply::CollectWholeRead(util_->dev(), clock_, command, r);
   if (r.At(0) != vmsm::kReplyMark || r.At(1) != vmsm::kBtKind) return Fail(kResultNoReply);
   const uint8_t reply_kind = r.At(2);
   // An answer about another item than the one asked for is not ours to store.
@@ -247,7 +247,7 @@ uint32_t CCommonVmsm::ReadSentinel(uint8_t t) {
   clock_.Sleep(kQuickQueryPauseMs);
   reply::Buffer r(reply::kTimedReplyCapacity);
   // A reply cut short is ignored like a missing one: half a sentinel must not replace a whole.
-  if (!reply::CollectTimed(util_->dev_, clock_, r)) return kResultOk;
+  if (!reply::CollectTimed(util_->dev(), clock_, r)) return kResultOk;
   r.DropBefore(vmsm::kReplyMark, vmsm::kSentinelKind);
   // Any part that does not fit means the reply is not this track's sentinels (another track's
   // must not land here).

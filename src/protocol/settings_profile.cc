@@ -84,8 +84,9 @@ void CCommonVmsm::LoadProfile(platform::Registry& registry, const std::string& k
 }
 
 bool CCommonVmsm::SaveProfile(platform::Registry& registry, const std::string& key) const {
-  const std::string firmware_version_text = util_ != nullptr ? util_->firmware_version_text_ : "";
+  const std::string firmware_version_text =
+      util_ != nullptr ? util_->identity().firmware_version_text : "";
   const std::optional<uint8_t> open_check_value =
-      util_ != nullptr ? util_->open_check_value_ : std::nullopt;
+      util_ != nullptr ? util_->identity().open_check_value : std::nullopt;
   return SaveSettingsProfile(settings(), registry, key, firmware_version_text, open_check_value);
 }

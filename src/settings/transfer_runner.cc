@@ -78,7 +78,7 @@ bool TransferRunner::Applies(StepCondition condition) const {
     case StepCondition::kAlways:
       return true;
     case StepCondition::kNewerFirmware:
-      return vmsm_.util()->firmware_version_ == kFirmwareNewer;
+      return vmsm_.util()->identity().firmware_version == kFirmwareNewer;
     case StepCondition::kBluetoothOn:
       return vmsm_.settings().BtSkip == 0;
   }
@@ -104,7 +104,7 @@ bool TransferRunner::RunStep(const TransferStep& step, const ArmTimer& arm) {
       break;
   }
   // What the link did during the step tells its failure, silence and a wrong reply apart.
-  const CDev& dev = vmsm_.util()->dev_;
+  const CDev& dev = vmsm_.util()->dev();
   const CDev::Traffic before = dev.traffic();
   if (Perform(step) != kResultOk) {
     failure_line_ = FailureLine(dev, before);
@@ -126,8 +126,7 @@ uint32_t TransferRunner::Perform(const TransferStep& step) {
   const auto a = static_cast<uint8_t>(step.value);
   switch (step.op) {
     case TransferOp::kOpenLink:
-      if (util.dev_.open_flag_ != 0) return kResultOk;
-      return util.dev_.Open() == 1 ? kResultOk : kResultNotOpen;
+      return util.OpenLink() ? kResultOk : kResultNotOpen;
     case TransferOp::kPrinterInfo:
       return util.GetPrinterInfo(step.value);
     case TransferOp::kInitSetting:

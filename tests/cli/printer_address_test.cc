@@ -49,32 +49,29 @@ TEST(PrinterAddressTest, AcceptedFormsFillEveryField) {
     std::string error;
     const std::optional<PrinterAddress> a = ParsePrinterAddress(row.text, &error);
     ASSERT_TRUE(a.has_value()) << row.text << ": " << error;
-    EXPECT_EQ(a->interface, row.interface) << row.text;
-    EXPECT_EQ(a->port_name, row.port_name) << row.text;
-    EXPECT_EQ(a->baud_rate, row.baud) << row.text;
-    EXPECT_EQ(a->parity, row.parity) << row.text;
-    EXPECT_EQ(a->data_bits, row.data_bits) << row.text;
-    EXPECT_EQ(a->stop_bits, row.stop_bits) << row.text;
-    EXPECT_EQ(a->flow_control, row.flow) << row.text;
+    const LinkSettings& link = a->link;
+    EXPECT_EQ(link.interface, row.interface) << row.text;
+    EXPECT_EQ(link.port_name, row.port_name) << row.text;
+    EXPECT_EQ(row.interface == kTcp ? link.tcp_port : link.baud_rate, row.baud) << row.text;
+    EXPECT_EQ(link.parity, row.parity) << row.text;
+    EXPECT_EQ(link.data_bits, row.data_bits) << row.text;
+    EXPECT_EQ(link.stop_bits, row.stop_bits) << row.text;
+    EXPECT_EQ(link.flow_control, row.flow) << row.text;
   }
 
-  // What the link is handed: every field differs from the link's defaults, so one left out shows.
+  // Every field differs from the link's defaults, so one left out shows.
   std::string error;
   const std::optional<PrinterAddress> a =
       ParsePrinterAddress(" serial:COM4?baud=4800&parity=odd&stop=2&data=7&flow=dtr\n", &error);
   ASSERT_TRUE(a.has_value()) << error;
   EXPECT_EQ(a->text, "serial:COM4?baud=4800&parity=odd&stop=2&data=7&flow=dtr");
-  fakes::TestServices t;
-  CDev dev(t.services);
-  dev.interface_ = kTcp;
-  a->ApplyTo(dev);
-  EXPECT_EQ(dev.interface_, kSerial);
-  EXPECT_EQ(dev.port_name_, "COM4");
-  EXPECT_EQ(dev.baud_rate_, 4800u);
-  EXPECT_EQ(dev.parity_, 1);
-  EXPECT_EQ(dev.data_bits_, 7);
-  EXPECT_EQ(dev.stop_bits_, 2);
-  EXPECT_EQ(dev.flow_control_, 1);
+  EXPECT_EQ(a->link, (LinkSettings{.interface = kSerial,
+                                   .port_name = "COM4",
+                                   .baud_rate = 4800,
+                                   .parity = 1,
+                                   .data_bits = 7,
+                                   .stop_bits = 2,
+                                   .flow_control = 1}));
 }
 
 TEST(PrinterAddressTest, RefusedFormsSayWhy) {
@@ -131,10 +128,10 @@ TEST(PrinterAddressTest, PrintersFile) {
   ASSERT_TRUE(ParsePrinterList(good, "printers.txt", &list, &error)) << error;
   ASSERT_EQ(list.size(), 4u);
   EXPECT_EQ(list[0].text, "tcp://10.0.0.5");
-  EXPECT_EQ(list[0].baud_rate, 9100u);
-  EXPECT_EQ(list[1].port_name, "/dev/usb/lp0");
-  EXPECT_EQ(list[2].baud_rate, 9101u);
-  EXPECT_EQ(list[3].interface, kBluetooth);
+  EXPECT_EQ(list[0].link.tcp_port, 9100u);
+  EXPECT_EQ(list[1].link.port_name, "/dev/usb/lp0");
+  EXPECT_EQ(list[2].link.tcp_port, 9101u);
+  EXPECT_EQ(list[3].link.interface, kBluetooth);
 
   // Every bad line is named; nothing is handed out.
   const std::string bad =

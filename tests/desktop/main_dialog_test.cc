@@ -497,11 +497,10 @@ TEST_F(MainDialogTest, ManagerButtonsHandTheSettingToTheLink) {
   t.devices.record.connect_ok = false;
   Run({"select 1006 3", "type 1074 \"10.1.1.5\"", "type 1075 \"9101\"", "click 1001",
        "wait messagebox", "answer OK", "snapshot", "close"});
-  const CDev& dev = dlg.Util().dev_;
-  EXPECT_EQ(dev.port_name_, "NET10.1.1.5");
-  EXPECT_EQ(dev.baud_rate_, 9101u);
-  EXPECT_EQ(dev.interface_, CDev::kInterfaceTcp);
-  EXPECT_EQ(dlg.Util().saved_.port_name, "NET10.1.1.5");
+  const LinkSettings& dev = dlg.Util().dev().settings();
+  EXPECT_EQ(dev.port_name, "NET10.1.1.5");
+  EXPECT_EQ(dev.tcp_port, 9101u);
+  EXPECT_EQ(dev.interface, CDev::kInterfaceTcp);
   EXPECT_EQ(t.devices.record.connects,
             (std::vector<std::pair<std::string, uint16_t>>{{"10.1.1.5", 9101}}));
   ASSERT_EQ(Boxes().size(), 1u);
@@ -516,14 +515,14 @@ TEST_F(MainDialogTest, ManagerButtonsHandTheSettingToTheLink) {
   ASSERT_TRUE(host.Queue({"select 1007 \"COM9\"", "select 1008 \"4800\"", "select 1009 1",
                           "select 1010 1", "click 1001", "wait messagebox", "answer OK", "close"}));
   serial.DoModal(host);
-  const CDev& sdev = serial.Util().dev_;
-  EXPECT_EQ(sdev.port_name_, "COM9");
-  EXPECT_EQ(sdev.baud_rate_, 4800u);
-  EXPECT_EQ(sdev.parity_, 1);
-  EXPECT_EQ(sdev.stop_bits_, 2);
-  EXPECT_EQ(sdev.data_bits_, 8);
-  EXPECT_EQ(sdev.flow_control_, 0);
-  EXPECT_EQ(sdev.interface_, CDev::kInterfaceSerial);
+  const LinkSettings& sdev = serial.Util().dev().settings();
+  EXPECT_EQ(sdev.port_name, "COM9");
+  EXPECT_EQ(sdev.baud_rate, 4800u);
+  EXPECT_EQ(sdev.parity, 1);
+  EXPECT_EQ(sdev.stop_bits, 2);
+  EXPECT_EQ(sdev.data_bits, 8);
+  EXPECT_EQ(sdev.flow_control, 0);
+  EXPECT_EQ(sdev.interface, CDev::kInterfaceSerial);
 }
 
 TEST_F(MainDialogTest, TcpPortBeyondTheTcpPortsReadsAsZero) {
@@ -531,7 +530,7 @@ TEST_F(MainDialogTest, TcpPortBeyondTheTcpPortsReadsAsZero) {
   Run({"select 1006 3", "type 1074 \"10.0.0.7\"", "type 1075 \"70000\"", "click 1001",
        "wait messagebox", "answer OK", "click 1"});
   // Handed on as 70000, the link would cut it to 16 bits and connect to port 4464.
-  EXPECT_EQ(dlg.Util().dev_.baud_rate_, 0u);
+  EXPECT_EQ(dlg.Util().dev().settings().tcp_port, 0u);
   EXPECT_EQ(Dword(kValueBaudrate), 0u);
   EXPECT_EQ(Text(kValuePort), "NET10.0.0.7");
 }
@@ -566,16 +565,14 @@ TEST_F(MainDialogTest, ExitAndWindowCloseBothCloseAnOpenLink) {
     fakes::TestServices s;
     CM500QXUtilityDlg d(s.services, log);
     CCommonUtil& util = d.Util();
-    util.saved_.port_name = "NET127.0.0.1";
-    util.saved_.baud_rate = 9100;
-    util.saved_.interface = CDev::kInterfaceTcp;
-    util.ApplyPortSettings();
-    ASSERT_EQ(util.dev_.Open(), 1);
+    util.SetLinkSettings(
+        {.interface = CDev::kInterfaceTcp, .port_name = "NET127.0.0.1", .tcp_port = 9100});
+    ASSERT_TRUE(util.OpenLink());
     ASSERT_EQ(s.devices.record.open_devices, 1);
     ASSERT_TRUE(host.Queue({command}));
     d.DoModal(host);
     EXPECT_EQ(s.devices.record.open_devices, 0);
-    EXPECT_EQ(util.dev_.open_flag_, 0);
+    EXPECT_FALSE(util.dev().is_open());
   }
 }
 

@@ -24,8 +24,8 @@ namespace {
 class VmsmTabTest : public ::testing::Test {
  protected:
   VmsmTabTest() : host_(clock_, Resources()) {
-    util_.firmware_version_text_ = "2.00 ESC/POS";
-    util_.firmware_version_ = kFirmwareNewer;
+    util_.SetIdentityForTest(
+        {.firmware_version_text = "2.00 ESC/POS", .firmware_version = kFirmwareNewer});
     host_.SetEventCallback([this](const ui::Event& e, ui::ScriptedHost&) {
       if (e.kind == ui::EventKind::kSnapshot && !probes_.empty()) {
         auto probe = std::move(probes_.front());
@@ -55,8 +55,8 @@ class VmsmTabTest : public ::testing::Test {
 
   // One launch as the main dialog makes it: the record in, the dialog's record back after OK.
   int Launch() {
-    CDlgVMSM dlg(record_,
-                 {util_.firmware_version_, util_.firmware_version_text_, util_.code_page_text_});
+    const PrinterIdentity& id = util_.identity();
+    CDlgVMSM dlg(record_, {id.firmware_version, id.firmware_version_text, id.code_page_text});
     dlg_ = &dlg;
     const int result = dlg.DoModal(host_);
     dlg_ = nullptr;
@@ -147,7 +147,9 @@ TEST_F(VmsmTabTest, PageOneListsRadiosAndCodePageText) {
   record_.CodePage = 36;
   record_.FontType = 2;
   record_.LCharMode = 1;
-  util_.code_page_text_ = "(PC437)";
+  util_.SetIdentityForTest({.firmware_version_text = "2.00 ESC/POS",
+                            .firmware_version = kFirmwareNewer,
+                            .code_page_text = "(PC437)"});
   AddProbe([&] {
     CDlgVMSMTab1& p = dlg_->tab1();
     EXPECT_EQ(p.GetComboBox(1093).GetText(), "50mm/s");
@@ -188,7 +190,8 @@ TEST_F(VmsmTabTest, TearOffRuleByFirmwareGenerationAndService) {
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
-    util_.firmware_version_ = c.firmware;
+    util_.SetIdentityForTest(
+        {.firmware_version_text = "2.00 ESC/POS", .firmware_version = c.firmware});
     record_ = PrinterSettings{};
     record_.Service = c.service;
     record_.CuttingPosition = 300;

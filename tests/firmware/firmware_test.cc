@@ -55,15 +55,10 @@ class RepaintHost : public ui::ScriptedHost {
 };
 
 struct Rig {
-  Rig() {
-    setting.interface = CDev::kInterfaceTcp;
-    setting.port_name = "NET10.0.0.5";
-    setting.baud_rate = 9100;
-  }
   // Start Download with `path` chosen, every message box answered, then Exit.
   int Download(const std::string& path) {
     CFirmwarednDlg dlg(t.services, *file_system);
-    dlg.SetPortSetting(setting);
+    dlg.SetLinkSettings(setting);
     host.Queue({"click 1026", "files \"" + path + "\"", "answer OK", "click 1"});
     return dlg.DoModal(host);
   }
@@ -80,7 +75,7 @@ struct Rig {
   fakes::FakeFileSystem files;
   platform::FileSystem* file_system = &files;
   RepaintHost host{t.clock};
-  FirmwarePortSetting setting;
+  LinkSettings setting{.interface = CDev::kInterfaceTcp, .port_name = "NET10.0.0.5"};
 };
 
 TEST(FirmwareDialog, SendsTheFileInPiecesAndFollowsItWithTheBar) {

@@ -141,7 +141,7 @@ TEST_F(PdaMainDialogTest, FirstRunIsSerialAndTheBoxSwitchesTheLayout) {
   EXPECT_EQ(Stored(),
             std::make_tuple(std::optional<uint32_t>(0), std::optional<std::string>("COM1:"),
                             std::optional<uint32_t>(115200)));
-  EXPECT_EQ(dlg.Util().dev_.handheld_mode_, 1);
+  EXPECT_TRUE(dlg.Util().dev().handheld());
 }
 
 struct RestoreCase {
@@ -204,11 +204,11 @@ TEST_F(PdaMainDialogTest, NvManagerOpensTheLinkAsChosen) {
   t.devices.record.connect_ok = false;
   Run({"click 1068", "type 1070 \"127.0.0.1\"", "type 1032 \"9100\"", "click 1000",
        "wait messagebox", "answer OK", "snapshot", "close"});
-  const CDev& dev = dlg.Util().dev_;
-  EXPECT_EQ(dev.port_name_, "NET127.0.0.1");
-  EXPECT_EQ(dev.baud_rate_, 9100u);
-  EXPECT_EQ(dev.interface_, 3);
-  EXPECT_EQ(std::make_tuple(dev.data_bits_, dev.parity_, dev.stop_bits_, dev.flow_control_),
+  const LinkSettings& dev = dlg.Util().dev().settings();
+  EXPECT_EQ(dev.port_name, "NET127.0.0.1");
+  EXPECT_EQ(dev.tcp_port, 9100u);
+  EXPECT_EQ(dev.interface, 3);
+  EXPECT_EQ(std::make_tuple(dev.data_bits, dev.parity, dev.stop_bits, dev.flow_control),
             std::make_tuple(8, 0, 0, 1));
   EXPECT_EQ(t.devices.record.connects,
             (std::vector<std::pair<std::string, uint16_t>>{{"127.0.0.1", 9100}}));
@@ -227,8 +227,8 @@ TEST_F(PdaMainDialogTest, NvManagerOpensTheLinkAsChosen) {
   ASSERT_TRUE(host.Queue({"type 1004 \"COM3:\"", "select 1049 \"4800\"", "click 1000",
                           "wait messagebox", "answer OK", "close"}));
   serial.DoModal(host);
-  EXPECT_EQ(serial.Util().dev_.interface_, 0);
-  EXPECT_EQ(serial.Util().dev_.baud_rate_, 4800u);
+  EXPECT_EQ(serial.Util().dev().settings().interface, 0);
+  EXPECT_EQ(serial.Util().dev().settings().baud_rate, 4800u);
   EXPECT_EQ(s.devices.record.opened_paths,
             (std::vector<std::string>{"/dev/ttyS2", "/dev/ttyS2", "/dev/ttyS2"}));
 
@@ -254,18 +254,16 @@ TEST_F(PdaMainDialogTest, NvManagerOpensTheLinkAsChosen) {
 TEST_F(PdaMainDialogTest, TitleBarCloseKeepsTheStoredSettingAndClosesTheLink) {
   Store(2, "NET10.0.0.5", 4000);
   CCommonUtil& util = dlg.Util();
-  util.saved_.port_name = "NET127.0.0.1";
-  util.saved_.baud_rate = 9100;
-  util.saved_.interface = CDev::kInterfaceTcp;
-  util.ApplyPortSettings();
-  ASSERT_EQ(util.dev_.Open(), 1);
+  util.SetLinkSettings(
+      {.interface = CDev::kInterfaceTcp, .port_name = "NET127.0.0.1", .tcp_port = 9100});
+  ASSERT_TRUE(util.OpenLink());
   EXPECT_EQ(Run({"click 1068", "select 1049 \"2400\"", "close"}), ui::IDCANCEL);
   EXPECT_TRUE(registry.names.empty());
   EXPECT_EQ(Stored(),
             std::make_tuple(std::optional<uint32_t>(2), std::optional<std::string>("NET10.0.0.5"),
                             std::optional<uint32_t>(4000)));
   EXPECT_EQ(t.devices.record.open_devices, 0);
-  EXPECT_EQ(util.dev_.open_flag_, 0);
+  EXPECT_FALSE(util.dev().is_open());
 }
 
 // The terminal host at the handheld's size, keeping the texts of the message boxes it shows.

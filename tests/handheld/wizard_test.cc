@@ -48,10 +48,8 @@ void GiveDistinctSettings(sim::PrinterState& s) {
 class WizardTest : public ::testing::Test, protected fakes::SimServices {
  protected:
   WizardTest() : host(clock, ui::Resources(ui::StringTable{}, "Pelliset")) {
-    util.dev_.handheld_mode_ = 1;
-    util.saved_.interface = CDev::kInterfaceTcp;
-    util.saved_.port_name = "NET127.0.0.1";
-    util.saved_.baud_rate = 9100;
+    util.SetLinkSettings(
+        {.interface = CDev::kInterfaceTcp, .port_name = "NET127.0.0.1", .tcp_port = 9100});
     GiveDistinctSettings(model.state());
     // Every closing message comes after the link was closed.
     host.SetEventCallback([this](const ui::Event& e, ui::ScriptedHost&) {
@@ -90,7 +88,7 @@ class WizardTest : public ::testing::Test, protected fakes::SimServices {
     return index < shots.size() ? shots[index].json : std::string();
   }
 
-  CCommonUtil util{services};
+  CCommonUtil util{services, /*handheld=*/true};
   CCommonVmsm vmsm{&util, clock};
   ui::ScriptedHost host;
 };

@@ -36,11 +36,9 @@ TEST(FirmwareLoopbackTest, ThePrinterReceivesTheFileUnchanged) {
   itest::RealServices real;
   platform::PosixFileSystem files;
   CFirmwarednDlg dlg(real.services, files);
-  FirmwarePortSetting setting;
-  setting.interface = CDev::kInterfaceTcp;
-  setting.port_name = "NET127.0.0.1";
-  setting.baud_rate = static_cast<uint32_t>(sim.port());
-  dlg.SetPortSetting(setting);
+  dlg.SetLinkSettings({.interface = CDev::kInterfaceTcp,
+                       .port_name = "NET127.0.0.1",
+                       .tcp_port = static_cast<uint32_t>(sim.port())});
   // The dialog's user acts in virtual time; the link pauses in real time.
   platform::VirtualClock ui_clock{0};
   ui::ScriptedHost host(ui_clock, ui::Resources({}, "Pelliset"));

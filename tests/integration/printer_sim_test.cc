@@ -32,11 +32,10 @@ using itest::RealServices;
 using itest::SimProcess;
 
 void ConnectTo(CCommonUtil& util, int port) {
-  util.saved_.interface = CDev::kInterfaceTcp;
-  util.saved_.port_name = "NET127.0.0.1";
-  util.saved_.baud_rate = static_cast<uint32_t>(port);
-  util.ApplyPortSettings();
-  ASSERT_EQ(util.dev_.Open(), 1);
+  util.SetLinkSettings({.interface = CDev::kInterfaceTcp,
+                        .port_name = "NET127.0.0.1",
+                        .tcp_port = static_cast<uint32_t>(port)});
+  ASSERT_TRUE(util.OpenLink());
 }
 
 // Sends `command` and collects `expected` reply bytes (up to 3 s).
@@ -68,13 +67,13 @@ TEST(PrinterSimProcessTest, IdentifiesOverLoopbackTcp) {
   CCommonUtil util(real.services);
   ConnectTo(util, sim.port());
   EXPECT_EQ(util.GetPrinterInfo(CCommonUtil::kModel), kResultOk);
-  EXPECT_EQ(util.model_code_, MODEL_TMQD550);
+  EXPECT_EQ(util.identity().model_code, 2u);
   EXPECT_EQ(util.GetPrinterInfo(CCommonUtil::kFirmwareVersion), kResultOk);
-  EXPECT_EQ(util.firmware_version_, kFirmwareOlder);
+  EXPECT_EQ(util.identity().firmware_version, 101001u);
   EXPECT_EQ(util.GetPrinterInfo(CCommonUtil::kMaker), kResultOk);
   EXPECT_EQ(util.GetPrinterInfo(CCommonUtil::kOpenCheck), kResultOk);
-  EXPECT_EQ(util.open_check_value_, 80);
-  util.dev_.Close();
+  EXPECT_EQ(util.identity().open_check_value, 80);
+  util.dev().Close();
   EXPECT_EQ(sim.Stop(), 0);
 }
 
@@ -87,8 +86,8 @@ TEST(PrinterSimProcessTest, KeepsServingAfterAClientLeaves) {
     ConnectTo(util, sim.port());
     EXPECT_EQ(util.GetPrinterInfo(CCommonUtil::kModel), kResultOk) << connection;
     EXPECT_EQ(util.GetPrinterInfo(CCommonUtil::kFirmwareVersion), kResultOk) << connection;
-    EXPECT_EQ(util.firmware_version_, kFirmwareNewer);
-    util.dev_.Close();
+    EXPECT_EQ(util.identity().firmware_version, 160902u);
+    util.dev().Close();
   }
   EXPECT_EQ(sim.Stop(), 0);
 }
@@ -105,11 +104,11 @@ TEST(PrinterSimProcessTest, StateFileCarriesAChangeAcrossARestart) {
     ConnectTo(util, sim.port());
     const std::vector<uint8_t> write_switch1 = {0x1D, 0x28, 0x45, 0x0B, 0x00, 0x03, 0x01, '1',
                                                 '0',  '1',  '2',  '2',  '2',  '2',  '2'};
-    EXPECT_EQ(util.dev_.Write(write_switch1.data(), write_switch1.size()), 15);
+    EXPECT_EQ(util.dev().Write(write_switch1.data(), write_switch1.size()), 15);
     // The write has no reply; the read after it shows the printer took it.
-    const auto reply = Exchange(util.dev_, read_switch1, 11);
+    const auto reply = Exchange(util.dev(), read_switch1, 11);
     EXPECT_EQ(std::string(reply.begin(), reply.end()), std::string("7!10101100\0", 11));
-    util.dev_.Close();
+    util.dev().Close();
     EXPECT_EQ(sim.Stop(), 0);
   }
   EXPECT_NE(FileText(state).find("switch1 = 10101100"), std::string::npos) << FileText(state);
@@ -118,9 +117,9 @@ TEST(PrinterSimProcessTest, StateFileCarriesAChangeAcrossARestart) {
     ASSERT_GT(sim.port(), 0) << sim.first_line();
     CCommonUtil util(real.services);
     ConnectTo(util, sim.port());
-    const auto reply = Exchange(util.dev_, read_switch1, 11);
+    const auto reply = Exchange(util.dev(), read_switch1, 11);
     EXPECT_EQ(std::string(reply.begin(), reply.end()), std::string("7!10101100\0", 11));
-    util.dev_.Close();
+    util.dev().Close();
   }
 }
 
@@ -146,12 +145,12 @@ TEST(PrinterSimProcessTest, DroppedConnectionFailsFastAndTheNextOneIsServed) {
   EXPECT_EQ(util.GetPrinterInfo(CCommonUtil::kModel), kResultOk);
   const auto start = std::chrono::steady_clock::now();
   EXPECT_EQ(util.GetPrinterInfo(CCommonUtil::kMaker), kResultNoReply);
-  EXPECT_EQ(util.dev_.open_flag_, 0);
+  EXPECT_FALSE(util.dev().is_open());
   // A closed peer is seen at once, not after twelve receive time-outs.
   EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(2));
   ConnectTo(util, sim.port());
   EXPECT_EQ(util.GetPrinterInfo(CCommonUtil::kModel), kResultOk);
-  util.dev_.Close();
+  util.dev().Close();
   EXPECT_EQ(sim.Stop(), 0);
 }
 

@@ -129,10 +129,9 @@ TEST(TransferLoopbackTest, ReadChangeWriteAndTheSimulatorKeepsTheNewValues) {
   platform::NullTrace trace;
   platform::Services services{clock, devices, registry, trace};
   CCommonUtil util(services);
-  util.saved_.interface = CDev::kInterfaceTcp;
-  util.saved_.port_name = "NET127.0.0.1";
-  util.saved_.baud_rate = static_cast<uint32_t>(sim.port());
-  util.ApplyPortSettings();
+  util.SetLinkSettings({.interface = CDev::kInterfaceTcp,
+                        .port_name = "NET127.0.0.1",
+                        .tcp_port = static_cast<uint32_t>(sim.port())});
   CCommonVmsm vmsm(&util, clock);
   RealTimeTestHost host(clock, TransferResources());
 
@@ -145,7 +144,7 @@ TEST(TransferLoopbackTest, ReadChangeWriteAndTheSimulatorKeepsTheNewValues) {
                            std::chrono::steady_clock::now() - start)
                            .count();
   const uint64_t read_slept = clock.SleptMs();
-  EXPECT_EQ(util.firmware_version_, kFirmwareNewer);
+  EXPECT_EQ(util.identity().firmware_version, 160902u);
   EXPECT_EQ(vmsm.settings().BtName, "TMQ-D550");
   EXPECT_EQ(vmsm.settings().SentinelStart[0], "START1");
 
@@ -168,7 +167,7 @@ TEST(TransferLoopbackTest, ReadChangeWriteAndTheSimulatorKeepsTheNewValues) {
                             std::chrono::steady_clock::now() - start)
                             .count();
   const uint64_t write_slept = clock.SleptMs();
-  util.dev_.Close();
+  util.dev().Close();
   ASSERT_EQ(sim.Stop(), 0);
 
   sim::PrinterState saved;

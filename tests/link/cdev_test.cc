@@ -20,6 +20,7 @@ const Bytes kProbe = {0x00};
 struct LinkTest : ::testing::Test {
   fakes::TestServices t;
   CDev dev{t.services};
+  LinkSettings settings;
   fakes::DeviceRecord& record = t.devices.record;
 
   std::vector<std::string> CloseSequence() const {
@@ -41,13 +42,11 @@ class PortPathTest : public LinkTest, public ::testing::WithParamInterface<PathC
 TEST_P(PortPathTest, OpensTheResolvedDevice) {
   const PathCase& c = GetParam();
   platform::WriteString(t.registry, platform::kPortsKey, "COM5", "/dev/ttyUSB0");
-  dev.interface_ = c.interface;
-  dev.handheld_mode_ = c.handheld;
-  dev.port_name_ = c.port_name;
+  CDev link(t.services, c.handheld != 0);
   t.conversation.Expect(kProbe);
 
-  EXPECT_EQ(dev.Open(), 1);
-  EXPECT_EQ(dev.open_flag_, 1);
+  EXPECT_EQ(link.Open({.interface = c.interface, .port_name = c.port_name}), 1);
+  EXPECT_TRUE(link.is_open());
   ASSERT_EQ(record.opened_paths.size(), 1u);
   EXPECT_EQ(record.opened_paths[0], c.expected_path);
   EXPECT_TRUE(t.conversation.AllWritten());
@@ -98,25 +97,24 @@ TEST(SerialLineSettingsTest, MapsParityAndHandshakeForEachTransport) {
   for (const LineCase& c : cases) {
     SCOPED_TRACE(c.name);
     fakes::TestServices t;
-    CDev dev(t.services);
-    dev.baud_rate_ = 9600;
-    dev.data_bits_ = 0x108;  // only the low byte counts
-    dev.stop_bits_ = 2;
-    dev.parity_ = c.parity;
-    dev.flow_control_ = c.flow_control;
-    EXPECT_EQ(SerialLineSettings(dev, c.bluetooth), c.expected);
+    const LinkSettings line{.baud_rate = 9600,
+                            .parity = c.parity,
+                            .data_bits = 0x108,  // only the low byte counts
+                            .stop_bits = 2,
+                            .flow_control = c.flow_control};
+    EXPECT_EQ(SerialLineSettings(line, c.bluetooth), c.expected);
   }
 }
 
 TEST_F(LinkTest, OpenAppliesTheComputedLineSettings) {
-  dev.interface_ = CDev::kInterfaceSerial;
-  dev.port_name_ = "COM2";
-  dev.parity_ = 1;
-  dev.flow_control_ = 1;
+  settings.interface = CDev::kInterfaceSerial;
+  settings.port_name = "COM2";
+  settings.parity = 1;
+  settings.flow_control = 1;
   t.conversation.Expect(kProbe);
-  ASSERT_EQ(dev.Open(), 1);
+  ASSERT_EQ(dev.Open(settings), 1);
   ASSERT_EQ(record.line_settings.size(), 1u);
-  EXPECT_EQ(record.line_settings[0], SerialLineSettings(dev, false));
+  EXPECT_EQ(record.line_settings[0], SerialLineSettings(settings, false));
   ASSERT_EQ(record.timeouts.size(), 1u);
   EXPECT_EQ(record.timeouts[0], DesktopSerialTimeouts());
   EXPECT_EQ(record.timeouts[0].read_interval, SerialTimeouts::kReturnAtOnce);
@@ -135,12 +133,12 @@ TEST(BluetoothTimeoutsTest, WriteTimePerByteFollowsTheBaudRate) {
 }
 
 TEST_F(LinkTest, BluetoothAppliesItsTimeoutsBeforeAndAfterTheProbe) {
-  dev.interface_ = CDev::kInterfaceBluetooth;
-  dev.port_name_ = "COM4";
-  dev.baud_rate_ = 2400;
+  settings.interface = CDev::kInterfaceBluetooth;
+  settings.port_name = "COM4";
+  settings.baud_rate = 2400;
   t.conversation.Expect(kProbe);
-  ASSERT_EQ(dev.Open(), 1);
-  EXPECT_EQ(dev.transport_, CDev::kTransportBluetooth);
+  ASSERT_EQ(dev.Open(settings), 1);
+  EXPECT_EQ(dev.transport(), CDev::kTransportBluetooth);
   EXPECT_EQ(record.CallNames({"SetTimeouts", "Purge", "Write", "GetModemStatus"}),
             (std::vector<std::string>{"SetTimeouts", "Purge", "Write", "GetModemStatus",
                                       "GetModemStatus", "SetTimeouts"}));
@@ -150,11 +148,11 @@ TEST_F(LinkTest, BluetoothAppliesItsTimeoutsBeforeAndAfterTheProbe) {
 // ------------------------------------------------------------------ failing opens
 
 TEST_F(LinkTest, FirstModemStatusReadingIsDiscarded) {
-  dev.port_name_ = "COM1";
+  settings.port_name = "COM1";
   record.modem_readings = {platform::ModemStatus{},
                            platform::ModemStatus{true, true, false, false}};
   t.conversation.Expect(kProbe);
-  EXPECT_EQ(dev.Open(), 1);
+  EXPECT_EQ(dev.Open(settings), 1);
 }
 
 enum class ProbeFault { kDsrOff, kStatusFails, kWriteFails, kConfigureFails, kTimeoutsFail };
@@ -164,8 +162,8 @@ class ProbeFaultTest : public LinkTest,
 
 TEST_P(ProbeFaultTest, FailedOpenClosesThePortFully) {
   const auto [fault, interface] = GetParam();
-  dev.interface_ = interface;
-  dev.port_name_ = "COM1";
+  settings.interface = interface;
+  settings.port_name = "COM1";
   switch (fault) {
     case ProbeFault::kDsrOff:
       record.dsr_on = false;
@@ -187,8 +185,8 @@ TEST_P(ProbeFaultTest, FailedOpenClosesThePortFully) {
       break;
   }
 
-  EXPECT_EQ(dev.Open(), 0);
-  EXPECT_EQ(dev.open_flag_, 0);
+  EXPECT_EQ(dev.Open(settings), 0);
+  EXPECT_FALSE(dev.is_open());
   EXPECT_EQ(record.open_devices, 0);
   EXPECT_EQ(record.Count("Close"), 1);
   std::vector<std::string> close_calls = {"Purge", "Close"};
@@ -212,10 +210,10 @@ INSTANTIATE_TEST_SUITE_P(
                        ::testing::Values(CDev::kInterfaceSerial, CDev::kInterfaceBluetooth)));
 
 TEST_F(LinkTest, BusyPortIsTriedThreeTimes400MsApart) {
-  dev.port_name_ = "COM3";
+  settings.port_name = "COM3";
   record.serial_open_failures = 3;
-  EXPECT_EQ(dev.Open(), 0);
-  EXPECT_EQ(dev.open_flag_, 0);
+  EXPECT_EQ(dev.Open(settings), 0);
+  EXPECT_FALSE(dev.is_open());
   std::vector<uint64_t> open_times;
   for (const fakes::Call& c : record.calls) {
     if (c.name == "Open") open_times.push_back(c.at_ms);
@@ -228,10 +226,10 @@ TEST_F(LinkTest, BusyPortIsTriedThreeTimes400MsApart) {
 }
 
 TEST_F(LinkTest, PortThatOpensOnTheThirdAttemptWorks) {
-  dev.port_name_ = "COM3";
+  settings.port_name = "COM3";
   record.serial_open_failures = 2;
   t.conversation.Expect(kProbe);
-  EXPECT_EQ(dev.Open(), 1);
+  EXPECT_EQ(dev.Open(settings), 1);
   EXPECT_EQ(record.Count("Open"), 3);
   EXPECT_EQ(record.First("Configure")->at_ms, 800u);
 }
@@ -239,11 +237,10 @@ TEST_F(LinkTest, PortThatOpensOnTheThirdAttemptWorks) {
 TEST_F(LinkTest, UnknownInterfaceFailsWithoutTouchingAnything) {
   for (int interface : {7, -1, 4}) {
     SCOPED_TRACE(interface);
-    dev.interface_ = interface;
-    dev.transport_ = CDev::kTransportUsb;
-    EXPECT_EQ(dev.Open(), 0);
-    EXPECT_EQ(dev.transport_, CDev::kTransportUsb);
-    EXPECT_EQ(dev.open_flag_, 0);
+    settings.interface = interface;
+    EXPECT_EQ(dev.Open(settings), 0);
+    EXPECT_EQ(dev.transport(), CDev::kTransportSerial);
+    EXPECT_FALSE(dev.is_open());
   }
   EXPECT_TRUE(record.calls.empty());
   EXPECT_EQ(t.clock.NowMs(), 0u);
@@ -261,7 +258,7 @@ TEST(StripNetPrefixTest, RemovesTheLeadingRunOfNetLetters) {
   for (const auto& [name, address] : cases) EXPECT_EQ(StripNetPrefix(name), address) << name;
 }
 
-TEST_F(LinkTest, TcpConnectsToTheAddressAndLow16BitsOfTheBaudField) {
+TEST_F(LinkTest, TcpConnectsToTheAddressAndLow16BitsOfTheTcpPort) {
   const struct {
     std::string name;
     uint32_t baud;
@@ -270,11 +267,11 @@ TEST_F(LinkTest, TcpConnectsToTheAddressAndLow16BitsOfTheBaudField) {
   } cases[] = {{"NET10.0.0.5", 9100, "10.0.0.5", 9100},
                {"NETNET1.2.3.4", 0x12345, "1.2.3.4", 0x2345}};
   for (const auto& c : cases) {
-    dev.interface_ = CDev::kInterfaceTcp;
-    dev.port_name_ = c.name;
-    dev.baud_rate_ = c.baud;
-    EXPECT_EQ(dev.Open(), 1);
-    EXPECT_EQ(dev.transport_, CDev::kTransportTcp);
+    settings.interface = CDev::kInterfaceTcp;
+    settings.port_name = c.name;
+    settings.tcp_port = c.baud;
+    EXPECT_EQ(dev.Open(settings), 1);
+    EXPECT_EQ(dev.transport(), CDev::kTransportTcp);
     dev.Close();
   }
   EXPECT_EQ(record.connects, (std::vector<std::pair<std::string, uint16_t>>{{"10.0.0.5", 9100},
@@ -285,26 +282,26 @@ TEST_F(LinkTest, TcpConnectsToTheAddressAndLow16BitsOfTheBaudField) {
 }
 
 TEST_F(LinkTest, TcpConnectFailureFails) {
-  dev.interface_ = CDev::kInterfaceTcp;
-  dev.port_name_ = "NET10.0.0.9";
+  settings.interface = CDev::kInterfaceTcp;
+  settings.port_name = "NET10.0.0.9";
   record.connect_ok = false;
-  EXPECT_EQ(dev.Open(), 0);
-  EXPECT_EQ(dev.open_flag_, 0);
+  EXPECT_EQ(dev.Open(settings), 0);
+  EXPECT_FALSE(dev.is_open());
   EXPECT_EQ(dev.Write(Hex("1D 49 43").data(), 3), -1);
 }
 
 // ------------------------------------------------------------------ USB
 
 TEST_F(LinkTest, UsbOpensThePathExclusivelyOnceAndClosesWithoutPauses) {
-  dev.interface_ = CDev::kInterfaceUsb;
-  dev.port_name_ = "/dev/usb/lp1";
+  settings.interface = CDev::kInterfaceUsb;
+  settings.port_name = "/dev/usb/lp1";
   record.device_open_failures = 1;
-  EXPECT_EQ(dev.Open(), 0);
+  EXPECT_EQ(dev.Open(settings), 0);
   EXPECT_EQ(record.Count("Open"), 1);  // no retry
   EXPECT_EQ(record.First("Open")->detail, "/dev/usb/lp1 exclusive");
 
-  EXPECT_EQ(dev.Open(), 1);
-  EXPECT_EQ(dev.transport_, CDev::kTransportUsb);
+  EXPECT_EQ(dev.Open(settings), 1);
+  EXPECT_EQ(dev.transport(), CDev::kTransportUsb);
   dev.Close();
   EXPECT_EQ(record.CallNames({"Purge", "ClearEventMask", "Close"}),
             std::vector<std::string>{"Close"});
@@ -315,13 +312,13 @@ TEST_F(LinkTest, UsbOpensThePathExclusivelyOnceAndClosesWithoutPauses) {
 // ------------------------------------------------------------------ close
 
 TEST_F(LinkTest, SerialCloseClearsEventsPurgesWaitsThenCloses) {
-  dev.port_name_ = "COM1";
+  settings.port_name = "COM1";
   t.conversation.Expect(kProbe);
-  ASSERT_EQ(dev.Open(), 1);
+  ASSERT_EQ(dev.Open(settings), 1);
   const size_t before = record.calls.size();
   const uint64_t start = t.clock.NowMs();
   dev.Close();
-  EXPECT_EQ(dev.open_flag_, 0);
+  EXPECT_FALSE(dev.is_open());
   ASSERT_EQ(record.calls.size(), before + 3);
   EXPECT_EQ(record.calls[before].name, "ClearEventMask");
   EXPECT_EQ(record.calls[before + 1].name, "Purge");
@@ -335,9 +332,7 @@ TEST_F(LinkTest, SerialCloseClearsEventsPurgesWaitsThenCloses) {
 TEST_F(LinkTest, DestructorClosesAnOpenLink) {
   {
     CDev other(t.services);
-    other.interface_ = CDev::kInterfaceTcp;
-    other.port_name_ = "NET127.0.0.1";
-    ASSERT_EQ(other.Open(), 1);
+    ASSERT_EQ(other.Open({.interface = CDev::kInterfaceTcp, .port_name = "NET127.0.0.1"}), 1);
     EXPECT_EQ(record.open_devices, 1);
   }
   EXPECT_EQ(record.open_devices, 0);
@@ -347,10 +342,10 @@ TEST_F(LinkTest, DestructorClosesAnOpenLink) {
 // ------------------------------------------------------------------ handheld mode
 
 TEST_F(LinkTest, HandheldSerialUsesProbeThenReadyTimeoutsAndSlowClose) {
-  dev.handheld_mode_ = 1;
-  dev.port_name_ = "COM1:";
+  CDev dev(t.services, /*handheld=*/true);
+  settings.port_name = "COM1:";
   t.conversation.Expect(kProbe);
-  ASSERT_EQ(dev.Open(), 1);
+  ASSERT_EQ(dev.Open(settings), 1);
   EXPECT_EQ(record.timeouts,
             (std::vector<SerialTimeouts>{HandheldProbeTimeouts(), HandheldReadyTimeouts()}));
   EXPECT_EQ(HandheldProbeTimeouts(), (SerialTimeouts{3000, 1000, 10, 1000, 1000}));
@@ -363,12 +358,12 @@ TEST_F(LinkTest, HandheldSerialUsesProbeThenReadyTimeoutsAndSlowClose) {
 }
 
 TEST_F(LinkTest, HandheldReadyTimeoutFailureFailsTheOpen) {
-  dev.handheld_mode_ = 1;
-  dev.port_name_ = "COM1:";
+  CDev dev(t.services, /*handheld=*/true);
+  settings.port_name = "COM1:";
   record.set_timeouts_results = {true, false};
   t.conversation.Expect(kProbe);
-  EXPECT_EQ(dev.Open(), 0);
-  EXPECT_EQ(dev.open_flag_, 0);
+  EXPECT_EQ(dev.Open(settings), 0);
+  EXPECT_FALSE(dev.is_open());
   EXPECT_EQ(record.open_devices, 0);
   EXPECT_EQ(CloseSequence(),
             (std::vector<std::string>{"Purge", "ClearEventMask", "Purge", "Close"}));
@@ -377,10 +372,10 @@ TEST_F(LinkTest, HandheldReadyTimeoutFailureFailsTheOpen) {
 }
 
 TEST_F(LinkTest, HandheldTcpCloseWaitsASecond) {
-  dev.handheld_mode_ = 1;
-  dev.interface_ = CDev::kInterfaceTcp;
-  dev.port_name_ = "NET10.0.0.5";
-  ASSERT_EQ(dev.Open(), 1);
+  CDev dev(t.services, /*handheld=*/true);
+  settings.interface = CDev::kInterfaceTcp;
+  settings.port_name = "NET10.0.0.5";
+  ASSERT_EQ(dev.Open(settings), 1);
   dev.Close();
   EXPECT_EQ(record.Last("Close")->at_ms, 1000u);
 }
@@ -388,10 +383,10 @@ TEST_F(LinkTest, HandheldTcpCloseWaitsASecond) {
 // ------------------------------------------------------------------ traffic pacing
 
 TEST_F(LinkTest, WritePausesBeforeSendingAndReadAfterReceiving) {
-  dev.interface_ = CDev::kInterfaceTcp;
-  dev.port_name_ = "NET10.0.0.5";
-  dev.baud_rate_ = 9100;
-  ASSERT_EQ(dev.Open(), 1);
+  settings.interface = CDev::kInterfaceTcp;
+  settings.port_name = "NET10.0.0.5";
+  settings.tcp_port = 9100;
+  ASSERT_EQ(dev.Open(settings), 1);
   t.conversation.Expect(Hex("1D 49 43")).Reply(Hex("5F 41 00"), 0);
 
   const Bytes query = Hex("1D 49 43");
@@ -409,9 +404,9 @@ TEST_F(LinkTest, WritePausesBeforeSendingAndReadAfterReceiving) {
 }
 
 TEST_F(LinkTest, SerialTrafficIsTracedOnTheComChannelAndReadsDoNotAccumulate) {
-  dev.port_name_ = "COM1";
+  settings.port_name = "COM1";
   t.conversation.Expect(kProbe).Expect(Hex("1B 4D 49")).Reply(Hex("37 80 50 00"), 5);
-  ASSERT_EQ(dev.Open(), 1);
+  ASSERT_EQ(dev.Open(settings), 1);
   const uint64_t start = t.clock.NowMs();
   const Bytes query = Hex("1B 4D 49");
   ASSERT_EQ(dev.Write(query.data(), 3), 3);

@@ -41,9 +41,9 @@ class NvCommandsTest : public ::testing::Test {
  protected:
   void SetUp() override {
     t_.conversation.Expect({0x00});
-    ASSERT_EQ(util_.dev_.Open(), 1);
+    ASSERT_TRUE(util_.OpenLink());
   }
-  bool LinkOpen() const { return util_.dev_.open_flag_ != 0; }
+  bool LinkOpen() const { return util_.dev().is_open(); }
   // The write calls after the probe byte.
   std::vector<Bytes> Writes() const {
     const auto& all = t_.conversation.Writes();
@@ -77,7 +77,7 @@ TEST_F(NvCommandsTest, RefusalsSendNothing) {
   EXPECT_EQ(nv_.PrintAllImages(), kResultEmptyKeyList);
   EXPECT_TRUE(LinkOpen());
 
-  util_.dev_.Close();
+  util_.dev().Close();
   nv_.key_codes_ = {"10"};
   EXPECT_EQ(nv_.ReadKeyCodes(), kResultNotOpen);
   EXPECT_EQ(nv_.DeleteAllImages(), kResultNotOpen);
@@ -145,12 +145,12 @@ TEST_F(NvCommandsTest, BadBlocksAreCancelledAndKeepTheList) {
     CCommonUtil util(t.services);
     CCommonNv nv(&util, t.clock);
     t.conversation.Expect({0x00});
-    ASSERT_EQ(util.dev_.Open(), 1);
+    ASSERT_TRUE(util.OpenLink());
     nv.key_codes_ = {"XY"};
     t.conversation.Expect(kQuery).Reply(Hex(reply), 20).Expect(kCan);
     EXPECT_EQ(nv.ReadKeyCodes(), kResultBadReply);
     EXPECT_EQ(nv.key_codes_, Codes{"XY"});
-    EXPECT_EQ(util.dev_.open_flag_, 0);
+    EXPECT_FALSE(util.dev().is_open());
     EXPECT_TRUE(t.conversation.AllWritten());
   }
 }

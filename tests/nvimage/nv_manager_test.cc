@@ -50,10 +50,8 @@ class RecordingManager : public CNVDlg {
 class NvManagerTest : public ::testing::Test, protected fakes::SimServices {
  protected:
   NvManagerTest() {
-    util.saved_.interface = CDev::kInterfaceTcp;
-    util.saved_.port_name = "NET127.0.0.1";
-    util.saved_.baud_rate = 9100;
-    util.ApplyPortSettings();
+    util.SetLinkSettings(
+        {.interface = CDev::kInterfaceTcp, .port_name = "NET127.0.0.1", .tcp_port = 9100});
   }
   std::string Bmp(const std::string& name, int width = 16, int height = 8) {
     const std::string path = dir.File(name);
@@ -66,7 +64,7 @@ class NvManagerTest : public ::testing::Test, protected fakes::SimServices {
   }
   // Opens the manager the way the main dialog does: the key code list has just been read.
   void Run(std::vector<std::string> commands) {
-    ASSERT_EQ(util.dev_.Open(), 1);
+    ASSERT_TRUE(util.OpenLink());
     ASSERT_NE(nv.ReadKeyCodes(), 109u);
     for (const std::string& c : commands) ASSERT_TRUE(host.Queue(c)) << c;
     manager.DoModal(host);
@@ -118,7 +116,7 @@ TEST_F(NvManagerTest, AutoAddressedDownloadSkipsHeldCodes) {
 // addressing must not hand out a held code again and overwrite that logo.
 TEST_F(NvManagerTest, FailedRefreshKeepsTheKnownCodesForAutomaticAddressing) {
   Hold("10");
-  ASSERT_EQ(util.dev_.Open(), 1);
+  ASSERT_TRUE(util.OpenLink());
   ASSERT_NE(nv.ReadKeyCodes(), 109u);
   model.faults().silent_for = {sim::Command::kNvKeys};
   for (const std::string& c :

@@ -31,12 +31,12 @@ const std::string kBrokenLink =
 // A printer on a TCP link (its open writes nothing) and the NV engine over it.
 struct Rig {
   Rig() {
-    util.dev_.interface_ = CDev::kInterfaceTcp;
-    util.dev_.port_name_ = "NET10.0.0.5";
+    util.SetLinkSettings(
+        {.interface = CDev::kInterfaceTcp, .port_name = "NET10.0.0.5", .tcp_port = 49664});
   }
   // A later job of the same manager run: the link is up and the printer was identified.
   void OpenAndIdentified() {
-    ASSERT_EQ(util.dev_.Open(), 1);
+    ASSERT_TRUE(util.OpenLink());
     nv.identified_ = 1;
   }
   void AddItem(const std::string& name, size_t length, uint8_t fill) {

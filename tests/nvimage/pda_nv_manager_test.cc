@@ -22,10 +22,8 @@ const char kKey[] = "Software\\Korvane\\Pelliset\\NV";
 class PdaNvTest : public ::testing::Test, protected fakes::SimServices {
  protected:
   PdaNvTest() {
-    util.saved_.interface = CDev::kInterfaceTcp;
-    util.saved_.port_name = "NET127.0.0.1";
-    util.saved_.baud_rate = 9100;
-    util.ApplyPortSettings();
+    util.SetLinkSettings(
+        {.interface = CDev::kInterfaceTcp, .port_name = "NET127.0.0.1", .tcp_port = 9100});
   }
   std::string Bmp(const std::string& name, int width = 16, int height = 8) {
     const std::string path = dir.File(name);
@@ -118,7 +116,7 @@ TEST_F(PdaNvJobTest, EveryStepOfADownloadNamesItselfAndFailuresUseTheHandheldTex
     model.config() = {};
     model.faults() = {};
     devices.line().open_fails = false;
-    util.dev_.Close();
+    util.dev().Close();
     nv.identified_ = 0;
     nv.SetDownloadList(items);
     row.setup();
@@ -133,7 +131,7 @@ class PdaNvManagerTest : public PdaNvTest {
   // Opens the manager the way the main dialog does: the key code list has just been read (in
   // the order `as_read`, when given: the virtual printer lists its codes sorted).
   void Run(std::vector<std::string> commands, std::vector<std::string> as_read = {}) {
-    ASSERT_EQ(util.dev_.Open(), 1);
+    ASSERT_TRUE(util.OpenLink());
     ASSERT_NE(nv.ReadKeyCodes(), 109u);
     if (!as_read.empty()) nv.key_codes_ = as_read;
     for (const std::string& c : commands) ASSERT_TRUE(host.Queue(c)) << c;

@@ -30,18 +30,14 @@ struct UtilTest : ::testing::Test {
   uint64_t start = 0;  // virtual time when the link was up
 
   void SetUp() override {
-    util.saved_.port_name = "COM1";
-    util.saved_.interface = CDev::kInterfaceSerial;
-    util.ApplyPortSettings();
+    util.SetLinkSettings({.interface = CDev::kInterfaceSerial, .port_name = "COM1"});
     talk.Expect({0x00});  // the link's presence probe
-    ASSERT_EQ(util.dev_.Open(), 1);
+    ASSERT_TRUE(util.OpenLink());
     start = t.clock.NowMs();
   }
 
-  bool LinkOpen() const { return util.dev_.open_flag_ == 1 && t.devices.record.open_devices == 1; }
-  bool LinkClosed() const {
-    return util.dev_.open_flag_ == 0 && t.devices.record.open_devices == 0;
-  }
+  bool LinkOpen() const { return util.dev().is_open() && t.devices.record.open_devices == 1; }
+  bool LinkClosed() const { return !util.dev().is_open() && t.devices.record.open_devices == 0; }
   // Start times of the link's reads, relative to `start`.
   std::vector<uint64_t> ReadTimes() const {
     std::vector<uint64_t> times;
@@ -75,14 +71,13 @@ TEST_F(UtilTest, ModelRepliesAreCheckedByName) {
     SCOPED_TRACE(c.name);
     fakes::TestServices t2;
     CCommonUtil u(t2.services);
-    u.dev_.interface_ = CDev::kInterfaceTcp;
-    u.dev_.port_name_ = "NET10.0.0.5";
-    ASSERT_EQ(u.dev_.Open(), 1);
+    u.SetLinkSettings({.interface = CDev::kInterfaceTcp, .port_name = "NET10.0.0.5"});
+    ASSERT_TRUE(u.OpenLink());
     t2.conversation.Expect(kModelQuery).Reply(c.reply, 20);
     EXPECT_EQ(u.GetPrinterInfo(CCommonUtil::kModel), c.result);
-    EXPECT_EQ(u.model_code_, c.model_code);
-    EXPECT_EQ(u.model_name_, c.model_name);
-    EXPECT_EQ(u.dev_.open_flag_, c.result == kResultOk ? 1 : 0);
+    EXPECT_EQ(u.identity().model_code, c.model_code);
+    EXPECT_EQ(u.identity().model_name, c.model_name);
+    EXPECT_EQ(u.dev().is_open(), c.result == kResultOk);
     EXPECT_EQ(t2.devices.record.open_devices, c.result == kResultOk ? 1 : 0);
     EXPECT_TRUE(t2.conversation.AllWritten());
   }
@@ -91,8 +86,8 @@ TEST_F(UtilTest, ModelRepliesAreCheckedByName) {
 TEST_F(UtilTest, StaleStatusReplyIsFollowedByTheModel) {
   talk.Expect(kModelQuery).Reply(Hex("37 20 00"), 0).Reply(TextZ("_TMQ-D550"), 10);
   EXPECT_EQ(util.GetPrinterInfo(CCommonUtil::kModel), kResultOk);
-  EXPECT_EQ(util.model_code_, MODEL_TMQD550);
-  EXPECT_EQ(util.model_name_, "TMQ-D550");
+  EXPECT_EQ(util.identity().model_code, 2u);
+  EXPECT_EQ(util.identity().model_name, "TMQ-D550");
   EXPECT_TRUE(LinkOpen());
 }
 
@@ -110,7 +105,7 @@ TEST_F(UtilTest, SilentPrinterIsGivenUpAfterTwelveReadsAndTenResends) {
   EXPECT_EQ(talk.WriteCalls(), 12u);  // the probe, the query, ten resends
   EXPECT_EQ(talk.ReadCalls(), 12u);
   EXPECT_TRUE(LinkClosed());
-  EXPECT_EQ(util.model_code_, MODEL_DEFAULT);
+  EXPECT_EQ(util.identity().model_code, 1u);
 }
 
 TEST(SilentPrinter, IsReportedWithinTenSecondsOnEveryDesktopTransport) {
@@ -131,11 +126,9 @@ TEST(SilentPrinter, IsReportedWithinTenSecondsOnEveryDesktopTransport) {
     fakes::TestServices t;
     t.conversation.Permissive();
     CCommonUtil u(t.services);
-    u.saved_.interface = c.interface;
-    u.saved_.port_name = c.port;
-    u.ApplyPortSettings();
+    u.SetLinkSettings({.interface = c.interface, .port_name = c.port});
     const uint64_t start = t.clock.NowMs();
-    ASSERT_EQ(u.dev_.Open(), 1);
+    ASSERT_TRUE(u.OpenLink());
     EXPECT_EQ(u.GetPrinterInfo(CCommonUtil::kModel), kResultNoReply);
     EXPECT_EQ(t.clock.NowMs() - start, c.ms);
   }
@@ -155,14 +148,14 @@ TEST_F(UtilTest, ModelReplyInPiecesIsJoinedOnEveryKindOfLink) {
     SCOPED_TRACE(interface);
     fakes::TestServices t2;
     CCommonUtil u(t2.services);
-    u.dev_.interface_ = interface;
-    u.dev_.port_name_ = interface == CDev::kInterfaceTcp ? "NET127.0.0.1" : "COM1";
+    u.SetLinkSettings({.interface = interface,
+                       .port_name = interface == CDev::kInterfaceTcp ? "NET127.0.0.1" : "COM1"});
     if (interface == CDev::kInterfaceSerial) t2.conversation.Expect({0x00});
-    ASSERT_EQ(u.dev_.Open(), 1);
+    ASSERT_TRUE(u.OpenLink());
     const uint64_t asked = t2.clock.NowMs();
     t2.conversation.Expect(kModelQuery).Reply(Text("_TMQ-"), 0).Reply(TextZ("D550"), 50);
     EXPECT_EQ(u.GetPrinterInfo(CCommonUtil::kModel), kResultOk);
-    EXPECT_EQ(u.model_name_, "TMQ-D550");
+    EXPECT_EQ(u.identity().model_name, "TMQ-D550");
     EXPECT_EQ(t2.conversation.WriteCalls(), interface == CDev::kInterfaceSerial ? 2u : 1u);
     EXPECT_LE(t2.clock.NowMs() - asked, 100u);
   }
@@ -181,7 +174,7 @@ TEST_F(UtilTest, DiscardedBytesCannotCompleteAShortModelReply) {
   // follows it is no model name.
   talk.Expect(kModelQuery).Reply(Text("xxxxxD550"), 0).Reply(TextZ("_TMQ"), 10);
   EXPECT_EQ(util.GetPrinterInfo(CCommonUtil::kModel), kResultNotAccepted);
-  EXPECT_EQ(util.model_code_, 0u);
+  EXPECT_EQ(util.identity().model_code, 0u);
   EXPECT_EQ(talk.ReadCalls(), 2u);
   EXPECT_TRUE(LinkClosed());
 }
@@ -217,16 +210,16 @@ TEST(FirmwareVersionNumberTest, ClassifiesTheTwoGenerations) {
 TEST_F(UtilTest, VersionInTwoPiecesIsJoined) {
   talk.Expect(kVersionQuery).Reply(Text("_V1.00 0902"), 30).Reply(TextZ("16"), 400);
   EXPECT_EQ(util.GetPrinterInfo(CCommonUtil::kFirmwareVersion), kResultOk);
-  EXPECT_EQ(util.firmware_version_text_, "V1.00 090216");
-  EXPECT_EQ(util.firmware_version_, kFirmwareNewer);
+  EXPECT_EQ(util.identity().firmware_version_text, "V1.00 090216");
+  EXPECT_EQ(util.identity().firmware_version, 160902u);
   EXPECT_TRUE(LinkOpen());
 }
 
 TEST_F(UtilTest, OlderGenerationVersion) {
   talk.Expect(kVersionQuery).Reply(TextZ("_V1.00 090116"), 30);
   EXPECT_EQ(util.GetPrinterInfo(CCommonUtil::kFirmwareVersion), kResultOk);
-  EXPECT_EQ(util.firmware_version_text_, "V1.00 090116");
-  EXPECT_EQ(util.firmware_version_, kFirmwareOlder);
+  EXPECT_EQ(util.identity().firmware_version_text, "V1.00 090116");
+  EXPECT_EQ(util.identity().firmware_version, 101001u);
 }
 
 TEST_F(UtilTest, OverlongVersionReplyIsCutAtTheBuffer) {
@@ -235,7 +228,7 @@ TEST_F(UtilTest, OverlongVersionReplyIsCutAtTheBuffer) {
       .Reply(Bytes(reply.begin(), reply.begin() + 25), 0)
       .Reply(Bytes(reply.begin() + 25, reply.end()), 20);
   EXPECT_EQ(util.GetPrinterInfo(CCommonUtil::kFirmwareVersion), kResultOk);
-  EXPECT_EQ(util.firmware_version_text_, std::string(39, 'A'));
+  EXPECT_EQ(util.identity().firmware_version_text, std::string(39, 'A'));
   // Each read asked only for the space left, and reading stopped when the buffer was full.
   std::vector<std::string> asked;
   for (const fakes::Call& c : t.devices.record.calls) {
@@ -255,14 +248,14 @@ TEST_F(UtilTest, SilentPrinterGivesNoVersionAfterThreeSeconds) {
   // the first to end more than 3000 ms after the query.
   EXPECT_EQ(reads.size(), 301u);
   EXPECT_EQ(reads.back(), 3010u);
-  EXPECT_EQ(util.firmware_version_, 0u);
+  EXPECT_EQ(util.identity().firmware_version, 0u);
 }
 
 TEST_F(UtilTest, PartialVersionAtTheDeadlineIsStillUsed) {
   talk.Expect(kVersionQuery).Reply(Text("_V1.00 090216"), 50);
   EXPECT_EQ(util.GetPrinterInfo(CCommonUtil::kFirmwareVersion), kResultOk);
-  EXPECT_EQ(util.firmware_version_text_, "V1.00 090216");
-  EXPECT_EQ(util.firmware_version_, kFirmwareNewer);
+  EXPECT_EQ(util.identity().firmware_version_text, "V1.00 090216");
+  EXPECT_EQ(util.identity().firmware_version, 160902u);
   EXPECT_GT(t.clock.NowMs() - start - 10, 3000u);
   EXPECT_TRUE(LinkOpen());
 }
@@ -283,17 +276,16 @@ TEST_F(UtilTest, OpenCheckReplies) {
     SCOPED_TRACE(c.reply);
     fakes::TestServices t2;
     CCommonUtil u(t2.services);
-    u.dev_.interface_ = CDev::kInterfaceTcp;
-    u.dev_.port_name_ = "NET10.0.0.5";
-    ASSERT_EQ(u.dev_.Open(), 1);
+    u.SetLinkSettings({.interface = CDev::kInterfaceTcp, .port_name = "NET10.0.0.5"});
+    ASSERT_TRUE(u.OpenLink());
     t2.conversation.Expect(kOpenCheckQuery).Reply(Hex(c.reply), 150);
     EXPECT_EQ(u.GetPrinterInfo(CCommonUtil::kOpenCheck), c.result);
-    EXPECT_EQ(u.dev_.open_flag_, c.result == kResultOk ? 1 : 0);
+    EXPECT_EQ(u.dev().is_open(), c.result == kResultOk);
     EXPECT_EQ(t2.devices.record.open_devices, c.result == kResultOk ? 1 : 0);
     if (c.result == kResultOk) {
-      EXPECT_EQ(u.open_check_value_, std::optional<uint8_t>(0x50));
+      EXPECT_EQ(u.identity().open_check_value, std::optional<uint8_t>(0x50));
     } else {
-      EXPECT_FALSE(u.open_check_value_.has_value());
+      EXPECT_FALSE(u.identity().open_check_value.has_value());
     }
     EXPECT_TRUE(t2.trace.Contains(c.trace));
     EXPECT_EQ(t2.conversation.WriteCalls(), 1u);
@@ -321,14 +313,14 @@ TEST_F(UtilTest, OpenCheckAcceptsAReplyToAResend) {
       .Expect(kOpenCheckQuery)
       .Reply(Hex("37 80 01 00"), 100);
   EXPECT_EQ(util.GetPrinterInfo(CCommonUtil::kOpenCheck), kResultOk);
-  EXPECT_EQ(util.open_check_value_, std::optional<uint8_t>(0x01));
+  EXPECT_EQ(util.identity().open_check_value, std::optional<uint8_t>(0x01));
   EXPECT_TRUE(talk.AllWritten());
 }
 
 TEST_F(UtilTest, OpenCheckInPiecesIsJoinedWithoutAResend) {
   talk.Expect(kOpenCheckQuery).Reply(Hex("37"), 200).Reply(Hex("80 01"), 260).Reply(Hex("00"), 300);
   EXPECT_EQ(util.GetPrinterInfo(CCommonUtil::kOpenCheck), kResultOk);
-  EXPECT_EQ(util.open_check_value_, std::optional<uint8_t>(0x01));
+  EXPECT_EQ(util.identity().open_check_value, std::optional<uint8_t>(0x01));
   EXPECT_EQ(talk.WriteCalls(), 2u);  // the probe and the query
 }
 
@@ -355,12 +347,11 @@ TEST_F(UtilTest, MakerReplies) {
     SCOPED_TRACE(fakes::ToHex(c.reply));
     fakes::TestServices t2;
     CCommonUtil u(t2.services);
-    u.dev_.interface_ = CDev::kInterfaceTcp;
-    u.dev_.port_name_ = "NET10.0.0.5";
-    ASSERT_EQ(u.dev_.Open(), 1);
+    u.SetLinkSettings({.interface = CDev::kInterfaceTcp, .port_name = "NET10.0.0.5"});
+    ASSERT_TRUE(u.OpenLink());
     t2.conversation.Expect(kMakerQuery).Reply(c.reply, 20);
     EXPECT_EQ(u.GetPrinterInfo(CCommonUtil::kMaker), c.result);
-    EXPECT_EQ(u.dev_.open_flag_, c.result == kResultOk ? 1 : 0);
+    EXPECT_EQ(u.dev().is_open(), c.result == kResultOk);
   }
 }
 
@@ -375,26 +366,35 @@ TEST_F(UtilTest, SilentMakerQueryFails) {
 TEST_F(UtilTest, CodePageReplyIsKeptWithItsHeader) {
   talk.Expect(kCodePageQuery).Reply(TextZ("_PC437"), 50);
   EXPECT_EQ(util.GetPrinterInfo(CCommonUtil::kCodePage), kResultOk);
-  EXPECT_EQ(util.code_page_text_, "_PC437");
+  EXPECT_EQ(util.identity().code_page_text, "_PC437");
   EXPECT_EQ(ReadTimes().front(), 110u);  // 10 ms write pace, then 100 ms
   EXPECT_TRUE(LinkOpen());
 }
 
-TEST_F(UtilTest, SilentCodePageQueryStillSucceedsWithAnEmptyText) {
-  util.code_page_text_ = "_OLD";
-  util.dev_.handheld_mode_ = 1;  // waits longer before reading
-  for (int i = 0; i < 11; ++i) talk.Expect(kCodePageQuery);
+TEST(HandheldCodePageTest, SilentCodePageQueryStillSucceedsWithAnEmptyText) {
+  fakes::TestServices t;
+  CCommonUtil util(t.services, /*handheld=*/true);  // waits longer before reading
+  t.conversation.Expect({0x00}).Expect(kCodePageQuery).Reply(TextZ("_OLD"), 0);
+  ASSERT_TRUE(util.OpenLink());
+  ASSERT_EQ(util.GetPrinterInfo(CCommonUtil::kCodePage), kResultOk);
+  const uint64_t asked = t.clock.NowMs();
+  for (int i = 0; i < 11; ++i) t.conversation.Expect(kCodePageQuery);
   EXPECT_EQ(util.GetPrinterInfo(CCommonUtil::kCodePage), kResultOk);
-  EXPECT_EQ(util.code_page_text_, "");
-  EXPECT_EQ(ReadTimes().front(), 310u);
-  EXPECT_TRUE(LinkOpen());
-  EXPECT_TRUE(talk.AllWritten());
+  EXPECT_EQ(util.identity().code_page_text, "");
+  const fakes::Call* first_read = nullptr;
+  for (const fakes::Call& c : t.devices.record.calls) {
+    if (c.name == "Read" && c.at_ms >= asked && first_read == nullptr) first_read = &c;
+  }
+  ASSERT_NE(first_read, nullptr);
+  EXPECT_EQ(first_read->at_ms - asked, 310u);
+  EXPECT_TRUE(util.dev().is_open());
+  EXPECT_TRUE(t.conversation.AllWritten());
 }
 
 // ------------------------------------------------------------------ every kind
 
 TEST_F(UtilTest, ClosedLinkSendsNothing) {
-  util.dev_.Close();
+  util.dev().Close();
   const size_t calls = t.devices.record.calls.size();
   const uint64_t now = t.clock.NowMs();
   for (uint32_t kind = 0; kind <= 4; ++kind) {
@@ -420,9 +420,8 @@ TEST_F(UtilTest, QueryThatCannotBeWrittenClosesTheLink) {
     for (bool short_write : {false, true}) {
       fakes::TestServices t2;
       CCommonUtil u(t2.services);
-      u.dev_.interface_ = CDev::kInterfaceTcp;
-      u.dev_.port_name_ = "NET10.0.0.5";
-      ASSERT_EQ(u.dev_.Open(), 1);
+      u.SetLinkSettings({.interface = CDev::kInterfaceTcp, .port_name = "NET10.0.0.5"});
+      ASSERT_TRUE(u.OpenLink());
       t2.conversation.Expect(queries[kind]);
       if (short_write) {
         t2.conversation.ShortNextWrite(2);
@@ -430,29 +429,42 @@ TEST_F(UtilTest, QueryThatCannotBeWrittenClosesTheLink) {
         t2.conversation.FailNextWrite();
       }
       EXPECT_EQ(u.GetPrinterInfo(kind), kResultWriteFailed);
-      EXPECT_EQ(u.dev_.open_flag_, 0);
+      EXPECT_FALSE(u.dev().is_open());
       EXPECT_EQ(t2.devices.record.open_devices, 0);
       EXPECT_EQ(t2.conversation.ReadCalls(), 0u);
     }
   }
 }
 
-TEST(CommonUtilSettingsTest, ApplyPortSettingsCopiesTheSavedSetting) {
+TEST(CommonUtilSettingsTest, OpenLinkUsesTheHandedOverSettingOnce) {
   fakes::TestServices t;
   CCommonUtil util(t.services);
-  EXPECT_EQ(util.dev_.port_name_, "COM1:");
-  EXPECT_EQ(util.dev_.flow_control_, 1);
-  EXPECT_EQ(util.model_code_, MODEL_DEFAULT);
-  util.saved_ = CCommonUtil::PortSettings{"NET192.168.0.10", 9100, 7, 2, 2, 0, CDev::kInterfaceTcp};
-  util.ApplyPortSettings();
-  EXPECT_EQ(util.dev_.port_name_, "NET192.168.0.10");
-  EXPECT_EQ(util.dev_.baud_rate_, 9100u);
-  EXPECT_EQ(util.dev_.data_bits_, 7);
-  EXPECT_EQ(util.dev_.parity_, 2);
-  EXPECT_EQ(util.dev_.stop_bits_, 2);
-  EXPECT_EQ(util.dev_.flow_control_, 0);
-  EXPECT_EQ(util.dev_.interface_, CDev::kInterfaceTcp);
-  EXPECT_TRUE(t.devices.record.calls.empty());
+  EXPECT_EQ(util.identity().model_code, 1u);
+  // Before any hand-over: the first COM port with DTR/DSR handshake.
+  t.conversation.Expect({0x00});
+  ASSERT_TRUE(util.OpenLink());
+  EXPECT_EQ(util.dev().settings(), (LinkSettings{.port_name = "COM1:", .flow_control = 1}));
+  util.CloseLink();
+  EXPECT_EQ(t.devices.record.open_devices, 0);
+
+  const LinkSettings tcp{.interface = 3,
+                         .port_name = "NET192.168.0.10",
+                         .baud_rate = 9600,
+                         .parity = 2,
+                         .data_bits = 7,
+                         .stop_bits = 2,
+                         .tcp_port = 9101};
+  util.SetLinkSettings(tcp);
+  EXPECT_TRUE(t.devices.record.connects.empty());  // handing over opens nothing
+  ASSERT_TRUE(util.OpenLink());
+  ASSERT_TRUE(util.OpenLink());  // already open: no second connection
+  EXPECT_EQ(util.dev().settings(), tcp);
+  EXPECT_EQ(t.devices.record.connects,
+            (std::vector<std::pair<std::string, uint16_t>>{{"192.168.0.10", 9101}}));
+  util.CloseLink();
+  util.CloseLink();
+  EXPECT_FALSE(util.dev().is_open());
+  EXPECT_EQ(t.devices.record.open_devices, 0);
 }
 
 }  // namespace

@@ -28,13 +28,14 @@ Bytes SwitchReply(const char* chars) { return Cat({Hex("37 21"), Text(chars), He
 // A printer link of its own for table-driven cases: scripted services, the identification object
 // and the command set. Open() writes the presence probe.
 struct Rig {
+  explicit Rig(bool handheld = false) : util(t.services, handheld) {}
   bool Open() {
     t.conversation.Expect({0x00});
-    return util.dev_.Open() == 1;
+    return util.OpenLink();
   }
-  bool LinkOpen() const { return util.dev_.open_flag_ != 0; }
+  bool LinkOpen() const { return util.dev().is_open(); }
   fakes::TestServices t;
-  CCommonUtil util{t.services};
+  CCommonUtil util;
   CCommonVmsm vmsm{&util, t.clock};
 };
 
@@ -43,12 +44,12 @@ class VmsmTest : public ::testing::Test {
  protected:
   void SetUp() override {
     t_.conversation.Expect({0x00});  // the link's presence probe
-    util_.dev_.interface_ = CDev::kInterfaceSerial;
-    ASSERT_EQ(util_.dev_.Open(), 1);
+    util_.SetLinkSettings({.interface = CDev::kInterfaceSerial});
+    ASSERT_TRUE(util_.OpenLink());
     writes_at_open_ = t_.conversation.WriteCalls();
   }
 
-  bool LinkOpen() const { return util_.dev_.open_flag_ != 0; }
+  bool LinkOpen() const { return util_.dev().is_open(); }
   // Write calls made by the operation under test.
   size_t OperationWrites() const { return t_.conversation.WriteCalls() - writes_at_open_; }
   uint64_t Now() const { return t_.clock.NowMs(); }
@@ -78,7 +79,7 @@ TEST_F(VmsmTest, ClosedLinkGives101AndSendsNothing) {
       {"ReadSentinel", [](CCommonVmsm& v) { return v.ReadSentinel(1); }},
       {"WriteSentinel", [](CCommonVmsm& v) { return v.WriteSentinel(1); }},
   };
-  util_.dev_.Close();
+  util_.dev().Close();
   for (const auto& [name, run] : operations) {
     EXPECT_EQ(run(vmsm_), kResultNotOpen) << name;
   }
@@ -87,7 +88,7 @@ TEST_F(VmsmTest, ClosedLinkGives101AndSendsNothing) {
 }
 
 TEST_F(VmsmTest, InitSettingTriesToSendOnAClosedLink) {
-  util_.dev_.Close();
+  util_.dev().Close();
   EXPECT_EQ(vmsm_.InitSetting(), kResultWriteFailed);
   EXPECT_FALSE(LinkOpen());
 }
@@ -446,13 +447,11 @@ TEST_F(VmsmTest, ReadBtInfoKinds) {
 
 TEST_F(VmsmTest, ReadBtInfoWaitsLongerOnTheHandheld) {
   for (int handheld = 0; handheld <= 1; ++handheld) {
-    Rig rig;
+    Rig rig(handheld != 0);
     ASSERT_TRUE(rig.Open());
     fakes::TestServices& t = rig.t;
-    CCommonUtil& util = rig.util;
     CCommonVmsm& vmsm = rig.vmsm;
     t.conversation.Expect(Hex("1F 1F 69 64")).Reply(Cat({Hex("37 42 64"), TextZ("Name")}), 0);
-    util.dev_.handheld_mode_ = handheld;
     const size_t calls_before = t.devices.record.calls.size();
     EXPECT_EQ(vmsm.ReadBtInfo('d'), kResultOk);
     const std::vector<fakes::Call>& calls = t.devices.record.calls;

@@ -31,11 +31,9 @@ class IdentificationSimTest : public ::testing::Test {
  protected:
   // Opens the link over the chosen interface (serial by default, as the desktop does).
   void Open(int interface = CDev::kInterfaceSerial) {
-    util_.saved_.interface = interface;
-    util_.saved_.port_name = interface == CDev::kInterfaceTcp ? "NET127.0.0.1" : "COM1";
-    if (interface == CDev::kInterfaceTcp) util_.saved_.baud_rate = 9100;
-    util_.ApplyPortSettings();
-    ASSERT_EQ(util_.dev_.Open(), 1);
+    const bool tcp = interface == CDev::kInterfaceTcp;
+    util_.SetLinkSettings({.interface = interface, .port_name = tcp ? "NET127.0.0.1" : "COM1"});
+    ASSERT_TRUE(util_.OpenLink());
     factory_.line().sent.clear();
   }
 
@@ -59,12 +57,12 @@ TEST_F(IdentificationSimTest, ModelRepliesAcceptedOrRefused) {
     printer_.config().model = row.model;
     Open();
     EXPECT_EQ(util_.GetPrinterInfo(CCommonUtil::kModel), row.result) << row.model;
-    EXPECT_EQ(util_.model_code_, row.model_code) << row.model;
-    EXPECT_EQ(util_.dev_.open_flag_, row.result == kResultOk ? 1 : 0) << row.model;
+    EXPECT_EQ(util_.identity().model_code, row.model_code) << row.model;
+    EXPECT_EQ(util_.dev().is_open(), row.result == kResultOk) << row.model;
     if (row.result == kResultOk) {
-      EXPECT_EQ(util_.model_name_, row.model);
+      EXPECT_EQ(util_.identity().model_name, row.model);
     }
-    util_.dev_.Close();
+    util_.dev().Close();
   }
 }
 
@@ -78,7 +76,7 @@ TEST_F(IdentificationSimTest, MakerAcceptedOrRefused) {
     printer_.config().maker = row.maker;
     Open();
     EXPECT_EQ(util_.GetPrinterInfo(CCommonUtil::kMaker), row.result) << row.maker;
-    util_.dev_.Close();
+    util_.dev().Close();
   }
 }
 
@@ -86,8 +84,8 @@ TEST_F(IdentificationSimTest, StaleAcknowledgementBeforeTheModelReplyIsPassedOve
   printer_.faults().stale_model_reply = true;
   Open();
   EXPECT_EQ(util_.GetPrinterInfo(CCommonUtil::kModel), kResultOk);
-  EXPECT_EQ(util_.model_code_, MODEL_TMQD550);
-  EXPECT_EQ(util_.model_name_, "TMQ-D550");
+  EXPECT_EQ(util_.identity().model_code, 2u);
+  EXPECT_EQ(util_.identity().model_name, "TMQ-D550");
 }
 
 TEST_F(IdentificationSimTest, BothFirmwareGenerationsOverEachTransport) {
@@ -98,19 +96,18 @@ TEST_F(IdentificationSimTest, BothFirmwareGenerationsOverEachTransport) {
   for (int interface : {CDev::kInterfaceSerial, CDev::kInterfaceUsb, CDev::kInterfaceTcp}) {
     for (const auto& row : rows) {
       printer_.config().firmware = row.firmware;
-      util_.saved_.port_name = "/dev/usb/lp0";
       if (interface == CDev::kInterfaceUsb) {
-        util_.saved_.interface = interface;
-        util_.ApplyPortSettings();
-        ASSERT_EQ(util_.dev_.Open(), 1);
+        util_.SetLinkSettings({.interface = interface, .port_name = "/dev/usb/lp0"});
+        ASSERT_TRUE(util_.OpenLink());
       } else {
         Open(interface);
       }
       ASSERT_EQ(util_.GetPrinterInfo(CCommonUtil::kModel), kResultOk) << interface;
       EXPECT_EQ(util_.GetPrinterInfo(CCommonUtil::kFirmwareVersion), kResultOk);
-      EXPECT_EQ(util_.firmware_version_text_, row.firmware);
-      EXPECT_EQ(util_.firmware_version_, row.number) << row.firmware << " over " << interface;
-      util_.dev_.Close();
+      EXPECT_EQ(util_.identity().firmware_version_text, row.firmware);
+      EXPECT_EQ(util_.identity().firmware_version, row.number)
+          << row.firmware << " over " << interface;
+      util_.dev().Close();
     }
   }
 }
@@ -123,8 +120,8 @@ TEST_F(IdentificationSimTest, VersionReplyInTwoPiecesIsJoined) {
   ASSERT_EQ(util_.GetPrinterInfo(CCommonUtil::kModel), kResultOk);
   const uint64_t start = clock_.NowMs();
   EXPECT_EQ(util_.GetPrinterInfo(CCommonUtil::kFirmwareVersion), kResultOk);
-  EXPECT_EQ(util_.firmware_version_text_, sim::kNewerFirmware);
-  EXPECT_EQ(util_.firmware_version_, kFirmwareNewer);
+  EXPECT_EQ(util_.identity().firmware_version_text, sim::kNewerFirmware);
+  EXPECT_EQ(util_.identity().firmware_version, 160902u);
   EXPECT_GE(clock_.NowMs() - start, 1200u);
 }
 
@@ -134,22 +131,22 @@ TEST_F(IdentificationSimTest, VersionLaterThanThreeSecondsIsMissing) {
   Open();
   ASSERT_EQ(util_.GetPrinterInfo(CCommonUtil::kModel), kResultOk);
   EXPECT_EQ(util_.GetPrinterInfo(CCommonUtil::kFirmwareVersion), kResultNoReply);
-  EXPECT_EQ(util_.dev_.open_flag_, 0);
+  EXPECT_FALSE(util_.dev().is_open());
 }
 
 TEST_F(IdentificationSimTest, OpenCheckStoresTheMsrSetting) {
   printer_.config().open_check_value = 0x50;
   Open();
   EXPECT_EQ(util_.GetPrinterInfo(CCommonUtil::kOpenCheck), kResultOk);
-  EXPECT_EQ(util_.open_check_value_, 0x50);
+  EXPECT_EQ(util_.identity().open_check_value, 0x50);
 }
 
 TEST_F(IdentificationSimTest, OpenCheckWithWrongHeaderIsMalformed) {
   printer_.faults().wrong_header = true;
   Open();
   EXPECT_EQ(util_.GetPrinterInfo(CCommonUtil::kOpenCheck), kResultBadReply);
-  EXPECT_EQ(util_.dev_.open_flag_, 0);
-  EXPECT_FALSE(util_.open_check_value_.has_value());
+  EXPECT_FALSE(util_.dev().is_open());
+  EXPECT_FALSE(util_.identity().open_check_value.has_value());
 }
 
 TEST_F(IdentificationSimTest, SilentOpenCheckGivesUpAfterTenPausedResends) {
@@ -162,7 +159,7 @@ TEST_F(IdentificationSimTest, SilentOpenCheckGivesUpAfterTenPausedResends) {
   // close settles for 200 ms.
   EXPECT_EQ(clock_.NowMs() - start, 10u + 200u + 10u * (10u + 10u + 500u) + 200u);
   EXPECT_EQ(Occurrences(factory_.line().sent, kOpenCheckQuery), 11);
-  EXPECT_EQ(util_.dev_.open_flag_, 0);
+  EXPECT_FALSE(util_.dev().is_open());
 }
 
 TEST_F(IdentificationSimTest, SilentModelQueryGivesUpAfterTenResends) {
@@ -170,7 +167,7 @@ TEST_F(IdentificationSimTest, SilentModelQueryGivesUpAfterTenResends) {
   Open();
   EXPECT_EQ(util_.GetPrinterInfo(CCommonUtil::kModel), kResultNoReply);
   EXPECT_EQ(Occurrences(factory_.line().sent, kModelQuery), 11);
-  EXPECT_EQ(util_.dev_.open_flag_, 0);
+  EXPECT_FALSE(util_.dev().is_open());
 }
 
 TEST_F(IdentificationSimTest, ClosedLinkSendsNothingForAnyKind) {
@@ -184,14 +181,13 @@ TEST_F(IdentificationSimTest, UnknownKindDoesNothing) {
   Open();
   EXPECT_EQ(util_.GetPrinterInfo(7), kResultOk);
   EXPECT_TRUE(factory_.line().sent.empty());
-  EXPECT_EQ(util_.dev_.open_flag_, 1);
+  EXPECT_TRUE(util_.dev().is_open());
 }
 
 TEST_F(IdentificationSimTest, PrinterSwitchedOffFailsTheOpen) {
   factory_.line().printer_on = false;
-  util_.saved_.port_name = "COM1";
-  util_.ApplyPortSettings();
-  EXPECT_EQ(util_.dev_.Open(), 0);
+  util_.SetLinkSettings({.port_name = "COM1"});
+  EXPECT_FALSE(util_.OpenLink());
   EXPECT_EQ(factory_.line().open_transports, 0);
 }
 

@@ -100,8 +100,8 @@ TEST_F(SettingsProfileTest, FieldsNotStoredAreLeftAlone) {
 }
 
 TEST_F(SettingsProfileTest, SavesEveryValueUnderItsName) {
-  util_.firmware_version_text_ = "TMQ-D550 Ver 1.0 090216";
-  util_.open_check_value_ = 0x50;
+  util_.SetIdentityForTest(
+      {.firmware_version_text = "TMQ-D550 Ver 1.0 090216", .open_check_value = 0x50});
   vmsm_.settings() = StoredFieldsChanged();
   vmsm_.SaveProfile(registry_, kKey);
   const std::pair<const char*, uint32_t> dwords[] = {
@@ -117,13 +117,13 @@ TEST_F(SettingsProfileTest, SavesEveryValueUnderItsName) {
   const std::optional<platform::RegValue> fwver = registry_.QueryValue(kKey, "Fwver");
   ASSERT_TRUE(fwver.has_value());
   EXPECT_EQ(fwver->type, platform::RegType::kSz);
-  const std::string with_nul = util_.firmware_version_text_ + std::string(1, '\0');
+  const std::string with_nul = util_.identity().firmware_version_text + std::string(1, '\0');
   EXPECT_EQ(std::string(fwver->data.begin(), fwver->data.end()), with_nul);
 }
 
 TEST_F(SettingsProfileTest, UnknownOpenCheckValueKeepsTheStoredOne) {
   platform::WriteDword(registry_, kKey, "Msrmode", 0x39);
-  util_.open_check_value_.reset();
+  ASSERT_FALSE(util_.identity().open_check_value);  // no open check has run
   vmsm_.SaveProfile(registry_, kKey);
   EXPECT_EQ(platform::ReadDword(registry_, kKey, "Msrmode"), 0x39u);
 }

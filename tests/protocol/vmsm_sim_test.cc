@@ -16,7 +16,7 @@ struct SimRig : fakes::SimServices {
 
 TEST(VmsmSimTest, WhatIsWrittenReadsBack) {
   SimRig rig;
-  ASSERT_EQ(rig.util.dev_.Open(), 1);
+  ASSERT_TRUE(rig.util.OpenLink());
   CCommonVmsm writer(&rig.util, rig.clock);
   writer.settings().Density = 3;
   writer.settings().Speed = 1;
@@ -64,12 +64,12 @@ TEST(VmsmSimTest, WhatIsWrittenReadsBack) {
   }
   reader.settings().BtSkip = writer.settings().BtSkip;
   EXPECT_EQ(reader.settings(), writer.settings());
-  EXPECT_EQ(rig.util.dev_.open_flag_, 1);
+  EXPECT_TRUE(rig.util.dev().is_open());
 }
 
 TEST(VmsmSimTest, FactoryDefaultIsAcknowledged) {
   SimRig rig;
-  ASSERT_EQ(rig.util.dev_.Open(), 1);
+  ASSERT_TRUE(rig.util.OpenLink());
   CCommonVmsm vmsm(&rig.util, rig.clock);
   EXPECT_EQ(vmsm.FactoryDefault(), kResultOk);
   EXPECT_EQ(vmsm.ReadSwitch(7), kResultOk);

@@ -38,7 +38,7 @@ void Key(QWidget* target, int key, Qt::KeyboardModifiers modifiers = Qt::NoModif
 class QtSettingsTabs : public ::testing::Test {
  protected:
   QtSettingsTabs() : host_(clock_, Resources()) {
-    util_.firmware_version_ = kFirmwareNewer;
+    util_.SetIdentityForTest({.firmware_version = kFirmwareNewer});
     record_.Service = 1;  // black mark: the tear-off edit takes input too
     record_.TimeOff = 30;
     host_.SetUserTurn([this](uint32_t) {
@@ -58,7 +58,8 @@ class QtSettingsTabs : public ::testing::Test {
   }
 
   int Launch() {
-    CDlgVMSM dlg(record_, {util_.firmware_version_, "2.00", util_.code_page_text_});
+    CDlgVMSM dlg(record_, {util_.identity().firmware_version, "2.00",
+                           util_.identity().code_page_text});
     dlg_ = &dlg;
     const int result = dlg.DoModal(host_);
     dlg_ = nullptr;

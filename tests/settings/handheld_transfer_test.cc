@@ -25,7 +25,7 @@ TEST_F(HandheldTransferTest, RunsShowTheHandheldLinesAndTheReadAsksForTheOpenChe
   printer_.config().open_check_value = 0x50;
   ASSERT_EQ(RunHandheld(CVmsmProDlg::kModeReadAll), ui::IDOK) << last_->message();
   EXPECT_EQ(last_->seen.at(0).text, "Get status : 15 %");
-  EXPECT_EQ(util_.open_check_value_, 0x50);
+  EXPECT_EQ(util_.identity().open_check_value, 0x50);
   vmsm_.settings().BtSkip = 1;
   ASSERT_EQ(RunHandheld(CVmsmProDlg::kModeWriteAll), ui::IDOK) << last_->message();
   EXPECT_EQ(last_->seen.at(0).text, "Set status : 5 %");
@@ -56,7 +56,7 @@ TEST_F(HandheldTransferTest, EachFailureShowsItsOwnText) {
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.message);
-    util_.dev_.Close();
+    util_.dev().Close();
     if (c.mode != CVmsmProDlg::kModeReadAll) {
       ASSERT_EQ(RunHandheld(CVmsmProDlg::kModeReadAll), ui::IDOK) << last_->message();
     }

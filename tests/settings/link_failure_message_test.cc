@@ -19,10 +19,7 @@ struct LinkFailureMessageTest : ::testing::Test {
 
   // Runs a read-all over the given port and returns its message.
   std::string ReadAllMessage(int interface, const std::string& port_name, uint32_t baud) {
-    util.saved_.interface = interface;
-    util.saved_.port_name = port_name;
-    util.saved_.baud_rate = baud;
-    util.ApplyPortSettings();
+    util.SetLinkSettings({.interface = interface, .port_name = port_name, .baud_rate = baud});
     CVmsmProDlg dlg(CVmsmProDlg::kModeReadAll, &vmsm);
     EXPECT_EQ(dlg.DoModal(host), ui::IDCANCEL);
     EXPECT_EQ(t.devices.record.open_devices, 0);

@@ -138,10 +138,8 @@ inline int Occurrences(const std::vector<uint8_t>& bytes, const std::vector<uint
 class TransferFixture : public ::testing::Test {
  protected:
   TransferFixture() {
-    util_.saved_.interface = CDev::kInterfaceTcp;
-    util_.saved_.port_name = "NET127.0.0.1";
-    util_.saved_.baud_rate = 9100;
-    util_.ApplyPortSettings();
+    util_.SetLinkSettings(
+        {.interface = CDev::kInterfaceTcp, .port_name = "NET127.0.0.1", .tcp_port = 9100});
     // Many runs share one host; no user is expected to type anything.
     host_.SetIdleLimitMs(uint64_t{1000} * 3600 * 24 * 365);
   }

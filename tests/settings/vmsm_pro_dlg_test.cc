@@ -80,13 +80,13 @@ TEST_F(VmsmProDlgTest, ReadAllFillsTheRecordAndRunsTheChainInOrder) {
   expected.BtName = "Counter 4";
   EXPECT_EQ(vmsm_.settings(), expected);
   // The link stays open for the write that may follow.
-  EXPECT_EQ(util_.dev_.open_flag_, 1);
+  EXPECT_TRUE(util_.dev().is_open());
 }
 
 TEST_F(VmsmProDlgTest, TearOffIsReadOnlyFromTheNewerFirmware) {
   for (bool newer : {true, false}) {
     SCOPED_TRACE(newer ? "160902" : "101001");
-    util_.dev_.Close();
+    util_.dev().Close();
     printer_.config().firmware = newer ? sim::kNewerFirmware : sim::kOlderFirmware;
     printer_.state().tear_off = 300;
     vmsm_.settings().CuttingPosition = 7;
@@ -177,7 +177,7 @@ TEST_F(VmsmProDlgTest, WriteAllSendsTheEditedRecord) {
 TEST_F(VmsmProDlgTest, TearOffIsWrittenOnlyToTheNewerFirmwareAfterTheSerialItems) {
   for (bool newer : {true, false}) {
     SCOPED_TRACE(newer ? "160902" : "101001");
-    util_.dev_.Close();
+    util_.dev().Close();
     printer_.config().firmware = newer ? sim::kNewerFirmware : sim::kOlderFirmware;
     printer_.state().tear_off = 0;
     ReadAll();
@@ -236,7 +236,7 @@ TEST_F(VmsmProDlgTest, OverlongBluetoothTextsAreRefusedWithTheBluetoothMessage) 
     std::string name;
   } rows[] = {{std::string(13, '1'), "ok"}, {"1234", std::string(31, 'n')}};
   for (const Row& row : rows) {
-    util_.dev_.Close();
+    util_.dev().Close();
     ReadAll();
     vmsm_.settings().BtPin = row.pin;
     vmsm_.settings().BtName = row.name;
@@ -290,7 +290,7 @@ TEST_F(VmsmProDlgTest, UserCancelBetweenEventsEndsWithCancelAndNoMessage) {
   };
   for (const Row& row : rows) {
     SCOPED_TRACE(row.cancel_after);
-    util_.dev_.Close();
+    util_.dev().Close();
     ProbeDlg dlg(row.mode, &vmsm_);
     dlg.cancel_after = row.cancel_after;
     EXPECT_EQ(Run(dlg), ui::IDCANCEL);
@@ -305,7 +305,7 @@ TEST_F(VmsmProDlgTest, CancelDuringTheWriteBeatsTheOverdueClosingStage) {
   // so it is long overdue when the user's Cancel, pressed meanwhile, reaches the loop.
   for (bool bt_skip : {false, true}) {
     SCOPED_TRACE(bt_skip ? "BtSkip" : "Bluetooth written");
-    util_.dev_.Close();
+    util_.dev().Close();
     ReadAll();
     const std::string name_before = printer_.state().bt_name;
     vmsm_.settings().BtSkip = bt_skip ? 1 : 0;
@@ -342,7 +342,7 @@ TEST_F(VmsmProDlgTest, SilentPrinterEndsTheReadWithAMessageInBoundedTime) {
             "Printer model is not matched!\nno answer from the printer at 127.0.0.1:9100; check "
             "that it is switched on and set to this interface");
   EXPECT_LT(clock_.NowMs() - start, 60000u);
-  EXPECT_EQ(util_.dev_.open_flag_, 0);
+  EXPECT_FALSE(util_.dev().is_open());
 }
 
 TEST(TransferStrings, IdsAreUniqueInTheTransferRangesAndAllLoad) {

@@ -114,7 +114,7 @@ class TransferFailureTest : public TransferFixture {
   void Arm(const FailRow& row) {
     fault_ = WireFault{};
     if (row.write.head.empty()) {
-      util_.dev_.Close();
+      util_.dev().Close();
       factory_.line().open_fails = true;
     } else {
       fault_.fail_write = row.write;
@@ -138,7 +138,7 @@ TEST_F(TransferFailureTest, EveryReadStepMapsToItsOwnMessageAndStopsTheRun) {
   for (size_t k = 0; k < rows.size(); ++k) {
     const FailRow& row = rows[k];
     SCOPED_TRACE(row.step);
-    util_.dev_.Close();
+    util_.dev().Close();
     factory_.line().sent.clear();
     Arm(row);
     EXPECT_EQ(Run(CVmsmProDlg::kModeReadAll), ui::IDCANCEL);
@@ -155,7 +155,7 @@ TEST_F(TransferFailureTest, EveryWriteStepMapsToItsOwnMessageAndStopsTheRun) {
   const auto& rows = WriteRows();
   for (const FailRow& row : rows) {
     SCOPED_TRACE(row.step);
-    util_.dev_.Close();
+    util_.dev().Close();
     ReadAll();
     Arm(row);
     EXPECT_EQ(Run(CVmsmProDlg::kModeWriteAll), ui::IDCANCEL);
@@ -179,7 +179,7 @@ TEST_F(TransferFailureTest, FactoryDefaultFailuresHaveTheirMessages) {
   };
   for (const FailRow& row : rows) {
     SCOPED_TRACE(row.step);
-    util_.dev_.Close();
+    util_.dev().Close();
     Arm(row);
     EXPECT_EQ(Run(CVmsmProDlg::kModeFactoryDefault), ui::IDCANCEL);
     Disarm();
@@ -213,7 +213,7 @@ TEST_F(TransferFailureTest, AFailedReadKeepsWhatWasReadBeforeIt) {
   EXPECT_EQ(vmsm_.settings().Databit, 8u);
   EXPECT_EQ(vmsm_.settings().BtName, "Before");
   // The failing operation closed the link; the caller finds it closed.
-  EXPECT_EQ(util_.dev_.open_flag_, 0);
+  EXPECT_FALSE(util_.dev().is_open());
 }
 
 TEST_F(TransferFailureTest, OlderFirmwareNeverReachesTheTearOffStep) {

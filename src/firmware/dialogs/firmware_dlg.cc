@@ -29,7 +29,6 @@ CFirmwarednDlg::CFirmwarednDlg(platform::Services& services, platform::FileSyste
 
 bool CFirmwarednDlg::OnInitDialog() {
   ShowStatus(kSelectText);
-  ApplyFirmwarePortSetting(setting_, dev_);
   GetProgress(kFirmwareProgressId).SetRange(0, 100);
   GetProgress(kFirmwareProgressId).SetPos(0);
   return true;
@@ -78,7 +77,7 @@ void CFirmwarednDlg::StartDownload() {
 
   ShowStatus(kDownloadingText);
   const CDev::Traffic before_open = dev_.traffic();
-  if (dev_.Open() != 1) {
+  if (dev_.Open(settings_) != 1) {
     MessageBox(WithFailureLine(kFirmwareOpenPortError, dev_, before_open), kProgramCaption);
     // Nothing was sent: the file is still the chosen one and can be tried again.
     file->Close();

@@ -24,7 +24,7 @@ class CFirmwarednDlg : public ui::Dialog {
   // `services` and `files` must outlive the dialog.
   CFirmwarednDlg(platform::Services& services, platform::FileSystem& files);
 
-  void SetPortSetting(const FirmwarePortSetting& setting) { setting_ = setting; }
+  void SetLinkSettings(const LinkSettings& settings) { settings_ = settings; }
   // The last file chosen ("" until one is).
   const std::string& path() const { return path_; }
 
@@ -39,6 +39,6 @@ class CFirmwarednDlg : public ui::Dialog {
   platform::FileSystem& files_;
   platform::TraceSink& trace_;
   CDev dev_;
-  FirmwarePortSetting setting_;
+  LinkSettings settings_;
   std::string path_;
 };

@@ -80,10 +80,7 @@ void CNvManagerBase::OnDestroy() {
 
 void CNvManagerBase::RunOverKeyCodes(ui::Host& host, ui::Dialog& owner,
                                      std::string_view failure_caption) {
-  CDev& link = nv_.util()->dev_;
-  const auto close_link = [&link] {
-    if (link.open_flag_ != 0) link.Close();
-  };
+  const auto close_link = [this] { nv_.util()->CloseLink(); };
   nv_.identified_ = 0;
   {
     CNvProDlg read(job_texts_);
