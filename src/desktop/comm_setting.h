@@ -2,9 +2,7 @@
 
 // The communication setting of the desktop main dialog and its seven registry values.
 
-#include <cstdint>
 #include <optional>
-#include <string>
 
 #include "link/link_settings.h"
 #include "platform/registry.h"
