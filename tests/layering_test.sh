@@ -14,7 +14,8 @@ declare -A allowed=(
   [desktop]="desktop settings nvimage firmware protocol link platform ui"
   [handheld]="handheld settings nvimage firmware protocol link platform ui"
   [sim]="sim platform"
-  [cli]="cli settings nvimage firmware protocol link platform"
+  [session]="session settings nvimage protocol link platform"
+  [cli]="cli session settings nvimage firmware protocol link platform"
 )
 status=0
 for folder in "${!allowed[@]}"; do

@@ -5,13 +5,15 @@
 
 #include "cli/commands.h"
 #include "cli/file_input.h"
-#include "cli/printer_session.h"
+#include "cli/progress_board.h"
 #include "firmware/firmware_sender.h"
 #include "firmware/firmware_texts.h"
 #include "link/link_failure.h"
 #include "platform/file_system.h"
 
 namespace cli {
+
+using session::PrinterSession;
 namespace {
 
 PrinterOutcome SendFirmwareFile(PrinterSession& session, std::span<const uint8_t> bytes) {
@@ -75,7 +77,8 @@ std::optional<PrinterWork> PrepareFirmware(const CommandSetup& setup, std::strin
   ProgressBoard* board = setup.board;
   return PrinterWork(
       [board, bytes](size_t index, const PrinterAddress& address, platform::Services& services) {
-        PrinterSession session(address, services, board, index);
+        BoardRow row(board, index);
+        PrinterSession session(address.link, services, &row);
         return SendFirmwareFile(session, *bytes);
       });
 }

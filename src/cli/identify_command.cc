@@ -2,12 +2,14 @@
 #include <string_view>
 
 #include "cli/commands.h"
-#include "cli/printer_session.h"
+#include "cli/progress_board.h"
 #include "link/link_failure.h"
 #include "protocol/result_codes.h"
 #include "settings/vmsm_strings.h"
 
 namespace cli {
+
+using session::PrinterSession;
 namespace {
 
 std::string Generation(uint32_t firmware_version) {
@@ -59,7 +61,8 @@ std::optional<PrinterWork> PrepareIdentify(const CommandSetup& setup, std::strin
   ProgressBoard* board = setup.board;
   return PrinterWork(
       [board](size_t index, const PrinterAddress& address, platform::Services& services) {
-        PrinterSession session(address, services, board, index);
+        BoardRow row(board, index);
+        PrinterSession session(address.link, services, &row);
         return Identify(session);
       });
 }

@@ -4,12 +4,14 @@
 #include <vector>
 
 #include "cli/commands.h"
-#include "cli/printer_session.h"
+#include "cli/progress_board.h"
 #include "nvimage/nv_job.h"
 #include "platform/clock.h"
 #include "protocol/result_codes.h"
 
 namespace cli {
+
+using session::PrinterSession;
 namespace {
 
 // A key code is two characters the printer takes as a code: printable ASCII.
@@ -174,7 +176,8 @@ std::optional<PrinterWork> PrepareLogo(const CommandSetup& setup, std::string* e
   auto work = [board](auto body) {
     return PrinterWork(
         [board, body](size_t index, const PrinterAddress& address, platform::Services& services) {
-          PrinterSession session(address, services, board, index);
+          BoardRow row(board, index);
+          PrinterSession session(address.link, services, &row);
           return body(session);
         });
   };

@@ -11,6 +11,8 @@
 #include <string>
 #include <vector>
 
+#include "session/printer_session.h"
+
 namespace cli {
 
 class ProgressBoard {
@@ -47,6 +49,19 @@ class ProgressBoard {
   size_t failed_ = 0;
   size_t drawn_width_ = 0;
   std::chrono::steady_clock::time_point last_draw_{};
+};
+
+// One printer's row on the board, as its session reports to it; a null board shows nothing.
+class BoardRow : public session::ProgressSink {
+ public:
+  BoardRow(ProgressBoard* board, size_t printer) : board_(board), printer_(printer) {}
+  void Show(int percent, const std::string& stage) override {
+    if (board_ != nullptr) board_->Update(printer_, percent, stage);
+  }
+
+ private:
+  ProgressBoard* board_;
+  size_t printer_;
 };
 
 }  // namespace cli

@@ -5,13 +5,15 @@
 
 #include "cli/commands.h"
 #include "cli/file_input.h"
-#include "cli/printer_session.h"
+#include "cli/progress_board.h"
 #include "cli/settings_codec.h"
 #include "cli/settings_keys.h"
 #include "platform/atomic_file.h"
 #include "settings/setting_lists.h"
 
 namespace cli {
+
+using session::PrinterSession;
 namespace {
 
 // A settings file is small; anything larger is not one.
@@ -127,7 +129,8 @@ std::optional<PrinterWork> PrepareSettingsGet(const CommandSetup& setup, std::st
   const bool body = setup.printer_count == 1 && output_dir.empty() && !options.json;
   return PrinterWork(
       [=](size_t index, const PrinterAddress& address, platform::Services& services) {
-        PrinterSession session(address, services, board, index);
+        BoardRow row(board, index);
+        PrinterSession session(address.link, services, &row);
         PrinterOutcome outcome;
         if (!session.Transfer(TransferRunner::kReadAll, &outcome.message)) return outcome;
         const PrinterSettings& settings = session.vmsm().settings();
@@ -207,7 +210,8 @@ std::optional<PrinterWork> PrepareSettingsSet(const CommandSetup& setup, std::st
   const bool dry_run = options.dry_run;
   return PrinterWork(
       [=](size_t index, const PrinterAddress& address, platform::Services& services) {
-        PrinterSession session(address, services, board, index);
+        BoardRow row(board, index);
+        PrinterSession session(address.link, services, &row);
         PrinterOutcome outcome;
         if (!session.Transfer(TransferRunner::kReadAll, &outcome.message)) return outcome;
         const PrinterSettings before = session.vmsm().settings();
@@ -269,7 +273,8 @@ std::optional<PrinterWork> PrepareSettingsDefault(const CommandSetup& setup, std
   ProgressBoard* board = setup.board;
   return PrinterWork(
       [board](size_t index, const PrinterAddress& address, platform::Services& services) {
-        PrinterSession session(address, services, board, index);
+        BoardRow row(board, index);
+        PrinterSession session(address.link, services, &row);
         PrinterOutcome outcome;
         if (!session.Transfer(TransferRunner::kFactoryDefault, &outcome.message)) return outcome;
         outcome.ok = true;

@@ -1,11 +1,11 @@
-#include "cli/printer_session.h"
+#include "session/printer_session.h"
 
 #include "link/link_failure.h"
 #include "nvimage/nv_job.h"
 #include "settings/transfer_plan.h"
 #include "settings/vmsm_strings.h"
 
-namespace cli {
+namespace session {
 namespace {
 
 class BoardTransferProgress : public TransferProgress {
@@ -35,21 +35,20 @@ class BoardNvProgress : public NvProgressSink {
 
 }  // namespace
 
-PrinterSession::PrinterSession(const PrinterAddress& address, platform::Services& services,
-                               ProgressBoard* board, size_t index)
+PrinterSession::PrinterSession(const LinkSettings& link, platform::Services& services,
+                               ProgressSink* progress)
     : services_(services),
-      board_(board),
-      index_(index),
+      progress_(progress),
       util_(services),
       vmsm_(&util_, services.clock),
       nv_(&util_, services.clock) {
-  util_.SetLinkSettings(address.link);
+  util_.SetLinkSettings(link);
 }
 
 PrinterSession::~PrinterSession() { util_.CloseLink(); }
 
 void PrinterSession::ShowProgress(int percent, const std::string& stage) {
-  if (board_ != nullptr) board_->Update(index_, percent, stage);
+  if (progress_ != nullptr) progress_->Show(percent, stage);
 }
 
 bool PrinterSession::OpenLink(std::string* message) {
@@ -83,4 +82,4 @@ bool PrinterSession::RunJob(int job_code, const std::string& key_code, std::stri
   return false;
 }
 
-}  // namespace cli
+}  // namespace session

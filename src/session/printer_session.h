@@ -1,14 +1,12 @@
 #pragma once
 
-// One printer as the commands talk to it: the link set from its address, the identification and
+// One printer as a program talks to it: the link opened from one setting, the identification and
 // settings engines, the NV engine, and the progress they report. The link is closed when the
 // session ends.
 
-#include <cstddef>
 #include <string>
 
-#include "cli/printer_address.h"
-#include "cli/progress_board.h"
+#include "link/link_settings.h"
 #include "nvimage/common_nv.h"
 #include "nvimage/nv_download_plan.h"
 #include "platform/services.h"
@@ -16,13 +14,20 @@
 #include "protocol/common_vmsm.h"
 #include "settings/transfer_runner.h"
 
-namespace cli {
+namespace session {
+
+// Where a session shows how far its work is.
+class ProgressSink {
+ public:
+  virtual ~ProgressSink() = default;
+  // `percent` 0..100 and the line naming the stage.
+  virtual void Show(int percent, const std::string& stage) = 0;
+};
 
 class PrinterSession : public nv::NvJobRunner {
  public:
-  // `board` may be null (no progress shown); `index` is the printer's row on it.
-  PrinterSession(const PrinterAddress& address, platform::Services& services, ProgressBoard* board,
-                 size_t index);
+  // `progress` may be null (no progress shown).
+  PrinterSession(const LinkSettings& link, platform::Services& services, ProgressSink* progress);
   ~PrinterSession() override;
   PrinterSession(const PrinterSession&) = delete;
   PrinterSession& operator=(const PrinterSession&) = delete;
@@ -43,16 +48,15 @@ class PrinterSession : public nv::NvJobRunner {
   CCommonVmsm& vmsm() { return vmsm_; }
   CCommonNv& nv() { return nv_; }
 
-  // Shows `percent` and `stage` on the board.
+  // Shows `percent` and `stage` on the progress sink.
   void ShowProgress(int percent, const std::string& stage);
 
  private:
   platform::Services& services_;
-  ProgressBoard* board_;
-  size_t index_;
+  ProgressSink* progress_;
   CCommonUtil util_;
   CCommonVmsm vmsm_;
   CCommonNv nv_;
 };
 
-}  // namespace cli
+}  // namespace session
