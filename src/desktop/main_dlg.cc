@@ -56,9 +56,7 @@ CM500QXUtilityDlg::CM500QXUtilityDlg(platform::Services& services, DiscoveryLog&
     : ui::Dialog(MainDialogTemplate()),
       services_(services),
       discovery_log_(discovery_log),
-      util_(services),
-      vmsm_(&util_, services.clock),
-      nv_(&util_, services.clock) {}
+      session_(setting_, services, nullptr) {}
 
 bool CM500QXUtilityDlg::OnInitDialog() {
   const std::string about = LoadString(kStrAboutMenu);
@@ -245,42 +243,43 @@ void CM500QXUtilityDlg::ReadSetting() {
 
 void CM500QXUtilityDlg::HandOverSetting() {
   ReadSetting();
-  util_.SetLinkSettings(setting_);
+  session_.util().SetLinkSettings(setting_);
 }
 
 void CM500QXUtilityDlg::LaunchSettingsEditor() {
   if (host() == nullptr) return;
   ui::Host& host = *this->host();
   HandOverSetting();
-  vmsm_.LoadProfile(services_.registry, platform::kPellisetKey);
+  session_.vmsm().LoadProfile(services_.registry, platform::kPellisetKey);
   const std::string caption = LoadString(kStrAppCaption);
 
   {
-    CVmsmProDlg read(CVmsmProDlg::kModeReadAll, &vmsm_);
+    CVmsmProDlg read(CVmsmProDlg::kModeReadAll, &session_.vmsm());
     if (read.DoModal(host) != ui::IDOK) {
-      util_.CloseLink();
+      session_.util().CloseLink();
       // An empty message is the user's own Cancel: nothing to tell.
       if (!read.message().empty()) MessageBox(read.message(), caption, ui::MB_OK);
       return;
     }
   }
 
-  CDlgVMSM tabs(vmsm_.settings(), {util_.identity().firmware_version,
-                                    util_.identity().firmware_version_text,
-                                    util_.identity().code_page_text});
+  const PrinterIdentity& identity = session_.util().identity();
+  CDlgVMSM tabs(session_.vmsm().settings(), {identity.firmware_version,
+                                             identity.firmware_version_text,
+                                             identity.code_page_text});
   if (tabs.DoModal(host) != ui::IDOK) {
-    util_.CloseLink();
+    session_.util().CloseLink();
     return;
   }
-  vmsm_.settings() = tabs.values();
+  session_.vmsm().settings() = tabs.values();
 
   const int mode =
       tabs.restore_defaults() == 1 ? CVmsmProDlg::kModeFactoryDefault : CVmsmProDlg::kModeWriteAll;
-  CVmsmProDlg write(mode, &vmsm_);
+  CVmsmProDlg write(mode, &session_.vmsm());
   if (write.DoModal(host) == ui::IDOK) {
     // Only a record the printer accepted becomes the stored profile.
-    const bool stored = vmsm_.SaveProfile(services_.registry, platform::kPellisetKey);
-    util_.CloseLink();
+    const bool stored = session_.vmsm().SaveProfile(services_.registry, platform::kPellisetKey);
+    session_.util().CloseLink();
     MessageBox(LoadString(kStrVmsmSetDone), caption, ui::MB_OK);
     if (!stored) {
       MessageBox("Settings could not be saved: " + services_.registry.LastError(), caption,
@@ -288,7 +287,7 @@ void CM500QXUtilityDlg::LaunchSettingsEditor() {
     }
     return;
   }
-  util_.CloseLink();
+  session_.util().CloseLink();
   const std::string why = write.failure_line().empty() ? "" : "\n" + write.failure_line();
   MessageBox(LoadString(kStrVmsmSaveFailed) + why, caption, ui::MB_OK);
 }
@@ -296,7 +295,8 @@ void CM500QXUtilityDlg::LaunchSettingsEditor() {
 void CM500QXUtilityDlg::LaunchNvManager() {
   if (host() == nullptr) return;
   HandOverSetting();
-  CNVDlg(nv_, services_.registry).RunOverKeyCodes(*host(), *this, LoadString(kStrAppCaption));
+  CNVDlg(session_.nv(), services_.registry)
+      .RunOverKeyCodes(*host(), *this, LoadString(kStrAppCaption));
 }
 
 void CM500QXUtilityDlg::LaunchFirmwareDownload() {
@@ -335,14 +335,14 @@ void CM500QXUtilityDlg::OnOK() {
     MessageBox("The communication setting could not be saved: " + services_.registry.LastError(),
                LoadString(kStrAppCaption), ui::MB_OK | ui::MB_ICONEXCLAMATION);
   }
-  util_.CloseLink();
+  session_.util().CloseLink();
   EndDialog(ui::IDOK);
 }
 
 void CM500QXUtilityDlg::OnCancel() { OnClose(); }
 
 void CM500QXUtilityDlg::OnClose() {
-  util_.CloseLink();
+  session_.util().CloseLink();
   EndDialog(ui::IDCANCEL);
 }
 

@@ -12,6 +12,7 @@
 #include "platform/services.h"
 #include "protocol/common_util.h"
 #include "protocol/common_vmsm.h"
+#include "session/printer_session.h"
 #include "ui/core/dialog.h"
 
 // The desktop program's main window: the communication setting (interface, port, line
@@ -25,7 +26,7 @@ class CM500QXUtilityDlg : public ui::Dialog {
   // The setting as last read from the controls (before a job and on Exit).
   const LinkSettings& Setting() const { return setting_; }
   // The identification object that owns the printer link.
-  CCommonUtil& Util() { return util_; }
+  CCommonUtil& Util() { return session_.util(); }
   // The device paths of the USB printers, one per row of the Port list while "USB" is chosen.
   const std::vector<std::string>& UsbPaths() const { return usb_paths_; }
   // Where the serial layouts find the serial devices they offer after COM1 to COM49 (none by
@@ -66,10 +67,8 @@ class CM500QXUtilityDlg : public ui::Dialog {
 
   platform::Services& services_;
   DiscoveryLog& discovery_log_;
-  CCommonUtil util_;
-  CCommonVmsm vmsm_;
-  CCommonNv nv_;
   LinkSettings setting_;
+  session::PrinterSession session_;
   std::vector<std::string> usb_paths_;
   std::string baud_rate_label_;
   const platform::SerialDevices* serial_devices_ = nullptr;

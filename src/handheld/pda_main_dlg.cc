@@ -69,9 +69,7 @@ CPdaMainDlg::CPdaMainDlg(platform::Services& services)
       services_(services),
       // Port names such as COM1: are opened as given, closes wait for the port to settle, and
       // the identification queries wait longer, as the handheld's slower links need.
-      util_(services, /*handheld=*/true),
-      vmsm_(&util_, services.clock),
-      nv_(&util_, services.clock) {}
+      session_(setting_, services, nullptr, /*handheld=*/true) {}
 
 bool CPdaMainDlg::OnInitDialog() {
   FillLists();
@@ -134,20 +132,20 @@ void CPdaMainDlg::ReadSetting() {
 
 void CPdaMainDlg::HandOverSetting() {
   ReadSetting();
-  util_.SetLinkSettings(setting_);
+  session_.util().SetLinkSettings(setting_);
 }
 
 void CPdaMainDlg::LaunchSettingsWizard() {
   if (host() == nullptr) return;
   HandOverSetting();
   // The wizard does the whole job, its messages and the closing of the link included.
-  RunSettingsWizard(vmsm_, *host(), services_.registry);
+  RunSettingsWizard(session_.vmsm(), *host(), services_.registry);
 }
 
 void CPdaMainDlg::LaunchNvManager() {
   if (host() == nullptr) return;
   HandOverSetting();
-  CPdaNvDlg(nv_, services_.registry).RunOverKeyCodes(*host(), *this, kNvFailureCaption);
+  CPdaNvDlg(session_.nv(), services_.registry).RunOverKeyCodes(*host(), *this, kNvFailureCaption);
 }
 
 void CPdaMainDlg::OnCommand(int id, ui::Notify code) {
@@ -172,13 +170,13 @@ void CPdaMainDlg::OnCommand(int id, ui::Notify code) {
 void CPdaMainDlg::OnOK() {
   ReadSetting();
   StoreSetting(services_.registry, setting_);
-  util_.CloseLink();
+  session_.util().CloseLink();
   EndDialog(ui::IDOK);
 }
 
 void CPdaMainDlg::OnCancel() { OnClose(); }
 
 void CPdaMainDlg::OnClose() {
-  util_.CloseLink();
+  session_.util().CloseLink();
   EndDialog(ui::IDCANCEL);
 }

@@ -8,6 +8,7 @@
 #include "platform/services.h"
 #include "protocol/common_util.h"
 #include "protocol/common_vmsm.h"
+#include "session/printer_session.h"
 #include "ui/core/dialog.h"
 
 namespace pda {
@@ -34,7 +35,7 @@ class CPdaMainDlg : public ui::Dialog {
   // The setting as last read from the controls (before a manager and on Exit).
   const LinkSettings& Setting() const { return setting_; }
   // The identification object that owns the printer link.
-  CCommonUtil& Util() { return util_; }
+  CCommonUtil& Util() { return session_.util(); }
   // The serial devices offered after the COM names (not owned; none when never set).
   void SetSerialDevices(const platform::SerialDevices* devices) { serial_devices_ = devices; }
 
@@ -60,11 +61,9 @@ class CPdaMainDlg : public ui::Dialog {
   void LaunchNvManager();
 
   platform::Services& services_;
-  CCommonUtil util_;
-  CCommonVmsm vmsm_;
-  CCommonNv nv_;
   // The port list's text (COM3:, /dev/ttyUSB0) or "NET" + address; the other line settings are
   // fixed on the handheld: 8 data bits, no parity, one stop bit, DTR/DSR.
   LinkSettings setting_{.flow_control = 1};
+  session::PrinterSession session_;
   const platform::SerialDevices* serial_devices_ = nullptr;
 };

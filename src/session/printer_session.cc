@@ -36,10 +36,10 @@ class BoardNvProgress : public NvProgressSink {
 }  // namespace
 
 PrinterSession::PrinterSession(const LinkSettings& link, platform::Services& services,
-                               ProgressSink* progress)
+                               ProgressSink* progress, bool handheld)
     : services_(services),
       progress_(progress),
-      util_(services),
+      util_(services, handheld),
       vmsm_(&util_, services.clock),
       nv_(&util_, services.clock) {
   util_.SetLinkSettings(link);

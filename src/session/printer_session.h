@@ -26,8 +26,9 @@ class ProgressSink {
 
 class PrinterSession : public nv::NvJobRunner {
  public:
-  // `progress` may be null (no progress shown).
-  PrinterSession(const LinkSettings& link, platform::Services& services, ProgressSink* progress);
+  // `progress` may be null (no progress shown); `handheld` as CCommonUtil takes it.
+  PrinterSession(const LinkSettings& link, platform::Services& services, ProgressSink* progress,
+                 bool handheld = false);
   ~PrinterSession() override;
   PrinterSession(const PrinterSession&) = delete;
   PrinterSession& operator=(const PrinterSession&) = delete;
