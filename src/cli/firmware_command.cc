@@ -77,8 +77,7 @@ std::optional<PrinterWork> PrepareFirmware(const CommandSetup& setup, std::strin
   ProgressBoard* board = setup.board;
   return PrinterWork(
       [board, bytes](size_t index, const PrinterAddress& address, platform::Services& services) {
-        BoardRow row(board, index);
-        PrinterSession session(address.link, services, &row);
+        PrinterSession session(address.link, services, BoardRow(board, index));
         return SendFirmwareFile(session, *bytes);
       });
 }

@@ -61,8 +61,7 @@ std::optional<PrinterWork> PrepareIdentify(const CommandSetup& setup, std::strin
   ProgressBoard* board = setup.board;
   return PrinterWork(
       [board](size_t index, const PrinterAddress& address, platform::Services& services) {
-        BoardRow row(board, index);
-        PrinterSession session(address.link, services, &row);
+        PrinterSession session(address.link, services, BoardRow(board, index));
         return Identify(session);
       });
 }

@@ -176,8 +176,7 @@ std::optional<PrinterWork> PrepareLogo(const CommandSetup& setup, std::string* e
   auto work = [board](auto body) {
     return PrinterWork(
         [board, body](size_t index, const PrinterAddress& address, platform::Services& services) {
-          BoardRow row(board, index);
-          PrinterSession session(address.link, services, &row);
+          PrinterSession session(address.link, services, BoardRow(board, index));
           return body(session);
         });
   };

@@ -90,4 +90,11 @@ void ProgressBoard::ClearLocked() {
   drawn_width_ = 0;
 }
 
+session::ProgressSink BoardRow(ProgressBoard* board, size_t printer) {
+  if (board == nullptr) return {};
+  return [board, printer](int percent, const std::string& stage) {
+    board->Update(printer, percent, stage);
+  };
+}
+
 }  // namespace cli

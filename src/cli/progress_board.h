@@ -51,17 +51,7 @@ class ProgressBoard {
   std::chrono::steady_clock::time_point last_draw_{};
 };
 
-// One printer's row on the board, as its session reports to it; a null board shows nothing.
-class BoardRow : public session::ProgressSink {
- public:
-  BoardRow(ProgressBoard* board, size_t printer) : board_(board), printer_(printer) {}
-  void Show(int percent, const std::string& stage) override {
-    if (board_ != nullptr) board_->Update(printer_, percent, stage);
-  }
-
- private:
-  ProgressBoard* board_;
-  size_t printer_;
-};
+// What one printer's session reports, shown on its row of `board` (nothing when it is null).
+session::ProgressSink BoardRow(ProgressBoard* board, size_t printer);
 
 }  // namespace cli

@@ -129,8 +129,7 @@ std::optional<PrinterWork> PrepareSettingsGet(const CommandSetup& setup, std::st
   const bool body = setup.printer_count == 1 && output_dir.empty() && !options.json;
   return PrinterWork(
       [=](size_t index, const PrinterAddress& address, platform::Services& services) {
-        BoardRow row(board, index);
-        PrinterSession session(address.link, services, &row);
+        PrinterSession session(address.link, services, BoardRow(board, index));
         PrinterOutcome outcome;
         if (!session.Transfer(TransferRunner::kReadAll, &outcome.message)) return outcome;
         const PrinterSettings& settings = session.vmsm().settings();
@@ -210,8 +209,7 @@ std::optional<PrinterWork> PrepareSettingsSet(const CommandSetup& setup, std::st
   const bool dry_run = options.dry_run;
   return PrinterWork(
       [=](size_t index, const PrinterAddress& address, platform::Services& services) {
-        BoardRow row(board, index);
-        PrinterSession session(address.link, services, &row);
+        PrinterSession session(address.link, services, BoardRow(board, index));
         PrinterOutcome outcome;
         if (!session.Transfer(TransferRunner::kReadAll, &outcome.message)) return outcome;
         const PrinterSettings before = session.vmsm().settings();
@@ -273,8 +271,7 @@ std::optional<PrinterWork> PrepareSettingsDefault(const CommandSetup& setup, std
   ProgressBoard* board = setup.board;
   return PrinterWork(
       [board](size_t index, const PrinterAddress& address, platform::Services& services) {
-        BoardRow row(board, index);
-        PrinterSession session(address.link, services, &row);
+        PrinterSession session(address.link, services, BoardRow(board, index));
         PrinterOutcome outcome;
         if (!session.Transfer(TransferRunner::kFactoryDefault, &outcome.message)) return outcome;
         outcome.ok = true;

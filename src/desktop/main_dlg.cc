@@ -56,7 +56,7 @@ CM500QXUtilityDlg::CM500QXUtilityDlg(platform::Services& services, DiscoveryLog&
     : ui::Dialog(MainDialogTemplate()),
       services_(services),
       discovery_log_(discovery_log),
-      session_(setting_, services, nullptr) {}
+      session_(setting_, services, {}) {}
 
 bool CM500QXUtilityDlg::OnInitDialog() {
   const std::string about = LoadString(kStrAboutMenu);

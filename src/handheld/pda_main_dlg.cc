@@ -69,7 +69,7 @@ CPdaMainDlg::CPdaMainDlg(platform::Services& services)
       services_(services),
       // Port names such as COM1: are opened as given, closes wait for the port to settle, and
       // the identification queries wait longer, as the handheld's slower links need.
-      session_(setting_, services, nullptr, /*handheld=*/true) {}
+      session_(setting_, services, {}, /*handheld=*/true) {}
 
 bool CPdaMainDlg::OnInitDialog() {
   FillLists();

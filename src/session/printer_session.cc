@@ -1,5 +1,7 @@
 #include "session/printer_session.h"
 
+#include <utility>
+
 #include "link/link_failure.h"
 #include "nvimage/nv_job.h"
 #include "settings/transfer_plan.h"
@@ -36,9 +38,9 @@ class BoardNvProgress : public NvProgressSink {
 }  // namespace
 
 PrinterSession::PrinterSession(const LinkSettings& link, platform::Services& services,
-                               ProgressSink* progress, bool handheld)
+                               ProgressSink progress, bool handheld)
     : services_(services),
-      progress_(progress),
+      progress_(std::move(progress)),
       util_(services, handheld),
       vmsm_(&util_, services.clock),
       nv_(&util_, services.clock) {
@@ -48,7 +50,7 @@ PrinterSession::PrinterSession(const LinkSettings& link, platform::Services& ser
 PrinterSession::~PrinterSession() { util_.CloseLink(); }
 
 void PrinterSession::ShowProgress(int percent, const std::string& stage) {
-  if (progress_ != nullptr) progress_->Show(percent, stage);
+  if (progress_) progress_(percent, stage);
 }
 
 bool PrinterSession::OpenLink(std::string* message) {

@@ -4,6 +4,7 @@
 // settings engines, the NV engine, and the progress they report. The link is closed when the
 // session ends.
 
+#include <functional>
 #include <string>
 
 #include "link/link_settings.h"
@@ -16,18 +17,13 @@
 
 namespace session {
 
-// Where a session shows how far its work is.
-class ProgressSink {
- public:
-  virtual ~ProgressSink() = default;
-  // `percent` 0..100 and the line naming the stage.
-  virtual void Show(int percent, const std::string& stage) = 0;
-};
+// Where a session shows how far its work is: `percent` 0..100 and the line naming the stage.
+using ProgressSink = std::function<void(int percent, const std::string& stage)>;
 
 class PrinterSession : public nv::NvJobRunner {
  public:
-  // `progress` may be null (no progress shown); `handheld` as CCommonUtil takes it.
-  PrinterSession(const LinkSettings& link, platform::Services& services, ProgressSink* progress,
+  // `progress` may be empty (no progress shown); `handheld` as CCommonUtil takes it.
+  PrinterSession(const LinkSettings& link, platform::Services& services, ProgressSink progress,
                  bool handheld = false);
   ~PrinterSession() override;
   PrinterSession(const PrinterSession&) = delete;
@@ -54,7 +50,7 @@ class PrinterSession : public nv::NvJobRunner {
 
  private:
   platform::Services& services_;
-  ProgressSink* progress_;
+  ProgressSink progress_;
   CCommonUtil util_;
   CCommonVmsm vmsm_;
   CCommonNv nv_;
