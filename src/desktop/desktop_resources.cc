@@ -4,7 +4,12 @@
 
 #include "desktop/resource_ids.h"
 #include "desktop/vmsm_tab_strings.h"
+#include "desktop/vmsm_templates.h"
+#include "firmware/dialogs/firmware_template.h"
+#include "nvimage/dialogs/nv_manager_templates.h"
+#include "nvimage/dialogs/nv_pro_template.h"
 #include "settings/dialogs/vmsm_pro_dlg.h"
+#include "settings/dialogs/vmsm_pro_template.h"
 
 namespace desktop {
 namespace {
@@ -111,6 +116,12 @@ const ui::Template& MainDialogTemplate() {
 const ui::Template& AboutTemplate() {
   static const ui::Template tmpl = BuildAboutTemplate();
   return tmpl;
+}
+
+std::vector<const ui::Template*> DesktopTemplates() {
+  return {&MainDialogTemplate(), &AboutTemplate(),    &VmsmTemplate(),       &VmsmTab1Template(),
+          &VmsmTab2Template(),   &VmsmTab3Template(), &MsrAdvanceTemplate(), &VmsmProTemplate(),
+          &NvManagerTemplate(),  &NvAddrTemplate(),   &NvProTemplate(),      &FirmwareTemplate()};
 }
 
 ui::Resources DesktopResources(std::optional<ui::ResourcePack> pack) {

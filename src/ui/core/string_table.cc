@@ -6,6 +6,7 @@
 #include <cstring>
 #include <fstream>
 
+#include "ui/core/host_texts.h"
 #include "ui/core/template.h"
 #include "ui/core/utf8.h"
 
@@ -192,6 +193,10 @@ std::optional<ResourcePack> ParseResourcePack(std::string_view text, size_t* bad
           !pack.template_sizes.emplace(template_id, std::make_pair(n[0], n[1])).second) {
         return refuse();
       }
+    } else if (directive == "host") {
+      if (ids.empty() || ids.find(' ') != std::string_view::npos ||
+          !pack.host_texts.emplace(ids, std::move(value)).second)
+        return refuse();
     } else {
       return refuse();
     }
@@ -211,6 +216,7 @@ void OverlayResourcePack(ResourcePack* base, const ResourcePack& top) {
   }
   for (const auto& [ids, rect] : top.control_rects) base->control_rects.insert_or_assign(ids, rect);
   for (const auto& [id, size] : top.template_sizes) base->template_sizes.insert_or_assign(id, size);
+  for (const auto& [key, text] : top.host_texts) base->host_texts.insert_or_assign(key, text);
   for (const auto& [ids, state] : top.control_states) {
     ControlState& under = base->control_states[ids];
     if (state.visible) under.visible = state.visible;
@@ -336,6 +342,18 @@ std::string Resources::Framework(FrameworkText which) const {
       return "Enter no more than %1 characters.";
   }
   return {};
+}
+
+std::string Resources::Host(std::string_view key) const {
+  if (pack_) {
+    if (const auto it = pack_->host_texts.find(key); it != pack_->host_texts.end()) {
+      return it->second;
+    }
+  }
+  for (const HostTextEntry& entry : HostTexts()) {
+    if (entry.key == key) return std::string(entry.english);
+  }
+  return std::string(key);
 }
 
 std::string FormatMessage(std::string_view pattern, const std::vector<std::string>& args) {

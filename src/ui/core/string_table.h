@@ -19,6 +19,7 @@
 //   disable 102/1002                 ... created disabled
 //   rect 102/1082 = 124 88 60 8      rectangle of control 1082 of template 102 (x y w h)
 //   size 102 = 280 210               size of template 102 (w h)
+//   host keyline/help = F1 Hilfe     a host's own text (ui/core/host_texts.h)
 // Rectangles and sizes are in dialog units, decimal numbers 0 to kMaxPackUnits separated by one
 // space each.
 // The four control states take no value (no " = "); they stand in for the kHidden and kDisabled
@@ -69,6 +70,7 @@ struct ResourcePack {
   std::map<std::pair<int, int>, ControlState> control_states;   // (template id, control id)
   std::map<std::pair<int, int>, Rect> control_rects;            // (template id, control id)
   std::map<int, std::pair<int, int>> template_sizes;            // template id -> (w, h)
+  std::map<std::string, std::string, std::less<>> host_texts;   // host text key -> text
 };
 
 inline constexpr size_t kMaxPackBytes = 1u << 20;
@@ -131,6 +133,9 @@ class Resources {
   // Whether the pack lays out `template_id` anew (a size or any control rectangle).
   bool LaysOut(int template_id) const;
   std::string Framework(FrameworkText which) const;
+  // A host's own text by its key (ui/core/host_texts.h): the pack's, else the English one, else
+  // the key itself (a misspelt key shows).
+  std::string Host(std::string_view key) const;
 
  private:
   StringTable english_;

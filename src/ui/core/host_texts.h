@@ -1,0 +1,20 @@
+#pragma once
+
+// The hosts' own texts (the terminal's key line, help, menu and hints; the window host's file
+// dialog title) under the keys a translation names them by ("host keyline/help" in a catalog or
+// pack). Resources::Host looks them up; a program without a translation shows the English here.
+
+#include <span>
+#include <string_view>
+
+namespace ui {
+
+struct HostTextEntry {
+  std::string_view key;
+  std::string_view english;
+};
+
+// Every host text, in the order the template lists them.
+std::span<const HostTextEntry> HostTexts();
+
+}  // namespace ui
