@@ -63,8 +63,11 @@ int RunUnderHost(platform::Clock& clock, platform::Services& services,
                                           choice == ui::HostChoice::kWindow
                                       ? services.trace
                                       : static_cast<platform::TraceSink&>(standard_error));
-  CM500QXUtilityApp app(services, discovery_log, platform::SystemDefaultLanguageId(),
-                        desktop::DefaultPackFolders(), std::move(packs));
+  CM500QXUtilityApp app(
+      services, discovery_log,
+      desktop::LayPacks(desktop::LoadLanguagePack(platform::SystemDefaultLanguageId(),
+                                                  desktop::DefaultLanguageFolders()),
+                        packs));
   return ui::RunProgram(
       kProgram, clock, desktop::DesktopResources(std::nullopt),
       [&app](ui::LoopHost& host) {

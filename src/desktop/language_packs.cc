@@ -3,63 +3,98 @@
 #include <filesystem>
 #include <system_error>
 
+#include "platform/mo_catalog.h"
+
 namespace desktop {
 namespace {
 
-struct PackEntry {
+struct LanguageEntry {
   uint16_t primary;
-  const char* base_name;
+  const char* code;
 };
 
 constexpr uint16_t kPrimaryChinese = 0x04;
 
-constexpr PackEntry kPacks[] = {
-    {0x07, "German"},   {0x0A, "Spanish"}, {0x0C, "French"}, {0x0E, "Hungarian"}, {0x10, "Italian"},
-    {0x11, "Japanese"}, {0x12, "Korean"},  {0x15, "Polish"}, {0x19, "Russian"},
+constexpr LanguageEntry kLanguages[] = {
+    {0x07, "de"}, {0x0A, "es"}, {0x0C, "fr"}, {0x0E, "hu"}, {0x10, "it"},
+    {0x11, "ja"}, {0x12, "ko"}, {0x15, "pl"}, {0x19, "ru"},
 };
 
-// The installed data folder seen from the installed program's folder.
-#ifdef PELLISET_DATA_FROM_BIN
+// The installed data and locale folders, and the build tree's locale folder, seen from the
+// program's folder.
 constexpr const char* kDataFromProgram = PELLISET_DATA_FROM_BIN;
-#else
-constexpr const char* kDataFromProgram = "../share/pelliset";
-#endif
+constexpr const char* kLocaleFromProgram = PELLISET_LOCALE_FROM_BIN;
+constexpr const char* kBuildLocaleFromProgram = PELLISET_BUILD_LOCALE_FROM_BIN;
+
+// A catalog's entries as pack text, so that its keys are read by the pack's own rules: texts
+// only (the layout is the pack's business), with the pack's escapes. A key that could break a
+// pack line is left out.
+std::optional<ui::ResourcePack> CatalogPack(const std::map<std::string, std::string>& catalog) {
+  std::string text = "pelliset-pack 1\n";
+  for (const auto& [key, translation] : catalog) {
+    const bool texts =
+        key.starts_with("string ") || key.starts_with("caption ") || key.starts_with("host ");
+    if (!texts || key.find_first_of("\r\n") != std::string::npos ||
+        key.find(" = ") != std::string::npos) {
+      continue;
+    }
+    text += key + " = ";
+    for (const char c : translation) {
+      text += c == '\n'   ? "\\n"
+              : c == '\r' ? "\\r"
+              : c == '\t' ? "\\t"
+              : c == '\\' ? "\\\\"
+                          : std::string(1, c);
+    }
+    text += '\n';
+  }
+  return ui::ParseResourcePack(text);
+}
 
 }  // namespace
 
-std::optional<std::string> LanguagePackName(uint16_t language_id) {
+std::optional<std::string> LanguageCode(uint16_t language_id) {
   const uint16_t primary = language_id & 0x3FF;
   const uint16_t sublanguage = language_id >> 10;
-  std::optional<std::string> base;
   if (primary == kPrimaryChinese) {
     // Taiwan, Hong Kong and Macau write traditional characters; the PRC and Singapore simplified.
-    if (sublanguage == 1 || sublanguage == 3 || sublanguage == 5) base = "TraditionalChinese";
-    if (sublanguage == 2 || sublanguage == 4) base = "SimplifiedChinese";
-  } else {
-    for (const PackEntry& entry : kPacks) {
-      if (entry.primary == primary) base = entry.base_name;
-    }
+    if (sublanguage == 1 || sublanguage == 3 || sublanguage == 5) return "zh_TW";
+    if (sublanguage == 2 || sublanguage == 4) return "zh_CN";
+    return std::nullopt;
   }
-  if (!base) return std::nullopt;
-  return *base + ".pack";
+  for (const LanguageEntry& entry : kLanguages) {
+    if (entry.primary == primary) return entry.code;
+  }
+  return std::nullopt;
 }
 
-std::vector<std::string> DefaultPackFolders() {
-  std::vector<std::string> folders;
+LanguageFolders DefaultLanguageFolders() {
   std::error_code ec;
   const std::filesystem::path exe = std::filesystem::read_symlink("/proc/self/exe", ec);
-  if (ec || !exe.has_parent_path()) return folders;
-  // Beside the program in a build tree; in the data folder once installed.
-  folders.push_back(exe.parent_path().string());
-  folders.push_back((exe.parent_path() / kDataFromProgram).lexically_normal().string());
-  return folders;
+  if (ec || !exe.has_parent_path()) return {};
+  const std::filesystem::path folder = exe.parent_path();
+  auto from_program = [&](const char* relative) {
+    return (folder / relative).lexically_normal().string();
+  };
+  return {{from_program(kBuildLocaleFromProgram), from_program(kLocaleFromProgram)},
+          {folder.string(), from_program(kDataFromProgram)}};
 }
 
 std::optional<ui::ResourcePack> LoadLanguagePack(uint16_t language_id,
-                                                 const std::vector<std::string>& folders) {
-  const std::optional<std::string> name = LanguagePackName(language_id);
-  if (!name) return std::nullopt;
-  return ui::LoadResourcePack(*name, folders);
+                                                 const LanguageFolders& folders) {
+  const std::optional<std::string> code = LanguageCode(language_id);
+  if (!code) return std::nullopt;
+  std::optional<ui::ResourcePack> texts;
+  for (const std::string& folder : folders.catalogs) {
+    const std::string path = folder + "/" + *code + "/LC_MESSAGES/pelliset.mo";
+    if (!std::filesystem::exists(path)) continue;
+    // The first catalog found decides, as the first pack does: damaged means English.
+    if (const auto catalog = platform::ReadMoCatalog(path)) texts = CatalogPack(*catalog);
+    break;
+  }
+  std::optional<ui::ResourcePack> layout = ui::LoadResourcePack(*code + ".pack", folders.packs);
+  if (!layout) return texts;
+  return LayPacks(std::move(texts), {*layout});
 }
 
 std::optional<ui::ResourcePack> LayPacks(std::optional<ui::ResourcePack> language,

@@ -1,8 +1,10 @@
 #pragma once
 
 // Which translation the desktop program uses: the system default language identifier chooses a
-// pack name, and the pack is looked up beside the program and then in the installed data folder.
-// Packs named on the command line (a service technician's, say) are laid over it.
+// language code; its texts come from the compiled catalog share/locale/CODE/LC_MESSAGES/
+// pelliset.mo (po/CODE.po in the source tree) and its layout, where it needs more room than the
+// English one, from the pack CODE.pack. Packs named on the command line (a service
+// technician's, say) are laid over both.
 
 #include <cstdint>
 #include <optional>
@@ -13,22 +15,27 @@
 
 namespace desktop {
 
-// The pack file for a language identifier ("German.pack", "TraditionalChinese.pack"...), or
-// nullopt when the program's own English serves that language. Outside Chinese only the primary
-// language (low 10 bits) counts; Chinese is split by sublanguage (high 6 bits).
-std::optional<std::string> LanguagePackName(uint16_t language_id);
+// The language code for a language identifier ("de", "zh_TW"...), or nullopt when the
+// program's own English serves that language. Outside Chinese only the primary language (low 10
+// bits) counts; Chinese is split by sublanguage (high 6 bits).
+std::optional<std::string> LanguageCode(uint16_t language_id);
 
-// The program's own folder (where a freshly built program finds its packs) and then the installed
-// data folder, found from the program's folder (../share/pelliset from bin/), so an installation
-// under DESTDIR or moved elsewhere finds its packs too. Nothing when the program's own path is
-// unknown.
-std::vector<std::string> DefaultPackFolders();
+// Where a program finds its catalogs and layout packs, found from the program's own folder so an
+// installation under DESTDIR or moved elsewhere finds them too: the build tree's share/locale and
+// the program's own folder first, then the installed share/locale and share/pelliset. Nothing
+// when the program's own path is unknown.
+struct LanguageFolders {
+  std::vector<std::string> catalogs;  // each holding CODE/LC_MESSAGES/pelliset.mo
+  std::vector<std::string> packs;     // each holding CODE.pack
+};
+LanguageFolders DefaultLanguageFolders();
 
-// The pack for `language_id` from the first of `folders` that holds one. Nothing for English, a
-// language without a translation, or a pack that is missing or damaged: the program then stays
-// in English without a word, since a user cannot do anything about it.
+// The translation for `language_id`: the catalog's texts (the first catalog found) with the
+// layout pack (the first found) laid over them. Nothing for English or a language without a
+// translation; a catalog or pack that is missing or damaged is left out without a word, since a
+// user cannot do anything about it, and what it would have translated shows in English.
 std::optional<ui::ResourcePack> LoadLanguagePack(uint16_t language_id,
-                                                 const std::vector<std::string>& folders);
+                                                 const LanguageFolders& folders);
 
 // `language` with each of `overlays` laid over it in order (a later pack wins where two say
 // something about the same text or state); nullopt only when there is nothing at all.

@@ -162,8 +162,8 @@ int QtHost::MessageBox(std::string_view text, std::string_view caption, unsigned
 std::vector<std::string> QtHost::FileOpen(const FileOpenRequest& request) {
   auto layer = std::make_unique<Layer>();
   layer->kind = Layer::Kind::kFileDialog;
-  auto dialog =
-      std::make_unique<QFileDialog>(nullptr, Q(request.title.empty() ? "Open" : request.title));
+  auto dialog = std::make_unique<QFileDialog>(
+      nullptr, Q(request.title.empty() ? resources().Host("file/open") : request.title));
   dialog->setOption(QFileDialog::DontUseNativeDialog);
   dialog->setFileMode(request.multiple ? QFileDialog::ExistingFiles : QFileDialog::ExistingFile);
   dialog->setNameFilters(QtFilters(request.filter));

@@ -135,11 +135,11 @@ TerminalHost::Result TerminalHost::EditKey(Dialog& owner, Control& c, ControlVie
     case Key::kChar: {
       if (key.ctrl || key.alt) return Result::kNone;
       if (read_only) {
-        Hint("This field cannot be changed.");
+        Hint(resources().Host("hint/read-only"));
         return Result::kNone;
       }
       if (number_only && !IsDigit(key.text)) {
-        Hint("Only digits can be typed here.");
+        Hint(resources().Host("hint/digits-only"));
         return Result::kNone;
       }
       if (selected_all) {
@@ -147,7 +147,7 @@ TerminalHost::Result TerminalHost::EditKey(Dialog& owner, Control& c, ControlVie
         v.cursor = 0;
       }
       if (limit > 0 && static_cast<int>(chars.size()) >= limit) {
-        Hint("No more than " + std::to_string(limit) + " characters fit here.");
+        Hint(FormatMessage(resources().Host("hint/max-chars"), {std::to_string(limit)}));
         return Result::kNone;
       }
       v.anchor = -1;
@@ -207,14 +207,14 @@ TerminalHost::Result TerminalHost::IpKey(Dialog& owner, IpAddress& ip, ControlVi
         return Result::kNone;
       }
       if (!IsDigit(key.text)) {
-        Hint("An address is four numbers from 0 to 255.");
+        Hint(resources().Host("hint/address"));
         return Result::kNone;
       }
       uint8_t& o = octets[static_cast<size_t>(v.cursor)];
       if (v.digits < 0) v.digits = 0;
       const int typed = (v.digits == 0 ? 0 : o * 10) + (key.text[0] - '0');
       if (typed > 255) {
-        Hint("Each part of an address is at most 255.");
+        Hint(resources().Host("hint/address-part"));
         o = 255;
       } else {
         o = static_cast<uint8_t>(typed);

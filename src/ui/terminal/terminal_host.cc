@@ -110,10 +110,10 @@ void TerminalHost::Redraw() {
     for (const auto& e : layers_.back()->dialog->SystemMenu()) {
       entries.push_back(StripMnemonic(e.text));
     }
-    entries.push_back("Close");
+    entries.push_back(resources().Host("menu/close"));
     renderer_.DrawMenu(entries, menu_focus_);
   }
-  if (help_open_) renderer_.DrawHelp("Keys", HelpLines(), &help_first_);
+  if (help_open_) renderer_.DrawHelp(resources().Host("help/title"), HelpLines(), &help_first_);
   if (!status_.empty()) {
     renderer_.DrawStatus(status_);
   } else {
@@ -155,18 +155,18 @@ namespace {
 // the highest `rank` first, so the line never ends inside one; entries of rank 0 always stay
 // (F1 Help among them, as the help lists every key).
 struct KeyItem {
-  std::string text;
+  const char* key;  // host text key
   int rank = 0;
 };
 
-std::string FitKeyLine(const std::vector<KeyItem>& items, int width) {
+std::string FitKeyLine(const Resources& texts, const std::vector<KeyItem>& items, int width) {
   std::vector<bool> kept(items.size(), true);
   auto line = [&] {
     std::string out;
     for (size_t i = 0; i < items.size(); ++i) {
       if (!kept[i]) continue;
       if (!out.empty()) out += "  ";
-      out += items[i].text;
+      out += texts.Host(items[i].key);
     }
     return out;
   };
@@ -184,23 +184,8 @@ std::string FitKeyLine(const std::vector<KeyItem>& items, int width) {
   return line();
 }
 
-// What each key does, for the help.
-struct HelpEntry {
-  const char* keys;
-  const char* what;
-};
-constexpr HelpEntry kHelpEntries[] = {
-    {"Tab, Shift-Tab", "next, previous field"},
-    {"Enter", "the focused button, else the default one"},
-    {"Space", "press a button, tick a box, choose a row"},
-    {"Arrows", "move in lists, drop-downs, sliders, options, tabs"},
-    {"Alt-Down, F4", "open a drop-down list"},
-    {"PgUp, PgDn", "a page in a list; scroll a dialog taller than the screen"},
-    {"Ctrl-PgUp, PgDn", "previous, next tab page"},
-    {"Esc", "Cancel"},
-    {"F10, Alt-Space", "the system menu (About, Close)"},
-    {"Mouse", "click to focus and press; the wheel scrolls"},
-};
+// The help's rows, "help/N/keys" and "help/N/does" among the host texts.
+constexpr int kHelpRows = 10;
 constexpr int kHelpKeyColumn = 19;
 
 }  // namespace
@@ -211,21 +196,29 @@ std::string TerminalHost::KeyLine() {
   const int width = screen_.Width();
   if (help_open_) {
     return renderer_.HelpScrolls()
-               ? FitKeyLine({{"Up/Down Scroll", 0}, {"Other keys close", 0}}, width)
-               : "Any key closes the help";
+               ? FitKeyLine(resources(), {{"keyline/help-scroll", 0}, {"keyline/help-close", 0}},
+                            width)
+               : resources().Host("keyline/help-any-key");
   }
   if (top.kind == Layer::Kind::kBrowser) return {};  // the browser names its keys itself
   if (top.kind == Layer::Kind::kMessageBox) {
-    return FitKeyLine({{"F1 Help", 0}, {"Tab Next", 3}, {"Enter Answer", 1}, {"Esc Close", 2}},
-                      width);
+    return FitKeyLine(
+        resources(),
+        {{"keyline/help", 0}, {"keyline/next", 3}, {"keyline/answer", 1}, {"keyline/close", 2}},
+        width);
   }
   if (menu_focus_ >= 0) {
-    return FitKeyLine({{"Up/Down Choose", 2}, {"Enter Open", 0}, {"Esc Close the menu", 1}}, width);
+    return FitKeyLine(
+        resources(),
+        {{"keyline/menu-choose", 2}, {"keyline/menu-open", 0}, {"keyline/menu-close", 1}}, width);
   }
-  std::vector<KeyItem> items = {
-      {"F1 Help", 0}, {"Tab Next", 1}, {"Enter OK", 3}, {"Esc Cancel", 2}, {"F10 Menu", 4}};
-  if (renderer_.LastDialogScrolls()) items.push_back({"PgUp/PgDn Scroll", 5});
-  std::string line = FitKeyLine(items, width);
+  std::vector<KeyItem> items = {{"keyline/help", 0},
+                                {"keyline/next", 1},
+                                {"keyline/ok", 3},
+                                {"keyline/cancel", 2},
+                                {"keyline/menu", 4}};
+  if (renderer_.LastDialogScrolls()) items.push_back({"keyline/scroll", 5});
+  std::string line = FitKeyLine(resources(), items, width);
   // The dialog's letters, as many as there is room for (the help lists them all).
   std::string letters;
   for (const auto& [m, caption] : Mnemonics(*top.dialog)) {
@@ -241,24 +234,28 @@ std::string TerminalHost::KeyLine() {
 std::vector<std::string> TerminalHost::HelpLines() {
   // The box's frame and margins take four cells of the screen's width.
   const int width = std::max(10, screen_.Width() - 4);
+  std::vector<std::pair<std::string, std::string>> rows;  // keys, what they do
   int widest = 0;
-  for (const HelpEntry& e : kHelpEntries) widest = std::max(widest, TextCells(e.what));
+  for (int n = 1; n <= kHelpRows; ++n) {
+    const std::string row = "help/" + std::to_string(n);
+    rows.emplace_back(resources().Host(row + "/keys"), resources().Host(row + "/does"));
+    widest = std::max(widest, TextCells(rows.back().second));
+  }
   const bool columns = kHelpKeyColumn + widest <= width;
   std::vector<std::string> lines;
-  for (const HelpEntry& e : kHelpEntries) {
-    std::string keys = e.keys;
+  for (auto& [keys, what] : rows) {
     if (columns) {
       keys.append(static_cast<size_t>(std::max(1, kHelpKeyColumn - TextCells(keys))), ' ');
-      lines.push_back(keys + e.what);
+      lines.push_back(keys + what);
       continue;
     }
     // Narrow: the keys, then what they do indented under them, unless both fit on one line.
-    if (TextCells(keys) + 2 + TextCells(e.what) <= width) {
-      lines.push_back(keys + "  " + e.what);
+    if (TextCells(keys) + 2 + TextCells(what) <= width) {
+      lines.push_back(keys + "  " + what);
       continue;
     }
     lines.push_back(keys);
-    for (const std::string& l : WrapText(e.what, width - 2)) lines.push_back("  " + l);
+    for (const std::string& l : WrapText(what, width - 2)) lines.push_back("  " + l);
   }
   if (layers_.empty() || layers_.back()->kind != Layer::Kind::kDialog) return lines;
   // The dialog's letters, several to a line where they fit.
