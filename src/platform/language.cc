@@ -82,7 +82,9 @@ uint16_t LanguageIdForLocale(const char* locale) {
     for (const CountrySublanguage& s : kSublanguages) {
       if (language == s.language && country == s.country) return Make(p.primary, s.sublanguage);
     }
-    return Make(p.primary, 1);
+    // A country without an identifier: the default sublanguage, except for Chinese, where the
+    // sublanguage chooses the script and a guess would show the wrong one.
+    return Make(p.primary, p.primary == 0x04 ? 0 : 1);
   }
   return kLanguageEnglishUs;  // "C", "POSIX" and languages without an identifier here
 }

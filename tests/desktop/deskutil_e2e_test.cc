@@ -71,7 +71,8 @@ TEST_F(DeskutilTest, TcpSettingIsStoredOnExitAndRestoredNextRun) {
   EXPECT_EQ(ReadAll(RegistryPath()), stored);  // the window close stored nothing
 }
 
-TEST_F(DeskutilTest, GermanLocaleShowsTheGermanPackBesideTheProgram) {
+// German from the build tree's catalog, whether or not the machine has a German locale.
+TEST_F(DeskutilTest, GermanLocaleShowsTheGermanCatalogOfTheBuildTree) {
   const Outcome o = Run("wait dialog 102\nsnapshot\nclose\n", "", "de_CH.UTF-8");
   ASSERT_EQ(o.status, 0) << o.err;
   EXPECT_NE(o.out.find(R"("caption":"TMQ-D550 Pelliset für PC V1.0.0")"), std::string::npos)

@@ -1,7 +1,11 @@
-// Language identifier -> pack, the pack search, and the shipped German translation.
+// Locale -> language code, the catalog and layout pack search, and the shipped German
+// translation.
+
+#include "platform/language.h"
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <optional>
 #include <set>
 #include <string>
@@ -20,93 +24,108 @@ using platform_test::TempDir;
 using platform_test::WriteFile;
 
 const std::string kSourcePackDir = std::string(PELLISET_SOURCE_DIR) + "/src/desktop/lang";
+// The catalogs the build compiles from po/, and the layout packs of the source tree.
+const LanguageFolders kBuilt{{std::string(PELLISET_BINARY_DIR) + "/share/locale"},
+                             {kSourcePackDir}};
 
-struct LanguageCase {
-  uint16_t id;
-  std::optional<std::string> pack;
-};
-
-TEST(LanguagePackName, FollowsTheLanguageTable) {
-  const LanguageCase cases[] = {
-      {0x0404, "TraditionalChinese.pack"},  // Taiwan
-      {0x0C04, "TraditionalChinese.pack"},  // Hong Kong
-      {0x1404, "TraditionalChinese.pack"},  // Macau
-      {0x0804, "SimplifiedChinese.pack"},   // PRC
-      {0x1004, "SimplifiedChinese.pack"},   // Singapore
-      {0x0004, std::nullopt},               // Chinese without a sublanguage
-      {0x1804, std::nullopt},               // a sublanguage nobody translated for
-      {0x0407, "German.pack"},
-      {0x0807, "German.pack"},  // Swiss German: outside Chinese only the primary language counts
-      {0x0C07, "German.pack"},
-      {0x0409, std::nullopt},  // English is built in
-      {0x0809, std::nullopt},
-      {0x040A, "Spanish.pack"},
-      {0x0C0A, "Spanish.pack"},
-      {0x040C, "French.pack"},
-      {0x040E, "Hungarian.pack"},
-      {0x0410, "Italian.pack"},
-      {0x0411, "Japanese.pack"},
-      {0x0412, "Korean.pack"},
-      {0x0415, "Polish.pack"},
-      {0x0419, "Russian.pack"},
-      {0x0413, std::nullopt},  // Dutch: no translation
-      {0x0416, std::nullopt},
+TEST(LanguageCode, FollowsTheLanguageTable) {
+  struct Case {
+    const char* locale;
+    std::optional<std::string> code;
   };
-  for (const LanguageCase& c : cases) {
-    EXPECT_EQ(LanguagePackName(c.id), c.pack) << std::hex << c.id;
+  const Case cases[] = {
+      {"zh_TW.UTF-8", "zh_TW"},
+      {"zh_HK", "zh_TW"},
+      {"zh_MO", "zh_TW"},
+      {"zh_CN.GB18030", "zh_CN"},
+      {"zh_SG", "zh_CN"},
+      {"zh_XX", {}},
+      {"de_DE.UTF-8", "de"},
+      {"de_CH", "de"},
+      {"es_MX", "es"},
+      {"fr_CA", "fr"},
+      {"hu_HU", "hu"},
+      {"it_IT", "it"},
+      {"ja_JP.UTF-8", "ja"},
+      {"ko_KR", "ko"},
+      {"pl_PL", "pl"},
+      {"ru_RU", "ru"},
+      {"en_US.UTF-8", {}},
+      {"C", {}},
+      {"nl_NL", {}},
+      {"", {}},
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(LanguageCode(platform::LanguageIdForLocale(c.locale)), c.code) << c.locale;
   }
+  EXPECT_EQ(LanguageCode(0x1804), std::nullopt);  // a Chinese sublanguage nobody translated for
 }
 
-TEST(LoadLanguagePack, MissingOrDamagedPackLeavesEnglish) {
-  TempDir dir;
-  // Spanish system, no Spanish pack anywhere.
-  EXPECT_FALSE(LoadLanguagePack(0x0C0A, {dir.path(), kSourcePackDir}).has_value());
-  // English never loads a pack, even if one lies about.
-  WriteFile(dir.File("English.pack"), "pelliset-pack 1\nstring 168 = X\n");
-  EXPECT_FALSE(LoadLanguagePack(0x0409, {dir.path()}).has_value());
-  // A damaged pack found first: English, not a hunt for another copy.
-  WriteFile(dir.File("German.pack"), "not a pack\n");
-  EXPECT_FALSE(LoadLanguagePack(0x0407, {dir.path(), kSourcePackDir}).has_value());
+// German from the compiled catalog with the German layout over it; what the catalog lacks (the
+// hosts' texts German has no translation for yet) shows in English.
+TEST(LoadLanguagePack, CatalogTextsLayoutPackAndEnglishForTheRest) {
+  const ui::Resources german = DesktopResources(LoadLanguagePack(0x0807, kBuilt));
+  EXPECT_EQ(german.String(kStrNoUsbPrinter), "Kein USB-Drucker angeschlossen!");
+  EXPECT_EQ(german.ControlCaption(kMainTemplateId, kExitButton, "Exit"), "Beenden");
+  EXPECT_EQ(german.String(kStrVmsmSaveFailed),
+            "Die VMSM-Konfiguration konnte nicht gespeichert werden!\r\nBitte prüfen Sie den "
+            "Zustand des Druckers.");
+  EXPECT_EQ(german.LaidOut(MainDialogTemplate()).width, 276);
+  EXPECT_EQ(german.Host("keyline/help"), "F1 Help");
+  EXPECT_EQ(german.AppTitle(), "Pelliset");
 
-  const ui::Resources english = DesktopResources(LoadLanguagePack(0x0C0A, {dir.path()}));
-  EXPECT_FALSE(english.HasPack());
-  EXPECT_EQ(english.String(kStrNoUsbPrinter), "Not connected USB printer!");
-  EXPECT_EQ(english.AppTitle(), "Pelliset");
+  // Spanish has neither catalog nor pack; English never loads one, even if one lies about.
+  TempDir dir;
+  WriteFile(dir.File("en.pack"), "pelliset-pack 1\nstring 168 = X\n");
+  EXPECT_FALSE(LoadLanguagePack(0x0C0A, kBuilt).has_value());
+  EXPECT_FALSE(LoadLanguagePack(0x0409, {{dir.path()}, {dir.path()}}).has_value());
+
+  // A damaged catalog found first: English texts, not a hunt for another copy; the layout stays.
+  std::filesystem::create_directories(dir.File("de/LC_MESSAGES"));
+  WriteFile(dir.File("de/LC_MESSAGES/pelliset.mo"), "not a catalog");
+  const ui::Resources damaged = DesktopResources(
+      LoadLanguagePack(0x0407, {{dir.path(), kBuilt.catalogs[0]}, {kSourcePackDir}}));
+  EXPECT_EQ(damaged.String(kStrNoUsbPrinter), "Not connected USB printer!");
+  EXPECT_EQ(damaged.LaidOut(MainDialogTemplate()).width, 276);
 }
 
 TEST(LoadLanguagePack, ProgramFolderComesBeforeTheDataFolder) {
   TempDir beside;
   TempDir data;
-  WriteFile(data.File("German.pack"), "pelliset-pack 1\nstring 172 = aus dem Datenordner\n");
+  WriteFile(data.File("de.pack"), "pelliset-pack 1\nstring 172 = aus dem Datenordner\n");
   const ui::Resources from_data =
-      DesktopResources(LoadLanguagePack(0x0807, {beside.path(), data.path()}));
+      DesktopResources(LoadLanguagePack(0x0807, {{}, {beside.path(), data.path()}}));
   EXPECT_EQ(from_data.String(kStrNoUsbPrinter), "aus dem Datenordner");
   EXPECT_EQ(from_data.String(kStrTitle), "TMQ-D550 Pelliset for PC V1.0.0");  // not translated
 
-  WriteFile(beside.File("German.pack"), "pelliset-pack 1\nstring 172 = neben dem Programm\n");
+  WriteFile(beside.File("de.pack"), "pelliset-pack 1\nstring 172 = neben dem Programm\n");
   const ui::Resources from_beside =
-      DesktopResources(LoadLanguagePack(0x0407, {beside.path(), data.path()}));
+      DesktopResources(LoadLanguagePack(0x0407, {{}, {beside.path(), data.path()}}));
   EXPECT_EQ(from_beside.String(kStrNoUsbPrinter), "neben dem Programm");
 }
 
-TEST(DefaultPackFolders, AreTheProgramsOwnFolderAndTheDataFolderBesideItsBin) {
-  const std::vector<std::string> folders = DefaultPackFolders();
-  ASSERT_EQ(folders.size(), 2u);
-  EXPECT_EQ(folders[0], std::string(PELLISET_BINARY_DIR) + "/tests");
-  EXPECT_EQ(folders[1], std::string(PELLISET_BINARY_DIR) + "/share/pelliset");
+TEST(DefaultLanguageFolders, AreFoundFromTheProgramsOwnFolder) {
+  const LanguageFolders folders = DefaultLanguageFolders();
+  const std::string build(PELLISET_BINARY_DIR);
+  // The build tree's locale folder as deskutil (in src/desktop) sees it, then the installed one.
+  EXPECT_EQ(folders.catalogs,
+            (std::vector<std::string>{
+                std::filesystem::path(build).parent_path().string() + "/share/locale",
+                build + "/share/locale"}));
+  EXPECT_EQ(folders.packs, (std::vector<std::string>{build + "/tests", build + "/share/pelliset"}));
 }
 
 // The shipped translation must keep up with the English resources: a text added to the program
 // without its German counterpart fails here instead of showing English in a German window.
-TEST(GermanPack, ParsesAndTranslatesEveryEnglishText) {
-  const std::optional<ui::ResourcePack> pack = LoadLanguagePack(0x0407, {kSourcePackDir});
-  ASSERT_TRUE(pack.has_value()) << "German.pack is missing or damaged";
+TEST(GermanTranslation, TranslatesEveryEnglishText) {
+  const std::optional<ui::ResourcePack> pack = LoadLanguagePack(0x0407, kBuilt);
+  ASSERT_TRUE(pack.has_value()) << "de.po or de.pack is missing or damaged";
 
   const ui::StringTable english = DesktopStringTable();
   int english_count = 0;
   for (int id = kFirstStringId; id <= kLastStringId; ++id) {
     if (!english.Find(id)) {
-      EXPECT_FALSE(pack->strings.count(id)) << "pack translates unknown string " << id;
+      EXPECT_FALSE(pack->strings.count(id)) << "German translates unknown string " << id;
       continue;
     }
     ++english_count;
@@ -136,21 +155,16 @@ TEST(GermanPack, ParsesAndTranslatesEveryEnglishText) {
   for (const auto& [key, text] : pack->control_captions) {
     EXPECT_TRUE(known_controls.count(key)) << "unknown caption " << key.first << "/" << key.second;
   }
-
-  const ui::Resources german = DesktopResources(pack);
-  EXPECT_EQ(german.String(kStrNoUsbPrinter), "Kein USB-Drucker angeschlossen!");
-  EXPECT_EQ(german.String(kStrVmsmSaveFailed).find("\r\n") != std::string::npos, true);
 }
 
-TEST(GermanPack, IsCopiedBesideTheBuiltProgram) {
+TEST(GermanTranslation, LayoutPackIsCopiedBesideTheBuiltProgram) {
   const std::optional<ui::ResourcePack> built =
-      ui::LoadResourcePack("German.pack", {std::string(PELLISET_BINARY_DIR) + "/src/desktop"});
-  const std::optional<ui::ResourcePack> source =
-      ui::LoadResourcePack("German.pack", {kSourcePackDir});
+      ui::LoadResourcePack("de.pack", {std::string(PELLISET_BINARY_DIR) + "/src/desktop"});
+  const std::optional<ui::ResourcePack> source = ui::LoadResourcePack("de.pack", {kSourcePackDir});
   ASSERT_TRUE(built.has_value());
   ASSERT_TRUE(source.has_value());
-  EXPECT_EQ(built->strings, source->strings);
-  EXPECT_EQ(built->control_captions, source->control_captions);
+  EXPECT_EQ(built->control_rects, source->control_rects);
+  EXPECT_EQ(built->template_sizes, source->template_sizes);
 }
 
 }  // namespace

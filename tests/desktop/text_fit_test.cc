@@ -5,6 +5,7 @@
 #include <string>
 
 #include "desktop/desktop_resources.h"
+#include "desktop/language_packs.h"
 #include "desktop/vmsm_templates.h"
 #include "firmware/dialogs/firmware_template.h"
 #include "nvimage/dialogs/nv_manager_templates.h"
@@ -50,10 +51,10 @@ std::vector<std::string> CutTexts(const ui::Resources& res) {
 
 TEST(DeskutilTextFit, NoTextIsCutInEnglishOrGerman) {
   EXPECT_EQ(CutTexts(DesktopResources(std::nullopt)), std::vector<std::string>{});
-  std::string problem;
-  auto german = ui::ReadResourcePackFile(
-      std::string(PELLISET_SOURCE_DIR) + "/src/desktop/lang/German.pack", &problem);
-  ASSERT_TRUE(german.has_value()) << problem;
+  auto german =
+      LoadLanguagePack(0x0407, {{std::string(PELLISET_BINARY_DIR) + "/share/locale"},
+                                {std::string(PELLISET_SOURCE_DIR) + "/src/desktop/lang"}});
+  ASSERT_TRUE(german.has_value());
   EXPECT_EQ(CutTexts(DesktopResources(std::move(german))), std::vector<std::string>{});
 }
 

@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "desktop/desktop_resources.h"
+#include "desktop/language_packs.h"
 #include "desktop/vmsm_templates.h"
 #include "firmware/dialogs/firmware_template.h"
 #include "handheld/pda_templates.h"
@@ -128,10 +129,9 @@ TEST(QtLayout, EveryDeskutilDialog) {
 
 // The German pack's longer captions and its own layout must fit as well.
 TEST(QtLayout, EveryDeskutilDialogInGerman) {
-  std::string problem;
-  auto pack =
-      ui::ReadResourcePackFile(PELLISET_SOURCE_DIR "/src/desktop/lang/German.pack", &problem);
-  ASSERT_TRUE(pack.has_value()) << problem;
+  auto pack = desktop::LoadLanguagePack(
+      0x0407, {{PELLISET_BINARY_DIR "/share/locale"}, {PELLISET_SOURCE_DIR "/src/desktop/lang"}});
+  ASSERT_TRUE(pack.has_value());
   const ui::Resources german = desktop::DesktopResources(std::move(pack));
   Check(desktop::MainDialogTemplate(), "deskutil_de_main", {}, german);
   Check(desktop::AboutTemplate(), "deskutil_de_about", {}, german);
