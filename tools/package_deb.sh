@@ -53,6 +53,8 @@ dpkg_ --force-depends -i "$deb" || fail "dpkg could not install $deb into the sc
 for program in deskutil pdautil printer-sim bmp2nv pelliset; do
   "$scratch/usr/bin/$program" --version || fail "the installed $program does not run"
 done
+[ -f "$scratch/usr/share/locale/de/LC_MESSAGES/pelliset.mo" ] &&
+  [ -f "$scratch/usr/share/pelliset/de.pack" ] || fail "the package has no German translation"
 for page in deskutil pelliset; do
   man -l "$scratch/usr/share/man/man1/$page.1" >/dev/null 2>&1 || fail "$page.1 does not render"
 done
@@ -99,7 +101,8 @@ if [ "$system" = --system ]; then
   /usr/bin/deskutil --version
   man -w deskutil >/dev/null 2>&1 || ! command -v man >/dev/null || fail "man deskutil finds no page"
   apt-get remove -y -q pelliset ${qt_deb:+pelliset-qt} >/dev/null
-  [ ! -e /usr/bin/deskutil ] && [ ! -e /usr/share/pelliset/German.pack ] ||
+  [ ! -e /usr/bin/deskutil ] && [ ! -e /usr/share/pelliset/de.pack ] &&
+    [ ! -e /usr/share/locale/de/LC_MESSAGES/pelliset.mo ] ||
     fail "files are still installed after apt remove"
   echo "PASS: apt install and apt remove on this machine"
 fi

@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # `cmake --install` into a scratch DESTDIR, then the installed programs as a user meets them:
-# deskutil finds its installed German pack (found from the program's own folder, so the scratch
+# deskutil finds its installed German translation (found from the program's own folder, so the scratch
 # root works like /usr), every program prints the project version, the manual pages, bash
 # completions and desktop entry are where the system looks for them, and pelliset's completion
 # works once loaded. With the window host built (WITH_QT ON), the installed deskutil loads the
@@ -22,7 +22,7 @@ DESTDIR="$work/root" cmake --install "$build" --prefix /usr >"$work/install.log"
   { cat "$work/install.log"; fail "cmake --install failed"; }
 root="$work/root/usr"
 
-for f in bin/deskutil bin/pdautil bin/printer-sim bin/bmp2nv bin/pelliset share/pelliset/German.pack \
+for f in bin/deskutil bin/pdautil bin/printer-sim bin/bmp2nv bin/pelliset share/pelliset/de.pack share/locale/de/LC_MESSAGES/pelliset.mo \
   share/man/man1/deskutil.1 share/man/man1/pdautil.1 share/man/man1/printer-sim.1 \
   share/man/man1/bmp2nv.1 share/man/man1/pelliset.1 share/bash-completion/completions/deskutil \
   share/bash-completion/completions/printer-sim share/bash-completion/completions/pelliset \
@@ -42,7 +42,8 @@ out=$(bash -c 'source "$1" && COMP_LINE="pelliset settings " && COMP_POINT=${#CO
   _pelliset && echo "${COMPREPLY[*]}"' _ "$root/share/bash-completion/completions/pelliset" 2>&1)
 [ "$out" = "get set default" ] || fail "the pelliset completion offered: $out"
 
-# The installed deskutil in German, its pack found in /usr/share/pelliset of the scratch root.
+# The installed deskutil in German (a locale this machine need not have), its catalog and layout
+# found in /usr/share/locale and /usr/share/pelliset of the scratch root.
 out=$(printf 'wait dialog 102\nsnapshot\nclose\n' |
   env -u LC_ALL -u LC_MESSAGES LANG=de_DE.UTF-8 XDG_CONFIG_HOME="$work/config" \
     XDG_STATE_HOME="$work/state" "$root/bin/deskutil") || fail "deskutil ended with an error: $out"
@@ -63,4 +64,4 @@ if [ "$with_qt" = ON ]; then
   grep -qF "$module" "/proc/$gui_pid/maps" 2>/dev/null ||
     fail "the installed deskutil --gui did not load $module: $(cat "$work/gui.err")"
 fi
-echo "PASS: installed under DESTDIR; the programs print $version; deskutil finds its German pack"
+echo "PASS: installed under DESTDIR; the programs print $version; deskutil finds its German translation"
