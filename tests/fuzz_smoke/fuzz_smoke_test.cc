@@ -16,6 +16,7 @@
 
 extern "C" int FuzzRegText(const uint8_t*, size_t);
 extern "C" int FuzzResourcePack(const uint8_t*, size_t);
+extern "C" int FuzzMoCatalog(const uint8_t*, size_t);
 extern "C" int FuzzCommand(const uint8_t*, size_t);
 extern "C" int FuzzTerminalKeys(const uint8_t*, size_t);
 extern "C" int FuzzStateFile(const uint8_t*, size_t);
@@ -46,6 +47,7 @@ const Target kTargets[] = {
      FuzzResourcePack,
      {"pelliset-pack 1\n", "string ", "caption ", " = ", "/", "\\n", "\\", "\r\n", "# c\n", "65535",
       "65536", "-1", "\xC3\xA9", "\xF0\x9F\x98\x80", "\xE2\x82"}},
+    {"mo_catalog", FuzzMoCatalog, {"\xde\x12\x04\x95", "\x95\x04\x12\xde", "\x04", "\xff\xff"}},
     {"command",
      FuzzCommand,
      {"wait dialog ",
