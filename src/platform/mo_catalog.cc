@@ -3,6 +3,8 @@
 #include <cstdint>
 #include <fstream>
 
+#include "platform/bounded_read.h"
+
 namespace platform {
 namespace {
 
@@ -55,12 +57,7 @@ std::optional<std::map<std::string, std::string>> ReadMoCatalog(const std::strin
   std::ifstream in(path, std::ios::binary);
   if (!in) return std::nullopt;
   std::string bytes;
-  char buffer[8192];
-  while (in.read(buffer, sizeof buffer) || in.gcount() > 0) {
-    bytes.append(buffer, static_cast<size_t>(in.gcount()));
-    if (bytes.size() > kMaxCatalogBytes) return std::nullopt;
-  }
-  if (in.bad()) return std::nullopt;
+  if (!ReadBounded(in, kMaxCatalogBytes, &bytes)) return std::nullopt;
   return ParseMoCatalog(bytes);
 }
 

@@ -46,8 +46,7 @@ constexpr HostTextEntry kHostTexts[] = {
     {"hint/max-chars", "No more than %1 characters fit here."},
     {"hint/address", "An address is four numbers from 0 to 255."},
     {"hint/address-part", "Each part of an address is at most 255."},
-    {"file/open", "Open"},
-};
+    {"file/open", "Open"}};
 
 }  // namespace
 

@@ -6,6 +6,7 @@
 #include <cstring>
 #include <fstream>
 
+#include "platform/bounded_read.h"
 #include "ui/core/host_texts.h"
 #include "ui/core/template.h"
 #include "ui/core/utf8.h"
@@ -72,16 +73,6 @@ bool ParseUnits(std::string_view text, int* out, int count) {
     if (!last) text.remove_prefix(space + 1);
   }
   return true;
-}
-
-// The whole stream, refusing one larger than a pack may be or that fails while reading.
-bool ReadBounded(std::ifstream& in, std::string* text) {
-  char buffer[8192];
-  while (in.read(buffer, sizeof buffer) || in.gcount() > 0) {
-    text->append(buffer, static_cast<size_t>(in.gcount()));
-    if (text->size() > kMaxPackBytes) return false;
-  }
-  return !in.bad();
 }
 
 }  // namespace
@@ -232,7 +223,8 @@ std::optional<ResourcePack> ReadResourcePackFile(const std::string& path, std::s
   std::ifstream in(path, std::ios::binary);
   if (!in) return fail(std::string("cannot be opened: ") + std::strerror(errno));
   std::string text;
-  if (!ReadBounded(in, &text)) return fail("cannot be read, or is larger than 1 MiB");
+  if (!platform::ReadBounded(in, kMaxPackBytes, &text))
+    return fail("cannot be read, or is larger than 1 MiB");
   size_t bad_line = 0;
   std::optional<ResourcePack> pack = ParseResourcePack(text, &bad_line);
   if (!pack) {
@@ -261,7 +253,7 @@ std::optional<ResourcePack> LoadResourcePack(std::string_view pack_name,
     // The first pack found decides, damaged or not: a damaged pack means English, not a search
     // for another copy the user did not expect.
     std::string text;
-    if (!ReadBounded(in, &text)) return std::nullopt;
+    if (!platform::ReadBounded(in, kMaxPackBytes, &text)) return std::nullopt;
     return ParseResourcePack(text);
   }
   return std::nullopt;
@@ -331,17 +323,11 @@ std::string Resources::Framework(FrameworkText which) const {
     auto it = pack_->strings.find(id);
     if (it != pack_->strings.end()) return it->second;
   }
-  switch (which) {
-    case FrameworkText::kIntRange:
-      return "Enter an integer between %1 and %2.";
-    case FrameworkText::kPositiveInt:
-      return "Enter a positive integer.";
-    case FrameworkText::kInteger:
-      return "Enter an integer.";
-    case FrameworkText::kMaxChars:
-      return "Enter no more than %1 characters.";
-  }
-  return {};
+  // In FrameworkText's order.
+  constexpr const char* kEnglish[] = {"Enter an integer between %1 and %2.",
+                                      "Enter a positive integer.", "Enter an integer.",
+                                      "Enter no more than %1 characters."};
+  return kEnglish[static_cast<int>(which)];
 }
 
 std::string Resources::Host(std::string_view key) const {
