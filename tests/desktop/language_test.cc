@@ -74,10 +74,10 @@ TEST(LoadLanguagePack, CatalogTextsLayoutPackAndEnglishForTheRest) {
   EXPECT_EQ(german.Host("keyline/help"), "F1 Help");
   EXPECT_EQ(german.AppTitle(), "Pelliset");
 
-  // Spanish has neither catalog nor pack; English never loads one, even if one lies about.
+  // Dutch has neither catalog nor pack; English never loads one, even if one lies about.
   TempDir dir;
   WriteFile(dir.File("en.pack"), "pelliset-pack 1\nstring 168 = X\n");
-  EXPECT_FALSE(LoadLanguagePack(0x0C0A, kBuilt).has_value());
+  EXPECT_FALSE(LoadLanguagePack(0x0413, kBuilt).has_value());
   EXPECT_FALSE(LoadLanguagePack(0x0409, {{dir.path()}, {dir.path()}}).has_value());
 
   // A damaged catalog found first: English texts, not a hunt for another copy; the layout stays.
