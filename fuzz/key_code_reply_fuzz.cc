@@ -67,8 +67,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const size_t writes_at_open = line.writes;
   line.keep_attempts = true;
 
-  for (size_t i = 0; i < preset; ++i) nv.key_codes_.push_back({'P', static_cast<char>('0' + i)});
-  const std::vector<std::string> before = nv.key_codes_;
+  std::vector<std::string> before;
+  for (size_t i = 0; i < preset; ++i) before.push_back({'P', static_cast<char>('0' + i)});
+  nv.set_key_codes(before);
 
   const uint32_t result = nv.ReadKeyCodes();
   const bool open = util.dev().is_open();
@@ -76,7 +77,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   FUZZ_CHECK(kTarget, result == kResultOk || result == kResultBadReply ||
                           result == kResultWriteFailed || result == kResultEmptyKeyList);
   FUZZ_CHECK(kTarget, open == (result == kResultOk || result == kResultEmptyKeyList));
-  for (const std::string& code : nv.key_codes_) FUZZ_CHECK(kTarget, code.size() == 2);
+  for (const std::string& code : nv.key_codes()) FUZZ_CHECK(kTarget, code.size() == 2);
 
   // The query first; then only resends, ACKs and, last of all, a CAN for a bad block.
   FUZZ_CHECK(kTarget, !attempts.empty() && attempts.front() == kQuery);
@@ -94,21 +95,21 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   FUZZ_CHECK(kTarget, acks_accepted <= line_bytes / 4);
   FUZZ_CHECK(kTarget, attempts.size() <= 1 + 11 * (line_bytes / 4 + 1));
   // Until the printer's block is acknowledged, the list is left as it was.
-  if (acks_accepted == 0) FUZZ_CHECK(kTarget, nv.key_codes_ == before);
+  if (acks_accepted == 0) FUZZ_CHECK(kTarget, nv.key_codes() == before);
 
   if (open) {
     const size_t attempts_before = attempts.size();
     const uint32_t printed = nv.PrintAllImages();
-    if (nv.key_codes_.empty()) {
+    if (nv.key_codes().empty()) {
       FUZZ_CHECK(kTarget, printed == kResultEmptyKeyList && attempts.size() == attempts_before);
     } else {
       FUZZ_CHECK(kTarget, printed == kResultOk || printed == kResultWriteFailed);
       const size_t sent = attempts.size() - attempts_before;
-      FUZZ_CHECK(kTarget, printed == kResultOk ? sent == nv.key_codes_.size()
-                                               : sent <= nv.key_codes_.size());
+      FUZZ_CHECK(kTarget, printed == kResultOk ? sent == nv.key_codes().size()
+                                               : sent <= nv.key_codes().size());
       for (size_t i = attempts_before; i < attempts.size(); ++i) {
         FUZZ_CHECK(kTarget, IsPrintCommand(attempts[i]));
-        const std::string& code = nv.key_codes_[i - attempts_before];
+        const std::string& code = nv.key_codes()[i - attempts_before];
         FUZZ_CHECK(kTarget, attempts[i][7] == static_cast<uint8_t>(code[0]) &&
                                 attempts[i][8] == static_cast<uint8_t>(code[1]));
       }

@@ -8,14 +8,15 @@ declare -A allowed=(
   [ui]="ui platform"
   [link]="link platform"
   [protocol]="protocol link platform"
-  [settings]="settings protocol link platform ui"
-  [nvimage]="nvimage protocol link platform ui"
+  [jobs]="jobs protocol link platform ui"
+  [settings]="settings jobs protocol link platform ui"
+  [nvimage]="nvimage jobs protocol link platform ui"
   [firmware]="firmware link platform ui"
-  [desktop]="desktop session settings nvimage firmware protocol link platform ui"
-  [handheld]="handheld session settings nvimage firmware protocol link platform ui"
+  [desktop]="desktop session jobs settings nvimage firmware protocol link platform ui"
+  [handheld]="handheld session jobs settings nvimage firmware protocol link platform ui"
   [sim]="sim platform"
-  [session]="session settings nvimage protocol link platform"
-  [cli]="cli session settings nvimage firmware protocol link platform"
+  [session]="session jobs settings nvimage protocol link platform"
+  [cli]="cli session jobs settings nvimage firmware protocol link platform"
 )
 status=0
 for folder in "${!allowed[@]}"; do
@@ -42,12 +43,13 @@ while IFS= read -r hit; do
   echo "operating-system header above src/platform: $hit"
   status=1
 done < <(grep -rEH "$posix" "$root/src" --include='*.h' --include='*.cc' | grep -v "^$root/src/platform/")
-# The settings transfer, the NV engine and the firmware sender serve the command line too: only
+# The job engine, the settings transfer, the NV engine and the firmware sender serve the command line too: only
 # their dialogs/ folders may use the dialog framework.
 while IFS= read -r hit; do
   echo "dialog framework in an engine: $hit"
   status=1
-done < <(grep -EH '#include "(ui|[a-z]+/dialogs)/' "$root"/src/settings/*.h \
+done < <(grep -EH '#include "(ui|[a-z]+/dialogs)/' "$root"/src/jobs/*.h "$root"/src/jobs/*.cc \
+  "$root"/src/settings/*.h \
   "$root"/src/settings/*.cc "$root"/src/nvimage/*.h "$root"/src/nvimage/*.cc \
   "$root"/src/firmware/*.h "$root"/src/firmware/*.cc 2>/dev/null)
 # Inside the dialog framework the hosts are adapters over the core: the core names no host, and

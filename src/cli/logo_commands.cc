@@ -66,8 +66,8 @@ PrinterOutcome AddLogos(PrinterSession& session, const LogoBatch& batch) {
   PrinterOutcome outcome;
   CCommonNv& nv = session.nv();
   // As the NV manager opens: the key codes the printer holds first.
-  if (!session.RunJob(NvJob::kJobReadKeyCodes, "", &outcome.message)) return outcome;
-  const std::vector<std::string> held = nv.key_codes_;
+  if (!session.RunJob(NvJobCode::kReadKeyCodes, "", &outcome.message)) return outcome;
+  const std::vector<std::string> held = nv.key_codes();
   for (size_t i = 0; i < batch.keys.size(); ++i) {
     const std::vector<std::string> earlier(batch.keys.begin(), batch.keys.begin() + i);
     if (nv::CheckKeyCode(batch.keys[i], held, earlier) == nv::KeyCodeCheck::kExists) {
@@ -125,8 +125,8 @@ PrinterOutcome AddLogos(PrinterSession& session, const LogoBatch& batch) {
 
 PrinterOutcome ListLogos(PrinterSession& session) {
   PrinterOutcome outcome;
-  if (!session.RunJob(NvJob::kJobReadKeyCodes, "", &outcome.message)) return outcome;
-  const std::vector<std::string>& codes = session.nv().key_codes_;
+  if (!session.RunJob(NvJobCode::kReadKeyCodes, "", &outcome.message)) return outcome;
+  const std::vector<std::string>& codes = session.nv().key_codes();
   outcome.ok = true;
   outcome.message = codes.empty() ? "no images"
                                   : std::to_string(codes.size()) + " image" +
@@ -136,11 +136,11 @@ PrinterOutcome ListLogos(PrinterSession& session) {
 }
 
 // Print, delete or delete all: one job after the key code list, as in the NV manager.
-PrinterOutcome OneJob(PrinterSession& session, int job, const std::string& key_code) {
+PrinterOutcome OneJob(PrinterSession& session, NvJobCode job, const std::string& key_code) {
   PrinterOutcome outcome;
-  if (!session.RunJob(NvJob::kJobReadKeyCodes, "", &outcome.message)) return outcome;
+  if (!session.RunJob(NvJobCode::kReadKeyCodes, "", &outcome.message)) return outcome;
   // A copy: the job below changes the engine's list.
-  const std::vector<std::string> held = session.nv().key_codes_;
+  const std::vector<std::string> held = session.nv().key_codes();
   if (!key_code.empty() && std::find(held.begin(), held.end(), key_code) == held.end()) {
     outcome.message =
         "the printer holds no image under " + key_code +
@@ -150,11 +150,11 @@ PrinterOutcome OneJob(PrinterSession& session, int job, const std::string& key_c
   if (!session.RunJob(job, key_code, &outcome.message)) return outcome;
   outcome.ok = true;
   switch (job) {
-    case NvJob::kJobPrintImage:
+    case NvJobCode::kPrintImage:
       outcome.changed = false;
       outcome.message = "printed " + key_code;
       break;
-    case NvJob::kJobDeleteImage:
+    case NvJobCode::kDeleteImage:
       outcome.changed = true;
       outcome.message = "deleted " + key_code;
       break;
@@ -224,14 +224,14 @@ std::optional<PrinterWork> PrepareLogo(const CommandSetup& setup, std::string* e
       *error = "logo delete-all removes every NV image from the printer: add --yes";
       return std::nullopt;
     }
-    return work([](PrinterSession& s) { return OneJob(s, NvJob::kJobDeleteAll, ""); });
+    return work([](PrinterSession& s) { return OneJob(s, NvJobCode::kDeleteAll, ""); });
   }
   // print KC, delete KC
   if (args.size() != 1 || !IsKeyCode(args[0])) {
     *error = command + " needs one key code of two printable characters, e.g. " + command + " 10";
     return std::nullopt;
   }
-  const int job = command == "logo print" ? NvJob::kJobPrintImage : NvJob::kJobDeleteImage;
+  const NvJobCode job = command == "logo print" ? NvJobCode::kPrintImage : NvJobCode::kDeleteImage;
   const std::string key_code = args[0];
   return work([job, key_code](PrinterSession& s) { return OneJob(s, job, key_code); });
 }

@@ -131,7 +131,7 @@ std::optional<PrinterWork> PrepareSettingsGet(const CommandSetup& setup, std::st
       [=](size_t index, const PrinterAddress& address, platform::Services& services) {
         PrinterSession session(address.link, services, BoardRow(board, index));
         PrinterOutcome outcome;
-        if (!session.Transfer(TransferRunner::kReadAll, &outcome.message)) return outcome;
+        if (!session.Transfer(TransferMode::kReadAll, &outcome.message)) return outcome;
         const PrinterSettings& settings = session.vmsm().settings();
         outcome.ok = true;
         outcome.message = "read";
@@ -211,7 +211,7 @@ std::optional<PrinterWork> PrepareSettingsSet(const CommandSetup& setup, std::st
       [=](size_t index, const PrinterAddress& address, platform::Services& services) {
         PrinterSession session(address.link, services, BoardRow(board, index));
         PrinterOutcome outcome;
-        if (!session.Transfer(TransferRunner::kReadAll, &outcome.message)) return outcome;
+        if (!session.Transfer(TransferMode::kReadAll, &outcome.message)) return outcome;
         const PrinterSettings before = session.vmsm().settings();
         // Only the newer firmware generation has a tear-off position to read and write.
         const bool newer = session.util().identity().firmware_version == kFirmwareNewer;
@@ -251,7 +251,7 @@ std::optional<PrinterWork> PrepareSettingsSet(const CommandSetup& setup, std::st
           return outcome;
         }
         // The whole record goes back, in the order and with the pauses of every write.
-        if (!session.Transfer(TransferRunner::kWriteAll, &outcome.message)) return outcome;
+        if (!session.Transfer(TransferMode::kWriteAll, &outcome.message)) return outcome;
         outcome.ok = true;
         outcome.changed = true;
         outcome.message = Count(changes.size(), "setting") + " changed";
@@ -273,7 +273,7 @@ std::optional<PrinterWork> PrepareSettingsDefault(const CommandSetup& setup, std
       [board](size_t index, const PrinterAddress& address, platform::Services& services) {
         PrinterSession session(address.link, services, BoardRow(board, index));
         PrinterOutcome outcome;
-        if (!session.Transfer(TransferRunner::kFactoryDefault, &outcome.message)) return outcome;
+        if (!session.Transfer(TransferMode::kFactoryDefault, &outcome.message)) return outcome;
         outcome.ok = true;
         outcome.changed = true;
         outcome.message = "factory settings restored";

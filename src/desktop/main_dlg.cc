@@ -273,7 +273,7 @@ void CM500QXUtilityDlg::LaunchSettingsEditor() {
   }
   session_.vmsm().settings() = tabs.values();
 
-  const int mode =
+  const TransferMode mode =
       tabs.restore_defaults() == 1 ? CVmsmProDlg::kModeFactoryDefault : CVmsmProDlg::kModeWriteAll;
   CVmsmProDlg write(mode, &session_.vmsm());
   if (write.DoModal(host) == ui::IDOK) {

@@ -5,7 +5,7 @@
 #include "handheld/pda_templates.h"
 #include "handheld/settings_wizard.h"
 #include "link/cdev.h"
-#include "nvimage/dialogs/pda_nv_dlg.h"
+#include "handheld/pda_nv_dlg.h"
 #include "platform/registry.h"
 #include "settings/dialogs/port_lists.h"
 

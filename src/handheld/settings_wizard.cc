@@ -21,8 +21,8 @@ constexpr std::string_view kSaveFailedCaption = "Total Manager Utility";
 // Walks the steps from the first: Next goes on, Prev back, Default on the first step and Save on
 // the last end the walk. The record follows every step that is left other than by Cancel. The
 // transfer mode to write with, or nullopt when the user cancelled.
-std::optional<int> WalkSteps(PrinterSettings& record, const wizard::PrinterFacts& facts,
-                             ui::Host& host) {
+std::optional<TransferMode> WalkSteps(PrinterSettings& record, const wizard::PrinterFacts& facts,
+                                      ui::Host& host) {
   // Nothing of the printer's Bluetooth setup is touched unless the user ticks the box on the
   // last step; from then on the record carries the box's state with the edits across Prev and
   // Next, so what the step shows is what Save writes.
@@ -65,7 +65,7 @@ void RunSettingsWizard(CCommonVmsm& vmsm, ui::Host& host, platform::Registry& re
 
   const wizard::PrinterFacts facts{util.identity().firmware_version,
                                    util.identity().open_check_value.value_or(0)};
-  const std::optional<int> mode = WalkSteps(vmsm.settings(), facts, host);
+  const std::optional<TransferMode> mode = WalkSteps(vmsm.settings(), facts, host);
   if (!mode) {
     util.CloseLink();
     return;

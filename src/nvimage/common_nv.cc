@@ -82,6 +82,12 @@ void CCommonNv::RemoveImageEntry(uint8_t number) {
 
 void CCommonNv::ClearImageEntries() { images_.clear(); }
 
+void CCommonNv::SetImageBrightness(int number, int brightness) {
+  for (NvImageEntry& e : images_) {
+    if (e.number == number) e.brightness = brightness;
+  }
+}
+
 std::optional<NvDownloadItem> CCommonNv::ConvertImage(const NvImageEntry& entry,
                                                       const std::string& key) {
   std::string reason;

@@ -67,6 +67,8 @@ class CCommonNv {
   // Removes the first entry numbered `number`, then renumbers all entries 1, 2, 3...
   void RemoveImageEntry(uint8_t number);
   void ClearImageEntries();
+  // The brightness of the entry numbered `number`, if there is one.
+  void SetImageBrightness(int number, int brightness);
   // The download item of `entry` under `key` (two characters), with its define command;
   // nullopt (load_error() says why) when the file can no longer be read.
   std::optional<NvDownloadItem> ConvertImage(const NvImageEntry& entry, const std::string& key);
@@ -89,11 +91,15 @@ class CCommonNv {
   platform::Clock& clock() const { return clock_; }
 
   // Set to the number of images after a download, and to the number of key codes by Print All.
-  uint32_t image_count_ = 0;
-  // 1 once the printer passed the identification step of an NV job.
-  int identified_ = 0;
-  std::vector<NvImageEntry> images_;
-  std::vector<std::string> key_codes_;
+  uint32_t image_count() const { return image_count_; }
+  void set_image_count(uint32_t count) { image_count_ = count; }
+  // 1 once the printer passed the identification step of an NV job; a new manager run clears it.
+  int identified() const { return identified_; }
+  void set_identified(int identified) { identified_ = identified; }
+  const std::vector<NvImageEntry>& images() const { return images_; }
+  // The key codes the printer holds, as ReadKeyCodes last found them.
+  const std::vector<std::string>& key_codes() const { return key_codes_; }
+  void set_key_codes(std::vector<std::string> codes) { key_codes_ = std::move(codes); }
 
  private:
   bool LinkOpen() const;
@@ -107,6 +113,10 @@ class CCommonNv {
 
   CCommonUtil* util_;
   platform::Clock& clock_;
+  uint32_t image_count_ = 0;
+  int identified_ = 0;
+  std::vector<NvImageEntry> images_;
+  std::vector<std::string> key_codes_;
   std::string load_error_;
   std::vector<NvDownloadItem> download_list_;
 };

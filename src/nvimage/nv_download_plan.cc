@@ -39,8 +39,9 @@ DownloadPlan PrepareDownload(CCommonNv& nv, bool automatic, const KeyCodeAsker& 
   DownloadPlan plan;
   AutoAddresser addresser;
   std::vector<std::string> chosen;
-  for (const NvImageEntry& entry : nv.images_) {
-    const std::optional<std::string> code = automatic ? addresser.Next(nv.key_codes_) : ask(chosen);
+  for (const NvImageEntry& entry : nv.images()) {
+    const std::optional<std::string> code =
+        automatic ? addresser.Next(nv.key_codes()) : ask(chosen);
     if (!code) return {automatic ? PrepareResult::kNoFreeAddress : PrepareResult::kCancelled, {}};
     // An asker that skipped the check.
     if (code->size() < 2) return {PrepareResult::kCancelled, {}};
@@ -59,11 +60,11 @@ DownloadPlan PrepareDownload(CCommonNv& nv, bool automatic, const KeyCodeAsker& 
 bool SendDownload(CCommonNv& nv, const std::vector<NvDownloadItem>& items,
                   platform::Registry& registry, NvJobRunner& runner, std::string* message) {
   // A download identifies the printer again: it may have been swapped since the last job.
-  nv.identified_ = 0;
+  nv.set_identified(0);
   nv.SetDownloadList(items);
-  const bool ok = runner.RunJob(NvJob::kJobDownload, "", message);
+  const bool ok = runner.RunJob(NvJobCode::kDownload, "", message);
   if (ok) {
-    nv.image_count_ = static_cast<uint32_t>(items.size());
+    nv.set_image_count(static_cast<uint32_t>(items.size()));
     SaveImageCount(registry, nv);
   }
   nv.SetDownloadList({});

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "nvimage/common_nv.h"
+#include "nvimage/nv_job.h"
 #include "platform/registry.h"
 
 namespace nv {
@@ -65,7 +66,7 @@ DownloadPlan PrepareDownload(CCommonNv& nv, bool automatic, const KeyCodeAsker& 
 class NvJobRunner {
  public:
   virtual ~NvJobRunner() = default;
-  virtual bool RunJob(int job_code, const std::string& key_code, std::string* message) = 0;
+  virtual bool RunJob(NvJobCode job_code, const std::string& key_code, std::string* message) = 0;
 };
 
 // Sends the planned items as the engine's download list: the printer is identified again

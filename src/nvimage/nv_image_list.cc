@@ -47,7 +47,7 @@ void LoadImageList(platform::Registry& registry, CCommonNv& nv,
     if (value.empty()) break;
     const StoredImage stored = ParseStoredImage(value);
     int status = CCommonNv::kStatusOk;
-    auto entry = nv.CreateImageEntry(static_cast<uint8_t>(nv.images_.size() + 1), stored.path,
+    auto entry = nv.CreateImageEntry(static_cast<uint8_t>(nv.images().size() + 1), stored.path,
                                      stored.brightness, &status);
     if (status == CCommonNv::kStatusTooTall) {
       if (refused) refused(nv.load_error());
@@ -65,15 +65,15 @@ void SaveImageList(platform::Registry& registry, const CCommonNv& nv) {
   for (size_t i = 1; i <= CCommonNv::kMaxImages; ++i) {
     registry.DeleteValue(kImageListKey, ValueName(i));
   }
-  for (size_t i = 0; i < nv.images_.size() && i < CCommonNv::kMaxImages; ++i) {
+  for (size_t i = 0; i < nv.images().size() && i < CCommonNv::kMaxImages; ++i) {
     platform::WriteString(registry, kImageListKey, ValueName(i + 1),
-                          FormatStoredImage(nv.images_[i]));
+                          FormatStoredImage(nv.images()[i]));
   }
   SaveImageCount(registry, nv);
 }
 
 void SaveImageCount(platform::Registry& registry, const CCommonNv& nv) {
-  platform::WriteDword(registry, kImageListKey, kCountValue, nv.image_count_);
+  platform::WriteDword(registry, kImageListKey, kCountValue, nv.image_count());
 }
 
 }  // namespace nv

@@ -10,29 +10,16 @@
 namespace session {
 namespace {
 
-class BoardTransferProgress : public TransferProgress {
+// A transfer's or NV job's progress on the board; an NV job counts past 100 on long jobs.
+class BoardProgress : public JobProgress {
  public:
-  explicit BoardTransferProgress(PrinterSession& session) : session_(session) {}
+  explicit BoardProgress(PrinterSession& session) : session_(session) {}
   void Show(int position, const std::string& line) override {
-    session_.ShowProgress(position, line);
+    session_.ShowProgress(position > 100 ? 100 : position, line);
   }
 
  private:
   PrinterSession& session_;
-};
-
-// An NV job's progress counts past 100 on long jobs; the caption names the step.
-class BoardNvProgress : public NvProgressSink {
- public:
-  explicit BoardNvProgress(PrinterSession& session) : session_(session) {}
-  void SetPosition(int position) override { position_ = position; }
-  void SetCaption(const std::string& text) override { caption_ = text; }
-  void Refresh() override { session_.ShowProgress(position_ > 100 ? 100 : position_, caption_); }
-
- private:
-  PrinterSession& session_;
-  int position_ = 0;
-  std::string caption_;
 };
 
 }  // namespace
@@ -61,26 +48,21 @@ bool PrinterSession::OpenLink(std::string* message) {
   return false;
 }
 
-bool PrinterSession::Transfer(int mode, std::string* message) {
-  BoardTransferProgress progress(*this);
-  TransferRunner runner(vmsm_, DesktopTransferPlan(), progress, services_.clock);
-  if (runner.RunToEnd(mode)) return true;
+bool PrinterSession::Transfer(TransferMode mode, std::string* message) {
+  BoardProgress progress(*this);
+  TransferActions actions(vmsm_);
+  JobRunner runner(&util_, DesktopTransferPlan(), actions, progress, services_.clock,
+                   EnglishTransferText, FirstTransferEvent(mode));
+  if (runner.RunToEnd()) return true;
   *message = runner.message();
   return false;
 }
 
-bool PrinterSession::RunJob(int job_code, const std::string& key_code, std::string* message) {
-  BoardNvProgress progress(*this);
-  NvJob job(nv_, progress, DesktopNvJobTexts());
-  job.SetJobCode(job_code);
-  job.SetKeyCode(key_code);
-  NvStep step = job.Start();
-  while (step.kind == NvStep::Kind::kNext) {
-    services_.clock.Sleep(step.delay_ms);
-    step = job.Run(step.id);
-  }
-  if (step.kind == NvStep::Kind::kOk) return true;
-  *message = job.message();
+bool PrinterSession::RunJob(NvJobCode job_code, const std::string& key_code, std::string* message) {
+  BoardProgress progress(*this);
+  NvJob job(nv_, progress, job_code, key_code, DesktopNvJobTexts());
+  if (job.runner().RunToEnd()) return true;
+  *message = job.runner().message();
   return false;
 }
 

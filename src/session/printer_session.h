@@ -29,16 +29,15 @@ class PrinterSession : public nv::NvJobRunner {
   PrinterSession(const PrinterSession&) = delete;
   PrinterSession& operator=(const PrinterSession&) = delete;
 
-  // A whole settings transfer (TransferRunner::kReadAll, kWriteAll, kFactoryDefault) with the
-  // desktop program's steps, pauses and messages. A write after a read uses the same link. False
-  // with the failure's message.
-  bool Transfer(int mode, std::string* message);
+  // A whole settings transfer with the desktop program's steps, pauses and messages. A write
+  // after a read uses the same link. False with the failure's message.
+  bool Transfer(TransferMode mode, std::string* message);
 
   // Opens the link unless it is open; false with "Port open error!" and the link's reason.
   bool OpenLink(std::string* message);
 
   // One NV job to its end, sleeping through its pauses (the NV manager's jobs and texts).
-  bool RunJob(int job_code, const std::string& key_code, std::string* message) override;
+  bool RunJob(NvJobCode job_code, const std::string& key_code, std::string* message) override;
 
   platform::Services& services() { return services_; }
   CCommonUtil& util() { return util_; }

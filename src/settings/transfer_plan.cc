@@ -9,49 +9,24 @@ namespace {
 using namespace transfer_ids;
 using Op = TransferOp;
 
-TransferStep Do(Op op, uint32_t value, int message_id, uint32_t advance = 0,
-                StepCondition when = StepCondition::kAlways) {
-  TransferStep s;
-  s.op = op;
-  s.value = value;
-  s.message_id = message_id;
-  s.advance = advance;
-  s.when = when;
+// The plan's operations: opening the link and identifying the printer are the runner's own.
+JobStep Kinded(Op op, JobStep s) {
+  if (op == Op::kOpenLink) return Kind(StepKind::kOpenLink, s);
+  if (op == Op::kPrinterInfo) return Kind(StepKind::kPrinterInfo, s);
   return s;
+}
+
+JobStep Do(Op op, uint32_t value, int message_id, uint32_t advance = 0, int when = kAlways) {
+  return Kinded(op, ::Do(static_cast<int>(op), value, message_id, advance, when));
 }
 
 // A step whose failure shows a fixed text.
-TransferStep Say(Op op, uint32_t value, std::string_view message, uint32_t advance = 0,
-                 StepCondition when = StepCondition::kAlways) {
-  TransferStep s = Do(op, value, 0, advance, when);
-  s.message = message;
-  return s;
+JobStep Say(Op op, uint32_t value, std::string_view message, uint32_t advance = 0,
+            int when = kAlways) {
+  return Kinded(op, ::Say(static_cast<int>(op), value, message, advance, when));
 }
 
-TransferStep Only(StepCondition when, TransferStep step) {
-  step.when = when;
-  return step;
-}
-
-TransferStep Advance(uint32_t n) { return Do(Op::kAdvance, n, 0); }
-
-TransferStep AdvanceSlow(uint32_t n, uint32_t ms) {
-  TransferStep s = Do(Op::kAdvanceSlow, n, 0);
-  s.ms = ms;
-  return s;
-}
-
-TransferStep Pause(uint32_t ms) {
-  TransferStep s = Do(Op::kPause, 0, 0);
-  s.ms = ms;
-  return s;
-}
-
-TransferStep Arm(int event, uint32_t ms) {
-  TransferStep s = Do(Op::kArm, static_cast<uint32_t>(event), 0);
-  s.ms = ms;
-  return s;
-}
+JobStep AdvanceSlow(uint32_t n, uint32_t ms) { return Advance(n, ms); }
 
 // The dialog gets a chance to paint between stages.
 constexpr uint32_t kStageGapMs = 100;
@@ -65,8 +40,8 @@ constexpr uint32_t kFactorySettleStepMs = 50;
 constexpr uint32_t kCloseAfterWriteMs = 1000;
 
 TransferPlan MakeDesktopPlan() {
-  const auto newer = StepCondition::kNewerFirmware;
-  const auto bt_on = StepCondition::kBluetoothOn;
+  const int newer = kNewerFirmware;
+  const int bt_on = kBluetoothOn;
   TransferPlan plan;
   plan.closing_name_id = kCompleted;
   plan.closing_separator = "...: ";
@@ -171,8 +146,8 @@ constexpr std::string_view kHhSetStatus = "Set status";
 constexpr uint8_t kHhSwitch51 = 0x51;
 
 TransferPlan MakeHandheldPlan() {
-  const auto newer = StepCondition::kNewerFirmware;
-  const auto bt_on = StepCondition::kBluetoothOn;
+  const int newer = kNewerFirmware;
+  const int bt_on = kBluetoothOn;
   TransferPlan plan;
   plan.closing_name = "Completed";
   plan.closing_separator = "..: ";
@@ -269,13 +244,6 @@ TransferPlan MakeHandheldPlan() {
 
 }  // namespace
 
-const TransferEvent* TransferPlan::Find(int event_id) const {
-  for (const TransferEvent& e : events) {
-    if (e.id == event_id) return &e;
-  }
-  return nullptr;
-}
-
 const TransferPlan& DesktopTransferPlan() {
   static const TransferPlan plan = MakeDesktopPlan();
   return plan;
@@ -284,16 +252,4 @@ const TransferPlan& DesktopTransferPlan() {
 const TransferPlan& HandheldTransferPlan() {
   static const TransferPlan plan = MakeHandheldPlan();
   return plan;
-}
-
-bool IsPrinterOperation(TransferOp op) {
-  switch (op) {
-    case TransferOp::kAdvance:
-    case TransferOp::kAdvanceSlow:
-    case TransferOp::kPause:
-    case TransferOp::kArm:
-      return false;
-    default:
-      return true;
-  }
 }

@@ -11,7 +11,7 @@
 
 #include "handheld/pda_templates.h"
 #include "handheld/wizard_templates.h"
-#include "nvimage/dialogs/pda_nv_templates.h"
+#include "handheld/pda_nv_templates.h"
 #include "platform/clock.h"
 #include "ui/automation/scripted_host.h"
 #include "ui/terminal/terminal_buffer_screen.h"

@@ -68,7 +68,7 @@ TEST_F(ImageListTest, CapacityNumberingAndTheListLimit) {
   EXPECT_EQ(nv_.AddImageEntry(Entry(100)), 0u);  // exactly full
   EXPECT_EQ(nv_.GetImagesSize(), 262144u);
   EXPECT_EQ(nv_.AddImageEntry(Entry(1)), 401u);
-  EXPECT_EQ(nv_.images_.size(), 2u);
+  EXPECT_EQ(nv_.images().size(), 2u);
 
   nv_.ClearImageEntries();
   for (uint8_t n = 1; n <= 4; ++n) {
@@ -78,9 +78,9 @@ TEST_F(ImageListTest, CapacityNumberingAndTheListLimit) {
     nv_.AddImageEntry(std::move(e));
   }
   nv_.RemoveImageEntry(2);
-  ASSERT_EQ(nv_.images_.size(), 3u);
-  EXPECT_EQ(nv_.images_[0].name + nv_.images_[1].name + nv_.images_[2].name, "acd");
-  EXPECT_EQ(nv_.images_[2].number, 3);
+  ASSERT_EQ(nv_.images().size(), 3u);
+  EXPECT_EQ(nv_.images()[0].name + nv_.images()[1].name + nv_.images()[2].name, "acd");
+  EXPECT_EQ(nv_.images()[2].number, 3);
 
   nv_.ClearImageEntries();
   for (int i = 0; i < 254; ++i) ASSERT_EQ(nv_.AddImageEntry(Entry(1)), 0u);
@@ -108,13 +108,13 @@ TEST_F(ImageListTest, ConvertBuildsTheDownloadItem) {
 TEST_F(ImageListTest, DownloadPlanItemsNameKeyCodeFileAndDefineCommand) {
   for (const char* name : {"a.bmp", "b.bmp", "c.bmp"}) {
     int status = 0;
-    const auto number = static_cast<uint8_t>(nv_.images_.size() + 1);
+    const auto number = static_cast<uint8_t>(nv_.images().size() + 1);
     const int brightness = name[0] == 'c' ? 40 : 0;
     ASSERT_EQ(nv_.AddImageEntry(nv_.CreateImageEntry(number, Bmp(name, 8, 1), brightness, &status)),
               0u);
   }
   std::remove(dir_.File("b.bmp").c_str());
-  nv_.key_codes_ = {"11"};
+  nv_.set_key_codes({"11"});
   std::vector<std::string> skipped;
   const auto skip = [&](const std::string& reason) { skipped.push_back(reason); };
 
@@ -169,7 +169,7 @@ TEST(StoredImageTest, ParsesPathAndBrightness) {
 
 TEST_F(ImageListTest, LoadStopsAtAGapAndSkipsWhatCannotBeKept) {
   nv::LoadImageList(registry_, nv_, nullptr);  // no key at all
-  EXPECT_TRUE(nv_.images_.empty());
+  EXPECT_TRUE(nv_.images().empty());
 
   platform::WriteString(registry_, kKey, "image001", Bmp("one.bmp", 8, 8) + ",020");
   platform::WriteString(registry_, kKey, "image002", dir_.File("gone.bmp") + ",000");
@@ -178,10 +178,10 @@ TEST_F(ImageListTest, LoadStopsAtAGapAndSkipsWhatCannotBeKept) {
   platform::WriteString(registry_, kKey, "image006", Bmp("after-gap.bmp", 8, 8));
   std::vector<std::string> shown;
   nv::LoadImageList(registry_, nv_, [&](const std::string& m) { shown.push_back(m); });
-  ASSERT_EQ(nv_.images_.size(), 2u);
-  EXPECT_EQ(nv_.images_[0].brightness, 20);
-  EXPECT_EQ(nv_.images_[1].name, "big.bmp");
-  EXPECT_EQ(nv_.images_[1].number, 2);
+  ASSERT_EQ(nv_.images().size(), 2u);
+  EXPECT_EQ(nv_.images()[0].brightness, 20);
+  EXPECT_EQ(nv_.images()[1].name, "big.bmp");
+  EXPECT_EQ(nv_.images()[1].number, 2);
   ASSERT_EQ(shown.size(), 1u);  // the missing file goes silently
   EXPECT_EQ(shown[0].rfind("tall.bmp: ", 0), 0u);
 
@@ -193,7 +193,7 @@ TEST_F(ImageListTest, LoadStopsAtAGapAndSkipsWhatCannotBeKept) {
   }
   shown.clear();
   nv::LoadImageList(registry_, nv_, [&](const std::string& m) { shown.push_back(m); });
-  EXPECT_EQ(nv_.images_.size(), 4u);
+  EXPECT_EQ(nv_.images().size(), 4u);
   EXPECT_EQ(shown, std::vector<std::string>{"NV image area too small!"});
 }
 
@@ -208,7 +208,7 @@ TEST_F(ImageListTest, SaveReplacesEverythingStored) {
     e->brightness = i * 50;
     nv_.AddImageEntry(std::move(e));
   }
-  nv_.image_count_ = 3;
+  nv_.set_image_count(3);
   nv::SaveImageList(registry_, nv_);
   EXPECT_EQ(Stored("image001"), "/x/a.bmp,000");
   EXPECT_EQ(Stored("image002"), "/x/b,c.bmp,050");

@@ -57,7 +57,7 @@ class NvCommandsTest : public ::testing::Test {
 
 TEST_F(NvCommandsTest, CommandsGoOutWholeInOneWriteEach) {
   t_.conversation.Permissive();
-  nv_.key_codes_ = {"10", "11"};
+  nv_.set_key_codes({"10", "11"});
   EXPECT_EQ(nv_.DeleteImage("10"), kResultOk);
   EXPECT_EQ(nv_.PrintImage("AB"), kResultOk);
   EXPECT_EQ(nv_.DeleteAllImages(), kResultOk);
@@ -78,14 +78,14 @@ TEST_F(NvCommandsTest, RefusalsSendNothing) {
   EXPECT_TRUE(LinkOpen());
 
   util_.dev().Close();
-  nv_.key_codes_ = {"10"};
+  nv_.set_key_codes({"10"});
   EXPECT_EQ(nv_.ReadKeyCodes(), kResultNotOpen);
   EXPECT_EQ(nv_.DeleteAllImages(), kResultNotOpen);
   EXPECT_EQ(nv_.DeleteImage("10"), kResultNotOpen);
   EXPECT_EQ(nv_.PrintImage("10"), kResultNotOpen);
   EXPECT_EQ(nv_.PrintAllImages(), kResultNotOpen);
   EXPECT_TRUE(Writes().empty());
-  EXPECT_EQ(nv_.key_codes_, Codes{"10"});
+  EXPECT_EQ(nv_.key_codes(), Codes{"10"});
 }
 
 TEST_F(NvCommandsTest, DownloadGoesInPiecesAndAShortOneCloses) {
@@ -108,12 +108,12 @@ TEST_F(NvCommandsTest, DownloadGoesInPiecesAndAShortOneCloses) {
 }
 
 TEST_F(NvCommandsTest, KeyCodesOfOneBlock) {
-  nv_.key_codes_ = {"XY"};
+  nv_.set_key_codes({"XY"});
   // Due 140 ms after the query: only a reader that first takes its pause finds it at once, before
   // its quiet reads would resend the query.
   t_.conversation.Expect(kQuery).Reply(Hex("37 72 40 31 30 31 31 41 42 00"), 140).Expect(kAck);
   EXPECT_EQ(nv_.ReadKeyCodes(), kResultOk);
-  EXPECT_EQ(nv_.key_codes_, (Codes{"10", "11", "AB"}));
+  EXPECT_EQ(nv_.key_codes(), (Codes{"10", "11", "AB"}));
   EXPECT_TRUE(t_.conversation.AllWritten());
   EXPECT_TRUE(LinkOpen());
 }
@@ -125,15 +125,15 @@ TEST_F(NvCommandsTest, KeyCodesOfTwoBlocksAfterNoise) {
       .Reply(Hex("37 72 40 41 42 43 44 00"), 140)  // the pause again, after the ACK
       .Expect(kAck);
   EXPECT_EQ(nv_.ReadKeyCodes(), kResultOk);
-  EXPECT_EQ(nv_.key_codes_, (Codes{"10", "AB", "CD"}));
+  EXPECT_EQ(nv_.key_codes(), (Codes{"10", "AB", "CD"}));
   EXPECT_TRUE(t_.conversation.AllWritten());
 }
 
 TEST_F(NvCommandsTest, NoKeyCodesGives400AndAnEmptyList) {
-  nv_.key_codes_ = {"XY"};
+  nv_.set_key_codes({"XY"});
   t_.conversation.Expect(kQuery).Reply(Hex("37 72 40 00"), 20).Expect(kAck);
   EXPECT_EQ(nv_.ReadKeyCodes(), kResultEmptyKeyList);
-  EXPECT_TRUE(nv_.key_codes_.empty());
+  EXPECT_TRUE(nv_.key_codes().empty());
   EXPECT_TRUE(t_.conversation.AllWritten());
   EXPECT_TRUE(LinkOpen());
 }
@@ -146,10 +146,10 @@ TEST_F(NvCommandsTest, BadBlocksAreCancelledAndKeepTheList) {
     CCommonNv nv(&util, t.clock);
     t.conversation.Expect({0x00});
     ASSERT_TRUE(util.OpenLink());
-    nv.key_codes_ = {"XY"};
+    nv.set_key_codes({"XY"});
     t.conversation.Expect(kQuery).Reply(Hex(reply), 20).Expect(kCan);
     EXPECT_EQ(nv.ReadKeyCodes(), kResultBadReply);
-    EXPECT_EQ(nv.key_codes_, Codes{"XY"});
+    EXPECT_EQ(nv.key_codes(), Codes{"XY"});
     EXPECT_FALSE(util.dev().is_open());
     EXPECT_TRUE(t.conversation.AllWritten());
   }
@@ -183,8 +183,8 @@ TEST_F(NvCommandsTest, OverlongBlockIsCutAtItsBuffer) {
   while (flood.size() < 1500) flood.insert(flood.end(), {0x41, 0x42});
   t_.conversation.Expect(kQuery).Reply(flood, 20).Expect(kAck);
   EXPECT_EQ(nv_.ReadKeyCodes(), kResultOk);
-  EXPECT_EQ(nv_.key_codes_.size(), 510u);
-  EXPECT_EQ(nv_.key_codes_.back(), "AB");
+  EXPECT_EQ(nv_.key_codes().size(), 510u);
+  EXPECT_EQ(nv_.key_codes().back(), "AB");
   EXPECT_TRUE(t_.conversation.AllWritten());
   EXPECT_TRUE(LinkOpen());
 }

@@ -173,9 +173,9 @@ TEST_F(NvManagerTest, RemovingRowsRenumbersAndTheSliderSetsBrightness) {
        "select 1041 0", "extend 1041 0 2", "click 1044", "answer Yes",
        // A 36 x 24 picture, selected and lightened by the slider.
        "click 1043", "files \"" + Bmp("pic.bmp", 36, 24) + "\"", "select 1041 2", "slide 1048 70"});
-  ASSERT_EQ(nv.images_.size(), 3u);
-  EXPECT_EQ(nv.images_[0].name + nv.images_[1].name, "2.bmp4.bmp");
-  EXPECT_EQ(nv.images_[1].number, 2);
+  ASSERT_EQ(nv.images().size(), 3u);
+  EXPECT_EQ(nv.images()[0].name + nv.images()[1].name, "2.bmp4.bmp");
+  EXPECT_EQ(nv.images()[1].number, 2);
   EXPECT_EQ(Stored("image001"), dir.File("2.bmp") + ",040");  // the slider stood at 40
   // Within the 200 ms poll the selected entry took the new brightness.
   EXPECT_EQ(Stored("image003"), dir.File("pic.bmp") + ",070");

@@ -37,7 +37,7 @@ struct Rig {
   // A later job of the same manager run: the link is up and the printer was identified.
   void OpenAndIdentified() {
     ASSERT_TRUE(util.OpenLink());
-    nv.identified_ = 1;
+    nv.set_identified(1);
   }
   void AddItem(const std::string& name, size_t length, uint8_t fill) {
     std::vector<NvDownloadItem> items = nv.download_list();
@@ -53,11 +53,10 @@ struct Rig {
   fakes::Conversation& talk = t.conversation;
 };
 
-class RecordingSink : public NvProgressSink {
+class RecordingSink : public JobProgress {
  public:
-  void SetPosition(int) override {}
-  void SetCaption(const std::string& text) override { captions.push_back(text); }
-  void Refresh() override {}
+  void Show(int, const std::string&) override {}
+  void Caption(int, const std::string& text) override { captions.push_back(text); }
   std::vector<std::string> captions;
 };
 
@@ -70,25 +69,28 @@ TEST(NvJob, DownloadSharesSeventyStepsByItemSizeAndFillsTheBar) {
   r.talk.Expect(kMakerQuery).Reply(TextZ("_KORVANE"), 20);
   r.talk.Expect(Bytes(3000, 0xAA)).Expect(Bytes(1000, 0xBB));
   RecordingSink sink;
-  NvJob job(r.nv, sink);
-  job.SetJobCode(NvJob::kJobDownload);
+  NvJob job(r.nv, sink, NvJobCode::kDownload, "");
 
-  // Driven as a program without windows drives it: sleep, then run the next step.
+  // Driven as a program without windows drives it: sleep, then run the next event.
   std::vector<std::string> steps;
   std::vector<uint64_t> step_ms;
-  NvStep step = job.Start();
-  while (step.kind == NvStep::Kind::kNext) {
-    r.t.clock.Sleep(step.delay_ms);
+  int next = 0;
+  uint32_t delay_ms = 0;
+  const auto arm = [&](int id, uint32_t ms) { next = id, delay_ms = ms; };
+  job.runner().Start(arm);
+  JobState state = JobState::kRunning;
+  while (state == JobState::kRunning) {
+    r.t.clock.Sleep(delay_ms);
     const uint64_t started = r.t.clock.NowMs();
-    const int id = step.id;
-    step = job.Run(id);
+    const int id = next;
+    state = job.runner().RunEvent(id, arm);
     step_ms.push_back(r.t.clock.NowMs() - started);
-    steps.push_back(std::to_string(id) + ": " + std::to_string(job.progress()) +
-                    (step.kind == NvStep::Kind::kNext
-                         ? " -> " + std::to_string(step.id) + " in " + std::to_string(step.delay_ms)
+    steps.push_back(std::to_string(id) + ": " + std::to_string(job.runner().position()) +
+                    (state == JobState::kRunning
+                         ? " -> " + std::to_string(next) + " in " + std::to_string(delay_ms)
                          : " end"));
   }
-  EXPECT_EQ(step.kind, NvStep::Kind::kOk);
+  EXPECT_EQ(state, JobState::kDone);
   // Open 5, maker 5 + 5, the job 5, items 52 and 17, the end of the download 5, the rest to 100.
   EXPECT_EQ(steps, (std::vector<std::string>{"1: 15 -> 1003 in 100", "1003: 20 -> 2000 in 100",
                                              "2000: 72 -> 2000 in 1000", "2000: 89 -> 2000 in 1000",
@@ -101,41 +103,41 @@ TEST(NvJob, DownloadSharesSeventyStepsByItemSizeAndFillsTheBar) {
                                                      "Finish download..."}));
   // The item delay between the two items (after 52 steps of 2 ms and the link's 10 ms pause).
   EXPECT_EQ(r.talk.WriteTimes()[2] - r.talk.WriteTimes()[1], 1114u);
-  EXPECT_EQ(r.nv.identified_, 1);
+  EXPECT_EQ(r.nv.identified(), 1);
   EXPECT_TRUE(r.talk.AllWritten());
 }
 
 TEST(NvJob, FailuresEndWithCancelAndTheirOwnText) {
   struct Row {
     const char* name;
-    int job;
+    NvJobCode job;
     std::function<void(Rig&)> setup;
     std::string message;
   };
   const Row rows[] = {
-      {"port will not open", NvJob::kJobReadKeyCodes,
+      {"port will not open", NvJobCode::kReadKeyCodes,
        [](Rig& r) {
          r.t.devices.record.connect_ok = false;
          r.t.devices.record.open_failure_cause = platform::FailureCause::kBadAddress;
        },
        "Port open error!\n10.0.0.5:49664: not an IPv4 address; type four numbers, e.g. "
        "192.168.0.10"},
-      {"another maker", NvJob::kJobReadKeyCodes,
+      {"another maker", NvJobCode::kReadKeyCodes,
        [](Rig& r) { r.talk.Expect(kMakerQuery).Reply(TextZ("_KORVANF\x1b[2J"), 20); },
        "Printer model is not matched!\nThe printer says its maker is KORVANF[2J."},
-      {"key code list garbled", NvJob::kJobReadKeyCodes,
+      {"key code list garbled", NvJobCode::kReadKeyCodes,
        [](Rig& r) {
          r.OpenAndIdentified();
          r.talk.Expect(kListQuery).Reply(Hex("41 42 43 44 00"), 20).Expect({0x18});
        },
        "Failed to read NV image address!"},
-      {"delete not written", NvJob::kJobDeleteImage,
+      {"delete not written", NvJobCode::kDeleteImage,
        [](Rig& r) {
          r.OpenAndIdentified();
          r.talk.FailNextWrite();
        },
        kWriteFailed + kBrokenLink},
-      {"download item not written", NvJob::kJobDownload,
+      {"download item not written", NvJobCode::kDownload,
        [](Rig& r) {
          r.OpenAndIdentified();
          r.AddItem("a.bmp", 10, 0x00);
@@ -148,16 +150,17 @@ TEST(NvJob, FailuresEndWithCancelAndTheirOwnText) {
     Rig r;
     row.setup(r);
     RecordingSink sink;
-    NvJob job(r.nv, sink);
-    job.SetJobCode(row.job);
-    job.SetKeyCode("10");
-    NvStep step = job.Start();
-    EXPECT_EQ(job.message(), "Download process is stoped...");
-    for (int guard = 0; step.kind == NvStep::Kind::kNext && guard < 10; ++guard) {
-      step = job.Run(step.id);
+    NvJob job(r.nv, sink, row.job, "10");
+    EXPECT_EQ(job.runner().message(), "Download process is stoped...");
+    int next = 0;
+    const auto arm = [&next](int id, uint32_t) { next = id; };
+    job.runner().Start(arm);
+    JobState state = JobState::kRunning;
+    for (int guard = 0; state == JobState::kRunning && guard < 10; ++guard) {
+      state = job.runner().RunEvent(next, arm);
     }
-    EXPECT_EQ(step.kind, NvStep::Kind::kCancel);
-    EXPECT_EQ(job.message(), row.message);
+    EXPECT_EQ(state, JobState::kFailed);
+    EXPECT_EQ(job.runner().message(), row.message);
     EXPECT_TRUE(r.talk.AllWritten());
     EXPECT_TRUE(r.talk.Mismatches().empty());
   }
@@ -184,7 +187,7 @@ class ProbeDlg : public CNvProDlg {
 
 class NvProDlgTest : public ::testing::Test, public Rig {
  protected:
-  int Run(int job, const std::string& key_code = "") {
+  int Run(NvJobCode job, const std::string& key_code = "") {
     dlg_.SetEngine(&nv);
     dlg_.SetJobCode(job);
     dlg_.SetKeyCode(key_code);
@@ -200,19 +203,19 @@ TEST_F(NvProDlgTest, DeletingOneImageReadsTheListAgain) {
   talk.Expect(kMakerQuery).Reply(TextZ("_KORVANE"), 20);
   talk.Expect(Hex("1D 28 4C 04 00 30 42 31 30"));
   talk.Expect(kListQuery).Reply(Hex("37 72 40 31 31 41 42 00"), 20).Expect({0x06});
-  nv.key_codes_ = {"10", "11", "AB"};
-  EXPECT_EQ(Run(NvJob::kJobDeleteImage, "10"), ui::IDOK);
+  nv.set_key_codes({"10", "11", "AB"});
+  EXPECT_EQ(Run(NvJobCode::kDeleteImage, "10"), ui::IDOK);
   EXPECT_EQ(dlg_.steps, (std::vector<int>{1, 1001, 1000, 9999}));
   EXPECT_EQ(dlg_.bar, 100);
-  EXPECT_EQ(nv.key_codes_, (std::vector<std::string>{"11", "AB"}));
+  EXPECT_EQ(nv.key_codes(), (std::vector<std::string>{"11", "AB"}));
   EXPECT_TRUE(talk.AllWritten());
 }
 
 TEST_F(NvProDlgTest, UserCloseBetweenStepsEndsWithCancelAndSendsNothingMore) {
   talk.Expect(kMakerQuery).Reply(TextZ("_KORVANE"), 20);
   talk.Expect(Hex("1D 28 4C 04 00 30 42 31 30"));
-  dlg_.close_after = NvJob::kJobDeleteImage;
-  EXPECT_EQ(Run(NvJob::kJobDeleteImage, "10"), ui::IDCANCEL);
+  dlg_.close_after = 1001;
+  EXPECT_EQ(Run(NvJobCode::kDeleteImage, "10"), ui::IDCANCEL);
   EXPECT_EQ(dlg_.message(), "Download process is stoped...");
   EXPECT_EQ(dlg_.steps, (std::vector<int>{1, 1001}));
   // The list is not read again: any further byte would be a mismatch.
@@ -225,16 +228,16 @@ TEST_F(NvProDlgTest, OnAnOpenIdentifiedLinkTheStartStepOnlyArmsTheJob) {
   // No open and no maker query: the list query is the first byte on the wire, at 100 ms (timer
   // 1) + 100 ms + the link's 10 ms pause before a write. A printer without images is a success.
   talk.Expect(kListQuery).Reply(Hex("37 72 40 00"), 20).Expect({0x06});
-  EXPECT_EQ(Run(NvJob::kJobReadKeyCodes), ui::IDOK);
+  EXPECT_EQ(Run(NvJobCode::kReadKeyCodes), ui::IDOK);
   EXPECT_EQ(talk.WriteTimes()[0], 210u);
   EXPECT_EQ(t.devices.record.Count("Connect"), 1);
-  EXPECT_TRUE(nv.key_codes_.empty());
+  EXPECT_TRUE(nv.key_codes().empty());
   EXPECT_TRUE(talk.AllWritten());
 }
 
 TEST_F(NvProDlgTest, PrintAllWithoutKeyCodesEndsWithTheWriteFailure) {
   OpenAndIdentified();
-  EXPECT_EQ(Run(NvJob::kJobPrintAll), ui::IDCANCEL);
+  EXPECT_EQ(Run(NvJobCode::kPrintAll), ui::IDCANCEL);
   EXPECT_EQ(dlg_.message(), kWriteFailed);
   EXPECT_EQ(dlg_.steps, (std::vector<int>{1, 1004}));
   EXPECT_TRUE(talk.Written().empty());

@@ -20,7 +20,7 @@
 #include "handheld/wizard_templates.h"
 #include "nvimage/dialogs/nv_manager_templates.h"
 #include "nvimage/dialogs/nv_pro_template.h"
-#include "nvimage/dialogs/pda_nv_templates.h"
+#include "handheld/pda_nv_templates.h"
 #include "platform/clock.h"
 #include "settings/dialogs/vmsm_pro_template.h"
 #include "ui/qt/qt_host.h"

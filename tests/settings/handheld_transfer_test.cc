@@ -15,7 +15,7 @@ namespace {
 
 class HandheldTransferTest : public TransferFixture {
  protected:
-  int RunHandheld(int mode) {
+  int RunHandheld(TransferMode mode) {
     last_ = std::make_unique<ProbeDlg>(mode, &vmsm_, HandheldTransferPlan());
     return Run(*last_);
   }
@@ -34,7 +34,7 @@ TEST_F(HandheldTransferTest, RunsShowTheHandheldLinesAndTheReadAsksForTheOpenChe
 
 TEST_F(HandheldTransferTest, EachFailureShowsItsOwnText) {
   struct Case {
-    int mode;
+    TransferMode mode;
     WritePattern fail;
     const char* message;
   };

@@ -149,7 +149,7 @@ class TransferFixture : public ::testing::Test {
     dlg.scripted = &host_;
     return dlg.DoModal(host_);
   }
-  int Run(int mode) {
+  int Run(TransferMode mode) {
     last_ = std::make_unique<ProbeDlg>(mode, &vmsm_);
     return Run(*last_);
   }

@@ -267,19 +267,29 @@ TEST_F(VmsmProDlgTest, FactoryDefaultRestoresThePrinterAndLeavesTheRecord) {
   EXPECT_EQ(got, expected);
 }
 
-TEST_F(VmsmProDlgTest, ModeZeroEndsAtOnceAndOtherModesRunTheFactoryDefault) {
-  EXPECT_EQ(Run(CVmsmProDlg::kModeNone), ui::IDCANCEL);
-  EXPECT_EQ(last_->message(), "");
-  EXPECT_TRUE(last_->seen.empty());
+// A mode no transfer has never falls into the factory default: the dialog and the command line's
+// runner both end at once with a failure, and nothing reaches the printer.
+TEST_F(VmsmProDlgTest, ModeZeroAndUnknownModesEndAtOnceAndSendNothing) {
+  for (const TransferMode mode : {CVmsmProDlg::kModeNone, static_cast<TransferMode>(7)}) {
+    EXPECT_EQ(Run(mode), ui::IDCANCEL);
+    EXPECT_EQ(last_->message(), "");
+    EXPECT_TRUE(last_->seen.empty());
+  }
+  struct NoProgress : JobProgress {
+    void Show(int, const std::string&) override {}
+  } progress;
+  TransferActions actions(vmsm_);
+  JobRunner runner(&util_, DesktopTransferPlan(), actions, progress, clock_, EnglishTransferText,
+                   FirstTransferEvent(static_cast<TransferMode>(7)));
+  EXPECT_FALSE(runner.RunToEnd());
+  EXPECT_EQ(runner.position(), 0);
   EXPECT_TRUE(Sent().empty());
-
-  EXPECT_EQ(Run(7), ui::IDOK);
-  EXPECT_EQ(last_->Events(), (std::vector<int>{3000, 9999}));
+  EXPECT_FALSE(util_.dev().is_open());
 }
 
 TEST_F(VmsmProDlgTest, UserCancelBetweenEventsEndsWithCancelAndNoMessage) {
   struct Row {
-    int mode;
+    TransferMode mode;
     int cancel_after;
     std::vector<int> events;
   } rows[] = {
@@ -356,10 +366,11 @@ TEST(TransferStrings, IdsAreUniqueInTheTransferRangesAndAllLoad) {
   AddTransferStrings(table);
   EXPECT_EQ(table.size(), ids.size());
   // Every id a plan step names has a text.
-  for (const TransferEvent& e : DesktopTransferPlan().events) {
+  for (const JobEvent& e : DesktopTransferPlan().events) {
     EXPECT_TRUE(table.Find(e.stage_name_id).has_value()) << e.id;
-    for (const TransferStep& step : e.steps) {
-      if (IsPrinterOperation(step.op)) {
+    for (const JobStep& step : e.steps) {
+      if (step.kind != StepKind::kAdvance && step.kind != StepKind::kPause &&
+          step.kind != StepKind::kArm) {
         EXPECT_TRUE(table.Find(step.message_id)) << e.id;
       }
     }

@@ -5,6 +5,7 @@
 
 #include "nvimage/dialogs/nv_manager_templates.h"
 #include "nvimage/dialogs/nv_manager_texts.h"
+#include "nvimage/dialogs/nv_pro_template.h"
 #include "nvimage/nv_preview.h"
 
 namespace {
@@ -30,7 +31,8 @@ std::string Format(const char* format, auto... values) {
 }  // namespace
 
 CNVDlg::CNVDlg(CCommonNv& nv, platform::Registry& registry)
-    : CNvManagerBase(NvManagerTemplate(), kTexts, DesktopNvJobTexts(), nv, registry) {}
+    : CNvManagerBase(NvManagerTemplate(), kTexts, DesktopNvJobTexts(), NvProTemplate(), nv,
+                     registry) {}
 
 bool CNVDlg::OnInitDialog() {
   ui::ListView& list = GetListView(kImageList);
@@ -72,8 +74,8 @@ void CNVDlg::OnDestroy() {
 
 // ---- The image list side
 
-NvImageEntry* CNVDlg::FindEntry(int number) {
-  for (NvImageEntry& e : nv_.images_) {
+const NvImageEntry* CNVDlg::FindEntry(int number) const {
+  for (const NvImageEntry& e : nv_.images()) {
     if (e.number == number) return &e;
   }
   return nullptr;
@@ -83,7 +85,7 @@ void CNVDlg::PollSlider() {
   const int pos = GetSlider(kBrightness).GetPos();
   if (pos == last_slider_) return;
   last_slider_ = pos;
-  if (NvImageEntry* entry = FindEntry(current_number_)) entry->brightness = pos;
+  nv_.SetImageBrightness(current_number_, pos);
   RepaintPreview();
 }
 
@@ -92,7 +94,7 @@ void CNVDlg::OnRowChanged() {
   const int row = list.ChangedRow();
   if (row < 0 || !list.IsSelected(row)) return;
   const int number = std::atoi(list.GetItemText(row, 0).c_str());
-  NvImageEntry* entry = FindEntry(number);
+  const NvImageEntry* entry = FindEntry(number);
   if (entry == nullptr || number == current_number_) return;
   current_number_ = number;
   preview_path_ = entry->path;
@@ -141,7 +143,7 @@ void CNVDlg::Reset() {
 }
 
 void CNVDlg::Download() {
-  if (nv_.images_.empty()) {
+  if (nv_.images().empty()) {
     Tell(nv_text::kNothingSelected, ui::MB_ICONEXCLAMATION);
     return;
   }
@@ -152,7 +154,7 @@ void CNVDlg::Download() {
 void CNVDlg::FillImageList() {
   ui::ListView& list = GetListView(kImageList);
   list.DeleteAllItems();
-  for (const NvImageEntry& e : nv_.images_) {
+  for (const NvImageEntry& e : nv_.images()) {
     const int row = list.InsertItem(list.GetItemCount(), std::to_string(e.number));
     list.SetItemText(row, 1, e.name);
     list.SetItemText(row, 2, Format(nv_text::kSizeFormat, e.size));
@@ -160,8 +162,8 @@ void CNVDlg::FillImageList() {
 }
 
 void CNVDlg::UpdateStatus() {
-  SetDlgItemText(kStatus, Format(nv_text::kStatusFormat, static_cast<int>(nv_.images_.size()),
-                                 static_cast<int>(nv_.key_codes_.size()),
+  SetDlgItemText(kStatus, Format(nv_text::kStatusFormat, static_cast<int>(nv_.images().size()),
+                                 static_cast<int>(nv_.key_codes().size()),
                                  static_cast<int>(nv_.GetImagesSize()),
                                  static_cast<int>(CCommonNv::kAreaCapacity)));
 }

@@ -39,7 +39,7 @@ class CNVDlg : public CNvManagerBase {
   void PollSlider();
   void OnRowChanged();
   void RepaintPreview();
-  NvImageEntry* FindEntry(int number);
+  const NvImageEntry* FindEntry(int number) const;
 
   std::string preview_path_;
   int current_number_ = -1;

@@ -18,9 +18,14 @@ constexpr uint32_t kAfterDownloadMs = 200;
 }  // namespace
 
 CNvManagerBase::CNvManagerBase(const ui::Template& layout, const NvManagerTexts& texts,
-                               const NvJobTexts& job_texts, CCommonNv& nv,
-                               platform::Registry& registry)
-    : ui::Dialog(layout), nv_(nv), registry_(registry), texts_(texts), job_texts_(job_texts) {}
+                               const NvJobTexts& job_texts, const ui::Template& progress_layout,
+                               CCommonNv& nv, platform::Registry& registry)
+    : ui::Dialog(layout),
+      nv_(nv),
+      registry_(registry),
+      texts_(texts),
+      job_texts_(job_texts),
+      progress_layout_(progress_layout) {}
 
 bool CNvManagerBase::OnInitDialog() {
   nv::LoadImageList(
@@ -73,23 +78,23 @@ void CNvManagerBase::OnCommand(int id, ui::Notify code) {
 
 void CNvManagerBase::OnDestroy() {
   // The next manager run identifies the printer again.
-  nv_.identified_ = 0;
+  nv_.set_identified(0);
   nv::SaveImageList(registry_, nv_);
-  nv_.key_codes_.clear();
+  nv_.set_key_codes({});
 }
 
 void CNvManagerBase::RunOverKeyCodes(ui::Host& host, ui::Dialog& owner,
                                      std::string_view failure_caption) {
   const auto close_link = [this] { nv_.util()->CloseLink(); };
-  nv_.identified_ = 0;
+  nv_.set_identified(0);
   {
-    CNvProDlg read(job_texts_);
+    CNvProDlg read(job_texts_, progress_layout_);
     read.SetEngine(&nv_);
-    read.SetJobCode(NvJob::kJobReadKeyCodes);
+    read.SetJobCode(NvJobCode::kReadKeyCodes);
     if (read.DoModal(host) != ui::IDOK) {
       close_link();
       owner.MessageBox(read.message(), failure_caption, ui::MB_OK);
-      nv_.identified_ = 0;
+      nv_.set_identified(0);
       return;
     }
   }
@@ -99,9 +104,9 @@ void CNvManagerBase::RunOverKeyCodes(ui::Host& host, ui::Dialog& owner,
 
 // ---- Jobs
 
-bool CNvManagerBase::RunJob(int job_code, const std::string& key_code, std::string* message) {
+bool CNvManagerBase::RunJob(NvJobCode job_code, const std::string& key_code, std::string* message) {
   if (host() == nullptr) return false;
-  CNvProDlg job(job_texts_);
+  CNvProDlg job(job_texts_, progress_layout_);
   job.SetEngine(&nv_);
   job.SetJobCode(job_code);
   job.SetKeyCode(key_code);
@@ -110,7 +115,7 @@ bool CNvManagerBase::RunJob(int job_code, const std::string& key_code, std::stri
   return ok;
 }
 
-bool CNvManagerBase::RunJobOrTell(int job_code, const std::string& key_code) {
+bool CNvManagerBase::RunJobOrTell(NvJobCode job_code, const std::string& key_code) {
   std::string message;
   if (RunJob(job_code, key_code, &message)) return true;
   Tell(message);
@@ -130,7 +135,7 @@ void CNvManagerBase::Tell(const std::string& text, const char* caption, unsigned
 void CNvManagerBase::AddImageFiles(bool several, int brightness) {
   for (const std::string& path : FileOpenDialog(nv_text::kImageFilter, several)) {
     int status = CCommonNv::kStatusOk;
-    auto entry = nv_.CreateImageEntry(static_cast<uint8_t>(nv_.images_.size() + 1), path,
+    auto entry = nv_.CreateImageEntry(static_cast<uint8_t>(nv_.images().size() + 1), path,
                                       brightness, &status);
     if (status == CCommonNv::kStatusTooTall) {
       Tell(nv_.load_error(), texts_.file_caption);
@@ -148,7 +153,7 @@ void CNvManagerBase::AddImageFiles(bool several, int brightness) {
 
 std::vector<NvDownloadItem> CNvManagerBase::PrepareDownload(const ui::Template& address_layout) {
   const auto ask = [&](const std::vector<std::string>& chosen) -> std::optional<std::string> {
-    CNvAddrDlg address(address_layout, texts_.file_caption, nv_.key_codes_, chosen);
+    CNvAddrDlg address(address_layout, texts_.file_caption, nv_.key_codes(), chosen);
     if (host() == nullptr || address.DoModal(*host()) != ui::IDOK) return std::nullopt;
     return address.key_code();
   };
@@ -177,7 +182,7 @@ bool CNvManagerBase::SendPreparedDownload(const std::vector<NvDownloadItem>& ite
 void CNvManagerBase::FillKeyList() {
   ui::ListBox& box = GetListBox(kKeyList);
   box.ResetContent();
-  for (const std::string& code : nv_.key_codes_) box.AddString(code);
+  for (const std::string& code : nv_.key_codes()) box.AddString(code);
 }
 
 std::optional<std::string> CNvManagerBase::SelectedKeyOrTell() {
@@ -193,22 +198,22 @@ void CNvManagerBase::Refresh() {
   // A read that fails keeps the codes the printer was last known to hold, as the list still
   // shows them: with an empty list automatic addressing would hand out a held code again and
   // the download would overwrite that logo.
-  const std::vector<std::string> known = nv_.key_codes_;
-  nv_.key_codes_.clear();
-  if (RunJobOrTell(NvJob::kJobReadKeyCodes)) {
+  const std::vector<std::string> known = nv_.key_codes();
+  nv_.set_key_codes({});
+  if (RunJobOrTell(NvJobCode::kReadKeyCodes)) {
     FillKeyList();
   } else {
-    nv_.key_codes_ = known;
+    nv_.set_key_codes(known);
   }
 }
 
 void CNvManagerBase::PrintSelected() {
-  if (const auto code = SelectedKeyOrTell()) RunJobOrTell(NvJob::kJobPrintImage, *code);
+  if (const auto code = SelectedKeyOrTell()) RunJobOrTell(NvJobCode::kPrintImage, *code);
 }
 
 void CNvManagerBase::RemoveSelectedKey() {
   const auto code = SelectedKeyOrTell();
-  if (code && RunJobOrTell(NvJob::kJobDeleteImage, *code)) FillKeyList();
+  if (code && RunJobOrTell(NvJobCode::kDeleteImage, *code)) FillKeyList();
 }
 
 void CNvManagerBase::RemoveAllKeys() {
@@ -216,10 +221,10 @@ void CNvManagerBase::RemoveAllKeys() {
                  ui::MB_YESNO | ui::MB_ICONQUESTION | ui::MB_DEFBUTTON2) != ui::IDYES) {
     return;
   }
-  if (RunJobOrTell(NvJob::kJobDeleteAll)) FillKeyList();
+  if (RunJobOrTell(NvJobCode::kDeleteAll)) FillKeyList();
 }
 
 void CNvManagerBase::PrintAll() {
-  nv_.image_count_ = static_cast<uint32_t>(GetListBox(kKeyList).GetCount());
-  RunJobOrTell(NvJob::kJobPrintAll);
+  nv_.set_image_count(static_cast<uint32_t>(GetListBox(kKeyList).GetCount()));
+  RunJobOrTell(NvJobCode::kPrintAll);
 }

@@ -41,8 +41,10 @@ class CNvManagerBase : public ui::Dialog, private nv::NvJobRunner {
 
  protected:
   // The texts are static data; the engine and the registry must outlive the dialog.
+  // `progress_layout` is the jobs' progress dialog (see CNvProDlg).
   CNvManagerBase(const ui::Template& layout, const NvManagerTexts& texts,
-                 const NvJobTexts& job_texts, CCommonNv& nv, platform::Registry& registry);
+                 const NvJobTexts& job_texts, const ui::Template& progress_layout, CCommonNv& nv,
+                 platform::Registry& registry);
 
   // Loads the stored image list and fills both lists.
   bool OnInitDialog() override;
@@ -78,9 +80,9 @@ class CNvManagerBase : public ui::Dialog, private nv::NvJobRunner {
 
  private:
   // nv::NvJobRunner: the job in this manager's progress dialog.
-  bool RunJob(int job_code, const std::string& key_code, std::string* message) override;
+  bool RunJob(NvJobCode job_code, const std::string& key_code, std::string* message) override;
   // Runs a job and shows its message when it fails.
-  bool RunJobOrTell(int job_code, const std::string& key_code = {});
+  bool RunJobOrTell(NvJobCode job_code, const std::string& key_code = {});
 
   void FillKeyList();
   void Refresh();
@@ -93,4 +95,5 @@ class CNvManagerBase : public ui::Dialog, private nv::NvJobRunner {
 
   const NvManagerTexts texts_;
   const NvJobTexts& job_texts_;
+  const ui::Template& progress_layout_;
 };

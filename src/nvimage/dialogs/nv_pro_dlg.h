@@ -6,7 +6,7 @@
 //
 //   CNvProDlg dlg;
 //   dlg.SetEngine(&nv);
-//   dlg.SetJobCode(NvJob::kJobDeleteImage);
+//   dlg.SetJobCode(NvJobCode::kDeleteImage);
 //   dlg.SetKeyCode("10");
 //   if (dlg.DoModal(host) != ui::IDOK) MessageBox(dlg.message(), ...);
 //
@@ -17,39 +17,34 @@
 #include <string>
 #include <utility>
 
+#include "jobs/dialogs/job_dialog.h"
 #include "nvimage/common_nv.h"
+#include "nvimage/dialogs/nv_pro_template.h"
 #include "nvimage/nv_job.h"
-#include "ui/core/dialog.h"
 
-class CNvProDlg : public ui::Dialog, private NvProgressSink {
+class CNvProDlg : public JobDialog {
  public:
-  // `texts` is static data; it also chooses the window: a frame captioned with the step's text,
-  // or the handheld's status line.
-  explicit CNvProDlg(const NvJobTexts& texts = DesktopNvJobTexts());
+  // `texts` and `tmpl` are static data; the template's bar is kNvProProgressId, and the step's
+  // texts go to kNvProGroupId (a frame's caption, or the handheld's status line).
+  explicit CNvProDlg(const NvJobTexts& texts = DesktopNvJobTexts(),
+                     const ui::Template& tmpl = NvProTemplate());
 
   // Not owned; must outlive the run.
   void SetEngine(CCommonNv* nv) { nv_ = nv; }
-  void SetJobCode(int job_code) { job_code_ = job_code; }
+  void SetJobCode(NvJobCode job_code) { job_code_ = job_code; }
   void SetKeyCode(std::string key_code) { key_code_ = std::move(key_code); }
 
   const std::string& message() const { return message_; }
 
  protected:
   bool OnInitDialog() override;
-  void OnTimer(int id) override;
   void OnCancel() override;
-  bool StopsBetweenSteps() const override { return true; }
+  void OnJobFailed(const JobRunner& runner) override { message_ = runner.message(); }
 
  private:
-  void Follow(const NvStep& step);
-  // NvProgressSink.
-  void SetPosition(int position) override;
-  void SetCaption(const std::string& text) override;
-  void Refresh() override;
-
   const NvJobTexts* texts_;
   CCommonNv* nv_ = nullptr;
-  int job_code_ = 0;
+  NvJobCode job_code_ = NvJobCode::kReadKeyCodes;
   std::string key_code_;
   std::optional<NvJob> job_;
   std::string message_;

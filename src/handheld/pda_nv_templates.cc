@@ -1,4 +1,4 @@
-#include "nvimage/dialogs/pda_nv_templates.h"
+#include "handheld/pda_nv_templates.h"
 
 #include "nvimage/dialogs/nv_manager_templates.h"
 #include "nvimage/dialogs/nv_pro_template.h"

@@ -8,8 +8,8 @@
 #include <vector>
 
 #include "fakes/sim_services.h"
+#include "handheld/pda_nv_dlg.h"
 #include "nvimage/bmp_files.h"
-#include "nvimage/dialogs/pda_nv_dlg.h"
 #include "nvimage/nv_job.h"
 #include "platform/registry.h"
 #include "platform/temp_dir.h"
@@ -49,11 +49,10 @@ class PdaNvTest : public ::testing::Test, protected fakes::SimServices {
 
 // ------------------------------------------------------------------ the job texts
 
-class StatusLine : public NvProgressSink {
+class StatusLine : public JobProgress {
  public:
-  void SetPosition(int position) override { last = position; }
-  void SetCaption(const std::string& text) override { texts.push_back(text); }
-  void Refresh() override {}
+  void Show(int position, const std::string&) override { last = position; }
+  void Caption(int, const std::string& text) override { texts.push_back(text); }
   std::vector<std::string> texts;
   int last = 0;
 };
@@ -63,23 +62,16 @@ using PdaNvJobTest = PdaNvTest;
 TEST_F(PdaNvJobTest, EveryStepOfADownloadNamesItselfAndFailuresUseTheHandheldTexts) {
   StatusLine line;
   // Runs a job to its end as the progress dialog would; the message after Cancel, "OK" after OK.
-  auto run = [&](int job_code) {
-    NvJob job(nv, line, HandheldNvJobTexts());
-    job.SetJobCode(job_code);
-    job.SetKeyCode("10");
-    NvStep step = job.Start();
-    while (step.kind == NvStep::Kind::kNext) {
-      clock.Sleep(step.delay_ms);
-      step = job.Run(step.id);
-    }
-    return step.kind == NvStep::Kind::kOk ? std::string("OK") : job.message();
+  auto run = [&](NvJobCode job_code) {
+    NvJob job(nv, line, job_code, "10", HandheldNvJobTexts());
+    return job.runner().RunToEnd() ? std::string("OK") : job.runner().message();
   };
   std::vector<NvDownloadItem> items(2);
   items[0].name = "a.bmp";
   items[1].name = "b.bmp";
   for (NvDownloadItem& item : items) item.data = {0x1D, 0x28, 0x4C};
   nv.SetDownloadList(items);
-  EXPECT_EQ(run(NvJob::kJobDownload), "OK");
+  EXPECT_EQ(run(NvJobCode::kDownload), "OK");
   EXPECT_EQ(line.texts,
             (std::vector<std::string>{"Open Port..", "Check Printer...", "Check Printer...",
                                       "Download Start....", "a.bmp Downloading...",
@@ -89,25 +81,25 @@ TEST_F(PdaNvJobTest, EveryStepOfADownloadNamesItselfAndFailuresUseTheHandheldTex
 
   struct Row {
     const char* name;
-    int job;
+    NvJobCode job;
     std::function<void()> setup;
     std::string message;
   };
   const Row rows[] = {
-      {"another model", NvJob::kJobReadKeyCodes, [&] { model.config().model = "TMQ-P440"; },
+      {"another model", NvJobCode::kReadKeyCodes, [&] { model.config().model = "TMQ-P440"; },
        "Printer Model name not matched...!!\nThe printer says it is a TMQ-P440."},
-      {"no version", NvJob::kJobReadKeyCodes,
+      {"no version", NvJobCode::kReadKeyCodes,
        [&] { model.faults().silent_for = {sim::Command::kVersion}; },
        "Failed to get Printer version..!!\nno answer from the printer at 127.0.0.1:9100; check "
        "that it is switched on and set to this interface"},
       // The model and version queries (3 bytes each) pass; the link dies in the first item, so
       // the second cannot be written.
-      {"item not written", NvJob::kJobDownload, [&] { model.faults().drop_after_bytes = 7; },
+      {"item not written", NvJobCode::kDownload, [&] { model.faults().drop_after_bytes = 7; },
        "Failed to write data!\r\nPlease Check your printer!\n127.0.0.1:9100: input/output "
        "error; check the cable and the printer"},
-      {"print all without images", NvJob::kJobPrintAll, [] {},
+      {"print all without images", NvJobCode::kPrintAll, [] {},
        " Failed to write data!\r\nPlease Check your printer!"},
-      {"port refused", NvJob::kJobReadKeyCodes, [&] { devices.line().open_fails = true; },
+      {"port refused", NvJobCode::kReadKeyCodes, [&] { devices.line().open_fails = true; },
        "Port Open Error!!!\n127.0.0.1:9100: connection refused; check the port number (most "
        "printers use 9100)"},
   };
@@ -117,7 +109,7 @@ TEST_F(PdaNvJobTest, EveryStepOfADownloadNamesItselfAndFailuresUseTheHandheldTex
     model.faults() = {};
     devices.line().open_fails = false;
     util.dev().Close();
-    nv.identified_ = 0;
+    nv.set_identified(0);
     nv.SetDownloadList(items);
     row.setup();
     EXPECT_EQ(run(row.job), row.message);
@@ -133,7 +125,7 @@ class PdaNvManagerTest : public PdaNvTest {
   void Run(std::vector<std::string> commands, std::vector<std::string> as_read = {}) {
     ASSERT_TRUE(util.OpenLink());
     ASSERT_NE(nv.ReadKeyCodes(), 109u);
-    if (!as_read.empty()) nv.key_codes_ = as_read;
+    if (!as_read.empty()) nv.set_key_codes(as_read);
     for (const std::string& c : commands) ASSERT_TRUE(host.Queue(c)) << c;
     manager.DoModal(host);
   }

@@ -12,6 +12,10 @@
 #include "nvimage/dialogs/nv_manager_base.h"
 #include "platform/registry.h"
 
+// The handheld program's NV job texts: a title by job code and a text for every step, so that the
+// user of a slow handheld link sees what it is waiting for.
+const NvJobTexts& HandheldNvJobTexts();
+
 class CPdaNvDlg : public CNvManagerBase {
  public:
   // Both must outlive the dialog.

@@ -1,0 +1,136 @@
+#include "jobs/job_runner.h"
+
+#include <algorithm>
+#include <utility>
+#include <vector>
+
+#include "link/link_failure.h"
+#include "protocol/result_codes.h"
+
+JobRunner::JobRunner(CCommonUtil* util, const JobPlan& plan, JobActions& actions,
+                     JobProgress& progress, platform::Clock& clock, JobTextSource text,
+                     int first_event)
+    : util_(util),
+      plan_(plan),
+      actions_(actions),
+      progress_(progress),
+      clock_(clock),
+      text_(std::move(text)),
+      first_event_(first_event) {}
+
+JobState JobRunner::RunEvent(int id, const ArmTimer& arm) {
+  if (id == kEventClose) {
+    if (plan_.percent_lines) {
+      stage_ = text_(plan_.closing_name, plan_.closing_name_id);
+      separator_ = plan_.closing_separator;
+    }
+    Advance(position_ < kFullPosition ? kFullPosition - position_ : 0);
+    return JobState::kDone;
+  }
+  // An event the plan does not have (a mode or job it does not know) ends the job; it never
+  // falls into another job's steps.
+  const JobEvent* event = plan_.Find(id);
+  if (event == nullptr) return JobState::kFailed;
+  if (plan_.percent_lines) stage_ = text_(event->stage_name, event->stage_name_id);
+  for (const JobStep& step : event->steps) {
+    if (!RunStep(step, arm)) return JobState::kFailed;
+  }
+  return JobState::kRunning;
+}
+
+bool JobRunner::RunToEnd() {
+  struct Due {
+    int event;
+    uint32_t at;  // tick count
+  };
+  std::vector<Due> pending;
+  const ArmTimer arm = [&](int event, uint32_t delay_ms) {
+    pending.push_back({event, clock_.TickCount() + delay_ms});
+  };
+  Start(arm);
+  while (!pending.empty()) {
+    // The earliest due first; ties in the order armed. Ticks are compared as differences, so a
+    // wrap of the 32-bit count does not reorder them.
+    const uint32_t now = clock_.TickCount();
+    auto next = std::min_element(pending.begin(), pending.end(), [now](const Due& a, const Due& b) {
+      return static_cast<int32_t>(a.at - now) < static_cast<int32_t>(b.at - now);
+    });
+    const Due due = *next;
+    pending.erase(next);
+    const auto wait = static_cast<int32_t>(due.at - clock_.TickCount());
+    if (wait > 0) clock_.Sleep(static_cast<uint32_t>(wait));
+    const JobState state = RunEvent(due.event, arm);
+    if (state != JobState::kRunning) return state == JobState::kDone;
+  }
+  // A plan whose events never arm the closing stage has still run every step it has.
+  return true;
+}
+
+bool JobRunner::Applies(int condition) const {
+  if (condition == kAlways) return true;
+  if (condition == kLinkClosed) return util_ == nullptr || !util_->dev().is_open();
+  return actions_.Applies(condition);
+}
+
+bool JobRunner::RunStep(const JobStep& step, const ArmTimer& arm) {
+  if (!Applies(step.when)) return true;
+  switch (step.kind) {
+    case StepKind::kAdvance:
+      if (!step.caption.empty()) SetCaption(step.caption);
+      Advance(step.value, step.ms);
+      return true;
+    case StepKind::kPause:
+      clock_.Sleep(step.ms);
+      return true;
+    case StepKind::kArm:
+      arm(static_cast<int>(step.value), step.ms);
+      return true;
+    default:
+      break;
+  }
+  // What the link did during the step tells its failure, silence and a wrong reply apart.
+  const CDev::Traffic before = util_ != nullptr ? util_->dev().traffic() : CDev::Traffic{};
+  if (Perform(step) != kResultOk) {
+    failure_line_ = util_ != nullptr ? FailureLine(util_->dev(), before) : std::string();
+    // A printer that answered as another model or maker says what it is instead.
+    if (failure_line_.empty() && step.kind == StepKind::kPrinterInfo) {
+      failure_line_ = util_->refused_identity();
+    }
+    message_ = text_(step.message, step.message_id) +
+               (failure_line_.empty() ? std::string() : "\n" + failure_line_);
+    return false;
+  }
+  if (!step.caption.empty()) SetCaption(step.caption);
+  Advance(step.advance);
+  return true;
+}
+
+uint32_t JobRunner::Perform(const JobStep& step) {
+  switch (step.kind) {
+    case StepKind::kOpenLink:
+      if (util_ == nullptr) return kResultNotOpen;
+      return util_->OpenLink() ? kResultOk : kResultNotOpen;
+    case StepKind::kPrinterInfo:
+      return util_->GetPrinterInfo(step.value);
+    default:
+      return actions_.Perform(step, *this);
+  }
+}
+
+std::string JobRunner::Line() const {
+  if (!plan_.percent_lines) return stage_;
+  return stage_ + separator_ + std::to_string(position_) + " %";
+}
+
+void JobRunner::Advance(uint32_t n, uint32_t ms) {
+  for (uint32_t i = 0; i < n && (position_ < kFullPosition || !plan_.percent_lines); ++i) {
+    ++position_;
+    progress_.Show(position_, Line());
+    clock_.Sleep(ms);
+  }
+}
+
+void JobRunner::SetCaption(std::string_view text) {
+  stage_ = std::string(text);
+  progress_.Caption(position_, stage_);
+}

@@ -1,0 +1,107 @@
+#pragma once
+
+// JobRunner: carries out the steps of a JobPlan, with no window. A progress dialog runs one
+// event per timer and arms the next ones as window timers (JobDialog); a program without windows
+// runs the whole job in one call (RunToEnd) and sleeps where the dialog would wait:
+//
+//   TransferActions actions(vmsm);
+//   JobRunner runner(vmsm.util(), DesktopTransferPlan(), actions, progress, clock, first_event);
+//   if (!runner.RunToEnd()) {
+//     // runner.message(): the failure's text, its second line saying what the link reported
+//   }
+//
+// The link is left as the last step left it (open after success), so one job can follow another
+// on the same connection.
+
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <string_view>
+
+#include "jobs/job_plan.h"
+#include "platform/clock.h"
+#include "protocol/common_util.h"
+
+class JobRunner;
+
+// Where a job shows its progress: the position and the line that goes with it ("Get status :
+// 42 %", or the step's caption; empty while a job has shown none).
+class JobProgress {
+ public:
+  virtual ~JobProgress() = default;
+  virtual void Show(int position, const std::string& line) = 0;
+  // A new caption over the steps that follow (plans without percent lines); shown at once.
+  virtual void Caption(int position, const std::string& text) { Show(position, text); }
+};
+
+// What a job's own operations and conditions do.
+class JobActions {
+ public:
+  virtual ~JobActions() = default;
+  // The result code of operation `step.action` (0 success).
+  virtual uint32_t Perform(const JobStep& step, JobRunner& runner) = 0;
+  virtual bool Applies(int condition) const = 0;
+};
+
+// The text of a plan's stage name or failure message: the fixed text when the plan has one, else
+// the string `id`.
+using JobTextSource = std::function<std::string(std::string_view fixed, int id)>;
+
+enum class JobState { kRunning, kDone, kFailed };
+
+class JobRunner {
+ public:
+  static constexpr int kFullPosition = 100;
+  // The delay before the first event.
+  static constexpr uint32_t kFirstEventDelayMs = 100;
+
+  // `util` (may be null: the link never opens), `actions`, `progress` and `clock` must outlive
+  // the runner; `plan` too.
+  JobRunner(CCommonUtil* util, const JobPlan& plan, JobActions& actions, JobProgress& progress,
+            platform::Clock& clock, JobTextSource text, int first_event);
+
+  using ArmTimer = std::function<void(int event, uint32_t delay_ms)>;
+  // Arms the first event.
+  void Start(const ArmTimer& arm) const { arm(first_event_, kFirstEventDelayMs); }
+  // Runs event `id`; each timer it arms goes to `arm`. kFailed when a step failed or the plan has
+  // no such event: message() and failure_line() then say why, and the job is over. The closing
+  // event runs the bar to its end and returns kDone.
+  JobState RunEvent(int id, const ArmTimer& arm);
+
+  // The whole job from its first event to the closing one, each armed event run when it falls
+  // due (in due order; an event already overdue runs at once). False on failure.
+  bool RunToEnd();
+
+  // `n` steps of one (while below 100 on a percent line), each shown and followed by `ms`.
+  void Advance(uint32_t n, uint32_t ms = kAdvanceStepMs);
+  // Shows `text` as the line from now on (plans without percent lines).
+  void SetCaption(std::string_view text);
+
+  void set_message(std::string text) { message_ = std::move(text); }
+  const std::string& message() const { return message_; }
+  const std::string& failure_line() const { return failure_line_; }
+  int position() const { return position_; }
+  int first_event() const { return first_event_; }
+  const JobPlan& plan() const { return plan_; }
+
+ private:
+  static constexpr uint32_t kAdvanceStepMs = 2;
+
+  bool RunStep(const JobStep& step, const ArmTimer& arm);
+  bool Applies(int condition) const;
+  uint32_t Perform(const JobStep& step);
+  std::string Line() const;
+
+  CCommonUtil* util_;
+  const JobPlan& plan_;
+  JobActions& actions_;
+  JobProgress& progress_;
+  platform::Clock& clock_;
+  JobTextSource text_;
+  int first_event_;
+  std::string message_;
+  std::string failure_line_;
+  std::string stage_;
+  std::string separator_ = " : ";
+  int position_ = 0;
+};
