@@ -15,43 +15,40 @@ constexpr NvManagerTexts kTexts{
     .file_caption = pda_nv_text::kProgramCaption,
     .area_too_small = pda_nv_text::kAreaTooSmall,
     .question_caption = pda_nv_text::kListCaption,
+    .progress = PdaNvProTemplate,
 };
 
 }  // namespace
 
 const NvJobTexts& HandheldNvJobTexts() {
-  static const NvJobTexts texts = [] {
-    NvJobTexts t;
-    t.titles = {"Get Nv Address list", "Delete seleted Nv address", "Delete All Nv address area",
-                "Download Image....",  "Print NV All Image...",     "Print selected NV Image..."};
-    t.stopped = "Download process is stoped...";
-    t.port_open_error = "Port Open Error!!!";
-    t.read_list_failed = "Failed to read NV Image address!";
-    t.write_failed = " Failed to write data!\r\nPlease Check your printer!";
-    t.download_write_failed = "Failed to write data!\r\nPlease Check your printer!";
-    // The handheld checks the model name and that the firmware answers, not the maker.
-    t.identify = {
-        {CCommonUtil::kModel, "Printer Model name not matched...!!", 5, 5, "Check Printer..."},
-        {CCommonUtil::kFirmwareVersion, "Failed to get Printer version..!!", 0, 5,
-         "Check Printer..."},
-    };
-    t.opened = "Open Port..";
-    t.read_list = "Get NV Address";
-    t.delete_one = "Delete Selected NV Image";
-    t.delete_all = "Delete all NV Image";
-    t.download_start = "Download Start....";
-    t.downloading_suffix = " Downloading...";
-    t.download_finished = "Finish Downloading....";
-    t.print_all = "Print All NV image";
-    t.print_one = "Print selected NV Image";
-    return t;
-  }();
+  static const NvJobTexts texts{
+      .titles = {"Get Nv Address list", "Delete seleted Nv address", "Delete All Nv address area",
+                 "Download Image....", "Print NV All Image...", "Print selected NV Image..."},
+      .stopped = "Download process is stoped...",
+      .port_open_error = "Port Open Error!!!",
+      .read_list_failed = "Failed to read NV Image address!",
+      .write_failed = " Failed to write data!\r\nPlease Check your printer!",
+      .download_write_failed = "Failed to write data!\r\nPlease Check your printer!",
+      // The handheld checks the model name and that the firmware answers, not the maker.
+      .identify = {{CCommonUtil::kModel, "Printer Model name not matched...!!", 5, 5,
+                    "Check Printer..."},
+                   {CCommonUtil::kFirmwareVersion, "Failed to get Printer version..!!", 0, 5,
+                    "Check Printer..."}},
+      .opened = "Open Port..",
+      .read_list = "Get NV Address",
+      .delete_one = "Delete Selected NV Image",
+      .delete_all = "Delete all NV Image",
+      .download_start = "Download Start....",
+      .downloading_suffix = " Downloading...",
+      .download_finished = "Finish Downloading....",
+      .print_all = "Print All NV image",
+      .print_one = "Print selected NV Image",
+  };
   return texts;
 }
 
 CPdaNvDlg::CPdaNvDlg(CCommonNv& nv, platform::Registry& registry)
-    : CNvManagerBase(PdaNvTemplate(), kTexts, HandheldNvJobTexts(), PdaNvProTemplate(), nv,
-                     registry) {}
+    : CNvManagerBase(PdaNvTemplate(), kTexts, HandheldNvJobTexts(), nv, registry) {}
 
 // ---- The image list side
 

@@ -7,20 +7,13 @@ const JobEvent* JobPlan::Find(int event_id) const {
   return nullptr;
 }
 
+// Every field in order: kind, action, value, ms, when, message id and text, advance, caption.
 JobStep Do(int action, uint32_t value, int message_id, uint32_t advance, int when) {
-  JobStep s;
-  s.action = action;
-  s.value = value;
-  s.message_id = message_id;
-  s.advance = advance;
-  s.when = when;
-  return s;
+  return {StepKind::kPerform, action, value, 0, when, message_id, {}, advance, {}};
 }
 
 JobStep Say(int action, uint32_t value, std::string_view message, uint32_t advance, int when) {
-  JobStep s = Do(action, value, 0, advance, when);
-  s.message = message;
-  return s;
+  return {StepKind::kPerform, action, value, 0, when, 0, message, advance, {}};
 }
 
 JobStep Only(int when, JobStep step) {
@@ -34,20 +27,11 @@ JobStep Kind(StepKind kind, JobStep step) {
 }
 
 JobStep Advance(uint32_t n, uint32_t ms, std::string_view caption) {
-  JobStep s = Kind(StepKind::kAdvance, Do(0, n, 0));
-  s.ms = ms;
-  s.caption = caption;
-  return s;
+  return {StepKind::kAdvance, 0, n, ms, kAlways, 0, {}, 0, caption};
 }
 
-JobStep Pause(uint32_t ms) {
-  JobStep s = Kind(StepKind::kPause, Do(0, 0, 0));
-  s.ms = ms;
-  return s;
-}
+JobStep Pause(uint32_t ms) { return {StepKind::kPause, 0, 0, ms, kAlways, 0, {}, 0, {}}; }
 
 JobStep Arm(int event, uint32_t ms) {
-  JobStep s = Kind(StepKind::kArm, Do(0, static_cast<uint32_t>(event), 0));
-  s.ms = ms;
-  return s;
+  return {StepKind::kArm, 0, static_cast<uint32_t>(event), ms, kAlways, 0, {}, 0, {}};
 }

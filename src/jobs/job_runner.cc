@@ -21,7 +21,7 @@ JobRunner::JobRunner(CCommonUtil* util, const JobPlan& plan, JobActions& actions
 JobState JobRunner::RunEvent(int id, const ArmTimer& arm) {
   if (id == kEventClose) {
     if (plan_.percent_lines) {
-      stage_ = text_(plan_.closing_name, plan_.closing_name_id);
+      stage_ = Text(plan_.closing_name, plan_.closing_name_id);
       separator_ = plan_.closing_separator;
     }
     Advance(position_ < kFullPosition ? kFullPosition - position_ : 0);
@@ -31,7 +31,7 @@ JobState JobRunner::RunEvent(int id, const ArmTimer& arm) {
   // falls into another job's steps.
   const JobEvent* event = plan_.Find(id);
   if (event == nullptr) return JobState::kFailed;
-  if (plan_.percent_lines) stage_ = text_(event->stage_name, event->stage_name_id);
+  if (plan_.percent_lines) stage_ = Text(event->stage_name, event->stage_name_id);
   for (const JobStep& step : event->steps) {
     if (!RunStep(step, arm)) return JobState::kFailed;
   }
@@ -66,14 +66,12 @@ bool JobRunner::RunToEnd() {
   return true;
 }
 
-bool JobRunner::Applies(int condition) const {
-  if (condition == kAlways) return true;
-  if (condition == kLinkClosed) return util_ == nullptr || !util_->dev().is_open();
-  return actions_.Applies(condition);
-}
-
 bool JobRunner::RunStep(const JobStep& step, const ArmTimer& arm) {
-  if (!Applies(step.when)) return true;
+  const bool link_closed = util_ == nullptr || !util_->dev().is_open();
+  if (step.when == kLinkClosed ? !link_closed
+                               : step.when != kAlways && !actions_.Applies(step.when)) {
+    return true;
+  }
   switch (step.kind) {
     case StepKind::kAdvance:
       if (!step.caption.empty()) SetCaption(step.caption);
@@ -96,7 +94,7 @@ bool JobRunner::RunStep(const JobStep& step, const ArmTimer& arm) {
     if (failure_line_.empty() && step.kind == StepKind::kPrinterInfo) {
       failure_line_ = util_->refused_identity();
     }
-    message_ = text_(step.message, step.message_id) +
+    message_ = Text(step.message, step.message_id) +
                (failure_line_.empty() ? std::string() : "\n" + failure_line_);
     return false;
   }
@@ -117,15 +115,16 @@ uint32_t JobRunner::Perform(const JobStep& step) {
   }
 }
 
-std::string JobRunner::Line() const {
-  if (!plan_.percent_lines) return stage_;
-  return stage_ + separator_ + std::to_string(position_) + " %";
+std::string JobRunner::Text(std::string_view fixed, int id) const {
+  return text_ ? text_(fixed, id) : std::string(fixed);
 }
 
 void JobRunner::Advance(uint32_t n, uint32_t ms) {
   for (uint32_t i = 0; i < n && (position_ < kFullPosition || !plan_.percent_lines); ++i) {
     ++position_;
-    progress_.Show(position_, Line());
+    progress_.Show(position_, plan_.percent_lines
+                                  ? stage_ + separator_ + std::to_string(position_) + " %"
+                                  : stage_);
     clock_.Sleep(ms);
   }
 }

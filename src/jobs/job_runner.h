@@ -44,7 +44,7 @@ class JobActions {
 };
 
 // The text of a plan's stage name or failure message: the fixed text when the plan has one, else
-// the string `id`.
+// the string `id`. Null: the fixed texts only.
 using JobTextSource = std::function<std::string(std::string_view fixed, int id)>;
 
 enum class JobState { kRunning, kDone, kFailed };
@@ -52,7 +52,6 @@ enum class JobState { kRunning, kDone, kFailed };
 class JobRunner {
  public:
   static constexpr int kFullPosition = 100;
-  // The delay before the first event.
   static constexpr uint32_t kFirstEventDelayMs = 100;
 
   // `util` (may be null: the link never opens), `actions`, `progress` and `clock` must outlive
@@ -61,7 +60,6 @@ class JobRunner {
             platform::Clock& clock, JobTextSource text, int first_event);
 
   using ArmTimer = std::function<void(int event, uint32_t delay_ms)>;
-  // Arms the first event.
   void Start(const ArmTimer& arm) const { arm(first_event_, kFirstEventDelayMs); }
   // Runs event `id`; each timer it arms goes to `arm`. kFailed when a step failed or the plan has
   // no such event: message() and failure_line() then say why, and the job is over. The closing
@@ -81,16 +79,13 @@ class JobRunner {
   const std::string& message() const { return message_; }
   const std::string& failure_line() const { return failure_line_; }
   int position() const { return position_; }
-  int first_event() const { return first_event_; }
-  const JobPlan& plan() const { return plan_; }
 
  private:
   static constexpr uint32_t kAdvanceStepMs = 2;
 
   bool RunStep(const JobStep& step, const ArmTimer& arm);
-  bool Applies(int condition) const;
   uint32_t Perform(const JobStep& step);
-  std::string Line() const;
+  std::string Text(std::string_view fixed, int id) const;
 
   CCommonUtil* util_;
   const JobPlan& plan_;

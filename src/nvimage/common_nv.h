@@ -97,7 +97,6 @@ class CCommonNv {
   int identified() const { return identified_; }
   void set_identified(int identified) { identified_ = identified; }
   const std::vector<NvImageEntry>& images() const { return images_; }
-  // The key codes the printer holds, as ReadKeyCodes last found them.
   const std::vector<std::string>& key_codes() const { return key_codes_; }
   void set_key_codes(std::vector<std::string> codes) { key_codes_ = std::move(codes); }
 

@@ -17,22 +17,25 @@ constexpr double kDownloadShare = 70.0;
 }  // namespace
 
 const NvJobTexts& DesktopNvJobTexts() {
-  static const NvJobTexts texts = [] {
-    NvJobTexts t;
-    t.stopped = "Download process is stoped...";
-    t.port_open_error = "Port open error!";
-    t.read_list_failed = "Failed to read NV image address!";
-    t.write_failed = " Failed to write data!\r\nPlease check your printer.";
-    t.download_write_failed = t.write_failed;
-    t.identify = {{CCommonUtil::kMaker, "Printer model is not matched!", 5, 5, {}}};
-    t.delete_one = "Delete selected NV image...";
-    t.delete_all = "Delete all NV image...";
-    t.downloading_suffix = " Downloading...";
-    t.download_finished = "Finish download...";
-    t.print_all = "Print all NV image...";
-    t.print_one = "Print selected NV image...";
-    return t;
-  }();
+  static constexpr std::string_view kWriteFailed =
+      " Failed to write data!\r\nPlease check your printer.";
+  static const NvJobTexts texts{
+      .stopped = "Download process is stoped...",
+      .port_open_error = "Port open error!",
+      .read_list_failed = "Failed to read NV image address!",
+      .write_failed = kWriteFailed,
+      .download_write_failed = kWriteFailed,
+      .identify = {{CCommonUtil::kMaker, "Printer model is not matched!", 5, 5, {}}},
+      .opened = {},
+      .read_list = {},
+      .delete_one = "Delete selected NV image...",
+      .delete_all = "Delete all NV image...",
+      .download_start = {},
+      .downloading_suffix = " Downloading...",
+      .download_finished = "Finish download...",
+      .print_all = "Print all NV image...",
+      .print_one = "Print selected NV image...",
+  };
   return texts;
 }
 
@@ -54,8 +57,10 @@ enum NvCondition { kNotIdentified = kFirstJobCondition, kNoItem, kHaveItem };
 constexpr int kEventStart = 1;
 constexpr int kEventDownloadItem = 2000;
 
+constexpr int Code(NvJobCode code) { return static_cast<int>(code); }
+
 JobPlan MakePlan(const NvJobTexts& t, NvJobCode code) {
-  const int job = static_cast<int>(code);
+  const int job = Code(code);
   JobStep open = Kind(StepKind::kOpenLink, Say(0, 0, t.port_open_error, 5, kLinkClosed));
   open.caption = t.opened;
   std::vector<JobStep> start = {open};
@@ -68,36 +73,29 @@ JobPlan MakePlan(const NvJobTexts& t, NvJobCode code) {
   start.push_back(Only(kNotIdentified, Do(kMarkIdentified, 0, 0)));
   start.push_back(Arm(job, kStepDelayMs));
   // A job that deletes reads the list again, so that the caller shows it without the image.
-  const auto then_list = Arm(static_cast<int>(NvJobCode::kReadKeyCodes), kStepDelayMs);
+  const auto then_list = Arm(Code(NvJobCode::kReadKeyCodes), kStepDelayMs);
   const auto then_close = Arm(kEventClose, kStepDelayMs);
   JobPlan plan;
   plan.percent_lines = false;
   plan.events = {
-      {kEventStart, 0, std::move(start)},
-      {static_cast<int>(NvJobCode::kReadKeyCodes),
-       0,
+      {kEventStart, std::move(start)},
+      {Code(NvJobCode::kReadKeyCodes),
        {Say(kReadKeyCodes, 0, t.read_list_failed), Advance(20, 2, t.read_list), then_close}},
-      {static_cast<int>(NvJobCode::kDeleteImage),
-       0,
+      {Code(NvJobCode::kDeleteImage),
        {Advance(5), Say(kDelete, 0, t.write_failed), Advance(20, 50, t.delete_one), then_list}},
-      {static_cast<int>(NvJobCode::kDeleteAll),
-       0,
+      {Code(NvJobCode::kDeleteAll),
        {Advance(5), Say(kDeleteAll, 0, t.write_failed), Advance(20, 100, t.delete_all), then_list}},
-      {static_cast<int>(NvJobCode::kDownload),
-       0,
+      {Code(NvJobCode::kDownload),
        {Advance(5, 2, t.download_start), Do(kStartDownload, 0, 0),
         Arm(kEventDownloadItem, kStepDelayMs)}},
       {kEventDownloadItem,
-       0,
        {Do(kNextItem, 0, 0), Only(kNoItem, Advance(5, 500, t.download_finished)),
         Only(kNoItem, then_close), Say(kSendItem, 0, t.download_write_failed, 0, kHaveItem),
         Only(kHaveItem, Arm(kEventDownloadItem, kItemDelayMs))}},
       // An empty list (400) is a failure here: the user asked for prints and gets none.
-      {static_cast<int>(NvJobCode::kPrintAll),
-       0,
+      {Code(NvJobCode::kPrintAll),
        {Advance(5), Say(kPrintAll, 0, t.write_failed), Advance(80, 0, t.print_all), then_close}},
-      {static_cast<int>(NvJobCode::kPrintImage),
-       0,
+      {Code(NvJobCode::kPrintImage),
        {Advance(5), Say(kPrint, 0, t.write_failed), Advance(99, 0, t.print_one), then_close}},
   };
   return plan;
@@ -111,23 +109,13 @@ NvJob::NvJob(CCommonNv& nv, JobProgress& progress, NvJobCode code, std::string k
       texts_(texts),
       key_code_(std::move(key_code)),
       plan_(MakePlan(texts, code)),
-      runner_(
-          nv.util(), plan_, *this, progress, nv.clock(),
-          [](std::string_view fixed, int) { return std::string(fixed); }, kEventStart) {
+      runner_(nv.util(), plan_, *this, progress, nv.clock(), nullptr, kEventStart) {
   runner_.set_message(std::string(texts.stopped));
 }
 
 bool NvJob::Applies(int condition) const {
-  switch (condition) {
-    case kNotIdentified:
-      return nv_.identified() == 0;
-    case kNoItem:
-      return item_ == nullptr;
-    case kHaveItem:
-      return item_ != nullptr;
-    default:
-      return false;
-  }
+  if (condition == kNotIdentified) return nv_.identified() == 0;
+  return (item_ != nullptr) == (condition == kHaveItem);
 }
 
 uint32_t NvJob::Perform(const JobStep& step, JobRunner& runner) {

@@ -4,7 +4,6 @@
 
 #include "link/link_failure.h"
 #include "nvimage/nv_job.h"
-#include "settings/transfer_plan.h"
 #include "settings/vmsm_strings.h"
 
 namespace session {

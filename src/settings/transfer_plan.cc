@@ -26,8 +26,6 @@ JobStep Say(Op op, uint32_t value, std::string_view message, uint32_t advance = 
   return Kinded(op, ::Say(static_cast<int>(op), value, message, advance, when));
 }
 
-JobStep AdvanceSlow(uint32_t n, uint32_t ms) { return Advance(n, ms); }
-
 // The dialog gets a chance to paint between stages.
 constexpr uint32_t kStageGapMs = 100;
 // Lets the printer settle after identification before the first switch query.
@@ -97,7 +95,7 @@ TransferPlan MakeDesktopPlan() {
        {
            Do(Op::kOpenLink, 0, kPortOpenError, 5),
            Do(Op::kFactoryDefault, 0, kFactoryDefaultFailed),
-           AdvanceSlow(kFactorySettleSteps, kFactorySettleStepMs),
+           Advance(kFactorySettleSteps, kFactorySettleStepMs),
            Arm(kEventClose, kStageGapMs),
        }},
       {kEventWrite,
@@ -130,7 +128,7 @@ TransferPlan MakeDesktopPlan() {
            // mode has been left; its settling time holds the closing stage back.
            Arm(kEventClose, kCloseAfterWriteMs),
            Do(Op::kWriteBtInfo, 0, kWriteBtInfoFailed, 0, bt_on),
-           Only(bt_on, AdvanceSlow(kBtSettleSteps, kBtSettleStepMs)),
+           Only(bt_on, Advance(kBtSettleSteps, kBtSettleStepMs)),
        }},
   };
   return plan;
@@ -207,7 +205,7 @@ TransferPlan MakeHandheldPlan() {
        {
            Say(Op::kOpenLink, 0, kHhPortOpen, 5),
            Say(Op::kFactoryDefault, 0, "Failed to set factory default..!!"),
-           AdvanceSlow(kFactorySettleSteps, kFactorySettleStepMs),
+           Advance(kFactorySettleSteps, kFactorySettleStepMs),
            Arm(kEventClose, kStageGapMs),
        }},
       {kEventWrite,
@@ -232,9 +230,9 @@ TransferPlan MakeHandheldPlan() {
            // The radio and Bluetooth modules take their settings slowly; setting mode stays
            // open until they have.
            Say(Op::kWriteRfInterface, 0, "Failed to set RFInterface info!!!"),
-           AdvanceSlow(kBtSettleSteps, kBtSettleStepMs),
+           Advance(kBtSettleSteps, kBtSettleStepMs),
            Say(Op::kWriteBtInfo, 0, "Failed to set Bluetooth info!!!", 0, bt_on),
-           Only(bt_on, AdvanceSlow(kBtSettleSteps, kBtSettleStepMs)),
+           Only(bt_on, Advance(kBtSettleSteps, kBtSettleStepMs)),
            Say(Op::kEndSetting, 0, "Failed to write setting end cmd!!!", 4),
            Arm(kEventClose, kStageGapMs),
        }},

@@ -1,5 +1,7 @@
 #include "settings/transfer_runner.h"
 
+#include <map>
+
 #include "protocol/result_codes.h"
 #include "settings/vmsm_strings.h"
 
@@ -32,40 +34,25 @@ bool TransferActions::Applies(int condition) const {
 }
 
 uint32_t TransferActions::Perform(const JobStep& step, JobRunner& /*runner*/) {
-  CCommonVmsm& v = vmsm_;
-  const auto a = static_cast<uint8_t>(step.value);
-  switch (static_cast<TransferOp>(step.action)) {
-    case TransferOp::kInitSetting:
-      return v.InitSetting();
-    case TransferOp::kEndSetting:
-      return v.EndSetting();
-    case TransferOp::kReadSwitch:
-      return v.ReadSwitch(a);
-    case TransferOp::kWriteSwitch:
-      return v.WriteSwitch(a);
-    case TransferOp::kReadSerial:
-      return v.ReadSerial(a);
-    case TransferOp::kWriteSerial:
-      return v.WriteSerial(a);
-    case TransferOp::kReadTearOff:
-      return v.ReadTearOff();
-    case TransferOp::kWriteTearOff:
-      return v.WriteTearOff();
-    case TransferOp::kReadSentinel:
-      return v.ReadSentinel(a);
-    case TransferOp::kWriteSentinel:
-      return v.WriteSentinel(a);
-    case TransferOp::kReadRfInterface:
-      return v.ReadRfInterface();
-    case TransferOp::kWriteRfInterface:
-      return v.WriteRfInterface();
-    case TransferOp::kReadBtInfo:
-      return v.ReadBtInfo(a);
-    case TransferOp::kWriteBtInfo:
-      return v.WriteBtInfo();
-    case TransferOp::kFactoryDefault:
-      return v.FactoryDefault();
-    default:
-      return kResultOk;
+  using Op = TransferOp;
+  using V = CCommonVmsm;
+  // Operations on one item (a switch, serial item, track or Bluetooth kind) and on the record.
+  static const std::map<Op, uint32_t (V::*)(uint8_t)> kOnItem = {
+      {Op::kReadSwitch, &V::ReadSwitch},     {Op::kWriteSwitch, &V::WriteSwitch},
+      {Op::kReadSerial, &V::ReadSerial},     {Op::kWriteSerial, &V::WriteSerial},
+      {Op::kReadSentinel, &V::ReadSentinel}, {Op::kWriteSentinel, &V::WriteSentinel},
+      {Op::kReadBtInfo, &V::ReadBtInfo},
+  };
+  static const std::map<Op, uint32_t (V::*)()> kWhole = {
+      {Op::kInitSetting, &V::InitSetting},         {Op::kEndSetting, &V::EndSetting},
+      {Op::kReadTearOff, &V::ReadTearOff},         {Op::kWriteTearOff, &V::WriteTearOff},
+      {Op::kReadRfInterface, &V::ReadRfInterface}, {Op::kWriteRfInterface, &V::WriteRfInterface},
+      {Op::kWriteBtInfo, &V::WriteBtInfo},         {Op::kFactoryDefault, &V::FactoryDefault},
+  };
+  const auto op = static_cast<Op>(step.action);
+  if (const auto it = kOnItem.find(op); it != kOnItem.end()) {
+    return (vmsm_.*it->second)(static_cast<uint8_t>(step.value));
   }
+  if (const auto it = kWhole.find(op); it != kWhole.end()) return (vmsm_.*it->second)();
+  return kResultOk;
 }

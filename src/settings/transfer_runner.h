@@ -1,18 +1,8 @@
 #pragma once
 
-// The settings transfer on the job engine: TransferActions carries out the plan's operations
-// against a CCommonVmsm, and the mode picks the event a transfer starts with. The progress
-// dialog drives it with timers; a program without windows runs it to its end:
-//
-//   TransferActions actions(vmsm);
-//   JobRunner runner(vmsm.util(), DesktopTransferPlan(), actions, progress, clock,
-//                    EnglishTransferText, FirstTransferEvent(TransferMode::kReadAll));
-//   if (!runner.RunToEnd()) {
-//     // runner.message(): the failure's text, its second line saying what the link reported
-//   }
-//
-// The link is left as the last step left it (open after success), so a write can follow a read
-// on the same connection and rely on the firmware generation the read found.
+// The settings transfer on the job engine (see JobRunner): TransferActions carries out the plan's
+// operations against a CCommonVmsm, and the mode picks the event a transfer starts with. A write
+// can follow a read on the same connection and rely on the firmware generation the read found.
 
 #include <string>
 #include <string_view>

@@ -5,7 +5,6 @@
 // the job between two events. It ends with IDOK when the job has finished and IDCANCEL when it
 // failed; the bar and the line under it follow the runner.
 
-#include <optional>
 #include <string>
 
 #include "jobs/job_runner.h"

@@ -20,6 +20,7 @@ constexpr NvManagerTexts kTexts{
     .file_caption = nv_text::kCaption,
     .area_too_small = nv_text::kAreaTooSmall,
     .question_caption = nv_text::kCaption,
+    .progress = NvProTemplate,
 };
 
 std::string Format(const char* format, auto... values) {
@@ -31,8 +32,7 @@ std::string Format(const char* format, auto... values) {
 }  // namespace
 
 CNVDlg::CNVDlg(CCommonNv& nv, platform::Registry& registry)
-    : CNvManagerBase(NvManagerTemplate(), kTexts, DesktopNvJobTexts(), NvProTemplate(), nv,
-                     registry) {}
+    : CNvManagerBase(NvManagerTemplate(), kTexts, DesktopNvJobTexts(), nv, registry) {}
 
 bool CNVDlg::OnInitDialog() {
   ui::ListView& list = GetListView(kImageList);

@@ -18,14 +18,9 @@ constexpr uint32_t kAfterDownloadMs = 200;
 }  // namespace
 
 CNvManagerBase::CNvManagerBase(const ui::Template& layout, const NvManagerTexts& texts,
-                               const NvJobTexts& job_texts, const ui::Template& progress_layout,
-                               CCommonNv& nv, platform::Registry& registry)
-    : ui::Dialog(layout),
-      nv_(nv),
-      registry_(registry),
-      texts_(texts),
-      job_texts_(job_texts),
-      progress_layout_(progress_layout) {}
+                               const NvJobTexts& job_texts, CCommonNv& nv,
+                               platform::Registry& registry)
+    : ui::Dialog(layout), nv_(nv), registry_(registry), texts_(texts), job_texts_(job_texts) {}
 
 bool CNvManagerBase::OnInitDialog() {
   nv::LoadImageList(
@@ -88,7 +83,7 @@ void CNvManagerBase::RunOverKeyCodes(ui::Host& host, ui::Dialog& owner,
   const auto close_link = [this] { nv_.util()->CloseLink(); };
   nv_.set_identified(0);
   {
-    CNvProDlg read(job_texts_, progress_layout_);
+    CNvProDlg read(job_texts_, texts_.progress());
     read.SetEngine(&nv_);
     read.SetJobCode(NvJobCode::kReadKeyCodes);
     if (read.DoModal(host) != ui::IDOK) {
@@ -106,7 +101,7 @@ void CNvManagerBase::RunOverKeyCodes(ui::Host& host, ui::Dialog& owner,
 
 bool CNvManagerBase::RunJob(NvJobCode job_code, const std::string& key_code, std::string* message) {
   if (host() == nullptr) return false;
-  CNvProDlg job(job_texts_, progress_layout_);
+  CNvProDlg job(job_texts_, texts_.progress());
   job.SetEngine(&nv_);
   job.SetJobCode(job_code);
   job.SetKeyCode(key_code);

@@ -30,6 +30,8 @@ struct NvManagerTexts {
   const char* area_too_small;
   // The caption of the manager's questions.
   const char* question_caption;
+  // The jobs' progress dialog (see CNvProDlg).
+  const ui::Template& (*progress)();
 };
 
 class CNvManagerBase : public ui::Dialog, private nv::NvJobRunner {
@@ -41,10 +43,8 @@ class CNvManagerBase : public ui::Dialog, private nv::NvJobRunner {
 
  protected:
   // The texts are static data; the engine and the registry must outlive the dialog.
-  // `progress_layout` is the jobs' progress dialog (see CNvProDlg).
   CNvManagerBase(const ui::Template& layout, const NvManagerTexts& texts,
-                 const NvJobTexts& job_texts, const ui::Template& progress_layout, CCommonNv& nv,
-                 platform::Registry& registry);
+                 const NvJobTexts& job_texts, CCommonNv& nv, platform::Registry& registry);
 
   // Loads the stored image list and fills both lists.
   bool OnInitDialog() override;
@@ -95,5 +95,4 @@ class CNvManagerBase : public ui::Dialog, private nv::NvJobRunner {
 
   const NvManagerTexts texts_;
   const NvJobTexts& job_texts_;
-  const ui::Template& progress_layout_;
 };

@@ -14,7 +14,6 @@
 // keeps whatever a failed read had read before the failure; nothing is rolled back after a failed
 // write. The user's Cancel takes effect between two stages.
 
-#include <cstdint>
 #include <optional>
 #include <string>
 
