@@ -13,8 +13,8 @@
 #include <string>
 #include <vector>
 
-#include "platform/clock.h"
-#include "platform/devices.h"
+#include "platform/devices/devices.h"
+#include "platform/system/clock.h"
 
 namespace fuzz {
 

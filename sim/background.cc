@@ -8,7 +8,7 @@
 #include <cstdio>
 #include <cstring>
 
-#include "platform/unique_fd.h"
+#include "platform/system/unique_fd.h"
 
 namespace sim {
 namespace {

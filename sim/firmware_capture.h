@@ -4,7 +4,7 @@
 #include <span>
 #include <string>
 
-#include "platform/unique_fd.h"
+#include "platform/system/unique_fd.h"
 
 namespace sim {
 

@@ -13,7 +13,7 @@
 #include <system_error>
 #include <thread>
 
-#include "platform/clock.h"
+#include "platform/system/clock.h"
 #include "sim/firmware_capture.h"
 #include "sim/nv_folder.h"
 #include "sim/state_file.h"

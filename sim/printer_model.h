@@ -12,7 +12,7 @@
 #include <string_view>
 #include <vector>
 
-#include "platform/hex.h"
+#include "platform/system/hex.h"
 #include "sim/printer_state.h"
 
 namespace sim {

@@ -9,8 +9,8 @@
 #include <optional>
 #include <string_view>
 
-#include "platform/hex.h"
-#include "platform/unique_fd.h"
+#include "platform/system/hex.h"
+#include "platform/system/unique_fd.h"
 
 namespace sim {
 namespace {

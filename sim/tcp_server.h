@@ -7,8 +7,8 @@
 #include <string>
 #include <utility>
 
-#include "platform/clock.h"
-#include "platform/unique_fd.h"
+#include "platform/system/clock.h"
+#include "platform/system/unique_fd.h"
 #include "sim/printer_model.h"
 
 namespace sim {

@@ -17,9 +17,9 @@
 
 #include "nvimage/raster.h"
 #include "pelliset_version.h"
-#include "platform/bmp_decoder.h"
-#include "platform/command_line.h"
-#include "platform/console.h"
+#include "platform/image/bmp_decoder.h"
+#include "platform/system/command_line.h"
+#include "platform/system/console.h"
 
 namespace {
 

@@ -13,7 +13,7 @@
 #include <vector>
 
 #include "pelliset_version.h"
-#include "platform/command_line.h"
+#include "platform/system/command_line.h"
 #include "sim/background.h"
 #include "sim/fleet.h"
 #include "sim/printer_model.h"

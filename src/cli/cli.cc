@@ -13,9 +13,9 @@
 #include "cli/fleet.h"
 #include "cli/report.h"
 #include "pelliset_version.h"
-#include "platform/com_names.h"
-#include "platform/fd_output.h"
-#include "platform/memory_registry.h"
+#include "platform/devices/com_names.h"
+#include "platform/registry/memory_registry.h"
+#include "platform/system/fd_output.h"
 
 namespace cli {
 namespace {

@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "cli/printer_services.h"
-#include "platform/registry.h"
+#include "platform/registry/registry.h"
 
 namespace cli {
 

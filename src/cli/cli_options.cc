@@ -4,7 +4,7 @@
 #include <set>
 #include <string_view>
 
-#include "platform/command_line.h"
+#include "platform/system/command_line.h"
 
 namespace cli {
 namespace {

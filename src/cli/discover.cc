@@ -1,7 +1,7 @@
 #include "cli/discover.h"
 
 #include "link/usb_discovery.h"
-#include "platform/serial_devices.h"
+#include "platform/devices/serial_devices.h"
 
 namespace cli {
 namespace {

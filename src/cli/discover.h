@@ -9,7 +9,7 @@
 #include <string_view>
 #include <vector>
 
-#include "platform/services.h"
+#include "platform/system/services.h"
 
 namespace cli {
 

@@ -9,7 +9,7 @@
 #include "firmware/firmware_sender.h"
 #include "firmware/firmware_texts.h"
 #include "link/link_failure.h"
-#include "platform/file_system.h"
+#include "platform/system/file_system.h"
 
 namespace cli {
 

@@ -6,7 +6,7 @@
 #include "cli/commands.h"
 #include "cli/progress_board.h"
 #include "nvimage/nv_job.h"
-#include "platform/clock.h"
+#include "platform/system/clock.h"
 #include "protocol/result_codes.h"
 
 namespace cli {

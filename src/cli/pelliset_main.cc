@@ -6,9 +6,9 @@
 #include <vector>
 
 #include "cli/cli.h"
-#include "platform/console.h"
-#include "platform/fd_output.h"
-#include "platform/file_registry.h"
+#include "platform/registry/file_registry.h"
+#include "platform/system/console.h"
+#include "platform/system/fd_output.h"
 
 int main(int argc, char** argv) {
   // A printer that drops its connection must fail that printer, not end the program; a closed

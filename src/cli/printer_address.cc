@@ -7,7 +7,7 @@
 #include <unordered_map>
 
 #include "cli/quote.h"
-#include "platform/ipv4.h"
+#include "platform/devices/ipv4.h"
 
 namespace cli {
 namespace {

@@ -1,9 +1,9 @@
 #include "cli/printer_services.h"
 
-#include "platform/clock.h"
-#include "platform/memory_registry.h"
-#include "platform/posix_device_factory.h"
-#include "platform/trace.h"
+#include "platform/devices/posix_device_factory.h"
+#include "platform/registry/memory_registry.h"
+#include "platform/system/clock.h"
+#include "platform/system/trace.h"
 
 namespace cli {
 namespace {

@@ -8,7 +8,7 @@
 #include <memory>
 
 #include "cli/printer_address.h"
-#include "platform/services.h"
+#include "platform/system/services.h"
 
 namespace cli {
 

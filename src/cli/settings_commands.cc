@@ -8,7 +8,7 @@
 #include "cli/progress_board.h"
 #include "cli/settings_codec.h"
 #include "cli/settings_keys.h"
-#include "platform/atomic_file.h"
+#include "platform/system/atomic_file.h"
 #include "settings/setting_lists.h"
 
 namespace cli {

@@ -11,9 +11,9 @@
 
 #include "cli/discover.h"
 #include "cli/printer_services.h"
-#include "platform/clock.h"
-#include "platform/ipv4.h"
-#include "platform/posix_tcp_socket.h"
+#include "platform/devices/ipv4.h"
+#include "platform/devices/posix_tcp_socket.h"
+#include "platform/system/clock.h"
 #include "protocol/common_util.h"
 #include "protocol/result_codes.h"
 

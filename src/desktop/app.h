@@ -3,7 +3,7 @@
 #include <optional>
 
 #include "link/usb_discovery.h"
-#include "platform/services.h"
+#include "platform/system/services.h"
 #include "ui/core/loop_host.h"
 #include "ui/core/string_table.h"
 

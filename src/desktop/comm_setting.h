@@ -5,7 +5,7 @@
 #include <optional>
 
 #include "link/link_settings.h"
-#include "platform/registry.h"
+#include "platform/registry/registry.h"
 
 namespace desktop {
 

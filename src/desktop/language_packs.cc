@@ -3,7 +3,7 @@
 #include <filesystem>
 #include <system_error>
 
-#include "platform/mo_catalog.h"
+#include "platform/system/mo_catalog.h"
 
 namespace desktop {
 namespace {

@@ -9,7 +9,7 @@
 #include "firmware/dialogs/firmware_dlg.h"
 #include "link/cdev.h"
 #include "nvimage/dialogs/nv_dlg.h"
-#include "platform/registry.h"
+#include "platform/registry/registry.h"
 #include "settings/dialogs/port_lists.h"
 #include "settings/dialogs/vmsm_pro_dlg.h"
 
@@ -264,9 +264,9 @@ void CM500QXUtilityDlg::LaunchSettingsEditor() {
   }
 
   const PrinterIdentity& identity = session_.util().identity();
-  CDlgVMSM tabs(session_.vmsm().settings(), {identity.firmware_version,
-                                             identity.firmware_version_text,
-                                             identity.code_page_text});
+  CDlgVMSM tabs(
+      session_.vmsm().settings(),
+      {identity.firmware_version, identity.firmware_version_text, identity.code_page_text});
   if (tabs.DoModal(host) != ui::IDOK) {
     session_.util().CloseLink();
     return;

@@ -2,11 +2,11 @@
 
 #include <string_view>
 
+#include "handheld/pda_nv_dlg.h"
 #include "handheld/pda_templates.h"
 #include "handheld/settings_wizard.h"
 #include "link/cdev.h"
-#include "handheld/pda_nv_dlg.h"
-#include "platform/registry.h"
+#include "platform/registry/registry.h"
 #include "settings/dialogs/port_lists.h"
 
 using namespace pda;

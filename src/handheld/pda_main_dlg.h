@@ -4,8 +4,8 @@
 #include <string>
 
 #include "nvimage/common_nv.h"
-#include "platform/serial_devices.h"
-#include "platform/services.h"
+#include "platform/devices/serial_devices.h"
+#include "platform/system/services.h"
 #include "protocol/common_util.h"
 #include "protocol/common_vmsm.h"
 #include "session/printer_session.h"

@@ -10,7 +10,7 @@
 
 #include "nvimage/common_nv.h"
 #include "nvimage/dialogs/nv_manager_base.h"
-#include "platform/registry.h"
+#include "platform/registry/registry.h"
 
 // The handheld program's NV job texts: a title by job code and a text for every step, so that the
 // user of a slow handheld link sees what it is waiting for.

@@ -5,7 +5,7 @@
 
 #include "handheld/wizard_steps.h"
 #include "handheld/wizard_templates.h"
-#include "platform/registry.h"
+#include "platform/registry/registry.h"
 #include "settings/dialogs/vmsm_pro_dlg.h"
 #include "settings/transfer_plan.h"
 

@@ -5,7 +5,7 @@
 // messages. The link has been handed the communication setting before; the wizard closes it on
 // every path.
 
-#include "platform/registry.h"
+#include "platform/registry/registry.h"
 #include "protocol/common_vmsm.h"
 #include "ui/core/host.h"
 

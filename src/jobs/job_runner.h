@@ -19,7 +19,7 @@
 #include <string_view>
 
 #include "jobs/job_plan.h"
-#include "platform/clock.h"
+#include "platform/system/clock.h"
 #include "protocol/common_util.h"
 
 class JobRunner;

@@ -8,8 +8,8 @@
 #include "link/serial_transport.h"
 #include "link/tcp_transport.h"
 #include "link/usb_transport.h"
-#include "platform/com_names.h"
-#include "platform/hex.h"
+#include "platform/devices/com_names.h"
+#include "platform/system/hex.h"
 
 namespace {
 

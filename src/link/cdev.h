@@ -6,9 +6,9 @@
 
 #include "link/link_settings.h"
 #include "link/transport.h"
-#include "platform/failure_cause.h"
-#include "platform/serial_port.h"
-#include "platform/services.h"
+#include "platform/devices/failure_cause.h"
+#include "platform/devices/serial_port.h"
+#include "platform/system/services.h"
 
 // The one byte connection to a printer, over a serial line, a Bluetooth serial port, a USB printer
 // device or TCP/IP. It moves bytes and knows nothing of printer commands.

@@ -3,7 +3,7 @@
 #include <string>
 
 #include "link/usb_discovery.h"
-#include "platform/trace.h"
+#include "platform/system/trace.h"
 
 // Discovery lines on standard output (the programs run without a terminal screen of their own).
 class StdoutDiscoveryLog : public DiscoveryLog {

@@ -4,7 +4,7 @@
 #include <string>
 
 #include "link/cdev.h"
-#include "platform/failure_cause.h"
+#include "platform/devices/failure_cause.h"
 
 // The line a failure message adds under its own first line: what went wrong on the link and what
 // to do about it, e.g. "/dev/usb/lp0: permission denied; add yourself to group lp (sudo usermod

@@ -5,8 +5,8 @@
 #include <string>
 
 #include "link/transport.h"
-#include "platform/serial_port.h"
-#include "platform/services.h"
+#include "platform/devices/serial_port.h"
+#include "platform/system/services.h"
 
 // What a serial or Bluetooth open asks of the line; the link fills it from its fields.
 struct SerialOptions {

@@ -5,8 +5,8 @@
 #include <string>
 
 #include "link/transport.h"
-#include "platform/services.h"
-#include "platform/tcp_socket.h"
+#include "platform/devices/tcp_socket.h"
+#include "platform/system/services.h"
 
 // A printer on TCP/IP: one connection to a dotted IPv4 address and port.
 class TcpTransport : public LinkTransport {

@@ -3,7 +3,7 @@
 #include <cstdint>
 #include <string>
 
-#include "platform/failure_cause.h"
+#include "platform/devices/failure_cause.h"
 
 // One way of reaching a printer (serial line, Bluetooth serial port, USB printer device, TCP/IP).
 // CDev owns one at a time and adds what every transport shares: tracing, pacing, the open flag.

@@ -3,7 +3,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/services.h"
+#include "platform/system/services.h"
 
 // One USB printer the main dialog can offer: its list label (USB01, USB02...) and device path.
 struct UsbPrinter {

@@ -4,8 +4,8 @@
 #include <string>
 
 #include "link/transport.h"
-#include "platform/device_file.h"
-#include "platform/services.h"
+#include "platform/devices/device_file.h"
+#include "platform/system/services.h"
 
 // A USB printer class device (/dev/usb/lpN), opened exclusively, without retries or pauses.
 class UsbTransport : public LinkTransport {

@@ -3,7 +3,7 @@
 #include <algorithm>
 
 #include "nvimage/raster.h"
-#include "platform/bmp_decoder.h"
+#include "platform/image/bmp_decoder.h"
 #include "protocol/result_codes.h"
 
 namespace {

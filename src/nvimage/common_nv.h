@@ -15,7 +15,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/clock.h"
+#include "platform/system/clock.h"
 #include "protocol/common_util.h"
 
 // One chosen image. It keeps no pixels: the file is read again for the preview and the download.

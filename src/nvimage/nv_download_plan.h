@@ -11,7 +11,7 @@
 
 #include "nvimage/common_nv.h"
 #include "nvimage/nv_job.h"
-#include "platform/registry.h"
+#include "platform/registry/registry.h"
 
 namespace nv {
 

@@ -8,7 +8,7 @@
 #include <string>
 
 #include "nvimage/common_nv.h"
-#include "platform/registry.h"
+#include "platform/registry/registry.h"
 
 namespace nv {
 

@@ -3,8 +3,8 @@
 #include <algorithm>
 
 #include "nvimage/raster.h"
-#include "platform/bmp_decoder.h"
-#include "platform/row_stretch.h"
+#include "platform/image/bmp_decoder.h"
+#include "platform/image/row_stretch.h"
 
 namespace nv {
 namespace {

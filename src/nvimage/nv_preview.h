@@ -5,7 +5,7 @@
 
 #include <string>
 
-#include "platform/rgb_image.h"
+#include "platform/image/rgb_image.h"
 
 namespace nv {
 

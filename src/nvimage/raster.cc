@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <iterator>
 
-#include "platform/row_stretch.h"
+#include "platform/image/row_stretch.h"
 
 namespace nv {
 namespace {

@@ -6,7 +6,7 @@
 #include <string>
 
 #include "link/cdev.h"
-#include "platform/services.h"
+#include "platform/system/services.h"
 
 namespace reply {
 class Buffer;

@@ -4,8 +4,8 @@
 #include <cstdint>
 #include <string>
 
-#include "platform/clock.h"
-#include "platform/registry.h"
+#include "platform/registry/registry.h"
+#include "platform/system/clock.h"
 #include "protocol/common_util.h"
 #include "protocol/settings_record.h"
 

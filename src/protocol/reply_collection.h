@@ -5,7 +5,7 @@
 #include <vector>
 
 #include "link/cdev.h"
-#include "platform/clock.h"
+#include "platform/system/clock.h"
 
 // How the command layer gathers a printer's reply from a link whose reads return whatever has
 // arrived (possibly nothing, possibly a piece). Every helper is bounded twice: by a capacity no

@@ -4,7 +4,7 @@
 #include <optional>
 #include <string>
 
-#include "platform/registry.h"
+#include "platform/registry/registry.h"
 #include "protocol/settings_record.h"
 
 // The settings record kept between runs as registry values, one per field.

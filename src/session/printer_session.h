@@ -10,7 +10,7 @@
 #include "link/link_settings.h"
 #include "nvimage/common_nv.h"
 #include "nvimage/nv_download_plan.h"
-#include "platform/services.h"
+#include "platform/system/services.h"
 #include "protocol/common_util.h"
 #include "protocol/common_vmsm.h"
 #include "settings/transfer_runner.h"

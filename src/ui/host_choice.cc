@@ -8,9 +8,9 @@
 #include <optional>
 #include <system_error>
 
-#include "platform/console.h"
-#include "platform/diagnostics.h"
-#include "platform/loadable_module.h"
+#include "platform/system/console.h"
+#include "platform/system/diagnostics.h"
+#include "platform/system/loadable_module.h"
 #include "ui/automation/automation_host.h"
 #include "ui/core/host_module.h"
 #include "ui/terminal/terminal_host.h"

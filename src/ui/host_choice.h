@@ -6,7 +6,7 @@
 #include <string>
 #include <string_view>
 
-#include "platform/clock.h"
+#include "platform/system/clock.h"
 #include "ui/core/loop_host.h"
 #include "ui/core/string_table.h"
 

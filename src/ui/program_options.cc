@@ -2,7 +2,7 @@
 
 #include <string_view>
 
-#include "platform/command_line.h"
+#include "platform/system/command_line.h"
 
 namespace ui {
 

@@ -18,7 +18,7 @@
 
 #include "fakes/test_services.h"
 #include "integration/sim_process.h"
-#include "platform/unique_fd.h"
+#include "platform/system/unique_fd.h"
 
 namespace cli {
 namespace {

@@ -12,8 +12,8 @@
 #include "desktop/comm_setting.h"
 #include "fakes/snapshot_reader.h"
 #include "integration/program_run.h"
-#include "platform/file_registry.h"
-#include "platform/registry.h"
+#include "platform/registry/file_registry.h"
+#include "platform/registry/registry.h"
 #include "platform/temp_dir.h"
 
 namespace {

@@ -1,7 +1,7 @@
 // Locale -> language code, the catalog and layout pack search, and the shipped German
 // translation.
 
-#include "platform/language.h"
+#include "platform/system/language.h"
 
 #include <gtest/gtest.h>
 

@@ -11,8 +11,8 @@
 #include "desktop/main_dlg.h"
 #include "desktop/resource_ids.h"
 #include "fakes/test_services.h"
-#include "platform/memory_registry.h"
-#include "platform/registry.h"
+#include "platform/registry/memory_registry.h"
+#include "platform/registry/registry.h"
 #include "platform/temp_dir.h"
 #include "ui/automation/scripted_host.h"
 

@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "desktop/vmsm_tab_strings.h"
-#include "platform/clock.h"
+#include "platform/system/clock.h"
 #include "ui/automation/scripted_host.h"
 
 namespace desktop {

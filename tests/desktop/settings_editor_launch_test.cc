@@ -12,7 +12,7 @@
 #include "desktop/main_dlg.h"
 #include "fakes/sim_services.h"
 #include "fakes/snapshot_reader.h"
-#include "platform/registry.h"
+#include "platform/registry/registry.h"
 #include "sim/printer_model.h"
 #include "ui/automation/scripted_host.h"
 

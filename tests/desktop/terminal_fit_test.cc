@@ -14,7 +14,7 @@
 #include "firmware/dialogs/firmware_template.h"
 #include "nvimage/dialogs/nv_manager_templates.h"
 #include "nvimage/dialogs/nv_pro_template.h"
-#include "platform/clock.h"
+#include "platform/system/clock.h"
 #include "settings/dialogs/vmsm_pro_template.h"
 #include "ui/automation/scripted_host.h"
 #include "ui/terminal/terminal_buffer_screen.h"

@@ -38,7 +38,7 @@
 #include <string_view>
 #include <vector>
 
-#include "platform/clock.h"
+#include "platform/system/clock.h"
 
 namespace fakes {
 

@@ -20,8 +20,8 @@
 #include <vector>
 
 #include "fakes/conversation.h"
-#include "platform/clock.h"
-#include "platform/devices.h"
+#include "platform/devices/devices.h"
+#include "platform/system/clock.h"
 
 namespace fakes {
 

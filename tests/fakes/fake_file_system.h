@@ -16,7 +16,7 @@
 #include <vector>
 
 #include "fakes/conversation.h"
-#include "platform/file_system.h"
+#include "platform/system/file_system.h"
 
 namespace fakes {
 

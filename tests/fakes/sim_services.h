@@ -9,10 +9,10 @@
 #include <cstdint>
 #include <string>
 
-#include "platform/clock.h"
-#include "platform/memory_registry.h"
-#include "platform/services.h"
-#include "platform/trace.h"
+#include "platform/registry/memory_registry.h"
+#include "platform/system/clock.h"
+#include "platform/system/services.h"
+#include "platform/system/trace.h"
 #include "sim/printer_model.h"
 #include "sim/sim_transports.h"
 

@@ -14,10 +14,10 @@
 
 #include "fakes/conversation.h"
 #include "fakes/fake_devices.h"
-#include "platform/clock.h"
-#include "platform/memory_registry.h"
-#include "platform/services.h"
-#include "platform/trace.h"
+#include "platform/registry/memory_registry.h"
+#include "platform/system/clock.h"
+#include "platform/system/services.h"
+#include "platform/system/trace.h"
 
 namespace fakes {
 

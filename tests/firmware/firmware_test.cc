@@ -10,7 +10,7 @@
 #include "fakes/fake_file_system.h"
 #include "fakes/test_services.h"
 #include "firmware/dialogs/firmware_dlg.h"
-#include "platform/posix_file_system.h"
+#include "platform/system/posix_file_system.h"
 #include "ui/automation/scripted_host.h"
 
 namespace {

@@ -11,7 +11,7 @@
 #include "handheld/pda_nv_dlg.h"
 #include "nvimage/bmp_files.h"
 #include "nvimage/nv_job.h"
-#include "platform/registry.h"
+#include "platform/registry/registry.h"
 #include "platform/temp_dir.h"
 #include "ui/automation/scripted_host.h"
 

@@ -9,8 +9,8 @@
 
 #include "integration/program_run.h"
 #include "integration/sim_process.h"
-#include "platform/file_registry.h"
-#include "platform/registry.h"
+#include "platform/registry/file_registry.h"
+#include "platform/registry/registry.h"
 #include "platform/temp_dir.h"
 
 namespace {

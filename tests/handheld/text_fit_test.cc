@@ -9,10 +9,10 @@
 #include <utility>
 #include <vector>
 
+#include "handheld/pda_nv_templates.h"
 #include "handheld/pda_templates.h"
 #include "handheld/wizard_templates.h"
-#include "handheld/pda_nv_templates.h"
-#include "platform/clock.h"
+#include "platform/system/clock.h"
 #include "ui/automation/scripted_host.h"
 #include "ui/terminal/terminal_buffer_screen.h"
 #include "ui/terminal/terminal_render.h"

@@ -15,7 +15,7 @@
 #include "fakes/sim_services.h"
 #include "fakes/snapshot_reader.h"
 #include "handheld/settings_wizard.h"
-#include "platform/registry.h"
+#include "platform/registry/registry.h"
 #include "protocol/common_util.h"
 #include "protocol/common_vmsm.h"
 #include "settings/dialogs/sentinel_dlg.h"

@@ -10,8 +10,8 @@
 #include <thread>
 
 #include "firmware/dialogs/firmware_dlg.h"
-#include "platform/clock.h"
-#include "platform/posix_file_system.h"
+#include "platform/system/clock.h"
+#include "platform/system/posix_file_system.h"
 #include "sim_process.h"
 #include "ui/automation/scripted_host.h"
 

@@ -11,8 +11,8 @@
 #include <string>
 #include <vector>
 
+#include "platform/system/unique_fd.h"
 #include "platform/temp_dir.h"
-#include "platform/unique_fd.h"
 #include "sim_process.h"
 
 namespace {

@@ -15,12 +15,12 @@
 #include <thread>
 #include <vector>
 
-#include "platform/clock.h"
-#include "platform/memory_registry.h"
-#include "platform/posix_device_factory.h"
-#include "platform/services.h"
-#include "platform/trace.h"
-#include "platform/unique_fd.h"
+#include "platform/devices/posix_device_factory.h"
+#include "platform/registry/memory_registry.h"
+#include "platform/system/clock.h"
+#include "platform/system/services.h"
+#include "platform/system/trace.h"
+#include "platform/system/unique_fd.h"
 #include "protocol/common_util.h"
 #include "protocol/result_codes.h"
 #include "sim_process.h"

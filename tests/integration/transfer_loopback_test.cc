@@ -11,7 +11,7 @@
 #include <sstream>
 #include <string>
 
-#include "platform/clock.h"
+#include "platform/system/clock.h"
 #include "protocol/common_util.h"
 #include "protocol/common_vmsm.h"
 #include "settings/dialogs/vmsm_pro_dlg.h"

@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "fakes/test_services.h"
-#include "platform/registry.h"
+#include "platform/registry/registry.h"
 
 namespace {
 

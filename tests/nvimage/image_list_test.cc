@@ -9,8 +9,8 @@
 #include "nvimage/common_nv.h"
 #include "nvimage/nv_download_plan.h"
 #include "nvimage/nv_image_list.h"
-#include "platform/clock.h"
-#include "platform/memory_registry.h"
+#include "platform/registry/memory_registry.h"
+#include "platform/system/clock.h"
 #include "platform/temp_dir.h"
 #include "protocol/result_codes.h"
 

@@ -11,7 +11,7 @@
 #include "nvimage/bmp_files.h"
 #include "nvimage/dialogs/nv_dlg.h"
 #include "nvimage/nv_download_plan.h"
-#include "platform/registry.h"
+#include "platform/registry/registry.h"
 #include "platform/temp_dir.h"
 #include "ui/automation/scripted_host.h"
 

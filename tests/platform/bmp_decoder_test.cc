@@ -1,4 +1,4 @@
-#include "platform/bmp_decoder.h"
+#include "platform/image/bmp_decoder.h"
 
 #include <gtest/gtest.h>
 

@@ -16,7 +16,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/bmp_decoder.h"
+#include "platform/image/bmp_decoder.h"
 
 namespace platform {
 namespace {

@@ -1,8 +1,8 @@
-#include "platform/com_names.h"
+#include "platform/devices/com_names.h"
 
 #include <gtest/gtest.h>
 
-#include "platform/memory_registry.h"
+#include "platform/registry/memory_registry.h"
 
 namespace platform {
 namespace {

@@ -1,7 +1,7 @@
 // The option syntax every program shares: values after a blank or '=', options among operands,
 // `--` ending the options, `-` an operand, and the refusals named.
 
-#include "platform/command_line.h"
+#include "platform/system/command_line.h"
 
 #include <gtest/gtest.h>
 

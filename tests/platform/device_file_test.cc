@@ -3,8 +3,8 @@
 #include <chrono>
 #include <string>
 
-#include "platform/posix_device_factory.h"
-#include "platform/posix_device_file.h"
+#include "platform/devices/posix_device_factory.h"
+#include "platform/devices/posix_device_file.h"
 #include "pty.h"
 #include "temp_dir.h"
 

@@ -1,7 +1,7 @@
 // Messages that belong to no dialog: standard error normally, a log file while a full-screen host
 // owns the terminal.
 
-#include "platform/diagnostics.h"
+#include "platform/system/diagnostics.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "platform/failure_cause.h"
+#include "platform/devices/failure_cause.h"
 
 #include <gtest/gtest.h>
 #include <netinet/in.h>
@@ -7,9 +7,9 @@
 #include <cerrno>
 #include <utility>
 
-#include "platform/posix_device_file.h"
-#include "platform/posix_tcp_socket.h"
-#include "platform/unique_fd.h"
+#include "platform/devices/posix_device_file.h"
+#include "platform/devices/posix_tcp_socket.h"
+#include "platform/system/unique_fd.h"
 
 namespace platform {
 namespace {

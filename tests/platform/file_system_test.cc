@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/posix_file_system.h"
+#include "platform/system/posix_file_system.h"
 #include "temp_dir.h"
 
 namespace {

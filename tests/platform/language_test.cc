@@ -1,4 +1,4 @@
-#include "platform/language.h"
+#include "platform/system/language.h"
 
 #include <gtest/gtest.h>
 

@@ -1,7 +1,7 @@
 // LoadableModule holds a module loaded at run time to one contract: a load or a symbol that fails
 // says why in the loader's words, naming what is missing.
 
-#include "platform/loadable_module.h"
+#include "platform/system/loadable_module.h"
 
 #include <gtest/gtest.h>
 

@@ -1,7 +1,7 @@
 // The compiled catalog reader, on catalogs msgfmt wrote (fuzz/corpus/mo_catalog: a header, two
 // entries with a context and one without, in either byte order) and on damaged copies of them.
 
-#include "platform/mo_catalog.h"
+#include "platform/system/mo_catalog.h"
 
 #include <gtest/gtest.h>
 

@@ -8,7 +8,7 @@
 
 #include <string>
 
-#include "platform/unique_fd.h"
+#include "platform/system/unique_fd.h"
 
 namespace platform_test {
 

@@ -1,4 +1,4 @@
-#include "platform/registry.h"
+#include "platform/registry/registry.h"
 
 #include <gtest/gtest.h>
 #include <sys/wait.h>
@@ -10,9 +10,9 @@
 #include <thread>
 #include <vector>
 
-#include "platform/file_registry.h"
-#include "platform/memory_registry.h"
-#include "platform/reg_text.h"
+#include "platform/registry/file_registry.h"
+#include "platform/registry/memory_registry.h"
+#include "platform/registry/reg_text.h"
 #include "temp_dir.h"
 
 namespace platform {

@@ -1,6 +1,6 @@
 // Serial devices by their Linux names, found in a fake /dev and /sys tree.
 
-#include "platform/serial_devices.h"
+#include "platform/devices/serial_devices.h"
 
 #include <gtest/gtest.h>
 #include <sys/stat.h>

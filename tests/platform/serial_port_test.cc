@@ -7,7 +7,7 @@
 #include <thread>
 #include <vector>
 
-#include "platform/posix_serial_port.h"
+#include "platform/devices/posix_serial_port.h"
 #include "pty.h"
 #include "temp_dir.h"
 

@@ -7,9 +7,9 @@
 #include <chrono>
 #include <string>
 
-#include "platform/clock.h"
-#include "platform/posix_tcp_socket.h"
-#include "platform/unique_fd.h"
+#include "platform/devices/posix_tcp_socket.h"
+#include "platform/system/clock.h"
+#include "platform/system/unique_fd.h"
 
 namespace platform {
 namespace {

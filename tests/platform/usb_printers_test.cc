@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/sysfs_usb_printers.h"
+#include "platform/devices/sysfs_usb_printers.h"
 #include "temp_dir.h"
 
 namespace platform {

@@ -5,7 +5,7 @@
 #include <string>
 
 #include "fakes/test_services.h"
-#include "platform/memory_registry.h"
+#include "platform/registry/memory_registry.h"
 #include "protocol/common_vmsm.h"
 
 namespace {

@@ -24,7 +24,7 @@
 #include "desktop/main_dlg.h"
 #include "fakes/sim_services.h"
 #include "nvimage/bmp_files.h"
-#include "platform/registry.h"
+#include "platform/registry/registry.h"
 #include "platform/temp_dir.h"
 #include "ui/automation/scripted_host.h"
 #include "ui/core/command.h"

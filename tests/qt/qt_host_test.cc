@@ -24,7 +24,7 @@
 #include <deque>
 #include <functional>
 
-#include "platform/clock.h"
+#include "platform/system/clock.h"
 #include "ui/test_dialogs.h"
 
 namespace {

@@ -19,7 +19,7 @@
 #include "desktop/vmsm_tab_dlg.h"
 #include "desktop/vmsm_tab_strings.h"
 #include "fakes/test_services.h"
-#include "platform/clock.h"
+#include "platform/system/clock.h"
 #include "protocol/common_util.h"
 #include "ui/qt/qt_host.h"
 
@@ -58,8 +58,8 @@ class QtSettingsTabs : public ::testing::Test {
   }
 
   int Launch() {
-    CDlgVMSM dlg(record_, {util_.identity().firmware_version, "2.00",
-                           util_.identity().code_page_text});
+    CDlgVMSM dlg(record_,
+                 {util_.identity().firmware_version, "2.00", util_.identity().code_page_text});
     dlg_ = &dlg;
     const int result = dlg.DoModal(host_);
     dlg_ = nullptr;

@@ -12,10 +12,10 @@
 #include <string>
 #include <vector>
 
-#include "platform/clock.h"
-#include "platform/memory_registry.h"
-#include "platform/services.h"
-#include "platform/trace.h"
+#include "platform/registry/memory_registry.h"
+#include "platform/system/clock.h"
+#include "platform/system/services.h"
+#include "platform/system/trace.h"
 #include "protocol/common_util.h"
 #include "protocol/common_vmsm.h"
 #include "settings/dialogs/vmsm_pro_dlg.h"

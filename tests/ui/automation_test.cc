@@ -6,7 +6,7 @@
 
 #include <sstream>
 
-#include "platform/clock.h"
+#include "platform/system/clock.h"
 #include "test_dialogs.h"
 #include "ui/automation/automation_host.h"
 #include "ui/host_choice.h"

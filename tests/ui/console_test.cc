@@ -1,7 +1,7 @@
 // The standard-stream helpers the hosts use from the platform: the terminal's size and writing
 // whole sequences.
 
-#include "platform/console.h"
+#include "platform/system/console.h"
 
 #include <fcntl.h>
 #include <gtest/gtest.h>
@@ -11,7 +11,7 @@
 #include <cstdlib>
 #include <string>
 
-#include "platform/unique_fd.h"
+#include "platform/system/unique_fd.h"
 
 namespace {
 

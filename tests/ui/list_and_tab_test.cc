@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "platform/clock.h"
+#include "platform/system/clock.h"
 #include "test_dialogs.h"
 #include "ui/automation/scripted_host.h"
 

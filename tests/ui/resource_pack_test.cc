@@ -5,7 +5,7 @@
 #include <filesystem>
 #include <fstream>
 
-#include "platform/clock.h"
+#include "platform/system/clock.h"
 #include "test_dialogs.h"
 #include "ui/automation/scripted_host.h"
 #include "ui/core/string_table.h"

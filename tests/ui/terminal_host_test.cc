@@ -12,7 +12,7 @@
 #include <fstream>
 #include <set>
 
-#include "platform/clock.h"
+#include "platform/system/clock.h"
 #include "test_dialogs.h"
 #include "ui/terminal/terminal_buffer_screen.h"
 #include "ui/terminal/terminal_text_fit.h"

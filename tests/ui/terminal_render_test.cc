@@ -5,7 +5,7 @@
 
 #include <gtest/gtest.h>
 
-#include "platform/clock.h"
+#include "platform/system/clock.h"
 #include "test_dialogs.h"
 #include "ui/automation/scripted_host.h"
 #include "ui/terminal/terminal_buffer_screen.h"

@@ -15,8 +15,8 @@
 
 #include "firmware/firmware_sender.h"
 #include "link/cdev.h"
-#include "platform/file_system.h"
-#include "platform/services.h"
+#include "platform/system/file_system.h"
+#include "platform/system/services.h"
 #include "ui/core/dialog.h"
 
 class CFirmwarednDlg : public ui::Dialog {

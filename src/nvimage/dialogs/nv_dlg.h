@@ -12,7 +12,7 @@
 
 #include "nvimage/common_nv.h"
 #include "nvimage/dialogs/nv_manager_base.h"
-#include "platform/registry.h"
+#include "platform/registry/registry.h"
 
 class CNVDlg : public CNvManagerBase {
  public:

@@ -15,7 +15,7 @@
 #include "nvimage/common_nv.h"
 #include "nvimage/nv_download_plan.h"
 #include "nvimage/nv_job.h"
-#include "platform/registry.h"
+#include "platform/registry/registry.h"
 #include "ui/core/dialog.h"
 #include "ui/core/template.h"
 

@@ -7,7 +7,7 @@
 #include <cstdint>
 #include <string_view>
 
-#include "platform/serial_devices.h"
+#include "platform/devices/serial_devices.h"
 #include "ui/core/controls.h"
 
 // The baud list's rows, the last selected at first.

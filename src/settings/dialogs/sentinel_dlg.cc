@@ -3,7 +3,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "platform/hex.h"
+#include "platform/system/hex.h"
 #include "ui/core/utf8.h"
 
 namespace {

@@ -1,6 +1,6 @@
 #include "ui/automation/automation_host.h"
 
-#include "platform/console.h"
+#include "platform/system/console.h"
 
 namespace ui {
 

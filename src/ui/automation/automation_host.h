@@ -11,7 +11,7 @@
 #include <ostream>
 #include <string>
 
-#include "platform/clock.h"
+#include "platform/system/clock.h"
 #include "ui/core/loop_host.h"
 
 namespace ui {

@@ -21,7 +21,7 @@
 #include <string_view>
 #include <vector>
 
-#include "platform/clock.h"
+#include "platform/system/clock.h"
 #include "ui/core/loop_host.h"
 
 namespace ui {

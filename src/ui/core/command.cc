@@ -3,7 +3,7 @@
 #include <charconv>
 #include <cstdlib>
 
-#include "platform/hex.h"
+#include "platform/system/hex.h"
 #include "ui/core/constants.h"
 
 namespace ui {

@@ -17,7 +17,7 @@
 #include <string_view>
 #include <vector>
 
-#include "platform/rgb_image.h"
+#include "platform/image/rgb_image.h"
 #include "ui/core/constants.h"
 #include "ui/core/template.h"
 

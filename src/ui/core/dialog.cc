@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cstdio>
 
-#include "platform/diagnostics.h"
+#include "platform/system/diagnostics.h"
 #include "ui/core/utf8.h"
 
 namespace ui {

@@ -25,7 +25,7 @@
 #include <string_view>
 #include <vector>
 
-#include "platform/clock.h"
+#include "platform/system/clock.h"
 #include "ui/core/constants.h"
 #include "ui/core/controls.h"
 #include "ui/core/host.h"

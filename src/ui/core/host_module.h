@@ -8,7 +8,7 @@
 
 #include <memory>
 
-#include "platform/clock.h"
+#include "platform/system/clock.h"
 #include "ui/core/loop_host.h"
 #include "ui/core/string_table.h"
 

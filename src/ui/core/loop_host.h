@@ -23,7 +23,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/clock.h"
+#include "platform/system/clock.h"
 #include "ui/core/command.h"
 #include "ui/core/dialog.h"
 #include "ui/core/host.h"

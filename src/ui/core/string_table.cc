@@ -6,7 +6,7 @@
 #include <cstring>
 #include <fstream>
 
-#include "platform/bounded_read.h"
+#include "platform/system/bounded_read.h"
 #include "ui/core/host_texts.h"
 #include "ui/core/template.h"
 #include "ui/core/utf8.h"

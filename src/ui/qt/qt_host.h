@@ -20,7 +20,7 @@
 #include <optional>
 #include <vector>
 
-#include "platform/clock.h"
+#include "platform/system/clock.h"
 #include "ui/core/frame_stack.h"
 #include "ui/core/loop_host.h"
 

@@ -42,7 +42,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/clock.h"
+#include "platform/system/clock.h"
 #include "ui/core/frame_stack.h"
 #include "ui/core/loop_host.h"
 #include "ui/terminal/terminal_render.h"

@@ -12,7 +12,7 @@
 #include <cstring>
 #include <unordered_map>
 
-#include "platform/console.h"
+#include "platform/system/console.h"
 #include "ui/core/utf8.h"
 
 namespace ui {

@@ -8,7 +8,7 @@
 #include <memory>
 #include <string>
 
-#include "platform/clock.h"
+#include "platform/system/clock.h"
 #include "ui/terminal/terminal_screen.h"
 
 namespace ui {

@@ -1,0 +1,38 @@
+#include "platform/devices/failure_cause.h"
+
+#include <cerrno>
+
+namespace platform {
+
+FailureCause CauseFromErrno(int error) {
+  switch (error) {
+    case 0:
+      return FailureCause::kNone;
+    case EACCES:
+    case EPERM:
+    case EROFS:
+      return FailureCause::kPermissionDenied;
+    case ENOENT:
+    case ENODEV:
+    case ENXIO:
+    case ENOTDIR:
+      return FailureCause::kNoSuchDevice;
+    case ENOTTY:
+      return FailureCause::kNotSerialPort;
+    case EBUSY:
+    case EWOULDBLOCK:  // a lock held by another program (flock with LOCK_NB)
+      return FailureCause::kDeviceBusy;
+    case ECONNREFUSED:
+      return FailureCause::kConnectionRefused;
+    case ENETUNREACH:
+    case EHOSTUNREACH:
+    case ENETDOWN:
+    case EHOSTDOWN:
+    case ETIMEDOUT:
+      return FailureCause::kUnreachable;
+    default:
+      return FailureCause::kIoError;
+  }
+}
+
+}  // namespace platform

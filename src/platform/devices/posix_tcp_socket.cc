@@ -1,0 +1,115 @@
+#include "platform/devices/posix_tcp_socket.h"
+
+#include <arpa/inet.h>
+#include <fcntl.h>
+#include <netinet/in.h>
+#include <poll.h>
+#include <sys/socket.h>
+#include <sys/time.h>
+
+#include <cerrno>
+#include <climits>
+#include <utility>
+
+#include "platform/system/clock.h"
+#include "platform/system/fd_io.h"
+
+namespace platform {
+namespace {
+
+timeval ToTimeval(uint32_t ms) {
+  return timeval{static_cast<time_t>(ms / 1000), static_cast<suseconds_t>(ms % 1000) * 1000};
+}
+
+}  // namespace
+
+bool PosixTcpSocket::Connect(const std::string& dotted_address, uint16_t port) {
+  Close();
+  sockaddr_in address{};
+  address.sin_family = AF_INET;
+  address.sin_port = htons(port);
+  // Strict dotted decimal: no host names, no short forms such as "10.1".
+  if (::inet_pton(AF_INET, dotted_address.c_str(), &address.sin_addr) != 1) {
+    last_cause_ = FailureCause::kBadAddress;
+    return false;
+  }
+  UniqueFd fd(::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0));
+  if (!fd.valid()) {
+    last_cause_ = CauseFromErrno(errno);
+    return false;
+  }
+  // Non-blocking connect, so the wait is ours to bound.
+  if (::connect(fd.get(), reinterpret_cast<const sockaddr*>(&address), sizeof address) != 0) {
+    if (errno != EINPROGRESS && errno != EINTR) {
+      last_cause_ = CauseFromErrno(errno);
+      return false;
+    }
+    const int r = WaitForFd(fd.get(), POLLOUT, clock_, connect_timeout_ms_);
+    const int wait_errno = errno;
+    if (r == 0) {
+      last_cause_ = FailureCause::kUnreachable;
+      return false;
+    }
+    // r < 0: poll saw only an error or a hang-up; SO_ERROR below says which.
+    int error = 0;
+    socklen_t size = sizeof error;
+    if (::getsockopt(fd.get(), SOL_SOCKET, SO_ERROR, &error, &size) != 0) error = errno;
+    if (error == 0 && r < 0) error = wait_errno;
+    if (error != 0) {
+      last_cause_ = CauseFromErrno(error);
+      return false;
+    }
+  }
+  // Sends block, bounded by a socket time-out; receives wait in poll (see Receive).
+  const int flags = ::fcntl(fd.get(), F_GETFL);
+  const timeval send = ToTimeval(kSendTimeoutMs);
+  if (flags < 0 || ::fcntl(fd.get(), F_SETFL, flags & ~O_NONBLOCK) != 0 ||
+      ::setsockopt(fd.get(), SOL_SOCKET, SO_SNDTIMEO, &send, sizeof send) != 0) {
+    last_cause_ = CauseFromErrno(errno);
+    return false;
+  }
+  fd_ = std::move(fd);
+  last_cause_ = FailureCause::kNone;
+  return true;
+}
+
+int PosixTcpSocket::Send(const uint8_t* data, size_t length) {
+  if (!fd_.valid()) {
+    last_cause_ = FailureCause::kIoError;
+    return -1;
+  }
+  if (length > INT_MAX) length = INT_MAX;  // the count must fit the result
+  while (true) {
+    // MSG_NOSIGNAL: a peer that went away is a failed send, not a SIGPIPE that ends the program.
+    const ssize_t n = ::send(fd_.get(), data, length, MSG_NOSIGNAL);
+    if (n >= 0) return static_cast<int>(n);
+    if (errno == EINTR) continue;
+    // EAGAIN here: the send time-out passed without room, a peer that stopped answering.
+    last_cause_ = errno == EAGAIN ? FailureCause::kUnreachable : CauseFromErrno(errno);
+    return -1;
+  }
+}
+
+int PosixTcpSocket::Receive(uint8_t* buffer, size_t capacity) {
+  if (!fd_.valid()) {
+    last_cause_ = FailureCause::kIoError;
+    return -1;
+  }
+  if (capacity > INT_MAX) capacity = INT_MAX;
+  // The wait is poll's on the clock, so the idle hook runs while a silent printer is awaited.
+  const int ready = WaitForFd(fd_.get(), POLLIN, clock_, kReceiveTimeoutMs);
+  if (ready == 0) return 0;  // nothing within kReceiveTimeoutMs
+  // ready < 0 (an error or a hang-up): recv tells which, or reads the end of the stream.
+  while (true) {
+    const ssize_t n = ::recv(fd_.get(), buffer, capacity, MSG_DONTWAIT);
+    if (n >= 0) return static_cast<int>(n);
+    if (errno == EINTR) continue;
+    if (errno == EAGAIN || errno == EWOULDBLOCK) return 0;
+    last_cause_ = CauseFromErrno(errno);
+    return -1;
+  }
+}
+
+void PosixTcpSocket::Close() { fd_.Reset(); }
+
+}  // namespace platform

@@ -1,0 +1,36 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+
+#include "platform/devices/failure_cause.h"
+
+namespace platform {
+
+// A TCP stream socket to a printer (IPv4).
+class TcpSocket {
+ public:
+  // A printer that never answers must not freeze a job: a receive waits at most this long. A
+  // reply wait gives up after twelve quiet reads, so a silent printer is reported within about
+  // six seconds; a printer that answers at all does so well within half a second.
+  static constexpr uint32_t kReceiveTimeoutMs = 500;
+
+  virtual ~TcpSocket() = default;
+  // Creates the socket and connects (blocking, the system's connect time-out). `dotted_address`
+  // is parsed as dotted-decimal IPv4; a text that does not parse fails. False on any failure
+  // (the socket is then closed).
+  virtual bool Connect(const std::string& dotted_address, uint16_t port) = 0;
+  // One send call: count sent, or -1 on failure.
+  virtual int Send(const uint8_t* data, size_t length) = 0;
+  // One receive call: count received; 0 when the peer closed or nothing came within
+  // kReceiveTimeoutMs; -1 on failure.
+  virtual int Receive(uint8_t* buffer, size_t capacity) = 0;
+  virtual void Close() = 0;
+  // Why the last failed call failed (kNone after a successful Connect, until something fails). A
+  // receive that found nothing within its time-out is no failure. A socket that cannot tell
+  // says kNone.
+  virtual FailureCause LastCause() const { return FailureCause::kNone; }
+};
+
+}  // namespace platform

@@ -1,0 +1,119 @@
+#include "platform/registry/registry_tree.h"
+
+namespace platform {
+
+std::string FoldCase(const std::string& text) {
+  std::string folded = text;
+  for (char& c : folded) {
+    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+  }
+  return folded;
+}
+
+std::string RegistryTree::Normalise(const std::string& key) {
+  std::string out;
+  size_t start = 0;
+  while (start <= key.size()) {
+    size_t end = key.find('\\', start);
+    if (end == std::string::npos) end = key.size();
+    if (end > start) {
+      if (!out.empty()) out += '\\';
+      out.append(key, start, end - start);
+    }
+    start = end + 1;
+  }
+  return out;
+}
+
+bool RegistryTree::KeyExists(const std::string& key) const {
+  const std::string path = Normalise(key);
+  // The hive root always exists.
+  return path.empty() || keys_.count(FoldCase(path)) != 0;
+}
+
+RegistryTree::Key& RegistryTree::KeyFor(const std::string& normalised) {
+  auto [it, added] = keys_.try_emplace(FoldCase(normalised));
+  if (added) it->second.path = normalised;
+  return it->second;
+}
+
+bool RegistryTree::CreateKey(const std::string& key) {
+  const std::string path = Normalise(key);
+  bool added = false;
+  size_t end = 0;
+  while (!path.empty()) {
+    end = path.find('\\', end);
+    const std::string prefix = path.substr(0, end);
+    if (keys_.count(FoldCase(prefix)) == 0) {
+      KeyFor(prefix);
+      added = true;
+    }
+    if (end == std::string::npos) break;
+    ++end;
+  }
+  return added;
+}
+
+const RegValue* RegistryTree::Find(const std::string& key, const std::string& name) const {
+  const auto it = keys_.find(FoldCase(Normalise(key)));
+  if (it == keys_.end()) return nullptr;
+  const std::string folded = FoldCase(name);
+  for (const NamedValue& v : it->second.values) {
+    if (FoldCase(v.name) == folded) return &v.value;
+  }
+  return nullptr;
+}
+
+bool RegistryTree::Set(const std::string& key, const std::string& name, const RegValue& value) {
+  const std::string path = Normalise(key);
+  bool changed = CreateKey(path);
+  if (path.empty()) changed |= keys_.count("") == 0;
+  Key& k = KeyFor(path);
+  const std::string folded = FoldCase(name);
+  for (NamedValue& v : k.values) {
+    if (FoldCase(v.name) == folded) {
+      if (v.value == value) return changed;
+      v.value = value;  // the name keeps the case it was first written with
+      return true;
+    }
+  }
+  k.values.push_back({name, value});
+  return true;
+}
+
+bool RegistryTree::Delete(const std::string& key, const std::string& name) {
+  const auto it = keys_.find(FoldCase(Normalise(key)));
+  if (it == keys_.end()) return false;
+  const std::string folded = FoldCase(name);
+  std::vector<NamedValue>& values = it->second.values;
+  for (auto v = values.begin(); v != values.end(); ++v) {
+    if (FoldCase(v->name) == folded) {
+      values.erase(v);
+      return true;
+    }
+  }
+  return false;
+}
+
+std::vector<const RegistryTree::Key*> RegistryTree::Keys() const {
+  // A parent's folded path is a prefix of its children's, so map order puts it first.
+  std::vector<const Key*> out;
+  out.reserve(keys_.size());
+  for (const auto& [folded, key] : keys_) out.push_back(&key);
+  return out;
+}
+
+bool RegistryTree::operator==(const RegistryTree& other) const {
+  if (keys_.size() != other.keys_.size()) return false;
+  for (const auto& [folded, key] : keys_) {
+    const auto it = other.keys_.find(folded);
+    if (it == other.keys_.end() || it->second.values.size() != key.values.size()) return false;
+    for (const NamedValue& v : key.values) {
+      const RegValue* o = other.Find(key.path, v.name);
+      if (o == nullptr || !(*o == v.value)) return false;
+    }
+  }
+  return true;
+}
+
+}  // namespace platform

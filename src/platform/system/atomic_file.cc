@@ -1,0 +1,76 @@
+#include "platform/system/atomic_file.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
+
+#include "platform/system/unique_fd.h"
+
+namespace platform {
+
+std::string DirectoryOf(const std::string& path) {
+  const size_t slash = path.rfind('/');
+  if (slash == std::string::npos) return ".";
+  if (slash == 0) return "/";
+  return path.substr(0, slash);
+}
+
+bool WriteAllToFd(int fd, const char* data, size_t length) {
+  while (length > 0) {
+    const ssize_t n = ::write(fd, data, length);
+    if (n < 0) {
+      if (errno == EINTR) continue;
+      return false;
+    }
+    data += n;
+    length -= static_cast<size_t>(n);
+  }
+  return true;
+}
+
+bool ReplaceFileAtomically(const std::string& path, std::string_view text, std::string* error,
+                           const WriteStepHook& hook) {
+  const auto allowed = [&](WriteStep step) {
+    const int injected = hook ? hook(step) : 0;
+    if (injected != 0) errno = injected;
+    return injected == 0;
+  };
+  const auto fail = [&](const std::string& where, int code) {
+    *error = where + ": " + std::strerror(code);
+    return false;
+  };
+  const std::string dir = DirectoryOf(path);
+  std::string temp = path + ".tmp.XXXXXX";
+  if (!allowed(WriteStep::kCreateTemp)) return fail(dir, errno);
+  UniqueFd fd(::mkostemp(temp.data(), O_CLOEXEC));
+  if (!fd.valid()) return fail(dir, errno);
+  struct stat old {};
+  if (::stat(path.c_str(), &old) == 0) ::fchmod(fd.get(), old.st_mode & 07777);
+  const auto give_up = [&](int code) {
+    fd.Reset();
+    ::unlink(temp.c_str());
+    return fail(path, code);
+  };
+  if (!allowed(WriteStep::kWriteTemp) || !WriteAllToFd(fd.get(), text.data(), text.size())) {
+    return give_up(errno);
+  }
+  if (!allowed(WriteStep::kSyncTemp) || ::fsync(fd.get()) != 0) return give_up(errno);
+  fd.Reset();
+  if (!allowed(WriteStep::kRename) || ::rename(temp.c_str(), path.c_str()) != 0) {
+    const int code = errno;
+    ::unlink(temp.c_str());
+    return fail(path, code);
+  }
+  // Makes the rename itself durable. A failure here cannot be undone and the new content is in
+  // place, so it does not count against the write.
+  if (allowed(WriteStep::kSyncFolder)) {
+    UniqueFd dir_fd(::open(dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    if (dir_fd.valid()) ::fsync(dir_fd.get());
+  }
+  return true;
+}
+
+}  // namespace platform

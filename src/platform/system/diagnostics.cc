@@ -1,0 +1,58 @@
+#include "platform/system/diagnostics.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <cstdlib>
+
+#include "platform/system/unique_fd.h"
+
+namespace platform {
+namespace {
+
+// Where messages go: standard error when empty. The programs are single-threaded.
+std::string& LogPath() {
+  static std::string path;
+  return path;
+}
+
+void MakeFolders(const std::string& path) {
+  for (size_t slash = path.find('/', 1); slash != std::string::npos;
+       slash = path.find('/', slash + 1)) {
+    ::mkdir(path.substr(0, slash).c_str(), 0700);  // an existing folder is no error
+  }
+}
+
+}  // namespace
+
+void Diagnose(std::string_view text) {
+  const std::string line = std::string(text) + "\n";
+  if (LogPath().empty()) {
+    std::fputs(line.c_str(), stderr);
+    return;
+  }
+  MakeFolders(LogPath());
+  UniqueFd fd(::open(LogPath().c_str(), O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, 0600));
+  if (fd.get() < 0) return;
+  for (size_t done = 0; done < line.size();) {
+    const ssize_t n = ::write(fd.get(), line.data() + done, line.size() - done);
+    if (n <= 0) return;
+    done += static_cast<size_t>(n);
+  }
+}
+
+DiagnosticsToFile::DiagnosticsToFile(std::string path) : previous_(LogPath()) {
+  LogPath() = std::move(path);
+}
+
+DiagnosticsToFile::~DiagnosticsToFile() { LogPath() = previous_; }
+
+std::string DefaultLogPath() { return DefaultLogPath(::getenv); }
+
+std::string DefaultLogPath(const GetEnv& getenv) {
+  return XdgFolder(getenv, "XDG_STATE_HOME", ".local/state") + "/pelliset.log";
+}
+
+}  // namespace platform

@@ -1,0 +1,35 @@
+#pragma once
+
+// Messages for the person running a program that belong to no dialog: a damaged registry file
+// kept aside, a dialog asking for a control it does not have. They go to standard error, except
+// while a full-screen host owns the terminal, where they would tear the screen: then they are
+// appended to a log file instead.
+
+#include <string>
+#include <string_view>
+
+#include "platform/system/xdg_folders.h"
+
+namespace platform {
+
+// One message, without its line end.
+void Diagnose(std::string_view text);
+
+// While this lives, messages go to the file at `path` (appended; its folder is created when
+// needed). A message that cannot be written there is dropped, never written over the screen.
+class DiagnosticsToFile {
+ public:
+  explicit DiagnosticsToFile(std::string path);
+  ~DiagnosticsToFile();
+  DiagnosticsToFile(const DiagnosticsToFile&) = delete;
+  DiagnosticsToFile& operator=(const DiagnosticsToFile&) = delete;
+
+ private:
+  std::string previous_;
+};
+
+// $XDG_STATE_HOME/pelliset/pelliset.log, or ~/.local/state/pelliset/pelliset.log.
+std::string DefaultLogPath();
+std::string DefaultLogPath(const GetEnv& getenv);
+
+}  // namespace platform

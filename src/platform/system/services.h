@@ -1,0 +1,19 @@
+#pragma once
+
+#include "platform/system/clock.h"
+#include "platform/devices/devices.h"
+#include "platform/registry/registry.h"
+#include "platform/system/trace.h"
+
+namespace platform {
+
+// The platform services a program passes down explicitly at construction; nothing in the system
+// reaches for a global instead.
+struct Services {
+  Clock& clock;
+  DeviceFactory& devices;
+  Registry& registry;
+  TraceSink& trace;
+};
+
+}  // namespace platform
