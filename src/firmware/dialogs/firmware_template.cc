@@ -10,8 +10,8 @@ const ui::Template& FirmwareTemplate() {
       290,
       84,
       {
-          {-1, ui::ControlKind::kGroupBox, "Download progress", {7, 7, 276, 48}},
-          {-1, ui::ControlKind::kStatic, "Status : ", {15, 20, 34, 8}},
+          {kFirmwareGroupId, ui::ControlKind::kGroupBox, "Download progress", {7, 7, 276, 48}},
+          {kFirmwareStatusLabelId, ui::ControlKind::kStatic, "Status : ", {15, 20, 34, 8}},
           {kFirmwareStatusId, ui::ControlKind::kStatic, "", {50, 20, 226, 8}},
           {kFirmwareProgressId, ui::ControlKind::kProgress, "", {15, 34, 261, 12}},
           {kFirmwareStartId,

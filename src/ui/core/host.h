@@ -4,6 +4,7 @@
 // timers, and the clock and texts they run on. The dialogs never know which host they run under
 // (the scripted host in tests, the automation host on a pipe, the terminal host on a terminal).
 
+#include <cctype>
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -38,6 +39,13 @@ inline std::vector<std::string> MessageBoxButtons(unsigned flags) {
     default:
       return {"OK"};
   }
+}
+
+// What the button named `name` shows people: its "button/ok"... host text. Scripts still answer
+// by the names above.
+inline std::string ButtonText(const Resources& texts, std::string name) {
+  for (char& c : name) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  return texts.Host("button/" + name);
 }
 
 class Host {

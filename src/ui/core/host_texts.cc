@@ -46,7 +46,19 @@ constexpr HostTextEntry kHostTexts[] = {
     {"hint/max-chars", "No more than %1 characters fit here."},
     {"hint/address", "An address is four numbers from 0 to 255."},
     {"hint/address-part", "Each part of an address is at most 255."},
-    {"file/open", "Open"}};
+    {"file/open", "Open"},
+    {"file/folder", "Folder:"},
+    {"file/path", "Path:"},
+    {"file/type", "Files of type:"},
+    {"file/none", "(no matching files)"},
+    {"file/keys", "Enter open/choose  Tab path  Ctrl-F type  Esc cancel"},
+    {"file/keys-mark", "Enter open/choose  Space mark  Tab path  Ctrl-F type  Esc cancel"},
+    {"file/keys-marked", "%1 marked: Enter chooses them  Space mark/unmark  Esc cancel"},
+    // A message box's buttons as drawn; "button/" and the answer's name in lower case.
+    {"button/ok", "OK"},
+    {"button/cancel", "Cancel"},
+    {"button/yes", "Yes"},
+    {"button/no", "No"}};
 
 }  // namespace
 

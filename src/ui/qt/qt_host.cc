@@ -144,6 +144,7 @@ int QtHost::MessageBox(std::string_view text, std::string_view caption, unsigned
   const std::vector<std::string> names = MessageBoxButtons(flags);
   for (size_t i = 0; i < names.size(); ++i) {
     QPushButton* button = box->addButton(ButtonFor(names[i]));
+    button->setText(Q(ButtonText(resources(), names[i])));
     if (i == ((flags & MB_DEFBUTTON2) != 0 ? 1u : 0u)) box->setDefaultButton(button);
   }
   QMessageBox* raw = box.get();

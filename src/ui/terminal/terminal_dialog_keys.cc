@@ -4,6 +4,7 @@
 #include <functional>
 #include <set>
 
+#include "ui/core/utf8.h"
 #include "ui/terminal/terminal_host.h"
 #include "ui/terminal/terminal_host_internals.h"
 
@@ -94,9 +95,17 @@ TerminalHost::Result TerminalHost::MessageBoxKey(Layer& layer, const KeyEvent& k
         command->source = "key: Ctrl-C";
         return Result::kCommand;
       }
-      const char letter = static_cast<char>(std::tolower(static_cast<unsigned char>(key.text[0])));
-      for (const auto& b : buttons) {
-        if (std::tolower(static_cast<unsigned char>(b[0])) == letter) return answer(b);
+      // The first letter drawn answers (it is underlined); where the translation's letters
+      // cannot be typed, the English name's first letter still does.
+      auto first = [](const std::string& text) {
+        std::string c = text.substr(0, Utf8SequenceLength(text, 0));
+        if (c.size() == 1) c[0] = static_cast<char>(std::tolower(static_cast<unsigned char>(c[0])));
+        return c;
+      };
+      for (const bool drawn : {true, false}) {
+        for (const auto& b : buttons) {
+          if (first(drawn ? ButtonText(resources(), b) : b) == first(key.text)) return answer(b);
+        }
       }
       return Result::kNone;
     }

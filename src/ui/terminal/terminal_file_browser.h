@@ -47,7 +47,8 @@ class FileBrowser {
   int PathCursor() const { return path_cursor_; }
   bool PathFocused() const { return path_focused_; }
   bool Multiple() const { return request_.multiple; }
-  std::string Title() const { return request_.title.empty() ? "Open" : request_.title; }
+  // The request's title; empty: the host's usual "Open".
+  const std::string& Title() const { return request_.title; }
   const FileFilter& Filter() const { return filters_[filter_]; }
   const std::string& Message() const { return message_; }
   const std::vector<std::string>& Chosen() const { return chosen_; }

@@ -12,7 +12,9 @@ namespace ui {
 using namespace terminal_rules;  // NOLINT: the host's own small rules
 
 TerminalHost::TerminalHost(platform::Clock& clock, TerminalScreen& screen, Resources resources)
-    : LoopHost(clock, std::move(resources)), screen_(screen), renderer_(screen) {
+    : LoopHost(clock, std::move(resources)),
+      screen_(screen),
+      renderer_(screen, &LoopHost::resources()) {
   clock.SetIdleHook(this);
 }
 

@@ -809,7 +809,10 @@ void TerminalRenderer::DrawMessageBox(const MessageBoxView& box) {
   const int icon_cells = icon.empty() ? 0 : TextCells(icon) + 2;
   const int max_text = std::max(10, std::min(60, sw - 6 - icon_cells));
   auto lines = WrapText(box.text, max_text);
-  const auto buttons = MessageBoxButtons(box.flags);
+  std::vector<std::string> buttons;
+  for (const auto& name : MessageBoxButtons(box.flags)) {
+    buttons.push_back(ButtonText(Texts(), name));
+  }
   int text_w = 0;
   for (const auto& l : lines) text_w = std::max(text_w, TextCells(l));
   int buttons_w = 0;
@@ -851,10 +854,11 @@ void TerminalRenderer::DrawFileBrowser(FileBrowser& b) {
   const int h = std::min(sh - 1, 22);
   const CellRect r{(sw - w) / 2, (sh - h) / 2, w, h};
   Fill(r, kAttrNone);
-  Frame(r, b.Title(), kAttrBold, kAttrBold | kAttrReverse);
+  Frame(r, b.Title().empty() ? Texts().Host("file/open") : b.Title(), kAttrBold,
+        kAttrBold | kAttrReverse);
   AddHit(HitArea::What::kControl, r, nullptr, nullptr, -1);
-  PutClipped(r.x + 2, r.y + 1, w - 4, "Folder: " + b.Dir(), kAttrNone);
-  const std::string label = "Path: ";
+  PutClipped(r.x + 2, r.y + 1, w - 4, Texts().Host("file/folder") + " " + b.Dir(), kAttrNone);
+  const std::string label = Texts().Host("file/path") + " ";
   const int field_x = r.x + 2 + TextCells(label);
   const int field_w = std::max(1, w - 4 - TextCells(label));
   screen_.Put(r.x + 2, r.y + 2, label, kAttrNone);
@@ -865,18 +869,15 @@ void TerminalRenderer::DrawFileBrowser(FileBrowser& b) {
              kAttrUnderline | (b.PathFocused() ? kAttrReverse : kAttrNone));
   AddHit(HitArea::What::kBrowserPath, {field_x, r.y + 2, field_w, 1}, nullptr, nullptr, -1);
   // Under the list: the file type and the keys, each wrapped to the box rather than cut.
-  std::string keys = "Enter open/choose  Tab path  Ctrl-F type  Esc cancel";
-  if (b.Multiple() && b.MarkedCount() == 0) {
-    keys = "Enter open/choose  Space mark  Tab path  Ctrl-F type  Esc cancel";
-  } else if (b.Multiple()) {
-    keys = std::to_string(b.MarkedCount()) +
-           " marked: Enter chooses them  Space mark/unmark  Esc cancel";
+  std::string keys = Texts().Host(b.Multiple() ? "file/keys-mark" : "file/keys");
+  if (b.Multiple() && b.MarkedCount() > 0) {
+    keys = FormatMessage(Texts().Host("file/keys-marked"), {std::to_string(b.MarkedCount())});
   }
   const bool message = !b.Message().empty();
   auto lines_of = [&](const std::string& text) {
     return TextCells(text) <= w - 4 ? std::vector<std::string>{text} : WrapText(text, w - 4);
   };
-  const auto type_lines = lines_of("Files of type: " + b.Filter().description);
+  const auto type_lines = lines_of(Texts().Host("file/type") + " " + b.Filter().description);
   const auto key_lines = lines_of(message ? b.Message() : keys);
   const int foot = static_cast<int>(type_lines.size() + key_lines.size());
   const int list_top = r.y + 4;
@@ -897,7 +898,9 @@ void TerminalRenderer::DrawFileBrowser(FileBrowser& b) {
                (current ? (b.PathFocused() ? kAttrBold : kAttrReverse) : kAttrNone) | mark_attr);
     AddHit(HitArea::What::kBrowserRow, {r.x + 2, list_top + i, w - 4, 1}, nullptr, nullptr, row);
   }
-  if (entries.empty()) PutClipped(r.x + 2, list_top, w - 4, " (no matching files)", kAttrDim);
+  if (entries.empty()) {
+    PutClipped(r.x + 2, list_top, w - 4, " " + Texts().Host("file/none"), kAttrDim);
+  }
   int y = std::max(list_top + rows, r.y + h - 1 - foot);
   for (const auto& l : type_lines) PutClipped(r.x + 2, y++, w - 4, l, kAttrNone);
   for (const auto& l : key_lines) {
@@ -907,6 +910,11 @@ void TerminalRenderer::DrawFileBrowser(FileBrowser& b) {
     screen_.SetCursor(field_x + std::min(field_w - 1, caret), r.y + 2, true);
     cursor_set_ = true;
   }
+}
+
+const Resources& TerminalRenderer::Texts() const {
+  static const Resources kEnglish;
+  return texts_ != nullptr ? *texts_ : kEnglish;
 }
 
 void TerminalRenderer::DrawStatus(std::string_view text) {

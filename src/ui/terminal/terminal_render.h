@@ -93,7 +93,9 @@ struct MessageBoxView {
 
 class TerminalRenderer {
  public:
-  explicit TerminalRenderer(TerminalScreen& screen) : screen_(screen) {}
+  // `texts` (null: English) give the message box buttons and the file browser their words.
+  explicit TerminalRenderer(TerminalScreen& screen, const Resources* texts = nullptr)
+      : screen_(screen), texts_(texts) {}
 
   // Starts a frame (clears the screen and the hit areas).
   void Begin();
@@ -161,8 +163,10 @@ class TerminalRenderer {
   // A screen row / column of the uncompressed layout -> the one it is drawn on.
   int MapRow(int row) const;
   int MapCol(int col) const;
+  const Resources& Texts() const;
 
   TerminalScreen& screen_;
+  const Resources* texts_;
   std::vector<HitArea> hits_;
   CellRect last_dialog_;
   bool last_scrolls_ = false;
