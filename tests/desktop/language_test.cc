@@ -14,8 +14,12 @@
 #include "desktop/language_packs.h"
 #include "desktop/resource_ids.h"
 #include "desktop/vmsm_templates.h"
+#include "firmware/dialogs/firmware_template.h"
+#include "nvimage/dialogs/nv_manager_templates.h"
+#include "nvimage/dialogs/nv_pro_template.h"
 #include "platform/temp_dir.h"
 #include "settings/dialogs/vmsm_pro_template.h"
+#include "ui/core/host_texts.h"
 
 namespace {
 
@@ -61,8 +65,8 @@ TEST(LanguageCode, FollowsTheLanguageTable) {
   EXPECT_EQ(LanguageCode(0x1804), std::nullopt);  // a Chinese sublanguage nobody translated for
 }
 
-// German from the compiled catalog with the German layout over it; what the catalog lacks (the
-// hosts' texts German has no translation for yet) shows in English.
+// German from the compiled catalog with the German layout over it, the hosts' texts too; a
+// damaged catalog leaves English.
 TEST(LoadLanguagePack, CatalogTextsLayoutPackAndEnglishForTheRest) {
   const ui::Resources german = DesktopResources(LoadLanguagePack(0x0807, kBuilt));
   EXPECT_EQ(german.String(kStrNoUsbPrinter), "Kein USB-Drucker angeschlossen!");
@@ -71,7 +75,7 @@ TEST(LoadLanguagePack, CatalogTextsLayoutPackAndEnglishForTheRest) {
             "Die VMSM-Konfiguration konnte nicht gespeichert werden!\r\nBitte prüfen Sie den "
             "Zustand des Druckers.");
   EXPECT_EQ(german.LaidOut(MainDialogTemplate()).width, 276);
-  EXPECT_EQ(german.Host("keyline/help"), "F1 Help");
+  EXPECT_EQ(german.Host("keyline/help"), "F1 Hilfe");
   EXPECT_EQ(german.AppTitle(), "Pelliset");
 
   // Dutch has neither catalog nor pack; English never loads one, even if one lies about.
@@ -142,7 +146,8 @@ TEST(GermanTranslation, TranslatesEveryEnglishText) {
   std::set<std::pair<int, int>> known_controls;
   for (const ui::Template* t :
        {&MainDialogTemplate(), &AboutTemplate(), &VmsmTemplate(), &VmsmTab1Template(),
-        &VmsmTab2Template(), &VmsmTab3Template(), &MsrAdvanceTemplate(), &VmsmProTemplate()}) {
+        &VmsmTab2Template(), &VmsmTab3Template(), &MsrAdvanceTemplate(), &VmsmProTemplate(),
+        &NvProTemplate(), &NvManagerTemplate(), &NvAddrTemplate(), &FirmwareTemplate()}) {
     EXPECT_TRUE(pack->template_captions.count(t->id)) << "template " << t->id;
     for (const ui::ControlTemplate& c : t->controls) {
       if (c.caption.empty()) continue;
@@ -154,6 +159,9 @@ TEST(GermanTranslation, TranslatesEveryEnglishText) {
   }
   for (const auto& [key, text] : pack->control_captions) {
     EXPECT_TRUE(known_controls.count(key)) << "unknown caption " << key.first << "/" << key.second;
+  }
+  for (const ui::HostTextEntry& entry : ui::HostTexts()) {
+    EXPECT_TRUE(pack->host_texts.count(entry.key)) << "host " << entry.key << " has no German text";
   }
 }
 

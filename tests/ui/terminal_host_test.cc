@@ -29,9 +29,9 @@ using ui_test::ProbeDialog;
 struct Rig {
   platform::VirtualClock clock;
   ui::BufferScreen screen{100, 40};
-  ui::TerminalHost host{clock, screen};
+  ui::TerminalHost host;
   std::vector<int> focus_at_key;  // the focused control's id as each key arrives
-  Rig() {
+  explicit Rig(ui::Resources texts = {}) : host(clock, screen, std::move(texts)) {
     screen.SetIdle([this](uint32_t ms) { clock.Advance(ms); });
     screen.SetKeyHook([this](const KeyEvent&) {
       const ui::Control* c = host.FocusedControl();
@@ -541,6 +541,55 @@ TEST(TerminalHost, FileBrowserChoosesMarkedFilesInTheOrderMarked) {
   EXPECT_TRUE(marks_shown);
   EXPECT_EQ(chosen, (std::vector<std::string>{dir.path() + "/b.BMP", dir.path() + "/a.bmp"}));
   EXPECT_TRUE(cancelled.empty());
+}
+
+// A translation's words on the message box buttons and in the file browser. The letter drawn
+// answers, and the English one still does; scripts keep the English names.
+TEST(TerminalHost, MessageBoxAndFileBrowserShowTheTranslation) {
+  ui::Resources german;
+  german.SetPack(ui::ParseResourcePack(
+      "pelliset-pack 1\nhost button/yes = Ja\nhost button/no = Nein\n"
+      "host button/cancel = Abbrechen\nhost file/open = Öffnen\nhost file/folder = Ordner:\n"
+      "host file/path = Pfad:\nhost file/type = Dateityp:\n"
+      "host file/keys = Enter öffnen  Esc abbrechen\n"));
+  ASSERT_TRUE(german.HasPack());
+  TempFolder dir;
+  Rig rig(german);
+  rig.host.SetBrowseFolder(dir.path());
+  ProbeDialog dlg(EveryKindTemplate());
+  std::vector<int> answers;
+  std::vector<std::string> seen;  // the box's and the browser's rows with text, at each key
+  rig.screen.SetKeyHook([&](const KeyEvent&) {
+    std::string rows = rig.screen.Contains("Öffnen") ? "|Öffnen" : "";  // the browser's title
+    for (int y = 0; y < 40; ++y) {
+      const std::string row = rig.screen.Row(y);
+      for (const char* word : {"Ja", "Ordner:", "Pfad:", "Dateityp:", "Enter öffnen"}) {
+        if (row.find(word) == std::string::npos) continue;
+        const size_t first = row.find_first_not_of(" │");
+        rows += "|" + row.substr(first, row.find_last_not_of(" │") + 1 - first);
+        break;
+      }
+    }
+    seen.push_back(rows);
+  });
+  dlg.init = [](ProbeDialog& d) { d.SetOneShotTimer(1, 10); };
+  dlg.timer = [&](ProbeDialog& d, int) {
+    rig.Type("j");
+    answers.push_back(d.MessageBox("?", "T", ui::MB_YESNOCANCEL));
+    rig.Type("c");
+    answers.push_back(d.MessageBox("?", "T", ui::MB_YESNOCANCEL));
+    rig.Keys({MakeKey(Key::kEsc)});
+    d.FileOpenDialog("Image Files(*.bmp)|*.bmp||", false);
+    d.EndDialog(ui::IDOK);
+  };
+  EXPECT_EQ(dlg.DoModal(rig.host), ui::IDOK);
+  EXPECT_EQ(answers, (std::vector<int>{ui::IDYES, ui::IDCANCEL}));
+  const std::string box = "|[>Ja<]  [ Nein ]  [ Abbrechen ]";
+  EXPECT_EQ(seen, (std::vector<std::string>{box, box,
+                                            "|Öffnen|Ordner: " + dir.path() +
+                                                "|Pfad:"
+                                                "|Dateityp: Image Files(*.bmp)"
+                                                "|Enter öffnen  Esc abbrechen"}));
 }
 
 TEST(TerminalHost, AClickIntoAnEditSelectsAllAsDrawnAndASecondClickPlacesTheCaret) {
