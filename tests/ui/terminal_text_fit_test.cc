@@ -56,6 +56,21 @@ TEST(TerminalTextFit, EachKindCountsWhatItDrawsAroundItsCaption) {
   EXPECT_EQ(cut[0].control_id, 2);
   EXPECT_EQ(cut[0].needed_cells, 6);
   EXPECT_EQ(cut[0].cells, 4);
+
+  // A one-row label that fills its cells runs into a field starting in the very next cell.
+  const ui::Template row{701,
+                         "Row",
+                         100,
+                         40,
+                         {
+                             {1, ControlKind::kStatic, "Bits :", {0, 0, 24, 8}},
+                             {2, ControlKind::kComboBox, "", {24, 0, 20, 40}},
+                             {3, ControlKind::kStatic, "Bits :", {0, 16, 24, 8}},
+                             {4, ControlKind::kComboBox, "", {28, 16, 20, 40}},
+                             {5, ControlKind::kStatic, "Bit :", {0, 30, 24, 8}},
+                             {6, ControlKind::kComboBox, "", {24, 30, 20, 40}},
+                         }};
+  EXPECT_EQ(CutIds(row, english), (std::vector<int>{1}));
 }
 
 }  // namespace

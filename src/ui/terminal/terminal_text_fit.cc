@@ -22,6 +22,16 @@ int CaptionCells(ControlKind kind, int text_cells) {
   }
 }
 
+// Whether a control of `t` other than `label` begins on `r`'s row in the cell just right of it, so
+// a text filling `r` would run into it ("Bits :8").
+bool TouchesRight(const Template& t, const ControlTemplate& label, const CellRect& r) {
+  for (const ControlTemplate& c : t.controls) {
+    const CellRect o = ToCells(c.rect);
+    if (&c != &label && o.x == r.x + r.w && o.y == r.y) return true;
+  }
+  return false;
+}
+
 }  // namespace
 
 std::vector<CutText> FindCutTexts(const Template& english, const Resources& res,
@@ -42,6 +52,8 @@ std::vector<CutText> FindCutTexts(const Template& english, const Resources& res,
       if (needed > rows) {
         cut.push_back(
             {t.id, c.id, text, one_row ? TextCells(shown) : needed, one_row ? r.w : rows});
+      } else if (one_row && TextCells(shown) == r.w && TouchesRight(t, c, r)) {
+        cut.push_back({t.id, c.id, text, r.w + 1, r.w});
       }
       continue;
     }

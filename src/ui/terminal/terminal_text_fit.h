@@ -23,10 +23,10 @@ struct CutText {
 
 // The texts of `english` laid out, captioned and translated by `res` that the terminal would cut:
 // a label that wraps to more rows than it has (one row when it is at most a row and a half
-// high), a button caption with its brackets, a check box or radio caption after its mark, a
-// group box caption inside its frame. `texts` replaces the template caption of controls whose
-// text the dialog sets when it opens (control id -> text). Hidden controls count too: a pack or
-// the dialog may show them.
+// high) or fills its row up to the next control, a button caption with its brackets, a check box or
+// radio caption after its mark, a group box caption inside its frame. `texts` replaces the template
+// caption of controls whose text the dialog sets when it opens (control id -> text). Hidden
+// controls count too: a pack or the dialog may show them.
 std::vector<CutText> FindCutTexts(const Template& english, const Resources& res,
                                   const std::map<int, std::string>& texts = {});
 
