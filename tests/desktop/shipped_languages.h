@@ -7,6 +7,8 @@
 
 #include <cstdint>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "desktop/desktop_resources.h"
 #include "desktop/language_packs.h"
@@ -28,6 +30,15 @@ inline ui::Resources ShippedResources(uint16_t id) {
       id, {{PELLISET_BINARY_DIR "/share/locale"}, {PELLISET_SOURCE_DIR "/src/desktop/lang"}});
   EXPECT_TRUE(pack.has_value()) << "no translation found for " << id;
   return desktop::DesktopResources(std::move(pack));
+}
+
+// English (no pack) and then every shipped language, each with its code.
+inline std::vector<std::pair<std::string, ui::Resources>> EveryLanguage() {
+  std::vector<std::pair<std::string, ui::Resources>> all{
+      {"English", desktop::DesktopResources(std::nullopt)}};
+  for (const ShippedLanguage& l : kShippedLanguages)
+    all.push_back({l.code, ShippedResources(l.id)});
+  return all;
 }
 
 }  // namespace desktop_test

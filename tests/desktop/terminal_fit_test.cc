@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "desktop/desktop_resources.h"
+#include "desktop/shipped_languages.h"
 #include "desktop/vmsm_templates.h"
 #include "firmware/dialogs/firmware_template.h"
 #include "nvimage/dialogs/nv_manager_templates.h"
@@ -57,10 +58,11 @@ bool Overlap(const ui::CellRect& a, const ui::CellRect& b) {
 // Draws `t` (with `pages` embedded, one shown at a time) focused on every control in turn and
 // checks each frame; `scrolls`: whether the dialog may scroll at 80 x 24.
 void CheckAt80x24(const ui::Template& t, bool scrolls,
-                  std::vector<std::pair<const ui::Template*, ui::Rect>> pages = {}) {
+                  std::vector<std::pair<const ui::Template*, ui::Rect>> pages = {},
+                  const ui::Resources& resources = {}) {
   SCOPED_TRACE(t.caption);
   platform::VirtualClock clock;
-  ui::ScriptedHost host(clock);
+  ui::ScriptedHost host(clock, resources);
   std::vector<std::unique_ptr<Shown>> page_dialogs;
   for (const auto& p : pages) {
     page_dialogs.push_back(std::make_unique<Shown>(*p.first));
@@ -130,41 +132,49 @@ void CheckAt80x24(const ui::Template& t, bool scrolls,
   EXPECT_GT(frames, 0);
 }
 
+// Every dialog in English and in each shipped language (its pack may lay a dialog out anew).
 TEST(TerminalFit, EveryDialogIsUsableAt80x24) {
-  CheckAt80x24(desktop::MainDialogTemplate(), false);  // 65 x 28 cells as laid out
-  CheckAt80x24(desktop::AboutTemplate(), false);
-  CheckAt80x24(desktop::MsrAdvanceTemplate(), false);
-  CheckAt80x24(FirmwareTemplate(), false);
-  CheckAt80x24(VmsmProTemplate(), false);
-  CheckAt80x24(NvProTemplate(), false);
-  CheckAt80x24(NvAddrTemplate(), false);
-  CheckAt80x24(NvManagerTemplate(), true);  // 112 x 37 cells: it scrolls
-  CheckAt80x24(*NvManagerTemplate().small_screen, false);
-  const ui::Template& tabs = desktop::VmsmTemplate();
-  const ui::Rect area = tabs.Find(desktop::vmsm_ctl::kTab)->rect;
-  const ui::Rect at{area.x + desktop::vmsm_ctl::kPageOffsetX,
-                    area.y + desktop::vmsm_ctl::kPageOffsetY, 0, 0};
-  CheckAt80x24(tabs, false,
-               {{&desktop::VmsmTab1Template(), at},
-                {&desktop::VmsmTab2Template(), at},
-                {&desktop::VmsmTab3Template(), at}});
+  for (const auto& [code, res] : desktop_test::EveryLanguage()) {
+    SCOPED_TRACE(code);
+    CheckAt80x24(desktop::MainDialogTemplate(), false, {}, res);  // 65 x 28 cells as laid out
+    CheckAt80x24(desktop::AboutTemplate(), false, {}, res);
+    CheckAt80x24(desktop::MsrAdvanceTemplate(), false, {}, res);
+    CheckAt80x24(FirmwareTemplate(), false, {}, res);
+    CheckAt80x24(VmsmProTemplate(), false, {}, res);
+    CheckAt80x24(NvProTemplate(), false, {}, res);
+    CheckAt80x24(NvAddrTemplate(), false, {}, res);
+    CheckAt80x24(NvManagerTemplate(), true, {}, res);  // 112 x 37 cells: it scrolls
+    CheckAt80x24(*NvManagerTemplate().small_screen, false, {}, res);
+    // The pages sit where the frame's tab control lies in the language's layout.
+    const ui::Rect area = res.LaidOut(desktop::VmsmTemplate()).Find(desktop::vmsm_ctl::kTab)->rect;
+    const ui::Rect at{area.x + desktop::vmsm_ctl::kPageOffsetX,
+                      area.y + desktop::vmsm_ctl::kPageOffsetY, 0, 0};
+    CheckAt80x24(desktop::VmsmTemplate(), false,
+                 {{&desktop::VmsmTab1Template(), at},
+                  {&desktop::VmsmTab2Template(), at},
+                  {&desktop::VmsmTab3Template(), at}},
+                 res);
+  }
 }
 
-// A terminal too small for the NV manager opens it in its small layout; a large one in the full.
+// A terminal too small for the NV manager opens it in its small layout; a large one in the full,
+// in every language.
 TEST(TerminalFit, TheNvManagerTakesItsSmallLayoutOnlyWhereTheFullOneDoesNotFit) {
-  for (const auto& [cols, rows, width] : {std::tuple{80, 24, 312}, std::tuple{100, 30, 312},
-                                          std::tuple{112, 38, 440}, std::tuple{120, 40, 440}}) {
-    platform::VirtualClock clock;
-    ui::BufferScreen screen(cols, rows);
-    ui::TerminalHost host(clock, screen);
-    Shown dlg(NvManagerTemplate());
-    int opened_width = 0;
-    dlg.init = [&](Shown& d) {
-      opened_width = d.GetTemplate().width;
-      d.EndDialog(ui::IDOK);
-    };
-    dlg.DoModal(host);
-    EXPECT_EQ(opened_width, width) << cols << " x " << rows;
+  for (const auto& [code, res] : desktop_test::EveryLanguage()) {
+    for (const auto& [cols, rows, width] : {std::tuple{80, 24, 312}, std::tuple{100, 30, 312},
+                                            std::tuple{112, 38, 440}, std::tuple{120, 40, 440}}) {
+      platform::VirtualClock clock;
+      ui::BufferScreen screen(cols, rows);
+      ui::TerminalHost host(clock, screen, res);
+      Shown dlg(NvManagerTemplate());
+      int opened_width = 0;
+      dlg.init = [&](Shown& d) {
+        opened_width = d.GetTemplate().width;
+        d.EndDialog(ui::IDOK);
+      };
+      dlg.DoModal(host);
+      EXPECT_EQ(opened_width, width) << code << " " << cols << " x " << rows;
+    }
   }
 }
 
