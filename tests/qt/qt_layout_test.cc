@@ -68,7 +68,9 @@ int MissingPixels(QWidget* w) {
     const QRect need = fm.boundingRect(
         QRect(0, 0, w->width(), 10000),
         Qt::TextWordWrap | (label->buddy() != nullptr ? Qt::TextShowMnemonic : 0), label->text());
-    return std::max({0, need.width() - w->width(), need.height() - w->height()});
+    // The last line counts as shown when only its descent is cut: the CJK fallback fonts' lines
+    // run a pixel taller than the dialog's rows, with nothing drawn there.
+    return std::max({0, need.width() - w->width(), need.height() - fm.descent() - w->height()});
   }
   if (auto* box = dynamic_cast<QGroupBox*>(w)) {  // where the style puts the title
     QStyleOptionGroupBox opt;
