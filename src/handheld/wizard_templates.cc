@@ -40,8 +40,8 @@ ui::Template MakeStep1() {
                  kWidth,
                  Row(10),
                  {
-                     {1201, kStatic, "Printing Speed :", {0, Row(0), 64, 8}},
-                     {kSpeedList, kCombo, "", {64, Row(0), 56, 40}, ui::kGroup},
+                     {1201, kStatic, "Printing Speed :", {0, Row(0), 68, 8}},
+                     {kSpeedList, kCombo, "", {68, Row(0), 52, 40}, ui::kGroup},
                      {1202, kStatic, "Printing density :", {0, Row(1), kWidth, 8}},
                      {kDensityList, kCombo, "", {8, Row(2), 100, 80}},
                      {1203, kGroupBox, "Default Font Type", {0, Row(3), kWidth, Row(5)}},
