@@ -448,7 +448,7 @@ TEST(CommonUtilSettingsTest, OpenLinkUsesTheHandedOverSettingOnce) {
   EXPECT_EQ(t.devices.record.open_devices, 0);
 
   const LinkSettings tcp{.interface = 3,
-                         .port_name = "NET192.168.0.10",
+                         .port_name = "NET127.0.0.10",
                          .baud_rate = 9600,
                          .parity = 2,
                          .data_bits = 7,
@@ -460,7 +460,7 @@ TEST(CommonUtilSettingsTest, OpenLinkUsesTheHandedOverSettingOnce) {
   ASSERT_TRUE(util.OpenLink());  // already open: no second connection
   EXPECT_EQ(util.dev().settings(), tcp);
   EXPECT_EQ(t.devices.record.connects,
-            (std::vector<std::pair<std::string, uint16_t>>{{"192.168.0.10", 9101}}));
+            (std::vector<std::pair<std::string, uint16_t>>{{"127.0.0.10", 9101}}));
   util.CloseLink();
   util.CloseLink();
   EXPECT_FALSE(util.dev().is_open());
