@@ -18,10 +18,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     FUZZ_CHECK(kTarget, !error.empty());
     return 0;
   }
-  const LinkSettings& link = address->link;
+  const devlink::LinkSettings& link = address->link;
   FUZZ_CHECK(kTarget, !link.port_name.empty());
   FUZZ_CHECK(kTarget, link.port_name.find_first_of(" \t") == std::string::npos);
-  if (link.interface == CDev::kInterfaceTcp) {
+  if (link.interface == devlink::CDev::kInterfaceTcp) {
     FUZZ_CHECK(kTarget, link.tcp_port >= 1 && link.tcp_port <= 65535);
   } else {
     FUZZ_CHECK(kTarget, link.port_name.front() == '/' || link.port_name.starts_with("COM"));

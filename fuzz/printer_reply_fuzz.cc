@@ -30,56 +30,90 @@ constexpr char kTarget[] = "printer_reply";
 
 bool KnownResult(uint32_t result) {
   switch (result) {
-    case kResultOk:
-    case kResultNotOpen:
-    case kResultNotAccepted:
-    case kResultRfMalformed:
-    case kResultBadReply:
-    case kResultWriteFailed:
-    case kResultNoReply:
-    case kResultValueRefused:
+    case protocol::kResultOk:
+    case protocol::kResultNotOpen:
+    case protocol::kResultNotAccepted:
+    case protocol::kResultRfMalformed:
+    case protocol::kResultBadReply:
+    case protocol::kResultWriteFailed:
+    case protocol::kResultNoReply:
+    case protocol::kResultValueRefused:
       return true;
     default:
       return false;
   }
 }
 
-constexpr uint8_t kBtKinds[] = {vmsm::kBtConnMode, vmsm::kBtName, vmsm::kBtPin, vmsm::kBtSecurity};
+constexpr uint8_t kBtKinds[] = {protocol::vmsm::kBtConnMode, protocol::vmsm::kBtName,
+                                protocol::vmsm::kBtPin, protocol::vmsm::kBtSecurity};
 
 // One operation; `read` says whether it is a read of the settings record.
 struct Operation {
   bool identification;
   bool read;
-  std::function<uint32_t(CCommonUtil&, CCommonVmsm&, uint8_t)> run;
+  std::function<uint32_t(protocol::CCommonUtil&, protocol::CCommonVmsm&, uint8_t)> run;
 };
 
 const std::vector<Operation>& Operations() {
   static const std::vector<Operation> operations = {
-      {true, false, [](CCommonUtil& u, CCommonVmsm&, uint8_t) { return u.GetPrinterInfo(0); }},
-      {true, false, [](CCommonUtil& u, CCommonVmsm&, uint8_t) { return u.GetPrinterInfo(1); }},
-      {true, false, [](CCommonUtil& u, CCommonVmsm&, uint8_t) { return u.GetPrinterInfo(2); }},
-      {true, false, [](CCommonUtil& u, CCommonVmsm&, uint8_t) { return u.GetPrinterInfo(3); }},
-      {true, false, [](CCommonUtil& u, CCommonVmsm&, uint8_t) { return u.GetPrinterInfo(4); }},
-      {false, false, [](CCommonUtil&, CCommonVmsm& v, uint8_t) { return v.InitSetting(); }},
-      {false, false, [](CCommonUtil&, CCommonVmsm& v, uint8_t) { return v.EndSetting(); }},
-      {false, true, [](CCommonUtil&, CCommonVmsm& v, uint8_t a) { return v.ReadSwitch(a); }},
-      {false, true, [](CCommonUtil&, CCommonVmsm& v, uint8_t a) { return v.ReadSerial(a % 6); }},
-      {false, true, [](CCommonUtil&, CCommonVmsm& v, uint8_t) { return v.ReadTearOff(); }},
-      {false, true, [](CCommonUtil&, CCommonVmsm& v, uint8_t) { return v.ReadRfInterface(); }},
+      {true, false,
+       [](protocol::CCommonUtil& u, protocol::CCommonVmsm&, uint8_t) {
+         return u.GetPrinterInfo(0);
+       }},
+      {true, false,
+       [](protocol::CCommonUtil& u, protocol::CCommonVmsm&, uint8_t) {
+         return u.GetPrinterInfo(1);
+       }},
+      {true, false,
+       [](protocol::CCommonUtil& u, protocol::CCommonVmsm&, uint8_t) {
+         return u.GetPrinterInfo(2);
+       }},
+      {true, false,
+       [](protocol::CCommonUtil& u, protocol::CCommonVmsm&, uint8_t) {
+         return u.GetPrinterInfo(3);
+       }},
+      {true, false,
+       [](protocol::CCommonUtil& u, protocol::CCommonVmsm&, uint8_t) {
+         return u.GetPrinterInfo(4);
+       }},
+      {false, false,
+       [](protocol::CCommonUtil&, protocol::CCommonVmsm& v, uint8_t) { return v.InitSetting(); }},
+      {false, false,
+       [](protocol::CCommonUtil&, protocol::CCommonVmsm& v, uint8_t) { return v.EndSetting(); }},
       {false, true,
-       [](CCommonUtil&, CCommonVmsm& v, uint8_t a) { return v.ReadBtInfo(kBtKinds[a % 4]); }},
-      {false, true, [](CCommonUtil&, CCommonVmsm& v, uint8_t a) { return v.ReadSentinel(a % 5); }},
-      {false, false, [](CCommonUtil&, CCommonVmsm& v, uint8_t) { return v.FactoryDefault(); }},
+       [](protocol::CCommonUtil&, protocol::CCommonVmsm& v, uint8_t a) { return v.ReadSwitch(a); }},
+      {false, true,
+       [](protocol::CCommonUtil&, protocol::CCommonVmsm& v, uint8_t a) {
+         return v.ReadSerial(a % 6);
+       }},
+      {false, true,
+       [](protocol::CCommonUtil&, protocol::CCommonVmsm& v, uint8_t) { return v.ReadTearOff(); }},
+      {false, true,
+       [](protocol::CCommonUtil&, protocol::CCommonVmsm& v, uint8_t) {
+         return v.ReadRfInterface();
+       }},
+      {false, true,
+       [](protocol::CCommonUtil&, protocol::CCommonVmsm& v, uint8_t a) {
+         return v.ReadBtInfo(kBtKinds[a % 4]);
+       }},
+      {false, true,
+       [](protocol::CCommonUtil&, protocol::CCommonVmsm& v, uint8_t a) {
+         return v.ReadSentinel(a % 5);
+       }},
+      {false, false,
+       [](protocol::CCommonUtil&, protocol::CCommonVmsm& v, uint8_t) {
+         return v.FactoryDefault();
+       }},
   };
   return operations;
 }
 
-void CheckIdentification(const CCommonUtil& util) {
-  const PrinterIdentity& identity = util.identity();
-  FUZZ_CHECK(kTarget, identity.model_code <= MODEL_TMQD550);
+void CheckIdentification(const protocol::CCommonUtil& util) {
+  const protocol::PrinterIdentity& identity = util.identity();
+  FUZZ_CHECK(kTarget, identity.model_code <= protocol::MODEL_TMQD550);
   FUZZ_CHECK(kTarget, identity.firmware_version == 0 ||
-                          identity.firmware_version == kFirmwareOlder ||
-                          identity.firmware_version == kFirmwareNewer);
+                          identity.firmware_version == protocol::kFirmwareOlder ||
+                          identity.firmware_version == protocol::kFirmwareNewer);
 }
 
 }  // namespace
@@ -101,8 +135,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   platform::NullTrace trace;
   platform::Services services{clock, factory, registry, trace};
 
-  CCommonUtil util(services, (mode & 1) != 0);
-  CCommonVmsm vmsm(&util, clock);
+  protocol::CCommonUtil util(services, (mode & 1) != 0);
+  protocol::CCommonVmsm vmsm(&util, clock);
   if (!util.OpenLink()) return 0;
   line.replies = input.Rest();
 
@@ -112,7 +146,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
        {first, (first + 1 + selector / operations.size()) % operations.size()}) {
     const Operation& operation = operations[index];
     const bool was_open = util.dev().is_open();
-    const PrinterSettings before = vmsm.settings();
+    const protocol::PrinterSettings before = vmsm.settings();
     const uint64_t started = clock.NowMs();
     const uint32_t result = operation.run(util, vmsm, argument);
     FUZZ_CHECK(kTarget, KnownResult(result));
@@ -122,12 +156,14 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
       CheckIdentification(util);
     } else {
       const bool open = util.dev().is_open();
-      if (result == kResultBadReply || result == kResultWriteFailed || result == kResultNoReply) {
+      if (result == protocol::kResultBadReply || result == protocol::kResultWriteFailed ||
+          result == protocol::kResultNoReply) {
         FUZZ_CHECK(kTarget, !open);
-      } else if (result != kResultNotAccepted) {
+      } else if (result != protocol::kResultNotAccepted) {
         FUZZ_CHECK(kTarget, open == was_open);
       }
-      if (operation.read && result != kResultOk) FUZZ_CHECK(kTarget, vmsm.settings() == before);
+      if (operation.read && result != protocol::kResultOk)
+        FUZZ_CHECK(kTarget, vmsm.settings() == before);
     }
     if (!util.dev().is_open()) break;
   }

@@ -19,8 +19,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     FUZZ_CHECK(kTarget, assignments.empty());
     return 0;
   }
-  const PrinterSettings reported;
-  PrinterSettings settings = reported;
+  const protocol::PrinterSettings reported;
+  protocol::PrinterSettings settings = reported;
   if (!cli::ApplyAssignments(assignments, &settings, &error)) {
     FUZZ_CHECK(kTarget, !error.empty());
     FUZZ_CHECK(kTarget, settings == reported);
@@ -31,7 +31,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
        {cli::SettingsToIni(settings, {"printer: f"}), cli::SettingsToJson(settings).dump(2)}) {
     std::vector<cli::Assignment> again;
     FUZZ_CHECK(kTarget, cli::ParseSettingsText(text, "again", &again, &error));
-    PrinterSettings back = reported;
+    protocol::PrinterSettings back = reported;
     FUZZ_CHECK(kTarget, cli::ApplyAssignments(again, &back, &error));
     FUZZ_CHECK(kTarget, back == settings);
   }

@@ -46,11 +46,12 @@ bool CollectPrinters(const CliOptions& options, CliEnvironment& env, StandardInp
   }
   // COMn goes to the device the dialog programs would open for it.
   for (PrinterAddress& address : *printers) {
-    LinkSettings& link = address.link;
-    if (link.interface > CDev::kInterfaceBluetooth || env.port_registry == nullptr) continue;
+    devlink::LinkSettings& link = address.link;
+    if (link.interface > devlink::CDev::kInterfaceBluetooth || env.port_registry == nullptr)
+      continue;
     if (link.port_name.rfind("COM", 0) != 0) continue;
     link.port_name = platform::ResolveComName(
-        link.port_name, link.interface == CDev::kInterfaceBluetooth, *env.port_registry);
+        link.port_name, link.interface == devlink::CDev::kInterfaceBluetooth, *env.port_registry);
   }
   // One printer twice, however it is written, would get two links that interleave their work.
   std::unordered_map<std::string, size_t> first;  // PrinterKey -> index

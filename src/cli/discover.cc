@@ -7,7 +7,7 @@ namespace cli {
 namespace {
 
 // DiscoverUsbPrinters narrates each device it tries; the listing says what was found instead.
-class SilentDiscoveryLog : public DiscoveryLog {
+class SilentDiscoveryLog : public devlink::DiscoveryLog {
  public:
   void Line(const std::string&) override {}
 };
@@ -23,7 +23,7 @@ std::vector<DiscoveredPrinter> DiscoverLocal(platform::Services& services,
                                              const std::string& sysfs_root) {
   std::vector<DiscoveredPrinter> found;
   SilentDiscoveryLog log;
-  for (const UsbPrinter& printer : DiscoverUsbPrinters(services, log)) {
+  for (const devlink::UsbPrinter& printer : devlink::DiscoverUsbPrinters(services, log)) {
     found.push_back({printer.device_path, "usb", "", "", "", "USB printer"});
   }
   // The list puts each device's /dev/serial/by-id names right after it: they take its kind.

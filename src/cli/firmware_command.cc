@@ -18,30 +18,30 @@ namespace {
 
 PrinterOutcome SendFirmwareFile(PrinterSession& session, std::span<const uint8_t> bytes) {
   PrinterOutcome outcome;
-  CDev& dev = session.util().dev();
-  const CDev::Traffic before = dev.traffic();
+  devlink::CDev& dev = session.util().dev();
+  const devlink::CDev::Traffic before = dev.traffic();
   if (!session.util().OpenLink()) {
-    outcome.message = WithFailureLine(kFirmwareOpenPortError, dev, before);
+    outcome.message = devlink::WithFailureLine(firmware::kFirmwareOpenPortError, dev, before);
     return outcome;
   }
   session.ShowProgress(0, "Firmware is downloading");
-  const CDev::Traffic sending = dev.traffic();
-  const FirmwareSendResult result = SendFirmware(dev, bytes, [&session](int percent) {
-    session.ShowProgress(percent, "Firmware is downloading");
-  });
+  const devlink::CDev::Traffic sending = dev.traffic();
+  const firmware::FirmwareSendResult result = firmware::SendFirmware(
+      dev, bytes,
+      [&session](int percent) { session.ShowProgress(percent, "Firmware is downloading"); });
   outcome.data["sent"] = result.sent;
-  if (result.status != FirmwareSendStatus::kSent) {
+  if (result.status != firmware::FirmwareSendStatus::kSent) {
     // Some of the file may be in the printer: count it as changed.
     outcome.changed = result.sent > 0;
-    outcome.message = WithFailureLine(kFirmwareSendFailedError, dev, sending) + " (" +
-                      std::to_string(result.sent) + " of " + std::to_string(bytes.size()) +
+    outcome.message = devlink::WithFailureLine(firmware::kFirmwareSendFailedError, dev, sending) +
+                      " (" + std::to_string(result.sent) + " of " + std::to_string(bytes.size()) +
                       " bytes sent)";
     return outcome;
   }
   outcome.ok = true;
   outcome.changed = true;
   outcome.message =
-      std::string(kFirmwareFinishedText) + " (" + std::to_string(result.sent) + " bytes)";
+      std::string(firmware::kFirmwareFinishedText) + " (" + std::to_string(result.sent) + " bytes)";
   return outcome;
 }
 

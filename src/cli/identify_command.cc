@@ -13,14 +13,14 @@ using session::PrinterSession;
 namespace {
 
 std::string Generation(uint32_t firmware_version) {
-  return firmware_version == kFirmwareNewer ? "newer" : "older";
+  return firmware_version == protocol::kFirmwareNewer ? "newer" : "older";
 }
 
 // One identification query; false with its message and the link's reason.
 bool Query(PrinterSession& session, uint32_t kind, std::string_view failure, std::string* message) {
-  const CDev::Traffic before = session.util().dev().traffic();
-  if (session.util().GetPrinterInfo(kind) == kResultOk) return true;
-  *message = WithFailureLine(std::string(failure), session.util().dev(), before);
+  const devlink::CDev::Traffic before = session.util().dev().traffic();
+  if (session.util().GetPrinterInfo(kind) == protocol::kResultOk) return true;
+  *message = devlink::WithFailureLine(std::string(failure), session.util().dev(), before);
   // A printer that answered as another model or maker says what it is.
   const std::string& refused = session.util().refused_identity();
   if (!refused.empty()) *message += "\n" + refused;
@@ -29,23 +29,24 @@ bool Query(PrinterSession& session, uint32_t kind, std::string_view failure, std
 
 PrinterOutcome Identify(PrinterSession& session) {
   PrinterOutcome outcome;
-  const PrinterIdentity& identity = session.util().identity();
+  const protocol::PrinterIdentity& identity = session.util().identity();
   session.ShowProgress(0, "Identifying");
   if (!session.OpenLink(&outcome.message)) return outcome;
-  if (!Query(session, CCommonUtil::kModel, TransferText(transfer_ids::kModelNotMatched),
+  if (!Query(session, protocol::CCommonUtil::kModel,
+             settings::TransferText(settings::transfer_ids::kModelNotMatched), &outcome.message) ||
+      !Query(session, protocol::CCommonUtil::kMaker, "Printer maker is not matched!",
              &outcome.message) ||
-      !Query(session, CCommonUtil::kMaker, "Printer maker is not matched!", &outcome.message) ||
-      !Query(session, CCommonUtil::kFirmwareVersion, TransferText(transfer_ids::kVersionFailed),
-             &outcome.message)) {
+      !Query(session, protocol::CCommonUtil::kFirmwareVersion,
+             settings::TransferText(settings::transfer_ids::kVersionFailed), &outcome.message)) {
     return outcome;
   }
   session.ShowProgress(100, "Identified");
   outcome.ok = true;
   const std::string generation = Generation(identity.firmware_version);
-  outcome.message = identity.model_name + ", " + kMakerName + ", firmware " +
+  outcome.message = identity.model_name + ", " + protocol::kMakerName + ", firmware " +
                     identity.firmware_version_text + " (" + generation + " generation)";
   outcome.data["model"] = identity.model_name;
-  outcome.data["maker"] = kMakerName;
+  outcome.data["maker"] = protocol::kMakerName;
   outcome.data["firmware"] = identity.firmware_version_text;
   outcome.data["generation"] = generation;
   return outcome;

@@ -37,25 +37,26 @@ struct LogoBatch {
 bool CheckLogoBatch(const LogoBatch& batch, std::string* error) {
   // The image list's checks read only the files: an engine with no link, whose clock never runs.
   platform::RealClock clock;
-  CCommonNv nv(nullptr, clock);
+  nv::CCommonNv nv(nullptr, clock);
   for (size_t i = 0; i < batch.paths.size(); ++i) {
-    int status = CCommonNv::kStatusOk;
+    int status = nv::CCommonNv::kStatusOk;
     auto entry =
         nv.CreateImageEntry(static_cast<uint8_t>(i + 1), batch.paths[i], batch.brightness, &status);
     if (!entry) {
-      *error = status == CCommonNv::kStatusTooTall
+      *error = status == nv::CCommonNv::kStatusTooTall
                    ? batch.paths[i] + ": too tall for one NV image at the printable width"
                    : nv.load_error();
       return false;
     }
     const uint32_t added = nv.AddImageEntry(std::move(entry));
-    if (added == kResultNvAreaFull) {
+    if (added == protocol::kResultNvAreaFull) {
       *error = "the images do not fit the printer's NV image area (" +
-               std::to_string(CCommonNv::kAreaCapacity) + " bytes)";
+               std::to_string(nv::CCommonNv::kAreaCapacity) + " bytes)";
       return false;
     }
-    if (added != kResultOk) {
-      *error = "too many images at once (at most " + std::to_string(CCommonNv::kMaxImages) + ")";
+    if (added != protocol::kResultOk) {
+      *error =
+          "too many images at once (at most " + std::to_string(nv::CCommonNv::kMaxImages) + ")";
       return false;
     }
   }
@@ -64,9 +65,9 @@ bool CheckLogoBatch(const LogoBatch& batch, std::string* error) {
 
 PrinterOutcome AddLogos(PrinterSession& session, const LogoBatch& batch) {
   PrinterOutcome outcome;
-  CCommonNv& nv = session.nv();
+  nv::CCommonNv& nv = session.nv();
   // As the NV manager opens: the key codes the printer holds first.
-  if (!session.RunJob(NvJobCode::kReadKeyCodes, "", &outcome.message)) return outcome;
+  if (!session.RunJob(nv::NvJobCode::kReadKeyCodes, "", &outcome.message)) return outcome;
   const std::vector<std::string> held = nv.key_codes();
   for (size_t i = 0; i < batch.keys.size(); ++i) {
     const std::vector<std::string> earlier(batch.keys.begin(), batch.keys.begin() + i);
@@ -77,10 +78,10 @@ PrinterOutcome AddLogos(PrinterSession& session, const LogoBatch& batch) {
   }
   nv.ClearImageEntries();
   for (size_t i = 0; i < batch.paths.size(); ++i) {
-    int status = CCommonNv::kStatusOk;
+    int status = nv::CCommonNv::kStatusOk;
     auto entry =
         nv.CreateImageEntry(static_cast<uint8_t>(i + 1), batch.paths[i], batch.brightness, &status);
-    if (!entry || nv.AddImageEntry(std::move(entry)) != kResultOk) {
+    if (!entry || nv.AddImageEntry(std::move(entry)) != protocol::kResultOk) {
       outcome.message =
           entry ? "the images do not fit the printer's NV image area" : nv.load_error();
       return outcome;
@@ -111,7 +112,7 @@ PrinterOutcome AddLogos(PrinterSession& session, const LogoBatch& batch) {
   outcome.changed = true;
   nlohmann::ordered_json stored = nlohmann::ordered_json::array();
   std::vector<std::string> codes;
-  for (const NvDownloadItem& item : plan.items) {
+  for (const nv::NvDownloadItem& item : plan.items) {
     codes.push_back(item.key_code);
     outcome.details.push_back(item.key_code + "  " + item.name);
     stored.push_back({{"key_code", item.key_code}, {"file", item.name}});
@@ -125,7 +126,7 @@ PrinterOutcome AddLogos(PrinterSession& session, const LogoBatch& batch) {
 
 PrinterOutcome ListLogos(PrinterSession& session) {
   PrinterOutcome outcome;
-  if (!session.RunJob(NvJobCode::kReadKeyCodes, "", &outcome.message)) return outcome;
+  if (!session.RunJob(nv::NvJobCode::kReadKeyCodes, "", &outcome.message)) return outcome;
   const std::vector<std::string>& codes = session.nv().key_codes();
   outcome.ok = true;
   outcome.message = codes.empty() ? "no images"
@@ -136,9 +137,9 @@ PrinterOutcome ListLogos(PrinterSession& session) {
 }
 
 // Print, delete or delete all: one job after the key code list, as in the NV manager.
-PrinterOutcome OneJob(PrinterSession& session, NvJobCode job, const std::string& key_code) {
+PrinterOutcome OneJob(PrinterSession& session, nv::NvJobCode job, const std::string& key_code) {
   PrinterOutcome outcome;
-  if (!session.RunJob(NvJobCode::kReadKeyCodes, "", &outcome.message)) return outcome;
+  if (!session.RunJob(nv::NvJobCode::kReadKeyCodes, "", &outcome.message)) return outcome;
   // A copy: the job below changes the engine's list.
   const std::vector<std::string> held = session.nv().key_codes();
   if (!key_code.empty() && std::find(held.begin(), held.end(), key_code) == held.end()) {
@@ -150,11 +151,11 @@ PrinterOutcome OneJob(PrinterSession& session, NvJobCode job, const std::string&
   if (!session.RunJob(job, key_code, &outcome.message)) return outcome;
   outcome.ok = true;
   switch (job) {
-    case NvJobCode::kPrintImage:
+    case nv::NvJobCode::kPrintImage:
       outcome.changed = false;
       outcome.message = "printed " + key_code;
       break;
-    case NvJobCode::kDeleteImage:
+    case nv::NvJobCode::kDeleteImage:
       outcome.changed = true;
       outcome.message = "deleted " + key_code;
       break;
@@ -224,14 +225,15 @@ std::optional<PrinterWork> PrepareLogo(const CommandSetup& setup, std::string* e
       *error = "logo delete-all removes every NV image from the printer: add --yes";
       return std::nullopt;
     }
-    return work([](PrinterSession& s) { return OneJob(s, NvJobCode::kDeleteAll, ""); });
+    return work([](PrinterSession& s) { return OneJob(s, nv::NvJobCode::kDeleteAll, ""); });
   }
   // print KC, delete KC
   if (args.size() != 1 || !IsKeyCode(args[0])) {
     *error = command + " needs one key code of two printable characters, e.g. " + command + " 10";
     return std::nullopt;
   }
-  const NvJobCode job = command == "logo print" ? NvJobCode::kPrintImage : NvJobCode::kDeleteImage;
+  const nv::NvJobCode job =
+      command == "logo print" ? nv::NvJobCode::kPrintImage : nv::NvJobCode::kDeleteImage;
   const std::string key_code = args[0];
   return work([job, key_code](PrinterSession& s) { return OneJob(s, job, key_code); });
 }

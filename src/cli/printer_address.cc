@@ -69,7 +69,8 @@ bool Fail(std::string* error, std::string_view text, const std::string& why) {
   return false;
 }
 
-bool ParseTcp(std::string_view text, std::string_view rest, LinkSettings* out, std::string* error) {
+bool ParseTcp(std::string_view text, std::string_view rest, devlink::LinkSettings* out,
+              std::string* error) {
   std::string_view host = rest;
   std::optional<std::string_view> port_text;
   if (const size_t colon = rest.find(':'); colon != std::string_view::npos) {
@@ -105,14 +106,14 @@ bool ParseTcp(std::string_view text, std::string_view rest, LinkSettings* out, s
     if (!value) return Fail(error, text, "port out of range (1 to 65535)");
     port = *value;
   }
-  out->interface = CDev::kInterfaceTcp;
+  out->interface = devlink::CDev::kInterfaceTcp;
   out->port_name = host_text;
   out->tcp_port = port;
   return true;
 }
 
 bool ApplyOption(std::string_view text, std::string_view key, std::string_view value,
-                 bool bluetooth, LinkSettings* out, std::string* error) {
+                 bool bluetooth, devlink::LinkSettings* out, std::string* error) {
   const std::string v = Lower(value);
   if (key == "baud") {
     const std::optional<uint32_t> baud = Number(value, 1, 115200);
@@ -157,8 +158,8 @@ bool ApplyOption(std::string_view text, std::string_view key, std::string_view v
 
 // DEVICE[?OPTIONS] of a serial or Bluetooth port.
 // `prefix` is how the address named the kind ("serial:", "bt:", or nothing for a bare device).
-bool ParseSerial(std::string_view text, std::string_view prefix, bool bluetooth, LinkSettings* out,
-                 std::string* error) {
+bool ParseSerial(std::string_view text, std::string_view prefix, bool bluetooth,
+                 devlink::LinkSettings* out, std::string* error) {
   const std::string_view rest = text.substr(prefix.size());
   std::string_view device = rest;
   std::optional<std::string_view> options;
@@ -179,7 +180,7 @@ bool ParseSerial(std::string_view text, std::string_view prefix, bool bluetooth,
     return Fail(error, text,
                 std::string(prefix) + " needs a device path (e.g. /dev/ttyUSB0) or a COM name");
   }
-  out->interface = bluetooth ? CDev::kInterfaceBluetooth : CDev::kInterfaceSerial;
+  out->interface = bluetooth ? devlink::CDev::kInterfaceBluetooth : devlink::CDev::kInterfaceSerial;
   if (!options) return true;
   std::vector<std::string> seen;
   std::string_view list = *options;
@@ -226,7 +227,7 @@ std::optional<PrinterAddress> ParsePrinterAddress(std::string_view text, std::st
       Fail(error, text, "a USB printer is given by its device path alone, e.g. /dev/usb/lp0");
       return std::nullopt;
     }
-    address.link.interface = CDev::kInterfaceUsb;
+    address.link.interface = devlink::CDev::kInterfaceUsb;
     address.link.port_name = std::string(text);
     ok = true;
   } else if (text.front() == '/' || StartsWithNoCase(text, "com")) {
@@ -245,7 +246,7 @@ std::optional<PrinterAddress> ParsePrinterAddress(std::string_view text, std::st
 }
 
 std::string PrinterKey(const PrinterAddress& address) {
-  if (address.link.interface == CDev::kInterfaceTcp) {
+  if (address.link.interface == devlink::CDev::kInterfaceTcp) {
     return "tcp " + address.link.port_name + ":" + std::to_string(address.link.tcp_port);
   }
   return "device " + address.link.port_name;

@@ -16,7 +16,7 @@ namespace cli {
 struct PrinterAddress {
   std::string text;  // as written (shown in output)
   // The port name is a device path, "COM3", or the dotted IPv4 address.
-  LinkSettings link;
+  devlink::LinkSettings link;
 };
 
 // The TCP port a printer listens on unless the address names another.

@@ -260,9 +260,9 @@ bool ParseJson(std::string_view text, const std::string& file_name, std::vector<
 }
 
 // ApplyAssignments, or with `defer_held` its checks that need no printer.
-bool Apply(const std::vector<Assignment>& assignments, bool defer_held, PrinterSettings* settings,
-           std::string* error) {
-  PrinterSettings changed = *settings;
+bool Apply(const std::vector<Assignment>& assignments, bool defer_held,
+           protocol::PrinterSettings* settings, std::string* error) {
+  protocol::PrinterSettings changed = *settings;
   std::vector<std::string> refusals;
   std::map<std::string_view, const Assignment*> given;
   for (const Assignment& a : assignments) {
@@ -297,16 +297,16 @@ bool Apply(const std::vector<Assignment>& assignments, bool defer_held, PrinterS
 
 }  // namespace
 
-std::vector<SettingEntry> DescribeSettings(const PrinterSettings& settings) {
+std::vector<SettingEntry> DescribeSettings(const protocol::PrinterSettings& settings) {
   std::vector<SettingEntry> entries;
   for (const SettingKey& key : SettingKeys()) {
-    entries.push_back(
-        {std::string(key.key), FormatSetting(key, settings), setting_schema::AllowedValues(key)});
+    entries.push_back({std::string(key.key), FormatSetting(key, settings),
+                       settings::setting_schema::AllowedValues(key)});
   }
   return entries;
 }
 
-std::string SettingsToIni(const PrinterSettings& settings,
+std::string SettingsToIni(const protocol::PrinterSettings& settings,
                           const std::vector<std::string>& header_lines) {
   std::string out = "# Pelliset printer settings, format version " +
                     std::to_string(kSettingsFormatVersion) + "\n";
@@ -330,7 +330,7 @@ std::string SettingsToIni(const PrinterSettings& settings,
   return out;
 }
 
-nlohmann::ordered_json SettingsToJson(const PrinterSettings& settings) {
+nlohmann::ordered_json SettingsToJson(const protocol::PrinterSettings& settings) {
   nlohmann::ordered_json values = nlohmann::ordered_json::object();
   for (const SettingEntry& entry : DescribeSettings(settings)) values[entry.key] = entry.value;
   nlohmann::ordered_json root;
@@ -362,18 +362,18 @@ bool ParseAssignmentArgument(std::string_view text, int index, Assignment* out,
   return true;
 }
 
-bool ApplyAssignments(const std::vector<Assignment>& assignments, PrinterSettings* settings,
-                      std::string* error) {
+bool ApplyAssignments(const std::vector<Assignment>& assignments,
+                      protocol::PrinterSettings* settings, std::string* error) {
   return Apply(assignments, false, settings, error);
 }
 
 bool CheckAssignments(const std::vector<Assignment>& assignments, std::string* error) {
-  PrinterSettings scratch;
+  protocol::PrinterSettings scratch;
   return Apply(assignments, true, &scratch, error);
 }
 
-std::vector<SettingChange> DiffSettings(const PrinterSettings& before,
-                                        const PrinterSettings& after) {
+std::vector<SettingChange> DiffSettings(const protocol::PrinterSettings& before,
+                                        const protocol::PrinterSettings& after) {
   std::vector<SettingChange> changes;
   for (const SettingKey& key : SettingKeys()) {
     std::string old_value = FormatSetting(key, before);

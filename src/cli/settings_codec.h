@@ -21,17 +21,17 @@ struct SettingEntry {
 };
 
 // Every setting of the record, in the key table's order, with readable values.
-std::vector<SettingEntry> DescribeSettings(const PrinterSettings& settings);
+std::vector<SettingEntry> DescribeSettings(const protocol::PrinterSettings& settings);
 
 // The ini text: a header comment (format version and `header_lines`, e.g. the printer's address
 // and model), a format_version line, then one "key = value" line per setting with its allowed
 // values in a comment above it. Values that would not survive the line as they are (spaces at
 // either end, '#', ';', quotes, nothing at all) are written in double quotes.
-std::string SettingsToIni(const PrinterSettings& settings,
+std::string SettingsToIni(const protocol::PrinterSettings& settings,
                           const std::vector<std::string>& header_lines);
 
 // {"format_version":1,"settings":{"print.density":"150%",...}}, keys in the table's order.
-nlohmann::ordered_json SettingsToJson(const PrinterSettings& settings);
+nlohmann::ordered_json SettingsToJson(const protocol::PrinterSettings& settings);
 
 struct Assignment {
   std::string key;
@@ -52,8 +52,8 @@ bool ParseAssignmentArgument(std::string_view text, int index, Assignment* out, 
 // Applies the assignments to `settings` (what the printer reported). Every key and every value
 // is checked first; on any refusal `settings` stays as it was and `error` lists each refused
 // assignment with its origin, key, value and what is allowed, one a line.
-bool ApplyAssignments(const std::vector<Assignment>& assignments, PrinterSettings* settings,
-                      std::string* error);
+bool ApplyAssignments(const std::vector<Assignment>& assignments,
+                      protocol::PrinterSettings* settings, std::string* error);
 
 // The checks ApplyAssignments makes that need no printer: for a set over several printers, so
 // that nothing is sent to any of them when a key or value is wrong. A value that only a printer
@@ -68,7 +68,7 @@ struct SettingChange {
 };
 
 // The settings whose readable values differ, in the key table's order.
-std::vector<SettingChange> DiffSettings(const PrinterSettings& before,
-                                        const PrinterSettings& after);
+std::vector<SettingChange> DiffSettings(const protocol::PrinterSettings& before,
+                                        const protocol::PrinterSettings& after);
 
 }  // namespace cli

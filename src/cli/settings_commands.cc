@@ -48,8 +48,8 @@ std::string CommentSafe(std::string text) {
   return text;
 }
 
-std::string SettingsText(const PrinterSettings& settings, const std::string& format,
-                         const std::string& address, const CCommonUtil& util) {
+std::string SettingsText(const protocol::PrinterSettings& settings, const std::string& format,
+                         const std::string& address, const protocol::CCommonUtil& util) {
   if (format == "json") return SettingsToJson(settings).dump(2) + "\n";
   return SettingsToIni(settings,
                        {CommentSafe("printer: " + address),
@@ -66,13 +66,14 @@ bool IsKey(const Assignment& a, std::string_view key) {
 // What the printer reported that cannot go back as it is: sentinels it did not report (writing
 // the record would erase them) and a baud rate the serial command cannot carry (it would become
 // 115200). Empty when the record can be written back; `given` are the keys the user set.
-std::string UnwritableHeldValues(const CCommonVmsm& vmsm, const std::vector<Assignment>& given) {
+std::string UnwritableHeldValues(const protocol::CCommonVmsm& vmsm,
+                                 const std::vector<Assignment>& given) {
   auto set_by_user = [&](const std::string& key) {
     return std::any_of(given.begin(), given.end(),
                        [&](const Assignment& a) { return IsKey(a, key); });
   };
   std::string problems;
-  for (size_t t = 0; t < kSentinelTracks; ++t) {
+  for (size_t t = 0; t < protocol::kSentinelTracks; ++t) {
     const std::string track = "msr.track" + std::to_string(t + 1);
     if (vmsm.sentinel_reported(t) || (set_by_user(track + ".start") && set_by_user(track + ".end")))
       continue;
@@ -81,7 +82,7 @@ std::string UnwritableHeldValues(const CCommonVmsm& vmsm, const std::vector<Assi
                 "them; give " +
                 track + ".start and " + track + ".end to write them";
   }
-  const auto& rates = setting_lists::kBaudRates;
+  const auto& rates = settings::setting_lists::kBaudRates;
   if (std::none_of(rates.begin(), rates.end(),
                    [&](const auto& rate) { return rate.value == vmsm.settings().Baudrate; })) {
     problems += "\nserial.baud_rate: the printer holds " +
@@ -131,11 +132,11 @@ std::optional<PrinterWork> PrepareSettingsGet(const CommandSetup& setup, std::st
       [=](size_t index, const PrinterAddress& address, platform::Services& services) {
         PrinterSession session(address.link, services, BoardRow(board, index));
         PrinterOutcome outcome;
-        if (!session.Transfer(TransferMode::kReadAll, &outcome.message)) return outcome;
-        const PrinterSettings& settings = session.vmsm().settings();
+        if (!session.Transfer(settings::TransferMode::kReadAll, &outcome.message)) return outcome;
+        const protocol::PrinterSettings& settings = session.vmsm().settings();
         outcome.ok = true;
         outcome.message = "read";
-        for (size_t t = 0; t < kSentinelTracks; ++t) {
+        for (size_t t = 0; t < protocol::kSentinelTracks; ++t) {
           if (!session.vmsm().sentinel_reported(t)) {
             outcome.details.push_back("msr.track" + std::to_string(t + 1) +
                                       ": not reported by the printer (shown empty)");
@@ -199,7 +200,7 @@ std::optional<PrinterWork> PrepareSettingsSet(const CommandSetup& setup, std::st
   // `settings get`): it goes back only where the printer holds it, which the read tells. Typed
   // on the command line, such a number is a mistake and is refused now.
   if (typed) {
-    PrinterSettings check;
+    protocol::PrinterSettings check;
     if (!ApplyAssignments(assignments, &check, error)) return std::nullopt;
   } else if (!CheckAssignments(assignments, error)) {
     return std::nullopt;
@@ -211,10 +212,10 @@ std::optional<PrinterWork> PrepareSettingsSet(const CommandSetup& setup, std::st
       [=](size_t index, const PrinterAddress& address, platform::Services& services) {
         PrinterSession session(address.link, services, BoardRow(board, index));
         PrinterOutcome outcome;
-        if (!session.Transfer(TransferMode::kReadAll, &outcome.message)) return outcome;
-        const PrinterSettings before = session.vmsm().settings();
+        if (!session.Transfer(settings::TransferMode::kReadAll, &outcome.message)) return outcome;
+        const protocol::PrinterSettings before = session.vmsm().settings();
         // Only the newer firmware generation has a tear-off position to read and write.
-        const bool newer = session.util().identity().firmware_version == kFirmwareNewer;
+        const bool newer = session.util().identity().firmware_version == protocol::kFirmwareNewer;
         if (!newer && std::any_of(assignments.begin(), assignments.end(), [](const Assignment& a) {
               return IsKey(a, "print.tear_off_position");
             })) {
@@ -251,7 +252,7 @@ std::optional<PrinterWork> PrepareSettingsSet(const CommandSetup& setup, std::st
           return outcome;
         }
         // The whole record goes back, in the order and with the pauses of every write.
-        if (!session.Transfer(TransferMode::kWriteAll, &outcome.message)) return outcome;
+        if (!session.Transfer(settings::TransferMode::kWriteAll, &outcome.message)) return outcome;
         outcome.ok = true;
         outcome.changed = true;
         outcome.message = Count(changes.size(), "setting") + " changed";
@@ -273,7 +274,8 @@ std::optional<PrinterWork> PrepareSettingsDefault(const CommandSetup& setup, std
       [board](size_t index, const PrinterAddress& address, platform::Services& services) {
         PrinterSession session(address.link, services, BoardRow(board, index));
         PrinterOutcome outcome;
-        if (!session.Transfer(TransferMode::kFactoryDefault, &outcome.message)) return outcome;
+        if (!session.Transfer(settings::TransferMode::kFactoryDefault, &outcome.message))
+          return outcome;
         outcome.ok = true;
         outcome.changed = true;
         outcome.message = "factory settings restored";

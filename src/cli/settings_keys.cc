@@ -100,15 +100,15 @@ int HexValue(char c) {
 constexpr std::string_view kHeldHint =
     " (a number outside these is only kept on a printer that already holds it)";
 
-std::string& TextOf(const SettingKey& key, PrinterSettings& settings) {
+std::string& TextOf(const SettingKey& key, protocol::PrinterSettings& settings) {
   return key.texts != nullptr ? (settings.*key.texts)[key.track] : settings.*key.text;
 }
 
-const std::string& TextOf(const SettingKey& key, const PrinterSettings& settings) {
+const std::string& TextOf(const SettingKey& key, const protocol::PrinterSettings& settings) {
   return key.texts != nullptr ? (settings.*key.texts)[key.track] : settings.*key.text;
 }
 
-bool ParseWords(const SettingKey& key, std::string_view value, PrinterSettings* settings,
+bool ParseWords(const SettingKey& key, std::string_view value, protocol::PrinterSettings* settings,
                 std::string* why) {
   const std::string folded = Folded(value);
   for (const ValueWord& w : key.words) {
@@ -124,13 +124,13 @@ bool ParseWords(const SettingKey& key, std::string_view value, PrinterSettings* 
                                     [&](const ValueWord& w) { return w.value == *number; });
     if (!listed) return true;
   }
-  *why = Quoted(value) + " is not one of " + setting_schema::WordList(key);
+  *why = Quoted(value) + " is not one of " + settings::setting_schema::WordList(key);
   if (NeedsHeldValue(key, value)) *why += kHeldHint;
   return false;
 }
 
-bool ParseNumberValue(const SettingKey& key, std::string_view value, PrinterSettings* settings,
-                      std::string* why) {
+bool ParseNumberValue(const SettingKey& key, std::string_view value,
+                      protocol::PrinterSettings* settings, std::string* why) {
   const std::optional<uint32_t> number = ParseNumber(Trimmed(value));
   const std::string range = std::to_string(key.min) + ".." + std::to_string(key.max);
   if (!number) {
@@ -147,7 +147,7 @@ bool ParseNumberValue(const SettingKey& key, std::string_view value, PrinterSett
   return true;
 }
 
-bool ParseText(const SettingKey& key, std::string_view value, PrinterSettings* settings,
+bool ParseText(const SettingKey& key, std::string_view value, protocol::PrinterSettings* settings,
                std::string* why) {
   std::string bytes;
   if (!UnescapeText(value, &bytes, why)) return false;
@@ -171,7 +171,7 @@ bool ParseText(const SettingKey& key, std::string_view value, PrinterSettings* s
 
 }  // namespace
 
-std::span<const SettingKey> SettingKeys() { return setting_schema::SettingFields(); }
+std::span<const SettingKey> SettingKeys() { return settings::setting_schema::SettingFields(); }
 
 const SettingKey* FindSettingKey(std::string_view key) {
   const std::string lower = LowerCase(Trimmed(key));
@@ -203,7 +203,7 @@ std::string_view SuggestSettingKey(std::string_view key) {
   return {};
 }
 
-std::string FormatSetting(const SettingKey& key, const PrinterSettings& settings) {
+std::string FormatSetting(const SettingKey& key, const protocol::PrinterSettings& settings) {
   switch (key.kind) {
     case ValueKind::kWords: {
       const uint32_t value = settings.*key.number;
@@ -220,8 +220,8 @@ std::string FormatSetting(const SettingKey& key, const PrinterSettings& settings
   return {};
 }
 
-bool ParseSetting(const SettingKey& key, std::string_view value, PrinterSettings* settings,
-                  std::string* why) {
+bool ParseSetting(const SettingKey& key, std::string_view value,
+                  protocol::PrinterSettings* settings, std::string* why) {
   switch (key.kind) {
     case ValueKind::kWords:
       return ParseWords(key, value, settings, why);

@@ -10,9 +10,9 @@
 // and read back.
 namespace cli {
 
-using setting_schema::ValueKind;
-using setting_schema::ValueWord;
-using SettingKey = setting_schema::SettingField;
+using settings::setting_schema::ValueKind;
+using settings::setting_schema::ValueWord;
+using SettingKey = settings::setting_schema::SettingField;
 
 // Every key, in the order the files list them.
 std::span<const SettingKey> SettingKeys();
@@ -23,13 +23,13 @@ std::string_view SuggestSettingKey(std::string_view key);
 
 // The readable value of `key` in `settings`. A record value no list knows is written as its plain
 // number, which ParseSetting takes back.
-std::string FormatSetting(const SettingKey& key, const PrinterSettings& settings);
+std::string FormatSetting(const SettingKey& key, const protocol::PrinterSettings& settings);
 // Stores `value` for `key` in `settings`, which holds the current values. A value outside the
 // allowed ones is still taken when it is exactly what the record already holds (a printer can
 // report values the lists do not have, and a file read from it must go back unchanged). False
 // with `why` (without the key name) for a value that is refused; `settings` is then unchanged.
-bool ParseSetting(const SettingKey& key, std::string_view value, PrinterSettings* settings,
-                  std::string* why);
+bool ParseSetting(const SettingKey& key, std::string_view value,
+                  protocol::PrinterSettings* settings, std::string* why);
 
 // True for a value ParseSetting takes only from a record that already holds it (a plain number
 // outside the allowed ones, an empty start code): whether it is refused depends on the printer.

@@ -39,30 +39,30 @@ std::optional<DiscoveredPrinter> Probe(platform::Services& services, uint32_t ad
   DiscoveredPrinter found;
   found.address = "tcp://" + dotted + ":" + std::to_string(options.port);
   found.kind = "tcp";
-  CCommonUtil util(services);
+  protocol::CCommonUtil util(services);
   util.SetLinkSettings(
-      {.interface = CDev::kInterfaceTcp, .port_name = dotted, .tcp_port = options.port});
+      {.interface = devlink::CDev::kInterfaceTcp, .port_name = dotted, .tcp_port = options.port});
   if (!util.OpenLink()) {
     found.note = "accepted a connection, then refused the next one";
     return found;
   }
-  const uint32_t model = util.GetPrinterInfo(CCommonUtil::kModel);
-  if (model == kResultNotAccepted) {
+  const uint32_t model = util.GetPrinterInfo(protocol::CCommonUtil::kModel);
+  if (model == protocol::kResultNotAccepted) {
     found.note = "not a TMQ-D550 (answered the model query with another model)";
     return found;
   }
-  if (model != kResultOk) {
+  if (model != protocol::kResultOk) {
     found.note = "not a TMQ-D550 (no answer to the model query)";
     return found;
   }
   found.model = util.identity().model_name;
   // A failed query closes the link: what is known so far is reported.
-  if (util.GetPrinterInfo(CCommonUtil::kMaker) != kResultOk) {
+  if (util.GetPrinterInfo(protocol::CCommonUtil::kMaker) != protocol::kResultOk) {
     found.note = "maker not recognised";
     return found;
   }
-  found.maker = kMakerName;
-  if (util.GetPrinterInfo(CCommonUtil::kFirmwareVersion) == kResultOk) {
+  found.maker = protocol::kMakerName;
+  if (util.GetPrinterInfo(protocol::CCommonUtil::kFirmwareVersion) == protocol::kResultOk) {
     found.firmware = util.identity().firmware_version_text;
   } else {
     found.note = "no answer to the firmware version query";

@@ -2,4 +2,6 @@
 
 #include "desktop/desktop_resources.h"
 
+namespace desktop {
 CAboutDlg::CAboutDlg() : ui::Dialog(desktop::AboutTemplate()) {}
+}  // namespace desktop

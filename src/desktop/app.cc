@@ -5,7 +5,9 @@
 #include "desktop/desktop_resources.h"
 #include "desktop/main_dlg.h"
 
-CM500QXUtilityApp::CM500QXUtilityApp(platform::Services& services, DiscoveryLog& discovery_log,
+namespace desktop {
+CM500QXUtilityApp::CM500QXUtilityApp(platform::Services& services,
+                                     devlink::DiscoveryLog& discovery_log,
                                      std::optional<ui::ResourcePack> language)
     : services_(services), discovery_log_(discovery_log), language_(std::move(language)) {}
 
@@ -18,3 +20,4 @@ bool CM500QXUtilityApp::InitInstance(ui::LoopHost& host) {
   dlg.DoModal(host);
   return false;
 }
+}  // namespace desktop

@@ -7,13 +7,14 @@
 #include "ui/core/loop_host.h"
 #include "ui/core/string_table.h"
 
+namespace desktop {
 // The desktop program's application object: installs the user interface's language, then runs
 // the main dialog; the program lives exactly as long as that dialog.
 class CM500QXUtilityApp {
  public:
   // `language` is the translation with any --pack overlays laid over it (desktop/language_packs.h);
   // nullopt: English.
-  CM500QXUtilityApp(platform::Services& services, DiscoveryLog& discovery_log,
+  CM500QXUtilityApp(platform::Services& services, devlink::DiscoveryLog& discovery_log,
                     std::optional<ui::ResourcePack> language);
 
   // Installs the resources in `host` and runs the main dialog modally. Returns false: once the
@@ -22,6 +23,7 @@ class CM500QXUtilityApp {
 
  private:
   platform::Services& services_;
-  DiscoveryLog& discovery_log_;
+  devlink::DiscoveryLog& discovery_log_;
   std::optional<ui::ResourcePack> language_;
 };
+}  // namespace desktop

@@ -24,10 +24,10 @@ inline constexpr int kInterfaceCount = 4;
 // REG_DWORD naming one of the four interfaces: anything else would select no row and leave the
 // dialog with no layout at all. The other values read as 0 or "" when missing or mistyped. With
 // TCP/IP, uBaudrate holds the TCP port.
-std::optional<LinkSettings> LoadCommSetting(platform::Registry& registry);
+std::optional<devlink::LinkSettings> LoadCommSetting(platform::Registry& registry);
 
 // Writes the seven values as one update. False when the store refused it; the registry's
 // LastError then says why, for the user to hear.
-bool StoreCommSetting(platform::Registry& registry, const LinkSettings& setting);
+bool StoreCommSetting(platform::Registry& registry, const devlink::LinkSettings& setting);
 
 }  // namespace desktop

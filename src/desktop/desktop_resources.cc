@@ -103,7 +103,7 @@ ui::StringTable DesktopStringTable() {
       {kStrVmsmManager, "Virtual Memory Switch Manager"},
       {kStrTcpPortLabel, "TCP Port :"},
   };
-  AddTransferStrings(table);
+  settings::AddTransferStrings(table);
   AddVmsmTabStrings(table);
   return table;
 }
@@ -119,9 +119,12 @@ const ui::Template& AboutTemplate() {
 }
 
 std::vector<const ui::Template*> DesktopTemplates() {
-  return {&MainDialogTemplate(), &AboutTemplate(),    &VmsmTemplate(),       &VmsmTab1Template(),
-          &VmsmTab2Template(),   &VmsmTab3Template(), &MsrAdvanceTemplate(), &VmsmProTemplate(),
-          &NvManagerTemplate(),  &NvAddrTemplate(),   &NvProTemplate(),      &FirmwareTemplate()};
+  return {&MainDialogTemplate(),    &AboutTemplate(),
+          &VmsmTemplate(),          &VmsmTab1Template(),
+          &VmsmTab2Template(),      &VmsmTab3Template(),
+          &MsrAdvanceTemplate(),    &settings::VmsmProTemplate(),
+          &nv::NvManagerTemplate(), &nv::NvAddrTemplate(),
+          &nv::NvProTemplate(),     &firmware::FirmwareTemplate()};
 }
 
 ui::Resources DesktopResources(std::optional<ui::ResourcePack> pack) {

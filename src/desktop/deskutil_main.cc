@@ -59,11 +59,11 @@ int RunUnderHost(platform::Clock& clock, platform::Services& services,
                  std::vector<ui::ResourcePack> packs, ui::HostPreference preference) {
   platform::FdTrace standard_error(2);
   const ui::HostChoice choice = ui::CurrentHostChoice(preference);
-  TraceDiscoveryLog discovery_log(choice == ui::HostChoice::kTerminal ||
-                                          choice == ui::HostChoice::kWindow
-                                      ? services.trace
-                                      : static_cast<platform::TraceSink&>(standard_error));
-  CM500QXUtilityApp app(
+  devlink::TraceDiscoveryLog discovery_log(choice == ui::HostChoice::kTerminal ||
+                                                   choice == ui::HostChoice::kWindow
+                                               ? services.trace
+                                               : static_cast<platform::TraceSink&>(standard_error));
+  desktop::CM500QXUtilityApp app(
       services, discovery_log,
       desktop::LayPacks(desktop::LoadLanguagePack(platform::SystemDefaultLanguageId(),
                                                   desktop::DefaultLanguageFolders()),

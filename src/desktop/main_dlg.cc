@@ -13,8 +13,7 @@
 #include "settings/dialogs/port_lists.h"
 #include "settings/dialogs/vmsm_pro_dlg.h"
 
-using namespace desktop;
-
+namespace desktop {
 namespace {
 
 constexpr std::array<std::string_view, kInterfaceCount> kInterfaceRows = {
@@ -52,7 +51,8 @@ void SelectIfPresent(ui::ComboBox& list, int row) {
 
 }  // namespace
 
-CM500QXUtilityDlg::CM500QXUtilityDlg(platform::Services& services, DiscoveryLog& discovery_log)
+CM500QXUtilityDlg::CM500QXUtilityDlg(platform::Services& services,
+                                     devlink::DiscoveryLog& discovery_log)
     : ui::Dialog(MainDialogTemplate()),
       services_(services),
       discovery_log_(discovery_log),
@@ -65,7 +65,7 @@ bool CM500QXUtilityDlg::OnInitDialog() {
   // The label over the baud rate list names the TCP port in TCP/IP mode; this is its own text.
   baud_rate_label_ = GetDlgItemText(kBaudRateLabel);
   FillInterfaceList();
-  const std::optional<LinkSettings> stored = LoadCommSetting(services_.registry);
+  const std::optional<devlink::LinkSettings> stored = LoadCommSetting(services_.registry);
   if (stored) {
     GetComboBox(kInterfaceList).SetCurSel(stored->interface);
     setting_ = *stored;
@@ -92,19 +92,19 @@ void CM500QXUtilityDlg::LayoutInterface() {
   ShowDlgItem(kTcpPortEdit, false);
   SetDlgItemText(kBaudRateLabel, baud_rate_label_);
   switch (GetComboBox(kInterfaceList).GetCurSel()) {
-    case CDev::kInterfaceSerial:
+    case devlink::CDev::kInterfaceSerial:
       LayoutSerial();
       break;
-    case CDev::kInterfaceBluetooth:
+    case devlink::CDev::kInterfaceBluetooth:
       // A Bluetooth serial port's line is the radio's business: only the port can be chosen.
       LayoutSerial();
       EnableDlgItem(kBaudRateList, false);
       EnableLineControls(*this, false);
       break;
-    case CDev::kInterfaceUsb:
+    case devlink::CDev::kInterfaceUsb:
       LayoutUsb();
       break;
-    case CDev::kInterfaceTcp:
+    case devlink::CDev::kInterfaceTcp:
       LayoutTcp();
       break;
     default:
@@ -123,7 +123,8 @@ void CM500QXUtilityDlg::LayoutSerial() {
 }
 
 void CM500QXUtilityDlg::FillSerialLists() {
-  FillSerialPortLists(GetComboBox(kPortList), GetComboBox(kBaudRateList), "", serial_devices_);
+  settings::FillSerialPortLists(GetComboBox(kPortList), GetComboBox(kBaudRateList), "",
+                                serial_devices_);
   const std::string none = LoadString(kStrNone);
   Refill(GetComboBox(kDataBitsList), {"8"});
   Refill(GetComboBox(kParityList), {none, "ODD", "EVEN"});
@@ -140,7 +141,8 @@ void CM500QXUtilityDlg::LayoutUsb() {
   ui::ComboBox& port = GetComboBox(kPortList);
   port.ResetContent();
   usb_paths_.clear();
-  for (const UsbPrinter& printer : DiscoverUsbPrinters(services_, discovery_log_)) {
+  for (const devlink::UsbPrinter& printer :
+       devlink::DiscoverUsbPrinters(services_, discovery_log_)) {
     port.AddString(printer.label);
     usb_paths_.push_back(printer.device_path);
   }
@@ -150,7 +152,7 @@ void CM500QXUtilityDlg::LayoutUsb() {
     return;
   }
   MessageBox(LoadString(kStrNoUsbPrinter), LoadString(kStrAppCaption), ui::MB_OK);
-  GetComboBox(kInterfaceList).SetCurSel(CDev::kInterfaceSerial);
+  GetComboBox(kInterfaceList).SetCurSel(devlink::CDev::kInterfaceSerial);
   LayoutInterface();
 }
 
@@ -165,10 +167,10 @@ void CM500QXUtilityDlg::LayoutTcp() {
   EnableLineControls(*this, false);
 }
 
-void CM500QXUtilityDlg::Restore(const LinkSettings& stored) {
+void CM500QXUtilityDlg::Restore(const devlink::LinkSettings& stored) {
   switch (stored.interface) {
-    case CDev::kInterfaceSerial:
-    case CDev::kInterfaceBluetooth: {
+    case devlink::CDev::kInterfaceSerial:
+    case devlink::CDev::kInterfaceBluetooth: {
       // A port that no longer exists (COM50, or a handheld's "COM1:") leaves the first row; a
       // device path is kept as typed even while its adapter is unplugged.
       ui::ComboBox& port = GetComboBox(kPortList);
@@ -180,22 +182,23 @@ void CM500QXUtilityDlg::Restore(const LinkSettings& stored) {
       }
       ui::ComboBox& baud = GetComboBox(kBaudRateList);
       for (int row = 0; row < baud.GetCount(); ++row) {
-        if (LeadingDecimal(baud.GetItemText(row)) == stored.baud_rate) baud.SetCurSel(row);
+        if (settings::LeadingDecimal(baud.GetItemText(row)) == stored.baud_rate)
+          baud.SetCurSel(row);
       }
       SelectIfPresent(GetComboBox(kParityList), stored.parity);
       SelectIfPresent(GetComboBox(kStopBitsList), stored.stop_bits == 2 ? 1 : stored.stop_bits);
       GetComboBox(kFlowControlList).SetCurSel(0);
       break;
     }
-    case CDev::kInterfaceUsb:
+    case devlink::CDev::kInterfaceUsb:
       for (size_t row = 0; row < usb_paths_.size(); ++row) {
         if (usb_paths_[row] == stored.port_name) {
           GetComboBox(kPortList).SetCurSel(static_cast<int>(row));
         }
       }
       break;
-    case CDev::kInterfaceTcp:
-      SetDlgItemText(kIpAddressEdit, StripNetPrefix(stored.port_name));
+    case devlink::CDev::kInterfaceTcp:
+      SetDlgItemText(kIpAddressEdit, devlink::StripNetPrefix(stored.port_name));
       // The stored TCP port comes back too: keeping 9100 here would silently replace the user's
       // port at the next Exit.
       if (stored.tcp_port >= 1 && stored.tcp_port <= kMaxTcpPort) {
@@ -212,27 +215,28 @@ void CM500QXUtilityDlg::ReadSetting() {
   if (row < 0 || row >= kInterfaceCount) return;
   setting_.interface = row;
   switch (row) {
-    case CDev::kInterfaceSerial:
-    case CDev::kInterfaceBluetooth:
+    case devlink::CDev::kInterfaceSerial:
+    case devlink::CDev::kInterfaceBluetooth:
       setting_.port_name = GetComboBox(kPortList).GetText();
-      setting_.baud_rate = LeadingDecimal(GetComboBox(kBaudRateList).GetText());
-      setting_.data_bits = static_cast<int>(LeadingDecimal(GetComboBox(kDataBitsList).GetText()));
+      setting_.baud_rate = settings::LeadingDecimal(GetComboBox(kBaudRateList).GetText());
+      setting_.data_bits =
+          static_cast<int>(settings::LeadingDecimal(GetComboBox(kDataBitsList).GetText()));
       setting_.parity = GetComboBox(kParityList).GetCurSel();
       setting_.stop_bits = GetComboBox(kStopBitsList).GetCurSel() != 0 ? 2 : 0;
       setting_.flow_control = GetComboBox(kFlowControlList).GetCurSel();
       break;
-    case CDev::kInterfaceUsb: {
+    case devlink::CDev::kInterfaceUsb: {
       const int port_row = GetComboBox(kPortList).GetCurSel();
       if (port_row >= 0 && static_cast<size_t>(port_row) < usb_paths_.size()) {
         setting_.port_name = usb_paths_[static_cast<size_t>(port_row)];
       }
       break;
     }
-    case CDev::kInterfaceTcp: {
+    case devlink::CDev::kInterfaceTcp: {
       setting_.port_name = "NET" + GetDlgItemText(kIpAddressEdit);
       // A number beyond the TCP ports reads as 0 like any other non-port: handed on, it would be
       // cut to 16 bits and reach some other port without a word.
-      const uint32_t tcp_port = LeadingDecimal(GetDlgItemText(kTcpPortEdit));
+      const uint32_t tcp_port = settings::LeadingDecimal(GetDlgItemText(kTcpPortEdit));
       setting_.tcp_port = tcp_port <= kMaxTcpPort ? tcp_port : 0;
       break;
     }
@@ -254,7 +258,7 @@ void CM500QXUtilityDlg::LaunchSettingsEditor() {
   const std::string caption = LoadString(kStrAppCaption);
 
   {
-    CVmsmProDlg read(CVmsmProDlg::kModeReadAll, &session_.vmsm());
+    settings::CVmsmProDlg read(settings::CVmsmProDlg::kModeReadAll, &session_.vmsm());
     if (read.DoModal(host) != ui::IDOK) {
       session_.util().CloseLink();
       // An empty message is the user's own Cancel: nothing to tell.
@@ -263,7 +267,7 @@ void CM500QXUtilityDlg::LaunchSettingsEditor() {
     }
   }
 
-  const PrinterIdentity& identity = session_.util().identity();
+  const protocol::PrinterIdentity& identity = session_.util().identity();
   CDlgVMSM tabs(
       session_.vmsm().settings(),
       {identity.firmware_version, identity.firmware_version_text, identity.code_page_text});
@@ -273,9 +277,10 @@ void CM500QXUtilityDlg::LaunchSettingsEditor() {
   }
   session_.vmsm().settings() = tabs.values();
 
-  const TransferMode mode =
-      tabs.restore_defaults() == 1 ? CVmsmProDlg::kModeFactoryDefault : CVmsmProDlg::kModeWriteAll;
-  CVmsmProDlg write(mode, &session_.vmsm());
+  const settings::TransferMode mode = tabs.restore_defaults() == 1
+                                          ? settings::CVmsmProDlg::kModeFactoryDefault
+                                          : settings::CVmsmProDlg::kModeWriteAll;
+  settings::CVmsmProDlg write(mode, &session_.vmsm());
   if (write.DoModal(host) == ui::IDOK) {
     // Only a record the printer accepted becomes the stored profile.
     const bool stored = session_.vmsm().SaveProfile(services_.registry, platform::kPellisetKey);
@@ -295,14 +300,14 @@ void CM500QXUtilityDlg::LaunchSettingsEditor() {
 void CM500QXUtilityDlg::LaunchNvManager() {
   if (host() == nullptr) return;
   HandOverSetting();
-  CNVDlg(session_.nv(), services_.registry)
+  nv::CNVDlg(session_.nv(), services_.registry)
       .RunOverKeyCodes(*host(), *this, LoadString(kStrAppCaption));
 }
 
 void CM500QXUtilityDlg::LaunchFirmwareDownload() {
   if (host() == nullptr) return;
   HandOverSetting();
-  CFirmwarednDlg firmware(services_, files_);
+  firmware::CFirmwarednDlg firmware(services_, files_);
   firmware.SetLinkSettings(setting_);
   firmware.DoModal(*host());
 }
@@ -355,3 +360,4 @@ void CM500QXUtilityDlg::OnSysCommand(int id) {
   CAboutDlg about;
   about.DoModal(*host());
 }
+}  // namespace desktop

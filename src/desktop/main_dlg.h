@@ -15,18 +15,19 @@
 #include "session/printer_session.h"
 #include "ui/core/dialog.h"
 
+namespace desktop {
 // The desktop program's main window: the communication setting (interface, port, line
 // settings), kept in the registry between runs, and the buttons that start the managers.
 class CM500QXUtilityDlg : public ui::Dialog {
  public:
   // `discovery_log` takes USB discovery's lines; the caller picks it so that they never land on
   // the screen or the protocol stream of the host.
-  CM500QXUtilityDlg(platform::Services& services, DiscoveryLog& discovery_log);
+  CM500QXUtilityDlg(platform::Services& services, devlink::DiscoveryLog& discovery_log);
 
   // The setting as last read from the controls (before a job and on Exit).
-  const LinkSettings& Setting() const { return setting_; }
+  const devlink::LinkSettings& Setting() const { return setting_; }
   // The identification object that owns the printer link.
-  CCommonUtil& Util() { return session_.util(); }
+  protocol::CCommonUtil& Util() { return session_.util(); }
   // The device paths of the USB printers, one per row of the Port list while "USB" is chosen.
   const std::vector<std::string>& UsbPaths() const { return usb_paths_; }
   // Where the serial layouts find the serial devices they offer after COM1 to COM49 (none by
@@ -53,7 +54,7 @@ class CM500QXUtilityDlg : public ui::Dialog {
   void FillSerialLists();
   void LayoutUsb();
   void LayoutTcp();
-  void Restore(const LinkSettings& stored);
+  void Restore(const devlink::LinkSettings& stored);
   // Fills setting_ from the controls.
   void ReadSetting();
   // What every manager's launch does first: the setting goes to the link.
@@ -66,11 +67,12 @@ class CM500QXUtilityDlg : public ui::Dialog {
   void LaunchFirmwareDownload();
 
   platform::Services& services_;
-  DiscoveryLog& discovery_log_;
-  LinkSettings setting_;
+  devlink::DiscoveryLog& discovery_log_;
+  devlink::LinkSettings setting_;
   session::PrinterSession session_;
   std::vector<std::string> usb_paths_;
   std::string baud_rate_label_;
   const platform::SerialDevices* serial_devices_ = nullptr;
   platform::PosixFileSystem files_;
 };
+}  // namespace desktop

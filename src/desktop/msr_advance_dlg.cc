@@ -6,7 +6,7 @@
 namespace desktop {
 namespace {
 
-SentinelWords Words(const ui::Dialog& dlg) {
+settings::SentinelWords Words(const ui::Dialog& dlg) {
   return {.invalid_value = dlg.LoadString(vmsm_tab::kStrInvalidValue) + "\r\n",
           .invalid_hex = dlg.LoadString(vmsm_tab::kStrInvalidHexFormat),
           .bad_length = dlg.LoadString(vmsm_tab::kStrSentinelLength),
@@ -15,7 +15,7 @@ SentinelWords Words(const ui::Dialog& dlg) {
           .caption = dlg.LoadString(vmsm_tab::kStrVmsmManager)};
 }
 
-constexpr SentinelForm kForm = {
+constexpr settings::SentinelForm kForm = {
     .code_edits = {vmsm_ctl::kTrack1Start, vmsm_ctl::kTrack2Start, vmsm_ctl::kTrack3Start,
                    vmsm_ctl::kTrack1End, vmsm_ctl::kTrack2End, vmsm_ctl::kTrack3End},
     .first_mode = vmsm_ctl::kModeNone,
@@ -26,6 +26,6 @@ constexpr SentinelForm kForm = {
 
 }  // namespace
 
-CDlg_MsrAdvance::CDlg_MsrAdvance() : SentinelDialog(MsrAdvanceTemplate(), kForm) {}
+CDlg_MsrAdvance::CDlg_MsrAdvance() : settings::SentinelDialog(MsrAdvanceTemplate(), kForm) {}
 
 }  // namespace desktop

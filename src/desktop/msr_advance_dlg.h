@@ -7,7 +7,7 @@
 
 namespace desktop {
 
-class CDlg_MsrAdvance : public SentinelDialog {
+class CDlg_MsrAdvance : public settings::SentinelDialog {
  public:
   CDlg_MsrAdvance();
 };

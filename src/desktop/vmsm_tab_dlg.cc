@@ -8,7 +8,7 @@
 
 namespace desktop {
 
-CDlgVMSM::CDlgVMSM(const PrinterSettings& values, PageFacts facts)
+CDlgVMSM::CDlgVMSM(const protocol::PrinterSettings& values, PageFacts facts)
     : ui::Dialog(VmsmTemplate()), given_(values), values_(values), facts_(std::move(facts)) {}
 
 bool CDlgVMSM::OnInitDialog() {

@@ -24,12 +24,12 @@ namespace desktop {
 
 class CDlgVMSM : public ui::Dialog {
  public:
-  CDlgVMSM(const PrinterSettings& values, PageFacts facts);
+  CDlgVMSM(const protocol::PrinterSettings& values, PageFacts facts);
 
   // The record as the pages leave it. The Bluetooth connection mode, security, PIN and name are
   // the user's only while the Bluetooth settings are switched on (BtSkip 0); otherwise they are
   // what the printer reported.
-  const PrinterSettings& values() const { return values_; }
+  const protocol::PrinterSettings& values() const { return values_; }
 
   // After an OK run: 0 the user saved, 1 the user asked for the factory defaults.
   int restore_defaults() const { return restore_defaults_; }
@@ -49,8 +49,8 @@ class CDlgVMSM : public ui::Dialog {
   // Ends an OK run; Bluetooth fields the user was not to change go back as they were given.
   void EndWithValues();
 
-  const PrinterSettings given_;
-  PrinterSettings values_;
+  const protocol::PrinterSettings given_;
+  protocol::PrinterSettings values_;
   const PageFacts facts_;
   CDlgVMSMTab1 tab1_{values_, facts_};
   CDlgVMSMTab2 tab2_{values_, facts_};

@@ -11,20 +11,20 @@
 namespace desktop {
 namespace {
 
-namespace sl = setting_lists;
+namespace sl = settings::setting_lists;
 using namespace vmsm_ctl;
-using namespace setting_controls;
+using namespace settings::setting_controls;
 
 struct NumberEdit {
   int id;
-  uint32_t PrinterSettings::*field;  // its range is the settings schema's
-  uint32_t max() const { return setting_schema::FieldOf(field).max; }
+  uint32_t protocol::PrinterSettings::*field;  // its range is the settings schema's
+  uint32_t max() const { return settings::setting_schema::FieldOf(field).max; }
 };
 // Page 2's number edits in tab order.
 constexpr NumberEdit kNumberEdits[] = {
-    {kPowerOffEdit, &PrinterSettings::TimeOff},
-    {kPowerSaveEdit, &PrinterSettings::TimeSave},
-    {kTearOffEdit, &PrinterSettings::CuttingPosition},
+    {kPowerOffEdit, &protocol::PrinterSettings::TimeOff},
+    {kPowerSaveEdit, &protocol::PrinterSettings::TimeSave},
+    {kTearOffEdit, &protocol::PrinterSettings::CuttingPosition},
 };
 
 }  // namespace
@@ -32,11 +32,11 @@ constexpr NumberEdit kNumberEdits[] = {
 // ---------------------------------------------------------------------------------------------
 // Page 1
 
-CDlgVMSMTab1::CDlgVMSMTab1(PrinterSettings& values, const PageFacts& facts)
+CDlgVMSMTab1::CDlgVMSMTab1(protocol::PrinterSettings& values, const PageFacts& facts)
     : VmsmTabPage(VmsmTab1Template(), values, facts) {}
 
 bool CDlgVMSMTab1::OnInitDialog() {
-  PrinterSettings& v = values_;
+  protocol::PrinterSettings& v = values_;
   ui::ComboBox& density = GetComboBox(kDensityList);
   density.ResetContent();
   const std::string caption = LoadString(vmsm_tab::kStrPrintDensity);
@@ -63,7 +63,7 @@ bool CDlgVMSMTab1::OnInitDialog() {
 }
 
 void CDlgVMSMTab1::Refresh() {
-  PrinterSettings& v = values_;
+  protocol::PrinterSettings& v = values_;
   // A group with nothing checked (a value the page could not show) keeps the value.
   TakeRadio(*this, kFontA, &v.FontType);
   TakeRadio(*this, kDoubleByteOff, &v.LCharMode);
@@ -89,7 +89,7 @@ void CDlgVMSMTab1::OnCommand(int id, ui::Notify code) {
 }
 
 void CDlgVMSMTab1::SaveReadBack() {
-  PrinterSettings& v = values_;
+  protocol::PrinterSettings& v = values_;
   TakeDensity(GetComboBox(kDensityList), &v.Density);
   TakeRow(GetComboBox(kSpeedList), &v.Speed);
   TakeRow(GetComboBox(kCodePageList), &v.CodePage);
@@ -98,11 +98,11 @@ void CDlgVMSMTab1::SaveReadBack() {
 // ---------------------------------------------------------------------------------------------
 // Page 2
 
-CDlgVMSMTab2::CDlgVMSMTab2(PrinterSettings& values, const PageFacts& facts)
+CDlgVMSMTab2::CDlgVMSMTab2(protocol::PrinterSettings& values, const PageFacts& facts)
     : VmsmTabPage(VmsmTab2Template(), values, facts) {}
 
 bool CDlgVMSMTab2::OnInitDialog() {
-  PrinterSettings& v = values_;
+  protocol::PrinterSettings& v = values_;
   ui::ComboBox& service = GetComboBox(kServiceList);
   Fill(service, {LoadString(vmsm_tab::kStrReceipt), LoadString(vmsm_tab::kStrBlackMark)});
   Select(service, v.Service);
@@ -118,7 +118,7 @@ bool CDlgVMSMTab2::OnInitDialog() {
   Select(msr, v.Msr);
 
   // The older firmware generation has no tear-off position at all.
-  if (facts_.firmware_version < kFirmwareNewer) v.CuttingPosition = 0;
+  if (facts_.firmware_version < protocol::kFirmwareNewer) v.CuttingPosition = 0;
   SetDlgItemText(kPowerOffEdit, std::to_string(v.TimeOff));
   SetDlgItemText(kPowerSaveEdit, std::to_string(v.TimeSave));
   SetDlgItemText(kTearOffEdit, std::to_string(v.CuttingPosition));
@@ -129,7 +129,7 @@ bool CDlgVMSMTab2::OnInitDialog() {
 
 void CDlgVMSMTab2::ApplyTearOffRule() {
   const bool black_mark = GetComboBox(kServiceList).GetCurSel() == 1;
-  EnableDlgItem(kTearOffEdit, facts_.firmware_version >= kFirmwareNewer && black_mark);
+  EnableDlgItem(kTearOffEdit, facts_.firmware_version >= protocol::kFirmwareNewer && black_mark);
 }
 
 void CDlgVMSMTab2::CheckEdit(int id) {
@@ -170,7 +170,7 @@ void CDlgVMSMTab2::ReportInvalid(int edit) {
 
 void CDlgVMSMTab2::RunSentinelDialog() {
   if (host() == nullptr) return;
-  PrinterSettings& v = values_;
+  protocol::PrinterSettings& v = values_;
   CDlg_MsrAdvance dlg;
   dlg.SetValues(static_cast<int>(v.Sentinel), v.SentinelStart, v.SentinelEnd);
   if (dlg.DoModal(*host()) != ui::IDOK) return;
@@ -203,7 +203,7 @@ void CDlgVMSMTab2::OnCommand(int id, ui::Notify code) {
 }
 
 void CDlgVMSMTab2::SaveReadBack() {
-  PrinterSettings& v = values_;
+  protocol::PrinterSettings& v = values_;
   TakeRow(GetComboBox(kServiceList), &v.Service);
   TakeRow(GetComboBox(kBeepPaperList), &v.BeepPaper);
   TakeRow(GetComboBox(kBeepLowBatList), &v.BeepLowBat);
@@ -213,11 +213,11 @@ void CDlgVMSMTab2::SaveReadBack() {
 // ---------------------------------------------------------------------------------------------
 // Page 3
 
-CDlgVMSMTab3::CDlgVMSMTab3(PrinterSettings& values, const PageFacts& facts)
+CDlgVMSMTab3::CDlgVMSMTab3(protocol::PrinterSettings& values, const PageFacts& facts)
     : VmsmTabPage(VmsmTab3Template(), values, facts) {}
 
 bool CDlgVMSMTab3::OnInitDialog() {
-  PrinterSettings& v = values_;
+  protocol::PrinterSettings& v = values_;
   ui::ComboBox& baud = GetComboBox(kBaudList);
   baud.ResetContent();
   for (const auto& rate : sl::kBaudRates) baud.AddString(rate.word);
@@ -256,7 +256,7 @@ void CDlgVMSMTab3::EnableBluetoothControls(bool enabled) {
 }
 
 void CDlgVMSMTab3::ShowValues() {
-  const PrinterSettings& v = values_;
+  const protocol::PrinterSettings& v = values_;
   SetDlgItemText(kPinEdit, v.BtPin);
   SetDlgItemText(kNameEdit, v.BtName);
   CheckDlgButton(kBleCheck, v.BleMode != 0);
@@ -265,7 +265,9 @@ void CDlgVMSMTab3::ShowValues() {
 
 namespace {
 // The printer counts bytes; a character outside ASCII takes more than one.
-size_t BluetoothLimit(int edit) { return edit == kPinEdit ? kMaxBtPinChars : kMaxBtNameChars; }
+size_t BluetoothLimit(int edit) {
+  return edit == kPinEdit ? protocol::kMaxBtPinChars : protocol::kMaxBtNameChars;
+}
 
 // The longest start of `text` within `limit` bytes that does not split a UTF-8 character.
 std::string CutToBytes(const std::string& text, size_t limit) {
@@ -277,7 +279,7 @@ std::string CutToBytes(const std::string& text, size_t limit) {
 }  // namespace
 
 void CDlgVMSMTab3::Refresh() {
-  PrinterSettings& v = values_;
+  protocol::PrinterSettings& v = values_;
   v.BtPin = GetDlgItemText(kPinEdit);
   v.BtName = GetDlgItemText(kNameEdit);
 }
@@ -291,7 +293,7 @@ void CDlgVMSMTab3::LimitTypedBytes(int edit) {
 }
 
 void CDlgVMSMTab3::OnCommand(int id, ui::Notify code) {
-  PrinterSettings& v = values_;
+  protocol::PrinterSettings& v = values_;
   switch (id) {
     case kBluetoothCheck:
       if (code != ui::Notify::kClicked) return;
@@ -326,7 +328,7 @@ void CDlgVMSMTab3::OnCommand(int id, ui::Notify code) {
 }
 
 int CDlgVMSMTab3::OverlongBluetoothEdit() const {
-  const PrinterSettings& v = values_;
+  const protocol::PrinterSettings& v = values_;
   if (v.BtSkip != 0) return 0;
   if (v.BtPin.size() > BluetoothLimit(kPinEdit)) return kPinEdit;
   if (v.BtName.size() > BluetoothLimit(kNameEdit)) return kNameEdit;
@@ -341,7 +343,7 @@ void CDlgVMSMTab3::ReportOverlong(int edit) {
 }
 
 void CDlgVMSMTab3::SaveReadBack() {
-  PrinterSettings& v = values_;
+  protocol::PrinterSettings& v = values_;
   if (const auto row = SelectedRow(GetComboBox(kBaudList)); row && *row < sl::kBaudRates.size()) {
     v.Baudrate = sl::kBaudRates[*row].value;
   }

@@ -25,18 +25,18 @@ struct PageFacts {
 // Base of the three pages: the shared record and the identification.
 class VmsmTabPage : public ui::Dialog {
  public:
-  VmsmTabPage(const ui::Template& tmpl, PrinterSettings& values, const PageFacts& facts)
+  VmsmTabPage(const ui::Template& tmpl, protocol::PrinterSettings& values, const PageFacts& facts)
       : ui::Dialog(tmpl), values_(values), facts_(facts) {}
 
  protected:
-  PrinterSettings& values_;
+  protocol::PrinterSettings& values_;
   const PageFacts& facts_;
 };
 
 // Page 1: density, speed, code page, font, double-byte mode.
 class CDlgVMSMTab1 : public VmsmTabPage {
  public:
-  CDlgVMSMTab1(PrinterSettings& values, const PageFacts& facts);
+  CDlgVMSMTab1(protocol::PrinterSettings& values, const PageFacts& facts);
   // Density (turned back into the record's encoding), Speed and CodePage from the lists.
   void SaveReadBack();
 
@@ -51,7 +51,7 @@ class CDlgVMSMTab1 : public VmsmTabPage {
 // Page 2: service, tear-off position, beeps, power times, MSR trigger and sentinels.
 class CDlgVMSMTab2 : public VmsmTabPage {
  public:
-  CDlgVMSMTab2(PrinterSettings& values, const PageFacts& facts);
+  CDlgVMSMTab2(protocol::PrinterSettings& values, const PageFacts& facts);
   // Service, BeepPaper, BeepLowBat and Msr from the lists.
   void SaveReadBack();
   // Save must write what the page shows: the id of the first enabled number edit that is out
@@ -79,7 +79,7 @@ class CDlgVMSMTab2 : public VmsmTabPage {
 // Page 3: serial interface (shown only) and Bluetooth.
 class CDlgVMSMTab3 : public VmsmTabPage {
  public:
-  CDlgVMSMTab3(PrinterSettings& values, const PageFacts& facts);
+  CDlgVMSMTab3(protocol::PrinterSettings& values, const PageFacts& facts);
   // Baudrate, Databit, Parity, Flowcontrol, BtConnMode and BtSecurity from the lists.
   void SaveReadBack();
   // While the Bluetooth settings are to be written, the PIN and the name must fit the printer's

@@ -8,7 +8,7 @@
 namespace desktop::vmsm_tab {
 namespace {
 
-namespace sl = setting_lists;
+namespace sl = settings::setting_lists;
 
 // Rows 0..29 of the code page list take consecutive ids; the rows after them reuse "Reserved".
 constexpr int kConsecutiveCodePageRows = 30;
@@ -91,6 +91,8 @@ std::span<const VmsmTabString> VmsmTabStrings() { return kTable.s; }
 
 }  // namespace desktop::vmsm_tab
 
+namespace desktop {
 void AddVmsmTabStrings(ui::StringTable& table) {
-  for (const auto& s : desktop::vmsm_tab::VmsmTabStrings()) table.Set(s.id, std::string(s.text));
+  for (const auto& s : vmsm_tab::VmsmTabStrings()) table.Set(s.id, std::string(s.text));
 }
+}  // namespace desktop

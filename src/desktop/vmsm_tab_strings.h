@@ -74,5 +74,7 @@ std::span<const VmsmTabString> VmsmTabStrings();
 
 }  // namespace desktop::vmsm_tab
 
+namespace desktop {
 // Adds the English texts of these dialogs to a program's string table.
 void AddVmsmTabStrings(ui::StringTable& table);
+}  // namespace desktop

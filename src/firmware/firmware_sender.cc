@@ -2,7 +2,8 @@
 
 #include <algorithm>
 
-FirmwareSendResult SendFirmware(CDev& dev, std::span<const uint8_t> bytes,
+namespace firmware {
+FirmwareSendResult SendFirmware(devlink::CDev& dev, std::span<const uint8_t> bytes,
                                 const FirmwareProgress& progress) {
   FirmwareSendResult result;
   const uint64_t length = bytes.size();
@@ -22,3 +23,4 @@ FirmwareSendResult SendFirmware(CDev& dev, std::span<const uint8_t> bytes,
   result.status = FirmwareSendStatus::kSent;
   return result;
 }
+}  // namespace firmware

@@ -16,6 +16,7 @@
 
 #include "link/cdev.h"
 
+namespace firmware {
 // The size of every piece but the last: printers take firmware in pieces of this size.
 inline constexpr uint32_t kFirmwarePieceBytes = 4096;
 
@@ -35,5 +36,6 @@ using FirmwareProgress = std::function<void(int percent)>;
 // Writes `bytes` to the open `dev`: pieces of kFirmwarePieceBytes while that many remain, then
 // the rest in one write; an empty file is one write of no bytes (reported as 100 %). A write is
 // good only when the link accepted exactly the count asked for. Leaves the link open.
-FirmwareSendResult SendFirmware(CDev& dev, std::span<const uint8_t> bytes,
+FirmwareSendResult SendFirmware(devlink::CDev& dev, std::span<const uint8_t> bytes,
                                 const FirmwareProgress& progress);
+}  // namespace firmware

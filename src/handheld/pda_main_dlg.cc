@@ -9,8 +9,7 @@
 #include "platform/registry/registry.h"
 #include "settings/dialogs/port_lists.h"
 
-using namespace pda;
-
+namespace pda {
 namespace {
 
 constexpr char kWindowTitle[] = "TMQ-D550 Pelliset";
@@ -27,14 +26,14 @@ constexpr LabelTexts kTcpLabels = {"IP :", "Port :"};
 
 // A stored rate that is none of the baud list's rows, and a list without a selection, mean the
 // last row.
-constexpr int kDefaultBaudRow = static_cast<int>(kBaudRates.size()) - 1;
+constexpr int kDefaultBaudRow = static_cast<int>(settings::kBaudRates.size()) - 1;
 constexpr char kDefaultAddress[] = "192.168.1.1";
 constexpr char kDefaultTcpPort[] = "9100";
 constexpr uint32_t kMaxTcpPort = 65535;
 
 int BaudRow(uint32_t rate) {
-  for (size_t row = 0; row < kBaudRates.size(); ++row) {
-    if (kBaudRates[row] == rate) return static_cast<int>(row);
+  for (size_t row = 0; row < settings::kBaudRates.size(); ++row) {
+    if (settings::kBaudRates[row] == rate) return static_cast<int>(row);
   }
   return kDefaultBaudRow;
 }
@@ -42,11 +41,11 @@ int BaudRow(uint32_t rate) {
 // A stored serial port name worth showing: a COM port, or a device path typed into the list.
 bool IsPortName(std::string_view name) { return name.starts_with("COM") || name.starts_with("/"); }
 
-LinkSettings LoadSetting(platform::Registry& registry) {
+devlink::LinkSettings LoadSetting(platform::Registry& registry) {
   const std::string key = platform::kPellisetKey;
-  LinkSettings s;
+  devlink::LinkSettings s;
   const bool tcp = platform::ReadDword(registry, key, kValuePortType).value_or(0) == kPortTypeTcp;
-  s.interface = tcp ? CDev::kInterfaceTcp : CDev::kInterfaceSerial;
+  s.interface = tcp ? devlink::CDev::kInterfaceTcp : devlink::CDev::kInterfaceSerial;
   s.port_name = platform::ReadString(registry, key, kValuePort).value_or(std::string());
   (tcp ? s.tcp_port : s.baud_rate) = platform::ReadDword(registry, key, kValueBaudrate).value_or(0);
   return s;
@@ -54,9 +53,9 @@ LinkSettings LoadSetting(platform::Registry& registry) {
 
 // The three values in their fixed order, each on its own: a failed write does not stop the
 // others and is not reported (the setting is a convenience, not data the user would lose).
-void StoreSetting(platform::Registry& registry, const LinkSettings& s) {
+void StoreSetting(platform::Registry& registry, const devlink::LinkSettings& s) {
   const std::string key = platform::kPellisetKey;
-  const bool tcp = s.interface == CDev::kInterfaceTcp;
+  const bool tcp = s.interface == devlink::CDev::kInterfaceTcp;
   platform::WriteDword(registry, key, kValuePortType, tcp ? kPortTypeTcp : kPortTypeSerial);
   platform::WriteString(registry, key, kValuePort, s.port_name);
   platform::WriteDword(registry, key, kValueBaudrate, tcp ? s.tcp_port : s.baud_rate);
@@ -80,13 +79,14 @@ bool CPdaMainDlg::OnInitDialog() {
 }
 
 void CPdaMainDlg::FillLists() {
-  FillSerialPortLists(GetComboBox(kPortList), GetComboBox(kBaudRateList), ":", serial_devices_);
+  settings::FillSerialPortLists(GetComboBox(kPortList), GetComboBox(kBaudRateList), ":",
+                                serial_devices_);
   SetDlgItemText(kIpAddressEdit, kDefaultAddress);
   SetDlgItemText(kTcpPortEdit, kDefaultTcpPort);
 }
 
-void CPdaMainDlg::Restore(const LinkSettings& stored) {
-  if (stored.interface == CDev::kInterfaceTcp) {
+void CPdaMainDlg::Restore(const devlink::LinkSettings& stored) {
+  if (stored.interface == devlink::CDev::kInterfaceTcp) {
     CheckDlgButton(kTcpCheck, true);
     // Without the prefix the name is no address of ours; the defaults are a better start.
     if (stored.port_name.starts_with(kNetPrefix)) {
@@ -113,21 +113,22 @@ void CPdaMainDlg::LayoutByCheck() {
 
 void CPdaMainDlg::ReadSetting() {
   if (IsDlgButtonChecked(kTcpCheck)) {
-    setting_.interface = CDev::kInterfaceTcp;
+    setting_.interface = devlink::CDev::kInterfaceTcp;
     const std::string address = GetDlgItemText(kIpAddressEdit);
     // The user may type the stored form itself; a second prefix would make it no address.
     setting_.port_name = address.starts_with(kNetPrefix) ? address : kNetPrefix + address;
     // A number beyond the TCP ports reads as 0 like any other non-port: handed on, it would be
     // cut to 16 bits and reach some other port without a word.
-    const uint32_t tcp_port = LeadingDecimal(GetDlgItemText(kTcpPortEdit));
+    const uint32_t tcp_port = settings::LeadingDecimal(GetDlgItemText(kTcpPortEdit));
     setting_.tcp_port = tcp_port <= kMaxTcpPort ? tcp_port : 0;
     return;
   }
-  setting_.interface = CDev::kInterfaceSerial;
+  setting_.interface = devlink::CDev::kInterfaceSerial;
   setting_.port_name = GetComboBox(kPortList).GetText();
   const int row = GetComboBox(kBaudRateList).GetCurSel();
   setting_.baud_rate =
-      kBaudRates[row >= 0 && row < kDefaultBaudRow ? static_cast<size_t>(row) : kDefaultBaudRow];
+      settings::kBaudRates[row >= 0 && row < kDefaultBaudRow ? static_cast<size_t>(row)
+                                                             : kDefaultBaudRow];
 }
 
 void CPdaMainDlg::HandOverSetting() {
@@ -180,3 +181,4 @@ void CPdaMainDlg::OnClose() {
   session_.util().CloseLink();
   EndDialog(ui::IDCANCEL);
 }
+}  // namespace pda

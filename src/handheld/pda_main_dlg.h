@@ -12,7 +12,6 @@
 #include "ui/core/dialog.h"
 
 namespace pda {
-
 // The handheld communication setting's three registry values under platform::kPellisetKey. The
 // names are the desktop program's, but port type 2 means TCP/IP here (USB on the desktop), which
 // is why pdautil keeps a registry file of its own; with TCP/IP, uBaudrate holds the TCP port.
@@ -21,8 +20,6 @@ inline constexpr uint32_t kPortTypeTcp = 2;
 inline constexpr char kValuePortType[] = "uPortType";
 inline constexpr char kValuePort[] = "uPort";
 inline constexpr char kValueBaudrate[] = "uBaudrate";
-
-}  // namespace pda
 
 // The handheld program's only window: the communication setting (a COM port with its baud rate,
 // or a TCP/IP address and port), kept in the registry between runs, and the two managers. The
@@ -33,9 +30,9 @@ class CPdaMainDlg : public ui::Dialog {
   explicit CPdaMainDlg(platform::Services& services);
 
   // The setting as last read from the controls (before a manager and on Exit).
-  const LinkSettings& Setting() const { return setting_; }
+  const devlink::LinkSettings& Setting() const { return setting_; }
   // The identification object that owns the printer link.
-  CCommonUtil& Util() { return session_.util(); }
+  protocol::CCommonUtil& Util() { return session_.util(); }
   // The serial devices offered after the COM names (not owned; none when never set).
   void SetSerialDevices(const platform::SerialDevices* devices) { serial_devices_ = devices; }
 
@@ -50,7 +47,7 @@ class CPdaMainDlg : public ui::Dialog {
 
  private:
   void FillLists();
-  void Restore(const LinkSettings& stored);
+  void Restore(const devlink::LinkSettings& stored);
   // Shows the address and TCP port edits while "TCP/IP Comunication" is checked, else the lists.
   void LayoutByCheck();
   // Fills setting_ from the controls.
@@ -63,7 +60,8 @@ class CPdaMainDlg : public ui::Dialog {
   platform::Services& services_;
   // The port list's text (COM3:, /dev/ttyUSB0) or "NET" + address; the other line settings are
   // fixed on the handheld: 8 data bits, no parity, one stop bit, DTR/DSR.
-  LinkSettings setting_{.flow_control = 1};
+  devlink::LinkSettings setting_{.flow_control = 1};
   session::PrinterSession session_;
   const platform::SerialDevices* serial_devices_ = nullptr;
 };
+}  // namespace pda

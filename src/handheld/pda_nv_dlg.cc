@@ -6,11 +6,12 @@
 #include "nvimage/dialogs/nv_manager_texts.h"
 #include "protocol/common_util.h"
 
+namespace pda {
 namespace {
 
-using namespace nv_ctl;
+using namespace nv::nv_ctl;
 
-constexpr NvManagerTexts kTexts{
+constexpr nv::NvManagerTexts kTexts{
     .caption = pda_nv_text::kCaption,
     .file_caption = pda_nv_text::kProgramCaption,
     .area_too_small = pda_nv_text::kAreaTooSmall,
@@ -20,8 +21,8 @@ constexpr NvManagerTexts kTexts{
 
 }  // namespace
 
-const NvJobTexts& HandheldNvJobTexts() {
-  static const NvJobTexts texts{
+const nv::NvJobTexts& HandheldNvJobTexts() {
+  static const nv::NvJobTexts texts{
       .titles = {"Get Nv Address list", "Delete seleted Nv address", "Delete All Nv address area",
                  "Download Image....", "Print NV All Image...", "Print selected NV Image..."},
       .stopped = "Download process is stoped...",
@@ -30,10 +31,10 @@ const NvJobTexts& HandheldNvJobTexts() {
       .write_failed = " Failed to write data!\r\nPlease Check your printer!",
       .download_write_failed = "Failed to write data!\r\nPlease Check your printer!",
       // The handheld checks the model name and that the firmware answers, not the maker.
-      .identify = {{CCommonUtil::kModel, "Printer Model name not matched...!!", 5, 5,
+      .identify = {{protocol::CCommonUtil::kModel, "Printer Model name not matched...!!", 5, 5,
                     "Check Printer..."},
-                   {CCommonUtil::kFirmwareVersion, "Failed to get Printer version..!!", 0, 5,
-                    "Check Printer..."}},
+                   {protocol::CCommonUtil::kFirmwareVersion, "Failed to get Printer version..!!", 0,
+                    5, "Check Printer..."}},
       .opened = "Open Port..",
       .read_list = "Get NV Address",
       .delete_one = "Delete Selected NV Image",
@@ -47,7 +48,7 @@ const NvJobTexts& HandheldNvJobTexts() {
   return texts;
 }
 
-CPdaNvDlg::CPdaNvDlg(CCommonNv& nv, platform::Registry& registry)
+CPdaNvDlg::CPdaNvDlg(nv::CCommonNv& nv, platform::Registry& registry)
     : CNvManagerBase(PdaNvTemplate(), kTexts, HandheldNvJobTexts(), nv, registry) {}
 
 // ---- The image list side
@@ -64,7 +65,7 @@ void CPdaNvDlg::RemoveImages() {
     Tell(pda_nv_text::kNothingToRemove, ui::MB_ICONEXCLAMATION);
     return;
   }
-  if (MessageBox(nv_text::kConfirmRemove, kTexts.question_caption,
+  if (MessageBox(nv::nv_text::kConfirmRemove, kTexts.question_caption,
                  ui::MB_YESNO | ui::MB_ICONQUESTION) != ui::IDYES) {
     return;
   }
@@ -88,5 +89,6 @@ void CPdaNvDlg::Download() {
 void CPdaNvDlg::FillImageList() {
   ui::ListBox& box = GetListBox(kImageList);
   box.ResetContent();
-  for (const NvImageEntry& e : nv_.images()) box.AddString(e.name);
+  for (const nv::NvImageEntry& e : nv_.images()) box.AddString(e.name);
 }
+}  // namespace pda

@@ -12,14 +12,15 @@
 #include "nvimage/dialogs/nv_manager_base.h"
 #include "platform/registry/registry.h"
 
+namespace pda {
 // The handheld program's NV job texts: a title by job code and a text for every step, so that the
 // user of a slow handheld link sees what it is waiting for.
-const NvJobTexts& HandheldNvJobTexts();
+const nv::NvJobTexts& HandheldNvJobTexts();
 
-class CPdaNvDlg : public CNvManagerBase {
+class CPdaNvDlg : public nv::CNvManagerBase {
  public:
   // Both must outlive the dialog.
-  CPdaNvDlg(CCommonNv& nv, platform::Registry& registry);
+  CPdaNvDlg(nv::CCommonNv& nv, platform::Registry& registry);
 
  private:
   void AddImages() override;
@@ -28,3 +29,4 @@ class CPdaNvDlg : public CNvManagerBase {
   void Download() override;
   void FillImageList() override;
 };
+}  // namespace pda

@@ -4,10 +4,11 @@
 #include "nvimage/dialogs/nv_pro_template.h"
 #include "ui/core/constants.h"
 
+namespace pda {
 namespace {
 
 using ui::ControlKind;
-using namespace nv_ctl;
+using namespace nv::nv_ctl;
 
 constexpr ControlKind kStatic = ControlKind::kStatic;
 constexpr ControlKind kButton = ControlKind::kButton;
@@ -26,8 +27,8 @@ const ui::Template& PdaNvProTemplate() {
       120,
       Row(4),
       {
-          {kNvProGroupId, kStatic, "Processing...", {4, Row(1), 112, 8}},
-          {kNvProProgressId, ControlKind::kProgress, "", {4, Row(2), 112, 8}},
+          {nv::kNvProGroupId, kStatic, "Processing...", {4, Row(1), 112, 8}},
+          {nv::kNvProProgressId, ControlKind::kProgress, "", {4, Row(2), 112, 8}},
       },
   };
   return t;
@@ -76,3 +77,4 @@ const ui::Template& PdaNvAddrTemplate() {
   };
   return t;
 }
+}  // namespace pda

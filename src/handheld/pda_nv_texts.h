@@ -2,7 +2,7 @@
 
 // The handheld NV manager's own texts. Those it shares with the desktop manager (the file filter,
 // the questions, "Please select address!"...) come from nv_manager_texts.h.
-namespace pda_nv_text {
+namespace pda::pda_nv_text {
 // The caption of the manager's messages about the printer and its jobs.
 inline constexpr char kCaption[] = "NV Manager Utility";
 // The caption of its questions and of its messages about the image list.
@@ -12,4 +12,4 @@ inline constexpr char kProgramCaption[] = "";
 inline constexpr char kAreaTooSmall[] = "NV-bitimage area too small!";
 inline constexpr char kNothingToRemove[] = "Without a bmpfile being selected.";
 inline constexpr char kNothingToDownload[] = "Without a bitmap file being selected.";
-}  // namespace pda_nv_text
+}  // namespace pda::pda_nv_text

@@ -64,7 +64,7 @@ int main(int argc, char **argv) {
       kProgram, clock, pda::HandheldResources(),
       [&services](ui::LoopHost &host) {
         const platform::SerialDevices serial_devices;
-        CPdaMainDlg dlg(services);
+        pda::CPdaMainDlg dlg(services);
         dlg.SetSerialDevices(&serial_devices);
         dlg.DoModal(host);
         return 0;

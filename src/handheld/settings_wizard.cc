@@ -9,6 +9,7 @@
 #include "settings/dialogs/vmsm_pro_dlg.h"
 #include "settings/transfer_plan.h"
 
+namespace pda {
 namespace {
 
 constexpr std::string_view kReadFailedCaption = "VMSM Manager Utility";
@@ -21,8 +22,8 @@ constexpr std::string_view kSaveFailedCaption = "Total Manager Utility";
 // Walks the steps from the first: Next goes on, Prev back, Default on the first step and Save on
 // the last end the walk. The record follows every step that is left other than by Cancel. The
 // transfer mode to write with, or nullopt when the user cancelled.
-std::optional<TransferMode> WalkSteps(PrinterSettings& record, const wizard::PrinterFacts& facts,
-                                      ui::Host& host) {
+std::optional<settings::TransferMode> WalkSteps(protocol::PrinterSettings& record,
+                                                const wizard::PrinterFacts& facts, ui::Host& host) {
   // Nothing of the printer's Bluetooth setup is touched unless the user ticks the box on the
   // last step; from then on the record carries the box's state with the edits across Prev and
   // Next, so what the step shows is what Save writes.
@@ -35,26 +36,26 @@ std::optional<TransferMode> WalkSteps(PrinterSettings& record, const wizard::Pri
       return std::nullopt;
     }
     record = step->values();
-    if (how == wizard::kLeftDefault) return CVmsmProDlg::kModeFactoryDefault;
+    if (how == wizard::kLeftDefault) return settings::CVmsmProDlg::kModeFactoryDefault;
     if (how == wizard::kLeftPrev) {
       if (index > 0) --index;
       continue;
     }
-    if (index + 1 == wizard::kStepCount) return CVmsmProDlg::kModeWriteAll;
+    if (index + 1 == wizard::kStepCount) return settings::CVmsmProDlg::kModeWriteAll;
     ++index;
   }
 }
 
 }  // namespace
 
-void RunSettingsWizard(CCommonVmsm& vmsm, ui::Host& host, platform::Registry& registry) {
-  CCommonUtil& util = *vmsm.util();
+void RunSettingsWizard(protocol::CCommonVmsm& vmsm, ui::Host& host, platform::Registry& registry) {
+  protocol::CCommonUtil& util = *vmsm.util();
   // Fields a printer does not report keep what was last saved.
   vmsm.LoadProfile(registry, platform::kPellisetKey);
 
   {
-    CVmsmProDlg read(CVmsmProDlg::kModeReadAll, &vmsm, HandheldTransferPlan(),
-                     wizard::ProgressTemplate());
+    settings::CVmsmProDlg read(settings::CVmsmProDlg::kModeReadAll, &vmsm,
+                               settings::HandheldTransferPlan(), wizard::ProgressTemplate());
     if (read.DoModal(host) != ui::IDOK) {
       util.CloseLink();
       // An empty message is the user's own Cancel: nothing to tell.
@@ -65,13 +66,14 @@ void RunSettingsWizard(CCommonVmsm& vmsm, ui::Host& host, platform::Registry& re
 
   const wizard::PrinterFacts facts{util.identity().firmware_version,
                                    util.identity().open_check_value.value_or(0)};
-  const std::optional<TransferMode> mode = WalkSteps(vmsm.settings(), facts, host);
+  const std::optional<settings::TransferMode> mode = WalkSteps(vmsm.settings(), facts, host);
   if (!mode) {
     util.CloseLink();
     return;
   }
 
-  CVmsmProDlg write(*mode, &vmsm, HandheldTransferPlan(), wizard::ProgressTemplate());
+  settings::CVmsmProDlg write(*mode, &vmsm, settings::HandheldTransferPlan(),
+                              wizard::ProgressTemplate());
   if (write.DoModal(host) != ui::IDOK) {
     util.CloseLink();
     const std::string why = write.failure_line().empty() ? "" : "\n" + write.failure_line();
@@ -88,3 +90,4 @@ void RunSettingsWizard(CCommonVmsm& vmsm, ui::Host& host, platform::Registry& re
                     ui::MB_OK);
   }
 }
+}  // namespace pda

@@ -9,6 +9,8 @@
 #include "protocol/common_vmsm.h"
 #include "ui/core/host.h"
 
+namespace pda {
 // `vmsm` is the main dialog's record holder; `registry` the handheld program's own store (the
 // settings profile lives there).
-void RunSettingsWizard(CCommonVmsm& vmsm, ui::Host& host, platform::Registry& registry);
+void RunSettingsWizard(protocol::CCommonVmsm& vmsm, ui::Host& host, platform::Registry& registry);
+}  // namespace pda

@@ -10,18 +10,18 @@
 #include "settings/setting_lists.h"
 #include "settings/setting_schema.h"
 
-namespace wizard {
+namespace pda::wizard {
 namespace {
 
-namespace sl = setting_lists;
-using namespace setting_controls;
+namespace sl = settings::setting_lists;
+using namespace settings::setting_controls;
 
 constexpr std::string_view kCancelQuestion = "VMSM Manager Cancel?";
 constexpr std::string_view kOuterCaption = "Pelliset";      // first and last step
 constexpr std::string_view kInnerCaption = "VMSM Manager";  // the steps in between
 
 // The sentinel dialog's words are the handheld's own; its refusals carry the program's title.
-constexpr SentinelForm kSentinelForm = {
+constexpr settings::SentinelForm kSentinelForm = {
     .code_edits = {ctl::kTrack1Start, ctl::kTrack2Start, ctl::kTrack3Start, ctl::kTrack1End,
                    ctl::kTrack2End, ctl::kTrack3End},
     .first_mode = ctl::kSentinelNone,
@@ -29,19 +29,20 @@ constexpr SentinelForm kSentinelForm = {
     .hex_by_character = true,
     .words =
         [](const ui::Dialog&) {
-          return SentinelWords{.invalid_value = "Invalid value!\r\n",
-                               .invalid_hex = "Invalid HEXA Format!!",
-                               .bad_length = "Sentinel length is over 10 ( length range : 1~10 )",
-                               .ascii = "ASCII",
-                               .hex = "HEXA",
-                               .caption = ""};
+          return settings::SentinelWords{
+              .invalid_value = "Invalid value!\r\n",
+              .invalid_hex = "Invalid HEXA Format!!",
+              .bad_length = "Sentinel length is over 10 ( length range : 1~10 )",
+              .ascii = "ASCII",
+              .hex = "HEXA",
+              .caption = ""};
         },
 };
 
 // ---- Step 1: speed, density, font.
 class Step1 : public WizardStep {
  public:
-  Step1(const PrinterSettings& v, const PrinterFacts& f)
+  Step1(const protocol::PrinterSettings& v, const PrinterFacts& f)
       : WizardStep(Step1Template(), kOuterCaption, v, f) {}
 
  protected:
@@ -64,7 +65,7 @@ class Step1 : public WizardStep {
 // ---- Step 2: code page, MSR trigger and sentinels, service, tear-off position.
 class Step2 : public WizardStep {
  public:
-  Step2(const PrinterSettings& v, const PrinterFacts& f)
+  Step2(const protocol::PrinterSettings& v, const PrinterFacts& f)
       : WizardStep(Step2Template(), kInnerCaption, v, f),
         msr_list_(sl::MsrTriggerListOf(f.open_check)) {}
 
@@ -92,7 +93,7 @@ class Step2 : public WizardStep {
     ShowRadio(*this, ctl::kReceipt, values_.Service, 2);
     // The older firmware has no tear-off position. The handheld never writes it, so the edit only
     // shows what the printer holds: an edit would be reported as saved and never sent.
-    if (facts_.firmware_version < kFirmwareNewer) values_.CuttingPosition = 0;
+    if (facts_.firmware_version < protocol::kFirmwareNewer) values_.CuttingPosition = 0;
     SetDlgItemText(ctl::kTearOffEdit, std::to_string(values_.CuttingPosition));
     EnableDlgItem(ctl::kTearOffEdit, false);
     return true;
@@ -127,7 +128,7 @@ class Step2 : public WizardStep {
  private:
   void RunSentinelDialog() {
     if (host() == nullptr) return;
-    SentinelDialog dlg(SentinelTemplate(), kSentinelForm);
+    settings::SentinelDialog dlg(SentinelTemplate(), kSentinelForm);
     dlg.SetValues(static_cast<int>(values_.Sentinel), values_.SentinelStart, values_.SentinelEnd);
     if (dlg.DoModal(*host()) != ui::IDOK) return;
     if (dlg.mode() >= 0) values_.Sentinel = static_cast<uint32_t>(dlg.mode());
@@ -141,7 +142,7 @@ class Step2 : public WizardStep {
 // ---- Step 3: beeps and double-byte mode.
 class Step3 : public WizardStep {
  public:
-  Step3(const PrinterSettings& v, const PrinterFacts& f)
+  Step3(const protocol::PrinterSettings& v, const PrinterFacts& f)
       : WizardStep(Step3Template(), kInnerCaption, v, f) {}
 
  protected:
@@ -162,7 +163,7 @@ class Step3 : public WizardStep {
 // ---- Step 4: serial interface (shown only) and power times.
 class Step4 : public WizardStep {
  public:
-  Step4(const PrinterSettings& v, const PrinterFacts& f)
+  Step4(const protocol::PrinterSettings& v, const PrinterFacts& f)
       : WizardStep(Step4Template(), kInnerCaption, v, f) {}
 
  protected:
@@ -184,14 +185,15 @@ class Step4 : public WizardStep {
   // The serial lists cannot be changed here: their values go back as read, not as the rows that
   // stand for them (an unlisted rate shows "19200", flow control 0 shows "2").
   bool TakeValues() override {
-    return ReadRange(ctl::kPowerOffEdit, &PrinterSettings::TimeOff) &&
-           ReadRange(ctl::kPowerSaveEdit, &PrinterSettings::TimeSave);
+    return ReadRange(ctl::kPowerOffEdit, &protocol::PrinterSettings::TimeOff) &&
+           ReadRange(ctl::kPowerSaveEdit, &protocol::PrinterSettings::TimeSave);
   }
 
  private:
   // The edit's value into `field`, within the settings schema's range for it.
-  bool ReadRange(int edit, uint32_t PrinterSettings::*field) {
-    const setting_schema::SettingField& setting = setting_schema::FieldOf(field);
+  bool ReadRange(int edit, uint32_t protocol::PrinterSettings::*field) {
+    const settings::setting_schema::SettingField& setting =
+        settings::setting_schema::FieldOf(field);
     return ReadUIntRange(edit, setting.min, setting.max, &(values_.*field));
   }
 };
@@ -204,7 +206,7 @@ constexpr std::array<int, 7> kBluetoothControls = {
 
 class Step5 : public WizardStep {
  public:
-  Step5(const PrinterSettings& v, const PrinterFacts& f)
+  Step5(const protocol::PrinterSettings& v, const PrinterFacts& f)
       : WizardStep(Step5Template(), kOuterCaption, v, f) {}
 
  protected:
@@ -240,13 +242,13 @@ class Step5 : public WizardStep {
     // The printer's Bluetooth command has room for no more bytes than these; a PIN or name that
     // came from the printer longer than that must be shortened before it can go back.
     std::string pin = GetDlgItemText(ctl::kPinEdit);
-    if (pin.size() > kMaxBtPinChars) {
-      RefuseLength(ctl::kPinEdit, kMaxBtPinChars);
+    if (pin.size() > protocol::kMaxBtPinChars) {
+      RefuseLength(ctl::kPinEdit, protocol::kMaxBtPinChars);
       return false;
     }
     std::string name = GetDlgItemText(ctl::kNameEdit);
-    if (name.size() > kMaxBtNameChars) {
-      RefuseLength(ctl::kNameEdit, kMaxBtNameChars);
+    if (name.size() > protocol::kMaxBtNameChars) {
+      RefuseLength(ctl::kNameEdit, protocol::kMaxBtNameChars);
       return false;
     }
     values_.BtSkip = 0;
@@ -264,11 +266,13 @@ class Step5 : public WizardStep {
 };
 
 template <typename Step>
-std::unique_ptr<WizardStep> Make(const PrinterSettings& values, const PrinterFacts& facts) {
+std::unique_ptr<WizardStep> Make(const protocol::PrinterSettings& values,
+                                 const PrinterFacts& facts) {
   return std::make_unique<Step>(values, facts);
 }
 
-using StepMaker = std::unique_ptr<WizardStep> (*)(const PrinterSettings&, const PrinterFacts&);
+using StepMaker = std::unique_ptr<WizardStep> (*)(const protocol::PrinterSettings&,
+                                                  const PrinterFacts&);
 constexpr std::array<StepMaker, kStepCount> kSteps = {
     &Make<Step1>, &Make<Step2>, &Make<Step3>, &Make<Step4>, &Make<Step5>,
 };
@@ -276,7 +280,7 @@ constexpr std::array<StepMaker, kStepCount> kSteps = {
 }  // namespace
 
 WizardStep::WizardStep(const ui::Template& tmpl, std::string_view cancel_caption,
-                       const PrinterSettings& values, const PrinterFacts& facts)
+                       const protocol::PrinterSettings& values, const PrinterFacts& facts)
     : ui::Dialog(tmpl), values_(values), facts_(facts), cancel_caption_(cancel_caption) {}
 
 void WizardStep::OnCommand(int id, ui::Notify code) {
@@ -313,10 +317,10 @@ void WizardStep::RefuseLength(int edit, size_t max_chars) {
              {}, ui::MB_OK | ui::MB_ICONEXCLAMATION);
 }
 
-std::unique_ptr<WizardStep> MakeStep(int index, const PrinterSettings& values,
+std::unique_ptr<WizardStep> MakeStep(int index, const protocol::PrinterSettings& values,
                                      const PrinterFacts& facts) {
   if (index < 0 || index >= kStepCount) return nullptr;
   return kSteps[static_cast<size_t>(index)](values, facts);
 }
 
-}  // namespace wizard
+}  // namespace pda::wizard

@@ -16,7 +16,7 @@
 #include "protocol/settings_record.h"
 #include "ui/core/dialog.h"
 
-namespace wizard {
+namespace pda::wizard {
 
 // How a step was left: DoModal's result.
 inline constexpr int kLeftNext = 1;    // IDOK: Next, or Save on the last step
@@ -33,10 +33,10 @@ struct PrinterFacts {
 class WizardStep : public ui::Dialog {
  public:
   WizardStep(const ui::Template& tmpl, std::string_view cancel_caption,
-             const PrinterSettings& values, const PrinterFacts& facts);
+             const protocol::PrinterSettings& values, const PrinterFacts& facts);
 
   // The record as the step leaves it.
-  const PrinterSettings& values() const { return values_; }
+  const protocol::PrinterSettings& values() const { return values_; }
 
  protected:
   void OnCommand(int id, ui::Notify code) override;
@@ -49,7 +49,7 @@ class WizardStep : public ui::Dialog {
   // The framework's length message for an edit.
   void RefuseLength(int edit, size_t max_chars);
 
-  PrinterSettings values_;
+  protocol::PrinterSettings values_;
   PrinterFacts facts_;
 
  private:
@@ -60,7 +60,7 @@ class WizardStep : public ui::Dialog {
 // The step with index 0..4 (the wizard's order: general, MSR and service, beeps, serial and
 // power, Bluetooth).
 inline constexpr int kStepCount = 5;
-std::unique_ptr<WizardStep> MakeStep(int index, const PrinterSettings& values,
+std::unique_ptr<WizardStep> MakeStep(int index, const protocol::PrinterSettings& values,
                                      const PrinterFacts& facts);
 
-}  // namespace wizard
+}  // namespace pda::wizard

@@ -4,7 +4,7 @@
 #include "settings/dialogs/vmsm_pro_template.h"
 #include "ui/core/constants.h"
 
-namespace wizard {
+namespace pda::wizard {
 namespace {
 
 using ui::ControlKind;
@@ -150,14 +150,14 @@ ui::Template MakeStep5() {
            "",
            {0, Row(10), 56, 8},
            ui::kGroup | ui::kDisabled,
-           static_cast<int>(kMaxBtPinChars)},
+           static_cast<int>(protocol::kMaxBtPinChars)},
           {1204, kStatic, "Printer Name <Max 30 chars>", {0, Row(11), kWidth, 8}},
           {kNameEdit,
            kEdit,
            "",
            {0, Row(12), kWidth, 8},
            ui::kDisabled,
-           static_cast<int>(kMaxBtNameChars)},
+           static_cast<int>(protocol::kMaxBtNameChars)},
       },
   };
   AddButtons(t, 14, kPrev, "Prev", "Save");
@@ -202,8 +202,8 @@ ui::Template MakeProgress() {
       120,
       Row(5),
       {
-          {kVmsmProProgressId, ControlKind::kProgress, "", {4, Row(1), 112, 8}},
-          {kVmsmProTextId, kStatic, "0 %", {4, Row(2), 112, 8}, ui::kCentered},
+          {settings::kVmsmProProgressId, ControlKind::kProgress, "", {4, Row(1), 112, 8}},
+          {settings::kVmsmProTextId, kStatic, "0 %", {4, Row(2), 112, 8}, ui::kCentered},
           {ui::IDCANCEL, kButton, "Cancel", {40, Row(4), 40, 8}, ui::kDefault},
       },
   };
@@ -240,4 +240,4 @@ const ui::Template& ProgressTemplate() {
   return t;
 }
 
-}  // namespace wizard
+}  // namespace pda::wizard

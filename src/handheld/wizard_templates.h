@@ -7,7 +7,7 @@
 
 #include "ui/core/template.h"
 
-namespace wizard {
+namespace pda::wizard {
 
 inline constexpr int kStep1TemplateId = 136;
 inline constexpr int kStep2TemplateId = 137;
@@ -81,4 +81,4 @@ const ui::Template& Step5Template();
 const ui::Template& SentinelTemplate();
 const ui::Template& ProgressTemplate();
 
-}  // namespace wizard
+}  // namespace pda::wizard

@@ -1,5 +1,6 @@
 #include "jobs/job_plan.h"
 
+namespace jobs {
 const JobEvent* JobPlan::Find(int event_id) const {
   for (const JobEvent& e : events) {
     if (e.id == event_id) return &e;
@@ -35,3 +36,4 @@ JobStep Pause(uint32_t ms) { return {StepKind::kPause, 0, 0, ms, kAlways, 0, {},
 JobStep Arm(int event, uint32_t ms) {
   return {StepKind::kArm, 0, static_cast<uint32_t>(event), ms, kAlways, 0, {}, 0, {}};
 }
+}  // namespace jobs

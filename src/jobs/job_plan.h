@@ -9,6 +9,7 @@
 #include <utility>
 #include <vector>
 
+namespace jobs {
 enum class StepKind {
   kPerform,      // the job's own operation `action` (JobActions::Perform)
   kOpenLink,     // open the link unless it is open already
@@ -75,3 +76,4 @@ JobStep Kind(StepKind kind, JobStep step);
 JobStep Advance(uint32_t n, uint32_t ms = 2, std::string_view caption = {});
 JobStep Pause(uint32_t ms);
 JobStep Arm(int event, uint32_t ms);
+}  // namespace jobs

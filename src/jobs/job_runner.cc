@@ -7,7 +7,8 @@
 #include "link/link_failure.h"
 #include "protocol/result_codes.h"
 
-JobRunner::JobRunner(CCommonUtil* util, const JobPlan& plan, JobActions& actions,
+namespace jobs {
+JobRunner::JobRunner(protocol::CCommonUtil* util, const JobPlan& plan, JobActions& actions,
                      JobProgress& progress, platform::Clock& clock, JobTextSource text,
                      int first_event)
     : util_(util),
@@ -87,9 +88,10 @@ bool JobRunner::RunStep(const JobStep& step, const ArmTimer& arm) {
       break;
   }
   // What the link did during the step tells its failure, silence and a wrong reply apart.
-  const CDev::Traffic before = util_ != nullptr ? util_->dev().traffic() : CDev::Traffic{};
-  if (Perform(step) != kResultOk) {
-    failure_line_ = util_ != nullptr ? FailureLine(util_->dev(), before) : std::string();
+  const devlink::CDev::Traffic before =
+      util_ != nullptr ? util_->dev().traffic() : devlink::CDev::Traffic{};
+  if (Perform(step) != protocol::kResultOk) {
+    failure_line_ = util_ != nullptr ? devlink::FailureLine(util_->dev(), before) : std::string();
     // A printer that answered as another model or maker says what it is instead.
     if (failure_line_.empty() && step.kind == StepKind::kPrinterInfo) {
       failure_line_ = util_->refused_identity();
@@ -106,8 +108,8 @@ bool JobRunner::RunStep(const JobStep& step, const ArmTimer& arm) {
 uint32_t JobRunner::Perform(const JobStep& step) {
   switch (step.kind) {
     case StepKind::kOpenLink:
-      if (util_ == nullptr) return kResultNotOpen;
-      return util_->OpenLink() ? kResultOk : kResultNotOpen;
+      if (util_ == nullptr) return protocol::kResultNotOpen;
+      return util_->OpenLink() ? protocol::kResultOk : protocol::kResultNotOpen;
     case StepKind::kPrinterInfo:
       return util_->GetPrinterInfo(step.value);
     default:
@@ -133,3 +135,4 @@ void JobRunner::SetCaption(std::string_view text) {
   stage_ = std::string(text);
   progress_.Caption(position_, stage_);
 }
+}  // namespace jobs

@@ -22,6 +22,7 @@
 #include "platform/system/clock.h"
 #include "protocol/common_util.h"
 
+namespace jobs {
 class JobRunner;
 
 // Where a job shows its progress: the position and the line that goes with it ("Get status :
@@ -56,8 +57,8 @@ class JobRunner {
 
   // `util` (may be null: the link never opens), `actions`, `progress` and `clock` must outlive
   // the runner; `plan` too.
-  JobRunner(CCommonUtil* util, const JobPlan& plan, JobActions& actions, JobProgress& progress,
-            platform::Clock& clock, JobTextSource text, int first_event);
+  JobRunner(protocol::CCommonUtil* util, const JobPlan& plan, JobActions& actions,
+            JobProgress& progress, platform::Clock& clock, JobTextSource text, int first_event);
 
   using ArmTimer = std::function<void(int event, uint32_t delay_ms)>;
   void Start(const ArmTimer& arm) const { arm(first_event_, kFirstEventDelayMs); }
@@ -87,7 +88,7 @@ class JobRunner {
   uint32_t Perform(const JobStep& step);
   std::string Text(std::string_view fixed, int id) const;
 
-  CCommonUtil* util_;
+  protocol::CCommonUtil* util_;
   const JobPlan& plan_;
   JobActions& actions_;
   JobProgress& progress_;
@@ -100,3 +101,4 @@ class JobRunner {
   std::string separator_ = " : ";
   int position_ = 0;
 };
+}  // namespace jobs

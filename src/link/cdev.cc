@@ -11,6 +11,7 @@
 #include "platform/devices/com_names.h"
 #include "platform/system/hex.h"
 
+namespace devlink {
 namespace {
 
 // Every exchange with the printer is paced by this pause (before a write, after a read), which
@@ -238,3 +239,4 @@ void CDev::TraceAndPace(const char* direction_format, const uint8_t* data, size_
   }
   services_.clock.Sleep(kTrafficPauseMs);
 }
+}  // namespace devlink

@@ -10,6 +10,7 @@
 #include "platform/devices/serial_port.h"
 #include "platform/system/services.h"
 
+namespace devlink {
 // The one byte connection to a printer, over a serial line, a Bluetooth serial port, a USB printer
 // device or TCP/IP. It moves bytes and knows nothing of printer commands.
 class CDev {
@@ -92,3 +93,4 @@ platform::SerialTimeouts HandheldReadyTimeouts();
 
 // The address text of a TCP/IP port name: the leading run of 'N', 'E' and 'T' letters removed.
 std::string StripNetPrefix(const std::string& port_name);
+}  // namespace devlink

@@ -5,6 +5,7 @@
 #include "link/usb_discovery.h"
 #include "platform/system/trace.h"
 
+namespace devlink {
 // Discovery lines on standard output (the programs run without a terminal screen of their own).
 class StdoutDiscoveryLog : public DiscoveryLog {
  public:
@@ -20,3 +21,4 @@ class TraceDiscoveryLog : public DiscoveryLog {
  private:
   platform::TraceSink& trace_;
 };
+}  // namespace devlink

@@ -2,6 +2,7 @@
 
 #include "link/cdev.h"
 
+namespace devlink {
 namespace {
 
 using platform::FailureCause;
@@ -76,3 +77,4 @@ std::string WithFailureLine(std::string first, const CDev& dev, const CDev::Traf
   if (!line.empty()) first += "\n" + line;
   return first;
 }
+}  // namespace devlink

@@ -6,6 +6,7 @@
 #include "link/cdev.h"
 #include "platform/devices/failure_cause.h"
 
+namespace devlink {
 // The line a failure message adds under its own first line: what went wrong on the link and what
 // to do about it, e.g. "/dev/usb/lp0: permission denied; add yourself to group lp (sudo usermod
 // -aG lp $USER) and log in again". `target` names the device or address, `transport` is one of
@@ -24,3 +25,4 @@ std::string FailureLine(const CDev& dev, const CDev::Traffic& before);
 
 // `first` as it is, or with the description of the step's failure as a second line.
 std::string WithFailureLine(std::string first, const CDev& dev, const CDev::Traffic& before);
+}  // namespace devlink

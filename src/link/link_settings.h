@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <string>
 
+namespace devlink {
 // How to reach a printer: what the main dialogs keep, the command line parses and the link opens.
 struct LinkSettings {
   int interface = 0;               // CDev::kInterfaceSerial, kInterfaceBluetooth, kInterfaceUsb...
@@ -15,3 +16,4 @@ struct LinkSettings {
   uint32_t tcp_port = 9100;  // the link connects to its low 16 bits
   bool operator==(const LinkSettings&) const = default;
 };
+}  // namespace devlink

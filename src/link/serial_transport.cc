@@ -4,6 +4,7 @@
 #include <climits>
 #include <utility>
 
+namespace devlink {
 namespace {
 
 constexpr int kOpenAttempts = 3;
@@ -97,3 +98,4 @@ int SerialTransport::Read(uint8_t* buffer, uint32_t capacity) {
   if (n == 0) NoteIfNew(before);
   return static_cast<int>(std::min<size_t>(n, INT_MAX));
 }
+}  // namespace devlink

@@ -8,6 +8,7 @@
 #include "platform/devices/serial_port.h"
 #include "platform/system/services.h"
 
+namespace devlink {
 // What a serial or Bluetooth open asks of the line; the link fills it from its fields.
 struct SerialOptions {
   std::string path;  // the device, already resolved from a COMn name
@@ -43,3 +44,4 @@ class SerialTransport : public LinkTransport {
   std::unique_ptr<platform::SerialPort> port_;
   platform::FailureCause cause_ = platform::FailureCause::kNone;
 };
+}  // namespace devlink

@@ -4,6 +4,7 @@
 #include <climits>
 #include <utility>
 
+namespace devlink {
 TcpTransport::TcpTransport(platform::Services& services, std::string address, uint16_t port)
     : services_(services),
       address_(std::move(address)),
@@ -55,3 +56,4 @@ int TcpTransport::Read(uint8_t* buffer, uint32_t capacity) {
   if (n < 0) Note();
   return n;
 }
+}  // namespace devlink

@@ -8,6 +8,7 @@
 #include "platform/devices/tcp_socket.h"
 #include "platform/system/services.h"
 
+namespace devlink {
 // A printer on TCP/IP: one connection to a dotted IPv4 address and port.
 class TcpTransport : public LinkTransport {
  public:
@@ -32,3 +33,4 @@ class TcpTransport : public LinkTransport {
   std::unique_ptr<platform::TcpSocket> socket_;
   platform::FailureCause cause_ = platform::FailureCause::kNone;
 };
+}  // namespace devlink

@@ -5,6 +5,7 @@
 
 #include "platform/devices/failure_cause.h"
 
+namespace devlink {
 // One way of reaching a printer (serial line, Bluetooth serial port, USB printer device, TCP/IP).
 // CDev owns one at a time and adds what every transport shares: tracing, pacing, the open flag.
 class LinkTransport {
@@ -30,3 +31,4 @@ class LinkTransport {
   // The device as a person names it in a message: "/dev/ttyUSB0", "/dev/usb/lp0", "127.0.0.1:9100".
   virtual const std::string& target() const = 0;
 };
+}  // namespace devlink

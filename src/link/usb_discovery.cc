@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <memory>
 
+namespace devlink {
 namespace {
 
 constexpr int kFirstPassEnd = 8;
@@ -41,3 +42,4 @@ std::vector<UsbPrinter> DiscoverUsbPrinters(platform::Services& services, Discov
     if (!printers.empty() || index == INT_MAX) return printers;
   }
 }
+}  // namespace devlink

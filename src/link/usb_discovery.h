@@ -5,6 +5,7 @@
 
 #include "platform/system/services.h"
 
+namespace devlink {
 // One USB printer the main dialog can offer: its list label (USB01, USB02...) and device path.
 struct UsbPrinter {
   std::string label;
@@ -22,3 +23,4 @@ class DiscoveryLog {
 // Walks the USB printer interfaces in passes ending at index 8, 16, 32, ...; stops after a pass
 // that listed at least one printer, or when enumeration reports no more items.
 std::vector<UsbPrinter> DiscoverUsbPrinters(platform::Services& services, DiscoveryLog& log);
+}  // namespace devlink

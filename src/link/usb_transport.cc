@@ -4,6 +4,7 @@
 #include <climits>
 #include <utility>
 
+namespace devlink {
 UsbTransport::UsbTransport(platform::Services& services, std::string path)
     : services_(services), path_(std::move(path)) {}
 
@@ -55,3 +56,4 @@ int UsbTransport::Read(uint8_t* buffer, uint32_t capacity) {
   if (n == 0) NoteIfNew(before);
   return static_cast<int>(std::min<size_t>(n, INT_MAX));
 }
+}  // namespace devlink

@@ -7,6 +7,7 @@
 #include "platform/devices/device_file.h"
 #include "platform/system/services.h"
 
+namespace devlink {
 // A USB printer class device (/dev/usb/lpN), opened exclusively, without retries or pauses.
 class UsbTransport : public LinkTransport {
  public:
@@ -29,3 +30,4 @@ class UsbTransport : public LinkTransport {
   std::unique_ptr<platform::DeviceFile> device_;
   platform::FailureCause cause_ = platform::FailureCause::kNone;
 };
+}  // namespace devlink

@@ -6,6 +6,7 @@
 #include "platform/image/bmp_decoder.h"
 #include "protocol/result_codes.h"
 
+namespace nv {
 namespace {
 
 std::string FileName(const std::string& path) {
@@ -15,7 +16,8 @@ std::string FileName(const std::string& path) {
 
 }  // namespace
 
-CCommonNv::CCommonNv(CCommonUtil* util, platform::Clock& clock) : util_(util), clock_(clock) {}
+CCommonNv::CCommonNv(protocol::CCommonUtil* util, platform::Clock& clock)
+    : util_(util), clock_(clock) {}
 
 CCommonNv::~CCommonNv() = default;
 
@@ -56,11 +58,11 @@ std::unique_ptr<NvImageEntry> CCommonNv::CreateImageEntry(uint8_t number, const 
 }
 
 uint32_t CCommonNv::AddImageEntry(std::unique_ptr<NvImageEntry> entry) {
-  if (!entry) return kResultNvListFull;
-  if (images_.size() >= kMaxImages) return kResultNvListFull;
-  if (uint64_t{GetImagesSize()} + entry->size > kAreaCapacity) return kResultNvAreaFull;
+  if (!entry) return protocol::kResultNvListFull;
+  if (images_.size() >= kMaxImages) return protocol::kResultNvListFull;
+  if (uint64_t{GetImagesSize()} + entry->size > kAreaCapacity) return protocol::kResultNvAreaFull;
   images_.push_back(std::move(*entry));
-  return kResultOk;
+  return protocol::kResultOk;
 }
 
 uint32_t CCommonNv::GetImagesSize() const {
@@ -97,7 +99,7 @@ std::optional<NvDownloadItem> CCommonNv::ConvertImage(const NvImageEntry& entry,
     reason = nv::StorageRefusal(static_cast<uint32_t>(bmp->width()),
                                 static_cast<uint32_t>(bmp->height()));
   }
-  nv::Raster raster;
+  Raster raster;
   if (reason.empty()) nv::ConvertRows(*bmp, entry.brightness, &raster, &reason);
   if (!reason.empty()) {
     load_error_ = entry.name + ": " + reason;
@@ -107,3 +109,4 @@ std::optional<NvDownloadItem> CCommonNv::ConvertImage(const NvImageEntry& entry,
       key, entry.name, entry.path, entry.brightness,
       nv::DefineCommand(static_cast<uint8_t>(key[0]), static_cast<uint8_t>(key[1]), raster)};
 }
+}  // namespace nv

@@ -18,6 +18,7 @@
 #include "platform/system/clock.h"
 #include "protocol/common_util.h"
 
+namespace nv {
 // One chosen image. It keeps no pixels: the file is read again for the preview and the download.
 struct NvImageEntry {
   uint8_t number = 0;  // 1-based position in the image list
@@ -50,7 +51,7 @@ class CCommonNv {
   static constexpr int kStatusTooTall = -3;
 
   // `util` owns the link and must outlive this object.
-  CCommonNv(CCommonUtil* util, platform::Clock& clock);
+  CCommonNv(protocol::CCommonUtil* util, platform::Clock& clock);
   virtual ~CCommonNv();
   CCommonNv(const CCommonNv&) = delete;
   CCommonNv& operator=(const CCommonNv&) = delete;
@@ -87,7 +88,7 @@ class CCommonNv {
   // What the next download job sends, in order.
   void SetDownloadList(std::vector<NvDownloadItem> items) { download_list_ = std::move(items); }
   const std::vector<NvDownloadItem>& download_list() const { return download_list_; }
-  CCommonUtil* util() const { return util_; }
+  protocol::CCommonUtil* util() const { return util_; }
   platform::Clock& clock() const { return clock_; }
 
   // Set to the number of images after a download, and to the number of key codes by Print All.
@@ -110,7 +111,7 @@ class CCommonNv {
   // (emptying the list first when `first_block`); `more` says whether another block follows.
   uint32_t ReadKeyCodeBlock(bool first_block, bool* more);
 
-  CCommonUtil* util_;
+  protocol::CCommonUtil* util_;
   platform::Clock& clock_;
   uint32_t image_count_ = 0;
   int identified_ = 0;
@@ -119,3 +120,4 @@ class CCommonNv {
   std::string load_error_;
   std::vector<NvDownloadItem> download_list_;
 };
+}  // namespace nv

@@ -13,6 +13,7 @@
 #include "protocol/reply_collection.h"
 #include "protocol/result_codes.h"
 
+namespace nv {
 namespace {
 
 // The printer needs this long after the query (and after each ACK) before a block is readable.
@@ -36,13 +37,13 @@ constexpr size_t kDownloadPieceSize = 4096;
 // the block is full. A read that finds nothing drops what was held, since a block is only
 // trusted whole; once the printer has been quiet twice, each quiet read resends the query, and
 // after kMaxResends the block is left as it is (empty).
-void CollectBlock(CDev& dev, reply::Buffer& block) {
+void CollectBlock(devlink::CDev& dev, protocol::reply::Buffer& block) {
   block.Clear();
   std::array<uint8_t, kBlockReadSize> chunk{};
   int quiet_reads = 0;
   int resends = 0;
   while (resends < kMaxResends) {
-    const int got = dev.Read(chunk.data(), kBlockReadSize, reply::kReadWaitMs);
+    const int got = dev.Read(chunk.data(), kBlockReadSize, protocol::reply::kReadWaitMs);
     if (got > 0) {
       const size_t n = std::min(static_cast<size_t>(got), chunk.size());
       for (size_t i = 0; i < n; ++i) {
@@ -53,7 +54,7 @@ void CollectBlock(CDev& dev, reply::Buffer& block) {
       block.Clear();
       if (++quiet_reads > kQuietReadsBeforeResend) {
         // A resend that fails shows as more silence; the reads decide.
-        dev.Write(nv::kKeyCodeListQuery.data(), nv::kKeyCodeListQuery.size());
+        dev.Write(kKeyCodeListQuery.data(), kKeyCodeListQuery.size());
         ++resends;
       }
     }
@@ -62,9 +63,9 @@ void CollectBlock(CDev& dev, reply::Buffer& block) {
 
 // Where the block starts: the first header byte or 00h within the first kStartSearchEnd bytes,
 // else kStartSearchEnd. Past what was received the block reads as 00h.
-size_t BlockStart(const reply::Buffer& block) {
+size_t BlockStart(const protocol::reply::Buffer& block) {
   for (size_t i = 0; i < kStartSearchEnd; ++i) {
-    if (block.At(i) == nv::kReplyMark || block.At(i) == 0) return i;
+    if (block.At(i) == kReplyMark || block.At(i) == 0) return i;
   }
   return kStartSearchEnd;
 }
@@ -84,97 +85,98 @@ bool CCommonNv::Send(const uint8_t* bytes, size_t length) {
 }
 
 uint32_t CCommonNv::ReadKeyCodes() {
-  if (!LinkOpen()) return kResultNotOpen;
-  if (!Send(nv::kKeyCodeListQuery.data(), nv::kKeyCodeListQuery.size())) {
-    return Fail(kResultWriteFailed);
+  if (!LinkOpen()) return protocol::kResultNotOpen;
+  if (!Send(kKeyCodeListQuery.data(), kKeyCodeListQuery.size())) {
+    return Fail(protocol::kResultWriteFailed);
   }
   bool more = true;
   for (int block = 0; more; ++block) {
     if (block == kMaxBlocks) {
-      Send(&nv::kCan, 1);
-      return Fail(kResultBadReply);
+      Send(&kCan, 1);
+      return Fail(protocol::kResultBadReply);
     }
     const uint32_t result = ReadKeyCodeBlock(block == 0, &more);
-    if (result != kResultOk) return result;
+    if (result != protocol::kResultOk) return result;
   }
-  return kResultOk;
+  return protocol::kResultOk;
 }
 
 uint32_t CCommonNv::ReadKeyCodeBlock(bool first_block, bool* more) {
   *more = false;
   clock_.Sleep(kBlockPauseMs);
-  reply::Buffer block(kBlockCapacity);
+  protocol::reply::Buffer block(kBlockCapacity);
   CollectBlock(util_->dev(), block);
 
   const size_t start = BlockStart(block);
-  if (block.size() < nv::kMinBlockSize || block.At(start) != nv::kReplyMark ||
-      block.At(start + 1) != nv::kKeyListKind) {
+  if (block.size() < kMinBlockSize || block.At(start) != kReplyMark ||
+      block.At(start + 1) != kKeyListKind) {
     // CAN stops a printer that is still sending; the link goes anyway, so its result is moot.
-    Send(&nv::kCan, 1);
-    return Fail(kResultBadReply);
+    Send(&kCan, 1);
+    return Fail(protocol::kResultBadReply);
   }
-  if (!Send(&nv::kAck, 1)) return Fail(kResultWriteFailed);
+  if (!Send(&kAck, 1)) return Fail(protocol::kResultWriteFailed);
   // The list stays as it was until the printer has given a usable answer.
   if (first_block) key_codes_.clear();
 
-  const size_t codes = start + nv::kBlockCodesOffset;
-  if (block.At(codes) == 0) return kResultEmptyKeyList;
+  const size_t codes = start + kBlockCodesOffset;
+  if (block.At(codes) == 0) return protocol::kResultEmptyKeyList;
   // Pairs up to the closing 00h (or up to the cut of an over-long block), which is never taken.
   const size_t last = block.size() - 1;
   for (size_t i = codes; i < last; i += 2) {
     key_codes_.push_back(
         std::string{static_cast<char>(block.At(i)), static_cast<char>(block.At(i + 1))});
   }
-  *more = block.At(start + nv::kBlockStatusOffset) == nv::kMoreBlocks;
-  return kResultOk;
+  *more = block.At(start + kBlockStatusOffset) == kMoreBlocks;
+  return protocol::kResultOk;
 }
 
 uint32_t CCommonNv::DeleteAllImages() {
-  if (!LinkOpen()) return kResultNotOpen;
-  if (!Send(nv::kDeleteAllCommand.data(), nv::kDeleteAllCommand.size())) {
-    return Fail(kResultWriteFailed);
+  if (!LinkOpen()) return protocol::kResultNotOpen;
+  if (!Send(kDeleteAllCommand.data(), kDeleteAllCommand.size())) {
+    return Fail(protocol::kResultWriteFailed);
   }
-  return kResultOk;
+  return protocol::kResultOk;
 }
 
 uint32_t CCommonNv::DeleteImage(const std::string& key_code) {
-  if (!LinkOpen()) return kResultNotOpen;
-  const std::optional<nv::KeyCode> code = nv::KeyCodeFromText(key_code);
-  if (!code) return kResultKeyCodeTooShort;
+  if (!LinkOpen()) return protocol::kResultNotOpen;
+  const std::optional<KeyCode> code = nv::KeyCodeFromText(key_code);
+  if (!code) return protocol::kResultKeyCodeTooShort;
   const auto command = nv::DeleteCommand(*code);
-  if (!Send(command.data(), command.size())) return Fail(kResultWriteFailed);
-  return kResultOk;
+  if (!Send(command.data(), command.size())) return Fail(protocol::kResultWriteFailed);
+  return protocol::kResultOk;
 }
 
 uint32_t CCommonNv::PrintImage(const std::string& key_code) {
-  if (!LinkOpen()) return kResultNotOpen;
-  const std::optional<nv::KeyCode> code = nv::KeyCodeFromText(key_code);
-  if (!code) return kResultKeyCodeTooShort;
+  if (!LinkOpen()) return protocol::kResultNotOpen;
+  const std::optional<KeyCode> code = nv::KeyCodeFromText(key_code);
+  if (!code) return protocol::kResultKeyCodeTooShort;
   const auto command = nv::PrintCommand(*code);
-  if (!Send(command.data(), command.size())) return Fail(kResultWriteFailed);
-  return kResultOk;
+  if (!Send(command.data(), command.size())) return Fail(protocol::kResultWriteFailed);
+  return protocol::kResultOk;
 }
 
 uint32_t CCommonNv::PrintAllImages() {
-  if (!LinkOpen()) return kResultNotOpen;
-  if (key_codes_.empty()) return kResultEmptyKeyList;
+  if (!LinkOpen()) return protocol::kResultNotOpen;
+  if (key_codes_.empty()) return protocol::kResultEmptyKeyList;
   for (const std::string& text : key_codes_) {
     // The printer's list only ever yields two-character codes; anything shorter names no image.
-    const std::optional<nv::KeyCode> code = nv::KeyCodeFromText(text);
+    const std::optional<KeyCode> code = nv::KeyCodeFromText(text);
     if (!code) continue;
     const auto command = nv::PrintCommand(*code);
-    if (!Send(command.data(), command.size())) return Fail(kResultWriteFailed);
+    if (!Send(command.data(), command.size())) return Fail(protocol::kResultWriteFailed);
   }
-  return kResultOk;
+  return protocol::kResultOk;
 }
 
 uint32_t CCommonNv::SendDownloadItem(const NvDownloadItem& item) {
-  if (util_ == nullptr) return kResultNotOpen;
+  if (util_ == nullptr) return protocol::kResultNotOpen;
   const size_t total = item.data.size();
   for (size_t sent = 0; sent < total;) {
     const size_t piece = std::min(total - sent, kDownloadPieceSize);
-    if (!Send(item.data.data() + sent, piece)) return Fail(kResultWriteFailed);
+    if (!Send(item.data.data() + sent, piece)) return Fail(protocol::kResultWriteFailed);
     sent += piece;
   }
-  return kResultOk;
+  return protocol::kResultOk;
 }
+}  // namespace nv

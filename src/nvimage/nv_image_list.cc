@@ -54,7 +54,7 @@ void LoadImageList(platform::Registry& registry, CCommonNv& nv,
       continue;
     }
     if (!entry) continue;  // the file is gone or damaged: dropped without a word
-    if (nv.AddImageEntry(std::move(entry)) == kResultNvAreaFull && refused) {
+    if (nv.AddImageEntry(std::move(entry)) == protocol::kResultNvAreaFull && refused) {
       refused(area_too_small);
     }
   }

@@ -5,6 +5,7 @@
 #include "protocol/common_util.h"
 #include "protocol/result_codes.h"
 
+namespace nv {
 namespace {
 
 // The pause before the next step: long enough for the window to take the user's input.
@@ -25,7 +26,7 @@ const NvJobTexts& DesktopNvJobTexts() {
       .read_list_failed = "Failed to read NV image address!",
       .write_failed = kWriteFailed,
       .download_write_failed = kWriteFailed,
-      .identify = {{CCommonUtil::kMaker, "Printer model is not matched!", 5, 5, {}}},
+      .identify = {{protocol::CCommonUtil::kMaker, "Printer model is not matched!", 5, 5, {}}},
       .opened = {},
       .read_list = {},
       .delete_one = "Delete selected NV image...",
@@ -53,57 +54,65 @@ enum NvAction {
   kPrintAll,
   kPrint
 };
-enum NvCondition { kNotIdentified = kFirstJobCondition, kNoItem, kHaveItem };
+enum NvCondition { kNotIdentified = jobs::kFirstJobCondition, kNoItem, kHaveItem };
 constexpr int kEventStart = 1;
 constexpr int kEventDownloadItem = 2000;
 
 constexpr int Code(NvJobCode code) { return static_cast<int>(code); }
 
-JobPlan MakePlan(const NvJobTexts& t, NvJobCode code) {
+jobs::JobPlan MakePlan(const NvJobTexts& t, NvJobCode code) {
   const int job = Code(code);
-  JobStep open = Kind(StepKind::kOpenLink, Say(0, 0, t.port_open_error, 5, kLinkClosed));
+  jobs::JobStep open = jobs::Kind(jobs::StepKind::kOpenLink,
+                                  jobs::Say(0, 0, t.port_open_error, 5, jobs::kLinkClosed));
   open.caption = t.opened;
-  std::vector<JobStep> start = {open};
+  std::vector<jobs::JobStep> start = {open};
   for (const NvIdentifyQuery& q : t.identify) {
-    start.push_back(Only(kNotIdentified, Advance(q.advance_before)));
-    JobStep query = Kind(StepKind::kPrinterInfo, Say(0, q.kind, q.failure, q.advance_after));
+    start.push_back(jobs::Only(kNotIdentified, jobs::Advance(q.advance_before)));
+    jobs::JobStep query =
+        jobs::Kind(jobs::StepKind::kPrinterInfo, jobs::Say(0, q.kind, q.failure, q.advance_after));
     query.caption = q.caption;
-    start.push_back(Only(kNotIdentified, query));
+    start.push_back(jobs::Only(kNotIdentified, query));
   }
-  start.push_back(Only(kNotIdentified, Do(kMarkIdentified, 0, 0)));
-  start.push_back(Arm(job, kStepDelayMs));
+  start.push_back(jobs::Only(kNotIdentified, jobs::Do(kMarkIdentified, 0, 0)));
+  start.push_back(jobs::Arm(job, kStepDelayMs));
   // A job that deletes reads the list again, so that the caller shows it without the image.
-  const auto then_list = Arm(Code(NvJobCode::kReadKeyCodes), kStepDelayMs);
-  const auto then_close = Arm(kEventClose, kStepDelayMs);
-  JobPlan plan;
+  const auto then_list = jobs::Arm(Code(NvJobCode::kReadKeyCodes), kStepDelayMs);
+  const auto then_close = jobs::Arm(jobs::kEventClose, kStepDelayMs);
+  jobs::JobPlan plan;
   plan.percent_lines = false;
   plan.events = {
       {kEventStart, std::move(start)},
       {Code(NvJobCode::kReadKeyCodes),
-       {Say(kReadKeyCodes, 0, t.read_list_failed), Advance(20, 2, t.read_list), then_close}},
+       {jobs::Say(kReadKeyCodes, 0, t.read_list_failed), jobs::Advance(20, 2, t.read_list),
+        then_close}},
       {Code(NvJobCode::kDeleteImage),
-       {Advance(5), Say(kDelete, 0, t.write_failed), Advance(20, 50, t.delete_one), then_list}},
+       {jobs::Advance(5), jobs::Say(kDelete, 0, t.write_failed),
+        jobs::Advance(20, 50, t.delete_one), then_list}},
       {Code(NvJobCode::kDeleteAll),
-       {Advance(5), Say(kDeleteAll, 0, t.write_failed), Advance(20, 100, t.delete_all), then_list}},
+       {jobs::Advance(5), jobs::Say(kDeleteAll, 0, t.write_failed),
+        jobs::Advance(20, 100, t.delete_all), then_list}},
       {Code(NvJobCode::kDownload),
-       {Advance(5, 2, t.download_start), Do(kStartDownload, 0, 0),
-        Arm(kEventDownloadItem, kStepDelayMs)}},
+       {jobs::Advance(5, 2, t.download_start), jobs::Do(kStartDownload, 0, 0),
+        jobs::Arm(kEventDownloadItem, kStepDelayMs)}},
       {kEventDownloadItem,
-       {Do(kNextItem, 0, 0), Only(kNoItem, Advance(5, 500, t.download_finished)),
-        Only(kNoItem, then_close), Say(kSendItem, 0, t.download_write_failed, 0, kHaveItem),
-        Only(kHaveItem, Arm(kEventDownloadItem, kItemDelayMs))}},
+       {jobs::Do(kNextItem, 0, 0), jobs::Only(kNoItem, jobs::Advance(5, 500, t.download_finished)),
+        jobs::Only(kNoItem, then_close),
+        jobs::Say(kSendItem, 0, t.download_write_failed, 0, kHaveItem),
+        jobs::Only(kHaveItem, jobs::Arm(kEventDownloadItem, kItemDelayMs))}},
       // An empty list (400) is a failure here: the user asked for prints and gets none.
       {Code(NvJobCode::kPrintAll),
-       {Advance(5), Say(kPrintAll, 0, t.write_failed), Advance(80, 0, t.print_all), then_close}},
+       {jobs::Advance(5), jobs::Say(kPrintAll, 0, t.write_failed),
+        jobs::Advance(80, 0, t.print_all), then_close}},
       {Code(NvJobCode::kPrintImage),
-       {Advance(5), Say(kPrint, 0, t.write_failed), Advance(99, 0, t.print_one), then_close}},
+       {jobs::Advance(5), jobs::Say(kPrint, 0, t.write_failed), jobs::Advance(99, 0, t.print_one),
+        then_close}},
   };
   return plan;
 }
 
 }  // namespace
 
-NvJob::NvJob(CCommonNv& nv, JobProgress& progress, NvJobCode code, std::string key_code,
+NvJob::NvJob(CCommonNv& nv, jobs::JobProgress& progress, NvJobCode code, std::string key_code,
              const NvJobTexts& texts)
     : nv_(nv),
       texts_(texts),
@@ -118,15 +127,15 @@ bool NvJob::Applies(int condition) const {
   return (item_ != nullptr) == (condition == kHaveItem);
 }
 
-uint32_t NvJob::Perform(const JobStep& step, JobRunner& runner) {
+uint32_t NvJob::Perform(const jobs::JobStep& step, jobs::JobRunner& runner) {
   switch (step.action) {
     case kMarkIdentified:
       nv_.set_identified(1);
-      return kResultOk;
+      return protocol::kResultOk;
     case kReadKeyCodes: {
       const uint32_t result = nv_.ReadKeyCodes();
       // A printer without images is a valid answer: the list is simply empty.
-      return result == kResultEmptyKeyList ? kResultOk : result;
+      return result == protocol::kResultEmptyKeyList ? protocol::kResultOk : result;
     }
     case kDelete:
       return nv_.DeleteImage(key_code_);
@@ -140,23 +149,24 @@ uint32_t NvJob::Perform(const JobStep& step, JobRunner& runner) {
       total_bytes_ = 0;
       for (const NvDownloadItem& item : nv_.download_list()) total_bytes_ += item.data.size();
       next_item_ = 0;
-      return kResultOk;
+      return protocol::kResultOk;
     case kNextItem:
       item_ =
           next_item_ < nv_.download_list().size() ? &nv_.download_list()[next_item_++] : nullptr;
       // The send holds the thread for a while; the user should see which image it is.
       if (item_ != nullptr) runner.SetCaption(item_->name + std::string(texts_.downloading_suffix));
-      return kResultOk;
+      return protocol::kResultOk;
     case kSendItem: {
       const uint32_t result = nv_.SendDownloadItem(*item_);
-      if (result != kResultOk) return result;
+      if (result != protocol::kResultOk) return result;
       // Items of zero length cannot divide anything; they earn nothing.
       const auto size = static_cast<double>(item_->data.size());
       const double share = total_bytes_ == 0 ? 0.0 : size / total_bytes_ * kDownloadShare;
       runner.Advance(static_cast<uint32_t>(share));
-      return kResultOk;
+      return protocol::kResultOk;
     }
     default:
-      return kResultOk;
+      return protocol::kResultOk;
   }
 }
+}  // namespace nv

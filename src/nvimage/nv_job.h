@@ -21,6 +21,7 @@
 #include "jobs/job_runner.h"
 #include "nvimage/common_nv.h"
 
+namespace nv {
 // One identification query of the start step, with the progress it earns around it.
 struct NvIdentifyQuery {
   uint32_t kind = 0;  // CCommonUtil::GetPrinterInfo kind
@@ -66,26 +67,27 @@ enum class NvJobCode {
   kPrintImage = 1005,
 };
 
-class NvJob : private JobActions {
+class NvJob : private jobs::JobActions {
  public:
   // `nv` and `progress` must outlive the job; `texts` is static data. `key_code` is the image
   // that kDeleteImage and kPrintImage delete or print (its first two characters).
-  NvJob(CCommonNv& nv, JobProgress& progress, NvJobCode code, std::string key_code,
+  NvJob(CCommonNv& nv, jobs::JobProgress& progress, NvJobCode code, std::string key_code,
         const NvJobTexts& texts = DesktopNvJobTexts());
 
   // Starts with the stopped text as its message: the text to show when the user ends the job.
-  JobRunner& runner() { return runner_; }
+  jobs::JobRunner& runner() { return runner_; }
 
  private:
-  uint32_t Perform(const JobStep& step, JobRunner& runner) override;
+  uint32_t Perform(const jobs::JobStep& step, jobs::JobRunner& runner) override;
   bool Applies(int condition) const override;
 
   CCommonNv& nv_;
   const NvJobTexts& texts_;
   std::string key_code_;
-  JobPlan plan_;
+  jobs::JobPlan plan_;
   uint32_t total_bytes_ = 0;
   size_t next_item_ = 0;                  // index into the engine's download list
   const NvDownloadItem* item_ = nullptr;  // the item being sent
-  JobRunner runner_;
+  jobs::JobRunner runner_;
 };
+}  // namespace nv

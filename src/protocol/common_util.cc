@@ -9,6 +9,7 @@
 #include "protocol/reply_collection.h"
 #include "protocol/result_codes.h"
 
+namespace protocol {
 namespace {
 
 constexpr uint8_t kQueryCodePage[3] = {0x1D, 0x49, 0x45};   // GS I E
@@ -357,3 +358,4 @@ void CCommonUtil::RefuseIdentity(QueryKind kind, const uint8_t* reply, size_t le
                                      : "The printer says its maker is " + name + ".";
   }
 }
+}  // namespace protocol

@@ -8,6 +8,7 @@
 #include "link/cdev.h"
 #include "platform/system/services.h"
 
+namespace protocol {
 namespace reply {
 class Buffer;
 }  // namespace reply
@@ -49,13 +50,13 @@ class CCommonUtil {
   virtual ~CCommonUtil();
 
   // The setting the next OpenLink uses (a main dialog hands it over before every job).
-  void SetLinkSettings(const LinkSettings& settings) { link_settings_ = settings; }
+  void SetLinkSettings(const devlink::LinkSettings& settings) { link_settings_ = settings; }
   // Opens the link with the handed-over setting unless it is open; false when that failed.
   bool OpenLink();
   // Closes the link if it is open (a closed handheld link takes no settle time again).
   void CloseLink();
-  CDev& dev() { return dev_; }
-  const CDev& dev() const { return dev_; }
+  devlink::CDev& dev() { return dev_; }
+  const devlink::CDev& dev() const { return dev_; }
   const PrinterIdentity& identity() const { return identity_; }
   // For tests of what is shown for a printer, without running its identification.
   void SetIdentityForTest(const PrinterIdentity& identity) { identity_ = identity; }
@@ -82,12 +83,13 @@ class CCommonUtil {
   void RefuseIdentity(QueryKind kind, const uint8_t* reply, size_t length);
 
   platform::Services& services_;
-  CDev dev_;
+  devlink::CDev dev_;
   // Before any hand-over: the first COM port as the handheld names it, with DTR/DSR handshake.
-  LinkSettings link_settings_{.port_name = "COM1:", .flow_control = 1};
+  devlink::LinkSettings link_settings_{.port_name = "COM1:", .flow_control = 1};
   PrinterIdentity identity_;
   std::string refused_identity_;
 };
 
 // The version number rule, on the reply text (first byte included, up to its NUL).
 uint32_t FirmwareVersionNumber(const std::string& reply_text);
+}  // namespace protocol

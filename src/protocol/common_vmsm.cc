@@ -4,6 +4,7 @@
 #include "protocol/result_codes.h"
 #include "protocol/vmsm_commands.h"
 
+namespace protocol {
 namespace {
 
 // Pauses between a query and its first read, and after writes the printer needs time to apply.
@@ -294,3 +295,4 @@ uint32_t CCommonVmsm::WriteSentinel(uint8_t t) {
   if (!Send(end_bytes)) return Fail(kResultWriteFailed);
   return kResultOk;
 }
+}  // namespace protocol

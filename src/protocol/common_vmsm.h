@@ -9,6 +9,7 @@
 #include "protocol/common_util.h"
 #include "protocol/settings_record.h"
 
+namespace protocol {
 // The printer's virtual memory switch command set: each operation moves one group of settings
 // between the printer and the settings record this object holds, reachable through settings().
 //
@@ -84,3 +85,4 @@ class CCommonVmsm {
   PrinterSettings settings_;
   std::array<bool, kSentinelTracks> sentinel_reported_{};
 };
+}  // namespace protocol

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <array>
 
-namespace reply {
+namespace protocol::reply {
 namespace {
 
 constexpr size_t kChunkSize = 255;
@@ -11,13 +11,13 @@ constexpr size_t kChunkSize = 255;
 constexpr int kQuietReadsBeforeResend = 2;
 
 // One read of up to `capacity` bytes; a failed read counts as nothing.
-size_t ReadChunk(CDev& dev, std::array<uint8_t, kChunkSize>& chunk, size_t capacity) {
+size_t ReadChunk(devlink::CDev& dev, std::array<uint8_t, kChunkSize>& chunk, size_t capacity) {
   const int got =
       dev.Read(chunk.data(), static_cast<uint32_t>(std::min(capacity, chunk.size())), kReadWaitMs);
   return got > 0 ? std::min(static_cast<size_t>(got), chunk.size()) : 0;
 }
 
-void Resend(CDev& dev, const std::vector<uint8_t>& command) {
+void Resend(devlink::CDev& dev, const std::vector<uint8_t>& command) {
   // A resend that fails shows as silence in the reads that follow; they decide.
   dev.Write(command.data(), static_cast<uint32_t>(command.size()));
 }
@@ -52,7 +52,7 @@ bool Buffer::DropBefore(uint8_t first, uint8_t second) {
   return false;
 }
 
-bool CollectFixed(CDev& dev, platform::Clock& clock, size_t expected, uint32_t total_ms,
+bool CollectFixed(devlink::CDev& dev, platform::Clock& clock, size_t expected, uint32_t total_ms,
                   Buffer& reply) {
   reply.Clear();
   std::array<uint8_t, kChunkSize> chunk;
@@ -68,7 +68,7 @@ bool CollectFixed(CDev& dev, platform::Clock& clock, size_t expected, uint32_t t
   }
 }
 
-NulReply CollectNulTerminated(CDev& dev, platform::Clock& clock,
+NulReply CollectNulTerminated(devlink::CDev& dev, platform::Clock& clock,
                               const std::vector<uint8_t>& command, size_t fixed_size,
                               Buffer& reply) {
   reply.Clear();
@@ -104,7 +104,7 @@ NulReply CollectNulTerminated(CDev& dev, platform::Clock& clock,
   }
 }
 
-bool CollectTimed(CDev& dev, platform::Clock& clock, Buffer& reply) {
+bool CollectTimed(devlink::CDev& dev, platform::Clock& clock, Buffer& reply) {
   reply.Clear();
   std::array<uint8_t, kChunkSize> chunk;
   const uint32_t start = clock.TickCount();
@@ -140,8 +140,8 @@ Joiner::Read Joiner::ReadPiece(size_t max_read) {
   return Read::kPending;
 }
 
-bool CollectWholeRead(CDev& dev, platform::Clock& clock, const std::vector<uint8_t>& command,
-                      Buffer& reply) {
+bool CollectWholeRead(devlink::CDev& dev, platform::Clock& clock,
+                      const std::vector<uint8_t>& command, Buffer& reply) {
   reply.Clear();
   Joiner joiner(dev, clock, reply);
   int dropped = 0;
@@ -161,8 +161,8 @@ bool CollectWholeRead(CDev& dev, platform::Clock& clock, const std::vector<uint8
   }
 }
 
-bool CollectExactRead(CDev& dev, platform::Clock& clock, const std::vector<uint8_t>& command,
-                      size_t size, int reads, Buffer& reply) {
+bool CollectExactRead(devlink::CDev& dev, platform::Clock& clock,
+                      const std::vector<uint8_t>& command, size_t size, int reads, Buffer& reply) {
   reply.Clear();
   Joiner joiner(dev, clock, reply);
   for (int i = 0; i < reads; ++i) {
@@ -178,4 +178,4 @@ bool CollectExactRead(CDev& dev, platform::Clock& clock, const std::vector<uint8
   return false;
 }
 
-}  // namespace reply
+}  // namespace protocol::reply

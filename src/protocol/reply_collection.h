@@ -10,7 +10,7 @@
 // How the command layer gathers a printer's reply from a link whose reads return whatever has
 // arrived (possibly nothing, possibly a piece). Every helper is bounded twice: by a capacity no
 // printer can overrun, and by a count of reads or a time after which it gives up.
-namespace reply {
+namespace protocol::reply {
 
 // Bytes received so far, up to a fixed capacity; bytes beyond it are dropped.
 class Buffer {
@@ -45,7 +45,7 @@ inline constexpr uint32_t kReadWaitMs = 1000;
 // Fixed length: reads and appends until exactly `expected` bytes came. False when more than
 // `total_ms` passed first, or when the printer sent more than expected (a reply that overshoots
 // is not the reply we asked for). `reply` must hold at least `expected` bytes.
-bool CollectFixed(CDev& dev, platform::Clock& clock, size_t expected, uint32_t total_ms,
+bool CollectFixed(devlink::CDev& dev, platform::Clock& clock, size_t expected, uint32_t total_ms,
                   Buffer& reply);
 
 // NUL-terminated with resend: appends until a 00h is stored (or, with `fixed_size` non-zero,
@@ -57,7 +57,7 @@ enum class NulReply { kComplete, kTooLong, kMissing };
 inline constexpr size_t kNulReplyCapacity = 12;
 inline constexpr int kNulReplyResends = 10;
 inline constexpr uint32_t kStalledReplyMs = 2000;
-NulReply CollectNulTerminated(CDev& dev, platform::Clock& clock,
+NulReply CollectNulTerminated(devlink::CDev& dev, platform::Clock& clock,
                               const std::vector<uint8_t>& command, size_t fixed_size,
                               Buffer& reply);
 
@@ -66,7 +66,7 @@ NulReply CollectNulTerminated(CDev& dev, platform::Clock& clock,
 inline constexpr size_t kTimedReadSize = 255;
 inline constexpr size_t kTimedReplyCapacity = 512;
 inline constexpr uint32_t kTimedReplyMs = 2000;
-bool CollectTimed(CDev& dev, platform::Clock& clock, Buffer& reply);
+bool CollectTimed(devlink::CDev& dev, platform::Clock& clock, Buffer& reply);
 
 // How long a held piece of a reply waits for the next one. Bluetooth serial links and
 // serial-to-network bridges hand a reply over in pieces some tens of milliseconds apart; a piece
@@ -77,7 +77,7 @@ inline constexpr uint32_t kPieceGapMs = 500;
 // capacity, so that the reply is judged on what was joined rather than on one read alone.
 class Joiner {
  public:
-  Joiner(CDev& dev, platform::Clock& clock, Buffer& reply)
+  Joiner(devlink::CDev& dev, platform::Clock& clock, Buffer& reply)
       : dev_(dev), clock_(clock), reply_(reply) {}
 
   enum class Read {
@@ -94,7 +94,7 @@ class Joiner {
   void Drop() { reply_.Clear(); }
 
  private:
-  CDev& dev_;
+  devlink::CDev& dev_;
   platform::Clock& clock_;
   Buffer& reply_;
   uint32_t last_piece_at_ = 0;
@@ -111,13 +111,13 @@ inline bool EndsInNul(const Buffer& reply) {
 // the third and every later count sends `command` again, and the tenth resend gives up. True
 // when a reply was taken; it is then the whole of `reply`.
 inline constexpr size_t kWholeReadSize = 100;
-bool CollectWholeRead(CDev& dev, platform::Clock& clock, const std::vector<uint8_t>& command,
-                      Buffer& reply);
+bool CollectWholeRead(devlink::CDev& dev, platform::Clock& clock,
+                      const std::vector<uint8_t>& command, Buffer& reply);
 
 // Up to `reads` attempts; each joins pieces from consecutive reads until at least `size` bytes
 // are held or the line goes quiet. Exactly `size` bytes with the last one 00h are taken; anything
 // else sends `command` again. True when a reply was taken.
-bool CollectExactRead(CDev& dev, platform::Clock& clock, const std::vector<uint8_t>& command,
-                      size_t size, int reads, Buffer& reply);
+bool CollectExactRead(devlink::CDev& dev, platform::Clock& clock,
+                      const std::vector<uint8_t>& command, size_t size, int reads, Buffer& reply);
 
-}  // namespace reply
+}  // namespace protocol::reply

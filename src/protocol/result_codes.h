@@ -2,6 +2,7 @@
 
 #include <cstdint>
 
+namespace protocol {
 // Results of the command and NV operations. With 107, 109, 300 and 301 the operation has already
 // closed the link.
 inline constexpr uint32_t kResultOk = 0;
@@ -20,3 +21,4 @@ inline constexpr uint32_t kResultKeyCodeTooShort = 402;
 inline constexpr uint32_t kResultValueRefused = 110;
 // The NV image list already holds the 254 images the stored list can keep.
 inline constexpr uint32_t kResultNvListFull = 403;
+}  // namespace protocol

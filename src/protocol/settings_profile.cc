@@ -4,6 +4,7 @@
 
 #include "protocol/common_vmsm.h"
 
+namespace protocol {
 namespace {
 
 struct DwordValue {
@@ -90,3 +91,4 @@ bool CCommonVmsm::SaveProfile(platform::Registry& registry, const std::string& k
       util_ != nullptr ? util_->identity().open_check_value : std::nullopt;
   return SaveSettingsProfile(settings(), registry, key, firmware_version_text, open_check_value);
 }
+}  // namespace protocol

@@ -7,6 +7,7 @@
 #include "platform/registry/registry.h"
 #include "protocol/settings_record.h"
 
+namespace protocol {
 // The settings record kept between runs as registry values, one per field.
 
 // Value names. The double-byte mode is written under both names: "CharMode" for readers that
@@ -27,3 +28,4 @@ void LoadSettingsProfile(PrinterSettings& settings, platform::Registry& registry
 bool SaveSettingsProfile(const PrinterSettings& settings, platform::Registry& registry,
                          const std::string& key, const std::string& firmware_version_text,
                          std::optional<uint8_t> open_check_value);
+}  // namespace protocol

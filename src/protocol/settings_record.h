@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <string>
 
+namespace protocol {
 // Every printer setting the utility reads and writes, in the printer's own encoding. The member
 // initialisers are the profile defaults, so a fresh record is what an empty profile loads.
 // Field names follow the names the printer settings are known by throughout the programs.
@@ -46,3 +47,4 @@ inline constexpr size_t kMaxSentinelBytes = 10;
 // fixed bytes, keep it there.
 inline constexpr size_t kMaxBtPinChars = 12;
 inline constexpr size_t kMaxBtNameChars = 30;
+}  // namespace protocol

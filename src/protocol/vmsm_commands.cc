@@ -3,7 +3,7 @@
 #include <iterator>
 #include <limits>
 
-namespace vmsm {
+namespace protocol::vmsm {
 namespace {
 
 // GS ( E: memory switches, serial items, setting mode.
@@ -338,4 +338,4 @@ Bytes FactoryDefaultBlock() {
   return out;
 }
 
-}  // namespace vmsm
+}  // namespace protocol::vmsm

@@ -12,7 +12,7 @@
 // The bytes of the memory-switch, serial-item, Bluetooth and MSR sentinel commands, and the
 // meaning of the switch characters for the settings record. Pure data and pure functions: the
 // exchanges that send these live in CCommonVmsm.
-namespace vmsm {
+namespace protocol::vmsm {
 
 using Bytes = std::vector<uint8_t>;
 
@@ -109,4 +109,4 @@ Bytes WriteSentinelHeader(uint8_t part, uint8_t track, size_t length);
 inline constexpr size_t kFactoryDefaultBlockSize = 250;
 Bytes FactoryDefaultBlock();
 
-}  // namespace vmsm
+}  // namespace protocol::vmsm

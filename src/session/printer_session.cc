@@ -10,7 +10,7 @@ namespace session {
 namespace {
 
 // A transfer's or NV job's progress on the board; an NV job counts past 100 on long jobs.
-class BoardProgress : public JobProgress {
+class BoardProgress : public jobs::JobProgress {
  public:
   explicit BoardProgress(PrinterSession& session) : session_(session) {}
   void Show(int position, const std::string& line) override {
@@ -23,7 +23,7 @@ class BoardProgress : public JobProgress {
 
 }  // namespace
 
-PrinterSession::PrinterSession(const LinkSettings& link, platform::Services& services,
+PrinterSession::PrinterSession(const devlink::LinkSettings& link, platform::Services& services,
                                ProgressSink progress, bool handheld)
     : services_(services),
       progress_(std::move(progress)),
@@ -40,26 +40,29 @@ void PrinterSession::ShowProgress(int percent, const std::string& stage) {
 }
 
 bool PrinterSession::OpenLink(std::string* message) {
-  const CDev::Traffic before = util_.dev().traffic();
+  const devlink::CDev::Traffic before = util_.dev().traffic();
   if (util_.OpenLink()) return true;
-  *message =
-      WithFailureLine(std::string(TransferText(transfer_ids::kPortOpenError)), util_.dev(), before);
+  *message = devlink::WithFailureLine(
+      std::string(settings::TransferText(settings::transfer_ids::kPortOpenError)), util_.dev(),
+      before);
   return false;
 }
 
-bool PrinterSession::Transfer(TransferMode mode, std::string* message) {
+bool PrinterSession::Transfer(settings::TransferMode mode, std::string* message) {
   BoardProgress progress(*this);
-  TransferActions actions(vmsm_);
-  JobRunner runner(&util_, DesktopTransferPlan(), actions, progress, services_.clock,
-                   EnglishTransferText, FirstTransferEvent(mode));
+  settings::TransferActions actions(vmsm_);
+  jobs::JobRunner runner(&util_, settings::DesktopTransferPlan(), actions, progress,
+                         services_.clock, settings::EnglishTransferText,
+                         settings::FirstTransferEvent(mode));
   if (runner.RunToEnd()) return true;
   *message = runner.message();
   return false;
 }
 
-bool PrinterSession::RunJob(NvJobCode job_code, const std::string& key_code, std::string* message) {
+bool PrinterSession::RunJob(nv::NvJobCode job_code, const std::string& key_code,
+                            std::string* message) {
   BoardProgress progress(*this);
-  NvJob job(nv_, progress, job_code, key_code, DesktopNvJobTexts());
+  nv::NvJob job(nv_, progress, job_code, key_code, nv::DesktopNvJobTexts());
   if (job.runner().RunToEnd()) return true;
   *message = job.runner().message();
   return false;

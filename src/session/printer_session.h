@@ -23,26 +23,26 @@ using ProgressSink = std::function<void(int percent, const std::string& stage)>;
 class PrinterSession : public nv::NvJobRunner {
  public:
   // `progress` may be empty (no progress shown); `handheld` as CCommonUtil takes it.
-  PrinterSession(const LinkSettings& link, platform::Services& services, ProgressSink progress,
-                 bool handheld = false);
+  PrinterSession(const devlink::LinkSettings& link, platform::Services& services,
+                 ProgressSink progress, bool handheld = false);
   ~PrinterSession() override;
   PrinterSession(const PrinterSession&) = delete;
   PrinterSession& operator=(const PrinterSession&) = delete;
 
   // A whole settings transfer with the desktop program's steps, pauses and messages. A write
   // after a read uses the same link. False with the failure's message.
-  bool Transfer(TransferMode mode, std::string* message);
+  bool Transfer(settings::TransferMode mode, std::string* message);
 
   // Opens the link unless it is open; false with "Port open error!" and the link's reason.
   bool OpenLink(std::string* message);
 
   // One NV job to its end, sleeping through its pauses (the NV manager's jobs and texts).
-  bool RunJob(NvJobCode job_code, const std::string& key_code, std::string* message) override;
+  bool RunJob(nv::NvJobCode job_code, const std::string& key_code, std::string* message) override;
 
   platform::Services& services() { return services_; }
-  CCommonUtil& util() { return util_; }
-  CCommonVmsm& vmsm() { return vmsm_; }
-  CCommonNv& nv() { return nv_; }
+  protocol::CCommonUtil& util() { return util_; }
+  protocol::CCommonVmsm& vmsm() { return vmsm_; }
+  nv::CCommonNv& nv() { return nv_; }
 
   // Shows `percent` and `stage` on the progress sink.
   void ShowProgress(int percent, const std::string& stage);
@@ -50,9 +50,9 @@ class PrinterSession : public nv::NvJobRunner {
  private:
   platform::Services& services_;
   ProgressSink progress_;
-  CCommonUtil util_;
-  CCommonVmsm vmsm_;
-  CCommonNv nv_;
+  protocol::CCommonUtil util_;
+  protocol::CCommonVmsm vmsm_;
+  nv::CCommonNv nv_;
 };
 
 }  // namespace session

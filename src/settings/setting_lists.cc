@@ -1,6 +1,6 @@
 #include "settings/setting_lists.h"
 
-namespace setting_lists {
+namespace settings::setting_lists {
 
 std::optional<size_t> DensityRowOf(uint32_t density) {
   for (size_t row = 0; row < kDensityRows.size(); ++row) {
@@ -52,4 +52,4 @@ std::vector<std::string_view> HandheldMsrTriggerRows(uint8_t open_check) {
   return {};
 }
 
-}  // namespace setting_lists
+}  // namespace settings::setting_lists

@@ -12,7 +12,7 @@
 // The lists through which the settings dialogs show the record's fields, and the mapping between
 // a list row and the value the printer keeps. Rows are in display order. The English texts are
 // the ones the string table starts from.
-namespace setting_lists {
+namespace settings::setting_lists {
 
 // Print density: the list runs from the darkest to the lightest print, which is not the order of
 // the printer's values.
@@ -166,4 +166,4 @@ std::optional<std::string_view> RowText(const std::array<std::string_view, N>& r
   return rows[row];
 }
 
-}  // namespace setting_lists
+}  // namespace settings::setting_lists

@@ -2,7 +2,7 @@
 
 #include "settings/setting_lists.h"
 
-namespace setting_schema {
+namespace settings::setting_schema {
 namespace {
 
 namespace sl = setting_lists;
@@ -62,7 +62,8 @@ constexpr ValueWord kStopBitsWords[] = {{"0", 0}, {"1", 1}, {"2", 2}};
 constexpr ValueWord kRfInterfaceWords[] = {{"none", 0}, {"1", 1}, {"2", 2}};
 
 constexpr SettingField Words(std::string_view key, std::string_view comment,
-                             uint32_t PrinterSettings::*number, std::span<const ValueWord> words) {
+                             uint32_t protocol::PrinterSettings::*number,
+                             std::span<const ValueWord> words) {
   return {.key = key, .comment = comment, .number = number, .words = words};
 }
 
@@ -72,8 +73,8 @@ constexpr SettingField Renamed(SettingField key, std::string_view old_key) {
 }
 
 constexpr SettingField Number(std::string_view key, std::string_view comment,
-                              uint32_t PrinterSettings::*number, uint32_t min, uint32_t max,
-                              uint32_t offset = 0) {
+                              uint32_t protocol::PrinterSettings::*number, uint32_t min,
+                              uint32_t max, uint32_t offset = 0) {
   return {.key = key,
           .comment = comment,
           .kind = ValueKind::kNumber,
@@ -84,7 +85,7 @@ constexpr SettingField Number(std::string_view key, std::string_view comment,
 }
 
 constexpr SettingField Text(std::string_view key, std::string_view comment,
-                            std::string PrinterSettings::*text, size_t max_bytes) {
+                            std::string protocol::PrinterSettings::*text, size_t max_bytes) {
   return {.key = key,
           .comment = comment,
           .kind = ValueKind::kText,
@@ -93,19 +94,20 @@ constexpr SettingField Text(std::string_view key, std::string_view comment,
           .no_line_end = true};
 }
 
-constexpr SettingField Sentinel(std::string_view key, std::string_view comment,
-                                std::array<std::string, kSentinelTracks> PrinterSettings::*texts,
-                                size_t track, bool start) {
+constexpr SettingField Sentinel(
+    std::string_view key, std::string_view comment,
+    std::array<std::string, protocol::kSentinelTracks> protocol::PrinterSettings::*texts,
+    size_t track, bool start) {
   return {.key = key,
           .comment = comment,
           .kind = ValueKind::kText,
           .texts = texts,
           .track = track,
-          .max_bytes = kMaxSentinelBytes,
+          .max_bytes = protocol::kMaxSentinelBytes,
           .not_empty = start};
 }
 
-using PS = PrinterSettings;
+using PS = protocol::PrinterSettings;
 
 // The public key table. Ranges are those the settings dialogs allow; where the printer's command
 // could carry more, the dialog's tighter limit applies.
@@ -158,8 +160,8 @@ const SettingField kKeys[] = {
             "serial.flow_control"),
     // Bluetooth name and PIN (BtName, BtPin), counted in bytes as sent (UTF-8).
     Text("bluetooth.name", "0..30 bytes (a character outside ASCII takes 2 to 4)", &PS::BtName,
-         kMaxBtNameChars),
-    Text("bluetooth.pin", "0..12 bytes", &PS::BtPin, kMaxBtPinChars),
+         protocol::kMaxBtNameChars),
+    Text("bluetooth.pin", "0..12 bytes", &PS::BtPin, protocol::kMaxBtPinChars),
     // Bluetooth security (BtSecurity).
     Words("bluetooth.security", "", &PS::BtSecurity, kOffOnWords),
     // Bluetooth connection mode (BtConnMode 0..2 is mode 1..3).
@@ -185,7 +187,7 @@ std::string AllowedValues(const SettingField& field) {
   return WordList(field) + (field.comment.empty() ? "" : " ") + std::string(field.comment);
 }
 
-const SettingField& FieldOf(uint32_t PrinterSettings::*number) {
+const SettingField& FieldOf(uint32_t protocol::PrinterSettings::*number) {
   static constexpr SettingField kNoSetting;  // BtSkip: the programs' own, not a setting
   for (const SettingField& field : kKeys) {
     if (field.number == number) return field;
@@ -193,4 +195,4 @@ const SettingField& FieldOf(uint32_t PrinterSettings::*number) {
   return kNoSetting;
 }
 
-}  // namespace setting_schema
+}  // namespace settings::setting_schema

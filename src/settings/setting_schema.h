@@ -14,7 +14,7 @@
 // handheld wizard and the command line all take their ranges and words from here. The key names,
 // their order and the value words are what people keep in their settings files: add keys and
 // words, but never reorder the existing ones, and a renamed key keeps reading its old name.
-namespace setting_schema {
+namespace settings::setting_schema {
 
 enum class ValueKind {
   kWords,   // one word of a list per record value
@@ -34,13 +34,14 @@ struct SettingField {
   // list of the words.
   std::string_view comment{};
   ValueKind kind = ValueKind::kWords;
-  uint32_t PrinterSettings::*number = nullptr;  // kWords and kNumber
-  std::span<const ValueWord> words{};           // kWords
-  uint32_t min = 0;                             // kNumber, as shown
+  uint32_t protocol::PrinterSettings::*number = nullptr;  // kWords and kNumber
+  std::span<const ValueWord> words{};                     // kWords
+  uint32_t min = 0;                                       // kNumber, as shown
   uint32_t max = 0;
   uint32_t offset = 0;
-  std::string PrinterSettings::*text = nullptr;  // kText: a single text ...
-  std::array<std::string, kSentinelTracks> PrinterSettings::*texts = nullptr;  // ... or a track's
+  std::string protocol::PrinterSettings::*text = nullptr;  // kText: a single text ...
+  std::array<std::string, protocol::kSentinelTracks> protocol::PrinterSettings::*texts =
+      nullptr;  // ... or a track's
   size_t track = 0;
   size_t max_bytes = 0;      // kText, counted in bytes as sent
   bool not_empty = false;    // kText: at least one byte
@@ -55,6 +56,6 @@ std::string WordList(const SettingField& field);
 std::string AllowedValues(const SettingField& field);
 // The setting kept in number field `number` of the record; an empty one for BtSkip, which is
 // the programs' own and no setting.
-const SettingField& FieldOf(uint32_t PrinterSettings::*number);
+const SettingField& FieldOf(uint32_t protocol::PrinterSettings::*number);
 
-}  // namespace setting_schema
+}  // namespace settings::setting_schema

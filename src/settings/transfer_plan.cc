@@ -4,26 +4,28 @@
 #include "protocol/vmsm_commands.h"
 #include "settings/vmsm_strings.h"
 
+namespace settings {
 namespace {
 
 using namespace transfer_ids;
 using Op = TransferOp;
 
 // The plan's operations: opening the link and identifying the printer are the runner's own.
-JobStep Kinded(Op op, JobStep s) {
-  if (op == Op::kOpenLink) return Kind(StepKind::kOpenLink, s);
-  if (op == Op::kPrinterInfo) return Kind(StepKind::kPrinterInfo, s);
+jobs::JobStep Kinded(Op op, jobs::JobStep s) {
+  if (op == Op::kOpenLink) return jobs::Kind(jobs::StepKind::kOpenLink, s);
+  if (op == Op::kPrinterInfo) return jobs::Kind(jobs::StepKind::kPrinterInfo, s);
   return s;
 }
 
-JobStep Do(Op op, uint32_t value, int message_id, uint32_t advance = 0, int when = kAlways) {
-  return Kinded(op, ::Do(static_cast<int>(op), value, message_id, advance, when));
+jobs::JobStep Do(Op op, uint32_t value, int message_id, uint32_t advance = 0,
+                 int when = jobs::kAlways) {
+  return Kinded(op, jobs::Do(static_cast<int>(op), value, message_id, advance, when));
 }
 
 // A step whose failure shows a fixed text.
-JobStep Say(Op op, uint32_t value, std::string_view message, uint32_t advance = 0,
-            int when = kAlways) {
-  return Kinded(op, ::Say(static_cast<int>(op), value, message, advance, when));
+jobs::JobStep Say(Op op, uint32_t value, std::string_view message, uint32_t advance = 0,
+                  int when = jobs::kAlways) {
+  return Kinded(op, jobs::Say(static_cast<int>(op), value, message, advance, when));
 }
 
 // The dialog gets a chance to paint between stages.
@@ -48,15 +50,15 @@ TransferPlan MakeDesktopPlan() {
        kGetStatus,
        {
            Do(Op::kOpenLink, 0, kPortOpenError, 5),
-           Do(Op::kPrinterInfo, CCommonUtil::kModel, kModelNotMatched, 5),
-           Do(Op::kPrinterInfo, CCommonUtil::kFirmwareVersion, kVersionFailed, 5),
-           Arm(kEventRead, kStageGapMs),
+           Do(Op::kPrinterInfo, protocol::CCommonUtil::kModel, kModelNotMatched, 5),
+           Do(Op::kPrinterInfo, protocol::CCommonUtil::kFirmwareVersion, kVersionFailed, 5),
+           jobs::Arm(kEventRead, kStageGapMs),
        }},
       {kEventRead,
        kGetStatus,
        {
-           Advance(4),
-           Pause(kSettleBeforeReadMs),
+           jobs::Advance(4),
+           jobs::Pause(kSettleBeforeReadMs),
            Do(Op::kReadSwitch, 1, kReadSw1Failed, 4),
            Do(Op::kReadSwitch, 2, kReadSw2Failed, 4),
            Do(Op::kReadSwitch, 3, kReadSw3Failed, 4),
@@ -66,9 +68,9 @@ TransferPlan MakeDesktopPlan() {
            Do(Op::kReadSwitch, 8, kReadSw8Failed),
            Do(Op::kReadSwitch, 116, kReadSw116Failed),
            Do(Op::kReadTearOff, 0, kTearOffFailed, 0, newer),
-           Advance(4),
-           Advance(4),
-           Advance(4),
+           jobs::Advance(4),
+           jobs::Advance(4),
+           jobs::Advance(4),
            Do(Op::kReadSerial, 1, kReadIfsw1Failed, 4),
            Do(Op::kReadSerial, 2, kReadIfsw2Failed, 4),
            Do(Op::kReadSerial, 3, kReadIfsw3Failed, 4),
@@ -77,26 +79,26 @@ TransferPlan MakeDesktopPlan() {
            Do(Op::kReadSentinel, 2, kReadTrack2SentinelFailed, 4),
            Do(Op::kReadSentinel, 3, kReadTrack3SentinelFailed, 4),
            Do(Op::kReadRfInterface, 0, kReadRfInterfaceFailed, 4),
-           Do(Op::kReadBtInfo, vmsm::kBtConnMode, kReadBtConnModeFailed, 4),
-           Do(Op::kReadBtInfo, vmsm::kBtName, kReadBtNameFailed, 4),
-           Do(Op::kReadBtInfo, vmsm::kBtPin, kReadBtPinFailed, 4),
-           Do(Op::kReadBtInfo, vmsm::kBtSecurity, kReadBtSecurityFailed, 4),
-           Advance(4),
-           Arm(kEventClose, kStageGapMs),
+           Do(Op::kReadBtInfo, protocol::vmsm::kBtConnMode, kReadBtConnModeFailed, 4),
+           Do(Op::kReadBtInfo, protocol::vmsm::kBtName, kReadBtNameFailed, 4),
+           Do(Op::kReadBtInfo, protocol::vmsm::kBtPin, kReadBtPinFailed, 4),
+           Do(Op::kReadBtInfo, protocol::vmsm::kBtSecurity, kReadBtSecurityFailed, 4),
+           jobs::Advance(4),
+           jobs::Arm(jobs::kEventClose, kStageGapMs),
        }},
       {kEventWriteOpen,
        kSetStatus,
        {
            Do(Op::kOpenLink, 0, kPortOpenError, 5),
-           Arm(kEventWrite, kStageGapMs),
+           jobs::Arm(kEventWrite, kStageGapMs),
        }},
       {kEventFactoryDefault,
        kSetStatus,
        {
            Do(Op::kOpenLink, 0, kPortOpenError, 5),
            Do(Op::kFactoryDefault, 0, kFactoryDefaultFailed),
-           Advance(kFactorySettleSteps, kFactorySettleStepMs),
-           Arm(kEventClose, kStageGapMs),
+           jobs::Advance(kFactorySettleSteps, kFactorySettleStepMs),
+           jobs::Arm(jobs::kEventClose, kStageGapMs),
        }},
       {kEventWrite,
        kSetStatus,
@@ -110,15 +112,15 @@ TransferPlan MakeDesktopPlan() {
            Do(Op::kWriteSwitch, 7, kWriteMsw7Failed, 4),
            Do(Op::kWriteSwitch, 8, kWriteMsw8Failed),
            Do(Op::kWriteSwitch, 116, kWriteMsw116Failed, 0, bt_on),
-           Advance(4),
-           Advance(4),
-           Advance(4),
+           jobs::Advance(4),
+           jobs::Advance(4),
+           jobs::Advance(4),
            Do(Op::kWriteSerial, 1, kReadIfsw1Failed, 4),
            Do(Op::kWriteSerial, 2, kReadIfsw2Failed, 4),
            Do(Op::kWriteSerial, 3, kReadIfsw3Failed, 4),
            Do(Op::kWriteSerial, 4, kReadIfsw4Failed),
            Do(Op::kWriteTearOff, 0, kTearOffFailed, 0, newer),
-           Advance(4),
+           jobs::Advance(4),
            Do(Op::kWriteSentinel, 1, kWriteTrack1SentinelFailed, 4),
            Do(Op::kWriteSentinel, 2, kWriteTrack2SentinelFailed, 4),
            Do(Op::kWriteSentinel, 3, kWriteTrack3SentinelFailed, 4),
@@ -126,9 +128,9 @@ TransferPlan MakeDesktopPlan() {
            Do(Op::kEndSetting, 0, kEndSettingFailed, 4),
            // The closing timer is armed before the Bluetooth write, which runs after setting
            // mode has been left; its settling time holds the closing stage back.
-           Arm(kEventClose, kCloseAfterWriteMs),
+           jobs::Arm(jobs::kEventClose, kCloseAfterWriteMs),
            Do(Op::kWriteBtInfo, 0, kWriteBtInfoFailed, 0, bt_on),
-           Only(bt_on, Advance(kBtSettleSteps, kBtSettleStepMs)),
+           jobs::Only(bt_on, jobs::Advance(kBtSettleSteps, kBtSettleStepMs)),
        }},
   };
   return plan;
@@ -154,19 +156,20 @@ TransferPlan MakeHandheldPlan() {
        kHhGetStatus,
        {
            Say(Op::kOpenLink, 0, kHhPortOpen, 5),
-           Say(Op::kPrinterInfo, CCommonUtil::kModel, "Printer Model name not matched...!!", 5),
-           Say(Op::kPrinterInfo, CCommonUtil::kFirmwareVersion, "Failed to get Printer version..!!",
-               5),
-           Arm(kEventRead, kStageGapMs),
+           Say(Op::kPrinterInfo, protocol::CCommonUtil::kModel,
+               "Printer Model name not matched...!!", 5),
+           Say(Op::kPrinterInfo, protocol::CCommonUtil::kFirmwareVersion,
+               "Failed to get Printer version..!!", 5),
+           jobs::Arm(kEventRead, kStageGapMs),
        }},
       {kEventRead,
        kHhGetStatus,
        {
            // The wizard's MSR list depends on the open check, so it is asked for every time.
-           Say(Op::kPrinterInfo, CCommonUtil::kCodePage, "Failed to get Codepage..!!"),
-           Say(Op::kPrinterInfo, CCommonUtil::kOpenCheck, "Failed to get MSR Mode..!!"),
-           Advance(4),
-           Pause(kSettleBeforeReadMs),
+           Say(Op::kPrinterInfo, protocol::CCommonUtil::kCodePage, "Failed to get Codepage..!!"),
+           Say(Op::kPrinterInfo, protocol::CCommonUtil::kOpenCheck, "Failed to get MSR Mode..!!"),
+           jobs::Advance(4),
+           jobs::Pause(kSettleBeforeReadMs),
            Say(Op::kReadSwitch, 1, "Failed to read MSW1..!!", 4),
            Say(Op::kReadSwitch, 2, "Failed to read MSW2..!!", 4),
            Say(Op::kReadSwitch, 3, "Failed to read MSW3..!!", 4),
@@ -176,9 +179,9 @@ TransferPlan MakeHandheldPlan() {
            Say(Op::kReadSwitch, 8, "Failed to read MSW8..!!"),
            Say(Op::kReadTearOff, 0, "Failed to get tear off position..!!", 0, newer),
            Say(Op::kReadSwitch, kHhSwitch51, "Failed to read SW51 data!"),
-           Advance(4),
-           Advance(4),
-           Advance(4),
+           jobs::Advance(4),
+           jobs::Advance(4),
+           jobs::Advance(4),
            Say(Op::kReadSerial, 1, "Failed to read IFSW1..!!", 4),
            Say(Op::kReadSerial, 2, "Failed to read IFSW2..!!", 4),
            Say(Op::kReadSerial, 3, "Failed to read IFSW3..!!", 4),
@@ -187,26 +190,28 @@ TransferPlan MakeHandheldPlan() {
            Say(Op::kReadSentinel, 2, "Failed to read Sentinal char of Track2..!!", 4),
            Say(Op::kReadSentinel, 3, "Failed to read Sentinal char of Track3..!!", 4),
            Say(Op::kReadRfInterface, 0, "Failed to read Bluetooth connection mode!!", 4),
-           Say(Op::kReadBtInfo, vmsm::kBtConnMode, "Failed to read BT connection mode..!!", 4),
-           Say(Op::kReadBtInfo, vmsm::kBtName, "Failed to read BT device name..!!", 4),
-           Say(Op::kReadBtInfo, vmsm::kBtPin, "Failed to read BT PIN code..!!", 4),
-           Say(Op::kReadBtInfo, vmsm::kBtSecurity, "Failed to read BT security info..!!", 4),
-           Advance(4),
-           Arm(kEventClose, kStageGapMs),
+           Say(Op::kReadBtInfo, protocol::vmsm::kBtConnMode,
+               "Failed to read BT connection mode..!!", 4),
+           Say(Op::kReadBtInfo, protocol::vmsm::kBtName, "Failed to read BT device name..!!", 4),
+           Say(Op::kReadBtInfo, protocol::vmsm::kBtPin, "Failed to read BT PIN code..!!", 4),
+           Say(Op::kReadBtInfo, protocol::vmsm::kBtSecurity, "Failed to read BT security info..!!",
+               4),
+           jobs::Advance(4),
+           jobs::Arm(jobs::kEventClose, kStageGapMs),
        }},
       {kEventWriteOpen,
        kHhSetStatus,
        {
            Say(Op::kOpenLink, 0, kHhPortOpen, 5),
-           Arm(kEventWrite, kStageGapMs),
+           jobs::Arm(kEventWrite, kStageGapMs),
        }},
       {kEventFactoryDefault,
        kHhSetStatus,
        {
            Say(Op::kOpenLink, 0, kHhPortOpen, 5),
            Say(Op::kFactoryDefault, 0, "Failed to set factory default..!!"),
-           Advance(kFactorySettleSteps, kFactorySettleStepMs),
-           Arm(kEventClose, kStageGapMs),
+           jobs::Advance(kFactorySettleSteps, kFactorySettleStepMs),
+           jobs::Arm(jobs::kEventClose, kStageGapMs),
        }},
       {kEventWrite,
        kHhSetStatus,
@@ -230,11 +235,11 @@ TransferPlan MakeHandheldPlan() {
            // The radio and Bluetooth modules take their settings slowly; setting mode stays
            // open until they have.
            Say(Op::kWriteRfInterface, 0, "Failed to set RFInterface info!!!"),
-           Advance(kBtSettleSteps, kBtSettleStepMs),
+           jobs::Advance(kBtSettleSteps, kBtSettleStepMs),
            Say(Op::kWriteBtInfo, 0, "Failed to set Bluetooth info!!!", 0, bt_on),
-           Only(bt_on, Advance(kBtSettleSteps, kBtSettleStepMs)),
+           jobs::Only(bt_on, jobs::Advance(kBtSettleSteps, kBtSettleStepMs)),
            Say(Op::kEndSetting, 0, "Failed to write setting end cmd!!!", 4),
-           Arm(kEventClose, kStageGapMs),
+           jobs::Arm(jobs::kEventClose, kStageGapMs),
        }},
   };
   return plan;
@@ -251,3 +256,4 @@ const TransferPlan& HandheldTransferPlan() {
   static const TransferPlan plan = MakeHandheldPlan();
   return plan;
 }
+}  // namespace settings

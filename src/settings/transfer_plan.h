@@ -7,6 +7,7 @@
 
 #include "jobs/job_plan.h"
 
+namespace settings {
 // The transfer's own operations (JobStep::action); the link and the identification are the
 // runner's (StepKind::kOpenLink, kPrinterInfo).
 enum class TransferOp {
@@ -30,7 +31,7 @@ enum class TransferOp {
 };
 
 enum TransferCondition {
-  kNewerFirmware = kFirstJobCondition,  // the printer's firmware has the tear-off position
+  kNewerFirmware = jobs::kFirstJobCondition,  // the printer's firmware has the tear-off position
   kBluetoothOn,  // the user has not switched the Bluetooth settings off (BtSkip is 0)
 };
 
@@ -42,7 +43,7 @@ inline constexpr int kEventWrite = 102;
 inline constexpr int kEventFactoryDefault = 3000;
 // And kEventClose, the closing stage.
 
-using TransferPlan = JobPlan;
+using TransferPlan = jobs::JobPlan;
 
 const TransferPlan& DesktopTransferPlan();
 // The handheld program's order: it asks for the code page and the open check before the switches,
@@ -50,3 +51,4 @@ const TransferPlan& DesktopTransferPlan();
 // desktop has switch 116, and writes the Bluetooth items inside setting mode. Its messages are
 // fixed texts of its own.
 const TransferPlan& HandheldTransferPlan();
+}  // namespace settings

@@ -5,6 +5,7 @@
 #include "protocol/result_codes.h"
 #include "settings/vmsm_strings.h"
 
+namespace settings {
 int FirstTransferEvent(TransferMode mode) {
   switch (mode) {
     case TransferMode::kReadAll:
@@ -25,7 +26,7 @@ std::string EnglishTransferText(std::string_view fixed, int id) {
 bool TransferActions::Applies(int condition) const {
   switch (condition) {
     case kNewerFirmware:
-      return vmsm_.util()->identity().firmware_version == kFirmwareNewer;
+      return vmsm_.util()->identity().firmware_version == protocol::kFirmwareNewer;
     case kBluetoothOn:
       return vmsm_.settings().BtSkip == 0;
     default:
@@ -33,9 +34,9 @@ bool TransferActions::Applies(int condition) const {
   }
 }
 
-uint32_t TransferActions::Perform(const JobStep& step, JobRunner& /*runner*/) {
+uint32_t TransferActions::Perform(const jobs::JobStep& step, jobs::JobRunner& /*runner*/) {
   using Op = TransferOp;
-  using V = CCommonVmsm;
+  using V = protocol::CCommonVmsm;
   // Operations on one item (a switch, serial item, track or Bluetooth kind) and on the record.
   static const std::map<Op, uint32_t (V::*)(uint8_t)> kOnItem = {
       {Op::kReadSwitch, &V::ReadSwitch},     {Op::kWriteSwitch, &V::WriteSwitch},
@@ -54,5 +55,6 @@ uint32_t TransferActions::Perform(const JobStep& step, JobRunner& /*runner*/) {
     return (vmsm_.*it->second)(static_cast<uint8_t>(step.value));
   }
   if (const auto it = kWhole.find(op); it != kWhole.end()) return (vmsm_.*it->second)();
-  return kResultOk;
+  return protocol::kResultOk;
 }
+}  // namespace settings

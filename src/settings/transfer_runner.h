@@ -11,6 +11,7 @@
 #include "protocol/common_vmsm.h"
 #include "settings/transfer_plan.h"
 
+namespace settings {
 // What a transfer does; the values are those the programs have always passed.
 enum class TransferMode { kNone = 0, kReadAll = 1, kWriteAll = 2, kFactoryDefault = 3 };
 
@@ -21,14 +22,15 @@ int FirstTransferEvent(TransferMode mode);
 // The English texts of the plans' string ids.
 std::string EnglishTransferText(std::string_view fixed, int id);
 
-class TransferActions : public JobActions {
+class TransferActions : public jobs::JobActions {
  public:
   // `vmsm` (with its util) must outlive the actions.
-  explicit TransferActions(CCommonVmsm& vmsm) : vmsm_(vmsm) {}
+  explicit TransferActions(protocol::CCommonVmsm& vmsm) : vmsm_(vmsm) {}
 
-  uint32_t Perform(const JobStep& step, JobRunner& runner) override;
+  uint32_t Perform(const jobs::JobStep& step, jobs::JobRunner& runner) override;
   bool Applies(int condition) const override;
 
  private:
-  CCommonVmsm& vmsm_;
+  protocol::CCommonVmsm& vmsm_;
 };
+}  // namespace settings

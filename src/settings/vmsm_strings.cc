@@ -2,6 +2,7 @@
 
 #include <string>
 
+namespace settings {
 namespace {
 
 using namespace transfer_ids;
@@ -63,3 +64,4 @@ std::string_view TransferText(int id) {
   }
   return {};
 }
+}  // namespace settings

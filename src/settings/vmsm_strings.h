@@ -8,6 +8,7 @@
 #include <span>
 #include <string_view>
 
+namespace settings {
 namespace transfer_ids {
 
 // Stage names of the progress line.
@@ -74,3 +75,4 @@ std::span<const TransferString> TransferStrings();
 
 // The English text of string `id`; empty for an id not listed above.
 std::string_view TransferText(int id);
+}  // namespace settings

@@ -10,10 +10,10 @@
 namespace cli {
 namespace {
 
-constexpr int kSerial = CDev::kInterfaceSerial;
-constexpr int kBluetooth = CDev::kInterfaceBluetooth;
-constexpr int kUsb = CDev::kInterfaceUsb;
-constexpr int kTcp = CDev::kInterfaceTcp;
+constexpr int kSerial = devlink::CDev::kInterfaceSerial;
+constexpr int kBluetooth = devlink::CDev::kInterfaceBluetooth;
+constexpr int kUsb = devlink::CDev::kInterfaceUsb;
+constexpr int kTcp = devlink::CDev::kInterfaceTcp;
 
 TEST(PrinterAddressTest, AcceptedFormsFillEveryField) {
   struct Row {
@@ -49,7 +49,7 @@ TEST(PrinterAddressTest, AcceptedFormsFillEveryField) {
     std::string error;
     const std::optional<PrinterAddress> a = ParsePrinterAddress(row.text, &error);
     ASSERT_TRUE(a.has_value()) << row.text << ": " << error;
-    const LinkSettings& link = a->link;
+    const devlink::LinkSettings& link = a->link;
     EXPECT_EQ(link.interface, row.interface) << row.text;
     EXPECT_EQ(link.port_name, row.port_name) << row.text;
     EXPECT_EQ(row.interface == kTcp ? link.tcp_port : link.baud_rate, row.baud) << row.text;
@@ -65,13 +65,13 @@ TEST(PrinterAddressTest, AcceptedFormsFillEveryField) {
       ParsePrinterAddress(" serial:COM4?baud=4800&parity=odd&stop=2&data=7&flow=dtr\n", &error);
   ASSERT_TRUE(a.has_value()) << error;
   EXPECT_EQ(a->text, "serial:COM4?baud=4800&parity=odd&stop=2&data=7&flow=dtr");
-  EXPECT_EQ(a->link, (LinkSettings{.interface = kSerial,
-                                   .port_name = "COM4",
-                                   .baud_rate = 4800,
-                                   .parity = 1,
-                                   .data_bits = 7,
-                                   .stop_bits = 2,
-                                   .flow_control = 1}));
+  EXPECT_EQ(a->link, (devlink::LinkSettings{.interface = kSerial,
+                                            .port_name = "COM4",
+                                            .baud_rate = 4800,
+                                            .parity = 1,
+                                            .data_bits = 7,
+                                            .stop_bits = 2,
+                                            .flow_control = 1}));
 }
 
 TEST(PrinterAddressTest, RefusedFormsSayWhy) {

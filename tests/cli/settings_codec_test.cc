@@ -12,8 +12,8 @@ namespace {
 using ::testing::HasSubstr;
 
 // Every field away from its default, with texts that need quotes and escapes in the files.
-PrinterSettings Unusual() {
-  PrinterSettings s;
+protocol::PrinterSettings Unusual() {
+  protocol::PrinterSettings s;
   s.Sentinel = 2;
   s.SentinelStart = {"%", ";", "a\\b\x01"};
   s.SentinelEnd = {"?", " ?", "\xFF"};
@@ -42,8 +42,8 @@ PrinterSettings Unusual() {
   return s;
 }
 
-PrinterSettings ReadBack(const std::string& text, const std::string& file_name,
-                         PrinterSettings onto) {
+protocol::PrinterSettings ReadBack(const std::string& text, const std::string& file_name,
+                                   protocol::PrinterSettings onto) {
   std::vector<Assignment> assignments;
   std::string error;
   EXPECT_TRUE(ParseSettingsText(text, file_name, &assignments, &error)) << error;
@@ -52,13 +52,13 @@ PrinterSettings ReadBack(const std::string& text, const std::string& file_name,
 }
 
 TEST(SettingsCodecTest, IniAndJsonGiveBackEveryField) {
-  const PrinterSettings unusual = Unusual();
+  const protocol::PrinterSettings unusual = Unusual();
   EXPECT_EQ(ReadBack(SettingsToIni(unusual, {"Printer: 127.0.0.1:9100"}), "p.ini", {}), unusual);
   EXPECT_EQ(ReadBack(SettingsToJson(unusual).dump(2), "p.json", {}), unusual);
 
   // Values no list has (a printer may report them) are written as numbers and go back to the
   // printer that holds them, but are not copied onto another one.
-  PrinterSettings odd;
+  protocol::PrinterSettings odd;
   odd.Msr = 0xFFFFFFFF;  // a trigger nibble of 0
   odd.CodePage = 21;     // reserved
   odd.BtConnMode = 0xFFFFFFFF;
@@ -73,22 +73,23 @@ TEST(SettingsCodecTest, IniAndJsonGiveBackEveryField) {
   std::string error;
   ASSERT_TRUE(ParseSettingsText(json.dump(), "odd.json", &assignments, &error)) << error;
   EXPECT_TRUE(CheckAssignments(assignments, &error)) << error;
-  PrinterSettings other;
+  protocol::PrinterSettings other;
   EXPECT_FALSE(ApplyAssignments(assignments, &other, &error));
   EXPECT_THAT(error, HasSubstr("bluetooth.connection_mode: 0 is out of range; allowed are 1..3 (a "
                                "number outside these is only kept on a printer that already holds "
                                "it)"));
-  EXPECT_EQ(other, PrinterSettings());
+  EXPECT_EQ(other, protocol::PrinterSettings());
 
   // The stop bits item of a fresh printer, 0, is a value of its own, copied like any other.
-  PrinterSettings fresh;
+  protocol::PrinterSettings fresh;
   fresh.Flowcontrol = 0;
   EXPECT_EQ(SettingsToJson(fresh)["settings"]["serial.stop_bits"], "0");
-  EXPECT_EQ(ReadBack(SettingsToJson(fresh).dump(), "fresh.json", PrinterSettings()), fresh);
+  EXPECT_EQ(ReadBack(SettingsToJson(fresh).dump(), "fresh.json", protocol::PrinterSettings()),
+            fresh);
 }
 
 TEST(SettingsCodecTest, IniTextOfTheDefaultRecord) {
-  const std::string ini = SettingsToIni(PrinterSettings(), {"Printer: 127.0.0.1:9100"});
+  const std::string ini = SettingsToIni(protocol::PrinterSettings(), {"Printer: 127.0.0.1:9100"});
   EXPECT_TRUE(
       ini.starts_with("# Pelliset printer settings, format version 1\n"
                       "# Printer: 127.0.0.1:9100\n"))
@@ -113,8 +114,8 @@ TEST(SettingsCodecTest, IniTextOfTheDefaultRecord) {
 }
 
 TEST(SettingsCodecTest, RefusalsNameTheKeyAndChangeNothing) {
-  PrinterSettings printer = Unusual();
-  const PrinterSettings reported = printer;
+  protocol::PrinterSettings printer = Unusual();
+  const protocol::PrinterSettings reported = printer;
   // `printer_free`: refused before any printer is asked; otherwise only a printer holding the
   // value takes it.
   const auto refuses = [&](std::vector<Assignment> assignments, const std::string& expected,
@@ -197,8 +198,8 @@ TEST(SettingsCodecTest, RefusalsNameTheKeyAndChangeNothing) {
 }
 
 TEST(SettingsCodecTest, DiffListsChangedKeysInTableOrder) {
-  PrinterSettings before;
-  PrinterSettings after;
+  protocol::PrinterSettings before;
+  protocol::PrinterSettings after;
   after.BtName = "Shop 1";
   after.Density = 3;
   after.BtSkip = 1;  // not a printer setting

@@ -146,8 +146,9 @@ TEST(GermanTranslation, TranslatesEveryEnglishText) {
   std::set<std::pair<int, int>> known_controls;
   for (const ui::Template* t :
        {&MainDialogTemplate(), &AboutTemplate(), &VmsmTemplate(), &VmsmTab1Template(),
-        &VmsmTab2Template(), &VmsmTab3Template(), &MsrAdvanceTemplate(), &VmsmProTemplate(),
-        &NvProTemplate(), &NvManagerTemplate(), &NvAddrTemplate(), &FirmwareTemplate()}) {
+        &VmsmTab2Template(), &VmsmTab3Template(), &MsrAdvanceTemplate(),
+        &settings::VmsmProTemplate(), &nv::NvProTemplate(), &nv::NvManagerTemplate(),
+        &nv::NvAddrTemplate(), &firmware::FirmwareTemplate()}) {
     EXPECT_TRUE(pack->template_captions.count(t->id)) << "template " << t->id;
     for (const ui::ControlTemplate& c : t->controls) {
       if (c.caption.empty()) continue;

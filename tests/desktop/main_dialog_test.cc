@@ -21,7 +21,7 @@ namespace {
 using namespace desktop;
 using platform::kPellisetKey;
 
-struct RecordingLog : DiscoveryLog {
+struct RecordingLog : devlink::DiscoveryLog {
   void Line(const std::string& text) override { lines.push_back(text); }
   std::vector<std::string> lines;
 };
@@ -100,7 +100,7 @@ class MainDialogTest : public ::testing::Test {
   fakes::TestServices t;
   RecordingLog log;
   ui::ScriptedHost host;
-  CM500QXUtilityDlg dlg{t.services, log};
+  desktop::CM500QXUtilityDlg dlg{t.services, log};
   std::vector<View> views;
 };
 
@@ -334,7 +334,7 @@ TEST_F(MainDialogTest, MistypedValuesReadAsDefaults) {
   platform::WriteString(t2.registry, kPellisetKey, kValuePort, "COM5");
   platform::WriteString(t2.registry, kPellisetKey, kValueBaudrate, "9600");
   platform::WriteString(t2.registry, kPellisetKey, kValueStopbit, "2");
-  CM500QXUtilityDlg dlg2(t2.services, log2);
+  desktop::CM500QXUtilityDlg dlg2(t2.services, log2);
   ASSERT_TRUE(host.Queue({"snapshot", "close"}));
   dlg2.DoModal(host);
   ASSERT_EQ(views.size(), 2u);
@@ -412,7 +412,7 @@ TEST_F(MainDialogTest, SerialDevicesAreOfferedAndATypedPathIsStoredAndRestored) 
 
   // A path typed into the list (an adapter not plugged in) goes into uPort as a string and comes
   // back as typed.
-  CM500QXUtilityDlg typed(t.services, log);
+  desktop::CM500QXUtilityDlg typed(t.services, log);
   typed.SetSerialDevices(&devices);
   ASSERT_TRUE(host.Queue({"type 1007 \"/dev/ttyUSB7\"", "click 1"}));
   typed.DoModal(host);
@@ -420,7 +420,7 @@ TEST_F(MainDialogTest, SerialDevicesAreOfferedAndATypedPathIsStoredAndRestored) 
   EXPECT_EQ(port.type, platform::RegType::kSz);
   EXPECT_EQ(port.data,
             (std::vector<uint8_t>{'/', 'd', 'e', 'v', '/', 't', 't', 'y', 'U', 'S', 'B', '7', 0}));
-  CM500QXUtilityDlg again(t.services, log);
+  desktop::CM500QXUtilityDlg again(t.services, log);
   ASSERT_TRUE(host.Queue({"snapshot", "close"}));
   again.DoModal(host);
   ASSERT_EQ(views.size(), 2u);
@@ -456,7 +456,7 @@ TEST_F(MainDialogTest, StopBitsRowsStoreZeroAndTwo) {
   for (const auto& [row, stored] : {std::pair{"0", 0u}, std::pair{"1", 2u}}) {
     fakes::TestServices services;
     RecordingLog quiet;
-    CM500QXUtilityDlg d(services.services, quiet);
+    desktop::CM500QXUtilityDlg d(services.services, quiet);
     ASSERT_TRUE(host.Queue({std::string("select 1010 ") + row, "click 1"}));
     EXPECT_EQ(d.DoModal(host), ui::IDOK);
     EXPECT_EQ(platform::ReadDword(services.registry, kPellisetKey, kValueStopbit), stored) << row;
@@ -479,7 +479,7 @@ TEST_F(MainDialogTest, TcpExitStoresAddressAndTypedPortAndRestoresBoth) {
 
   // Reopened and left with Exit untouched: the port typed last time survives, and the hidden
   // serial lists are filled all the same, ready for a switch to a serial interface.
-  CM500QXUtilityDlg again(t.services, log);
+  desktop::CM500QXUtilityDlg again(t.services, log);
   ASSERT_TRUE(host.Queue({"snapshot", "click 1"}));
   again.DoModal(host);
   EXPECT_EQ(Dword(kValueBaudrate), 401u);
@@ -497,10 +497,10 @@ TEST_F(MainDialogTest, ManagerButtonsHandTheSettingToTheLink) {
   t.devices.record.connect_ok = false;
   Run({"select 1006 3", "type 1074 \"10.1.1.5\"", "type 1075 \"9101\"", "click 1001",
        "wait messagebox", "answer OK", "snapshot", "close"});
-  const LinkSettings& dev = dlg.Util().dev().settings();
+  const devlink::LinkSettings& dev = dlg.Util().dev().settings();
   EXPECT_EQ(dev.port_name, "NET10.1.1.5");
   EXPECT_EQ(dev.tcp_port, 9101u);
-  EXPECT_EQ(dev.interface, CDev::kInterfaceTcp);
+  EXPECT_EQ(dev.interface, devlink::CDev::kInterfaceTcp);
   EXPECT_EQ(t.devices.record.connects,
             (std::vector<std::pair<std::string, uint16_t>>{{"10.1.1.5", 9101}}));
   ASSERT_EQ(Boxes().size(), 1u);
@@ -511,18 +511,18 @@ TEST_F(MainDialogTest, ManagerButtonsHandTheSettingToTheLink) {
 
   fakes::TestServices s2;
   s2.devices.record.serial_open_failures = 100;
-  CM500QXUtilityDlg serial(s2.services, log);
+  desktop::CM500QXUtilityDlg serial(s2.services, log);
   ASSERT_TRUE(host.Queue({"select 1007 \"COM9\"", "select 1008 \"4800\"", "select 1009 1",
                           "select 1010 1", "click 1001", "wait messagebox", "answer OK", "close"}));
   serial.DoModal(host);
-  const LinkSettings& sdev = serial.Util().dev().settings();
+  const devlink::LinkSettings& sdev = serial.Util().dev().settings();
   EXPECT_EQ(sdev.port_name, "COM9");
   EXPECT_EQ(sdev.baud_rate, 4800u);
   EXPECT_EQ(sdev.parity, 1);
   EXPECT_EQ(sdev.stop_bits, 2);
   EXPECT_EQ(sdev.data_bits, 8);
   EXPECT_EQ(sdev.flow_control, 0);
-  EXPECT_EQ(sdev.interface, CDev::kInterfaceSerial);
+  EXPECT_EQ(sdev.interface, devlink::CDev::kInterfaceSerial);
 }
 
 TEST_F(MainDialogTest, TcpPortBeyondTheTcpPortsReadsAsZero) {
@@ -539,7 +539,7 @@ TEST_F(MainDialogTest, ExitStoresTheSevenValuesAsOneUpdateAndReportsARefusal) {
   platform::MemoryRegistry registry;
   platform::Services services{t.clock, t.devices, registry, t.trace};
   {
-    CM500QXUtilityDlg d(services, log);
+    desktop::CM500QXUtilityDlg d(services, log);
     ASSERT_TRUE(host.Queue({"select 1008 \"9600\"", "click 1"}));
     EXPECT_EQ(d.DoModal(host), ui::IDOK);
   }
@@ -549,7 +549,7 @@ TEST_F(MainDialogTest, ExitStoresTheSevenValuesAsOneUpdateAndReportsARefusal) {
   EXPECT_TRUE(host.EventsOf(ui::EventKind::kMessageBox).empty());
 
   registry.SetFailWrites(true, "read-only file system");
-  CM500QXUtilityDlg d(services, log);
+  desktop::CM500QXUtilityDlg d(services, log);
   ASSERT_TRUE(host.Queue({"select 1008 \"4800\"", "click 1", "answer OK"}));
   EXPECT_EQ(d.DoModal(host), ui::IDOK);
   const auto boxes = host.EventsOf(ui::EventKind::kMessageBox);
@@ -563,10 +563,10 @@ TEST_F(MainDialogTest, ExitAndWindowCloseBothCloseAnOpenLink) {
   for (const char* command : {"close", "click 1"}) {
     SCOPED_TRACE(command);
     fakes::TestServices s;
-    CM500QXUtilityDlg d(s.services, log);
-    CCommonUtil& util = d.Util();
+    desktop::CM500QXUtilityDlg d(s.services, log);
+    protocol::CCommonUtil& util = d.Util();
     util.SetLinkSettings(
-        {.interface = CDev::kInterfaceTcp, .port_name = "NET127.0.0.1", .tcp_port = 9100});
+        {.interface = devlink::CDev::kInterfaceTcp, .port_name = "NET127.0.0.1", .tcp_port = 9100});
     ASSERT_TRUE(util.OpenLink());
     ASSERT_EQ(s.devices.record.open_devices, 1);
     ASSERT_TRUE(host.Queue({command}));
@@ -602,7 +602,7 @@ TEST(MainDialogStrings, ComeFromTheStringTableById) {
       descriptions.push_back(h.TopDialog()->GetDlgItemText(kDescriptionText));
     }
   });
-  CM500QXUtilityDlg dlg(t.services, log);
+  desktop::CM500QXUtilityDlg dlg(t.services, log);
   ASSERT_TRUE(host.Queue({"snapshot", "select 1006 3", "snapshot", "select 1006 2",
                           "wait messagebox", "answer OK", "snapshot", "close"}));
   dlg.DoModal(host);
@@ -632,7 +632,7 @@ TEST(MainDialogStrings, AnEmptyAboutEntryAddsNoSystemMenuEntry) {
   fakes::TestServices t;
   RecordingLog log;
   ui::ScriptedHost host(t.clock, DesktopResources(pack));
-  CM500QXUtilityDlg dlg(t.services, log);
+  desktop::CM500QXUtilityDlg dlg(t.services, log);
   ASSERT_TRUE(host.Queue({"close"}));
   dlg.DoModal(host);
   EXPECT_TRUE(dlg.SystemMenu().empty());

@@ -16,7 +16,7 @@
 namespace desktop {
 namespace {
 
-using Codes = std::array<std::string, kSentinelTracks>;
+using Codes = std::array<std::string, protocol::kSentinelTracks>;
 
 const char kLengthMessage[] =
     "Invalid value!\r\nSentinel length is over 10 ( length range : 1~10 )";
@@ -45,17 +45,17 @@ TEST(SentinelHexToBytes, ConvertsPairsAndRefusesBrokenOnes) {
       {"41 -2", std::nullopt},
   };
   for (const Case& c : cases) {
-    EXPECT_EQ(SentinelHexToBytes(c.text, false), c.bytes) << '"' << c.text << '"';
+    EXPECT_EQ(settings::SentinelHexToBytes(c.text, false), c.bytes) << '"' << c.text << '"';
   }
 }
 
 TEST(SentinelHexToBytes, TakesInputOfAnyLength) {
   std::string text;
   for (int i = 0; i < 5000; ++i) text += "7E ";
-  const auto bytes = SentinelHexToBytes(text, false);
+  const auto bytes = settings::SentinelHexToBytes(text, false);
   ASSERT_TRUE(bytes.has_value());
   EXPECT_EQ(*bytes, std::string(5000, '\x7E'));
-  EXPECT_FALSE(SentinelCodeFits(*bytes, false));
+  EXPECT_FALSE(settings::SentinelCodeFits(*bytes, false));
 }
 
 // Records what the controls showed when the dialog closed.
@@ -85,7 +85,7 @@ class MsrDialogTest : public ::testing::Test {
 
   static ui::Resources Resources() {
     ui::StringTable table;
-    AddVmsmTabStrings(table);
+    desktop::AddVmsmTabStrings(table);
     return ui::Resources(table, "Pelliset");
   }
 

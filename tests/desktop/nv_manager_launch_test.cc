@@ -14,7 +14,7 @@
 
 namespace {
 
-struct NullLog : DiscoveryLog {
+struct NullLog : devlink::DiscoveryLog {
   void Line(const std::string&) override {}
 };
 
@@ -40,7 +40,7 @@ class NvManagerLaunchTest : public ::testing::Test, protected fakes::SimServices
 
   ui::ScriptedHost host;
   NullLog log;
-  CM500QXUtilityDlg dlg{services, log};
+  desktop::CM500QXUtilityDlg dlg{services, log};
   std::vector<int> open_at_main;
   std::vector<std::string> boxes;
   int managers = 0;

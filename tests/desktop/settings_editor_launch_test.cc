@@ -18,7 +18,7 @@
 
 namespace {
 
-struct NullLog : DiscoveryLog {
+struct NullLog : devlink::DiscoveryLog {
   void Line(const std::string&) override {}
 };
 
@@ -79,7 +79,7 @@ class SettingsEditorLaunchTest : public ::testing::Test, protected fakes::SimSer
 
   ui::ScriptedHost host;
   NullLog log;
-  CM500QXUtilityDlg dlg{services, log};
+  desktop::CM500QXUtilityDlg dlg{services, log};
   std::vector<int> links_open_at_main;
 };
 

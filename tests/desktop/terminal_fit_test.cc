@@ -139,12 +139,12 @@ TEST(TerminalFit, EveryDialogIsUsableAt80x24) {
     CheckAt80x24(desktop::MainDialogTemplate(), false, {}, res);  // 65 x 28 cells as laid out
     CheckAt80x24(desktop::AboutTemplate(), false, {}, res);
     CheckAt80x24(desktop::MsrAdvanceTemplate(), false, {}, res);
-    CheckAt80x24(FirmwareTemplate(), false, {}, res);
-    CheckAt80x24(VmsmProTemplate(), false, {}, res);
-    CheckAt80x24(NvProTemplate(), false, {}, res);
-    CheckAt80x24(NvAddrTemplate(), false, {}, res);
-    CheckAt80x24(NvManagerTemplate(), true, {}, res);  // 112 x 37 cells: it scrolls
-    CheckAt80x24(*NvManagerTemplate().small_screen, false, {}, res);
+    CheckAt80x24(firmware::FirmwareTemplate(), false, {}, res);
+    CheckAt80x24(settings::VmsmProTemplate(), false, {}, res);
+    CheckAt80x24(nv::NvProTemplate(), false, {}, res);
+    CheckAt80x24(nv::NvAddrTemplate(), false, {}, res);
+    CheckAt80x24(nv::NvManagerTemplate(), true, {}, res);  // 112 x 37 cells: it scrolls
+    CheckAt80x24(*nv::NvManagerTemplate().small_screen, false, {}, res);
     // The pages sit where the frame's tab control lies in the language's layout.
     const ui::Rect area = res.LaidOut(desktop::VmsmTemplate()).Find(desktop::vmsm_ctl::kTab)->rect;
     const ui::Rect at{area.x + desktop::vmsm_ctl::kPageOffsetX,
@@ -166,7 +166,7 @@ TEST(TerminalFit, TheNvManagerTakesItsSmallLayoutOnlyWhereTheFullOneDoesNotFit) 
       platform::VirtualClock clock;
       ui::BufferScreen screen(cols, rows);
       ui::TerminalHost host(clock, screen, res);
-      Shown dlg(NvManagerTemplate());
+      Shown dlg(nv::NvManagerTemplate());
       int opened_width = 0;
       dlg.init = [&](Shown& d) {
         opened_width = d.GetTemplate().width;

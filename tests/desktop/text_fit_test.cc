@@ -33,11 +33,11 @@ std::string CutTexts(const ui::Resources& res) {
       {VmsmTab3Template(), {}},
       {MsrAdvanceTemplate(), {{1081, res.String(236)}}},
       {MsrAdvanceTemplate(), {{1081, res.String(237)}}},
-      {VmsmProTemplate(), {}},
-      {NvProTemplate(), {}},
-      {NvManagerTemplate(), {}},
-      {NvAddrTemplate(), {}},
-      {FirmwareTemplate(), {}},
+      {settings::VmsmProTemplate(), {}},
+      {nv::NvProTemplate(), {}},
+      {nv::NvManagerTemplate(), {}},
+      {nv::NvAddrTemplate(), {}},
+      {firmware::FirmwareTemplate(), {}},
   };
   std::set<std::string> cut;  // the sentinel dialog is checked twice
   for (const Case& c : cases) {

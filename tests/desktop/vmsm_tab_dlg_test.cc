@@ -25,7 +25,7 @@ class VmsmTabTest : public ::testing::Test {
  protected:
   VmsmTabTest() : host_(clock_, Resources()) {
     util_.SetIdentityForTest(
-        {.firmware_version_text = "2.00 ESC/POS", .firmware_version = kFirmwareNewer});
+        {.firmware_version_text = "2.00 ESC/POS", .firmware_version = protocol::kFirmwareNewer});
     host_.SetEventCallback([this](const ui::Event& e, ui::ScriptedHost&) {
       if (e.kind == ui::EventKind::kSnapshot && !probes_.empty()) {
         auto probe = std::move(probes_.front());
@@ -42,7 +42,7 @@ class VmsmTabTest : public ::testing::Test {
 
   static ui::Resources Resources() {
     ui::StringTable table;
-    AddVmsmTabStrings(table);
+    desktop::AddVmsmTabStrings(table);
     return ui::Resources(table, "Pelliset");
   }
 
@@ -55,7 +55,7 @@ class VmsmTabTest : public ::testing::Test {
 
   // One launch as the main dialog makes it: the record in, the dialog's record back after OK.
   int Launch() {
-    const PrinterIdentity& id = util_.identity();
+    const protocol::PrinterIdentity& id = util_.identity();
     CDlgVMSM dlg(record_, {id.firmware_version, id.firmware_version_text, id.code_page_text});
     dlg_ = &dlg;
     const int result = dlg.DoModal(host_);
@@ -73,11 +73,11 @@ class VmsmTabTest : public ::testing::Test {
   }
 
   fakes::TestServices services_;
-  CCommonUtil util_{services_.services};
+  protocol::CCommonUtil util_{services_.services};
   platform::VirtualClock clock_;
   ui::ScriptedHost host_;
   CDlgVMSM* dlg_ = nullptr;
-  PrinterSettings record_;
+  protocol::PrinterSettings record_;
   std::deque<std::function<void()>> probes_;
   int restore_defaults_ = -1;
   std::string title_;
@@ -98,7 +98,7 @@ TEST_F(VmsmTabTest, DensityShowsItsRowAndEachRowSavesItsValue) {
   for (const DensityCase& c : kDensityCases) {
     SCOPED_TRACE(c.text);
     // Value -> row: open on the record's value.
-    record_ = PrinterSettings{};
+    record_ = protocol::PrinterSettings{};
     record_.Density = c.value;
     AddProbe([&] {
       const ui::ComboBox& list = dlg_->tab1().GetComboBox(1092);
@@ -148,7 +148,7 @@ TEST_F(VmsmTabTest, PageOneListsRadiosAndCodePageText) {
   record_.FontType = 2;
   record_.LCharMode = 1;
   util_.SetIdentityForTest({.firmware_version_text = "2.00 ESC/POS",
-                            .firmware_version = kFirmwareNewer,
+                            .firmware_version = protocol::kFirmwareNewer,
                             .code_page_text = "(PC437)"});
   AddProbe([&] {
     CDlgVMSMTab1& p = dlg_->tab1();
@@ -183,16 +183,16 @@ TEST_F(VmsmTabTest, TearOffRuleByFirmwareGenerationAndService) {
     uint32_t saved;
   };
   const Case cases[] = {
-      {"older, receipt", kFirmwareOlder, 0, false, "0", false, 0},
-      {"older, black mark", kFirmwareOlder, 1, false, "0", false, 0},
-      {"newer, receipt", kFirmwareNewer, 0, false, "300", true, 300},
-      {"newer, black mark", kFirmwareNewer, 1, true, "300", false, 300},
+      {"older, receipt", protocol::kFirmwareOlder, 0, false, "0", false, 0},
+      {"older, black mark", protocol::kFirmwareOlder, 1, false, "0", false, 0},
+      {"newer, receipt", protocol::kFirmwareNewer, 0, false, "300", true, 300},
+      {"newer, black mark", protocol::kFirmwareNewer, 1, true, "300", false, 300},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
     util_.SetIdentityForTest(
         {.firmware_version_text = "2.00 ESC/POS", .firmware_version = c.firmware});
-    record_ = PrinterSettings{};
+    record_ = protocol::PrinterSettings{};
     record_.Service = c.service;
     record_.CuttingPosition = 300;
     AddProbe([&] {
@@ -295,7 +295,7 @@ TEST_F(VmsmTabTest, BluetoothFieldsStayUntouchedWhileTheBoxIsUnchecked) {
   });
   // The disabled PIN edit refuses typing (one error event).
   Queue({"select 1022 2", "probe", "type 138:1014 \"0000\"", "click 1"});
-  const PrinterSettings before = record_;
+  const protocol::PrinterSettings before = record_;
   ASSERT_EQ(Launch(), ui::IDOK);
   EXPECT_EQ(host_.ErrorCount(), 1);
   EXPECT_EQ(record_.BtConnMode, before.BtConnMode);
@@ -388,7 +388,7 @@ TEST_F(VmsmTabTest, SerialListsShowTheRecordAndHandBackWhatWasRead) {
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.baud);
-    record_ = PrinterSettings{};
+    record_ = protocol::PrinterSettings{};
     record_.Baudrate = c.baud;
     record_.Databit = c.databit;
     record_.Parity = c.parity;
@@ -461,7 +461,7 @@ TEST_F(VmsmTabTest, SentinelDialogChangesThePageOnlyOnOk) {
 
 TEST_F(VmsmTabTest, CancelLeavesTheRecordAlone) {
   record_.TimeOff = 12;
-  const PrinterSettings before = record_;
+  const protocol::PrinterSettings before = record_;
   Queue({"select 140:1092 0", "select 1022 1", "type 141:1100 \"40\"", "click 2"});
   EXPECT_EQ(Launch(), ui::IDCANCEL);
   EXPECT_EQ(record_, before);
@@ -475,7 +475,7 @@ TEST(VmsmTabStrings, IdsAreUniqueInTheTableRangeAndFreeOfTheTransferTexts) {
     EXPECT_LE(s.id, 246);
     EXPECT_FALSE(s.text.empty()) << s.id;
   }
-  for (const auto& t : TransferStrings()) EXPECT_EQ(ids.count(t.id), 0u) << t.id;
+  for (const auto& t : settings::TransferStrings()) EXPECT_EQ(ids.count(t.id), 0u) << t.id;
   for (int row = 0; row < vmsm_tab::kCodePageRowCount; ++row) {
     EXPECT_EQ(ids.count(vmsm_tab::CodePageStringId(row)), 1u) << row;
   }

@@ -57,7 +57,7 @@ class RepaintHost : public ui::ScriptedHost {
 struct Rig {
   // Start Download with `path` chosen, every message box answered, then Exit.
   int Download(const std::string& path) {
-    CFirmwarednDlg dlg(t.services, *file_system);
+    firmware::CFirmwarednDlg dlg(t.services, *file_system);
     dlg.SetLinkSettings(setting);
     host.Queue({"click 1026", "files \"" + path + "\"", "answer OK", "click 1"});
     return dlg.DoModal(host);
@@ -75,7 +75,8 @@ struct Rig {
   fakes::FakeFileSystem files;
   platform::FileSystem* file_system = &files;
   RepaintHost host{t.clock};
-  LinkSettings setting{.interface = CDev::kInterfaceTcp, .port_name = "NET10.0.0.5"};
+  devlink::LinkSettings setting{.interface = devlink::CDev::kInterfaceTcp,
+                                .port_name = "NET10.0.0.5"};
 };
 
 TEST(FirmwareDialog, SendsTheFileInPiecesAndFollowsItWithTheBar) {

@@ -104,7 +104,7 @@ class PdaMainDialogTest : public ::testing::Test {
   OrderRegistry registry;
   platform::Services services{t.clock, t.devices, registry, t.trace};
   ui::ScriptedHost host;
-  CPdaMainDlg dlg{services};
+  pda::CPdaMainDlg dlg{services};
   std::vector<View> views;
 };
 
@@ -204,7 +204,7 @@ TEST_F(PdaMainDialogTest, NvManagerOpensTheLinkAsChosen) {
   t.devices.record.connect_ok = false;
   Run({"click 1068", "type 1070 \"127.0.0.1\"", "type 1032 \"9100\"", "click 1000",
        "wait messagebox", "answer OK", "snapshot", "close"});
-  const LinkSettings& dev = dlg.Util().dev().settings();
+  const devlink::LinkSettings& dev = dlg.Util().dev().settings();
   EXPECT_EQ(dev.port_name, "NET127.0.0.1");
   EXPECT_EQ(dev.tcp_port, 9100u);
   EXPECT_EQ(dev.interface, 3);
@@ -223,7 +223,7 @@ TEST_F(PdaMainDialogTest, NvManagerOpensTheLinkAsChosen) {
   // A serial port as typed, "COM3:", opens the device COM3 stands for.
   fakes::TestServices s;
   s.devices.record.serial_open_failures = 100;
-  CPdaMainDlg serial(s.services);
+  pda::CPdaMainDlg serial(s.services);
   ASSERT_TRUE(host.Queue({"type 1004 \"COM3:\"", "select 1049 \"4800\"", "click 1000",
                           "wait messagebox", "answer OK", "close"}));
   serial.DoModal(host);
@@ -238,7 +238,7 @@ TEST_F(PdaMainDialogTest, NvManagerOpensTheLinkAsChosen) {
   const platform::SerialDevices devices(folder.path(), folder.File("no-sysfs"));
   fakes::TestServices u;
   u.devices.record.serial_open_failures = 100;
-  CPdaMainDlg usb(u.services);
+  pda::CPdaMainDlg usb(u.services);
   usb.SetSerialDevices(&devices);
   views.clear();
   ASSERT_TRUE(host.Queue({"snapshot", "select 1004 \"" + folder.File("ttyUSB0") + "\"",
@@ -253,9 +253,9 @@ TEST_F(PdaMainDialogTest, NvManagerOpensTheLinkAsChosen) {
 
 TEST_F(PdaMainDialogTest, TitleBarCloseKeepsTheStoredSettingAndClosesTheLink) {
   Store(2, "NET10.0.0.5", 4000);
-  CCommonUtil& util = dlg.Util();
+  protocol::CCommonUtil& util = dlg.Util();
   util.SetLinkSettings(
-      {.interface = CDev::kInterfaceTcp, .port_name = "NET127.0.0.1", .tcp_port = 9100});
+      {.interface = devlink::CDev::kInterfaceTcp, .port_name = "NET127.0.0.1", .tcp_port = 9100});
   ASSERT_TRUE(util.OpenLink());
   EXPECT_EQ(Run({"click 1068", "select 1049 \"2400\"", "close"}), ui::IDCANCEL);
   EXPECT_TRUE(registry.names.empty());
@@ -296,7 +296,7 @@ TEST(PdaMainTerminal, ATypedDevicePathReplacesThePortNameAndIsNamedInFullWhenItC
   ui::BufferScreen screen(32, 20);
   screen.SetIdle([&](uint32_t ms) { s.clock.Advance(ms); });
   HandheldTerminal host(s.clock, screen);
-  CPdaMainDlg dlg(s.services);
+  pda::CPdaMainDlg dlg(s.services);
   const std::string path = "/dev/serial/by-id/usb-Receipt_Printer_Adapter-if00-port0";
   // From the TCP/IP box to the port list, which shows "COM1:", then on to the settings button.
   screen.PushKey(ui::MakeKey(ui::Key::kTab));

@@ -23,7 +23,7 @@ class PdaNvTest : public ::testing::Test, protected fakes::SimServices {
  protected:
   PdaNvTest() {
     util.SetLinkSettings(
-        {.interface = CDev::kInterfaceTcp, .port_name = "NET127.0.0.1", .tcp_port = 9100});
+        {.interface = devlink::CDev::kInterfaceTcp, .port_name = "NET127.0.0.1", .tcp_port = 9100});
   }
   std::string Bmp(const std::string& name, int width = 16, int height = 8) {
     const std::string path = dir.File(name);
@@ -43,13 +43,13 @@ class PdaNvTest : public ::testing::Test, protected fakes::SimServices {
   }
 
   platform_test::TempDir dir;
-  CCommonUtil util{services};
-  CCommonNv nv{&util, clock};
+  protocol::CCommonUtil util{services};
+  nv::CCommonNv nv{&util, clock};
 };
 
 // ------------------------------------------------------------------ the job texts
 
-class StatusLine : public JobProgress {
+class StatusLine : public jobs::JobProgress {
  public:
   void Show(int position, const std::string&) override { last = position; }
   void Caption(int, const std::string& text) override { texts.push_back(text); }
@@ -62,16 +62,16 @@ using PdaNvJobTest = PdaNvTest;
 TEST_F(PdaNvJobTest, EveryStepOfADownloadNamesItselfAndFailuresUseTheHandheldTexts) {
   StatusLine line;
   // Runs a job to its end as the progress dialog would; the message after Cancel, "OK" after OK.
-  auto run = [&](NvJobCode job_code) {
-    NvJob job(nv, line, job_code, "10", HandheldNvJobTexts());
+  auto run = [&](nv::NvJobCode job_code) {
+    nv::NvJob job(nv, line, job_code, "10", pda::HandheldNvJobTexts());
     return job.runner().RunToEnd() ? std::string("OK") : job.runner().message();
   };
-  std::vector<NvDownloadItem> items(2);
+  std::vector<nv::NvDownloadItem> items(2);
   items[0].name = "a.bmp";
   items[1].name = "b.bmp";
-  for (NvDownloadItem& item : items) item.data = {0x1D, 0x28, 0x4C};
+  for (nv::NvDownloadItem& item : items) item.data = {0x1D, 0x28, 0x4C};
   nv.SetDownloadList(items);
-  EXPECT_EQ(run(NvJobCode::kDownload), "OK");
+  EXPECT_EQ(run(nv::NvJobCode::kDownload), "OK");
   EXPECT_EQ(line.texts,
             (std::vector<std::string>{"Open Port..", "Check Printer...", "Check Printer...",
                                       "Download Start....", "a.bmp Downloading...",
@@ -81,25 +81,25 @@ TEST_F(PdaNvJobTest, EveryStepOfADownloadNamesItselfAndFailuresUseTheHandheldTex
 
   struct Row {
     const char* name;
-    NvJobCode job;
+    nv::NvJobCode job;
     std::function<void()> setup;
     std::string message;
   };
   const Row rows[] = {
-      {"another model", NvJobCode::kReadKeyCodes, [&] { model.config().model = "TMQ-P440"; },
+      {"another model", nv::NvJobCode::kReadKeyCodes, [&] { model.config().model = "TMQ-P440"; },
        "Printer Model name not matched...!!\nThe printer says it is a TMQ-P440."},
-      {"no version", NvJobCode::kReadKeyCodes,
+      {"no version", nv::NvJobCode::kReadKeyCodes,
        [&] { model.faults().silent_for = {sim::Command::kVersion}; },
        "Failed to get Printer version..!!\nno answer from the printer at 127.0.0.1:9100; check "
        "that it is switched on and set to this interface"},
       // The model and version queries (3 bytes each) pass; the link dies in the first item, so
       // the second cannot be written.
-      {"item not written", NvJobCode::kDownload, [&] { model.faults().drop_after_bytes = 7; },
+      {"item not written", nv::NvJobCode::kDownload, [&] { model.faults().drop_after_bytes = 7; },
        "Failed to write data!\r\nPlease Check your printer!\n127.0.0.1:9100: input/output "
        "error; check the cable and the printer"},
-      {"print all without images", NvJobCode::kPrintAll, [] {},
+      {"print all without images", nv::NvJobCode::kPrintAll, [] {},
        " Failed to write data!\r\nPlease Check your printer!"},
-      {"port refused", NvJobCode::kReadKeyCodes, [&] { devices.line().open_fails = true; },
+      {"port refused", nv::NvJobCode::kReadKeyCodes, [&] { devices.line().open_fails = true; },
        "Port Open Error!!!\n127.0.0.1:9100: connection refused; check the port number (most "
        "printers use 9100)"},
   };
@@ -143,7 +143,7 @@ class PdaNvManagerTest : public PdaNvTest {
   }
 
   ui::ScriptedHost host{clock, ui::Resources({}, "TMQ-D550 Pelliset")};
-  CPdaNvDlg manager{nv, registry};
+  pda::CPdaNvDlg manager{nv, registry};
 };
 
 TEST_F(PdaNvManagerTest, AddsRemovesAndDownloadsAutoAddressed) {

@@ -44,12 +44,12 @@ class DrawnOnce : public ui::Dialog {
 
 TEST(PdautilLayout, EveryDialogFitsTheHandheldScreenWithItsFramesIntact) {
   const ui::Template* templates[] = {
-      &pda::MainDialogTemplate(),  &wizard::Step1Template(),
-      &wizard::Step2Template(),    &wizard::Step3Template(),
-      &wizard::Step4Template(),    &wizard::Step5Template(),
-      &wizard::SentinelTemplate(), &wizard::ProgressTemplate(),
-      &PdaNvProTemplate(),         &PdaNvTemplate(),
-      &PdaNvAddrTemplate(),
+      &pda::MainDialogTemplate(),       &pda::wizard::Step1Template(),
+      &pda::wizard::Step2Template(),    &pda::wizard::Step3Template(),
+      &pda::wizard::Step4Template(),    &pda::wizard::Step5Template(),
+      &pda::wizard::SentinelTemplate(), &pda::wizard::ProgressTemplate(),
+      &pda::PdaNvProTemplate(),         &pda::PdaNvTemplate(),
+      &pda::PdaNvAddrTemplate(),
   };
   for (const ui::Template* t : templates) {
     SCOPED_TRACE(t->id);
@@ -88,7 +88,7 @@ TEST(PdautilLayout, EveryDialogFitsTheHandheldScreenWithItsFramesIntact) {
       }
     });
     dlg.DoModal(host);
-    if (t == &wizard::Step5Template()) {
+    if (t == &pda::wizard::Step5Template()) {
       EXPECT_EQ(radios, 5);  // every radio was drawn
     }
   }
@@ -102,17 +102,17 @@ TEST(PdautilTextFit, NoTextIsCut) {
   const Case cases[] = {
       {pda::MainDialogTemplate(), {{1069, "Port :"}, {1066, "Baudrate :"}}},
       {pda::MainDialogTemplate(), {{1069, "IP :"}, {1066, "Port :"}}},
-      {wizard::Step1Template(), {}},
-      {wizard::Step2Template(), {}},
-      {wizard::Step3Template(), {}},
-      {wizard::Step4Template(), {}},
-      {wizard::Step5Template(), {}},
-      {wizard::SentinelTemplate(), {{1062, "ASCII"}}},
-      {wizard::SentinelTemplate(), {{1062, "HEXA"}}},
-      {wizard::ProgressTemplate(), {}},
-      {PdaNvProTemplate(), {}},
-      {PdaNvTemplate(), {}},
-      {PdaNvAddrTemplate(), {}},
+      {pda::wizard::Step1Template(), {}},
+      {pda::wizard::Step2Template(), {}},
+      {pda::wizard::Step3Template(), {}},
+      {pda::wizard::Step4Template(), {}},
+      {pda::wizard::Step5Template(), {}},
+      {pda::wizard::SentinelTemplate(), {{1062, "ASCII"}}},
+      {pda::wizard::SentinelTemplate(), {{1062, "HEXA"}}},
+      {pda::wizard::ProgressTemplate(), {}},
+      {pda::PdaNvProTemplate(), {}},
+      {pda::PdaNvTemplate(), {}},
+      {pda::PdaNvAddrTemplate(), {}},
   };
   const ui::Resources res = pda::HandheldResources();
   std::vector<std::string> cut;

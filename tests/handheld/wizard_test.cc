@@ -49,7 +49,7 @@ class WizardTest : public ::testing::Test, protected fakes::SimServices {
  protected:
   WizardTest() : host(clock, ui::Resources(ui::StringTable{}, "Pelliset")) {
     util.SetLinkSettings(
-        {.interface = CDev::kInterfaceTcp, .port_name = "NET127.0.0.1", .tcp_port = 9100});
+        {.interface = devlink::CDev::kInterfaceTcp, .port_name = "NET127.0.0.1", .tcp_port = 9100});
     GiveDistinctSettings(model.state());
     // Every closing message comes after the link was closed.
     host.SetEventCallback([this](const ui::Event& e, ui::ScriptedHost&) {
@@ -63,7 +63,7 @@ class WizardTest : public ::testing::Test, protected fakes::SimServices {
 
   void Run(const std::vector<std::string>& script) {
     for (const std::string& line : script) ASSERT_TRUE(host.Queue(line)) << line;
-    RunSettingsWizard(vmsm, host, registry);
+    pda::RunSettingsWizard(vmsm, host, registry);
     EXPECT_EQ(host.ErrorCount(), 0) << ::testing::PrintToString(host.EventLines());
     EXPECT_EQ(devices.line().open_transports, 0);
   }
@@ -88,8 +88,8 @@ class WizardTest : public ::testing::Test, protected fakes::SimServices {
     return index < shots.size() ? shots[index].json : std::string();
   }
 
-  CCommonUtil util{services, /*handheld=*/true};
-  CCommonVmsm vmsm{&util, clock};
+  protocol::CCommonUtil util{services, /*handheld=*/true};
+  protocol::CCommonVmsm vmsm{&util, clock};
   ui::ScriptedHost host;
 };
 
@@ -364,12 +364,13 @@ TEST_F(WizardTest, SentinelDialogTakesHexPairsAndRefusesAnEmptyStartCode) {
 }
 
 TEST(HandheldHex, ReadsPairsByTheLowByteOfEachCharacter) {
-  EXPECT_EQ(SentinelHexToBytes(" 0A 1F104c ", true), std::string("\x0A\x1F\x10\x4C", 4));
-  EXPECT_EQ(SentinelHexToBytes("41 4", true), "");  // a trailing half pair drops everything
-  EXPECT_EQ(SentinelHexToBytes("4 1", true), std::nullopt);
-  EXPECT_EQ(SentinelHexToBytes("4G", true), std::nullopt);
+  EXPECT_EQ(settings::SentinelHexToBytes(" 0A 1F104c ", true), std::string("\x0A\x1F\x10\x4C", 4));
+  EXPECT_EQ(settings::SentinelHexToBytes("41 4", true),
+            "");  // a trailing half pair drops everything
+  EXPECT_EQ(settings::SentinelHexToBytes("4 1", true), std::nullopt);
+  EXPECT_EQ(settings::SentinelHexToBytes("4G", true), std::nullopt);
   // U+0141 and U+0130 have the low bytes of "A" and "0".
-  EXPECT_EQ(SentinelHexToBytes("\xC5\x81\xC4\xB0", true), "\xA0");
+  EXPECT_EQ(settings::SentinelHexToBytes("\xC5\x81\xC4\xB0", true), "\xA0");
 }
 
 }  // namespace

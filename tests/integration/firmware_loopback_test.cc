@@ -35,8 +35,8 @@ TEST(FirmwareLoopbackTest, ThePrinterReceivesTheFileUnchanged) {
 
   itest::RealServices real;
   platform::PosixFileSystem files;
-  CFirmwarednDlg dlg(real.services, files);
-  dlg.SetLinkSettings({.interface = CDev::kInterfaceTcp,
+  firmware::CFirmwarednDlg dlg(real.services, files);
+  dlg.SetLinkSettings({.interface = devlink::CDev::kInterfaceTcp,
                        .port_name = "NET127.0.0.1",
                        .tcp_port = static_cast<uint32_t>(sim.port())});
   // The dialog's user acts in virtual time; the link pauses in real time.

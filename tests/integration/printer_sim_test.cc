@@ -31,15 +31,16 @@ using itest::kSimPath;
 using itest::RealServices;
 using itest::SimProcess;
 
-void ConnectTo(CCommonUtil& util, int port) {
-  util.SetLinkSettings({.interface = CDev::kInterfaceTcp,
+void ConnectTo(protocol::CCommonUtil& util, int port) {
+  util.SetLinkSettings({.interface = devlink::CDev::kInterfaceTcp,
                         .port_name = "NET127.0.0.1",
                         .tcp_port = static_cast<uint32_t>(port)});
   ASSERT_TRUE(util.OpenLink());
 }
 
 // Sends `command` and collects `expected` reply bytes (up to 3 s).
-std::vector<uint8_t> Exchange(CDev& dev, const std::vector<uint8_t>& command, size_t expected) {
+std::vector<uint8_t> Exchange(devlink::CDev& dev, const std::vector<uint8_t>& command,
+                              size_t expected) {
   EXPECT_EQ(dev.Write(command.data(), static_cast<uint32_t>(command.size())),
             static_cast<int>(command.size()));
   std::vector<uint8_t> reply;
@@ -64,14 +65,14 @@ TEST(PrinterSimProcessTest, IdentifiesOverLoopbackTcp) {
   SimProcess sim({"--port", "0", "--msr", "80", "--generation", "old"});
   ASSERT_GT(sim.port(), 0) << sim.first_line();
   RealServices real;
-  CCommonUtil util(real.services);
+  protocol::CCommonUtil util(real.services);
   ConnectTo(util, sim.port());
-  EXPECT_EQ(util.GetPrinterInfo(CCommonUtil::kModel), kResultOk);
+  EXPECT_EQ(util.GetPrinterInfo(protocol::CCommonUtil::kModel), protocol::kResultOk);
   EXPECT_EQ(util.identity().model_code, 2u);
-  EXPECT_EQ(util.GetPrinterInfo(CCommonUtil::kFirmwareVersion), kResultOk);
+  EXPECT_EQ(util.GetPrinterInfo(protocol::CCommonUtil::kFirmwareVersion), protocol::kResultOk);
   EXPECT_EQ(util.identity().firmware_version, 101001u);
-  EXPECT_EQ(util.GetPrinterInfo(CCommonUtil::kMaker), kResultOk);
-  EXPECT_EQ(util.GetPrinterInfo(CCommonUtil::kOpenCheck), kResultOk);
+  EXPECT_EQ(util.GetPrinterInfo(protocol::CCommonUtil::kMaker), protocol::kResultOk);
+  EXPECT_EQ(util.GetPrinterInfo(protocol::CCommonUtil::kOpenCheck), protocol::kResultOk);
   EXPECT_EQ(util.identity().open_check_value, 80);
   util.dev().Close();
   EXPECT_EQ(sim.Stop(), 0);
@@ -82,10 +83,12 @@ TEST(PrinterSimProcessTest, KeepsServingAfterAClientLeaves) {
   ASSERT_GT(sim.port(), 0) << sim.first_line();
   RealServices real;
   for (int connection = 0; connection < 2; ++connection) {
-    CCommonUtil util(real.services);
+    protocol::CCommonUtil util(real.services);
     ConnectTo(util, sim.port());
-    EXPECT_EQ(util.GetPrinterInfo(CCommonUtil::kModel), kResultOk) << connection;
-    EXPECT_EQ(util.GetPrinterInfo(CCommonUtil::kFirmwareVersion), kResultOk) << connection;
+    EXPECT_EQ(util.GetPrinterInfo(protocol::CCommonUtil::kModel), protocol::kResultOk)
+        << connection;
+    EXPECT_EQ(util.GetPrinterInfo(protocol::CCommonUtil::kFirmwareVersion), protocol::kResultOk)
+        << connection;
     EXPECT_EQ(util.identity().firmware_version, 160902u);
     util.dev().Close();
   }
@@ -100,7 +103,7 @@ TEST(PrinterSimProcessTest, StateFileCarriesAChangeAcrossARestart) {
   {
     SimProcess sim({"--port", "0", "--state", state});
     ASSERT_GT(sim.port(), 0) << sim.first_line();
-    CCommonUtil util(real.services);
+    protocol::CCommonUtil util(real.services);
     ConnectTo(util, sim.port());
     const std::vector<uint8_t> write_switch1 = {0x1D, 0x28, 0x45, 0x0B, 0x00, 0x03, 0x01, '1',
                                                 '0',  '1',  '2',  '2',  '2',  '2',  '2'};
@@ -115,7 +118,7 @@ TEST(PrinterSimProcessTest, StateFileCarriesAChangeAcrossARestart) {
   {
     SimProcess sim({"--port", "0", "--state", state});
     ASSERT_GT(sim.port(), 0) << sim.first_line();
-    CCommonUtil util(real.services);
+    protocol::CCommonUtil util(real.services);
     ConnectTo(util, sim.port());
     const auto reply = Exchange(util.dev(), read_switch1, 11);
     EXPECT_EQ(std::string(reply.begin(), reply.end()), std::string("7!10101100\0", 11));
@@ -140,16 +143,16 @@ TEST(PrinterSimProcessTest, DroppedConnectionFailsFastAndTheNextOneIsServed) {
   SimProcess sim({"--port", "0", "--drop-after", "6"});
   ASSERT_GT(sim.port(), 0) << sim.first_line();
   RealServices real;
-  CCommonUtil util(real.services);
+  protocol::CCommonUtil util(real.services);
   ConnectTo(util, sim.port());
-  EXPECT_EQ(util.GetPrinterInfo(CCommonUtil::kModel), kResultOk);
+  EXPECT_EQ(util.GetPrinterInfo(protocol::CCommonUtil::kModel), protocol::kResultOk);
   const auto start = std::chrono::steady_clock::now();
-  EXPECT_EQ(util.GetPrinterInfo(CCommonUtil::kMaker), kResultNoReply);
+  EXPECT_EQ(util.GetPrinterInfo(protocol::CCommonUtil::kMaker), protocol::kResultNoReply);
   EXPECT_FALSE(util.dev().is_open());
   // A closed peer is seen at once, not after twelve receive time-outs.
   EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(2));
   ConnectTo(util, sim.port());
-  EXPECT_EQ(util.GetPrinterInfo(CCommonUtil::kModel), kResultOk);
+  EXPECT_EQ(util.GetPrinterInfo(protocol::CCommonUtil::kModel), protocol::kResultOk);
   util.dev().Close();
   EXPECT_EQ(sim.Stop(), 0);
 }

@@ -59,7 +59,7 @@ class RealTimeTestHost : public ui::LoopHost {
 
 ui::Resources TransferResources() {
   ui::StringTable table;
-  AddTransferStrings(table);
+  settings::AddTransferStrings(table);
   return ui::Resources(std::move(table), "Pelliset");
 }
 
@@ -128,17 +128,17 @@ TEST(TransferLoopbackTest, ReadChangeWriteAndTheSimulatorKeepsTheNewValues) {
   platform::MemoryRegistry registry;
   platform::NullTrace trace;
   platform::Services services{clock, devices, registry, trace};
-  CCommonUtil util(services);
-  util.SetLinkSettings({.interface = CDev::kInterfaceTcp,
+  protocol::CCommonUtil util(services);
+  util.SetLinkSettings({.interface = devlink::CDev::kInterfaceTcp,
                         .port_name = "NET127.0.0.1",
                         .tcp_port = static_cast<uint32_t>(sim.port())});
-  CCommonVmsm vmsm(&util, clock);
+  protocol::CCommonVmsm vmsm(&util, clock);
   RealTimeTestHost host(clock, TransferResources());
 
   // Read all.
   clock.Reset();
   auto start = std::chrono::steady_clock::now();
-  CVmsmProDlg read(CVmsmProDlg::kModeReadAll, &vmsm);
+  settings::CVmsmProDlg read(settings::CVmsmProDlg::kModeReadAll, &vmsm);
   ASSERT_EQ(read.DoModal(host), ui::IDOK) << read.message();
   const auto read_ms = std::chrono::duration_cast<std::chrono::milliseconds>(
                            std::chrono::steady_clock::now() - start)
@@ -161,7 +161,7 @@ TEST(TransferLoopbackTest, ReadChangeWriteAndTheSimulatorKeepsTheNewValues) {
   for (const std::string& s : vmsm.settings().SentinelStart) nonempty_starts += s.empty() ? 0 : 1;
   clock.Reset();
   start = std::chrono::steady_clock::now();
-  CVmsmProDlg write(CVmsmProDlg::kModeWriteAll, &vmsm);
+  settings::CVmsmProDlg write(settings::CVmsmProDlg::kModeWriteAll, &vmsm);
   ASSERT_EQ(write.DoModal(host), ui::IDOK) << write.message();
   const auto write_ms = std::chrono::duration_cast<std::chrono::milliseconds>(
                             std::chrono::steady_clock::now() - start)

@@ -19,8 +19,8 @@ const Bytes kProbe = {0x00};
 
 struct LinkTest : ::testing::Test {
   fakes::TestServices t;
-  CDev dev{t.services};
-  LinkSettings settings;
+  devlink::CDev dev{t.services};
+  devlink::LinkSettings settings;
   fakes::DeviceRecord& record = t.devices.record;
 
   std::vector<std::string> CloseSequence() const {
@@ -42,7 +42,7 @@ class PortPathTest : public LinkTest, public ::testing::WithParamInterface<PathC
 TEST_P(PortPathTest, OpensTheResolvedDevice) {
   const PathCase& c = GetParam();
   platform::WriteString(t.registry, platform::kPortsKey, "COM5", "/dev/ttyUSB0");
-  CDev link(t.services, c.handheld != 0);
+  devlink::CDev link(t.services, c.handheld != 0);
   t.conversation.Expect(kProbe);
 
   EXPECT_EQ(link.Open({.interface = c.interface, .port_name = c.port_name}), 1);
@@ -54,12 +54,12 @@ TEST_P(PortPathTest, OpensTheResolvedDevice) {
 
 INSTANTIATE_TEST_SUITE_P(
     Names, PortPathTest,
-    ::testing::Values(PathCase{CDev::kInterfaceSerial, 0, "COM12", "/dev/ttyS11"},
-                      PathCase{CDev::kInterfaceSerial, 0, "COM1", "/dev/ttyS0"},
-                      PathCase{CDev::kInterfaceBluetooth, 0, "COM3", "/dev/rfcomm2"},
-                      PathCase{CDev::kInterfaceSerial, 1, "COM1:", "/dev/ttyS0"},
-                      PathCase{CDev::kInterfaceBluetooth, 1, "COM2:", "/dev/rfcomm1"},
-                      PathCase{CDev::kInterfaceSerial, 0, "COM5", "/dev/ttyUSB0"}));
+    ::testing::Values(PathCase{devlink::CDev::kInterfaceSerial, 0, "COM12", "/dev/ttyS11"},
+                      PathCase{devlink::CDev::kInterfaceSerial, 0, "COM1", "/dev/ttyS0"},
+                      PathCase{devlink::CDev::kInterfaceBluetooth, 0, "COM3", "/dev/rfcomm2"},
+                      PathCase{devlink::CDev::kInterfaceSerial, 1, "COM1:", "/dev/ttyS0"},
+                      PathCase{devlink::CDev::kInterfaceBluetooth, 1, "COM2:", "/dev/rfcomm1"},
+                      PathCase{devlink::CDev::kInterfaceSerial, 0, "COM5", "/dev/ttyUSB0"}));
 
 // ------------------------------------------------------------------ line settings
 
@@ -97,26 +97,26 @@ TEST(SerialLineSettingsTest, MapsParityAndHandshakeForEachTransport) {
   for (const LineCase& c : cases) {
     SCOPED_TRACE(c.name);
     fakes::TestServices t;
-    const LinkSettings line{.baud_rate = 9600,
-                            .parity = c.parity,
-                            .data_bits = 0x108,  // only the low byte counts
-                            .stop_bits = 2,
-                            .flow_control = c.flow_control};
-    EXPECT_EQ(SerialLineSettings(line, c.bluetooth), c.expected);
+    const devlink::LinkSettings line{.baud_rate = 9600,
+                                     .parity = c.parity,
+                                     .data_bits = 0x108,  // only the low byte counts
+                                     .stop_bits = 2,
+                                     .flow_control = c.flow_control};
+    EXPECT_EQ(devlink::SerialLineSettings(line, c.bluetooth), c.expected);
   }
 }
 
 TEST_F(LinkTest, OpenAppliesTheComputedLineSettings) {
-  settings.interface = CDev::kInterfaceSerial;
+  settings.interface = devlink::CDev::kInterfaceSerial;
   settings.port_name = "COM2";
   settings.parity = 1;
   settings.flow_control = 1;
   t.conversation.Expect(kProbe);
   ASSERT_EQ(dev.Open(settings), 1);
   ASSERT_EQ(record.line_settings.size(), 1u);
-  EXPECT_EQ(record.line_settings[0], SerialLineSettings(settings, false));
+  EXPECT_EQ(record.line_settings[0], devlink::SerialLineSettings(settings, false));
   ASSERT_EQ(record.timeouts.size(), 1u);
-  EXPECT_EQ(record.timeouts[0], DesktopSerialTimeouts());
+  EXPECT_EQ(record.timeouts[0], devlink::DesktopSerialTimeouts());
   EXPECT_EQ(record.timeouts[0].read_interval, SerialTimeouts::kReturnAtOnce);
 }
 
@@ -127,22 +127,22 @@ TEST(BluetoothTimeoutsTest, WriteTimePerByteFollowsTheBaudRate) {
   } cases[] = {{2400, 8}, {9600, 2}, {19200, 1}, {38400, 0}, {115200, 0}, {0, 0}};
   for (const auto& c : cases) {
     SCOPED_TRACE(c.baud);
-    const SerialTimeouts got = BluetoothTimeouts(c.baud);
+    const SerialTimeouts got = devlink::BluetoothTimeouts(c.baud);
     EXPECT_EQ(got, (SerialTimeouts{SerialTimeouts::kReturnAtOnce, 0, 0, c.per_byte, 0}));
   }
 }
 
 TEST_F(LinkTest, BluetoothAppliesItsTimeoutsBeforeAndAfterTheProbe) {
-  settings.interface = CDev::kInterfaceBluetooth;
+  settings.interface = devlink::CDev::kInterfaceBluetooth;
   settings.port_name = "COM4";
   settings.baud_rate = 2400;
   t.conversation.Expect(kProbe);
   ASSERT_EQ(dev.Open(settings), 1);
-  EXPECT_EQ(dev.transport(), CDev::kTransportBluetooth);
+  EXPECT_EQ(dev.transport(), devlink::CDev::kTransportBluetooth);
   EXPECT_EQ(record.CallNames({"SetTimeouts", "Purge", "Write", "GetModemStatus"}),
             (std::vector<std::string>{"SetTimeouts", "Purge", "Write", "GetModemStatus",
                                       "GetModemStatus", "SetTimeouts"}));
-  EXPECT_EQ(record.timeouts, std::vector<SerialTimeouts>(2, BluetoothTimeouts(2400)));
+  EXPECT_EQ(record.timeouts, std::vector<SerialTimeouts>(2, devlink::BluetoothTimeouts(2400)));
 }
 
 // ------------------------------------------------------------------ failing opens
@@ -190,7 +190,7 @@ TEST_P(ProbeFaultTest, FailedOpenClosesThePortFully) {
   EXPECT_EQ(record.open_devices, 0);
   EXPECT_EQ(record.Count("Close"), 1);
   std::vector<std::string> close_calls = {"Purge", "Close"};
-  if (interface == CDev::kInterfaceSerial)
+  if (interface == devlink::CDev::kInterfaceSerial)
     close_calls.insert(close_calls.begin(), "ClearEventMask");
   const std::vector<std::string> names = record.CallNames();
   ASSERT_GE(names.size(), close_calls.size());
@@ -204,10 +204,10 @@ TEST_P(ProbeFaultTest, FailedOpenClosesThePortFully) {
 
 INSTANTIATE_TEST_SUITE_P(
     Faults, ProbeFaultTest,
-    ::testing::Combine(::testing::Values(ProbeFault::kDsrOff, ProbeFault::kStatusFails,
-                                         ProbeFault::kWriteFails, ProbeFault::kConfigureFails,
-                                         ProbeFault::kTimeoutsFail),
-                       ::testing::Values(CDev::kInterfaceSerial, CDev::kInterfaceBluetooth)));
+    ::testing::Combine(
+        ::testing::Values(ProbeFault::kDsrOff, ProbeFault::kStatusFails, ProbeFault::kWriteFails,
+                          ProbeFault::kConfigureFails, ProbeFault::kTimeoutsFail),
+        ::testing::Values(devlink::CDev::kInterfaceSerial, devlink::CDev::kInterfaceBluetooth)));
 
 TEST_F(LinkTest, BusyPortIsTriedThreeTimes400MsApart) {
   settings.port_name = "COM3";
@@ -239,7 +239,7 @@ TEST_F(LinkTest, UnknownInterfaceFailsWithoutTouchingAnything) {
     SCOPED_TRACE(interface);
     settings.interface = interface;
     EXPECT_EQ(dev.Open(settings), 0);
-    EXPECT_EQ(dev.transport(), CDev::kTransportSerial);
+    EXPECT_EQ(dev.transport(), devlink::CDev::kTransportSerial);
     EXPECT_FALSE(dev.is_open());
   }
   EXPECT_TRUE(record.calls.empty());
@@ -255,7 +255,8 @@ TEST(StripNetPrefixTest, RemovesTheLeadingRunOfNetLetters) {
                                                        {"192.168.0.10", "192.168.0.10"},
                                                        {"NET", ""},
                                                        {"net1.2.3.4", "net1.2.3.4"}};
-  for (const auto& [name, address] : cases) EXPECT_EQ(StripNetPrefix(name), address) << name;
+  for (const auto& [name, address] : cases)
+    EXPECT_EQ(devlink::StripNetPrefix(name), address) << name;
 }
 
 TEST_F(LinkTest, TcpConnectsToTheAddressAndLow16BitsOfTheTcpPort) {
@@ -267,11 +268,11 @@ TEST_F(LinkTest, TcpConnectsToTheAddressAndLow16BitsOfTheTcpPort) {
   } cases[] = {{"NET10.0.0.5", 9100, "10.0.0.5", 9100},
                {"NETNET1.2.3.4", 0x12345, "1.2.3.4", 0x2345}};
   for (const auto& c : cases) {
-    settings.interface = CDev::kInterfaceTcp;
+    settings.interface = devlink::CDev::kInterfaceTcp;
     settings.port_name = c.name;
     settings.tcp_port = c.baud;
     EXPECT_EQ(dev.Open(settings), 1);
-    EXPECT_EQ(dev.transport(), CDev::kTransportTcp);
+    EXPECT_EQ(dev.transport(), devlink::CDev::kTransportTcp);
     dev.Close();
   }
   EXPECT_EQ(record.connects, (std::vector<std::pair<std::string, uint16_t>>{{"10.0.0.5", 9100},
@@ -282,7 +283,7 @@ TEST_F(LinkTest, TcpConnectsToTheAddressAndLow16BitsOfTheTcpPort) {
 }
 
 TEST_F(LinkTest, TcpConnectFailureFails) {
-  settings.interface = CDev::kInterfaceTcp;
+  settings.interface = devlink::CDev::kInterfaceTcp;
   settings.port_name = "NET10.0.0.9";
   record.connect_ok = false;
   EXPECT_EQ(dev.Open(settings), 0);
@@ -293,7 +294,7 @@ TEST_F(LinkTest, TcpConnectFailureFails) {
 // ------------------------------------------------------------------ USB
 
 TEST_F(LinkTest, UsbOpensThePathExclusivelyOnceAndClosesWithoutPauses) {
-  settings.interface = CDev::kInterfaceUsb;
+  settings.interface = devlink::CDev::kInterfaceUsb;
   settings.port_name = "/dev/usb/lp1";
   record.device_open_failures = 1;
   EXPECT_EQ(dev.Open(settings), 0);
@@ -301,7 +302,7 @@ TEST_F(LinkTest, UsbOpensThePathExclusivelyOnceAndClosesWithoutPauses) {
   EXPECT_EQ(record.First("Open")->detail, "/dev/usb/lp1 exclusive");
 
   EXPECT_EQ(dev.Open(settings), 1);
-  EXPECT_EQ(dev.transport(), CDev::kTransportUsb);
+  EXPECT_EQ(dev.transport(), devlink::CDev::kTransportUsb);
   dev.Close();
   EXPECT_EQ(record.CallNames({"Purge", "ClearEventMask", "Close"}),
             std::vector<std::string>{"Close"});
@@ -331,8 +332,9 @@ TEST_F(LinkTest, SerialCloseClearsEventsPurgesWaitsThenCloses) {
 
 TEST_F(LinkTest, DestructorClosesAnOpenLink) {
   {
-    CDev other(t.services);
-    ASSERT_EQ(other.Open({.interface = CDev::kInterfaceTcp, .port_name = "NET127.0.0.1"}), 1);
+    devlink::CDev other(t.services);
+    ASSERT_EQ(other.Open({.interface = devlink::CDev::kInterfaceTcp, .port_name = "NET127.0.0.1"}),
+              1);
     EXPECT_EQ(record.open_devices, 1);
   }
   EXPECT_EQ(record.open_devices, 0);
@@ -342,14 +344,14 @@ TEST_F(LinkTest, DestructorClosesAnOpenLink) {
 // ------------------------------------------------------------------ handheld mode
 
 TEST_F(LinkTest, HandheldSerialUsesProbeThenReadyTimeoutsAndSlowClose) {
-  CDev dev(t.services, /*handheld=*/true);
+  devlink::CDev dev(t.services, /*handheld=*/true);
   settings.port_name = "COM1:";
   t.conversation.Expect(kProbe);
   ASSERT_EQ(dev.Open(settings), 1);
-  EXPECT_EQ(record.timeouts,
-            (std::vector<SerialTimeouts>{HandheldProbeTimeouts(), HandheldReadyTimeouts()}));
-  EXPECT_EQ(HandheldProbeTimeouts(), (SerialTimeouts{3000, 1000, 10, 1000, 1000}));
-  EXPECT_EQ(HandheldReadyTimeouts(), (SerialTimeouts{10, 10, 1000, 1000, 1000}));
+  EXPECT_EQ(record.timeouts, (std::vector<SerialTimeouts>{devlink::HandheldProbeTimeouts(),
+                                                          devlink::HandheldReadyTimeouts()}));
+  EXPECT_EQ(devlink::HandheldProbeTimeouts(), (SerialTimeouts{3000, 1000, 10, 1000, 1000}));
+  EXPECT_EQ(devlink::HandheldReadyTimeouts(), (SerialTimeouts{10, 10, 1000, 1000, 1000}));
 
   const uint64_t start = t.clock.NowMs();
   dev.Close();
@@ -358,7 +360,7 @@ TEST_F(LinkTest, HandheldSerialUsesProbeThenReadyTimeoutsAndSlowClose) {
 }
 
 TEST_F(LinkTest, HandheldReadyTimeoutFailureFailsTheOpen) {
-  CDev dev(t.services, /*handheld=*/true);
+  devlink::CDev dev(t.services, /*handheld=*/true);
   settings.port_name = "COM1:";
   record.set_timeouts_results = {true, false};
   t.conversation.Expect(kProbe);
@@ -372,8 +374,8 @@ TEST_F(LinkTest, HandheldReadyTimeoutFailureFailsTheOpen) {
 }
 
 TEST_F(LinkTest, HandheldTcpCloseWaitsASecond) {
-  CDev dev(t.services, /*handheld=*/true);
-  settings.interface = CDev::kInterfaceTcp;
+  devlink::CDev dev(t.services, /*handheld=*/true);
+  settings.interface = devlink::CDev::kInterfaceTcp;
   settings.port_name = "NET10.0.0.5";
   ASSERT_EQ(dev.Open(settings), 1);
   dev.Close();
@@ -383,7 +385,7 @@ TEST_F(LinkTest, HandheldTcpCloseWaitsASecond) {
 // ------------------------------------------------------------------ traffic pacing
 
 TEST_F(LinkTest, WritePausesBeforeSendingAndReadAfterReceiving) {
-  settings.interface = CDev::kInterfaceTcp;
+  settings.interface = devlink::CDev::kInterfaceTcp;
   settings.port_name = "NET10.0.0.5";
   settings.tcp_port = 9100;
   ASSERT_EQ(dev.Open(settings), 1);

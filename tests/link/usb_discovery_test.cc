@@ -10,7 +10,7 @@
 
 namespace {
 
-struct RecordingLog : DiscoveryLog {
+struct RecordingLog : devlink::DiscoveryLog {
   void Line(const std::string& text) override { lines.push_back(text); }
   std::vector<std::string> lines;
 };
@@ -37,7 +37,7 @@ struct UsbDiscoveryTest : ::testing::Test {
 
 TEST_F(UsbDiscoveryTest, TwoPrintersAreLabelledInEnumerationOrder) {
   record.usb_paths = {"/dev/usb/lp3", "/dev/usb/lp0"};
-  const std::vector<UsbPrinter> found = DiscoverUsbPrinters(t.services, log);
+  const std::vector<devlink::UsbPrinter> found = devlink::DiscoverUsbPrinters(t.services, log);
   ASSERT_EQ(found.size(), 2u);
   EXPECT_EQ(found[0].label, "USB01");
   EXPECT_EQ(found[0].device_path, "/dev/usb/lp3");
@@ -54,7 +54,7 @@ TEST_F(UsbDiscoveryTest, TwoPrintersAreLabelledInEnumerationOrder) {
 TEST_F(UsbDiscoveryTest, InterfaceThatCannotBeOpenedIsSkipped) {
   record.usb_paths = {"/dev/usb/lp0", "/dev/usb/lp1", "/dev/usb/lp2"};
   record.unopenable_paths = {"/dev/usb/lp1"};
-  const std::vector<UsbPrinter> found = DiscoverUsbPrinters(t.services, log);
+  const std::vector<devlink::UsbPrinter> found = devlink::DiscoverUsbPrinters(t.services, log);
   ASSERT_EQ(found.size(), 2u);
   EXPECT_EQ(found[0].device_path, "/dev/usb/lp0");
   EXPECT_EQ(found[1].label, "USB02");
@@ -93,7 +93,7 @@ TEST_F(UsbDiscoveryTest, PassesStopOnceAPassHasListedAPrinter) {
     for (int i = 0; i < c.unopenable_first; ++i)
       t2.devices.record.unopenable_paths.insert(Paths(c.present)[i]);
     RecordingLog log2;
-    const std::vector<UsbPrinter> found = DiscoverUsbPrinters(t2.services, log2);
+    const std::vector<devlink::UsbPrinter> found = devlink::DiscoverUsbPrinters(t2.services, log2);
     EXPECT_EQ(found.size(), c.listed);
     if (!found.empty()) {
       EXPECT_EQ(found.front().label, "USB01");
@@ -110,7 +110,7 @@ TEST_F(UsbDiscoveryTest, PassesStopOnceAPassHasListedAPrinter) {
 
 TEST(DiscoveryLogTest, TraceLogPassesLinesToTheSink) {
   fakes::RecordingTrace trace;
-  TraceDiscoveryLog log(trace);
+  devlink::TraceDiscoveryLog log(trace);
   log.Line("FAILED to open /dev/usb/lp9\n");
   EXPECT_EQ(trace.texts, std::vector<std::string>{"FAILED to open /dev/usb/lp9\n"});
 }

@@ -25,8 +25,8 @@ class ImageListTest : public ::testing::Test {
     nv_test::WriteFilled(path, width, height, nv_test::kBlack);
     return path;
   }
-  std::unique_ptr<NvImageEntry> Entry(uint32_t size) {
-    auto e = std::make_unique<NvImageEntry>();
+  std::unique_ptr<nv::NvImageEntry> Entry(uint32_t size) {
+    auto e = std::make_unique<nv::NvImageEntry>();
     e->size = size;
     return e;
   }
@@ -37,7 +37,7 @@ class ImageListTest : public ::testing::Test {
   platform_test::TempDir dir_;
   platform::VirtualClock clock_;
   platform::MemoryRegistry registry_;
-  CCommonNv nv_{nullptr, clock_};
+  nv::CCommonNv nv_{nullptr, clock_};
 };
 
 TEST_F(ImageListTest, EntryFromFile) {
@@ -84,14 +84,14 @@ TEST_F(ImageListTest, CapacityNumberingAndTheListLimit) {
 
   nv_.ClearImageEntries();
   for (int i = 0; i < 254; ++i) ASSERT_EQ(nv_.AddImageEntry(Entry(1)), 0u);
-  EXPECT_EQ(nv_.AddImageEntry(Entry(1)), kResultNvListFull);
+  EXPECT_EQ(nv_.AddImageEntry(Entry(1)), protocol::kResultNvListFull);
 }
 
 TEST_F(ImageListTest, ConvertBuildsTheDownloadItem) {
   int status = 0;
   auto e = nv_.CreateImageEntry(1, Bmp("a.bmp", 384, 100), 0, &status);
   ASSERT_NE(e, nullptr);
-  const std::optional<NvDownloadItem> item = nv_.ConvertImage(*e, "10");
+  const std::optional<nv::NvDownloadItem> item = nv_.ConvertImage(*e, "10");
   ASSERT_TRUE(item);
   EXPECT_EQ(item->name, "a.bmp");
   EXPECT_EQ(item->data.size(), 4816u);
@@ -203,7 +203,7 @@ TEST_F(ImageListTest, SaveReplacesEverythingStored) {
   }
   const char* paths[] = {"/x/a.bmp", "/x/b,c.bmp", "/x/d.bmp"};
   for (int i = 0; i < 3; ++i) {
-    auto e = std::make_unique<NvImageEntry>();
+    auto e = std::make_unique<nv::NvImageEntry>();
     e->path = paths[i];
     e->brightness = i * 50;
     nv_.AddImageEntry(std::move(e));

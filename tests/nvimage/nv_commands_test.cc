@@ -51,17 +51,17 @@ class NvCommandsTest : public ::testing::Test {
   }
 
   fakes::TestServices t_;
-  CCommonUtil util_{t_.services};
-  CCommonNv nv_{&util_, t_.clock};
+  protocol::CCommonUtil util_{t_.services};
+  nv::CCommonNv nv_{&util_, t_.clock};
 };
 
 TEST_F(NvCommandsTest, CommandsGoOutWholeInOneWriteEach) {
   t_.conversation.Permissive();
   nv_.set_key_codes({"10", "11"});
-  EXPECT_EQ(nv_.DeleteImage("10"), kResultOk);
-  EXPECT_EQ(nv_.PrintImage("AB"), kResultOk);
-  EXPECT_EQ(nv_.DeleteAllImages(), kResultOk);
-  EXPECT_EQ(nv_.PrintAllImages(), kResultOk);
+  EXPECT_EQ(nv_.DeleteImage("10"), protocol::kResultOk);
+  EXPECT_EQ(nv_.PrintImage("AB"), protocol::kResultOk);
+  EXPECT_EQ(nv_.DeleteAllImages(), protocol::kResultOk);
+  EXPECT_EQ(nv_.PrintAllImages(), protocol::kResultOk);
   EXPECT_EQ(Writes(),
             (std::vector<Bytes>{
                 Hex("1D 28 4C 04 00 30 42 31 30"), Hex("1D 28 4C 06 00 30 45 41 42 01 01"),
@@ -72,27 +72,27 @@ TEST_F(NvCommandsTest, CommandsGoOutWholeInOneWriteEach) {
 
 TEST_F(NvCommandsTest, RefusalsSendNothing) {
   t_.conversation.Permissive();
-  EXPECT_EQ(nv_.DeleteImage("1"), kResultKeyCodeTooShort);
-  EXPECT_EQ(nv_.PrintImage(""), kResultKeyCodeTooShort);
-  EXPECT_EQ(nv_.PrintAllImages(), kResultEmptyKeyList);
+  EXPECT_EQ(nv_.DeleteImage("1"), protocol::kResultKeyCodeTooShort);
+  EXPECT_EQ(nv_.PrintImage(""), protocol::kResultKeyCodeTooShort);
+  EXPECT_EQ(nv_.PrintAllImages(), protocol::kResultEmptyKeyList);
   EXPECT_TRUE(LinkOpen());
 
   util_.dev().Close();
   nv_.set_key_codes({"10"});
-  EXPECT_EQ(nv_.ReadKeyCodes(), kResultNotOpen);
-  EXPECT_EQ(nv_.DeleteAllImages(), kResultNotOpen);
-  EXPECT_EQ(nv_.DeleteImage("10"), kResultNotOpen);
-  EXPECT_EQ(nv_.PrintImage("10"), kResultNotOpen);
-  EXPECT_EQ(nv_.PrintAllImages(), kResultNotOpen);
+  EXPECT_EQ(nv_.ReadKeyCodes(), protocol::kResultNotOpen);
+  EXPECT_EQ(nv_.DeleteAllImages(), protocol::kResultNotOpen);
+  EXPECT_EQ(nv_.DeleteImage("10"), protocol::kResultNotOpen);
+  EXPECT_EQ(nv_.PrintImage("10"), protocol::kResultNotOpen);
+  EXPECT_EQ(nv_.PrintAllImages(), protocol::kResultNotOpen);
   EXPECT_TRUE(Writes().empty());
   EXPECT_EQ(nv_.key_codes(), Codes{"10"});
 }
 
 TEST_F(NvCommandsTest, DownloadGoesInPiecesAndAShortOneCloses) {
   t_.conversation.Permissive();
-  NvDownloadItem item;
+  nv::NvDownloadItem item;
   for (int i = 0; i < 10000; ++i) item.data.push_back(static_cast<uint8_t>(i * 7));
-  EXPECT_EQ(nv_.SendDownloadItem(item), kResultOk);
+  EXPECT_EQ(nv_.SendDownloadItem(item), protocol::kResultOk);
   const std::vector<Bytes> writes = Writes();
   ASSERT_EQ(writes.size(), 3u);
   EXPECT_EQ(writes[0].size(), 4096u);
@@ -102,7 +102,7 @@ TEST_F(NvCommandsTest, DownloadGoesInPiecesAndAShortOneCloses) {
             item.data);
 
   t_.conversation.ShortNextWrite(4000);
-  EXPECT_EQ(nv_.SendDownloadItem(item), kResultWriteFailed);
+  EXPECT_EQ(nv_.SendDownloadItem(item), protocol::kResultWriteFailed);
   EXPECT_FALSE(LinkOpen());
   EXPECT_EQ(Writes().size(), 4u);  // nothing after the short piece
 }
@@ -112,7 +112,7 @@ TEST_F(NvCommandsTest, KeyCodesOfOneBlock) {
   // Due 140 ms after the query: only a reader that first takes its pause finds it at once, before
   // its quiet reads would resend the query.
   t_.conversation.Expect(kQuery).Reply(Hex("37 72 40 31 30 31 31 41 42 00"), 140).Expect(kAck);
-  EXPECT_EQ(nv_.ReadKeyCodes(), kResultOk);
+  EXPECT_EQ(nv_.ReadKeyCodes(), protocol::kResultOk);
   EXPECT_EQ(nv_.key_codes(), (Codes{"10", "11", "AB"}));
   EXPECT_TRUE(t_.conversation.AllWritten());
   EXPECT_TRUE(LinkOpen());
@@ -124,7 +124,7 @@ TEST_F(NvCommandsTest, KeyCodesOfTwoBlocksAfterNoise) {
       .Expect(kAck)
       .Reply(Hex("37 72 40 41 42 43 44 00"), 140)  // the pause again, after the ACK
       .Expect(kAck);
-  EXPECT_EQ(nv_.ReadKeyCodes(), kResultOk);
+  EXPECT_EQ(nv_.ReadKeyCodes(), protocol::kResultOk);
   EXPECT_EQ(nv_.key_codes(), (Codes{"10", "AB", "CD"}));
   EXPECT_TRUE(t_.conversation.AllWritten());
 }
@@ -132,7 +132,7 @@ TEST_F(NvCommandsTest, KeyCodesOfTwoBlocksAfterNoise) {
 TEST_F(NvCommandsTest, NoKeyCodesGives400AndAnEmptyList) {
   nv_.set_key_codes({"XY"});
   t_.conversation.Expect(kQuery).Reply(Hex("37 72 40 00"), 20).Expect(kAck);
-  EXPECT_EQ(nv_.ReadKeyCodes(), kResultEmptyKeyList);
+  EXPECT_EQ(nv_.ReadKeyCodes(), protocol::kResultEmptyKeyList);
   EXPECT_TRUE(nv_.key_codes().empty());
   EXPECT_TRUE(t_.conversation.AllWritten());
   EXPECT_TRUE(LinkOpen());
@@ -142,13 +142,13 @@ TEST_F(NvCommandsTest, BadBlocksAreCancelledAndKeepTheList) {
   for (const char* reply : {"37 73 40 31 30 00", "37 72 00"}) {
     SCOPED_TRACE(reply);
     fakes::TestServices t;
-    CCommonUtil util(t.services);
-    CCommonNv nv(&util, t.clock);
+    protocol::CCommonUtil util(t.services);
+    nv::CCommonNv nv(&util, t.clock);
     t.conversation.Expect({0x00});
     ASSERT_TRUE(util.OpenLink());
     nv.set_key_codes({"XY"});
     t.conversation.Expect(kQuery).Reply(Hex(reply), 20).Expect(kCan);
-    EXPECT_EQ(nv.ReadKeyCodes(), kResultBadReply);
+    EXPECT_EQ(nv.ReadKeyCodes(), protocol::kResultBadReply);
     EXPECT_EQ(nv.key_codes(), Codes{"XY"});
     EXPECT_FALSE(util.dev().is_open());
     EXPECT_TRUE(t.conversation.AllWritten());
@@ -157,7 +157,7 @@ TEST_F(NvCommandsTest, BadBlocksAreCancelledAndKeepTheList) {
 
 TEST_F(NvCommandsTest, SilentPrinterGetsTenResendsThenCancel) {
   t_.conversation.Permissive();
-  EXPECT_EQ(nv_.ReadKeyCodes(), kResultBadReply);
+  EXPECT_EQ(nv_.ReadKeyCodes(), protocol::kResultBadReply);
   EXPECT_FALSE(LinkOpen());
   // The query, then a resend at each of the 3rd to 12th quiet reads, then CAN.
   const std::vector<Bytes> writes = Writes();
@@ -169,10 +169,10 @@ TEST_F(NvCommandsTest, SilentPrinterGetsTenResendsThenCancel) {
 
 TEST_F(NvCommandsTest, ShortAckGives300) {
   HookedClock clock(t_.clock);
-  CCommonNv nv(&util_, clock);
+  nv::CCommonNv nv(&util_, clock);
   clock.on_sleep = [this] { t_.conversation.ShortNextWrite(0); };
   t_.conversation.Expect(kQuery).Reply(Hex("37 72 40 31 30 00"), 20).Expect(kAck);
-  EXPECT_EQ(nv.ReadKeyCodes(), kResultWriteFailed);
+  EXPECT_EQ(nv.ReadKeyCodes(), protocol::kResultWriteFailed);
   EXPECT_FALSE(LinkOpen());
 }
 
@@ -182,7 +182,7 @@ TEST_F(NvCommandsTest, OverlongBlockIsCutAtItsBuffer) {
   Bytes flood = Hex("37 72 40");
   while (flood.size() < 1500) flood.insert(flood.end(), {0x41, 0x42});
   t_.conversation.Expect(kQuery).Reply(flood, 20).Expect(kAck);
-  EXPECT_EQ(nv_.ReadKeyCodes(), kResultOk);
+  EXPECT_EQ(nv_.ReadKeyCodes(), protocol::kResultOk);
   EXPECT_EQ(nv_.key_codes().size(), 510u);
   EXPECT_EQ(nv_.key_codes().back(), "AB");
   EXPECT_TRUE(t_.conversation.AllWritten());
@@ -197,7 +197,7 @@ TEST_F(NvCommandsTest, EndlessMoreBlocksAreCancelled) {
   // Every query and ACK releases another "more follows" block.
   t_.conversation.Permissive();
   for (int i = 0; i < 300; ++i) t_.conversation.Reply(Hex("37 72 41 31 30 00"), 5);
-  EXPECT_EQ(nv_.ReadKeyCodes(), kResultBadReply);
+  EXPECT_EQ(nv_.ReadKeyCodes(), protocol::kResultBadReply);
   EXPECT_EQ(Writes().back(), kCan);
   EXPECT_EQ(Writes().size(), 1u + 256u + 1u);  // the query, 256 ACKs, CAN
   EXPECT_FALSE(LinkOpen());

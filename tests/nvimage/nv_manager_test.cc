@@ -35,15 +35,15 @@ TEST(AutoAddressingTest, SkipsHeldCodesAndNeverUsesTheZeroRow) {
 }
 
 // Keeps the preview as it stood when the manager closed.
-class RecordingManager : public CNVDlg {
+class RecordingManager : public nv::CNVDlg {
  public:
-  using CNVDlg::CNVDlg;
+  using nv::CNVDlg::CNVDlg;
   platform::RgbImage preview;
 
  protected:
   void OnDestroy() override {
     preview = GetPicture(1040).GetImage();
-    CNVDlg::OnDestroy();
+    nv::CNVDlg::OnDestroy();
   }
 };
 
@@ -51,7 +51,7 @@ class NvManagerTest : public ::testing::Test, protected fakes::SimServices {
  protected:
   NvManagerTest() {
     util.SetLinkSettings(
-        {.interface = CDev::kInterfaceTcp, .port_name = "NET127.0.0.1", .tcp_port = 9100});
+        {.interface = devlink::CDev::kInterfaceTcp, .port_name = "NET127.0.0.1", .tcp_port = 9100});
   }
   std::string Bmp(const std::string& name, int width = 16, int height = 8) {
     const std::string path = dir.File(name);
@@ -86,8 +86,8 @@ class NvManagerTest : public ::testing::Test, protected fakes::SimServices {
   }
 
   platform_test::TempDir dir;
-  CCommonUtil util{services};
-  CCommonNv nv{&util, clock};
+  protocol::CCommonUtil util{services};
+  nv::CCommonNv nv{&util, clock};
   ui::ScriptedHost host{clock};
   RecordingManager manager{nv, registry};
 };

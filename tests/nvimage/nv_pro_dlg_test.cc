@@ -32,7 +32,7 @@ const std::string kBrokenLink =
 struct Rig {
   Rig() {
     util.SetLinkSettings(
-        {.interface = CDev::kInterfaceTcp, .port_name = "NET10.0.0.5", .tcp_port = 49664});
+        {.interface = devlink::CDev::kInterfaceTcp, .port_name = "NET10.0.0.5", .tcp_port = 49664});
   }
   // A later job of the same manager run: the link is up and the printer was identified.
   void OpenAndIdentified() {
@@ -40,20 +40,20 @@ struct Rig {
     nv.set_identified(1);
   }
   void AddItem(const std::string& name, size_t length, uint8_t fill) {
-    std::vector<NvDownloadItem> items = nv.download_list();
-    NvDownloadItem& item = items.emplace_back();
+    std::vector<nv::NvDownloadItem> items = nv.download_list();
+    nv::NvDownloadItem& item = items.emplace_back();
     item.name = name;
     item.data = Bytes(length, fill);
     nv.SetDownloadList(std::move(items));
   }
 
   fakes::TestServices t;
-  CCommonUtil util{t.services};
-  CCommonNv nv{&util, t.clock};
+  protocol::CCommonUtil util{t.services};
+  nv::CCommonNv nv{&util, t.clock};
   fakes::Conversation& talk = t.conversation;
 };
 
-class RecordingSink : public JobProgress {
+class RecordingSink : public jobs::JobProgress {
  public:
   void Show(int, const std::string&) override {}
   void Caption(int, const std::string& text) override { captions.push_back(text); }
@@ -69,7 +69,7 @@ TEST(NvJob, DownloadSharesSeventyStepsByItemSizeAndFillsTheBar) {
   r.talk.Expect(kMakerQuery).Reply(TextZ("_KORVANE"), 20);
   r.talk.Expect(Bytes(3000, 0xAA)).Expect(Bytes(1000, 0xBB));
   RecordingSink sink;
-  NvJob job(r.nv, sink, NvJobCode::kDownload, "");
+  nv::NvJob job(r.nv, sink, nv::NvJobCode::kDownload, "");
 
   // Driven as a program without windows drives it: sleep, then run the next event.
   std::vector<std::string> steps;
@@ -78,19 +78,19 @@ TEST(NvJob, DownloadSharesSeventyStepsByItemSizeAndFillsTheBar) {
   uint32_t delay_ms = 0;
   const auto arm = [&](int id, uint32_t ms) { next = id, delay_ms = ms; };
   job.runner().Start(arm);
-  JobState state = JobState::kRunning;
-  while (state == JobState::kRunning) {
+  jobs::JobState state = jobs::JobState::kRunning;
+  while (state == jobs::JobState::kRunning) {
     r.t.clock.Sleep(delay_ms);
     const uint64_t started = r.t.clock.NowMs();
     const int id = next;
     state = job.runner().RunEvent(id, arm);
     step_ms.push_back(r.t.clock.NowMs() - started);
     steps.push_back(std::to_string(id) + ": " + std::to_string(job.runner().position()) +
-                    (state == JobState::kRunning
+                    (state == jobs::JobState::kRunning
                          ? " -> " + std::to_string(next) + " in " + std::to_string(delay_ms)
                          : " end"));
   }
-  EXPECT_EQ(state, JobState::kDone);
+  EXPECT_EQ(state, jobs::JobState::kDone);
   // Open 5, maker 5 + 5, the job 5, items 52 and 17, the end of the download 5, the rest to 100.
   EXPECT_EQ(steps, (std::vector<std::string>{"1: 15 -> 1003 in 100", "1003: 20 -> 2000 in 100",
                                              "2000: 72 -> 2000 in 1000", "2000: 89 -> 2000 in 1000",
@@ -110,34 +110,34 @@ TEST(NvJob, DownloadSharesSeventyStepsByItemSizeAndFillsTheBar) {
 TEST(NvJob, FailuresEndWithCancelAndTheirOwnText) {
   struct Row {
     const char* name;
-    NvJobCode job;
+    nv::NvJobCode job;
     std::function<void(Rig&)> setup;
     std::string message;
   };
   const Row rows[] = {
-      {"port will not open", NvJobCode::kReadKeyCodes,
+      {"port will not open", nv::NvJobCode::kReadKeyCodes,
        [](Rig& r) {
          r.t.devices.record.connect_ok = false;
          r.t.devices.record.open_failure_cause = platform::FailureCause::kBadAddress;
        },
        "Port open error!\n10.0.0.5:49664: not an IPv4 address; type four numbers, e.g. "
        "192.168.0.10"},
-      {"another maker", NvJobCode::kReadKeyCodes,
+      {"another maker", nv::NvJobCode::kReadKeyCodes,
        [](Rig& r) { r.talk.Expect(kMakerQuery).Reply(TextZ("_KORVANF\x1b[2J"), 20); },
        "Printer model is not matched!\nThe printer says its maker is KORVANF[2J."},
-      {"key code list garbled", NvJobCode::kReadKeyCodes,
+      {"key code list garbled", nv::NvJobCode::kReadKeyCodes,
        [](Rig& r) {
          r.OpenAndIdentified();
          r.talk.Expect(kListQuery).Reply(Hex("41 42 43 44 00"), 20).Expect({0x18});
        },
        "Failed to read NV image address!"},
-      {"delete not written", NvJobCode::kDeleteImage,
+      {"delete not written", nv::NvJobCode::kDeleteImage,
        [](Rig& r) {
          r.OpenAndIdentified();
          r.talk.FailNextWrite();
        },
        kWriteFailed + kBrokenLink},
-      {"download item not written", NvJobCode::kDownload,
+      {"download item not written", nv::NvJobCode::kDownload,
        [](Rig& r) {
          r.OpenAndIdentified();
          r.AddItem("a.bmp", 10, 0x00);
@@ -150,16 +150,16 @@ TEST(NvJob, FailuresEndWithCancelAndTheirOwnText) {
     Rig r;
     row.setup(r);
     RecordingSink sink;
-    NvJob job(r.nv, sink, row.job, "10");
+    nv::NvJob job(r.nv, sink, row.job, "10");
     EXPECT_EQ(job.runner().message(), "Download process is stoped...");
     int next = 0;
     const auto arm = [&next](int id, uint32_t) { next = id; };
     job.runner().Start(arm);
-    JobState state = JobState::kRunning;
-    for (int guard = 0; state == JobState::kRunning && guard < 10; ++guard) {
+    jobs::JobState state = jobs::JobState::kRunning;
+    for (int guard = 0; state == jobs::JobState::kRunning && guard < 10; ++guard) {
       state = job.runner().RunEvent(next, arm);
     }
-    EXPECT_EQ(state, JobState::kFailed);
+    EXPECT_EQ(state, jobs::JobState::kFailed);
     EXPECT_EQ(job.runner().message(), row.message);
     EXPECT_TRUE(r.talk.AllWritten());
     EXPECT_TRUE(r.talk.Mismatches().empty());
@@ -169,7 +169,7 @@ TEST(NvJob, FailuresEndWithCancelAndTheirOwnText) {
 // ------------------------------------------------------------------ the dialog
 
 // Records the steps and the bar; can close the dialog after one step, as the user would.
-class ProbeDlg : public CNvProDlg {
+class ProbeDlg : public nv::CNvProDlg {
  public:
   std::vector<int> steps;
   int bar = 0;
@@ -178,16 +178,16 @@ class ProbeDlg : public CNvProDlg {
 
  protected:
   void OnTimer(int id) override {
-    CNvProDlg::OnTimer(id);
+    nv::CNvProDlg::OnTimer(id);
     steps.push_back(id);
-    bar = GetProgress(kNvProProgressId).GetPos();
+    bar = GetProgress(nv::kNvProProgressId).GetPos();
     if (id == close_after) scripted->Queue("close");
   }
 };
 
 class NvProDlgTest : public ::testing::Test, public Rig {
  protected:
-  int Run(NvJobCode job, const std::string& key_code = "") {
+  int Run(nv::NvJobCode job, const std::string& key_code = "") {
     dlg_.SetEngine(&nv);
     dlg_.SetJobCode(job);
     dlg_.SetKeyCode(key_code);
@@ -204,7 +204,7 @@ TEST_F(NvProDlgTest, DeletingOneImageReadsTheListAgain) {
   talk.Expect(Hex("1D 28 4C 04 00 30 42 31 30"));
   talk.Expect(kListQuery).Reply(Hex("37 72 40 31 31 41 42 00"), 20).Expect({0x06});
   nv.set_key_codes({"10", "11", "AB"});
-  EXPECT_EQ(Run(NvJobCode::kDeleteImage, "10"), ui::IDOK);
+  EXPECT_EQ(Run(nv::NvJobCode::kDeleteImage, "10"), ui::IDOK);
   EXPECT_EQ(dlg_.steps, (std::vector<int>{1, 1001, 1000, 9999}));
   EXPECT_EQ(dlg_.bar, 100);
   EXPECT_EQ(nv.key_codes(), (std::vector<std::string>{"11", "AB"}));
@@ -215,7 +215,7 @@ TEST_F(NvProDlgTest, UserCloseBetweenStepsEndsWithCancelAndSendsNothingMore) {
   talk.Expect(kMakerQuery).Reply(TextZ("_KORVANE"), 20);
   talk.Expect(Hex("1D 28 4C 04 00 30 42 31 30"));
   dlg_.close_after = 1001;
-  EXPECT_EQ(Run(NvJobCode::kDeleteImage, "10"), ui::IDCANCEL);
+  EXPECT_EQ(Run(nv::NvJobCode::kDeleteImage, "10"), ui::IDCANCEL);
   EXPECT_EQ(dlg_.message(), "Download process is stoped...");
   EXPECT_EQ(dlg_.steps, (std::vector<int>{1, 1001}));
   // The list is not read again: any further byte would be a mismatch.
@@ -228,7 +228,7 @@ TEST_F(NvProDlgTest, OnAnOpenIdentifiedLinkTheStartStepOnlyArmsTheJob) {
   // No open and no maker query: the list query is the first byte on the wire, at 100 ms (timer
   // 1) + 100 ms + the link's 10 ms pause before a write. A printer without images is a success.
   talk.Expect(kListQuery).Reply(Hex("37 72 40 00"), 20).Expect({0x06});
-  EXPECT_EQ(Run(NvJobCode::kReadKeyCodes), ui::IDOK);
+  EXPECT_EQ(Run(nv::NvJobCode::kReadKeyCodes), ui::IDOK);
   EXPECT_EQ(talk.WriteTimes()[0], 210u);
   EXPECT_EQ(t.devices.record.Count("Connect"), 1);
   EXPECT_TRUE(nv.key_codes().empty());
@@ -237,7 +237,7 @@ TEST_F(NvProDlgTest, OnAnOpenIdentifiedLinkTheStartStepOnlyArmsTheJob) {
 
 TEST_F(NvProDlgTest, PrintAllWithoutKeyCodesEndsWithTheWriteFailure) {
   OpenAndIdentified();
-  EXPECT_EQ(Run(NvJobCode::kPrintAll), ui::IDCANCEL);
+  EXPECT_EQ(Run(nv::NvJobCode::kPrintAll), ui::IDCANCEL);
   EXPECT_EQ(dlg_.message(), kWriteFailed);
   EXPECT_EQ(dlg_.steps, (std::vector<int>{1, 1004}));
   EXPECT_TRUE(talk.Written().empty());

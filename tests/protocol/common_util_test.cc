@@ -25,12 +25,12 @@ const Bytes kMakerQuery = Hex("1D 49 42");
 // A desktop serial link: reads return at once with what has arrived.
 struct UtilTest : ::testing::Test {
   fakes::TestServices t;
-  CCommonUtil util{t.services};
+  protocol::CCommonUtil util{t.services};
   fakes::Conversation& talk = t.conversation;
   uint64_t start = 0;  // virtual time when the link was up
 
   void SetUp() override {
-    util.SetLinkSettings({.interface = CDev::kInterfaceSerial, .port_name = "COM1"});
+    util.SetLinkSettings({.interface = devlink::CDev::kInterfaceSerial, .port_name = "COM1"});
     talk.Expect({0x00});  // the link's presence probe
     ASSERT_TRUE(util.OpenLink());
     start = t.clock.NowMs();
@@ -58,34 +58,37 @@ TEST_F(UtilTest, ModelRepliesAreCheckedByName) {
     uint32_t model_code;
     std::string model_name;
   } cases[] = {
-      {"hyphen", TextZ("_TMQ-D550"), kResultOk, MODEL_TMQD550, "TMQ-D550"},
-      {"space for the hyphen", TextZ("_TMQ D550"), kResultOk, MODEL_TMQD550, "TMQ D550"},
-      {"'_' at position 15", TextZ("ABCDEFGHIJKLMNO_TMQ-D550"), kResultOk, MODEL_TMQD550,
-       "BCDEFGHIJKLMNO_TMQ-D550"},
-      {"other number", TextZ("_TMQ-D551"), kResultNotAccepted, 0, ""},
-      {"'_' at position 16", TextZ("ABCDEFGHIJKLMNOP_TMQ-D550"), kResultNotAccepted, 0, ""},
-      {"NUL before the '_'", Cat({TextZ("AB"), TextZ("_TMQ-D550")}), kResultNotAccepted, 0, ""},
-      {"name cut short", TextZ("_TMQ-D5"), kResultNotAccepted, 0, ""},
+      {"hyphen", TextZ("_TMQ-D550"), protocol::kResultOk, protocol::MODEL_TMQD550, "TMQ-D550"},
+      {"space for the hyphen", TextZ("_TMQ D550"), protocol::kResultOk, protocol::MODEL_TMQD550,
+       "TMQ D550"},
+      {"'_' at position 15", TextZ("ABCDEFGHIJKLMNO_TMQ-D550"), protocol::kResultOk,
+       protocol::MODEL_TMQD550, "BCDEFGHIJKLMNO_TMQ-D550"},
+      {"other number", TextZ("_TMQ-D551"), protocol::kResultNotAccepted, 0, ""},
+      {"'_' at position 16", TextZ("ABCDEFGHIJKLMNOP_TMQ-D550"), protocol::kResultNotAccepted, 0,
+       ""},
+      {"NUL before the '_'", Cat({TextZ("AB"), TextZ("_TMQ-D550")}), protocol::kResultNotAccepted,
+       0, ""},
+      {"name cut short", TextZ("_TMQ-D5"), protocol::kResultNotAccepted, 0, ""},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
     fakes::TestServices t2;
-    CCommonUtil u(t2.services);
-    u.SetLinkSettings({.interface = CDev::kInterfaceTcp, .port_name = "NET10.0.0.5"});
+    protocol::CCommonUtil u(t2.services);
+    u.SetLinkSettings({.interface = devlink::CDev::kInterfaceTcp, .port_name = "NET10.0.0.5"});
     ASSERT_TRUE(u.OpenLink());
     t2.conversation.Expect(kModelQuery).Reply(c.reply, 20);
-    EXPECT_EQ(u.GetPrinterInfo(CCommonUtil::kModel), c.result);
+    EXPECT_EQ(u.GetPrinterInfo(protocol::CCommonUtil::kModel), c.result);
     EXPECT_EQ(u.identity().model_code, c.model_code);
     EXPECT_EQ(u.identity().model_name, c.model_name);
-    EXPECT_EQ(u.dev().is_open(), c.result == kResultOk);
-    EXPECT_EQ(t2.devices.record.open_devices, c.result == kResultOk ? 1 : 0);
+    EXPECT_EQ(u.dev().is_open(), c.result == protocol::kResultOk);
+    EXPECT_EQ(t2.devices.record.open_devices, c.result == protocol::kResultOk ? 1 : 0);
     EXPECT_TRUE(t2.conversation.AllWritten());
   }
 }
 
 TEST_F(UtilTest, StaleStatusReplyIsFollowedByTheModel) {
   talk.Expect(kModelQuery).Reply(Hex("37 20 00"), 0).Reply(TextZ("_TMQ-D550"), 10);
-  EXPECT_EQ(util.GetPrinterInfo(CCommonUtil::kModel), kResultOk);
+  EXPECT_EQ(util.GetPrinterInfo(protocol::CCommonUtil::kModel), protocol::kResultOk);
   EXPECT_EQ(util.identity().model_code, 2u);
   EXPECT_EQ(util.identity().model_name, "TMQ-D550");
   EXPECT_TRUE(LinkOpen());
@@ -93,14 +96,14 @@ TEST_F(UtilTest, StaleStatusReplyIsFollowedByTheModel) {
 
 TEST_F(UtilTest, StaleStatusReplyWithNothingAfterItFails) {
   talk.Expect(kModelQuery).Reply(Hex("37 20 00"), 0);
-  EXPECT_EQ(util.GetPrinterInfo(CCommonUtil::kModel), kResultNoReply);
+  EXPECT_EQ(util.GetPrinterInfo(protocol::CCommonUtil::kModel), protocol::kResultNoReply);
   EXPECT_TRUE(LinkClosed());
   EXPECT_EQ(talk.ReadCalls(), 2u);
 }
 
 TEST_F(UtilTest, SilentPrinterIsGivenUpAfterTwelveReadsAndTenResends) {
   for (int i = 0; i < 11; ++i) talk.Expect(kModelQuery);  // the query and ten resends
-  EXPECT_EQ(util.GetPrinterInfo(CCommonUtil::kModel), kResultNoReply);
+  EXPECT_EQ(util.GetPrinterInfo(protocol::CCommonUtil::kModel), protocol::kResultNoReply);
   EXPECT_TRUE(talk.AllWritten());
   EXPECT_EQ(talk.WriteCalls(), 12u);  // the probe, the query, ten resends
   EXPECT_EQ(talk.ReadCalls(), 12u);
@@ -116,20 +119,20 @@ TEST(SilentPrinter, IsReportedWithinTenSecondsOnEveryDesktopTransport) {
     const char* port;
     uint64_t ms;
   } cases[] = {
-      {CDev::kInterfaceSerial, "COM1", 430},
-      {CDev::kInterfaceBluetooth, "COM1", 430},
-      {CDev::kInterfaceUsb, "/dev/usb/lp0", 6230},
-      {CDev::kInterfaceTcp, "NET127.0.0.1", 6230},
+      {devlink::CDev::kInterfaceSerial, "COM1", 430},
+      {devlink::CDev::kInterfaceBluetooth, "COM1", 430},
+      {devlink::CDev::kInterfaceUsb, "/dev/usb/lp0", 6230},
+      {devlink::CDev::kInterfaceTcp, "NET127.0.0.1", 6230},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.port);
     fakes::TestServices t;
     t.conversation.Permissive();
-    CCommonUtil u(t.services);
+    protocol::CCommonUtil u(t.services);
     u.SetLinkSettings({.interface = c.interface, .port_name = c.port});
     const uint64_t start = t.clock.NowMs();
     ASSERT_TRUE(u.OpenLink());
-    EXPECT_EQ(u.GetPrinterInfo(CCommonUtil::kModel), kResultNoReply);
+    EXPECT_EQ(u.GetPrinterInfo(protocol::CCommonUtil::kModel), protocol::kResultNoReply);
     EXPECT_EQ(t.clock.NowMs() - start, c.ms);
   }
 }
@@ -137,26 +140,27 @@ TEST(SilentPrinter, IsReportedWithinTenSecondsOnEveryDesktopTransport) {
 TEST_F(UtilTest, ResendingStartsAtTheThirdEmptyRead) {
   // Read 1 and 2 empty, read 3 empty -> resend, read 4 empty -> resend, read 5 has the reply.
   talk.Expect(kModelQuery).Expect(kModelQuery).Expect(kModelQuery).Reply(TextZ("_TMQ-D550"));
-  EXPECT_EQ(util.GetPrinterInfo(CCommonUtil::kModel), kResultOk);
+  EXPECT_EQ(util.GetPrinterInfo(protocol::CCommonUtil::kModel), protocol::kResultOk);
   EXPECT_EQ(talk.ReadCalls(), 5u);
   EXPECT_TRUE(talk.AllWritten());
 }
 
 TEST_F(UtilTest, ModelReplyInPiecesIsJoinedOnEveryKindOfLink) {
   // Serial reads return at once, so the pieces lie several empty reads apart; TCP reads wait.
-  for (const int interface : {CDev::kInterfaceSerial, CDev::kInterfaceTcp}) {
+  for (const int interface : {devlink::CDev::kInterfaceSerial, devlink::CDev::kInterfaceTcp}) {
     SCOPED_TRACE(interface);
     fakes::TestServices t2;
-    CCommonUtil u(t2.services);
-    u.SetLinkSettings({.interface = interface,
-                       .port_name = interface == CDev::kInterfaceTcp ? "NET127.0.0.1" : "COM1"});
-    if (interface == CDev::kInterfaceSerial) t2.conversation.Expect({0x00});
+    protocol::CCommonUtil u(t2.services);
+    u.SetLinkSettings(
+        {.interface = interface,
+         .port_name = interface == devlink::CDev::kInterfaceTcp ? "NET127.0.0.1" : "COM1"});
+    if (interface == devlink::CDev::kInterfaceSerial) t2.conversation.Expect({0x00});
     ASSERT_TRUE(u.OpenLink());
     const uint64_t asked = t2.clock.NowMs();
     t2.conversation.Expect(kModelQuery).Reply(Text("_TMQ-"), 0).Reply(TextZ("D550"), 50);
-    EXPECT_EQ(u.GetPrinterInfo(CCommonUtil::kModel), kResultOk);
+    EXPECT_EQ(u.GetPrinterInfo(protocol::CCommonUtil::kModel), protocol::kResultOk);
     EXPECT_EQ(u.identity().model_name, "TMQ-D550");
-    EXPECT_EQ(t2.conversation.WriteCalls(), interface == CDev::kInterfaceSerial ? 2u : 1u);
+    EXPECT_EQ(t2.conversation.WriteCalls(), interface == devlink::CDev::kInterfaceSerial ? 2u : 1u);
     EXPECT_LE(t2.clock.NowMs() - asked, 100u);
   }
 }
@@ -164,7 +168,7 @@ TEST_F(UtilTest, ModelReplyInPiecesIsJoinedOnEveryKindOfLink) {
 TEST_F(UtilTest, PieceFollowedOnlyBySilenceIsDropped) {
   talk.Expect(kModelQuery).Reply(Text("_TMQ-"), 0);
   for (int i = 0; i < 10; ++i) talk.Expect(kModelQuery);
-  EXPECT_EQ(util.GetPrinterInfo(CCommonUtil::kModel), kResultNoReply);
+  EXPECT_EQ(util.GetPrinterInfo(protocol::CCommonUtil::kModel), protocol::kResultNoReply);
   EXPECT_TRUE(talk.AllWritten());
   EXPECT_TRUE(LinkClosed());
 }
@@ -173,7 +177,7 @@ TEST_F(UtilTest, DiscardedBytesCannotCompleteAShortModelReply) {
   // Joined, the reply is "xxxxxD550_TMQ": the '_' stands within the first 16 bytes, but what
   // follows it is no model name.
   talk.Expect(kModelQuery).Reply(Text("xxxxxD550"), 0).Reply(TextZ("_TMQ"), 10);
-  EXPECT_EQ(util.GetPrinterInfo(CCommonUtil::kModel), kResultNotAccepted);
+  EXPECT_EQ(util.GetPrinterInfo(protocol::CCommonUtil::kModel), protocol::kResultNotAccepted);
   EXPECT_EQ(util.identity().model_code, 0u);
   EXPECT_EQ(talk.ReadCalls(), 2u);
   EXPECT_TRUE(LinkClosed());
@@ -182,7 +186,7 @@ TEST_F(UtilTest, DiscardedBytesCannotCompleteAShortModelReply) {
 TEST_F(UtilTest, EndlessChatterWithoutNulDoesNotHangTheQuery) {
   talk.Expect(kModelQuery);
   for (int i = 0; i < 500; ++i) talk.Reply(Text("~~~~"), static_cast<uint32_t>(i * 10));
-  EXPECT_EQ(util.GetPrinterInfo(CCommonUtil::kModel), kResultNoReply);
+  EXPECT_EQ(util.GetPrinterInfo(protocol::CCommonUtil::kModel), protocol::kResultNoReply);
   EXPECT_TRUE(LinkClosed());
   EXPECT_LT(talk.ReadCalls(), 500u);
 }
@@ -194,22 +198,23 @@ TEST(FirmwareVersionNumberTest, ClassifiesTheTwoGenerations) {
     std::string reply;
     uint32_t number;
   } cases[] = {
-      {"_V1.00 090216", kFirmwareNewer},  // reads 160902
-      {"_V1.00 090116", kFirmwareOlder},  // reads 160901
-      {"_V2.00 170916", kFirmwareNewer},  // reads 161709
-      {"_ABCDEFGH", kFirmwareOlder},      // no digits
-      {"", kFirmwareOlder},
-      {"_9", kFirmwareOlder},                               // shorter than the pieces
-      {std::string("_V1 090216\0XX", 13), kFirmwareNewer},  // only up to the NUL
-      {"_V 0001-1", kFirmwareOlder},                        // "-10001": negative is no version
-      {"_V   0 16", kFirmwareOlder},                        // leading blanks: "16   0" reads 16
+      {"_V1.00 090216", protocol::kFirmwareNewer},  // reads 160902
+      {"_V1.00 090116", protocol::kFirmwareOlder},  // reads 160901
+      {"_V2.00 170916", protocol::kFirmwareNewer},  // reads 161709
+      {"_ABCDEFGH", protocol::kFirmwareOlder},      // no digits
+      {"", protocol::kFirmwareOlder},
+      {"_9", protocol::kFirmwareOlder},                               // shorter than the pieces
+      {std::string("_V1 090216\0XX", 13), protocol::kFirmwareNewer},  // only up to the NUL
+      {"_V 0001-1", protocol::kFirmwareOlder},  // "-10001": negative is no version
+      {"_V   0 16", protocol::kFirmwareOlder},  // leading blanks: "16   0" reads 16
   };
-  for (const auto& c : cases) EXPECT_EQ(FirmwareVersionNumber(c.reply), c.number) << c.reply;
+  for (const auto& c : cases)
+    EXPECT_EQ(protocol::FirmwareVersionNumber(c.reply), c.number) << c.reply;
 }
 
 TEST_F(UtilTest, VersionInTwoPiecesIsJoined) {
   talk.Expect(kVersionQuery).Reply(Text("_V1.00 0902"), 30).Reply(TextZ("16"), 400);
-  EXPECT_EQ(util.GetPrinterInfo(CCommonUtil::kFirmwareVersion), kResultOk);
+  EXPECT_EQ(util.GetPrinterInfo(protocol::CCommonUtil::kFirmwareVersion), protocol::kResultOk);
   EXPECT_EQ(util.identity().firmware_version_text, "V1.00 090216");
   EXPECT_EQ(util.identity().firmware_version, 160902u);
   EXPECT_TRUE(LinkOpen());
@@ -217,7 +222,7 @@ TEST_F(UtilTest, VersionInTwoPiecesIsJoined) {
 
 TEST_F(UtilTest, OlderGenerationVersion) {
   talk.Expect(kVersionQuery).Reply(TextZ("_V1.00 090116"), 30);
-  EXPECT_EQ(util.GetPrinterInfo(CCommonUtil::kFirmwareVersion), kResultOk);
+  EXPECT_EQ(util.GetPrinterInfo(protocol::CCommonUtil::kFirmwareVersion), protocol::kResultOk);
   EXPECT_EQ(util.identity().firmware_version_text, "V1.00 090116");
   EXPECT_EQ(util.identity().firmware_version, 101001u);
 }
@@ -227,7 +232,7 @@ TEST_F(UtilTest, OverlongVersionReplyIsCutAtTheBuffer) {
   talk.Expect(kVersionQuery)
       .Reply(Bytes(reply.begin(), reply.begin() + 25), 0)
       .Reply(Bytes(reply.begin() + 25, reply.end()), 20);
-  EXPECT_EQ(util.GetPrinterInfo(CCommonUtil::kFirmwareVersion), kResultOk);
+  EXPECT_EQ(util.GetPrinterInfo(protocol::CCommonUtil::kFirmwareVersion), protocol::kResultOk);
   EXPECT_EQ(util.identity().firmware_version_text, std::string(39, 'A'));
   // Each read asked only for the space left, and reading stopped when the buffer was full.
   std::vector<std::string> asked;
@@ -240,7 +245,7 @@ TEST_F(UtilTest, OverlongVersionReplyIsCutAtTheBuffer) {
 
 TEST_F(UtilTest, SilentPrinterGivesNoVersionAfterThreeSeconds) {
   talk.Expect(kVersionQuery);
-  EXPECT_EQ(util.GetPrinterInfo(CCommonUtil::kFirmwareVersion), kResultNoReply);
+  EXPECT_EQ(util.GetPrinterInfo(protocol::CCommonUtil::kFirmwareVersion), protocol::kResultNoReply);
   EXPECT_TRUE(LinkClosed());
   const std::vector<uint64_t> reads = ReadTimes();
   ASSERT_FALSE(reads.empty());
@@ -253,7 +258,7 @@ TEST_F(UtilTest, SilentPrinterGivesNoVersionAfterThreeSeconds) {
 
 TEST_F(UtilTest, PartialVersionAtTheDeadlineIsStillUsed) {
   talk.Expect(kVersionQuery).Reply(Text("_V1.00 090216"), 50);
-  EXPECT_EQ(util.GetPrinterInfo(CCommonUtil::kFirmwareVersion), kResultOk);
+  EXPECT_EQ(util.GetPrinterInfo(protocol::CCommonUtil::kFirmwareVersion), protocol::kResultOk);
   EXPECT_EQ(util.identity().firmware_version_text, "V1.00 090216");
   EXPECT_EQ(util.identity().firmware_version, 160902u);
   EXPECT_GT(t.clock.NowMs() - start - 10, 3000u);
@@ -268,21 +273,21 @@ TEST_F(UtilTest, OpenCheckReplies) {
     uint32_t result;
     const char* trace;
   } cases[] = {
-      {"37 80 50 00", kResultOk, "OK ID Data = 50 "},
-      {"37 81 50 00", kResultBadReply, "KVN:chk_OpenCheck: 1"},
-      {"38 80 50 00", kResultBadReply, "KVN:chk_OpenCheck: 2"},
+      {"37 80 50 00", protocol::kResultOk, "OK ID Data = 50 "},
+      {"37 81 50 00", protocol::kResultBadReply, "KVN:chk_OpenCheck: 1"},
+      {"38 80 50 00", protocol::kResultBadReply, "KVN:chk_OpenCheck: 2"},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.reply);
     fakes::TestServices t2;
-    CCommonUtil u(t2.services);
-    u.SetLinkSettings({.interface = CDev::kInterfaceTcp, .port_name = "NET10.0.0.5"});
+    protocol::CCommonUtil u(t2.services);
+    u.SetLinkSettings({.interface = devlink::CDev::kInterfaceTcp, .port_name = "NET10.0.0.5"});
     ASSERT_TRUE(u.OpenLink());
     t2.conversation.Expect(kOpenCheckQuery).Reply(Hex(c.reply), 150);
-    EXPECT_EQ(u.GetPrinterInfo(CCommonUtil::kOpenCheck), c.result);
-    EXPECT_EQ(u.dev().is_open(), c.result == kResultOk);
-    EXPECT_EQ(t2.devices.record.open_devices, c.result == kResultOk ? 1 : 0);
-    if (c.result == kResultOk) {
+    EXPECT_EQ(u.GetPrinterInfo(protocol::CCommonUtil::kOpenCheck), c.result);
+    EXPECT_EQ(u.dev().is_open(), c.result == protocol::kResultOk);
+    EXPECT_EQ(t2.devices.record.open_devices, c.result == protocol::kResultOk ? 1 : 0);
+    if (c.result == protocol::kResultOk) {
       EXPECT_EQ(u.identity().open_check_value, std::optional<uint8_t>(0x50));
     } else {
       EXPECT_FALSE(u.identity().open_check_value.has_value());
@@ -294,7 +299,7 @@ TEST_F(UtilTest, OpenCheckReplies) {
 
 TEST_F(UtilTest, SilentPrinterFailsTheOpenCheckAfterTenPausedResends) {
   for (int i = 0; i < 11; ++i) talk.Expect(kOpenCheckQuery);
-  EXPECT_EQ(util.GetPrinterInfo(CCommonUtil::kOpenCheck), kResultNoReply);
+  EXPECT_EQ(util.GetPrinterInfo(protocol::CCommonUtil::kOpenCheck), protocol::kResultNoReply);
   EXPECT_TRUE(talk.AllWritten());
   EXPECT_TRUE(LinkClosed());
   // 10 ms write pace, 200 ms, then ten attempts of read pace 10 + write pace 10 + 500 ms pause.
@@ -312,14 +317,14 @@ TEST_F(UtilTest, OpenCheckAcceptsAReplyToAResend) {
       .Expect(kOpenCheckQuery)
       .Expect(kOpenCheckQuery)
       .Reply(Hex("37 80 01 00"), 100);
-  EXPECT_EQ(util.GetPrinterInfo(CCommonUtil::kOpenCheck), kResultOk);
+  EXPECT_EQ(util.GetPrinterInfo(protocol::CCommonUtil::kOpenCheck), protocol::kResultOk);
   EXPECT_EQ(util.identity().open_check_value, std::optional<uint8_t>(0x01));
   EXPECT_TRUE(talk.AllWritten());
 }
 
 TEST_F(UtilTest, OpenCheckInPiecesIsJoinedWithoutAResend) {
   talk.Expect(kOpenCheckQuery).Reply(Hex("37"), 200).Reply(Hex("80 01"), 260).Reply(Hex("00"), 300);
-  EXPECT_EQ(util.GetPrinterInfo(CCommonUtil::kOpenCheck), kResultOk);
+  EXPECT_EQ(util.GetPrinterInfo(protocol::CCommonUtil::kOpenCheck), protocol::kResultOk);
   EXPECT_EQ(util.identity().open_check_value, std::optional<uint8_t>(0x01));
   EXPECT_EQ(talk.WriteCalls(), 2u);  // the probe and the query
 }
@@ -327,7 +332,7 @@ TEST_F(UtilTest, OpenCheckInPiecesIsJoinedWithoutAResend) {
 TEST_F(UtilTest, OpenCheckWithOnlyUnterminatedFourByteRepliesIsMalformed) {
   for (int i = 0; i < 10; ++i) talk.Expect(kOpenCheckQuery).Reply(Hex("37 80 50 01"), 100);
   talk.Expect(kOpenCheckQuery);
-  EXPECT_EQ(util.GetPrinterInfo(CCommonUtil::kOpenCheck), kResultBadReply);
+  EXPECT_EQ(util.GetPrinterInfo(protocol::CCommonUtil::kOpenCheck), protocol::kResultBadReply);
   EXPECT_TRUE(LinkClosed());
   EXPECT_TRUE(talk.AllWritten());
 }
@@ -339,25 +344,27 @@ TEST_F(UtilTest, MakerReplies) {
     Bytes reply;
     uint32_t result;
   } cases[] = {
-      {TextZ("_KORVANE"), kResultOk},           {TextZ("_KORVANEX"), kResultNotAccepted},
-      {TextZ("X_KORVANE"), kResultNotAccepted}, {TextZ("_KORVANF"), kResultNotAccepted},
-      {TextZ("_KORVAN"), kResultNotAccepted},
+      {TextZ("_KORVANE"), protocol::kResultOk},
+      {TextZ("_KORVANEX"), protocol::kResultNotAccepted},
+      {TextZ("X_KORVANE"), protocol::kResultNotAccepted},
+      {TextZ("_KORVANF"), protocol::kResultNotAccepted},
+      {TextZ("_KORVAN"), protocol::kResultNotAccepted},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(fakes::ToHex(c.reply));
     fakes::TestServices t2;
-    CCommonUtil u(t2.services);
-    u.SetLinkSettings({.interface = CDev::kInterfaceTcp, .port_name = "NET10.0.0.5"});
+    protocol::CCommonUtil u(t2.services);
+    u.SetLinkSettings({.interface = devlink::CDev::kInterfaceTcp, .port_name = "NET10.0.0.5"});
     ASSERT_TRUE(u.OpenLink());
     t2.conversation.Expect(kMakerQuery).Reply(c.reply, 20);
-    EXPECT_EQ(u.GetPrinterInfo(CCommonUtil::kMaker), c.result);
-    EXPECT_EQ(u.dev().is_open(), c.result == kResultOk);
+    EXPECT_EQ(u.GetPrinterInfo(protocol::CCommonUtil::kMaker), c.result);
+    EXPECT_EQ(u.dev().is_open(), c.result == protocol::kResultOk);
   }
 }
 
 TEST_F(UtilTest, SilentMakerQueryFails) {
   for (int i = 0; i < 11; ++i) talk.Expect(kMakerQuery);
-  EXPECT_EQ(util.GetPrinterInfo(CCommonUtil::kMaker), kResultNoReply);
+  EXPECT_EQ(util.GetPrinterInfo(protocol::CCommonUtil::kMaker), protocol::kResultNoReply);
   EXPECT_TRUE(LinkClosed());
 }
 
@@ -365,7 +372,7 @@ TEST_F(UtilTest, SilentMakerQueryFails) {
 
 TEST_F(UtilTest, CodePageReplyIsKeptWithItsHeader) {
   talk.Expect(kCodePageQuery).Reply(TextZ("_PC437"), 50);
-  EXPECT_EQ(util.GetPrinterInfo(CCommonUtil::kCodePage), kResultOk);
+  EXPECT_EQ(util.GetPrinterInfo(protocol::CCommonUtil::kCodePage), protocol::kResultOk);
   EXPECT_EQ(util.identity().code_page_text, "_PC437");
   EXPECT_EQ(ReadTimes().front(), 110u);  // 10 ms write pace, then 100 ms
   EXPECT_TRUE(LinkOpen());
@@ -373,13 +380,13 @@ TEST_F(UtilTest, CodePageReplyIsKeptWithItsHeader) {
 
 TEST(HandheldCodePageTest, SilentCodePageQueryStillSucceedsWithAnEmptyText) {
   fakes::TestServices t;
-  CCommonUtil util(t.services, /*handheld=*/true);  // waits longer before reading
+  protocol::CCommonUtil util(t.services, /*handheld=*/true);  // waits longer before reading
   t.conversation.Expect({0x00}).Expect(kCodePageQuery).Reply(TextZ("_OLD"), 0);
   ASSERT_TRUE(util.OpenLink());
-  ASSERT_EQ(util.GetPrinterInfo(CCommonUtil::kCodePage), kResultOk);
+  ASSERT_EQ(util.GetPrinterInfo(protocol::CCommonUtil::kCodePage), protocol::kResultOk);
   const uint64_t asked = t.clock.NowMs();
   for (int i = 0; i < 11; ++i) t.conversation.Expect(kCodePageQuery);
-  EXPECT_EQ(util.GetPrinterInfo(CCommonUtil::kCodePage), kResultOk);
+  EXPECT_EQ(util.GetPrinterInfo(protocol::CCommonUtil::kCodePage), protocol::kResultOk);
   EXPECT_EQ(util.identity().code_page_text, "");
   const fakes::Call* first_read = nullptr;
   for (const fakes::Call& c : t.devices.record.calls) {
@@ -398,7 +405,7 @@ TEST_F(UtilTest, ClosedLinkSendsNothing) {
   const size_t calls = t.devices.record.calls.size();
   const uint64_t now = t.clock.NowMs();
   for (uint32_t kind = 0; kind <= 4; ++kind) {
-    EXPECT_EQ(util.GetPrinterInfo(kind), kResultNotOpen) << kind;
+    EXPECT_EQ(util.GetPrinterInfo(kind), protocol::kResultNotOpen) << kind;
   }
   EXPECT_EQ(t.devices.record.calls.size(), calls);
   EXPECT_EQ(t.clock.NowMs(), now);
@@ -406,7 +413,7 @@ TEST_F(UtilTest, ClosedLinkSendsNothing) {
 }
 
 TEST_F(UtilTest, UnknownKindDoesNothing) {
-  EXPECT_EQ(util.GetPrinterInfo(7), kResultOk);
+  EXPECT_EQ(util.GetPrinterInfo(7), protocol::kResultOk);
   EXPECT_EQ(talk.Written(), Bytes{0x00});
   EXPECT_EQ(t.clock.NowMs(), start);
   EXPECT_TRUE(LinkOpen());
@@ -419,8 +426,8 @@ TEST_F(UtilTest, QueryThatCannotBeWrittenClosesTheLink) {
     SCOPED_TRACE(kind);
     for (bool short_write : {false, true}) {
       fakes::TestServices t2;
-      CCommonUtil u(t2.services);
-      u.SetLinkSettings({.interface = CDev::kInterfaceTcp, .port_name = "NET10.0.0.5"});
+      protocol::CCommonUtil u(t2.services);
+      u.SetLinkSettings({.interface = devlink::CDev::kInterfaceTcp, .port_name = "NET10.0.0.5"});
       ASSERT_TRUE(u.OpenLink());
       t2.conversation.Expect(queries[kind]);
       if (short_write) {
@@ -428,7 +435,7 @@ TEST_F(UtilTest, QueryThatCannotBeWrittenClosesTheLink) {
       } else {
         t2.conversation.FailNextWrite();
       }
-      EXPECT_EQ(u.GetPrinterInfo(kind), kResultWriteFailed);
+      EXPECT_EQ(u.GetPrinterInfo(kind), protocol::kResultWriteFailed);
       EXPECT_FALSE(u.dev().is_open());
       EXPECT_EQ(t2.devices.record.open_devices, 0);
       EXPECT_EQ(t2.conversation.ReadCalls(), 0u);
@@ -438,22 +445,23 @@ TEST_F(UtilTest, QueryThatCannotBeWrittenClosesTheLink) {
 
 TEST(CommonUtilSettingsTest, OpenLinkUsesTheHandedOverSettingOnce) {
   fakes::TestServices t;
-  CCommonUtil util(t.services);
+  protocol::CCommonUtil util(t.services);
   EXPECT_EQ(util.identity().model_code, 1u);
   // Before any hand-over: the first COM port with DTR/DSR handshake.
   t.conversation.Expect({0x00});
   ASSERT_TRUE(util.OpenLink());
-  EXPECT_EQ(util.dev().settings(), (LinkSettings{.port_name = "COM1:", .flow_control = 1}));
+  EXPECT_EQ(util.dev().settings(),
+            (devlink::LinkSettings{.port_name = "COM1:", .flow_control = 1}));
   util.CloseLink();
   EXPECT_EQ(t.devices.record.open_devices, 0);
 
-  const LinkSettings tcp{.interface = 3,
-                         .port_name = "NET127.0.0.10",
-                         .baud_rate = 9600,
-                         .parity = 2,
-                         .data_bits = 7,
-                         .stop_bits = 2,
-                         .tcp_port = 9101};
+  const devlink::LinkSettings tcp{.interface = 3,
+                                  .port_name = "NET127.0.0.10",
+                                  .baud_rate = 9600,
+                                  .parity = 2,
+                                  .data_bits = 7,
+                                  .stop_bits = 2,
+                                  .tcp_port = 9101};
   util.SetLinkSettings(tcp);
   EXPECT_TRUE(t.devices.record.connects.empty());  // handing over opens nothing
   ASSERT_TRUE(util.OpenLink());

@@ -35,8 +35,8 @@ struct Rig {
   }
   bool LinkOpen() const { return util.dev().is_open(); }
   fakes::TestServices t;
-  CCommonUtil util;
-  CCommonVmsm vmsm{&util, t.clock};
+  protocol::CCommonUtil util;
+  protocol::CCommonVmsm vmsm{&util, t.clock};
 };
 
 // A desktop serial link to a scripted printer, open and ready.
@@ -44,7 +44,7 @@ class VmsmTest : public ::testing::Test {
  protected:
   void SetUp() override {
     t_.conversation.Expect({0x00});  // the link's presence probe
-    util_.SetLinkSettings({.interface = CDev::kInterfaceSerial});
+    util_.SetLinkSettings({.interface = devlink::CDev::kInterfaceSerial});
     ASSERT_TRUE(util_.OpenLink());
     writes_at_open_ = t_.conversation.WriteCalls();
   }
@@ -55,33 +55,33 @@ class VmsmTest : public ::testing::Test {
   uint64_t Now() const { return t_.clock.NowMs(); }
 
   fakes::TestServices t_;
-  CCommonUtil util_{t_.services};
-  CCommonVmsm vmsm_{&util_, t_.clock};
+  protocol::CCommonUtil util_{t_.services};
+  protocol::CCommonVmsm vmsm_{&util_, t_.clock};
   size_t writes_at_open_ = 0;
 };
 
 // ---------------------------------------------------------------- link closed
 
 TEST_F(VmsmTest, ClosedLinkGives101AndSendsNothing) {
-  const std::pair<const char*, std::function<uint32_t(CCommonVmsm&)>> operations[] = {
-      {"EndSetting", [](CCommonVmsm& v) { return v.EndSetting(); }},
-      {"ReadSwitch", [](CCommonVmsm& v) { return v.ReadSwitch(1); }},
-      {"WriteSwitch", [](CCommonVmsm& v) { return v.WriteSwitch(1); }},
-      {"ReadSerial", [](CCommonVmsm& v) { return v.ReadSerial(1); }},
-      {"WriteSerial", [](CCommonVmsm& v) { return v.WriteSerial(1); }},
-      {"ReadTearOff", [](CCommonVmsm& v) { return v.ReadTearOff(); }},
-      {"WriteTearOff", [](CCommonVmsm& v) { return v.WriteTearOff(); }},
-      {"ReadRfInterface", [](CCommonVmsm& v) { return v.ReadRfInterface(); }},
-      {"WriteRfInterface", [](CCommonVmsm& v) { return v.WriteRfInterface(); }},
-      {"FactoryDefault", [](CCommonVmsm& v) { return v.FactoryDefault(); }},
-      {"ReadBtInfo", [](CCommonVmsm& v) { return v.ReadBtInfo('d'); }},
-      {"WriteBtInfo", [](CCommonVmsm& v) { return v.WriteBtInfo(); }},
-      {"ReadSentinel", [](CCommonVmsm& v) { return v.ReadSentinel(1); }},
-      {"WriteSentinel", [](CCommonVmsm& v) { return v.WriteSentinel(1); }},
+  const std::pair<const char*, std::function<uint32_t(protocol::CCommonVmsm&)>> operations[] = {
+      {"EndSetting", [](protocol::CCommonVmsm& v) { return v.EndSetting(); }},
+      {"ReadSwitch", [](protocol::CCommonVmsm& v) { return v.ReadSwitch(1); }},
+      {"WriteSwitch", [](protocol::CCommonVmsm& v) { return v.WriteSwitch(1); }},
+      {"ReadSerial", [](protocol::CCommonVmsm& v) { return v.ReadSerial(1); }},
+      {"WriteSerial", [](protocol::CCommonVmsm& v) { return v.WriteSerial(1); }},
+      {"ReadTearOff", [](protocol::CCommonVmsm& v) { return v.ReadTearOff(); }},
+      {"WriteTearOff", [](protocol::CCommonVmsm& v) { return v.WriteTearOff(); }},
+      {"ReadRfInterface", [](protocol::CCommonVmsm& v) { return v.ReadRfInterface(); }},
+      {"WriteRfInterface", [](protocol::CCommonVmsm& v) { return v.WriteRfInterface(); }},
+      {"FactoryDefault", [](protocol::CCommonVmsm& v) { return v.FactoryDefault(); }},
+      {"ReadBtInfo", [](protocol::CCommonVmsm& v) { return v.ReadBtInfo('d'); }},
+      {"WriteBtInfo", [](protocol::CCommonVmsm& v) { return v.WriteBtInfo(); }},
+      {"ReadSentinel", [](protocol::CCommonVmsm& v) { return v.ReadSentinel(1); }},
+      {"WriteSentinel", [](protocol::CCommonVmsm& v) { return v.WriteSentinel(1); }},
   };
   util_.dev().Close();
   for (const auto& [name, run] : operations) {
-    EXPECT_EQ(run(vmsm_), kResultNotOpen) << name;
+    EXPECT_EQ(run(vmsm_), protocol::kResultNotOpen) << name;
   }
   EXPECT_EQ(OperationWrites(), 0u);
   EXPECT_TRUE(t_.conversation.Mismatches().empty());
@@ -89,7 +89,7 @@ TEST_F(VmsmTest, ClosedLinkGives101AndSendsNothing) {
 
 TEST_F(VmsmTest, InitSettingTriesToSendOnAClosedLink) {
   util_.dev().Close();
-  EXPECT_EQ(vmsm_.InitSetting(), kResultWriteFailed);
+  EXPECT_EQ(vmsm_.InitSetting(), protocol::kResultWriteFailed);
   EXPECT_FALSE(LinkOpen());
 }
 
@@ -97,7 +97,7 @@ TEST_F(VmsmTest, InitSettingTriesToSendOnAClosedLink) {
 
 TEST_F(VmsmTest, InitSettingAccepted) {
   t_.conversation.Expect(Hex("1D 28 45 03 00 01 49 4E")).Reply(Hex("37 20 00"), 100);
-  EXPECT_EQ(vmsm_.InitSetting(), kResultOk);
+  EXPECT_EQ(vmsm_.InitSetting(), protocol::kResultOk);
   EXPECT_TRUE(LinkOpen());
   EXPECT_TRUE(t_.conversation.AllWritten());
   EXPECT_TRUE(t_.conversation.AllRead());
@@ -110,8 +110,8 @@ TEST_F(VmsmTest, RepliesInPiecesAreJoined) {
       .Expect(Hex("1F 1F 69 64"))
       .Reply(Cat({Hex("37 42 64"), Text("Coun")}), 50)
       .Reply(TextZ("ter 2"), 130);
-  EXPECT_EQ(vmsm_.InitSetting(), kResultOk);
-  EXPECT_EQ(vmsm_.ReadBtInfo('d'), kResultOk);
+  EXPECT_EQ(vmsm_.InitSetting(), protocol::kResultOk);
+  EXPECT_EQ(vmsm_.ReadBtInfo('d'), protocol::kResultOk);
   EXPECT_EQ(vmsm_.settings().BtName, "Counter 2");
   EXPECT_EQ(OperationWrites(), 2u);  // no resends
   EXPECT_TRUE(t_.conversation.AllRead());
@@ -119,20 +119,20 @@ TEST_F(VmsmTest, RepliesInPiecesAreJoined) {
 
 TEST_F(VmsmTest, InitSettingWrongReplyGives109AndCloses) {
   t_.conversation.Expect(Hex("1D 28 45 03 00 01 49 4E")).Reply(Hex("37 21 00"), 100);
-  EXPECT_EQ(vmsm_.InitSetting(), kResultBadReply);
+  EXPECT_EQ(vmsm_.InitSetting(), protocol::kResultBadReply);
   EXPECT_FALSE(LinkOpen());
 }
 
 TEST_F(VmsmTest, InitSettingSilentPrinterGives301AfterTenTries) {
   t_.conversation.Permissive();
-  EXPECT_EQ(vmsm_.InitSetting(), kResultNoReply);
+  EXPECT_EQ(vmsm_.InitSetting(), protocol::kResultNoReply);
   EXPECT_FALSE(LinkOpen());
   EXPECT_EQ(OperationWrites(), 11u);  // the command and a resend after each of ten reads
 }
 
 TEST_F(VmsmTest, EndSettingBytes) {
   t_.conversation.Expect(Hex("1D 28 45 04 00 02 4F 55 54"));
-  EXPECT_EQ(vmsm_.EndSetting(), kResultOk);
+  EXPECT_EQ(vmsm_.EndSetting(), protocol::kResultOk);
   EXPECT_TRUE(t_.conversation.AllWritten());
   EXPECT_TRUE(LinkOpen());
 }
@@ -141,7 +141,7 @@ TEST_F(VmsmTest, EndSettingBytes) {
 
 TEST_F(VmsmTest, ReadSwitch2GivesCodePage33) {
   t_.conversation.Expect(Hex("1D 28 45 02 00 04 02")).Reply(SwitchReply("00001100"), 50);
-  EXPECT_EQ(vmsm_.ReadSwitch(2), kResultOk);
+  EXPECT_EQ(vmsm_.ReadSwitch(2), protocol::kResultOk);
   EXPECT_EQ(vmsm_.settings().CodePage, 33u);
   EXPECT_TRUE(LinkOpen());
   EXPECT_TRUE(t_.conversation.AllRead());
@@ -152,7 +152,7 @@ TEST_F(VmsmTest, ReadSwitchJoinsAReplyInPieces) {
   t_.conversation.Expect(Hex("1D 28 45 02 00 04 01"))
       .Reply(Bytes(reply.begin(), reply.begin() + 4), 100)
       .Reply(Bytes(reply.begin() + 4, reply.end()), 700);
-  EXPECT_EQ(vmsm_.ReadSwitch(1), kResultOk);
+  EXPECT_EQ(vmsm_.ReadSwitch(1), protocol::kResultOk);
   EXPECT_EQ(vmsm_.settings().Density, 3u);
   EXPECT_EQ(vmsm_.settings().Speed, 1u);
   EXPECT_EQ(vmsm_.settings().LCharMode, 0u);
@@ -165,26 +165,27 @@ TEST_F(VmsmTest, ReadSwitchFailuresCloseAndChangeNothing) {
     Bytes reply;
     uint32_t result;
   } cases[] = {
-      {"wrong mark", Cat({Hex("38 21"), Text("11111111"), Hex("00")}), kResultBadReply},
-      {"wrong kind", Cat({Hex("37 22"), Text("11111111"), Hex("00")}), kResultBadReply},
-      {"no closing 00h", Cat({Hex("37 21"), Text("11111111"), Hex("01")}), kResultBadReply},
-      {"short", Cat({Hex("37 21"), Text("1111111")}), kResultNoReply},
-      {"overshoot", Cat({SwitchReply("11111111"), Hex("00")}), kResultNoReply},
-      {"silent", {}, kResultNoReply},
+      {"wrong mark", Cat({Hex("38 21"), Text("11111111"), Hex("00")}), protocol::kResultBadReply},
+      {"wrong kind", Cat({Hex("37 22"), Text("11111111"), Hex("00")}), protocol::kResultBadReply},
+      {"no closing 00h", Cat({Hex("37 21"), Text("11111111"), Hex("01")}),
+       protocol::kResultBadReply},
+      {"short", Cat({Hex("37 21"), Text("1111111")}), protocol::kResultNoReply},
+      {"overshoot", Cat({SwitchReply("11111111"), Hex("00")}), protocol::kResultNoReply},
+      {"silent", {}, protocol::kResultNoReply},
   };
   for (const Case& c : cases) {
     Rig rig;
     ASSERT_TRUE(rig.Open());
     fakes::TestServices& t = rig.t;
-    CCommonVmsm& vmsm = rig.vmsm;
+    protocol::CCommonVmsm& vmsm = rig.vmsm;
     t.conversation.Expect(Hex("1D 28 45 02 00 04 01"));
     if (!c.reply.empty()) t.conversation.Reply(c.reply, 30);
-    const PrinterSettings before = vmsm.settings();
+    const protocol::PrinterSettings before = vmsm.settings();
     const uint64_t start = t.clock.NowMs();
     EXPECT_EQ(vmsm.ReadSwitch(1), c.result) << c.name;
     EXPECT_FALSE(rig.LinkOpen()) << c.name;
     EXPECT_EQ(vmsm.settings(), before) << c.name;
-    if (c.result == kResultNoReply) {
+    if (c.result == protocol::kResultNoReply) {
       // 150 ms before the first read, then more than 2000 ms of collection, then the close.
       EXPECT_GT(t.clock.NowMs() - start, 150u + 2000u + kSerialCloseMs) << c.name;
       EXPECT_LT(t.clock.NowMs() - start, 150u + 2000u + kSerialCloseMs + 100u) << c.name;
@@ -195,7 +196,7 @@ TEST_F(VmsmTest, ReadSwitchFailuresCloseAndChangeNothing) {
 TEST_F(VmsmTest, WriteSwitch7WithMsr6) {
   vmsm_.settings().Msr = 6;
   t_.conversation.Expect(Hex("1D 28 45 0B 00 03")).Expect(Cat({Hex("07"), Text("01112222")}));
-  EXPECT_EQ(vmsm_.WriteSwitch(7), kResultOk);
+  EXPECT_EQ(vmsm_.WriteSwitch(7), protocol::kResultOk);
   EXPECT_TRUE(t_.conversation.AllWritten());
   EXPECT_EQ(OperationWrites(), 2u);
 }
@@ -205,13 +206,13 @@ TEST_F(VmsmTest, WriteSwitch1FullSpeedIsWrittenAsZero) {
   vmsm_.settings().LCharMode = 0;
   vmsm_.settings().Density = 4;
   t_.conversation.Expect(Hex("1D 28 45 0B 00 03")).Expect(Cat({Hex("01"), Text("22200100")}));
-  EXPECT_EQ(vmsm_.WriteSwitch(1), kResultOk);
+  EXPECT_EQ(vmsm_.WriteSwitch(1), protocol::kResultOk);
   EXPECT_TRUE(t_.conversation.AllWritten());
 }
 
 TEST_F(VmsmTest, WriteSwitchPausesHalfASecondBetweenItsHalves) {
   t_.conversation.Permissive();
-  EXPECT_EQ(vmsm_.WriteSwitch(3), kResultOk);
+  EXPECT_EQ(vmsm_.WriteSwitch(3), protocol::kResultOk);
   const std::vector<uint64_t>& times = t_.conversation.WriteTimes();
   ASSERT_EQ(times.size(), writes_at_open_ + 2);
   EXPECT_EQ(times[writes_at_open_ + 1] - times[writes_at_open_], 500u + kLinkPauseMs);
@@ -221,7 +222,7 @@ TEST_F(VmsmTest, WriteSwitchPausesHalfASecondBetweenItsHalves) {
 TEST_F(VmsmTest, WriteSwitchFailedWriteGives300AndCloses) {
   t_.conversation.Permissive();
   t_.conversation.FailNextWrite();
-  EXPECT_EQ(vmsm_.WriteSwitch(1), kResultWriteFailed);
+  EXPECT_EQ(vmsm_.WriteSwitch(1), protocol::kResultWriteFailed);
   EXPECT_FALSE(LinkOpen());
   EXPECT_EQ(t_.conversation.Written().size(), 1u);  // only the probe byte
 }
@@ -229,7 +230,7 @@ TEST_F(VmsmTest, WriteSwitchFailedWriteGives300AndCloses) {
 TEST_F(VmsmTest, WriteSwitchShortFirstHalfGives300AndSendsNoMore) {
   t_.conversation.Permissive();
   t_.conversation.ShortNextWrite(3);
-  EXPECT_EQ(vmsm_.WriteSwitch(5), kResultWriteFailed);
+  EXPECT_EQ(vmsm_.WriteSwitch(5), protocol::kResultWriteFailed);
   EXPECT_FALSE(LinkOpen());
   EXPECT_EQ(OperationWrites(), 1u);
 }
@@ -245,7 +246,7 @@ TEST_F(VmsmTest, ReadSerialItems) {
       .Reply(Cat({Hex("37 33 33 1F"), TextZ("2")}), 40)
       .Expect(Hex("1D 28 45 02 00 0C 04"))
       .Reply(Cat({Hex("37 33 34 1F"), TextZ("7")}), 40);
-  for (uint8_t a = 1; a <= 4; ++a) EXPECT_EQ(vmsm_.ReadSerial(a), kResultOk) << int{a};
+  for (uint8_t a = 1; a <= 4; ++a) EXPECT_EQ(vmsm_.ReadSerial(a), protocol::kResultOk) << int{a};
   EXPECT_EQ(vmsm_.settings().Baudrate, 9600u);
   EXPECT_EQ(vmsm_.settings().Parity, 2u);
   EXPECT_EQ(vmsm_.settings().Flowcontrol, 2u);
@@ -258,7 +259,7 @@ TEST_F(VmsmTest, ReadSerialResendsOnSilence) {
   t_.conversation.Expect(Hex("1D 28 45 02 00 0C 01"))
       .Expect(Hex("1D 28 45 02 00 0C 01"))
       .Reply(Cat({Hex("37 33 31 1F"), TextZ("57600")}), 5);
-  EXPECT_EQ(vmsm_.ReadSerial(1), kResultOk);
+  EXPECT_EQ(vmsm_.ReadSerial(1), protocol::kResultOk);
   EXPECT_EQ(vmsm_.settings().Baudrate, 57600u);
   EXPECT_TRUE(t_.conversation.AllWritten());
 }
@@ -269,20 +270,21 @@ TEST_F(VmsmTest, ReadSerialFailures) {
     Bytes reply;
     uint32_t result;
   } cases[] = {
-      {"wrong item", Cat({Hex("37 33 32 1F"), TextZ("9600")}), kResultBadReply},
-      {"no separator", Cat({Hex("37 33 31 20"), TextZ("9600")}), kResultBadReply},
-      {"twelve bytes without 00h", Cat({Hex("37 33 31 1F"), Text("11520011")}), kResultNoReply},
-      {"no value", Hex("37 33 31 1F 00"), kResultNoReply},
-      {"silent", {}, kResultNoReply},
+      {"wrong item", Cat({Hex("37 33 32 1F"), TextZ("9600")}), protocol::kResultBadReply},
+      {"no separator", Cat({Hex("37 33 31 20"), TextZ("9600")}), protocol::kResultBadReply},
+      {"twelve bytes without 00h", Cat({Hex("37 33 31 1F"), Text("11520011")}),
+       protocol::kResultNoReply},
+      {"no value", Hex("37 33 31 1F 00"), protocol::kResultNoReply},
+      {"silent", {}, protocol::kResultNoReply},
   };
   for (const Case& c : cases) {
     Rig rig;
     ASSERT_TRUE(rig.Open());
     fakes::TestServices& t = rig.t;
-    CCommonVmsm& vmsm = rig.vmsm;
+    protocol::CCommonVmsm& vmsm = rig.vmsm;
     t.conversation.Permissive();
     if (!c.reply.empty()) t.conversation.Reply(c.reply, 20);
-    const PrinterSettings before = vmsm.settings();
+    const protocol::PrinterSettings before = vmsm.settings();
     EXPECT_EQ(vmsm.ReadSerial(1), c.result) << c.name;
     EXPECT_FALSE(rig.LinkOpen()) << c.name;
     EXPECT_EQ(vmsm.settings(), before) << c.name;
@@ -295,7 +297,7 @@ TEST_F(VmsmTest, ReadSerialFailures) {
 TEST_F(VmsmTest, ReadSerialStalledReplyGivesUp) {
   t_.conversation.Expect(Hex("1D 28 45 02 00 0C 01")).Reply(Hex("37 33 31 1F 31"), 20);
   const uint64_t start = Now();
-  EXPECT_EQ(vmsm_.ReadSerial(1), kResultNoReply);
+  EXPECT_EQ(vmsm_.ReadSerial(1), protocol::kResultNoReply);
   EXPECT_FALSE(LinkOpen());
   EXPECT_LT(Now() - start, 3000u);
   EXPECT_EQ(vmsm_.settings().Baudrate, 115200u);
@@ -304,7 +306,7 @@ TEST_F(VmsmTest, ReadSerialStalledReplyGivesUp) {
 TEST_F(VmsmTest, WriteSerialBaud1200GoesOutAs115200) {
   vmsm_.settings().Baudrate = 1200;
   t_.conversation.Expect(Cat({Hex("1D 28 45 08 00 0B 01"), Text("115200")}));
-  EXPECT_EQ(vmsm_.WriteSerial(1), kResultOk);
+  EXPECT_EQ(vmsm_.WriteSerial(1), protocol::kResultOk);
   EXPECT_TRUE(t_.conversation.AllWritten());
 }
 
@@ -315,9 +317,9 @@ TEST_F(VmsmTest, WriteSerialDigits) {
   t_.conversation.Expect(Cat({Hex("1D 28 45 03 00 0B 02"), Text("1")}))
       .Expect(Cat({Hex("1D 28 45 03 00 0B 03"), Text("2")}))
       .Expect(Cat({Hex("1D 28 45 03 00 0B 04"), Text("8")}));
-  for (uint8_t a = 2; a <= 4; ++a) EXPECT_EQ(vmsm_.WriteSerial(a), kResultOk);
+  for (uint8_t a = 2; a <= 4; ++a) EXPECT_EQ(vmsm_.WriteSerial(a), protocol::kResultOk);
   EXPECT_TRUE(t_.conversation.AllWritten());
-  EXPECT_EQ(vmsm_.WriteSerial(5), kResultValueRefused);
+  EXPECT_EQ(vmsm_.WriteSerial(5), protocol::kResultValueRefused);
   EXPECT_TRUE(LinkOpen());
 }
 
@@ -325,14 +327,14 @@ TEST_F(VmsmTest, WriteSerialDigits) {
 
 TEST_F(VmsmTest, ReadTearOff256) {
   t_.conversation.Expect(Hex("1D 28 45 02 00 21 00")).Reply(Hex("37 35 30 1F 00 01 00"), 30);
-  EXPECT_EQ(vmsm_.ReadTearOff(), kResultOk);
+  EXPECT_EQ(vmsm_.ReadTearOff(), protocol::kResultOk);
   EXPECT_EQ(vmsm_.settings().CuttingPosition, 256u);
 }
 
 TEST_F(VmsmTest, ReadTearOffWrongHeader) {
   vmsm_.settings().CuttingPosition = 77;
   t_.conversation.Expect(Hex("1D 28 45 02 00 21 00")).Reply(Hex("37 35 31 1F 00 01 00"), 30);
-  EXPECT_EQ(vmsm_.ReadTearOff(), kResultBadReply);
+  EXPECT_EQ(vmsm_.ReadTearOff(), protocol::kResultBadReply);
   EXPECT_FALSE(LinkOpen());
   EXPECT_EQ(vmsm_.settings().CuttingPosition, 77u);
 }
@@ -341,7 +343,7 @@ TEST_F(VmsmTest, WriteTearOffThenPauses) {
   vmsm_.settings().CuttingPosition = 288;
   t_.conversation.Expect(Hex("1D 28 45 04 00 20 00 20 01"));
   const uint64_t start = Now();
-  EXPECT_EQ(vmsm_.WriteTearOff(), kResultOk);
+  EXPECT_EQ(vmsm_.WriteTearOff(), protocol::kResultOk);
   EXPECT_EQ(Now() - start, kLinkPauseMs + 500u);
   EXPECT_TRUE(t_.conversation.AllWritten());
 }
@@ -355,14 +357,15 @@ TEST_F(VmsmTest, ReadRfInterface) {
     uint32_t result;
     uint32_t rf;
   } cases[] = {
-      {"c7 set", Cat({Hex("37 21"), TextZ("00000010")}), kResultOk, 2},
-      {"both set", Cat({Hex("37 21"), TextZ("00000011")}), kResultOk, 2},
-      {"c8 set", Cat({Hex("37 21"), TextZ("00000001")}), kResultOk, 1},
-      {"neither", Cat({Hex("37 21"), TextZ("00000000")}), kResultOk, 0},
-      {"junk first", Cat({Hex("41 37 20 42"), Hex("37 21"), TextZ("00000001")}), kResultOk, 1},
-      {"c8 missing", Cat({Hex("37 21"), TextZ("0000000")}), kResultRfMalformed, 9},
-      {"no mark", Cat({Hex("36 21"), TextZ("00000001")}), kResultRfMalformed, 9},
-      {"silent", {}, kResultRfMalformed, 9},
+      {"c7 set", Cat({Hex("37 21"), TextZ("00000010")}), protocol::kResultOk, 2},
+      {"both set", Cat({Hex("37 21"), TextZ("00000011")}), protocol::kResultOk, 2},
+      {"c8 set", Cat({Hex("37 21"), TextZ("00000001")}), protocol::kResultOk, 1},
+      {"neither", Cat({Hex("37 21"), TextZ("00000000")}), protocol::kResultOk, 0},
+      {"junk first", Cat({Hex("41 37 20 42"), Hex("37 21"), TextZ("00000001")}),
+       protocol::kResultOk, 1},
+      {"c8 missing", Cat({Hex("37 21"), TextZ("0000000")}), protocol::kResultRfMalformed, 9},
+      {"no mark", Cat({Hex("36 21"), TextZ("00000001")}), protocol::kResultRfMalformed, 9},
+      {"silent", {}, protocol::kResultRfMalformed, 9},
   };
   for (const Case& c : cases) {
     Rig rig;
@@ -380,7 +383,7 @@ TEST_F(VmsmTest, WriteRfInterface) {
   vmsm_.settings().RfInterface = 1;
   t_.conversation.Expect(Hex("1D 28 45 0B 00 03")).Expect(Cat({Hex("50"), Text("00000001")}));
   const uint64_t start = Now();
-  EXPECT_EQ(vmsm_.WriteRfInterface(), kResultOk);
+  EXPECT_EQ(vmsm_.WriteRfInterface(), protocol::kResultOk);
   EXPECT_EQ(Now() - start, 2 * kLinkPauseMs);  // no pause between the halves
   EXPECT_TRUE(t_.conversation.AllWritten());
 }
@@ -388,7 +391,7 @@ TEST_F(VmsmTest, WriteRfInterface) {
 TEST_F(VmsmTest, WriteRfInterfacePartialWriteIsAFailure) {
   t_.conversation.Permissive();
   t_.conversation.ShortNextWrite(3);
-  EXPECT_EQ(vmsm_.WriteRfInterface(), kResultWriteFailed);
+  EXPECT_EQ(vmsm_.WriteRfInterface(), protocol::kResultWriteFailed);
   EXPECT_FALSE(LinkOpen());
 }
 
@@ -396,10 +399,10 @@ TEST_F(VmsmTest, WriteRfInterfacePartialWriteIsAFailure) {
 
 TEST_F(VmsmTest, FactoryDefaultAcknowledged) {
   vmsm_.settings().Density = 1;
-  const PrinterSettings before = vmsm_.settings();
+  const protocol::PrinterSettings before = vmsm_.settings();
   t_.conversation.Permissive();
   t_.conversation.Reply(Hex("37 20 00"), 400);
-  EXPECT_EQ(vmsm_.FactoryDefault(), kResultOk);
+  EXPECT_EQ(vmsm_.FactoryDefault(), protocol::kResultOk);
   ASSERT_EQ(OperationWrites(), 1u);
   EXPECT_EQ(t_.conversation.Writes().back().size(), 250u);
   EXPECT_EQ(vmsm_.settings(), before);
@@ -409,7 +412,7 @@ TEST_F(VmsmTest, FactoryDefaultAcknowledged) {
 TEST_F(VmsmTest, FactoryDefaultWithoutAcknowledgementGives301After5300ms) {
   t_.conversation.Permissive();
   const uint64_t start = Now();
-  EXPECT_EQ(vmsm_.FactoryDefault(), kResultNoReply);
+  EXPECT_EQ(vmsm_.FactoryDefault(), protocol::kResultNoReply);
   EXPECT_FALSE(LinkOpen());
   const uint64_t elapsed = Now() - start;
   EXPECT_GT(elapsed, kLinkPauseMs + 300u + 5000u + kSerialCloseMs);
@@ -419,7 +422,7 @@ TEST_F(VmsmTest, FactoryDefaultWithoutAcknowledgementGives301After5300ms) {
 TEST_F(VmsmTest, FactoryDefaultWrongAcknowledgementGives301) {
   t_.conversation.Permissive();
   t_.conversation.Reply(Hex("37 21 00"), 10);
-  EXPECT_EQ(vmsm_.FactoryDefault(), kResultNoReply);
+  EXPECT_EQ(vmsm_.FactoryDefault(), protocol::kResultNoReply);
   EXPECT_FALSE(LinkOpen());
 }
 
@@ -434,10 +437,10 @@ TEST_F(VmsmTest, ReadBtInfoKinds) {
       .Reply(Cat({Hex("37 42 6B"), TextZ("123456")}), 50)
       .Expect(Hex("1F 1F 69 73"))
       .Reply(Cat({Hex("37 42 73"), TextZ("1")}), 50);
-  EXPECT_EQ(vmsm_.ReadBtInfo('c'), kResultOk);
-  EXPECT_EQ(vmsm_.ReadBtInfo('d'), kResultOk);
-  EXPECT_EQ(vmsm_.ReadBtInfo('k'), kResultOk);
-  EXPECT_EQ(vmsm_.ReadBtInfo('s'), kResultOk);
+  EXPECT_EQ(vmsm_.ReadBtInfo('c'), protocol::kResultOk);
+  EXPECT_EQ(vmsm_.ReadBtInfo('d'), protocol::kResultOk);
+  EXPECT_EQ(vmsm_.ReadBtInfo('k'), protocol::kResultOk);
+  EXPECT_EQ(vmsm_.ReadBtInfo('s'), protocol::kResultOk);
   EXPECT_EQ(vmsm_.settings().BtConnMode, 2u);
   EXPECT_EQ(vmsm_.settings().BtName, "Counter 2");
   EXPECT_EQ(vmsm_.settings().BtPin, "123456");
@@ -450,10 +453,10 @@ TEST_F(VmsmTest, ReadBtInfoWaitsLongerOnTheHandheld) {
     Rig rig(handheld != 0);
     ASSERT_TRUE(rig.Open());
     fakes::TestServices& t = rig.t;
-    CCommonVmsm& vmsm = rig.vmsm;
+    protocol::CCommonVmsm& vmsm = rig.vmsm;
     t.conversation.Expect(Hex("1F 1F 69 64")).Reply(Cat({Hex("37 42 64"), TextZ("Name")}), 0);
     const size_t calls_before = t.devices.record.calls.size();
-    EXPECT_EQ(vmsm.ReadBtInfo('d'), kResultOk);
+    EXPECT_EQ(vmsm.ReadBtInfo('d'), protocol::kResultOk);
     const std::vector<fakes::Call>& calls = t.devices.record.calls;
     uint64_t write_at = 0;
     uint64_t read_at = 0;
@@ -473,19 +476,19 @@ TEST_F(VmsmTest, ReadBtInfoFailures) {
     Bytes reply;
     uint32_t result;
   } cases[] = {
-      {"unknown kind", 'x', Cat({Hex("37 42 78"), TextZ("1")}), kResultBadReply},
-      {"another item", 'd', Cat({Hex("37 42 6B"), TextZ("1234")}), kResultBadReply},
-      {"wrong mark", 'd', Cat({Hex("38 42 64"), TextZ("Name")}), kResultNoReply},
-      {"wrong family", 'd', Cat({Hex("37 43 64"), TextZ("Name")}), kResultNoReply},
-      {"no digit", 'c', Hex("37 42 63 00"), kResultNoReply},
-      {"silent", 'd', {}, kResultNoReply},
+      {"unknown kind", 'x', Cat({Hex("37 42 78"), TextZ("1")}), protocol::kResultBadReply},
+      {"another item", 'd', Cat({Hex("37 42 6B"), TextZ("1234")}), protocol::kResultBadReply},
+      {"wrong mark", 'd', Cat({Hex("38 42 64"), TextZ("Name")}), protocol::kResultNoReply},
+      {"wrong family", 'd', Cat({Hex("37 43 64"), TextZ("Name")}), protocol::kResultNoReply},
+      {"no digit", 'c', Hex("37 42 63 00"), protocol::kResultNoReply},
+      {"silent", 'd', {}, protocol::kResultNoReply},
   };
   for (const Case& c : cases) {
     Rig rig;
     ASSERT_TRUE(rig.Open());
     rig.t.conversation.Permissive();
     if (!c.reply.empty()) rig.t.conversation.Reply(c.reply, 20);
-    const PrinterSettings before = rig.vmsm.settings();
+    const protocol::PrinterSettings before = rig.vmsm.settings();
     EXPECT_EQ(rig.vmsm.ReadBtInfo(c.kind), c.result) << c.name;
     EXPECT_FALSE(rig.LinkOpen()) << c.name;
     EXPECT_EQ(rig.vmsm.settings(), before) << c.name;
@@ -499,7 +502,7 @@ TEST_F(VmsmTest, WriteBtInfoBytes) {
   vmsm_.settings().BtName = "ABCDEFGHIJKLMNOPQRSTUVWXYZ0123";  // 30
   t_.conversation.Expect(Cat({Hex("1F 1F 70 30 33"), Text(vmsm_.settings().BtPin), Hex("0D"),
                               Text(vmsm_.settings().BtName), Hex("0D")}));
-  EXPECT_EQ(vmsm_.WriteBtInfo(), kResultOk);
+  EXPECT_EQ(vmsm_.WriteBtInfo(), protocol::kResultOk);
   EXPECT_TRUE(t_.conversation.AllWritten());
   EXPECT_EQ(OperationWrites(), 1u);
 }
@@ -507,12 +510,12 @@ TEST_F(VmsmTest, WriteBtInfoBytes) {
 TEST_F(VmsmTest, WriteBtInfoRefusesOverlongPinOrName) {
   vmsm_.settings().BtPin = "1234567890123";  // 13
   vmsm_.settings().BtName = "Printer";
-  EXPECT_EQ(vmsm_.WriteBtInfo(), kResultValueRefused);
+  EXPECT_EQ(vmsm_.WriteBtInfo(), protocol::kResultValueRefused);
   vmsm_.settings().BtPin = "0000";
   vmsm_.settings().BtName = std::string(31, 'N');
-  EXPECT_EQ(vmsm_.WriteBtInfo(), kResultValueRefused);
+  EXPECT_EQ(vmsm_.WriteBtInfo(), protocol::kResultValueRefused);
   vmsm_.settings().BtName = std::string(200, 'N');
-  EXPECT_EQ(vmsm_.WriteBtInfo(), kResultValueRefused);
+  EXPECT_EQ(vmsm_.WriteBtInfo(), protocol::kResultValueRefused);
   EXPECT_EQ(OperationWrites(), 0u);
   EXPECT_TRUE(LinkOpen());
 }
@@ -526,7 +529,7 @@ TEST_F(VmsmTest, WriteBtInfoRefusesALineEndInPinOrName) {
   for (const auto& [pin, name] : values) {
     vmsm_.settings().BtPin = pin;
     vmsm_.settings().BtName = name;
-    EXPECT_EQ(vmsm_.WriteBtInfo(), kResultValueRefused) << pin << "/" << name;
+    EXPECT_EQ(vmsm_.WriteBtInfo(), protocol::kResultValueRefused) << pin << "/" << name;
   }
   EXPECT_EQ(OperationWrites(), 0u);
   EXPECT_TRUE(LinkOpen());
@@ -537,7 +540,7 @@ TEST_F(VmsmTest, WriteBtInfoRefusesALineEndInPinOrName) {
 TEST_F(VmsmTest, ReadSentinel) {
   t_.conversation.Expect(Hex("08 4D 53 02 00 34 32"))
       .Reply(Cat({Hex("41 42 37 81 32"), Text("%B"), Hex("1F"), Text("?"), Hex("00")}), 5);
-  EXPECT_EQ(vmsm_.ReadSentinel(2), kResultOk);
+  EXPECT_EQ(vmsm_.ReadSentinel(2), protocol::kResultOk);
   EXPECT_TRUE(vmsm_.sentinel_reported(1));
   EXPECT_EQ(vmsm_.settings().SentinelStart[1], "%B");
   EXPECT_EQ(vmsm_.settings().SentinelEnd[1], "?");
@@ -548,7 +551,7 @@ TEST_F(VmsmTest, ReadSentinelEmptyStringsReplace) {
   vmsm_.settings().SentinelStart[2] = "S";
   vmsm_.settings().SentinelEnd[2] = "E";
   t_.conversation.Expect(Hex("08 4D 53 02 00 34 33")).Reply(Hex("37 81 33 1F 00"), 5);
-  EXPECT_EQ(vmsm_.ReadSentinel(3), kResultOk);
+  EXPECT_EQ(vmsm_.ReadSentinel(3), protocol::kResultOk);
   EXPECT_EQ(vmsm_.settings().SentinelStart[2], "");
   EXPECT_EQ(vmsm_.settings().SentinelEnd[2], "");
 }
@@ -567,13 +570,13 @@ TEST_F(VmsmTest, ReadSentinelIgnoresWhatItDoesNotRecognise) {
     Rig rig;
     ASSERT_TRUE(rig.Open());
     fakes::TestServices& t = rig.t;
-    CCommonVmsm& vmsm = rig.vmsm;
+    protocol::CCommonVmsm& vmsm = rig.vmsm;
     vmsm.settings().SentinelStart[0] = "%";
     vmsm.settings().SentinelEnd[0] = "?";
     t.conversation.Expect(Hex("08 4D 53 02 00 34 31"));
     if (!c.reply.empty()) t.conversation.Reply(c.reply, 5);
     const uint64_t start = t.clock.NowMs();
-    EXPECT_EQ(vmsm.ReadSentinel(1), kResultOk) << c.name;
+    EXPECT_EQ(vmsm.ReadSentinel(1), protocol::kResultOk) << c.name;
     EXPECT_EQ(vmsm.settings().SentinelStart[0], "%") << c.name;
     EXPECT_EQ(vmsm.settings().SentinelEnd[0], "?") << c.name;
     EXPECT_FALSE(vmsm.sentinel_reported(0)) << c.name;
@@ -592,7 +595,7 @@ TEST_F(VmsmTest, WriteSentinelEmptyEndIsOneZeroByte) {
       .Expect(Text("%"))
       .Expect(Hex("08 4D 53 03 00 33 31"))
       .Expect(Hex("00"));
-  EXPECT_EQ(vmsm_.WriteSentinel(1), kResultOk);
+  EXPECT_EQ(vmsm_.WriteSentinel(1), protocol::kResultOk);
   EXPECT_TRUE(t_.conversation.AllWritten());
   EXPECT_EQ(OperationWrites(), 4u);
 }
@@ -602,19 +605,19 @@ TEST_F(VmsmTest, WriteSentinelEmptyStartSendsOnlyItsHeader) {
   t_.conversation.Expect(Hex("08 4D 53 02 00 32 33"))
       .Expect(Hex("08 4D 53 06 00 33 33"))
       .Expect(Text("END3"));
-  EXPECT_EQ(vmsm_.WriteSentinel(3), kResultOk);
+  EXPECT_EQ(vmsm_.WriteSentinel(3), protocol::kResultOk);
   EXPECT_TRUE(t_.conversation.AllWritten());
 }
 
 TEST_F(VmsmTest, WriteSentinelRefusals) {
   vmsm_.settings().SentinelStart[1] = std::string(11, 'S');
-  EXPECT_EQ(vmsm_.WriteSentinel(2), kResultValueRefused);
+  EXPECT_EQ(vmsm_.WriteSentinel(2), protocol::kResultValueRefused);
   vmsm_.settings().SentinelStart[1] = "S";
   vmsm_.settings().SentinelEnd[1] = std::string(300, 'E');
-  EXPECT_EQ(vmsm_.WriteSentinel(2), kResultValueRefused);
-  EXPECT_EQ(vmsm_.WriteSentinel(0), kResultValueRefused);
-  EXPECT_EQ(vmsm_.WriteSentinel(4), kResultValueRefused);
-  EXPECT_EQ(vmsm_.ReadSentinel(4), kResultValueRefused);
+  EXPECT_EQ(vmsm_.WriteSentinel(2), protocol::kResultValueRefused);
+  EXPECT_EQ(vmsm_.WriteSentinel(0), protocol::kResultValueRefused);
+  EXPECT_EQ(vmsm_.WriteSentinel(4), protocol::kResultValueRefused);
+  EXPECT_EQ(vmsm_.ReadSentinel(4), protocol::kResultValueRefused);
   EXPECT_EQ(OperationWrites(), 0u);
   EXPECT_TRUE(LinkOpen());
 }
@@ -623,7 +626,7 @@ TEST_F(VmsmTest, WriteSentinelFailedWriteGives300) {
   t_.conversation.Permissive();
   vmsm_.settings().SentinelStart[0] = "AB";
   t_.conversation.ShortNextWrite(5);
-  EXPECT_EQ(vmsm_.WriteSentinel(1), kResultWriteFailed);
+  EXPECT_EQ(vmsm_.WriteSentinel(1), protocol::kResultWriteFailed);
   EXPECT_FALSE(LinkOpen());
 }
 
@@ -635,19 +638,26 @@ TEST_F(VmsmTest, FloodingPrinterCannotOverrunOrHang) {
   const Bytes flood(20000, 0x41);
   struct Case {
     const char* name;
-    std::function<uint32_t(CCommonVmsm&)> run;
+    std::function<uint32_t(protocol::CCommonVmsm&)> run;
     uint32_t result;
     bool open_after;
   } cases[] = {
-      {"ReadSwitch", [](CCommonVmsm& v) { return v.ReadSwitch(1); }, kResultNoReply, false},
-      {"ReadSerial", [](CCommonVmsm& v) { return v.ReadSerial(1); }, kResultNoReply, false},
-      {"ReadTearOff", [](CCommonVmsm& v) { return v.ReadTearOff(); }, kResultBadReply, false},
-      {"ReadRfInterface", [](CCommonVmsm& v) { return v.ReadRfInterface(); }, kResultRfMalformed,
-       true},
-      {"ReadSentinel", [](CCommonVmsm& v) { return v.ReadSentinel(1); }, kResultOk, true},
-      {"ReadBtInfo", [](CCommonVmsm& v) { return v.ReadBtInfo('d'); }, kResultNoReply, false},
-      {"InitSetting", [](CCommonVmsm& v) { return v.InitSetting(); }, kResultNoReply, false},
-      {"FactoryDefault", [](CCommonVmsm& v) { return v.FactoryDefault(); }, kResultNoReply, false},
+      {"ReadSwitch", [](protocol::CCommonVmsm& v) { return v.ReadSwitch(1); },
+       protocol::kResultNoReply, false},
+      {"ReadSerial", [](protocol::CCommonVmsm& v) { return v.ReadSerial(1); },
+       protocol::kResultNoReply, false},
+      {"ReadTearOff", [](protocol::CCommonVmsm& v) { return v.ReadTearOff(); },
+       protocol::kResultBadReply, false},
+      {"ReadRfInterface", [](protocol::CCommonVmsm& v) { return v.ReadRfInterface(); },
+       protocol::kResultRfMalformed, true},
+      {"ReadSentinel", [](protocol::CCommonVmsm& v) { return v.ReadSentinel(1); },
+       protocol::kResultOk, true},
+      {"ReadBtInfo", [](protocol::CCommonVmsm& v) { return v.ReadBtInfo('d'); },
+       protocol::kResultNoReply, false},
+      {"InitSetting", [](protocol::CCommonVmsm& v) { return v.InitSetting(); },
+       protocol::kResultNoReply, false},
+      {"FactoryDefault", [](protocol::CCommonVmsm& v) { return v.FactoryDefault(); },
+       protocol::kResultNoReply, false},
   };
   for (const Case& c : cases) {
     Rig rig;
@@ -655,7 +665,7 @@ TEST_F(VmsmTest, FloodingPrinterCannotOverrunOrHang) {
     rig.t.conversation.Permissive();
     // Every write (the command and any resend) releases another flood.
     for (int i = 0; i < 20; ++i) rig.t.conversation.Reply(flood, 1);
-    const PrinterSettings before = rig.vmsm.settings();
+    const protocol::PrinterSettings before = rig.vmsm.settings();
     const uint64_t start = rig.t.clock.NowMs();
     EXPECT_EQ(c.run(rig.vmsm), c.result) << c.name;
     EXPECT_EQ(rig.LinkOpen(), c.open_after) << c.name;

@@ -30,8 +30,8 @@ int Occurrences(const std::vector<uint8_t>& sent, const std::vector<uint8_t>& qu
 class IdentificationSimTest : public ::testing::Test {
  protected:
   // Opens the link over the chosen interface (serial by default, as the desktop does).
-  void Open(int interface = CDev::kInterfaceSerial) {
-    const bool tcp = interface == CDev::kInterfaceTcp;
+  void Open(int interface = devlink::CDev::kInterfaceSerial) {
+    const bool tcp = interface == devlink::CDev::kInterfaceTcp;
     util_.SetLinkSettings({.interface = interface, .port_name = tcp ? "NET127.0.0.1" : "COM1"});
     ASSERT_TRUE(util_.OpenLink());
     factory_.line().sent.clear();
@@ -41,7 +41,7 @@ class IdentificationSimTest : public ::testing::Test {
   platform::VirtualClock& clock_ = sim_.clock;
   sim::PrinterModel& printer_ = sim_.model;
   sim::SimDeviceFactory& factory_ = sim_.devices;
-  CCommonUtil util_{sim_.services};
+  protocol::CCommonUtil util_{sim_.services};
 };
 
 TEST_F(IdentificationSimTest, ModelRepliesAcceptedOrRefused) {
@@ -49,17 +49,17 @@ TEST_F(IdentificationSimTest, ModelRepliesAcceptedOrRefused) {
     const char* model;
     uint32_t result;
     uint32_t model_code;
-  } rows[] = {{"TMQ-D550", kResultOk, MODEL_TMQD550},
-              {"TMQ D550", kResultOk, MODEL_TMQD550},
-              {"TMQ-D551", kResultNotAccepted, 0},
-              {"TMQ-D55", kResultNotAccepted, 0}};
+  } rows[] = {{"TMQ-D550", protocol::kResultOk, protocol::MODEL_TMQD550},
+              {"TMQ D550", protocol::kResultOk, protocol::MODEL_TMQD550},
+              {"TMQ-D551", protocol::kResultNotAccepted, 0},
+              {"TMQ-D55", protocol::kResultNotAccepted, 0}};
   for (const auto& row : rows) {
     printer_.config().model = row.model;
     Open();
-    EXPECT_EQ(util_.GetPrinterInfo(CCommonUtil::kModel), row.result) << row.model;
+    EXPECT_EQ(util_.GetPrinterInfo(protocol::CCommonUtil::kModel), row.result) << row.model;
     EXPECT_EQ(util_.identity().model_code, row.model_code) << row.model;
-    EXPECT_EQ(util_.dev().is_open(), row.result == kResultOk) << row.model;
-    if (row.result == kResultOk) {
+    EXPECT_EQ(util_.dev().is_open(), row.result == protocol::kResultOk) << row.model;
+    if (row.result == protocol::kResultOk) {
       EXPECT_EQ(util_.identity().model_name, row.model);
     }
     util_.dev().Close();
@@ -70,12 +70,13 @@ TEST_F(IdentificationSimTest, MakerAcceptedOrRefused) {
   struct Row {
     const char* maker;
     uint32_t result;
-  } rows[] = {
-      {"KORVANE", kResultOk}, {"KORVANEX", kResultNotAccepted}, {"ACME", kResultNotAccepted}};
+  } rows[] = {{"KORVANE", protocol::kResultOk},
+              {"KORVANEX", protocol::kResultNotAccepted},
+              {"ACME", protocol::kResultNotAccepted}};
   for (const auto& row : rows) {
     printer_.config().maker = row.maker;
     Open();
-    EXPECT_EQ(util_.GetPrinterInfo(CCommonUtil::kMaker), row.result) << row.maker;
+    EXPECT_EQ(util_.GetPrinterInfo(protocol::CCommonUtil::kMaker), row.result) << row.maker;
     util_.dev().Close();
   }
 }
@@ -83,7 +84,7 @@ TEST_F(IdentificationSimTest, MakerAcceptedOrRefused) {
 TEST_F(IdentificationSimTest, StaleAcknowledgementBeforeTheModelReplyIsPassedOver) {
   printer_.faults().stale_model_reply = true;
   Open();
-  EXPECT_EQ(util_.GetPrinterInfo(CCommonUtil::kModel), kResultOk);
+  EXPECT_EQ(util_.GetPrinterInfo(protocol::CCommonUtil::kModel), protocol::kResultOk);
   EXPECT_EQ(util_.identity().model_code, 2u);
   EXPECT_EQ(util_.identity().model_name, "TMQ-D550");
 }
@@ -92,18 +93,21 @@ TEST_F(IdentificationSimTest, BothFirmwareGenerationsOverEachTransport) {
   struct Row {
     const char* firmware;
     uint32_t number;
-  } rows[] = {{sim::kNewerFirmware, kFirmwareNewer}, {sim::kOlderFirmware, kFirmwareOlder}};
-  for (int interface : {CDev::kInterfaceSerial, CDev::kInterfaceUsb, CDev::kInterfaceTcp}) {
+  } rows[] = {{sim::kNewerFirmware, protocol::kFirmwareNewer},
+              {sim::kOlderFirmware, protocol::kFirmwareOlder}};
+  for (int interface : {devlink::CDev::kInterfaceSerial, devlink::CDev::kInterfaceUsb,
+                        devlink::CDev::kInterfaceTcp}) {
     for (const auto& row : rows) {
       printer_.config().firmware = row.firmware;
-      if (interface == CDev::kInterfaceUsb) {
+      if (interface == devlink::CDev::kInterfaceUsb) {
         util_.SetLinkSettings({.interface = interface, .port_name = "/dev/usb/lp0"});
         ASSERT_TRUE(util_.OpenLink());
       } else {
         Open(interface);
       }
-      ASSERT_EQ(util_.GetPrinterInfo(CCommonUtil::kModel), kResultOk) << interface;
-      EXPECT_EQ(util_.GetPrinterInfo(CCommonUtil::kFirmwareVersion), kResultOk);
+      ASSERT_EQ(util_.GetPrinterInfo(protocol::CCommonUtil::kModel), protocol::kResultOk)
+          << interface;
+      EXPECT_EQ(util_.GetPrinterInfo(protocol::CCommonUtil::kFirmwareVersion), protocol::kResultOk);
       EXPECT_EQ(util_.identity().firmware_version_text, row.firmware);
       EXPECT_EQ(util_.identity().firmware_version, row.number)
           << row.firmware << " over " << interface;
@@ -117,9 +121,9 @@ TEST_F(IdentificationSimTest, VersionReplyInTwoPiecesIsJoined) {
   printer_.faults().split_gap_ms = 1200;
   printer_.faults().only = {sim::Command::kVersion};
   Open();
-  ASSERT_EQ(util_.GetPrinterInfo(CCommonUtil::kModel), kResultOk);
+  ASSERT_EQ(util_.GetPrinterInfo(protocol::CCommonUtil::kModel), protocol::kResultOk);
   const uint64_t start = clock_.NowMs();
-  EXPECT_EQ(util_.GetPrinterInfo(CCommonUtil::kFirmwareVersion), kResultOk);
+  EXPECT_EQ(util_.GetPrinterInfo(protocol::CCommonUtil::kFirmwareVersion), protocol::kResultOk);
   EXPECT_EQ(util_.identity().firmware_version_text, sim::kNewerFirmware);
   EXPECT_EQ(util_.identity().firmware_version, 160902u);
   EXPECT_GE(clock_.NowMs() - start, 1200u);
@@ -129,22 +133,23 @@ TEST_F(IdentificationSimTest, VersionLaterThanThreeSecondsIsMissing) {
   printer_.faults().extra_delay_ms = 3500;
   printer_.faults().only = {sim::Command::kVersion};
   Open();
-  ASSERT_EQ(util_.GetPrinterInfo(CCommonUtil::kModel), kResultOk);
-  EXPECT_EQ(util_.GetPrinterInfo(CCommonUtil::kFirmwareVersion), kResultNoReply);
+  ASSERT_EQ(util_.GetPrinterInfo(protocol::CCommonUtil::kModel), protocol::kResultOk);
+  EXPECT_EQ(util_.GetPrinterInfo(protocol::CCommonUtil::kFirmwareVersion),
+            protocol::kResultNoReply);
   EXPECT_FALSE(util_.dev().is_open());
 }
 
 TEST_F(IdentificationSimTest, OpenCheckStoresTheMsrSetting) {
   printer_.config().open_check_value = 0x50;
   Open();
-  EXPECT_EQ(util_.GetPrinterInfo(CCommonUtil::kOpenCheck), kResultOk);
+  EXPECT_EQ(util_.GetPrinterInfo(protocol::CCommonUtil::kOpenCheck), protocol::kResultOk);
   EXPECT_EQ(util_.identity().open_check_value, 0x50);
 }
 
 TEST_F(IdentificationSimTest, OpenCheckWithWrongHeaderIsMalformed) {
   printer_.faults().wrong_header = true;
   Open();
-  EXPECT_EQ(util_.GetPrinterInfo(CCommonUtil::kOpenCheck), kResultBadReply);
+  EXPECT_EQ(util_.GetPrinterInfo(protocol::CCommonUtil::kOpenCheck), protocol::kResultBadReply);
   EXPECT_FALSE(util_.dev().is_open());
   EXPECT_FALSE(util_.identity().open_check_value.has_value());
 }
@@ -153,7 +158,7 @@ TEST_F(IdentificationSimTest, SilentOpenCheckGivesUpAfterTenPausedResends) {
   printer_.faults().silent_for = {sim::Command::kOpenCheck};
   Open();
   const uint64_t start = clock_.NowMs();
-  EXPECT_EQ(util_.GetPrinterInfo(CCommonUtil::kOpenCheck), kResultNoReply);
+  EXPECT_EQ(util_.GetPrinterInfo(protocol::CCommonUtil::kOpenCheck), protocol::kResultNoReply);
   // 10 ms traffic pause before the query, the 200 ms pause, then ten attempts of: a read (10 ms
   // pause after it), the resend (10 ms pause before it) and the 500 ms pause; then the serial
   // close settles for 200 ms.
@@ -165,21 +170,21 @@ TEST_F(IdentificationSimTest, SilentOpenCheckGivesUpAfterTenPausedResends) {
 TEST_F(IdentificationSimTest, SilentModelQueryGivesUpAfterTenResends) {
   printer_.faults().silent = true;
   Open();
-  EXPECT_EQ(util_.GetPrinterInfo(CCommonUtil::kModel), kResultNoReply);
+  EXPECT_EQ(util_.GetPrinterInfo(protocol::CCommonUtil::kModel), protocol::kResultNoReply);
   EXPECT_EQ(Occurrences(factory_.line().sent, kModelQuery), 11);
   EXPECT_FALSE(util_.dev().is_open());
 }
 
 TEST_F(IdentificationSimTest, ClosedLinkSendsNothingForAnyKind) {
   for (uint32_t kind = 0; kind <= 4; ++kind) {
-    EXPECT_EQ(util_.GetPrinterInfo(kind), kResultNotOpen) << kind;
+    EXPECT_EQ(util_.GetPrinterInfo(kind), protocol::kResultNotOpen) << kind;
   }
   EXPECT_TRUE(factory_.line().sent.empty());
 }
 
 TEST_F(IdentificationSimTest, UnknownKindDoesNothing) {
   Open();
-  EXPECT_EQ(util_.GetPrinterInfo(7), kResultOk);
+  EXPECT_EQ(util_.GetPrinterInfo(7), protocol::kResultOk);
   EXPECT_TRUE(factory_.line().sent.empty());
   EXPECT_TRUE(util_.dev().is_open());
 }

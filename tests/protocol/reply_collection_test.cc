@@ -7,7 +7,7 @@
 namespace {
 
 TEST(ReplyBufferTest, AppendStopsAtCapacity) {
-  reply::Buffer b(4);
+  protocol::reply::Buffer b(4);
   const std::vector<uint8_t> bytes = {1, 2, 3, 4, 5, 6};
   EXPECT_EQ(b.Append(bytes.data(), bytes.size()), 4u);
   EXPECT_TRUE(b.full());
@@ -21,7 +21,7 @@ TEST(ReplyBufferTest, AppendStopsAtCapacity) {
 }
 
 TEST(ReplyBufferTest, DropBefore) {
-  reply::Buffer b(8);
+  protocol::reply::Buffer b(8);
   const std::vector<uint8_t> bytes = {0x41, 0x37, 0x42, 0x37, 0x21, 0x30, 0x00};
   b.Append(bytes.data(), bytes.size());
   EXPECT_FALSE(b.DropBefore(0x37, 0x81));
@@ -33,7 +33,7 @@ TEST(ReplyBufferTest, DropBefore) {
   EXPECT_EQ(b.At(2), 0x30);
   EXPECT_EQ(b.At(4), 0);
   // A pair split over the end is not a pair.
-  reply::Buffer c(2);
+  protocol::reply::Buffer c(2);
   const uint8_t one = 0x37;
   c.Append(&one, 1);
   EXPECT_FALSE(c.DropBefore(0x37, 0x21));

@@ -12,8 +12,8 @@ namespace {
 
 const std::string kKey = platform::kPellisetKey;
 
-PrinterSettings StoredFieldsChanged() {
-  PrinterSettings s;
+protocol::PrinterSettings StoredFieldsChanged() {
+  protocol::PrinterSettings s;
   s.Density = 3;
   s.Speed = 1;
   s.CodePage = 36;
@@ -37,8 +37,8 @@ PrinterSettings StoredFieldsChanged() {
 class SettingsProfileTest : public ::testing::Test {
  protected:
   fakes::TestServices t_;
-  CCommonUtil util_{t_.services};
-  CCommonVmsm vmsm_{&util_, t_.clock};
+  protocol::CCommonUtil util_{t_.services};
+  protocol::CCommonVmsm vmsm_{&util_, t_.clock};
   platform::MemoryRegistry registry_;
 };
 
@@ -77,7 +77,7 @@ TEST_F(SettingsProfileTest, RoundTripKeepsEveryStoredField) {
   vmsm_.settings() = StoredFieldsChanged();
   vmsm_.SaveProfile(registry_, kKey);
 
-  CCommonVmsm loaded(&util_, t_.clock);
+  protocol::CCommonVmsm loaded(&util_, t_.clock);
   loaded.LoadProfile(registry_, kKey);
   EXPECT_EQ(loaded.settings(), StoredFieldsChanged());
 }
@@ -89,7 +89,7 @@ TEST_F(SettingsProfileTest, FieldsNotStoredAreLeftAlone) {
   vmsm_.settings().BleMode = 1;
   vmsm_.settings().RfInterface = 2;
   vmsm_.SaveProfile(registry_, kKey);
-  CCommonVmsm other(&util_, t_.clock);
+  protocol::CCommonVmsm other(&util_, t_.clock);
   other.settings().BtPin = "1111";
   other.LoadProfile(registry_, kKey);
   EXPECT_EQ(other.settings().SentinelStart[0], "");
@@ -135,7 +135,7 @@ TEST_F(SettingsProfileTest, DoubleByteModeIsRestored) {
   vmsm_.SaveProfile(registry_, kKey);
   EXPECT_EQ(platform::ReadDword(registry_, kKey, "CharMode"), 1u);
   EXPECT_EQ(platform::ReadDword(registry_, kKey, "LCharMode"), 1u);
-  CCommonVmsm loaded(&util_, t_.clock);
+  protocol::CCommonVmsm loaded(&util_, t_.clock);
   loaded.LoadProfile(registry_, kKey);
   EXPECT_EQ(loaded.settings().LCharMode, 1u);
 }
@@ -152,14 +152,14 @@ TEST_F(SettingsProfileTest, DoubleByteModeFromAnOlderProfile) {
 }
 
 TEST_F(SettingsProfileTest, TheProfileIsOneUpdateAllOrNothing) {
-  PrinterSettings s = StoredFieldsChanged();
+  protocol::PrinterSettings s = StoredFieldsChanged();
   platform::MemoryRegistry full;
   full.SetFailWrites(true);
-  EXPECT_FALSE(SaveSettingsProfile(s, full, kKey, "fw", 1));
+  EXPECT_FALSE(protocol::SaveSettingsProfile(s, full, kKey, "fw", 1));
   EXPECT_FALSE(full.Tree().KeyExists(kKey));
   EXPECT_EQ(full.LastError(), "memory: no space left on device");
 
-  EXPECT_TRUE(SaveSettingsProfile(s, registry_, kKey, "fw", 1));
+  EXPECT_TRUE(protocol::SaveSettingsProfile(s, registry_, kKey, "fw", 1));
   EXPECT_EQ(registry_.UpdateCount(), 1);
   EXPECT_EQ(platform::ReadDword(registry_, kKey, "Speed"), 1u);
   EXPECT_EQ(platform::ReadDword(registry_, kKey, "Sentinel"), 2u);

@@ -11,13 +11,13 @@
 namespace {
 
 struct SimRig : fakes::SimServices {
-  CCommonUtil util{services};
+  protocol::CCommonUtil util{services};
 };
 
 TEST(VmsmSimTest, WhatIsWrittenReadsBack) {
   SimRig rig;
   ASSERT_TRUE(rig.util.OpenLink());
-  CCommonVmsm writer(&rig.util, rig.clock);
+  protocol::CCommonVmsm writer(&rig.util, rig.clock);
   writer.settings().Density = 3;
   writer.settings().Speed = 1;
   writer.settings().LCharMode = 1;
@@ -43,24 +43,27 @@ TEST(VmsmSimTest, WhatIsWrittenReadsBack) {
   writer.settings().BtPin = "9876";
   writer.settings().BtName = "Shop printer";
 
-  ASSERT_EQ(writer.InitSetting(), kResultOk);
+  ASSERT_EQ(writer.InitSetting(), protocol::kResultOk);
   for (uint8_t a : {1, 2, 3, 5, 6, 7, 8, 116})
-    ASSERT_EQ(writer.WriteSwitch(a), kResultOk) << int{a};
-  for (uint8_t a = 1; a <= 4; ++a) ASSERT_EQ(writer.WriteSerial(a), kResultOk) << int{a};
-  ASSERT_EQ(writer.WriteTearOff(), kResultOk);
-  for (uint8_t t = 1; t <= 3; ++t) ASSERT_EQ(writer.WriteSentinel(t), kResultOk) << int{t};
-  ASSERT_EQ(writer.WriteRfInterface(), kResultOk);
-  ASSERT_EQ(writer.EndSetting(), kResultOk);
-  ASSERT_EQ(writer.WriteBtInfo(), kResultOk);
+    ASSERT_EQ(writer.WriteSwitch(a), protocol::kResultOk) << int{a};
+  for (uint8_t a = 1; a <= 4; ++a) ASSERT_EQ(writer.WriteSerial(a), protocol::kResultOk) << int{a};
+  ASSERT_EQ(writer.WriteTearOff(), protocol::kResultOk);
+  for (uint8_t t = 1; t <= 3; ++t)
+    ASSERT_EQ(writer.WriteSentinel(t), protocol::kResultOk) << int{t};
+  ASSERT_EQ(writer.WriteRfInterface(), protocol::kResultOk);
+  ASSERT_EQ(writer.EndSetting(), protocol::kResultOk);
+  ASSERT_EQ(writer.WriteBtInfo(), protocol::kResultOk);
 
-  CCommonVmsm reader(&rig.util, rig.clock);
-  for (uint8_t a : {1, 2, 3, 5, 6, 7, 8, 116}) EXPECT_EQ(reader.ReadSwitch(a), kResultOk) << int{a};
-  for (uint8_t a = 1; a <= 4; ++a) EXPECT_EQ(reader.ReadSerial(a), kResultOk) << int{a};
-  EXPECT_EQ(reader.ReadTearOff(), kResultOk);
-  for (uint8_t t = 1; t <= 3; ++t) EXPECT_EQ(reader.ReadSentinel(t), kResultOk) << int{t};
-  EXPECT_EQ(reader.ReadRfInterface(), kResultOk);
-  for (uint8_t kind : {vmsm::kBtConnMode, vmsm::kBtName, vmsm::kBtPin, vmsm::kBtSecurity}) {
-    EXPECT_EQ(reader.ReadBtInfo(kind), kResultOk) << kind;
+  protocol::CCommonVmsm reader(&rig.util, rig.clock);
+  for (uint8_t a : {1, 2, 3, 5, 6, 7, 8, 116})
+    EXPECT_EQ(reader.ReadSwitch(a), protocol::kResultOk) << int{a};
+  for (uint8_t a = 1; a <= 4; ++a) EXPECT_EQ(reader.ReadSerial(a), protocol::kResultOk) << int{a};
+  EXPECT_EQ(reader.ReadTearOff(), protocol::kResultOk);
+  for (uint8_t t = 1; t <= 3; ++t) EXPECT_EQ(reader.ReadSentinel(t), protocol::kResultOk) << int{t};
+  EXPECT_EQ(reader.ReadRfInterface(), protocol::kResultOk);
+  for (uint8_t kind : {protocol::vmsm::kBtConnMode, protocol::vmsm::kBtName, protocol::vmsm::kBtPin,
+                       protocol::vmsm::kBtSecurity}) {
+    EXPECT_EQ(reader.ReadBtInfo(kind), protocol::kResultOk) << kind;
   }
   reader.settings().BtSkip = writer.settings().BtSkip;
   EXPECT_EQ(reader.settings(), writer.settings());
@@ -70,11 +73,11 @@ TEST(VmsmSimTest, WhatIsWrittenReadsBack) {
 TEST(VmsmSimTest, FactoryDefaultIsAcknowledged) {
   SimRig rig;
   ASSERT_TRUE(rig.util.OpenLink());
-  CCommonVmsm vmsm(&rig.util, rig.clock);
-  EXPECT_EQ(vmsm.FactoryDefault(), kResultOk);
-  EXPECT_EQ(vmsm.ReadSwitch(7), kResultOk);
+  protocol::CCommonVmsm vmsm(&rig.util, rig.clock);
+  EXPECT_EQ(vmsm.FactoryDefault(), protocol::kResultOk);
+  EXPECT_EQ(vmsm.ReadSwitch(7), protocol::kResultOk);
   EXPECT_EQ(vmsm.settings().Msr, 6u);
-  EXPECT_EQ(vmsm.ReadSentinel(2), kResultOk);
+  EXPECT_EQ(vmsm.ReadSentinel(2), protocol::kResultOk);
   EXPECT_EQ(vmsm.settings().SentinelStart[1], "START2");
   EXPECT_EQ(vmsm.settings().SentinelEnd[1], "END2");
 }

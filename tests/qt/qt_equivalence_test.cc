@@ -32,7 +32,7 @@
 
 namespace {
 
-struct NullLog : DiscoveryLog {
+struct NullLog : devlink::DiscoveryLog {
   void Line(const std::string&) override {}
 };
 
@@ -184,7 +184,7 @@ std::pair<Outcome, Outcome> RunBoth(const std::vector<std::string>& script) {
   Scenario scripted;
   ui::ScriptedHost script_host(scripted.clock, desktop::DesktopResources(std::nullopt));
   for (const std::string& line : script) EXPECT_TRUE(script_host.Queue(line)) << line;
-  CM500QXUtilityDlg script_dialog(scripted.services, scripted.log);
+  desktop::CM500QXUtilityDlg script_dialog(scripted.services, scripted.log);
   EXPECT_EQ(script_dialog.DoModal(script_host), ui::IDOK);
   EXPECT_EQ(script_host.ErrorCount(), 0);
   std::vector<std::string> script_messages;
@@ -197,7 +197,7 @@ std::pair<Outcome, Outcome> RunBoth(const std::vector<std::string>& script) {
   ui::QtHost window_host(windowed.clock, desktop::DesktopResources(std::nullopt));
   std::vector<std::string> window_messages;
   Player player(window_host, windowed.clock, script, &window_messages);
-  CM500QXUtilityDlg window_dialog(windowed.services, windowed.log);
+  desktop::CM500QXUtilityDlg window_dialog(windowed.services, windowed.log);
   EXPECT_EQ(window_dialog.DoModal(window_host), ui::IDOK);
   EXPECT_TRUE(player.Done());
   EXPECT_EQ(window_host.ErrorCount(), 0);

@@ -206,11 +206,11 @@ TEST(QtLayout, EveryDeskutilDialogInEveryLanguage) {
       Check(desktop::MsrAdvanceTemplate(), prefix + "msr_sentinels_" + std::to_string(format), {},
             res, widths, [&](Shown& d) { d.SetDlgItemText(1081, res.String(format)); });
     }
-    Check(FirmwareTemplate(), prefix + "firmware", {}, res, widths);
-    Check(VmsmProTemplate(), prefix + "settings_progress", {}, res, widths);
-    Check(NvProTemplate(), prefix + "nv_progress", {}, res, widths);
-    Check(NvAddrTemplate(), prefix + "nv_key_code", {}, res, widths);
-    Check(NvManagerTemplate(), prefix + "nv_manager", {}, res, widths);
+    Check(firmware::FirmwareTemplate(), prefix + "firmware", {}, res, widths);
+    Check(settings::VmsmProTemplate(), prefix + "settings_progress", {}, res, widths);
+    Check(nv::NvProTemplate(), prefix + "nv_progress", {}, res, widths);
+    Check(nv::NvAddrTemplate(), prefix + "nv_key_code", {}, res, widths);
+    Check(nv::NvManagerTemplate(), prefix + "nv_manager", {}, res, widths);
     // The pages sit where the frame's tab control lies in the language's layout.
     const ui::Rect area = res.LaidOut(desktop::VmsmTemplate()).Find(desktop::vmsm_ctl::kTab)->rect;
     const ui::Rect at{area.x + desktop::vmsm_ctl::kPageOffsetX,
@@ -229,16 +229,16 @@ TEST(QtLayout, EveryDeskutilDialogInEveryLanguage) {
 
 TEST(QtLayout, EveryPdautilDialog) {
   Check(pda::MainDialogTemplate(), "pdautil_main");
-  Check(wizard::Step1Template(), "pdautil_wizard_1");
-  Check(wizard::Step2Template(), "pdautil_wizard_2");
-  Check(wizard::Step3Template(), "pdautil_wizard_3");
-  Check(wizard::Step4Template(), "pdautil_wizard_4");
-  Check(wizard::Step5Template(), "pdautil_wizard_5");
-  Check(wizard::SentinelTemplate(), "pdautil_sentinels");
-  Check(wizard::ProgressTemplate(), "pdautil_settings_progress");
-  Check(PdaNvProTemplate(), "pdautil_nv_progress");
-  Check(PdaNvTemplate(), "pdautil_nv_manager");
-  Check(PdaNvAddrTemplate(), "pdautil_nv_key_code");
+  Check(pda::wizard::Step1Template(), "pdautil_wizard_1");
+  Check(pda::wizard::Step2Template(), "pdautil_wizard_2");
+  Check(pda::wizard::Step3Template(), "pdautil_wizard_3");
+  Check(pda::wizard::Step4Template(), "pdautil_wizard_4");
+  Check(pda::wizard::Step5Template(), "pdautil_wizard_5");
+  Check(pda::wizard::SentinelTemplate(), "pdautil_sentinels");
+  Check(pda::wizard::ProgressTemplate(), "pdautil_settings_progress");
+  Check(pda::PdaNvProTemplate(), "pdautil_nv_progress");
+  Check(pda::PdaNvTemplate(), "pdautil_nv_manager");
+  Check(pda::PdaNvAddrTemplate(), "pdautil_nv_key_code");
 }
 
 }  // namespace

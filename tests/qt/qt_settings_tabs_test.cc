@@ -38,7 +38,7 @@ void Key(QWidget* target, int key, Qt::KeyboardModifiers modifiers = Qt::NoModif
 class QtSettingsTabs : public ::testing::Test {
  protected:
   QtSettingsTabs() : host_(clock_, Resources()) {
-    util_.SetIdentityForTest({.firmware_version = kFirmwareNewer});
+    util_.SetIdentityForTest({.firmware_version = protocol::kFirmwareNewer});
     record_.Service = 1;  // black mark: the tear-off edit takes input too
     record_.TimeOff = 30;
     host_.SetUserTurn([this](uint32_t) {
@@ -53,7 +53,7 @@ class QtSettingsTabs : public ::testing::Test {
 
   static ui::Resources Resources() {
     ui::StringTable table;
-    AddVmsmTabStrings(table);
+    desktop::AddVmsmTabStrings(table);
     return ui::Resources(table, "Pelliset");
   }
 
@@ -88,10 +88,10 @@ class QtSettingsTabs : public ::testing::Test {
   QMessageBox* Box() { return dynamic_cast<QMessageBox*>(host_.ActiveMessageBox()); }
 
   fakes::TestServices services_;
-  CCommonUtil util_{services_.services};
+  protocol::CCommonUtil util_{services_.services};
   platform::RealClock clock_;
   ui::QtHost host_;
-  PrinterSettings record_;
+  protocol::PrinterSettings record_;
   CDlgVMSM* dlg_ = nullptr;
   std::deque<std::function<void()>> turns_;
 };

@@ -15,50 +15,50 @@ namespace {
 
 class HandheldTransferTest : public TransferFixture {
  protected:
-  int RunHandheld(TransferMode mode) {
-    last_ = std::make_unique<ProbeDlg>(mode, &vmsm_, HandheldTransferPlan());
+  int RunHandheld(settings::TransferMode mode) {
+    last_ = std::make_unique<ProbeDlg>(mode, &vmsm_, settings::HandheldTransferPlan());
     return Run(*last_);
   }
 };
 
 TEST_F(HandheldTransferTest, RunsShowTheHandheldLinesAndTheReadAsksForTheOpenCheck) {
   printer_.config().open_check_value = 0x50;
-  ASSERT_EQ(RunHandheld(CVmsmProDlg::kModeReadAll), ui::IDOK) << last_->message();
+  ASSERT_EQ(RunHandheld(settings::CVmsmProDlg::kModeReadAll), ui::IDOK) << last_->message();
   EXPECT_EQ(last_->seen.at(0).text, "Get status : 15 %");
   EXPECT_EQ(util_.identity().open_check_value, 0x50);
   vmsm_.settings().BtSkip = 1;
-  ASSERT_EQ(RunHandheld(CVmsmProDlg::kModeWriteAll), ui::IDOK) << last_->message();
+  ASSERT_EQ(RunHandheld(settings::CVmsmProDlg::kModeWriteAll), ui::IDOK) << last_->message();
   EXPECT_EQ(last_->seen.at(0).text, "Set status : 5 %");
   EXPECT_EQ(last_->seen.back().text, "Completed..: 100 %");
 }
 
 TEST_F(HandheldTransferTest, EachFailureShowsItsOwnText) {
   struct Case {
-    TransferMode mode;
+    settings::TransferMode mode;
     WritePattern fail;
     const char* message;
   };
   const std::vector<Case> cases = {
-      {CVmsmProDlg::kModeReadAll, {{0x1B, 0x4D, 0x49}}, "Failed to get MSR Mode..!!"},
-      {CVmsmProDlg::kModeReadAll,
+      {settings::CVmsmProDlg::kModeReadAll, {{0x1B, 0x4D, 0x49}}, "Failed to get MSR Mode..!!"},
+      {settings::CVmsmProDlg::kModeReadAll,
        {{0x1D, 0x28, 0x45, 0x02, 0x00, 0x04, 0x51}},
        "Failed to read SW51 data!"},
-      {CVmsmProDlg::kModeReadAll,
+      {settings::CVmsmProDlg::kModeReadAll,
        {{0x1D, 0x28, 0x45, 0x02, 0x00, 0x04, 0x50}},
        "Failed to read Bluetooth connection mode!!"},
-      {CVmsmProDlg::kModeWriteAll, {{0x51, '2', '2'}}, "Failed to set SW51 data!!!"},
-      {CVmsmProDlg::kModeWriteAll,
+      {settings::CVmsmProDlg::kModeWriteAll, {{0x51, '2', '2'}}, "Failed to set SW51 data!!!"},
+      {settings::CVmsmProDlg::kModeWriteAll,
        {{0x1D, 0x28, 0x45, 0x03, 0x00, 0x0B, 0x04}},
        "Failed to set IFSW1 data!!!"},
-      {CVmsmProDlg::kModeFactoryDefault,
+      {settings::CVmsmProDlg::kModeFactoryDefault,
        {{0x1D, 0x28, 0x45, 0x03, 0x00, 0x01}},
        "Failed to set factory default..!!"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.message);
     util_.dev().Close();
-    if (c.mode != CVmsmProDlg::kModeReadAll) {
-      ASSERT_EQ(RunHandheld(CVmsmProDlg::kModeReadAll), ui::IDOK) << last_->message();
+    if (c.mode != settings::CVmsmProDlg::kModeReadAll) {
+      ASSERT_EQ(RunHandheld(settings::CVmsmProDlg::kModeReadAll), ui::IDOK) << last_->message();
     }
     fault_.fail_write = c.fail;
     EXPECT_EQ(RunHandheld(c.mode), ui::IDCANCEL);

@@ -20,7 +20,7 @@ struct LinkFailureMessageTest : ::testing::Test {
   // Runs a read-all over the given port and returns its message.
   std::string ReadAllMessage(int interface, const std::string& port_name, uint32_t baud) {
     util.SetLinkSettings({.interface = interface, .port_name = port_name, .baud_rate = baud});
-    CVmsmProDlg dlg(CVmsmProDlg::kModeReadAll, &vmsm);
+    settings::CVmsmProDlg dlg(settings::CVmsmProDlg::kModeReadAll, &vmsm);
     EXPECT_EQ(dlg.DoModal(host), ui::IDCANCEL);
     EXPECT_EQ(t.devices.record.open_devices, 0);
     return dlg.message();
@@ -28,15 +28,15 @@ struct LinkFailureMessageTest : ::testing::Test {
 
   fakes::TestServices t;
   fakes::DeviceRecord& record = t.devices.record;
-  CCommonUtil util{t.services};
-  CCommonVmsm vmsm{&util, t.clock};
+  protocol::CCommonUtil util{t.services};
+  protocol::CCommonVmsm vmsm{&util, t.clock};
   ui::ScriptedHost host{t.clock, transfer_test::TransferResources()};
 };
 
 TEST_F(LinkFailureMessageTest, UsbDeviceWithoutPermissionSaysWhichGroupToJoin) {
   record.device_open_failures = 1;
   record.open_failure_cause = platform::FailureCause::kPermissionDenied;
-  EXPECT_EQ(ReadAllMessage(CDev::kInterfaceUsb, "/dev/usb/lp0", 0),
+  EXPECT_EQ(ReadAllMessage(devlink::CDev::kInterfaceUsb, "/dev/usb/lp0", 0),
             "Port open error!\n/dev/usb/lp0: permission denied; add yourself to group lp "
             "(sudo usermod -aG lp $USER) and log in again");
 }
@@ -44,7 +44,7 @@ TEST_F(LinkFailureMessageTest, UsbDeviceWithoutPermissionSaysWhichGroupToJoin) {
 TEST_F(LinkFailureMessageTest, RefusedTcpConnectionNamesTheAddress) {
   record.connect_ok = false;
   record.open_failure_cause = platform::FailureCause::kConnectionRefused;
-  EXPECT_EQ(ReadAllMessage(CDev::kInterfaceTcp, "NET127.0.0.1", 9100),
+  EXPECT_EQ(ReadAllMessage(devlink::CDev::kInterfaceTcp, "NET127.0.0.1", 9100),
             "Port open error!\n127.0.0.1:9100: connection refused; check the port number (most "
             "printers use 9100)");
 }
@@ -52,7 +52,7 @@ TEST_F(LinkFailureMessageTest, RefusedTcpConnectionNamesTheAddress) {
 TEST_F(LinkFailureMessageTest, SerialLineWithoutDsrSaysThePrinterIsOffOrTheCableLacksIt) {
   record.dsr_on = false;
   t.conversation.Expect({0x00});  // the presence probe
-  EXPECT_EQ(ReadAllMessage(CDev::kInterfaceSerial, "COM1", 115200),
+  EXPECT_EQ(ReadAllMessage(devlink::CDev::kInterfaceSerial, "COM1", 115200),
             "Port open error!\n/dev/ttyS0: no DSR; the printer is switched off or the cable "
             "lacks the DSR line");
 }

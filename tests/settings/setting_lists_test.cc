@@ -9,7 +9,7 @@
 
 namespace {
 
-using namespace setting_lists;
+using namespace settings::setting_lists;
 
 TEST(SettingListsTest, DensityBothWays) {
   // Row, record value, percentage: the list runs from 150% down to 80%.

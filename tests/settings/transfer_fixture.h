@@ -93,14 +93,14 @@ class FaultyFactory : public platform::DeviceFactory {
 
 inline ui::Resources TransferResources() {
   ui::StringTable table;
-  AddTransferStrings(table);
+  settings::AddTransferStrings(table);
   return ui::Resources(std::move(table), "Pelliset");
 }
 
 // Records what the line showed at the end of each timer event, and can press Cancel after one.
-class ProbeDlg : public CVmsmProDlg {
+class ProbeDlg : public settings::CVmsmProDlg {
  public:
-  using CVmsmProDlg::CVmsmProDlg;
+  using settings::CVmsmProDlg::CVmsmProDlg;
   struct Seen {
     int event;
     int position;
@@ -119,8 +119,8 @@ class ProbeDlg : public CVmsmProDlg {
 
  protected:
   void OnTimer(int id) override {
-    CVmsmProDlg::OnTimer(id);
-    seen.push_back({id, position(), GetDlgItemText(kVmsmProTextId), clock().TickCount()});
+    settings::CVmsmProDlg::OnTimer(id);
+    seen.push_back({id, position(), GetDlgItemText(settings::kVmsmProTextId), clock().TickCount()});
     if (id == cancel_after && scripted != nullptr) scripted->Queue("click 2");
   }
 };
@@ -139,7 +139,7 @@ class TransferFixture : public ::testing::Test {
  protected:
   TransferFixture() {
     util_.SetLinkSettings(
-        {.interface = CDev::kInterfaceTcp, .port_name = "NET127.0.0.1", .tcp_port = 9100});
+        {.interface = devlink::CDev::kInterfaceTcp, .port_name = "NET127.0.0.1", .tcp_port = 9100});
     // Many runs share one host; no user is expected to type anything.
     host_.SetIdleLimitMs(uint64_t{1000} * 3600 * 24 * 365);
   }
@@ -149,13 +149,13 @@ class TransferFixture : public ::testing::Test {
     dlg.scripted = &host_;
     return dlg.DoModal(host_);
   }
-  int Run(TransferMode mode) {
+  int Run(settings::TransferMode mode) {
     last_ = std::make_unique<ProbeDlg>(mode, &vmsm_);
     return Run(*last_);
   }
   // A successful read-all, for the writes that follow one.
   void ReadAll() {
-    ASSERT_EQ(Run(CVmsmProDlg::kModeReadAll), ui::IDOK) << last_->message();
+    ASSERT_EQ(Run(settings::CVmsmProDlg::kModeReadAll), ui::IDOK) << last_->message();
     factory_.line().sent.clear();
   }
   const std::vector<uint8_t>& Sent() { return factory_.line().sent; }
@@ -169,8 +169,8 @@ class TransferFixture : public ::testing::Test {
   platform::MemoryRegistry registry_;
   platform::NullTrace trace_;
   platform::Services services_{clock_, faulty_, registry_, trace_};
-  CCommonUtil util_{services_};
-  CCommonVmsm vmsm_{&util_, clock_};
+  protocol::CCommonUtil util_{services_};
+  protocol::CCommonVmsm vmsm_{&util_, clock_};
   ui::ScriptedHost host_{clock_, TransferResources()};
   std::unique_ptr<ProbeDlg> last_;
 };

@@ -44,7 +44,7 @@ class VmsmProDlgTest : public TransferFixture {};
 
 TEST_F(VmsmProDlgTest, ReadAllFillsTheRecordAndRunsTheChainInOrder) {
   GiveDistinctSettings(printer_.state());
-  EXPECT_EQ(Run(CVmsmProDlg::kModeReadAll), ui::IDOK);
+  EXPECT_EQ(Run(settings::CVmsmProDlg::kModeReadAll), ui::IDOK);
   EXPECT_EQ(last_->message(), "");
   EXPECT_EQ(last_->Events(), (std::vector<int>{1000, 101, 9999}));
   EXPECT_EQ(last_->seen[0].text, "Get status : 15 %");
@@ -52,7 +52,7 @@ TEST_F(VmsmProDlgTest, ReadAllFillsTheRecordAndRunsTheChainInOrder) {
   EXPECT_EQ(last_->seen[1].text, "Get status : 100 %");
   EXPECT_EQ(host_.EventsOf(ui::EventKind::kDialog).at(0).caption, "Virtual Memory Switch Manager");
 
-  PrinterSettings expected;
+  protocol::PrinterSettings expected;
   expected.Density = 3;
   expected.Speed = 1;
   expected.LCharMode = 1;
@@ -91,7 +91,7 @@ TEST_F(VmsmProDlgTest, TearOffIsReadOnlyFromTheNewerFirmware) {
     printer_.state().tear_off = 300;
     vmsm_.settings().CuttingPosition = 7;
     factory_.line().sent.clear();
-    ASSERT_EQ(Run(CVmsmProDlg::kModeReadAll), ui::IDOK) << last_->message();
+    ASSERT_EQ(Run(settings::CVmsmProDlg::kModeReadAll), ui::IDOK) << last_->message();
     EXPECT_EQ(Occurrences(Sent(), kReadTearOff), newer ? 1 : 0);
     EXPECT_EQ(vmsm_.settings().CuttingPosition, newer ? 300u : 7u);
     // Read after switch 116, before the serial items.
@@ -113,7 +113,7 @@ TEST_F(VmsmProDlgTest, ReadAllPausesHalfASecondBeforeTheFirstSwitchQuery) {
       first_switch_query_ms = now_ms;
     }
   });
-  ASSERT_EQ(Run(CVmsmProDlg::kModeReadAll), ui::IDOK);
+  ASSERT_EQ(Run(settings::CVmsmProDlg::kModeReadAll), ui::IDOK);
   ASSERT_TRUE(first_switch_query_ms.has_value());
   // Event 1000 ended at seen[0] and armed event 101 100 ms ahead; that event advances 4 steps
   // of 2 ms and waits 500 ms before its first query, which the link sends after its own 10 ms.
@@ -145,7 +145,7 @@ TEST_F(VmsmProDlgTest, WriteAllSendsTheEditedRecord) {
   vmsm_.settings().BtPin = "123456789012";
   vmsm_.settings().BtName = "Front desk";
 
-  ASSERT_EQ(Run(CVmsmProDlg::kModeWriteAll), ui::IDOK) << last_->message();
+  ASSERT_EQ(Run(settings::CVmsmProDlg::kModeWriteAll), ui::IDOK) << last_->message();
   EXPECT_EQ(last_->Events(), (std::vector<int>{2000, 102, 9999}));
   EXPECT_EQ(last_->seen[0].text, "Set status : 5 %");
   const sim::PrinterState& s = printer_.state();
@@ -169,8 +169,8 @@ TEST_F(VmsmProDlgTest, WriteAllSendsTheEditedRecord) {
   EXPECT_EQ(s.bt_name, "Front desk");
 
   // Read back, the printer gives the record that was written.
-  PrinterSettings written = vmsm_.settings();
-  ASSERT_EQ(Run(CVmsmProDlg::kModeReadAll), ui::IDOK) << last_->message();
+  protocol::PrinterSettings written = vmsm_.settings();
+  ASSERT_EQ(Run(settings::CVmsmProDlg::kModeReadAll), ui::IDOK) << last_->message();
   EXPECT_EQ(vmsm_.settings(), written);
 }
 
@@ -182,7 +182,7 @@ TEST_F(VmsmProDlgTest, TearOffIsWrittenOnlyToTheNewerFirmwareAfterTheSerialItems
     printer_.state().tear_off = 0;
     ReadAll();
     vmsm_.settings().CuttingPosition = 400;
-    ASSERT_EQ(Run(CVmsmProDlg::kModeWriteAll), ui::IDOK) << last_->message();
+    ASSERT_EQ(Run(settings::CVmsmProDlg::kModeWriteAll), ui::IDOK) << last_->message();
     EXPECT_EQ(Occurrences(Sent(), kWriteTearOff), newer ? 1 : 0);
     EXPECT_EQ(printer_.state().tear_off, newer ? 400 : 0);
     if (newer) {
@@ -202,7 +202,7 @@ TEST_F(VmsmProDlgTest, BtSkipLeavesSwitch116AndTheBluetoothItemsAlone) {
   vmsm_.settings().BleMode = 1;
   vmsm_.settings().BtPin = "9999";
   vmsm_.settings().BtName = "Changed";
-  ASSERT_EQ(Run(CVmsmProDlg::kModeWriteAll), ui::IDOK) << last_->message();
+  ASSERT_EQ(Run(settings::CVmsmProDlg::kModeWriteAll), ui::IDOK) << last_->message();
   EXPECT_EQ(Occurrences(Sent(), kWriteSwitch116Body), 0);
   EXPECT_EQ(Occurrences(Sent(), {0x74, '0', '0', '0', '0', '0', '0', '0', '1'}), 0);
   EXPECT_EQ(Occurrences(Sent(), kWriteBt), 0);
@@ -217,7 +217,7 @@ TEST_F(VmsmProDlgTest, BtSkipLeavesSwitch116AndTheBluetoothItemsAlone) {
 
 TEST_F(VmsmProDlgTest, WriteAllProgressAndTheClosingStageWaitForTheBluetoothWrite) {
   ReadAll();
-  ASSERT_EQ(Run(CVmsmProDlg::kModeWriteAll), ui::IDOK) << last_->message();
+  ASSERT_EQ(Run(settings::CVmsmProDlg::kModeWriteAll), ui::IDOK) << last_->message();
   const auto& seen = last_->seen;
   ASSERT_EQ(seen.size(), 3u);
   // 5 + 76 + 20 would pass 100: the bar stops there.
@@ -240,7 +240,7 @@ TEST_F(VmsmProDlgTest, OverlongBluetoothTextsAreRefusedWithTheBluetoothMessage) 
     ReadAll();
     vmsm_.settings().BtPin = row.pin;
     vmsm_.settings().BtName = row.name;
-    EXPECT_EQ(Run(CVmsmProDlg::kModeWriteAll), ui::IDCANCEL);
+    EXPECT_EQ(Run(settings::CVmsmProDlg::kModeWriteAll), ui::IDCANCEL);
     EXPECT_EQ(last_->message(), "Failed to set Bluetooth infomation!");
     EXPECT_EQ(Occurrences(Sent(), kWriteBt), 0);
     // The closing stage armed before the write never ran.
@@ -253,8 +253,8 @@ TEST_F(VmsmProDlgTest, FactoryDefaultRestoresThePrinterAndLeavesTheRecord) {
   GiveDistinctSettings(printer_.state());
   vmsm_.settings().Density = 7;
   vmsm_.settings().BtName = "Mine";
-  const PrinterSettings record = vmsm_.settings();
-  ASSERT_EQ(Run(CVmsmProDlg::kModeFactoryDefault), ui::IDOK) << last_->message();
+  const protocol::PrinterSettings record = vmsm_.settings();
+  ASSERT_EQ(Run(settings::CVmsmProDlg::kModeFactoryDefault), ui::IDOK) << last_->message();
   EXPECT_EQ(last_->Events(), (std::vector<int>{3000, 9999}));
   EXPECT_EQ(last_->seen[0].position, 100);
   EXPECT_EQ(vmsm_.settings(), record);
@@ -270,17 +270,19 @@ TEST_F(VmsmProDlgTest, FactoryDefaultRestoresThePrinterAndLeavesTheRecord) {
 // A mode no transfer has never falls into the factory default: the dialog and the command line's
 // runner both end at once with a failure, and nothing reaches the printer.
 TEST_F(VmsmProDlgTest, ModeZeroAndUnknownModesEndAtOnceAndSendNothing) {
-  for (const TransferMode mode : {CVmsmProDlg::kModeNone, static_cast<TransferMode>(7)}) {
+  for (const settings::TransferMode mode :
+       {settings::CVmsmProDlg::kModeNone, static_cast<settings::TransferMode>(7)}) {
     EXPECT_EQ(Run(mode), ui::IDCANCEL);
     EXPECT_EQ(last_->message(), "");
     EXPECT_TRUE(last_->seen.empty());
   }
-  struct NoProgress : JobProgress {
+  struct NoProgress : jobs::JobProgress {
     void Show(int, const std::string&) override {}
   } progress;
-  TransferActions actions(vmsm_);
-  JobRunner runner(&util_, DesktopTransferPlan(), actions, progress, clock_, EnglishTransferText,
-                   FirstTransferEvent(static_cast<TransferMode>(7)));
+  settings::TransferActions actions(vmsm_);
+  jobs::JobRunner runner(&util_, settings::DesktopTransferPlan(), actions, progress, clock_,
+                         settings::EnglishTransferText,
+                         settings::FirstTransferEvent(static_cast<settings::TransferMode>(7)));
   EXPECT_FALSE(runner.RunToEnd());
   EXPECT_EQ(runner.position(), 0);
   EXPECT_TRUE(Sent().empty());
@@ -289,14 +291,14 @@ TEST_F(VmsmProDlgTest, ModeZeroAndUnknownModesEndAtOnceAndSendNothing) {
 
 TEST_F(VmsmProDlgTest, UserCancelBetweenEventsEndsWithCancelAndNoMessage) {
   struct Row {
-    TransferMode mode;
+    settings::TransferMode mode;
     int cancel_after;
     std::vector<int> events;
   } rows[] = {
-      {CVmsmProDlg::kModeReadAll, 1000, {1000}},
-      {CVmsmProDlg::kModeReadAll, 101, {1000, 101}},
-      {CVmsmProDlg::kModeWriteAll, 2000, {2000}},
-      {CVmsmProDlg::kModeFactoryDefault, 3000, {3000}},
+      {settings::CVmsmProDlg::kModeReadAll, 1000, {1000}},
+      {settings::CVmsmProDlg::kModeReadAll, 101, {1000, 101}},
+      {settings::CVmsmProDlg::kModeWriteAll, 2000, {2000}},
+      {settings::CVmsmProDlg::kModeFactoryDefault, 3000, {3000}},
   };
   for (const Row& row : rows) {
     SCOPED_TRACE(row.cancel_after);
@@ -320,8 +322,8 @@ TEST_F(VmsmProDlgTest, CancelDuringTheWriteBeatsTheOverdueClosingStage) {
     const std::string name_before = printer_.state().bt_name;
     vmsm_.settings().BtSkip = bt_skip ? 1 : 0;
     vmsm_.settings().BtName = bt_skip ? "Skipped" : "Written anyway";
-    ProbeDlg dlg(CVmsmProDlg::kModeWriteAll, &vmsm_);
-    dlg.cancel_after = kEventWrite;
+    ProbeDlg dlg(settings::CVmsmProDlg::kModeWriteAll, &vmsm_);
+    dlg.cancel_after = settings::kEventWrite;
     EXPECT_EQ(Run(dlg), ui::IDCANCEL);
     EXPECT_EQ(dlg.message(), "");
     EXPECT_EQ(dlg.Events(), (std::vector<int>{2000, 102}));
@@ -337,7 +339,7 @@ TEST_F(VmsmProDlgTest, CancelDuringTheWriteBeatsTheOverdueClosingStage) {
 
 TEST_F(VmsmProDlgTest, CancelBeforeTheFirstEventSendsNothing) {
   host_.Queue("click 2");
-  EXPECT_EQ(Run(CVmsmProDlg::kModeReadAll), ui::IDCANCEL);
+  EXPECT_EQ(Run(settings::CVmsmProDlg::kModeReadAll), ui::IDCANCEL);
   EXPECT_EQ(last_->message(), "");
   EXPECT_TRUE(last_->seen.empty());
   EXPECT_TRUE(Sent().empty());
@@ -346,7 +348,7 @@ TEST_F(VmsmProDlgTest, CancelBeforeTheFirstEventSendsNothing) {
 TEST_F(VmsmProDlgTest, SilentPrinterEndsTheReadWithAMessageInBoundedTime) {
   printer_.faults().silent = true;
   const uint64_t start = clock_.NowMs();
-  EXPECT_EQ(Run(CVmsmProDlg::kModeReadAll), ui::IDCANCEL);
+  EXPECT_EQ(Run(settings::CVmsmProDlg::kModeReadAll), ui::IDCANCEL);
   // Silence is told apart from a wrong model.
   EXPECT_EQ(last_->message(),
             "Printer model is not matched!\nno answer from the printer at 127.0.0.1:9100; check "
@@ -357,20 +359,20 @@ TEST_F(VmsmProDlgTest, SilentPrinterEndsTheReadWithAMessageInBoundedTime) {
 
 TEST(TransferStrings, IdsAreUniqueInTheTransferRangesAndAllLoad) {
   std::set<int> ids;
-  for (const TransferString& s : TransferStrings()) {
+  for (const settings::TransferString& s : settings::TransferStrings()) {
     EXPECT_TRUE((s.id >= 173 && s.id <= 233) || (s.id >= 239 && s.id <= 246)) << s.id;
     EXPECT_TRUE(ids.insert(s.id).second) << "repeated id " << s.id;
     EXPECT_FALSE(s.text.empty()) << s.id;
   }
   ui::StringTable table;
-  AddTransferStrings(table);
+  settings::AddTransferStrings(table);
   EXPECT_EQ(table.size(), ids.size());
   // Every id a plan step names has a text.
-  for (const JobEvent& e : DesktopTransferPlan().events) {
+  for (const jobs::JobEvent& e : settings::DesktopTransferPlan().events) {
     EXPECT_TRUE(table.Find(e.stage_name_id).has_value()) << e.id;
-    for (const JobStep& step : e.steps) {
-      if (step.kind != StepKind::kAdvance && step.kind != StepKind::kPause &&
-          step.kind != StepKind::kArm) {
+    for (const jobs::JobStep& step : e.steps) {
+      if (step.kind != jobs::StepKind::kAdvance && step.kind != jobs::StepKind::kPause &&
+          step.kind != jobs::StepKind::kArm) {
         EXPECT_TRUE(table.Find(step.message_id)) << e.id;
       }
     }

@@ -141,7 +141,7 @@ TEST_F(TransferFailureTest, EveryReadStepMapsToItsOwnMessageAndStopsTheRun) {
     util_.dev().Close();
     factory_.line().sent.clear();
     Arm(row);
-    EXPECT_EQ(Run(CVmsmProDlg::kModeReadAll), ui::IDCANCEL);
+    EXPECT_EQ(Run(settings::CVmsmProDlg::kModeReadAll), ui::IDCANCEL);
     Disarm();
     ExpectStoppedAt(row, k < 3 ? std::vector<int>{1000} : std::vector<int>{1000, 101});
     // The next step was never sent.
@@ -158,7 +158,7 @@ TEST_F(TransferFailureTest, EveryWriteStepMapsToItsOwnMessageAndStopsTheRun) {
     util_.dev().Close();
     ReadAll();
     Arm(row);
-    EXPECT_EQ(Run(CVmsmProDlg::kModeWriteAll), ui::IDCANCEL);
+    EXPECT_EQ(Run(settings::CVmsmProDlg::kModeWriteAll), ui::IDCANCEL);
     Disarm();
     ExpectStoppedAt(row,
                     row.write.head.empty() ? std::vector<int>{2000} : std::vector<int>{2000, 102});
@@ -181,7 +181,7 @@ TEST_F(TransferFailureTest, FactoryDefaultFailuresHaveTheirMessages) {
     SCOPED_TRACE(row.step);
     util_.dev().Close();
     Arm(row);
-    EXPECT_EQ(Run(CVmsmProDlg::kModeFactoryDefault), ui::IDCANCEL);
+    EXPECT_EQ(Run(settings::CVmsmProDlg::kModeFactoryDefault), ui::IDCANCEL);
     Disarm();
     ExpectStoppedAt(row, {3000});
   }
@@ -189,7 +189,7 @@ TEST_F(TransferFailureTest, FactoryDefaultFailuresHaveTheirMessages) {
 
 TEST_F(TransferFailureTest, UnansweredFactoryDefaultFailsWithItsMessage) {
   printer_.faults().silent_for = {sim::Command::kSettingIn};
-  EXPECT_EQ(Run(CVmsmProDlg::kModeFactoryDefault), ui::IDCANCEL);
+  EXPECT_EQ(Run(settings::CVmsmProDlg::kModeFactoryDefault), ui::IDCANCEL);
   EXPECT_EQ(last_->message(), std::string("Failed to set factory default!") + kSilence);
 }
 
@@ -202,7 +202,7 @@ TEST_F(TransferFailureTest, AFailedReadKeepsWhatWasReadBeforeIt) {
   vmsm_.settings().BtName = "Before";
   vmsm_.settings().Baudrate = 19200;
   fault_.fail_write = WritePattern{{0x1D, 0x28, 0x45, 0x02, 0x00, 0x0C, 2}};
-  EXPECT_EQ(Run(CVmsmProDlg::kModeReadAll), ui::IDCANCEL);
+  EXPECT_EQ(Run(settings::CVmsmProDlg::kModeReadAll), ui::IDCANCEL);
   EXPECT_EQ(last_->message(), std::string("Failed to read IFSW2 data!") + kBrokenWrite);
   // Read before the failure: switches and the first serial item.
   EXPECT_EQ(vmsm_.settings().Density, 7u);
@@ -219,10 +219,10 @@ TEST_F(TransferFailureTest, AFailedReadKeepsWhatWasReadBeforeIt) {
 TEST_F(TransferFailureTest, OlderFirmwareNeverReachesTheTearOffStep) {
   UseOlderFirmware();
   fault_.fail_write = WritePattern{{0x1D, 0x28, 0x45, 0x02, 0x00, 0x21, 0x00}};
-  EXPECT_EQ(Run(CVmsmProDlg::kModeReadAll), ui::IDOK) << last_->message();
+  EXPECT_EQ(Run(settings::CVmsmProDlg::kModeReadAll), ui::IDOK) << last_->message();
   fault_.fail_write = WritePattern{{0x1D, 0x28, 0x45, 0x04, 0x00, 0x20, 0x00}};
   factory_.line().sent.clear();
-  EXPECT_EQ(Run(CVmsmProDlg::kModeWriteAll), ui::IDOK) << last_->message();
+  EXPECT_EQ(Run(settings::CVmsmProDlg::kModeWriteAll), ui::IDOK) << last_->message();
   EXPECT_EQ(fault_.fired, 0);
 }
 

@@ -9,6 +9,7 @@
 #include "link/link_failure.h"
 #include "ui/core/constants.h"
 
+namespace firmware {
 namespace {
 
 constexpr char kFilter[] = "Firmware File(*.fls)|*.fls||";
@@ -76,9 +77,10 @@ void CFirmwarednDlg::StartDownload() {
   }
 
   ShowStatus(kDownloadingText);
-  const CDev::Traffic before_open = dev_.traffic();
+  const devlink::CDev::Traffic before_open = dev_.traffic();
   if (dev_.Open(settings_) != 1) {
-    MessageBox(WithFailureLine(kFirmwareOpenPortError, dev_, before_open), kProgramCaption);
+    MessageBox(devlink::WithFailureLine(kFirmwareOpenPortError, dev_, before_open),
+               kProgramCaption);
     // Nothing was sent: the file is still the chosen one and can be tried again.
     file->Close();
     ShowStatus(kReadyText);
@@ -87,7 +89,7 @@ void CFirmwarednDlg::StartDownload() {
   EnableDlgItem(ui::IDOK, false);
   UpdateWindow();
   // The transfer holds the user-interface thread, so the bar is repainted after every piece.
-  const CDev::Traffic before_send = dev_.traffic();
+  const devlink::CDev::Traffic before_send = dev_.traffic();
   const FirmwareSendResult result = SendFirmware(dev_, *bytes, [this](int percent) {
     GetProgress(kFirmwareProgressId).SetPos(percent);
     UpdateWindow();
@@ -95,7 +97,7 @@ void CFirmwarednDlg::StartDownload() {
   if (result.status == FirmwareSendStatus::kSent) {
     MessageBox(kSuccessText, kProgramCaption);
   } else {
-    MessageBox(WithFailureLine(kFirmwareSendFailedError, dev_, before_send));
+    MessageBox(devlink::WithFailureLine(kFirmwareSendFailedError, dev_, before_send));
   }
   dev_.Close();
   file->Close();
@@ -103,3 +105,4 @@ void CFirmwarednDlg::StartDownload() {
   EnableDlgItem(ui::IDOK, true);
   UpdateWindow();
 }
+}  // namespace firmware

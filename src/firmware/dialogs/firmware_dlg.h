@@ -19,12 +19,13 @@
 #include "platform/system/services.h"
 #include "ui/core/dialog.h"
 
+namespace firmware {
 class CFirmwarednDlg : public ui::Dialog {
  public:
   // `services` and `files` must outlive the dialog.
   CFirmwarednDlg(platform::Services& services, platform::FileSystem& files);
 
-  void SetLinkSettings(const LinkSettings& settings) { settings_ = settings; }
+  void SetLinkSettings(const devlink::LinkSettings& settings) { settings_ = settings; }
   // The last file chosen ("" until one is).
   const std::string& path() const { return path_; }
 
@@ -38,7 +39,8 @@ class CFirmwarednDlg : public ui::Dialog {
 
   platform::FileSystem& files_;
   platform::TraceSink& trace_;
-  CDev dev_;
-  LinkSettings settings_;
+  devlink::CDev dev_;
+  devlink::LinkSettings settings_;
   std::string path_;
 };
+}  // namespace firmware

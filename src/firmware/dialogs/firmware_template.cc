@@ -2,6 +2,7 @@
 
 #include "ui/core/constants.h"
 
+namespace firmware {
 const ui::Template& FirmwareTemplate() {
   // Wide enough for the longest status line, the warning shown while a file is sent.
   static const ui::Template t{
@@ -24,3 +25,4 @@ const ui::Template& FirmwareTemplate() {
   };
   return t;
 }
+}  // namespace firmware

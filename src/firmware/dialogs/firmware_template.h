@@ -2,6 +2,7 @@
 
 #include "ui/core/template.h"
 
+namespace firmware {
 // The firmware download dialog: the status line and bar inside a group box, Start Download and
 // Exit.
 inline constexpr int kFirmwareTemplateId = 131;
@@ -14,3 +15,4 @@ inline constexpr int kFirmwareStartId = 1026;
 // Exit is the dialog's IDOK button (1).
 
 const ui::Template& FirmwareTemplate();
+}  // namespace firmware

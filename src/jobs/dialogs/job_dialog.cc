@@ -1,5 +1,6 @@
 #include "jobs/dialogs/job_dialog.h"
 
+namespace jobs {
 JobDialog::JobDialog(const ui::Template& tmpl, int bar_id, int line_id)
     : ui::Dialog(tmpl), bar_id_(bar_id), line_id_(line_id) {}
 
@@ -33,3 +34,4 @@ void JobDialog::Show(int position, const std::string& line) {
   if (!line.empty()) SetDlgItemText(line_id_, line);
   UpdateWindow();
 }
+}  // namespace jobs

@@ -10,6 +10,7 @@
 #include "jobs/job_runner.h"
 #include "ui/core/dialog.h"
 
+namespace jobs {
 class JobDialog : public ui::Dialog, protected JobProgress {
  public:
   // `bar_id` and `line_id` name the template's progress bar and the control that shows the line.
@@ -32,3 +33,4 @@ class JobDialog : public ui::Dialog, protected JobProgress {
   int line_id_;
   JobRunner* runner_ = nullptr;
 };
+}  // namespace jobs

@@ -4,6 +4,7 @@
 #include "nvimage/dialogs/nv_manager_texts.h"
 #include "nvimage/nv_download_plan.h"
 
+namespace nv {
 CNvAddrDlg::CNvAddrDlg(const ui::Template& layout, const char* caption,
                        std::vector<std::string> held, std::vector<std::string> chosen)
     : ui::Dialog(layout), caption_(caption), held_(std::move(held)), chosen_(std::move(chosen)) {}
@@ -11,16 +12,17 @@ CNvAddrDlg::CNvAddrDlg(const ui::Template& layout, const char* caption,
 void CNvAddrDlg::OnOK() {
   const std::string text = GetDlgItemText(nv_ctl::kAddressCode);
   switch (nv::CheckKeyCode(text, held_, chosen_)) {
-    case nv::KeyCodeCheck::kTooShort:
+    case KeyCodeCheck::kTooShort:
       MessageBox(nv_text::kAddressTooShort, caption_, ui::MB_OK | ui::MB_ICONEXCLAMATION);
       GotoDlgCtrl(nv_ctl::kAddressCode);
       return;
-    case nv::KeyCodeCheck::kExists:
+    case KeyCodeCheck::kExists:
       MessageBox(nv_text::kExistsAddress, caption_, ui::MB_OK);
       return;
-    case nv::KeyCodeCheck::kOk:
+    case KeyCodeCheck::kOk:
       break;
   }
   key_code_ = text.substr(0, 2);
   EndDialog(ui::IDOK);
 }
+}  // namespace nv

@@ -10,6 +10,7 @@
 #include "ui/core/dialog.h"
 #include "ui/core/template.h"
 
+namespace nv {
 class CNvAddrDlg : public ui::Dialog {
  public:
   // Copies of the printer's key codes and of the codes chosen so far in this download; the
@@ -29,3 +30,4 @@ class CNvAddrDlg : public ui::Dialog {
   std::vector<std::string> chosen_;
   std::string key_code_;
 };
+}  // namespace nv

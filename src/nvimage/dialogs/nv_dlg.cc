@@ -8,6 +8,7 @@
 #include "nvimage/dialogs/nv_pro_template.h"
 #include "nvimage/nv_preview.h"
 
+namespace nv {
 namespace {
 
 using namespace nv_ctl;
@@ -174,3 +175,4 @@ void CNVDlg::RepaintPreview() {
                                                   area.w, area.h, GetSlider(kBrightness).GetPos()));
   UpdateWindow();
 }
+}  // namespace nv

@@ -14,6 +14,7 @@
 #include "nvimage/dialogs/nv_manager_base.h"
 #include "platform/registry/registry.h"
 
+namespace nv {
 class CNVDlg : public CNvManagerBase {
  public:
   // Both must outlive the dialog.
@@ -45,3 +46,4 @@ class CNVDlg : public CNvManagerBase {
   int current_number_ = -1;
   int last_slider_ = 0;
 };
+}  // namespace nv

@@ -8,6 +8,7 @@
 #include "nvimage/nv_image_list.h"
 #include "protocol/result_codes.h"
 
+namespace nv {
 namespace {
 
 using namespace nv_ctl;
@@ -141,8 +142,8 @@ void CNvManagerBase::AddImageFiles(bool several, int brightness) {
       continue;
     }
     const uint32_t result = nv_.AddImageEntry(std::move(entry));
-    if (result == kResultNvAreaFull) Tell(texts_.area_too_small);
-    if (result == kResultNvListFull) Tell(nv_text::kListFull);
+    if (result == protocol::kResultNvAreaFull) Tell(texts_.area_too_small);
+    if (result == protocol::kResultNvListFull) Tell(nv_text::kListFull);
   }
 }
 
@@ -155,9 +156,9 @@ std::vector<NvDownloadItem> CNvManagerBase::PrepareDownload(const ui::Template& 
   // Nothing made up goes to the printer: an image that no longer loads is left out, by name.
   const auto skipped = [this](const std::string& reason) { Tell(reason, texts_.file_caption); };
   auto plan = nv::PrepareDownload(nv_, IsDlgButtonChecked(kAutoAddressing), ask, skipped);
-  if (plan.result == nv::PrepareResult::kCancelled) {
+  if (plan.result == PrepareResult::kCancelled) {
     Tell(nv_text::kCancelDownload, ui::MB_ICONEXCLAMATION);
-  } else if (plan.result == nv::PrepareResult::kNoFreeAddress) {
+  } else if (plan.result == PrepareResult::kNoFreeAddress) {
     Tell(nv_text::kNoFreeAddress);
   }
   return std::move(plan.items);
@@ -223,3 +224,4 @@ void CNvManagerBase::PrintAll() {
   nv_.set_image_count(static_cast<uint32_t>(GetListBox(kKeyList).GetCount()));
   RunJobOrTell(NvJobCode::kPrintAll);
 }
+}  // namespace nv

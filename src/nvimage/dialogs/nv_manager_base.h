@@ -19,6 +19,7 @@
 #include "ui/core/dialog.h"
 #include "ui/core/template.h"
 
+namespace nv {
 // The words that differ between the two managers; static data.
 struct NvManagerTexts {
   // The caption of the messages about the printer, its jobs and its NV area.
@@ -34,7 +35,7 @@ struct NvManagerTexts {
   const ui::Template& (*progress)();
 };
 
-class CNvManagerBase : public ui::Dialog, private nv::NvJobRunner {
+class CNvManagerBase : public ui::Dialog, private NvJobRunner {
  public:
   // How both main dialogs start a manager: reads the printer's key codes under the progress
   // dialog, then runs this manager over them, and closes the link either way. A failed read is
@@ -96,3 +97,4 @@ class CNvManagerBase : public ui::Dialog, private nv::NvJobRunner {
   const NvManagerTexts texts_;
   const NvJobTexts& job_texts_;
 };
+}  // namespace nv

@@ -2,6 +2,7 @@
 
 #include "ui/core/constants.h"
 
+namespace nv {
 namespace {
 
 using ui::ControlKind;
@@ -99,3 +100,4 @@ const ui::Template& NvAddrTemplate() {
   };
   return t;
 }
+}  // namespace nv

@@ -2,6 +2,7 @@
 
 #include "ui/core/template.h"
 
+namespace nv {
 // The desktop NV manager and its key code dialog. Laid out for a terminal of 120 x 40 cells
 // (4 x 8 dialog units a cell) as much as for a window.
 inline constexpr int kNvManagerTemplateId = 151;
@@ -30,3 +31,4 @@ inline constexpr int kAddressCode = 1060;
 
 const ui::Template& NvManagerTemplate();
 const ui::Template& NvAddrTemplate();
+}  // namespace nv

@@ -1,7 +1,7 @@
 #pragma once
 
 // The desktop NV manager's texts (fixed English, as the progress dialog's).
-namespace nv_text {
+namespace nv::nv_text {
 inline constexpr char kCaption[] = "NV Image Manager";
 inline constexpr char kStatusFormat[] = "<Images: %d/%d - Memory: %d/%d (Byte)>";
 inline constexpr char kImageFilter[] = "Image Files(*.bmp)|*.bmp||";
@@ -18,4 +18,4 @@ inline constexpr char kExistsAddress[] = "Exists address!";
 inline constexpr char kAddressTooShort[] = "Enter an address code of two characters.";
 inline constexpr char kNoFreeAddress[] = "No free address code is left for the next image.";
 inline constexpr char kSizeFormat[] = "%u Bytes";
-}  // namespace nv_text
+}  // namespace nv::nv_text

@@ -1,5 +1,6 @@
 #include "nvimage/dialogs/nv_pro_dlg.h"
 
+namespace nv {
 CNvProDlg::CNvProDlg(const NvJobTexts& texts, const ui::Template& tmpl)
     : JobDialog(tmpl, kNvProProgressId, kNvProGroupId), texts_(&texts), message_(texts.stopped) {}
 
@@ -9,7 +10,7 @@ bool CNvProDlg::OnInitDialog() {
   if (title < texts_->titles.size() && !texts_->titles[title].empty()) {
     SetWindowText(texts_->titles[title]);
   }
-  GetProgress(kNvProProgressId).SetRange(0, JobRunner::kFullPosition);
+  GetProgress(kNvProProgressId).SetRange(0, jobs::JobRunner::kFullPosition);
   GetProgress(kNvProProgressId).SetPos(0);
   message_ = texts_->stopped;
   if (nv_ == nullptr) {
@@ -18,7 +19,7 @@ bool CNvProDlg::OnInitDialog() {
     EndDialog(ui::IDCANCEL);
     return true;
   }
-  job_.emplace(*nv_, static_cast<JobProgress&>(*this), job_code_, key_code_, *texts_);
+  job_.emplace(*nv_, static_cast<jobs::JobProgress&>(*this), job_code_, key_code_, *texts_);
   StartJob(job_->runner());
   return true;
 }
@@ -28,3 +29,4 @@ void CNvProDlg::OnCancel() {
   message_ = texts_->stopped;
   EndDialog(ui::IDCANCEL);
 }
+}  // namespace nv

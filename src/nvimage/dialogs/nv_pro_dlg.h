@@ -22,7 +22,8 @@
 #include "nvimage/dialogs/nv_pro_template.h"
 #include "nvimage/nv_job.h"
 
-class CNvProDlg : public JobDialog {
+namespace nv {
+class CNvProDlg : public jobs::JobDialog {
  public:
   // `texts` and `tmpl` are static data; the template's bar is kNvProProgressId, and the step's
   // texts go to kNvProGroupId (a frame's caption, or the handheld's status line).
@@ -39,7 +40,7 @@ class CNvProDlg : public JobDialog {
  protected:
   bool OnInitDialog() override;
   void OnCancel() override;
-  void OnJobFailed(const JobRunner& runner) override { message_ = runner.message(); }
+  void OnJobFailed(const jobs::JobRunner& runner) override { message_ = runner.message(); }
 
  private:
   const NvJobTexts* texts_;
@@ -49,3 +50,4 @@ class CNvProDlg : public JobDialog {
   std::optional<NvJob> job_;
   std::string message_;
 };
+}  // namespace nv

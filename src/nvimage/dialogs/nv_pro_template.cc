@@ -1,5 +1,6 @@
 #include "nvimage/dialogs/nv_pro_template.h"
 
+namespace nv {
 const ui::Template& NvProTemplate() {
   // Wide enough for an image's name and " Downloading..." on the group box's top line.
   static const ui::Template t{
@@ -14,3 +15,4 @@ const ui::Template& NvProTemplate() {
   };
   return t;
 }
+}  // namespace nv

@@ -2,6 +2,7 @@
 
 #include <string>
 
+namespace settings {
 namespace {
 
 constexpr int kComPortCount = 49;
@@ -31,3 +32,4 @@ uint32_t LeadingDecimal(std::string_view text) {
   }
   return static_cast<uint32_t>(value);
 }
+}  // namespace settings

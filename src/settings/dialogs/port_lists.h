@@ -10,6 +10,7 @@
 #include "platform/devices/serial_devices.h"
 #include "ui/core/controls.h"
 
+namespace settings {
 // The baud list's rows, the last selected at first.
 inline constexpr std::array<uint32_t, 7> kBaudRates = {2400,  4800,  9600,  19200,
                                                        38400, 57600, 115200};
@@ -23,3 +24,4 @@ void FillSerialPortLists(ui::ComboBox& port, ui::ComboBox& baud, std::string_vie
 // The decimal number at the start of `text`; no digits give 0, and a number too large for 32
 // bits stops growing rather than wrapping round to a small one.
 uint32_t LeadingDecimal(std::string_view text);
+}  // namespace settings

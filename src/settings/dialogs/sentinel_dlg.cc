@@ -6,9 +6,10 @@
 #include "platform/system/hex.h"
 #include "ui/core/utf8.h"
 
+namespace settings {
 namespace {
 
-constexpr size_t kCodeCount = 2 * kSentinelTracks;
+constexpr size_t kCodeCount = 2 * protocol::kSentinelTracks;
 
 bool IsBlank(std::string_view c) {
   return c == " " || c == "\t" || c == "\r" || c == "\n" || c == "\v" || c == "\f";
@@ -52,22 +53,23 @@ std::optional<std::string> SentinelHexToBytes(std::string_view text, bool by_cha
 }
 
 bool SentinelCodeFits(const std::string& code, bool start_code) {
-  return code.size() <= kMaxSentinelBytes && !(start_code && code.empty());
+  return code.size() <= protocol::kMaxSentinelBytes && !(start_code && code.empty());
 }
 
 SentinelDialog::SentinelDialog(const ui::Template& layout, const SentinelForm& form)
     : ui::Dialog(layout), form_(form) {}
 
-void SentinelDialog::SetValues(int mode,
-                               const std::array<std::string, kSentinelTracks>& start_codes,
-                               const std::array<std::string, kSentinelTracks>& end_codes) {
+void SentinelDialog::SetValues(
+    int mode, const std::array<std::string, protocol::kSentinelTracks>& start_codes,
+    const std::array<std::string, protocol::kSentinelTracks>& end_codes) {
   mode_ = mode;
   start_codes_ = start_codes;
   end_codes_ = end_codes;
 }
 
 std::string& SentinelDialog::Code(size_t index) {
-  return index < kSentinelTracks ? start_codes_[index] : end_codes_[index - kSentinelTracks];
+  return index < protocol::kSentinelTracks ? start_codes_[index]
+                                           : end_codes_[index - protocol::kSentinelTracks];
 }
 
 bool SentinelDialog::OnInitDialog() {
@@ -137,7 +139,7 @@ void SentinelDialog::OnOK() {
     }
   }
   for (size_t i = 0; i < kCodeCount; ++i) {
-    if (!SentinelCodeFits(Code(i), i < kSentinelTracks)) {
+    if (!SentinelCodeFits(Code(i), i < protocol::kSentinelTracks)) {
       Refuse(form_.words(*this).bad_length);
       return;
     }
@@ -147,3 +149,4 @@ void SentinelDialog::OnOK() {
   TakeValues();
   EndDialog(ui::IDOK);
 }
+}  // namespace settings

@@ -14,6 +14,7 @@
 #include "ui/core/dialog.h"
 #include "ui/core/template.h"
 
+namespace settings {
 // Hexadecimal entry to bytes. White space around the text is ignored, spaces between pairs are
 // skipped, pairs need no separator ("0A1F" = "0A 1F"). A trailing half pair gives an empty result,
 // the bytes before it included (as a start code it then fails the length check); any other
@@ -39,7 +40,7 @@ struct SentinelWords {
 // One program's dialog; static data.
 struct SentinelForm {
   // The edits in checking order: track 1, 2, 3 start codes, then their end codes.
-  std::array<int, 2 * kSentinelTracks> code_edits;
+  std::array<int, 2 * protocol::kSentinelTracks> code_edits;
   int first_mode;  // the "none" radio; "static" and "dynamic" follow it in its group
   int hex_check;
   bool hex_by_character;  // see SentinelHexToBytes
@@ -51,14 +52,16 @@ class SentinelDialog : public ui::Dialog {
   SentinelDialog(const ui::Template& layout, const SentinelForm& form);
 
   // The caller's values, before DoModal. `mode` 0 none, 1 static, 2 dynamic.
-  void SetValues(int mode, const std::array<std::string, kSentinelTracks>& start_codes,
-                 const std::array<std::string, kSentinelTracks>& end_codes);
+  void SetValues(int mode, const std::array<std::string, protocol::kSentinelTracks>& start_codes,
+                 const std::array<std::string, protocol::kSentinelTracks>& end_codes);
 
   // The values to take back after DoModal returned IDOK. The mode is -1 when no option was
   // chosen (the caller handed in none the dialog can show); the caller then keeps its own.
   int mode() const { return mode_; }
-  const std::array<std::string, kSentinelTracks>& start_codes() const { return start_codes_; }
-  const std::array<std::string, kSentinelTracks>& end_codes() const { return end_codes_; }
+  const std::array<std::string, protocol::kSentinelTracks>& start_codes() const {
+    return start_codes_;
+  }
+  const std::array<std::string, protocol::kSentinelTracks>& end_codes() const { return end_codes_; }
   // Whether the edits take hexadecimal pairs.
   bool hex_entry() const { return hex_entry_; }
 
@@ -78,7 +81,8 @@ class SentinelDialog : public ui::Dialog {
 
   const SentinelForm& form_;
   int mode_ = -1;
-  std::array<std::string, kSentinelTracks> start_codes_;
-  std::array<std::string, kSentinelTracks> end_codes_;
+  std::array<std::string, protocol::kSentinelTracks> start_codes_;
+  std::array<std::string, protocol::kSentinelTracks> end_codes_;
   bool hex_entry_ = false;
 };
+}  // namespace settings

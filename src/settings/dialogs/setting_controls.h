@@ -16,7 +16,7 @@
 #include "settings/setting_lists.h"
 #include "ui/core/dialog.h"
 
-namespace setting_controls {
+namespace settings::setting_controls {
 
 inline void Fill(ui::ComboBox& list, std::span<const std::string_view> rows) {
   list.ResetContent();
@@ -56,4 +56,4 @@ inline void TakeRadio(const ui::Dialog& dlg, int first_id, uint32_t* value) {
   if (index >= 0) *value = static_cast<uint32_t>(index);
 }
 
-}  // namespace setting_controls
+}  // namespace settings::setting_controls

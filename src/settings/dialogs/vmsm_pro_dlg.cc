@@ -5,11 +5,12 @@
 #include "settings/dialogs/vmsm_pro_template.h"
 #include "settings/vmsm_strings.h"
 
+namespace settings {
 void AddTransferStrings(ui::StringTable& table) {
   for (const TransferString& s : TransferStrings()) table.Set(s.id, std::string(s.text));
 }
 
-CVmsmProDlg::CVmsmProDlg(TransferMode mode, CCommonVmsm* vmsm, const TransferPlan& plan,
+CVmsmProDlg::CVmsmProDlg(TransferMode mode, protocol::CCommonVmsm* vmsm, const TransferPlan& plan,
                          const ui::Template& tmpl)
     : JobDialog(tmpl, kVmsmProProgressId, kVmsmProTextId), mode_(mode), vmsm_(vmsm), plan_(&plan) {}
 
@@ -18,10 +19,10 @@ bool CVmsmProDlg::OnInitDialog() {
   message_.clear();
   failure_line_.clear();
   runner_.reset();
-  GetProgress(kVmsmProProgressId).SetRange(0, JobRunner::kFullPosition);
+  GetProgress(kVmsmProProgressId).SetRange(0, jobs::JobRunner::kFullPosition);
   GetProgress(kVmsmProProgressId).SetPos(0);
   const int first = FirstTransferEvent(mode_);
-  const JobEvent* first_event = plan_->Find(first);
+  const jobs::JobEvent* first_event = plan_->Find(first);
   if (first_event == nullptr) {
     EndDialog(ui::IDCANCEL);
     return true;
@@ -39,13 +40,14 @@ bool CVmsmProDlg::OnInitDialog() {
     return true;
   }
   actions_.emplace(*vmsm_);
-  runner_.emplace(vmsm_->util(), *plan_, *actions_, static_cast<JobProgress&>(*this), clock(), text,
-                  first);
+  runner_.emplace(vmsm_->util(), *plan_, *actions_, static_cast<jobs::JobProgress&>(*this), clock(),
+                  text, first);
   StartJob(*runner_);
   return true;
 }
 
-void CVmsmProDlg::OnJobFailed(const JobRunner& runner) {
+void CVmsmProDlg::OnJobFailed(const jobs::JobRunner& runner) {
   failure_line_ = runner.failure_line();
   message_ = runner.message();
 }
+}  // namespace settings

@@ -24,10 +24,11 @@
 #include "settings/transfer_runner.h"
 #include "ui/core/string_table.h"
 
+namespace settings {
 // Adds the transfer's English texts (stage names, failure messages) to a program's string table.
 void AddTransferStrings(ui::StringTable& table);
 
-class CVmsmProDlg : public JobDialog {
+class CVmsmProDlg : public jobs::JobDialog {
  public:
   static constexpr TransferMode kModeNone = TransferMode::kNone;
   static constexpr TransferMode kModeReadAll = TransferMode::kReadAll;
@@ -36,7 +37,7 @@ class CVmsmProDlg : public JobDialog {
 
   // `vmsm` is not owned and must outlive the run; `plan` and `tmpl` are static data. A template
   // of another size needs the bar (kVmsmProProgressId), the line (kVmsmProTextId) and Cancel.
-  CVmsmProDlg(TransferMode mode, CCommonVmsm* vmsm,
+  CVmsmProDlg(TransferMode mode, protocol::CCommonVmsm* vmsm,
               const TransferPlan& plan = DesktopTransferPlan(),
               const ui::Template& tmpl = VmsmProTemplate());
 
@@ -51,14 +52,15 @@ class CVmsmProDlg : public JobDialog {
 
  protected:
   bool OnInitDialog() override;
-  void OnJobFailed(const JobRunner& runner) override;
+  void OnJobFailed(const jobs::JobRunner& runner) override;
 
  private:
   TransferMode mode_;
-  CCommonVmsm* vmsm_;
+  protocol::CCommonVmsm* vmsm_;
   const TransferPlan* plan_;
   std::optional<TransferActions> actions_;
-  std::optional<JobRunner> runner_;
+  std::optional<jobs::JobRunner> runner_;
   std::string message_;
   std::string failure_line_;
 };
+}  // namespace settings

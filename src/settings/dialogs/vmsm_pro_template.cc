@@ -2,6 +2,7 @@
 
 #include "ui/core/constants.h"
 
+namespace settings {
 const ui::Template& VmsmProTemplate() {
   static const ui::Template t{
       kVmsmProTemplateId,
@@ -16,3 +17,4 @@ const ui::Template& VmsmProTemplate() {
   };
   return t;
 }
+}  // namespace settings
