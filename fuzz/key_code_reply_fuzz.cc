@@ -23,6 +23,10 @@
 #include "protocol/common_util.h"
 #include "protocol/result_codes.h"
 
+using protocol::kResultBadReply;
+using protocol::kResultEmptyKeyList;
+using protocol::kResultOk;
+
 namespace {
 
 constexpr char kTarget[] = "key_code_reply";
@@ -74,11 +78,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const uint32_t result = nv.ReadKeyCodes();
   const bool open = util.dev().is_open();
   const std::vector<Bytes>& attempts = line.attempts;
-  FUZZ_CHECK(kTarget, result == protocol::kResultOk || result == protocol::kResultBadReply ||
-                          result == protocol::kResultWriteFailed ||
-                          result == protocol::kResultEmptyKeyList);
-  FUZZ_CHECK(kTarget,
-             open == (result == protocol::kResultOk || result == protocol::kResultEmptyKeyList));
+  FUZZ_CHECK(kTarget, result == kResultOk || result == kResultBadReply ||
+                          result == protocol::kResultWriteFailed || result == kResultEmptyKeyList);
+  FUZZ_CHECK(kTarget, open == (result == kResultOk || result == kResultEmptyKeyList));
   for (const std::string& code : nv.key_codes()) FUZZ_CHECK(kTarget, code.size() == 2);
 
   // The query first; then only resends, ACKs and, last of all, a CAN for a bad block.
@@ -88,11 +90,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   for (size_t i = 0; i < attempts.size(); ++i) {
     const Bytes& bytes = attempts[i];
     FUZZ_CHECK(kTarget, bytes == kQuery || bytes == kAck || bytes == kCan);
-    if (bytes == kCan)
-      FUZZ_CHECK(kTarget, i + 1 == attempts.size() && result == protocol::kResultBadReply);
+    if (bytes == kCan) FUZZ_CHECK(kTarget, i + 1 == attempts.size() && result == kResultBadReply);
     if (bytes == kAck && i < accepted) ++acks_accepted;
   }
-  if (result == protocol::kResultBadReply) FUZZ_CHECK(kTarget, attempts.back() == kCan);
+  if (result == kResultBadReply) FUZZ_CHECK(kTarget, attempts.back() == kCan);
   // Each acknowledged block took at least four bytes off the line, and no block gets more than
   // ten resends and one answer.
   FUZZ_CHECK(kTarget, acks_accepted <= line_bytes / 4);
@@ -104,14 +105,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const size_t attempts_before = attempts.size();
     const uint32_t printed = nv.PrintAllImages();
     if (nv.key_codes().empty()) {
-      FUZZ_CHECK(kTarget,
-                 printed == protocol::kResultEmptyKeyList && attempts.size() == attempts_before);
+      FUZZ_CHECK(kTarget, printed == kResultEmptyKeyList && attempts.size() == attempts_before);
     } else {
-      FUZZ_CHECK(kTarget,
-                 printed == protocol::kResultOk || printed == protocol::kResultWriteFailed);
+      FUZZ_CHECK(kTarget, printed == kResultOk || printed == protocol::kResultWriteFailed);
       const size_t sent = attempts.size() - attempts_before;
-      FUZZ_CHECK(kTarget, printed == protocol::kResultOk ? sent == nv.key_codes().size()
-                                                         : sent <= nv.key_codes().size());
+      FUZZ_CHECK(kTarget, printed == kResultOk ? sent == nv.key_codes().size()
+                                               : sent <= nv.key_codes().size());
       for (size_t i = attempts_before; i < attempts.size(); ++i) {
         FUZZ_CHECK(kTarget, IsPrintCommand(attempts[i]));
         const std::string& code = nv.key_codes()[i - attempts_before];

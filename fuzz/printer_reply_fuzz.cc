@@ -24,13 +24,17 @@
 #include "protocol/result_codes.h"
 #include "protocol/vmsm_commands.h"
 
+using protocol::CCommonUtil;
+using protocol::CCommonVmsm;
+using protocol::kResultOk;
+
 namespace {
 
 constexpr char kTarget[] = "printer_reply";
 
 bool KnownResult(uint32_t result) {
   switch (result) {
-    case protocol::kResultOk:
+    case kResultOk:
     case protocol::kResultNotOpen:
     case protocol::kResultNotAccepted:
     case protocol::kResultRfMalformed:
@@ -51,64 +55,31 @@ constexpr uint8_t kBtKinds[] = {protocol::vmsm::kBtConnMode, protocol::vmsm::kBt
 struct Operation {
   bool identification;
   bool read;
-  std::function<uint32_t(protocol::CCommonUtil&, protocol::CCommonVmsm&, uint8_t)> run;
+  std::function<uint32_t(CCommonUtil&, CCommonVmsm&, uint8_t)> run;
 };
 
 const std::vector<Operation>& Operations() {
   static const std::vector<Operation> operations = {
-      {true, false,
-       [](protocol::CCommonUtil& u, protocol::CCommonVmsm&, uint8_t) {
-         return u.GetPrinterInfo(0);
-       }},
-      {true, false,
-       [](protocol::CCommonUtil& u, protocol::CCommonVmsm&, uint8_t) {
-         return u.GetPrinterInfo(1);
-       }},
-      {true, false,
-       [](protocol::CCommonUtil& u, protocol::CCommonVmsm&, uint8_t) {
-         return u.GetPrinterInfo(2);
-       }},
-      {true, false,
-       [](protocol::CCommonUtil& u, protocol::CCommonVmsm&, uint8_t) {
-         return u.GetPrinterInfo(3);
-       }},
-      {true, false,
-       [](protocol::CCommonUtil& u, protocol::CCommonVmsm&, uint8_t) {
-         return u.GetPrinterInfo(4);
-       }},
-      {false, false,
-       [](protocol::CCommonUtil&, protocol::CCommonVmsm& v, uint8_t) { return v.InitSetting(); }},
-      {false, false,
-       [](protocol::CCommonUtil&, protocol::CCommonVmsm& v, uint8_t) { return v.EndSetting(); }},
+      {true, false, [](CCommonUtil& u, CCommonVmsm&, uint8_t) { return u.GetPrinterInfo(0); }},
+      {true, false, [](CCommonUtil& u, CCommonVmsm&, uint8_t) { return u.GetPrinterInfo(1); }},
+      {true, false, [](CCommonUtil& u, CCommonVmsm&, uint8_t) { return u.GetPrinterInfo(2); }},
+      {true, false, [](CCommonUtil& u, CCommonVmsm&, uint8_t) { return u.GetPrinterInfo(3); }},
+      {true, false, [](CCommonUtil& u, CCommonVmsm&, uint8_t) { return u.GetPrinterInfo(4); }},
+      {false, false, [](CCommonUtil&, CCommonVmsm& v, uint8_t) { return v.InitSetting(); }},
+      {false, false, [](CCommonUtil&, CCommonVmsm& v, uint8_t) { return v.EndSetting(); }},
+      {false, true, [](CCommonUtil&, CCommonVmsm& v, uint8_t a) { return v.ReadSwitch(a); }},
+      {false, true, [](CCommonUtil&, CCommonVmsm& v, uint8_t a) { return v.ReadSerial(a % 6); }},
+      {false, true, [](CCommonUtil&, CCommonVmsm& v, uint8_t) { return v.ReadTearOff(); }},
+      {false, true, [](CCommonUtil&, CCommonVmsm& v, uint8_t) { return v.ReadRfInterface(); }},
       {false, true,
-       [](protocol::CCommonUtil&, protocol::CCommonVmsm& v, uint8_t a) { return v.ReadSwitch(a); }},
-      {false, true,
-       [](protocol::CCommonUtil&, protocol::CCommonVmsm& v, uint8_t a) {
-         return v.ReadSerial(a % 6);
-       }},
-      {false, true,
-       [](protocol::CCommonUtil&, protocol::CCommonVmsm& v, uint8_t) { return v.ReadTearOff(); }},
-      {false, true,
-       [](protocol::CCommonUtil&, protocol::CCommonVmsm& v, uint8_t) {
-         return v.ReadRfInterface();
-       }},
-      {false, true,
-       [](protocol::CCommonUtil&, protocol::CCommonVmsm& v, uint8_t a) {
-         return v.ReadBtInfo(kBtKinds[a % 4]);
-       }},
-      {false, true,
-       [](protocol::CCommonUtil&, protocol::CCommonVmsm& v, uint8_t a) {
-         return v.ReadSentinel(a % 5);
-       }},
-      {false, false,
-       [](protocol::CCommonUtil&, protocol::CCommonVmsm& v, uint8_t) {
-         return v.FactoryDefault();
-       }},
+       [](CCommonUtil&, CCommonVmsm& v, uint8_t a) { return v.ReadBtInfo(kBtKinds[a % 4]); }},
+      {false, true, [](CCommonUtil&, CCommonVmsm& v, uint8_t a) { return v.ReadSentinel(a % 5); }},
+      {false, false, [](CCommonUtil&, CCommonVmsm& v, uint8_t) { return v.FactoryDefault(); }},
   };
   return operations;
 }
 
-void CheckIdentification(const protocol::CCommonUtil& util) {
+void CheckIdentification(const CCommonUtil& util) {
   const protocol::PrinterIdentity& identity = util.identity();
   FUZZ_CHECK(kTarget, identity.model_code <= protocol::MODEL_TMQD550);
   FUZZ_CHECK(kTarget, identity.firmware_version == 0 ||
@@ -135,8 +106,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   platform::NullTrace trace;
   platform::Services services{clock, factory, registry, trace};
 
-  protocol::CCommonUtil util(services, (mode & 1) != 0);
-  protocol::CCommonVmsm vmsm(&util, clock);
+  CCommonUtil util(services, (mode & 1) != 0);
+  CCommonVmsm vmsm(&util, clock);
   if (!util.OpenLink()) return 0;
   line.replies = input.Rest();
 
@@ -162,8 +133,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
       } else if (result != protocol::kResultNotAccepted) {
         FUZZ_CHECK(kTarget, open == was_open);
       }
-      if (operation.read && result != protocol::kResultOk)
-        FUZZ_CHECK(kTarget, vmsm.settings() == before);
+      if (operation.read && result != kResultOk) FUZZ_CHECK(kTarget, vmsm.settings() == before);
     }
     if (!util.dev().is_open()) break;
   }

@@ -3,5 +3,5 @@
 #include "desktop/desktop_resources.h"
 
 namespace desktop {
-CAboutDlg::CAboutDlg() : ui::Dialog(desktop::AboutTemplate()) {}
+CAboutDlg::CAboutDlg() : ui::Dialog(AboutTemplate()) {}
 }  // namespace desktop

@@ -12,7 +12,7 @@ CM500QXUtilityApp::CM500QXUtilityApp(platform::Services& services,
     : services_(services), discovery_log_(discovery_log), language_(std::move(language)) {}
 
 bool CM500QXUtilityApp::InitInstance(ui::LoopHost& host) {
-  host.SetResources(desktop::DesktopResources(language_));
+  host.SetResources(DesktopResources(language_));
 
   const platform::SerialDevices serial_devices;
   CM500QXUtilityDlg dlg(services_, discovery_log_);

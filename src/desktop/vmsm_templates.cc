@@ -2,6 +2,8 @@
 
 #include "protocol/settings_record.h"
 
+using protocol::kMaxBtPinChars;
+
 namespace desktop {
 namespace {
 
@@ -100,12 +102,7 @@ const ui::Template kTab3{
         {1207, kStatic, "Connection Mode", {8, 102, 110, 10}},
         {kConnModeList, kCombo, "", {120, 100, 80, 60}, ui::kDisabled},
         {1208, kStatic, "PIN Code", {8, 120, 110, 10}},
-        {kPinEdit,
-         kEdit,
-         "",
-         {120, 118, 80, 12},
-         ui::kDisabled,
-         static_cast<int>(protocol::kMaxBtPinChars)},
+        {kPinEdit, kEdit, "", {120, 118, 80, 12}, ui::kDisabled, static_cast<int>(kMaxBtPinChars)},
         {1209, kStatic, "Printer Name", {8, 138, 110, 10}},
         {kNameEdit,
          kEdit,

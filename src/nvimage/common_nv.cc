@@ -42,14 +42,14 @@ std::unique_ptr<NvImageEntry> CCommonNv::CreateImageEntry(uint8_t number, const 
   }
   const auto width = static_cast<uint32_t>(bmp->width());
   const auto height = static_cast<uint32_t>(bmp->height());
-  if (std::string refusal = nv::StorageRefusal(width, height); !refusal.empty()) {
+  if (std::string refusal = StorageRefusal(width, height); !refusal.empty()) {
     load_error_ = name + ": " + refusal;
     *status = kStatusTooTall;
     return nullptr;
   }
   auto entry = std::make_unique<NvImageEntry>();
   entry->number = number;
-  entry->size = nv::EstimatedSize(width, height);
+  entry->size = EstimatedSize(width, height);
   entry->name = name;
   entry->path = path;
   entry->brightness = brightness;
@@ -96,17 +96,17 @@ std::optional<NvDownloadItem> CCommonNv::ConvertImage(const NvImageEntry& entry,
   auto bmp = platform::BmpDecoder::OpenFile(entry.path, &reason);
   if (bmp) {
     // A file replaced since it was added may have grown past what one command can carry.
-    reason = nv::StorageRefusal(static_cast<uint32_t>(bmp->width()),
-                                static_cast<uint32_t>(bmp->height()));
+    reason =
+        StorageRefusal(static_cast<uint32_t>(bmp->width()), static_cast<uint32_t>(bmp->height()));
   }
   Raster raster;
-  if (reason.empty()) nv::ConvertRows(*bmp, entry.brightness, &raster, &reason);
+  if (reason.empty()) ConvertRows(*bmp, entry.brightness, &raster, &reason);
   if (!reason.empty()) {
     load_error_ = entry.name + ": " + reason;
     return std::nullopt;
   }
   return NvDownloadItem{
       key, entry.name, entry.path, entry.brightness,
-      nv::DefineCommand(static_cast<uint8_t>(key[0]), static_cast<uint8_t>(key[1]), raster)};
+      DefineCommand(static_cast<uint8_t>(key[0]), static_cast<uint8_t>(key[1]), raster)};
 }
 }  // namespace nv

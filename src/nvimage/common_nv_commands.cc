@@ -140,18 +140,18 @@ uint32_t CCommonNv::DeleteAllImages() {
 
 uint32_t CCommonNv::DeleteImage(const std::string& key_code) {
   if (!LinkOpen()) return protocol::kResultNotOpen;
-  const std::optional<KeyCode> code = nv::KeyCodeFromText(key_code);
+  const std::optional<KeyCode> code = KeyCodeFromText(key_code);
   if (!code) return protocol::kResultKeyCodeTooShort;
-  const auto command = nv::DeleteCommand(*code);
+  const auto command = DeleteCommand(*code);
   if (!Send(command.data(), command.size())) return Fail(protocol::kResultWriteFailed);
   return protocol::kResultOk;
 }
 
 uint32_t CCommonNv::PrintImage(const std::string& key_code) {
   if (!LinkOpen()) return protocol::kResultNotOpen;
-  const std::optional<KeyCode> code = nv::KeyCodeFromText(key_code);
+  const std::optional<KeyCode> code = KeyCodeFromText(key_code);
   if (!code) return protocol::kResultKeyCodeTooShort;
-  const auto command = nv::PrintCommand(*code);
+  const auto command = PrintCommand(*code);
   if (!Send(command.data(), command.size())) return Fail(protocol::kResultWriteFailed);
   return protocol::kResultOk;
 }
@@ -161,9 +161,9 @@ uint32_t CCommonNv::PrintAllImages() {
   if (key_codes_.empty()) return protocol::kResultEmptyKeyList;
   for (const std::string& text : key_codes_) {
     // The printer's list only ever yields two-character codes; anything shorter names no image.
-    const std::optional<KeyCode> code = nv::KeyCodeFromText(text);
+    const std::optional<KeyCode> code = KeyCodeFromText(text);
     if (!code) continue;
-    const auto command = nv::PrintCommand(*code);
+    const auto command = PrintCommand(*code);
     if (!Send(command.data(), command.size())) return Fail(protocol::kResultWriteFailed);
   }
   return protocol::kResultOk;

@@ -5,6 +5,9 @@
 #include "protocol/common_util.h"
 #include "protocol/result_codes.h"
 
+using jobs::Advance;
+using jobs::Say;
+
 namespace nv {
 namespace {
 
@@ -62,14 +65,14 @@ constexpr int Code(NvJobCode code) { return static_cast<int>(code); }
 
 jobs::JobPlan MakePlan(const NvJobTexts& t, NvJobCode code) {
   const int job = Code(code);
-  jobs::JobStep open = jobs::Kind(jobs::StepKind::kOpenLink,
-                                  jobs::Say(0, 0, t.port_open_error, 5, jobs::kLinkClosed));
+  jobs::JobStep open =
+      jobs::Kind(jobs::StepKind::kOpenLink, Say(0, 0, t.port_open_error, 5, jobs::kLinkClosed));
   open.caption = t.opened;
   std::vector<jobs::JobStep> start = {open};
   for (const NvIdentifyQuery& q : t.identify) {
-    start.push_back(jobs::Only(kNotIdentified, jobs::Advance(q.advance_before)));
+    start.push_back(jobs::Only(kNotIdentified, Advance(q.advance_before)));
     jobs::JobStep query =
-        jobs::Kind(jobs::StepKind::kPrinterInfo, jobs::Say(0, q.kind, q.failure, q.advance_after));
+        jobs::Kind(jobs::StepKind::kPrinterInfo, Say(0, q.kind, q.failure, q.advance_after));
     query.caption = q.caption;
     start.push_back(jobs::Only(kNotIdentified, query));
   }
@@ -83,29 +86,23 @@ jobs::JobPlan MakePlan(const NvJobTexts& t, NvJobCode code) {
   plan.events = {
       {kEventStart, std::move(start)},
       {Code(NvJobCode::kReadKeyCodes),
-       {jobs::Say(kReadKeyCodes, 0, t.read_list_failed), jobs::Advance(20, 2, t.read_list),
-        then_close}},
+       {Say(kReadKeyCodes, 0, t.read_list_failed), Advance(20, 2, t.read_list), then_close}},
       {Code(NvJobCode::kDeleteImage),
-       {jobs::Advance(5), jobs::Say(kDelete, 0, t.write_failed),
-        jobs::Advance(20, 50, t.delete_one), then_list}},
+       {Advance(5), Say(kDelete, 0, t.write_failed), Advance(20, 50, t.delete_one), then_list}},
       {Code(NvJobCode::kDeleteAll),
-       {jobs::Advance(5), jobs::Say(kDeleteAll, 0, t.write_failed),
-        jobs::Advance(20, 100, t.delete_all), then_list}},
+       {Advance(5), Say(kDeleteAll, 0, t.write_failed), Advance(20, 100, t.delete_all), then_list}},
       {Code(NvJobCode::kDownload),
-       {jobs::Advance(5, 2, t.download_start), jobs::Do(kStartDownload, 0, 0),
+       {Advance(5, 2, t.download_start), jobs::Do(kStartDownload, 0, 0),
         jobs::Arm(kEventDownloadItem, kStepDelayMs)}},
       {kEventDownloadItem,
-       {jobs::Do(kNextItem, 0, 0), jobs::Only(kNoItem, jobs::Advance(5, 500, t.download_finished)),
-        jobs::Only(kNoItem, then_close),
-        jobs::Say(kSendItem, 0, t.download_write_failed, 0, kHaveItem),
+       {jobs::Do(kNextItem, 0, 0), jobs::Only(kNoItem, Advance(5, 500, t.download_finished)),
+        jobs::Only(kNoItem, then_close), Say(kSendItem, 0, t.download_write_failed, 0, kHaveItem),
         jobs::Only(kHaveItem, jobs::Arm(kEventDownloadItem, kItemDelayMs))}},
       // An empty list (400) is a failure here: the user asked for prints and gets none.
       {Code(NvJobCode::kPrintAll),
-       {jobs::Advance(5), jobs::Say(kPrintAll, 0, t.write_failed),
-        jobs::Advance(80, 0, t.print_all), then_close}},
+       {Advance(5), Say(kPrintAll, 0, t.write_failed), Advance(80, 0, t.print_all), then_close}},
       {Code(NvJobCode::kPrintImage),
-       {jobs::Advance(5), jobs::Say(kPrint, 0, t.write_failed), jobs::Advance(99, 0, t.print_one),
-        then_close}},
+       {Advance(5), Say(kPrint, 0, t.write_failed), Advance(99, 0, t.print_one), then_close}},
   };
   return plan;
 }

@@ -11,7 +11,7 @@ CNvAddrDlg::CNvAddrDlg(const ui::Template& layout, const char* caption,
 
 void CNvAddrDlg::OnOK() {
   const std::string text = GetDlgItemText(nv_ctl::kAddressCode);
-  switch (nv::CheckKeyCode(text, held_, chosen_)) {
+  switch (CheckKeyCode(text, held_, chosen_)) {
     case KeyCodeCheck::kTooShort:
       MessageBox(nv_text::kAddressTooShort, caption_, ui::MB_OK | ui::MB_ICONEXCLAMATION);
       GotoDlgCtrl(nv_ctl::kAddressCode);

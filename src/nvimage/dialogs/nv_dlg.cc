@@ -171,8 +171,8 @@ void CNVDlg::UpdateStatus() {
 
 void CNVDlg::RepaintPreview() {
   const ui::Rect& area = GetControl(kPreview).rect();
-  GetPicture(kPreview).SetImage(nv::RenderPreview(preview_path_.empty() ? nullptr : &preview_path_,
-                                                  area.w, area.h, GetSlider(kBrightness).GetPos()));
+  GetPicture(kPreview).SetImage(RenderPreview(preview_path_.empty() ? nullptr : &preview_path_,
+                                              area.w, area.h, GetSlider(kBrightness).GetPos()));
   UpdateWindow();
 }
 }  // namespace nv

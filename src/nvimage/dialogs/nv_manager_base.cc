@@ -24,7 +24,7 @@ CNvManagerBase::CNvManagerBase(const ui::Template& layout, const NvManagerTexts&
     : ui::Dialog(layout), nv_(nv), registry_(registry), texts_(texts), job_texts_(job_texts) {}
 
 bool CNvManagerBase::OnInitDialog() {
-  nv::LoadImageList(
+  LoadImageList(
       registry_, nv_, [this](const std::string& message) { Tell(message); }, texts_.area_too_small);
   FillKeyList();
   FillImageList();
@@ -75,7 +75,7 @@ void CNvManagerBase::OnCommand(int id, ui::Notify code) {
 void CNvManagerBase::OnDestroy() {
   // The next manager run identifies the printer again.
   nv_.set_identified(0);
-  nv::SaveImageList(registry_, nv_);
+  SaveImageList(registry_, nv_);
   nv_.set_key_codes({});
 }
 
@@ -167,7 +167,7 @@ std::vector<NvDownloadItem> CNvManagerBase::PrepareDownload(const ui::Template& 
 bool CNvManagerBase::SendPreparedDownload(const std::vector<NvDownloadItem>& items) {
   if (items.empty()) return false;
   std::string message;
-  if (!nv::SendDownload(nv_, items, registry_, *this, &message)) Tell(message);
+  if (!SendDownload(nv_, items, registry_, *this, &message)) Tell(message);
   clock().Sleep(kAfterDownloadMs);
   Refresh();
   return true;
