@@ -6,17 +6,11 @@
 #include "platform/system/trace.h"
 
 namespace devlink {
-// Discovery lines on standard output (the programs run without a terminal screen of their own).
-class StdoutDiscoveryLog : public DiscoveryLog {
- public:
-  void Line(const std::string& text) override;
-};
-
-// Discovery lines into the trace sink, for when standard output is the user interface's screen.
+// Discovery lines into a trace sink the program picks so that they cannot disturb its screen.
 class TraceDiscoveryLog : public DiscoveryLog {
  public:
   explicit TraceDiscoveryLog(platform::TraceSink& trace) : trace_(trace) {}
-  void Line(const std::string& text) override;
+  void Line(const std::string& text) override { trace_.Trace(text); }
 
  private:
   platform::TraceSink& trace_;
