@@ -4,8 +4,8 @@
 #include <string>
 #include <utility>
 
-#include "platform/system/clock.h"
 #include "platform/devices/devices.h"
+#include "platform/system/clock.h"
 
 namespace platform {
 

@@ -4,8 +4,8 @@
 #include <cstdint>
 #include <string>
 
-#include "platform/system/clock.h"
 #include "platform/devices/device_file.h"
+#include "platform/system/clock.h"
 #include "platform/system/unique_fd.h"
 
 namespace platform {

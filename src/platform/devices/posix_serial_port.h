@@ -7,8 +7,8 @@
 #include <optional>
 #include <string>
 
-#include "platform/system/clock.h"
 #include "platform/devices/serial_port.h"
+#include "platform/system/clock.h"
 #include "platform/system/unique_fd.h"
 
 namespace platform {

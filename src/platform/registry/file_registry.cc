@@ -13,9 +13,9 @@
 #include <cstring>
 #include <utility>
 
+#include "platform/registry/reg_text.h"
 #include "platform/system/atomic_file.h"
 #include "platform/system/diagnostics.h"
-#include "platform/registry/reg_text.h"
 #include "platform/system/unique_fd.h"
 #include "platform/system/xdg_folders.h"
 

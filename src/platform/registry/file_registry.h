@@ -7,10 +7,10 @@
 #include <utility>
 #include <vector>
 
-#include "platform/system/atomic_file.h"
-#include "platform/system/clock.h"
 #include "platform/registry/registry.h"
 #include "platform/registry/registry_tree.h"
+#include "platform/system/atomic_file.h"
+#include "platform/system/clock.h"
 
 namespace platform {
 

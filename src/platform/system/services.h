@@ -1,8 +1,8 @@
 #pragma once
 
-#include "platform/system/clock.h"
 #include "platform/devices/devices.h"
 #include "platform/registry/registry.h"
+#include "platform/system/clock.h"
 #include "platform/system/trace.h"
 
 namespace platform {
