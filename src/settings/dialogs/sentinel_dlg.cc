@@ -59,9 +59,8 @@ bool SentinelCodeFits(const std::string& code, bool start_code) {
 SentinelDialog::SentinelDialog(const ui::Template& layout, const SentinelForm& form)
     : ui::Dialog(layout), form_(form) {}
 
-void SentinelDialog::SetValues(
-    int mode, const std::array<std::string, protocol::kSentinelTracks>& start_codes,
-    const std::array<std::string, protocol::kSentinelTracks>& end_codes) {
+void SentinelDialog::SetValues(int mode, const TrackCodes& start_codes,
+                               const TrackCodes& end_codes) {
   mode_ = mode;
   start_codes_ = start_codes;
   end_codes_ = end_codes;

@@ -49,19 +49,19 @@ struct SentinelForm {
 
 class SentinelDialog : public ui::Dialog {
  public:
+  // One code for each track.
+  using TrackCodes = std::array<std::string, protocol::kSentinelTracks>;
+
   SentinelDialog(const ui::Template& layout, const SentinelForm& form);
 
   // The caller's values, before DoModal. `mode` 0 none, 1 static, 2 dynamic.
-  void SetValues(int mode, const std::array<std::string, protocol::kSentinelTracks>& start_codes,
-                 const std::array<std::string, protocol::kSentinelTracks>& end_codes);
+  void SetValues(int mode, const TrackCodes& start_codes, const TrackCodes& end_codes);
 
   // The values to take back after DoModal returned IDOK. The mode is -1 when no option was
   // chosen (the caller handed in none the dialog can show); the caller then keeps its own.
   int mode() const { return mode_; }
-  const std::array<std::string, protocol::kSentinelTracks>& start_codes() const {
-    return start_codes_;
-  }
-  const std::array<std::string, protocol::kSentinelTracks>& end_codes() const { return end_codes_; }
+  const TrackCodes& start_codes() const { return start_codes_; }
+  const TrackCodes& end_codes() const { return end_codes_; }
   // Whether the edits take hexadecimal pairs.
   bool hex_entry() const { return hex_entry_; }
 
@@ -81,8 +81,8 @@ class SentinelDialog : public ui::Dialog {
 
   const SentinelForm& form_;
   int mode_ = -1;
-  std::array<std::string, protocol::kSentinelTracks> start_codes_;
-  std::array<std::string, protocol::kSentinelTracks> end_codes_;
+  TrackCodes start_codes_;
+  TrackCodes end_codes_;
   bool hex_entry_ = false;
 };
 }  // namespace settings
