@@ -49,11 +49,15 @@ bool PrinterSession::OpenLink(std::string* message) {
 }
 
 bool PrinterSession::Transfer(settings::TransferMode mode, std::string* message) {
+  return Transfer(settings::DesktopTransferPlan(), mode, message);
+}
+
+bool PrinterSession::Transfer(const settings::TransferPlan& plan, settings::TransferMode mode,
+                              std::string* message) {
   BoardProgress progress(*this);
   settings::TransferActions actions(vmsm_);
-  jobs::JobRunner runner(&util_, settings::DesktopTransferPlan(), actions, progress,
-                         services_.clock, settings::EnglishTransferText,
-                         settings::FirstTransferEvent(mode));
+  jobs::JobRunner runner(&util_, plan, actions, progress, services_.clock,
+                         settings::EnglishTransferText, settings::FirstTransferEvent(mode));
   if (runner.RunToEnd()) return true;
   *message = runner.message();
   return false;

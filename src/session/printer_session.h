@@ -32,6 +32,9 @@ class PrinterSession : public nv::NvJobRunner {
   // A whole settings transfer with the desktop program's steps, pauses and messages. A write
   // after a read uses the same link. False with the failure's message.
   bool Transfer(settings::TransferMode mode, std::string* message);
+  // The same with another plan of the transfer's operations (`plan` outlives the call).
+  bool Transfer(const settings::TransferPlan& plan, settings::TransferMode mode,
+                std::string* message);
 
   // Opens the link unless it is open; false with "Port open error!" and the link's reason.
   bool OpenLink(std::string* message);

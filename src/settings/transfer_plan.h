@@ -33,6 +33,9 @@ enum class TransferOp {
 enum TransferCondition {
   kNewerFirmware = jobs::kFirstJobCondition,  // the printer's firmware has the tear-off position
   kBluetoothOn,  // the user has not switched the Bluetooth settings off (BtSkip is 0)
+  // Closing the link may discard bytes it has not sent yet: every link but TCP/IP, whose close
+  // still delivers them.
+  kUnsentLostOnClose,
 };
 
 // Timer events of the transfer.

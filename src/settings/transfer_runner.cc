@@ -2,6 +2,7 @@
 
 #include <map>
 
+#include "link/cdev.h"
 #include "protocol/result_codes.h"
 #include "settings/vmsm_strings.h"
 
@@ -29,6 +30,8 @@ bool TransferActions::Applies(int condition) const {
       return vmsm_.util()->identity().firmware_version == protocol::kFirmwareNewer;
     case kBluetoothOn:
       return vmsm_.settings().BtSkip == 0;
+    case kUnsentLostOnClose:
+      return vmsm_.util()->dev().transport() != devlink::CDev::kTransportTcp;
     default:
       return false;
   }
