@@ -117,6 +117,7 @@ bool CheckOptionsApply(const CliOptions& o, std::string* error) {
   };
   const Use uses[] = {
       {o.dry_run, "--dry-run", c == "settings set"},
+      {o.full, "--full", c == "settings set"},
       {o.yes, "--yes", c == "settings default" || c == "logo delete-all" || c == "firmware"},
       {o.format != "ini", "--format", c == "settings get"},
       {!o.output_dir.empty(), "--output", c == "settings get"},

@@ -34,7 +34,7 @@ constexpr platform::OptionRule kOptions[] = {
     {"--printer", "-p", true},    {"--printers", "", true}, {"--jobs", "-j", true},
     {"--format", "", true},       {"--output", "-o", true}, {"--key", "-k", true},
     {"--brightness", "", true},   {"--scan", "", true},     {"--scan-port", "", true},
-    {"--scan-timeout", "", true},
+    {"--scan-timeout", "", true}, {"--full", "", false},
 };
 
 }  // namespace
@@ -71,6 +71,8 @@ bool ParseCliOptions(const std::vector<std::string>& args, CliOptions* options,
       parsed.yes = true;
     } else if (name == "--dry-run") {
       parsed.dry_run = true;
+    } else if (name == "--full") {
+      parsed.full = true;
     } else if (name == "--printer") {
       parsed.printers.push_back(v);
     } else if (name == "--printers") {
@@ -136,9 +138,10 @@ std::string UsageText() {
          "  identify                      model, maker, firmware version and generation\n"
          "  settings get [--format ini|json] [--output DIR]\n"
          "                                every setting, under readable keys\n"
-         "  settings set FILE | KEY=VALUE...  [--dry-run]\n"
+         "  settings set FILE | KEY=VALUE...  [--dry-run] [--full]\n"
          "                                write what differs from the printer's settings\n"
-         "                                (FILE - is standard input)\n"
+         "                                (FILE - is standard input); reads and writes only\n"
+         "                                the items the keys live in, --full every one\n"
          "  settings default --yes        restore the factory settings\n"
          "  logo list                     the key codes of the stored NV images\n"
          "  logo add FILE... [--key KC]... [--brightness 0-100]\n"

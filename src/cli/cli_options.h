@@ -24,6 +24,7 @@ struct CliOptions {
   bool quiet = false;
   bool yes = false;
   bool dry_run = false;
+  bool full = false;  // settings set: read and write every setting
   bool help = false;
   bool version = false;
   std::string format = "ini";      // settings get

@@ -1,5 +1,6 @@
 #include <algorithm>
 #include <filesystem>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -9,6 +10,8 @@
 #include "cli/settings_codec.h"
 #include "cli/settings_keys.h"
 #include "platform/system/atomic_file.h"
+#include "protocol/vmsm_commands.h"
+#include "settings/setting_items.h"
 #include "settings/setting_lists.h"
 
 namespace cli {
@@ -63,19 +66,24 @@ bool IsKey(const Assignment& a, std::string_view key) {
   return found != nullptr && found->key == key;
 }
 
-// What the printer reported that cannot go back as it is: sentinels it did not report (writing
-// the record would erase them) and a baud rate the serial command cannot carry (it would become
-// 115200). Empty when the record can be written back; `given` are the keys the user set.
+// What the printer reported that cannot go back as it is in the items about to be written:
+// sentinels it did not report (writing them would erase them) and a baud rate the serial command
+// cannot carry (it would become 115200). An item not written keeps what the printer holds, so
+// only the written ones are checked. Empty when they can be written; `given` are the keys the
+// user set.
 std::string UnwritableHeldValues(const protocol::CCommonVmsm& vmsm,
-                                 const std::vector<Assignment>& given) {
+                                 const std::vector<Assignment>& given,
+                                 const settings::SettingItems& written) {
   auto set_by_user = [&](const std::string& key) {
     return std::any_of(given.begin(), given.end(),
                        [&](const Assignment& a) { return IsKey(a, key); });
   };
+  using settings::ItemKind;
   std::string problems;
   for (size_t t = 0; t < protocol::kSentinelTracks; ++t) {
     const std::string track = "msr.track" + std::to_string(t + 1);
-    if (vmsm.sentinel_reported(t) || (set_by_user(track + ".start") && set_by_user(track + ".end")))
+    if (written.count({ItemKind::kSentinel, static_cast<uint8_t>(t + 1)}) == 0 ||
+        vmsm.sentinel_reported(t) || (set_by_user(track + ".start") && set_by_user(track + ".end")))
       continue;
     problems += "\n" + track +
                 ": the printer did not report its sentinels, and writing would erase "
@@ -83,7 +91,8 @@ std::string UnwritableHeldValues(const protocol::CCommonVmsm& vmsm,
                 track + ".start and " + track + ".end to write them";
   }
   const auto& rates = settings::setting_lists::kBaudRates;
-  if (std::none_of(rates.begin(), rates.end(),
+  if (written.count({ItemKind::kSerial, protocol::vmsm::kSerialBaudrate}) != 0 &&
+      std::none_of(rates.begin(), rates.end(),
                    [&](const auto& rate) { return rate.value == vmsm.settings().Baudrate; })) {
     problems += "\nserial.baud_rate: the printer holds " +
                 std::to_string(vmsm.settings().Baudrate) +
@@ -98,6 +107,20 @@ nlohmann::ordered_json ChangesJson(const std::vector<SettingChange>& changes) {
     list.push_back({{"key", c.key}, {"before", c.before}, {"after", c.after}});
   }
   return list;
+}
+
+// The items the settings named by `keys` live in; every item when one lives in none.
+template <typename Keys, typename KeyOf>
+settings::SettingItems ItemsOf(const Keys& keys, KeyOf key_of) {
+  settings::SettingItems items;
+  for (const auto& k : keys) {
+    const SettingKey* key = FindSettingKey(key_of(k));
+    const std::optional<settings::SettingItem> item =
+        key != nullptr ? settings::ItemOf(*key) : std::nullopt;
+    if (!item) return settings::AllSettingItems();
+    items.insert(*item);
+  }
+  return items;
 }
 
 std::string Count(size_t n, const char* what) {
@@ -206,13 +229,22 @@ std::optional<PrinterWork> PrepareSettingsSet(const CommandSetup& setup, std::st
     return std::nullopt;
   }
 
+  // Only the items the keys live in are read, and only those that differ are written; --full
+  // reads and writes every one, as the dialogs do.
   ProgressBoard* board = setup.board;
   const bool dry_run = options.dry_run;
+  const bool full = options.full;
+  const settings::SettingItems read_items =
+      ItemsOf(assignments, [](const Assignment& a) { return a.key; });
   return PrinterWork(
       [=](size_t index, const PrinterAddress& address, platform::Services& services) {
         PrinterSession session(address.link, services, BoardRow(board, index));
         PrinterOutcome outcome;
-        if (!session.Transfer(settings::TransferMode::kReadAll, &outcome.message)) return outcome;
+        const settings::TransferPlan read_plan =
+            full ? settings::DesktopTransferPlan() : settings::ItemTransferPlan(read_items, {});
+        if (!session.Transfer(read_plan, settings::TransferMode::kReadAll, &outcome.message)) {
+          return outcome;
+        }
         const protocol::PrinterSettings before = session.vmsm().settings();
         // Only the newer firmware generation has a tear-off position to read and write.
         const bool newer = session.util().identity().firmware_version == protocol::kFirmwareNewer;
@@ -240,7 +272,10 @@ std::optional<PrinterWork> PrepareSettingsSet(const CommandSetup& setup, std::st
           outcome.message = "unchanged";
           return outcome;
         }
-        if (const std::string problems = UnwritableHeldValues(session.vmsm(), assignments);
+        const settings::SettingItems written =
+            full ? settings::AllSettingItems()
+                 : ItemsOf(changes, [](const SettingChange& c) { return c.key; });
+        if (const std::string problems = UnwritableHeldValues(session.vmsm(), assignments, written);
             !problems.empty()) {
           outcome.message = problems;
           return outcome;
@@ -251,8 +286,12 @@ std::optional<PrinterWork> PrepareSettingsSet(const CommandSetup& setup, std::st
           outcome.message = Count(changes.size(), "setting") + " would change (dry run)";
           return outcome;
         }
-        // The whole record goes back, in the order and with the pauses of every write.
-        if (!session.Transfer(settings::TransferMode::kWriteAll, &outcome.message)) return outcome;
+        // In the order and with the pauses of the whole write.
+        const settings::TransferPlan write_plan =
+            full ? settings::DesktopTransferPlan() : settings::ItemTransferPlan({}, written);
+        if (!session.Transfer(write_plan, settings::TransferMode::kWriteAll, &outcome.message)) {
+          return outcome;
+        }
         outcome.ok = true;
         outcome.changed = true;
         outcome.message = Count(changes.size(), "setting") + " changed";
