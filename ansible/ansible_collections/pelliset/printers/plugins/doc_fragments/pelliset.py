@@ -1,0 +1,29 @@
+# The options and notes every module of the collection shares.
+from __future__ import absolute_import, division, print_function
+
+__metaclass__ = type
+
+
+class ModuleDocFragment(object):
+    DOCUMENTATION = r"""
+options:
+  printer:
+    description:
+      - The printer's address as C(pelliset --printer) takes it, such as C(tcp://192.0.2.50:9100),
+        C(/dev/usb/lp0), C(serial:/dev/ttyUSB0?baud=115200) or C(bt:/dev/rfcomm0).
+      - TCP/IP addresses are IPv4 addresses; host names are not looked up.
+    type: str
+    required: true
+  executable:
+    description:
+      - The pelliset program, a path or a name looked up on C(PATH).
+    type: str
+    default: pelliset
+notes:
+  - The printers run no Ansible. Run the task on the control node, or on the machine the printer is
+    attached to, with C(delegate_to), and keep the printer's address in a host variable, as the
+    examples do with C(printer_address).
+  - A printer that does not answer fails only its own host, after pelliset's own time limits.
+requirements:
+  - pelliset on the host that runs the task.
+"""

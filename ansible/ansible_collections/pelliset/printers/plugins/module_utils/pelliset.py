@@ -1,0 +1,54 @@
+# Runs pelliset for the one printer a task names and reads the JSON line it writes for it.
+from __future__ import absolute_import, division, print_function
+
+__metaclass__ = type
+
+import json
+import os
+
+
+def argument_spec(**options):
+    """The options every module of the collection takes, plus the module's own."""
+    spec = dict(
+        printer=dict(type="str", required=True),
+        executable=dict(type="str", default="pelliset"),
+    )
+    spec.update(options)
+    return spec
+
+
+def executable(module):
+    name = module.params["executable"]
+    if os.sep in name:
+        if not os.access(name, os.X_OK) or os.path.isdir(name):
+            module.fail_json(msg="executable: %s is not a program that can be run" % name)
+        return name
+    return module.get_bin_path(name, required=True)
+
+
+def run(module, args, data=None, accept_failure=False):
+    """Runs `pelliset --printer PRINTER --json --quiet ARGS` and returns the printer's JSON object.
+
+    A printer that failed ends the task with pelliset's message, unless accept_failure; input that
+    pelliset refused before contacting the printer (no JSON line, the reason on standard error)
+    always does.
+    """
+    command = [executable(module), "--printer", module.params["printer"], "--json", "--quiet"]
+    command += args
+    rc, out, err = module.run_command(command, data=data)
+    reply = None
+    for line in out.splitlines():
+        if not line.strip():
+            continue
+        try:
+            reply = json.loads(line)
+        except ValueError:
+            module.fail_json(msg="pelliset wrote a line that is not JSON: %s" % line, cmd=command,
+                             rc=rc)
+    if not isinstance(reply, dict):
+        reason = err.strip() or "no answer on standard output"
+        module.fail_json(msg="pelliset ended with status %d: %s" % (rc, reason), cmd=command, rc=rc)
+    if reply.get("result") != "ok" and not accept_failure:
+        module.fail_json(msg=reply.get("message") or "pelliset reported a failure", cmd=command,
+                         rc=rc, pelliset=reply)
+    return reply
