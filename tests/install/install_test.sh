@@ -26,7 +26,8 @@ for f in bin/deskutil bin/pdautil bin/printer-sim bin/bmp2nv bin/pelliset share/
   share/man/man1/deskutil.1 share/man/man1/pdautil.1 share/man/man1/printer-sim.1 \
   share/man/man1/bmp2nv.1 share/man/man1/pelliset.1 share/bash-completion/completions/deskutil \
   share/bash-completion/completions/printer-sim share/bash-completion/completions/pelliset \
-  share/applications/deskutil.desktop share/icons/hicolor/scalable/apps/pelliset.svg; do
+  share/applications/deskutil.desktop share/icons/hicolor/scalable/apps/pelliset.svg \
+  share/pelliset/ansible/ansible_collections/pelliset/printers/plugins/modules/printer_settings.py; do
   [ -e "$root/$f" ] || fail "not installed: /usr/$f"
 done
 grep -q "@PROJECT_VERSION@" "$root"/share/man/man1/*.1 && fail "a manual page kept its version placeholder"
