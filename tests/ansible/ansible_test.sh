@@ -61,6 +61,7 @@ export ANSIBLE_LOCAL_TEMP="$work/tmp" ANSIBLE_REMOTE_TEMP="$work/tmp"
 export ANSIBLE_COLLECTIONS_PATH="$source_dir/ansible" ANSIBLE_COLLECTIONS_SCAN_SYS_PATH=false
 export ANSIBLE_INVENTORY="$work/inventory.ini" ANSIBLE_RETRY_FILES_ENABLED=false
 export ANSIBLE_NOCOLOR=1 ANSIBLE_STDOUT_CALLBACK=default ANSIBLE_PYTHON_INTERPRETER=auto_silent
+export ANSIBLE_PIPELINING=true
 # The modules find pelliset on PATH, as they do by default.
 PATH="$(dirname "$pelliset"):$PATH"
 export PATH PYTHONDONTWRITEBYTECODE=1
