@@ -260,30 +260,55 @@ bool StateFromText(const std::string& text, PrinterState& state, std::string* er
   return true;
 }
 
-bool SaveState(const PrinterModel& model, const std::string& path, std::string* error) {
-  const std::string text = StateToText(model.state());
-  const std::string temp = path + ".tmp";
-  platform::UniqueFd file(::open(temp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644));
-  const int fd = file.get();
-  if (fd < 0) return Fail(error, "cannot write " + temp + ": " + std::strerror(errno));
+namespace {
+
+// Writes all of `text` to `fd`; false with errno set when that fails.
+bool WriteAll(int fd, const std::string& text) {
   size_t done = 0;
-  bool ok = true;
   while (done < text.size()) {
     const ssize_t n = ::write(fd, text.data() + done, text.size() - done);
     if (n < 0 && errno == EINTR) continue;
     if (n <= 0) {
-      ok = false;
-      break;
+      if (n == 0) errno = EIO;
+      return false;
     }
     done += static_cast<size_t>(n);
   }
+  return true;
+}
+
+// Writes `text` to the new file `path`, to be removed again when that fails.
+bool WriteNewFile(const std::string& path, platform::UniqueFd file, const std::string& text,
+                  std::string* error) {
+  bool ok = WriteAll(file.get(), text);
   const int saved_errno = errno;
-  ok = ok && ::fsync(fd) == 0;
   if (::close(file.Release()) != 0) ok = false;
-  if (!ok) {
-    ::unlink(temp.c_str());
-    return Fail(error, "cannot write " + temp + ": " + std::strerror(saved_errno));
+  if (ok) return true;
+  ::unlink(path.c_str());
+  return Fail(error, "cannot write " + path + ": " + std::strerror(saved_errno));
+}
+
+}  // namespace
+
+bool SaveState(const PrinterModel& model, const std::string& path, std::string* error) {
+  const std::string text = StateToText(model.state());
+  // No fsync: a virtual printer need not outlive a power cut, and ten thousand printers each
+  // waiting for the disk at every change would answer late.
+  constexpr size_t kOneWrite = 4096;
+  if (text.size() <= kOneWrite) {
+    // A first save that one write fills goes straight in: a crash leaves the file whole or empty
+    // (an empty file is a printer with the defaults), and a fleet's first saves skip ten thousand
+    // renames, which cost seconds.
+    platform::UniqueFd file(::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644));
+    if (file.valid()) return WriteNewFile(path, std::move(file), text, error);
+    if (errno != EEXIST) {
+      return Fail(error, "cannot write " + path + ": " + std::strerror(errno));
+    }
   }
+  const std::string temp = path + ".tmp";
+  platform::UniqueFd file(::open(temp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644));
+  if (!file.valid()) return Fail(error, "cannot write " + temp + ": " + std::strerror(errno));
+  if (!WriteNewFile(temp, std::move(file), text, error)) return false;
   if (::rename(temp.c_str(), path.c_str()) != 0) {
     const std::string reason = std::strerror(errno);
     ::unlink(temp.c_str());

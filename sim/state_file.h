@@ -16,7 +16,8 @@ std::string StateToText(const PrinterState& state);
 // naming the line when anything is wrong; `state` is then untouched.
 bool StateFromText(const std::string& text, PrinterState& state, std::string* error);
 
-// Writes atomically (temporary file beside it, then rename), so a crash never leaves half a file.
+// Writes so that a crash of the program never leaves half a file: a file that is there is replaced
+// by a temporary one beside it (then rename), a new one that one write fills is written in place.
 bool SaveState(const PrinterModel& model, const std::string& path, std::string* error);
 // Reads at most kMaxStateFileBytes. A missing, unreadable or damaged file is an error and leaves
 // the model as it was.
