@@ -1,7 +1,12 @@
 #include "sim/fleet.h"
 
+#include <poll.h>
+#include <signal.h>
+#include <sys/epoll.h>
+#include <sys/eventfd.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <cerrno>
@@ -14,8 +19,10 @@
 #include <thread>
 
 #include "platform/system/clock.h"
+#include "platform/system/unique_fd.h"
 #include "sim/firmware_capture.h"
 #include "sim/nv_folder.h"
+#include "sim/small_thread.h"
 #include "sim/state_file.h"
 #include "sim/tcp_server.h"
 
@@ -24,16 +31,51 @@ namespace {
 
 constexpr uint16_t kDefaultPort = 9100;
 
+// Open files a fleet needs besides one listener and one client per printer: the standard
+// streams, the log, the stop signal, the files being written and a few to spare.
+constexpr uint64_t kSpareDescriptors = 32;
+// How often the watching thread looks at the stop flag when no signal cuts its wait short.
+constexpr int kStopCheckMs = 200;
+// How soon a client that could not be taken (no open file or thread for it) is tried again.
+constexpr int kRetryMs = 50;
+// Threads that write the states not yet saved when the fleet stops.
+constexpr size_t kStopSavers = 4;
+
 // Each printer holds a listening socket and, while a client is there, a connected one; the usual
-// soft limit of 1024 descriptors would stop a large fleet half way.
-void RaiseDescriptorLimit(uint32_t count) {
+// soft limit of 1024 descriptors would stop a large fleet half way. The soft limit goes up to the
+// hard one; the limit now in force is returned.
+uint64_t RaiseDescriptorLimit() {
   rlimit limit{};
-  if (::getrlimit(RLIMIT_NOFILE, &limit) != 0) return;
-  const rlim_t wanted = 2 * static_cast<rlim_t>(count) + 64;
-  if (limit.rlim_cur != RLIM_INFINITY && limit.rlim_cur < wanted) {
-    limit.rlim_cur = limit.rlim_max == RLIM_INFINITY ? wanted : std::min(wanted, limit.rlim_max);
-    ::setrlimit(RLIMIT_NOFILE, &limit);
+  if (::getrlimit(RLIMIT_NOFILE, &limit) != 0) return UINT64_MAX;
+  if (limit.rlim_cur != limit.rlim_max) {
+    rlimit raised = limit;
+    raised.rlim_cur = limit.rlim_max;
+    if (::setrlimit(RLIMIT_NOFILE, &raised) == 0) limit = raised;
   }
+  return limit.rlim_cur == RLIM_INFINITY ? UINT64_MAX : static_cast<uint64_t>(limit.rlim_cur);
+}
+
+// A share of the fleet's disk slots for as long as it lives.
+class DiskSlot {
+ public:
+  explicit DiskSlot(std::counting_semaphore<>& slots) : slots_(slots) { slots_.acquire(); }
+  ~DiskSlot() { slots_.release(); }
+  DiskSlot(const DiskSlot&) = delete;
+  DiskSlot& operator=(const DiskSlot&) = delete;
+
+ private:
+  std::counting_semaphore<>& slots_;
+};
+
+// The signals a client's thread leaves to the watching thread (faults stay with the thread that
+// caused them).
+sigset_t AsynchronousSignals() {
+  sigset_t set;
+  ::sigfillset(&set);
+  for (const int fault : {SIGSEGV, SIGBUS, SIGFPE, SIGILL, SIGTRAP, SIGABRT, SIGSYS}) {
+    ::sigdelset(&set, fault);
+  }
+  return set;
 }
 
 // The options that only make sense together, checked before anything is opened.
@@ -84,6 +126,8 @@ struct Fleet::Printer {
 
   uint16_t port;
   std::string state_path;
+  // The state on disk is the model's at this generation; unset until a file was read or written.
+  std::optional<uint64_t> saved_generation;
   platform::RealClock clock;
   PrinterModel model;
   TcpServer server;
@@ -141,7 +185,7 @@ class Fleet::MadeOnDisk {
 
 bool Fleet::Start(std::string* error) {
   if (!CheckFleetOptions(options_, error)) return false;
-  RaiseDescriptorLimit(options_.count);
+  if (!CheckDescriptors(error)) return false;
   // Every port first: a port that is taken is the usual reason a start fails, and then nothing
   // may have been written yet (no empty --nv-dir folder, no new log, no emptied firmware file).
   const uint32_t first = options_.first_port.value_or(kDefaultPort);
@@ -163,6 +207,30 @@ bool Fleet::Start(std::string* error) {
   return true;
 }
 
+bool Fleet::CheckDescriptors(std::string* error) {
+  const uint64_t count = options_.count;
+  const uint64_t allowed = RaiseDescriptorLimit();
+  const uint64_t wanted = 2 * count + kSpareDescriptors;
+  const std::string need = std::to_string(count) +
+                           (count == 1 ? " printer needs" : " printers need") + " about " +
+                           std::to_string(wanted) +
+                           " open files (one to listen on and one for a client each); this system "
+                           "allows " +
+                           std::to_string(allowed);
+  if (allowed < count + kSpareDescriptors + 1) {
+    *error = need + ": raise it with ulimit -n";
+    return false;
+  }
+  const uint64_t clients = std::min(count, allowed - count - kSpareDescriptors);
+  if (clients < count) {
+    Say(need + ", so " + std::to_string(clients) +
+        " clients at most are served at once and the others wait until one leaves (raise it "
+        "with ulimit -n)");
+  }
+  client_budget_ = clients;
+  return true;
+}
+
 bool Fleet::Listen(uint16_t port, std::string* error) {
   auto printer = std::make_unique<Printer>(options_, port);
   Printer& p = *printer;
@@ -171,11 +239,13 @@ bool Fleet::Listen(uint16_t port, std::string* error) {
   if (!p.state_path.empty()) {
     struct stat info {};
     // A damaged file is kept as it is (never overwritten) and the printer does not start.
-    if (::stat(p.state_path.c_str(), &info) == 0 && !LoadState(p.model, p.state_path, error)) {
-      return false;
+    if (::stat(p.state_path.c_str(), &info) == 0) {
+      if (!LoadState(p.model, p.state_path, error)) return false;
+      p.saved_generation = p.model.state_generation();
     }
   }
   if (!p.server.Listen(options_.bind_address, p.port, error)) return false;
+
   p.port = p.server.port();
   printers_.push_back(std::move(printer));
   return true;
@@ -212,6 +282,7 @@ bool Fleet::OpenFiles(Printer& p, MadeOnDisk& made, std::string* error) {
     }
     p.nv_folder.emplace(folder);
     auto show = [this, &p](const NvEvent& event) {
+      const DiskSlot slot(disk_slots_);
       std::string nv_error;
       // A file that cannot be written is reported; the printer keeps serving.
       if (!p.nv_folder->OnEvent(event, &nv_error)) Say(nv_error);
@@ -258,33 +329,136 @@ std::vector<uint16_t> Fleet::Ports() const {
 
 bool Fleet::Save(Printer& printer) {
   if (printer.state_path.empty()) return true;
+  const DiskSlot slot(disk_slots_);
   std::string error;
-  if (SaveState(printer.model, printer.state_path, &error)) return true;
+  const uint64_t generation = printer.model.state_generation();
+  if (SaveState(printer.model, printer.state_path, &error)) {
+    printer.saved_generation = generation;
+    return true;
+  }
   Say(error);
   return false;
 }
 
-bool Fleet::Serve(volatile std::sig_atomic_t& stop) {
-  bool ok = true;
-  std::vector<std::thread> threads;
-  threads.reserve(printers_.size());
-  for (auto& printer : printers_) {
-    Printer& p = *printer;
+bool Fleet::SaveIfChanged(Printer& printer) {
+  if (printer.saved_generation == printer.model.state_generation()) return true;
+  return Save(printer);
+}
+
+bool Fleet::SaveAll() {
+  std::atomic<bool> ok = true;
+  std::atomic<size_t> next = 0;
+  auto saver = [&] {
+    for (size_t i = next++; i < printers_.size(); i = next++) {
+      if (!SaveIfChanged(*printers_[i])) ok = false;
+    }
+  };
+  // A few at once: ten thousand new files take a while one after the other.
+  std::vector<std::thread> savers;
+  for (size_t i = 1; i < kStopSavers && i < printers_.size(); ++i) {
     try {
-      threads.emplace_back([this, &p, &stop] { p.server.Serve(stop, [this, &p] { Save(p); }); });
-    } catch (const std::system_error& e) {
-      // Out of threads: a fleet with silent printers in it would mislead, so all of it stops.
-      Say("cannot start the printer on port " + std::to_string(p.port) + ": " + e.what());
-      stop = 1;
-      ok = false;
-      break;
+      savers.emplace_back(saver);
+    } catch (const std::system_error&) {
+      break;  // the others do it all
     }
   }
-  for (auto& thread : threads) thread.join();
-  for (auto& printer : printers_) {
-    if (!Save(*printer)) ok = false;
-  }
+  saver();
+  for (auto& thread : savers) thread.join();
   return ok;
+}
+
+void Fleet::WatchPort(size_t index, int operation) {
+  epoll_event event{};
+  event.events = EPOLLIN | EPOLLONESHOT;
+  event.data.u64 = index;
+  ::epoll_ctl(watcher_.get(), operation, printers_[index]->server.listener(), &event);
+}
+
+// A printer serves one client at a time: its port is watched again once the client has left.
+bool Fleet::StartClient(size_t index, const volatile std::sig_atomic_t& stop) {
+  // Only this thread takes from the budget; the clients' threads give back.
+  if (client_budget_ == 0) return false;  // waits in the backlog until another client leaves
+  --client_budget_;
+  {
+    const std::lock_guard lock(clients_mutex_);
+    ++clients_;
+  }
+  auto serve = [this, index, &stop] {
+    ServeClient(*printers_[index], stop);
+    WatchPort(index, EPOLL_CTL_MOD);
+    ++client_budget_;
+    const std::lock_guard lock(clients_mutex_);
+    if (--clients_ == 0) clients_gone_.notify_all();
+  };
+  std::string error;
+  if (StartDetachedThread(serve, kClientStackBytes, &error)) return true;
+  ++client_budget_;
+  {
+    const std::lock_guard lock(clients_mutex_);
+    --clients_;
+  }
+  if (!thread_failure_reported_) {
+    Say("cannot serve a client of the printer on port " + std::to_string(printers_[index]->port) +
+        " yet: " + error + "; it waits until another client leaves");
+    thread_failure_reported_ = true;
+  }
+  return false;
+}
+
+void Fleet::ServeClient(Printer& p, const volatile std::sig_atomic_t& stop) {
+  for (;;) {
+    platform::UniqueFd client = p.server.Accept();
+    if (client.valid()) {
+      p.server.ServeClient(std::move(client), stop, stop_fd_.get(), [this, &p] { Save(p); });
+      return;
+    }
+    // Out of open files: the client stays queued; anything else (it left already) ends the turn.
+    if (stop || (errno != EMFILE && errno != ENFILE && errno != ENOBUFS && errno != ENOMEM)) {
+      return;
+    }
+    pollfd entry{stop_fd_.get(), POLLIN, 0};
+    ::poll(&entry, 1, kRetryMs);
+  }
+}
+
+bool Fleet::Serve(const volatile std::sig_atomic_t& stop) {
+  // Written once at stop: it wakes every client's wait, so a quiet client never wakes to look.
+  stop_fd_.Reset(::eventfd(0, EFD_CLOEXEC));
+  watcher_.Reset(::epoll_create1(EPOLL_CLOEXEC));
+  if (!watcher_.valid()) {
+    Say(std::string("cannot watch the ports: ") + std::strerror(errno));
+    SaveAll();
+    return false;
+  }
+  for (size_t i = 0; i < printers_.size(); ++i) WatchPort(i, EPOLL_CTL_ADD);
+
+  // The clients' threads inherit this mask, so a stop signal always lands here, and only while
+  // the watch waits: a signal between the look at `stop` and the wait cuts the wait short.
+  const sigset_t blocked = AsynchronousSignals();
+  sigset_t unblocked;
+  ::pthread_sigmask(SIG_BLOCK, &blocked, &unblocked);
+  std::vector<size_t> waiting;  // printers with a client that could not be taken yet
+  std::vector<epoll_event> events(256);
+  while (!stop) {
+    const int n = ::epoll_pwait(watcher_.get(), events.data(), static_cast<int>(events.size()),
+                                waiting.empty() ? kStopCheckMs : kRetryMs, &unblocked);
+    std::vector<size_t> ready;
+    ready.swap(waiting);
+    for (int i = 0; i < n; ++i) ready.push_back(static_cast<size_t>(events[i].data.u64));
+    for (const size_t index : ready) {
+      if (!stop && !StartClient(index, stop)) waiting.push_back(index);
+    }
+  }
+  if (stop_fd_.valid()) {
+    const uint64_t one = 1;
+    [[maybe_unused]] const ssize_t written = ::write(stop_fd_.get(), &one, sizeof one);
+  }
+  {
+    std::unique_lock lock(clients_mutex_);
+    clients_gone_.wait(lock, [this] { return clients_ == 0; });
+  }
+  ::pthread_sigmask(SIG_SETMASK, &unblocked, nullptr);
+  return SaveAll();
 }
 
 }  // namespace sim

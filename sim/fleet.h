@@ -1,15 +1,20 @@
 #pragma once
 
+#include <atomic>
+#include <condition_variable>
 #include <csignal>
+#include <cstddef>
 #include <cstdint>
 #include <cstdio>
 #include <functional>
 #include <memory>
 #include <mutex>
 #include <optional>
+#include <semaphore>
 #include <string>
 #include <vector>
 
+#include "platform/system/unique_fd.h"
 #include "sim/printer_model.h"
 
 namespace sim {
@@ -33,13 +38,15 @@ struct FleetOptions {
   std::string firmware_path;  // single printer only
 };
 
-inline constexpr uint32_t kMaxFleetSize = 1000;
+inline constexpr uint32_t kMaxFleetSize = 10000;
 
 // The state file of the printer on `port` in a --state-dir folder.
 std::string FleetStatePath(const std::string& state_dir, uint16_t port);
 
-// Many virtual printers in one process, each served on its own thread so they all answer in real
-// time at once.
+// Many virtual printers in one process. One thread watches every port; each client is served on
+// a thread of its own (with a small stack) for as long as it stays, so the printers all answer in
+// real time at once and one that waits for the disk holds up only itself, while an idle fleet of
+// ten thousand costs one thread.
 class Fleet {
  public:
   // Told about problems while serving (an image or state that could not be written); called from
@@ -51,16 +58,18 @@ class Fleet {
   Fleet(const Fleet&) = delete;
   Fleet& operator=(const Fleet&) = delete;
 
-  // Readies every printer: loads its state, listens on its port, then makes its folders and opens
-  // the files. False with a message naming the port or file when any of that fails; nothing is
-  // then left listening, and the folders and files this start made are removed again. A damaged
-  // state file is kept as it is.
+  // Readies every printer: raises the open-files limit as far as allowed, loads its state, listens
+  // on its port, then makes its folders and opens the files. False with a message naming the port
+  // or file when any of that fails, or when the open-files limit leaves no room for the listeners;
+  // nothing is then left listening, and the folders and files this start made are removed again.
+  // A damaged state file is kept as it is.
   bool Start(std::string* error);
   // The listening ports in order (after Start).
   std::vector<uint16_t> Ports() const;
-  // Serves until `stop` becomes non-zero (a signal handler sets it), then saves every state.
-  // False when a state could not be saved, or the threads could not be started (reported).
-  bool Serve(volatile std::sig_atomic_t& stop);
+  // Serves until `stop` becomes non-zero (a signal handler sets it), then saves every state not
+  // saved yet. Call from the thread that takes the signals: the clients' threads block them.
+  // False when a state could not be saved or the ports could not be watched (reported).
+  bool Serve(const volatile std::sig_atomic_t& stop);
 
  private:
   struct Printer;
@@ -68,7 +77,13 @@ class Fleet {
   bool Listen(uint16_t port, std::string* error);
   bool OpenFiles(MadeOnDisk& made, std::string* error);
   bool OpenFiles(Printer& printer, MadeOnDisk& made, std::string* error);
+  bool CheckDescriptors(std::string* error);
+  void WatchPort(size_t index, int operation);
+  bool StartClient(size_t index, const volatile std::sig_atomic_t& stop);
+  void ServeClient(Printer& printer, const volatile std::sig_atomic_t& stop);
   bool Save(Printer& printer);
+  bool SaveIfChanged(Printer& printer);
+  bool SaveAll();
   void Say(const std::string& message);
 
   FleetOptions options_;
@@ -78,6 +93,18 @@ class Fleet {
   bool log_owned_ = false;
   std::mutex log_mutex_;
   std::vector<std::unique_ptr<Printer>> printers_;
+  // Clients that may be served at once: each holds an open file beside its printer's listener.
+  std::atomic<uint64_t> client_budget_ = 0;
+  platform::UniqueFd watcher_;  // epoll over the listeners, each armed for one client at a time
+  platform::UniqueFd stop_fd_;  // readable once serving stops
+  std::mutex clients_mutex_;
+  std::condition_variable clients_gone_;
+  size_t clients_ = 0;  // threads serving a client
+  bool thread_failure_reported_ = false;
+  // Files being written at once (states, PNG images), so they never take the descriptors the
+  // clients' budget leaves, and ten thousand printers saving together do not swamp the disk.
+  static constexpr std::ptrdiff_t kDiskSlots = 16;
+  std::counting_semaphore<> disk_slots_{kDiskSlots};
 };
 
 }  // namespace sim

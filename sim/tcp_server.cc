@@ -8,13 +8,17 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <cstdint>
 #include <cstring>
 
 namespace sim {
 namespace {
 
 // Longest a poll sleeps, so a stop request is seen promptly even without a signal interruption.
-constexpr uint64_t kMaxPollMs = 200;
+// Used when the server has no stop descriptor to wait on.
+constexpr int kMaxPollMs = 200;
+// Replies are due within minutes at most (the longest delay option is 600 s).
+constexpr uint64_t kMaxDueMs = 3600 * 1000;
 
 bool SendAll(int fd, const std::vector<uint8_t>& bytes) {
   size_t done = 0;
@@ -52,7 +56,7 @@ bool TcpServer::Listen(const std::string& bind_address, uint16_t port, std::stri
     if (error) *error = "not an IPv4 address: " + bind_address;
     return false;
   }
-  listener_.Reset(::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0));
+  listener_.Reset(::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0));
   if (!listener_.valid()) return fail("socket");
   const int one = 1;
   ::setsockopt(listener_.get(), SOL_SOCKET, SO_REUSEADDR, &one, sizeof one);
@@ -68,31 +72,24 @@ bool TcpServer::Listen(const std::string& bind_address, uint16_t port, std::stri
   return true;
 }
 
-void TcpServer::Serve(const volatile std::sig_atomic_t& stop,
-                      const std::function<void()>& on_state_change) {
-  saved_generation_ = model_.state_generation();
-  while (!stop && listener_.valid()) {
-    pollfd entry{listener_.get(), POLLIN, 0};
-    const int ready = ::poll(&entry, 1, static_cast<int>(kMaxPollMs));
-    if (ready <= 0) continue;  // time-out or a signal: look at `stop` again
-    sockaddr_in peer{};
-    socklen_t length = sizeof peer;
-    platform::UniqueFd client(
-        ::accept4(listener_.get(), reinterpret_cast<sockaddr*>(&peer), &length, SOCK_CLOEXEC));
-    if (!client.valid()) continue;
-    const int one = 1;
-    ::setsockopt(client.get(), IPPROTO_TCP, TCP_NODELAY, &one, sizeof one);
-    char text[INET_ADDRSTRLEN] = "?";
-    ::inet_ntop(AF_INET, &peer.sin_addr, text, sizeof text);
-    model_.OnConnect(NowMs());
-    model_.Note(std::string("connection from ") + text + ":" +
-                std::to_string(ntohs(peer.sin_port)));
-    ServeClient(std::move(client), stop, on_state_change);
-  }
+platform::UniqueFd TcpServer::Accept() {
+  sockaddr_in peer{};
+  socklen_t length = sizeof peer;
+  platform::UniqueFd client(
+      ::accept4(listener_.get(), reinterpret_cast<sockaddr*>(&peer), &length, SOCK_CLOEXEC));
+  if (!client.valid()) return client;
+  const int one = 1;
+  ::setsockopt(client.get(), IPPROTO_TCP, TCP_NODELAY, &one, sizeof one);
+  char text[INET_ADDRSTRLEN] = "?";
+  ::inet_ntop(AF_INET, &peer.sin_addr, text, sizeof text);
+  model_.OnConnect(NowMs());
+  model_.Note(std::string("connection from ") + text + ":" + std::to_string(ntohs(peer.sin_port)));
+  return client;
 }
 
 void TcpServer::ServeClient(platform::UniqueFd client, const volatile std::sig_atomic_t& stop,
-                            const std::function<void()>& on_state_change) {
+                            int stop_fd, const std::function<void()>& on_state_change) {
+  uint64_t saved_generation = model_.state_generation();
   uint8_t buffer[4096];
   while (!stop) {
     const uint64_t now = NowMs();
@@ -104,19 +101,25 @@ void TcpServer::ServeClient(platform::UniqueFd client, const volatile std::sig_a
         return;
       }
     }
-    if (model_.state_generation() != saved_generation_) {
-      saved_generation_ = model_.state_generation();
+    if (model_.state_generation() != saved_generation) {
+      saved_generation = model_.state_generation();
       if (on_state_change) on_state_change();
     }
     if (model_.Dropped()) {
       model_.Note("closing the connection (drop fault)");
       return;
     }
-    uint64_t wait = kMaxPollMs;
-    if (const auto next = model_.NextDueMs()) wait = *next > now ? std::min(wait, *next - now) : 0;
-    pollfd entry{client.get(), POLLIN, 0};
-    const int ready = ::poll(&entry, 1, static_cast<int>(wait));
+    // Only the next reply bounds the wait when a stop descriptor wakes the poll.
+    int wait = stop_fd >= 0 ? -1 : kMaxPollMs;
+    if (const auto next = model_.NextDueMs()) {
+      const int until =
+          static_cast<int>(std::min<uint64_t>(*next > now ? *next - now : 0, kMaxDueMs));
+      wait = wait < 0 ? until : std::min(wait, until);
+    }
+    pollfd entries[2] = {{client.get(), POLLIN, 0}, {stop_fd, POLLIN, 0}};
+    const int ready = ::poll(entries, 2, wait);
     if (ready <= 0) continue;
+    const pollfd& entry = entries[0];
     if (entry.revents & (POLLIN | POLLHUP | POLLERR)) {
       const ssize_t n = ::recv(client.get(), buffer, sizeof buffer, 0);
       if (n < 0 && (errno == EINTR || errno == EAGAIN)) continue;

@@ -15,7 +15,7 @@ namespace sim {
 
 // Serves a PrinterModel on a TCP port the way a network printer does: one connection at a time
 // (others wait in the backlog), replies sent when due in real time, each reply piece in its own
-// send, and on to the next connection when a client leaves.
+// send. Whoever owns the server watches the listener and serves the next client when one waits.
 class TcpServer {
  public:
   TcpServer(PrinterModel& model, platform::Clock& clock);
@@ -24,9 +24,17 @@ class TcpServer {
   bool Listen(const std::string& bind_address, uint16_t port, std::string* error);
   uint16_t port() const { return port_; }
 
-  // Runs until `stop` becomes non-zero (a signal handler sets it). `on_state_change` runs after
-  // every command that changed the printer's stored state.
-  void Serve(const volatile std::sig_atomic_t& stop, const std::function<void()>& on_state_change);
+  // The listening socket (non-blocking), to wait on for a client.
+  int listener() const { return listener_.get(); }
+  // Takes the client waiting on the listener; invalid, with errno telling why, when none is
+  // waiting any more (EAGAIN) or there is no open file for it (EMFILE).
+  platform::UniqueFd Accept();
+  // Serves `client` until it leaves, the drop fault fires or `stop` becomes non-zero (a signal
+  // handler sets it). `stop_fd`, when not -1, becomes readable once `stop` is set, so a quiet
+  // client costs no wake-ups. `on_state_change` runs after every command that changed the
+  // printer's stored state.
+  void ServeClient(platform::UniqueFd client, const volatile std::sig_atomic_t& stop, int stop_fd,
+                   const std::function<void()>& on_state_change);
 
   // Milliseconds since the server was made, from the injected clock (its 32-bit tick unwrapped).
   uint64_t NowMs();
@@ -37,16 +45,12 @@ class TcpServer {
   void SetRawSink(RawSink sink) { raw_sink_ = std::move(sink); }
 
  private:
-  void ServeClient(platform::UniqueFd client, const volatile std::sig_atomic_t& stop,
-                   const std::function<void()>& on_state_change);
-
   PrinterModel& model_;
   platform::Clock& clock_;
   platform::UniqueFd listener_;
   uint16_t port_ = 0;
   uint32_t last_tick_;
   uint64_t elapsed_ms_ = 0;
-  uint64_t saved_generation_ = 0;
   RawSink raw_sink_;
 };
 
