@@ -55,18 +55,6 @@ uint64_t RaiseDescriptorLimit() {
   return limit.rlim_cur == RLIM_INFINITY ? UINT64_MAX : static_cast<uint64_t>(limit.rlim_cur);
 }
 
-// A share of the fleet's disk slots for as long as it lives.
-class DiskSlot {
- public:
-  explicit DiskSlot(std::counting_semaphore<>& slots) : slots_(slots) { slots_.acquire(); }
-  ~DiskSlot() { slots_.release(); }
-  DiskSlot(const DiskSlot&) = delete;
-  DiskSlot& operator=(const DiskSlot&) = delete;
-
- private:
-  std::counting_semaphore<>& slots_;
-};
-
 // The signals a client's thread leaves to the watching thread (faults stay with the thread that
 // caused them).
 sigset_t AsynchronousSignals() {
@@ -133,6 +121,29 @@ struct Fleet::Printer {
   TcpServer server;
   std::optional<NvFolder> nv_folder;
   FirmwareCapture firmware;
+};
+
+// A share of the fleet's disk slots for as long as it lives (a mutex, not a semaphore: with
+// thousands of threads waiting, a semaphore's spinning costs more than the writes).
+class Fleet::DiskSlot {
+ public:
+  explicit DiskSlot(Fleet& fleet) : fleet_(fleet) {
+    std::unique_lock lock(fleet_.disk_mutex_);
+    fleet_.disk_slot_free_.wait(lock, [this] { return fleet_.disk_slots_ > 0; });
+    --fleet_.disk_slots_;
+  }
+  ~DiskSlot() {
+    {
+      const std::lock_guard lock(fleet_.disk_mutex_);
+      ++fleet_.disk_slots_;
+    }
+    fleet_.disk_slot_free_.notify_one();
+  }
+  DiskSlot(const DiskSlot&) = delete;
+  DiskSlot& operator=(const DiskSlot&) = delete;
+
+ private:
+  Fleet& fleet_;
 };
 
 Fleet::Fleet(FleetOptions options, Report report)
@@ -282,7 +293,7 @@ bool Fleet::OpenFiles(Printer& p, MadeOnDisk& made, std::string* error) {
     }
     p.nv_folder.emplace(folder);
     auto show = [this, &p](const NvEvent& event) {
-      const DiskSlot slot(disk_slots_);
+      const DiskSlot slot(*this);
       std::string nv_error;
       // A file that cannot be written is reported; the printer keeps serving.
       if (!p.nv_folder->OnEvent(event, &nv_error)) Say(nv_error);
@@ -329,7 +340,7 @@ std::vector<uint16_t> Fleet::Ports() const {
 
 bool Fleet::Save(Printer& printer) {
   if (printer.state_path.empty()) return true;
-  const DiskSlot slot(disk_slots_);
+  const DiskSlot slot(*this);
   std::string error;
   const uint64_t generation = printer.model.state_generation();
   if (SaveState(printer.model, printer.state_path, &error)) {

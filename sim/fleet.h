@@ -10,7 +10,6 @@
 #include <memory>
 #include <mutex>
 #include <optional>
-#include <semaphore>
 #include <string>
 #include <vector>
 
@@ -74,6 +73,7 @@ class Fleet {
  private:
   struct Printer;
   class MadeOnDisk;
+  class DiskSlot;
   bool Listen(uint16_t port, std::string* error);
   bool OpenFiles(MadeOnDisk& made, std::string* error);
   bool OpenFiles(Printer& printer, MadeOnDisk& made, std::string* error);
@@ -103,8 +103,9 @@ class Fleet {
   bool thread_failure_reported_ = false;
   // Files being written at once (states, PNG images), so they never take the descriptors the
   // clients' budget leaves, and ten thousand printers saving together do not swamp the disk.
-  static constexpr std::ptrdiff_t kDiskSlots = 16;
-  std::counting_semaphore<> disk_slots_{kDiskSlots};
+  std::mutex disk_mutex_;
+  std::condition_variable disk_slot_free_;
+  int disk_slots_ = 16;
 };
 
 }  // namespace sim

@@ -17,6 +17,10 @@ namespace {
 // Longest a poll sleeps, so a stop request is seen promptly even without a signal interruption.
 // Used when the server has no stop descriptor to wait on.
 constexpr int kMaxPollMs = 200;
+// A change of the stored state is saved this long after it at the latest, and when the client
+// leaves: a set of twenty writes is saved once or twice, not twenty times, which ten thousand
+// printers at once would need a fast disk for.
+constexpr uint64_t kSaveDelayMs = 500;
 // Replies are due within minutes at most (the longest delay option is 600 s).
 constexpr uint64_t kMaxDueMs = 3600 * 1000;
 
@@ -89,39 +93,53 @@ platform::UniqueFd TcpServer::Accept() {
 
 void TcpServer::ServeClient(platform::UniqueFd client, const volatile std::sig_atomic_t& stop,
                             int stop_fd, const std::function<void()>& on_state_change) {
-  uint64_t saved_generation = model_.state_generation();
+  saved_generation_ = model_.state_generation();
+  Converse(client.get(), stop, stop_fd, on_state_change);
+  SaveIfChanged(on_state_change);  // all of it on disk once the client has left
+}
+
+void TcpServer::SaveIfChanged(const std::function<void()>& on_state_change) {
+  save_due_ms_.reset();
+  if (model_.state_generation() == saved_generation_) return;
+  saved_generation_ = model_.state_generation();
+  if (on_state_change) on_state_change();
+}
+
+void TcpServer::Converse(int client, const volatile std::sig_atomic_t& stop, int stop_fd,
+                         const std::function<void()>& on_state_change) {
   uint8_t buffer[4096];
   while (!stop) {
     const uint64_t now = NowMs();
     for (;;) {
       const std::vector<uint8_t> due = model_.TakeDue(now, sizeof buffer);
       if (due.empty()) break;
-      if (!SendAll(client.get(), due)) {
+      if (!SendAll(client, due)) {
         model_.Note("send failed, connection closed");
         return;
       }
     }
-    if (model_.state_generation() != saved_generation) {
-      saved_generation = model_.state_generation();
-      if (on_state_change) on_state_change();
+    if (model_.state_generation() != saved_generation_ && !save_due_ms_) {
+      save_due_ms_ = now + kSaveDelayMs;
     }
+    if (save_due_ms_ && now >= *save_due_ms_) SaveIfChanged(on_state_change);
     if (model_.Dropped()) {
       model_.Note("closing the connection (drop fault)");
       return;
     }
-    // Only the next reply bounds the wait when a stop descriptor wakes the poll.
+    // Only the next reply and the next save bound the wait when a stop descriptor wakes the poll.
     int wait = stop_fd >= 0 ? -1 : kMaxPollMs;
-    if (const auto next = model_.NextDueMs()) {
+    for (const auto due : {model_.NextDueMs(), save_due_ms_}) {
+      if (!due) continue;
       const int until =
-          static_cast<int>(std::min<uint64_t>(*next > now ? *next - now : 0, kMaxDueMs));
+          static_cast<int>(std::min<uint64_t>(*due > now ? *due - now : 0, kMaxDueMs));
       wait = wait < 0 ? until : std::min(wait, until);
     }
-    pollfd entries[2] = {{client.get(), POLLIN, 0}, {stop_fd, POLLIN, 0}};
+    pollfd entries[2] = {{client, POLLIN, 0}, {stop_fd, POLLIN, 0}};
     const int ready = ::poll(entries, 2, wait);
     if (ready <= 0) continue;
     const pollfd& entry = entries[0];
     if (entry.revents & (POLLIN | POLLHUP | POLLERR)) {
-      const ssize_t n = ::recv(client.get(), buffer, sizeof buffer, 0);
+      const ssize_t n = ::recv(client, buffer, sizeof buffer, 0);
       if (n < 0 && (errno == EINTR || errno == EAGAIN)) continue;
       if (n <= 0) {
         model_.Note(n == 0 ? "client closed the connection" : "receive failed, connection closed");

@@ -3,6 +3,7 @@
 #include <csignal>
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <span>
 #include <string>
 #include <utility>
@@ -31,8 +32,9 @@ class TcpServer {
   platform::UniqueFd Accept();
   // Serves `client` until it leaves, the drop fault fires or `stop` becomes non-zero (a signal
   // handler sets it). `stop_fd`, when not -1, becomes readable once `stop` is set, so a quiet
-  // client costs no wake-ups. `on_state_change` runs after every command that changed the
-  // printer's stored state.
+  // client costs no wake-ups. `on_state_change` runs when the printer's stored state has changed:
+  // half a second after a change at the latest (once for all the changes by then), and when the
+  // client leaves.
   void ServeClient(platform::UniqueFd client, const volatile std::sig_atomic_t& stop, int stop_fd,
                    const std::function<void()>& on_state_change);
 
@@ -45,6 +47,10 @@ class TcpServer {
   void SetRawSink(RawSink sink) { raw_sink_ = std::move(sink); }
 
  private:
+  void Converse(int client, const volatile std::sig_atomic_t& stop, int stop_fd,
+                const std::function<void()>& on_state_change);
+  void SaveIfChanged(const std::function<void()>& on_state_change);
+
   PrinterModel& model_;
   platform::Clock& clock_;
   platform::UniqueFd listener_;
@@ -52,6 +58,8 @@ class TcpServer {
   uint32_t last_tick_;
   uint64_t elapsed_ms_ = 0;
   RawSink raw_sink_;
+  uint64_t saved_generation_ = 0;        // the state as the last on_state_change saw it
+  std::optional<uint64_t> save_due_ms_;  // when an unsaved change is to be saved
 };
 
 }  // namespace sim

@@ -45,7 +45,7 @@ void PrintUsage(std::FILE* out) {
                "output);\n"
                "                        with --count each line starts with the printer's port\n"
                "  --state FILE          load the printer's settings from FILE if present; save "
-               "after every change and on exit\n"
+               "within half a second of a change and on exit\n"
                "  --state-dir DIR       the same with one file per printer: "
                "DIR/printer-PORT.state\n"
                "  --model NAME          model name (default TMQ-D550)\n"
