@@ -3,16 +3,19 @@
 # (-j N), on virtual printers served by printer-sim on 127.0.0.1. Working N printers side by side
 # should take about as long as one: the goal is fleet time / single time <= 1.2.
 #
-# One printer-sim serves N+1 printers from a fresh state folder each round: the first one for the
+# printer-sim serves N+1 printers from a fresh state folder each round: the first one for the
 # single run, the other N for the fleet run, so both start from the same settings and every set
-# really writes. Each round runs both, in alternating order; the medians of the rounds are compared.
+# really writes. Each printer takes two open files in printer-sim (its port and its client): when
+# the open-files limit cannot give every printer its client in one process, the printers are
+# shared out over several printer-sim processes. Their ports lie below the system's ephemeral
+# port range when they fit there, so no outgoing connection takes one of them. Each round runs both, in alternating order; the medians of the rounds are compared.
 # The table also gives the sum of the fleet's per-printer durations against its wall time (near N
 # when the printers really run at once) and the CPU time pelliset and printer-sim used.
 #
 #   tools/bench/fleet.sh [-r ROUNDS] [BUILD_DIR] [N]
 #       BUILD_DIR  build folder with src/cli/pelliset and tools/printer-sim (default: ./build
 #                  of this source tree)
-#       N          printers in the fleet run (default 50)
+#       N          printers in the fleet run, 1 to 10000 (default 50)
 #       -r ROUNDS  rounds to take the medians of (default 3)
 #
 # Exit status: 0 goal met, 1 goal missed, 2 the benchmark could not run or a printer failed.
@@ -40,9 +43,20 @@ repo=$(cd "$(dirname "$0")/../.." && pwd)
 build=${1:-$repo/build}
 count=${2:-50}
 [[ $rounds =~ ^[1-9][0-9]?$ ]] || die "ROUNDS must be 1 to 99, not '$rounds'"
-if ! [[ $count =~ ^[1-9][0-9]*$ ]] || [ "$count" -gt 999 ]; then
-  die "N must be 1 to 999, not '$count'"
+if ! [[ $count =~ ^[1-9][0-9]*$ ]] || [ "$count" -gt 10000 ]; then
+  die "N must be 1 to 10000, not '$count'"
 fi
+# Each printer-sim raises its own limit too; pelliset needs one open file per printer at once.
+ulimit -n "$(ulimit -Hn)" 2>/dev/null || true
+files=$(ulimit -n)
+[ "$files" = unlimited ] && files=1048576
+# Printers one printer-sim can give a client each (it keeps 32 open files for itself).
+per_sim=$(((files - 32) / 2))
+[ "$per_sim" -le 10000 ] || per_sim=10000
+[ "$per_sim" -ge 1 ] || die "the open-files limit ($files) is too low: raise it with ulimit -n"
+[ "$files" -ge $((count + 64)) ] ||
+  die "pelliset needs about $((count + 64)) open files for $count printers; this system allows" \
+    "$files: raise it with ulimit -n"
 
 pelliset=$build/src/cli/pelliset
 sim=$build/tools/printer-sim
@@ -57,18 +71,21 @@ settings=(print.density=150% beep.paper_end=off)
 run_limit=600
 
 work=$(mktemp -d)
-sim_pid=""
+sim_pids=()
 stop_sim() {
-  [ -n "$sim_pid" ] || return 0
-  kill -TERM "$sim_pid" 2>/dev/null || true
-  # It saves every state on the way out; a few seconds at most, then it is made to go.
-  for _ in $(seq 50); do
-    kill -0 "$sim_pid" 2>/dev/null || break
+  local pid
+  [ ${#sim_pids[@]} -gt 0 ] || return 0
+  kill -TERM "${sim_pids[@]}" 2>/dev/null || true
+  # They save every state on the way out; a few seconds at most, then they are made to go.
+  for _ in $(seq 100); do
+    kill -0 "${sim_pids[@]}" 2>/dev/null || break
     sleep 0.1
   done
-  kill -KILL "$sim_pid" 2>/dev/null || true
-  wait "$sim_pid" 2>/dev/null || true
-  sim_pid=""
+  for pid in "${sim_pids[@]}"; do
+    kill -KILL "$pid" 2>/dev/null || true
+    wait "$pid" 2>/dev/null || true
+  done
+  sim_pids=()
 }
 run_pid=""
 cleanup() {
@@ -94,39 +111,69 @@ ports_free() {
   fi
 }
 
-# Starts printer-sim with N+1 printers on a free range of ports with a fresh state folder;
-# sets base_port and sim_pid. Another program may take a port between the check and the bind,
-# so a failed start moves on to the next range.
+# The first port of a free range of `need` ports: below the ephemeral ports when the range fits
+# there, else above them, else anywhere from 1024 up.
+port_ranges() {
+  local need=$1 low high start end base
+  read -r low high </proc/sys/net/ipv4/ip_local_port_range 2>/dev/null || { low=32768 high=60999; }
+  if ((low - 1 - 1024 >= need)); then
+    start=1024 end=$((low - need))
+  elif ((65535 - high >= need)); then
+    start=$((high + 1)) end=$((65536 - need))
+  else
+    start=1024 end=$((65536 - need))
+  fi
+  ((end >= start)) || die "$need ports do not fit below 65536"
+  # From a random place, then on in steps, so that runs side by side seldom collide.
+  base=$((start + (RANDOM * 32768 + RANDOM) % (end - start + 1)))
+  for ((i = 0; i < 20; i++)); do
+    echo "$base"
+    base=$((base + need + 100))
+    ((base <= end)) || base=$((start + (base - start) % (end - start + 1)))
+  done
+}
+
+# Starts printer-sim with N+1 printers (in as many processes as the open-files limit needs) on a
+# free range of ports with a fresh state folder; sets base_port and sim_pids. Another program may
+# take a port between the check and the bind, so a failed start moves on to another range.
 start_sim() {
-  local state=$1 need=$((count + 1)) base
+  local state=$1 need=$((count + 1)) base sims size first i pid ready
   mkdir -p "$state"
-  for ((base = 20000 + RANDOM % 200 * 100; base + need < 60000; base += need + 100)); do
+  sims=$(((need + per_sim - 1) / per_sim))
+  size=$(((need + sims - 1) / sims))
+  for base in $(port_ranges "$need"); do
     ports_free "$base" $((base + need - 1)) || continue
-    "$sim" --count "$need" --port "$base" --state-dir "$state" >"$work/sim.out" 2>"$work/sim.err" &
-    sim_pid=$!
-    for _ in $(seq 200); do
-      if ! kill -0 "$sim_pid" 2>/dev/null; then break; fi
-      if [ "$(grep -c '^printer-sim listening on ' "$work/sim.out")" -eq "$need" ]; then
+    for ((i = 0, first = base; first < base + need; i++, first += size)); do
+      local n=$((base + need - first < size ? base + need - first : size))
+      "$sim" --count "$n" --port "$first" --state-dir "$state" >"$work/sim$i.out" \
+        2>"$work/sim$i.err" &
+      sim_pids+=($!)
+    done
+    for _ in $(seq 300); do
+      ready=0
+      for ((i = 0; i < sims; i++)); do
+        ready=$((ready + $(grep -c '^printer-sim listening on ' "$work/sim$i.out" || true)))
+      done
+      if [ "$ready" -eq "$need" ]; then
         base_port=$base
         return 0
       fi
+      for pid in "${sim_pids[@]}"; do kill -0 "$pid" 2>/dev/null || break 2; done
       sleep 0.1
     done
-    if kill -0 "$sim_pid" 2>/dev/null; then
-      stop_sim
-      die "printer-sim did not report $need listening printers within 20 s"
-    fi
-    wait "$sim_pid" 2>/dev/null || true
-    sim_pid=""
-    grep -q 'cannot bind' "$work/sim.err" || die "printer-sim failed: $(cat "$work/sim.err")"
+    stop_sim
+    cat "$work"/sim*.err >"$work/sim.err"
+    grep -q 'cannot bind' "$work/sim.err" ||
+      die "printer-sim did not report $need listening printers within 30 s: $(cat "$work/sim.err")"
   done
   die "no free range of $need ports found on 127.0.0.1"
 }
 
-# The CPU seconds (user + system) printer-sim has used so far.
+# The CPU seconds (user + system) the printer-sim processes have used so far.
 sim_cpu() {
-  awk -v hz="$(getconf CLK_TCK)" '{ sub(/.*\) /, ""); printf "%.2f\n", ($12 + $13) / hz }' \
-    "/proc/$sim_pid/stat"
+  local pid
+  for pid in "${sim_pids[@]}"; do cat "/proc/$pid/stat"; done |
+    awk -v hz="$(getconf CLK_TCK)" '{ sub(/.*\) /, ""); t += $12 + $13 } END { printf "%.2f\n", t / hz }'
 }
 
 # Runs pelliset with the arguments, timed; the JSON lines go to $1. Sets wall and cpu (seconds).
