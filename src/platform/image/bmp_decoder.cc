@@ -3,17 +3,20 @@
 #include <algorithm>
 #include <array>
 #include <bit>
+#include <cstring>
 #include <utility>
 
 #include "platform/image/bmp_headers.h"
 #include "platform/image/bmp_rle.h"
+#include "platform/image/row_reader.h"
 
 namespace platform {
 namespace {
 
 // One channel of a bit-field pixel scaled to 8 bits. Narrower channels repeat their bits
 // downwards (5 bits abcde -> abcdeabc), so full scale stays full scale; wider ones keep their top
-// 8 bits.
+// 8 bits. Either way each output bit copies one input bit, so the AND of two pixels scales to the
+// AND of their scaled channels (what lets a shrink combine raw rows).
 class ChannelScale {
  public:
   explicit ChannelScale(uint32_t mask) {
@@ -43,7 +46,8 @@ class ChannelScale {
   std::array<uint8_t, 256> table_{};
 };
 
-// Uncompressed rows: one stored row read per call and turned into RGB.
+// Uncompressed rows, read many at a time. Deep pixels (16, 24, 32 bits) go out raw as stored and
+// turn into RGB only when asked; palette indices turn into RGB as each row is read.
 class PlainDecoder : public BmpDecoder {
  public:
   PlainDecoder(std::unique_ptr<ByteSource> source, BmpLayout layout)
@@ -53,45 +57,36 @@ class PlainDecoder : public BmpDecoder {
         red_(layout_.masks[0]),
         green_(layout_.masks[1]),
         blue_(layout_.masks[2]),
-        stored_(static_cast<size_t>(layout_.stride)),
+        pixel_bytes_(static_cast<size_t>((static_cast<uint64_t>(width_) * layout_.bits + 7) / 8)),
+        rows_(*source_, static_cast<size_t>(layout_.stride), pixel_bytes_, height_),
         rgb_(static_cast<size_t>(width_) * 3) {}
 
   bool NextRow(int* y, const uint8_t** rgb) override {
-    if (done_ >= height_ || !error_.empty()) return false;
-    const int row = layout_.top_down ? done_ : height_ - 1 - done_;
-    // The last row may lack its padding; only the bytes that carry pixels must be there.
-    const long needed = static_cast<long>((static_cast<uint64_t>(width_) * layout_.bits + 7) / 8);
-    const long got = ReadAll(*source_, stored_.data(), stored_.size());
-    if (got < 0) {
-      error_ = "cannot read row " + std::to_string(row);
-      return false;
+    const uint8_t* stored = NextStored(y);
+    if (stored == nullptr) return false;
+    if (layout_.encoding == BmpEncoding::kIndexed) {
+      Unpalette(stored);
+    } else {
+      RawToRgb(stored, rgb_.data());
     }
-    if (got < needed) {
-      error_ = "file ends inside row " + std::to_string(row);
-      return false;
-    }
-    Convert();
-    ++done_;
-    *y = row;
     *rgb = rgb_.data();
     return true;
   }
 
- private:
-  void Convert() {
-    const uint8_t* in = stored_.data();
-    uint8_t* out = rgb_.data();
+  bool NextRawRow(int* y, const uint8_t** bytes) override {
+    if (layout_.encoding == BmpEncoding::kIndexed) return NextRow(y, bytes);
+    const uint8_t* stored = NextStored(y);
+    if (stored == nullptr) return false;
+    *bytes = stored;
+    return true;
+  }
+
+  size_t raw_row_size() const override {
+    return layout_.encoding == BmpEncoding::kIndexed ? BmpDecoder::raw_row_size() : pixel_bytes_;
+  }
+
+  void RawToRgb(const uint8_t* in, uint8_t* out) const override {
     switch (layout_.encoding) {
-      case BmpEncoding::kIndexed: {
-        const int bits = layout_.bits;
-        const unsigned index_mask = (1u << bits) - 1;
-        for (int x = 0; x < width_; ++x) {
-          const int bit = x * bits;
-          const unsigned index = (in[bit / 8] >> (8 - bits - bit % 8)) & index_mask;
-          std::copy_n(layout_.palette[index].data(), 3, out + 3 * x);
-        }
-        break;
-      }
       case BmpEncoding::kRgb24:
         for (int x = 0; x < width_; ++x) {
           out[3 * x] = in[3 * x + 2];
@@ -114,9 +109,40 @@ class PlainDecoder : public BmpDecoder {
           out[3 * x + 2] = blue_(pixel);
         }
         break;
+      case BmpEncoding::kIndexed:  // raw rows are RGB already
+        BmpDecoder::RawToRgb(in, out);
+        break;
       case BmpEncoding::kRle8:
       case BmpEncoding::kRle4:
         break;  // never here: Open hands these to the RLE decoder
+    }
+  }
+
+ private:
+  // The next stored row, numbered; nullptr with error_ set when the file breaks off inside it.
+  const uint8_t* NextStored(int* y) {
+    if (done_ >= height_ || !error_.empty()) return nullptr;
+    const int row = layout_.top_down ? done_ : height_ - 1 - done_;
+    const uint8_t* stored = rows_.Next();
+    if (stored == nullptr) {
+      error_ =
+          (rows_.failed() ? "cannot read row " : "file ends inside row ") + std::to_string(row);
+      return nullptr;
+    }
+    ++done_;
+    *y = row;
+    return stored;
+  }
+
+  void Unpalette(const uint8_t* in) {
+    const int bits = layout_.bits;
+    const unsigned index_mask = (1u << bits) - 1;
+    const std::array<uint8_t, 3>* palette = layout_.palette.data();  // 2^bits entries
+    uint8_t* out = rgb_.data();
+    for (int x = 0; x < width_; ++x) {
+      const int bit = x * bits;
+      const unsigned index = (in[bit / 8] >> (8 - bits - bit % 8)) & index_mask;
+      std::copy_n(palette[index].data(), 3, out + 3 * x);
     }
   }
 
@@ -125,7 +151,8 @@ class PlainDecoder : public BmpDecoder {
   ChannelScale red_;
   ChannelScale green_;
   ChannelScale blue_;
-  std::vector<uint8_t> stored_;
+  size_t pixel_bytes_;  // the bytes of a stored row that carry pixels
+  RowReader rows_;
   std::vector<uint8_t> rgb_;
   int done_ = 0;  // rows handed out
 };
@@ -158,6 +185,10 @@ std::unique_ptr<BmpDecoder> BmpDecoder::OpenFile(const std::string& path, std::s
   std::unique_ptr<ByteSource> source = OpenFileSource(path, reason);
   if (source == nullptr) return nullptr;
   return Open(std::move(source), reason);
+}
+
+void BmpDecoder::RawToRgb(const uint8_t* bytes, uint8_t* rgb) const {
+  std::memcpy(rgb, bytes, static_cast<size_t>(width_) * 3);
 }
 
 bool DecodeBmp(std::unique_ptr<ByteSource> source, RgbImage* image, std::string* reason) {

@@ -19,6 +19,7 @@
 //   while (bmp->NextRow(&y, &rgb)) Use(y, rgb, bmp->width());
 //   if (!bmp->error().empty()) return Refuse(bmp->error());
 
+#include <cstddef>
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -51,6 +52,17 @@ class BmpDecoder {
   // when the file turns out damaged; error() then says why (empty after the last row).
   virtual bool NextRow(int* y, const uint8_t** rgb) = 0;
   const std::string& error() const { return error_; }
+
+  // The same rows before their turn into RGB, for callers that AND many rows together and look
+  // at the result only (the shrink). `bytes` holds raw_row_size() bytes, valid until the next
+  // call; RawToRgb turns such a row, or the AND of several, into width * 3 RGB bytes. Where each
+  // RGB bit is a copy of one stored bit or 0 (16, 24 and 32 bits per pixel) the raw row is the
+  // stored one, so RawToRgb(a & b) == RawToRgb(a) & RawToRgb(b) and the AND can come first;
+  // elsewhere it is the RGB row and RawToRgb copies. Rows, order and errors as NextRow; a caller
+  // uses one or the other.
+  virtual bool NextRawRow(int* y, const uint8_t** bytes) { return NextRow(y, bytes); }
+  virtual size_t raw_row_size() const { return static_cast<size_t>(width_) * 3; }
+  virtual void RawToRgb(const uint8_t* bytes, uint8_t* rgb) const;
 
  protected:
   BmpDecoder(int width, int height) : width_(width), height_(height) {}
