@@ -45,20 +45,16 @@ platform::RgbImage RenderPreview(const std::string* path, int area_width, int ar
 
   // Drawn into a copy so that a file that breaks off half-way leaves the empty area.
   platform::RgbImage drawn = image;
-  platform::RowStretcher stretch(
-      static_cast<int>(file_w), static_cast<int>(file_h), static_cast<int>(pw),
-      static_cast<int>(std::min<int64_t>(ph, INT32_MAX)), [&](int y, const uint8_t* rgb) {
+  const bool complete = platform::StretchRows(
+      *bmp, static_cast<int>(pw), static_cast<int>(std::min<int64_t>(ph, INT32_MAX)),
+      [&](int y, const uint8_t* rgb) {
         if (y >= drawn.height) return;
         const int cols = static_cast<int>(std::min<int64_t>(pw, drawn.width));
         uint8_t* out = drawn.rgb.data() + static_cast<size_t>(y) * drawn.width * 3;
         for (int i = 0; i < cols * 3; ++i)
           out[i] = static_cast<uint8_t>(std::min(rgb[i] + lift, 255));
       });
-  int y = 0;
-  const uint8_t* rgb = nullptr;
-  while (bmp->NextRow(&y, &rgb)) stretch.AddRow(y, rgb);
-  stretch.Finish();
-  if (!bmp->error().empty()) return image;
+  if (!complete) return image;
   return drawn;
 }
 

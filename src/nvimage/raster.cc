@@ -69,9 +69,8 @@ bool ConvertRows(platform::BmpDecoder& bmp, int brightness, Raster* raster, std:
   raster->height = s.height;
   raster->bytes.assign(static_cast<size_t>(RasterBytes(s)), 0);
 
-  platform::RowStretcher stretch(
-      bmp.width(), bmp.height(), static_cast<int>(s.width), static_cast<int>(s.height),
-      [&](int y, const uint8_t* rgb) {
+  const bool complete = platform::StretchRows(
+      bmp, static_cast<int>(s.width), static_cast<int>(s.height), [&](int y, const uint8_t* rgb) {
         uint8_t* out = raster->bytes.data() + static_cast<size_t>(y) * row_bytes;
         for (uint32_t x = 0; x < s.width; ++x) {
           const uint8_t* p = rgb + static_cast<size_t>(x) * 3;
@@ -81,11 +80,7 @@ bool ConvertRows(platform::BmpDecoder& bmp, int brightness, Raster* raster, std:
           }
         }
       });
-  int y = 0;
-  const uint8_t* rgb = nullptr;
-  while (bmp.NextRow(&y, &rgb)) stretch.AddRow(y, rgb);
-  stretch.Finish();
-  if (!bmp.error().empty()) {
+  if (!complete) {
     *reason = bmp.error();
     return false;
   }
