@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/image/row_stretch.h"
 #include "temp_dir.h"
 
 namespace platform {
@@ -112,6 +113,10 @@ TEST(BmpDecoder, DecodesEachStoredVariant) {
        Bmp({3, 2, 24}, {},
            {1, 2, 3, 4, 5, 6, 7, 8, 9, 0, 0, 0, 10, 11, 12, 13, 14, 15, 16, 17, 18, 0, 0, 0}),
        3, 2, Flat({{12, 11, 10}, {15, 14, 13}, {18, 17, 16}, {3, 2, 1}, {6, 5, 4}, {9, 8, 7}})},
+      {"24 bits, the last row without its padding",
+       Bmp({3, 2, 24}, {},
+           {1, 2, 3, 4, 5, 6, 7, 8, 9, 0, 0, 0, 10, 11, 12, 13, 14, 15, 16, 17, 18}),
+       3, 2, Flat({{12, 11, 10}, {15, 14, 13}, {18, 17, 16}, {3, 2, 1}, {6, 5, 4}, {9, 8, 7}})},
       {"32 bits, top byte ignored", Bmp({2, 1, 32}, {}, {1, 2, 3, 0xFF, 4, 5, 6, 0x80}), 2, 1,
        Flat({{3, 2, 1}, {6, 5, 4}})},
       {"RLE8, skipped pixels white", Bmp({5, 4, 8, 1, 4}, PaletteOf(4), kRle8), 5, 4,
@@ -161,6 +166,10 @@ TEST(BmpDecoder, RefusesWithOneReason) {
       {Bytes{'B', 'M', 0, 0}, "file ends inside the headers"},
       // The bottom row is there, the top one is not.
       {Bmp({3, 2, 24}, {}, Bytes(12, 0)), "file ends inside row 0"},
+      // Many rows are read at once; the error still names the row that broke off (row 25 has
+      // its pixels, not all its padding).
+      {Bmp({3, 40, 24}, {}, Bytes(40 * 12 - 4, 0)), "file ends inside row 0"},
+      {Bmp({3, -40, 24}, {}, Bytes(25 * 12 + 10, 0)), "file ends inside row 26"},
       // Row 3 ends, then the stream stops inside row 2.
       {Bmp({5, 4, 8, 1, 4}, PaletteOf(4), {2, 1, 0, 0, 1}), "file ends inside row 2"},
       {Bmp({0, 1, 8}, {}, {}), "width 0"},
@@ -205,6 +214,86 @@ TEST(BmpDecoder, OpensOnlyRegularFiles) {
   EXPECT_EQ(reason, dir.path() + " is not a regular file");
   EXPECT_EQ(BmpDecoder::OpenFile(dir.File("absent.bmp"), &reason), nullptr);
   EXPECT_EQ(reason, "cannot open " + dir.File("absent.bmp") + ": No such file or directory");
+}
+
+// Four colours 5-5-5 holds exactly (5-bit 31, 28, 16, 0 widen to 255, 231, 132, 0), in a pattern
+// with no period that matches a shrink below.
+constexpr Rgb kColours[4] = {{255, 255, 255}, {231, 255, 231}, {132, 0, 255}, {255, 231, 132}};
+int ColourAt(int x, int y, int colours) { return (x * 7 + y * 3 + x * y / 5) % colours; }
+
+// The pattern as a w x h file of `bits` per pixel: palette indices, 5-5-5, B G R or B G R 0.
+Bytes Stored(int w, int h, int bits, bool top_down) {
+  const int colours = bits == 1 ? 2 : 4;
+  Bytes palette, pixels;
+  for (int c = 0; bits <= 8 && c < colours; ++c) {
+    palette.insert(palette.end(), {kColours[c][2], kColours[c][1], kColours[c][0], 0});
+  }
+  for (int i = 0; i < h; ++i) {
+    Bytes row((static_cast<size_t>(w) * bits + 31) / 32 * 4, 0);
+    for (int x = 0; x < w; ++x) {
+      const int at = x * bits / 8;
+      const int c = ColourAt(x, top_down ? i : h - 1 - i, colours);
+      const Rgb& p = kColours[c];
+      const int v = (p[0] >> 3) << 10 | (p[1] >> 3) << 5 | p[2] >> 3;
+      if (bits <= 8) row[at] |= static_cast<uint8_t>(c << (8 - bits - x * bits % 8));
+      if (bits == 16) row[at] = static_cast<uint8_t>(v), row[at + 1] = static_cast<uint8_t>(v >> 8);
+      if (bits >= 24) row[at] = p[2], row[at + 1] = p[1], row[at + 2] = p[0];
+    }
+    pixels.insert(pixels.end(), row.begin(), row.end());
+  }
+  return Bmp({w, top_down ? -h : h, static_cast<uint16_t>(bits), 0,
+              static_cast<uint32_t>(palette.size() / 4)},
+             palette, pixels);
+}
+
+// Target pixel (t, u) by the definition: the AND of every source pixel (x, y) with
+// x * dw / w == t and y * dh / h == u; on a side that grows, the one pixel t * w / dw (u * h / dh).
+Bytes ReferenceStretch(int w, int h, int dw, int dh, int colours) {
+  Bytes out;
+  for (int u = 0; u < dh; ++u) {
+    for (int t = 0; t < dw; ++t) {
+      Rgb p = W;
+      for (int y = 0; y < h; ++y) {
+        for (int x = 0; x < w; ++x) {
+          if ((dw <= w ? x * dw / w != t : x != t * w / dw) ||
+              (dh <= h ? y * dh / h != u : y != u * h / dh)) {
+            continue;
+          }
+          for (int c = 0; c < 3; ++c) p[c] &= kColours[ColourAt(x, y, colours)][c];
+        }
+      }
+      out.insert(out.end(), p.begin(), p.end());
+    }
+  }
+  return out;
+}
+
+TEST(StretchRows, EveryStoredKindStretchesLikeItsPixels) {
+  constexpr int kW = 37, kH = 23;  // odd: every depth pads its rows
+  const std::pair<int, int> targets[] = {{12, 9}, {kW, kH}, {5, kH}, {kW, 4}, {60, 40}, {0, 5}};
+  for (const auto& [dw, dh] : targets) {
+    const Bytes two_colours = ReferenceStretch(kW, kH, dw, dh, 2);
+    const Bytes four_colours = ReferenceStretch(kW, kH, dw, dh, 4);
+    for (int bits : {1, 4, 8, 16, 24, 32}) {
+      for (bool top_down : {false, true}) {
+        const std::string name = std::to_string(bits) + " bits" + (top_down ? " top-down" : "") +
+                                 " to " + std::to_string(dw) + " x " + std::to_string(dh);
+        std::string reason;
+        auto bmp = BmpDecoder::Open(MemorySource(Stored(kW, kH, bits, top_down)), &reason);
+        ASSERT_NE(bmp, nullptr) << name << ": " << reason;
+        Bytes got(static_cast<size_t>(dw) * dh * 3);
+        std::vector<int> times(static_cast<size_t>(dh), 0);
+        ASSERT_TRUE(StretchRows(*bmp, dw, dh, [&](int y, const uint8_t* rgb) {
+          ASSERT_TRUE(y >= 0 && y < dh) << name;
+          ++times[static_cast<size_t>(y)];
+          std::copy_n(rgb, dw * 3, got.begin() + static_cast<ptrdiff_t>(y) * dw * 3);
+        })) << name;
+        // Each row once; none at all when the target has no columns.
+        EXPECT_EQ(times, std::vector<int>(static_cast<size_t>(dh), dw > 0 ? 1 : 0)) << name;
+        EXPECT_EQ(got, bits == 1 ? two_colours : four_colours) << name;
+      }
+    }
+  }
 }
 
 }  // namespace
