@@ -1,6 +1,7 @@
 // The BMP decoder. Whatever it opens must hand out each row exactly once, numbered inside the
 // picture, with pixels to read, and stop either cleanly or with a reason; reading every byte of
-// every row lets the sanitizers see any write or read past the row.
+// every row lets the sanitizers see any write or read past the row. The same file then goes
+// through the stretch, which reads raw rows, and must end the same way.
 
 #include <cstddef>
 #include <cstdint>
@@ -10,6 +11,7 @@
 
 #include "fuzz/fuzz_check.h"
 #include "platform/image/bmp_decoder.h"
+#include "platform/image/row_stretch.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   constexpr char kTarget[] = "bmp";
@@ -48,5 +50,19 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   // Once finished it stays finished.
   FUZZ_CHECK(kTarget, !bmp->NextRow(&y, &rgb));
   FUZZ_CHECK(kTarget, sum <= static_cast<uint64_t>(rows) * static_cast<uint64_t>(width) * 3 * 255);
+
+  // Shrunk both ways (the raw rows ANDed), or grown one way and shrunk the other.
+  const int target_w = size % 3 == 1 ? width + 5 : width / 3 + 1;
+  const int target_h = size % 3 == 2 ? height + 3 : height / 2 + 1;
+  bmp = platform::BmpDecoder::Open(platform::MemorySource(data, size), &reason);
+  FUZZ_CHECK(kTarget, bmp != nullptr);
+  std::vector<bool> target_seen(static_cast<size_t>(target_h), false);
+  const bool complete =
+      platform::StretchRows(*bmp, target_w, target_h, [&](int ty, const uint8_t* p) {
+        FUZZ_CHECK(kTarget, ty >= 0 && ty < target_h && !target_seen[static_cast<size_t>(ty)]);
+        target_seen[static_cast<size_t>(ty)] = true;
+        for (size_t i = 0; i < static_cast<size_t>(target_w) * 3; ++i) sum += p[i];
+      });
+  FUZZ_CHECK(kTarget, complete == (rows == height));
   return 0;
 }
