@@ -15,7 +15,7 @@ declare -A allowed=(
   [desktop]="desktop session jobs settings nvimage firmware protocol link platform ui"
   [handheld]="handheld session jobs settings nvimage firmware protocol link platform ui"
   [sim]="sim platform"
-  [session]="session jobs settings nvimage protocol link platform"
+  [session]="session jobs settings nvimage protocol link platform ui"
   [cli]="cli session jobs settings nvimage firmware protocol link platform"
 )
 status=0
@@ -43,15 +43,16 @@ while IFS= read -r hit; do
   echo "operating-system header above src/platform: $hit"
   status=1
 done < <(grep -rEH "$posix" "$root/src" --include='*.h' --include='*.cc' | grep -v "^$root/src/platform/")
-# The job engine, the settings transfer, the NV engine and the firmware sender serve the command line too: only
-# their dialogs/ folders may use the dialog framework.
+# The job engine, the settings transfer, the NV engine, the firmware sender and the printer session
+# serve the command line too: only their dialogs/ folders may use the dialog framework.
 while IFS= read -r hit; do
   echo "dialog framework in an engine: $hit"
   status=1
 done < <(grep -EH '#include "(ui|[a-z]+/dialogs)/' "$root"/src/jobs/*.h "$root"/src/jobs/*.cc \
   "$root"/src/settings/*.h \
   "$root"/src/settings/*.cc "$root"/src/nvimage/*.h "$root"/src/nvimage/*.cc \
-  "$root"/src/firmware/*.h "$root"/src/firmware/*.cc 2>/dev/null)
+  "$root"/src/firmware/*.h "$root"/src/firmware/*.cc "$root"/src/session/*.h \
+  "$root"/src/session/*.cc 2>/dev/null)
 # Inside the dialog framework the hosts are adapters over the core: the core names no host, and
 # no host names another. Dialogs outside src/ui use the core alone.
 declare -A ui_allowed=(

@@ -53,10 +53,8 @@ void SelectIfPresent(ui::ComboBox& list, int row) {
 
 CM500QXUtilityDlg::CM500QXUtilityDlg(platform::Services& services,
                                      devlink::DiscoveryLog& discovery_log)
-    : ui::Dialog(MainDialogTemplate()),
-      services_(services),
-      discovery_log_(discovery_log),
-      session_(setting_, services, {}) {}
+    : session::MainDialog(MainDialogTemplate(), services, {}, /*handheld=*/false),
+      discovery_log_(discovery_log) {}
 
 bool CM500QXUtilityDlg::OnInitDialog() {
   const std::string about = LoadString(kStrAboutMenu);
@@ -245,11 +243,6 @@ void CM500QXUtilityDlg::ReadSetting() {
   }
 }
 
-void CM500QXUtilityDlg::HandOverSetting() {
-  ReadSetting();
-  session_.util().SetLinkSettings(setting_);
-}
-
 void CM500QXUtilityDlg::LaunchSettingsEditor() {
   if (host() == nullptr) return;
   ui::Host& host = *this->host();
@@ -332,23 +325,12 @@ void CM500QXUtilityDlg::OnCommand(int id, ui::Notify code) {
   ui::Dialog::OnCommand(id, code);
 }
 
-void CM500QXUtilityDlg::OnOK() {
-  ReadSetting();
-  if (!StoreCommSetting(services_.registry, setting_)) {
-    // The program still ends: the setting is only a convenience, but the user is to know it
-    // will not be there next time, and why.
-    MessageBox("The communication setting could not be saved: " + services_.registry.LastError(),
-               LoadString(kStrAppCaption), ui::MB_OK | ui::MB_ICONEXCLAMATION);
-  }
-  session_.util().CloseLink();
-  EndDialog(ui::IDOK);
-}
-
-void CM500QXUtilityDlg::OnCancel() { OnClose(); }
-
-void CM500QXUtilityDlg::OnClose() {
-  session_.util().CloseLink();
-  EndDialog(ui::IDCANCEL);
+void CM500QXUtilityDlg::StoreSetting() {
+  if (StoreCommSetting(services_.registry, setting_)) return;
+  // The setting is only a convenience, but the user is to know it will not be there next time,
+  // and why.
+  MessageBox("The communication setting could not be saved: " + services_.registry.LastError(),
+             LoadString(kStrAppCaption), ui::MB_OK | ui::MB_ICONEXCLAMATION);
 }
 
 void CM500QXUtilityDlg::OnSysCommand(int id) {

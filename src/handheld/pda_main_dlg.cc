@@ -41,7 +41,7 @@ int BaudRow(uint32_t rate) {
 // A stored serial port name worth showing: a COM port, or a device path typed into the list.
 bool IsPortName(std::string_view name) { return name.starts_with("COM") || name.starts_with("/"); }
 
-devlink::LinkSettings LoadSetting(platform::Registry& registry) {
+devlink::LinkSettings ReadStoredSetting(platform::Registry& registry) {
   const std::string key = platform::kPellisetKey;
   devlink::LinkSettings s;
   const bool tcp = platform::ReadDword(registry, key, kValuePortType).value_or(0) == kPortTypeTcp;
@@ -53,7 +53,7 @@ devlink::LinkSettings LoadSetting(platform::Registry& registry) {
 
 // The three values in their fixed order, each on its own: a failed write does not stop the
 // others and is not reported (the setting is a convenience, not data the user would lose).
-void StoreSetting(platform::Registry& registry, const devlink::LinkSettings& s) {
+void WriteStoredSetting(platform::Registry& registry, const devlink::LinkSettings& s) {
   const std::string key = platform::kPellisetKey;
   const bool tcp = s.interface == devlink::CDev::kInterfaceTcp;
   platform::WriteDword(registry, key, kValuePortType, tcp ? kPortTypeTcp : kPortTypeSerial);
@@ -64,15 +64,15 @@ void StoreSetting(platform::Registry& registry, const devlink::LinkSettings& s) 
 }  // namespace
 
 CPdaMainDlg::CPdaMainDlg(platform::Services& services)
-    : ui::Dialog(MainDialogTemplate()),
-      services_(services),
-      // Port names such as COM1: are opened as given, closes wait for the port to settle, and
-      // the identification queries wait longer, as the handheld's slower links need.
-      session_(setting_, services, {}, /*handheld=*/true) {}
+    // The port list's text (COM3:, /dev/ttyUSB0) or "NET" + address; the other line settings
+    // are fixed on the handheld: 8 data bits, no parity, one stop bit, DTR/DSR. Port names such
+    // as COM1: are opened as given, closes wait for the port to settle, and the identification
+    // queries wait longer, as the handheld's slower links need.
+    : session::MainDialog(MainDialogTemplate(), services, {.flow_control = 1}, /*handheld=*/true) {}
 
 bool CPdaMainDlg::OnInitDialog() {
   FillLists();
-  Restore(LoadSetting(services_.registry));
+  Restore(ReadStoredSetting(services_.registry));
   LayoutByCheck();
   SetWindowText(kWindowTitle);
   return true;
@@ -131,10 +131,7 @@ void CPdaMainDlg::ReadSetting() {
                                                              : kDefaultBaudRow];
 }
 
-void CPdaMainDlg::HandOverSetting() {
-  ReadSetting();
-  session_.util().SetLinkSettings(setting_);
-}
+void CPdaMainDlg::StoreSetting() { WriteStoredSetting(services_.registry, setting_); }
 
 void CPdaMainDlg::LaunchSettingsWizard() {
   if (host() == nullptr) return;
@@ -166,19 +163,5 @@ void CPdaMainDlg::OnCommand(int id, ui::Notify code) {
     }
   }
   ui::Dialog::OnCommand(id, code);
-}
-
-void CPdaMainDlg::OnOK() {
-  ReadSetting();
-  StoreSetting(services_.registry, setting_);
-  session_.util().CloseLink();
-  EndDialog(ui::IDOK);
-}
-
-void CPdaMainDlg::OnCancel() { OnClose(); }
-
-void CPdaMainDlg::OnClose() {
-  session_.util().CloseLink();
-  EndDialog(ui::IDCANCEL);
 }
 }  // namespace pda

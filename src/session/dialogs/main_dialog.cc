@@ -1,0 +1,35 @@
+#include "session/dialogs/main_dialog.h"
+
+#include <utility>
+
+#include "ui/core/constants.h"
+
+namespace session {
+
+MainDialog::MainDialog(const ui::Template& tmpl, platform::Services& services,
+                       devlink::LinkSettings setting, bool handheld)
+    : ui::Dialog(tmpl),
+      services_(services),
+      setting_(std::move(setting)),
+      session_(setting_, services, {}, handheld) {}
+
+void MainDialog::HandOverSetting() {
+  ReadSetting();
+  session_.util().SetLinkSettings(setting_);
+}
+
+void MainDialog::OnOK() {
+  ReadSetting();
+  StoreSetting();
+  session_.util().CloseLink();
+  EndDialog(ui::IDOK);
+}
+
+void MainDialog::OnCancel() { OnClose(); }
+
+void MainDialog::OnClose() {
+  session_.util().CloseLink();
+  EndDialog(ui::IDCANCEL);
+}
+
+}  // namespace session
