@@ -12,75 +12,7 @@
 #include "settings/dialogs/vmsm_pro_template.h"
 
 namespace desktop {
-namespace {
-
 using ui::ControlKind;
-
-ui::Template BuildMainTemplate() {
-  ui::Template t;
-  t.id = kMainTemplateId;
-  t.caption = "Pelliset";
-  t.width = 250;
-  t.height = 204;
-  t.controls = {
-      {kCommunicationFrame, ControlKind::kGroupBox, "Communication", {7, 6, 236, 104}},
-      {kInterfaceLabel, ControlKind::kStatic, "Interface :", {14, 20, 62, 8}},
-      {kInterfaceList, ControlKind::kComboBox, "", {80, 18, 156, 80}, ui::kGroup},
-      {kPortLabel, ControlKind::kStatic, "Port :", {14, 36, 62, 8}},
-      // Editable: a device path that is not listed can be typed.
-      {kPortList, ControlKind::kComboBox, "", {80, 34, 156, 120}, ui::kEditable},
-      // The address entry and the TCP port edit share the places of the Port and Baud Rate
-      // lists; the interface layout shows one of each pair.
-      {kIpAddressEdit, ControlKind::kIpAddress, "", {80, 34, 156, 12}, ui::kHidden},
-      {kBaudRateLabel, ControlKind::kStatic, "Baud Rate :", {14, 52, 62, 8}},
-      {kBaudRateList, ControlKind::kComboBox, "", {80, 50, 156, 100}},
-      {kTcpPortEdit, ControlKind::kEdit, "", {80, 50, 156, 12}, ui::kHidden | ui::kNumber, 5},
-      {kDataBitsLabel, ControlKind::kStatic, "Data Bits :", {14, 70, 48, 8}},
-      {kDataBitsList, ControlKind::kComboBox, "", {64, 68, 52, 40}},
-      {kStopBitsLabel, ControlKind::kStatic, "Stop Bits :", {124, 70, 56, 8}},
-      {kStopBitsList, ControlKind::kComboBox, "", {184, 68, 52, 40}},
-      {kParityLabel, ControlKind::kStatic, "Parity :", {14, 88, 48, 8}},
-      {kParityList, ControlKind::kComboBox, "", {64, 86, 52, 50}},
-      {kFlowControlLabel, ControlKind::kStatic, "Flow Control :", {124, 88, 56, 8}},
-      {kFlowControlList, ControlKind::kComboBox, "", {184, 86, 52, 40}},
-      {kDescriptionFrame, ControlKind::kGroupBox, "Description", {7, 114, 236, 50}},
-      {kDescriptionText, ControlKind::kStatic, "", {14, 126, 222, 34}},
-      {kVmsmButton,
-       ControlKind::kButton,
-       "Virtual Memory Switch Manager",
-       {7, 170, 132, 14},
-       ui::kGroup},
-      {kNvButton, ControlKind::kButton, "NV Image Manager", {143, 170, 100, 14}},
-      // Created hidden and disabled: the firmware download is for service technicians, whose
-      // pack (examples/service.pack, deskutil --pack) shows and enables it.
-      {kFirmwareButton,
-       ControlKind::kButton,
-       "Firmware Manager",
-       {7, 186, 116, 14},
-       ui::kHidden | ui::kDisabled},
-      {kExitButton, ControlKind::kButton, "Exit", {183, 186, 60, 14}, ui::kDefault},
-  };
-  return t;
-}
-
-ui::Template BuildAboutTemplate() {
-  ui::Template t;
-  t.id = kAboutTemplateId;
-  t.caption = "About Pelliset";
-  t.width = 220;
-  t.height = 62;
-  t.controls = {
-      {kAboutProductText, ControlKind::kStatic, "Pelliset ", {40, 10, 170, 8}},
-      {kAboutLineText,
-       ControlKind::kStatic,
-       "Settings, logo images and firmware for TMQ-D550 printers",
-       {40, 22, 170, 18}},  // two rows: the line is longer than the box is wide
-      {kAboutOkButton, ControlKind::kButton, "OK", {163, 41, 50, 14}, ui::kGroup | ui::kDefault},
-  };
-  return t;
-}
-
-}  // namespace
 
 ui::StringTable DesktopStringTable() {
   ui::StringTable table{
@@ -109,13 +41,73 @@ ui::StringTable DesktopStringTable() {
 }
 
 const ui::Template& MainDialogTemplate() {
-  static const ui::Template tmpl = BuildMainTemplate();
-  return tmpl;
+  static const ui::Template t{
+      kMainTemplateId,
+      "Pelliset",
+      250,
+      204,
+      {
+          {kCommunicationFrame, ControlKind::kGroupBox, "Communication", {7, 6, 236, 104}},
+          {kInterfaceLabel, ControlKind::kStatic, "Interface :", {14, 20, 62, 8}},
+          {kInterfaceList, ControlKind::kComboBox, "", {80, 18, 156, 80}, ui::kGroup},
+          {kPortLabel, ControlKind::kStatic, "Port :", {14, 36, 62, 8}},
+          // Editable: a device path that is not listed can be typed.
+          {kPortList, ControlKind::kComboBox, "", {80, 34, 156, 120}, ui::kEditable},
+          // The address entry and the TCP port edit share the places of the Port and Baud Rate
+          // lists; the interface layout shows one of each pair.
+          {kIpAddressEdit, ControlKind::kIpAddress, "", {80, 34, 156, 12}, ui::kHidden},
+          {kBaudRateLabel, ControlKind::kStatic, "Baud Rate :", {14, 52, 62, 8}},
+          {kBaudRateList, ControlKind::kComboBox, "", {80, 50, 156, 100}},
+          {kTcpPortEdit, ControlKind::kEdit, "", {80, 50, 156, 12}, ui::kHidden | ui::kNumber, 5},
+          {kDataBitsLabel, ControlKind::kStatic, "Data Bits :", {14, 70, 48, 8}},
+          {kDataBitsList, ControlKind::kComboBox, "", {64, 68, 52, 40}},
+          {kStopBitsLabel, ControlKind::kStatic, "Stop Bits :", {124, 70, 56, 8}},
+          {kStopBitsList, ControlKind::kComboBox, "", {184, 68, 52, 40}},
+          {kParityLabel, ControlKind::kStatic, "Parity :", {14, 88, 48, 8}},
+          {kParityList, ControlKind::kComboBox, "", {64, 86, 52, 50}},
+          {kFlowControlLabel, ControlKind::kStatic, "Flow Control :", {124, 88, 56, 8}},
+          {kFlowControlList, ControlKind::kComboBox, "", {184, 86, 52, 40}},
+          {kDescriptionFrame, ControlKind::kGroupBox, "Description", {7, 114, 236, 50}},
+          {kDescriptionText, ControlKind::kStatic, "", {14, 126, 222, 34}},
+          {kVmsmButton,
+           ControlKind::kButton,
+           "Virtual Memory Switch Manager",
+           {7, 170, 132, 14},
+           ui::kGroup},
+          {kNvButton, ControlKind::kButton, "NV Image Manager", {143, 170, 100, 14}},
+          // Created hidden and disabled: the firmware download is for service technicians, whose
+          // pack (examples/service.pack, deskutil --pack) shows and enables it.
+          {kFirmwareButton,
+           ControlKind::kButton,
+           "Firmware Manager",
+           {7, 186, 116, 14},
+           ui::kHidden | ui::kDisabled},
+          {kExitButton, ControlKind::kButton, "Exit", {183, 186, 60, 14}, ui::kDefault},
+      },
+  };
+  return t;
 }
 
 const ui::Template& AboutTemplate() {
-  static const ui::Template tmpl = BuildAboutTemplate();
-  return tmpl;
+  static const ui::Template t{
+      kAboutTemplateId,
+      "About Pelliset",
+      220,
+      62,
+      {
+          {kAboutProductText, ControlKind::kStatic, "Pelliset ", {40, 10, 170, 8}},
+          {kAboutLineText,
+           ControlKind::kStatic,
+           "Settings, logo images and firmware for TMQ-D550 printers",
+           {40, 22, 170, 18}},  // two rows: the line is longer than the box is wide
+          {kAboutOkButton,
+           ControlKind::kButton,
+           "OK",
+           {163, 41, 50, 14},
+           ui::kGroup | ui::kDefault},
+      },
+  };
+  return t;
 }
 
 std::vector<const ui::Template*> DesktopTemplates() {

@@ -7,16 +7,9 @@ using protocol::kMaxBtPinChars;
 namespace desktop {
 namespace {
 
-using ui::ControlKind;
 using namespace vmsm_ctl;
 
-constexpr ControlKind kStatic = ControlKind::kStatic;
-constexpr ControlKind kGroupBox = ControlKind::kGroupBox;
-constexpr ControlKind kButton = ControlKind::kButton;
-constexpr ControlKind kCheckBox = ControlKind::kCheckBox;
-constexpr ControlKind kRadio = ControlKind::kRadio;
-constexpr ControlKind kEdit = ControlKind::kEdit;
-constexpr ControlKind kCombo = ControlKind::kComboBox;
+using enum ui::ControlKind;
 
 // Labels and frames carry ids of their own (from 1201 up in each template) only so that a
 // language pack can translate them; no code addresses them.
@@ -26,7 +19,7 @@ const ui::Template kVmsm{kVmsmTemplateId,
                          320,
                          245,
                          {
-                             {kTab, ControlKind::kTab, "", {7, 7, 306, 210}},
+                             {vmsm_ctl::kTab, kTab, "", {7, 7, 306, 210}},
                              {kSave, kButton, "Save", {7, 222, 60, 14}, ui::kDefault},
                              {kDefault, kButton, "Default", {120, 222, 60, 14}},
                              {kCancel, kButton, "Cancel", {253, 222, 60, 14}},
@@ -38,11 +31,11 @@ const ui::Template kTab1{kVmsmTab1TemplateId,
                          178,
                          {
                              {1201, kStatic, "Printing Density", {5, 7, 90, 10}},
-                             {kDensityList, kCombo, "", {100, 5, 150, 100}, ui::kGroup},
+                             {kDensityList, kComboBox, "", {100, 5, 150, 100}, ui::kGroup},
                              {1202, kStatic, "Printing Speed", {5, 25, 90, 10}},
-                             {kSpeedList, kCombo, "", {100, 23, 150, 60}},
+                             {kSpeedList, kComboBox, "", {100, 23, 150, 60}},
                              {1203, kStatic, "Default Code Page", {5, 43, 90, 10}},
-                             {kCodePageList, kCombo, "", {100, 41, 150, 160}},
+                             {kCodePageList, kComboBox, "", {100, 41, 150, 160}},
                              {kCodePageText, kStatic, "(KOREA C-5601)", {100, 58, 150, 10}},
                              {1204, kGroupBox, "Default Font Type", {5, 72, 256, 58}},
                              {kFontA, kRadio, "Font A ( 12 x 24 )", {15, 84, 110, 10}, ui::kGroup},
@@ -60,14 +53,14 @@ const ui::Template kTab2{
     178,
     {
         {1201, kStatic, "Printer Service", {5, 7, 145, 10}},
-        {kServiceList, kCombo, "", {152, 5, 80, 60}, ui::kGroup},
+        {kServiceList, kComboBox, "", {152, 5, 80, 60}, ui::kGroup},
         {1202, kStatic, "tear off position", {5, 23, 145, 10}},
         {kTearOffEdit, kEdit, "", {152, 21, 28, 12}, ui::kNumber},
         {1203, kStatic, "units (0 <-288 ->640)", {184, 23, 100, 10}},
         {1204, kStatic, "Beep For Roll Paper End", {5, 39, 145, 10}},
-        {kBeepPaperList, kCombo, "", {152, 37, 80, 60}},
+        {kBeepPaperList, kComboBox, "", {152, 37, 80, 60}},
         {1205, kStatic, "Beep Mode For Low Battery End", {5, 55, 145, 10}},
-        {kBeepLowBatList, kCombo, "", {152, 53, 80, 60}},
+        {kBeepLowBatList, kComboBox, "", {152, 53, 80, 60}},
         {1206, kStatic, "Auto Power Off Time (Not Connected)", {5, 71, 145, 10}},
         {kPowerOffEdit, kEdit, "", {152, 69, 28, 12}, ui::kNumber},
         {1207, kStatic, "min (0~90 ex> 30)", {184, 71, 100, 10}},
@@ -76,7 +69,7 @@ const ui::Template kTab2{
         {1209, kStatic, "sec (0, 10~255 ex> 100)", {184, 87, 100, 10}},
         {1210, kGroupBox, "MSR Configuration", {5, 105, 256, 60}},
         {1211, kStatic, "MSR Trigger", {12, 120, 65, 10}},
-        {kMsrTriggerList, kCombo, "", {80, 118, 170, 100}},
+        {kMsrTriggerList, kComboBox, "", {80, 118, 170, 100}},
         {kAdvanceButton, kButton, "Advance", {80, 140, 60, 14}},
     }};
 
@@ -88,19 +81,19 @@ const ui::Template kTab3{
     {
         {1201, kGroupBox, "Serial Interface Configuration", {5, 3, 256, 52}},
         {1202, kStatic, "Baud Rate", {12, 16, 50, 10}},
-        {kBaudList, kCombo, "", {65, 14, 60, 100}, ui::kGroup | ui::kDisabled},
+        {kBaudList, kComboBox, "", {65, 14, 60, 100}, ui::kGroup | ui::kDisabled},
         {1203, kStatic, "Data Bits", {135, 16, 50, 10}},
-        {kDataBitsList, kCombo, "", {190, 14, 60, 60}, ui::kDisabled},
+        {kDataBitsList, kComboBox, "", {190, 14, 60, 60}, ui::kDisabled},
         {1204, kStatic, "Parity", {12, 34, 50, 10}},
-        {kParityList, kCombo, "", {65, 32, 60, 60}, ui::kDisabled},
+        {kParityList, kComboBox, "", {65, 32, 60, 60}, ui::kDisabled},
         {1205, kStatic, "Stop Bits", {135, 34, 50, 10}},
-        {kStopBitsList, kCombo, "", {190, 32, 60, 60}, ui::kDisabled},
+        {kStopBitsList, kComboBox, "", {190, 32, 60, 60}, ui::kDisabled},
         {kBluetoothCheck, kCheckBox, "Enable Bluetooth Setting", {5, 66, 120, 10}, ui::kGroup},
         {kBleCheck, kCheckBox, "Enable BLE Mode", {135, 66, 120, 10}, ui::kDisabled},
         {1206, kStatic, "Authentication && Encryption", {8, 84, 110, 10}},
-        {kSecurityList, kCombo, "", {120, 82, 80, 60}, ui::kDisabled},
+        {kSecurityList, kComboBox, "", {120, 82, 80, 60}, ui::kDisabled},
         {1207, kStatic, "Connection Mode", {8, 102, 110, 10}},
-        {kConnModeList, kCombo, "", {120, 100, 80, 60}, ui::kDisabled},
+        {kConnModeList, kComboBox, "", {120, 100, 80, 60}, ui::kDisabled},
         {1208, kStatic, "PIN Code", {8, 120, 110, 10}},
         {kPinEdit, kEdit, "", {120, 118, 80, 12}, ui::kDisabled, static_cast<int>(kMaxBtPinChars)},
         {1209, kStatic, "Printer Name", {8, 138, 110, 10}},

@@ -7,11 +7,9 @@
 namespace pda {
 namespace {
 
-using ui::ControlKind;
 using namespace nv::nv_ctl;
 
-constexpr ControlKind kStatic = ControlKind::kStatic;
-constexpr ControlKind kButton = ControlKind::kButton;
+using enum ui::ControlKind;
 
 // One line of text or one button is one terminal row (8 units); rows start on the grid so that
 // nothing straddles two.
@@ -28,7 +26,7 @@ const ui::Template& PdaNvProTemplate() {
       Row(4),
       {
           {nv::kNvProGroupId, kStatic, "Processing...", {4, Row(1), 112, 8}},
-          {nv::kNvProProgressId, ControlKind::kProgress, "", {4, Row(2), 112, 8}},
+          {nv::kNvProProgressId, kProgress, "", {4, Row(2), 112, 8}},
       },
   };
   return t;
@@ -43,14 +41,14 @@ const ui::Template& PdaNvTemplate() {
       Row(16),
       {
           {1201, kStatic, "Image File List", {0, Row(0), 120, 8}},
-          {kImageList, ControlKind::kListBox, "", {0, Row(1), 120, Row(5)}},
+          {kImageList, kListBox, "", {0, Row(1), 120, Row(5)}},
           {kAddImage, kButton, "Add Image", {0, Row(6), 44, 8}},
           {kRemoveImage, kButton, "Remove", {48, Row(6), 32, 8}},
           {kReset, kButton, "Reset", {84, Row(6), 32, 8}},
-          {kAutoAddressing, ControlKind::kCheckBox, "Auto addressing", {0, Row(7), 76, 8}},
+          {kAutoAddressing, kCheckBox, "Auto addressing", {0, Row(7), 76, 8}},
           {kDownload, kButton, "Download", {80, Row(7), 40, 8}},
           {1202, kStatic, "Address", {0, Row(8), 60, 8}},
-          {kKeyList, ControlKind::kListBox, "", {0, Row(9), 60, Row(5)}, ui::kSorted},
+          {kKeyList, kListBox, "", {0, Row(9), 60, Row(5)}, ui::kSorted},
           {kRefresh, kButton, "Refresh", {68, Row(9), 52, 8}},
           {kPrintAll, kButton, "Print All", {68, Row(10), 52, 8}},
           {kPrint, kButton, "Print", {68, Row(11), 52, 8}},
@@ -70,7 +68,7 @@ const ui::Template& PdaNvAddrTemplate() {
       Row(4),
       {
           {1201, kStatic, "Address Code :", {4, Row(1), 56, 8}},
-          {kAddressCode, ControlKind::kEdit, "00", {64, Row(1), 16, 8}, ui::kNoStyle, 2},
+          {kAddressCode, kEdit, "00", {64, Row(1), 16, 8}, ui::kNoStyle, 2},
           {ui::IDOK, kButton, "OK", {8, Row(3), 40, 8}, ui::kDefault},
           {ui::IDCANCEL, kButton, "Cancel", {56, Row(3), 40, 8}},
       },

@@ -7,16 +7,9 @@
 namespace pda::wizard {
 namespace {
 
-using ui::ControlKind;
 using namespace ctl;
 
-constexpr ControlKind kStatic = ControlKind::kStatic;
-constexpr ControlKind kGroupBox = ControlKind::kGroupBox;
-constexpr ControlKind kButton = ControlKind::kButton;
-constexpr ControlKind kCheckBox = ControlKind::kCheckBox;
-constexpr ControlKind kRadio = ControlKind::kRadio;
-constexpr ControlKind kEdit = ControlKind::kEdit;
-constexpr ControlKind kCombo = ControlKind::kComboBox;
+using enum ui::ControlKind;
 
 // One line of text, one list or one button is one terminal row (8 units); rows start on the grid
 // so that nothing straddles two. A group box of radio buttons is a row taller than its radios:
@@ -41,9 +34,9 @@ ui::Template MakeStep1() {
                  Row(10),
                  {
                      {1201, kStatic, "Printing Speed :", {0, Row(0), 68, 8}},
-                     {kSpeedList, kCombo, "", {68, Row(0), 52, 40}, ui::kGroup},
+                     {kSpeedList, kComboBox, "", {68, Row(0), 52, 40}, ui::kGroup},
                      {1202, kStatic, "Printing density :", {0, Row(1), kWidth, 8}},
-                     {kDensityList, kCombo, "", {8, Row(2), 100, 80}},
+                     {kDensityList, kComboBox, "", {8, Row(2), 100, 80}},
                      {1203, kGroupBox, "Default Font Type", {0, Row(3), kWidth, Row(5)}},
                      {kFontA, kRadio, "12x24 A Font", {8, Row(4), 108, 8}, ui::kGroup},
                      {kFontB, kRadio, "9x 24 B Font", {8, Row(5), 108, 8}},
@@ -61,9 +54,9 @@ ui::Template MakeStep2() {
       Row(13),
       {
           {1201, kStatic, "Default Code Page", {0, Row(0), kWidth, 8}},
-          {kCodePageList, kCombo, "", {0, Row(1), kWidth, 160}, ui::kGroup},
+          {kCodePageList, kComboBox, "", {0, Row(1), kWidth, 160}, ui::kGroup},
           {1202, kStatic, "MSR Trigger mode", {0, Row(2), kWidth, 8}},
-          {kMsrList, kCombo, "", {0, Row(3), kWidth, 80}},
+          {kMsrList, kComboBox, "", {0, Row(3), kWidth, 80}},
           {kAdvance, kButton, "Advance..", {0, Row(4), 48, 8}},
           {1203, kGroupBox, "Service :", {0, Row(5), kWidth, Row(3)}},
           {kReceipt, kRadio, "Receipt", {8, Row(6), 48, 8}, ui::kGroup},
@@ -110,13 +103,13 @@ ui::Template MakeStep4() {
           // The lists end a cell short of the box's right-hand border, their arrows inside it.
           {1201, kGroupBox, "Serial Interface configuration", {0, Row(0), kWidth, Row(6)}},
           {1202, kStatic, "Baudrate :", {4, Row(1), 56, 8}},
-          {kBaudList, kCombo, "", {60, Row(1), 56, 80}, ui::kGroup | shown_only},
+          {kBaudList, kComboBox, "", {60, Row(1), 56, 80}, ui::kGroup | shown_only},
           {1203, kStatic, "Parity :", {4, Row(2), 56, 8}},
-          {kParityList, kCombo, "", {60, Row(2), 56, 40}, shown_only},
+          {kParityList, kComboBox, "", {60, Row(2), 56, 40}, shown_only},
           {1204, kStatic, "Data Length :", {4, Row(3), 56, 8}},
-          {kDataBitsList, kCombo, "", {60, Row(3), 56, 40}, shown_only},
+          {kDataBitsList, kComboBox, "", {60, Row(3), 56, 40}, shown_only},
           {1205, kStatic, "Stop bits :", {4, Row(4), 56, 8}},
-          {kStopBitsList, kCombo, "", {60, Row(4), 56, 40}, shown_only},
+          {kStopBitsList, kComboBox, "", {60, Row(4), 56, 40}, shown_only},
           {1206, kStatic, "Auto Power Off Time\r\n<0~90 min>", {0, Row(6), 88, Row(2)}},
           {kPowerOffEdit, kEdit, "", {92, Row(6), 24, 8}, ui::kGroup | ui::kNumber, 3},
           {1207, kStatic, "Auto Power Saving\r\nTime <10~255 sec>", {0, Row(8), 88, Row(2)}},
@@ -202,7 +195,7 @@ ui::Template MakeProgress() {
       120,
       Row(5),
       {
-          {settings::kVmsmProProgressId, ControlKind::kProgress, "", {4, Row(1), 112, 8}},
+          {settings::kVmsmProProgressId, kProgress, "", {4, Row(1), 112, 8}},
           {settings::kVmsmProTextId, kStatic, "0 %", {4, Row(2), 112, 8}, ui::kCentered},
           {ui::IDCANCEL, kButton, "Cancel", {40, Row(4), 40, 8}, ui::kDefault},
       },

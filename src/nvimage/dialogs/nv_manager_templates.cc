@@ -5,12 +5,9 @@
 namespace nv {
 namespace {
 
-using ui::ControlKind;
 using namespace nv_ctl;
 
-constexpr ControlKind kStatic = ControlKind::kStatic;
-constexpr ControlKind kGroupBox = ControlKind::kGroupBox;
-constexpr ControlKind kButton = ControlKind::kButton;
+using enum ui::ControlKind;
 
 // Labels and frames carry ids of their own (1201 up) only so that a pack can translate them.
 
@@ -23,21 +20,21 @@ const ui::Template& NvManagerSmallTemplate() {
       312,
       168,
       {
-          {kPreview, ControlKind::kPicture, "", {4, 0, 100, 88}},
-          {kImageList, ControlKind::kListView, "", {112, 0, 196, 56}},
+          {kPreview, kPicture, "", {4, 0, 100, 88}},
+          {kImageList, kListView, "", {112, 0, 196, 56}},
           {kAddImage, kButton, "Add Image", {112, 56, 52, 8}},
           {kRemoveImage, kButton, "Remove", {168, 56, 40, 8}},
           {kReset, kButton, "Reset", {212, 56, 36, 8}},
           {kDownload, kButton, "Download", {252, 56, 48, 8}},
-          {kAutoAddressing, ControlKind::kCheckBox, "Auto Addressing", {112, 64, 80, 8}},
+          {kAutoAddressing, kCheckBox, "Auto Addressing", {112, 64, 80, 8}},
           {1201, kGroupBox, "Change Color Range", {4, 96, 100, 32}},
           {1202, kStatic, "Brightness ", {8, 104, 44, 8}},
-          {kBrightness, ControlKind::kSlider, "", {52, 104, 48, 8}},
+          {kBrightness, kSlider, "", {52, 104, 48, 8}},
           {1203, kStatic, "0", {52, 112, 4, 8}},
           {1204, kStatic, "100", {88, 112, 12, 8}},
           {kStatus, kStatic, "", {4, 160, 240, 8}},
           {1205, kGroupBox, "NV Image List", {112, 80, 196, 72}},
-          {kKeyList, ControlKind::kListBox, "", {120, 88, 100, 56}},
+          {kKeyList, kListBox, "", {120, 88, 100, 56}},
           {kRefresh, kButton, "Refresh", {228, 88, 72, 8}},
           {kPrintAll, kButton, "Print All", {228, 96, 72, 8}},
           {kPrint, kButton, "Print", {228, 104, 72, 8}},
@@ -58,21 +55,21 @@ const ui::Template& NvManagerTemplate() {
       440,
       280,
       {
-          {kPreview, ControlKind::kPicture, "", {7, 7, 180, 120}},
-          {kImageList, ControlKind::kListView, "", {194, 7, 239, 98}},
+          {kPreview, kPicture, "", {7, 7, 180, 120}},
+          {kImageList, kListView, "", {194, 7, 239, 98}},
           {kAddImage, kButton, "Add Image", {194, 110, 56, 14}},
           {kRemoveImage, kButton, "Remove", {255, 110, 56, 14}},
           {kReset, kButton, "Reset", {316, 110, 56, 14}},
           {kDownload, kButton, "Download", {377, 110, 56, 14}},
-          {kAutoAddressing, ControlKind::kCheckBox, "Auto Addressing", {194, 130, 90, 10}},
+          {kAutoAddressing, kCheckBox, "Auto Addressing", {194, 130, 90, 10}},
           {1201, kGroupBox, "Change Color Range", {7, 134, 180, 44}},
           {1202, kStatic, "Brightness ", {14, 148, 44, 10}},
-          {kBrightness, ControlKind::kSlider, "", {60, 146, 116, 14}},
+          {kBrightness, kSlider, "", {60, 146, 116, 14}},
           {1203, kStatic, "0", {60, 164, 12, 8}},
           {1204, kStatic, "100", {160, 164, 16, 8}},
           {kStatus, kStatic, "", {7, 186, 180, 10}},
           {1205, kGroupBox, "NV Image List", {194, 146, 239, 106}},
-          {kKeyList, ControlKind::kListBox, "", {201, 158, 120, 88}},
+          {kKeyList, kListBox, "", {201, 158, 120, 88}},
           {kRefresh, kButton, "Refresh", {330, 158, 96, 14}},
           {kPrintAll, kButton, "Print All", {330, 176, 96, 14}},
           {kPrint, kButton, "Print", {330, 194, 96, 14}},
@@ -93,7 +90,7 @@ const ui::Template& NvAddrTemplate() {
       56,
       {
           {1201, kStatic, "Address Code : ", {7, 10, 64, 10}},
-          {kAddressCode, ControlKind::kEdit, "00", {74, 8, 40, 12}, ui::kNoStyle, 2},
+          {kAddressCode, kEdit, "00", {74, 8, 40, 12}, ui::kNoStyle, 2},
           {ui::IDOK, kButton, "OK", {20, 34, 56, 14}, ui::kDefault},
           {ui::IDCANCEL, kButton, "Cancel", {84, 34, 56, 14}},
       },
