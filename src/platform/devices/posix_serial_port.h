@@ -7,9 +7,8 @@
 #include <optional>
 #include <string>
 
+#include "platform/devices/posix_fd_device.h"
 #include "platform/devices/serial_port.h"
-#include "platform/system/clock.h"
-#include "platform/system/unique_fd.h"
 
 namespace platform {
 
@@ -31,16 +30,15 @@ termios ToTermios(const termios& current, const LineSettings& settings);
 ModemLines ToModemLines(const LineSettings& settings);
 
 // A serial device (a wired port, USB adapter or /dev/rfcommN) through termios.
-class PosixSerialPort : public SerialPort {
+class PosixSerialPort : public PosixFdDevice<SerialPort> {
  public:
   // Whatever the time-outs say, a single write gives up when the line has not taken a byte for
   // this long, so a stuck line (CTS held low, a peer that stopped reading) cannot freeze the
   // program. The same bound applies to a read asked to wait without any limit.
   static constexpr uint32_t kStallLimitMs = 10000;
 
-  PosixSerialPort() : clock_(own_clock_) {}
-  // Waits on `clock` (real time; its idle hook is called while a read or write waits).
-  explicit PosixSerialPort(Clock& clock) : clock_(clock) {}
+  PosixSerialPort() = default;
+  explicit PosixSerialPort(Clock& clock) : PosixFdDevice(clock) {}
   ~PosixSerialPort() override { Close(); }
 
   bool Open(const std::string& device_path) override;
@@ -53,16 +51,10 @@ class PosixSerialPort : public SerialPort {
   size_t Read(uint8_t* buffer, size_t capacity) override;
   void Close() override;
 
-  FailureCause LastCause() const override { return last_cause_; }
-
  private:
   bool Fail();  // records the cause errno stands for, returns false
 
-  UniqueFd fd_;
   SerialTimeouts timeouts_;
-  RealClock own_clock_;
-  Clock& clock_;  // time-outs here are the device's, in real time
-  FailureCause last_cause_ = FailureCause::kNone;
 };
 
 }  // namespace platform

@@ -4,14 +4,13 @@
 #include <cstdint>
 #include <string>
 
+#include "platform/devices/posix_fd_device.h"
 #include "platform/devices/tcp_socket.h"
-#include "platform/system/clock.h"
-#include "platform/system/unique_fd.h"
 
 namespace platform {
 
 // TCP to a printer over POSIX sockets (IPv4).
-class PosixTcpSocket : public TcpSocket {
+class PosixTcpSocket : public PosixFdDevice<TcpSocket> {
  public:
   // The system's own connect time-out is minutes long for an address nobody answers; a printer
   // that is there answers within a fraction of a second.
@@ -20,10 +19,9 @@ class PosixTcpSocket : public TcpSocket {
   static constexpr uint32_t kSendTimeoutMs = 10000;
 
   explicit PosixTcpSocket(uint32_t connect_timeout_ms = kConnectTimeoutMs)
-      : clock_(own_clock_), connect_timeout_ms_(connect_timeout_ms) {}
-  // Waits on `clock` (real time; its idle hook is called while a connect or a receive waits).
+      : connect_timeout_ms_(connect_timeout_ms) {}
   PosixTcpSocket(Clock& clock, uint32_t connect_timeout_ms)
-      : clock_(clock), connect_timeout_ms_(connect_timeout_ms) {}
+      : PosixFdDevice(clock), connect_timeout_ms_(connect_timeout_ms) {}
   ~PosixTcpSocket() override = default;
 
   bool Connect(const std::string& dotted_address, uint16_t port) override;
@@ -31,14 +29,8 @@ class PosixTcpSocket : public TcpSocket {
   int Receive(uint8_t* buffer, size_t capacity) override;
   void Close() override;
 
-  FailureCause LastCause() const override { return last_cause_; }
-
  private:
-  UniqueFd fd_;
-  RealClock own_clock_;
-  Clock& clock_;
   uint32_t connect_timeout_ms_;
-  FailureCause last_cause_ = FailureCause::kNone;
 };
 
 }  // namespace platform
