@@ -22,6 +22,7 @@
 #include "platform/system/trace.h"
 #include "protocol/common_util.h"
 #include "protocol/result_codes.h"
+#include "tests/fakes/nv_test_peer.h"
 
 using protocol::kResultBadReply;
 using protocol::kResultEmptyKeyList;
@@ -73,7 +74,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
 
   std::vector<std::string> before;
   for (size_t i = 0; i < preset; ++i) before.push_back({'P', static_cast<char>('0' + i)});
-  nv.set_key_codes(before);
+  nv::CCommonNvTestPeer::SetKeyCodes(nv, before);
 
   const uint32_t result = nv.ReadKeyCodes();
   const bool open = util.dev().is_open();

@@ -109,4 +109,9 @@ std::optional<NvDownloadItem> CCommonNv::ConvertImage(const NvImageEntry& entry,
       key, entry.name, entry.path, entry.brightness,
       DefineCommand(static_cast<uint8_t>(key[0]), static_cast<uint8_t>(key[1]), raster)};
 }
+void CCommonNv::EndDownload(bool stored) {
+  if (stored) image_count_ = static_cast<uint32_t>(download_list_.size());
+  download_list_.clear();
+}
+
 }  // namespace nv

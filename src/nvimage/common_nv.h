@@ -77,6 +77,9 @@ class CCommonNv {
   const std::string& load_error() const { return load_error_; }
 
   // ---- The NV graphics commands (see the result codes above).
+  // Replaces key_codes() with the printer's list (400: it has none, or none after the codes of
+  // the blocks before). On a failure the list stays as it was, so automatic addressing never
+  // hands out a code the printer holds.
   uint32_t ReadKeyCodes();
   uint32_t DeleteAllImages();
   uint32_t DeleteImage(const std::string& key_code);
@@ -87,19 +90,26 @@ class CCommonNv {
 
   // What the next download job sends, in order.
   void SetDownloadList(std::vector<NvDownloadItem> items) { download_list_ = std::move(items); }
+  // After the download job: the list is dropped and, when the printer took every item, their
+  // number becomes image_count().
+  void EndDownload(bool stored);
   const std::vector<NvDownloadItem>& download_list() const { return download_list_; }
   protocol::CCommonUtil* util() const { return util_; }
   platform::Clock& clock() const { return clock_; }
 
-  // Set to the number of images after a download, and to the number of key codes by Print All.
+  // The number of images after a download (EndDownload), or of key codes when Print All
+  // starts (CountImagesFromKeyCodes).
   uint32_t image_count() const { return image_count_; }
-  void set_image_count(uint32_t count) { image_count_ = count; }
-  // 1 once the printer passed the identification step of an NV job; a new manager run clears it.
+  void CountImagesFromKeyCodes() { image_count_ = static_cast<uint32_t>(key_codes_.size()); }
+  // 1 once the printer passed the identification step of an NV job (MarkIdentified). A new
+  // manager run and a download forget it: the printer may have been swapped meanwhile.
   int identified() const { return identified_; }
-  void set_identified(int identified) { identified_ = identified; }
+  void MarkIdentified() { identified_ = 1; }
+  void ForgetIdentification() { identified_ = 0; }
   const std::vector<NvImageEntry>& images() const { return images_; }
   const std::vector<std::string>& key_codes() const { return key_codes_; }
-  void set_key_codes(std::vector<std::string> codes) { key_codes_ = std::move(codes); }
+  // When a manager run ends: the next run reads the printer's list again.
+  void ForgetKeyCodes() { key_codes_.clear(); }
 
  private:
   bool LinkOpen() const;
@@ -107,9 +117,9 @@ class CCommonNv {
   uint32_t Fail(uint32_t result);
   // Writes all of `bytes` in one call; false when the link took fewer.
   bool Send(const uint8_t* bytes, size_t length);
-  // Waits for one block of the key code list, judges it, acknowledges it and takes its codes
-  // (emptying the list first when `first_block`); `more` says whether another block follows.
-  uint32_t ReadKeyCodeBlock(bool first_block, bool* more);
+  // Waits for one block of the key code list, judges it, acknowledges it and appends its codes to
+  // `into`; `more` says whether another block follows.
+  uint32_t ReadKeyCodeBlock(std::vector<std::string>& into, bool* more);
 
   protocol::CCommonUtil* util_;
   platform::Clock& clock_;
@@ -119,5 +129,7 @@ class CCommonNv {
   std::vector<std::string> key_codes_;
   std::string load_error_;
   std::vector<NvDownloadItem> download_list_;
+
+  friend struct CCommonNvTestPeer;  // tests and fuzz targets set up a printer's list
 };
 }  // namespace nv

@@ -89,19 +89,23 @@ uint32_t CCommonNv::ReadKeyCodes() {
   if (!Send(kKeyCodeListQuery.data(), kKeyCodeListQuery.size())) {
     return Fail(protocol::kResultWriteFailed);
   }
+  std::vector<std::string> codes;
   bool more = true;
   for (int block = 0; more; ++block) {
     if (block == kMaxBlocks) {
       Send(&kCan, 1);
       return Fail(protocol::kResultBadReply);
     }
-    const uint32_t result = ReadKeyCodeBlock(block == 0, &more);
+    const uint32_t result = ReadKeyCodeBlock(codes, &more);
+    // A block without codes ends the list: the codes before it are the printer's answer.
+    if (result == protocol::kResultEmptyKeyList) key_codes_ = std::move(codes);
     if (result != protocol::kResultOk) return result;
   }
+  key_codes_ = std::move(codes);
   return protocol::kResultOk;
 }
 
-uint32_t CCommonNv::ReadKeyCodeBlock(bool first_block, bool* more) {
+uint32_t CCommonNv::ReadKeyCodeBlock(std::vector<std::string>& into, bool* more) {
   *more = false;
   clock_.Sleep(kBlockPauseMs);
   protocol::reply::Buffer block(kBlockCapacity);
@@ -115,16 +119,13 @@ uint32_t CCommonNv::ReadKeyCodeBlock(bool first_block, bool* more) {
     return Fail(protocol::kResultBadReply);
   }
   if (!Send(&kAck, 1)) return Fail(protocol::kResultWriteFailed);
-  // The list stays as it was until the printer has given a usable answer.
-  if (first_block) key_codes_.clear();
 
   const size_t codes = start + kBlockCodesOffset;
   if (block.At(codes) == 0) return protocol::kResultEmptyKeyList;
   // Pairs up to the closing 00h (or up to the cut of an over-long block), which is never taken.
   const size_t last = block.size() - 1;
   for (size_t i = codes; i < last; i += 2) {
-    key_codes_.push_back(
-        std::string{static_cast<char>(block.At(i)), static_cast<char>(block.At(i + 1))});
+    into.push_back(std::string{static_cast<char>(block.At(i)), static_cast<char>(block.At(i + 1))});
   }
   *more = block.At(start + kBlockStatusOffset) == kMoreBlocks;
   return protocol::kResultOk;

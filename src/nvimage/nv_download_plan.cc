@@ -60,14 +60,11 @@ DownloadPlan PrepareDownload(CCommonNv& nv, bool automatic, const KeyCodeAsker& 
 bool SendDownload(CCommonNv& nv, const std::vector<NvDownloadItem>& items,
                   platform::Registry& registry, NvJobRunner& runner, std::string* message) {
   // A download identifies the printer again: it may have been swapped since the last job.
-  nv.set_identified(0);
+  nv.ForgetIdentification();
   nv.SetDownloadList(items);
   const bool ok = runner.RunJob(NvJobCode::kDownload, "", message);
-  if (ok) {
-    nv.set_image_count(static_cast<uint32_t>(items.size()));
-    SaveImageCount(registry, nv);
-  }
-  nv.SetDownloadList({});
+  nv.EndDownload(ok);
+  if (ok) SaveImageCount(registry, nv);
   return ok;
 }
 

@@ -127,7 +127,7 @@ bool NvJob::Applies(int condition) const {
 uint32_t NvJob::Perform(const jobs::JobStep& step, jobs::JobRunner& runner) {
   switch (step.action) {
     case kMarkIdentified:
-      nv_.set_identified(1);
+      nv_.MarkIdentified();
       return protocol::kResultOk;
     case kReadKeyCodes: {
       const uint32_t result = nv_.ReadKeyCodes();

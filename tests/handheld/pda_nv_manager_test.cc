@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "fakes/nv_test_peer.h"
 #include "fakes/sim_services.h"
 #include "handheld/pda_nv_dlg.h"
 #include "nvimage/bmp_files.h"
@@ -109,7 +110,7 @@ TEST_F(PdaNvJobTest, EveryStepOfADownloadNamesItselfAndFailuresUseTheHandheldTex
     model.faults() = {};
     devices.line().open_fails = false;
     util.dev().Close();
-    nv.set_identified(0);
+    nv.ForgetIdentification();
     nv.SetDownloadList(items);
     row.setup();
     EXPECT_EQ(run(row.job), row.message);
@@ -125,7 +126,7 @@ class PdaNvManagerTest : public PdaNvTest {
   void Run(std::vector<std::string> commands, std::vector<std::string> as_read = {}) {
     ASSERT_TRUE(util.OpenLink());
     ASSERT_NE(nv.ReadKeyCodes(), 109u);
-    if (!as_read.empty()) nv.set_key_codes(as_read);
+    if (!as_read.empty()) nv::CCommonNvTestPeer::SetKeyCodes(nv, as_read);
     for (const std::string& c : commands) ASSERT_TRUE(host.Queue(c)) << c;
     manager.DoModal(host);
   }

@@ -5,6 +5,7 @@
 
 #include <optional>
 
+#include "fakes/nv_test_peer.h"
 #include "nvimage/bmp_files.h"
 #include "nvimage/common_nv.h"
 #include "nvimage/nv_download_plan.h"
@@ -110,11 +111,12 @@ TEST_F(ImageListTest, DownloadPlanItemsNameKeyCodeFileAndDefineCommand) {
     int status = 0;
     const auto number = static_cast<uint8_t>(nv_.images().size() + 1);
     const int brightness = name[0] == 'c' ? 40 : 0;
-    ASSERT_EQ(nv_.AddImageEntry(nv_.CreateImageEntry(number, Bmp(name, 8, 1), brightness, &status)),
+    ASSERT_EQ(nv_.AddImageEntry(
+                  nv_.CreateImageEntry(number, Bmp(name, 8, 1), brightness, &status)),
               0u);
   }
   std::remove(dir_.File("b.bmp").c_str());
-  nv_.set_key_codes({"11"});
+  nv::CCommonNvTestPeer::SetKeyCodes(nv_, {"11"});
   std::vector<std::string> skipped;
   const auto skip = [&](const std::string& reason) { skipped.push_back(reason); };
 
@@ -208,7 +210,7 @@ TEST_F(ImageListTest, SaveReplacesEverythingStored) {
     e->brightness = i * 50;
     nv_.AddImageEntry(std::move(e));
   }
-  nv_.set_image_count(3);
+  nv::CCommonNvTestPeer::SetImageCount(nv_, 3);
   nv::SaveImageList(registry_, nv_);
   EXPECT_EQ(Stored("image001"), "/x/a.bmp,000");
   EXPECT_EQ(Stored("image002"), "/x/b,c.bmp,050");

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "fakes/conversation.h"
+#include "fakes/nv_test_peer.h"
 #include "fakes/test_services.h"
 #include "nvimage/common_nv.h"
 #include "protocol/result_codes.h"
@@ -57,7 +58,7 @@ class NvCommandsTest : public ::testing::Test {
 
 TEST_F(NvCommandsTest, CommandsGoOutWholeInOneWriteEach) {
   t_.conversation.Permissive();
-  nv_.set_key_codes({"10", "11"});
+  nv::CCommonNvTestPeer::SetKeyCodes(nv_, {"10", "11"});
   EXPECT_EQ(nv_.DeleteImage("10"), protocol::kResultOk);
   EXPECT_EQ(nv_.PrintImage("AB"), protocol::kResultOk);
   EXPECT_EQ(nv_.DeleteAllImages(), protocol::kResultOk);
@@ -78,7 +79,7 @@ TEST_F(NvCommandsTest, RefusalsSendNothing) {
   EXPECT_TRUE(LinkOpen());
 
   util_.dev().Close();
-  nv_.set_key_codes({"10"});
+  nv::CCommonNvTestPeer::SetKeyCodes(nv_, {"10"});
   EXPECT_EQ(nv_.ReadKeyCodes(), protocol::kResultNotOpen);
   EXPECT_EQ(nv_.DeleteAllImages(), protocol::kResultNotOpen);
   EXPECT_EQ(nv_.DeleteImage("10"), protocol::kResultNotOpen);
@@ -108,7 +109,7 @@ TEST_F(NvCommandsTest, DownloadGoesInPiecesAndAShortOneCloses) {
 }
 
 TEST_F(NvCommandsTest, KeyCodesOfOneBlock) {
-  nv_.set_key_codes({"XY"});
+  nv::CCommonNvTestPeer::SetKeyCodes(nv_, {"XY"});
   // Due 140 ms after the query: only a reader that first takes its pause finds it at once, before
   // its quiet reads would resend the query.
   t_.conversation.Expect(kQuery).Reply(Hex("37 72 40 31 30 31 31 41 42 00"), 140).Expect(kAck);
@@ -130,7 +131,7 @@ TEST_F(NvCommandsTest, KeyCodesOfTwoBlocksAfterNoise) {
 }
 
 TEST_F(NvCommandsTest, NoKeyCodesGives400AndAnEmptyList) {
-  nv_.set_key_codes({"XY"});
+  nv::CCommonNvTestPeer::SetKeyCodes(nv_, {"XY"});
   t_.conversation.Expect(kQuery).Reply(Hex("37 72 40 00"), 20).Expect(kAck);
   EXPECT_EQ(nv_.ReadKeyCodes(), protocol::kResultEmptyKeyList);
   EXPECT_TRUE(nv_.key_codes().empty());
@@ -139,15 +140,22 @@ TEST_F(NvCommandsTest, NoKeyCodesGives400AndAnEmptyList) {
 }
 
 TEST_F(NvCommandsTest, BadBlocksAreCancelledAndKeepTheList) {
-  for (const char* reply : {"37 73 40 31 30 00", "37 72 00"}) {
-    SCOPED_TRACE(reply);
+  // A bad first block, or a bad block after a good one whose codes are then not taken either.
+  const std::vector<std::vector<const char*>> scripts = {
+      {"37 73 40 31 30 00"}, {"37 72 00"}, {"37 72 41 31 30 00", "37 73 40 31 31 00"}};
+  for (const std::vector<const char*>& blocks : scripts) {
+    SCOPED_TRACE(blocks.back());
     fakes::TestServices t;
     protocol::CCommonUtil util(t.services);
     nv::CCommonNv nv(&util, t.clock);
     t.conversation.Expect({0x00});
     ASSERT_TRUE(util.OpenLink());
-    nv.set_key_codes({"XY"});
-    t.conversation.Expect(kQuery).Reply(Hex(reply), 20).Expect(kCan);
+    nv::CCommonNvTestPeer::SetKeyCodes(nv, {"XY"});
+    t.conversation.Expect(kQuery);
+    for (size_t i = 0; i < blocks.size(); ++i) {
+      t.conversation.Reply(Hex(blocks[i]), i == 0 ? 20 : 140)
+          .Expect(i + 1 < blocks.size() ? kAck : kCan);
+    }
     EXPECT_EQ(nv.ReadKeyCodes(), protocol::kResultBadReply);
     EXPECT_EQ(nv.key_codes(), Codes{"XY"});
     EXPECT_FALSE(util.dev().is_open());

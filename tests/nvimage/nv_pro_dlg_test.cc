@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "fakes/nv_test_peer.h"
 #include "fakes/test_services.h"
 #include "nvimage/common_nv.h"
 #include "nvimage/dialogs/nv_pro_template.h"
@@ -37,7 +38,7 @@ struct Rig {
   // A later job of the same manager run: the link is up and the printer was identified.
   void OpenAndIdentified() {
     ASSERT_TRUE(util.OpenLink());
-    nv.set_identified(1);
+    nv.MarkIdentified();
   }
   void AddItem(const std::string& name, size_t length, uint8_t fill) {
     std::vector<nv::NvDownloadItem> items = nv.download_list();
@@ -203,7 +204,7 @@ TEST_F(NvProDlgTest, DeletingOneImageReadsTheListAgain) {
   talk.Expect(kMakerQuery).Reply(TextZ("_KORVANE"), 20);
   talk.Expect(Hex("1D 28 4C 04 00 30 42 31 30"));
   talk.Expect(kListQuery).Reply(Hex("37 72 40 31 31 41 42 00"), 20).Expect({0x06});
-  nv.set_key_codes({"10", "11", "AB"});
+  nv::CCommonNvTestPeer::SetKeyCodes(nv, {"10", "11", "AB"});
   EXPECT_EQ(Run(nv::NvJobCode::kDeleteImage, "10"), ui::IDOK);
   EXPECT_EQ(dlg_.steps, (std::vector<int>{1, 1001, 1000, 9999}));
   EXPECT_EQ(dlg_.bar, 100);

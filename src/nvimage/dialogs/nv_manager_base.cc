@@ -74,15 +74,15 @@ void CNvManagerBase::OnCommand(int id, ui::Notify code) {
 
 void CNvManagerBase::OnDestroy() {
   // The next manager run identifies the printer again.
-  nv_.set_identified(0);
+  nv_.ForgetIdentification();
   SaveImageList(registry_, nv_);
-  nv_.set_key_codes({});
+  nv_.ForgetKeyCodes();
 }
 
 void CNvManagerBase::RunOverKeyCodes(ui::Host& host, ui::Dialog& owner,
                                      std::string_view failure_caption) {
   const auto close_link = [this] { nv_.util()->CloseLink(); };
-  nv_.set_identified(0);
+  nv_.ForgetIdentification();
   {
     CNvProDlg read(job_texts_, texts_.progress());
     read.SetEngine(&nv_);
@@ -90,7 +90,7 @@ void CNvManagerBase::RunOverKeyCodes(ui::Host& host, ui::Dialog& owner,
     if (read.DoModal(host) != ui::IDOK) {
       close_link();
       owner.MessageBox(read.message(), failure_caption, ui::MB_OK);
-      nv_.set_identified(0);
+      nv_.ForgetIdentification();
       return;
     }
   }
@@ -192,15 +192,8 @@ std::optional<std::string> CNvManagerBase::SelectedKeyOrTell() {
 
 void CNvManagerBase::Refresh() {
   // A read that fails keeps the codes the printer was last known to hold, as the list still
-  // shows them: with an empty list automatic addressing would hand out a held code again and
-  // the download would overwrite that logo.
-  const std::vector<std::string> known = nv_.key_codes();
-  nv_.set_key_codes({});
-  if (RunJobOrTell(NvJobCode::kReadKeyCodes)) {
-    FillKeyList();
-  } else {
-    nv_.set_key_codes(known);
-  }
+  // shows them.
+  if (RunJobOrTell(NvJobCode::kReadKeyCodes)) FillKeyList();
 }
 
 void CNvManagerBase::PrintSelected() {
@@ -221,7 +214,7 @@ void CNvManagerBase::RemoveAllKeys() {
 }
 
 void CNvManagerBase::PrintAll() {
-  nv_.set_image_count(static_cast<uint32_t>(GetListBox(kKeyList).GetCount()));
+  nv_.CountImagesFromKeyCodes();  // the key list shows key_codes()
   RunJobOrTell(NvJobCode::kPrintAll);
 }
 }  // namespace nv
