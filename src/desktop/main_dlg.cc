@@ -10,6 +10,7 @@
 #include "link/cdev.h"
 #include "nvimage/dialogs/nv_dlg.h"
 #include "platform/registry/registry.h"
+#include "session/nv_job_texts.h"
 #include "settings/dialogs/port_lists.h"
 #include "settings/dialogs/vmsm_pro_dlg.h"
 
@@ -293,7 +294,7 @@ void CM500QXUtilityDlg::LaunchSettingsEditor() {
 void CM500QXUtilityDlg::LaunchNvManager() {
   if (host() == nullptr) return;
   HandOverSetting();
-  nv::CNVDlg(session_.nv(), services_.registry)
+  nv::CNVDlg(session_.nv(), services_.registry, session::DesktopNvJobTexts())
       .RunOverKeyCodes(*host(), *this, LoadString(kStrAppCaption));
 }
 

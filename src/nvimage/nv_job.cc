@@ -2,7 +2,6 @@
 
 #include <utility>
 
-#include "protocol/common_util.h"
 #include "protocol/result_codes.h"
 
 using jobs::Advance;
@@ -17,33 +16,6 @@ constexpr uint32_t kStepDelayMs = 100;
 constexpr uint32_t kItemDelayMs = 1000;
 // The part of the bar a download's items share in proportion to their sizes.
 constexpr double kDownloadShare = 70.0;
-
-}  // namespace
-
-const NvJobTexts& DesktopNvJobTexts() {
-  static constexpr std::string_view kWriteFailed =
-      " Failed to write data!\r\nPlease check your printer.";
-  static const NvJobTexts texts{
-      .stopped = "Download process is stoped...",
-      .port_open_error = "Port open error!",
-      .read_list_failed = "Failed to read NV image address!",
-      .write_failed = kWriteFailed,
-      .download_write_failed = kWriteFailed,
-      .identify = {{protocol::CCommonUtil::kMaker, "Printer model is not matched!", 5, 5, {}}},
-      .opened = {},
-      .read_list = {},
-      .delete_one = "Delete selected NV image...",
-      .delete_all = "Delete all NV image...",
-      .download_start = {},
-      .downloading_suffix = " Downloading...",
-      .download_finished = "Finish download...",
-      .print_all = "Print all NV image...",
-      .print_one = "Print selected NV image...",
-  };
-  return texts;
-}
-
-namespace {
 
 // The job's own operations and conditions.
 enum NvAction {

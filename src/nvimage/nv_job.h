@@ -54,9 +54,6 @@ struct NvJobTexts {
   std::string_view print_one;
 };
 
-// The desktop program's, which the command line shares.
-const NvJobTexts& DesktopNvJobTexts();
-
 // Job codes; the window titles are indexed by them.
 enum class NvJobCode {
   kReadKeyCodes = 1000,
@@ -69,10 +66,11 @@ enum class NvJobCode {
 
 class NvJob : private jobs::JobActions {
  public:
-  // `nv` and `progress` must outlive the job; `texts` is static data. `key_code` is the image
-  // that kDeleteImage and kPrintImage delete or print (its first two characters).
+  // `nv` and `progress` must outlive the job; `texts` is static data, the program's own words.
+  // `key_code` is the image that kDeleteImage and kPrintImage delete or print (its first two
+  // characters).
   NvJob(CCommonNv& nv, jobs::JobProgress& progress, NvJobCode code, std::string key_code,
-        const NvJobTexts& texts = DesktopNvJobTexts());
+        const NvJobTexts& texts);
 
   // Starts with the stopped text as its message: the text to show when the user ends the job.
   jobs::JobRunner& runner() { return runner_; }

@@ -4,6 +4,7 @@
 
 #include "link/link_failure.h"
 #include "nvimage/nv_job.h"
+#include "session/nv_job_texts.h"
 #include "settings/vmsm_strings.h"
 
 namespace session {
@@ -66,7 +67,7 @@ bool PrinterSession::Transfer(const settings::TransferPlan& plan, settings::Tran
 bool PrinterSession::RunJob(nv::NvJobCode job_code, const std::string& key_code,
                             std::string* message) {
   BoardProgress progress(*this);
-  nv::NvJob job(nv_, progress, job_code, key_code, nv::DesktopNvJobTexts());
+  nv::NvJob job(nv_, progress, job_code, key_code, DesktopNvJobTexts());
   if (job.runner().RunToEnd()) return true;
   *message = job.runner().message();
   return false;

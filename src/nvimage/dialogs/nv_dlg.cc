@@ -32,8 +32,8 @@ std::string Format(const char* format, auto... values) {
 
 }  // namespace
 
-CNVDlg::CNVDlg(CCommonNv& nv, platform::Registry& registry)
-    : CNvManagerBase(NvManagerTemplate(), kTexts, DesktopNvJobTexts(), nv, registry) {}
+CNVDlg::CNVDlg(CCommonNv& nv, platform::Registry& registry, const NvJobTexts& job_texts)
+    : CNvManagerBase(NvManagerTemplate(), kTexts, job_texts, nv, registry) {}
 
 bool CNVDlg::OnInitDialog() {
   ui::ListView& list = GetListView(kImageList);

@@ -5,7 +5,7 @@
 // printer operation runs as an NV job in the progress dialog. The chosen images are kept in the
 // registry between runs.
 //
-//   CNVDlg manager(nv, registry);   // the key code list has just been read by job 1000
+//   CNVDlg manager(nv, registry, texts);   // the key code list has just been read by job 1000
 //   manager.DoModal(host);          // the caller closes the link afterwards
 
 #include <string>
@@ -17,8 +17,9 @@
 namespace nv {
 class CNVDlg : public CNvManagerBase {
  public:
-  // Both must outlive the dialog.
-  CNVDlg(CCommonNv& nv, platform::Registry& registry);
+  // `nv` and `registry` must outlive the dialog; `job_texts` (static data) are the program's
+  // words for its NV jobs.
+  CNVDlg(CCommonNv& nv, platform::Registry& registry, const NvJobTexts& job_texts);
 
   // The entry shown in the preview (-1: none).
   int current_number() const { return current_number_; }

@@ -4,7 +4,7 @@
 // timers, so the window stays responsive between printer commands and the user can close it
 // between two steps:
 //
-//   CNvProDlg dlg;
+//   CNvProDlg dlg(texts);
 //   dlg.SetEngine(&nv);
 //   dlg.SetJobCode(NvJobCode::kDeleteImage);
 //   dlg.SetKeyCode("10");
@@ -27,8 +27,7 @@ class CNvProDlg : public jobs::JobDialog {
  public:
   // `texts` and `tmpl` are static data; the template's bar is kNvProProgressId, and the step's
   // texts go to kNvProGroupId (a frame's caption, or the handheld's status line).
-  explicit CNvProDlg(const NvJobTexts& texts = DesktopNvJobTexts(),
-                     const ui::Template& tmpl = NvProTemplate());
+  explicit CNvProDlg(const NvJobTexts& texts, const ui::Template& tmpl = NvProTemplate());
 
   // Not owned; must outlive the run.
   void SetEngine(CCommonNv* nv) { nv_ = nv; }

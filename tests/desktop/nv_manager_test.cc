@@ -13,6 +13,7 @@
 #include "nvimage/nv_download_plan.h"
 #include "platform/registry/registry.h"
 #include "platform/temp_dir.h"
+#include "session/nv_job_texts.h"
 #include "ui/automation/scripted_host.h"
 
 namespace {
@@ -89,7 +90,7 @@ class NvManagerTest : public ::testing::Test, protected fakes::SimServices {
   protocol::CCommonUtil util{services};
   nv::CCommonNv nv{&util, clock};
   ui::ScriptedHost host{clock};
-  RecordingManager manager{nv, registry};
+  RecordingManager manager{nv, registry, session::DesktopNvJobTexts()};
 };
 
 TEST_F(NvManagerTest, AutoAddressedDownloadSkipsHeldCodes) {

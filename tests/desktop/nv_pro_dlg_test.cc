@@ -15,6 +15,7 @@
 #include "nvimage/dialogs/nv_pro_template.h"
 #include "nvimage/nv_job.h"
 #include "protocol/common_util.h"
+#include "session/nv_job_texts.h"
 #include "ui/automation/scripted_host.h"
 
 namespace {
@@ -70,7 +71,7 @@ TEST(NvJob, DownloadSharesSeventyStepsByItemSizeAndFillsTheBar) {
   r.talk.Expect(kMakerQuery).Reply(TextZ("_KORVANE"), 20);
   r.talk.Expect(Bytes(3000, 0xAA)).Expect(Bytes(1000, 0xBB));
   RecordingSink sink;
-  nv::NvJob job(r.nv, sink, nv::NvJobCode::kDownload, "");
+  nv::NvJob job(r.nv, sink, nv::NvJobCode::kDownload, "", session::DesktopNvJobTexts());
 
   // Driven as a program without windows drives it: sleep, then run the next event.
   std::vector<std::string> steps;
@@ -151,7 +152,7 @@ TEST(NvJob, FailuresEndWithCancelAndTheirOwnText) {
     Rig r;
     row.setup(r);
     RecordingSink sink;
-    nv::NvJob job(r.nv, sink, row.job, "10");
+    nv::NvJob job(r.nv, sink, row.job, "10", session::DesktopNvJobTexts());
     EXPECT_EQ(job.runner().message(), "Download process is stoped...");
     int next = 0;
     const auto arm = [&next](int id, uint32_t) { next = id; };
@@ -172,6 +173,7 @@ TEST(NvJob, FailuresEndWithCancelAndTheirOwnText) {
 // Records the steps and the bar; can close the dialog after one step, as the user would.
 class ProbeDlg : public nv::CNvProDlg {
  public:
+  ProbeDlg() : nv::CNvProDlg(session::DesktopNvJobTexts()) {}
   std::vector<int> steps;
   int bar = 0;
   int close_after = 0;
