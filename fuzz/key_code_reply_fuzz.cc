@@ -76,7 +76,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   for (size_t i = 0; i < preset; ++i) before.push_back({'P', static_cast<char>('0' + i)});
   nv::CCommonNvTestPeer::SetKeyCodes(nv, before);
 
-  const uint32_t result = nv.ReadKeyCodes();
+  const protocol::Result result = nv.ReadKeyCodes();
   const bool open = util.dev().is_open();
   const std::vector<Bytes>& attempts = line.attempts;
   FUZZ_CHECK(kTarget, result == kResultOk || result == kResultBadReply ||
@@ -104,7 +104,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
 
   if (open) {
     const size_t attempts_before = attempts.size();
-    const uint32_t printed = nv.PrintAllImages();
+    const protocol::Result printed = nv.PrintAllImages();
     if (nv.key_codes().empty()) {
       FUZZ_CHECK(kTarget, printed == kResultEmptyKeyList && attempts.size() == attempts_before);
     } else {

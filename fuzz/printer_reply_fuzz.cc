@@ -32,7 +32,7 @@ namespace {
 
 constexpr char kTarget[] = "printer_reply";
 
-bool KnownResult(uint32_t result) {
+bool KnownResult(protocol::Result result) {
   switch (result) {
     case kResultOk:
     case protocol::kResultNotOpen:
@@ -55,7 +55,7 @@ constexpr uint8_t kBtKinds[] = {protocol::vmsm::kBtConnMode, protocol::vmsm::kBt
 struct Operation {
   bool identification;
   bool read;
-  std::function<uint32_t(CCommonUtil&, CCommonVmsm&, uint8_t)> run;
+  std::function<protocol::Result(CCommonUtil&, CCommonVmsm&, uint8_t)> run;
 };
 
 const std::vector<Operation>& Operations() {
@@ -119,7 +119,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const bool was_open = util.dev().is_open();
     const protocol::PrinterSettings before = vmsm.settings();
     const uint64_t started = clock.NowMs();
-    const uint32_t result = operation.run(util, vmsm, argument);
+    const protocol::Result result = operation.run(util, vmsm, argument);
     FUZZ_CHECK(kTarget, KnownResult(result));
     // A silent or babbling line must give up in bounded (virtual) time.
     FUZZ_CHECK(kTarget, clock.NowMs() - started <= 10u * 60u * 1000u);

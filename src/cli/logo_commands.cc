@@ -48,7 +48,7 @@ bool CheckLogoBatch(const LogoBatch& batch, std::string* error) {
                    : nv.load_error();
       return false;
     }
-    const uint32_t added = nv.AddImageEntry(std::move(entry));
+    const protocol::Result added = nv.AddImageEntry(std::move(entry));
     if (added == protocol::kResultNvAreaFull) {
       *error = "the images do not fit the printer's NV image area (" +
                std::to_string(nv::CCommonNv::kAreaCapacity) + " bytes)";

@@ -46,7 +46,7 @@ std::optional<DiscoveredPrinter> Probe(platform::Services& services, uint32_t ad
     found.note = "accepted a connection, then refused the next one";
     return found;
   }
-  const uint32_t model = util.GetPrinterInfo(protocol::CCommonUtil::kModel);
+  const protocol::Result model = util.GetPrinterInfo(protocol::CCommonUtil::kModel);
   if (model == protocol::kResultNotAccepted) {
     found.note = "not a TMQ-D550 (answered the model query with another model)";
     return found;

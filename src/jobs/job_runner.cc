@@ -105,7 +105,7 @@ bool JobRunner::RunStep(const JobStep& step, const ArmTimer& arm) {
   return true;
 }
 
-uint32_t JobRunner::Perform(const JobStep& step) {
+protocol::Result JobRunner::Perform(const JobStep& step) {
   switch (step.kind) {
     case StepKind::kOpenLink:
       if (util_ == nullptr) return protocol::kResultNotOpen;

@@ -21,6 +21,7 @@
 #include "jobs/job_plan.h"
 #include "platform/system/clock.h"
 #include "protocol/common_util.h"
+#include "protocol/result_codes.h"
 
 namespace jobs {
 class JobRunner;
@@ -40,7 +41,7 @@ class JobActions {
  public:
   virtual ~JobActions() = default;
   // The result code of operation `step.action` (0 success).
-  virtual uint32_t Perform(const JobStep& step, JobRunner& runner) = 0;
+  virtual protocol::Result Perform(const JobStep& step, JobRunner& runner) = 0;
   virtual bool Applies(int condition) const = 0;
 };
 
@@ -85,7 +86,7 @@ class JobRunner {
   static constexpr uint32_t kAdvanceStepMs = 2;
 
   bool RunStep(const JobStep& step, const ArmTimer& arm);
-  uint32_t Perform(const JobStep& step);
+  protocol::Result Perform(const JobStep& step);
   std::string Text(std::string_view fixed, int id) const;
 
   protocol::CCommonUtil* util_;

@@ -57,7 +57,7 @@ std::unique_ptr<NvImageEntry> CCommonNv::CreateImageEntry(uint8_t number, const 
   return entry;
 }
 
-uint32_t CCommonNv::AddImageEntry(std::unique_ptr<NvImageEntry> entry) {
+protocol::Result CCommonNv::AddImageEntry(std::unique_ptr<NvImageEntry> entry) {
   if (!entry) return protocol::kResultNvListFull;
   if (images_.size() >= kMaxImages) return protocol::kResultNvListFull;
   if (uint64_t{GetImagesSize()} + entry->size > kAreaCapacity) return protocol::kResultNvAreaFull;

@@ -17,6 +17,7 @@
 
 #include "platform/system/clock.h"
 #include "protocol/common_util.h"
+#include "protocol/result_codes.h"
 
 namespace nv {
 // One chosen image. It keeps no pixels: the file is read again for the preview and the download.
@@ -63,7 +64,7 @@ class CCommonNv {
                                                  int brightness, int* status);
   // 0 when appended; 401 when the NV image area would overflow (exactly full is accepted);
   // kResultNvListFull when the list already holds kMaxImages. The entry is dropped on refusal.
-  uint32_t AddImageEntry(std::unique_ptr<NvImageEntry> entry);
+  protocol::Result AddImageEntry(std::unique_ptr<NvImageEntry> entry);
   uint32_t GetImagesSize() const;
   // Removes the first entry numbered `number`, then renumbers all entries 1, 2, 3...
   void RemoveImageEntry(uint8_t number);
@@ -80,13 +81,13 @@ class CCommonNv {
   // Replaces key_codes() with the printer's list (400: it has none, or none after the codes of
   // the blocks before). On a failure the list stays as it was, so automatic addressing never
   // hands out a code the printer holds.
-  uint32_t ReadKeyCodes();
-  uint32_t DeleteAllImages();
-  uint32_t DeleteImage(const std::string& key_code);
-  uint32_t PrintImage(const std::string& key_code);
-  uint32_t PrintAllImages();
+  protocol::Result ReadKeyCodes();
+  protocol::Result DeleteAllImages();
+  protocol::Result DeleteImage(const std::string& key_code);
+  protocol::Result PrintImage(const std::string& key_code);
+  protocol::Result PrintAllImages();
   // No open check: the job runner has just made sure of the link.
-  uint32_t SendDownloadItem(const NvDownloadItem& item);
+  protocol::Result SendDownloadItem(const NvDownloadItem& item);
 
   // What the next download job sends, in order.
   void SetDownloadList(std::vector<NvDownloadItem> items) { download_list_ = std::move(items); }
@@ -114,12 +115,12 @@ class CCommonNv {
  private:
   bool LinkOpen() const;
   // Closes the link and returns `result`.
-  uint32_t Fail(uint32_t result);
+  protocol::Result Fail(protocol::Result result);
   // Writes all of `bytes` in one call; false when the link took fewer.
   bool Send(const uint8_t* bytes, size_t length);
   // Waits for one block of the key code list, judges it, acknowledges it and appends its codes to
   // `into`; `more` says whether another block follows.
-  uint32_t ReadKeyCodeBlock(std::vector<std::string>& into, bool* more);
+  protocol::Result ReadKeyCodeBlock(std::vector<std::string>& into, bool* more);
 
   protocol::CCommonUtil* util_;
   platform::Clock& clock_;

@@ -74,7 +74,7 @@ size_t BlockStart(const protocol::reply::Buffer& block) {
 
 bool CCommonNv::LinkOpen() const { return util_ != nullptr && util_->dev().is_open(); }
 
-uint32_t CCommonNv::Fail(uint32_t result) {
+protocol::Result CCommonNv::Fail(protocol::Result result) {
   if (util_ != nullptr) util_->dev().Close();
   return result;
 }
@@ -84,7 +84,7 @@ bool CCommonNv::Send(const uint8_t* bytes, size_t length) {
   return written >= 0 && static_cast<size_t>(written) == length;
 }
 
-uint32_t CCommonNv::ReadKeyCodes() {
+protocol::Result CCommonNv::ReadKeyCodes() {
   if (!LinkOpen()) return protocol::kResultNotOpen;
   if (!Send(kKeyCodeListQuery.data(), kKeyCodeListQuery.size())) {
     return Fail(protocol::kResultWriteFailed);
@@ -96,7 +96,7 @@ uint32_t CCommonNv::ReadKeyCodes() {
       Send(&kCan, 1);
       return Fail(protocol::kResultBadReply);
     }
-    const uint32_t result = ReadKeyCodeBlock(codes, &more);
+    const protocol::Result result = ReadKeyCodeBlock(codes, &more);
     // A block without codes ends the list: the codes before it are the printer's answer.
     if (result == protocol::kResultEmptyKeyList) key_codes_ = std::move(codes);
     if (result != protocol::kResultOk) return result;
@@ -105,7 +105,7 @@ uint32_t CCommonNv::ReadKeyCodes() {
   return protocol::kResultOk;
 }
 
-uint32_t CCommonNv::ReadKeyCodeBlock(std::vector<std::string>& into, bool* more) {
+protocol::Result CCommonNv::ReadKeyCodeBlock(std::vector<std::string>& into, bool* more) {
   *more = false;
   clock_.Sleep(kBlockPauseMs);
   protocol::reply::Buffer block(kBlockCapacity);
@@ -131,7 +131,7 @@ uint32_t CCommonNv::ReadKeyCodeBlock(std::vector<std::string>& into, bool* more)
   return protocol::kResultOk;
 }
 
-uint32_t CCommonNv::DeleteAllImages() {
+protocol::Result CCommonNv::DeleteAllImages() {
   if (!LinkOpen()) return protocol::kResultNotOpen;
   if (!Send(kDeleteAllCommand.data(), kDeleteAllCommand.size())) {
     return Fail(protocol::kResultWriteFailed);
@@ -139,7 +139,7 @@ uint32_t CCommonNv::DeleteAllImages() {
   return protocol::kResultOk;
 }
 
-uint32_t CCommonNv::DeleteImage(const std::string& key_code) {
+protocol::Result CCommonNv::DeleteImage(const std::string& key_code) {
   if (!LinkOpen()) return protocol::kResultNotOpen;
   const std::optional<KeyCode> code = KeyCodeFromText(key_code);
   if (!code) return protocol::kResultKeyCodeTooShort;
@@ -148,7 +148,7 @@ uint32_t CCommonNv::DeleteImage(const std::string& key_code) {
   return protocol::kResultOk;
 }
 
-uint32_t CCommonNv::PrintImage(const std::string& key_code) {
+protocol::Result CCommonNv::PrintImage(const std::string& key_code) {
   if (!LinkOpen()) return protocol::kResultNotOpen;
   const std::optional<KeyCode> code = KeyCodeFromText(key_code);
   if (!code) return protocol::kResultKeyCodeTooShort;
@@ -157,7 +157,7 @@ uint32_t CCommonNv::PrintImage(const std::string& key_code) {
   return protocol::kResultOk;
 }
 
-uint32_t CCommonNv::PrintAllImages() {
+protocol::Result CCommonNv::PrintAllImages() {
   if (!LinkOpen()) return protocol::kResultNotOpen;
   if (key_codes_.empty()) return protocol::kResultEmptyKeyList;
   for (const std::string& text : key_codes_) {
@@ -170,7 +170,7 @@ uint32_t CCommonNv::PrintAllImages() {
   return protocol::kResultOk;
 }
 
-uint32_t CCommonNv::SendDownloadItem(const NvDownloadItem& item) {
+protocol::Result CCommonNv::SendDownloadItem(const NvDownloadItem& item) {
   if (util_ == nullptr) return protocol::kResultNotOpen;
   const size_t total = item.data.size();
   for (size_t sent = 0; sent < total;) {

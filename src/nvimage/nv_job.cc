@@ -96,13 +96,13 @@ bool NvJob::Applies(int condition) const {
   return (item_ != nullptr) == (condition == kHaveItem);
 }
 
-uint32_t NvJob::Perform(const jobs::JobStep& step, jobs::JobRunner& runner) {
+protocol::Result NvJob::Perform(const jobs::JobStep& step, jobs::JobRunner& runner) {
   switch (step.action) {
     case kMarkIdentified:
       nv_.MarkIdentified();
       return protocol::kResultOk;
     case kReadKeyCodes: {
-      const uint32_t result = nv_.ReadKeyCodes();
+      const protocol::Result result = nv_.ReadKeyCodes();
       // A printer without images is a valid answer: the list is simply empty.
       return result == protocol::kResultEmptyKeyList ? protocol::kResultOk : result;
     }
@@ -126,7 +126,7 @@ uint32_t NvJob::Perform(const jobs::JobStep& step, jobs::JobRunner& runner) {
       if (item_ != nullptr) runner.SetCaption(item_->name + std::string(texts_.downloading_suffix));
       return protocol::kResultOk;
     case kSendItem: {
-      const uint32_t result = nv_.SendDownloadItem(*item_);
+      const protocol::Result result = nv_.SendDownloadItem(*item_);
       if (result != protocol::kResultOk) return result;
       // Items of zero length cannot divide anything; they earn nothing.
       const auto size = static_cast<double>(item_->data.size());

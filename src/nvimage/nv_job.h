@@ -76,7 +76,7 @@ class NvJob : private jobs::JobActions {
   jobs::JobRunner& runner() { return runner_; }
 
  private:
-  uint32_t Perform(const jobs::JobStep& step, jobs::JobRunner& runner) override;
+  protocol::Result Perform(const jobs::JobStep& step, jobs::JobRunner& runner) override;
   bool Applies(int condition) const override;
 
   CCommonNv& nv_;

@@ -101,7 +101,7 @@ void CCommonUtil::Tracef(const char* format, ...) {
   services_.trace.Trace(text);
 }
 
-uint32_t CCommonUtil::SendQuery(const uint8_t* query) {
+Result CCommonUtil::SendQuery(const uint8_t* query) {
   if (!dev_.is_open()) return kResultNotOpen;
   if (dev_.Write(query, 3) != 3) {
     dev_.Close();
@@ -138,7 +138,7 @@ bool CCommonUtil::WaitReplyWithResend(const uint8_t* query, reply::Buffer& reply
   }
 }
 
-uint32_t CCommonUtil::GetPrinterInfo(uint32_t kind) {
+Result CCommonUtil::GetPrinterInfo(uint32_t kind) {
   refused_identity_.clear();
   switch (kind) {
     case kCodePage:
@@ -156,8 +156,8 @@ uint32_t CCommonUtil::GetPrinterInfo(uint32_t kind) {
   }
 }
 
-uint32_t CCommonUtil::QueryCodePage() {
-  const uint32_t sent = SendQuery(kQueryCodePage);
+Result CCommonUtil::QueryCodePage() {
+  const Result sent = SendQuery(kQueryCodePage);
   if (sent != kResultOk) return sent;
   services_.clock.Sleep(dev_.handheld() ? kCodePagePauseHandheldMs : kCodePagePauseMs);
   identity_.code_page_text.clear();
@@ -170,8 +170,8 @@ uint32_t CCommonUtil::QueryCodePage() {
   return kResultOk;
 }
 
-uint32_t CCommonUtil::QueryModel() {
-  const uint32_t sent = SendQuery(kQueryModel);
+Result CCommonUtil::QueryModel() {
+  const Result sent = SendQuery(kQueryModel);
   if (sent != kResultOk) return sent;
   identity_.model_name.clear();
   reply::Buffer reply(kReplyBufferSize);
@@ -229,7 +229,7 @@ bool CCommonUtil::MatchesModel(const uint8_t* buffer) {
   return true;
 }
 
-uint32_t CCommonUtil::QueryVersion() {
+Result CCommonUtil::QueryVersion() {
   if (!dev_.is_open()) return kResultNotOpen;
   if (dev_.Write(kQueryVersion, 3) != 3) {
     Tracef("* Error : AddPtr : Failed to write Get Version GS I Version");
@@ -262,8 +262,8 @@ uint32_t CCommonUtil::QueryVersion() {
   return kResultOk;
 }
 
-uint32_t CCommonUtil::QueryOpenCheck() {
-  const uint32_t sent = SendQuery(kQueryOpenCheck);
+Result CCommonUtil::QueryOpenCheck() {
+  const Result sent = SendQuery(kQueryOpenCheck);
   if (sent != kResultOk) {
     if (sent == kResultWriteFailed) Tracef("*KVN:chk_OpenCheck: Failed to write MSR Set value");
     return sent;
@@ -312,8 +312,8 @@ uint32_t CCommonUtil::QueryOpenCheck() {
   return kResultOk;
 }
 
-uint32_t CCommonUtil::QueryMaker() {
-  const uint32_t sent = SendQuery(kQueryMaker);
+Result CCommonUtil::QueryMaker() {
+  const Result sent = SendQuery(kQueryMaker);
   if (sent != kResultOk) return sent;
   reply::Buffer joined(kReplyBufferSize);
   if (!WaitReplyWithResend(kQueryMaker, joined)) {

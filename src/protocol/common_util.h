@@ -7,6 +7,7 @@
 
 #include "link/cdev.h"
 #include "platform/system/services.h"
+#include "protocol/result_codes.h"
 
 namespace protocol {
 namespace reply {
@@ -62,22 +63,22 @@ class CCommonUtil {
   void SetIdentityForTest(const PrinterIdentity& identity) { identity_ = identity; }
 
   // Runs one identification query; a result code of result_codes.h.
-  uint32_t GetPrinterInfo(uint32_t kind);
+  Result GetPrinterInfo(uint32_t kind);
   // After a model or maker query refused the printer's answer: a line for people saying what the
   // printer called itself (printable characters only, cut to a short length). Empty after any
   // other outcome of the last query.
   const std::string& refused_identity() const { return refused_identity_; }
 
  private:
-  uint32_t SendQuery(const uint8_t* query);
+  Result SendQuery(const uint8_t* query);
   // Joins reads until a reply closed by NUL is held; false when the printer stays silent.
   bool WaitReplyWithResend(const uint8_t* query, reply::Buffer& reply);
   static bool MatchesModel(const uint8_t* buffer);
-  uint32_t QueryCodePage();
-  uint32_t QueryModel();
-  uint32_t QueryVersion();
-  uint32_t QueryOpenCheck();
-  uint32_t QueryMaker();
+  Result QueryCodePage();
+  Result QueryModel();
+  Result QueryVersion();
+  Result QueryOpenCheck();
+  Result QueryMaker();
   void Tracef(const char* format, ...) __attribute__((format(printf, 2, 3)));
   // Keeps the line refused_identity() returns for a reply the query did not accept.
   void RefuseIdentity(QueryKind kind, const uint8_t* reply, size_t length);

@@ -39,7 +39,7 @@ CCommonVmsm::~CCommonVmsm() = default;
 
 bool CCommonVmsm::LinkOpen() const { return util_ != nullptr && util_->dev().is_open(); }
 
-uint32_t CCommonVmsm::Fail(uint32_t result) {
+Result CCommonVmsm::Fail(Result result) {
   if (util_ != nullptr) util_->dev().Close();
   return result;
 }
@@ -49,7 +49,7 @@ bool CCommonVmsm::Send(const std::vector<uint8_t>& bytes) {
   return written >= 0 && static_cast<size_t>(written) == bytes.size();
 }
 
-uint32_t CCommonVmsm::InitSetting() {
+Result CCommonVmsm::InitSetting() {
   // Sent even on a closed link: the write then fails and reports it.
   if (util_ == nullptr) return kResultNotOpen;
   const vmsm::Bytes command = vmsm::InitSettingCommand();
@@ -66,13 +66,13 @@ uint32_t CCommonVmsm::InitSetting() {
   return kResultOk;
 }
 
-uint32_t CCommonVmsm::EndSetting() {
+Result CCommonVmsm::EndSetting() {
   if (!LinkOpen()) return kResultNotOpen;
   if (!Send(vmsm::EndSettingCommand())) return Fail(kResultWriteFailed);
   return kResultOk;
 }
 
-uint32_t CCommonVmsm::ReadSwitch(uint8_t a) {
+Result CCommonVmsm::ReadSwitch(uint8_t a) {
   if (!LinkOpen()) return kResultNotOpen;
   if (!Send(vmsm::ReadSwitchCommand(a))) return Fail(kResultWriteFailed);
   clock_.Sleep(kQueryPauseMs);
@@ -89,7 +89,7 @@ uint32_t CCommonVmsm::ReadSwitch(uint8_t a) {
   return kResultOk;
 }
 
-uint32_t CCommonVmsm::WriteSwitch(uint8_t a) {
+Result CCommonVmsm::WriteSwitch(uint8_t a) {
   if (!LinkOpen()) return kResultNotOpen;
   if (!Send(vmsm::WriteSwitchHeader())) return Fail(kResultWriteFailed);
   clock_.Sleep(kSwitchHalvesPauseMs);
@@ -99,7 +99,7 @@ uint32_t CCommonVmsm::WriteSwitch(uint8_t a) {
   return kResultOk;
 }
 
-uint32_t CCommonVmsm::ReadSerial(uint8_t a) {
+Result CCommonVmsm::ReadSerial(uint8_t a) {
   if (!LinkOpen()) return kResultNotOpen;
   const vmsm::Bytes command = vmsm::ReadSerialCommand(a);
   if (!Send(command)) return Fail(kResultWriteFailed);
@@ -118,7 +118,7 @@ uint32_t CCommonVmsm::ReadSerial(uint8_t a) {
   return kResultOk;
 }
 
-uint32_t CCommonVmsm::WriteSerial(uint8_t a) {
+Result CCommonVmsm::WriteSerial(uint8_t a) {
   if (!LinkOpen()) return kResultNotOpen;
   const std::string value = vmsm::SerialValueText(a, settings_);
   if (value.empty()) return kResultValueRefused;
@@ -127,7 +127,7 @@ uint32_t CCommonVmsm::WriteSerial(uint8_t a) {
   return kResultOk;
 }
 
-uint32_t CCommonVmsm::ReadTearOff() {
+Result CCommonVmsm::ReadTearOff() {
   if (!LinkOpen()) return kResultNotOpen;
   const vmsm::Bytes command = vmsm::ReadTearOffCommand();
   if (!Send(command)) return Fail(kResultWriteFailed);
@@ -146,14 +146,14 @@ uint32_t CCommonVmsm::ReadTearOff() {
   return kResultOk;
 }
 
-uint32_t CCommonVmsm::WriteTearOff() {
+Result CCommonVmsm::WriteTearOff() {
   if (!LinkOpen()) return kResultNotOpen;
   if (!Send(vmsm::WriteTearOffCommand(settings_.CuttingPosition))) return Fail(kResultWriteFailed);
   clock_.Sleep(kTearOffSettleMs);
   return kResultOk;
 }
 
-uint32_t CCommonVmsm::ReadRfInterface() {
+Result CCommonVmsm::ReadRfInterface() {
   if (!LinkOpen()) return kResultNotOpen;
   if (!Send(vmsm::ReadRfInterfaceCommand())) return Fail(kResultWriteFailed);
   clock_.Sleep(kQuickQueryPauseMs);
@@ -168,7 +168,7 @@ uint32_t CCommonVmsm::ReadRfInterface() {
   return kResultOk;
 }
 
-uint32_t CCommonVmsm::WriteRfInterface() {
+Result CCommonVmsm::WriteRfInterface() {
   if (!LinkOpen()) return kResultNotOpen;
   // Both halves must arrive whole: a part of a switch write would leave the printer waiting for
   // bytes that are never sent.
@@ -177,7 +177,7 @@ uint32_t CCommonVmsm::WriteRfInterface() {
   return kResultOk;
 }
 
-uint32_t CCommonVmsm::FactoryDefault() {
+Result CCommonVmsm::FactoryDefault() {
   if (!LinkOpen()) return kResultNotOpen;
   if (!Send(vmsm::FactoryDefaultBlock())) return Fail(kResultWriteFailed);
   clock_.Sleep(kFactoryAckPauseMs);
@@ -189,7 +189,7 @@ uint32_t CCommonVmsm::FactoryDefault() {
   return kResultOk;
 }
 
-uint32_t CCommonVmsm::ReadBtInfo(uint8_t kind) {
+Result CCommonVmsm::ReadBtInfo(uint8_t kind) {
   if (!LinkOpen()) return kResultNotOpen;
   const vmsm::Bytes command = vmsm::ReadBtInfoCommand(kind);
   if (!Send(command)) return Fail(kResultWriteFailed);
@@ -223,7 +223,7 @@ uint32_t CCommonVmsm::ReadBtInfo(uint8_t kind) {
   return kResultOk;
 }
 
-uint32_t CCommonVmsm::WriteBtInfo() {
+Result CCommonVmsm::WriteBtInfo() {
   if (!LinkOpen()) return kResultNotOpen;
   if (settings_.BtPin.size() > kMaxBtPinChars || settings_.BtName.size() > kMaxBtNameChars) {
     return kResultValueRefused;
@@ -240,7 +240,7 @@ uint32_t CCommonVmsm::WriteBtInfo() {
   return kResultOk;
 }
 
-uint32_t CCommonVmsm::ReadSentinel(uint8_t t) {
+Result CCommonVmsm::ReadSentinel(uint8_t t) {
   if (!LinkOpen()) return kResultNotOpen;
   if (t < 1 || t > kSentinelTracks) return kResultValueRefused;
   sentinel_reported_[t - 1] = false;
@@ -272,7 +272,7 @@ uint32_t CCommonVmsm::ReadSentinel(uint8_t t) {
   return kResultOk;
 }
 
-uint32_t CCommonVmsm::WriteSentinel(uint8_t t) {
+Result CCommonVmsm::WriteSentinel(uint8_t t) {
   if (!LinkOpen()) return kResultNotOpen;
   if (t < 1 || t > kSentinelTracks) return kResultValueRefused;
   const std::string& start = settings_.SentinelStart[t - 1];

@@ -29,41 +29,41 @@ class CCommonVmsm {
 
   // Setting mode, which brackets every write of switches, serial items, tear-off position,
   // sentinels and radio interface.
-  uint32_t InitSetting();
-  uint32_t EndSetting();
+  Result InitSetting();
+  Result EndSetting();
 
   // Memory switch `a` (1, 2, 3, 5, 6, 7, 8 and 116 carry record fields).
-  uint32_t ReadSwitch(uint8_t a);
-  uint32_t WriteSwitch(uint8_t a);
+  Result ReadSwitch(uint8_t a);
+  Result WriteSwitch(uint8_t a);
 
   // Serial items 1 baud rate, 2 parity, 3 flow control, 4 data bits.
-  uint32_t ReadSerial(uint8_t a);
-  uint32_t WriteSerial(uint8_t a);
+  Result ReadSerial(uint8_t a);
+  Result WriteSerial(uint8_t a);
 
   // Tear-off position (newer firmware generation only; callers decide).
-  uint32_t ReadTearOff();
-  uint32_t WriteTearOff();
+  Result ReadTearOff();
+  Result WriteTearOff();
 
   // Radio interface selection. A malformed or missing reply gives 108 and keeps the link open.
-  uint32_t ReadRfInterface();
-  uint32_t WriteRfInterface();
+  Result ReadRfInterface();
+  Result WriteRfInterface();
 
   // Replaces the printer's settings with the factory block; the record is not touched.
-  uint32_t FactoryDefault();
+  Result FactoryDefault();
 
   // Bluetooth items: `kind` one of vmsm::kBtConnMode, kBtName, kBtPin, kBtSecurity.
-  uint32_t ReadBtInfo(uint8_t kind);
+  Result ReadBtInfo(uint8_t kind);
   // Refuses (110, nothing sent) a PIN over 12 or a name over 30 characters, or either holding a
   // line end (0Dh), which the command uses to close them.
-  uint32_t WriteBtInfo();
+  Result WriteBtInfo();
 
   // MSR sentinels of track `t` = 1..3. A reply the read does not recognise (or none) is ignored
   // and gives 0. A sentinel over 10 bytes is refused (110, nothing sent).
-  uint32_t ReadSentinel(uint8_t t);
+  Result ReadSentinel(uint8_t t);
   // Whether the last ReadSentinel of track index `i` (0..2) got the track's sentinels from the
   // printer (false: no reply or another one, and the record kept what it held).
   bool sentinel_reported(size_t i) const { return sentinel_reported_[i]; }
-  uint32_t WriteSentinel(uint8_t t);
+  Result WriteSentinel(uint8_t t);
 
   // The settings profile in the registry under `key`. Loading never fails: a missing or
   // mistyped value gives its field the default. Saving writes the whole profile as one update;
@@ -76,7 +76,7 @@ class CCommonVmsm {
  private:
   bool LinkOpen() const;
   // Closes the link and returns `result`.
-  uint32_t Fail(uint32_t result);
+  Result Fail(Result result);
   // Writes all of `bytes`; false when the link took fewer.
   bool Send(const std::vector<uint8_t>& bytes);
 

@@ -3,22 +3,30 @@
 #include <cstdint>
 
 namespace protocol {
-// Results of the command and NV operations. With 107, 109, 300 and 301 the operation has already
-// closed the link.
-inline constexpr uint32_t kResultOk = 0;
-inline constexpr uint32_t kResultNotOpen = 101;
-inline constexpr uint32_t kResultNotAccepted = 107;
-inline constexpr uint32_t kResultRfMalformed = 108;
-inline constexpr uint32_t kResultBadReply = 109;
-inline constexpr uint32_t kResultWriteFailed = 300;
-inline constexpr uint32_t kResultNoReply = 301;
-inline constexpr uint32_t kResultEmptyKeyList = 400;
-inline constexpr uint32_t kResultNvAreaFull = 401;
-inline constexpr uint32_t kResultKeyCodeTooShort = 402;
-// A record value does not fit its command (a Bluetooth PIN or name, or a sentinel, over its
-// length limit; a track or item number the printer does not have). Nothing was sent and the link
-// is left as it was.
-inline constexpr uint32_t kResultValueRefused = 110;
-// The NV image list already holds the 254 images the stored list can keep.
-inline constexpr uint32_t kResultNvListFull = 403;
+// Results of the command and NV operations. The numbers are the ones messages and traces show.
+// With kResultNotAccepted, kResultBadReply, kResultWriteFailed and kResultNoReply the operation
+// has already closed the link.
+enum class Result : uint32_t {
+  kResultOk = 0,
+  kResultNotOpen = 101,
+  kResultNotAccepted = 107,
+  kResultRfMalformed = 108,
+  kResultBadReply = 109,
+  // A record value does not fit its command (a Bluetooth PIN or name, or a sentinel, over its
+  // length limit; a track or item number the printer does not have). Nothing was sent and the
+  // link is left as it was.
+  kResultValueRefused = 110,
+  kResultWriteFailed = 300,
+  kResultNoReply = 301,
+  kResultEmptyKeyList = 400,
+  kResultNvAreaFull = 401,
+  kResultKeyCodeTooShort = 402,
+  // The NV image list already holds the 254 images the stored list can keep.
+  kResultNvListFull = 403,
+};
+// Every caller names the results without their type, as protocol::kResultOk.
+using enum Result;
+
+// The number a message or a trace shows.
+constexpr uint32_t ResultNumber(Result result) { return static_cast<uint32_t>(result); }
 }  // namespace protocol

@@ -37,17 +37,17 @@ bool TransferActions::Applies(int condition) const {
   }
 }
 
-uint32_t TransferActions::Perform(const jobs::JobStep& step, jobs::JobRunner& /*runner*/) {
+protocol::Result TransferActions::Perform(const jobs::JobStep& step, jobs::JobRunner& /*runner*/) {
   using Op = TransferOp;
   using V = protocol::CCommonVmsm;
   // Operations on one item (a switch, serial item, track or Bluetooth kind) and on the record.
-  static const std::map<Op, uint32_t (V::*)(uint8_t)> kOnItem = {
+  static const std::map<Op, protocol::Result (V::*)(uint8_t)> kOnItem = {
       {Op::kReadSwitch, &V::ReadSwitch},     {Op::kWriteSwitch, &V::WriteSwitch},
       {Op::kReadSerial, &V::ReadSerial},     {Op::kWriteSerial, &V::WriteSerial},
       {Op::kReadSentinel, &V::ReadSentinel}, {Op::kWriteSentinel, &V::WriteSentinel},
       {Op::kReadBtInfo, &V::ReadBtInfo},
   };
-  static const std::map<Op, uint32_t (V::*)()> kWhole = {
+  static const std::map<Op, protocol::Result (V::*)()> kWhole = {
       {Op::kInitSetting, &V::InitSetting},         {Op::kEndSetting, &V::EndSetting},
       {Op::kReadTearOff, &V::ReadTearOff},         {Op::kWriteTearOff, &V::WriteTearOff},
       {Op::kReadRfInterface, &V::ReadRfInterface}, {Op::kWriteRfInterface, &V::WriteRfInterface},

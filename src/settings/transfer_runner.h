@@ -27,7 +27,7 @@ class TransferActions : public jobs::JobActions {
   // `vmsm` (with its util) must outlive the actions.
   explicit TransferActions(protocol::CCommonVmsm& vmsm) : vmsm_(vmsm) {}
 
-  uint32_t Perform(const jobs::JobStep& step, jobs::JobRunner& runner) override;
+  protocol::Result Perform(const jobs::JobStep& step, jobs::JobRunner& runner) override;
   bool Applies(int condition) const override;
 
  private:

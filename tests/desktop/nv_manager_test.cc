@@ -66,7 +66,7 @@ class NvManagerTest : public ::testing::Test, protected fakes::SimServices {
   // Opens the manager the way the main dialog does: the key code list has just been read.
   void Run(std::vector<std::string> commands) {
     ASSERT_TRUE(util.OpenLink());
-    ASSERT_NE(nv.ReadKeyCodes(), 109u);
+    ASSERT_NE(protocol::ResultNumber(nv.ReadKeyCodes()), 109u);
     for (const std::string& c : commands) ASSERT_TRUE(host.Queue(c)) << c;
     manager.DoModal(host);
   }
@@ -118,7 +118,7 @@ TEST_F(NvManagerTest, AutoAddressedDownloadSkipsHeldCodes) {
 TEST_F(NvManagerTest, FailedRefreshKeepsTheKnownCodesForAutomaticAddressing) {
   Hold("10");
   ASSERT_TRUE(util.OpenLink());
-  ASSERT_NE(nv.ReadKeyCodes(), 109u);
+  ASSERT_NE(protocol::ResultNumber(nv.ReadKeyCodes()), 109u);
   model.faults().silent_for = {sim::Command::kNvKeys};
   for (const std::string& c :
        {std::string("wait dialog 151"), std::string("click 1050"), std::string("wait messagebox"),

@@ -125,7 +125,7 @@ class PdaNvManagerTest : public PdaNvTest {
   // the order `as_read`, when given: the virtual printer lists its codes sorted).
   void Run(std::vector<std::string> commands, std::vector<std::string> as_read = {}) {
     ASSERT_TRUE(util.OpenLink());
-    ASSERT_NE(nv.ReadKeyCodes(), 109u);
+    ASSERT_NE(protocol::ResultNumber(nv.ReadKeyCodes()), 109u);
     if (!as_read.empty()) nv::CCommonNvTestPeer::SetKeyCodes(nv, as_read);
     for (const std::string& c : commands) ASSERT_TRUE(host.Queue(c)) << c;
     manager.DoModal(host);

@@ -64,11 +64,11 @@ TEST_F(ImageListTest, EntryFromFile) {
 }
 
 TEST_F(ImageListTest, CapacityNumberingAndTheListLimit) {
-  EXPECT_EQ(nv_.AddImageEntry(Entry(262144 - 100)), 0u);
-  EXPECT_EQ(nv_.AddImageEntry(Entry(101)), 401u);
-  EXPECT_EQ(nv_.AddImageEntry(Entry(100)), 0u);  // exactly full
+  EXPECT_EQ(protocol::ResultNumber(nv_.AddImageEntry(Entry(262144 - 100))), 0u);
+  EXPECT_EQ(protocol::ResultNumber(nv_.AddImageEntry(Entry(101))), 401u);
+  EXPECT_EQ(protocol::ResultNumber(nv_.AddImageEntry(Entry(100))), 0u);  // exactly full
   EXPECT_EQ(nv_.GetImagesSize(), 262144u);
-  EXPECT_EQ(nv_.AddImageEntry(Entry(1)), 401u);
+  EXPECT_EQ(protocol::ResultNumber(nv_.AddImageEntry(Entry(1))), 401u);
   EXPECT_EQ(nv_.images().size(), 2u);
 
   nv_.ClearImageEntries();
@@ -84,7 +84,7 @@ TEST_F(ImageListTest, CapacityNumberingAndTheListLimit) {
   EXPECT_EQ(nv_.images()[2].number, 3);
 
   nv_.ClearImageEntries();
-  for (int i = 0; i < 254; ++i) ASSERT_EQ(nv_.AddImageEntry(Entry(1)), 0u);
+  for (int i = 0; i < 254; ++i) ASSERT_EQ(protocol::ResultNumber(nv_.AddImageEntry(Entry(1))), 0u);
   EXPECT_EQ(nv_.AddImageEntry(Entry(1)), protocol::kResultNvListFull);
 }
 
@@ -111,8 +111,8 @@ TEST_F(ImageListTest, DownloadPlanItemsNameKeyCodeFileAndDefineCommand) {
     int status = 0;
     const auto number = static_cast<uint8_t>(nv_.images().size() + 1);
     const int brightness = name[0] == 'c' ? 40 : 0;
-    ASSERT_EQ(nv_.AddImageEntry(
-                  nv_.CreateImageEntry(number, Bmp(name, 8, 1), brightness, &status)),
+    ASSERT_EQ(protocol::ResultNumber(nv_.AddImageEntry(
+                  nv_.CreateImageEntry(number, Bmp(name, 8, 1), brightness, &status))),
               0u);
   }
   std::remove(dir_.File("b.bmp").c_str());

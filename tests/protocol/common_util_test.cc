@@ -54,7 +54,7 @@ TEST_F(UtilTest, ModelRepliesAreCheckedByName) {
   const struct {
     const char* name;
     Bytes reply;
-    uint32_t result;
+    protocol::Result result;
     uint32_t model_code;
     std::string model_name;
   } cases[] = {
@@ -270,7 +270,7 @@ TEST_F(UtilTest, PartialVersionAtTheDeadlineIsStillUsed) {
 TEST_F(UtilTest, OpenCheckReplies) {
   const struct {
     const char* reply;
-    uint32_t result;
+    protocol::Result result;
     const char* trace;
   } cases[] = {
       {"37 80 50 00", protocol::kResultOk, "OK ID Data = 50 "},
@@ -342,7 +342,7 @@ TEST_F(UtilTest, OpenCheckWithOnlyUnterminatedFourByteRepliesIsMalformed) {
 TEST_F(UtilTest, MakerReplies) {
   const struct {
     Bytes reply;
-    uint32_t result;
+    protocol::Result result;
   } cases[] = {
       {TextZ("_KORVANE"), protocol::kResultOk},
       {TextZ("_KORVANEX"), protocol::kResultNotAccepted},

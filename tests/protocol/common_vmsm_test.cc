@@ -63,22 +63,23 @@ class VmsmTest : public ::testing::Test {
 // ---------------------------------------------------------------- link closed
 
 TEST_F(VmsmTest, ClosedLinkGives101AndSendsNothing) {
-  const std::pair<const char*, std::function<uint32_t(protocol::CCommonVmsm&)>> operations[] = {
-      {"EndSetting", [](protocol::CCommonVmsm& v) { return v.EndSetting(); }},
-      {"ReadSwitch", [](protocol::CCommonVmsm& v) { return v.ReadSwitch(1); }},
-      {"WriteSwitch", [](protocol::CCommonVmsm& v) { return v.WriteSwitch(1); }},
-      {"ReadSerial", [](protocol::CCommonVmsm& v) { return v.ReadSerial(1); }},
-      {"WriteSerial", [](protocol::CCommonVmsm& v) { return v.WriteSerial(1); }},
-      {"ReadTearOff", [](protocol::CCommonVmsm& v) { return v.ReadTearOff(); }},
-      {"WriteTearOff", [](protocol::CCommonVmsm& v) { return v.WriteTearOff(); }},
-      {"ReadRfInterface", [](protocol::CCommonVmsm& v) { return v.ReadRfInterface(); }},
-      {"WriteRfInterface", [](protocol::CCommonVmsm& v) { return v.WriteRfInterface(); }},
-      {"FactoryDefault", [](protocol::CCommonVmsm& v) { return v.FactoryDefault(); }},
-      {"ReadBtInfo", [](protocol::CCommonVmsm& v) { return v.ReadBtInfo('d'); }},
-      {"WriteBtInfo", [](protocol::CCommonVmsm& v) { return v.WriteBtInfo(); }},
-      {"ReadSentinel", [](protocol::CCommonVmsm& v) { return v.ReadSentinel(1); }},
-      {"WriteSentinel", [](protocol::CCommonVmsm& v) { return v.WriteSentinel(1); }},
-  };
+  const std::pair<const char*, std::function<protocol::Result(protocol::CCommonVmsm&)>>
+      operations[] = {
+          {"EndSetting", [](protocol::CCommonVmsm& v) { return v.EndSetting(); }},
+          {"ReadSwitch", [](protocol::CCommonVmsm& v) { return v.ReadSwitch(1); }},
+          {"WriteSwitch", [](protocol::CCommonVmsm& v) { return v.WriteSwitch(1); }},
+          {"ReadSerial", [](protocol::CCommonVmsm& v) { return v.ReadSerial(1); }},
+          {"WriteSerial", [](protocol::CCommonVmsm& v) { return v.WriteSerial(1); }},
+          {"ReadTearOff", [](protocol::CCommonVmsm& v) { return v.ReadTearOff(); }},
+          {"WriteTearOff", [](protocol::CCommonVmsm& v) { return v.WriteTearOff(); }},
+          {"ReadRfInterface", [](protocol::CCommonVmsm& v) { return v.ReadRfInterface(); }},
+          {"WriteRfInterface", [](protocol::CCommonVmsm& v) { return v.WriteRfInterface(); }},
+          {"FactoryDefault", [](protocol::CCommonVmsm& v) { return v.FactoryDefault(); }},
+          {"ReadBtInfo", [](protocol::CCommonVmsm& v) { return v.ReadBtInfo('d'); }},
+          {"WriteBtInfo", [](protocol::CCommonVmsm& v) { return v.WriteBtInfo(); }},
+          {"ReadSentinel", [](protocol::CCommonVmsm& v) { return v.ReadSentinel(1); }},
+          {"WriteSentinel", [](protocol::CCommonVmsm& v) { return v.WriteSentinel(1); }},
+      };
   util_.dev().Close();
   for (const auto& [name, run] : operations) {
     EXPECT_EQ(run(vmsm_), protocol::kResultNotOpen) << name;
@@ -163,7 +164,7 @@ TEST_F(VmsmTest, ReadSwitchFailuresCloseAndChangeNothing) {
   struct Case {
     const char* name;
     Bytes reply;
-    uint32_t result;
+    protocol::Result result;
   } cases[] = {
       {"wrong mark", Cat({Hex("38 21"), Text("11111111"), Hex("00")}), protocol::kResultBadReply},
       {"wrong kind", Cat({Hex("37 22"), Text("11111111"), Hex("00")}), protocol::kResultBadReply},
@@ -268,7 +269,7 @@ TEST_F(VmsmTest, ReadSerialFailures) {
   struct Case {
     const char* name;
     Bytes reply;
-    uint32_t result;
+    protocol::Result result;
   } cases[] = {
       {"wrong item", Cat({Hex("37 33 32 1F"), TextZ("9600")}), protocol::kResultBadReply},
       {"no separator", Cat({Hex("37 33 31 20"), TextZ("9600")}), protocol::kResultBadReply},
@@ -354,7 +355,7 @@ TEST_F(VmsmTest, ReadRfInterface) {
   struct Case {
     const char* name;
     Bytes reply;
-    uint32_t result;
+    protocol::Result result;
     uint32_t rf;
   } cases[] = {
       {"c7 set", Cat({Hex("37 21"), TextZ("00000010")}), protocol::kResultOk, 2},
@@ -474,7 +475,7 @@ TEST_F(VmsmTest, ReadBtInfoFailures) {
     const char* name;
     uint8_t kind;
     Bytes reply;
-    uint32_t result;
+    protocol::Result result;
   } cases[] = {
       {"unknown kind", 'x', Cat({Hex("37 42 78"), TextZ("1")}), protocol::kResultBadReply},
       {"another item", 'd', Cat({Hex("37 42 6B"), TextZ("1234")}), protocol::kResultBadReply},
@@ -638,8 +639,8 @@ TEST_F(VmsmTest, FloodingPrinterCannotOverrunOrHang) {
   const Bytes flood(20000, 0x41);
   struct Case {
     const char* name;
-    std::function<uint32_t(protocol::CCommonVmsm&)> run;
-    uint32_t result;
+    std::function<protocol::Result(protocol::CCommonVmsm&)> run;
+    protocol::Result result;
     bool open_after;
   } cases[] = {
       {"ReadSwitch", [](protocol::CCommonVmsm& v) { return v.ReadSwitch(1); },

@@ -47,7 +47,7 @@ class IdentificationSimTest : public ::testing::Test {
 TEST_F(IdentificationSimTest, ModelRepliesAcceptedOrRefused) {
   struct Row {
     const char* model;
-    uint32_t result;
+    protocol::Result result;
     uint32_t model_code;
   } rows[] = {{"TMQ-D550", protocol::kResultOk, protocol::MODEL_TMQD550},
               {"TMQ D550", protocol::kResultOk, protocol::MODEL_TMQD550},
@@ -69,7 +69,7 @@ TEST_F(IdentificationSimTest, ModelRepliesAcceptedOrRefused) {
 TEST_F(IdentificationSimTest, MakerAcceptedOrRefused) {
   struct Row {
     const char* maker;
-    uint32_t result;
+    protocol::Result result;
   } rows[] = {{"KORVANE", protocol::kResultOk},
               {"KORVANEX", protocol::kResultNotAccepted},
               {"ACME", protocol::kResultNotAccepted}};

@@ -141,7 +141,7 @@ void CNvManagerBase::AddImageFiles(bool several, int brightness) {
       Tell(nv_text::kLoadFailed, texts_.file_caption);
       continue;
     }
-    const uint32_t result = nv_.AddImageEntry(std::move(entry));
+    const protocol::Result result = nv_.AddImageEntry(std::move(entry));
     if (result == protocol::kResultNvAreaFull) Tell(texts_.area_too_small);
     if (result == protocol::kResultNvListFull) Tell(nv_text::kListFull);
   }
