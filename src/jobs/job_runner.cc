@@ -34,7 +34,7 @@ JobState JobRunner::RunEvent(int id, const ArmTimer& arm) {
   if (event == nullptr) return JobState::kFailed;
   if (plan_.percent_lines) stage_ = Text(event->stage_name, event->stage_name_id);
   for (const JobStep& step : event->steps) {
-    if (!RunStep(step, arm)) return JobState::kFailed;
+    if (StopHere() || !RunStep(step, arm)) return JobState::kFailed;
   }
   return JobState::kRunning;
 }
@@ -59,7 +59,8 @@ bool JobRunner::RunToEnd() {
     const Due due = *next;
     pending.erase(next);
     const auto wait = static_cast<int32_t>(due.at - clock_.TickCount());
-    if (wait > 0) clock_.Sleep(static_cast<uint32_t>(wait));
+    if (wait > 0 && !Wait(static_cast<uint32_t>(wait))) return false;
+    if (StopHere()) return false;
     const JobState state = RunEvent(due.event, arm);
     if (state != JobState::kRunning) return state == JobState::kDone;
   }
@@ -79,8 +80,7 @@ bool JobRunner::RunStep(const JobStep& step, const ArmTimer& arm) {
       Advance(step.value, step.ms);
       return true;
     case StepKind::kPause:
-      clock_.Sleep(step.ms);
-      return true;
+      return Wait(step.ms);
     case StepKind::kArm:
       arm(static_cast<int>(step.value), step.ms);
       return true;
@@ -117,12 +117,39 @@ protocol::Result JobRunner::Perform(const JobStep& step) {
   }
 }
 
+bool JobRunner::StopHere() {
+  if (stopped_) return true;
+  if (!clock_.StopRequested()) return false;
+  stopped_ = true;
+  message_ = actions_.Stop();
+  failure_line_.clear();
+  return true;
+}
+
+bool JobRunner::Wait(uint32_t ms) {
+  if (!clock_.HasStopSignal()) {
+    clock_.Sleep(ms);
+    return true;
+  }
+  // Slices short enough that a stop request is seen within a blink.
+  constexpr uint32_t kSliceMs = platform::Clock::kIdleSliceMs;
+  while (ms > 0) {
+    if (StopHere()) return false;
+    const uint32_t slice = ms < kSliceMs ? ms : kSliceMs;
+    clock_.Sleep(slice);
+    ms -= slice;
+  }
+  return !StopHere();
+}
+
 std::string JobRunner::Text(std::string_view fixed, int id) const {
   return text_ ? text_(fixed, id) : std::string(fixed);
 }
 
 void JobRunner::Advance(uint32_t n, uint32_t ms) {
   for (uint32_t i = 0; i < n && (position_ < kFullPosition || !plan_.percent_lines); ++i) {
+    // The bar is only shown: a stop request cuts it short, and the next step ends the job.
+    if (clock_.StopRequested()) return;
     ++position_;
     progress_.Show(position_, plan_.percent_lines
                                   ? stage_ + separator_ + std::to_string(position_) + " %"

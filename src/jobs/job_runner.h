@@ -43,6 +43,10 @@ class JobActions {
   // The result code of operation `step.action` (0 success).
   virtual protocol::Result Perform(const JobStep& step, JobRunner& runner) = 0;
   virtual bool Applies(int condition) const = 0;
+  // Called once when the job stops early at a stop request (Clock::StopRequested), between two
+  // steps: undoes what the printer must not be left in. Returns a note for the job's message;
+  // empty: nothing to note.
+  virtual std::string Stop() { return {}; }
 };
 
 // The text of a plan's stage name or failure message: the fixed text when the plan has one, else
@@ -69,8 +73,14 @@ class JobRunner {
   JobState RunEvent(int id, const ArmTimer& arm);
 
   // The whole job from its first event to the closing one, each armed event run when it falls
-  // due (in due order; an event already overdue runs at once). False on failure.
+  // due (in due order; an event already overdue runs at once). False on failure, and when the
+  // clock's stop signal stopped the job (stopped() then tells).
   bool RunToEnd();
+
+  // Whether a stop request ended the job before its end. The runner checks the clock's stop
+  // signal before each step and during its pauses, never within a step; the job's actions then
+  // undo what they must (JobActions::Stop) and message() holds their note.
+  bool stopped() const { return stopped_; }
 
   // `n` steps of one (while below 100 on a percent line), each shown and followed by `ms`.
   void Advance(uint32_t n, uint32_t ms = kAdvanceStepMs);
@@ -86,6 +96,10 @@ class JobRunner {
   static constexpr uint32_t kAdvanceStepMs = 2;
 
   bool RunStep(const JobStep& step, const ArmTimer& arm);
+  // True when a stop request ends the job here (once it has, always).
+  bool StopHere();
+  // Sleeps `ms` in slices, false as soon as a stop request ends the job.
+  bool Wait(uint32_t ms);
   protocol::Result Perform(const JobStep& step);
   std::string Text(std::string_view fixed, int id) const;
 
@@ -101,5 +115,6 @@ class JobRunner {
   std::string stage_;
   std::string separator_ = " : ";
   int position_ = 0;
+  bool stopped_ = false;
 };
 }  // namespace jobs

@@ -57,7 +57,21 @@ protocol::Result TransferActions::Perform(const jobs::JobStep& step, jobs::JobRu
   if (const auto it = kOnItem.find(op); it != kOnItem.end()) {
     return (vmsm_.*it->second)(static_cast<uint8_t>(step.value));
   }
-  if (const auto it = kWhole.find(op); it != kWhole.end()) return (vmsm_.*it->second)();
+  if (const auto it = kWhole.find(op); it != kWhole.end()) {
+    const protocol::Result result = (vmsm_.*it->second)();
+    if (op == Op::kInitSetting && result == protocol::kResultOk) in_setting_mode_ = true;
+    if (op == Op::kEndSetting) in_setting_mode_ = false;
+    return result;
+  }
   return protocol::kResultOk;
+}
+
+std::string TransferActions::Stop() {
+  if (!in_setting_mode_) return {};
+  in_setting_mode_ = false;
+  if (vmsm_.EndSetting() == protocol::kResultOk) {
+    return "the printer was told to leave setting mode; some settings may be written, others not";
+  }
+  return "the printer could not be told to leave setting mode; switch it off and on";
 }
 }  // namespace settings

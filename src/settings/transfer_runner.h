@@ -29,8 +29,12 @@ class TransferActions : public jobs::JobActions {
 
   protocol::Result Perform(const jobs::JobStep& step, jobs::JobRunner& runner) override;
   bool Applies(int condition) const override;
+  // A transfer stopped in setting mode (after InitSetting, before EndSetting) leaves it: a printer
+  // left there holds the settings half written and prints nothing until it is switched off.
+  std::string Stop() override;
 
  private:
   protocol::CCommonVmsm& vmsm_;
+  bool in_setting_mode_ = false;
 };
 }  // namespace settings

@@ -13,6 +13,15 @@ class IdleHook {
   virtual void OnIdle() = 0;
 };
 
+// Asks the work timed by a clock to end early: a deadline passed, or the user interrupted. The
+// work checks it between its steps and never cuts a step under way, so a printer is left between
+// two commands, never inside one.
+class StopSignal {
+ public:
+  virtual ~StopSignal() = default;
+  virtual bool StopRequested() = 0;
+};
+
 // The one source of time in the system. Every pause and every time-out goes through it, so the
 // whole protocol can run in virtual time under test.
 class Clock {
@@ -33,8 +42,16 @@ class Clock {
   // Calls the hook; a call from inside the hook itself is ignored, so the hook may wait too.
   void Idle();
 
+  // Installs (nullptr: removes) the signal the work on this clock checks between its steps; the
+  // clock carries it because every job already holds its clock.
+  void SetStopSignal(StopSignal* signal) { stop_ = signal; }
+  bool HasStopSignal() const { return stop_ != nullptr; }
+  // False without a signal.
+  bool StopRequested() { return stop_ != nullptr && stop_->StopRequested(); }
+
  private:
   IdleHook* hook_ = nullptr;
+  StopSignal* stop_ = nullptr;
   bool in_hook_ = false;
 };
 
