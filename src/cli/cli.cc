@@ -11,6 +11,7 @@
 #include "cli/discover.h"
 #include "cli/file_input.h"
 #include "cli/fleet.h"
+#include "cli/fleet_limits.h"
 #include "cli/report.h"
 #include "pelliset_version.h"
 #include "platform/devices/com_names.h"
@@ -124,6 +125,7 @@ bool CheckOptionsApply(const CliOptions& o, std::string* error) {
       {!o.keys.empty(), "--key", c == "logo add"},
       {o.brightness.has_value(), "--brightness", c == "logo add"},
       {!o.scans.empty(), "--scan", c == "discover"},
+      {o.timeout_ms.has_value(), "--timeout", c != "discover"},
       {o.scan_port.has_value(), "--scan-port", c == "discover"},
       {o.scan_timeout_ms.has_value(), "--scan-timeout", c == "discover"},
   };
@@ -163,6 +165,11 @@ int Run(const std::vector<std::string>& args, CliEnvironment& env) {
     env.out << "pelliset (Pelliset) " << PELLISET_VERSION_TEXT << "\n";
     return kExitOk;
   }
+  if (options.summary && !options.json) {
+    env.err << "pelliset: --summary goes with --json (the table's summary is always on standard "
+               "error)\n";
+    return kExitUsage;
+  }
   if (!CheckOptionsApply(options, &error)) {
     env.err << "pelliset: " << error << "\n";
     return kExitUsage;
@@ -198,7 +205,8 @@ int Run(const std::vector<std::string>& args, CliEnvironment& env) {
   // Where the settings file is the whole of standard output, a failure's table goes to standard
   // error: `settings get > saved.ini` must never save a failure as settings.
   const bool body_only = bodies && options.command == "settings get" && options.output_dir.empty();
-  Reporter reporter(body_only ? env.err : env.out, options.json, address_width, board.get());
+  Reporter reporter(body_only ? env.err : env.out, options.json, address_width, board.get(),
+                    printers.size());
   bool header_written = false;
   auto done = [&](size_t index, const PrinterOutcome& outcome) {
     board->Finished(index, outcome.ok);
@@ -210,23 +218,37 @@ int Run(const std::vector<std::string>& args, CliEnvironment& env) {
       reporter.Begin();
       header_written = true;
     }
-    reporter.Report(printers[index].text, outcome);
+    reporter.Report(index, printers[index].text, outcome);
   };
   if (!bodies) reporter.Begin();
   auto with_start = [&](size_t index, const PrinterAddress& address, platform::Services& services) {
     board->Started(index);
     return (*work)(index, address, services);
   };
+  FleetOptions fleet;
+  const Concurrency concurrency =
+      ChooseConcurrency(printers.size(), options.jobs, ReadSystemLimits());
+  if (!concurrency.notice.empty()) board->Write(env.err, "pelliset: " + concurrency.notice + "\n");
+  fleet.jobs = concurrency.jobs;
+  fleet.timeout_ms = options.timeout_ms.value_or(0);
+  fleet.interrupted = env.interrupted;
+  fleet.notice = [&](const std::string& text) {
+    board->Write(env.err, "pelliset: " + text + "\n");
+  };
   const std::vector<PrinterOutcome> outcomes =
-      RunFleet(printers, options.jobs.value_or(kDefaultJobs), env.make_services, with_start, done);
-  const bool all_ok =
-      std::all_of(outcomes.begin(), outcomes.end(), [](const PrinterOutcome& o) { return o.ok; });
-  if (!all_ok && !options.json && printers.size() > 1) {
-    const auto failed = std::count_if(outcomes.begin(), outcomes.end(),
-                                      [](const PrinterOutcome& o) { return !o.ok; });
-    env.err << "pelliset: " << failed << " of " << printers.size() << " printers failed\n";
+      RunFleet(printers, fleet, env.make_services, with_start, done);
+
+  std::vector<std::string> addresses;
+  addresses.reserve(printers.size());
+  for (const PrinterAddress& p : printers) addresses.push_back(p.text);
+  const RunSummary summary = Summarize(addresses, outcomes);
+  if (options.json && options.summary) {
+    env.out << SummaryJson(summary);
+  } else if (!options.json && printers.size() > 1) {
+    env.err << "pelliset: " << SummaryLine(summary) << "\n";
   }
-  return all_ok ? kExitOk : kExitPrinterFailed;
+  if (summary.interrupted + summary.not_run > 0) return kExitInterrupted;
+  return summary.ok == summary.printers ? kExitOk : kExitPrinterFailed;
 }
 
 }  // namespace

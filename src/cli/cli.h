@@ -3,6 +3,7 @@
 // pelliset as a function: the arguments in, the exit status out, the printers reached through the
 // environment's services (real devices in the program, virtual printers in tests).
 
+#include <atomic>
 #include <istream>
 #include <ostream>
 #include <string>
@@ -20,6 +21,8 @@ inline constexpr int kExitUsage = 2;          // refused before any printer was 
 // Standard output could not be written (a full disk, a reader that went away); whatever the
 // printers did, the output a script relies on is incomplete.
 inline constexpr int kExitOutputFailed = 3;
+// Ctrl-C or SIGTERM stopped the run (as shells report a program ended by Ctrl-C).
+inline constexpr int kExitInterrupted = 130;
 
 struct CliEnvironment {
   std::ostream& out;
@@ -31,6 +34,8 @@ struct CliEnvironment {
   PrinterServicesFactory make_services = MakeRealPrinterServices;
   // Where COMn names are mapped to devices, as the dialog programs map them; null: no mapping.
   platform::Registry* port_registry = nullptr;
+  // Set when the user asks the run to stop (Ctrl-C); null: never.
+  const std::atomic<bool>* interrupted = nullptr;
   // Where discover looks for local devices.
   std::string dev_root = "/dev";
   std::string sysfs_root = "/sys";

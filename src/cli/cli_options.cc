@@ -4,6 +4,7 @@
 #include <set>
 #include <string_view>
 
+#include "cli/fleet.h"
 #include "platform/system/command_line.h"
 
 namespace cli {
@@ -34,8 +35,18 @@ constexpr platform::OptionRule kOptions[] = {
     {"--printer", "-p", true},    {"--printers", "", true}, {"--jobs", "-j", true},
     {"--format", "", true},       {"--output", "-o", true}, {"--key", "-k", true},
     {"--brightness", "", true},   {"--scan", "", true},     {"--scan-port", "", true},
-    {"--scan-timeout", "", true}, {"--full", "", false},
+    {"--scan-timeout", "", true}, {"--full", "", false},    {"--timeout", "", true},
+    {"--summary", "", false},
 };
+
+// Seconds with up to three decimals ("2", "0.5", "13.25") as milliseconds, in [low, high].
+std::optional<uint64_t> SecondsAsMs(const std::string& text, double low, double high) {
+  double seconds = 0;
+  const char* end = text.data() + text.size();
+  const auto [ptr, ec] = std::from_chars(text.data(), end, seconds, std::chars_format::fixed);
+  if (ec != std::errc() || ptr != end || !(seconds >= low && seconds <= high)) return std::nullopt;
+  return static_cast<uint64_t>(seconds * 1000 + 0.5);
+}
 
 }  // namespace
 
@@ -78,9 +89,15 @@ bool ParseCliOptions(const std::vector<std::string>& args, CliOptions* options,
     } else if (name == "--printers") {
       parsed.printer_files.push_back(v);
     } else if (name == "--jobs") {
-      const auto n = Number<size_t>(v, 1, 1000);
-      if (!n) return bad("a number of printers at once, 1 to 1000");
+      const auto n = Number<size_t>(v, 1, kMaxJobs);
+      if (!n) return bad("a number of printers at once, 1 to " + std::to_string(kMaxJobs));
       parsed.jobs = *n;
+    } else if (name == "--timeout") {
+      const auto ms = SecondsAsMs(v, 0.1, 86400);
+      if (!ms) return bad("seconds, 0.1 to 86400 (decimals allowed)");
+      parsed.timeout_ms = *ms;
+    } else if (name == "--summary") {
+      parsed.summary = true;
     } else if (name == "--format") {
       if (v != "ini" && v != "json") return bad("ini or json");
       parsed.format = v;
@@ -156,11 +173,16 @@ std::string UsageText() {
          "                       serial:/dev/ttyUSB0?baud=115200&parity=none&flow=dtr,\n"
          "                       bt:/dev/rfcomm0, COM3\n"
          "      --printers FILE  one address a line, # comments (FILE - is standard input)\n"
-         "  -j, --jobs N         printers worked on at once (default 32)\n"
+         "  -j, --jobs N         printers worked on at once (default: all of them, as far as\n"
+         "                       open files, threads and memory allow; at most 100000)\n"
+         "      --timeout S      each printer's time limit in seconds (decimals allowed); a\n"
+         "                       printer that passes it fails and its link is closed\n"
          "\n"
          "Output:\n"
          "      --json           one JSON object a line per printer (address, result, changed,\n"
          "                       message, duration, and the command's own fields)\n"
+         "      --summary        with --json: a last line {\"summary\": {counts, slowest}}\n"
+         "                       (the table's summary always goes to standard error)\n"
          "  -q, --quiet          no progress on standard error\n"
          "  -y, --yes            confirm a command that replaces what the printer holds\n"
          "  -n, --dry-run        settings set: show the differences, write nothing\n"
@@ -170,7 +192,10 @@ std::string UsageText() {
          "\n"
          "Exit status: 0 when every printer succeeded, 1 when any failed, 2 for a usage error\n"
          "or input refused before any printer was contacted, 3 when standard output could not\n"
-         "be written (without a message when the reader closed the pipe).\n";
+         "be written (without a message when the reader closed the pipe), 130 when Ctrl-C or\n"
+         "SIGTERM stopped the run: printers under way stop after their current step (a\n"
+         "settings write leaves setting mode), the rest are not run; a second Ctrl-C ends at\n"
+         "once.\n";
 }
 
 }  // namespace cli

@@ -19,8 +19,10 @@ struct CliOptions {
   std::vector<std::string> arguments;      // what follows the command words
   std::vector<std::string> printers;       // --printer, in order
   std::vector<std::string> printer_files;  // --printers
-  std::optional<size_t> jobs;              // -j
+  std::optional<size_t> jobs;              // -j; nullopt: every printer at once
+  std::optional<uint64_t> timeout_ms;      // --timeout, each printer's time limit
   bool json = false;
+  bool summary = false;  // --summary: a last JSON line with the counts
   bool quiet = false;
   bool yes = false;
   bool dry_run = false;

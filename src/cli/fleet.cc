@@ -1,50 +1,123 @@
 #include "cli/fleet.h"
 
 #include <algorithm>
-#include <atomic>
 #include <exception>
+#include <memory>
 #include <string>
-#include <system_error>
-#include <thread>
+
+#include "platform/system/sized_thread.h"
 
 namespace cli {
+namespace {
 
-std::vector<PrinterOutcome> RunFleet(const std::vector<PrinterAddress>& printers, size_t jobs,
+// One printer's stop: the run's interrupt, or its own time limit on its own clock. Remembers which
+// of them the work saw, so that its outcome can say why it ended.
+class PrinterStop : public platform::StopSignal {
+ public:
+  enum class Reason { kNone, kInterrupted, kTimedOut };
+
+  PrinterStop(platform::Clock& clock, const FleetOptions& options)
+      : clock_(clock), options_(options), start_(clock.TickCount()) {}
+
+  bool StopRequested() override {
+    if (options_.interrupted != nullptr && options_.interrupted->load()) {
+      reason_ = Reason::kInterrupted;
+    } else if (options_.timeout_ms > 0 && clock_.TickCount() - start_ >= options_.timeout_ms) {
+      reason_ = Reason::kTimedOut;
+    }
+    return reason_ != Reason::kNone;
+  }
+  Reason reason() const { return reason_; }
+  uint32_t start() const { return start_; }
+
+ private:
+  platform::Clock& clock_;
+  const FleetOptions& options_;
+  uint32_t start_;
+  Reason reason_ = Reason::kNone;
+};
+
+// "2.5" for 2500 ms: the limit as the user wrote it.
+std::string LimitText(uint64_t ms) {
+  std::string text = std::to_string(ms / 1000);
+  if (ms % 1000 != 0) {
+    std::string fraction = std::to_string(1000 + ms % 1000).substr(1);
+    while (fraction.back() == '0') fraction.pop_back();
+    text += "." + fraction;
+  }
+  return text;
+}
+
+// What the work said after a stop, after the reason.
+std::string WithNote(std::string head, const std::string& note) {
+  return note.empty() ? head : head + "; " + note;
+}
+
+PrinterOutcome RunOne(size_t index, const PrinterAddress& address, const FleetOptions& options,
+                      const PrinterServicesFactory& make_services, const PrinterWork& work) {
+  PrinterOutcome outcome;
+  if (options.interrupted != nullptr && options.interrupted->load()) {
+    outcome.halt = Halt::kNotRun;
+    outcome.message = "not run: interrupted before this printer was started";
+    return outcome;
+  }
+  std::unique_ptr<PrinterServices> services = make_services(address);
+  platform::Clock& clock = services->services().clock;
+  PrinterStop stop(clock, options);
+  clock.SetStopSignal(&stop);
+  try {
+    outcome = work(index, address, services->services());
+  } catch (const std::exception& e) {
+    // One printer's trouble (memory, most likely) must not end the others' work midway.
+    outcome = PrinterOutcome{};
+    outcome.message = std::string("internal error: ") + e.what();
+  }
+  clock.SetStopSignal(nullptr);
+  outcome.duration_ms = clock.TickCount() - stop.start();
+  if (outcome.ok) return outcome;
+  // The work has closed its link by now; only the words are left to say.
+  if (stop.reason() == PrinterStop::Reason::kInterrupted) {
+    outcome.halt = Halt::kInterrupted;
+    outcome.message = WithNote("interrupted", outcome.message);
+  } else if (stop.reason() == PrinterStop::Reason::kTimedOut) {
+    outcome.message = WithNote("no result within " + LimitText(options.timeout_ms) +
+                                   " s (--timeout); stopped and the link closed",
+                               outcome.message);
+  }
+  return outcome;
+}
+
+}  // namespace
+
+std::vector<PrinterOutcome> RunFleet(const std::vector<PrinterAddress>& printers,
+                                     const FleetOptions& options,
                                      const PrinterServicesFactory& make_services,
                                      const PrinterWork& work, const OutcomeSink& done) {
   std::vector<PrinterOutcome> outcomes(printers.size());
   std::atomic<size_t> next{0};
   auto worker = [&]() {
     for (size_t i = next++; i < printers.size(); i = next++) {
-      std::unique_ptr<PrinterServices> services = make_services(printers[i]);
-      platform::Clock& clock = services->services().clock;
-      const uint32_t start = clock.TickCount();
-      PrinterOutcome outcome;
-      try {
-        outcome = work(i, printers[i], services->services());
-      } catch (const std::exception& e) {
-        // One printer's trouble (memory, most likely) must not end the others' work midway.
-        outcome = PrinterOutcome{};
-        outcome.message = std::string("internal error: ") + e.what();
-      }
-      outcome.duration_ms = clock.TickCount() - start;
+      PrinterOutcome outcome = RunOne(i, printers[i], options, make_services, work);
       if (done) done(i, outcome);
       outcomes[i] = std::move(outcome);
     }
   };
-  const size_t threads = std::clamp<size_t>(jobs, 1, std::max<size_t>(printers.size(), 1));
-  if (threads == 1) {
-    worker();
-    return outcomes;
+  // The calling thread works too, so a system that gives no thread at all still runs the list.
+  const size_t wanted = std::clamp<size_t>(options.jobs, 1, std::max<size_t>(printers.size(), 1));
+  std::vector<std::unique_ptr<platform::SizedThread>> pool;
+  pool.reserve(wanted - 1);
+  std::string error;
+  while (pool.size() + 1 < wanted) {
+    auto thread = platform::SizedThread::Start(options.stack_bytes, worker, &error);
+    if (!thread) break;
+    pool.push_back(std::move(thread));
   }
-  std::vector<std::jthread> pool;
-  pool.reserve(threads);
-  try {
-    for (size_t t = 0; t < threads; ++t) pool.emplace_back(worker);
-  } catch (const std::system_error&) {
-    // The system gave fewer threads than asked: the ones started share the printers out.
-    if (pool.empty()) worker();
+  if (pool.size() + 1 < wanted && options.notice) {
+    options.notice("the system gave " + std::to_string(pool.size() + 1) + " threads of the " +
+                   std::to_string(wanted) + " asked for (" + error + "); the printers are worked " +
+                   std::to_string(pool.size() + 1) + " at a time");
   }
+  worker();
   pool.clear();  // joins
   return outcomes;
 }

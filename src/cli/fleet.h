@@ -1,10 +1,14 @@
 #pragma once
 
-// Runs one command at many printers side by side: a bounded number of worker threads, each
+// Runs one command at many printers side by side: one thread per printer being worked on, each
 // printer on its own services and its own link, each outcome reported as soon as it is known.
+// A per-printer time limit and an interrupt end a printer's work between two of its steps.
 
+#include <atomic>
 #include <cstddef>
+#include <cstdint>
 #include <functional>
+#include <string>
 #include <vector>
 
 #include "cli/outcome.h"
@@ -18,14 +22,40 @@ using PrinterWork = std::function<PrinterOutcome(size_t index, const PrinterAddr
                                                  platform::Services& services)>;
 using OutcomeSink = std::function<void(size_t index, const PrinterOutcome& outcome)>;
 
-// Runs `work` at every printer, at most `jobs` at a time (at least one); the outcomes in list
-// order. `done` is called from the worker thread that finished the printer. The duration of each
-// outcome is measured on that printer's clock.
-std::vector<PrinterOutcome> RunFleet(const std::vector<PrinterAddress>& printers, size_t jobs,
+// The stack of each printer's thread. The deepest work at a printer (a settings transfer, an NV
+// download with its conversion) uses under 64 KiB; the sanitizers' instrumented frames need
+// several times that.
+#if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
+inline constexpr size_t kPrinterStackBytes = 4 << 20;
+#else
+inline constexpr size_t kPrinterStackBytes = 256 << 10;
+#endif
+
+struct FleetOptions {
+  // Printers worked on at once (at least one; the calling thread is one of them).
+  size_t jobs = 1;
+  // Each printer's time limit, counted on its clock from its start; 0: none.
+  uint64_t timeout_ms = 0;
+  // Set (from a signal handler or another thread) to stop: printers under way stop after their
+  // current step, printers not started are not run. May be null.
+  const std::atomic<bool>* interrupted = nullptr;
+  size_t stack_bytes = kPrinterStackBytes;
+  // Told when the system gave fewer threads than `jobs`: the printers then share the ones it
+  // gave, none is left unrun.
+  std::function<void(const std::string& text)> notice;
+};
+
+// Runs `work` at every printer, at most `options.jobs` at a time; the outcomes in list order.
+// `done` is called from the thread that finished the printer. The duration of each outcome is
+// measured on that printer's clock. A printer stopped by its time limit has failed with "no
+// result within S s"; one stopped by an interrupt is Halt::kInterrupted, one never started
+// Halt::kNotRun. Work that ended ok before it saw the stop stays ok.
+std::vector<PrinterOutcome> RunFleet(const std::vector<PrinterAddress>& printers,
+                                     const FleetOptions& options,
                                      const PrinterServicesFactory& make_services,
                                      const PrinterWork& work, const OutcomeSink& done);
 
-// The default number of printers worked on at once.
-inline constexpr size_t kDefaultJobs = 32;
+// The most printers worked on at once that -j accepts.
+inline constexpr size_t kMaxJobs = 100000;
 
 }  // namespace cli

@@ -10,8 +10,16 @@
 
 namespace cli {
 
+// Why a printer's work ended before its end other than by failing; a halted printer is not ok.
+enum class Halt {
+  kNone,
+  kInterrupted,  // stopped by Ctrl-C or SIGTERM between two steps
+  kNotRun,       // never contacted: the run was interrupted first
+};
+
 struct PrinterOutcome {
   bool ok = false;
+  Halt halt = Halt::kNone;
   // Whether the printer's stored state changed; unset for commands that only read.
   std::optional<bool> changed;
   // One summary ("unchanged", "3 settings written") or the failure: the message the dialogs show,

@@ -9,6 +9,7 @@
 #include "platform/registry/file_registry.h"
 #include "platform/system/console.h"
 #include "platform/system/fd_output.h"
+#include "platform/system/interrupts.h"
 
 int main(int argc, char** argv) {
   // A printer that drops its connection must fail that printer, not end the program; a closed
@@ -22,5 +23,9 @@ int main(int argc, char** argv) {
   environment.in = &std::cin;
   environment.err_is_terminal = platform::ClassifyFd(2) == platform::FdKind::kTerminal;
   environment.port_registry = &registry;
+  environment.interrupted = &platform::WatchInterrupts(
+      "\npelliset: stopping after the current steps (printers in setting mode leave it); "
+      "Ctrl-C again to end at once\n",
+      cli::kExitInterrupted);
   return cli::RunCli(args, environment);
 }

@@ -24,6 +24,7 @@ ProgressBoard::ProgressBoard(std::ostream& err, bool enabled, size_t printers)
 void ProgressBoard::Started(size_t printer) {
   if (!enabled_ || printer >= rows_.size()) return;
   std::lock_guard lock(mutex_);
+  if (!rows_[printer].running) ++running_;
   rows_[printer].running = true;
   DrawLocked(false);
 }
@@ -42,13 +43,15 @@ void ProgressBoard::Finished(size_t printer, bool ok) {
   Row& row = rows_[printer];
   if (row.done) return;
   row.done = true;
+  if (row.running) --running_;
   row.running = false;
   ++finished_;
   if (!ok) ++failed_;
   if (finished_ == rows_.size()) {
     ClearLocked();
   } else {
-    DrawLocked(true);
+    // Thousands of printers finish within moments of each other: at most ten draws a second.
+    DrawLocked(false);
   }
 }
 
@@ -61,11 +64,9 @@ void ProgressBoard::Write(std::ostream& out, const std::string& text) {
 
 std::string ProgressBoard::Line() const {
   if (rows_.size() == 1) return Bar(rows_[0].percent) + " " + rows_[0].stage;
-  size_t running = 0;
-  for (const Row& row : rows_) running += row.running ? 1 : 0;
   const int percent = static_cast<int>(finished_ * 100 / std::max<size_t>(rows_.size(), 1));
   std::string line = Bar(percent) + " " + std::to_string(finished_) + "/" +
-                     std::to_string(rows_.size()) + " printers done, " + std::to_string(running) +
+                     std::to_string(rows_.size()) + " printers done, " + std::to_string(running_) +
                      " running";
   if (failed_ > 0) line += ", " + std::to_string(failed_) + " failed";
   return line;

@@ -45,6 +45,7 @@ class ProgressBoard {
   std::ostream& err_;
   bool enabled_;
   std::vector<Row> rows_;
+  size_t running_ = 0;
   size_t finished_ = 0;
   size_t failed_ = 0;
   size_t drawn_width_ = 0;

@@ -3,6 +3,8 @@
 // pelliset run in-process against virtual printers, one per address, in virtual time: what a run
 // printed, its exit status, and every byte each printer received.
 
+#include <atomic>
+#include <functional>
 #include <map>
 #include <memory>
 #include <sstream>
@@ -28,10 +30,17 @@ class CliRig {
     err_.str("");
     cli::CliEnvironment environment{out_, err_};
     environment.make_services = [this](const cli::PrinterAddress& address) {
+      if (before_start) before_start(address.text);
       return std::make_unique<Borrowed>(Lookup(address.text));
     };
+    environment.interrupted = &interrupted;
     return cli::RunCli(args, environment);
   }
+
+  // Called on the fleet's thread as each printer starts, before its services are made.
+  std::function<void(const std::string& address)> before_start;
+  // Ctrl-C, as the program's signal handler sets it.
+  std::atomic<bool> interrupted{false};
 
   std::string out() const { return out_.str(); }
   std::string err() const { return err_.str(); }

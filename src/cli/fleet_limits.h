@@ -1,0 +1,44 @@
+#pragma once
+
+// How many printers to work on at once: every printer of the list (or -j N), as far as the
+// system's open files, threads and memory allow. When they allow fewer, fewer are worked on at a
+// time, and a notice says what was needed, what the system allows and how to change it.
+
+#include <cstddef>
+#include <cstdint>
+#include <optional>
+#include <string>
+
+namespace cli {
+
+struct SystemLimits {
+  uint64_t open_files = 0;       // the soft limit, after raising it to the hard one
+  uint64_t open_files_hard = 0;  // the hard limit
+  uint64_t files_in_use = 0;
+  std::optional<uint64_t> threads;       // more threads this process may start
+  std::optional<uint64_t> memory_bytes;  // memory available
+};
+
+// Raises the soft limit of open files to the hard one and reads the limits.
+SystemLimits ReadSystemLimits();
+
+// Open files one printer's link may take (a socket or device, and one spare for a second open
+// while the first closes).
+inline constexpr uint64_t kFilesPerPrinter = 2;
+// Files the program itself keeps open besides the printers' (outputs, the printers file, a
+// settings file, the logs of the libraries).
+inline constexpr uint64_t kFilesReserved = 32;
+// Memory one printer under way takes at most: its thread's stack as used, its services, its
+// session and its outcome, measured at about 40 KiB with room to spare.
+inline constexpr uint64_t kMemoryPerPrinter = 256 << 10;
+
+struct Concurrency {
+  size_t jobs = 1;
+  std::string notice;  // empty when nothing was lowered
+};
+
+// `requested` is -j (nullopt: every printer at once).
+Concurrency ChooseConcurrency(size_t printers, std::optional<size_t> requested,
+                              const SystemLimits& limits);
+
+}  // namespace cli

@@ -1,0 +1,189 @@
+// A fleet run: table lines in list order and the summary after them, the per-printer time limit,
+// an interrupt that leaves no printer in setting mode, and fewer printers at once where the
+// system allows fewer.
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <nlohmann/json.hpp>
+#include <sstream>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "cli/fleet_limits.h"
+#include "cli_rig.h"
+
+namespace {
+
+using clitest::CliRig;
+
+constexpr uint8_t kPrintSwitch = 1;
+constexpr uint8_t kDensity100 = 0b00001100;
+constexpr uint8_t kDensity150 = 0b00000011;
+
+std::string Address(int i) { return "tcp://127.0.0." + std::to_string(i) + ":9100"; }
+
+std::vector<std::string> Lines(const std::string& text) {
+  std::vector<std::string> lines;
+  std::istringstream in(text);
+  for (std::string line; std::getline(in, line);) lines.push_back(line);
+  return lines;
+}
+
+TEST(CliFleet, TableFollowsTheListAndTheSummaryCountsEveryPrinter) {
+  CliRig rig;
+  std::vector<std::string> args = {"settings", "set", "print.density=150%"};
+  for (int i = 1; i <= 4; ++i) args.insert(args.end(), {"-p", Address(i)});
+  for (int i : {1, 4}) rig.Printer(Address(i)).model.state().switches[kPrintSwitch] = kDensity100;
+  rig.Printer(Address(1)).model.faults().extra_delay_ms = 300;  // the slowest by far
+  rig.Printer(Address(2)).model.state().switches[kPrintSwitch] = kDensity150;
+  rig.Printer(Address(3)).model.faults().silent = true;
+  // The first printer starts late, so it finishes last: its line must still come first.
+  rig.before_start = [](const std::string& address) {
+    if (address == Address(1)) std::this_thread::sleep_for(std::chrono::milliseconds(300));
+  };
+  EXPECT_EQ(rig.Run(args), 1);
+  const std::vector<std::string> lines = Lines(rig.out());
+  // The header, 4 printers, the change under each of the two that changed.
+  ASSERT_EQ(lines.size(), 7u) << rig.out();
+  EXPECT_EQ(lines[1].rfind(Address(1) + " ok", 0), 0u) << rig.out();
+  EXPECT_EQ(lines[2], "    print.density: 100% -> 150%") << rig.out();
+  EXPECT_EQ(lines[3].rfind(Address(2) + " ok", 0), 0u) << rig.out();
+  EXPECT_EQ(lines[4].rfind(Address(3) + " failed", 0), 0u) << rig.out();
+  EXPECT_EQ(lines[5].rfind(Address(4) + " ok", 0), 0u) << rig.out();
+  EXPECT_EQ(
+      rig.err().rfind(
+          "pelliset: 3 ok (2 changed, 1 unchanged), 1 failed; slowest: " + Address(1) + " ", 0),
+      0u)
+      << rig.err();
+
+  args.insert(args.end(), {"--json", "--summary"});
+  EXPECT_EQ(rig.Run(args), 1);
+  const std::vector<std::string> json = Lines(rig.out());
+  ASSERT_EQ(json.size(), 5u) << rig.out();
+  const nlohmann::json summary = nlohmann::json::parse(json.back())["summary"];
+  EXPECT_EQ(summary["printers"], 4);
+  EXPECT_EQ(summary["ok"], 3);
+  EXPECT_EQ(summary["changed"], 0);  // the second run finds every reachable printer at 150%
+  EXPECT_EQ(summary["unchanged"], 3);
+  EXPECT_EQ(summary["failed"], 1);
+  EXPECT_EQ(summary["not_run"], 0);
+  ASSERT_EQ(summary["slowest"].size(), 3u);
+  EXPECT_EQ(summary["slowest"][0]["address"], Address(1));
+  EXPECT_GT(summary["slowest"][0]["seconds"], summary["slowest"][1]["seconds"]);
+  EXPECT_EQ(rig.Run({"--summary", "-p", Address(4), "identify"}), 2);
+}
+
+TEST(CliFleet, APrinterPastItsTimeLimitFailsAndLeavesSettingModeWhileTheOthersFinish) {
+  CliRig rig;
+  fakes::SimServices& slow = rig.Printer(Address(1));
+  slow.model.faults().extra_delay_ms = 600;
+  rig.Printer(Address(2));
+  EXPECT_EQ(rig.Run({"--json", "--timeout", "17.5", "-p", Address(1), "-p", Address(2), "settings",
+                     "set", "print.density=150%"}),
+            1);
+  const std::vector<std::string> lines = Lines(rig.out());
+  ASSERT_EQ(lines.size(), 2u) << rig.out();
+  for (const std::string& text : lines) {
+    const nlohmann::json line = nlohmann::json::parse(text);
+    SCOPED_TRACE(text);
+    if (line["address"] == Address(2)) {
+      EXPECT_EQ(line["result"], "ok");
+      continue;
+    }
+    EXPECT_EQ(line["result"], "failed");
+    const std::string message = line["message"];
+    EXPECT_EQ(message.rfind("no result within 17.5 s (--timeout)", 0), 0u);
+    // Stopped between steps: past the limit by one step at most, never by the rest of the work.
+    EXPECT_GE(line["duration"], 17.5);
+    EXPECT_LT(line["duration"], 17.5 + 3.0);
+  }
+  EXPECT_FALSE(slow.model.state().setting_mode);
+  EXPECT_EQ(slow.devices.line().open_transports, 0);
+}
+
+// Ctrl-C while the first printer is in setting mode; one printer at a time, so two wait.
+TEST(CliFleet, AnInterruptLeavesSettingModeAndRunsNoMorePrinters) {
+  CliRig rig;
+  fakes::SimServices& first = rig.Printer(Address(1));
+  first.model.state().switches[kPrintSwitch] = kDensity100;
+  struct Watch : platform::IdleHook {
+    fakes::SimServices* printer;
+    std::atomic<bool>* interrupted;
+    void OnIdle() override {
+      if (printer->model.state().setting_mode) interrupted->store(true);
+    }
+  } watch;
+  watch.printer = &first;
+  watch.interrupted = &rig.interrupted;
+  first.clock.SetIdleHook(&watch);
+  rig.Printer(Address(2));
+  rig.Printer(Address(3));
+  EXPECT_EQ(rig.Run({"-j", "1", "-p", Address(1), "-p", Address(2), "-p", Address(3), "settings",
+                     "set", "print.density=150%"}),
+            130);
+  first.clock.SetIdleHook(nullptr);
+
+  EXPECT_FALSE(first.model.state().setting_mode);
+  EXPECT_EQ(first.model.state().switches[kPrintSwitch], kDensity100) << "nothing was written";
+  EXPECT_TRUE(rig.Received(Address(2)).empty());
+  EXPECT_TRUE(rig.Received(Address(3)).empty());
+  const std::vector<std::string> lines = Lines(rig.out());
+  ASSERT_EQ(lines.size(), 5u) << rig.out();
+  EXPECT_EQ(lines[1].rfind(Address(1) + " interrupted", 0), 0u) << rig.out();
+  EXPECT_NE(lines[1].find("told to leave setting mode"), std::string::npos) << rig.out();
+  EXPECT_EQ(lines[3].rfind(Address(2) + " not run", 0), 0u) << rig.out();
+  EXPECT_EQ(lines[4].rfind(Address(3) + " not run", 0), 0u) << rig.out();
+  EXPECT_EQ(
+      rig.err().rfind(
+          "pelliset: 0 ok, 0 failed, 1 interrupted, 2 not run; slowest: " + Address(1) + " ", 0),
+      0u)
+      << rig.err();
+}
+
+TEST(FleetLimits, FewerAtOnceWithANoticeWhereTheSystemAllowsFewer) {
+  const uint64_t gib = uint64_t{1} << 30;
+  struct Case {
+    const char* name;
+    size_t printers;
+    std::optional<size_t> jobs;
+    cli::SystemLimits limits;
+    size_t expected_jobs;
+    std::string notice;
+  };
+  const Case cases[] = {
+      {"every printer at once", 10000, std::nullopt, {65536, 65536, 5, 50000, 16 * gib}, 10000, ""},
+      {"-j chooses fewer", 10000, 100, {1024, 1024, 5, 50000, 16 * gib}, 100, ""},
+      {"open files",
+       10000,
+       std::nullopt,
+       {1024, 4096, 4, 50000, 16 * gib},
+       494,
+       "working 494 printers at a time, not 10000: that many need about 20036 open files and the "
+       "system allows this program 1024; raise it with `ulimit -n 20036` (above the hard limit "
+       "of 4096, which an administrator sets), or choose fewer with -j"},
+      {"threads",
+       5000,
+       std::nullopt,
+       {65536, 65536, 4, 3000, 16 * gib},
+       3000,
+       "working 3000 printers at a time, not 5000: that many need a thread each and the system "
+       "allows 3000 more (ulimit -u, /proc/sys/kernel/threads-max), or choose fewer with -j"},
+      {"memory",
+       5000,
+       std::nullopt,
+       {65536, 65536, 4, 50000, gib / 2},
+       2048,
+       "working 2048 printers at a time, not 5000: that many need about 1250 MiB of memory and "
+       "512 MiB are available, or choose fewer with -j"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    const cli::Concurrency chosen = cli::ChooseConcurrency(c.printers, c.jobs, c.limits);
+    EXPECT_EQ(chosen.jobs, c.expected_jobs);
+    EXPECT_EQ(chosen.notice, c.notice);
+  }
+}
+
+}  // namespace
