@@ -33,7 +33,8 @@ std::vector<std::string> Lines(const std::string& text) {
 
 TEST(CliFleet, TableFollowsTheListAndTheSummaryCountsEveryPrinter) {
   CliRig rig;
-  std::vector<std::string> args = {"settings", "set", "print.density=150%"};
+  // --full: the whole record read and written, a long job for the delay to add up over.
+  std::vector<std::string> args = {"settings", "set", "--full", "print.density=150%"};
   for (int i = 1; i <= 4; ++i) args.insert(args.end(), {"-p", Address(i)});
   for (int i : {1, 4}) rig.Printer(Address(i)).model.state().switches[kPrintSwitch] = kDensity100;
   rig.Printer(Address(1)).model.faults().extra_delay_ms = 300;  // the slowest by far
@@ -81,7 +82,7 @@ TEST(CliFleet, APrinterPastItsTimeLimitFailsAndLeavesSettingModeWhileTheOthersFi
   slow.model.faults().extra_delay_ms = 600;
   rig.Printer(Address(2));
   EXPECT_EQ(rig.Run({"--json", "--timeout", "17.5", "-p", Address(1), "-p", Address(2), "settings",
-                     "set", "print.density=150%"}),
+                     "set", "--full", "print.density=150%"}),
             1);
   const std::vector<std::string> lines = Lines(rig.out());
   ASSERT_EQ(lines.size(), 2u) << rig.out();
