@@ -124,6 +124,8 @@ bool CheckOptionsApply(const CliOptions& o, std::string* error) {
       {!o.output_dir.empty(), "--output", c == "settings get"},
       {!o.keys.empty(), "--key", c == "logo add"},
       {o.brightness.has_value(), "--brightness", c == "logo add"},
+      {o.replace, "--replace", c == "logo add"},
+      {o.missing_ok, "--missing-ok", c == "logo delete"},
       {!o.scans.empty(), "--scan", c == "discover"},
       {o.timeout_ms.has_value(), "--timeout", c != "discover"},
       {o.scan_port.has_value(), "--scan-port", c == "discover"},

@@ -36,7 +36,7 @@ constexpr platform::OptionRule kOptions[] = {
     {"--format", "", true},       {"--output", "-o", true}, {"--key", "-k", true},
     {"--brightness", "", true},   {"--scan", "", true},     {"--scan-port", "", true},
     {"--scan-timeout", "", true}, {"--full", "", false},    {"--timeout", "", true},
-    {"--summary", "", false},
+    {"--summary", "", false},     {"--replace", "", false}, {"--missing-ok", "", false},
 };
 
 // Seconds with up to three decimals ("2", "0.5", "13.25") as milliseconds, in [low, high].
@@ -109,6 +109,10 @@ bool ParseCliOptions(const std::vector<std::string>& args, CliOptions* options,
       const auto n = Number<int>(v, 0, 100);
       if (!n) return bad("0 to 100");
       parsed.brightness = *n;
+    } else if (name == "--replace") {
+      parsed.replace = true;
+    } else if (name == "--missing-ok") {
+      parsed.missing_ok = true;
     } else if (name == "--scan") {
       parsed.scans.push_back(v);
     } else if (name == "--scan-port") {
@@ -161,9 +165,13 @@ std::string UsageText() {
          "                                the items the keys live in, --full every one\n"
          "  settings default --yes        restore the factory settings\n"
          "  logo list                     the key codes of the stored NV images\n"
-         "  logo add FILE... [--key KC]... [--brightness 0-100]\n"
-         "                                store BMP files as NV images\n"
-         "  logo print KC | logo delete KC | logo delete-all --yes\n"
+         "  logo add FILE... [--key KC]... [--brightness 0-100] [--replace]\n"
+         "                                store BMP files as NV images (--replace: over\n"
+         "                                the images held under the --key codes)\n"
+         "  logo delete KC [--missing-ok]\n"
+         "                                delete one image (--missing-ok: a code the\n"
+         "                                printer does not hold is no failure)\n"
+         "  logo print KC | logo delete-all --yes\n"
          "  firmware FILE --yes           send a firmware file\n"
          "  discover [--scan CIDR] [--scan-port P] [--scan-timeout MS]\n"
          "                                USB, serial and Bluetooth devices; printers on TCP/IP\n"

@@ -33,6 +33,8 @@ struct CliOptions {
   std::string output_dir;          // settings get
   std::vector<std::string> keys;   // logo add --key, in order
   std::optional<int> brightness;   // logo add
+  bool replace = false;            // logo add: a key code held is replaced
+  bool missing_ok = false;         // logo delete: a key code not held is no failure
   std::vector<std::string> scans;  // discover --scan
   std::optional<uint16_t> scan_port;
   std::optional<uint32_t> scan_timeout_ms;

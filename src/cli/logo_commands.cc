@@ -32,6 +32,7 @@ struct LogoBatch {
   std::vector<std::string> paths;
   std::vector<std::string> keys;  // empty: chosen automatically
   int brightness = 0;
+  bool replace = false;  // a key code the printer holds is deleted first, not refused
 };
 
 bool CheckLogoBatch(const LogoBatch& batch, std::string* error) {
@@ -69,13 +70,32 @@ PrinterOutcome AddLogos(PrinterSession& session, const LogoBatch& batch) {
   // As the NV manager opens: the key codes the printer holds first.
   if (!session.RunJob(nv::NvJobCode::kReadKeyCodes, "", &outcome.message)) return outcome;
   const std::vector<std::string> held = nv.key_codes();
+  std::vector<std::string> replaced;
   for (size_t i = 0; i < batch.keys.size(); ++i) {
     const std::vector<std::string> earlier(batch.keys.begin(), batch.keys.begin() + i);
-    if (nv::CheckKeyCode(batch.keys[i], held, earlier) == nv::KeyCodeCheck::kExists) {
+    if (nv::CheckKeyCode(batch.keys[i], held, earlier) != nv::KeyCodeCheck::kExists) continue;
+    if (!batch.replace) {
       outcome.message = "Exists address! (" + batch.keys[i] + " is held by the printer)";
       return outcome;
     }
+    replaced.push_back(batch.keys[i]);
   }
+  // The old images go first, so the new ones never depend on how a printer treats a define
+  // under a code it holds, and the area has their room back.
+  for (size_t i = 0; i < replaced.size(); ++i) {
+    if (!session.RunJob(nv::NvJobCode::kDeleteImage, replaced[i], &outcome.message)) {
+      if (i > 0) {
+        outcome.changed = true;
+        outcome.message += "\nalready deleted: " + Joined({replaced.begin(), replaced.begin() + i});
+      }
+      return outcome;
+    }
+  }
+  const auto with_replaced = [&](PrinterOutcome& o) {
+    if (replaced.empty()) return;
+    o.changed = true;  // the old images are gone whatever happens next
+    o.data["replaced"] = replaced;
+  };
   nv.ClearImageEntries();
   for (size_t i = 0; i < batch.paths.size(); ++i) {
     int status = nv::CCommonNv::kStatusOk;
@@ -84,6 +104,7 @@ PrinterOutcome AddLogos(PrinterSession& session, const LogoBatch& batch) {
     if (!entry || nv.AddImageEntry(std::move(entry)) != protocol::kResultOk) {
       outcome.message =
           entry ? "the images do not fit the printer's NV image area" : nv.load_error();
+      with_replaced(outcome);
       return outcome;
     }
   }
@@ -104,12 +125,17 @@ PrinterOutcome AddLogos(PrinterSession& session, const LogoBatch& batch) {
     case nv::PrepareResult::kCancelled:
       outcome.message = "no image could be converted" +
                         (skipped.empty() ? std::string() : ": " + skipped.front());
+      with_replaced(outcome);
       return outcome;
   }
   platform::Registry& registry = session.services().registry;
-  if (!nv::SendDownload(nv, plan.items, registry, session, &outcome.message)) return outcome;
+  if (!nv::SendDownload(nv, plan.items, registry, session, &outcome.message)) {
+    with_replaced(outcome);
+    return outcome;
+  }
   outcome.ok = true;
   outcome.changed = true;
+  with_replaced(outcome);
   nlohmann::ordered_json stored = nlohmann::ordered_json::array();
   std::vector<std::string> codes;
   for (const nv::NvDownloadItem& item : plan.items) {
@@ -119,7 +145,8 @@ PrinterOutcome AddLogos(PrinterSession& session, const LogoBatch& batch) {
   }
   outcome.data["stored"] = stored;
   outcome.message = "stored " + std::to_string(codes.size()) + " image" +
-                    (codes.size() == 1 ? "" : "s") + " under " + Joined(codes);
+                    (codes.size() == 1 ? "" : "s") + " under " + Joined(codes) +
+                    (replaced.empty() ? std::string() : " (replaced " + Joined(replaced) + ")");
   for (const std::string& reason : skipped) outcome.details.push_back("skipped: " + reason);
   return outcome;
 }
@@ -137,7 +164,9 @@ PrinterOutcome ListLogos(PrinterSession& session) {
 }
 
 // Print, delete or delete all: one job after the key code list, as in the NV manager.
-PrinterOutcome OneJob(PrinterSession& session, nv::NvJobCode job, const std::string& key_code) {
+// `missing_ok`: a key code the printer does not hold is success, nothing changed.
+PrinterOutcome OneJob(PrinterSession& session, nv::NvJobCode job, const std::string& key_code,
+                      bool missing_ok = false) {
   PrinterOutcome outcome;
   if (!session.RunJob(nv::NvJobCode::kReadKeyCodes, "", &outcome.message)) return outcome;
   // A copy: the job below changes the engine's list.
@@ -146,6 +175,11 @@ PrinterOutcome OneJob(PrinterSession& session, nv::NvJobCode job, const std::str
     outcome.message =
         "the printer holds no image under " + key_code +
         (held.empty() ? std::string(" (it holds none)") : " (it holds " + Joined(held) + ")");
+    if (missing_ok) {
+      outcome.ok = true;
+      outcome.changed = false;
+      outcome.message = "unchanged: " + outcome.message;
+    }
     return outcome;
   }
   if (!session.RunJob(job, key_code, &outcome.message)) return outcome;
@@ -193,6 +227,13 @@ std::optional<PrinterWork> PrepareLogo(const CommandSetup& setup, std::string* e
     batch.paths = args;
     batch.keys = options.keys;
     batch.brightness = options.brightness.value_or(0);
+    batch.replace = options.replace;
+    if (batch.replace && batch.keys.empty()) {
+      *error =
+          "--replace needs the key codes given with --key (codes chosen automatically are "
+          "always free ones)";
+      return std::nullopt;
+    }
     if (batch.paths.empty()) {
       *error = "logo add needs one or more BMP files";
       return std::nullopt;
@@ -235,7 +276,10 @@ std::optional<PrinterWork> PrepareLogo(const CommandSetup& setup, std::string* e
   const nv::NvJobCode job =
       command == "logo print" ? nv::NvJobCode::kPrintImage : nv::NvJobCode::kDeleteImage;
   const std::string key_code = args[0];
-  return work([job, key_code](PrinterSession& s) { return OneJob(s, job, key_code); });
+  const bool missing_ok = options.missing_ok;
+  return work([job, key_code, missing_ok](PrinterSession& s) {
+    return OneJob(s, job, key_code, missing_ok);
+  });
 }
 
 }  // namespace cli

@@ -16,6 +16,8 @@ using clitest::CliRig;
 
 constexpr char kPrinter[] = "tcp://127.0.0.1:9100";
 constexpr uint8_t kPrintSwitch = 1;
+// GS ( L, 4 parameter bytes, delete the NV image "AB".
+constexpr uint8_t kDeleteAb[] = {0x1D, 0x28, 0x4C, 0x04, 0x00, 0x30, 0x42, 'A', 'B'};
 
 std::vector<nlohmann::json> JsonLines(const std::string& text) {
   std::vector<nlohmann::json> lines;
@@ -266,6 +268,52 @@ TEST(CliLogo, AddListPrintDeleteAgainstTheVirtualPrinter) {
   EXPECT_NE(rig.out().find("no image under 10 (it holds 11)"), std::string::npos) << rig.out();
   EXPECT_EQ(rig.Run({"-p", kPrinter, "logo", "delete-all", "--yes"}), 0);
   EXPECT_TRUE(printer.model.state().nv_images.empty());
+}
+
+// Scripts that say how things should end up run twice without special cases.
+TEST(CliLogo, ReplaceAndMissingOkMakeRepeatedRunsSucceed) {
+  platform_test::TempDir dir;
+  const std::string bmp = dir.File("dots.bmp");
+  std::ofstream(bmp, std::ios::binary) << TinyBmp();
+  CliRig rig;
+  fakes::SimServices& printer = rig.Printer(kPrinter);
+  const sim::NvKeyCode ab = {'A', 'B'};
+  printer.model.state().nv_images[ab] = sim::NvImage{8, 1, {0xFF}};
+
+  for (int run = 0; run < 2; ++run) {
+    ASSERT_EQ(rig.Run({"--json", "-p", kPrinter, "logo", "add", bmp, "--key", "AB", "--replace"}),
+              0)
+        << rig.out() << rig.err();
+    const nlohmann::json line = JsonLines(rig.out()).at(0);
+    EXPECT_EQ(line["changed"], true);
+    EXPECT_EQ(line["replaced"], nlohmann::json::parse(R"(["AB"])"));
+    EXPECT_EQ(line["message"], "stored 1 image under AB (replaced AB)");
+    ASSERT_EQ(printer.model.state().nv_images.count(ab), 1u);
+    EXPECT_EQ(printer.model.state().nv_images.at(ab).raster, (std::vector<uint8_t>{0xAA, 0x00}));
+  }
+  EXPECT_EQ(rig.Run({"-p", kPrinter, "logo", "add", bmp, "--replace"}), 2);
+  EXPECT_NE(rig.err().find("--replace needs the key codes given with --key"), std::string::npos);
+
+  ASSERT_EQ(rig.Run({"--json", "-p", kPrinter, "logo", "delete", "AB", "--missing-ok"}), 0);
+  EXPECT_EQ(JsonLines(rig.out()).at(0)["changed"], true);
+  EXPECT_TRUE(printer.model.state().nv_images.empty());
+  const size_t sent = rig.Received(kPrinter).size();
+  ASSERT_EQ(rig.Run({"--json", "-p", kPrinter, "logo", "delete", "AB", "--missing-ok"}), 0);
+  const nlohmann::json line = JsonLines(rig.out()).at(0);
+  EXPECT_EQ(line["result"], "ok");
+  EXPECT_EQ(line["changed"], false);
+  EXPECT_EQ(line["message"], "unchanged: the printer holds no image under AB (it holds none)");
+  // Only the key code list was asked for: GS ( L, 4 parameter bytes, "0@KC" at the end.
+  const std::vector<uint8_t>& all = rig.Received(kPrinter);
+  const std::vector<uint8_t> list = {0x1D, 0x28, 0x4C, 0x04, 0x00, 0x30, 0x40, 'K', 'C'};
+  EXPECT_NE(std::search(all.begin() + static_cast<std::ptrdiff_t>(sent), all.end(), list.begin(),
+                        list.end()),
+            all.end());
+  EXPECT_EQ(std::search(all.begin() + static_cast<std::ptrdiff_t>(sent), all.end(), kDeleteAb,
+                        kDeleteAb + sizeof kDeleteAb),
+            all.end());
+  EXPECT_EQ(rig.Run({"-p", kPrinter, "logo", "print", "AB", "--missing-ok"}), 2);
+  EXPECT_NE(rig.err().find("--missing-ok does not apply to logo print"), std::string::npos);
 }
 
 TEST(CliFleet, TwentyPrintersTwoSilentOneDroppingAreReportedAndTheRestSucceed) {
