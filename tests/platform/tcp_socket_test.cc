@@ -5,8 +5,12 @@
 #include <unistd.h>
 
 #include <chrono>
+#include <condition_variable>
+#include <memory>
+#include <mutex>
 #include <string>
 
+#include "platform/devices/host_resolver.h"
 #include "platform/devices/posix_tcp_socket.h"
 #include "platform/system/clock.h"
 #include "platform/system/unique_fd.h"
@@ -14,22 +18,28 @@
 namespace platform {
 namespace {
 
-// A listening socket on 127.0.0.1 with a port the system picked.
+// A listening socket on 127.0.0.1 (or ::1) with a port the system picked.
 class Listener {
  public:
-  explicit Listener(int backlog = 4) {
-    fd_.Reset(::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0));
-    sockaddr_in a{};
-    a.sin_family = AF_INET;
-    a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    socklen_t size = sizeof a;
-    if (::bind(fd_.get(), reinterpret_cast<sockaddr*>(&a), sizeof a) != 0 ||
+  explicit Listener(int backlog = 4, bool ipv6 = false) {
+    fd_.Reset(::socket(ipv6 ? AF_INET6 : AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0));
+    sockaddr_storage a{};
+    socklen_t size = ipv6 ? sizeof(sockaddr_in6) : sizeof(sockaddr_in);
+    if (ipv6) {
+      reinterpret_cast<sockaddr_in6*>(&a)->sin6_family = AF_INET6;
+      reinterpret_cast<sockaddr_in6*>(&a)->sin6_addr = in6addr_loopback;
+    } else {
+      reinterpret_cast<sockaddr_in*>(&a)->sin_family = AF_INET;
+      reinterpret_cast<sockaddr_in*>(&a)->sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    }
+    if (!fd_.valid() || ::bind(fd_.get(), reinterpret_cast<sockaddr*>(&a), size) != 0 ||
         ::listen(fd_.get(), backlog) != 0 ||
         ::getsockname(fd_.get(), reinterpret_cast<sockaddr*>(&a), &size) != 0) {
       fd_.Reset();
       return;
     }
-    port_ = ntohs(a.sin_port);
+    // Both families keep the port at the same place.
+    port_ = ntohs(reinterpret_cast<sockaddr_in*>(&a)->sin_port);
   }
   bool ok() const { return fd_.valid(); }
   uint16_t port() const { return port_; }
@@ -131,7 +141,7 @@ TEST(PosixTcpSocket, ConnectFailsOnBadAddressesAndRefusedPorts) {
   ASSERT_TRUE(listener.ok());
   PosixTcpSocket socket;
   for (const char* bad : {"", "localhost", "10.1", "127.0.0.256", "127.0.0.1 ", " 127.0.0.1",
-                          "1.2.3.4.5", "::1", "127.0.0.01"}) {
+                          "1.2.3.4.5", "[::1]", "::g", "127.0.0.01"}) {
     EXPECT_FALSE(socket.Connect(bad, listener.port())) << '"' << bad << '"';
   }
   const uint16_t port = listener.port();
@@ -142,6 +152,52 @@ TEST(PosixTcpSocket, ConnectFailsOnBadAddressesAndRefusedPorts) {
   uint8_t b = 0;
   EXPECT_EQ(socket.Send(&b, 1), -1);  // never connected: a failure, not a crash
   EXPECT_EQ(socket.Receive(&b, 1), -1);
+}
+
+TEST(PosixTcpSocket, ConnectsOverIpv6) {
+  Listener listener(4, /*ipv6=*/true);
+  if (!listener.ok()) GTEST_SKIP() << "no IPv6 loopback on this machine";
+  PosixTcpSocket socket;
+  ASSERT_TRUE(socket.Connect("0:0:0::1", listener.port()));
+  UniqueFd peer = listener.Accept();
+  ASSERT_TRUE(peer.valid());
+  const uint8_t byte = 0x10;
+  EXPECT_EQ(socket.Send(&byte, 1), 1);
+  uint8_t got = 0;
+  EXPECT_EQ(::recv(peer.get(), &got, 1, 0), 1);
+  EXPECT_EQ(got, 0x10);
+}
+
+// The system's names, and a name service that never answers: the lookup is given up at the
+// bound, not waited for.
+TEST(SystemHostResolver, ResolvesLocalhostAndGivesUpOnASilentNameService) {
+  const HostLookup local = SystemHostResolver().Resolve("localhost");
+  ASSERT_FALSE(local.addresses.empty()) << local.error;
+  for (const std::string& address : local.addresses) {
+    EXPECT_TRUE(address == "127.0.0.1" || address == "::1") << address;
+  }
+
+  struct Gate {
+    std::mutex mutex;
+    std::condition_variable opened;
+    bool open = false;
+  };
+  auto gate = std::make_shared<Gate>();
+  SystemHostResolver silent(/*timeout_ms=*/100, [gate](const std::string&) {
+    std::unique_lock<std::mutex> lock(gate->mutex);
+    gate->opened.wait(lock, [&] { return gate->open; });
+    return HostLookup{{"192.0.2.1"}, ""};
+  });
+  const auto start = std::chrono::steady_clock::now();
+  const HostLookup stuck = silent.Resolve("till-3.shop.example");
+  EXPECT_LT(ElapsedMs(start), 1000);
+  EXPECT_TRUE(stuck.addresses.empty());
+  EXPECT_EQ(stuck.error, "no answer from the name service within 100 ms");
+  {
+    const std::lock_guard<std::mutex> lock(gate->mutex);
+    gate->open = true;
+  }
+  gate->opened.notify_all();
 }
 
 // A listener whose accept queue is full drops new connection attempts, like an address where

@@ -29,6 +29,8 @@ FailureCause CauseFromErrno(int error) {
     case ENETDOWN:
     case EHOSTDOWN:
     case ETIMEDOUT:
+    case EAFNOSUPPORT:   // IPv6 on a machine without it
+    case EADDRNOTAVAIL:  // no local address of the printer's kind
       return FailureCause::kUnreachable;
     default:
       return FailureCause::kIoError;

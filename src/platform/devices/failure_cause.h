@@ -13,7 +13,7 @@ enum class FailureCause : uint8_t {
   kNoSuchDevice,       // nothing at that path (unplugged, wrong name)
   kNotSerialPort,      // the path is something other than a serial line
   kDeviceBusy,         // another program holds the device
-  kBadAddress,         // the printer's address is not a dotted IPv4 address
+  kBadAddress,         // the printer's address is no IP address (or a name that did not resolve)
   kConnectionRefused,  // a host answered, but nothing listens on that port
   kUnreachable,        // no route to the host, or it did not answer within the time-out
   kNoDsr,              // the line opened, but DSR is low: printer off or a cable without DSR

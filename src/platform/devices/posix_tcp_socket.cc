@@ -23,23 +23,36 @@ timeval ToTimeval(uint32_t ms) {
 
 }  // namespace
 
-bool PosixTcpSocket::Connect(const std::string& dotted_address, uint16_t port) {
+bool PosixTcpSocket::Connect(const std::string& ip_address, uint16_t port) {
   Close();
-  sockaddr_in address{};
-  address.sin_family = AF_INET;
-  address.sin_port = htons(port);
-  // Strict dotted decimal: no host names, no short forms such as "10.1".
-  if (::inet_pton(AF_INET, dotted_address.c_str(), &address.sin_addr) != 1) {
+  // Strict dotted decimal or IPv6 text: no host names, no short forms such as "10.1".
+  sockaddr_storage address{};
+  socklen_t address_size = 0;
+  in_addr ipv4{};
+  in6_addr ipv6{};
+  if (::inet_pton(AF_INET, ip_address.c_str(), &ipv4) == 1) {
+    auto* v4 = reinterpret_cast<sockaddr_in*>(&address);
+    v4->sin_family = AF_INET;
+    v4->sin_port = htons(port);
+    v4->sin_addr = ipv4;
+    address_size = sizeof *v4;
+  } else if (::inet_pton(AF_INET6, ip_address.c_str(), &ipv6) == 1) {
+    auto* v6 = reinterpret_cast<sockaddr_in6*>(&address);
+    v6->sin6_family = AF_INET6;
+    v6->sin6_port = htons(port);
+    v6->sin6_addr = ipv6;
+    address_size = sizeof *v6;
+  } else {
     last_cause_ = FailureCause::kBadAddress;
     return false;
   }
-  UniqueFd fd(::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0));
+  UniqueFd fd(::socket(address.ss_family, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0));
   if (!fd.valid()) {
     last_cause_ = CauseFromErrno(errno);
     return false;
   }
   // Non-blocking connect, so the wait is ours to bound.
-  if (::connect(fd.get(), reinterpret_cast<const sockaddr*>(&address), sizeof address) != 0) {
+  if (::connect(fd.get(), reinterpret_cast<const sockaddr*>(&address), address_size) != 0) {
     if (errno != EINPROGRESS && errno != EINTR) {
       last_cause_ = CauseFromErrno(errno);
       return false;

@@ -9,7 +9,7 @@
 
 namespace platform {
 
-// TCP to a printer over POSIX sockets (IPv4).
+// TCP to a printer over POSIX sockets (IPv4 or IPv6).
 class PosixTcpSocket : public PosixFdDevice<TcpSocket> {
  public:
   // The system's own connect time-out is minutes long for an address nobody answers; a printer
@@ -24,7 +24,7 @@ class PosixTcpSocket : public PosixFdDevice<TcpSocket> {
       : PosixFdDevice(clock), connect_timeout_ms_(connect_timeout_ms) {}
   ~PosixTcpSocket() override = default;
 
-  bool Connect(const std::string& dotted_address, uint16_t port) override;
+  bool Connect(const std::string& ip_address, uint16_t port) override;
   int Send(const uint8_t* data, size_t length) override;
   int Receive(uint8_t* buffer, size_t capacity) override;
   void Close() override;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "platform/devices/devices.h"
+#include "platform/devices/host_resolver.h"
 #include "platform/registry/registry.h"
 #include "platform/system/clock.h"
 #include "platform/system/trace.h"
@@ -14,6 +15,8 @@ struct Services {
   DeviceFactory& devices;
   Registry& registry;
   TraceSink& trace;
+  // Where a TCP/IP link looks up a printer's host name; null: only IP addresses are reached.
+  HostResolver* names = nullptr;
 };
 
 }  // namespace platform
