@@ -9,6 +9,7 @@
 #include "link/tcp_transport.h"
 #include "link/usb_transport.h"
 #include "platform/devices/com_names.h"
+#include "platform/devices/ipv4.h"
 #include "platform/system/hex.h"
 
 namespace devlink {
@@ -95,7 +96,9 @@ platform::SerialTimeouts HandheldReadyTimeouts() {
 
 std::string StripNetPrefix(const std::string& port_name) {
   const size_t start = port_name.find_first_not_of("NET");
-  return start == std::string::npos ? std::string() : port_name.substr(start);
+  if (start == std::string::npos) return std::string();
+  const std::string rest = port_name.substr(start);
+  return platform::ParseIpv4(rest) ? rest : port_name;
 }
 
 CDev::CDev(platform::Services& services, bool handheld)

@@ -91,6 +91,8 @@ platform::SerialTimeouts BluetoothTimeouts(uint32_t baud_rate);
 platform::SerialTimeouts HandheldProbeTimeouts();
 platform::SerialTimeouts HandheldReadyTimeouts();
 
-// The address text of a TCP/IP port name: the leading run of 'N', 'E' and 'T' letters removed.
+// The address text of a TCP/IP port name: the leading run of 'N', 'E' and 'T' letters removed when
+// an IPv4 address (or nothing) follows it, as the main dialog stores it ("NET10.0.0.5"). Any
+// other name is kept whole: a host name or an IPv6 address may begin with those letters.
 std::string StripNetPrefix(const std::string& port_name);
 }  // namespace devlink

@@ -4,12 +4,16 @@
 #include <climits>
 #include <utility>
 
+#include "platform/devices/ipv6.h"
+
 namespace devlink {
 TcpTransport::TcpTransport(platform::Services& services, std::string address, uint16_t port)
     : services_(services),
       address_(std::move(address)),
       port_(port),
-      target_(address_ + ":" + std::to_string(port)) {}
+      // An IPv6 address is bracketed, so the port stands apart from its colons.
+      target_((address_.find(':') != std::string::npos ? "[" + address_ + "]" : address_) + ":" +
+              std::to_string(port)) {}
 
 TcpTransport::~TcpTransport() { Close(); }
 
@@ -19,22 +23,38 @@ void TcpTransport::Note() {
   cause_ = reported != platform::FailureCause::kNone ? reported : platform::FailureCause::kIoError;
 }
 
+std::vector<std::string> TcpTransport::Candidates() const {
+  if (services_.names == nullptr || platform::IsIpLiteral(address_)) return {address_};
+  std::vector<std::string> found = services_.names->Resolve(address_).addresses;
+  if (found.size() > kMaxAddressesTried) found.resize(kMaxAddressesTried);
+  return found;
+}
+
 bool TcpTransport::Open() {
   Close();
   cause_ = platform::FailureCause::kNone;
-  std::unique_ptr<platform::TcpSocket> socket = services_.devices.NewTcpSocket();
-  if (!socket) {
-    cause_ = platform::FailureCause::kIoError;
+  const std::vector<std::string> candidates = Candidates();
+  if (candidates.empty()) {
+    cause_ = platform::FailureCause::kBadAddress;
     return false;
   }
-  if (!socket->Connect(address_, port_)) {
+  for (const std::string& candidate : candidates) {
+    std::unique_ptr<platform::TcpSocket> socket = services_.devices.NewTcpSocket();
+    if (!socket) {
+      cause_ = platform::FailureCause::kIoError;
+      return false;
+    }
+    if (socket->Connect(candidate, port_)) {
+      socket_ = std::move(socket);
+      cause_ = platform::FailureCause::kNone;
+      return true;
+    }
+    // The last address's cause is the one reported.
     cause_ = socket->LastCause() != platform::FailureCause::kNone
                  ? socket->LastCause()
                  : platform::FailureCause::kIoError;
-    return false;
   }
-  socket_ = std::move(socket);
-  return true;
+  return false;
 }
 
 void TcpTransport::Close() {

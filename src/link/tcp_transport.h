@@ -3,15 +3,20 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "link/transport.h"
 #include "platform/devices/tcp_socket.h"
 #include "platform/system/services.h"
 
 namespace devlink {
-// A printer on TCP/IP: one connection to a dotted IPv4 address and port.
+// A printer on TCP/IP: one connection to a port at an IPv4 or IPv6 address, or at a host name
+// looked up through the services' name resolver (each of its addresses tried in turn).
 class TcpTransport : public LinkTransport {
  public:
+  // Addresses of one name tried at most; each try may take the whole connect time-out.
+  static constexpr size_t kMaxAddressesTried = 4;
+
   TcpTransport(platform::Services& services, std::string address, uint16_t port);
   ~TcpTransport() override;
 
@@ -25,6 +30,8 @@ class TcpTransport : public LinkTransport {
 
  private:
   void Note();  // records the socket's cause (an unexplained failure is an I/O error)
+  // The addresses to try: the address itself, or what its name resolves to (empty: none).
+  std::vector<std::string> Candidates() const;
 
   platform::Services& services_;
   std::string address_;

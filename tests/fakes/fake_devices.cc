@@ -246,7 +246,8 @@ bool FakeTcpSocket::Connect(const std::string& dotted_address, uint16_t port) {
   core_.Log("Connect", dotted_address + ":" + std::to_string(port));
   core_.record().connects.emplace_back(dotted_address, port);
   core_.BeginOpen("socket connected twice");
-  return core_.FinishOpen(core_.record().connect_ok);
+  return core_.FinishOpen(core_.record().connect_ok &&
+                          core_.record().refused_addresses.count(dotted_address) == 0);
 }
 
 int FakeTcpSocket::Send(const uint8_t* data, size_t length) {

@@ -50,6 +50,7 @@ struct DeviceRecord {
 
   // --- TCP.
   bool connect_ok = true;
+  std::set<std::string> refused_addresses;  // a Connect to these fails
 
   // --- Every kind: what LastCause() reports after a failed Open or Connect.
   platform::FailureCause open_failure_cause = platform::FailureCause::kIoError;

@@ -254,7 +254,10 @@ TEST(StripNetPrefixTest, RemovesTheLeadingRunOfNetLetters) {
                                                        {"TEN9.9.9.9", "9.9.9.9"},
                                                        {"192.168.0.10", "192.168.0.10"},
                                                        {"NET", ""},
-                                                       {"net1.2.3.4", "net1.2.3.4"}};
+                                                       {"net1.2.3.4", "net1.2.3.4"},
+                                                       // Host names and IPv6 stay whole.
+                                                       {"TEN1.shop.example", "TEN1.shop.example"},
+                                                       {"EE::1", "EE::1"}};
   for (const auto& [name, address] : cases)
     EXPECT_EQ(devlink::StripNetPrefix(name), address) << name;
 }
@@ -289,6 +292,42 @@ TEST_F(LinkTest, TcpConnectFailureFails) {
   EXPECT_EQ(dev.Open(settings), 0);
   EXPECT_FALSE(dev.is_open());
   EXPECT_EQ(dev.Write(Hex("1D 49 43").data(), 3), -1);
+}
+
+// A host name is looked up through the services' resolver and its addresses are tried in turn;
+// an IPv6 address is shown bracketed.
+TEST_F(LinkTest, TcpNameTriesEachAddressAndIpv6IsBracketed) {
+  struct Names : platform::HostResolver {
+    platform::HostLookup Resolve(const std::string& name) override {
+      asked.push_back(name);
+      if (name == "till-3.shop.example") return {{"fd00::9", "10.0.0.9", "10.0.0.10"}, ""};
+      return {{}, "Name or service not known"};
+    }
+    std::vector<std::string> asked;
+  } names;
+  settings.interface = devlink::CDev::kInterfaceTcp;
+  settings.port_name = "till-3.shop.example";
+  // Without a resolver a name goes to the socket as it is, which refuses it.
+  record.refused_addresses = {"till-3.shop.example", "fd00::9"};
+  EXPECT_EQ(dev.Open(settings), 0);
+  t.services.names = &names;
+  EXPECT_EQ(dev.Open(settings), 1);
+  EXPECT_EQ(dev.failure_target(), "till-3.shop.example:9100");
+  dev.Close();
+  settings.port_name = "gone.shop.example";
+  EXPECT_EQ(dev.Open(settings), 0);
+  EXPECT_EQ(dev.last_cause(), platform::FailureCause::kBadAddress);
+  settings.port_name = "fd00::9";
+  EXPECT_EQ(dev.Open(settings), 0);
+  EXPECT_EQ(dev.failure_target(), "[fd00::9]:9100");
+  EXPECT_EQ(dev.last_cause(), platform::FailureCause::kIoError);
+  EXPECT_EQ(names.asked, (std::vector<std::string>{"till-3.shop.example", "gone.shop.example"}));
+  EXPECT_EQ(record.connects,
+            (std::vector<std::pair<std::string, uint16_t>>{{"till-3.shop.example", 9100},
+                                                           {"fd00::9", 9100},
+                                                           {"10.0.0.9", 9100},
+                                                           {"fd00::9", 9100}}));
+  EXPECT_EQ(record.open_devices, 0);
 }
 
 // ------------------------------------------------------------------ USB
