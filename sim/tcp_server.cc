@@ -53,18 +53,35 @@ bool TcpServer::Listen(const std::string& bind_address, uint16_t port, std::stri
     listener_.Reset();
     return false;
   };
-  sockaddr_in address{};
-  address.sin_family = AF_INET;
-  address.sin_port = htons(port);
-  if (::inet_pton(AF_INET, bind_address.c_str(), &address.sin_addr) != 1) {
-    if (error) *error = "not an IPv4 address: " + bind_address;
+  sockaddr_storage address{};
+  socklen_t size = 0;
+  in_addr ipv4{};
+  in6_addr ipv6{};
+  if (::inet_pton(AF_INET, bind_address.c_str(), &ipv4) == 1) {
+    auto* v4 = reinterpret_cast<sockaddr_in*>(&address);
+    v4->sin_family = AF_INET;
+    v4->sin_port = htons(port);
+    v4->sin_addr = ipv4;
+    size = sizeof *v4;
+  } else if (::inet_pton(AF_INET6, bind_address.c_str(), &ipv6) == 1) {
+    auto* v6 = reinterpret_cast<sockaddr_in6*>(&address);
+    v6->sin6_family = AF_INET6;
+    v6->sin6_port = htons(port);
+    v6->sin6_addr = ipv6;
+    size = sizeof *v6;
+  } else {
+    if (error) *error = "not an IPv4 or IPv6 address: " + bind_address;
     return false;
   }
-  listener_.Reset(::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0));
+  listener_.Reset(::socket(address.ss_family, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0));
   if (!listener_.valid()) return fail("socket");
   const int one = 1;
   ::setsockopt(listener_.get(), SOL_SOCKET, SO_REUSEADDR, &one, sizeof one);
-  if (::bind(listener_.get(), reinterpret_cast<const sockaddr*>(&address), sizeof address) != 0) {
+  if (address.ss_family == AF_INET6) {
+    // "::" means IPv6 only here; an IPv4 printer is another --bind.
+    ::setsockopt(listener_.get(), IPPROTO_IPV6, IPV6_V6ONLY, &one, sizeof one);
+  }
+  if (::bind(listener_.get(), reinterpret_cast<const sockaddr*>(&address), size) != 0) {
     return fail("cannot bind " + bind_address + ":" + std::to_string(port));
   }
   if (::listen(listener_.get(), 1) != 0) return fail("listen");
@@ -72,22 +89,35 @@ bool TcpServer::Listen(const std::string& bind_address, uint16_t port, std::stri
   if (::getsockname(listener_.get(), reinterpret_cast<sockaddr*>(&address), &length) != 0) {
     return fail("getsockname");
   }
-  port_ = ntohs(address.sin_port);
+  port_ = ntohs(address.ss_family == AF_INET6
+                    ? reinterpret_cast<const sockaddr_in6*>(&address)->sin6_port
+                    : reinterpret_cast<const sockaddr_in*>(&address)->sin_port);
   return true;
 }
 
 platform::UniqueFd TcpServer::Accept() {
-  sockaddr_in peer{};
+  sockaddr_storage peer{};
   socklen_t length = sizeof peer;
   platform::UniqueFd client(
       ::accept4(listener_.get(), reinterpret_cast<sockaddr*>(&peer), &length, SOCK_CLOEXEC));
   if (!client.valid()) return client;
   const int one = 1;
   ::setsockopt(client.get(), IPPROTO_TCP, TCP_NODELAY, &one, sizeof one);
-  char text[INET_ADDRSTRLEN] = "?";
-  ::inet_ntop(AF_INET, &peer.sin_addr, text, sizeof text);
+  char text[INET6_ADDRSTRLEN] = "?";
+  uint16_t peer_port = 0;
+  const bool v6 = peer.ss_family == AF_INET6;
+  if (v6) {
+    const auto* a = reinterpret_cast<const sockaddr_in6*>(&peer);
+    ::inet_ntop(AF_INET6, &a->sin6_addr, text, sizeof text);
+    peer_port = ntohs(a->sin6_port);
+  } else {
+    const auto* a = reinterpret_cast<const sockaddr_in*>(&peer);
+    ::inet_ntop(AF_INET, &a->sin_addr, text, sizeof text);
+    peer_port = ntohs(a->sin_port);
+  }
   model_.OnConnect(NowMs());
-  model_.Note(std::string("connection from ") + text + ":" + std::to_string(ntohs(peer.sin_port)));
+  model_.Note(std::string("connection from ") + (v6 ? "[" : "") + text + (v6 ? "]" : "") + ":" +
+              std::to_string(peer_port));
   return client;
 }
 

@@ -40,7 +40,7 @@ void PrintUsage(std::FILE* out) {
                "limit\n"
                "                        to the hard limit and says when that is too low (ulimit "
                "-n)\n"
-               "  --bind ADDR           IPv4 address to listen on (default 127.0.0.1)\n"
+               "  --bind ADDR           IPv4 or IPv6 address to listen on (default 127.0.0.1)\n"
                "  --log FILE            hex traffic log, one line per chunk (\"-\" = standard "
                "output);\n"
                "                        with --count each line starts with the printer's port\n"
@@ -256,6 +256,10 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "printer-sim: %s\n", message.c_str());
   });
   if (!fleet.Start(&error)) return Fail(error);
+  // An IPv6 address in brackets, so the port stands apart from its colons.
+  const std::string shown_address = options.bind_address.find(':') == std::string::npos
+                                        ? options.bind_address
+                                        : "[" + options.bind_address + "]";
   // The ports listen before the fork, so by the time the command returns a client can connect,
   // and a port that is taken ends the command itself with the reason.
   if (background) {
@@ -263,7 +267,7 @@ int main(int argc, char** argv) {
     if (pid < 0) return Fail(error);
     if (pid > 0) {
       for (const uint16_t port : fleet.Ports()) {
-        std::fprintf(stderr, "printer-sim listening on %s:%u\n", options.bind_address.c_str(),
+        std::fprintf(stderr, "printer-sim listening on %s:%u\n", shown_address.c_str(),
                      static_cast<unsigned>(port));
       }
       std::fprintf(stderr,
@@ -285,7 +289,7 @@ int main(int argc, char** argv) {
   std::signal(SIGPIPE, SIG_IGN);
 
   for (const uint16_t port : fleet.Ports()) {
-    std::printf("printer-sim listening on %s:%u\n", options.bind_address.c_str(),
+    std::printf("printer-sim listening on %s:%u\n", shown_address.c_str(),
                 static_cast<unsigned>(port));
   }
   std::fflush(stdout);

@@ -53,8 +53,11 @@ class SimProcess {
     write_end.Reset();
     output_ = std::move(read_end);
     first_line_ = ReadLine(10000);
-    const std::string prefix = "printer-sim listening on 127.0.0.1:";
-    if (first_line_.rfind(prefix, 0) == 0) port_ = std::stoi(first_line_.substr(prefix.size()));
+    // "printer-sim listening on 127.0.0.1:PORT", or "[::1]:PORT".
+    const std::string prefix = "printer-sim listening on ";
+    if (first_line_.rfind(prefix, 0) == 0) {
+      port_ = std::atoi(first_line_.substr(first_line_.rfind(':') + 1).c_str());
+    }
   }
   ~SimProcess() { Stop(); }
 
