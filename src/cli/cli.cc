@@ -12,6 +12,7 @@
 #include "cli/file_input.h"
 #include "cli/fleet.h"
 #include "cli/fleet_limits.h"
+#include "cli/host_names.h"
 #include "cli/report.h"
 #include "pelliset_version.h"
 #include "platform/devices/com_names.h"
@@ -227,6 +228,8 @@ int Run(const std::vector<std::string>& args, CliEnvironment& env) {
     board->Started(index);
     return (*work)(index, address, services);
   };
+  platform::SystemHostResolver system_names;
+  RunHostNames names(env.names != nullptr ? *env.names : system_names);
   FleetOptions fleet;
   const Concurrency concurrency =
       ChooseConcurrency(printers.size(), options.jobs, ReadSystemLimits());
@@ -238,7 +241,7 @@ int Run(const std::vector<std::string>& args, CliEnvironment& env) {
     board->Write(env.err, "pelliset: " + text + "\n");
   };
   const std::vector<PrinterOutcome> outcomes =
-      RunFleet(printers, fleet, env.make_services, with_start, done);
+      RunFleet(printers, fleet, env.make_services, WithHostNames(with_start, names), done);
 
   std::vector<std::string> addresses;
   addresses.reserve(printers.size());

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "cli/printer_services.h"
+#include "platform/devices/host_resolver.h"
 #include "platform/registry/registry.h"
 
 namespace cli {
@@ -32,6 +33,8 @@ struct CliEnvironment {
   // Progress bars only on a terminal.
   bool err_is_terminal = false;
   PrinterServicesFactory make_services = MakeRealPrinterServices;
+  // Where printers' host names are looked up; null: the system's name service.
+  platform::HostResolver* names = nullptr;
   // Where COMn names are mapped to devices, as the dialog programs map them; null: no mapping.
   platform::Registry* port_registry = nullptr;
   // Set when the user asks the run to stop (Ctrl-C); null: never.

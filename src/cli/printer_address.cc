@@ -8,12 +8,14 @@
 
 #include "cli/quote.h"
 #include "platform/devices/ipv4.h"
+#include "platform/devices/ipv6.h"
 
 namespace cli {
 namespace {
 
 constexpr char kForms[] =
-    "accepted forms: tcp://IPv4[:PORT], /dev/usb/lpN (USB), serial:DEVICE[?OPTIONS], "
+    "accepted forms: tcp://HOST[:PORT] (HOST an IPv4 address, [IPv6] or a host name), "
+    "/dev/usb/lpN (USB), serial:DEVICE[?OPTIONS], "
     "bt:DEVICE[?OPTIONS] (Bluetooth), COMn, or a device path such as /dev/ttyUSB0; "
     "OPTIONS are baud=, parity=none|odd|even, flow=none|dtr, data=7|8, stop=1|2 joined by '&'";
 constexpr std::array<uint32_t, 7> kBaudRates = {2400, 4800, 9600, 19200, 38400, 57600, 115200};
@@ -69,31 +71,71 @@ bool Fail(std::string* error, std::string_view text, const std::string& why) {
   return false;
 }
 
+// A host name as the name service takes it: dot-separated labels of letters, digits and '-'
+// (not at either end of a label), at most 253 characters. A final dot is allowed.
+bool IsHostName(std::string_view host) {
+  if (!host.empty() && host.back() == '.') host.remove_suffix(1);
+  if (host.empty() || host.size() > 253) return false;
+  while (true) {
+    const size_t dot = host.find('.');
+    const std::string_view label = host.substr(0, dot);
+    const bool ok = !label.empty() && label.size() <= 63 && label.front() != '-' &&
+                    label.back() != '-' && std::all_of(label.begin(), label.end(), [](char c) {
+                      return std::isalnum(static_cast<unsigned char>(c)) || c == '-';
+                    });
+    if (!ok) return false;
+    if (dot == std::string_view::npos) return true;
+    host.remove_prefix(dot + 1);
+  }
+}
+
+// HOST[:PORT] after tcp://, HOST an IPv4 address, an IPv6 address in brackets or a host name.
 bool ParseTcp(std::string_view text, std::string_view rest, devlink::LinkSettings* out,
               std::string* error) {
-  std::string_view host = rest;
+  std::string host_text;
   std::optional<std::string_view> port_text;
-  if (const size_t colon = rest.find(':'); colon != std::string_view::npos) {
-    host = rest.substr(0, colon);
-    port_text = rest.substr(colon + 1);
-  }
-  if (host.empty()) return Fail(error, text, "no address after tcp://");
-  if (host.front() == '[') {
-    return Fail(error, text, "IPv6 is not supported; give the printer's IPv4 address");
-  }
-  const std::string host_text(host);
-  // The link takes strict dotted decimal only, so the check is the same one.
-  if (!platform::ParseIpv4(host_text)) {
+  if (!rest.empty() && rest.front() == '[') {
+    const size_t close = rest.find(']');
+    if (close == std::string_view::npos) {
+      return Fail(error, text, "missing ']' after the IPv6 address, e.g. tcp://[fd00::5]:9100");
+    }
+    const std::string_view inside = rest.substr(1, close - 1);
+    const std::optional<std::string> canonical = platform::CanonicalIpv6(inside);
+    if (!canonical) {
+      return Fail(error, text, QuotedPrefix(inside) + " in brackets is not an IPv6 address");
+    }
+    const std::string_view after = rest.substr(close + 1);
+    if (!after.empty() && after.front() != ':') {
+      return Fail(error, text, "only :PORT may follow the ']' of an IPv6 address");
+    }
+    if (!after.empty()) port_text = after.substr(1);
+    host_text = *canonical;
+  } else {
+    if (std::count(rest.begin(), rest.end(), ':') > 1) {
+      return Fail(error, text,
+                  "an IPv6 address goes in brackets, e.g. tcp://[fd00::5] or tcp://[fd00::5]:9100");
+    }
+    std::string_view host = rest;
+    if (const size_t colon = rest.find(':'); colon != std::string_view::npos) {
+      host = rest.substr(0, colon);
+      port_text = rest.substr(colon + 1);
+    }
+    if (host.empty()) return Fail(error, text, "no address after tcp://");
     const bool dotted_digits = std::all_of(
         host.begin(), host.end(), [](char c) { return (c >= '0' && c <= '9') || c == '.'; });
-    if (dotted_digits) {
-      return Fail(error, text,
-                  QuotedPrefix(host_text) +
-                      " is not an IPv4 address (four numbers 0 to 255, no leading zeros)");
+    // The link takes strict dotted decimal only, so the check is the same one.
+    if (dotted_digits && !platform::ParseIpv4(host)) {
+      return Fail(
+          error, text,
+          QuotedPrefix(host) + " is not an IPv4 address (four numbers 0 to 255, no leading zeros)");
     }
-    return Fail(error, text,
-                "host names are not looked up; give the printer's IPv4 address, e.g. "
-                "tcp://192.168.1.50:9100");
+    if (!dotted_digits && !IsHostName(host)) {
+      return Fail(error, text,
+                  QuotedPrefix(host) +
+                      " is not a host name (letters, digits and '-' between dots) or address");
+    }
+    // Names are looked up when the run reaches the printer; case does not matter to them.
+    host_text = dotted_digits ? std::string(host) : Lower(host);
   }
   uint32_t port = kDefaultTcpPort;
   if (port_text) {

@@ -15,7 +15,8 @@ namespace cli {
 
 struct PrinterAddress {
   std::string text;  // as written (shown in output)
-  // The port name is a device path, "COM3", or the dotted IPv4 address.
+  // The port name is a device path, "COM3", the dotted IPv4 address, the IPv6 address (shortest
+  // form, no brackets) or the host name in lower case, looked up when the run reaches it.
   devlink::LinkSettings link;
 };
 
@@ -25,8 +26,9 @@ inline constexpr uint16_t kDefaultTcpPort = 9100;
 // The address, or nullopt with `error` saying what is wrong and which forms are accepted.
 std::optional<PrinterAddress> ParsePrinterAddress(std::string_view text, std::string* error);
 
-// What makes two addresses one printer, however they are written: the device path, or the IPv4
-// address and port. Equal keys, same printer.
+// What makes two addresses one printer, however they are written: the device path, or the IP
+// address or host name and the port. Equal keys, same printer (a name and its address are not
+// found to be one).
 std::string PrinterKey(const PrinterAddress& address);
 
 // Bad lines of a printers file reported one by one; the rest are counted.

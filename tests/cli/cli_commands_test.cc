@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <fstream>
+#include <map>
+#include <mutex>
 #include <nlohmann/json.hpp>
 #include <string>
 #include <vector>
@@ -314,6 +316,44 @@ TEST(CliLogo, ReplaceAndMissingOkMakeRepeatedRunsSucceed) {
             all.end());
   EXPECT_EQ(rig.Run({"-p", kPrinter, "logo", "print", "AB", "--missing-ok"}), 2);
   EXPECT_NE(rig.err().find("--missing-ok does not apply to logo print"), std::string::npos);
+}
+
+// Host names go through the run's resolver, once per name; a name that does not resolve fails
+// its printer alone, and nothing is sent to it.
+TEST(CliFleet, HostNamesResolveOncePerRunAndAFailedNameFailsOnlyItsPrinter) {
+  struct Names : platform::HostResolver {
+    platform::HostLookup Resolve(const std::string& name) override {
+      const std::lock_guard<std::mutex> lock(mutex);
+      ++asked[name];
+      if (name == "till-1.shop.example") return {{"192.0.2.1"}, ""};
+      return {{}, "Name or service not known"};
+    }
+    std::mutex mutex;
+    std::map<std::string, int> asked;
+  } names;
+  CliRig rig;
+  rig.names = &names;
+  const std::string good[] = {"tcp://till-1.shop.example", "tcp://TILL-1.shop.example:9101",
+                              "tcp://[::1]:9100"};
+  const std::string bad = "tcp://till-2.shop.example";
+  for (const std::string& address : good) rig.Printer(address);
+  rig.Printer(bad);
+  EXPECT_EQ(rig.Run({"--json", "-j", "4", "-p", good[0], "-p", good[1], "-p", bad, "-p", good[2],
+                     "identify"}),
+            1);
+  const std::vector<nlohmann::json> lines = JsonLines(rig.out());
+  ASSERT_EQ(lines.size(), 4u) << rig.out();
+  for (const nlohmann::json& line : lines) {
+    if (line["address"] == bad) {
+      EXPECT_EQ(line["result"], "failed");
+      EXPECT_EQ(line["message"], "till-2.shop.example: cannot resolve: Name or service not known");
+    } else {
+      EXPECT_EQ(line["result"], "ok") << line;
+    }
+  }
+  EXPECT_TRUE(rig.Received(bad).empty());
+  EXPECT_EQ(names.asked,
+            (std::map<std::string, int>{{"till-1.shop.example", 1}, {"till-2.shop.example", 1}}));
 }
 
 TEST(CliFleet, TwentyPrintersTwoSilentOneDroppingAreReportedAndTheRestSucceed) {

@@ -223,4 +223,22 @@ TEST(CliProcess, AFleetFromAPrintersFileIsIdentifiedAndBackedUp) {
   EXPECT_NE(first.find("\nprint.density = 100%\n"), std::string::npos) << first;
 }
 
+// The program through the system's name for this machine, and over IPv6 loopback.
+TEST(CliProcess, ReachesPrintersByHostNameAndOverIpv6) {
+  platform_test::TempDir dir;
+  itest::SimProcess v4({"--port", "0"});
+  ASSERT_GT(v4.port(), 0) << v4.first_line();
+  ProgramRun run = Pelliset(dir, "-p tcp://localhost:" + std::to_string(v4.port()) + " identify");
+  EXPECT_EQ(run.status, 0) << run.out << run.err;
+  EXPECT_NE(run.out.find("TMQ-D550"), std::string::npos) << run.out;
+
+  itest::SimProcess v6({"--bind", "::1", "--port", "0"});
+  if (v6.port() <= 0) GTEST_SKIP() << "no IPv6 loopback: " << v6.first_line();
+  EXPECT_EQ(v6.first_line(), "printer-sim listening on [::1]:" + std::to_string(v6.port()));
+  const std::string printer = "tcp://[::1]:" + std::to_string(v6.port());
+  run = Pelliset(dir, "--json -p " + printer + " identify");
+  ASSERT_EQ(run.status, 0) << run.out << run.err;
+  EXPECT_EQ(nlohmann::json::parse(run.out)["maker"], "KORVANE") << run.out;
+}
+
 }  // namespace

@@ -29,6 +29,7 @@ class CliRig {
     out_.str("");
     err_.str("");
     cli::CliEnvironment environment{out_, err_};
+    environment.names = names;
     environment.make_services = [this](const cli::PrinterAddress& address) {
       if (before_start) before_start(address.text);
       return std::make_unique<Borrowed>(Lookup(address.text));
@@ -41,6 +42,8 @@ class CliRig {
   std::function<void(const std::string& address)> before_start;
   // Ctrl-C, as the program's signal handler sets it.
   std::atomic<bool> interrupted{false};
+  // Answers for host names in every run (null: the system's name service).
+  platform::HostResolver* names = nullptr;
 
   std::string out() const { return out_.str(); }
   std::string err() const { return err_.str(); }

@@ -27,6 +27,12 @@ TEST(PrinterAddressTest, AcceptedFormsFillEveryField) {
       {"tcp://10.0.0.5", kTcp, "10.0.0.5", 9100, 0, 8, 0, 0},
       {"TCP://192.168.1.50:65535", kTcp, "192.168.1.50", 65535, 0, 8, 0, 0},
       {"tcp://127.0.0.1:1", kTcp, "127.0.0.1", 1, 0, 8, 0, 0},
+      {"tcp://Printer-12.Shop.example:9101", kTcp, "printer-12.shop.example", 9101, 0, 8, 0, 0},
+      {"tcp://localhost", kTcp, "localhost", 9100, 0, 8, 0, 0},
+      {"tcp://10.0.0.5a.", kTcp, "10.0.0.5a.", 9100, 0, 8, 0, 0},
+      {"tcp://[::1]", kTcp, "::1", 9100, 0, 8, 0, 0},
+      {"tcp://[0:0:0:0:0:0:0:1]:9200", kTcp, "::1", 9200, 0, 8, 0, 0},
+      {"tcp://[FD00::A:5]:9100", kTcp, "fd00::a:5", 9100, 0, 8, 0, 0},
       {"/dev/usb/lp0", kUsb, "/dev/usb/lp0", 115200, 0, 8, 0, 0},
       {"/dev/usb/lp12", kUsb, "/dev/usb/lp12", 115200, 0, 8, 0, 0},
       {"serial:/dev/ttyUSB0?baud=115200&parity=none&flow=dtr", kSerial, "/dev/ttyUSB0", 115200, 0,
@@ -84,8 +90,17 @@ TEST(PrinterAddressTest, RefusedFormsSayWhy) {
       {"tcp://10.0.0.5:0", "port out of range (1 to 65535)"},
       {"tcp://10.0.0.5:", "the port must be a number"},
       {"tcp://10.0.0.5:91x", "the port must be a number"},
-      {"tcp://printer.local", "give the printer's IPv4 address"},
-      {"tcp://[::1]:9100", "IPv6 is not supported"},
+      {"tcp://printer_1.local", "\"printer_1.local\" is not a host name"},
+      {"tcp://-till.shop", "is not a host name"},
+      {"tcp://till..shop", "is not a host name"},
+      {"tcp://::1", "an IPv6 address goes in brackets"},
+      {"tcp://fd00::5:9100", "an IPv6 address goes in brackets"},
+      {"tcp://[::1", "missing ']'"},
+      {"tcp://[::1]9100", "only :PORT may follow the ']'"},
+      {"tcp://[::g]:9100", "\"::g\" in brackets is not an IPv6 address"},
+      {"tcp://[10.0.0.5]", "in brackets is not an IPv6 address"},
+      {"tcp://[]", "in brackets is not an IPv6 address"},
+      {"tcp://[::1]:", "the port must be a number"},
       {"tcp://10.0.0.256", "is not an IPv4 address"},
       {"tcp://10.0.5", "is not an IPv4 address"},
       {"tcp://", "no address after tcp://"},
@@ -104,7 +119,7 @@ TEST(PrinterAddressTest, RefusedFormsSayWhy) {
       {"bt:/dev/rfcomm0?flow=dtr", "flow cannot be set on a Bluetooth port"},
       {"COM0", "COM ports are COM1 to COM255"},
       {"COM256", "COM ports are COM1 to COM255"},
-      {"printer1", "not a printer address; accepted forms: tcp://IPv4[:PORT]"},
+      {"printer1", "not a printer address; accepted forms: tcp://HOST[:PORT]"},
       {"usb://lp0", "not a printer address"},
       {"", "empty printer address"},
   };
@@ -139,14 +154,20 @@ TEST(PrinterAddressTest, PrintersFile) {
       "# next one is wrong\n"
       "tcp://10.0.0.5:99999\n"
       "tcp://10.0.0.5:9100\n"
-      "/dev/ttyS0 /dev/ttyS1\n";
+      "/dev/ttyS0 /dev/ttyS1\n"
+      "tcp://[fd00::5]\n"
+      "tcp://[fd00:0::5]:9100\n"
+      "tcp://till-3.shop\n"
+      "tcp://TILL-3.shop:9100\n";
   std::vector<PrinterAddress> untouched(1);
   EXPECT_FALSE(ParsePrinterList(bad, "fleet.txt", &untouched, &error));
   EXPECT_EQ(error,
             "fleet.txt:3: \"tcp://10.0.0.5:99999\": port out of range (1 to 65535)\n"
             "fleet.txt:4: \"tcp://10.0.0.5:9100\" is the printer of line 1 again\n"
             "fleet.txt:5: one address a line (a comment starts with '#'): \"/dev/ttyS0 "
-            "/dev/ttyS1\"");
+            "/dev/ttyS1\"\n"
+            "fleet.txt:7: \"tcp://[fd00:0::5]:9100\" is the printer of line 6 again\n"
+            "fleet.txt:9: \"tcp://TILL-3.shop:9100\" is the printer of line 8 again");
   EXPECT_EQ(untouched.size(), 1u);
 
   // Many bad lines: the first ten are named, the others counted.

@@ -11,7 +11,8 @@ options:
     description:
       - The printer's address as C(pelliset --printer) takes it, such as C(tcp://192.0.2.50:9100),
         C(/dev/usb/lp0), C(serial:/dev/ttyUSB0?baud=115200) or C(bt:/dev/rfcomm0).
-      - TCP/IP addresses are IPv4 addresses; host names are not looked up.
+      - A TCP/IP printer is given by IPv4 address, IPv6 address in brackets (C(tcp://[2001:db8::50]))
+        or host name (C(tcp://till-1.shop.example)), looked up when pelliset runs.
     type: str
     required: true
   executable:

@@ -1,0 +1,51 @@
+#include "cli/host_names.h"
+
+#include <exception>
+#include <utility>
+
+#include "platform/devices/ipv6.h"
+
+namespace cli {
+
+platform::HostLookup RunHostNames::Resolve(const std::string& name) {
+  std::unique_lock<std::mutex> lock(mutex_);
+  const auto [it, first] = entries_.try_emplace(name);
+  Entry& entry = it->second;  // map entries stay where they are
+  if (!first) {
+    done_changed_.wait(lock, [&] { return entry.done; });
+    return entry.lookup;
+  }
+  lock.unlock();
+  platform::HostLookup lookup;
+  try {
+    lookup = resolver_.Resolve(name);
+  } catch (const std::exception& e) {
+    // The printers waiting for this name must hear of it too.
+    lookup = {{}, std::string("lookup failed: ") + e.what()};
+  }
+  lock.lock();
+  entry.lookup = std::move(lookup);
+  entry.done = true;
+  done_changed_.notify_all();
+  return entry.lookup;
+}
+
+PrinterWork WithHostNames(PrinterWork work, RunHostNames& names) {
+  return [work = std::move(work), &names](size_t index, const PrinterAddress& address,
+                                          platform::Services& services) {
+    const std::string& host = address.link.port_name;
+    if (address.link.interface == devlink::CDev::kInterfaceTcp && !platform::IsIpLiteral(host)) {
+      const platform::HostLookup found = names.Resolve(host);
+      if (found.addresses.empty()) {
+        PrinterOutcome outcome;
+        outcome.message = host + ": cannot resolve: " + found.error;
+        return outcome;
+      }
+    }
+    platform::Services with_names{services.clock, services.devices, services.registry,
+                                  services.trace, &names};
+    return work(index, address, with_names);
+  };
+}
+
+}  // namespace cli
