@@ -9,12 +9,12 @@ import os
 
 def argument_spec(**options):
     """The options every module of the collection takes, plus the module's own."""
-    spec = dict(
+    merged = dict(
         printer=dict(type="str", required=True),
         executable=dict(type="str", default="pelliset"),
     )
-    spec.update(options)
-    return spec
+    merged.update(options)
+    return merged
 
 
 def executable(module):
