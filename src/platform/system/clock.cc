@@ -4,6 +4,8 @@
 #include <cerrno>
 #include <ctime>
 
+#include "platform/system/fiber_loop.h"
+
 namespace platform {
 
 uint32_t RealClock::TickCount() {
@@ -23,7 +25,12 @@ void Clock::Idle() {
 
 namespace {
 
+// Inside a task of a fiber loop the pause is the loop's, and the thread goes on with other tasks.
 void SleepUninterrupted(uint32_t ms) {
+  if (FiberLoop* loop = FiberLoop::Current()) {
+    loop->Sleep(ms);
+    return;
+  }
   timespec left{static_cast<time_t>(ms / 1000), static_cast<long>(ms % 1000) * 1000000L};
   while (nanosleep(&left, &left) != 0 && errno == EINTR) {
   }
@@ -32,6 +39,9 @@ void SleepUninterrupted(uint32_t ms) {
 }  // namespace
 
 void RealClock::Sleep(uint32_t ms) {
+  // A pause of nothing is no pause: the progress steps of the command line take no time, and
+  // ten thousand printers' worth of empty sleeps would cost the system a wake-up each.
+  if (ms == 0) return;
   if (!HasIdleHook()) {
     SleepUninterrupted(ms);
     return;
