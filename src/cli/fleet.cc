@@ -4,11 +4,16 @@
 #include <exception>
 #include <memory>
 #include <string>
+#include <thread>
 
+#include "platform/system/fiber_loop.h"
 #include "platform/system/sized_thread.h"
 
 namespace cli {
 namespace {
+
+// A loop's own thread only switches between its printers' stacks.
+constexpr size_t kLoopStackBytes = 256 << 10;
 
 // One printer's stop: the run's interrupt, or its own time limit on its own clock. Remembers which
 // of them the work saw, so that its outcome can say why it ended.
@@ -102,23 +107,45 @@ std::vector<PrinterOutcome> RunFleet(const std::vector<PrinterAddress>& printers
       outcomes[i] = std::move(outcome);
     }
   };
-  // The calling thread works too, so a system that gives no thread at all still runs the list.
+  // The printers wait far more than they work, so they run as tasks of fiber loops, one loop per
+  // CPU: a pause or a wait for a reply hands the loop's thread to the next printer, and thousands
+  // of printers cost the system a wake-up per moment something is due, not one per printer.
   const size_t wanted = std::clamp<size_t>(options.jobs, 1, std::max<size_t>(printers.size(), 1));
-  std::vector<std::unique_ptr<platform::SizedThread>> pool;
-  pool.reserve(wanted - 1);
+  const size_t loops =
+      std::clamp<size_t>(std::thread::hardware_concurrency(), 1, std::min<size_t>(wanted, 64));
+  std::vector<std::unique_ptr<platform::FiberLoop>> fiber_loops;
+  for (size_t i = 0; i < loops; ++i) {
+    fiber_loops.push_back(std::make_unique<platform::FiberLoop>(options.stack_bytes));
+  }
+  size_t started = 0;
   std::string error;
-  while (pool.size() + 1 < wanted) {
-    auto thread = platform::SizedThread::Start(options.stack_bytes, worker, &error);
-    if (!thread) break;
-    pool.push_back(std::move(thread));
+  for (; started < wanted; ++started) {
+    if (!fiber_loops[started % loops]->Spawn(worker, &error)) break;
   }
-  if (pool.size() + 1 < wanted && options.notice) {
-    options.notice("the system gave " + std::to_string(pool.size() + 1) + " threads of the " +
-                   std::to_string(wanted) + " asked for (" + error + "); the printers are worked " +
-                   std::to_string(pool.size() + 1) + " at a time");
+  if (started == 0) {
+    worker();  // no stack to be had at all: the printers one after the other on this thread
+  } else {
+    if (started < wanted && options.notice) {
+      options.notice("the system gave room for " + std::to_string(started) +
+                     " printers at once of the " + std::to_string(wanted) + " asked for (" +
+                     error + "); the printers are worked " + std::to_string(started) +
+                     " at a time");
+    }
+    std::vector<std::unique_ptr<platform::SizedThread>> threads;
+    std::vector<platform::FiberLoop*> on_this_thread = {fiber_loops[0].get()};
+    for (size_t i = 1; i < loops && i < started; ++i) {
+      platform::FiberLoop& loop = *fiber_loops[i];
+      auto thread = platform::SizedThread::Start(kLoopStackBytes, [&loop] { loop.Run(); }, &error);
+      // A loop the system gave no thread runs on this one after the first.
+      if (thread) {
+        threads.push_back(std::move(thread));
+      } else {
+        on_this_thread.push_back(&loop);
+      }
+    }
+    for (platform::FiberLoop* loop : on_this_thread) loop->Run();
+    threads.clear();  // joins
   }
-  worker();
-  pool.clear();  // joins
   return outcomes;
 }
 

@@ -1,7 +1,7 @@
 #pragma once
 
-// Runs one command at many printers side by side: one thread per printer being worked on, each
-// printer on its own services and its own link, each outcome reported as soon as it is known.
+// Runs one command at many printers side by side: each printer being worked on is a task of a
+// fiber loop (one loop thread per CPU), on its own stack, its own services and its own link, each outcome reported as soon as it is known.
 // A per-printer time limit and an interrupt end a printer's work between two of its steps.
 
 #include <atomic>
@@ -22,7 +22,7 @@ using PrinterWork = std::function<PrinterOutcome(size_t index, const PrinterAddr
                                                  platform::Services& services)>;
 using OutcomeSink = std::function<void(size_t index, const PrinterOutcome& outcome)>;
 
-// The stack of each printer's thread. The deepest work at a printer (a settings transfer, an NV
+// The stack of each printer's task. The deepest work at a printer (a settings transfer, an NV
 // download with its conversion) uses under 64 KiB; the sanitizers' instrumented frames need
 // several times that.
 #if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
@@ -32,7 +32,7 @@ inline constexpr size_t kPrinterStackBytes = 256 << 10;
 #endif
 
 struct FleetOptions {
-  // Printers worked on at once (at least one; the calling thread is one of them).
+  // Printers worked on at once (at least one).
   size_t jobs = 1;
   // Each printer's time limit, counted on its clock from its start; 0: none.
   uint64_t timeout_ms = 0;
@@ -40,13 +40,13 @@ struct FleetOptions {
   // current step, printers not started are not run. May be null.
   const std::atomic<bool>* interrupted = nullptr;
   size_t stack_bytes = kPrinterStackBytes;
-  // Told when the system gave fewer threads than `jobs`: the printers then share the ones it
+  // Told when the system gave fewer stacks than `jobs`: the printers then share the ones it
   // gave, none is left unrun.
   std::function<void(const std::string& text)> notice;
 };
 
 // Runs `work` at every printer, at most `options.jobs` at a time; the outcomes in list order.
-// `done` is called from the thread that finished the printer. The duration of each outcome is
+// `done` is called from the loop thread that finished the printer. The duration of each outcome is
 // measured on that printer's clock. A printer stopped by its time limit has failed with "no
 // result within S s"; one stopped by an interrupt is Halt::kInterrupted, one never started
 // Halt::kNotRun. Work that ended ok before it saw the stop stays ok.

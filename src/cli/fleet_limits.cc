@@ -13,7 +13,7 @@ SystemLimits ReadSystemLimits() {
   limits.open_files = files.soft;
   limits.open_files_hard = files.hard;
   limits.files_in_use = files.in_use;
-  limits.threads = platform::ThreadLimit();
+  limits.stacks = platform::StackLimit();
   limits.memory_bytes = platform::AvailableMemoryBytes();
   return limits;
 }
@@ -43,10 +43,9 @@ Concurrency ChooseConcurrency(size_t printers, std::optional<size_t> requested,
   lower_to(spare_files / kFilesPerPrinter, "that many need about " + std::to_string(files_needed) +
                                                " open files and the system allows this program " +
                                                std::to_string(limits.open_files) + "; " + raise);
-  if (limits.threads) {
-    lower_to(*limits.threads, "that many need a thread each and the system allows " +
-                                  std::to_string(*limits.threads) +
-                                  " more (ulimit -u, /proc/sys/kernel/threads-max)");
+  if (limits.stacks) {
+    lower_to(*limits.stacks, "that many need a stack each and the system's memory maps allow " +
+                                 std::to_string(*limits.stacks) + " more (vm.max_map_count)");
   }
   if (limits.memory_bytes) {
     const uint64_t mib = *limits.memory_bytes >> 20;

@@ -1,7 +1,7 @@
 #pragma once
 
 // How many printers to work on at once: every printer of the list (or -j N), as far as the
-// system's open files, threads and memory allow. When they allow fewer, fewer are worked on at a
+// system's open files, memory maps and memory allow. When they allow fewer, fewer are worked on at a
 // time, and a notice says what was needed, what the system allows and how to change it.
 
 #include <cstddef>
@@ -15,7 +15,7 @@ struct SystemLimits {
   uint64_t open_files = 0;       // the soft limit, after raising it to the hard one
   uint64_t open_files_hard = 0;  // the hard limit
   uint64_t files_in_use = 0;
-  std::optional<uint64_t> threads;       // more threads this process may start
+  std::optional<uint64_t> stacks;        // more printers' stacks this process may map
   std::optional<uint64_t> memory_bytes;  // memory available
 };
 
@@ -28,7 +28,7 @@ inline constexpr uint64_t kFilesPerPrinter = 2;
 // Files the program itself keeps open besides the printers' (outputs, the printers file, a
 // settings file, the logs of the libraries).
 inline constexpr uint64_t kFilesReserved = 32;
-// Memory one printer under way may take: its thread's stack as used, its services, its session
+// Memory one printer under way may take: its stack as used, its services, its session
 // and its outcome come to about 17 KiB (1,000 printers at once: 21 MB resident, one printer
 // 4 MB); the rest is room to spare.
 inline constexpr uint64_t kMemoryPerPrinter = 256 << 10;

@@ -4,15 +4,28 @@
 #include <utility>
 
 #include "platform/devices/ipv6.h"
+#include "platform/system/clock.h"
 
 namespace cli {
+namespace {
+
+constexpr uint32_t kLookupCheckMs = 5;
+
+}  // namespace
 
 platform::HostLookup RunHostNames::Resolve(const std::string& name) {
   std::unique_lock<std::mutex> lock(mutex_);
   const auto [it, first] = entries_.try_emplace(name);
   Entry& entry = it->second;  // map entries stay where they are
   if (!first) {
-    done_changed_.wait(lock, [&] { return entry.done; });
+    // Looked at every few milliseconds rather than waited for on a condition: a printer may run
+    // as a task of a fiber loop, and the clock's pause lets the loop's other printers go on.
+    platform::RealClock clock;
+    while (!entry.done) {
+      lock.unlock();
+      clock.Sleep(kLookupCheckMs);
+      lock.lock();
+    }
     return entry.lookup;
   }
   lock.unlock();
@@ -26,7 +39,6 @@ platform::HostLookup RunHostNames::Resolve(const std::string& name) {
   lock.lock();
   entry.lookup = std::move(lookup);
   entry.done = true;
-  done_changed_.notify_all();
   return entry.lookup;
 }
 

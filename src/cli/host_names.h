@@ -4,7 +4,6 @@
 // service, every other printer with that name gets the same answer (a lookup in progress is
 // waited for, not repeated). A name that does not resolve fails only its own printers.
 
-#include <condition_variable>
 #include <map>
 #include <mutex>
 #include <string>
@@ -28,7 +27,6 @@ class RunHostNames : public platform::HostResolver {
 
   platform::HostResolver& resolver_;
   std::mutex mutex_;
-  std::condition_variable done_changed_;
   std::map<std::string, Entry> entries_;
 };
 

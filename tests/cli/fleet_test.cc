@@ -164,13 +164,13 @@ TEST(FleetLimits, FewerAtOnceWithANoticeWhereTheSystemAllowsFewer) {
        "working 494 printers at a time, not 10000: that many need about 20036 open files and the "
        "system allows this program 1024; raise it with `ulimit -n 20036` (above the hard limit "
        "of 4096, which an administrator sets), or choose fewer with -j"},
-      {"threads",
+      {"memory maps",
        5000,
        std::nullopt,
        {65536, 65536, 4, 3000, 16 * gib},
        3000,
-       "working 3000 printers at a time, not 5000: that many need a thread each and the system "
-       "allows 3000 more (ulimit -u, /proc/sys/kernel/threads-max), or choose fewer with -j"},
+       "working 3000 printers at a time, not 5000: that many need a stack each and the system's "
+       "memory maps allow 3000 more (vm.max_map_count), or choose fewer with -j"},
       {"memory",
        5000,
        std::nullopt,

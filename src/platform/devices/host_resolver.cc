@@ -3,26 +3,33 @@
 #include <arpa/inet.h>
 #include <netdb.h>
 #include <netinet/in.h>
+#include <poll.h>
+#include <sys/eventfd.h>
 #include <sys/socket.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <cerrno>
-#include <chrono>
-#include <condition_variable>
 #include <cstring>
 #include <memory>
 #include <mutex>
 #include <system_error>
 #include <thread>
 
+#include "platform/system/clock.h"
+#include "platform/system/fd_io.h"
+#include "platform/system/unique_fd.h"
+
 namespace platform {
 namespace {
 
 // What the lookup thread and the caller share; the thread keeps it alive after the caller has
 // given up waiting.
+// The caller waits on `done_fd` through WaitForFd, so a printer running as a task of a fiber loop
+// leaves the loop's thread to the others meanwhile.
 struct Pending {
   std::mutex mutex;
-  std::condition_variable done_changed;
+  UniqueFd done_fd{::eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK)};
   bool done = false;
   HostLookup result;
 };
@@ -60,20 +67,25 @@ HostLookup SystemHostResolver::SystemLookup(const std::string& name) {
 
 HostLookup SystemHostResolver::Resolve(const std::string& name) {
   auto pending = std::make_shared<Pending>();
+  if (!pending->done_fd.valid()) {
+    return {{}, std::string("cannot start the lookup: eventfd: ") + std::strerror(errno)};
+  }
   try {
     std::thread([pending, lookup = lookup_, name] {
       HostLookup result = lookup(name);
       const std::lock_guard<std::mutex> lock(pending->mutex);
       pending->result = std::move(result);
       pending->done = true;
-      pending->done_changed.notify_all();
+      const uint64_t one = 1;
+      [[maybe_unused]] const ssize_t written = ::write(pending->done_fd.get(), &one, sizeof one);
     }).detach();
   } catch (const std::system_error& e) {
     return {{}, std::string("cannot start the lookup: ") + e.what()};
   }
-  std::unique_lock<std::mutex> lock(pending->mutex);
-  if (!pending->done_changed.wait_for(lock, std::chrono::milliseconds(timeout_ms_),
-                                      [&] { return pending->done; })) {
+  RealClock clock;
+  WaitForFd(pending->done_fd.get(), POLLIN, clock, timeout_ms_);
+  const std::lock_guard<std::mutex> lock(pending->mutex);
+  if (!pending->done) {
     const std::string bound = timeout_ms_ % 1000 == 0 ? std::to_string(timeout_ms_ / 1000) + " s"
                                                       : std::to_string(timeout_ms_) + " ms";
     return {{}, "no answer from the name service within " + bound};

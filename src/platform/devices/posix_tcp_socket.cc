@@ -1,11 +1,9 @@
 #include "platform/devices/posix_tcp_socket.h"
 
 #include <arpa/inet.h>
-#include <fcntl.h>
 #include <netinet/in.h>
 #include <poll.h>
 #include <sys/socket.h>
-#include <sys/time.h>
 
 #include <cerrno>
 #include <climits>
@@ -15,14 +13,6 @@
 #include "platform/system/fd_io.h"
 
 namespace platform {
-namespace {
-
-timeval ToTimeval(uint32_t ms) {
-  return timeval{static_cast<time_t>(ms / 1000), static_cast<suseconds_t>(ms % 1000) * 1000};
-}
-
-}  // namespace
-
 bool PosixTcpSocket::Connect(const std::string& ip_address, uint16_t port) {
   Close();
   // Strict dotted decimal or IPv6 text: no host names, no short forms such as "10.1".
@@ -73,14 +63,6 @@ bool PosixTcpSocket::Connect(const std::string& ip_address, uint16_t port) {
       return false;
     }
   }
-  // Sends block, bounded by a socket time-out; receives wait in poll (see Receive).
-  const int flags = ::fcntl(fd.get(), F_GETFL);
-  const timeval send = ToTimeval(kSendTimeoutMs);
-  if (flags < 0 || ::fcntl(fd.get(), F_SETFL, flags & ~O_NONBLOCK) != 0 ||
-      ::setsockopt(fd.get(), SOL_SOCKET, SO_SNDTIMEO, &send, sizeof send) != 0) {
-    last_cause_ = CauseFromErrno(errno);
-    return false;
-  }
   fd_ = std::move(fd);
   last_cause_ = FailureCause::kNone;
   return true;
@@ -92,15 +74,32 @@ int PosixTcpSocket::Send(const uint8_t* data, size_t length) {
     return -1;
   }
   if (length > INT_MAX) length = INT_MAX;  // the count must fit the result
-  while (true) {
+  // The socket stays non-blocking: a send waits in poll on the clock for room, up to
+  // kSendTimeoutMs at a time, so a printer that stops reading holds up nobody else's work.
+  size_t sent = 0;
+  bool poll_saw_error = false;
+  while (sent < length) {
     // MSG_NOSIGNAL: a peer that went away is a failed send, not a SIGPIPE that ends the program.
-    const ssize_t n = ::send(fd_.get(), data, length, MSG_NOSIGNAL);
-    if (n >= 0) return static_cast<int>(n);
+    const ssize_t n = ::send(fd_.get(), data + sent, length - sent, MSG_NOSIGNAL | MSG_DONTWAIT);
+    if (n >= 0) {
+      sent += static_cast<size_t>(n);
+      continue;
+    }
     if (errno == EINTR) continue;
-    // EAGAIN here: the send time-out passed without room, a peer that stopped answering.
-    last_cause_ = errno == EAGAIN ? FailureCause::kUnreachable : CauseFromErrno(errno);
-    return -1;
+    if ((errno == EAGAIN || errno == EWOULDBLOCK) && !poll_saw_error) {
+      const int ready = WaitForFd(fd_.get(), POLLOUT, clock_, kSendTimeoutMs);
+      if (ready > 0) continue;
+      // An error or a hang-up: the next send tells which.
+      poll_saw_error = ready < 0;
+      if (poll_saw_error) continue;
+      // No room for kSendTimeoutMs: a peer that stopped answering.
+      last_cause_ = FailureCause::kUnreachable;
+      return sent > 0 ? static_cast<int>(sent) : -1;
+    }
+    last_cause_ = CauseFromErrno(errno);
+    return sent > 0 ? static_cast<int>(sent) : -1;
   }
+  return static_cast<int>(sent);
 }
 
 int PosixTcpSocket::Receive(uint8_t* buffer, size_t capacity) {

@@ -15,7 +15,7 @@ class PosixTcpSocket : public PosixFdDevice<TcpSocket> {
   // The system's own connect time-out is minutes long for an address nobody answers; a printer
   // that is there answers within a fraction of a second.
   static constexpr uint32_t kConnectTimeoutMs = 5000;
-  // A send blocked by a peer that stopped reading gives up after this long.
+  // A send that finds no room, a peer that stopped reading, gives up after this long.
   static constexpr uint32_t kSendTimeoutMs = 10000;
 
   explicit PosixTcpSocket(uint32_t connect_timeout_ms = kConnectTimeoutMs)

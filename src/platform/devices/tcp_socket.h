@@ -21,7 +21,8 @@ class TcpSocket {
   // dotted-decimal IPv4 or IPv6 text without brackets; a text that is neither (a host name
   // too) fails with kBadAddress. False on any failure (the socket is then closed).
   virtual bool Connect(const std::string& ip_address, uint16_t port) = 0;
-  // One send call: count sent, or -1 on failure.
+  // Sends all of `data` (waiting for room as needed): the count sent, fewer when the peer stopped
+  // taking it, or -1 on failure before any was sent.
   virtual int Send(const uint8_t* data, size_t length) = 0;
   // One receive call: count received; 0 when the peer closed or nothing came within
   // kReceiveTimeoutMs; -1 on failure.

@@ -6,6 +6,8 @@
 #include <algorithm>
 #include <cerrno>
 
+#include "platform/system/fiber_loop.h"
+
 namespace platform {
 
 int RemainingMs(Clock& clock, uint32_t start, uint64_t limit_ms) {
@@ -14,13 +16,26 @@ int RemainingMs(Clock& clock, uint32_t start, uint64_t limit_ms) {
   return static_cast<int>(std::min<uint64_t>(limit_ms - elapsed, 0x7FFFFFFF));
 }
 
+namespace {
+
+// poll on one descriptor; inside a task of a fiber loop, the loop's wait.
+int Poll(pollfd& p, int timeout_ms) {
+  if (FiberLoop* loop = FiberLoop::Current()) {
+    p.revents = loop->WaitFd(p.fd, p.events, timeout_ms);
+    return p.revents != 0 ? 1 : 0;
+  }
+  return ::poll(&p, 1, timeout_ms);
+}
+
+}  // namespace
+
 int WaitForFd(int fd, short events, Clock& clock, uint64_t limit_ms) {
   const uint32_t start = clock.TickCount();
   while (true) {
     pollfd p{fd, events, 0};
     const int left = RemainingMs(clock, start, limit_ms);
     const bool sliced = clock.HasIdleHook() && left > static_cast<int>(Clock::kIdleSliceMs);
-    const int r = ::poll(&p, 1, sliced ? static_cast<int>(Clock::kIdleSliceMs) : left);
+    const int r = Poll(p, sliced ? static_cast<int>(Clock::kIdleSliceMs) : left);
     if (r < 0 && errno == EINTR) continue;
     if (r == 0 && sliced) {
       clock.Idle();

@@ -18,14 +18,6 @@ std::optional<uint64_t> ReadNumber(const char* path) {
 }
 
 // Threads of this process now, from /proc/self/status.
-uint64_t ThreadsNow() {
-  std::ifstream in("/proc/self/status");
-  for (std::string line; std::getline(in, line);) {
-    if (line.rfind("Threads:", 0) == 0) return std::stoull(line.substr(8));
-  }
-  return 1;
-}
-
 }  // namespace
 
 OpenFileLimit RaiseOpenFileLimit() {
@@ -48,23 +40,12 @@ OpenFileLimit RaiseOpenFileLimit() {
   return limit;
 }
 
-std::optional<uint64_t> ThreadLimit() {
-  std::optional<uint64_t> limit;
-  auto least = [&](uint64_t value) { limit = limit ? std::min(*limit, value) : value; };
-  const uint64_t now = ThreadsNow();
-  rlimit r{};
-  if (getrlimit(RLIMIT_NPROC, &r) == 0 && r.rlim_cur != RLIM_INFINITY) {
-    least(r.rlim_cur > now ? r.rlim_cur - now : 0);
-  }
-  if (const auto most = ReadNumber("/proc/sys/kernel/threads-max")) {
-    least(*most > now ? *most - now : 0);
-  }
+std::optional<uint64_t> StackLimit() {
   // Each stack is two maps (the stack and its guard page); the program's own maps come first.
-  if (const auto maps = ReadNumber("/proc/sys/vm/max_map_count")) {
-    constexpr uint64_t kOwnMaps = 1000;
-    least(*maps > kOwnMaps ? (*maps - kOwnMaps) / 2 : 0);
-  }
-  return limit;
+  const auto maps = ReadNumber("/proc/sys/vm/max_map_count");
+  if (!maps) return std::nullopt;
+  constexpr uint64_t kOwnMaps = 1000;
+  return *maps > kOwnMaps ? (*maps - kOwnMaps) / 2 : 0;
 }
 
 std::optional<uint64_t> AvailableMemoryBytes() {

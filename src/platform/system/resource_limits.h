@@ -19,10 +19,9 @@ struct OpenFileLimit {
 // returns the limits as they are then, with the files open now.
 OpenFileLimit RaiseOpenFileLimit();
 
-// How many more threads this process may start: the least of the user's process limit
-// (RLIMIT_NPROC, which counts every thread of the user), the system's thread limit and the memory
-// maps each thread's stack takes; nullopt when none of them could be read.
-std::optional<uint64_t> ThreadLimit();
+// How many more task stacks this process may map, each with its guard page, as far as the
+// system's count of memory maps allows (vm.max_map_count); nullopt when it cannot be read.
+std::optional<uint64_t> StackLimit();
 
 // The memory the system could give without swapping (MemAvailable), in bytes; nullopt when it
 // cannot be read.

@@ -1,0 +1,256 @@
+#include "platform/system/fiber_loop.h"
+
+#include <poll.h>
+#include <sys/epoll.h>
+#include <sys/mman.h>
+#include <ucontext.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+#include <ctime>
+#include <exception>
+
+#if defined(__SANITIZE_ADDRESS__)
+#include <sanitizer/common_interface_defs.h>
+#endif
+
+namespace platform {
+namespace {
+
+thread_local FiberLoop* t_running_loop = nullptr;
+
+// The address sanitizer keeps its own record of which stack is in use; it is told of every
+// switch, or it takes the tasks' stacks for overflows of the loop's.
+void StartSwitch([[maybe_unused]] void** fake_stack, [[maybe_unused]] const void* bottom,
+                 [[maybe_unused]] size_t size) {
+#if defined(__SANITIZE_ADDRESS__)
+  __sanitizer_start_switch_fiber(fake_stack, bottom, size);
+#endif
+}
+
+void FinishSwitch([[maybe_unused]] void* fake_stack, [[maybe_unused]] const void** bottom,
+                  [[maybe_unused]] size_t* size) {
+#if defined(__SANITIZE_ADDRESS__)
+  __sanitizer_finish_switch_fiber(fake_stack, bottom, size);
+#endif
+}
+
+uint32_t ToEpoll(short events) {
+  uint32_t out = 0;
+  if (events & POLLIN) out |= EPOLLIN;
+  if (events & POLLOUT) out |= EPOLLOUT;
+  return out;
+}
+
+short ToPoll(uint32_t events) {
+  short out = 0;
+  if (events & EPOLLIN) out |= POLLIN;
+  if (events & EPOLLOUT) out |= POLLOUT;
+  if (events & EPOLLERR) out |= POLLERR;
+  if (events & EPOLLHUP) out |= POLLHUP;
+  return out;
+}
+
+}  // namespace
+
+struct FiberLoop::Task {
+  ~Task() {
+    if (mapping != nullptr) ::munmap(mapping, mapped_bytes);
+  }
+
+  std::function<void()> body;
+  ucontext_t context{};
+  void* mapping = nullptr;  // the guard page and the stack above it
+  size_t mapped_bytes = 0;
+  void* stack = nullptr;
+  size_t stack_bytes = 0;
+  void* fake_stack = nullptr;  // the sanitizer's, kept while the task is switched out
+  size_t index = 0;            // in tasks_
+  bool finished = false;
+  uint64_t wait = 0;  // the number of the wait under way; 0: none
+  int fd = -1;        // the descriptor waited for, or -1
+  short revents = 0;
+};
+
+struct FiberLoop::LoopContext {
+  ucontext_t context{};
+  const void* stack = nullptr;  // the loop thread's stack, for the sanitizer
+  size_t stack_bytes = 0;
+  void* fake_stack = nullptr;
+};
+
+FiberLoop::FiberLoop(size_t stack_bytes)
+    : stack_bytes_(stack_bytes),
+      epoll_(::epoll_create1(EPOLL_CLOEXEC)),
+      loop_context_(std::make_unique<LoopContext>()) {}
+
+FiberLoop::~FiberLoop() = default;
+
+FiberLoop* FiberLoop::Current() { return t_running_loop; }
+
+uint64_t FiberLoop::NowUs() {
+  timespec ts{};
+  ::clock_gettime(CLOCK_MONOTONIC, &ts);
+  return static_cast<uint64_t>(ts.tv_sec) * 1000000u + static_cast<uint64_t>(ts.tv_nsec) / 1000u;
+}
+
+bool FiberLoop::Spawn(std::function<void()> body, std::string* error) {
+  auto fail = [&](const char* what) {
+    if (error) *error = std::string(what) + ": " + std::strerror(errno);
+    return false;
+  };
+  if (!epoll_.valid()) return fail("epoll_create1");
+  const size_t page = static_cast<size_t>(::sysconf(_SC_PAGESIZE));
+  auto task = std::make_unique<Task>();
+  task->stack_bytes = (stack_bytes_ + page - 1) / page * page;
+  task->mapped_bytes = task->stack_bytes + page;
+  void* mapping = ::mmap(nullptr, task->mapped_bytes, PROT_READ | PROT_WRITE,
+                         MAP_PRIVATE | MAP_ANONYMOUS | MAP_NORESERVE | MAP_STACK, -1, 0);
+  if (mapping == MAP_FAILED) return fail("cannot map a task's stack");
+  task->mapping = mapping;
+  // A task that overruns its stack faults on the guard page instead of writing past it.
+  if (::mprotect(mapping, page, PROT_NONE) != 0) return fail("cannot guard a task's stack");
+  task->stack = static_cast<char*>(mapping) + page;
+  if (::getcontext(&task->context) != 0) return fail("getcontext");
+  task->context.uc_stack.ss_sp = task->stack;
+  task->context.uc_stack.ss_size = task->stack_bytes;
+  task->context.uc_link = nullptr;  // a task never returns from TaskMain: it switches away
+  ::makecontext(&task->context, &FiberLoop::TaskMain, 0);
+  task->body = std::move(body);
+  task->index = tasks_.size();
+  ready_.push_back(task.get());
+  tasks_.push_back(std::move(task));
+  return true;
+}
+
+void FiberLoop::TaskMain() {
+  FiberLoop& loop = *t_running_loop;
+  LoopContext& back = *loop.loop_context_;
+  FinishSwitch(nullptr, &back.stack, &back.stack_bytes);
+  Task& task = *loop.running_;
+  try {
+    task.body();
+  } catch (...) {
+    // The task's own code catches what it can; nothing may unwind past the start of its stack.
+    std::terminate();
+  }
+  task.finished = true;
+  loop.SwitchToLoop();  // never comes back
+}
+
+void FiberLoop::SwitchTo(Task& task) {
+  running_ = &task;
+  t_running_loop = this;
+  StartSwitch(&loop_context_->fake_stack, task.stack, task.stack_bytes);
+  ::swapcontext(&loop_context_->context, &task.context);
+  FinishSwitch(loop_context_->fake_stack, nullptr, nullptr);
+  t_running_loop = nullptr;
+  running_ = nullptr;
+}
+
+void FiberLoop::SwitchToLoop() {
+  Task& task = *running_;
+  LoopContext& back = *loop_context_;
+  // A finished task's sanitizer stack goes with it (null instead of a place to keep it).
+  StartSwitch(task.finished ? nullptr : &task.fake_stack, back.stack, back.stack_bytes);
+  ::swapcontext(&task.context, &back.context);
+  FinishSwitch(task.fake_stack, &back.stack, &back.stack_bytes);
+}
+
+void FiberLoop::Suspend(int timeout_ms) {
+  Task& task = *running_;
+  task.wait = ++last_wait_;
+  task.revents = 0;
+  waits_[task.wait] = &task;
+  if (timeout_ms >= 0) {
+    timers_.push({NowUs() + static_cast<uint64_t>(timeout_ms) * 1000u, task.wait});
+  }
+  SwitchToLoop();
+}
+
+void FiberLoop::Sleep(uint32_t ms) {
+  if (ms == 0) return;
+  Suspend(static_cast<int>(std::min<uint32_t>(ms, 0x7FFFFFFF)));
+}
+
+short FiberLoop::WaitFd(int fd, short events, int timeout_ms) {
+  Task& task = *running_;
+  epoll_event event{};
+  event.events = ToEpoll(events);
+  event.data.ptr = &task;
+  if (::epoll_ctl(epoll_.get(), EPOLL_CTL_ADD, fd, &event) != 0) {
+    // A regular file is always ready; anything else the loop cannot watch is waited for the
+    // plain way, holding up this loop's other tasks for as long.
+    if (errno == EPERM) return events;
+    pollfd entry{fd, events, 0};
+    const int r = ::poll(&entry, 1, timeout_ms);
+    return r > 0 ? entry.revents : 0;
+  }
+  task.fd = fd;
+  Suspend(timeout_ms);
+  return task.revents;
+}
+
+void FiberLoop::Wake(Task& task, short revents) {
+  if (task.wait == 0) return;
+  waits_.erase(task.wait);
+  task.wait = 0;
+  if (task.fd >= 0) {
+    ::epoll_ctl(epoll_.get(), EPOLL_CTL_DEL, task.fd, nullptr);
+    task.fd = -1;
+  }
+  task.revents = revents;
+  ready_.push_back(&task);
+}
+
+void FiberLoop::WakeDueTimers() {
+  const uint64_t now = NowUs();
+  while (!timers_.empty() && timers_.top().due_us <= now) {
+    const auto found = waits_.find(timers_.top().wait);
+    timers_.pop();
+    if (found != waits_.end()) Wake(*found->second, 0);
+  }
+}
+
+int FiberLoop::WaitTimeoutMs() {
+  // Timers of waits that ended early are dropped here, so they do not wake the loop for nothing.
+  while (!timers_.empty() && waits_.count(timers_.top().wait) == 0) timers_.pop();
+  if (timers_.empty()) return -1;
+  const uint64_t now = NowUs();
+  const uint64_t due = timers_.top().due_us;
+  if (due <= now) return 0;
+  // Rounded up: a pause never ends before its time.
+  return static_cast<int>(std::min<uint64_t>((due - now + 999) / 1000, 0x7FFFFFFF));
+}
+
+void FiberLoop::Finish(Task& task) {
+  const size_t index = task.index;
+  if (index + 1 != tasks_.size()) {
+    tasks_[index] = std::move(tasks_.back());
+    tasks_[index]->index = index;
+  }
+  tasks_.pop_back();
+}
+
+void FiberLoop::Run() {
+  std::vector<epoll_event> events(256);
+  for (;;) {
+    while (!ready_.empty()) {
+      Task* task = ready_.front();
+      ready_.pop_front();
+      SwitchTo(*task);
+      if (task->finished) Finish(*task);
+    }
+    if (tasks_.empty()) return;
+    const int n = ::epoll_wait(epoll_.get(), events.data(), static_cast<int>(events.size()),
+                               WaitTimeoutMs());
+    for (int i = 0; i < n; ++i) {
+      Wake(*static_cast<Task*>(events[i].data.ptr), ToPoll(events[i].events));
+    }
+    WakeDueTimers();
+  }
+}
+
+}  // namespace platform

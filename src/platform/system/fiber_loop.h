@@ -1,0 +1,85 @@
+#pragma once
+
+// Many tasks on one thread, each on a stack of its own. A task is written as plain blocking code:
+// while it runs inside a loop, RealClock::Sleep and WaitForFd hand the thread to the next ready
+// task instead of putting the thread to sleep, and the loop wakes the task when its time has come
+// or its descriptor is ready. A thousand printers waiting on their pauses then cost the system
+// one wake-up per moment something is due, not one per printer.
+//
+// Every wait inside a task must go through the clock or WaitForFd: a task that blocks the thread
+// in any other way (a mutex held long, a condition variable, a blocking read) holds up every
+// task of its loop.
+
+#include <cstddef>
+#include <cstdint>
+#include <deque>
+#include <functional>
+#include <memory>
+#include <queue>
+#include <string>
+#include <unordered_map>
+#include <vector>
+
+#include "platform/system/unique_fd.h"
+
+namespace platform {
+
+class FiberLoop {
+ public:
+  // `stack_bytes`: each task's stack (rounded up to whole pages, with a guard page below it).
+  explicit FiberLoop(size_t stack_bytes);
+  ~FiberLoop();
+  FiberLoop(const FiberLoop&) = delete;
+  FiberLoop& operator=(const FiberLoop&) = delete;
+
+  // Adds a task; it runs once Run is called (or on the next turn, when added by a task). False
+  // with the reason when no stack could be had; `body` has then not run.
+  bool Spawn(std::function<void()> body, std::string* error);
+
+  // Runs the tasks on the calling thread until all of them have ended.
+  void Run();
+
+  // The loop whose task is running on the calling thread; null outside a task.
+  static FiberLoop* Current();
+
+  // For the running task only (through Current()):
+  // Pauses the task `ms` milliseconds.
+  void Sleep(uint32_t ms);
+  // Waits until `fd` is ready for `events` (POLLIN, POLLOUT) or `timeout_ms` has passed (-1:
+  // no limit). Returns what poll would put in revents; 0 when the time ran out.
+  short WaitFd(int fd, short events, int timeout_ms);
+
+ private:
+  struct Task;
+  struct LoopContext;
+  // A time a wait ends at. The wait may have ended before (its descriptor became ready); the
+  // timer then finds its number gone from waits_ and does nothing.
+  struct Timer {
+    uint64_t due_us;
+    uint64_t wait;
+    bool operator>(const Timer& other) const { return due_us > other.due_us; }
+  };
+
+  static uint64_t NowUs();
+  static void TaskMain();
+  void SwitchTo(Task& task);
+  void SwitchToLoop();
+  // Makes the running task wait (for its descriptor, when it set one, or for `timeout_ms`).
+  void Suspend(int timeout_ms);
+  void Wake(Task& task, short revents);
+  void WakeDueTimers();
+  int WaitTimeoutMs();
+  void Finish(Task& task);
+
+  size_t stack_bytes_;
+  UniqueFd epoll_;
+  std::vector<std::unique_ptr<Task>> tasks_;
+  std::deque<Task*> ready_;
+  std::priority_queue<Timer, std::vector<Timer>, std::greater<>> timers_;
+  std::unordered_map<uint64_t, Task*> waits_;  // the waits under way, by number
+  uint64_t last_wait_ = 0;
+  Task* running_ = nullptr;
+  std::unique_ptr<LoopContext> loop_context_;
+};
+
+}  // namespace platform

@@ -1,0 +1,74 @@
+// Tasks of a fiber loop wait side by side on one thread: the clock's pauses and WaitForFd hand
+// the thread on, a descriptor made ready by another task wakes its waiter, a wait with nothing to
+// read ends at its time.
+
+#include "platform/system/fiber_loop.h"
+
+#include <gtest/gtest.h>
+#include <poll.h>
+#include <unistd.h>
+
+#include <string>
+#include <thread>
+
+#include "platform/system/clock.h"
+#include "platform/system/fd_io.h"
+
+namespace {
+
+TEST(FiberLoop, TasksWaitSideBySideOnOneThread) {
+  int ready_pipe[2];
+  int silent_pipe[2];
+  ASSERT_EQ(::pipe(ready_pipe), 0);
+  ASSERT_EQ(::pipe(silent_pipe), 0);
+  platform::RealClock clock;
+  platform::FiberLoop loop(64 << 10);
+  std::string order;
+  short reader_events = -1;
+  int silent_result = -1;
+  const std::thread::id caller = std::this_thread::get_id();
+  bool all_on_caller = true;
+  auto task = [&](auto body) {
+    std::string error;
+    ASSERT_TRUE(loop.Spawn(
+        [&, body] {
+          body();
+          all_on_caller = all_on_caller && std::this_thread::get_id() == caller;
+        },
+        &error))
+        << error;
+  };
+  task([&] {
+    clock.Sleep(300);
+    order += "sleeper ";
+  });
+  task([&] {
+    reader_events = static_cast<short>(WaitForFd(ready_pipe[0], POLLIN, clock, 5000));
+    order += "reader ";
+  });
+  task([&] {
+    silent_result = WaitForFd(silent_pipe[0], POLLIN, clock, 120);
+    order += "silent ";
+  });
+  task([&] {
+    clock.Sleep(200);
+    EXPECT_EQ(::write(ready_pipe[1], "x", 1), 1);
+    order += "writer ";
+  });
+
+  EXPECT_EQ(platform::FiberLoop::Current(), nullptr);
+  const uint32_t start = clock.TickCount();
+  loop.Run();
+  const uint32_t took = clock.TickCount() - start;
+
+  EXPECT_EQ(order, "silent writer reader sleeper ");
+  EXPECT_EQ(reader_events, 1);
+  EXPECT_EQ(silent_result, 0);
+  EXPECT_TRUE(all_on_caller);
+  // Side by side: as long as the longest wait, far less than the waits one after the other (620).
+  EXPECT_GE(took, 300u);
+  EXPECT_LT(took, 550u);
+  for (int fd : {ready_pipe[0], ready_pipe[1], silent_pipe[0], silent_pipe[1]}) ::close(fd);
+}
+
+}  // namespace
