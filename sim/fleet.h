@@ -105,7 +105,7 @@ class Fleet {
   // clients' budget leaves, and ten thousand printers saving together do not swamp the disk.
   std::mutex disk_mutex_;
   std::condition_variable disk_slot_free_;
-  int disk_slots_ = 16;
+  int disk_slots_ = 1;
 };
 
 }  // namespace sim
