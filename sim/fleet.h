@@ -102,7 +102,8 @@ class Fleet {
   size_t clients_ = 0;  // threads serving a client
   bool thread_failure_reported_ = false;
   // Files being written at once (states, PNG images), so they never take the descriptors the
-  // clients' budget leaves, and ten thousand printers saving together do not swamp the disk.
+  // clients' budget leaves. One: printers writing into one folder side by side spend their time
+  // spinning on the folder's lock in the kernel, not writing.
   std::mutex disk_mutex_;
   std::condition_variable disk_slot_free_;
   int disk_slots_ = 1;
