@@ -13,6 +13,7 @@
 #include <exception>
 
 #if defined(__SANITIZE_ADDRESS__)
+#include <sanitizer/asan_interface.h>
 #include <sanitizer/common_interface_defs.h>
 #endif
 
@@ -37,6 +38,8 @@ void FinishSwitch([[maybe_unused]] void* fake_stack, [[maybe_unused]] const void
 #endif
 }
 
+size_t PageBytes() { return static_cast<size_t>(::sysconf(_SC_PAGESIZE)); }
+
 uint32_t ToEpoll(short events) {
   uint32_t out = 0;
   if (events & POLLIN) out |= EPOLLIN;
@@ -56,14 +59,8 @@ short ToPoll(uint32_t events) {
 }  // namespace
 
 struct FiberLoop::Task {
-  ~Task() {
-    if (mapping != nullptr) ::munmap(mapping, mapped_bytes);
-  }
-
   std::function<void()> body;
   ucontext_t context{};
-  void* mapping = nullptr;  // the guard page and the stack above it
-  size_t mapped_bytes = 0;
   void* stack = nullptr;
   size_t stack_bytes = 0;
   void* fake_stack = nullptr;  // the sanitizer's, kept while the task is switched out
@@ -82,11 +79,45 @@ struct FiberLoop::LoopContext {
 };
 
 FiberLoop::FiberLoop(size_t stack_bytes)
-    : stack_bytes_(stack_bytes),
+    : stack_bytes_((stack_bytes + PageBytes() - 1) / PageBytes() * PageBytes()),
       epoll_(::epoll_create1(EPOLL_CLOEXEC)),
       loop_context_(std::make_unique<LoopContext>()) {}
 
-FiberLoop::~FiberLoop() = default;
+FiberLoop::~FiberLoop() {
+  for (const auto& [map, bytes] : maps_) ::munmap(map, bytes);
+}
+
+void* FiberLoop::TakeStack(std::string* error) {
+  if (free_stacks_.empty()) {
+    const size_t page = PageBytes();
+    const size_t guarded = stack_bytes_ + page;
+    const size_t bytes = guarded * kStacksPerMap;
+    void* map = ::mmap(nullptr, bytes, PROT_READ | PROT_WRITE,
+                       MAP_PRIVATE | MAP_ANONYMOUS | MAP_NORESERVE | MAP_STACK, -1, 0);
+    if (map == MAP_FAILED) {
+      if (error) *error = std::string("cannot map stacks: ") + std::strerror(errno);
+      return nullptr;
+    }
+    maps_.emplace_back(map, bytes);
+    // A task that overruns its stack faults on the guard page below it instead of writing into
+    // the next one.
+    for (size_t i = kStacksPerMap; i-- > 0;) {
+      char* guard = static_cast<char*>(map) + i * guarded;
+      if (::mprotect(guard, page, PROT_NONE) != 0) {
+        if (error) *error = std::string("cannot guard a stack: ") + std::strerror(errno);
+        return nullptr;
+      }
+      free_stacks_.push_back(guard + page);
+    }
+  }
+  void* stack = free_stacks_.back();
+  free_stacks_.pop_back();
+#if defined(__SANITIZE_ADDRESS__)
+  // What an earlier task's frames left marked is no concern of the next.
+  ASAN_UNPOISON_MEMORY_REGION(stack, stack_bytes_);
+#endif
+  return stack;
+}
 
 FiberLoop* FiberLoop::Current() { return t_running_loop; }
 
@@ -102,18 +133,14 @@ bool FiberLoop::Spawn(std::function<void()> body, std::string* error) {
     return false;
   };
   if (!epoll_.valid()) return fail("epoll_create1");
-  const size_t page = static_cast<size_t>(::sysconf(_SC_PAGESIZE));
   auto task = std::make_unique<Task>();
-  task->stack_bytes = (stack_bytes_ + page - 1) / page * page;
-  task->mapped_bytes = task->stack_bytes + page;
-  void* mapping = ::mmap(nullptr, task->mapped_bytes, PROT_READ | PROT_WRITE,
-                         MAP_PRIVATE | MAP_ANONYMOUS | MAP_NORESERVE | MAP_STACK, -1, 0);
-  if (mapping == MAP_FAILED) return fail("cannot map a task's stack");
-  task->mapping = mapping;
-  // A task that overruns its stack faults on the guard page instead of writing past it.
-  if (::mprotect(mapping, page, PROT_NONE) != 0) return fail("cannot guard a task's stack");
-  task->stack = static_cast<char*>(mapping) + page;
-  if (::getcontext(&task->context) != 0) return fail("getcontext");
+  task->stack_bytes = stack_bytes_;
+  task->stack = TakeStack(error);
+  if (task->stack == nullptr) return false;
+  if (::getcontext(&task->context) != 0) {
+    free_stacks_.push_back(task->stack);
+    return fail("getcontext");
+  }
   task->context.uc_stack.ss_sp = task->stack;
   task->context.uc_stack.ss_size = task->stack_bytes;
   task->context.uc_link = nullptr;  // a task never returns from TaskMain: it switches away
@@ -171,11 +198,12 @@ void FiberLoop::Suspend(int timeout_ms) {
 }
 
 void FiberLoop::Sleep(uint32_t ms) {
-  if (ms == 0) return;
+  if (stopping_ || ms == 0) return;
   Suspend(static_cast<int>(std::min<uint32_t>(ms, 0x7FFFFFFF)));
 }
 
 short FiberLoop::WaitFd(int fd, short events, int timeout_ms) {
+  if (stopping_) return 0;
   Task& task = *running_;
   epoll_event event{};
   event.events = ToEpoll(events);
@@ -205,6 +233,10 @@ void FiberLoop::Wake(Task& task, short revents) {
   ready_.push_back(&task);
 }
 
+void FiberLoop::WakeAll() {
+  for (const auto& task : tasks_) Wake(*task, 0);
+}
+
 void FiberLoop::WakeDueTimers() {
   const uint64_t now = NowUs();
   while (!timers_.empty() && timers_.top().due_us <= now) {
@@ -226,6 +258,7 @@ int FiberLoop::WaitTimeoutMs() {
 }
 
 void FiberLoop::Finish(Task& task) {
+  free_stacks_.push_back(task.stack);
   const size_t index = task.index;
   if (index + 1 != tasks_.size()) {
     tasks_[index] = std::move(tasks_.back());
@@ -234,7 +267,7 @@ void FiberLoop::Finish(Task& task) {
   tasks_.pop_back();
 }
 
-void FiberLoop::Run() {
+void FiberLoop::Run(const RunOptions& options) {
   std::vector<epoll_event> events(256);
   for (;;) {
     while (!ready_.empty()) {
@@ -244,12 +277,17 @@ void FiberLoop::Run() {
       if (task->finished) Finish(*task);
     }
     if (tasks_.empty()) return;
-    const int n = ::epoll_wait(epoll_.get(), events.data(), static_cast<int>(events.size()),
-                               WaitTimeoutMs());
+    const int timeout = stopping_ ? 0 : WaitTimeoutMs();
+    const int n = ::epoll_pwait(epoll_.get(), events.data(), static_cast<int>(events.size()),
+                                timeout, options.wait_mask);
     for (int i = 0; i < n; ++i) {
       Wake(*static_cast<Task*>(events[i].data.ptr), ToPoll(events[i].events));
     }
     WakeDueTimers();
+    if (!stopping_ && options.stop_requested && options.stop_requested()) {
+      stopping_ = true;
+      WakeAll();
+    }
   }
 }
 

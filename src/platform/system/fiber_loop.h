@@ -10,6 +10,7 @@
 // in any other way (a mutex held long, a condition variable, a blocking read) holds up every
 // task of its loop.
 
+#include <csignal>
 #include <cstddef>
 #include <cstdint>
 #include <deque>
@@ -18,6 +19,7 @@
 #include <queue>
 #include <string>
 #include <unordered_map>
+#include <utility>
 #include <vector>
 
 #include "platform/system/unique_fd.h"
@@ -36,8 +38,19 @@ class FiberLoop {
   // with the reason when no stack could be had; `body` has then not run.
   bool Spawn(std::function<void()> body, std::string* error);
 
-  // Runs the tasks on the calling thread until all of them have ended.
-  void Run();
+  // What Run does while every task waits.
+  struct RunOptions {
+    // The signal mask while the loop waits (null: the thread's own), so that signals blocked
+    // while the tasks run cut the wait short.
+    const sigset_t* wait_mask = nullptr;
+    // Asked after every wait: once true, every waiting task is woken as if its time were up and
+    // every later wait returns at once, so that the tasks see their own stop and end.
+    std::function<bool()> stop_requested;
+  };
+  // Runs the tasks on the calling thread until all of them have ended. Tasks added before Run
+  // keep the signal mask the thread had when they were added.
+  void Run(const RunOptions& options);
+  void Run() { Run(RunOptions{}); }
 
   // The loop whose task is running on the calling thread; null outside a task.
   static FiberLoop* Current();
@@ -67,18 +80,28 @@ class FiberLoop {
   // Makes the running task wait (for its descriptor, when it set one, or for `timeout_ms`).
   void Suspend(int timeout_ms);
   void Wake(Task& task, short revents);
+  void WakeAll();
   void WakeDueTimers();
   int WaitTimeoutMs();
   void Finish(Task& task);
+  // A stack for a new task: one an ended task left, or one of a new map of kStacksPerMap.
+  void* TakeStack(std::string* error);
+
+  // Stacks are mapped many at a time and kept for later tasks until the loop ends: unmapping
+  // each as its task ends would cost every CPU of the process a flush of its address cache.
+  static constexpr size_t kStacksPerMap = 64;
 
   size_t stack_bytes_;
   UniqueFd epoll_;
+  std::vector<std::pair<void*, size_t>> maps_;  // address, bytes
+  std::vector<void*> free_stacks_;
   std::vector<std::unique_ptr<Task>> tasks_;
   std::deque<Task*> ready_;
   std::priority_queue<Timer, std::vector<Timer>, std::greater<>> timers_;
   std::unordered_map<uint64_t, Task*> waits_;  // the waits under way, by number
   uint64_t last_wait_ = 0;
   Task* running_ = nullptr;
+  bool stopping_ = false;
   std::unique_ptr<LoopContext> loop_context_;
 };
 
