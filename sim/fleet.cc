@@ -3,7 +3,6 @@
 #include <poll.h>
 #include <signal.h>
 #include <sys/epoll.h>
-#include <sys/eventfd.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -19,10 +18,11 @@
 #include <thread>
 
 #include "platform/system/clock.h"
+#include "platform/system/fd_io.h"
+#include "platform/system/fiber_loop.h"
 #include "platform/system/unique_fd.h"
 #include "sim/firmware_capture.h"
 #include "sim/nv_folder.h"
-#include "sim/small_thread.h"
 #include "sim/state_file.h"
 #include "sim/tcp_server.h"
 
@@ -34,10 +34,17 @@ constexpr uint16_t kDefaultPort = 9100;
 // Open files a fleet needs besides one listener and one client per printer: the standard
 // streams, the log, the stop signal, the files being written and a few to spare.
 constexpr uint64_t kSpareDescriptors = 32;
-// How often the watching thread looks at the stop flag when no signal cuts its wait short.
-constexpr int kStopCheckMs = 200;
-// How soon a client that could not be taken (no open file or thread for it) is tried again.
+// How soon a client that could not be taken (no open file for it) is tried again.
 constexpr int kRetryMs = 50;
+// A printer waits for its next client for as long as it takes; the stop wakes the wait.
+constexpr uint64_t kNoLimitMs = UINT64_MAX;
+// Each printer's stack. Its deepest call (a command that writes a PNG image) needs a few tens of
+// KiB; the sanitizers' frames are larger.
+#if defined(__SANITIZE_ADDRESS__)
+constexpr size_t kPrinterStackBytes = 1024 * 1024;
+#else
+constexpr size_t kPrinterStackBytes = 128 * 1024;
+#endif
 // Threads that write the states not yet saved when the fleet stops.
 constexpr size_t kStopSavers = 4;
 
@@ -55,8 +62,8 @@ uint64_t RaiseDescriptorLimit() {
   return limit.rlim_cur == RLIM_INFINITY ? UINT64_MAX : static_cast<uint64_t>(limit.rlim_cur);
 }
 
-// The signals a client's thread leaves to the watching thread (faults stay with the thread that
-// caused them).
+// The signals held back while the printers work, taken while the loop waits (faults stay where
+// they happen).
 sigset_t AsynchronousSignals() {
   sigset_t set;
   ::sigfillset(&set);
@@ -123,8 +130,8 @@ struct Fleet::Printer {
   FirmwareCapture firmware;
 };
 
-// A share of the fleet's disk slots for as long as it lives (a mutex, not a semaphore: with
-// thousands of threads waiting, a semaphore's spinning costs more than the writes).
+// A share of the fleet's disk slots for as long as it lives: the savers at the stop run on
+// threads of their own.
 class Fleet::DiskSlot {
  public:
   explicit DiskSlot(Fleet& fleet) : fleet_(fleet) {
@@ -378,98 +385,63 @@ bool Fleet::SaveAll() {
   return ok;
 }
 
-void Fleet::WatchPort(size_t index, int operation) {
-  epoll_event event{};
-  event.events = EPOLLIN | EPOLLONESHOT;
-  event.data.u64 = index;
-  ::epoll_ctl(watcher_.get(), operation, printers_[index]->server.listener(), &event);
-}
-
-// A printer serves one client at a time: its port is watched again once the client has left.
-bool Fleet::StartClient(size_t index, const volatile std::sig_atomic_t& stop) {
-  // Only this thread takes from the budget; the clients' threads give back.
-  if (client_budget_ == 0) return false;  // waits in the backlog until another client leaves
-  --client_budget_;
-  {
-    const std::lock_guard lock(clients_mutex_);
-    ++clients_;
-  }
-  auto serve = [this, index, &stop] {
-    ServeClient(*printers_[index], stop);
-    WatchPort(index, EPOLL_CTL_MOD);
+// A printer serves one client at a time; the next one waits in the backlog meanwhile.
+void Fleet::ServePort(Printer& p, const volatile std::sig_atomic_t& stop) {
+  while (!stop) {
+    const int ready = platform::WaitForFd(p.server.listener(), POLLIN, p.clock, kNoLimitMs);
+    if (ready == 0) continue;  // the stop woke the wait
+    // A listener in error, or no open file left for a client: the client waits in the backlog.
+    if (ready < 0 || client_budget_ == 0) {
+      p.clock.Sleep(kRetryMs);
+      continue;
+    }
+    --client_budget_;
+    ServeClient(p, stop);
     ++client_budget_;
-    const std::lock_guard lock(clients_mutex_);
-    if (--clients_ == 0) clients_gone_.notify_all();
-  };
-  std::string error;
-  if (StartDetachedThread(serve, kClientStackBytes, &error)) return true;
-  ++client_budget_;
-  {
-    const std::lock_guard lock(clients_mutex_);
-    --clients_;
   }
-  if (!thread_failure_reported_) {
-    Say("cannot serve a client of the printer on port " + std::to_string(printers_[index]->port) +
-        " yet: " + error + "; it waits until another client leaves");
-    thread_failure_reported_ = true;
-  }
-  return false;
 }
 
 void Fleet::ServeClient(Printer& p, const volatile std::sig_atomic_t& stop) {
   for (;;) {
     platform::UniqueFd client = p.server.Accept();
     if (client.valid()) {
-      p.server.ServeClient(std::move(client), stop, stop_fd_.get(), [this, &p] { Save(p); });
+      p.server.ServeClient(std::move(client), stop, [this, &p] { Save(p); });
       return;
     }
     // Out of open files: the client stays queued; anything else (it left already) ends the turn.
     if (stop || (errno != EMFILE && errno != ENFILE && errno != ENOBUFS && errno != ENOMEM)) {
       return;
     }
-    pollfd entry{stop_fd_.get(), POLLIN, 0};
-    ::poll(&entry, 1, kRetryMs);
+    p.clock.Sleep(kRetryMs);
   }
 }
 
 bool Fleet::Serve(const volatile std::sig_atomic_t& stop) {
-  // Written once at stop: it wakes every client's wait, so a quiet client never wakes to look.
-  stop_fd_.Reset(::eventfd(0, EFD_CLOEXEC));
-  watcher_.Reset(::epoll_create1(EPOLL_CLOEXEC));
-  if (!watcher_.valid()) {
-    Say(std::string("cannot watch the ports: ") + std::strerror(errno));
-    SaveAll();
-    return false;
-  }
-  for (size_t i = 0; i < printers_.size(); ++i) WatchPort(i, EPOLL_CTL_ADD);
-
-  // The clients' threads inherit this mask, so a stop signal always lands here, and only while
-  // the watch waits: a signal between the look at `stop` and the wait cuts the wait short.
+  // Signals are taken only while the loop waits: one that comes while a printer works cuts the
+  // next wait short, and the loop then wakes every printer to see the stop. The tasks keep the
+  // mask they were made with, so they are made after this.
   const sigset_t blocked = AsynchronousSignals();
   sigset_t unblocked;
   ::pthread_sigmask(SIG_BLOCK, &blocked, &unblocked);
-  std::vector<size_t> waiting;  // printers with a client that could not be taken yet
-  std::vector<epoll_event> events(256);
-  while (!stop) {
-    const int n = ::epoll_pwait(watcher_.get(), events.data(), static_cast<int>(events.size()),
-                                waiting.empty() ? kStopCheckMs : kRetryMs, &unblocked);
-    std::vector<size_t> ready;
-    ready.swap(waiting);
-    for (int i = 0; i < n; ++i) ready.push_back(static_cast<size_t>(events[i].data.u64));
-    for (const size_t index : ready) {
-      if (!stop && !StartClient(index, stop)) waiting.push_back(index);
+  platform::FiberLoop loop(kPrinterStackBytes);
+  bool serving = true;
+  for (auto& printer : printers_) {
+    std::string error;
+    if (!loop.Spawn([this, &p = *printer, &stop] { ServePort(p, stop); }, &error)) {
+      Say("cannot serve the printer on port " + std::to_string(printer->port) + ": " + error);
+      serving = false;
+      break;
     }
   }
-  if (stop_fd_.valid()) {
-    const uint64_t one = 1;
-    [[maybe_unused]] const ssize_t written = ::write(stop_fd_.get(), &one, sizeof one);
-  }
-  {
-    std::unique_lock lock(clients_mutex_);
-    clients_gone_.wait(lock, [this] { return clients_ == 0; });
+  if (serving) {
+    platform::FiberLoop::RunOptions run;
+    run.wait_mask = &unblocked;
+    run.stop_requested = [&stop] { return stop != 0; };
+    loop.Run(run);
   }
   ::pthread_sigmask(SIG_SETMASK, &unblocked, nullptr);
-  return SaveAll();
+  const bool saved = SaveAll();
+  return serving && saved;
 }
 
 }  // namespace sim

@@ -42,14 +42,13 @@ inline constexpr uint32_t kMaxFleetSize = 10000;
 // The state file of the printer on `port` in a --state-dir folder.
 std::string FleetStatePath(const std::string& state_dir, uint16_t port);
 
-// Many virtual printers in one process. One thread watches every port; each client is served on
-// a thread of its own (with a small stack) for as long as it stays, so the printers all answer in
-// real time at once and one that waits for the disk holds up only itself, while an idle fleet of
-// ten thousand costs one thread.
+// Many virtual printers in one process, on one thread: each printer is a task of a fiber loop
+// (platform::FiberLoop) that waits for a client on its port and serves it, so the printers all
+// answer in real time at once, and an idle fleet of ten thousand waits in one epoll.
 class Fleet {
  public:
-  // Told about problems while serving (an image or state that could not be written); called from
-  // any printer's thread, one call at a time.
+  // Told about problems while serving (an image or state that could not be written), one call at
+  // a time.
   using Report = std::function<void(const std::string& message)>;
 
   Fleet(FleetOptions options, Report report);
@@ -66,8 +65,8 @@ class Fleet {
   // The listening ports in order (after Start).
   std::vector<uint16_t> Ports() const;
   // Serves until `stop` becomes non-zero (a signal handler sets it), then saves every state not
-  // saved yet. Call from the thread that takes the signals: the clients' threads block them.
-  // False when a state could not be saved or the ports could not be watched (reported).
+  // saved yet. False when a state could not be saved or a printer could not be served
+  // (reported).
   bool Serve(const volatile std::sig_atomic_t& stop);
 
  private:
@@ -78,8 +77,7 @@ class Fleet {
   bool OpenFiles(MadeOnDisk& made, std::string* error);
   bool OpenFiles(Printer& printer, MadeOnDisk& made, std::string* error);
   bool CheckDescriptors(std::string* error);
-  void WatchPort(size_t index, int operation);
-  bool StartClient(size_t index, const volatile std::sig_atomic_t& stop);
+  void ServePort(Printer& printer, const volatile std::sig_atomic_t& stop);
   void ServeClient(Printer& printer, const volatile std::sig_atomic_t& stop);
   bool Save(Printer& printer);
   bool SaveIfChanged(Printer& printer);
@@ -94,13 +92,7 @@ class Fleet {
   std::mutex log_mutex_;
   std::vector<std::unique_ptr<Printer>> printers_;
   // Clients that may be served at once: each holds an open file beside its printer's listener.
-  std::atomic<uint64_t> client_budget_ = 0;
-  platform::UniqueFd watcher_;  // epoll over the listeners, each armed for one client at a time
-  platform::UniqueFd stop_fd_;  // readable once serving stops
-  std::mutex clients_mutex_;
-  std::condition_variable clients_gone_;
-  size_t clients_ = 0;  // threads serving a client
-  bool thread_failure_reported_ = false;
+  uint64_t client_budget_ = 0;
   // Files being written at once (states, PNG images), so they never take the descriptors the
   // clients' budget leaves. One: printers writing into one folder side by side spend their time
   // spinning on the folder's lock in the kernel, not writing.

@@ -11,12 +11,11 @@
 #include <cstdint>
 #include <cstring>
 
+#include "platform/system/fd_io.h"
+
 namespace sim {
 namespace {
 
-// Longest a poll sleeps, so a stop request is seen promptly even without a signal interruption.
-// Used when the server has no stop descriptor to wait on.
-constexpr int kMaxPollMs = 200;
 // A change of the stored state is saved this long after it at the latest, and when the client
 // leaves: a set of twenty writes is saved once or twice, not twenty times, which ten thousand
 // printers at once would need a fast disk for.
@@ -24,18 +23,25 @@ constexpr uint64_t kSaveDelayMs = 500;
 // Replies are due within minutes at most (the longest delay option is 600 s).
 constexpr uint64_t kMaxDueMs = 3600 * 1000;
 
-bool SendAll(int fd, const std::vector<uint8_t>& bytes) {
+}  // namespace
+
+// The client socket is non-blocking: a client that stops reading is waited for through the
+// clock, so the other printers of the loop go on answering.
+bool TcpServer::SendAll(int client, const std::vector<uint8_t>& bytes) {
   size_t done = 0;
   while (done < bytes.size()) {
-    const ssize_t n = ::send(fd, bytes.data() + done, bytes.size() - done, MSG_NOSIGNAL);
+    const ssize_t n =
+        ::send(client, bytes.data() + done, bytes.size() - done, MSG_NOSIGNAL | MSG_DONTWAIT);
     if (n < 0 && errno == EINTR) continue;
+    if (n < 0 && errno == EAGAIN) {
+      if (platform::WaitForFd(client, POLLOUT, clock_, kMaxDueMs) > 0) continue;
+      return false;  // in error, or the stop came first
+    }
     if (n <= 0) return false;
     done += static_cast<size_t>(n);
   }
   return true;
 }
-
-}  // namespace
 
 TcpServer::TcpServer(PrinterModel& model, platform::Clock& clock)
     : model_(model), clock_(clock), last_tick_(clock.TickCount()) {}
@@ -99,7 +105,8 @@ platform::UniqueFd TcpServer::Accept() {
   sockaddr_storage peer{};
   socklen_t length = sizeof peer;
   platform::UniqueFd client(
-      ::accept4(listener_.get(), reinterpret_cast<sockaddr*>(&peer), &length, SOCK_CLOEXEC));
+      ::accept4(listener_.get(), reinterpret_cast<sockaddr*>(&peer), &length,
+                SOCK_CLOEXEC | SOCK_NONBLOCK));
   if (!client.valid()) return client;
   const int one = 1;
   ::setsockopt(client.get(), IPPROTO_TCP, TCP_NODELAY, &one, sizeof one);
@@ -122,9 +129,9 @@ platform::UniqueFd TcpServer::Accept() {
 }
 
 void TcpServer::ServeClient(platform::UniqueFd client, const volatile std::sig_atomic_t& stop,
-                            int stop_fd, const std::function<void()>& on_state_change) {
+                            const std::function<void()>& on_state_change) {
   saved_generation_ = model_.state_generation();
-  Converse(client.get(), stop, stop_fd, on_state_change);
+  Converse(client.get(), stop, on_state_change);
   SaveIfChanged(on_state_change);  // all of it on disk once the client has left
 }
 
@@ -135,7 +142,7 @@ void TcpServer::SaveIfChanged(const std::function<void()>& on_state_change) {
   if (on_state_change) on_state_change();
 }
 
-void TcpServer::Converse(int client, const volatile std::sig_atomic_t& stop, int stop_fd,
+void TcpServer::Converse(int client, const volatile std::sig_atomic_t& stop,
                          const std::function<void()>& on_state_change) {
   uint8_t buffer[4096];
   while (!stop) {
@@ -156,30 +163,24 @@ void TcpServer::Converse(int client, const volatile std::sig_atomic_t& stop, int
       model_.Note("closing the connection (drop fault)");
       return;
     }
-    // Only the next reply and the next save bound the wait when a stop descriptor wakes the poll.
-    int wait = stop_fd >= 0 ? -1 : kMaxPollMs;
+    // Only the next reply and the next save bound the wait; the loop's stop wakes it.
+    uint64_t wait = kMaxDueMs;
     for (const auto due : {model_.NextDueMs(), save_due_ms_}) {
-      if (!due) continue;
-      const int until =
-          static_cast<int>(std::min<uint64_t>(*due > now ? *due - now : 0, kMaxDueMs));
-      wait = wait < 0 ? until : std::min(wait, until);
+      if (due) wait = std::min(wait, *due > now ? *due - now : 0);
     }
-    pollfd entries[2] = {{client, POLLIN, 0}, {stop_fd, POLLIN, 0}};
-    const int ready = ::poll(entries, 2, wait);
-    if (ready <= 0) continue;
-    const pollfd& entry = entries[0];
-    if (entry.revents & (POLLIN | POLLHUP | POLLERR)) {
-      const ssize_t n = ::recv(client, buffer, sizeof buffer, 0);
-      if (n < 0 && (errno == EINTR || errno == EAGAIN)) continue;
-      if (n <= 0) {
-        model_.Note(n == 0 ? "client closed the connection" : "receive failed, connection closed");
-        return;
-      }
-      if (raw_sink_) {
-        raw_sink_({buffer, static_cast<size_t>(n)});
-      } else {
-        model_.Receive({buffer, static_cast<size_t>(n)}, NowMs());
-      }
+    const int ready = platform::WaitForFd(client, POLLIN, clock_, wait);
+    if (ready == 0) continue;
+    // ready < 0: an error or a hang-up, which recv tells.
+    const ssize_t n = ::recv(client, buffer, sizeof buffer, 0);
+    if (n < 0 && (errno == EINTR || errno == EAGAIN)) continue;
+    if (n <= 0) {
+      model_.Note(n == 0 ? "client closed the connection" : "receive failed, connection closed");
+      return;
+    }
+    if (raw_sink_) {
+      raw_sink_({buffer, static_cast<size_t>(n)});
+    } else {
+      model_.Receive({buffer, static_cast<size_t>(n)}, NowMs());
     }
   }
 }

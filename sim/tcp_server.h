@@ -31,11 +31,11 @@ class TcpServer {
   // waiting any more (EAGAIN) or there is no open file for it (EMFILE).
   platform::UniqueFd Accept();
   // Serves `client` until it leaves, the drop fault fires or `stop` becomes non-zero (a signal
-  // handler sets it). `stop_fd`, when not -1, becomes readable once `stop` is set, so a quiet
-  // client costs no wake-ups. `on_state_change` runs when the printer's stored state has changed:
-  // half a second after a change at the latest (once for all the changes by then), and when the
-  // client leaves.
-  void ServeClient(platform::UniqueFd client, const volatile std::sig_atomic_t& stop, int stop_fd,
+  // handler sets it). Runs as a task of a fiber loop whose stop wakes its waits; a quiet client
+  // costs no wake-ups. `on_state_change` runs when the printer's stored state has changed: half a
+  // second after a change at the latest (once for all the changes by then), and when the client
+  // leaves.
+  void ServeClient(platform::UniqueFd client, const volatile std::sig_atomic_t& stop,
                    const std::function<void()>& on_state_change);
 
   // Milliseconds since the server was made, from the injected clock (its 32-bit tick unwrapped).
@@ -47,8 +47,9 @@ class TcpServer {
   void SetRawSink(RawSink sink) { raw_sink_ = std::move(sink); }
 
  private:
-  void Converse(int client, const volatile std::sig_atomic_t& stop, int stop_fd,
+  void Converse(int client, const volatile std::sig_atomic_t& stop,
                 const std::function<void()>& on_state_change);
+  bool SendAll(int client, const std::vector<uint8_t>& bytes);
   void SaveIfChanged(const std::function<void()>& on_state_change);
 
   PrinterModel& model_;
