@@ -418,8 +418,8 @@ void Fleet::ServeClient(Printer& p, const volatile std::sig_atomic_t& stop) {
 
 bool Fleet::Serve(const volatile std::sig_atomic_t& stop) {
   // Signals are taken only while the loop waits: one that comes while a printer works cuts the
-  // next wait short, and the loop then wakes every printer to see the stop. The tasks keep the
-  // mask they were made with, so they are made after this.
+  // next wait short, and the loop then wakes every printer to see the stop. Before the tasks are
+  // made (see FiberLoop::Run).
   const sigset_t blocked = AsynchronousSignals();
   sigset_t unblocked;
   ::pthread_sigmask(SIG_BLOCK, &blocked, &unblocked);

@@ -3,7 +3,6 @@
 #include <poll.h>
 #include <sys/epoll.h>
 #include <sys/mman.h>
-#include <ucontext.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -16,6 +15,8 @@
 #include <sanitizer/asan_interface.h>
 #include <sanitizer/common_interface_defs.h>
 #endif
+
+#include "platform/system/stack_switch.h"
 
 namespace platform {
 namespace {
@@ -60,7 +61,7 @@ short ToPoll(uint32_t events) {
 
 struct FiberLoop::Task {
   std::function<void()> body;
-  ucontext_t context{};
+  StackContext context;
   void* stack = nullptr;
   size_t stack_bytes = 0;
   void* fake_stack = nullptr;  // the sanitizer's, kept while the task is switched out
@@ -72,7 +73,7 @@ struct FiberLoop::Task {
 };
 
 struct FiberLoop::LoopContext {
-  ucontext_t context{};
+  StackContext context;
   const void* stack = nullptr;  // the loop thread's stack, for the sanitizer
   size_t stack_bytes = 0;
   void* fake_stack = nullptr;
@@ -137,14 +138,11 @@ bool FiberLoop::Spawn(std::function<void()> body, std::string* error) {
   task->stack_bytes = stack_bytes_;
   task->stack = TakeStack(error);
   if (task->stack == nullptr) return false;
-  if (::getcontext(&task->context) != 0) {
+  // A task never returns from TaskMain: it switches away for good.
+  if (!PrepareStack(task->context, task->stack, task->stack_bytes, &FiberLoop::TaskMain)) {
     free_stacks_.push_back(task->stack);
-    return fail("getcontext");
+    return fail("cannot ready a task's stack");
   }
-  task->context.uc_stack.ss_sp = task->stack;
-  task->context.uc_stack.ss_size = task->stack_bytes;
-  task->context.uc_link = nullptr;  // a task never returns from TaskMain: it switches away
-  ::makecontext(&task->context, &FiberLoop::TaskMain, 0);
   task->body = std::move(body);
   task->index = tasks_.size();
   ready_.push_back(task.get());
@@ -171,7 +169,7 @@ void FiberLoop::SwitchTo(Task& task) {
   running_ = &task;
   t_running_loop = this;
   StartSwitch(&loop_context_->fake_stack, task.stack, task.stack_bytes);
-  ::swapcontext(&loop_context_->context, &task.context);
+  SwitchStack(loop_context_->context, task.context);
   FinishSwitch(loop_context_->fake_stack, nullptr, nullptr);
   t_running_loop = nullptr;
   running_ = nullptr;
@@ -182,7 +180,7 @@ void FiberLoop::SwitchToLoop() {
   LoopContext& back = *loop_context_;
   // A finished task's sanitizer stack goes with it (null instead of a place to keep it).
   StartSwitch(task.finished ? nullptr : &task.fake_stack, back.stack, back.stack_bytes);
-  ::swapcontext(&task.context, &back.context);
+  SwitchStack(task.context, back.context);
   FinishSwitch(task.fake_stack, &back.stack, &back.stack_bytes);
 }
 

@@ -47,8 +47,9 @@ class FiberLoop {
     // every later wait returns at once, so that the tasks see their own stop and end.
     std::function<bool()> stop_requested;
   };
-  // Runs the tasks on the calling thread until all of them have ended. Tasks added before Run
-  // keep the signal mask the thread had when they were added.
+  // Runs the tasks on the calling thread until all of them have ended. Set the thread's signal
+  // mask before adding tasks: where stacks are switched with swapcontext, each task keeps the
+  // mask of the moment it was added.
   void Run(const RunOptions& options);
   void Run() { Run(RunOptions{}); }
 
