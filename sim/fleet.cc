@@ -24,6 +24,7 @@
 #include "sim/firmware_capture.h"
 #include "sim/nv_folder.h"
 #include "sim/state_file.h"
+#include "sim/state_writer.h"
 #include "sim/tcp_server.h"
 
 namespace sim {
@@ -347,9 +348,15 @@ std::vector<uint16_t> Fleet::Ports() const {
 
 bool Fleet::Save(Printer& printer) {
   if (printer.state_path.empty()) return true;
+  const uint64_t generation = printer.model.state_generation();
+  if (state_writer_) {
+    // The writer reports a failed write; the stop writes that state once more.
+    state_writer_->Queue(printer.state_path, StateToText(printer.model.state()));
+    printer.saved_generation = generation;
+    return true;
+  }
   const DiskSlot slot(*this);
   std::string error;
-  const uint64_t generation = printer.model.state_generation();
   if (SaveState(printer.model, printer.state_path, &error)) {
     printer.saved_generation = generation;
     return true;
@@ -433,6 +440,16 @@ bool Fleet::Serve(const volatile std::sig_atomic_t& stop) {
       break;
     }
   }
+  try {
+    state_writer_ = std::make_unique<StateWriter>(
+        [this](const std::string& path, const std::string& text, std::string* error) {
+          const DiskSlot slot(*this);
+          return WriteStateText(text, path, error);
+        },
+        [this](const std::string& message) { Say(message); });
+  } catch (const std::system_error&) {
+    // No thread for it: the states are written by the loop, which then waits for the disk.
+  }
   if (serving) {
     platform::FiberLoop::RunOptions run;
     run.wait_mask = &unblocked;
@@ -440,6 +457,15 @@ bool Fleet::Serve(const volatile std::sig_atomic_t& stop) {
     loop.Run(run);
   }
   ::pthread_sigmask(SIG_SETMASK, &unblocked, nullptr);
+  if (state_writer_) {
+    // A state whose last write failed is tried once more with the rest.
+    for (const std::string& path : state_writer_->Drain()) {
+      for (auto& printer : printers_) {
+        if (printer->state_path == path) printer->saved_generation.reset();
+      }
+    }
+    state_writer_.reset();
+  }
   const bool saved = SaveAll();
   return serving && saved;
 }

@@ -15,6 +15,7 @@
 
 #include "platform/system/unique_fd.h"
 #include "sim/printer_model.h"
+#include "sim/state_writer.h"
 
 namespace sim {
 
@@ -91,6 +92,9 @@ class Fleet {
   bool log_owned_ = false;
   std::mutex log_mutex_;
   std::vector<std::unique_ptr<Printer>> printers_;
+  // Writes the states while the printers are served (null before and after, or when the system
+  // gave no thread for it).
+  std::unique_ptr<StateWriter> state_writer_;
   // Clients that may be served at once: each holds an open file beside its printer's listener.
   uint64_t client_budget_ = 0;
   // Files being written at once (states, PNG images), so they never take the descriptors the

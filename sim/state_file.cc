@@ -291,7 +291,10 @@ bool WriteNewFile(const std::string& path, platform::UniqueFd file, const std::s
 }  // namespace
 
 bool SaveState(const PrinterModel& model, const std::string& path, std::string* error) {
-  const std::string text = StateToText(model.state());
+  return WriteStateText(StateToText(model.state()), path, error);
+}
+
+bool WriteStateText(const std::string& text, const std::string& path, std::string* error) {
   // No fsync: a virtual printer need not outlive a power cut, and ten thousand printers each
   // waiting for the disk at every change would answer late.
   constexpr size_t kOneWrite = 4096;

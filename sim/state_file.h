@@ -19,6 +19,8 @@ bool StateFromText(const std::string& text, PrinterState& state, std::string* er
 // Writes so that a crash of the program never leaves half a file: a file that is there is replaced
 // by a temporary one beside it (then rename), a new one that one write fills is written in place.
 bool SaveState(const PrinterModel& model, const std::string& path, std::string* error);
+// The same for a state already turned into text.
+bool WriteStateText(const std::string& text, const std::string& path, std::string* error);
 // Reads at most kMaxStateFileBytes. A missing, unreadable or damaged file is an error and leaves
 // the model as it was.
 bool LoadState(PrinterModel& model, const std::string& path, std::string* error);
