@@ -97,19 +97,10 @@ from ansible_collections.pelliset.printers.plugins.module_utils import pelliset
 
 
 def store(module, held):
-    """Stores src under key; a held key's image is deleted first, once the file has passed."""
-    key = module.params["key"]
-    add = ["logo", "add", os.path.abspath(module.params["src"]), "--key", key,
+    """Stores src under key; a held key's image is replaced (pelliset checks the file first)."""
+    add = ["logo", "add", os.path.abspath(module.params["src"]), "--key", module.params["key"],
            "--brightness", str(module.params["brightness"])]
-    if not held:
-        return pelliset.run(module, add)
-    # pelliset checks the file before it contacts the printer, and the printer refuses a held key
-    # code: this add tries the file and leaves the stored image alone.
-    trial = pelliset.run(module, add, accept_failure=True)
-    if trial.get("result") == "ok":
-        return trial  # the key code was freed meanwhile
-    pelliset.run(module, ["logo", "delete", key])
-    return pelliset.run(module, add)
+    return pelliset.run(module, add + ["--replace"] if held else add)
 
 
 def main():
@@ -140,7 +131,8 @@ def main():
         if present:
             message = store(module, held).get("message", "")
         else:
-            message = pelliset.run(module, ["logo", "delete", key]).get("message", "")
+            delete = ["logo", "delete", key, "--missing-ok"]
+            message = pelliset.run(module, delete).get("message", "")
     module.exit_json(changed=change, key_codes=key_codes, message=message)
 
 
