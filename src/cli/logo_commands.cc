@@ -40,11 +40,11 @@ bool CheckLogoBatch(const LogoBatch& batch, std::string* error) {
   platform::RealClock clock;
   nv::CCommonNv nv(nullptr, clock);
   for (size_t i = 0; i < batch.paths.size(); ++i) {
-    int status = nv::CCommonNv::kStatusOk;
+    nv::CCommonNv::EntryStatus status = nv::CCommonNv::EntryStatus::kOk;
     auto entry =
         nv.CreateImageEntry(static_cast<uint8_t>(i + 1), batch.paths[i], batch.brightness, &status);
     if (!entry) {
-      *error = status == nv::CCommonNv::kStatusTooTall
+      *error = status == nv::CCommonNv::EntryStatus::kTooTall
                    ? batch.paths[i] + ": too tall for one NV image at the printable width"
                    : nv.load_error();
       return false;
@@ -98,7 +98,7 @@ PrinterOutcome AddLogos(PrinterSession& session, const LogoBatch& batch) {
   };
   nv.ClearImageEntries();
   for (size_t i = 0; i < batch.paths.size(); ++i) {
-    int status = nv::CCommonNv::kStatusOk;
+    nv::CCommonNv::EntryStatus status = nv::CCommonNv::EntryStatus::kOk;
     auto entry =
         nv.CreateImageEntry(static_cast<uint8_t>(i + 1), batch.paths[i], batch.brightness, &status);
     if (!entry || nv.AddImageEntry(std::move(entry)) != protocol::kResultOk) {

@@ -22,7 +22,7 @@ CCommonNv::CCommonNv(protocol::CCommonUtil* util, platform::Clock& clock)
 CCommonNv::~CCommonNv() = default;
 
 std::unique_ptr<NvImageEntry> CCommonNv::CreateImageEntry(uint8_t number, const std::string& path,
-                                                          int brightness, int* status) {
+                                                          int brightness, EntryStatus* status) {
   const std::string name = FileName(path);
   std::string reason;
   auto bmp = platform::BmpDecoder::OpenFile(path, &reason);
@@ -37,14 +37,14 @@ std::unique_ptr<NvImageEntry> CCommonNv::CreateImageEntry(uint8_t number, const 
   }
   if (!reason.empty()) {
     load_error_ = name + ": " + reason;
-    *status = kStatusNotLoadable;
+    *status = EntryStatus::kNotLoadable;
     return nullptr;
   }
   const auto width = static_cast<uint32_t>(bmp->width());
   const auto height = static_cast<uint32_t>(bmp->height());
   if (std::string refusal = StorageRefusal(width, height); !refusal.empty()) {
     load_error_ = name + ": " + refusal;
-    *status = kStatusTooTall;
+    *status = EntryStatus::kTooTall;
     return nullptr;
   }
   auto entry = std::make_unique<NvImageEntry>();
@@ -53,7 +53,7 @@ std::unique_ptr<NvImageEntry> CCommonNv::CreateImageEntry(uint8_t number, const 
   entry->name = name;
   entry->path = path;
   entry->brightness = brightness;
-  *status = kStatusOk;
+  *status = EntryStatus::kOk;
   return entry;
 }
 

@@ -45,11 +45,13 @@ class CCommonNv {
   static constexpr uint32_t kAreaCapacity = 262144;
   // What the stored list can hold (image001 to image254).
   static constexpr size_t kMaxImages = 254;
-  // Status of CreateImageEntry.
-  static constexpr int kStatusOk = 0;
-  static constexpr int kStatusNotLoadable = -2;
-  // The image is too tall for one define command at the printable width.
-  static constexpr int kStatusTooTall = -3;
+  // What CreateImageEntry made of a file.
+  enum class EntryStatus {
+    kOk = 0,
+    kNotLoadable = -2,
+    // The image is too tall for one define command at the printable width.
+    kTooTall = -3,
+  };
 
   // `util` owns the link and must outlive this object.
   CCommonNv(protocol::CCommonUtil* util, platform::Clock& clock);
@@ -58,10 +60,10 @@ class CCommonNv {
   CCommonNv& operator=(const CCommonNv&) = delete;
 
   // ---- The image list.
-  // A new entry for the file (not yet in the list), or nullptr with `status` kStatusNotLoadable
-  // or kStatusTooTall; load_error() then says why.
+  // A new entry for the file (not yet in the list), or nullptr with `status` kNotLoadable or
+  // kTooTall; load_error() then says why.
   std::unique_ptr<NvImageEntry> CreateImageEntry(uint8_t number, const std::string& path,
-                                                 int brightness, int* status);
+                                                 int brightness, EntryStatus* status);
   // 0 when appended; 401 when the NV image area would overflow (exactly full is accepted);
   // kResultNvListFull when the list already holds kMaxImages. The entry is dropped on refusal.
   protocol::Result AddImageEntry(std::unique_ptr<NvImageEntry> entry);

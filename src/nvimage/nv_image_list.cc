@@ -46,10 +46,10 @@ void LoadImageList(platform::Registry& registry, CCommonNv& nv,
         platform::ReadString(registry, kImageListKey, ValueName(i)).value_or(std::string());
     if (value.empty()) break;
     const StoredImage stored = ParseStoredImage(value);
-    int status = CCommonNv::kStatusOk;
+    CCommonNv::EntryStatus status = CCommonNv::EntryStatus::kOk;
     auto entry = nv.CreateImageEntry(static_cast<uint8_t>(nv.images().size() + 1), stored.path,
                                      stored.brightness, &status);
-    if (status == CCommonNv::kStatusTooTall) {
+    if (status == CCommonNv::EntryStatus::kTooTall) {
       if (refused) refused(nv.load_error());
       continue;
     }

@@ -42,22 +42,22 @@ class ImageListTest : public ::testing::Test {
 };
 
 TEST_F(ImageListTest, EntryFromFile) {
-  int status = 1;
+  auto status = static_cast<nv::CCommonNv::EntryStatus>(1);
   auto e = nv_.CreateImageEntry(3, Bmp("logo.bmp", 768, 100), 40, &status);
   ASSERT_NE(e, nullptr);
-  EXPECT_EQ(status, 0);
+  EXPECT_EQ(static_cast<int>(status), 0);
   EXPECT_EQ(e->number, 3);
   EXPECT_EQ(e->size, 4800u);
   EXPECT_EQ(e->name, "logo.bmp");
   EXPECT_EQ(e->brightness, 40);
 
   EXPECT_EQ(nv_.CreateImageEntry(1, dir_.File("missing.bmp"), 0, &status), nullptr);
-  EXPECT_EQ(status, -2);
+  EXPECT_EQ(static_cast<int>(status), -2);
   EXPECT_NE(nv_.load_error().find("missing.bmp: "), std::string::npos);
 
   // 384 x 1366 would wrap the define command's length field.
   EXPECT_EQ(nv_.CreateImageEntry(1, Bmp("tall.bmp", 384, 1366), 0, &status), nullptr);
-  EXPECT_EQ(status, -3);
+  EXPECT_EQ(static_cast<int>(status), -3);
   EXPECT_NE(nv_.load_error().find("1366"), std::string::npos);
   EXPECT_NE(nv_.load_error().find("1365"), std::string::npos);
   EXPECT_NE(nv_.CreateImageEntry(1, Bmp("long.bmp", 768, 2000), 0, &status), nullptr);
@@ -89,7 +89,7 @@ TEST_F(ImageListTest, CapacityNumberingAndTheListLimit) {
 }
 
 TEST_F(ImageListTest, ConvertBuildsTheDownloadItem) {
-  int status = 0;
+  nv::CCommonNv::EntryStatus status{};
   auto e = nv_.CreateImageEntry(1, Bmp("a.bmp", 384, 100), 0, &status);
   ASSERT_NE(e, nullptr);
   const std::optional<nv::NvDownloadItem> item = nv_.ConvertImage(*e, "10");
@@ -108,7 +108,7 @@ TEST_F(ImageListTest, ConvertBuildsTheDownloadItem) {
 // define command stores the image under, and an image that no longer loads is left out.
 TEST_F(ImageListTest, DownloadPlanItemsNameKeyCodeFileAndDefineCommand) {
   for (const char* name : {"a.bmp", "b.bmp", "c.bmp"}) {
-    int status = 0;
+    nv::CCommonNv::EntryStatus status{};
     const auto number = static_cast<uint8_t>(nv_.images().size() + 1);
     const int brightness = name[0] == 'c' ? 40 : 0;
     ASSERT_EQ(protocol::ResultNumber(nv_.AddImageEntry(

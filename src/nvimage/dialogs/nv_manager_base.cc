@@ -130,10 +130,10 @@ void CNvManagerBase::Tell(const std::string& text, const char* caption, unsigned
 
 void CNvManagerBase::AddImageFiles(bool several, int brightness) {
   for (const std::string& path : FileOpenDialog(nv_text::kImageFilter, several)) {
-    int status = CCommonNv::kStatusOk;
+    CCommonNv::EntryStatus status = CCommonNv::EntryStatus::kOk;
     auto entry = nv_.CreateImageEntry(static_cast<uint8_t>(nv_.images().size() + 1), path,
                                       brightness, &status);
-    if (status == CCommonNv::kStatusTooTall) {
+    if (status == CCommonNv::EntryStatus::kTooTall) {
       Tell(nv_.load_error(), texts_.file_caption);
       continue;
     }
