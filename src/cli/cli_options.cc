@@ -184,7 +184,7 @@ std::string UsageText() {
          "                       bt:/dev/rfcomm0, COM3\n"
          "      --printers FILE  one address a line, # comments (FILE - is standard input)\n"
          "  -j, --jobs N         printers worked on at once (default: all of them, as far as\n"
-         "                       open files, threads and memory allow; at most 100000)\n"
+         "                       open files, memory maps and memory allow; at most 100000)\n"
          "      --timeout S      each printer's time limit in seconds (decimals allowed); a\n"
          "                       printer that passes it fails and its link is closed\n"
          "\n"

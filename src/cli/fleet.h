@@ -1,8 +1,9 @@
 #pragma once
 
 // Runs one command at many printers side by side: each printer being worked on is a task of a
-// fiber loop (one loop thread per CPU), on its own stack, its own services and its own link, each outcome reported as soon as it is known.
-// A per-printer time limit and an interrupt end a printer's work between two of its steps.
+// fiber loop (one loop thread per CPU) with its own stack, services and link, each outcome
+// reported as soon as it is known. A per-printer time limit and an interrupt end a printer's work
+// between two of its steps.
 
 #include <atomic>
 #include <cstddef>
