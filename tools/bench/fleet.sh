@@ -10,7 +10,8 @@
 # shared out over several printer-sim processes. Their ports lie below the system's ephemeral
 # port range when they fit there, so no outgoing connection takes one of them. Each round runs both, in alternating order; the medians of the rounds are compared.
 # The table also gives the sum of the fleet's per-printer durations against its wall time (near N
-# when the printers really run at once) and the CPU time pelliset and printer-sim used.
+# when the printers really run at once), the CPU time pelliset and printer-sim used, and the peak
+# memory (resident) of pelliset and of the largest printer-sim process.
 #
 #   tools/bench/fleet.sh [-r ROUNDS] [BUILD_DIR] [N]
 #       BUILD_DIR  build folder with src/cli/pelliset and tools/printer-sim (default: ./build
@@ -22,7 +23,7 @@
 set -euo pipefail
 
 usage() {
-  sed -n '12,16p' "$0" | sed 's/^# \{0,1\}//' >&2
+  sed -n '16,20p' "$0" | sed 's/^# \{0,1\}//' >&2
   exit 2
 }
 die() {
@@ -170,6 +171,13 @@ start_sim() {
 }
 
 # The CPU seconds (user + system) the printer-sim processes have used so far.
+# The largest peak resident memory (MB) of the printer-sim processes so far.
+sim_peak_mb() {
+  local pid
+  for pid in "${sim_pids[@]}"; do grep '^VmHWM:' "/proc/$pid/status"; done |
+    awk '$2 > m { m = $2 } END { printf "%.0f\n", m / 1024 }'
+}
+
 sim_cpu() {
   local pid
   for pid in "${sim_pids[@]}"; do cat "/proc/$pid/stat"; done |
@@ -183,7 +191,7 @@ timed_pelliset() {
   local start end status=0
   start=$(date +%s.%N)
   # In the background so that a signal to this script is acted on at once, not after the run.
-  timeout "$run_limit" /usr/bin/time -o "$work/time.txt" -f '%U %S' \
+  timeout "$run_limit" /usr/bin/time -o "$work/time.txt" -f '%U %S %M' \
     "$pelliset" "$@" --json >"$out" 2>"$work/pelliset.err" &
   run_pid=$!
   wait "$run_pid" || status=$?
@@ -196,6 +204,7 @@ timed_pelliset() {
   fi
   wall=$(awk -v a="$start" -v b="$end" 'BEGIN { printf "%.2f", b - a }')
   cpu=$(tail -1 "$work/time.txt" | awk '{ printf "%.2f", $1 + $2 }')
+  peak_mb=$(tail -1 "$work/time.txt" | awk '{ printf "%.0f", $3 / 1024 }')
 }
 
 # Checks that the JSON lines in $1 are $2 printers, every one ok and changed; prints the sum and
@@ -242,6 +251,8 @@ run_fleet() {
   read -r sum longest <<<"$result"
   fleet_wall+=("$wall")
   fleet_cpu+=("$cpu")
+  fleet_peak+=("$peak_mb")
+  fleet_sim_peak+=("$(sim_peak_mb)")
   fleet_sum+=("$sum")
   fleet_longest+=("$longest")
   fleet_sim_cpu+=("$(awk -v a="$before" -v b="$(sim_cpu)" 'BEGIN { printf "%.2f", b - a }')")
@@ -253,7 +264,7 @@ median() {
 }
 
 single_wall=() single_cpu=() fleet_wall=() fleet_cpu=() fleet_sum=() fleet_longest=()
-fleet_sim_cpu=()
+fleet_sim_cpu=() fleet_peak=() fleet_sim_peak=()
 echo "fleet benchmark: $count printers, $rounds rounds, $(nproc) CPUs"
 echo "load before (uptime): $(uptime)"
 for ((round = 1; round <= rounds; round++)); do
@@ -292,6 +303,10 @@ printf '%-34s %8s   (%s)\n' "pelliset CPU, single (s)" "$(median "${single_cpu[@
   "${single_cpu[*]}"
 printf '%-34s %8s   (%s)\n' "pelliset CPU, fleet (s)" "$(median "${fleet_cpu[@]}")" \
   "${fleet_cpu[*]}"
+printf '%-34s %8s   (%s) goal < 256\n' "pelliset peak memory, fleet (MB)" \
+  "$(median "${fleet_peak[@]}")" "${fleet_peak[*]}"
 printf '%-34s %8s   (%s)\n' "printer-sim CPU during fleet (s)" "$(median "${fleet_sim_cpu[@]}")" \
   "${fleet_sim_cpu[*]}"
+printf '%-34s %8s   (%s) goal < 512\n' "printer-sim peak memory (MB)" \
+  "$(median "${fleet_sim_peak[@]}")" "${fleet_sim_peak[*]}"
 [ "$verdict" = PASS ]
