@@ -4,16 +4,13 @@
 #include <exception>
 #include <memory>
 #include <string>
+#include <system_error>
 #include <thread>
 
 #include "platform/system/fiber_loop.h"
-#include "platform/system/sized_thread.h"
 
 namespace cli {
 namespace {
-
-// A loop's own thread only switches between its printers' stacks.
-constexpr size_t kLoopStackBytes = 256 << 10;
 
 // One printer's stop: the run's interrupt, or its own time limit on its own clock. Remembers which
 // of them the work saw, so that its outcome can say why it ended.
@@ -131,16 +128,14 @@ std::vector<PrinterOutcome> RunFleet(const std::vector<PrinterAddress>& printers
                      error + "); the printers are worked " + std::to_string(started) +
                      " at a time");
     }
-    std::vector<std::unique_ptr<platform::SizedThread>> threads;
+    std::vector<std::jthread> threads;
     std::vector<platform::FiberLoop*> on_this_thread = {fiber_loops[0].get()};
     for (size_t i = 1; i < loops && i < started; ++i) {
       platform::FiberLoop& loop = *fiber_loops[i];
-      auto thread = platform::SizedThread::Start(kLoopStackBytes, [&loop] { loop.Run(); }, &error);
-      // A loop the system gave no thread runs on this one after the first.
-      if (thread) {
-        threads.push_back(std::move(thread));
-      } else {
-        on_this_thread.push_back(&loop);
+      try {
+        threads.emplace_back([&loop] { loop.Run(); });
+      } catch (const std::system_error&) {
+        on_this_thread.push_back(&loop);  // no thread for it: it runs here after the first
       }
     }
     for (platform::FiberLoop* loop : on_this_thread) loop->Run();
