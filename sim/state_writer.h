@@ -18,8 +18,8 @@ namespace sim {
 class StateWriter {
  public:
   // `write` writes one file (false with the message on failure); `report` hears the failures.
-  using Write = std::function<bool(const std::string& path, const std::string& text,
-                                   std::string* error)>;
+  using Write =
+      std::function<bool(const std::string& path, const std::string& text, std::string* error)>;
   using Report = std::function<void(const std::string& message)>;
   // Throws std::system_error when no thread could be started.
   StateWriter(Write write, Report report);

@@ -1,8 +1,8 @@
 #pragma once
 
 // How many printers to work on at once: every printer of the list (or -j N), as far as the
-// system's open files, memory maps and memory allow. When they allow fewer, fewer are worked on at a
-// time, and a notice says what was needed, what the system allows and how to change it.
+// system's open files, memory maps and memory allow. When they allow fewer, fewer are worked on at
+// a time, and a notice says what was needed, what the system allows and how to change it.
 
 #include <cstddef>
 #include <cstdint>
