@@ -10,7 +10,9 @@
 #include <cerrno>
 #include <cstdint>
 #include <cstring>
+#include <optional>
 
+#include "platform/devices/socket_address.h"
 #include "platform/system/fd_io.h"
 
 namespace sim {
@@ -59,26 +61,12 @@ bool TcpServer::Listen(const std::string& bind_address, uint16_t port, std::stri
     listener_.Reset();
     return false;
   };
-  sockaddr_storage address{};
-  socklen_t size = 0;
-  in_addr ipv4{};
-  in6_addr ipv6{};
-  if (::inet_pton(AF_INET, bind_address.c_str(), &ipv4) == 1) {
-    auto* v4 = reinterpret_cast<sockaddr_in*>(&address);
-    v4->sin_family = AF_INET;
-    v4->sin_port = htons(port);
-    v4->sin_addr = ipv4;
-    size = sizeof *v4;
-  } else if (::inet_pton(AF_INET6, bind_address.c_str(), &ipv6) == 1) {
-    auto* v6 = reinterpret_cast<sockaddr_in6*>(&address);
-    v6->sin6_family = AF_INET6;
-    v6->sin6_port = htons(port);
-    v6->sin6_addr = ipv6;
-    size = sizeof *v6;
-  } else {
+  std::optional<platform::SocketAddress> made = platform::MakeSocketAddress(bind_address, port);
+  if (!made) {
     if (error) *error = "not an IPv4 or IPv6 address: " + bind_address;
     return false;
   }
+  sockaddr_storage& address = made->storage;
   listener_.Reset(::socket(address.ss_family, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0));
   if (!listener_.valid()) return fail("socket");
   const int one = 1;
@@ -87,7 +75,7 @@ bool TcpServer::Listen(const std::string& bind_address, uint16_t port, std::stri
     // "::" means IPv6 only here; an IPv4 printer is another --bind.
     ::setsockopt(listener_.get(), IPPROTO_IPV6, IPV6_V6ONLY, &one, sizeof one);
   }
-  if (::bind(listener_.get(), reinterpret_cast<const sockaddr*>(&address), size) != 0) {
+  if (::bind(listener_.get(), made->get(), made->size) != 0) {
     return fail("cannot bind " + bind_address + ":" + std::to_string(port));
   }
   if (::listen(listener_.get(), 1) != 0) return fail("listen");
@@ -104,9 +92,8 @@ bool TcpServer::Listen(const std::string& bind_address, uint16_t port, std::stri
 platform::UniqueFd TcpServer::Accept() {
   sockaddr_storage peer{};
   socklen_t length = sizeof peer;
-  platform::UniqueFd client(
-      ::accept4(listener_.get(), reinterpret_cast<sockaddr*>(&peer), &length,
-                SOCK_CLOEXEC | SOCK_NONBLOCK));
+  platform::UniqueFd client(::accept4(listener_.get(), reinterpret_cast<sockaddr*>(&peer), &length,
+                                      SOCK_CLOEXEC | SOCK_NONBLOCK));
   if (!client.valid()) return client;
   const int one = 1;
   ::setsockopt(client.get(), IPPROTO_TCP, TCP_NODELAY, &one, sizeof one);

@@ -1,48 +1,32 @@
 #include "platform/devices/posix_tcp_socket.h"
 
-#include <arpa/inet.h>
-#include <netinet/in.h>
 #include <poll.h>
 #include <sys/socket.h>
 
 #include <cerrno>
 #include <climits>
+#include <optional>
 #include <utility>
 
+#include "platform/devices/socket_address.h"
 #include "platform/system/clock.h"
 #include "platform/system/fd_io.h"
 
 namespace platform {
 bool PosixTcpSocket::Connect(const std::string& ip_address, uint16_t port) {
   Close();
-  // Strict dotted decimal or IPv6 text: no host names, no short forms such as "10.1".
-  sockaddr_storage address{};
-  socklen_t address_size = 0;
-  in_addr ipv4{};
-  in6_addr ipv6{};
-  if (::inet_pton(AF_INET, ip_address.c_str(), &ipv4) == 1) {
-    auto* v4 = reinterpret_cast<sockaddr_in*>(&address);
-    v4->sin_family = AF_INET;
-    v4->sin_port = htons(port);
-    v4->sin_addr = ipv4;
-    address_size = sizeof *v4;
-  } else if (::inet_pton(AF_INET6, ip_address.c_str(), &ipv6) == 1) {
-    auto* v6 = reinterpret_cast<sockaddr_in6*>(&address);
-    v6->sin6_family = AF_INET6;
-    v6->sin6_port = htons(port);
-    v6->sin6_addr = ipv6;
-    address_size = sizeof *v6;
-  } else {
+  const std::optional<SocketAddress> address = MakeSocketAddress(ip_address, port);
+  if (!address) {
     last_cause_ = FailureCause::kBadAddress;
     return false;
   }
-  UniqueFd fd(::socket(address.ss_family, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0));
+  UniqueFd fd(::socket(address->family(), SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0));
   if (!fd.valid()) {
     last_cause_ = CauseFromErrno(errno);
     return false;
   }
   // Non-blocking connect, so the wait is ours to bound.
-  if (::connect(fd.get(), reinterpret_cast<const sockaddr*>(&address), address_size) != 0) {
+  if (::connect(fd.get(), address->get(), address->size) != 0) {
     if (errno != EINPROGRESS && errno != EINTR) {
       last_cause_ = CauseFromErrno(errno);
       return false;

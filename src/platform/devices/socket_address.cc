@@ -1,0 +1,29 @@
+#include "platform/devices/socket_address.h"
+
+#include <arpa/inet.h>
+
+namespace platform {
+
+std::optional<SocketAddress> MakeSocketAddress(const std::string& ip_address, uint16_t port) {
+  SocketAddress address;
+  in_addr ipv4{};
+  in6_addr ipv6{};
+  if (::inet_pton(AF_INET, ip_address.c_str(), &ipv4) == 1) {
+    auto* v4 = reinterpret_cast<sockaddr_in*>(&address.storage);
+    v4->sin_family = AF_INET;
+    v4->sin_port = htons(port);
+    v4->sin_addr = ipv4;
+    address.size = sizeof *v4;
+  } else if (::inet_pton(AF_INET6, ip_address.c_str(), &ipv6) == 1) {
+    auto* v6 = reinterpret_cast<sockaddr_in6*>(&address.storage);
+    v6->sin6_family = AF_INET6;
+    v6->sin6_port = htons(port);
+    v6->sin6_addr = ipv6;
+    address.size = sizeof *v6;
+  } else {
+    return std::nullopt;
+  }
+  return address;
+}
+
+}  // namespace platform
