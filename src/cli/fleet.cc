@@ -124,9 +124,8 @@ std::vector<PrinterOutcome> RunFleet(const std::vector<PrinterAddress>& printers
   } else {
     if (started < wanted && options.notice) {
       options.notice("the system gave room for " + std::to_string(started) +
-                     " printers at once of the " + std::to_string(wanted) + " asked for (" +
-                     error + "); the printers are worked " + std::to_string(started) +
-                     " at a time");
+                     " printers at once of the " + std::to_string(wanted) + " asked for (" + error +
+                     "); the printers are worked " + std::to_string(started) + " at a time");
     }
     std::vector<std::jthread> threads;
     std::vector<platform::FiberLoop*> on_this_thread = {fiber_loops[0].get()};
