@@ -63,7 +63,6 @@ struct FiberLoop::Task {
   std::function<void()> body;
   StackContext context;
   void* stack = nullptr;
-  size_t stack_bytes = 0;
   void* fake_stack = nullptr;  // the sanitizer's, kept while the task is switched out
   size_t index = 0;            // in tasks_
   bool finished = false;
@@ -135,11 +134,10 @@ bool FiberLoop::Spawn(std::function<void()> body, std::string* error) {
   };
   if (!epoll_.valid()) return fail("epoll_create1");
   auto task = std::make_unique<Task>();
-  task->stack_bytes = stack_bytes_;
   task->stack = TakeStack(error);
   if (task->stack == nullptr) return false;
   // A task never returns from TaskMain: it switches away for good.
-  if (!PrepareStack(task->context, task->stack, task->stack_bytes, &FiberLoop::TaskMain)) {
+  if (!PrepareStack(task->context, task->stack, stack_bytes_, &FiberLoop::TaskMain)) {
     free_stacks_.push_back(task->stack);
     return fail("cannot ready a task's stack");
   }
@@ -168,7 +166,7 @@ void FiberLoop::TaskMain() {
 void FiberLoop::SwitchTo(Task& task) {
   running_ = &task;
   t_running_loop = this;
-  StartSwitch(&loop_context_->fake_stack, task.stack, task.stack_bytes);
+  StartSwitch(&loop_context_->fake_stack, task.stack, stack_bytes_);
   SwitchStack(loop_context_->context, task.context);
   FinishSwitch(loop_context_->fake_stack, nullptr, nullptr);
   t_running_loop = nullptr;
