@@ -19,9 +19,9 @@ namespace sim {
 namespace {
 
 // A change of the stored state is saved this long after it at the latest, and when the client
-// leaves: a set of twenty writes is saved once or twice, not twenty times, which ten thousand
-// printers at once would need a fast disk for.
-constexpr uint64_t kSaveDelayMs = 500;
+// leaves: a set of twenty writes (about two seconds) is saved once, not twenty times, which ten
+// thousand printers at once would need a fast disk for.
+constexpr uint64_t kSaveDelayMs = 2000;
 // Replies are due within minutes at most (the longest delay option is 600 s).
 constexpr uint64_t kMaxDueMs = 3600 * 1000;
 
