@@ -18,7 +18,7 @@ SystemLimits ReadSystemLimits() {
   return limits;
 }
 
-Concurrency ChooseConcurrency(size_t printers, std::optional<size_t> requested,
+Concurrency ChooseConcurrency(size_t printers, size_t host_names, std::optional<size_t> requested,
                               const SystemLimits& limits) {
   Concurrency result;
   const size_t wanted = std::clamp<size_t>(requested.value_or(printers), 1,
@@ -31,7 +31,12 @@ Concurrency ChooseConcurrency(size_t printers, std::optional<size_t> requested,
     result.jobs = static_cast<size_t>(allowed);
     why = reason;
   };
-  const uint64_t files_needed = wanted * kFilesPerPrinter + kFilesReserved + limits.files_in_use;
+  // Any printer at once may be one whose name is being looked up, so a list with names counts
+  // their files for every printer worked at once.
+  const uint64_t files_per_printer = kFilesPerPrinter + (host_names > 0 ? kFilesPerLookup : 0);
+  const uint64_t files_needed = wanted * kFilesPerPrinter +
+                                std::min<uint64_t>(wanted, host_names) * kFilesPerLookup +
+                                kFilesReserved + limits.files_in_use;
   const uint64_t spare_files = limits.open_files > kFilesReserved + limits.files_in_use
                                    ? limits.open_files - kFilesReserved - limits.files_in_use
                                    : 0;
@@ -40,9 +45,9 @@ Concurrency ChooseConcurrency(size_t printers, std::optional<size_t> requested,
     raise += " (above the hard limit of " + std::to_string(limits.open_files_hard) +
              ", which an administrator sets)";
   }
-  lower_to(spare_files / kFilesPerPrinter, "that many need about " + std::to_string(files_needed) +
-                                               " open files and the system allows this program " +
-                                               std::to_string(limits.open_files) + "; " + raise);
+  lower_to(spare_files / files_per_printer, "that many need about " + std::to_string(files_needed) +
+                                                " open files and the system allows this program " +
+                                                std::to_string(limits.open_files) + "; " + raise);
   if (limits.stacks) {
     lower_to(*limits.stacks, "that many need a stack each and the system's memory maps allow " +
                                  std::to_string(*limits.stacks) + " more (vm.max_map_count)");

@@ -22,9 +22,12 @@ struct SystemLimits {
 // Raises the soft limit of open files to the hard one and reads the limits.
 SystemLimits ReadSystemLimits();
 
-// Open files one printer's link may take (a socket or device, and one spare for a second open
-// while the first closes).
-inline constexpr uint64_t kFilesPerPrinter = 2;
+// Open files one printer's link takes: a socket or a device (a link closes its file before it
+// opens again).
+inline constexpr uint64_t kFilesPerPrinter = 1;
+// Open files a host name lookup in progress may take besides: the event it ends with and the
+// name service's sockets on the lookup's thread.
+inline constexpr uint64_t kFilesPerLookup = 3;
 // Files the program itself keeps open besides the printers' (outputs, the printers file, a
 // settings file, the logs of the libraries).
 inline constexpr uint64_t kFilesReserved = 32;
@@ -38,8 +41,9 @@ struct Concurrency {
   std::string notice;  // empty when nothing was lowered
 };
 
-// `requested` is -j (nullopt: every printer at once).
-Concurrency ChooseConcurrency(size_t printers, std::optional<size_t> requested,
+// `requested` is -j (nullopt: every printer at once); `host_names` is how many of the printers
+// are addressed by a name to look up.
+Concurrency ChooseConcurrency(size_t printers, size_t host_names, std::optional<size_t> requested,
                               const SystemLimits& limits);
 
 }  // namespace cli

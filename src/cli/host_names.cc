@@ -42,11 +42,16 @@ platform::HostLookup RunHostNames::Resolve(const std::string& name) {
   return entry.lookup;
 }
 
+bool NeedsLookup(const PrinterAddress& address) {
+  return address.link.interface == devlink::CDev::kInterfaceTcp &&
+         !platform::IsIpLiteral(address.link.port_name);
+}
+
 PrinterWork WithHostNames(PrinterWork work, RunHostNames& names) {
   return [work = std::move(work), &names](size_t index, const PrinterAddress& address,
                                           platform::Services& services) {
     const std::string& host = address.link.port_name;
-    if (address.link.interface == devlink::CDev::kInterfaceTcp && !platform::IsIpLiteral(host)) {
+    if (NeedsLookup(address)) {
       const platform::HostLookup found = names.Resolve(host);
       if (found.addresses.empty()) {
         PrinterOutcome outcome;

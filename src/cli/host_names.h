@@ -30,6 +30,9 @@ class RunHostNames : public platform::HostResolver {
   std::map<std::string, Entry> entries_;
 };
 
+// True when the printer is addressed by a host name that the run looks up.
+bool NeedsLookup(const PrinterAddress& address);
+
 // `work` with the printer's host name looked up first: a name that does not resolve is the
 // printer's failure ("NAME: cannot resolve: WHY") and nothing is sent to it; otherwise the work's
 // link finds the name's addresses in `names`.

@@ -148,24 +148,41 @@ TEST(FleetLimits, FewerAtOnceWithANoticeWhereTheSystemAllowsFewer) {
   struct Case {
     const char* name;
     size_t printers;
+    size_t host_names;
     std::optional<size_t> jobs;
     cli::SystemLimits limits;
     size_t expected_jobs;
     std::string notice;
   };
   const Case cases[] = {
-      {"every printer at once", 10000, std::nullopt, {65536, 65536, 5, 50000, 16 * gib}, 10000, ""},
-      {"-j chooses fewer", 10000, 100, {1024, 1024, 5, 50000, 16 * gib}, 100, ""},
-      {"open files",
+      {"every printer at once",
        10000,
+       0,
+       std::nullopt,
+       {65536, 65536, 5, 50000, 16 * gib},
+       10000,
+       ""},
+      {"-j chooses fewer", 10000, 10000, 100, {1024, 1024, 5, 50000, 16 * gib}, 100, ""},
+      {"open files: a file a printer",
+       10000,
+       0,
+       std::nullopt,
+       {1024, 16384, 4, 50000, 16 * gib},
+       988,
+       "working 988 printers at a time, not 10000: that many need about 10036 open files and the "
+       "system allows this program 1024; raise it with `ulimit -n 10036`, or choose fewer with -j"},
+      {"open files: names to look up take more",
+       10000,
+       10,
        std::nullopt,
        {1024, 4096, 4, 50000, 16 * gib},
-       494,
-       "working 494 printers at a time, not 10000: that many need about 20036 open files and the "
-       "system allows this program 1024; raise it with `ulimit -n 20036` (above the hard limit "
+       247,
+       "working 247 printers at a time, not 10000: that many need about 10066 open files and the "
+       "system allows this program 1024; raise it with `ulimit -n 10066` (above the hard limit "
        "of 4096, which an administrator sets), or choose fewer with -j"},
       {"memory maps",
        5000,
+       0,
        std::nullopt,
        {65536, 65536, 4, 3000, 16 * gib},
        3000,
@@ -173,6 +190,7 @@ TEST(FleetLimits, FewerAtOnceWithANoticeWhereTheSystemAllowsFewer) {
        "memory maps allow 3000 more (vm.max_map_count), or choose fewer with -j"},
       {"memory",
        5000,
+       0,
        std::nullopt,
        {65536, 65536, 4, 50000, gib / 2},
        2048,
@@ -181,7 +199,8 @@ TEST(FleetLimits, FewerAtOnceWithANoticeWhereTheSystemAllowsFewer) {
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
-    const cli::Concurrency chosen = cli::ChooseConcurrency(c.printers, c.jobs, c.limits);
+    const cli::Concurrency chosen =
+        cli::ChooseConcurrency(c.printers, c.host_names, c.jobs, c.limits);
     EXPECT_EQ(chosen.jobs, c.expected_jobs);
     EXPECT_EQ(chosen.notice, c.notice);
   }
