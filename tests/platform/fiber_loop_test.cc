@@ -1,6 +1,6 @@
 // Tasks of a fiber loop wait side by side on one thread: the clock's pauses and WaitForFd hand
 // the thread on, a descriptor made ready by another task wakes its waiter, a wait with nothing to
-// read ends at its time.
+// read ends at its time. A descriptor is watched only while a task waits for it.
 
 #include "platform/system/fiber_loop.h"
 
@@ -69,6 +69,48 @@ TEST(FiberLoop, TasksWaitSideBySideOnOneThread) {
   EXPECT_GE(took, 300u);
   EXPECT_LT(took, 550u);
   for (int fd : {ready_pipe[0], ready_pipe[1], silent_pipe[0], silent_pipe[1]}) ::close(fd);
+}
+
+// The loop keeps a descriptor in its epoll set between waits: one that becomes ready while its
+// task does something else must not cut that short, whether its last wait timed out or was
+// answered, and a new descriptor under a closed one's number is watched anew.
+TEST(FiberLoop, ADescriptorWakesItsTaskOnlyWhileTheTaskWaitsForIt) {
+  platform::RealClock clock;
+  platform::FiberLoop loop(64 << 10);
+  std::string log;
+  std::string error;
+  ASSERT_TRUE(loop.Spawn(
+      [&] {
+        int fds[2];
+        ASSERT_EQ(::pipe(fds), 0);
+        auto wait = [&](int timeout_ms) { return WaitForFd(fds[0], POLLIN, clock, timeout_ms); };
+        auto sleep_lasts = [&](uint32_t ms) {
+          const uint32_t start = clock.TickCount();
+          clock.Sleep(ms);
+          return clock.TickCount() - start >= ms;
+        };
+        char byte = 0;
+        log += std::to_string(wait(30));  // nothing yet: ends at its time
+        EXPECT_EQ(::write(fds[1], "a", 1), 1);
+        log += sleep_lasts(80) ? " slept" : " woken early";
+        log += " " + std::to_string(wait(1000));
+        EXPECT_EQ(::read(fds[0], &byte, 1), 1);
+        EXPECT_EQ(::write(fds[1], "b", 1), 1);  // ready again after an answered wait
+        log += sleep_lasts(80) ? " slept" : " woken early";
+        const int old_read_end = fds[0];
+        ::close(fds[0]);
+        ::close(fds[1]);
+        ASSERT_EQ(::pipe(fds), 0);
+        EXPECT_EQ(fds[0], old_read_end);  // the lowest free number comes back
+        EXPECT_EQ(::write(fds[1], "c", 1), 1);
+        log += " " + std::to_string(wait(1000));
+        ::close(fds[0]);
+        ::close(fds[1]);
+      },
+      &error))
+      << error;
+  loop.Run();
+  EXPECT_EQ(log, "0 slept 1 slept 1");
 }
 
 }  // namespace

@@ -68,8 +68,11 @@ struct FiberLoop::Task {
   bool finished = false;
   uint64_t wait = 0;  // the number of the wait under way; 0: none
   int fd = -1;        // the descriptor waited for, or -1
+  int last_fd = -1;   // the descriptor last added to the loop's epoll, most likely still there
   short revents = 0;
 };
+
+bool FiberLoop::Timer::Current() const { return task->wait == wait; }
 
 struct FiberLoop::LoopContext {
   StackContext context;
@@ -112,10 +115,6 @@ void* FiberLoop::TakeStack(std::string* error) {
   }
   void* stack = free_stacks_.back();
   free_stacks_.pop_back();
-#if defined(__SANITIZE_ADDRESS__)
-  // What an earlier task's frames left marked is no concern of the next.
-  ASAN_UNPOISON_MEMORY_REGION(stack, stack_bytes_);
-#endif
   return stack;
 }
 
@@ -133,12 +132,23 @@ bool FiberLoop::Spawn(std::function<void()> body, std::string* error) {
     return false;
   };
   if (!epoll_.valid()) return fail("epoll_create1");
-  auto task = std::make_unique<Task>();
-  task->stack = TakeStack(error);
-  if (task->stack == nullptr) return false;
+  std::unique_ptr<Task> task;
+  if (spare_tasks_.empty()) {
+    task = std::make_unique<Task>();
+    task->stack = TakeStack(error);
+    if (task->stack == nullptr) return false;
+  } else {
+    task = std::move(spare_tasks_.back());
+    spare_tasks_.pop_back();
+    task->finished = false;
+#if defined(__SANITIZE_ADDRESS__)
+    // What an earlier task's frames left marked is no concern of the next.
+    ASAN_UNPOISON_MEMORY_REGION(task->stack, stack_bytes_);
+#endif
+  }
   // A task never returns from TaskMain: it switches away for good.
   if (!PrepareStack(task->context, task->stack, stack_bytes_, &FiberLoop::TaskMain)) {
-    free_stacks_.push_back(task->stack);
+    spare_tasks_.push_back(std::move(task));
     return fail("cannot ready a task's stack");
   }
   task->body = std::move(body);
@@ -186,9 +196,8 @@ void FiberLoop::Suspend(int timeout_ms) {
   Task& task = *running_;
   task.wait = ++last_wait_;
   task.revents = 0;
-  waits_[task.wait] = &task;
   if (timeout_ms >= 0) {
-    timers_.push({NowUs() + static_cast<uint64_t>(timeout_ms) * 1000u, task.wait});
+    timers_.push({NowUs() + static_cast<uint64_t>(timeout_ms) * 1000u, task.wait, &task});
   }
   SwitchToLoop();
 }
@@ -201,10 +210,7 @@ void FiberLoop::Sleep(uint32_t ms) {
 short FiberLoop::WaitFd(int fd, short events, int timeout_ms) {
   if (stopping_) return 0;
   Task& task = *running_;
-  epoll_event event{};
-  event.events = ToEpoll(events);
-  event.data.ptr = &task;
-  if (::epoll_ctl(epoll_.get(), EPOLL_CTL_ADD, fd, &event) != 0) {
+  if (!Arm(task, fd, ToEpoll(events))) {
     // A regular file is always ready; anything else the loop cannot watch is waited for the
     // plain way, holding up this loop's other tasks for as long.
     if (errno == EPERM) return events;
@@ -217,12 +223,34 @@ short FiberLoop::WaitFd(int fd, short events, int timeout_ms) {
   return task.revents;
 }
 
-void FiberLoop::Wake(Task& task, short revents) {
+bool FiberLoop::Arm(Task& task, int fd, uint32_t events) {
+  // One report, then the descriptor stays in the epoll set, disarmed, for the next wait to arm
+  // again with one call (closing it takes it out). So a descriptor is armed only while a task
+  // waits for it, and its report always finds that task.
+  epoll_event event{};
+  event.events = events | EPOLLONESHOT;
+  event.data.ptr = &task;
+  const int epoll = epoll_.get();
+  const bool again = fd == task.last_fd;
+  if (::epoll_ctl(epoll, again ? EPOLL_CTL_MOD : EPOLL_CTL_ADD, fd, &event) != 0) {
+    // Closed and its number taken by another, or added by an earlier task.
+    if (errno != (again ? ENOENT : EEXIST)) return false;
+    if (::epoll_ctl(epoll, again ? EPOLL_CTL_ADD : EPOLL_CTL_MOD, fd, &event) != 0) return false;
+  }
+  task.last_fd = fd;
+  return true;
+}
+
+void FiberLoop::Wake(Task& task, short revents, bool fired) {
   if (task.wait == 0) return;
-  waits_.erase(task.wait);
   task.wait = 0;
   if (task.fd >= 0) {
-    ::epoll_ctl(epoll_.get(), EPOLL_CTL_DEL, task.fd, nullptr);
+    // Woken by its time or the stop: the descriptor is still armed, and its report would come
+    // to the task in a later wait.
+    if (!fired) {
+      ::epoll_ctl(epoll_.get(), EPOLL_CTL_DEL, task.fd, nullptr);
+      task.last_fd = -1;
+    }
     task.fd = -1;
   }
   task.revents = revents;
@@ -230,21 +258,21 @@ void FiberLoop::Wake(Task& task, short revents) {
 }
 
 void FiberLoop::WakeAll() {
-  for (const auto& task : tasks_) Wake(*task, 0);
+  for (const auto& task : tasks_) Wake(*task, 0, false);
 }
 
 void FiberLoop::WakeDueTimers() {
   const uint64_t now = NowUs();
   while (!timers_.empty() && timers_.top().due_us <= now) {
-    const auto found = waits_.find(timers_.top().wait);
+    const Timer timer = timers_.top();
     timers_.pop();
-    if (found != waits_.end()) Wake(*found->second, 0);
+    if (timer.Current()) Wake(*timer.task, 0, false);
   }
 }
 
 int FiberLoop::WaitTimeoutMs() {
   // Timers of waits that ended early are dropped here, so they do not wake the loop for nothing.
-  while (!timers_.empty() && waits_.count(timers_.top().wait) == 0) timers_.pop();
+  while (!timers_.empty() && !timers_.top().Current()) timers_.pop();
   if (timers_.empty()) return -1;
   const uint64_t now = NowUs();
   const uint64_t due = timers_.top().due_us;
@@ -254,8 +282,9 @@ int FiberLoop::WaitTimeoutMs() {
 }
 
 void FiberLoop::Finish(Task& task) {
-  free_stacks_.push_back(task.stack);
+  task.body = nullptr;  // what it holds goes now, not when the task is taken again
   const size_t index = task.index;
+  spare_tasks_.push_back(std::move(tasks_[index]));
   if (index + 1 != tasks_.size()) {
     tasks_[index] = std::move(tasks_.back());
     tasks_[index]->index = index;
@@ -277,7 +306,7 @@ void FiberLoop::Run(const RunOptions& options) {
     const int n = ::epoll_pwait(epoll_.get(), events.data(), static_cast<int>(events.size()),
                                 timeout, options.wait_mask);
     for (int i = 0; i < n; ++i) {
-      Wake(*static_cast<Task*>(events[i].data.ptr), ToPoll(events[i].events));
+      Wake(*static_cast<Task*>(events[i].data.ptr), ToPoll(events[i].events), true);
     }
     WakeDueTimers();
     if (!stopping_ && options.stop_requested && options.stop_requested()) {

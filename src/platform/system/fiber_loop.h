@@ -18,7 +18,6 @@
 #include <memory>
 #include <queue>
 #include <string>
-#include <unordered_map>
 #include <utility>
 #include <vector>
 
@@ -67,11 +66,14 @@ class FiberLoop {
   struct Task;
   struct LoopContext;
   // A time a wait ends at. The wait may have ended before (its descriptor became ready); the
-  // timer then finds its number gone from waits_ and does nothing.
+  // timer then finds its task under another wait, or none, and does nothing. Task objects live as
+  // long as the loop, so a timer may outlive its wait.
   struct Timer {
     uint64_t due_us;
     uint64_t wait;
+    Task* task;
     bool operator>(const Timer& other) const { return due_us > other.due_us; }
+    bool Current() const;
   };
 
   static uint64_t NowUs();
@@ -80,13 +82,16 @@ class FiberLoop {
   void SwitchToLoop();
   // Makes the running task wait (for its descriptor, when it set one, or for `timeout_ms`).
   void Suspend(int timeout_ms);
-  void Wake(Task& task, short revents);
+  // `fired`: the task's descriptor was reported ready, which disarmed it.
+  void Wake(Task& task, short revents, bool fired);
   void WakeAll();
   void WakeDueTimers();
   int WaitTimeoutMs();
   void Finish(Task& task);
-  // A stack for a new task: one an ended task left, or one of a new map of kStacksPerMap.
+  // A stack for a new task: one of a new map of kStacksPerMap when none is left.
   void* TakeStack(std::string* error);
+  // Watches `fd` for `events` once, for the running task; false when epoll cannot watch it.
+  bool Arm(Task& task, int fd, uint32_t events);
 
   // Stacks are mapped many at a time and kept for later tasks until the loop ends: unmapping
   // each as its task ends would cost every CPU of the process a flush of its address cache.
@@ -96,10 +101,11 @@ class FiberLoop {
   UniqueFd epoll_;
   std::vector<std::pair<void*, size_t>> maps_;  // address, bytes
   std::vector<void*> free_stacks_;
-  std::vector<std::unique_ptr<Task>> tasks_;
+  std::vector<std::unique_ptr<Task>> tasks_;  // the tasks that have not ended
+  // Ended tasks, each with its stack, for the next tasks to take (a timer may still name one).
+  std::vector<std::unique_ptr<Task>> spare_tasks_;
   std::deque<Task*> ready_;
   std::priority_queue<Timer, std::vector<Timer>, std::greater<>> timers_;
-  std::unordered_map<uint64_t, Task*> waits_;  // the waits under way, by number
   uint64_t last_wait_ = 0;
   Task* running_ = nullptr;
   bool stopping_ = false;
