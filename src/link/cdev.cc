@@ -231,14 +231,16 @@ int CDev::Read(uint8_t* buffer, uint32_t capacity, uint32_t /*wait_ms*/) {
 }
 
 void CDev::TraceAndPace(const char* direction_format, const uint8_t* data, size_t length) {
-  const char* channel = transport_ == kTransportTcp ? "ETH" : "COM";
-  const std::string hex = platform::HexBytes({data, length});
-  const int size = std::snprintf(nullptr, 0, direction_format, channel, hex.c_str());
-  if (size > 0) {
-    std::string text(static_cast<size_t>(size) + 1, '\0');
-    std::snprintf(text.data(), text.size(), direction_format, channel, hex.c_str());
-    text.resize(static_cast<size_t>(size));
-    services_.trace.Trace(text);
+  if (services_.trace.Enabled()) {
+    const char* channel = transport_ == kTransportTcp ? "ETH" : "COM";
+    const std::string hex = platform::HexBytes({data, length});
+    const int size = std::snprintf(nullptr, 0, direction_format, channel, hex.c_str());
+    if (size > 0) {
+      std::string text(static_cast<size_t>(size) + 1, '\0');
+      std::snprintf(text.data(), text.size(), direction_format, channel, hex.c_str());
+      text.resize(static_cast<size_t>(size));
+      services_.trace.Trace(text);
+    }
   }
   services_.clock.Sleep(kTrafficPauseMs);
 }

@@ -10,11 +10,14 @@ class TraceSink {
  public:
   virtual ~TraceSink() = default;
   virtual void Trace(std::string_view text) = 0;
+  // False when texts go nowhere, so that callers need not build them.
+  virtual bool Enabled() const { return true; }
 };
 
 class NullTrace : public TraceSink {
  public:
   void Trace(std::string_view) override {}
+  bool Enabled() const override { return false; }
 };
 
 // Writes each text to a file descriptor (standard error for the programs' --trace style logs).
