@@ -42,7 +42,8 @@ struct JobEvent {
       : id(event_id), stage_name_id(name_id), steps(std::move(event_steps)) {}
   JobEvent(int event_id, std::string_view name, std::vector<JobStep> event_steps)
       : id(event_id), steps(std::move(event_steps)), stage_name(name) {}
-  JobEvent(int event_id, std::vector<JobStep> event_steps) : JobEvent(event_id, 0, event_steps) {}
+  JobEvent(int event_id, std::vector<JobStep> event_steps)
+      : JobEvent(event_id, 0, std::move(event_steps)) {}
 
   int id = 0;
   int stage_name_id = 0;

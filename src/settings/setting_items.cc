@@ -1,6 +1,7 @@
 #include "settings/setting_items.h"
 
 #include <algorithm>
+#include <utility>
 #include <vector>
 
 #include "jobs/job_runner.h"
@@ -54,8 +55,10 @@ constexpr uint32_t kBluetoothStoreMs = 4000;
 // The operations of the desktop plan's event `id` that move no setting or one of `items`, in
 // their order and with their conditions and messages, earning no progress of their own.
 std::vector<jobs::JobStep> Kept(int id, const SettingItems& items) {
+  const std::vector<jobs::JobStep>& steps = DesktopTransferPlan().Find(id)->steps;
   std::vector<jobs::JobStep> kept;
-  for (const jobs::JobStep& step : DesktopTransferPlan().Find(id)->steps) {
+  kept.reserve(steps.size());
+  for (const jobs::JobStep& step : steps) {
     if (step.kind != jobs::StepKind::kPerform && step.kind != jobs::StepKind::kOpenLink &&
         step.kind != jobs::StepKind::kPrinterInfo) {
       continue;
@@ -75,6 +78,7 @@ void WithProgress(std::vector<jobs::JobStep>& first, std::vector<jobs::JobStep>&
                                            std::max<size_t>(1, first.size() + second.size()));
   for (std::vector<jobs::JobStep>* steps : {&first, &second}) {
     std::vector<jobs::JobStep> out;
+    out.reserve(2 * steps->size() + 4);  // room for what the plan adds after
     for (const jobs::JobStep& step : *steps) {
       out.push_back(step);
       out.push_back(jobs::Advance(share, 0));
@@ -172,10 +176,11 @@ TransferPlan ItemTransferPlan(const SettingItems& read, const SettingItems& writ
   }
 
   const auto stage = [&full](int id) { return full.Find(id)->stage_name_id; };
-  plan.events = {{kEventReadOpen, stage(kEventReadOpen), open},
-                 {kEventRead, stage(kEventRead), reads},
-                 {kEventWriteOpen, stage(kEventWriteOpen), write_open},
-                 {kEventWrite, stage(kEventWrite), writes}};
+  plan.events.reserve(4);
+  plan.events.emplace_back(kEventReadOpen, stage(kEventReadOpen), std::move(open));
+  plan.events.emplace_back(kEventRead, stage(kEventRead), std::move(reads));
+  plan.events.emplace_back(kEventWriteOpen, stage(kEventWriteOpen), std::move(write_open));
+  plan.events.emplace_back(kEventWrite, stage(kEventWrite), std::move(writes));
   return plan;
 }
 
