@@ -10,8 +10,9 @@
 # shared out over several printer-sim processes. Their ports lie below the system's ephemeral
 # port range when they fit there, so no outgoing connection takes one of them. Each round runs both, in alternating order; the medians of the rounds are compared.
 # The table also gives the sum of the fleet's per-printer durations against its wall time (near N
-# when the printers really run at once), the CPU time pelliset and printer-sim used, and the peak
-# memory (resident) of pelliset and of the largest printer-sim process.
+# when the printers really run at once), the CPU time pelliset and printer-sim used (printer-sim
+# both during the fleet run and over the whole round, from its start to its last saved state),
+# and the peak memory (resident) of pelliset and of the largest printer-sim process.
 #
 #   tools/bench/fleet.sh [-r ROUNDS] [BUILD_DIR] [N]
 #       BUILD_DIR  build folder with src/cli/pelliset and tools/printer-sim (default: ./build
@@ -77,11 +78,18 @@ stop_sim() {
   local pid
   [ ${#sim_pids[@]} -gt 0 ] || return 0
   kill -TERM "${sim_pids[@]}" 2>/dev/null || true
-  # They save every state on the way out; a few seconds at most, then they are made to go.
-  for _ in $(seq 100); do
+  # They save every state on the way out; a few seconds at most, then they are made to go. Their
+  # CPU time is read until they are gone: the last reading is their whole life's.
+  local -A last_cpu=()
+  for _ in $(seq 500); do
+    for pid in "${sim_pids[@]}"; do
+      local now
+      now=$(sim_cpu "$pid" 2>/dev/null) && last_cpu[$pid]=$now
+    done
     kill -0 "${sim_pids[@]}" 2>/dev/null || break
-    sleep 0.1
+    sleep 0.02
   done
+  sim_life_cpu=$(printf '%s\n' 0 "${last_cpu[@]}" | awk '{ t += $1 } END { printf "%.2f", t }')
   for pid in "${sim_pids[@]}"; do
     kill -KILL "$pid" 2>/dev/null || true
     wait "$pid" 2>/dev/null || true
@@ -170,7 +178,6 @@ start_sim() {
   die "no free range of $need ports found on 127.0.0.1"
 }
 
-# The CPU seconds (user + system) the printer-sim processes have used so far.
 # The largest peak resident memory (MB) of the printer-sim processes so far.
 sim_peak_mb() {
   local pid
@@ -178,9 +185,10 @@ sim_peak_mb() {
     awk '$2 > m { m = $2 } END { printf "%.0f\n", m / 1024 }'
 }
 
+# The CPU seconds (user + system) the printer-sim processes (or the one given) have used so far.
 sim_cpu() {
   local pid
-  for pid in "${sim_pids[@]}"; do cat "/proc/$pid/stat"; done |
+  for pid in "${@:-${sim_pids[@]}}"; do cat "/proc/$pid/stat"; done |
     awk -v hz="$(getconf CLK_TCK)" '{ sub(/.*\) /, ""); t += $12 + $13 } END { printf "%.2f\n", t / hz }'
 }
 
@@ -264,7 +272,7 @@ median() {
 }
 
 single_wall=() single_cpu=() fleet_wall=() fleet_cpu=() fleet_sum=() fleet_longest=()
-fleet_sim_cpu=() fleet_peak=() fleet_sim_peak=()
+fleet_sim_cpu=() fleet_peak=() fleet_sim_peak=() sim_round_cpu=()
 echo "fleet benchmark: $count printers, $rounds rounds, $(nproc) CPUs"
 echo "load before (uptime): $(uptime)"
 for ((round = 1; round <= rounds; round++)); do
@@ -278,6 +286,7 @@ for ((round = 1; round <= rounds; round++)); do
     run_single
   fi
   stop_sim
+  sim_round_cpu+=("$sim_life_cpu")
   rm -rf "$work/state-$round"
   printf 'round %d: single %ss, fleet %ss (ports %d-%d, load %s)\n' "$round" \
     "${single_wall[-1]}" "${fleet_wall[-1]}" "$base_port" $((base_port + count)) \
@@ -307,6 +316,8 @@ printf '%-34s %8s   (%s) goal < 256\n' "pelliset peak memory, fleet (MB)" \
   "$(median "${fleet_peak[@]}")" "${fleet_peak[*]}"
 printf '%-34s %8s   (%s)\n' "printer-sim CPU during fleet (s)" "$(median "${fleet_sim_cpu[@]}")" \
   "${fleet_sim_cpu[*]}"
+printf '%-34s %8s   (%s)\n' "printer-sim CPU, whole round (s)" "$(median "${sim_round_cpu[@]}")" \
+  "${sim_round_cpu[*]}"
 printf '%-34s %8s   (%s) goal < 512\n' "printer-sim peak memory (MB)" \
   "$(median "${fleet_sim_peak[@]}")" "${fleet_sim_peak[*]}"
 [ "$verdict" = PASS ]
