@@ -22,17 +22,12 @@ ui::StringTable DesktopStringTable() {
        "firmware.\r\nChoose the interface and the port, then open a manager."},
       {kStrTitle, "TMQ-D550 Pelliset for PC V1.0.0"},
       {kStrPort, "Port"},
-      {kStrPrintDensity, "print density"},
-      {kStrInvalidValue, "Invalid value!"},
       {kStrAppCaption, "Pelliset"},
       {kStrVmsmSaveFailed,
        "Failed to save VMSM configuration!\r\nPlease check your printer state."},
       {kStrVmsmSetDone, "Success to set VMSM configuration! \r\nPlease reset printer power."},
       {kStrNoUsbPrinter, "Not connected USB printer!"},
       {kStrNone, "NONE"},
-      {kStrSentinelAscii, "ASCII (ex: \"START(1)\")"},
-      {kStrSentinelHex, "HEXA (ex: \"0A 1F 10 4C\")"},
-      {kStrVmsmManager, "Virtual Memory Switch Manager"},
       {kStrTcpPortLabel, "TCP Port :"},
   };
   settings::AddTransferStrings(table);

@@ -45,16 +45,11 @@ inline constexpr int kStrAboutMenu = 101;
 inline constexpr int kStrDescription = 102;
 inline constexpr int kStrTitle = 103;
 inline constexpr int kStrPort = 104;
-inline constexpr int kStrPrintDensity = 106;
-inline constexpr int kStrInvalidValue = 157;
 inline constexpr int kStrAppCaption = 168;
 inline constexpr int kStrVmsmSaveFailed = 169;
 inline constexpr int kStrVmsmSetDone = 171;
 inline constexpr int kStrNoUsbPrinter = 172;
 inline constexpr int kStrNone = 234;
-inline constexpr int kStrSentinelAscii = 236;
-inline constexpr int kStrSentinelHex = 237;
-inline constexpr int kStrVmsmManager = 238;
 // Texts added after the original table take the ids after it.
 inline constexpr int kStrTcpPortLabel = 247;
 
