@@ -32,14 +32,9 @@ constexpr Table MakeStrings() {
   s[n++] = {kStrCodePageVietnamese, sl::kCodePageRows[30]};
   s[n++] = {kStrCodePageKhmer, sl::kCodePageRows[31]};
   s[n++] = {kStrCodePageLatin2, sl::kCodePageRows[36]};
-  s[n++] = {kStrMsrTrigger1Auto, sl::kMsrTriggerRows[1]};
-  s[n++] = {kStrMsrTrigger2Auto, sl::kMsrTriggerRows[2]};
-  s[n++] = {kStrMsrTrigger12Auto, sl::kMsrTriggerRows[4]};
-  s[n++] = {kStrMsrTrigger3Auto, sl::kMsrTriggerRows[3]};
-  s[n++] = {kStrMsrTrigger23Auto, sl::kMsrTriggerRows[5]};
-  s[n++] = {kStrMsrTriggerNotUsed, sl::kMsrTriggerRows[7]};
-  s[n++] = {kStrMsrTriggerCommand, sl::kMsrTriggerRows[0]};
-  s[n++] = {kStrMsrTrigger123Auto, sl::kMsrTriggerRows[6]};
+  for (size_t row = 0; row < sl::kMsrTriggerRows.size(); ++row) {
+    s[n++] = {kMsrTriggerStringIds[row], sl::kMsrTriggerRows[row]};
+  }
   s[n++] = {kStrInvalidHexFormat, "Invalid HEXA Format!!"};
   s[n++] = {kStrSentinelLength, "Sentinel length is over 10 ( length range : 1~10 )"};
   s[n++] = {kStrParityOdd, sl::kParityRows[1]};

@@ -22,16 +22,8 @@ inline constexpr int kStrInvalidHexFormat = 150;  // "Invalid HEXA Format!!"
 inline constexpr int kStrSentinelLength = 151;    // "Sentinel length is over 10 ..."
 inline constexpr int kStrParityOdd = 152;
 inline constexpr int kStrParityEven = 153;
-inline constexpr int kStrSpeedFull = 154;  // "90mm/s"
-inline constexpr int kStrSpeedHalf = 155;  // "50mm/s"
-inline constexpr int kStrMsrTrigger123Auto = 149;
-inline constexpr int kStrMsrTrigger1Auto = 142;
-inline constexpr int kStrMsrTrigger2Auto = 143;
-inline constexpr int kStrMsrTrigger12Auto = 144;
-inline constexpr int kStrMsrTrigger3Auto = 145;
-inline constexpr int kStrMsrTrigger23Auto = 146;
-inline constexpr int kStrMsrTriggerNotUsed = 147;
-inline constexpr int kStrMsrTriggerCommand = 148;
+inline constexpr int kStrSpeedFull = 154;     // "90mm/s"
+inline constexpr int kStrSpeedHalf = 155;     // "50mm/s"
 inline constexpr int kStrInvalidValue = 157;  // "Invalid value!"
 inline constexpr int kStrBlackMark = 160;
 inline constexpr int kStrOn = 164;
@@ -58,11 +50,9 @@ inline constexpr char kRestoreDefaultsQuestion[] =
 int CodePageStringId(int row);
 inline constexpr int kCodePageRowCount = 37;
 
-// The string id of each MSR trigger row, row = Msr.
-inline constexpr int kMsrTriggerStringIds[8] = {
-    kStrMsrTriggerCommand, kStrMsrTrigger1Auto,  kStrMsrTrigger2Auto,   kStrMsrTrigger3Auto,
-    kStrMsrTrigger12Auto,  kStrMsrTrigger23Auto, kStrMsrTrigger123Auto, kStrMsrTriggerNotUsed,
-};
+// The string id of each MSR trigger row, row = Msr (command, 1, 2, 3, 1+2, 2+3, 1+2+3 auto, not
+// used).
+inline constexpr int kMsrTriggerStringIds[8] = {148, 142, 143, 145, 144, 146, 149, 147};
 
 struct VmsmTabString {
   int id;
