@@ -1,30 +1,15 @@
 #include "nvimage/nv_commands.h"
 
 namespace nv {
-namespace {
 
-// GS ( L with m = 30h: the NV graphics functions.
-constexpr uint8_t kGs = 0x1D;
-constexpr uint8_t kParen = 0x28;
-constexpr uint8_t kL = 0x4C;
-constexpr uint8_t kM = 0x30;
-constexpr uint8_t kFnDelete = 0x42;  // 66
-constexpr uint8_t kFnPrint = 0x45;   // 69
-// Parameter lengths (low byte; the high byte is 00): m, fn, kc1, kc2 and, for printing, the two
-// scale factors.
-constexpr uint8_t kDeleteLength = 0x04;
-constexpr uint8_t kPrintLength = 0x06;
-constexpr uint8_t kNormalScale = 0x01;
-
-}  // namespace
-
+// GS ( L, pL pH = 04 00 (m, fn, kc1, kc2), m = 30h, fn = 42h (66).
 std::array<uint8_t, 9> DeleteCommand(const KeyCode& key_code) {
-  return {kGs, kParen, kL, kDeleteLength, 0x00, kM, kFnDelete, key_code[0], key_code[1]};
+  return {0x1D, 0x28, 0x4C, 0x04, 0x00, 0x30, 0x42, key_code[0], key_code[1]};
 }
 
+// GS ( L, pL pH = 06 00 (m, fn, kc1, kc2, x, y), m = 30h, fn = 45h (69), x = y = 1.
 std::array<uint8_t, 11> PrintCommand(const KeyCode& key_code) {
-  return {kGs,      kParen,      kL,          kPrintLength, 0x00,        kM,
-          kFnPrint, key_code[0], key_code[1], kNormalScale, kNormalScale};
+  return {0x1D, 0x28, 0x4C, 0x06, 0x00, 0x30, 0x45, key_code[0], key_code[1], 0x01, 0x01};
 }
 
 std::optional<KeyCode> KeyCodeFromText(std::string_view text) {

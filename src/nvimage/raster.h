@@ -15,7 +15,6 @@ inline constexpr int kPrintableWidth = 384;
 // The define command's 16-bit parameter length holds 11 header bytes plus the raster.
 inline constexpr uint32_t kMaxDefineParameters = 65535;
 inline constexpr uint32_t kDefineHeaderParameters = 11;
-inline constexpr size_t kDefineHeaderSize = 16;
 
 struct ScaledSize {
   uint32_t width = 0;
