@@ -13,16 +13,17 @@
 #include <memory>
 #include <string_view>
 
+#include "handheld/wizard_templates.h"
 #include "protocol/settings_record.h"
 #include "ui/core/dialog.h"
 
 namespace pda::wizard {
 
 // How a step was left: DoModal's result.
-inline constexpr int kLeftNext = 1;    // IDOK: Next, or Save on the last step
-inline constexpr int kLeftCancel = 2;  // IDCANCEL, confirmed
-inline constexpr int kLeftPrev = 1031;
-inline constexpr int kLeftDefault = 1056;
+inline constexpr int kLeftNext = 1;           // IDOK: Next, or Save on the last step
+inline constexpr int kLeftCancel = 2;         // IDCANCEL, confirmed
+inline constexpr int kLeftPrev = ctl::kPrev;  // the button's id
+inline constexpr int kLeftDefault = ctl::kDefault;
 
 // What the steps know of the printer besides the record (from the identification).
 struct PrinterFacts {

@@ -56,7 +56,6 @@ int ItemList::InsertString(int row, std::string_view text) {
   if (row == -1) row = GetCount();
   if (row < 0 || row > GetCount()) return -1;
   items_.insert(items_.begin() + row, std::string(text));
-  data_.insert(data_.begin() + row, 0);
   RowInserted(row);
   return row;
 }
@@ -64,14 +63,12 @@ int ItemList::InsertString(int row, std::string_view text) {
 int ItemList::DeleteString(int row) {
   if (row < 0 || row >= GetCount()) return -1;
   items_.erase(items_.begin() + row);
-  data_.erase(data_.begin() + row);
   RowRemoved(row);
   return GetCount();
 }
 
 void ItemList::ResetContent() {
   items_.clear();
-  data_.clear();
   RowsCleared();
 }
 
@@ -89,17 +86,6 @@ int ItemList::FindStringExact(int start, std::string_view text) const {
     if (EqualNoCase(items_[static_cast<size_t>(row)], text)) return row;
   }
   return -1;
-}
-
-bool ItemList::SetItemData(int row, uint32_t data) {
-  if (row < 0 || row >= GetCount()) return false;
-  data_[static_cast<size_t>(row)] = data;
-  return true;
-}
-
-uint32_t ItemList::GetItemData(int row) const {
-  if (row < 0 || row >= GetCount()) return 0;
-  return data_[static_cast<size_t>(row)];
 }
 
 // ---- ComboBox

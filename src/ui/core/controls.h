@@ -174,8 +174,6 @@ class ItemList {
   // The first row at or after `start` + 1 (wrapping; start -1 = from the top) whose text equals
   // `text` exactly, or -1. The framework's exact match ignores case; so does this one (ASCII).
   int FindStringExact(int start, std::string_view text) const;
-  bool SetItemData(int row, uint32_t data);
-  uint32_t GetItemData(int row) const;
   const std::vector<std::string>& Items() const { return items_; }
 
  protected:
@@ -188,7 +186,6 @@ class ItemList {
  private:
   bool sorted_;
   std::vector<std::string> items_;
-  std::vector<uint32_t> data_;
 };
 
 // Drop-down list (CBS_DROPDOWNLIST), or with kEditable an editable drop-down (CBS_DROPDOWN)

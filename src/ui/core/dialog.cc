@@ -389,4 +389,13 @@ void Dialog::OnOK() { EndDialog(IDOK); }
 void Dialog::OnCancel() { EndDialog(IDCANCEL); }
 void Dialog::OnClose() { OnCancel(); }
 
+std::vector<Dialog*> Dialog::Family() {
+  std::vector<Dialog*> family{this};
+  for (Dialog* page : pages_) {
+    const std::vector<Dialog*> below = page->Family();
+    family.insert(family.end(), below.begin(), below.end());
+  }
+  return family;
+}
+
 }  // namespace ui

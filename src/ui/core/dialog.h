@@ -175,6 +175,8 @@ class Dialog {
   bool IsWindowVisible() const { return visible_; }
   Dialog* Parent() const { return parent_; }
   const std::vector<Dialog*>& Pages() const { return pages_; }
+  // This dialog and its pages, depth first.
+  std::vector<Dialog*> Family();
   // Position of a page inside its parent, in dialog units.
   int PageX() const { return page_x_; }
   int PageY() const { return page_y_; }

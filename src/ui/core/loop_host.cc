@@ -18,12 +18,6 @@ using loop_rules::TopLevel;
 constexpr uint32_t kMinTimerMs = 10;
 constexpr uint64_t kNever = std::numeric_limits<uint64_t>::max();
 
-// Every dialog of a family: the dialog and its pages, depth first.
-void CollectFamily(Dialog& dialog, std::vector<Dialog*>* out) {
-  out->push_back(&dialog);
-  for (Dialog* page : dialog.Pages()) CollectFamily(*page, out);
-}
-
 }  // namespace
 
 LoopHost::LoopHost(platform::Clock& clock, Resources resources)
@@ -153,8 +147,7 @@ int LoopHost::RunModal(Dialog& dialog) {
   }
   RunFrame(frame);
   const int result = dialog.Result();
-  std::vector<Dialog*> family;
-  CollectFamily(dialog, &family);
+  const std::vector<Dialog*> family = dialog.Family();
   dialog.HostClose();
   for (Dialog* d : family) RemoveTimersOf(*d);
   stack_.erase(std::find(stack_.begin(), stack_.end(), &frame));

@@ -74,7 +74,6 @@ class QtHost : public LoopHost, private platform::IdleHook {
   void Queue(Input input);
   // Whether `event` on `target`, arriving during a wait, is a Cancel to keep.
   bool IsCancelDuringWait(QObject* target, int event_type, int key);
-  void Waiting(bool on) { in_wait_ = on; }
 
   FrameStack<Layer> layers_;
   std::deque<Input> input_;

@@ -155,7 +155,7 @@ void QtDialogWindow::NoteFocus(QWidget* focused) {
     const Dialog* owner = owners_[it->first];
     // One control holds the focus; the window's other dialogs hold none, so that a program
     // moving the focus back to where it was in one of them is seen as a move.
-    for (Dialog* d : Family()) {
+    for (Dialog* d : dialog_.Family()) {
       const int id = d == owner ? it->first->id() : -1;
       d->GotoDlgCtrl(id);
       seen_focus_[d] = {id, d->FocusMoves()};
@@ -179,7 +179,7 @@ void SelectAllText(QWidget* w) {
 }  // namespace
 
 void QtDialogWindow::FollowFocus() {
-  for (Dialog* d : Family()) {
+  for (Dialog* d : dialog_.Family()) {
     const SeenFocus now{d->GetFocusId(), d->FocusMoves()};
     const auto [it, first_sight] = seen_focus_.try_emplace(d, now);
     const Control* c = d->FindControl(now.id);
@@ -194,14 +194,6 @@ void QtDialogWindow::FollowFocus() {
       SelectAllText(w);
     }
   }
-}
-
-std::vector<Dialog*> QtDialogWindow::Family() const {
-  std::vector<Dialog*> family{&dialog_};
-  for (size_t i = 0; i < family.size(); ++i) {
-    for (Dialog* page : family[i]->Pages()) family.push_back(page);
-  }
-  return family;
 }
 
 void QtDialogWindow::SetTabOrder() {
@@ -436,7 +428,7 @@ void QtDialogWindow::RowsChanged(Dialog& owner, Control& c, const std::set<int>&
 void QtDialogWindow::Sync() {
   syncing_ = true;
   bool built = false;
-  for (Dialog* d : Family()) {
+  for (Dialog* d : dialog_.Family()) {
     if (built_.count(d)) continue;
     built = true;
     int x = 0;

@@ -55,8 +55,6 @@ class QtDialogWindow {
   // moves (to an edit that failed its check) can be told from it and followed (FollowFocus).
   void NoteFocus(QWidget* focused);
   void FollowFocus();
-  // The dialog and its pages, the pages' pages after them.
-  std::vector<Dialog*> Family() const;
 
   Dialog& dialog_;
   Sink sink_;

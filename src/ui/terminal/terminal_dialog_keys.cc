@@ -145,8 +145,7 @@ TerminalHost::Result TerminalHost::DialogKey(Dialog& top, const KeyEvent& key, C
     case Key::kPageDown:
       if (key.ctrl) {
         // Ctrl-PgUp/PgDn: the previous/next tab of the dialog's tab control, from anywhere.
-        std::vector<Dialog*> family;
-        Family(top, &family);
+        const std::vector<Dialog*> family = top.Family();
         for (Dialog* d : family) {
           for (const auto& cp : d->Controls()) {
             if (cp->kind() != ControlKind::kTab || !Focusable(*d, *cp)) continue;
@@ -202,8 +201,7 @@ TerminalHost::Result TerminalHost::Escape(Dialog& top, Command* command) {
 }
 
 TerminalHost::Result TerminalHost::PressDefault(Dialog& top, Command* command) {
-  std::vector<Dialog*> family;
-  Family(top, &family);
+  const std::vector<Dialog*> family = top.Family();
   for (Dialog* d : family) {
     for (const auto& cp : d->Controls()) {
       if (cp->kind() == ControlKind::kButton && cp->HasStyle(kDefault)) {
@@ -223,8 +221,7 @@ TerminalHost::Result TerminalHost::Mnemonic(Dialog& top, char letter, Command* c
                                             bool* found) {
   *found = false;
   if (letter == 0) return Result::kNone;
-  std::vector<Dialog*> family;
-  Family(top, &family);
+  const std::vector<Dialog*> family = top.Family();
   for (Dialog* d : family) {
     const auto& controls = d->Controls();
     for (size_t i = 0; i < controls.size(); ++i) {

@@ -12,8 +12,7 @@ namespace ui {
 using namespace terminal_rules;  // NOLINT: the host's own small rules
 
 TerminalHost::Focus TerminalHost::CurrentFocus(Dialog& top) {
-  std::vector<Dialog*> family;
-  Family(top, &family);
+  const std::vector<Dialog*> family = top.Family();
   // A focus the program moved (GotoDlgCtrl, e.g. to an edit that failed its check) wins, and
   // arrives as a Tab would bring it, even when it was sent back to where it was.
   bool arrived = false;
@@ -80,8 +79,7 @@ void TerminalHost::SetFocus(Dialog& top, Dialog& owner, Control& control, bool b
   focus_owner_[&top] = &owner;
   // The other dialogs of the window let go of their focus, so that a handler sending it back to
   // the control one of them had (a page's edit whose check failed) is a move the host sees.
-  std::vector<Dialog*> family;
-  Family(top, &family);
+  const std::vector<Dialog*> family = top.Family();
   for (Dialog* d : family) {
     if (d == &owner || d->GetFocusId() == -1) continue;
     d->GotoDlgCtrl(-1);

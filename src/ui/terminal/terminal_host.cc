@@ -66,8 +66,7 @@ void TerminalHost::PurgeStale() {
   std::set<const Control*> controls;
   for (const auto& l : layers_) {
     if (l->kind != Layer::Kind::kDialog) continue;
-    std::vector<Dialog*> family;
-    Family(*l->dialog, &family);
+    const std::vector<Dialog*> family = l->dialog->Family();
     for (Dialog* d : family) {
       dialogs.insert(d);
       for (const auto& c : d->Controls()) controls.insert(c.get());
@@ -126,8 +125,7 @@ void TerminalHost::Redraw() {
 
 std::vector<std::pair<char, std::string>> TerminalHost::Mnemonics(Dialog& top) {
   std::vector<std::pair<char, std::string>> out;
-  std::vector<Dialog*> family;
-  Family(top, &family);
+  const std::vector<Dialog*> family = top.Family();
   for (Dialog* d : family) {
     if (d != &top && !d->IsWindowVisible()) continue;
     const auto& controls = d->Controls();

@@ -25,11 +25,6 @@ struct TerminalHost::Layer {
 
 namespace terminal_rules {
 
-inline void Family(Dialog& d, std::vector<Dialog*>* out) {
-  out->push_back(&d);
-  for (Dialog* p : d.Pages()) Family(*p, out);
-}
-
 inline bool IsDigit(const std::string& s) { return s.size() == 1 && s[0] >= '0' && s[0] <= '9'; }
 
 // Controls the focus can rest on.

@@ -38,8 +38,7 @@ TerminalHost::Result TerminalHost::Mouse(Layer& layer, const KeyEvent& key, Comm
 
 TerminalHost::Result TerminalHost::DialogMouse(Dialog& top, const KeyEvent& key, Command* command) {
   const HitArea* hit = renderer_.HitAt(key.x, key.y);
-  std::vector<Dialog*> family;
-  Family(top, &family);
+  const std::vector<Dialog*> family = top.Family();
   const bool wheel = key.action == MouseAction::kWheelUp || key.action == MouseAction::kWheelDown;
   if (wheel && renderer_.LastDialogScrolls() &&
       (hit == nullptr || hit->control == nullptr || RowCount(*hit->control) == 0 ||
