@@ -4,7 +4,7 @@
 // its own link opened from the communication setting it is handed:
 //
 //   CFirmwarednDlg dlg(services, files);
-//   dlg.SetPortSetting(setting);  // before the run: the link takes it when the dialog opens
+//   dlg.SetLinkSettings(settings);  // before the run: the link takes it when the dialog opens
 //   dlg.DoModal(host);
 //
 // "Start Download" runs the whole transfer synchronously (Exit is disabled meanwhile; the bar is
