@@ -77,14 +77,17 @@ sim_pids=()
 stop_sim() {
   local pid
   [ ${#sim_pids[@]} -gt 0 ] || return 0
-  kill -TERM "${sim_pids[@]}" 2>/dev/null || true
   # They save every state on the way out; a few seconds at most, then they are made to go. Their
-  # CPU time is read until they are gone: the last reading is their whole life's.
+  # CPU time is read before and until they are gone: the largest reading is their whole life's
+  # (an ended process not yet reaped reads as 0).
   local -A last_cpu=()
+  for pid in "${sim_pids[@]}"; do last_cpu[$pid]=$(sim_cpu "$pid" 2>/dev/null || echo 0); done
+  kill -TERM "${sim_pids[@]}" 2>/dev/null || true
   for _ in $(seq 500); do
     for pid in "${sim_pids[@]}"; do
       local now
-      now=$(sim_cpu "$pid" 2>/dev/null) && last_cpu[$pid]=$now
+      now=$(sim_cpu "$pid" 2>/dev/null) || continue
+      last_cpu[$pid]=$(awk -v a="${last_cpu[$pid]:-0}" -v b="$now" 'BEGIN { print (b > a ? b : a) }')
     done
     kill -0 "${sim_pids[@]}" 2>/dev/null || break
     sleep 0.02
