@@ -56,15 +56,19 @@ constexpr uint32_t kBluetoothStoreMs = 4000;
 // their order and with their conditions and messages, earning no progress of their own.
 std::vector<jobs::JobStep> Kept(int id, const SettingItems& items) {
   const std::vector<jobs::JobStep>& steps = DesktopTransferPlan().Find(id)->steps;
-  std::vector<jobs::JobStep> kept;
-  kept.reserve(steps.size());
-  for (const jobs::JobStep& step : steps) {
+  auto keep = [&items](const jobs::JobStep& step) {
     if (step.kind != jobs::StepKind::kPerform && step.kind != jobs::StepKind::kOpenLink &&
         step.kind != jobs::StepKind::kPrinterInfo) {
-      continue;
+      return false;
     }
     const std::optional<SettingItem> item = ItemOfStep(step);
-    if (item && items.count(*item) == 0) continue;
+    return !item || items.count(*item) != 0;
+  };
+  // Every printer of a fleet holds its plan while it runs: room for the kept steps only.
+  std::vector<jobs::JobStep> kept;
+  kept.reserve(static_cast<size_t>(std::count_if(steps.begin(), steps.end(), keep)));
+  for (const jobs::JobStep& step : steps) {
+    if (!keep(step)) continue;
     jobs::JobStep copy = step;
     copy.advance = 0;
     kept.push_back(copy);
