@@ -1,5 +1,8 @@
 #include <algorithm>
 #include <filesystem>
+#include <map>
+#include <memory>
+#include <mutex>
 #include <optional>
 #include <string>
 #include <vector>
@@ -21,6 +24,25 @@ namespace {
 
 // A settings file is small; anything larger is not one.
 constexpr size_t kMaxSettingsFileBytes = 1 << 20;
+
+// The write plans of a run, one for each set of items to write: the printers of a fleet mostly
+// differ in the same items, and share the plan (it is data, read only) instead of each building
+// and holding its own.
+class WritePlans {
+ public:
+  const settings::TransferPlan& For(const settings::SettingItems& items) {
+    const std::lock_guard lock(mutex_);
+    auto found = plans_.find(items);
+    if (found == plans_.end()) {
+      found = plans_.emplace(items, settings::ItemTransferPlan({}, items)).first;
+    }
+    return found->second;
+  }
+
+ private:
+  std::mutex mutex_;
+  std::map<settings::SettingItems, const settings::TransferPlan> plans_;
+};
 
 // The file name a printer's settings are kept under in --output: its address with every
 // character that is awkward in a file name replaced.
@@ -236,13 +258,15 @@ std::optional<PrinterWork> PrepareSettingsSet(const CommandSetup& setup, std::st
   const bool full = options.full;
   const settings::SettingItems read_items =
       ItemsOf(assignments, [](const Assignment& a) { return a.key; });
+  // Every printer reads the same items.
+  const auto read_plan = std::make_shared<const settings::TransferPlan>(
+      full ? settings::DesktopTransferPlan() : settings::ItemTransferPlan(read_items, {}));
+  const auto write_plans = std::make_shared<WritePlans>();
   return PrinterWork(
       [=](size_t index, const PrinterAddress& address, platform::Services& services) {
         PrinterSession session(address.link, services, BoardRow(board, index));
         PrinterOutcome outcome;
-        const settings::TransferPlan read_plan =
-            full ? settings::DesktopTransferPlan() : settings::ItemTransferPlan(read_items, {});
-        if (!session.Transfer(read_plan, settings::TransferMode::kReadAll, &outcome.message)) {
+        if (!session.Transfer(*read_plan, settings::TransferMode::kReadAll, &outcome.message)) {
           return outcome;
         }
         const protocol::PrinterSettings before = session.vmsm().settings();
@@ -287,8 +311,8 @@ std::optional<PrinterWork> PrepareSettingsSet(const CommandSetup& setup, std::st
           return outcome;
         }
         // In the order and with the pauses of the whole write.
-        const settings::TransferPlan write_plan =
-            full ? settings::DesktopTransferPlan() : settings::ItemTransferPlan({}, written);
+        const settings::TransferPlan& write_plan =
+            full ? settings::DesktopTransferPlan() : write_plans->For(written);
         if (!session.Transfer(write_plan, settings::TransferMode::kWriteAll, &outcome.message)) {
           return outcome;
         }
