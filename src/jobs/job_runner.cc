@@ -151,9 +151,12 @@ void JobRunner::Advance(uint32_t n, uint32_t ms) {
     // The bar is only shown: a stop request cuts it short, and the next step ends the job.
     if (clock_.StopRequested()) return;
     ++position_;
-    progress_.Show(position_, plan_.percent_lines
-                                  ? stage_ + separator_ + std::to_string(position_) + " %"
-                                  : stage_);
+    if (!plan_.percent_lines) {
+      progress_.Show(position_, stage_);
+    } else {
+      line_.assign(stage_).append(separator_).append(std::to_string(position_)).append(" %");
+      progress_.Show(position_, line_);
+    }
     clock_.Sleep(ms);
   }
 }

@@ -114,6 +114,7 @@ class JobRunner {
   std::string failure_line_;
   std::string stage_;
   std::string separator_ = " : ";
+  std::string line_;  // the progress line shown last, its room kept for the next
   int position_ = 0;
   bool stopped_ = false;
 };
