@@ -231,8 +231,8 @@ int Run(const std::vector<std::string>& args, CliEnvironment& env) {
   platform::SystemHostResolver system_names;
   RunHostNames names(env.names != nullptr ? *env.names : system_names);
   FleetOptions fleet;
-  const size_t host_names = static_cast<size_t>(std::count_if(
-      printers.begin(), printers.end(), [](const PrinterAddress& p) { return NeedsLookup(p); }));
+  const auto host_names =
+      static_cast<size_t>(std::count_if(printers.begin(), printers.end(), NeedsLookup));
   const Concurrency concurrency =
       ChooseConcurrency(printers.size(), host_names, options.jobs, ReadSystemLimits());
   if (!concurrency.notice.empty()) board->Write(env.err, "pelliset: " + concurrency.notice + "\n");

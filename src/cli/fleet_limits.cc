@@ -31,12 +31,12 @@ Concurrency ChooseConcurrency(size_t printers, size_t host_names, std::optional<
     result.jobs = static_cast<size_t>(allowed);
     why = reason;
   };
-  // Any printer at once may be one whose name is being looked up, so a list with names counts
-  // their files for every printer worked at once.
-  const uint64_t files_per_printer = kFilesPerPrinter + (host_names > 0 ? kFilesPerLookup : 0);
-  const uint64_t files_needed = wanted * kFilesPerPrinter +
-                                std::min<uint64_t>(wanted, host_names) * kFilesPerLookup +
-                                kFilesReserved + limits.files_in_use;
+  // Every printer worked at once may be one whose name is being looked up, as many as there are
+  // names: the files of `jobs` printers at once.
+  const auto files_for = [host_names](uint64_t jobs) {
+    return jobs * kFilesPerPrinter + std::min<uint64_t>(jobs, host_names) * kFilesPerLookup;
+  };
+  const uint64_t files_needed = files_for(wanted) + kFilesReserved + limits.files_in_use;
   const uint64_t spare_files = limits.open_files > kFilesReserved + limits.files_in_use
                                    ? limits.open_files - kFilesReserved - limits.files_in_use
                                    : 0;
@@ -45,9 +45,14 @@ Concurrency ChooseConcurrency(size_t printers, size_t host_names, std::optional<
     raise += " (above the hard limit of " + std::to_string(limits.open_files_hard) +
              ", which an administrator sets)";
   }
-  lower_to(spare_files / files_per_printer, "that many need about " + std::to_string(files_needed) +
-                                                " open files and the system allows this program " +
-                                                std::to_string(limits.open_files) + "; " + raise);
+  // The most printers whose files fit: those with names to look up first, then the others.
+  const uint64_t named_fit = spare_files / (kFilesPerPrinter + kFilesPerLookup);
+  const uint64_t fit = named_fit < host_names
+                           ? named_fit
+                           : host_names + (spare_files - files_for(host_names)) / kFilesPerPrinter;
+  lower_to(fit, "that many need about " + std::to_string(files_needed) +
+                    " open files and the system allows this program " +
+                    std::to_string(limits.open_files) + "; " + raise);
   if (limits.stacks) {
     lower_to(*limits.stacks, "that many need a stack each and the system's memory maps allow " +
                                  std::to_string(*limits.stacks) + " more (vm.max_map_count)");

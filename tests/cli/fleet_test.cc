@@ -176,8 +176,8 @@ TEST(FleetLimits, FewerAtOnceWithANoticeWhereTheSystemAllowsFewer) {
        10,
        std::nullopt,
        {1024, 4096, 4, 50000, 16 * gib},
-       247,
-       "working 247 printers at a time, not 10000: that many need about 10066 open files and the "
+       958,
+       "working 958 printers at a time, not 10000: that many need about 10066 open files and the "
        "system allows this program 1024; raise it with `ulimit -n 10066` (above the hard limit "
        "of 4096, which an administrator sets), or choose fewer with -j"},
       {"memory maps",
