@@ -35,7 +35,6 @@ class ScriptedHost : public LoopHost {
   bool Queue(std::string_view line);
   // Queues several; false when any line did not parse.
   bool Queue(std::initializer_list<std::string_view> lines);
-  size_t QueuedCount() const { return queue_.size(); }
 
   using EventCallback = std::function<void(const Event&, ScriptedHost&)>;
   void SetEventCallback(EventCallback callback) { callback_ = std::move(callback); }

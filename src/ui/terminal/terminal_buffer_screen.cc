@@ -5,6 +5,14 @@
 #include "ui/core/utf8.h"
 
 namespace ui {
+namespace {
+
+// Once the queue is empty and this many idle waits went by, the input ends (so a dialog whose
+// timers run forever still closes in a test).
+constexpr int kIdleLimit = 1000;
+
+}  // namespace
+
 BufferScreen::BufferScreen(int width, int height, ColorDepth colors)
     : width_(std::max(1, width)), height_(std::max(1, height)), colors_(colors) {
   Clear();
@@ -49,10 +57,9 @@ void BufferScreen::PutColor(int x, int y, std::string_view glyph, Rgb fg, Rgb bg
   c.bg = bg;
 }
 
-void BufferScreen::SetCursor(int x, int y, bool visible) {
+void BufferScreen::SetCursor(int x, int y, bool /*visible*/) {
   cursor_x_ = x;
   cursor_y_ = y;
-  cursor_visible_ = visible;
 }
 
 TerminalScreen::ReadStatus BufferScreen::PollKey(KeyEvent* key) {
@@ -73,7 +80,7 @@ TerminalScreen::ReadStatus BufferScreen::ReadKey(uint32_t timeout_ms, KeyEvent* 
     if (key_hook_) key_hook_(*key);
     return ReadStatus::kKey;
   }
-  if (++idle_waits_ > idle_limit_) return ReadStatus::kEnd;
+  if (++idle_waits_ > kIdleLimit) return ReadStatus::kEnd;
   if (timeout_ms == UINT32_MAX) return ReadStatus::kEnd;
   if (idle_) idle_(timeout_ms);
   return ReadStatus::kTimeout;

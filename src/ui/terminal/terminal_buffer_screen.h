@@ -33,7 +33,7 @@ class BufferScreen : public TerminalScreen {
   void Put(int x, int y, std::string_view text, uint32_t attrs) override;
   void PutColor(int x, int y, std::string_view glyph, Rgb fg, Rgb bg) override;
   void SetCursor(int x, int y, bool visible) override;
-  void Flush() override { ++flushes_; }
+  void Flush() override {}
   ReadStatus ReadKey(uint32_t timeout_ms, KeyEvent* key) override;
   // Takes from the queue like ReadKey; an empty queue is no idle wait.
   ReadStatus PollKey(KeyEvent* key) override;
@@ -46,9 +46,6 @@ class BufferScreen : public TerminalScreen {
   // Called with the time-out when ReadKey finds no key; without one, a bounded wait times out and
   // an unbounded one ends the input.
   void SetIdle(std::function<void(uint32_t)> idle) { idle_ = std::move(idle); }
-  // Once the queue is empty and this many idle waits went by, the input ends (so a dialog whose
-  // timers run forever still closes in a test).
-  void SetIdleLimit(int waits) { idle_limit_ = waits; }
 
   const Cell& At(int x, int y) const;
   // Row y as text (wide characters once, trailing blanks kept).
@@ -64,8 +61,6 @@ class BufferScreen : public TerminalScreen {
   }
   int CursorX() const { return cursor_x_; }
   int CursorY() const { return cursor_y_; }
-  bool CursorVisible() const { return cursor_visible_; }
-  int Flushes() const { return flushes_; }
   size_t KeysLeft() const { return keys_.size(); }
 
  private:
@@ -76,13 +71,10 @@ class BufferScreen : public TerminalScreen {
   std::deque<KeyEvent> keys_;
   std::function<void(const KeyEvent&)> key_hook_;
   std::function<void(uint32_t)> idle_;
-  int idle_limit_ = 1000;
   int idle_waits_ = 0;
   bool resized_ = false;
   int cursor_x_ = 0;
   int cursor_y_ = 0;
-  bool cursor_visible_ = false;
-  int flushes_ = 0;
 };
 
 }  // namespace ui
