@@ -1,13 +1,16 @@
 // Tasks of a fiber loop wait side by side on one thread: the clock's pauses and WaitForFd hand
 // the thread on, a descriptor made ready by another task wakes its waiter, a wait with nothing to
-// read ends at its time. A descriptor is watched only while a task waits for it.
+// read ends at its time. A descriptor is watched only while a task waits for it, and the timers
+// of waits it ended do not pile up.
 
 #include "platform/system/fiber_loop.h"
 
 #include <gtest/gtest.h>
 #include <poll.h>
+#include <sys/eventfd.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <string>
 #include <thread>
 
@@ -111,6 +114,36 @@ TEST(FiberLoop, ADescriptorWakesItsTaskOnlyWhileTheTaskWaitsForIt) {
       << error;
   loop.Run();
   EXPECT_EQ(log, "0 slept 1 slept 1");
+}
+
+// A printer-sim between commands: each wait has a long limit and ends by its descriptor, while
+// another task keeps an earlier timer at the front. The ended waits' timers must not stay.
+TEST(FiberLoop, TimersOfWaitsEndedEarlyDoNotPileUp) {
+  platform::RealClock clock;
+  platform::FiberLoop loop(64 << 10);
+  std::string error;
+  bool done = false;
+  size_t most_held = 0;
+  ASSERT_TRUE(loop.Spawn([&] { clock.Sleep(60000); }, &error)) << error;
+  ASSERT_TRUE(loop.Spawn(
+      [&] {
+        const int ready = ::eventfd(1, EFD_CLOEXEC);  // readable until read, so every wait ends
+        ASSERT_GE(ready, 0);
+        for (int i = 0; i < 20000; ++i) {
+          ASSERT_EQ(WaitForFd(ready, POLLIN, clock, 3600 * 1000), POLLIN);
+          most_held = std::max(most_held, loop.TimersHeld());
+        }
+        ::close(ready);
+        done = true;
+        clock.Sleep(1);  // the loop asks for the stop after a wait
+      },
+      &error))
+      << error;
+  platform::FiberLoop::RunOptions run;
+  run.stop_requested = [&] { return done; };  // ends the other task's long sleep
+  loop.Run(run);
+  EXPECT_TRUE(done);
+  EXPECT_LT(most_held, 2000u);  // 20,000 ended waits
 }
 
 }  // namespace

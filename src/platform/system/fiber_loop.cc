@@ -197,7 +197,7 @@ void FiberLoop::Suspend(int timeout_ms) {
   task.wait = ++last_wait_;
   task.revents = 0;
   if (timeout_ms >= 0) {
-    timers_.push({NowUs() + static_cast<uint64_t>(timeout_ms) * 1000u, task.wait, &task});
+    AddTimer({NowUs() + static_cast<uint64_t>(timeout_ms) * 1000u, task.wait, &task});
   }
   SwitchToLoop();
 }
@@ -263,22 +263,39 @@ void FiberLoop::WakeAll() {
 
 void FiberLoop::WakeDueTimers() {
   const uint64_t now = NowUs();
-  while (!timers_.empty() && timers_.top().due_us <= now) {
-    const Timer timer = timers_.top();
-    timers_.pop();
+  while (!timers_.empty() && timers_.front().due_us <= now) {
+    const Timer timer = timers_.front();
+    PopTimer();
     if (timer.Current()) Wake(*timer.task, 0, false);
   }
 }
 
 int FiberLoop::WaitTimeoutMs() {
   // Timers of waits that ended early are dropped here, so they do not wake the loop for nothing.
-  while (!timers_.empty() && !timers_.top().Current()) timers_.pop();
+  while (!timers_.empty() && !timers_.front().Current()) PopTimer();
   if (timers_.empty()) return -1;
   const uint64_t now = NowUs();
-  const uint64_t due = timers_.top().due_us;
+  const uint64_t due = timers_.front().due_us;
   if (due <= now) return 0;
   // Rounded up: a pause never ends before its time.
   return static_cast<int>(std::min<uint64_t>((due - now + 999) / 1000, 0x7FFFFFFF));
+}
+
+void FiberLoop::AddTimer(const Timer& timer) {
+  // Each task has one wait under way at most, so past twice the tasks (and some slack, to clear
+  // out seldom) most timers held are of ended waits: keep only the current ones.
+  constexpr size_t kSlack = 1024;
+  if (timers_.size() >= 2 * tasks_.size() + kSlack) {
+    std::erase_if(timers_, [](const Timer& t) { return !t.Current(); });
+    std::make_heap(timers_.begin(), timers_.end(), std::greater<>{});
+  }
+  timers_.push_back(timer);
+  std::push_heap(timers_.begin(), timers_.end(), std::greater<>{});
+}
+
+void FiberLoop::PopTimer() {
+  std::pop_heap(timers_.begin(), timers_.end(), std::greater<>{});
+  timers_.pop_back();
 }
 
 void FiberLoop::Finish(Task& task) {

@@ -16,7 +16,6 @@
 #include <deque>
 #include <functional>
 #include <memory>
-#include <queue>
 #include <string>
 #include <utility>
 #include <vector>
@@ -62,6 +61,9 @@ class FiberLoop {
   // no limit). Returns what poll would put in revents; 0 when the time ran out.
   short WaitFd(int fd, short events, int timeout_ms);
 
+  // The timers held, those of ended waits included (for tests: they must stay bounded).
+  size_t TimersHeld() const { return timers_.size(); }
+
  private:
   struct Task;
   struct LoopContext;
@@ -87,6 +89,8 @@ class FiberLoop {
   void WakeAll();
   void WakeDueTimers();
   int WaitTimeoutMs();
+  void AddTimer(const Timer& timer);
+  void PopTimer();
   void Finish(Task& task);
   // A stack for a new task: one of a new map of kStacksPerMap when none is left.
   void* TakeStack(std::string* error);
@@ -105,7 +109,9 @@ class FiberLoop {
   // Ended tasks, each with its stack, for the next tasks to take (a timer may still name one).
   std::vector<std::unique_ptr<Task>> spare_tasks_;
   std::deque<Task*> ready_;
-  std::priority_queue<Timer, std::vector<Timer>, std::greater<>> timers_;
+  // A heap, earliest first. A wait that ends by its descriptor leaves its timer here until it
+  // comes due (with long limits, days later), so AddTimer clears out such timers now and then.
+  std::vector<Timer> timers_;
   uint64_t last_wait_ = 0;
   Task* running_ = nullptr;
   bool stopping_ = false;
