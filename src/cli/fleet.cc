@@ -91,6 +91,10 @@ PrinterOutcome RunOne(size_t index, const PrinterAddress& address, const FleetOp
 
 }  // namespace
 
+size_t FleetLoops(size_t jobs, size_t cpus) {
+  return std::clamp<size_t>(cpus, 1, std::clamp<size_t>(jobs, 1, 64));
+}
+
 std::vector<PrinterOutcome> RunFleet(const std::vector<PrinterAddress>& printers,
                                      const FleetOptions& options,
                                      const PrinterServicesFactory& make_services,
@@ -108,8 +112,7 @@ std::vector<PrinterOutcome> RunFleet(const std::vector<PrinterAddress>& printers
   // CPU: a pause or a wait for a reply hands the loop's thread to the next printer, and thousands
   // of printers cost the system a wake-up per moment something is due, not one per printer.
   const size_t wanted = std::clamp<size_t>(options.jobs, 1, std::max<size_t>(printers.size(), 1));
-  const size_t loops =
-      std::clamp<size_t>(std::thread::hardware_concurrency(), 1, std::min<size_t>(wanted, 64));
+  const size_t loops = FleetLoops(wanted, std::thread::hardware_concurrency());
   std::vector<std::unique_ptr<platform::FiberLoop>> fiber_loops;
   for (size_t i = 0; i < loops; ++i) {
     fiber_loops.push_back(std::make_unique<platform::FiberLoop>(options.stack_bytes));

@@ -1,6 +1,7 @@
 #include "cli/fleet_limits.h"
 
 #include <algorithm>
+#include <thread>
 
 #include "cli/fleet.h"
 #include "platform/system/resource_limits.h"
@@ -15,6 +16,7 @@ SystemLimits ReadSystemLimits() {
   limits.files_in_use = files.in_use;
   limits.stacks = platform::StackLimit();
   limits.memory_bytes = platform::AvailableMemoryBytes();
+  limits.cpus = std::thread::hardware_concurrency();
   return limits;
 }
 
@@ -36,10 +38,10 @@ Concurrency ChooseConcurrency(size_t printers, size_t host_names, std::optional<
   const auto files_for = [host_names](uint64_t jobs) {
     return jobs * kFilesPerPrinter + std::min<uint64_t>(jobs, host_names) * kFilesPerLookup;
   };
-  const uint64_t files_needed = files_for(wanted) + kFilesReserved + limits.files_in_use;
-  const uint64_t spare_files = limits.open_files > kFilesReserved + limits.files_in_use
-                                   ? limits.open_files - kFilesReserved - limits.files_in_use
-                                   : 0;
+  const uint64_t loops = FleetLoops(wanted, limits.cpus);
+  const uint64_t reserved = kFilesReserved + loops * kFilesPerLoop + limits.files_in_use;
+  const uint64_t files_needed = files_for(wanted) + reserved;
+  const uint64_t spare_files = limits.open_files > reserved ? limits.open_files - reserved : 0;
   std::string raise = "raise it with `ulimit -n " + std::to_string(files_needed) + "`";
   if (limits.open_files_hard < files_needed) {
     raise += " (above the hard limit of " + std::to_string(limits.open_files_hard) +
@@ -54,8 +56,10 @@ Concurrency ChooseConcurrency(size_t printers, size_t host_names, std::optional<
                     " open files and the system allows this program " +
                     std::to_string(limits.open_files) + "; " + raise);
   if (limits.stacks) {
-    lower_to(*limits.stacks, "that many need a stack each and the system's memory maps allow " +
-                                 std::to_string(*limits.stacks) + " more (vm.max_map_count)");
+    const uint64_t spare = loops * kStacksPerLoop;
+    lower_to(*limits.stacks > spare ? *limits.stacks - spare : 0,
+             "that many need a stack each and the system's memory maps allow " +
+                 std::to_string(*limits.stacks) + " more (vm.max_map_count)");
   }
   if (limits.memory_bytes) {
     const uint64_t mib = *limits.memory_bytes >> 20;

@@ -17,6 +17,7 @@ struct SystemLimits {
   uint64_t files_in_use = 0;
   std::optional<uint64_t> stacks;        // more printers' stacks this process may map
   std::optional<uint64_t> memory_bytes;  // memory available
+  size_t cpus = 1;                       // a fiber loop runs on each (FleetLoops)
 };
 
 // Raises the soft limit of open files to the hard one and reads the limits.
@@ -28,9 +29,14 @@ inline constexpr uint64_t kFilesPerPrinter = 1;
 // Open files a host name lookup in progress may take besides: the event it ends with and the
 // name service's sockets on the lookup's thread.
 inline constexpr uint64_t kFilesPerLookup = 3;
-// Files the program itself keeps open besides the printers' (outputs, the printers file, a
+// Files the program itself keeps open besides the printers' and the loops' (the printers file, a
 // settings file, the logs of the libraries).
 inline constexpr uint64_t kFilesReserved = 32;
+// Files each fiber loop keeps besides its printers': its epoll, and an --output file it writes.
+inline constexpr uint64_t kFilesPerLoop = 2;
+// Stacks each fiber loop may map besides its printers': it maps them 64 at a time, and its
+// thread has one of its own.
+inline constexpr uint64_t kStacksPerLoop = 64;
 // Memory one printer under way may take: its stack as used, its services, its session
 // and its outcome come to about 17 KiB (1,000 printers at once: 21 MB resident, one printer
 // 4 MB); the rest is room to spare.
