@@ -292,7 +292,8 @@ for ((round = 1; round <= rounds; round++)); do
   sim_round_cpu+=("$sim_life_cpu")
   # Each round's state folder stays until the end: on a file system without a journal the next
   # round's ten thousand new files, made right after deleting as many, cost seconds of CPU in
-  # the kernel (it steps past every recently deleted inode), which would be the benchmark's own.
+  # the kernel (it steps past every inode deleted in the last half minute or so), which would be
+  # the benchmark's own. A run started right after another still pays for the other's clean-up.
   printf 'round %d: single %ss, fleet %ss (ports %d-%d, load %s)\n' "$round" \
     "${single_wall[-1]}" "${fleet_wall[-1]}" "$base_port" $((base_port + count)) \
     "$(cut -d' ' -f1 /proc/loadavg)"
