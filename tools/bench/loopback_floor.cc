@@ -118,12 +118,13 @@ void Serve(int n, int first_port, int ready_fd) {
   }
   const double start = CpuSeconds();
   [[maybe_unused]] const ssize_t w = write(ready_fd, "r", 1);
+  close(ready_fd);  // the last server to close it ends the wait of one that failed
   Timers replies;  // (due, client fd): a reply to send
   int left = n;
   epoll_event events[256];
   while (left > 0) {
     const int k = epoll_wait(epoll, events, 256, WaitMs(replies));
-    if (k < 0) break;
+    if (k < 0 || (k == 0 && replies.empty())) break;  // ten silent seconds: gone wrong
     for (int j = 0; j < k; ++j) {
       const int fd = static_cast<int>(events[j].data.u64 & 0xFFFFFFFF);
       if ((events[j].data.u64 & kClient) == 0) {
@@ -203,7 +204,7 @@ bool Talk(int n, int first_port) {
   epoll_event events[256];
   while (done < n) {
     const int k = epoll_wait(epoll, events, 256, WaitMs(sends));
-    if (k < 0) break;
+    if (k < 0 || (k == 0 && sends.empty())) break;  // ten silent seconds: gone wrong
     for (int j = 0; j < k; ++j) {
       const int i = static_cast<int>(events[j].data.u64);
       Conversation& c = all[static_cast<size_t>(i)];
