@@ -119,7 +119,7 @@ void Serve(int n, int first_port, int ready_fd) {
   const double start = CpuSeconds();
   [[maybe_unused]] const ssize_t w = write(ready_fd, "r", 1);
   close(ready_fd);  // the last server to close it ends the wait of one that failed
-  Timers replies;  // (due, client fd): a reply to send
+  Timers replies;   // (due, client fd): a reply to send
   int left = n;
   epoll_event events[256];
   while (left > 0) {
