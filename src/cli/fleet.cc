@@ -92,7 +92,7 @@ PrinterOutcome RunOne(size_t index, const PrinterAddress& address, const FleetOp
 }  // namespace
 
 size_t FleetLoops(size_t jobs, size_t cpus) {
-  return std::clamp<size_t>(cpus, 1, std::clamp<size_t>(jobs, 1, 64));
+  return std::clamp<size_t>(cpus, 1, std::clamp<size_t>(jobs, 1, kMaxLoops));
 }
 
 std::vector<PrinterOutcome> RunFleet(const std::vector<PrinterAddress>& printers,

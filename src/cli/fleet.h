@@ -59,7 +59,10 @@ std::vector<PrinterOutcome> RunFleet(const std::vector<PrinterAddress>& printers
 // The most printers worked on at once that -j accepts.
 inline constexpr size_t kMaxJobs = 100000;
 
-// The fiber loops `jobs` printers at once run on: one for each of the `cpus`, 64 at most.
+// The most fiber loops a fleet runs on, however many CPUs there are.
+inline constexpr size_t kMaxLoops = 64;
+
+// The fiber loops `jobs` printers at once run on: one for each of the `cpus`, kMaxLoops at most.
 size_t FleetLoops(size_t jobs, size_t cpus);
 
 }  // namespace cli

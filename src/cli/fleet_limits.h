@@ -9,6 +9,8 @@
 #include <optional>
 #include <string>
 
+#include "platform/system/fiber_loop.h"
+
 namespace cli {
 
 struct SystemLimits {
@@ -34,9 +36,9 @@ inline constexpr uint64_t kFilesPerLookup = 3;
 inline constexpr uint64_t kFilesReserved = 32;
 // Files each fiber loop keeps besides its printers': its epoll, and an --output file it writes.
 inline constexpr uint64_t kFilesPerLoop = 2;
-// Stacks each fiber loop may map besides its printers': it maps them 64 at a time, and its
-// thread has one of its own.
-inline constexpr uint64_t kStacksPerLoop = 64;
+// Stacks each fiber loop may map besides its printers': up to a map's worth less one unused,
+// and its thread's own.
+inline constexpr uint64_t kStacksPerLoop = platform::FiberLoop::kStacksPerMap;
 // Memory one printer under way may take: its stack as used, its services, its session
 // and its outcome come to about 17 KiB (1,000 printers at once: 21 MB resident, one printer
 // 4 MB); the rest is room to spare.

@@ -61,6 +61,10 @@ class FiberLoop {
   // no limit). Returns what poll would put in revents; 0 when the time ran out.
   short WaitFd(int fd, short events, int timeout_ms);
 
+  // Stacks are mapped many at a time and kept for later tasks until the loop ends: unmapping
+  // each as its task ends would cost every CPU of the process a flush of its address cache.
+  static constexpr size_t kStacksPerMap = 64;
+
   // The timers held, those of ended waits included (for tests: they must stay bounded).
   size_t TimersHeld() const { return timers_.size(); }
 
@@ -96,10 +100,6 @@ class FiberLoop {
   void* TakeStack(std::string* error);
   // Watches `fd` for `events` once, for the running task; false when epoll cannot watch it.
   bool Arm(Task& task, int fd, uint32_t events);
-
-  // Stacks are mapped many at a time and kept for later tasks until the loop ends: unmapping
-  // each as its task ends would cost every CPU of the process a flush of its address cache.
-  static constexpr size_t kStacksPerMap = 64;
 
   size_t stack_bytes_;
   UniqueFd epoll_;
