@@ -266,6 +266,9 @@ Result CCommonVmsm::ReadSentinel(uint8_t t) {
     }
     (in_end ? end : start).push_back(static_cast<char>(byte));
   }
+  // The printer stores no more than this; a longer part is a garbled reply, and kept it would
+  // make every later write of the settings stop at this track.
+  if (start.size() > kMaxSentinelBytes || end.size() > kMaxSentinelBytes) return kResultOk;
   settings_.SentinelStart[t - 1] = start;
   settings_.SentinelEnd[t - 1] = end;
   sentinel_reported_[t - 1] = true;

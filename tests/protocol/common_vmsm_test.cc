@@ -566,6 +566,8 @@ TEST_F(VmsmTest, ReadSentinelIgnoresWhatItDoesNotRecognise) {
       {"foreign reply", Cat({Hex("36 80 39"), Text("AB"), Hex("1F"), Text("CD"), Hex("00")})},
       {"cut short", Cat({Hex("37 81 31"), Text("AB"), Hex("1F"), Text("C")})},
       {"another track's", Cat({Hex("37 81 32"), Text("AB"), Hex("1F"), Text("CD"), Hex("00")})},
+      {"start over 10 bytes", Cat({Hex("37 81 31"), Text("ABCDEFGHIJK"), Hex("1F 00")})},
+      {"end over 10 bytes", Cat({Hex("37 81 31 1F"), Text("ABCDEFGHIJK"), Hex("00")})},
   };
   for (const Case& c : cases) {
     Rig rig;
