@@ -268,28 +268,12 @@ namespace {
 size_t BluetoothLimit(int edit) {
   return edit == kPinEdit ? protocol::kMaxBtPinChars : protocol::kMaxBtNameChars;
 }
-
-// The longest start of `text` within `limit` bytes that does not split a UTF-8 character.
-std::string CutToBytes(const std::string& text, size_t limit) {
-  if (text.size() <= limit) return text;
-  size_t end = limit;
-  while (end > 0 && (static_cast<unsigned char>(text[end]) & 0xC0) == 0x80) --end;
-  return text.substr(0, end);
-}
 }  // namespace
 
 void CDlgVMSMTab3::Refresh() {
   protocol::PrinterSettings& v = values_;
   v.BtPin = GetDlgItemText(kPinEdit);
   v.BtName = GetDlgItemText(kNameEdit);
-}
-
-void CDlgVMSMTab3::LimitTypedBytes(int edit) {
-  // Typing stops where the printer's command would overflow, counted as the bytes sent, so Save
-  // never refuses what the edit accepted.
-  const std::string text = GetDlgItemText(edit);
-  const std::string cut = CutToBytes(text, BluetoothLimit(edit));
-  if (cut != text) SetDlgItemText(edit, cut);
 }
 
 void CDlgVMSMTab3::OnCommand(int id, ui::Notify code) {
@@ -319,7 +303,7 @@ void CDlgVMSMTab3::OnCommand(int id, ui::Notify code) {
     case kPinEdit:
     case kNameEdit:
       if (code != ui::Notify::kEditChange) return;
-      LimitTypedBytes(id);
+      LimitTypedBytes(*this, id, BluetoothLimit(id));
       Refresh();
       return;
     default:
@@ -344,6 +328,10 @@ void CDlgVMSMTab3::ReportOverlong(int edit) {
 
 void CDlgVMSMTab3::SaveReadBack() {
   protocol::PrinterSettings& v = values_;
+  // The serial lists are disabled, so their values go back as read (flow control 0, shown as
+  // "2", as 0); but a rate the list does not offer goes back as the "19200" shown: the serial
+  // command would make 115200 of it.
+  v.Baudrate = sl::ShownBaudrate(v.Baudrate);
   if (const auto row = SelectedRow(GetComboBox(kBaudList)); row && *row < sl::kBaudRates.size()) {
     v.Baudrate = sl::kBaudRates[*row].value;
   }

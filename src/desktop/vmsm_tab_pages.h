@@ -94,8 +94,6 @@ class CDlgVMSMTab3 : public VmsmTabPage {
 
  private:
   void Refresh();
-  // Cuts what was typed into the PIN or name edit to the bytes the printer takes.
-  void LimitTypedBytes(int edit);
   void ShowValues();
   void EnableBluetoothControls(bool enabled);
 };

@@ -183,8 +183,10 @@ class Step4 : public WizardStep {
     return true;
   }
   // The serial lists cannot be changed here: their values go back as read, not as the rows that
-  // stand for them (an unlisted rate shows "19200", flow control 0 shows "2").
+  // stand for them (flow control 0 shows "2" and goes back as 0). A rate the list does not offer
+  // goes back as the "19200" shown: the serial command would make 115200 of it.
   bool TakeValues() override {
+    values_.Baudrate = sl::ShownBaudrate(values_.Baudrate);
     return ReadRange(ctl::kPowerOffEdit, &protocol::PrinterSettings::TimeOff) &&
            ReadRange(ctl::kPowerSaveEdit, &protocol::PrinterSettings::TimeSave);
   }
@@ -229,6 +231,11 @@ class Step5 : public WizardStep {
   void OnCommand(int id, ui::Notify code) override {
     if (id == ctl::kBtCheck && code == ui::Notify::kClicked) {
       EnableBluetoothControls(IsDlgButtonChecked(ctl::kBtCheck));
+      return;
+    }
+    if (code == ui::Notify::kEditChange && (id == ctl::kPinEdit || id == ctl::kNameEdit)) {
+      LimitTypedBytes(*this, id,
+                      id == ctl::kPinEdit ? protocol::kMaxBtPinChars : protocol::kMaxBtNameChars);
       return;
     }
     WizardStep::OnCommand(id, code);

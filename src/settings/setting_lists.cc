@@ -30,6 +30,8 @@ size_t BaudrateRowOf(uint32_t baudrate) {
   return 3;
 }
 
+uint32_t ShownBaudrate(uint32_t baudrate) { return kBaudRates[BaudrateRowOf(baudrate)].value; }
+
 size_t DatabitRowOf(uint32_t databit) { return databit == 7 ? 0 : 1; }
 
 MsrTriggerList MsrTriggerListOf(uint8_t open_check) {

@@ -109,6 +109,8 @@ inline constexpr std::array<setting_schema::ValueWord, 7> kBaudRates = {{
     {"115200", 115200},
 }};
 size_t BaudrateRowOf(uint32_t baudrate);
+// The rate the list shows for `baudrate`: itself when listed, otherwise 19200.
+uint32_t ShownBaudrate(uint32_t baudrate);
 // Data bits: 7 shows row 0 ("7"), anything else row 1 ("8").
 inline constexpr std::array<std::string_view, 2> kDatabitRows = {"7", "8"};
 size_t DatabitRowOf(uint32_t databit);

@@ -56,4 +56,16 @@ inline void TakeRadio(const ui::Dialog& dlg, int first_id, uint32_t* value) {
   if (index >= 0) *value = static_cast<uint32_t>(index);
 }
 
+// Cuts an edit's text to the longest start of at most `limit` bytes that does not split a UTF-8
+// character. The printer counts bytes, and a character outside ASCII takes more than one: called
+// on every change, typing stops where the printer's command would overflow, so a later check
+// never refuses what the edit accepted.
+inline void LimitTypedBytes(ui::Dialog& dlg, int edit, size_t limit) {
+  const std::string text = dlg.GetDlgItemText(edit);
+  if (text.size() <= limit) return;
+  size_t end = limit;
+  while (end > 0 && (static_cast<unsigned char>(text[end]) & 0xC0) == 0x80) --end;
+  dlg.SetDlgItemText(edit, text.substr(0, end));
+}
+
 }  // namespace settings::setting_controls
