@@ -44,9 +44,7 @@ bool CheckLogoBatch(const LogoBatch& batch, std::string* error) {
     auto entry =
         nv.CreateImageEntry(static_cast<uint8_t>(i + 1), batch.paths[i], batch.brightness, &status);
     if (!entry) {
-      *error = status == nv::CCommonNv::EntryStatus::kTooTall
-                   ? batch.paths[i] + ": too tall for one NV image at the printable width"
-                   : nv.load_error();
+      *error = nv.load_error();  // the file's name and why: unreadable, too tall or too flat
       return false;
     }
     const protocol::Result added = nv.AddImageEntry(std::move(entry));
@@ -101,9 +99,11 @@ PrinterOutcome AddLogos(PrinterSession& session, const LogoBatch& batch) {
     nv::CCommonNv::EntryStatus status = nv::CCommonNv::EntryStatus::kOk;
     auto entry =
         nv.CreateImageEntry(static_cast<uint8_t>(i + 1), batch.paths[i], batch.brightness, &status);
-    if (!entry || nv.AddImageEntry(std::move(entry)) != protocol::kResultOk) {
+    // The files were checked before any printer was; one changed since is refused here.
+    const bool loaded = entry != nullptr;
+    if (!loaded || nv.AddImageEntry(std::move(entry)) != protocol::kResultOk) {
       outcome.message =
-          entry ? "the images do not fit the printer's NV image area" : nv.load_error();
+          loaded ? "the images do not fit the printer's NV image area" : nv.load_error();
       with_replaced(outcome);
       return outcome;
     }

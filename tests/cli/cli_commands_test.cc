@@ -98,10 +98,49 @@ TEST(CliSettings, ItemSetLeavesThePrinterAsTheFullSetDoes) {
   }
 }
 
+// The headers of a bottom-up 24-bit BMP of `width` x `height` dots; the rows follow, each
+// padded to four bytes.
+std::string Bmp24Header(uint32_t width, uint32_t height) {
+  const uint32_t row_bytes = (3 * width + 3) / 4 * 4;
+  std::string file = {'B', 'M'};
+  auto u32 = [&](uint32_t v) {
+    for (int i = 0; i < 4; ++i) file += static_cast<char>((v >> (8 * i)) & 0xFF);
+  };
+  auto u16 = [&](uint16_t v) {
+    file += static_cast<char>(v & 0xFF);
+    file += static_cast<char>(v >> 8);
+  };
+  u32(54 + row_bytes * height);
+  u32(0);
+  u32(54);
+  u32(40);
+  u32(width);
+  u32(height);
+  u16(1);
+  u16(24);
+  u32(0);
+  u32(row_bytes * height);
+  u32(2835);
+  u32(2835);
+  u32(0);
+  u32(0);
+  return file;
+}
+
+// An 8 x 2 BMP: row 0 (the top) black, white, black... ; row 1, first in the file, all white.
+std::string TinyBmp() {
+  std::string file = Bmp24Header(8, 2) + std::string(24, '\xFF');
+  for (int x = 0; x < 8; ++x) file += std::string(3, x % 2 == 0 ? '\0' : '\xFF');
+  return file;
+}
+
 TEST(CliSettings, BadInputIsRefusedBeforeAnythingIsSent) {
   platform_test::TempDir dir;
   const std::string bad_file = dir.File("bad.ini");
   std::ofstream(dir.File("empty.fls")) << "";
+  // 1000 x 1 dots shrink to 384 x 0 at the printable width.
+  std::ofstream(dir.File("flat.bmp"), std::ios::binary)
+      << Bmp24Header(1000, 1) << std::string(3000, '\xFF');
   std::ofstream(bad_file) << "format_version = 1\nprint.density = 150%\nprint.density = 90%\n";
   // Files that once ended the program: arrays nested 100,000 deep (200 KB), numbers beyond a
   // double, and a printers file of a million bad lines (2 MB).
@@ -129,6 +168,7 @@ TEST(CliSettings, BadInputIsRefusedBeforeAnythingIsSent) {
       {{"settings", "set", bad_file}, "print.density"},
       {{"settings", "default"}, "--yes"},
       {{"logo", "add", bad_file}, "bad.ini"},
+      {{"logo", "add", dir.File("flat.bmp")}, "flat.bmp: scaled to 384 x 0 dots it has no rows"},
       {{"logo", "print", "1"}, "two printable characters"},
       {{"firmware", dir.File("missing.fls"), "--yes"}, "missing.fls"},
       {{"firmware", dir.File("empty.fls"), "--yes"}, "empty"},
@@ -203,35 +243,6 @@ TEST(CliSettings, HeldValuesThatCannotGoBackStopTheWrite) {
     expected.switches[kPrintSwitch] |= 0x10;
     EXPECT_EQ(expected, (expected.serial == first_before.serial ? first : second).model.state());
   }
-}
-
-// An 8 x 2 BMP, 24 bits: row 0 (the top) black, white, black... ; row 1 all white.
-std::string TinyBmp() {
-  std::string file = {'B', 'M'};
-  auto u32 = [&](uint32_t v) {
-    for (int i = 0; i < 4; ++i) file += static_cast<char>((v >> (8 * i)) & 0xFF);
-  };
-  auto u16 = [&](uint16_t v) {
-    file += static_cast<char>(v & 0xFF);
-    file += static_cast<char>(v >> 8);
-  };
-  u32(54 + 2 * 24);
-  u32(0);
-  u32(54);
-  u32(40);
-  u32(8);
-  u32(2);  // bottom-up: the white row comes first in the file
-  u16(1);
-  u16(24);
-  u32(0);
-  u32(2 * 24);
-  u32(2835);
-  u32(2835);
-  u32(0);
-  u32(0);
-  file += std::string(24, '\xFF');
-  for (int x = 0; x < 8; ++x) file += std::string(3, x % 2 == 0 ? '\0' : '\xFF');
-  return file;
 }
 
 TEST(CliLogo, AddListPrintDeleteAgainstTheVirtualPrinter) {
