@@ -30,6 +30,10 @@ std::optional<std::string> AutoAddresser::Next(const std::vector<std::string>& h
 KeyCodeCheck CheckKeyCode(const std::string& text, const std::vector<std::string>& held,
                           const std::vector<std::string>& chosen) {
   if (text.size() < 2) return KeyCodeCheck::kTooShort;
+  // Typed text is UTF-8: a character beyond ASCII would go out as other bytes, or half of one.
+  if (std::any_of(text.begin(), text.end(), [](char c) { return c < 0x20 || c > 0x7E; })) {
+    return KeyCodeCheck::kNotAscii;
+  }
   if (Contains(held, text) || Contains(chosen, text)) return KeyCodeCheck::kExists;
   return KeyCodeCheck::kOk;
 }

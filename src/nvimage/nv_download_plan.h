@@ -31,6 +31,7 @@ class AutoAddresser {
 enum class KeyCodeCheck {
   kOk,
   kTooShort,  // fewer than two characters: the command needs both bytes
+  kNotAscii,  // a character outside printable ASCII, which the printer refuses as a key code
   kExists,    // the printer holds it, or an earlier image of this download has it
 };
 KeyCodeCheck CheckKeyCode(const std::string& text, const std::vector<std::string>& held,

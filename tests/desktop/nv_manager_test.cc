@@ -136,15 +136,17 @@ TEST_F(NvManagerTest, TypedKeyCodesAreCheckedAndCancelSendsNothing) {
   Hold("10");
   const std::string a = Bmp("a.bmp"), b = Bmp("b.bmp");
   Run({"wait dialog 151", "click 1043", "files \"" + a + "\" \"" + b + "\"",
-       // First image: too short, then held by the printer, then a free code.
+       // First image: too short, beyond ASCII, held by the printer, then a free code.
        "click 1046", "wait dialog 152", "type 1060 \"7\"", "click 1", "answer OK",
-       "type 1060 \"10\"", "click 1", "answer OK", "type 1060 \"AB\"", "click 1",
+       "type 1060 \"é1\"", "click 1", "answer OK", "type 1060 \"10\"", "click 1", "answer OK",
+       "type 1060 \"AB\"", "click 1",
        // Second image: the code the first one took, then Cancel.
        "wait dialog 152", "type 1060 \"AB\"", "click 1", "answer OK", "click 2", "answer OK",
        "click 1"});
-  EXPECT_EQ(Boxes(),
-            (std::vector<std::string>{"Enter an address code of two characters.", "Exists address!",
-                                      "Exists address!", "Cancel to download image."}));
+  EXPECT_EQ(Boxes(), (std::vector<std::string>{
+                         "Enter an address code of two characters.",
+                         "An address code takes ASCII letters, digits and signs only.",
+                         "Exists address!", "Exists address!", "Cancel to download image."}));
   EXPECT_EQ(PrinterCodes(), std::vector<std::string>{"10"});  // nothing was sent
   EXPECT_EQ(host.ErrorCount(), 0);
 }

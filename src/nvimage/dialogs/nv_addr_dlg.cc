@@ -11,9 +11,13 @@ CNvAddrDlg::CNvAddrDlg(const ui::Template& layout, const char* caption,
 
 void CNvAddrDlg::OnOK() {
   const std::string text = GetDlgItemText(nv_ctl::kAddressCode);
-  switch (CheckKeyCode(text, held_, chosen_)) {
+  const KeyCodeCheck check = CheckKeyCode(text, held_, chosen_);
+  switch (check) {
     case KeyCodeCheck::kTooShort:
-      MessageBox(nv_text::kAddressTooShort, caption_, ui::MB_OK | ui::MB_ICONEXCLAMATION);
+    case KeyCodeCheck::kNotAscii:
+      MessageBox(
+          check == KeyCodeCheck::kTooShort ? nv_text::kAddressTooShort : nv_text::kAddressNotAscii,
+          caption_, ui::MB_OK | ui::MB_ICONEXCLAMATION);
       GotoDlgCtrl(nv_ctl::kAddressCode);
       return;
     case KeyCodeCheck::kExists:

@@ -16,6 +16,8 @@ inline constexpr char kSelectAddress[] = "Please select address!";
 inline constexpr char kCancelDownload[] = "Cancel to download image.";
 inline constexpr char kExistsAddress[] = "Exists address!";
 inline constexpr char kAddressTooShort[] = "Enter an address code of two characters.";
+inline constexpr char kAddressNotAscii[] =
+    "An address code takes ASCII letters, digits and signs only.";
 inline constexpr char kNoFreeAddress[] = "No free address code is left for the next image.";
 inline constexpr char kSizeFormat[] = "%u Bytes";
 }  // namespace nv::nv_text
