@@ -41,15 +41,20 @@ void Buffer::Clear() {
 bool Buffer::DropBefore(uint8_t first, uint8_t second) {
   for (size_t i = 0; i + 1 < size_; ++i) {
     if (data_[i] == first && data_[i + 1] == second) {
-      std::copy(data_.begin() + static_cast<std::ptrdiff_t>(i),
-                data_.begin() + static_cast<std::ptrdiff_t>(size_), data_.begin());
-      std::fill(data_.begin() + static_cast<std::ptrdiff_t>(size_ - i),
-                data_.begin() + static_cast<std::ptrdiff_t>(size_), 0);
-      size_ -= i;
+      DropFront(i);
       return true;
     }
   }
   return false;
+}
+
+void Buffer::DropFront(size_t count) {
+  count = std::min(count, size_);
+  std::copy(data_.begin() + static_cast<std::ptrdiff_t>(count),
+            data_.begin() + static_cast<std::ptrdiff_t>(size_), data_.begin());
+  std::fill(data_.begin() + static_cast<std::ptrdiff_t>(size_ - count),
+            data_.begin() + static_cast<std::ptrdiff_t>(size_), 0);
+  size_ -= count;
 }
 
 bool CollectFixed(devlink::CDev& dev, platform::Clock& clock, size_t expected, uint32_t total_ms,

@@ -31,6 +31,8 @@ class Buffer {
   // Drops every byte before the first `first` `second` pair; false (nothing dropped) when the
   // pair is not held.
   bool DropBefore(uint8_t first, uint8_t second);
+  // Drops the first `count` bytes (all of them when fewer are held).
+  void DropFront(size_t count);
 
  private:
   std::vector<uint8_t> data_;
