@@ -138,6 +138,11 @@ TEST(PosixTcpSocket, ConnectFailsOnBadAddressesAndRefusedPorts) {
                           "1.2.3.4.5", "[::1]", "::g", "127.0.0.01"}) {
     EXPECT_FALSE(socket.Connect(bad, listener.port())) << '"' << bad << '"';
   }
+  // "Any address" would reach the listener here; no printer has it.
+  for (const char* any : {"0.0.0.0", "::"}) {
+    EXPECT_FALSE(socket.Connect(any, listener.port())) << any;
+    EXPECT_EQ(socket.LastCause(), platform::FailureCause::kUnreachable) << any;
+  }
   const uint16_t port = listener.port();
   listener.Stop();  // nobody listens there any more
   const auto start = std::chrono::steady_clock::now();

@@ -20,6 +20,12 @@ bool PosixTcpSocket::Connect(const std::string& ip_address, uint16_t port) {
     last_cause_ = FailureCause::kBadAddress;
     return false;
   }
+  // Here connecting to the unspecified address (0.0.0.0, ::) reaches this machine; it is no
+  // printer's address, only what an address entry shows before one is typed.
+  if (address->IsUnspecified()) {
+    last_cause_ = FailureCause::kUnreachable;
+    return false;
+  }
   UniqueFd fd(::socket(address->family(), SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0));
   if (!fd.valid()) {
     last_cause_ = CauseFromErrno(errno);

@@ -26,4 +26,12 @@ std::optional<SocketAddress> MakeSocketAddress(const std::string& ip_address, ui
   return address;
 }
 
+bool SocketAddress::IsUnspecified() const {
+  if (family() == AF_INET) {
+    return reinterpret_cast<const sockaddr_in*>(&storage)->sin_addr.s_addr == htonl(INADDR_ANY);
+  }
+  const in6_addr& v6 = reinterpret_cast<const sockaddr_in6*>(&storage)->sin6_addr;
+  return family() == AF_INET6 && IN6_IS_ADDR_UNSPECIFIED(&v6);
+}
+
 }  // namespace platform

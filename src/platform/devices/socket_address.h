@@ -17,6 +17,8 @@ struct SocketAddress {
 
   int family() const { return storage.ss_family; }
   const sockaddr* get() const { return reinterpret_cast<const sockaddr*>(&storage); }
+  // 0.0.0.0 or ::, "any address".
+  bool IsUnspecified() const;
 };
 
 // Strict dotted-decimal IPv4 or IPv6 text without brackets; nullopt for anything else (a host
