@@ -192,8 +192,8 @@ INSTANTIATE_TEST_SUITE_P(
                       RestoreCase{"DesktopUsbNameIsNoPort", 0, "USB01", 2400, false,
                                   "COM1:", "2400", "192.168.1.1", "9100", "COM1:", 2400}));
 
-TEST_F(PdaMainDialogTest, TypedStoredFormGetsNoSecondPrefix) {
-  Run({"click 1068", "type 1070 \"NET192.168.0.9\"", "type 1032 \"9101\"", "click 1"});
+TEST_F(PdaMainDialogTest, TypedStoredFormGetsNoSecondPrefixAndThePortMayStartWithBlanks) {
+  Run({"click 1068", "type 1070 \"NET192.168.0.9\"", "type 1032 \"  9101\"", "click 1"});
   EXPECT_EQ(Stored(), std::make_tuple(std::optional<uint32_t>(2),
                                       std::optional<std::string>("NET192.168.0.9"),
                                       std::optional<uint32_t>(9101)));

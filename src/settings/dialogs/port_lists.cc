@@ -1,5 +1,6 @@
 #include "settings/dialogs/port_lists.h"
 
+#include <algorithm>
 #include <string>
 
 namespace settings {
@@ -24,6 +25,7 @@ void FillSerialPortLists(ui::ComboBox& port, ui::ComboBox& baud, std::string_vie
 }
 
 uint32_t LeadingDecimal(std::string_view text) {
+  text.remove_prefix(std::min(text.find_first_not_of(" \t"), text.size()));
   uint64_t value = 0;
   for (char c : text) {
     if (c < '0' || c > '9') break;

@@ -21,7 +21,7 @@ inline constexpr std::array<uint32_t, 7> kBaudRates = {2400,  4800,  9600,  1920
 void FillSerialPortLists(ui::ComboBox& port, ui::ComboBox& baud, std::string_view com_suffix,
                          const platform::SerialDevices* devices);
 
-// The decimal number at the start of `text`; no digits give 0, and a number too large for 32
-// bits stops growing rather than wrapping round to a small one.
+// The decimal number at the start of `text`, after any blanks; no digits give 0, and a number too
+// large for 32 bits stops growing rather than wrapping round to a small one.
 uint32_t LeadingDecimal(std::string_view text);
 }  // namespace settings
