@@ -133,9 +133,29 @@ PrinterOutcome AddLogos(PrinterSession& session, const LogoBatch& batch) {
     with_replaced(outcome);
     return outcome;
   }
+  with_replaced(outcome);
+  // The printer answers no define command, so a link that dropped midway looks like success
+  // until its list is read again.
+  if (!session.RunJob(nv::NvJobCode::kReadKeyCodes, "", &outcome.message)) {
+    outcome.message =
+        "sent, but the printer's key codes could not be read back: " + outcome.message;
+    return outcome;
+  }
+  std::vector<std::string> missing;
+  for (const nv::NvDownloadItem& item : plan.items) {
+    const std::vector<std::string>& listed = nv.key_codes();
+    if (std::find(listed.begin(), listed.end(), item.key_code) == listed.end()) {
+      missing.push_back(item.key_code);
+    }
+  }
+  if (!missing.empty()) {
+    if (missing.size() < plan.items.size()) outcome.changed = true;
+    outcome.message = "sent, but the printer does not list " + Joined(missing) +
+                      " (the link may have dropped during the download)";
+    return outcome;
+  }
   outcome.ok = true;
   outcome.changed = true;
-  with_replaced(outcome);
   nlohmann::ordered_json stored = nlohmann::ordered_json::array();
   std::vector<std::string> codes;
   for (const nv::NvDownloadItem& item : plan.items) {

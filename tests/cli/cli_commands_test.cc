@@ -326,6 +326,27 @@ TEST(CliLogo, ReplaceAndMissingOkMakeRepeatedRunsSucceed) {
   EXPECT_NE(rig.err().find("--missing-ok does not apply to logo print"), std::string::npos);
 }
 
+// The printer answers no define command: a download the link dropped shows only when the
+// printer's list is read again.
+TEST(CliLogo, ADownloadCutShortByTheLinkFails) {
+  platform_test::TempDir dir;
+  const std::string bmp = dir.File("black.bmp");
+  std::ofstream(bmp, std::ios::binary) << Bmp24Header(384, 50) << std::string(384 * 3 * 50, '\0');
+  CliRig rig;
+  fakes::SimServices& printer = rig.Printer(kPrinter);
+  // The define goes in one write of 2,413 bytes, which the link takes before it dies.
+  printer.model.faults().drop_after_bytes = 200;
+  EXPECT_EQ(rig.Run({"--json", "-p", kPrinter, "logo", "add", bmp, "--key", "AB"}), 1);
+  const nlohmann::json line = JsonLines(rig.out()).at(0);
+  EXPECT_EQ(line["result"], "failed");
+  EXPECT_EQ(line["changed"], nullptr);
+  EXPECT_EQ(line["message"].get<std::string>().rfind(
+                "sent, but the printer's key codes could not be read back: ", 0),
+            0u)
+      << line;
+  EXPECT_TRUE(printer.model.state().nv_images.empty());
+}
+
 // Host names go through the run's resolver, once per name; a name that does not resolve fails
 // its printer alone, and nothing is sent to it.
 TEST(CliFleet, HostNamesResolveOncePerRunAndAFailedNameFailsOnlyItsPrinter) {
