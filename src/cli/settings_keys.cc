@@ -160,6 +160,16 @@ bool ParseText(const SettingKey& key, std::string_view value, protocol::PrinterS
     *why = "a line end (0Dh, \\x0D) cannot be part of it";
     return false;
   }
+  // The printer's replies end a text at 00h and part a track's two codes with 1Fh: either byte
+  // inside a text would not be what the printer keeps or reports.
+  if (bytes.find('\0') != std::string::npos) {
+    *why = "a NUL byte (00h, \\x00) cannot be part of it";
+    return false;
+  }
+  if (key.texts != nullptr && bytes.find('\x1F') != std::string::npos) {
+    *why = "1Fh (\\x1F) parts a track's two codes, so it cannot be part of one";
+    return false;
+  }
   std::string& text = TextOf(key, *settings);
   if (key.not_empty && bytes.empty() && !text.empty()) {
     *why = "empty; a start code needs 1 to " + std::to_string(key.max_bytes) + " bytes";

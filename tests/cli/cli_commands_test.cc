@@ -163,6 +163,8 @@ TEST(CliSettings, BadInputIsRefusedBeforeAnythingIsSent) {
       {{"settings", "set", "print.density=155%"}, "print.density"},
       {{"settings", "set", "power.off_minutes=900"}, "power.off_minutes"},
       {{"settings", "set", "bluetooth.pin=1234567890123"}, "bluetooth.pin: 13 bytes"},
+      {{"settings", "set", "bluetooth.name=ab\\x00cd"}, "bluetooth.name: a NUL byte (00h"},
+      {{"settings", "set", "msr.track2.end=A\\x1FB"}, "msr.track2.end: 1Fh"},
       // 16 two-byte characters: 32 bytes as sent, over the 30 a name may have.
       {{"settings", "set", "bluetooth.name=ÄÄÄÄÄÄÄÄÄÄÄÄÄÄÄÄ"}, "bluetooth.name"},
       {{"settings", "set", bad_file}, "print.density"},
