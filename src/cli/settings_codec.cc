@@ -92,6 +92,14 @@ bool NeedsQuotes(std::string_view value) {
   return value.find_first_of("#;") != std::string_view::npos;
 }
 
+// In double quotes, with a '"' inside written \x22 (only texts hold one, and in them \xHH is any
+// byte), so the reader's closing quote is the last one whatever follows an inner quote.
+std::string Quoted(std::string_view value) {
+  std::string out = "\"";
+  for (char c : value) out += c == '"' ? std::string("\\x22") : std::string(1, c);
+  return out + "\"";
+}
+
 // The value part of an ini line (after '='), without an inline comment; false with `why`.
 bool IniValue(std::string_view rest, std::string* value, std::string* why) {
   rest = Trimmed(rest);
@@ -324,8 +332,8 @@ std::string SettingsToIni(const protocol::PrinterSettings& settings,
       out += "\n";
     }
     AppendComment(entry.comment, &out);
-    const bool quoted = NeedsQuotes(entry.value);
-    out += entry.key + " = " + (quoted ? "\"" + entry.value + "\"" : entry.value) + "\n";
+    out +=
+        entry.key + " = " + (NeedsQuotes(entry.value) ? Quoted(entry.value) : entry.value) + "\n";
   }
   return out;
 }

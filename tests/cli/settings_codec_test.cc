@@ -16,7 +16,7 @@ protocol::PrinterSettings Unusual() {
   protocol::PrinterSettings s;
   s.Sentinel = 2;
   s.SentinelStart = {"%", ";", "a\\b\x01"};
-  s.SentinelEnd = {"?", " ?", "\xFF"};
+  s.SentinelEnd = {"?", " ?", "\xFF"};  // a blank at either end needs quotes in the ini file ...
   s.Density = 3;
   s.Speed = 1;
   s.CodePage = 36;
@@ -36,7 +36,7 @@ protocol::PrinterSettings Unusual() {
   s.BtSecurity = 1;
   s.BtConnMode = 2;
   s.BtPin = "123456789012";
-  s.BtName = "Kasse #2 \xC3\xBC";  // "ü"
+  s.BtName = "\"Kasse\" #2 \xC3\xBC";  // ... and so does a leading quote: "ü"
   s.BleMode = 1;
   s.RfInterface = 2;
   return s;
