@@ -165,6 +165,7 @@ class SimTcpSocket : public platform::TcpSocket {
     return static_cast<int>(wire_.Collect(buffer, capacity, kReceiveTimeoutMs));
   }
   void Close() override { wire_.Close(); }
+  bool PeerClosed(uint32_t /*wait_ms*/) override { return wire_.open() && wire_.model_.Dropped(); }
   platform::FailureCause LastCause() const override { return wire_.cause(); }
 
  private:

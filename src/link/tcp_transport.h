@@ -24,6 +24,9 @@ class TcpTransport : public LinkTransport {
   void Close() override;
   int Write(const uint8_t* data, uint32_t length) override;
   int Read(uint8_t* buffer, uint32_t capacity) override;
+  bool PeerClosed(uint32_t wait_ms) override {
+    return socket_ != nullptr && socket_->PeerClosed(wait_ms);
+  }
   bool is_open() const override { return socket_ != nullptr; }
   platform::FailureCause cause() const override { return cause_; }
   const std::string& target() const override { return target_; }

@@ -25,6 +25,10 @@ class LinkTransport {
   // nothing came (TCP/IP: also when the printer closed its end); -1 on failure (TCP/IP only).
   virtual int Read(uint8_t* buffer, uint32_t capacity) = 0;
 
+  // True when the printer has closed its end of the link by now or within `wait_ms`: TCP/IP
+  // only, where bytes sent after that are taken and lost without an error.
+  virtual bool PeerClosed(uint32_t /*wait_ms*/) { return false; }
+
   virtual bool is_open() const = 0;
   // Why the last failure happened; kNone while nothing has failed since Open.
   virtual platform::FailureCause cause() const = 0;

@@ -78,6 +78,22 @@ TEST(CliSettings, OneKeyReadsAndWritesItsSwitchOnlyAndNoChangeWritesNothing) {
   EXPECT_EQ(rig.Received(kPrinter), expected);
 }
 
+// Nothing in setting mode is answered: a printer that closed the connection during the writes
+// must not be reported as set.
+TEST(CliSettings, APrinterThatClosesDuringTheWriteFailsTheSet) {
+  CliRig rig;
+  fakes::SimServices& printer = rig.Printer(kPrinter);
+  // Identification, the switch read, InitSetting and the switch's header are 27 bytes; the link
+  // dies inside its 9 data bytes, which the write still hands over whole.
+  printer.model.faults().drop_after_bytes = 30;
+  EXPECT_EQ(rig.Run({"--json", "-p", kPrinter, "settings", "set", "print.density=150%"}), 1);
+  const nlohmann::json line = JsonLines(rig.out()).at(0);
+  EXPECT_EQ(line["result"], "failed");
+  EXPECT_EQ(line["message"].get<std::string>().rfind("Failed to write setting end command!", 0),
+            0u)
+      << line;
+}
+
 // A set that writes only the items it changes leaves the printer as the whole write does.
 TEST(CliSettings, ItemSetLeavesThePrinterAsTheFullSetDoes) {
   const std::vector<std::string> sets = {

@@ -58,6 +58,11 @@ bool PosixTcpSocket::Connect(const std::string& ip_address, uint16_t port) {
   return true;
 }
 
+bool PosixTcpSocket::PeerClosed(uint32_t wait_ms) {
+  // A close shows as POLLRDHUP, a reset as an error or hang-up; waiting for bytes is no part of it.
+  return fd_.valid() && WaitForFd(fd_.get(), POLLRDHUP, clock_, wait_ms) != 0;
+}
+
 int PosixTcpSocket::Send(const uint8_t* data, size_t length) {
   if (!fd_.valid()) {
     last_cause_ = FailureCause::kIoError;

@@ -28,6 +28,7 @@ class PosixTcpSocket : public PosixFdDevice<TcpSocket> {
   int Send(const uint8_t* data, size_t length) override;
   int Receive(uint8_t* buffer, size_t capacity) override;
   void Close() override;
+  bool PeerClosed(uint32_t wait_ms) override;
 
  private:
   uint32_t connect_timeout_ms_;

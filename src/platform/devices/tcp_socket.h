@@ -28,6 +28,9 @@ class TcpSocket {
   // kReceiveTimeoutMs; -1 on failure.
   virtual int Receive(uint8_t* buffer, size_t capacity) = 0;
   virtual void Close() = 0;
+  // True when the peer has closed its end (or reset the connection) by now or within
+  // `wait_ms`, without taking any byte that may be waiting.
+  virtual bool PeerClosed(uint32_t /*wait_ms*/) { return false; }
   // Why the last failed call failed (kNone after a successful Connect, until something fails). A
   // receive that found nothing within its time-out is no failure. A socket that cannot tell
   // says kNone.

@@ -45,6 +45,7 @@ uint32_t ToEpoll(short events) {
   uint32_t out = 0;
   if (events & POLLIN) out |= EPOLLIN;
   if (events & POLLOUT) out |= EPOLLOUT;
+  if (events & POLLRDHUP) out |= EPOLLRDHUP;
   return out;
 }
 
@@ -54,6 +55,7 @@ short ToPoll(uint32_t events) {
   if (events & EPOLLOUT) out |= POLLOUT;
   if (events & EPOLLERR) out |= POLLERR;
   if (events & EPOLLHUP) out |= POLLHUP;
+  if (events & EPOLLRDHUP) out |= POLLRDHUP;
   return out;
 }
 
