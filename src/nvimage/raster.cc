@@ -37,8 +37,9 @@ uint32_t EstimatedSize(uint32_t width, uint32_t height) {
   return static_cast<uint32_t>(std::min<uint64_t>(size, UINT32_MAX));
 }
 
-uint32_t MaxRowsAtPrintableWidth() {
-  return (kMaxDefineParameters - kDefineHeaderParameters) / RowBytes(kPrintableWidth);
+uint32_t MaxRows(uint32_t width) {
+  const uint32_t by_bytes = (kMaxDefineParameters - kDefineHeaderParameters) / RowBytes(width);
+  return std::min(by_bytes, kMaxDefineRows);
 }
 
 std::string StorageRefusal(uint32_t width, uint32_t height) {
@@ -47,10 +48,10 @@ std::string StorageRefusal(uint32_t width, uint32_t height) {
     return "scaled to " + std::to_string(s.width) + " x " + std::to_string(s.height) +
            " dots it has no rows to print";
   }
-  if (RasterBytes(s) + kDefineHeaderParameters > kMaxDefineParameters) {
+  if (s.height > MaxRows(s.width)) {
     return "scaled to " + std::to_string(s.width) + " dots wide it is " + std::to_string(s.height) +
-           " dots high; one image holds at most " + std::to_string(MaxRowsAtPrintableWidth()) +
-           " rows at " + std::to_string(kPrintableWidth) + " dots";
+           " dots high; one image holds at most " + std::to_string(MaxRows(s.width)) +
+           " rows at " + std::to_string(s.width) + " dots";
   }
   return {};
 }

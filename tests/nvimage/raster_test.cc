@@ -106,10 +106,15 @@ TEST(RasterTest, SizesAndDefineHeader) {
   EXPECT_EQ(nv::EstimatedSize(768, 100), 4800u);  // the file's height, not the scaled one
   EXPECT_EQ(nv::EstimatedSize(500, 100), 4800u);
   EXPECT_EQ(nv::ScaleToPrintable(500, 100).height, 76u);
-  EXPECT_EQ(nv::MaxRowsAtPrintableWidth(), 1365u);
+  EXPECT_EQ(nv::MaxRows(384), 1365u);  // 48 bytes a row fill the define command
+  EXPECT_EQ(nv::MaxRows(200), 2304u);  // 25 a row would allow 2620: the printer's own limit
   EXPECT_EQ(nv::StorageRefusal(768, 2000), "");  // 384 x 1000
   EXPECT_EQ(nv::StorageRefusal(384, 1365), "");
   EXPECT_NE(nv::StorageRefusal(384, 1366), "");
+  EXPECT_EQ(nv::StorageRefusal(8, 2304), "");
+  EXPECT_EQ(nv::StorageRefusal(8, 20000),
+            "scaled to 8 dots wide it is 20000 dots high; one image holds at most 2304 rows at 8 "
+            "dots");
   EXPECT_NE(nv::StorageRefusal(1000, 1), "");  // scales to no rows at all
 
   nv::Raster r{384, 100, Bytes(4800, 0xAA)};
