@@ -113,6 +113,17 @@ TEST_F(NvManagerTest, AutoAddressedDownloadSkipsHeldCodes) {
   EXPECT_EQ(Stored("image003"), dir.File("c.bmp") + ",000");
 }
 
+// The printer answers no define command: one refused for want of room shows only in the list.
+TEST_F(NvManagerTest, AnImageThePrinterDidNotStoreIsReported) {
+  model.state().nv_images[{'9', '9'}] = sim::NvImage{2048, 1024, std::vector<uint8_t>(262144)};
+  Run({"wait dialog 151", "click 1043", "files \"" + Bmp("a.bmp") + "\"", "click 1047",
+       "click 1046", "wait messagebox 10", "answer OK", "click 1"});
+  EXPECT_EQ(Boxes(), std::vector<std::string>{"The printer does not list 10 after the download: "
+                                              "its memory may be full."});
+  EXPECT_EQ(PrinterCodes(), std::vector<std::string>{"99"});
+  EXPECT_EQ(host.ErrorCount(), 0);
+}
+
 // A Refresh whose read fails keeps the codes the printer was last known to hold: automatic
 // addressing must not hand out a held code again and overwrite that logo.
 TEST_F(NvManagerTest, FailedRefreshKeepsTheKnownCodesForAutomaticAddressing) {

@@ -167,9 +167,20 @@ std::vector<NvDownloadItem> CNvManagerBase::PrepareDownload(const ui::Template& 
 bool CNvManagerBase::SendPreparedDownload(const std::vector<NvDownloadItem>& items) {
   if (items.empty()) return false;
   std::string message;
-  if (!SendDownload(nv_, items, registry_, *this, &message)) Tell(message);
+  const bool sent = SendDownload(nv_, items, registry_, *this, &message);
+  if (!sent) Tell(message);
   clock().Sleep(kAfterDownloadMs);
-  Refresh();
+  if (!RunJobOrTell(NvJobCode::kReadKeyCodes)) return true;
+  FillKeyList();
+  // The printer answers no define command: only its list tells whether the images arrived (a
+  // printer whose memory is full refuses one without a word).
+  std::string missing;
+  for (const NvDownloadItem& item : items) {
+    const std::vector<std::string>& held = nv_.key_codes();
+    if (std::find(held.begin(), held.end(), item.key_code) != held.end()) continue;
+    missing += (missing.empty() ? "" : ", ") + item.key_code;
+  }
+  if (sent && !missing.empty()) Tell(ui::FormatMessage(nv_text::kNotStoredFormat, {missing}));
   return true;
 }
 
