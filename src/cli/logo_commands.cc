@@ -151,7 +151,7 @@ PrinterOutcome AddLogos(PrinterSession& session, const LogoBatch& batch) {
   if (!missing.empty()) {
     if (missing.size() < plan.items.size()) outcome.changed = true;
     outcome.message = "sent, but the printer does not list " + Joined(missing) +
-                      " (the link may have dropped during the download)";
+                      ": its memory may be full, or the link dropped during the download";
     return outcome;
   }
   outcome.ok = true;
