@@ -90,8 +90,6 @@ TEST(FirmwareDialog, SendsTheFileInPiecesAndFollowsItWithTheBar) {
        {4096, 4096, 1808},
        {{0, true}, {0, false}, {40, false}, {81, false}, {100, false}, {100, true}}},
       {8192, {4096, 4096}, {{0, true}, {0, false}, {50, false}, {100, false}, {100, true}}},
-      // An empty file is one write of nothing, and complete after it.
-      {0, {0}, {{0, true}, {0, false}, {100, false}, {100, true}}},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.length);
@@ -137,13 +135,15 @@ TEST(FirmwareDialog, RefusesAWriteProtectedFile) {
   EXPECT_EQ(r.t.conversation.WriteCalls(), 0u);
 }
 
-TEST(FirmwareDialog, RefusesAFileOverTheSizeLimitNamingIt) {
+TEST(FirmwareDialog, RefusesAnEmptyFileAndOneOverTheSizeLimit) {
   Rig r;
   r.files.Add("/fw/huge.fls", {});
   r.files.files["/fw/huge.fls"].claimed_length = (64u << 20) + 1;
+  r.files.Add("/fw/empty.fls", {});
   EXPECT_EQ(r.Download("/fw/huge.fls"), ui::IDOK);
-  EXPECT_EQ(r.Shown(),
-            (Messages{{"App Title", "Error : The firmware file is larger than 64 MiB!"}}));
+  EXPECT_EQ(r.Download("/fw/empty.fls"), ui::IDOK);
+  EXPECT_EQ(r.Shown(), (Messages{{"App Title", "Error : The firmware file is larger than 64 MiB!"},
+                                 {"App Title", "Error : The firmware file is empty!"}}));
   EXPECT_TRUE(r.t.devices.record.connects.empty());
   EXPECT_EQ(r.files.open_files, 0);
 }

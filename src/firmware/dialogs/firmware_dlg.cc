@@ -20,6 +20,7 @@ constexpr char kDownloadingText[] = "Firmware is downloading...Don't turn off th
 constexpr char kProgramCaption[] = "Pelliset";
 constexpr char kFileOpenError[] = "Error : File Open Error!";
 constexpr char kTooLargeError[] = "Error : The firmware file is larger than 64 MiB!";
+constexpr char kEmptyFileError[] = "Error : The firmware file is empty!";
 constexpr char kSuccessText[] = "Success to download firmware!";
 static_assert(platform::kMaxWholeFileBytes == 64ull << 20, "the message names the limit");
 
@@ -66,6 +67,11 @@ void CFirmwarednDlg::StartDownload() {
   const std::optional<uint64_t> length = file->Length();
   if (length && *length > platform::kMaxWholeFileBytes) {
     MessageBox(kTooLargeError);
+    return;
+  }
+  // Sending nothing would end in "Success", with the printer's firmware as it was.
+  if (length && *length == 0) {
+    MessageBox(kEmptyFileError);
     return;
   }
   const std::optional<std::vector<uint8_t>> bytes = file->ReadWhole(&error);
