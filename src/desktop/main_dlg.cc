@@ -19,7 +19,6 @@ namespace {
 
 constexpr std::array<std::string_view, kInterfaceCount> kInterfaceRows = {
     "Serial / RS232C", "Bluetooth", "USB", "TCP/IP"};
-constexpr uint32_t kMaxTcpPort = 65535;
 constexpr char kDefaultTcpPort[] = "9100";
 constexpr char kIpLabel[] = "IP : ";
 
@@ -209,6 +208,13 @@ void CM500QXUtilityDlg::Restore(const devlink::LinkSettings& stored) {
   }
 }
 
+bool CM500QXUtilityDlg::SettingUsable() {
+  // A port beyond the TCP ports would reach port 0, named in a message the user cannot place.
+  if (GetComboBox(kInterfaceList).GetCurSel() != devlink::CDev::kInterfaceTcp) return true;
+  uint32_t port = 0;
+  return ReadUIntRange(kTcpPortEdit, 1, kMaxTcpPort, &port);
+}
+
 void CM500QXUtilityDlg::ReadSetting() {
   const int row = GetComboBox(kInterfaceList).GetCurSel();
   if (row < 0 || row >= kInterfaceCount) return;
@@ -247,7 +253,7 @@ void CM500QXUtilityDlg::ReadSetting() {
 void CM500QXUtilityDlg::LaunchSettingsEditor() {
   if (host() == nullptr) return;
   ui::Host& host = *this->host();
-  HandOverSetting();
+  if (!HandOverSetting()) return;
   session_.vmsm().LoadProfile(services_.registry, platform::kPellisetKey);
   const std::string caption = LoadString(kStrAppCaption);
 
@@ -293,14 +299,14 @@ void CM500QXUtilityDlg::LaunchSettingsEditor() {
 
 void CM500QXUtilityDlg::LaunchNvManager() {
   if (host() == nullptr) return;
-  HandOverSetting();
+  if (!HandOverSetting()) return;
   nv::CNVDlg(session_.nv(), services_.registry, session::DesktopNvJobTexts())
       .RunOverKeyCodes(*host(), *this, LoadString(kStrAppCaption));
 }
 
 void CM500QXUtilityDlg::LaunchFirmwareDownload() {
   if (host() == nullptr) return;
-  HandOverSetting();
+  if (!HandOverSetting()) return;
   firmware::CFirmwarednDlg firmware(services_, files_);
   firmware.SetLinkSettings(setting_);
   firmware.DoModal(*host());

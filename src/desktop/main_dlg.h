@@ -38,6 +38,7 @@ class CM500QXUtilityDlg : public session::MainDialog {
   void LayoutUsb();
   void LayoutTcp();
   void Restore(const devlink::LinkSettings& stored);
+  bool SettingUsable() override;
   void ReadSetting() override;
   // Says so when the setting cannot be stored: the program still ends.
   void StoreSetting() override;

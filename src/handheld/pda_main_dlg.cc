@@ -29,7 +29,6 @@ constexpr LabelTexts kTcpLabels = {"IP :", "Port :"};
 constexpr int kDefaultBaudRow = static_cast<int>(settings::kBaudRates.size()) - 1;
 constexpr char kDefaultAddress[] = "192.168.1.1";
 constexpr char kDefaultTcpPort[] = "9100";
-constexpr uint32_t kMaxTcpPort = 65535;
 
 int BaudRow(uint32_t rate) {
   for (size_t row = 0; row < settings::kBaudRates.size(); ++row) {
@@ -111,6 +110,13 @@ void CPdaMainDlg::LayoutByCheck() {
   ShowDlgItem(kTcpPortEdit, tcp);
 }
 
+bool CPdaMainDlg::SettingUsable() {
+  // A port beyond the TCP ports would reach port 0, named in a message the user cannot place.
+  if (!IsDlgButtonChecked(kTcpCheck)) return true;
+  uint32_t port = 0;
+  return ReadUIntRange(kTcpPortEdit, 1, kMaxTcpPort, &port);
+}
+
 void CPdaMainDlg::ReadSetting() {
   if (IsDlgButtonChecked(kTcpCheck)) {
     setting_.interface = devlink::CDev::kInterfaceTcp;
@@ -135,14 +141,14 @@ void CPdaMainDlg::StoreSetting() { WriteStoredSetting(services_.registry, settin
 
 void CPdaMainDlg::LaunchSettingsWizard() {
   if (host() == nullptr) return;
-  HandOverSetting();
+  if (!HandOverSetting()) return;
   // The wizard does the whole job, its messages and the closing of the link included.
   RunSettingsWizard(session_.vmsm(), *host(), services_.registry);
 }
 
 void CPdaMainDlg::LaunchNvManager() {
   if (host() == nullptr) return;
-  HandOverSetting();
+  if (!HandOverSetting()) return;
   CPdaNvDlg(session_.nv(), services_.registry).RunOverKeyCodes(*host(), *this, kNvFailureCaption);
 }
 

@@ -32,6 +32,7 @@ class CPdaMainDlg : public session::MainDialog {
   void Restore(const devlink::LinkSettings& stored);
   // Shows the address and TCP port edits while "TCP/IP Comunication" is checked, else the lists.
   void LayoutByCheck();
+  bool SettingUsable() override;
   void ReadSetting() override;
   void StoreSetting() override;
   void LaunchSettingsWizard();

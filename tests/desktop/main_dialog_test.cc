@@ -525,12 +525,13 @@ TEST_F(MainDialogTest, ManagerButtonsHandTheSettingToTheLink) {
   EXPECT_EQ(sdev.interface, devlink::CDev::kInterfaceSerial);
 }
 
-TEST_F(MainDialogTest, TcpPortBeyondTheTcpPortsReadsAsZero) {
-  t.devices.record.connect_ok = false;
+TEST_F(MainDialogTest, TcpPortBeyondTheTcpPortsIsRefusedAndStoredAsZero) {
   Run({"select 1006 3", "type 1074 \"10.0.0.7\"", "type 1075 \"70000\"", "click 1001",
        "wait messagebox", "answer OK", "click 1"});
+  ASSERT_EQ(Boxes().size(), 1u);
+  EXPECT_EQ(Boxes()[0].text, "Enter an integer between 1 and 65535.");
+  EXPECT_TRUE(t.devices.record.connects.empty());
   // Handed on as 70000, the link would cut it to 16 bits and connect to port 4464.
-  EXPECT_EQ(dlg.Util().dev().settings().tcp_port, 0u);
   EXPECT_EQ(Dword(kValueBaudrate), 0u);
   EXPECT_EQ(Text(kValuePort), "NET10.0.0.7");
 }

@@ -199,6 +199,14 @@ TEST_F(PdaMainDialogTest, TypedStoredFormGetsNoSecondPrefixAndThePortMayStartWit
                                       std::optional<uint32_t>(9101)));
 }
 
+TEST_F(PdaMainDialogTest, TcpPortBeyondTheTcpPortsIsRefused) {
+  Run({"click 1068", "type 1070 \"127.0.0.1\"", "type 1032 \"70000\"", "click 1000",
+       "wait messagebox", "answer OK", "close"});
+  ASSERT_EQ(Boxes().size(), 1u);
+  EXPECT_EQ(Boxes()[0].text, "Enter an integer between 1 and 65535.");
+  EXPECT_TRUE(t.devices.record.connects.empty());
+}
+
 TEST_F(PdaMainDialogTest, NvManagerOpensTheLinkAsChosen) {
   // Nothing answers: the key code job fails at the open and the main dialog stays.
   t.devices.record.connect_ok = false;

@@ -13,9 +13,11 @@ MainDialog::MainDialog(const ui::Template& tmpl, platform::Services& services,
       setting_(std::move(setting)),
       session_(setting_, services, {}, handheld) {}
 
-void MainDialog::HandOverSetting() {
+bool MainDialog::HandOverSetting() {
+  if (!SettingUsable()) return false;
   ReadSetting();
   session_.util().SetLinkSettings(setting_);
+  return true;
 }
 
 void MainDialog::OnOK() {

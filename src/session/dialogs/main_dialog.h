@@ -31,12 +31,18 @@ class MainDialog : public ui::Dialog {
   void OnCancel() override;
   void OnClose() override;
 
+  static constexpr uint32_t kMaxTcpPort = 65535;
+
   // Fills setting_ from the controls.
   virtual void ReadSetting() = 0;
   // Keeps setting_ for the next run.
   virtual void StoreSetting() = 0;
-  // What every manager's launch does first: the setting goes to the link.
-  void HandOverSetting();
+  // Whether the controls hold a setting a link can use; when not, the refused control's message
+  // has been shown.
+  virtual bool SettingUsable() { return true; }
+  // What every manager's launch does first: the setting goes to the link. False, with nothing
+  // handed over, when SettingUsable says no.
+  [[nodiscard]] bool HandOverSetting();
 
   platform::Services& services_;
   devlink::LinkSettings setting_;
