@@ -303,7 +303,7 @@ void CDlgVMSMTab3::OnCommand(int id, ui::Notify code) {
     case kPinEdit:
     case kNameEdit:
       if (code != ui::Notify::kEditChange) return;
-      LimitTypedBytes(*this, id, BluetoothLimit(id));
+      LimitTypedText(*this, id, BluetoothLimit(id));
       Refresh();
       return;
     default:

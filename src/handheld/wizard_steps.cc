@@ -234,7 +234,7 @@ class Step5 : public WizardStep {
       return;
     }
     if (code == ui::Notify::kEditChange && (id == ctl::kPinEdit || id == ctl::kNameEdit)) {
-      LimitTypedBytes(*this, id,
+      LimitTypedText(*this, id,
                       id == ctl::kPinEdit ? protocol::kMaxBtPinChars : protocol::kMaxBtNameChars);
       return;
     }

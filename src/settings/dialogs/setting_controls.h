@@ -56,16 +56,23 @@ inline void TakeRadio(const ui::Dialog& dlg, int first_id, uint32_t* value) {
   if (index >= 0) *value = static_cast<uint32_t>(index);
 }
 
-// Cuts an edit's text to the longest start of at most `limit` bytes that does not split a UTF-8
-// character. The printer counts bytes, and a character outside ASCII takes more than one: called
-// on every change, typing stops where the printer's command would overflow, so a later check
-// never refuses what the edit accepted.
-inline void LimitTypedBytes(ui::Dialog& dlg, int edit, size_t limit) {
-  const std::string text = dlg.GetDlgItemText(edit);
-  if (text.size() <= limit) return;
-  size_t end = limit;
-  while (end > 0 && (static_cast<unsigned char>(text[end]) & 0xC0) == 0x80) --end;
-  dlg.SetDlgItemText(edit, text.substr(0, end));
+// Keeps what a Bluetooth PIN or name edit holds sendable: control characters go (0Dh would end
+// the printer's command, 00h its reply), and the rest is cut to the longest start of at most
+// `limit` bytes that does not split a UTF-8 character. The printer counts bytes, and a character
+// outside ASCII takes more than one: called on every change, typing stops where the printer's
+// command would overflow, so a later check never refuses what the edit accepted.
+inline void LimitTypedText(ui::Dialog& dlg, int edit, size_t limit) {
+  const std::string typed = dlg.GetDlgItemText(edit);
+  std::string text;
+  for (char c : typed) {
+    if (static_cast<unsigned char>(c) >= 0x20 && c != 0x7F) text += c;
+  }
+  if (text.size() > limit) {
+    size_t end = limit;
+    while (end > 0 && (static_cast<unsigned char>(text[end]) & 0xC0) == 0x80) --end;
+    text.resize(end);
+  }
+  if (text != typed) dlg.SetDlgItemText(edit, text);
 }
 
 }  // namespace settings::setting_controls
