@@ -113,6 +113,14 @@ TEST_F(NvManagerTest, AutoAddressedDownloadSkipsHeldCodes) {
   EXPECT_EQ(Stored("image003"), dir.File("c.bmp") + ",000");
 }
 
+TEST_F(NvManagerTest, AFileThatCannotBeLoadedIsNamedWithTheReason) {
+  std::ofstream(dir.File("notes.bmp")) << "not a picture";
+  Run({"wait dialog 151", "click 1043", "files \"" + dir.File("notes.bmp") + "\"",
+       "wait messagebox", "answer OK", "click 1"});
+  ASSERT_EQ(Boxes().size(), 1u);
+  EXPECT_EQ(Boxes()[0].rfind("Failed to load image file!\nnotes.bmp: ", 0), 0u) << Boxes()[0];
+}
+
 // The printer answers no define command: one refused for want of room shows only in the list.
 TEST_F(NvManagerTest, AnImageThePrinterDidNotStoreIsReported) {
   model.state().nv_images[{'9', '9'}] = sim::NvImage{2048, 1024, std::vector<uint8_t>(262144)};

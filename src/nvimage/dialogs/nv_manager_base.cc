@@ -138,7 +138,8 @@ void CNvManagerBase::AddImageFiles(bool several, int brightness) {
       continue;
     }
     if (!entry) {
-      Tell(nv_text::kLoadFailed, texts_.file_caption);
+      // The second line names the file and says what is wrong with it.
+      Tell(std::string(nv_text::kLoadFailed) + "\n" + nv_.load_error(), texts_.file_caption);
       continue;
     }
     const protocol::Result result = nv_.AddImageEntry(std::move(entry));
