@@ -77,6 +77,9 @@ PrinterOutcome RunOne(size_t index, const PrinterAddress& address, const FleetOp
   clock.SetStopSignal(nullptr);
   outcome.duration_ms = clock.TickCount() - stop.start();
   if (outcome.ok) return outcome;
+  // A stop that came while a step waited for the printer is seen only now: that step failed
+  // without asking, and the failure is the stop's.
+  stop.StopRequested();
   // The work has closed its link by now; only the words are left to say.
   if (stop.reason() == PrinterStop::Reason::kInterrupted) {
     outcome.halt = Halt::kInterrupted;

@@ -143,6 +143,23 @@ TEST(CliFleet, AnInterruptLeavesSettingModeAndRunsNoMorePrinters) {
       << rig.err();
 }
 
+// Ctrl-C while a silent printer is waited for: the wait fails, and the failure is the interrupt's.
+TEST(CliFleet, AnInterruptDuringAReplyWaitIsReportedAsTheInterrupt) {
+  CliRig rig;
+  fakes::SimServices& silent = rig.Printer(Address(1));
+  silent.model.faults().silent = true;
+  struct Press : platform::IdleHook {
+    std::atomic<bool>* interrupted;
+    void OnIdle() override { interrupted->store(true); }
+  } press;
+  press.interrupted = &rig.interrupted;
+  silent.clock.SetIdleHook(&press);
+  EXPECT_EQ(rig.Run({"--json", "-p", Address(1), "identify"}), 130);
+  silent.clock.SetIdleHook(nullptr);
+  const nlohmann::json line = nlohmann::json::parse(Lines(rig.out()).at(0));
+  EXPECT_EQ(line["result"], "interrupted") << line;
+}
+
 TEST(FleetLimits, FewerAtOnceWithANoticeWhereTheSystemAllowsFewer) {
   const uint64_t gib = uint64_t{1} << 30;
   struct Case {
