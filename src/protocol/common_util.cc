@@ -117,6 +117,9 @@ bool CCommonUtil::WaitReplyWithResend(const uint8_t* query, reply::Buffer& reply
   int resends = 0;
   int open_reads = 0;
   for (;;) {
+    // Identification asks before setting mode is entered, so a stop (Ctrl-C, a time limit) may
+    // end the wait for a silent or chattering printer at once.
+    if (services_.clock.StopRequested()) return false;
     const size_t joined_before = reply.full() ? 0 : reply.size();  // a full buffer is dropped
     const reply::Joiner::Read read = joiner.ReadPiece(kReplyBufferSize);
     if (read == reply::Joiner::Read::kPending) continue;

@@ -158,6 +158,7 @@ TEST(CliFleet, AnInterruptDuringAReplyWaitIsReportedAsTheInterrupt) {
   silent.clock.SetIdleHook(nullptr);
   const nlohmann::json line = nlohmann::json::parse(Lines(rig.out()).at(0));
   EXPECT_EQ(line["result"], "interrupted") << line;
+  EXPECT_LT(line["duration"], 1.0) << "the wait ended at the interrupt, not after its 6 s";
 }
 
 TEST(FleetLimits, FewerAtOnceWithANoticeWhereTheSystemAllowsFewer) {
