@@ -110,6 +110,11 @@ bool ParseTcp(std::string_view text, std::string_view rest, devlink::LinkSetting
     }
     if (!after.empty()) port_text = after.substr(1);
     host_text = *canonical;
+    // An IPv4-mapped address is that IPv4 printer, and is connected and told apart as it.
+    constexpr std::string_view kMapped = "::ffff:";
+    if (host_text.starts_with(kMapped) && platform::ParseIpv4(host_text.substr(kMapped.size()))) {
+      host_text.erase(0, kMapped.size());
+    }
   } else {
     if (std::count(rest.begin(), rest.end(), ':') > 1) {
       return Fail(error, text,

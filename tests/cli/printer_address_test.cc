@@ -33,6 +33,7 @@ TEST(PrinterAddressTest, AcceptedFormsFillEveryField) {
       {"tcp://[::1]", kTcp, "::1", 9100, 0, 8, 0, 0},
       {"tcp://[0:0:0:0:0:0:0:1]:9200", kTcp, "::1", 9200, 0, 8, 0, 0},
       {"tcp://[FD00::A:5]:9100", kTcp, "fd00::a:5", 9100, 0, 8, 0, 0},
+      {"tcp://[::ffff:7f00:1]:9101", kTcp, "127.0.0.1", 9101, 0, 8, 0, 0},
       {"/dev/usb/lp0", kUsb, "/dev/usb/lp0", 115200, 0, 8, 0, 0},
       {"/dev/usb/lp12", kUsb, "/dev/usb/lp12", 115200, 0, 8, 0, 0},
       {"serial:/dev/ttyUSB0?baud=115200&parity=none&flow=dtr", kSerial, "/dev/ttyUSB0", 115200, 0,
