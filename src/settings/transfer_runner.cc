@@ -60,14 +60,23 @@ protocol::Result TransferActions::Perform(const jobs::JobStep& step, jobs::JobRu
   if (const auto it = kWhole.find(op); it != kWhole.end()) {
     const protocol::Result result = (vmsm_.*it->second)();
     if (op == Op::kInitSetting && result == protocol::kResultOk) in_setting_mode_ = true;
-    if (op == Op::kEndSetting) in_setting_mode_ = false;
+    if (op == Op::kEndSetting) {
+      in_setting_mode_ = false;
+      left_setting_mode_ = result == protocol::kResultOk;
+    }
     return result;
   }
   return protocol::kResultOk;
 }
 
 std::string TransferActions::Stop() {
-  if (!in_setting_mode_) return {};
+  if (!in_setting_mode_) {
+    // Stopped while the Bluetooth items were written or stored, after setting mode was left.
+    return left_setting_mode_
+               ? "the printer had left setting mode, keeping what was written in it; any "
+                 "Bluetooth items may be missing"
+               : std::string();
+  }
   in_setting_mode_ = false;
   if (vmsm_.EndSetting() == protocol::kResultOk) {
     return "the printer was told to leave setting mode; some settings may be written, others not";

@@ -36,5 +36,6 @@ class TransferActions : public jobs::JobActions {
  private:
   protocol::CCommonVmsm& vmsm_;
   bool in_setting_mode_ = false;
+  bool left_setting_mode_ = false;  // a write's EndSetting went out
 };
 }  // namespace settings

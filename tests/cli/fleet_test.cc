@@ -143,6 +143,33 @@ TEST(CliFleet, AnInterruptLeavesSettingModeAndRunsNoMorePrinters) {
       << rig.err();
 }
 
+// Ctrl-C after setting mode was left, while the Bluetooth name goes out: what was written stays.
+TEST(CliFleet, AnInterruptAfterSettingModeWasLeftSaysWhatWasKept) {
+  CliRig rig;
+  fakes::SimServices& printer = rig.Printer(Address(1));
+  struct Watch : platform::IdleHook {
+    fakes::SimServices* printer;
+    std::atomic<bool>* interrupted;
+    bool entered = false;
+    void OnIdle() override {
+      if (printer->model.state().setting_mode) entered = true;
+      if (entered && !printer->model.state().setting_mode) interrupted->store(true);
+    }
+  } watch;
+  watch.printer = &printer;
+  watch.interrupted = &rig.interrupted;
+  printer.clock.SetIdleHook(&watch);
+  EXPECT_EQ(rig.Run({"--json", "-p", Address(1), "settings", "set", "power.off_minutes=30",
+                     "bluetooth.name=Till 9"}),
+            130);
+  printer.clock.SetIdleHook(nullptr);
+  const nlohmann::json line = nlohmann::json::parse(Lines(rig.out()).at(0));
+  EXPECT_EQ(line["result"], "interrupted") << line;
+  EXPECT_NE(line["message"].get<std::string>().find("keeping what was written in it"),
+            std::string::npos)
+      << line;
+}
+
 // Ctrl-C while a silent printer is waited for: the wait fails, and the failure is the interrupt's.
 TEST(CliFleet, AnInterruptDuringAReplyWaitIsReportedAsTheInterrupt) {
   CliRig rig;
