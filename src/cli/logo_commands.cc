@@ -82,10 +82,12 @@ PrinterOutcome AddLogos(PrinterSession& session, const LogoBatch& batch) {
   // under a code it holds, and the area has their room back.
   for (size_t i = 0; i < replaced.size(); ++i) {
     if (!session.RunJob(nv::NvJobCode::kDeleteImage, replaced[i], &outcome.message)) {
+      // The job may have failed (or been stopped) after its delete went out.
       if (i > 0) {
         outcome.changed = true;
         outcome.message += "\nalready deleted: " + Joined({replaced.begin(), replaced.begin() + i});
       }
+      outcome.message += "\n" + replaced[i] + " may be deleted";
       return outcome;
     }
   }

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <fstream>
 #include <map>
 #include <mutex>
@@ -342,6 +343,33 @@ TEST(CliLogo, ReplaceAndMissingOkMakeRepeatedRunsSucceed) {
             all.end());
   EXPECT_EQ(rig.Run({"-p", kPrinter, "logo", "print", "AB", "--missing-ok"}), 2);
   EXPECT_NE(rig.err().find("--missing-ok does not apply to logo print"), std::string::npos);
+}
+
+// Ctrl-C once the old image is gone, while its delete job reads the list again.
+TEST(CliLogo, AReplaceStoppedAfterItsDeleteSaysTheOldImageMayBeGone) {
+  platform_test::TempDir dir;
+  const std::string bmp = dir.File("dots.bmp");
+  std::ofstream(bmp, std::ios::binary) << TinyBmp();
+  CliRig rig;
+  fakes::SimServices& printer = rig.Printer(kPrinter);
+  printer.model.state().nv_images[{'A', 'B'}] = sim::NvImage{8, 1, {0xFF}};
+  struct Watch : platform::IdleHook {
+    fakes::SimServices* printer;
+    std::atomic<bool>* interrupted;
+    void OnIdle() override {
+      if (printer->model.state().nv_images.empty()) interrupted->store(true);
+    }
+  } watch;
+  watch.printer = &printer;
+  watch.interrupted = &rig.interrupted;
+  printer.clock.SetIdleHook(&watch);
+  EXPECT_EQ(rig.Run({"--json", "-p", kPrinter, "logo", "add", bmp, "--key", "AB", "--replace"}),
+            130);
+  printer.clock.SetIdleHook(nullptr);
+  const nlohmann::json line = JsonLines(rig.out()).at(0);
+  EXPECT_EQ(line["result"], "interrupted") << line;
+  EXPECT_NE(line["message"].get<std::string>().find("AB may be deleted"), std::string::npos)
+      << line;
 }
 
 // The printer answers no define command: a download the link dropped shows only when the
