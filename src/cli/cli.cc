@@ -67,6 +67,18 @@ bool CollectPrinters(const CliOptions& options, CliEnvironment& env, StandardInp
   return true;
 }
 
+// "pelliset: " and the error for a person. Addresses, keys and file lines in it come from the
+// user: a control byte among them (an escape sequence) is shown as '?', not obeyed by the
+// terminal.
+void ReportError(std::ostream& err, const std::string& error) {
+  std::string text = "pelliset: ";
+  for (char c : error) {
+    const bool control = (static_cast<unsigned char>(c) < 0x20 && c != '\n') || c == 0x7F;
+    text += control ? '?' : c;
+  }
+  err << text << "\n";
+}
+
 int Discover(const CliOptions& options, CliEnvironment& env) {
   if (!options.arguments.empty() || !options.printers.empty() || !options.printer_files.empty()) {
     env.err << "pelliset: discover takes no printers or arguments (--scan CIDR to search TCP/IP)\n";
@@ -86,7 +98,7 @@ int Discover(const CliOptions& options, CliEnvironment& env) {
     std::string error;
     std::vector<DiscoveredPrinter> hits = ScanTcp(scan, &error);
     if (!error.empty()) {
-      env.err << "pelliset: --scan " << cidr << ": " << error << "\n";
+      ReportError(env.err, "--scan " + cidr + ": " + error);
       return kExitUsage;
     }
     found.insert(found.end(), hits.begin(), hits.end());
@@ -157,7 +169,7 @@ int Run(const std::vector<std::string>& args, CliEnvironment& env) {
   CliOptions options;
   std::string error;
   if (!ParseCliOptions(args, &options, &error)) {
-    env.err << "pelliset: " << error << "\n";
+    ReportError(env.err, error);
     return kExitUsage;
   }
   if (options.help) {
@@ -174,7 +186,7 @@ int Run(const std::vector<std::string>& args, CliEnvironment& env) {
     return kExitUsage;
   }
   if (!CheckOptionsApply(options, &error)) {
-    env.err << "pelliset: " << error << "\n";
+    ReportError(env.err, error);
     return kExitUsage;
   }
   if (options.command == "discover") return Discover(options, env);
@@ -185,7 +197,7 @@ int Run(const std::vector<std::string>& args, CliEnvironment& env) {
   std::optional<PrinterWork> work;
   try {
     if (!CollectPrinters(options, env, &standard_input, &printers, &error)) {
-      env.err << "pelliset: " << error << "\n";
+      ReportError(env.err, error);
       return kExitUsage;
     }
     board = std::make_unique<ProgressBoard>(env.err, env.err_is_terminal && !options.quiet,
@@ -197,7 +209,7 @@ int Run(const std::vector<std::string>& args, CliEnvironment& env) {
     error = std::string("cannot go on: ") + e.what() + "; nothing was sent to any printer";
   }
   if (!work) {
-    env.err << "pelliset: " << error << "\n";
+    ReportError(env.err, error);
     return kExitUsage;
   }
 

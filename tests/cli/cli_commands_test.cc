@@ -207,6 +207,8 @@ TEST(CliSettings, BadInputIsRefusedBeforeAnythingIsSent) {
        "print.density: \"dddddddddddddddddddddddddddddddddddddddd...\" (5000 bytes) is not one of"},
       {{"--printers", dir.File("junk.txt"), "identify"}, "999990 more bad lines (1000000 in all)"},
       {{"--printers", "-", "identify"}, "standard input: not available"},
+      // An escape sequence in an address is shown, not obeyed by the terminal.
+      {{"-p", "tcp://127.0.0.1:9101\x1b[31m", "identify"}, "9101?[31m"},
   };
   for (const Case& c : cases) {
     CliRig rig;
@@ -215,8 +217,9 @@ TEST(CliSettings, BadInputIsRefusedBeforeAnythingIsSent) {
     args.insert(args.end(), c.args.begin(), c.args.end());
     EXPECT_EQ(rig.Run(args), 2) << c.args[1];
     EXPECT_NE(rig.err().find(c.says), std::string::npos) << rig.err().substr(0, 2000);
-    // A message for a person, however large the input.
+    // A message for a person, however large or odd the input.
     EXPECT_LT(rig.err().size(), 5000u) << c.args[1];
+    EXPECT_EQ(rig.err().find('\x1b'), std::string::npos) << c.args[1];
     EXPECT_TRUE(rig.Received(kPrinter).empty()) << c.args[1];
   }
 }
