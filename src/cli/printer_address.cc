@@ -301,6 +301,7 @@ std::string PrinterKey(const PrinterAddress& address) {
 
 bool ParsePrinterList(std::string_view text, const std::string& file_name,
                       std::vector<PrinterAddress>* out, std::string* error) {
+  if (text.starts_with("\xEF\xBB\xBF")) text.remove_prefix(3);  // a byte order mark
   std::vector<PrinterAddress> list;
   std::unordered_map<std::string, int> line_of;  // PrinterKey -> line
   std::string errors;

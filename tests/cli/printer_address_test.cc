@@ -133,7 +133,7 @@ TEST(PrinterAddressTest, RefusedFormsSayWhy) {
 
 TEST(PrinterAddressTest, PrintersFile) {
   const std::string good =
-      "# shop floor\n"
+      "\xEF\xBB\xBF# shop floor, saved with a byte order mark\n"
       "\n"
       "tcp://10.0.0.5   # till 1\n"
       "  /dev/usb/lp0\r\n"
