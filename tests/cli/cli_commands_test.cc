@@ -267,10 +267,16 @@ TEST(CliSettings, HeldValuesThatCannotGoBackStopTheWrite) {
   }
 }
 
+// TinyBmp() as the file dots.bmp in `dir`.
+std::string WriteTinyBmp(const platform_test::TempDir& dir) {
+  const std::string path = dir.File("dots.bmp");
+  std::ofstream(path, std::ios::binary) << TinyBmp();
+  return path;
+}
+
 TEST(CliLogo, AddListPrintDeleteAgainstTheVirtualPrinter) {
   platform_test::TempDir dir;
-  const std::string bmp = dir.File("dots.bmp");
-  std::ofstream(bmp, std::ios::binary) << TinyBmp();
+  const std::string bmp = WriteTinyBmp(dir);
   CliRig rig;
   fakes::SimServices& printer = rig.Printer(kPrinter);
 
@@ -308,8 +314,7 @@ TEST(CliLogo, AddListPrintDeleteAgainstTheVirtualPrinter) {
 // Scripts that say how things should end up run twice without special cases.
 TEST(CliLogo, ReplaceAndMissingOkMakeRepeatedRunsSucceed) {
   platform_test::TempDir dir;
-  const std::string bmp = dir.File("dots.bmp");
-  std::ofstream(bmp, std::ios::binary) << TinyBmp();
+  const std::string bmp = WriteTinyBmp(dir);
   CliRig rig;
   fakes::SimServices& printer = rig.Printer(kPrinter);
   const sim::NvKeyCode ab = {'A', 'B'};
@@ -351,8 +356,7 @@ TEST(CliLogo, ReplaceAndMissingOkMakeRepeatedRunsSucceed) {
 // Ctrl-C once the old image is gone, while its delete job reads the list again.
 TEST(CliLogo, AReplaceStoppedAfterItsDeleteSaysTheOldImageMayBeGone) {
   platform_test::TempDir dir;
-  const std::string bmp = dir.File("dots.bmp");
-  std::ofstream(bmp, std::ios::binary) << TinyBmp();
+  const std::string bmp = WriteTinyBmp(dir);
   CliRig rig;
   fakes::SimServices& printer = rig.Printer(kPrinter);
   printer.model.state().nv_images[{'A', 'B'}] = sim::NvImage{8, 1, {0xFF}};
