@@ -124,10 +124,13 @@ bool CCommonUtil::WaitReplyWithResend(const uint8_t* query, reply::Buffer& reply
     const reply::Joiner::Read read = joiner.ReadPiece(kReplyBufferSize);
     if (read == reply::Joiner::Read::kPending) continue;
     if (read == reply::Joiner::Read::kBytes) {
-      // Every reply this wait serves begins with '_': bytes joined before a piece that begins
-      // with one were a stray piece of their own (the printer's status bytes, line noise), not
-      // the reply's first part.
-      if (reply.At(joined_before) == '_') reply.DropFront(joined_before);
+      // The replies this wait serves carry their text after a '_': bytes joined before a piece
+      // that begins with one, and holding none themselves, were a stray piece of their own (the
+      // printer's status bytes, line noise), not the reply's first part.
+      if (reply.At(joined_before) == '_' && std::find(reply.data(), reply.data() + joined_before,
+                                                      '_') == reply.data() + joined_before) {
+        reply.DropFront(joined_before);
+      }
       if (reply::EndsInNul(reply)) return true;
       // The rest may be on its way; a buffer full without a NUL holds no reply. The joined
       // bytes start at the buffer's start and zeros follow them, so bytes of a dropped piece

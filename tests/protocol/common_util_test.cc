@@ -168,9 +168,13 @@ TEST_F(UtilTest, ModelReplyInPiecesIsJoinedOnEveryKindOfLink) {
 TEST_F(UtilTest, StrayBytesBeforeAReplyInAPieceOfItsOwnAreDropped) {
   talk.Expect(kModelQuery).Reply(Hex("11"), 0).Reply(TextZ("_TMQ-D550"), 30);
   talk.Expect(kMakerQuery).Reply(Hex("13 13"), 0).Reply(TextZ("_KORVANE"), 30);
+  // A reply's own first piece is kept, although the next one begins with '_' too.
+  talk.Expect(kModelQuery).Reply(Text("_TMQ"), 0).Reply(TextZ("_D550"), 30);
   EXPECT_EQ(util.GetPrinterInfo(protocol::CCommonUtil::kModel), protocol::kResultOk);
   EXPECT_EQ(util.identity().model_name, "TMQ-D550");
   EXPECT_EQ(util.GetPrinterInfo(protocol::CCommonUtil::kMaker), protocol::kResultOk);
+  EXPECT_EQ(util.GetPrinterInfo(protocol::CCommonUtil::kModel), protocol::kResultOk);
+  EXPECT_EQ(util.identity().model_name, "TMQ_D550");
   EXPECT_FALSE(LinkClosed());
 }
 
