@@ -195,6 +195,13 @@ void CDev::Close() {
   }
 }
 
+bool CDev::PeerClosed(uint32_t wait_ms) {
+  if (link_ == nullptr || !link_->PeerClosed(wait_ms)) return false;
+  last_cause_ = platform::FailureCause::kClosedByPrinter;
+  ++traffic_.failures;
+  return true;
+}
+
 void CDev::NoteCause() {
   if (link_ && link_->cause() != platform::FailureCause::kNone) {
     last_cause_ = link_->cause();

@@ -47,8 +47,10 @@ class CDev {
   bool is_open() const { return open_; }
   // True when the printer has closed its end of the link by now or within `wait_ms` (only TCP/IP
   // can tell): what was written since its last reply may be lost, although every write
-  // succeeded.
-  bool PeerClosed(uint32_t wait_ms) const { return link_ != nullptr && link_->PeerClosed(wait_ms); }
+  // succeeded. Counted as a failure of the link (kClosedByPrinter).
+  bool PeerClosed(uint32_t wait_ms);
+  // How long a close the printer sent is given to arrive after the last write.
+  static constexpr uint32_t kCloseNoticeMs = 20;
   bool handheld() const { return handheld_; }
   // What the last Open was asked to reach, and the transport it chose (kTransport...).
   const LinkSettings& settings() const { return settings_; }

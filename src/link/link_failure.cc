@@ -55,6 +55,8 @@ std::string DescribeFailure(FailureCause cause, const std::string& target, int t
     case FailureCause::kNoAnswer:
       return "no answer from the printer" + (target.empty() ? std::string() : " at " + target) +
              "; check that it is switched on and set to this interface";
+    case FailureCause::kClosedByPrinter:
+      return at + "the printer closed the connection; what was sent after that is lost";
     case FailureCause::kIoError:
       return at + "input/output error; check the cable and the printer";
   }

@@ -8,6 +8,7 @@
 #include <optional>
 #include <string>
 
+#include "link/cdev.h"
 #include "nvimage/common_nv.h"
 #include "nvimage/nv_commands.h"
 #include "protocol/reply_collection.h"
@@ -177,6 +178,10 @@ protocol::Result CCommonNv::SendDownloadItem(const NvDownloadItem& item) {
     const size_t piece = std::min(total - sent, kDownloadPieceSize);
     if (!Send(item.data.data() + sent, piece)) return Fail(protocol::kResultWriteFailed);
     sent += piece;
+  }
+  // No define is answered: a close the printer sent meanwhile is the only sign the image is lost.
+  if (util_->dev().PeerClosed(devlink::CDev::kCloseNoticeMs)) {
+    return Fail(protocol::kResultWriteFailed);
   }
   return protocol::kResultOk;
 }

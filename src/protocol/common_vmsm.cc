@@ -10,7 +10,6 @@ namespace {
 // Pauses between a query and its first read, and after writes the printer needs time to apply.
 constexpr uint32_t kQueryPauseMs = 150;
 constexpr uint32_t kQuickQueryPauseMs = 10;  // radio interface and sentinels
-constexpr uint32_t kCloseNoticeMs = 20;
 constexpr uint32_t kSwitchHalvesPauseMs = 500;
 constexpr uint32_t kTearOffSettleMs = 500;
 constexpr uint32_t kFactoryAckPauseMs = 300;
@@ -72,7 +71,7 @@ Result CCommonVmsm::EndSetting() {
   // The items written in setting mode have no answer: a printer that closed the connection
   // meanwhile took none of the later ones, although every write succeeded. Its close may still
   // be on the way after the last write.
-  if (util_->dev().PeerClosed(kCloseNoticeMs)) return Fail(kResultWriteFailed);
+  if (util_->dev().PeerClosed(devlink::CDev::kCloseNoticeMs)) return Fail(kResultWriteFailed);
   if (!Send(vmsm::EndSettingCommand())) return Fail(kResultWriteFailed);
   return kResultOk;
 }

@@ -180,8 +180,8 @@ TEST_F(NvManagerTest, DownloadFailingOnTheSecondImageShowsWhatThePrinterKept) {
        "click 1047", "click 1046", "wait messagebox 10", "answer OK", "wait dialog 151 10",
        "snapshot", "click 1"});
   EXPECT_EQ(Boxes(), std::vector<std::string>{" Failed to write data!\r\nPlease check your "
-                                              "printer.\n127.0.0.1:9100: input/output error; "
-                                              "check the cable and the printer"});
+                                              "printer.\n127.0.0.1:9100: the printer closed the "
+                                              "connection; what was sent after that is lost"});
   EXPECT_EQ(PrinterCodes(), std::vector<std::string>{"10"});
   const std::string snapshot = host.EventsOf(ui::EventKind::kSnapshot).back().json;
   EXPECT_NE(snapshot.find("\"items\":[\"10\"]"), std::string::npos);

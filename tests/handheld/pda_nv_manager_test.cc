@@ -93,11 +93,11 @@ TEST_F(PdaNvJobTest, EveryStepOfADownloadNamesItselfAndFailuresUseTheHandheldTex
        [&] { model.faults().silent_for = {sim::Command::kVersion}; },
        "Failed to get Printer version..!!\nno answer from the printer at 127.0.0.1:9100; check "
        "that it is switched on and set to this interface"},
-      // The model and version queries (3 bytes each) pass; the link dies in the first item, so
-      // the second cannot be written.
+      // The model and version queries (3 bytes each) pass; the printer closes the connection
+      // inside the first item, which the write still hands over whole.
       {"item not written", nv::NvJobCode::kDownload, [&] { model.faults().drop_after_bytes = 7; },
-       "Failed to write data!\r\nPlease Check your printer!\n127.0.0.1:9100: input/output "
-       "error; check the cable and the printer"},
+       "Failed to write data!\r\nPlease Check your printer!\n127.0.0.1:9100: the printer closed "
+       "the connection; what was sent after that is lost"},
       {"print all without images", nv::NvJobCode::kPrintAll, [] {},
        " Failed to write data!\r\nPlease Check your printer!"},
       {"port refused", nv::NvJobCode::kReadKeyCodes, [&] { devices.line().open_fails = true; },

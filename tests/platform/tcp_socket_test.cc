@@ -9,10 +9,12 @@
 #include <memory>
 #include <mutex>
 #include <string>
+#include <vector>
 
 #include "platform/devices/host_resolver.h"
 #include "platform/devices/posix_tcp_socket.h"
 #include "platform/system/clock.h"
+#include "platform/system/fiber_loop.h"
 #include "platform/system/unique_fd.h"
 
 namespace platform {
@@ -96,6 +98,40 @@ class CountingHook : public IdleHook {
  private:
   Clock& clock_;
 };
+
+// A printer's close shows without reading what it sent; a quiet or talking one is no close. Run
+// on this thread and as a task of a fiber loop, whose waits go through epoll.
+TEST(PosixTcpSocket, PeerClosedSeesTheCloseButNotAQuietOrTalkingPeer) {
+  for (const bool in_fiber_loop : {false, true}) {
+    SCOPED_TRACE(in_fiber_loop);
+    Listener listener;
+    ASSERT_TRUE(listener.ok());
+    RealClock clock;
+    PosixTcpSocket socket(clock, 2000);
+    ASSERT_TRUE(socket.Connect("127.0.0.1", listener.port()));
+    UniqueFd peer = listener.Accept();
+    ASSERT_TRUE(peer.valid());
+    std::vector<bool> seen;
+    auto check = [&] {
+      seen.push_back(socket.PeerClosed(20));
+      ASSERT_EQ(::write(peer.get(), "x", 1), 1);
+      seen.push_back(socket.PeerClosed(20));
+      peer.Reset();
+      seen.push_back(socket.PeerClosed(1000));
+    };
+    if (in_fiber_loop) {
+      FiberLoop loop(64 << 10);
+      std::string error;
+      ASSERT_TRUE(loop.Spawn(check, &error)) << error;
+      loop.Run();
+    } else {
+      check();
+    }
+    EXPECT_EQ(seen, (std::vector<bool>{false, false, true}));
+    uint8_t byte = 0;
+    EXPECT_EQ(socket.Receive(&byte, 1), 1);  // what it sent is still there to read
+  }
+}
 
 // Takes about kReceiveTimeoutMs (half a second) of real time.
 TEST(PosixTcpSocket, SilentPeerMakesReceiveReturnZeroAfterTheTimeOutCallingTheIdleHook) {

@@ -19,6 +19,7 @@ enum class FailureCause : uint8_t {
   kNoDsr,              // the line opened, but DSR is low: printer off or a cable without DSR
   kNoAnswer,           // the link is up, but the printer sent nothing back
   kIoError,            // any other failure of the device or the connection
+  kClosedByPrinter,    // the printer closed the connection while it was still written to
 };
 
 // The cause an errno value stands for; 0 is kNone, anything not listed is kIoError.
