@@ -139,8 +139,10 @@ PrinterOutcome AddLogos(PrinterSession& session, const LogoBatch& batch) {
   // The printer answers no define command, so a link that dropped midway looks like success
   // until its list is read again.
   if (!session.RunJob(nv::NvJobCode::kReadKeyCodes, "", &outcome.message)) {
-    outcome.message =
-        "sent, but the printer's key codes could not be read back: " + outcome.message;
+    // Sent whole: the printer most likely holds the images, but nothing says so.
+    outcome.changed = true;
+    outcome.message = "sent, but the printer's key codes could not be read back" +
+                      (outcome.message.empty() ? "" : ": " + outcome.message);
     return outcome;
   }
   std::vector<std::string> missing;

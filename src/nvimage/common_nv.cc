@@ -44,7 +44,7 @@ std::unique_ptr<NvImageEntry> CCommonNv::CreateImageEntry(uint8_t number, const 
   const auto height = static_cast<uint32_t>(bmp->height());
   if (std::string refusal = StorageRefusal(width, height); !refusal.empty()) {
     load_error_ = name + ": " + refusal;
-    *status = EntryStatus::kTooTall;
+    *status = EntryStatus::kNotStorable;
     return nullptr;
   }
   auto entry = std::make_unique<NvImageEntry>();

@@ -49,8 +49,8 @@ class CCommonNv {
   enum class EntryStatus {
     kOk = 0,
     kNotLoadable = -2,
-    // The image is too tall for one define command at the printable width.
-    kTooTall = -3,
+    // Loaded, but no define command can store it: too tall, or scaled to no rows at all.
+    kNotStorable = -3,
   };
 
   // `util` owns the link and must outlive this object.
@@ -61,7 +61,7 @@ class CCommonNv {
 
   // ---- The image list.
   // A new entry for the file (not yet in the list), or nullptr with `status` kNotLoadable or
-  // kTooTall; load_error() then says why.
+  // kNotStorable; load_error() then says why.
   std::unique_ptr<NvImageEntry> CreateImageEntry(uint8_t number, const std::string& path,
                                                  int brightness, EntryStatus* status);
   // 0 when appended; 401 when the NV image area would overflow (exactly full is accepted);

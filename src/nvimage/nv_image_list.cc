@@ -49,7 +49,7 @@ void LoadImageList(platform::Registry& registry, CCommonNv& nv,
     CCommonNv::EntryStatus status = CCommonNv::EntryStatus::kOk;
     auto entry = nv.CreateImageEntry(static_cast<uint8_t>(nv.images().size() + 1), stored.path,
                                      stored.brightness, &status);
-    if (status == CCommonNv::EntryStatus::kTooTall) {
+    if (status == CCommonNv::EntryStatus::kNotStorable) {
       if (refused) refused(nv.load_error());
       continue;
     }

@@ -38,6 +38,7 @@ uint32_t EstimatedSize(uint32_t width, uint32_t height) {
 }
 
 uint32_t MaxRows(uint32_t width) {
+  if (width == 0) return 0;
   const uint32_t by_bytes = (kMaxDefineParameters - kDefineHeaderParameters) / RowBytes(width);
   return std::min(by_bytes, kMaxDefineRows);
 }

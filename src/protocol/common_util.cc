@@ -258,7 +258,9 @@ Result CCommonUtil::QueryVersion() {
     if (n > 0) filled += std::min(static_cast<size_t>(n), kVersionBufferSize - filled);
     if (filled > 0 && buffer[filled - 1] == 0x00) break;
     if (filled == kVersionBufferSize) break;
+    // A stop ends the wait as its deadline would (identification comes before setting mode).
     if (services_.clock.TickCount() - start > kVersionDeadlineMs) break;
+    if (services_.clock.StopRequested()) break;
   }
   if (filled == 0) {
     dev_.Close();

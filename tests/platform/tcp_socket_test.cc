@@ -175,7 +175,7 @@ TEST(PosixTcpSocket, ConnectFailsOnBadAddressesAndRefusedPorts) {
     EXPECT_FALSE(socket.Connect(bad, listener.port())) << '"' << bad << '"';
   }
   // "Any address" would reach the listener here; no printer has it.
-  for (const char* any : {"0.0.0.0", "::"}) {
+  for (const char* any : {"0.0.0.0", "::", "::ffff:0.0.0.0"}) {
     EXPECT_FALSE(socket.Connect(any, listener.port())) << any;
     EXPECT_EQ(socket.LastCause(), platform::FailureCause::kUnreachable) << any;
   }

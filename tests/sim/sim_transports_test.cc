@@ -89,6 +89,9 @@ TEST_F(TransportsTest, TcpDroppedConnectionLooksClosed) {
   ASSERT_TRUE(socket->Connect("127.0.0.1", 9100));
   socket->Send(kOpenCheck, 3);
   EXPECT_EQ(socket->Receive(buffer_, sizeof buffer_), 0);
+  EXPECT_TRUE(socket->PeerClosed(0));
+  // As over a real connection: the next send is taken and lost, the one after it fails.
+  EXPECT_EQ(socket->Send(kOpenCheck, 3), 3);
   EXPECT_EQ(socket->Send(kOpenCheck, 3), -1);
   socket->Close();
   ASSERT_TRUE(socket->Connect("127.0.0.1", 9100));  // a new connection starts afresh

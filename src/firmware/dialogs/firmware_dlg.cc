@@ -69,16 +69,16 @@ void CFirmwarednDlg::StartDownload() {
     MessageBox(kTooLargeError);
     return;
   }
-  // Sending nothing would end in "Success", with the printer's firmware as it was.
-  if (length && *length == 0) {
-    MessageBox(kEmptyFileError);
-    return;
-  }
   const std::optional<std::vector<uint8_t>> bytes = file->ReadWhole(&error);
   if (!bytes) {
     // A file that cannot be read is as unusable as one that cannot be opened.
     trace_.Trace(error);
     MessageBox(kFileOpenError);
+    return;
+  }
+  // Sending nothing would end in "Success", with the printer's firmware as it was.
+  if (bytes->empty()) {
+    MessageBox(kEmptyFileError);
     return;
   }
 

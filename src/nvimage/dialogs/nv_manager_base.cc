@@ -133,7 +133,7 @@ void CNvManagerBase::AddImageFiles(bool several, int brightness) {
     CCommonNv::EntryStatus status = CCommonNv::EntryStatus::kOk;
     auto entry = nv_.CreateImageEntry(static_cast<uint8_t>(nv_.images().size() + 1), path,
                                       brightness, &status);
-    if (status == CCommonNv::EntryStatus::kTooTall) {
+    if (status == CCommonNv::EntryStatus::kNotStorable) {
       Tell(nv_.load_error(), texts_.file_caption);
       continue;
     }

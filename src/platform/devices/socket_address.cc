@@ -30,8 +30,11 @@ bool SocketAddress::IsUnspecified() const {
   if (family() == AF_INET) {
     return reinterpret_cast<const sockaddr_in*>(&storage)->sin_addr.s_addr == htonl(INADDR_ANY);
   }
+  if (family() != AF_INET6) return false;
   const in6_addr& v6 = reinterpret_cast<const sockaddr_in6*>(&storage)->sin6_addr;
-  return family() == AF_INET6 && IN6_IS_ADDR_UNSPECIFIED(&v6);
+  const bool mapped_any = IN6_IS_ADDR_V4MAPPED(&v6) && v6.s6_addr[12] == 0 && v6.s6_addr[13] == 0 &&
+                          v6.s6_addr[14] == 0 && v6.s6_addr[15] == 0;
+  return IN6_IS_ADDR_UNSPECIFIED(&v6) || mapped_any;
 }
 
 }  // namespace platform

@@ -17,7 +17,7 @@ struct SocketAddress {
 
   int family() const { return storage.ss_family; }
   const sockaddr* get() const { return reinterpret_cast<const sockaddr*>(&storage); }
-  // 0.0.0.0 or ::, "any address".
+  // 0.0.0.0, :: or ::ffff:0.0.0.0: "any address".
   bool IsUnspecified() const;
 };
 
