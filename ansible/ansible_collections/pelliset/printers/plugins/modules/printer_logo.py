@@ -121,6 +121,13 @@ def main():
     present = module.params["state"] == "present"
     if present and not os.path.isfile(module.params["src"]):
         module.fail_json(msg="src: %s is not a file" % module.params["src"])
+    # Checked here as pelliset would, so that check mode fails where the real run would.
+    if not 0 <= module.params["brightness"] <= 100:
+        module.fail_json(msg="brightness: %d is not 0-100" % module.params["brightness"])
+    if present:
+        with open(module.params["src"], "rb") as f:
+            if f.read(2) != b"BM":
+                module.fail_json(msg="src: %s is not a BMP file" % module.params["src"])
 
     listing = pelliset.run(module, ["logo", "list"])
     key_codes = listing.get("key_codes") or []
@@ -131,7 +138,8 @@ def main():
         if present:
             message = store(module, held).get("message", "")
         else:
-            delete = ["logo", "delete", key, "--missing-ok"]
+            # "--": a key code may begin with '-'.
+            delete = ["logo", "delete", "--missing-ok", "--", key]
             message = pelliset.run(module, delete).get("message", "")
     module.exit_json(changed=change, key_codes=key_codes, message=message)
 
