@@ -89,6 +89,8 @@ int main(int argc, char** argv) {
         return UsageError("brightness must be 0 to 100: " + item.value);
       }
     } else if (option == "--output") {
+      // Without -o the command goes to standard output; an empty name is a mistake, not that.
+      if (item.value.empty()) return UsageError("--output needs a file name");
       out = item.value;
     } else if (in.empty()) {
       in = item.value;

@@ -152,6 +152,10 @@ TEST(CliProcess, EveryProgramReadsOptionsTheSameWay) {
   run = Shell(dir, "$B/tools/bmp2nv " + dir.File("-logo.bmp") + " >" + terminal.slave_path());
   EXPECT_EQ(run.status, 2);
   EXPECT_NE(run.err.find("will not write binary data to a terminal"), std::string::npos) << run.err;
+  // An empty output name is no standard output.
+  run = Shell(dir, "$B/tools/bmp2nv -o '' " + dir.File("-logo.bmp") + " >" + dir.File("out"));
+  EXPECT_EQ(run.status, 2);
+  EXPECT_NE(run.err.find("--output needs a file name"), std::string::npos) << run.err;
 
   // The dialog programs: -- ends their options too, and a value option says what it lacks.
   for (const char* program : {"src/desktop/deskutil", "src/handheld/pdautil"}) {
