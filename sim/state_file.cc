@@ -1,10 +1,12 @@
 #include "sim/state_file.h"
 
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <optional>
 #include <string_view>
@@ -308,11 +310,19 @@ bool WriteStateText(const std::string& text, const std::string& path, std::strin
       return Fail(error, "cannot write " + path + ": " + std::strerror(errno));
     }
   }
-  const std::string temp = path + ".tmp";
+  // A state file reached through a link is replaced where it lies, and keeps its mode.
+  std::string target = path;
+  if (char* real = ::realpath(path.c_str(), nullptr)) {
+    target = real;
+    std::free(real);
+  }
+  const std::string temp = target + ".tmp";
   platform::UniqueFd file(::open(temp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644));
   if (!file.valid()) return Fail(error, "cannot write " + temp + ": " + std::strerror(errno));
+  struct stat old {};
+  if (::stat(target.c_str(), &old) == 0) ::fchmod(file.get(), old.st_mode & 07777);
   if (!WriteNewFile(temp, std::move(file), text, error)) return false;
-  if (::rename(temp.c_str(), path.c_str()) != 0) {
+  if (::rename(temp.c_str(), target.c_str()) != 0) {
     const std::string reason = std::strerror(errno);
     ::unlink(temp.c_str());
     return Fail(error, "cannot replace " + path + ": " + reason);

@@ -1,6 +1,7 @@
 #include "sim/state_file.h"
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cstdio>
@@ -109,6 +110,23 @@ TEST_F(StateFileTest, OversizedAndMissingFilesAreErrors) {
   EXPECT_NE(error.find("1 MiB"), std::string::npos) << error;
   EXPECT_FALSE(LoadState(model, dir_ + "/absent", &error));
   EXPECT_NE(error.find("cannot read"), std::string::npos) << error;
+}
+
+// A state file kept elsewhere behind a link stays there, link and mode as they were.
+TEST_F(StateFileTest, SaveThroughALinkReplacesItsTargetKeepingTheMode) {
+  WriteFile("old\n");
+  ASSERT_EQ(::chmod(path_.c_str(), 0640), 0);
+  const std::string link = dir_ + "/link.state";
+  ASSERT_EQ(::symlink(path_.c_str(), link.c_str()), 0);
+  std::string error;
+  EXPECT_TRUE(WriteStateText(std::string(5000, 'x'), link, &error)) << error;
+  struct stat s {};
+  ASSERT_EQ(::lstat(link.c_str(), &s), 0);
+  EXPECT_TRUE(S_ISLNK(s.st_mode));
+  ASSERT_EQ(::stat(path_.c_str(), &s), 0);
+  EXPECT_EQ(s.st_mode & 07777, 0640u);
+  EXPECT_EQ(ReadFile(), std::string(5000, 'x'));
+  std::remove(link.c_str());
 }
 
 TEST_F(StateFileTest, SaveIntoAMissingFolderFailsWithAMessage) {
