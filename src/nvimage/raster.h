@@ -15,8 +15,6 @@ inline constexpr int kPrintableWidth = 384;
 // The define command's 16-bit parameter length holds 11 header bytes plus the raster.
 inline constexpr uint32_t kMaxDefineParameters = 65535;
 inline constexpr uint32_t kDefineHeaderParameters = 11;
-// The printer refuses a picture taller than this, however few bytes its rows take.
-inline constexpr uint32_t kMaxDefineRows = 2304;
 
 struct ScaledSize {
   uint32_t width = 0;
@@ -31,6 +29,8 @@ uint64_t RasterBytes(ScaledSize size);
 // What the image list counts for a file: the row bytes at the printable width times the file's
 // own height (larger than the raster for files wider than the printable width).
 uint32_t EstimatedSize(uint32_t width, uint32_t height);
+// The printer refuses a picture taller than this, however few bytes its rows take.
+inline constexpr uint32_t kMaxDefineRows = 2304;
 // Most rows one define command can carry at `width` dots (1365 at the printable width).
 uint32_t MaxRows(uint32_t width);
 
