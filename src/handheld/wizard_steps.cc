@@ -235,7 +235,7 @@ class Step5 : public WizardStep {
     }
     if (code == ui::Notify::kEditChange && (id == ctl::kPinEdit || id == ctl::kNameEdit)) {
       LimitTypedText(*this, id,
-                      id == ctl::kPinEdit ? protocol::kMaxBtPinChars : protocol::kMaxBtNameChars);
+                     id == ctl::kPinEdit ? protocol::kMaxBtPinChars : protocol::kMaxBtNameChars);
       return;
     }
     WizardStep::OnCommand(id, code);

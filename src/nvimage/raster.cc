@@ -51,8 +51,8 @@ std::string StorageRefusal(uint32_t width, uint32_t height) {
   }
   if (s.height > MaxRows(s.width)) {
     return "scaled to " + std::to_string(s.width) + " dots wide it is " + std::to_string(s.height) +
-           " dots high; one image holds at most " + std::to_string(MaxRows(s.width)) +
-           " rows at " + std::to_string(s.width) + " dots";
+           " dots high; one image holds at most " + std::to_string(MaxRows(s.width)) + " rows at " +
+           std::to_string(s.width) + " dots";
   }
   return {};
 }
