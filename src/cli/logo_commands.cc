@@ -145,13 +145,7 @@ PrinterOutcome AddLogos(PrinterSession& session, const LogoBatch& batch) {
                       (outcome.message.empty() ? "" : ": " + outcome.message);
     return outcome;
   }
-  std::vector<std::string> missing;
-  for (const nv::NvDownloadItem& item : plan.items) {
-    const std::vector<std::string>& listed = nv.key_codes();
-    if (std::find(listed.begin(), listed.end(), item.key_code) == listed.end()) {
-      missing.push_back(item.key_code);
-    }
-  }
+  const std::vector<std::string> missing = nv::UnlistedKeyCodes(plan.items, nv.key_codes());
   if (!missing.empty()) {
     if (missing.size() < plan.items.size()) outcome.changed = true;
     outcome.message = "sent, but the printer does not list " + Joined(missing) +

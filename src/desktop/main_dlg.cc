@@ -209,10 +209,8 @@ void CM500QXUtilityDlg::Restore(const devlink::LinkSettings& stored) {
 }
 
 bool CM500QXUtilityDlg::SettingUsable() {
-  // A port beyond the TCP ports would reach port 0, named in a message the user cannot place.
   if (GetComboBox(kInterfaceList).GetCurSel() != devlink::CDev::kInterfaceTcp) return true;
-  uint32_t port = 0;
-  return ReadUIntRange(kTcpPortEdit, 1, kMaxTcpPort, &port);
+  return TcpPortUsable(kTcpPortEdit);
 }
 
 void CM500QXUtilityDlg::ReadSetting() {

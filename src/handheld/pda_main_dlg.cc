@@ -111,10 +111,8 @@ void CPdaMainDlg::LayoutByCheck() {
 }
 
 bool CPdaMainDlg::SettingUsable() {
-  // A port beyond the TCP ports would reach port 0, named in a message the user cannot place.
   if (!IsDlgButtonChecked(kTcpCheck)) return true;
-  uint32_t port = 0;
-  return ReadUIntRange(kTcpPortEdit, 1, kMaxTcpPort, &port);
+  return TcpPortUsable(kTcpPortEdit);
 }
 
 void CPdaMainDlg::ReadSetting() {

@@ -72,4 +72,13 @@ bool SendDownload(CCommonNv& nv, const std::vector<NvDownloadItem>& items,
   return ok;
 }
 
+std::vector<std::string> UnlistedKeyCodes(const std::vector<NvDownloadItem>& items,
+                                          const std::vector<std::string>& listed) {
+  std::vector<std::string> unlisted;
+  for (const NvDownloadItem& item : items) {
+    if (!Contains(listed, item.key_code)) unlisted.push_back(item.key_code);
+  }
+  return unlisted;
+}
+
 }  // namespace nv

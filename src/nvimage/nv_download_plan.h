@@ -76,4 +76,9 @@ class NvJobRunner {
 bool SendDownload(CCommonNv& nv, const std::vector<NvDownloadItem>& items,
                   platform::Registry& registry, NvJobRunner& runner, std::string* message);
 
+// The key codes of `items` that `listed` (the printer's list read after a download) lacks, in
+// the items' order. The printer answers no define command: its list alone tells what it kept.
+std::vector<std::string> UnlistedKeyCodes(const std::vector<NvDownloadItem>& items,
+                                          const std::vector<std::string>& listed);
+
 }  // namespace nv

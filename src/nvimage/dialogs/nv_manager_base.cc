@@ -173,13 +173,10 @@ bool CNvManagerBase::SendPreparedDownload(const std::vector<NvDownloadItem>& ite
   clock().Sleep(kAfterDownloadMs);
   if (!RunJobOrTell(NvJobCode::kReadKeyCodes)) return true;
   FillKeyList();
-  // The printer answers no define command: only its list tells whether the images arrived (a
-  // printer whose memory is full refuses one without a word).
+  // A printer whose memory is full refuses a define without a word.
   std::string missing;
-  for (const NvDownloadItem& item : items) {
-    const std::vector<std::string>& held = nv_.key_codes();
-    if (std::find(held.begin(), held.end(), item.key_code) != held.end()) continue;
-    missing += (missing.empty() ? "" : ", ") + item.key_code;
+  for (const std::string& code : UnlistedKeyCodes(items, nv_.key_codes())) {
+    missing += (missing.empty() ? "" : ", ") + code;
   }
   if (sent && !missing.empty()) Tell(ui::FormatMessage(nv_text::kNotStoredFormat, {missing}));
   return true;

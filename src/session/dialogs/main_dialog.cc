@@ -20,6 +20,11 @@ bool MainDialog::HandOverSetting() {
   return true;
 }
 
+bool MainDialog::TcpPortUsable(int id) {
+  uint32_t port = 0;
+  return ReadUIntRange(id, 1, kMaxTcpPort, &port);
+}
+
 void MainDialog::OnOK() {
   ReadSetting();
   StoreSetting();

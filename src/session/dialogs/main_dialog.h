@@ -40,6 +40,9 @@ class MainDialog : public ui::Dialog {
   // Whether the controls hold a setting a link can use; when not, the refused control's message
   // has been shown.
   virtual bool SettingUsable() { return true; }
+  // Edit `id` holds a TCP port (1 to 65535); otherwise the framework's range message is shown.
+  // A port beyond them would reach port 0, named in a message the user cannot place.
+  bool TcpPortUsable(int id);
   // What every manager's launch does first: the setting goes to the link. False, with nothing
   // handed over, when SettingUsable says no.
   [[nodiscard]] bool HandOverSetting();
