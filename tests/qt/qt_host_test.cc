@@ -10,6 +10,7 @@
 #include <QAction>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QCoreApplication>
 #include <QDir>
 #include <QGroupBox>
 #include <QImage>
@@ -17,9 +18,11 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QMessageBox>
+#include <QMouseEvent>
 #include <QPushButton>
 #include <QSlider>
 #include <QTreeWidget>
+#include <QWindow>
 #include <algorithm>
 #include <deque>
 #include <functional>
@@ -166,6 +169,42 @@ TEST(QtHost, ListRowsChosenAndTakenOutReachTheDialog) {
             (std::vector<std::string>{"cmd 11 selchange", "rows 1", "cmd 11 selchange", "rows 2",
                                       "cmd 11 selchange", "rows 1", "cmd 12 itemchanged",
                                       "changed 1", "cmd 2 clicked", "destroy"}));
+}
+
+// During a step that waits on the printer, input arrives at the window first. A click on Cancel
+// or the window's close stops a job before its next step; a click on OK is dropped.
+TEST(QtHost, CancelClickedOrWindowClosedDuringAWaitStopsAJobBeforeItsNextStep) {
+  for (const int input : {0, 1, 2}) {
+    SCOPED_TRACE(input == 0 ? "click on Cancel" : input == 1 ? "window closed" : "click on OK");
+    platform::RealClock clock;
+    ui::QtHost host(clock);
+    ProbeDialog dlg(EveryKindTemplate());
+    dlg.stops_between_steps = true;
+    dlg.init = [](ProbeDialog& d) { d.SetOneShotTimer(1, 10); };
+    dlg.timer = [&](ProbeDialog& d, int id) {
+      if (id == 2) {
+        d.EndDialog(ui::IDOK);
+        return;
+      }
+      QWidget* button = host.WidgetOf(dlg, dlg.GetControl(input == 2 ? 1 : 2));
+      QWindow* window = button->window()->windowHandle();
+      ASSERT_NE(window, nullptr);
+      const QPointF at = button->mapTo(button->window(), button->rect().center());
+      if (input == 1) {
+        QCoreApplication::postEvent(window, new QCloseEvent);
+      } else {
+        QCoreApplication::postEvent(window, new QMouseEvent(QEvent::MouseButtonPress, at, at,
+                                                            Qt::LeftButton, Qt::LeftButton,
+                                                            Qt::NoModifier));
+      }
+      d.clock().Sleep(200);
+      d.SetOneShotTimer(2, 10);
+    };
+    const int result = dlg.DoModal(host);
+    EXPECT_EQ(result, input == 2 ? ui::IDOK : ui::IDCANCEL);
+    EXPECT_EQ(std::count(dlg.log.begin(), dlg.log.end(), "cmd 2 clicked"), input == 2 ? 0 : 1);
+    EXPECT_EQ(std::count(dlg.log.begin(), dlg.log.end(), "cmd 1 clicked"), 0);
+  }
 }
 
 }  // namespace

@@ -10,6 +10,7 @@
 #include <QMouseEvent>
 #include <QPushButton>
 #include <QTimer>
+#include <QWindow>
 
 #include "ui/core/file_filter.h"
 #include "ui/qt/qt_window.h"
@@ -100,9 +101,7 @@ class QtHost::InputGate : public QObject {
  protected:
   bool eventFilter(QObject* target, QEvent* event) override {
     if (!host_.in_wait_ || !IsUserInput(event->type())) return false;
-    int key = 0;
-    if (event->type() == QEvent::KeyPress) key = static_cast<QKeyEvent*>(event)->key();
-    if (host_.IsCancelDuringWait(target, event->type(), key)) host_.layers_.KeepCancel();
+    if (host_.IsCancelDuringWait(target, *event)) host_.layers_.KeepCancel();
     return true;
   }
 
@@ -293,13 +292,33 @@ void QtHost::OnIdle() {
   in_wait_ = false;
 }
 
-bool QtHost::IsCancelDuringWait(QObject* target, int event_type, int key) {
+// Input reaches the top-level QWindow first and only then, through it, the widget under the
+// mouse or with the focus; input dropped at the QWindow never reaches a widget, so a click and
+// the title bar's close are recognised there.
+bool QtHost::IsCancelDuringWait(QObject* target, const QEvent& event) {
   Dialog* top = layers_.CancelKeepingDialog();
   if (top == nullptr || !layers_.back()->window) return false;
-  if (event_type == QEvent::KeyPress) return key == Qt::Key_Escape;
-  if (event_type != QEvent::MouseButtonPress) return false;
-  const Control* cancel = top->FindControl(IDCANCEL);
-  return cancel != nullptr && target == layers_.back()->window->WidgetOf(*cancel);
+  const QtDialogWindow& window = *layers_.back()->window;
+  QWidget* frame = window.window();
+  const bool at_frame = target == frame || target == frame->windowHandle();
+  switch (event.type()) {
+    case QEvent::KeyPress:
+      return static_cast<const QKeyEvent&>(event).key() == Qt::Key_Escape;
+    case QEvent::Close:
+      return at_frame;
+    case QEvent::MouseButtonPress: {
+      const Control* cancel = top->FindControl(IDCANCEL);
+      QWidget* cancel_widget = cancel != nullptr ? window.WidgetOf(*cancel) : nullptr;
+      if (cancel_widget == nullptr || !cancel_widget->isEnabled()) return false;
+      if (target == cancel_widget) return true;
+      if (!at_frame) return false;
+      const auto& press = static_cast<const QMouseEvent&>(event);
+      QWidget* hit = frame->childAt(press.position().toPoint());
+      return hit != nullptr && (hit == cancel_widget || cancel_widget->isAncestorOf(hit));
+    }
+    default:
+      return false;
+  }
 }
 
 }  // namespace ui

@@ -9,8 +9,8 @@
 // While a handler waits on the printer the clock calls this host as its idle hook: the windows
 // are brought up to date and repainted, and the user's input meanwhile is dropped, since replayed
 // afterwards it would land in whatever dialog comes next; the exception is Cancel (Esc or a click
-// on Cancel) in a dialog that stops between steps, kept and pressed before the next step when
-// that dialog is still the active frame and nothing opened meanwhile.
+// on Cancel, or closing its window) in a dialog that stops between steps, kept and pressed before
+// the next step when that dialog is still the active frame and nothing opened meanwhile.
 //
 // A QApplication must exist for the host's whole life.
 
@@ -25,6 +25,7 @@
 #include "ui/core/loop_host.h"
 
 class QDialog;
+class QEvent;
 class QObject;
 class QWidget;
 
@@ -72,8 +73,9 @@ class QtHost : public LoopHost, private platform::IdleHook {
   void OnIdle() override;
   void Sync();
   void Queue(Input input);
-  // Whether `event` on `target`, arriving during a wait, is a Cancel to keep.
-  bool IsCancelDuringWait(QObject* target, int event_type, int key);
+  // Whether `event` on `target`, arriving during a wait, is a Cancel to keep: Esc, a click on
+  // Cancel or the window's close.
+  bool IsCancelDuringWait(QObject* target, const QEvent& event);
 
   FrameStack<Layer> layers_;
   std::deque<Input> input_;
