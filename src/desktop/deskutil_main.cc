@@ -65,7 +65,7 @@ int RunUnderHost(platform::Clock& clock, platform::Services& services,
                                                : static_cast<platform::TraceSink&>(standard_error));
   desktop::CM500QXUtilityApp app(
       services, discovery_log,
-      desktop::LayPacks(desktop::LoadLanguagePack(platform::SystemDefaultLanguageId(),
+      desktop::LayPacks(desktop::LoadLanguagePack(platform::PreferredLanguageIds(),
                                                   desktop::DefaultLanguageFolders()),
                         packs));
   return ui::RunProgram(

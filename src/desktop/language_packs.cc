@@ -14,6 +14,7 @@ struct LanguageEntry {
 };
 
 constexpr uint16_t kPrimaryChinese = 0x04;
+constexpr uint16_t kPrimaryEnglish = 0x09;
 
 constexpr LanguageEntry kLanguages[] = {
     {0x07, "de"}, {0x0A, "es"}, {0x0C, "fr"}, {0x0E, "hu"}, {0x10, "it"},
@@ -80,21 +81,30 @@ LanguageFolders DefaultLanguageFolders() {
           {folder.string(), from_program(kDataFromProgram)}};
 }
 
-std::optional<ui::ResourcePack> LoadLanguagePack(uint16_t language_id,
+std::optional<ui::ResourcePack> LoadLanguagePack(const std::vector<uint16_t>& preferred,
                                                  const LanguageFolders& folders) {
-  const std::optional<std::string> code = LanguageCode(language_id);
-  if (!code) return std::nullopt;
-  std::optional<ui::ResourcePack> texts;
-  for (const std::string& folder : folders.catalogs) {
-    const std::string path = folder + "/" + *code + "/LC_MESSAGES/pelliset.mo";
-    if (!std::filesystem::exists(path)) continue;
-    // The first catalog found decides, as the first pack does: damaged means English.
-    if (const auto catalog = platform::ReadMoCatalog(path)) texts = CatalogPack(*catalog);
-    break;
+  for (const uint16_t language_id : preferred) {
+    const std::optional<std::string> code = LanguageCode(language_id);
+    if (!code) {
+      if ((language_id & 0x3FF) == kPrimaryEnglish) return std::nullopt;
+      continue;
+    }
+    bool found = false;
+    std::optional<ui::ResourcePack> texts;
+    for (const std::string& folder : folders.catalogs) {
+      const std::string path = folder + "/" + *code + "/LC_MESSAGES/pelliset.mo";
+      if (!std::filesystem::exists(path)) continue;
+      // The first catalog found decides, as the first pack does: damaged means English.
+      found = true;
+      if (const auto catalog = platform::ReadMoCatalog(path)) texts = CatalogPack(*catalog);
+      break;
+    }
+    std::optional<ui::ResourcePack> layout = ui::LoadResourcePack(*code + ".pack", folders.packs);
+    if (!found && !layout) continue;
+    if (!layout) return texts;
+    return LayPacks(std::move(texts), {*layout});
   }
-  std::optional<ui::ResourcePack> layout = ui::LoadResourcePack(*code + ".pack", folders.packs);
-  if (!layout) return texts;
-  return LayPacks(std::move(texts), {*layout});
+  return std::nullopt;
 }
 
 std::optional<ui::ResourcePack> LayPacks(std::optional<ui::ResourcePack> language,

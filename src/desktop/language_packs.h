@@ -1,7 +1,7 @@
 #pragma once
 
-// Which translation the desktop program uses: the system default language identifier chooses a
-// language code; its texts come from the compiled catalog share/locale/CODE/LC_MESSAGES/
+// Which translation the desktop program uses: the languages the user prefers choose a language
+// code; its texts come from the compiled catalog share/locale/CODE/LC_MESSAGES/
 // pelliset.mo (po/CODE.po in the source tree) and its layout, where it needs more room than the
 // English one, from the pack CODE.pack. Packs named on the command line (a service
 // technician's, say) are laid over both.
@@ -30,11 +30,12 @@ struct LanguageFolders {
 };
 LanguageFolders DefaultLanguageFolders();
 
-// The translation for `language_id`: the catalog's texts (the first catalog found) with the
-// layout pack (the first found) laid over them. Nothing for English or a language without a
-// translation; a catalog or pack that is missing or damaged is left out without a word, since a
-// user cannot do anything about it, and what it would have translated shows in English.
-std::optional<ui::ResourcePack> LoadLanguagePack(uint16_t language_id,
+// The translation for the first of `preferred` (language identifiers, most wanted first) that
+// has one here: the catalog's texts (the first catalog found) with the layout pack (the first
+// found) laid over them. Nothing when English comes first or no language has a translation. A
+// damaged catalog or pack is left out without a word, since a user cannot do anything about it,
+// and what it would have translated shows in English.
+std::optional<ui::ResourcePack> LoadLanguagePack(const std::vector<uint16_t>& preferred,
                                                  const LanguageFolders& folders);
 
 // `language` with each of `overlays` laid over it in order (a later pack wins where two say

@@ -68,7 +68,7 @@ TEST(LanguageCode, FollowsTheLanguageTable) {
 // German from the compiled catalog with the German layout over it, the hosts' texts too; a
 // damaged catalog leaves English.
 TEST(LoadLanguagePack, CatalogTextsLayoutPackAndEnglishForTheRest) {
-  const ui::Resources german = DesktopResources(LoadLanguagePack(0x0807, kBuilt));
+  const ui::Resources german = DesktopResources(LoadLanguagePack({0x0807}, kBuilt));
   EXPECT_EQ(german.String(kStrNoUsbPrinter), "Kein USB-Drucker angeschlossen!");
   EXPECT_EQ(german.ControlCaption(kMainTemplateId, kExitButton, "Exit"), "Beenden");
   EXPECT_EQ(german.String(kStrVmsmSaveFailed),
@@ -81,14 +81,19 @@ TEST(LoadLanguagePack, CatalogTextsLayoutPackAndEnglishForTheRest) {
   // Dutch has neither catalog nor pack; English never loads one, even if one lies about.
   TempDir dir;
   WriteFile(dir.File("en.pack"), "pelliset-pack 1\nstring 168 = X\n");
-  EXPECT_FALSE(LoadLanguagePack(0x0413, kBuilt).has_value());
-  EXPECT_FALSE(LoadLanguagePack(0x0409, {{dir.path()}, {dir.path()}}).has_value());
+  EXPECT_FALSE(LoadLanguagePack({0x0413}, kBuilt).has_value());
+  EXPECT_FALSE(LoadLanguagePack({0x0409}, {{dir.path()}, {dir.path()}}).has_value());
+  // In a list the first language with a translation wins; English, first, wins over German.
+  EXPECT_EQ(DesktopResources(LoadLanguagePack({0x0413, 0x040C, 0x0407}, kBuilt))
+                .ControlCaption(kMainTemplateId, kExitButton, "Exit"),
+            "Quitter");
+  EXPECT_FALSE(LoadLanguagePack({0x0409, 0x0407}, kBuilt).has_value());
 
   // A damaged catalog found first: English texts, not a hunt for another copy; the layout stays.
   std::filesystem::create_directories(dir.File("de/LC_MESSAGES"));
   WriteFile(dir.File("de/LC_MESSAGES/pelliset.mo"), "not a catalog");
   const ui::Resources damaged = DesktopResources(
-      LoadLanguagePack(0x0407, {{dir.path(), kBuilt.catalogs[0]}, {kSourcePackDir}}));
+      LoadLanguagePack({0x0407}, {{dir.path(), kBuilt.catalogs[0]}, {kSourcePackDir}}));
   EXPECT_EQ(damaged.String(kStrNoUsbPrinter), "Not connected USB printer!");
   EXPECT_EQ(damaged.LaidOut(MainDialogTemplate()).width, 276);
 }
@@ -98,13 +103,13 @@ TEST(LoadLanguagePack, ProgramFolderComesBeforeTheDataFolder) {
   TempDir data;
   WriteFile(data.File("de.pack"), "pelliset-pack 1\nstring 172 = aus dem Datenordner\n");
   const ui::Resources from_data =
-      DesktopResources(LoadLanguagePack(0x0807, {{}, {beside.path(), data.path()}}));
+      DesktopResources(LoadLanguagePack({0x0807}, {{}, {beside.path(), data.path()}}));
   EXPECT_EQ(from_data.String(kStrNoUsbPrinter), "aus dem Datenordner");
   EXPECT_EQ(from_data.String(kStrTitle), "TMQ-D550 Pelliset for PC V1.0.0");  // not translated
 
   WriteFile(beside.File("de.pack"), "pelliset-pack 1\nstring 172 = neben dem Programm\n");
   const ui::Resources from_beside =
-      DesktopResources(LoadLanguagePack(0x0407, {{}, {beside.path(), data.path()}}));
+      DesktopResources(LoadLanguagePack({0x0407}, {{}, {beside.path(), data.path()}}));
   EXPECT_EQ(from_beside.String(kStrNoUsbPrinter), "neben dem Programm");
 }
 
@@ -122,7 +127,7 @@ TEST(DefaultLanguageFolders, AreFoundFromTheProgramsOwnFolder) {
 // The shipped translation must keep up with the English resources: a text added to the program
 // without its German counterpart fails here instead of showing English in a German window.
 TEST(GermanTranslation, TranslatesEveryEnglishText) {
-  const std::optional<ui::ResourcePack> pack = LoadLanguagePack(0x0407, kBuilt);
+  const std::optional<ui::ResourcePack> pack = LoadLanguagePack({0x0407}, kBuilt);
   ASSERT_TRUE(pack.has_value()) << "de.po or de.pack is missing or damaged";
 
   const ui::StringTable english = DesktopStringTable();

@@ -27,7 +27,7 @@ inline constexpr ShippedLanguage kShippedLanguages[] = {
 
 inline ui::Resources ShippedResources(uint16_t id) {
   auto pack = desktop::LoadLanguagePack(
-      id, {{PELLISET_BINARY_DIR "/share/locale"}, {PELLISET_SOURCE_DIR "/src/desktop/lang"}});
+      {id}, {{PELLISET_BINARY_DIR "/share/locale"}, {PELLISET_SOURCE_DIR "/src/desktop/lang"}});
   EXPECT_TRUE(pack.has_value()) << "no translation found for " << id;
   return desktop::DesktopResources(std::move(pack));
 }

@@ -4,6 +4,7 @@
 
 #include <map>
 #include <string>
+#include <vector>
 
 namespace platform {
 namespace {
@@ -68,6 +69,26 @@ TEST(SystemDefaultLanguageId, TakesTheFirstNonEmptyOfLcAllLcMessagesLang) {
       return it == c.env.end() ? nullptr : it->second.c_str();
     };
     EXPECT_EQ(SystemDefaultLanguageId(env), c.id);
+  }
+}
+
+TEST(PreferredLanguageIds, ReadLanguageBeforeTheLocaleUnlessTheLocaleIsC) {
+  struct Case {
+    std::map<std::string, std::string> env;
+    std::vector<uint16_t> ids;
+  };
+  const Case cases[] = {
+      {{{"LANGUAGE", "de_CH:eo:fr"}, {"LANG", "ja_JP.UTF-8"}}, {0x0807, 0x040C, 0x0411}},
+      {{{"LANGUAGE", ":en::"}, {"LC_MESSAGES", "de_DE"}}, {0x0409, 0x0407}},
+      {{{"LANGUAGE", "de"}, {"LC_ALL", "C.UTF-8"}, {"LANG", "fr_FR"}}, {0x0409}},
+      {{{"LANGUAGE", "de"}}, {0x0409}},
+  };
+  for (const Case& c : cases) {
+    const auto env = [&c](const char* name) -> const char* {
+      const auto it = c.env.find(name);
+      return it == c.env.end() ? nullptr : it->second.c_str();
+    };
+    EXPECT_EQ(PreferredLanguageIds(env), c.ids);
   }
 }
 

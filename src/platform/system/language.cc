@@ -1,5 +1,6 @@
 #include "platform/system/language.h"
 
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -65,11 +66,9 @@ std::string Upper(std::string_view s) {
   return out;
 }
 
-}  // namespace
-
-uint16_t LanguageIdForLocale(const char* locale) {
-  if (locale == nullptr) return kLanguageEnglishUs;
-  std::string_view name(locale);
+// The identifier for a locale name, nullopt for a language without one here ("C", "POSIX",
+// "eo"...).
+std::optional<uint16_t> FindLanguageId(std::string_view name) {
   // "ll_CC.codeset@modifier": the codeset and modifier do not choose the language.
   name = name.substr(0, name.find_first_of(".@"));
   const size_t underscore = name.find('_');
@@ -86,15 +85,45 @@ uint16_t LanguageIdForLocale(const char* locale) {
     // sublanguage chooses the script and a guess would show the wrong one.
     return Make(p.primary, p.primary == 0x04 ? 0 : 1);
   }
-  return kLanguageEnglishUs;  // "C", "POSIX" and languages without an identifier here
+  return std::nullopt;
+}
+
+// The locale the messages follow: the first non-empty of LC_ALL, LC_MESSAGES and LANG.
+std::string_view MessagesLocale(const std::function<const char*(const char*)>& getenv) {
+  for (const char* variable : {"LC_ALL", "LC_MESSAGES", "LANG"}) {
+    const char* value = getenv(variable);
+    if (value != nullptr && value[0] != '\0') return value;
+  }
+  return {};
+}
+
+}  // namespace
+
+uint16_t LanguageIdForLocale(const char* locale) {
+  if (locale == nullptr) return kLanguageEnglishUs;
+  return FindLanguageId(locale).value_or(kLanguageEnglishUs);
 }
 
 uint16_t SystemDefaultLanguageId(const std::function<const char*(const char*)>& getenv) {
-  for (const char* variable : {"LC_ALL", "LC_MESSAGES", "LANG"}) {
-    const char* value = getenv(variable);
-    if (value != nullptr && value[0] != '\0') return LanguageIdForLocale(value);
+  return FindLanguageId(MessagesLocale(getenv)).value_or(kLanguageEnglishUs);
+}
+
+std::vector<uint16_t> PreferredLanguageIds(const std::function<const char*(const char*)>& getenv) {
+  std::vector<uint16_t> ids;
+  const std::string_view locale = MessagesLocale(getenv);
+  const std::string_view base = locale.substr(0, locale.find_first_of(".@"));
+  const char* language = getenv("LANGUAGE");
+  // As in gettext, the list is not read when the locale is C or POSIX.
+  if (!base.empty() && base != "C" && base != "POSIX" && language != nullptr) {
+    std::string_view rest = language;
+    while (!rest.empty()) {
+      const size_t colon = rest.find(':');
+      if (const auto id = FindLanguageId(rest.substr(0, colon))) ids.push_back(*id);
+      rest = colon == std::string_view::npos ? std::string_view() : rest.substr(colon + 1);
+    }
   }
-  return kLanguageEnglishUs;
+  ids.push_back(SystemDefaultLanguageId(getenv));
+  return ids;
 }
 
 }  // namespace platform
