@@ -14,6 +14,7 @@
 #include <QDir>
 #include <QGroupBox>
 #include <QImage>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -93,11 +94,14 @@ TEST(QtHost, WidgetsFollowTheTemplateAndTheUsersActionsReachTheDialog) {
     auto* combo = Widget<QComboBox>(host, dlg, 10);
     ASSERT_EQ(combo->count(), 2);
     EXPECT_EQ(combo->itemText(0), "alpha");  // the template sorts this list
-    // The picture shows the image's own pixels.
-    const QImage shown = Widget<QLabel>(host, dlg, 27)->pixmap().toImage();
-    ASSERT_EQ(shown.size(), QSize(2, 1));
+    // The picture fills its square frame's width, keeping its proportions.
+    auto* picture = Widget<QLabel>(host, dlg, 27);
+    const QImage shown = picture->pixmap().toImage();
+    const int side = picture->contentsRect().width();
+    ASSERT_GT(side, 10);
+    ASSERT_EQ(shown.size(), QSize(side, side / 2));
     EXPECT_EQ(shown.pixelColor(0, 0), QColor(255, 0, 0));
-    EXPECT_EQ(shown.pixelColor(1, 0), QColor(0, 0, 255));
+    EXPECT_EQ(shown.pixelColor(side - 1, side / 2 - 1), QColor(0, 0, 255));
     // For people to look at: build/screenshots/every_kind.png.
     QDir().mkpath(QStringLiteral(PELLISET_BINARY_DIR "/screenshots"));
     EXPECT_TRUE(
@@ -171,6 +175,37 @@ TEST(QtHost, ListRowsChosenAndTakenOutReachTheDialog) {
                                       "changed 1", "cmd 2 clicked", "destroy"}));
 }
 
+// Typed key by key, an address keeps the user's dots and digits; Enter presses the focused button,
+// not the default one.
+TEST(QtHost, AnAddressTypedKeyByKeyArrivesWholeAndEnterPressesTheFocusedButton) {
+  platform::RealClock clock;
+  ui::QtHost host(clock);
+  User user(host);
+  ProbeDialog dlg(EveryKindTemplate());
+  auto press = [&](int id, int key, const QString& text) {
+    QWidget* w = host.WidgetOf(dlg, dlg.GetControl(id));
+    w->setFocus();
+    QKeyEvent event(QEvent::KeyPress, key, Qt::NoModifier, text);
+    QCoreApplication::sendEvent(w, &event);
+  };
+  // Each key is a turn of its own; the first replaces the address the dialog opened with.
+  for (const QChar c : QStringLiteral("192.168.1.250")) {
+    const int key = c == '.' ? Qt::Key_Period : Qt::Key_0 + c.digitValue();
+    user.turns.push_back([&, c, key] {
+      if (c == '1' && dlg.GetDlgItemText(26) == "10.0.0.1") {
+        Widget<QLineEdit>(host, dlg, 26)->selectAll();
+      }
+      press(26, key, c);
+    });
+  }
+  user.turns.push_back([&] {
+    EXPECT_EQ(Widget<QLineEdit>(host, dlg, 26)->text(), "192.168.1.250");
+    EXPECT_EQ(dlg.GetDlgItemText(26), "192.168.1.250");
+    press(2, Qt::Key_Return, "\r");
+  });
+  EXPECT_EQ(dlg.DoModal(host), ui::IDCANCEL);
+}
+
 // During a step that waits on the printer, input arrives at the window first. A click on Cancel
 // or the window's close stops a job before its next step; a click on OK is dropped.
 TEST(QtHost, CancelClickedOrWindowClosedDuringAWaitStopsAJobBeforeItsNextStep) {
@@ -193,9 +228,9 @@ TEST(QtHost, CancelClickedOrWindowClosedDuringAWaitStopsAJobBeforeItsNextStep) {
       if (input == 1) {
         QCoreApplication::postEvent(window, new QCloseEvent);
       } else {
-        QCoreApplication::postEvent(window, new QMouseEvent(QEvent::MouseButtonPress, at, at,
-                                                            Qt::LeftButton, Qt::LeftButton,
-                                                            Qt::NoModifier));
+        QCoreApplication::postEvent(
+            window, new QMouseEvent(QEvent::MouseButtonPress, at, at, Qt::LeftButton,
+                                    Qt::LeftButton, Qt::NoModifier));
       }
       d.clock().Sleep(200);
       d.SetOneShotTimer(2, 10);

@@ -398,7 +398,9 @@ std::string IpAddress::GetText() const {
   return buf;
 }
 
-void IpAddress::SetText(std::string_view text) {
+void IpAddress::SetText(std::string_view text) { octets_ = ParseAddress(text); }
+
+std::array<uint8_t, 4> IpAddress::ParseAddress(std::string_view text) {
   std::array<uint8_t, 4> octets{0, 0, 0, 0};
   size_t field = 0;
   unsigned value = 0;
@@ -423,7 +425,7 @@ void IpAddress::SetText(std::string_view text) {
     }
   }
   finish();
-  octets_ = octets;
+  return octets;
 }
 
 // ---- PictureFrame

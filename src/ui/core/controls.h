@@ -416,6 +416,9 @@ class IpAddress : public Control {
   std::array<uint8_t, 4> GetAddress() const { return octets_; }
   void ClearAddress() { octets_ = {0, 0, 0, 0}; }
   bool TakesTyping() const override { return true; }
+  // The octets SetText takes from `text` ("192.168.0.1"; a missing or bad field is 0, a large
+  // one 255).
+  static std::array<uint8_t, 4> ParseAddress(std::string_view text);
 
  private:
   std::array<uint8_t, 4> octets_{0, 0, 0, 0};

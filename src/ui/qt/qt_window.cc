@@ -279,8 +279,9 @@ QWidget* QtDialogWindow::Make(Dialog& owner, Control& c) {
       break;
     case ControlKind::kButton: {
       auto* button = new QPushButton(parent);
+      // Enter presses the focused button; elsewhere it presses the default one.
       button->setDefault(c.HasStyle(kDefault));
-      button->setAutoDefault(false);
+      button->setAutoDefault(true);
       QObject::connect(button, &QPushButton::clicked, click);
       w = button;
       break;
@@ -312,8 +313,10 @@ QWidget* QtDialogWindow::Make(Dialog& owner, Control& c) {
     }
     case ControlKind::kIpAddress: {
       auto* line = new QLineEdit(parent);
+      // Four octets of 0-255, each of which may still be empty while it is typed.
+      const QString octet = QStringLiteral("(25[0-5]|2[0-4][0-9]|[01]?[0-9]?[0-9])?");
       line->setValidator(new QRegularExpressionValidator(
-          QRegularExpression(QStringLiteral("([0-9]{0,3}\\.){0,3}[0-9]{0,3}")), line));
+          QRegularExpression("(" + octet + "\\.){0,3}" + octet), line));
       QObject::connect(line, &QLineEdit::textEdited, edited);
       w = line;
       break;
@@ -490,8 +493,13 @@ void QtDialogWindow::SyncOne(Dialog& owner, Control& c, QWidget* w) {
       break;
     }
     case ControlKind::kIpAddress: {
+      // What the user is typing ("192.168.") stays as it is while it means the control's address;
+      // written back in full after each key it would put the next digits in the wrong field.
       auto* line = static_cast<QLineEdit*>(w);
-      if (line->text() != text) line->setText(text);
+      if (IpAddress::ParseAddress(line->text().toStdString()) !=
+          static_cast<IpAddress&>(c).GetAddress()) {
+        line->setText(text);
+      }
       break;
     }
     case ControlKind::kComboBox: {
@@ -584,9 +592,12 @@ void QtDialogWindow::SyncOne(Dialog& owner, Control& c, QWidget* w) {
         picture->setPixmap(QPixmap());
         break;
       }
+      // The image fills its frame as far as its proportions allow; dialogs size it in dialog
+      // units, as they size the frame.
       const QImage view(image.rgb.data(), image.width, image.height, image.width * 3,
                         QImage::Format_RGB888);
-      picture->setPixmap(QPixmap::fromImage(view.copy()));
+      picture->setPixmap(QPixmap::fromImage(view.scaled(
+          picture->contentsRect().size(), Qt::KeepAspectRatio, Qt::FastTransformation)));
       break;
     }
   }
