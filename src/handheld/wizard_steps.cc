@@ -147,13 +147,13 @@ class Step3 : public WizardStep {
 
  protected:
   bool OnInitDialog() override {
-    ShowRadio(*this, ctl::kBeepPaperFalse, values_.BeepPaper, 2);
+    ShowRadio(*this, ctl::kBeepPaperTrue, values_.BeepPaper, 2);
     ShowRadio(*this, ctl::kBeepLowBatOn, values_.BeepLowBat, 2);
     ShowRadio(*this, ctl::kDoubleByteOff, values_.LCharMode, 2);
     return true;
   }
   bool TakeValues() override {
-    TakeRadio(*this, ctl::kBeepPaperFalse, &values_.BeepPaper);
+    TakeRadio(*this, ctl::kBeepPaperTrue, &values_.BeepPaper);
     TakeRadio(*this, ctl::kBeepLowBatOn, &values_.BeepLowBat);
     TakeRadio(*this, ctl::kDoubleByteOff, &values_.LCharMode);
     return true;

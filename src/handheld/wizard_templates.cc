@@ -78,8 +78,9 @@ ui::Template MakeStep3() {
       Row(11),
       {
           {1201, kGroupBox, "Beeps for roll paper end", {0, Row(0), kWidth, Row(3)}},
-          {kBeepPaperFalse, kRadio, "False", {8, Row(1), 48, 8}, ui::kGroup},
-          {kBeepPaperTrue, kRadio, "True", {64, Row(1), 48, 8}},
+          // The printer's value 0 sounds the beep: "True" is the group's first radio.
+          {kBeepPaperTrue, kRadio, "True", {8, Row(1), 48, 8}, ui::kGroup},
+          {kBeepPaperFalse, kRadio, "False", {64, Row(1), 48, 8}},
           {1202, kGroupBox, "Beep mode for low battery status", {0, Row(3), kWidth, Row(3)}},
           {kBeepLowBatOn, kRadio, "On", {8, Row(4), 48, 8}, ui::kGroup},
           {kBeepLowBatOff, kRadio, "Off", {64, Row(4), 48, 8}},

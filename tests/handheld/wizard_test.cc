@@ -237,20 +237,20 @@ TEST_F(WizardTest, CancelAnsweredNoKeepsTheStepAndYesEndsWithoutWriting) {
 TEST_F(WizardTest, GoingBackKeepsEditsAndTheSerialValuesWhileRangesAreChecked) {
   model.state().serial[0] = "1200";  // not listed: shown, and so written, as 19200
   Run({"wait dialog 136", "click 1",   "wait dialog 137",    "click 1",          "wait dialog 144",
-       "click 1045",      "click 1",   "wait dialog 138",    "type 1033 \"91\"", "click 1031",
+       "click 1042",      "click 1",   "wait dialog 138",    "type 1033 \"91\"", "click 1031",
        "wait messagebox", "answer OK", "type 1033 \"30\"",   "click 1031",       "wait dialog 144",
        "snapshot",        "click 1",   "wait dialog 138",    "snapshot",         "click 1",
        "wait dialog 139", "click 1",   "wait messagebox 60", "answer OK"});
   EXPECT_EQ(Boxes(),
             (std::vector<std::string>{"Pelliset: Enter an integer between 0 and 90.", kSaved}));
-  EXPECT_TRUE(ControlShows(Snapshot(0), 1045, R"({"checked":true})"));
+  EXPECT_TRUE(ControlShows(Snapshot(0), 1042, R"({"checked":true})"));
   const std::string step4 = Snapshot(1);
   EXPECT_TRUE(ControlShows(step4, 1033, R"({"text":"30"})"));
   EXPECT_TRUE(ControlShows(step4, 1049, R"({"selection":[3]})"));
   EXPECT_TRUE(ControlShows(step4, 1024, R"({"text":"7"})"));
   EXPECT_TRUE(ControlShows(step4, 1025, R"({"selection":[1]})"));
   EXPECT_EQ(model.state().switches.at(5) & 0x7F, 30);
-  EXPECT_EQ(model.state().switches.at(8), 0b01011010);  // BeepPaper 0
+  EXPECT_EQ(model.state().switches.at(8), 0b01011010);  // BeepPaper 0: "True", the beep sounds
   EXPECT_EQ(model.state().serial, (std::array<std::string, 4>{"19200", "2", "0", "7"}));
 }
 
