@@ -120,10 +120,15 @@ protocol::Result JobRunner::Perform(const JobStep& step) {
 bool JobRunner::StopHere() {
   if (stopped_) return true;
   if (!clock_.StopRequested()) return false;
+  Stop();
+  return true;
+}
+
+void JobRunner::Stop() {
+  if (stopped_) return;
   stopped_ = true;
   message_ = actions_.Stop();
   failure_line_.clear();
-  return true;
 }
 
 bool JobRunner::Wait(uint32_t ms) {

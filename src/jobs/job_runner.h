@@ -81,6 +81,9 @@ class JobRunner {
   // signal before each step and during its pauses, never within a step; the job's actions then
   // undo what they must (JobActions::Stop) and message() holds their note.
   bool stopped() const { return stopped_; }
+  // Stops the job now, between two events (the user's Cancel): the same as a stop request seen
+  // before the next step. Nothing when it has stopped already.
+  void Stop();
 
   // `n` steps of one (while below 100 on a percent line), each shown and followed by `ms`.
   void Advance(uint32_t n, uint32_t ms = kAdvanceStepMs);

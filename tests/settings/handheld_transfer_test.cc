@@ -69,5 +69,29 @@ TEST_F(HandheldTransferTest, EachFailureShowsItsOwnText) {
   }
 }
 
+// The handheld's write is one stage of blocking exchanges, and a silent printer's identification
+// waits seconds: Cancel takes effect inside both, and a write stopped in setting mode leaves it.
+TEST_F(HandheldTransferTest, CancelDuringAWaitStopsTheStageAndTheWriteLeavesSettingMode) {
+  ASSERT_EQ(RunHandheld(settings::CVmsmProDlg::kModeReadAll), ui::IDOK) << last_->message();
+  factory_.line().sent.clear();
+  const std::string name_before = printer_.state().bt_name;
+  vmsm_.settings().BtName = "Never sent";
+  host_.cancel_at_ms = clock_.NowMs() + 1500;
+  EXPECT_EQ(RunHandheld(settings::CVmsmProDlg::kModeWriteAll), ui::IDCANCEL);
+  EXPECT_EQ(last_->message(), "");
+  EXPECT_EQ(last_->failure_line(),
+            "the printer was told to leave setting mode; some settings may be written, others not");
+  EXPECT_LT(clock_.NowMs(), host_.cancel_at_ms + 500);
+  EXPECT_EQ(Occurrences(Sent(), {0x1D, 0x28, 0x45, 0x04, 0x00, 0x02, 'O', 'U', 'T'}), 1);
+  EXPECT_EQ(printer_.state().bt_name, name_before);
+
+  util_.dev().Close();
+  printer_.faults().silent = true;
+  host_.cancel_at_ms = clock_.NowMs() + 1000;
+  EXPECT_EQ(RunHandheld(settings::CVmsmProDlg::kModeReadAll), ui::IDCANCEL);
+  EXPECT_EQ(last_->message(), "");
+  EXPECT_LT(clock_.NowMs(), host_.cancel_at_ms + 500);
+}
+
 }  // namespace
 }  // namespace transfer_test

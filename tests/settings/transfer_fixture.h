@@ -125,6 +125,21 @@ class ProbeDlg : public settings::CVmsmProDlg {
   }
 };
 
+// The scripted host, where a user can also press Cancel while the printer is waited on: from
+// `cancel_at_ms` of virtual time on (0: never).
+class CancellingHost : public ui::ScriptedHost {
+ public:
+  CancellingHost(platform::VirtualClock& clock, ui::Resources texts)
+      : ui::ScriptedHost(clock, std::move(texts)), clock_(clock) {}
+  bool CancelKeptFor(const ui::Dialog&) const override {
+    return cancel_at_ms != 0 && clock_.NowMs() >= cancel_at_ms;
+  }
+  uint64_t cancel_at_ms = 0;
+
+ private:
+  platform::VirtualClock& clock_;
+};
+
 // How often `pattern` occurs in `bytes`.
 inline int Occurrences(const std::vector<uint8_t>& bytes, const std::vector<uint8_t>& pattern) {
   int count = 0;
@@ -171,7 +186,7 @@ class TransferFixture : public ::testing::Test {
   platform::Services services_{clock_, faulty_, registry_, trace_};
   protocol::CCommonUtil util_{services_};
   protocol::CCommonVmsm vmsm_{&util_, clock_};
-  ui::ScriptedHost host_{clock_, TransferResources()};
+  CancellingHost host_{clock_, TransferResources()};
   std::unique_ptr<ProbeDlg> last_;
 };
 

@@ -27,6 +27,6 @@ bool CNvProDlg::OnInitDialog() {
 void CNvProDlg::OnCancel() {
   // The user stops the job between two steps; the timer of the next one dies with the dialog.
   message_ = texts_->stopped;
-  EndDialog(ui::IDCANCEL);
+  JobDialog::OnCancel();
 }
 }  // namespace nv

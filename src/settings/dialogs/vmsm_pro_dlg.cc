@@ -46,6 +46,11 @@ bool CVmsmProDlg::OnInitDialog() {
   return true;
 }
 
+void CVmsmProDlg::OnCancel() {
+  JobDialog::OnCancel();
+  failure_line_ = StopNote();
+}
+
 void CVmsmProDlg::OnJobFailed(const jobs::JobRunner& runner) {
   failure_line_ = runner.failure_line();
   message_ = runner.message();

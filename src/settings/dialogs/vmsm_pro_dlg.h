@@ -12,7 +12,8 @@
 // factory default; 0 ends at once with Cancel, and so does a value no mode has. A write follows a
 // read on the still open link and relies on the firmware generation that read found. The record
 // keeps whatever a failed read had read before the failure; nothing is rolled back after a failed
-// write. The user's Cancel takes effect between two stages.
+// write. The user's Cancel takes effect before the next step, or when the wait for a reply ends;
+// a write then leaves setting mode.
 
 #include <optional>
 #include <string>
@@ -53,6 +54,8 @@ class CVmsmProDlg : public jobs::JobDialog {
  protected:
   bool OnInitDialog() override;
   void OnJobFailed(const jobs::JobRunner& runner) override;
+  // The user's Cancel: message() stays empty, failure_line() tells what the stop left behind.
+  void OnCancel() override;
 
  private:
   TransferMode mode_;

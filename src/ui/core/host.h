@@ -76,6 +76,12 @@ class Host {
 
   // The framework's UpdateWindow: hosts that draw repaint the dialog now. Default: nothing.
   virtual void Repaint(Dialog& dialog) { (void)dialog; }
+  // Whether the user pressed Cancel in `dialog` while a handler of it waited on the printer, and
+  // the host keeps that Cancel to press it next. Hosts that take no input during waits: false.
+  virtual bool CancelKeptFor(const Dialog& dialog) const {
+    (void)dialog;
+    return false;
+  }
 
   // Whether a dialog of this template fits the host's screen whole. A dialog with a small-screen
   // layout opens in it where it would not. Default: yes (windows are sized to their dialogs).

@@ -292,6 +292,8 @@ void QtHost::OnIdle() {
   in_wait_ = false;
 }
 
+bool QtHost::CancelKeptFor(const Dialog& dialog) const { return layers_.KeepsCancelFor(dialog); }
+
 // Input reaches the top-level QWindow first and only then, through it, the widget under the
 // mouse or with the focus; input dropped at the QWindow never reaches a widget, so a click and
 // the title bar's close are recognised there.

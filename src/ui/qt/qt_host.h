@@ -43,6 +43,7 @@ class QtHost : public LoopHost, private platform::IdleHook {
   int MessageBox(std::string_view text, std::string_view caption, unsigned flags) override;
   std::vector<std::string> FileOpen(const FileOpenRequest& request) override;
   void Repaint(Dialog& dialog) override;
+  bool CancelKeptFor(const Dialog& dialog) const override;
 
   // For tests and screenshots: the window of an open dialog, the widget of one of its controls,
   // the message box or file dialog up now (nullptr when there is none).

@@ -320,6 +320,10 @@ void TerminalHost::OnIdle() {
   if (resized) Redraw();
 }
 
+bool TerminalHost::CancelKeptFor(const Dialog& dialog) const {
+  return layers_.KeepsCancelFor(dialog);
+}
+
 bool TerminalHost::IsCancelPress(Dialog& top, const KeyEvent& key) {
   switch (key.key) {
     case Key::kEsc:

@@ -62,6 +62,7 @@ class TerminalHost : public LoopHost, private platform::IdleHook {
   int MessageBox(std::string_view text, std::string_view caption, unsigned flags) override;
   std::vector<std::string> FileOpen(const FileOpenRequest& request) override;
   void Repaint(Dialog& dialog) override;
+  bool CancelKeptFor(const Dialog& dialog) const override;
   bool FitsScreen(const Template& layout) const override;
 
   // Where the file browser starts (default: the current folder).
