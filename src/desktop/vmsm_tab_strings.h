@@ -43,8 +43,6 @@ inline constexpr int kStrTab3 = 245;
 
 // Texts beyond the string table (its ids are all taken), English in every language.
 inline constexpr char kMaxBytesMessage[] = "Enter no more than %1 bytes.";
-inline constexpr char kRestoreDefaultsQuestion[] =
-    "Restore the printer's factory settings? Its Bluetooth PIN, name and sentinels are reset too.";
 
 // The string id of each code page row (rows 32..35 share the "Reserved" text).
 int CodePageStringId(int row);

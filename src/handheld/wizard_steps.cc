@@ -9,6 +9,7 @@
 #include "settings/dialogs/setting_controls.h"
 #include "settings/setting_lists.h"
 #include "settings/setting_schema.h"
+#include "settings/vmsm_strings.h"
 
 namespace pda::wizard {
 namespace {
@@ -296,8 +297,12 @@ void WizardStep::OnCommand(int id, ui::Notify code) {
     return;
   }
   if (code == ui::Notify::kClicked && id == ctl::kDefault) {
-    // The factory block replaces everything; the step's choices are not read.
-    EndDialog(kLeftDefault);
+    // The factory block replaces everything, and one tap is too little for that: No is the
+    // answer Enter gives. The step's choices are not read.
+    if (MessageBox(settings::kRestoreDefaultsQuestion, cancel_caption_,
+                   ui::MB_YESNO | ui::MB_ICONQUESTION | ui::MB_DEFBUTTON2) == ui::IDYES) {
+      EndDialog(kLeftDefault);
+    }
     return;
   }
   ui::Dialog::OnCommand(id, code);

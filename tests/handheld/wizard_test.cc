@@ -166,9 +166,13 @@ TEST_F(WizardTest, NextThroughEveryStepWritesBackWhatWasReadInTheHandheldOrder) 
   EXPECT_EQ(platform::ReadDword(registry, platform::kPellisetKey, "Flowcontrol"), 0u);
 }
 
-TEST_F(WizardTest, DefaultOnStepOneSendsTheFactoryBlockWithoutOtherSteps) {
-  Run({"wait dialog 136", "select 1023 7", "click 1056", "wait messagebox 60", "answer OK"});
-  EXPECT_EQ(Boxes(), std::vector<std::string>{kSaved});
+TEST_F(WizardTest, DefaultOnStepOneAsksThenSendsTheFactoryBlockWithoutOtherSteps) {
+  Run({"wait dialog 136", "select 1023 7", "click 1056", "wait messagebox", "answer No",
+       "click 1056", "wait messagebox", "answer Yes", "wait messagebox 60", "answer OK"});
+  const std::string question =
+      "Pelliset: Restore the printer's factory settings? Its Bluetooth PIN, name and sentinels are "
+      "reset too.";
+  EXPECT_EQ(Boxes(), (std::vector<std::string>{question, question, kSaved}));
   EXPECT_EQ(Dialogs(), (std::vector<int>{146, 136, 146}));
   EXPECT_EQ(model.state().bt_name, "TMQ-D550");
   EXPECT_EQ(model.state().sentinel_start[0], "START1");
@@ -178,11 +182,10 @@ TEST_F(WizardTest, DefaultOnStepOneSendsTheFactoryBlockWithoutOtherSteps) {
 
 TEST_F(WizardTest, AProfileThatCannotBeStoredIsReported) {
   registry.SetFailWrites(true);
-  Run({"wait dialog 136", "click 1056", "wait messagebox 60", "answer OK", "wait messagebox",
-       "answer OK"});
-  EXPECT_EQ(Boxes(),
-            (std::vector<std::string>{
-                kSaved, "Pelliset: Settings could not be saved: memory: no space left on device"}));
+  Run({"wait dialog 136", "click 1056", "wait messagebox", "answer Yes", "wait messagebox 60",
+       "answer OK", "wait messagebox", "answer OK"});
+  ASSERT_EQ(Boxes().size(), 3u);
+  EXPECT_EQ(Boxes()[2], "Pelliset: Settings could not be saved: memory: no space left on device");
 }
 
 struct FixedReaderCase {
