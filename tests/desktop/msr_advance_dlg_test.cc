@@ -37,8 +37,8 @@ TEST(SentinelHexToBytes, ConvertsPairsAndRefusesBrokenOnes) {
       {"", std::string()},
       {"   ", std::string()},
       {"\t\f41\f\r\n", std::string("A")},  // any white space around the pairs
-      {"4", std::string()},                // half a pair alone
-      {"41 4", std::string()},             // a trailing half pair drops the bytes before it too
+      {"4", std::nullopt},                 // half a pair alone
+      {"41 4", std::nullopt},              // a trailing half pair
       {"4G", std::nullopt},
       {"4 1", std::nullopt},  // a space inside a pair
       {"G4", std::nullopt},
@@ -105,7 +105,7 @@ TEST_F(MsrDialogTest, HexadecimalCodesAreConvertedOnOkAndShownAsBytes) {
   dlg_.SetValues(2, {"a", "b", "c"}, {"d", "e", "f"});
   const int result =
       Run({"click 1081", "type 1072 \"0A 1F 10 4C\"", "type 1074 \" 41 42 \"", "type 1076 \"3132\"",
-           "type 1073 \"4\"", "type 1075 \"41 4\"", "type 1077 \"7e\"", "click 1"});
+           "type 1073 \"\"", "type 1075 \" \"", "type 1077 \"7e\"", "click 1"});
   EXPECT_EQ(result, ui::IDOK);
   EXPECT_EQ(host_.ErrorCount(), 0);
   EXPECT_TRUE(Messages().empty());
@@ -122,11 +122,14 @@ TEST_F(MsrDialogTest, FailedChecksShowTheirDetailAndKeepTheDialogOpen) {
     const char* message;
   };
   const std::vector<Case> cases = {
-      {"half pair as start code", {"click 1081", "type 1072 \"4\""}, kLengthMessage},
+      {"half pair as start code", {"click 1081", "type 1072 \"4\""}, kHexMessage},
+      {"half pair as end code",
+       {"click 1081", "type 1072 \"41\"", "type 1075 \"3F0\""},
+       kHexMessage},
       {"letter G", {"click 1081", "type 1072 \"41\"", "type 1077 \"4G\""}, kHexMessage},
       {"space inside a pair", {"click 1081", "type 1072 \"41\"", "type 1074 \"4 1\""}, kHexMessage},
       // The hexadecimal check of all six comes before the first length check.
-      {"hex before length", {"click 1081", "type 1072 \"4\"", "type 1076 \"4G\""}, kHexMessage},
+      {"hex before length", {"click 1081", "type 1072 \"\"", "type 1076 \"4G\""}, kHexMessage},
       {"eleven characters", {"type 1074 \"ABCDEFGHIJK\""}, kLengthMessage},
       {"eleven bytes in pairs",
        {"click 1081", "type 1072 \"4142434445464748494A4B\"", "type 1074 \"41\"",

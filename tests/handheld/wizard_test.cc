@@ -354,7 +354,7 @@ TEST_F(WizardTest, SentinelDialogTakesHexPairsAndRefusesAnEmptyStartCode) {
   std::vector<std::string> script = NextThroughAll();
   const std::vector<std::string> sentinels = {
       "click 1058",          "wait dialog 140",  "click 1062",       "snapshot",
-      "type 1020 \"41 42\"", "type 1022 \"3B\"", "type 1024 \"4\"",  "click 1",
+      "type 1020 \"41 42\"", "type 1022 \"3B\"", "type 1024 \"\"",   "click 1",
       "wait messagebox",     "answer OK",        "type 1024 \"2B\"", "click 1",
       "wait dialog 137"};
   script.insert(script.begin() + 3, sentinels.begin(), sentinels.end());
@@ -372,8 +372,7 @@ TEST_F(WizardTest, SentinelDialogTakesHexPairsAndRefusesAnEmptyStartCode) {
 
 TEST(HandheldHex, ReadsPairsByTheLowByteOfEachCharacter) {
   EXPECT_EQ(settings::SentinelHexToBytes(" 0A 1F104c ", true), std::string("\x0A\x1F\x10\x4C", 4));
-  EXPECT_EQ(settings::SentinelHexToBytes("41 4", true),
-            "");  // a trailing half pair drops everything
+  EXPECT_EQ(settings::SentinelHexToBytes("41 4", true), std::nullopt);  // a trailing half pair
   EXPECT_EQ(settings::SentinelHexToBytes("4 1", true), std::nullopt);
   EXPECT_EQ(settings::SentinelHexToBytes("4G", true), std::nullopt);
   // U+0141 and U+0130 have the low bytes of "A" and "0".

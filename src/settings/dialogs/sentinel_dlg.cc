@@ -42,7 +42,9 @@ std::optional<std::string> SentinelHexToBytes(std::string_view text, bool by_cha
       ++pos;
       continue;
     }
-    if (pos + 1 == end) return std::string();  // half a pair at the end
+    // Half a pair at the end is a typing slip, not an empty code: taken as empty, it would erase
+    // an end code without a word.
+    if (pos + 1 == end) return std::nullopt;
     const int high = platform::HexDigitValue(LowByte(chars[pos]));
     const int low = platform::HexDigitValue(LowByte(chars[pos + 1]));
     if (high < 0 || low < 0) return std::nullopt;

@@ -16,11 +16,10 @@
 
 namespace settings {
 // Hexadecimal entry to bytes. White space around the text is ignored, spaces between pairs are
-// skipped, pairs need no separator ("0A1F" = "0A 1F"). A trailing half pair gives an empty result,
-// the bytes before it included (as a start code it then fails the length check); any other
-// non-digit inside a pair (a space included) gives nullopt. Any length is accepted. The desktop
-// judges each byte; the handheld (`by_character`) each UTF-8 character by the low eight bits of
-// its code, as its 16-bit edits do, so a character beyond ASCII can pass for a digit.
+// skipped, pairs need no separator ("0A1F" = "0A 1F"). A trailing half pair, or a non-digit inside
+// a pair (a space included), gives nullopt. Any length is accepted. The desktop judges each byte;
+// the handheld (`by_character`) each UTF-8 character by the low eight bits of its code, as its
+// 16-bit edits do, so a character beyond ASCII can pass for a digit.
 std::optional<std::string> SentinelHexToBytes(std::string_view text, bool by_character);
 
 // A code fits when it is not longer than kMaxSentinelBytes and, for a start code, not empty.
