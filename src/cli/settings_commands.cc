@@ -239,6 +239,12 @@ std::optional<PrinterWork> PrepareSettingsSet(const CommandSetup& setup, std::st
       return std::nullopt;
     }
     if (!ParseSettingsText(text, InputName(args[0]), &assignments, error)) return std::nullopt;
+    // A `settings get` that failed leaves its file empty: restoring from it must not pass for a
+    // restore.
+    if (assignments.empty()) {
+      *error = InputName(args[0]) + ": no settings in it; nothing to set";
+      return std::nullopt;
+    }
   }
   // Keys and values are checked now, so that nothing is sent to any printer when one of them is
   // refused. A file may carry a number outside the lists that a printer reported (a saved
@@ -270,19 +276,19 @@ std::optional<PrinterWork> PrepareSettingsSet(const CommandSetup& setup, std::st
           return outcome;
         }
         const protocol::PrinterSettings before = session.vmsm().settings();
-        // Only the newer firmware generation has a tear-off position to read and write.
-        const bool newer = session.util().identity().firmware_version == protocol::kFirmwareNewer;
-        if (!newer && std::any_of(assignments.begin(), assignments.end(), [](const Assignment& a) {
-              return IsKey(a, "print.tear_off_position");
-            })) {
-          outcome.message =
-              "print.tear_off_position: this printer's firmware has no tear-off position; "
-              "nothing written";
-          return outcome;
-        }
         std::string apply_error;
         if (!ApplyAssignments(assignments, &session.vmsm().settings(), &apply_error)) {
           outcome.message = apply_error;
+          return outcome;
+        }
+        // Only the newer firmware generation has a tear-off position to read and write. The
+        // value the record holds for an older one (what `settings get` saved from it) is no
+        // change, so a saved file goes back to the printer it came from.
+        const bool newer = session.util().identity().firmware_version == protocol::kFirmwareNewer;
+        if (!newer && session.vmsm().settings().CuttingPosition != before.CuttingPosition) {
+          outcome.message =
+              "print.tear_off_position: this printer's firmware has no tear-off position; "
+              "nothing written";
           return outcome;
         }
         const std::vector<SettingChange> changes = DiffSettings(before, session.vmsm().settings());

@@ -80,6 +80,23 @@ TEST(CliSettings, OneKeyReadsAndWritesItsSwitchOnlyAndNoChangeWritesNothing) {
   EXPECT_EQ(rig.Received(kPrinter), expected);
 }
 
+// The older firmware has no tear-off position: what `settings get` saved from such a printer goes
+// back to it unchanged, while a new position is refused.
+TEST(CliSettings, AFileSavedFromAnOlderPrinterGoesBackToIt) {
+  CliRig rig;
+  rig.Printer(kPrinter).model.config().firmware = sim::kOlderFirmware;
+  platform_test::TempDir dir;
+  ASSERT_EQ(rig.Run({"-p", kPrinter, "settings", "get"}), 0) << rig.err();
+  std::ofstream(dir.File("saved.ini")) << rig.out();
+  ASSERT_EQ(rig.Run({"--json", "-p", kPrinter, "settings", "set", dir.File("saved.ini")}), 0)
+      << rig.out() << rig.err();
+  EXPECT_EQ(JsonLines(rig.out()).at(0)["message"], "unchanged");
+  EXPECT_EQ(rig.Run({"-p", kPrinter, "settings", "set", "print.tear_off_position=40"}), 1);
+  EXPECT_NE(rig.out().find("this printer's firmware has no tear-off position; nothing written"),
+            std::string::npos)
+      << rig.out();
+}
+
 // Nothing in setting mode is answered: a printer that closed the connection during the writes
 // must not be reported as set.
 TEST(CliSettings, APrinterThatClosesDuringTheWriteFailsTheSet) {
@@ -159,6 +176,7 @@ TEST(CliSettings, BadInputIsRefusedBeforeAnythingIsSent) {
   std::ofstream(dir.File("flat.bmp"), std::ios::binary)
       << Bmp24Header(1000, 1) << std::string(3000, '\xFF');
   std::ofstream(bad_file) << "format_version = 1\nprint.density = 150%\nprint.density = 90%\n";
+  std::ofstream(dir.File("blank.ini")) << "# saved by a get that failed\n";
   // Files that once ended the program: arrays nested 100,000 deep (200 KB), numbers beyond a
   // double, and a printers file of a million bad lines (2 MB).
   const std::string deep = std::string(100000, '[') + std::string(100000, ']');
@@ -185,6 +203,7 @@ TEST(CliSettings, BadInputIsRefusedBeforeAnythingIsSent) {
       // 16 two-byte characters: 32 bytes as sent, over the 30 a name may have.
       {{"settings", "set", "bluetooth.name=ÄÄÄÄÄÄÄÄÄÄÄÄÄÄÄÄ"}, "bluetooth.name"},
       {{"settings", "set", bad_file}, "print.density"},
+      {{"settings", "set", dir.File("blank.ini")}, "blank.ini: no settings in it"},
       {{"settings", "default"}, "--yes"},
       {{"logo", "add", bad_file}, "bad.ini"},
       {{"logo", "add", dir.File("flat.bmp")}, "flat.bmp: scaled to 384 x 0 dots it has no rows"},
