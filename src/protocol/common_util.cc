@@ -29,6 +29,8 @@ constexpr int kMaxResends = 10;
 // device) must not hold the program forever: reads that bring bytes but close no reply count.
 constexpr int kMaxOpenReads = 100;
 constexpr size_t kOpenCheckReplySize = 4;
+// How much longer than the span of its resends a slow printer's late answers are waited for.
+constexpr uint32_t kLateAnswerMarginMs = 500;
 
 constexpr uint32_t kCodePagePauseMs = 100;
 constexpr uint32_t kCodePagePauseHandheldMs = 300;
@@ -116,6 +118,8 @@ bool CCommonUtil::WaitReplyWithResend(const uint8_t* query, reply::Buffer& reply
   int empty_reads = 0;
   int resends = 0;
   int open_reads = 0;
+  const uint32_t start = services_.clock.TickCount();
+  uint32_t last_resend = start;
   for (;;) {
     // Identification asks before setting mode is entered, so a stop (Ctrl-C, a time limit) may
     // end the wait for a silent or chattering printer at once.
@@ -131,7 +135,13 @@ bool CCommonUtil::WaitReplyWithResend(const uint8_t* query, reply::Buffer& reply
                                                       '_') == reply.data() + joined_before) {
         reply.DropFront(joined_before);
       }
-      if (reply::EndsInNul(reply)) return true;
+      if (reply::EndsInNul(reply)) {
+        if (resends > 0) {
+          SwallowLateAnswers(TextUpToNul(reply.data(), reply.size()), resends,
+                             last_resend - start + kLateAnswerMarginMs);
+        }
+        return true;
+      }
       // The rest may be on its way; a buffer full without a NUL holds no reply. The joined
       // bytes start at the buffer's start and zeros follow them, so bytes of a dropped piece
       // can never complete a later, shorter reply.
@@ -144,8 +154,26 @@ bool CCommonUtil::WaitReplyWithResend(const uint8_t* query, reply::Buffer& reply
     ++empty_reads;
     if (empty_reads > kEmptyReadsBeforeResend) {
       dev_.Write(query, 3);
+      last_resend = services_.clock.TickCount();
       if (++resends >= kMaxResends) return false;
     }
+  }
+}
+
+void CCommonUtil::SwallowLateAnswers(const std::string& answer, int count, uint32_t within_ms) {
+  reply::Buffer late(kReplyBufferSize);
+  reply::Joiner joiner(dev_, services_.clock, late);
+  const uint32_t start = services_.clock.TickCount();
+  while (count > 0 && services_.clock.TickCount() - start < within_ms &&
+         !services_.clock.StopRequested()) {
+    const reply::Joiner::Read read = joiner.ReadPiece(kReplyBufferSize);
+    if (read == reply::Joiner::Read::kPending) continue;
+    if (read == reply::Joiner::Read::kBytes && !reply::EndsInNul(late) && !late.full()) continue;
+    if (read == reply::Joiner::Read::kBytes && reply::EndsInNul(late) &&
+        TextUpToNul(late.data(), late.size()) == answer) {
+      --count;
+    }
+    joiner.Drop();
   }
 }
 

@@ -73,6 +73,9 @@ class CCommonUtil {
   Result SendQuery(const uint8_t* query);
   // Joins reads until a reply closed by NUL is held; false when the printer stays silent.
   bool WaitReplyWithResend(const uint8_t* query, reply::Buffer& reply);
+  // A slow printer answers every resent query too, late, and those answers would pass for the
+  // reply to the next query: reads up to `count` more copies of `answer` for at most `within_ms`.
+  void SwallowLateAnswers(const std::string& answer, int count, uint32_t within_ms);
   static bool MatchesModel(const uint8_t* buffer);
   Result QueryCodePage();
   Result QueryModel();

@@ -138,10 +138,12 @@ TEST(SilentPrinter, IsReportedWithinTenSecondsOnEveryDesktopTransport) {
 }
 
 TEST_F(UtilTest, ResendingStartsAtTheThirdEmptyRead) {
-  // Read 1 and 2 empty, read 3 empty -> resend, read 4 empty -> resend, read 5 has the reply.
+  // Read 1 and 2 empty, read 3 empty -> resend, read 4 empty -> resend, read 5 has the reply;
+  // then the link is read for the late answers to the two resends (none come here).
   talk.Expect(kModelQuery).Expect(kModelQuery).Expect(kModelQuery).Reply(TextZ("_TMQ-D550"));
   EXPECT_EQ(util.GetPrinterInfo(protocol::CCommonUtil::kModel), protocol::kResultOk);
-  EXPECT_EQ(talk.ReadCalls(), 5u);
+  EXPECT_EQ(talk.WriteCalls(), 4u);  // the presence probe and three queries
+  EXPECT_GT(talk.ReadCalls(), 5u);
   EXPECT_TRUE(talk.AllWritten());
 }
 

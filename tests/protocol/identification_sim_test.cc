@@ -89,6 +89,17 @@ TEST_F(IdentificationSimTest, StaleAcknowledgementBeforeTheModelReplyIsPassedOve
   EXPECT_EQ(util_.identity().model_name, "TMQ-D550");
 }
 
+// A printer 3 s slow answers the model query and each of its resends; the late copies must not
+// pass for the maker's reply.
+TEST_F(IdentificationSimTest, ASlowPrintersLateAnswersToResentQueriesAreNotTakenForTheNext) {
+  printer_.faults().extra_delay_ms = 3000;
+  Open(devlink::CDev::kInterfaceTcp);
+  ASSERT_EQ(util_.GetPrinterInfo(protocol::CCommonUtil::kModel), protocol::kResultOk);
+  EXPECT_GT(Occurrences(factory_.line().sent, kModelQuery), 1);
+  EXPECT_EQ(util_.GetPrinterInfo(protocol::CCommonUtil::kMaker), protocol::kResultOk)
+      << util_.refused_identity();
+}
+
 TEST_F(IdentificationSimTest, BothFirmwareGenerationsOverEachTransport) {
   struct Row {
     const char* firmware;
