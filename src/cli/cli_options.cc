@@ -204,8 +204,8 @@ std::string UsageText() {
          "or input refused before any printer was contacted, 3 when standard output could not\n"
          "be written (without a message when the reader closed the pipe), 130 when Ctrl-C or\n"
          "SIGTERM stopped the run: printers under way stop after their current step (a\n"
-         "settings write leaves setting mode), the rest are not run; a second Ctrl-C ends at\n"
-         "once.\n";
+         "settings write leaves setting mode; firmware under way is sent to its end), the\n"
+         "rest are not run; a second Ctrl-C ends at once.\n";
 }
 
 }  // namespace cli
