@@ -91,10 +91,16 @@ PrinterOutcome AddLogos(PrinterSession& session, const LogoBatch& batch) {
       return outcome;
     }
   }
+  // The old images are gone whatever happens next; a failure says so, since the images that
+  // were to take their places may not be stored.
   const auto with_replaced = [&](PrinterOutcome& o) {
     if (replaced.empty()) return;
-    o.changed = true;  // the old images are gone whatever happens next
+    o.changed = true;
     o.data["replaced"] = replaced;
+    if (!o.ok) {
+      o.message += "\n" + Joined(replaced) + " deleted first; the new image" +
+                   (replaced.size() == 1 ? " for it" : "s for them") + " may not be stored";
+    }
   };
   nv.ClearImageEntries();
   for (size_t i = 0; i < batch.paths.size(); ++i) {
@@ -135,7 +141,6 @@ PrinterOutcome AddLogos(PrinterSession& session, const LogoBatch& batch) {
     with_replaced(outcome);
     return outcome;
   }
-  with_replaced(outcome);
   // The printer answers no define command, so a link that dropped midway looks like success
   // until its list is read again.
   if (!session.RunJob(nv::NvJobCode::kReadKeyCodes, "", &outcome.message)) {
@@ -143,6 +148,7 @@ PrinterOutcome AddLogos(PrinterSession& session, const LogoBatch& batch) {
     outcome.changed = true;
     outcome.message = "sent, but the printer's key codes could not be read back" +
                       (outcome.message.empty() ? "" : ": " + outcome.message);
+    with_replaced(outcome);
     return outcome;
   }
   const std::vector<std::string> missing = nv::UnlistedKeyCodes(plan.items, nv.key_codes());
@@ -150,9 +156,11 @@ PrinterOutcome AddLogos(PrinterSession& session, const LogoBatch& batch) {
     if (missing.size() < plan.items.size()) outcome.changed = true;
     outcome.message = "sent, but the printer does not list " + Joined(missing) +
                       ": its memory may be full, or the link dropped during the download";
+    with_replaced(outcome);
     return outcome;
   }
   outcome.ok = true;
+  with_replaced(outcome);
   outcome.changed = true;
   nlohmann::ordered_json stored = nlohmann::ordered_json::array();
   std::vector<std::string> codes;

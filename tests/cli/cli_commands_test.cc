@@ -417,12 +417,19 @@ TEST(CliLogo, ALogoThePrinterDidNotKeepFails) {
       // The define goes in one write of 2,413 bytes, which the link takes before it dies.
       {[](sim::PrinterModel& m) { m.faults().drop_after_bytes = 200; },
        "the printer closed the connection; what was sent after that is lost"},
+      // The image AB held is deleted before the new one fails: the message says so.
+      {[](sim::PrinterModel& m) {
+         m.state().nv_images[{'A', 'B'}] = sim::NvImage{8, 1, {0xFF}};
+         m.faults().drop_after_bytes = 200;
+       },
+       "is lost\nAB deleted first; the new image for it may not be stored"},
   };
   for (const Case& c : cases) {
     CliRig rig;
     fakes::SimServices& printer = rig.Printer(kPrinter);
     c.fault(printer.model);
-    EXPECT_EQ(rig.Run({"--json", "-p", kPrinter, "logo", "add", bmp, "--key", "AB"}), 1);
+    EXPECT_EQ(rig.Run({"--json", "-p", kPrinter, "logo", "add", bmp, "--key", "AB", "--replace"}),
+              1);
     const nlohmann::json line = JsonLines(rig.out()).at(0);
     EXPECT_EQ(line["result"], "failed");
     EXPECT_NE(line["message"].get<std::string>().find(c.message), std::string::npos) << line;
