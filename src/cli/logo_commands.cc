@@ -138,6 +138,13 @@ PrinterOutcome AddLogos(PrinterSession& session, const LogoBatch& batch) {
   }
   platform::Registry& registry = session.services().registry;
   if (!nv::SendDownload(nv, plan.items, registry, session, &outcome.message)) {
+    // Stopped or failed after some images went out: the printer most likely holds those.
+    if (!nv.sent_key_codes().empty()) {
+      outcome.changed = true;
+      outcome.message += (outcome.message.empty() ? "" : "\n") + Joined(nv.sent_key_codes()) +
+                         " sent before that; the printer may hold " +
+                         (nv.sent_key_codes().size() == 1 ? "it" : "them");
+    }
     with_replaced(outcome);
     return outcome;
   }

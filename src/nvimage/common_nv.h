@@ -92,7 +92,13 @@ class CCommonNv {
   protocol::Result SendDownloadItem(const NvDownloadItem& item);
 
   // What the next download job sends, in order.
-  void SetDownloadList(std::vector<NvDownloadItem> items) { download_list_ = std::move(items); }
+  void SetDownloadList(std::vector<NvDownloadItem> items) {
+    download_list_ = std::move(items);
+    sent_key_codes_.clear();
+  }
+  // The key codes of the list's images whose define went out whole (the printer answers none,
+  // so it most likely holds them), in the order sent.
+  const std::vector<std::string>& sent_key_codes() const { return sent_key_codes_; }
   // After the download job: the list is dropped and, when the printer took every item, their
   // number becomes image_count().
   void EndDownload(bool stored);
@@ -132,6 +138,7 @@ class CCommonNv {
   std::vector<std::string> key_codes_;
   std::string load_error_;
   std::vector<NvDownloadItem> download_list_;
+  std::vector<std::string> sent_key_codes_;
 
   friend struct CCommonNvTestPeer;  // tests and fuzz targets set up a printer's list
 };

@@ -183,6 +183,7 @@ protocol::Result CCommonNv::SendDownloadItem(const NvDownloadItem& item) {
   if (util_->dev().PeerClosed(devlink::CDev::kCloseNoticeMs)) {
     return Fail(protocol::kResultWriteFailed);
   }
+  sent_key_codes_.push_back(item.key_code);
   return protocol::kResultOk;
 }
 }  // namespace nv

@@ -398,6 +398,36 @@ TEST(CliLogo, AReplaceStoppedAfterItsDeleteSaysTheOldImageMayBeGone) {
       << line;
 }
 
+// Ctrl-C once the first of two images is in the printer: the second is not sent, and the result
+// says that the first may be stored.
+TEST(CliLogo, AnAddStoppedAfterAnImageWentOutSaysItMayBeStored) {
+  platform_test::TempDir dir;
+  const std::string bmp = WriteTinyBmp(dir);
+  CliRig rig;
+  fakes::SimServices& printer = rig.Printer(kPrinter);
+  struct Watch : platform::IdleHook {
+    fakes::SimServices* printer;
+    std::atomic<bool>* interrupted;
+    void OnIdle() override {
+      if (printer->model.state().nv_images.count({'A', 'B'}) != 0) interrupted->store(true);
+    }
+  } watch;
+  watch.printer = &printer;
+  watch.interrupted = &rig.interrupted;
+  printer.clock.SetIdleHook(&watch);
+  EXPECT_EQ(
+      rig.Run({"--json", "-p", kPrinter, "logo", "add", bmp, bmp, "--key", "AB", "--key", "CD"}),
+      130);
+  printer.clock.SetIdleHook(nullptr);
+  const nlohmann::json line = JsonLines(rig.out()).at(0);
+  EXPECT_EQ(line["result"], "interrupted") << line;
+  EXPECT_EQ(line["changed"], true) << line;
+  EXPECT_NE(line["message"].get<std::string>().find("AB sent before that; the printer may hold it"),
+            std::string::npos)
+      << line;
+  EXPECT_EQ(printer.model.state().nv_images.count({'C', 'D'}), 0u);
+}
+
 // No define command is answered: a logo the printer did not keep shows in its list, or in its
 // closing the connection during the download.
 TEST(CliLogo, ALogoThePrinterDidNotKeepFails) {
