@@ -148,8 +148,11 @@ bool ParseTcp(std::string_view text, std::string_view rest, devlink::LinkSetting
         !port_text->empty() && std::all_of(port_text->begin(), port_text->end(),
                                            [](char c) { return c >= '0' && c <= '9'; });
     if (!digits) return Fail(error, text, "the port must be a number from 1 to 65535");
+    // Leading zeros change nothing ("09100" is 9100); only the digits after them count.
+    std::string_view number = *port_text;
+    while (number.size() > 1 && number.front() == '0') number.remove_prefix(1);
     const std::optional<uint32_t> value =
-        port_text->size() > 5 ? std::nullopt : Number(*port_text, 1, 65535);
+        number.size() > 5 ? std::nullopt : Number(number, 1, 65535);
     if (!value) return Fail(error, text, "port out of range (1 to 65535)");
     port = *value;
   }

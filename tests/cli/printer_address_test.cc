@@ -27,6 +27,7 @@ TEST(PrinterAddressTest, AcceptedFormsFillEveryField) {
       {"tcp://10.0.0.5", kTcp, "10.0.0.5", 9100, 0, 8, 0, 0},
       {"TCP://192.168.1.50:65535", kTcp, "192.168.1.50", 65535, 0, 8, 0, 0},
       {"tcp://127.0.0.1:1", kTcp, "127.0.0.1", 1, 0, 8, 0, 0},
+      {"tcp://127.0.0.1:031000", kTcp, "127.0.0.1", 31000, 0, 8, 0, 0},
       {"tcp://Printer-12.Shop.example:9101", kTcp, "printer-12.shop.example", 9101, 0, 8, 0, 0},
       {"tcp://localhost", kTcp, "localhost", 9100, 0, 8, 0, 0},
       {"tcp://10.0.0.5a.", kTcp, "10.0.0.5a.", 9100, 0, 8, 0, 0},
