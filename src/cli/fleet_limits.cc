@@ -68,7 +68,8 @@ Concurrency ChooseConcurrency(size_t printers, size_t host_names, std::optional<
                  " MiB of memory and " + std::to_string(mib) + " MiB are available");
   }
   if (result.jobs < wanted) {
-    result.notice = "working " + std::to_string(result.jobs) + " printers at a time, not " +
+    result.notice = "working " + std::to_string(result.jobs) +
+                    (result.jobs == 1 ? " printer" : " printers") + " at a time, not " +
                     std::to_string(wanted) + ": " + why + ", or choose fewer with -j";
   }
   return result;
