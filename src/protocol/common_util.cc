@@ -136,7 +136,9 @@ bool CCommonUtil::WaitReplyWithResend(const uint8_t* query, reply::Buffer& reply
         reply.DropFront(joined_before);
       }
       if (reply::EndsInNul(reply)) {
-        if (resends > 0) {
+        // Only an answer with its text after the '_' is asked for again; a leftover status
+        // reply ends the wait and its caller reads on.
+        if (resends > 0 && reply.At(0) == '_') {
           SwallowLateAnswers(TextUpToNul(reply.data(), reply.size()), resends,
                              last_resend - start + kLateAnswerMarginMs);
         }

@@ -147,6 +147,18 @@ TEST_F(UtilTest, ResendingStartsAtTheThirdEmptyRead) {
   EXPECT_TRUE(talk.AllWritten());
 }
 
+// A leftover status reply that ends a wait after resends is no answer to look for copies of: the
+// model reply behind it is still read.
+TEST_F(UtilTest, StatusLeftOverAfterResendsIsFollowedByTheModel) {
+  talk.Expect(kModelQuery)
+      .Expect(kModelQuery)
+      .Expect(kModelQuery)
+      .Reply(Hex("37 20 00"), 0)
+      .Reply(TextZ("_TMQ-D550"), 10);
+  EXPECT_EQ(util.GetPrinterInfo(protocol::CCommonUtil::kModel), protocol::kResultOk);
+  EXPECT_EQ(util.identity().model_name, "TMQ-D550");
+}
+
 TEST_F(UtilTest, ModelReplyInPiecesIsJoinedOnEveryKindOfLink) {
   // Serial reads return at once, so the pieces lie several empty reads apart; TCP reads wait.
   for (const int interface : {devlink::CDev::kInterfaceSerial, devlink::CDev::kInterfaceTcp}) {

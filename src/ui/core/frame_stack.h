@@ -70,11 +70,16 @@ class FrameStack {
     kept_cancel_layer_ = layers_.empty() ? nullptr : layers_.back().get();
     kept_cancel_frames_ = frames_opened_;
   }
-  // Whether a Cancel is kept for `dialog` that TakeKeptCancel would still hand over.
+  // Whether a Cancel is kept for `dialog` that TakeKeptCancel would still hand over, and the
+  // dialog's Cancel button, enabled and shown, would take it.
   bool KeepsCancelFor(const Dialog& dialog) const {
-    return kept_cancel_layer_ != nullptr && !layers_.empty() &&
-           layers_.back().get() == kept_cancel_layer_ && kept_cancel_frames_ == frames_opened_ &&
-           kept_cancel_layer_->dialog == &dialog && !dialog.HasEnded();
+    if (kept_cancel_layer_ == nullptr || layers_.empty() ||
+        layers_.back().get() != kept_cancel_layer_ || kept_cancel_frames_ != frames_opened_ ||
+        kept_cancel_layer_->dialog != &dialog || dialog.HasEnded()) {
+      return false;
+    }
+    const Control* cancel = dialog.FindControl(IDCANCEL);
+    return cancel != nullptr && cancel->IsEnabled() && dialog.IsControlShown(*cancel);
   }
   // The dialog the kept Cancel is for, when it is still the active frame, nothing opened since
   // it was kept and it has not ended; nullptr otherwise. Either way the Cancel is no longer kept.

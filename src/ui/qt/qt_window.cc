@@ -9,6 +9,7 @@
 #include <QGroupBox>
 #include <QHeaderView>
 #include <QImage>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -51,6 +52,19 @@ class DialogWindow : public QDialog {
   void reject() override { on_escape_(); }
 
  protected:
+  // Enter presses the focused button; elsewhere the default one (QDialog's own handling). The
+  // buttons are not auto-default, since Qt would then make one of them the default of a dialog
+  // that has none.
+  void keyPressEvent(QKeyEvent* event) override {
+    const bool enter = event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter;
+    auto* button = qobject_cast<QPushButton*>(focusWidget());
+    if (enter && event->modifiers() == Qt::NoModifier && button != nullptr && button->isEnabled() &&
+        button->isVisible()) {
+      button->click();
+      return;
+    }
+    QDialog::keyPressEvent(event);
+  }
   void closeEvent(QCloseEvent* event) override {
     event->ignore();
     on_close_();
@@ -279,9 +293,8 @@ QWidget* QtDialogWindow::Make(Dialog& owner, Control& c) {
       break;
     case ControlKind::kButton: {
       auto* button = new QPushButton(parent);
-      // Enter presses the focused button; elsewhere it presses the default one.
       button->setDefault(c.HasStyle(kDefault));
-      button->setAutoDefault(true);
+      button->setAutoDefault(false);
       QObject::connect(button, &QPushButton::clicked, click);
       w = button;
       break;
