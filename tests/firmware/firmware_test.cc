@@ -178,7 +178,7 @@ TEST(FirmwareDialog, AShortWriteEndsTheTransferAndFreesExit) {
                        "that it is switched on and set to this interface"}}));
   EXPECT_EQ(WriteSizes(r.t.conversation), std::vector<size_t>{100});
   EXPECT_EQ(r.host.looks, (std::vector<Look>{{0, true}, {0, false}, {0, true}}));
-  EXPECT_EQ(r.host.status, "Finished to download firmware and Reset the printer!");
+  EXPECT_EQ(r.host.status, "Error : Send Failed!");
   EXPECT_EQ(r.t.devices.record.open_devices, 0);
   EXPECT_EQ(r.files.open_files, 0);
 }

@@ -107,7 +107,10 @@ void CFirmwarednDlg::StartDownload() {
   }
   dev_.Close();
   file->Close();
-  ShowStatus(kFirmwareFinishedText);
+  // After a failed transfer the printer holds part of a firmware: the status must not tell the
+  // operator that it finished and to reset the printer.
+  ShowStatus(result.status == FirmwareSendStatus::kSent ? kFirmwareFinishedText
+                                                        : kFirmwareSendFailedError);
   EnableDlgItem(ui::IDOK, true);
   UpdateWindow();
 }
