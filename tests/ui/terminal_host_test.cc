@@ -277,6 +277,24 @@ TEST(TerminalHost, MultiSelectionWithSpaceAndShift) {
   EXPECT_EQ(Count(dlg.log, "cmd 11 selchange"), 4);
 }
 
+// A list view's buttons act on its selection, so the arrows select as a click does; Ctrl moves
+// the caret alone and Space adds the caret's row.
+TEST(TerminalHost, ListViewArrowsSelectCtrlMovesTheCaret) {
+  Rig rig;
+  ProbeDialog dlg(EveryKindTemplate());
+  dlg.init = [](ProbeDialog& d) {
+    d.GetListView(12).InsertColumn(0, "Name", 80);
+    for (const char* s : {"r0", "r1", "r2", "r3"}) d.GetListView(12).InsertItem(99, s);
+  };
+  std::vector<int> selection;
+  dlg.destroy = [&](ProbeDialog& d) { selection = d.GetListView(12).SelectedRows(); };
+  rig.Keys({MakeKey(Key::kTab), MakeKey(Key::kTab), MakeChar(" "), MakeKey(Key::kDown),
+            MakeKey(Key::kDown), MakeKey(Key::kDown, true), MakeKey(Key::kUp, false, false, true),
+            MakeKey(Key::kUp, false, false, true), MakeChar(" "), MakeKey(Key::kEsc)});
+  dlg.DoModal(rig.host);
+  EXPECT_EQ(selection, (std::vector<int>{1, 2, 3}));  // row 0 left when Down selected row 1
+}
+
 TEST(TerminalHost, IpAddressSliderAndTabKeys) {
   Rig rig;
   ProbeDialog dlg(EveryKindTemplate());

@@ -312,7 +312,12 @@ TerminalHost::Result TerminalHost::ListKey(Dialog& owner, Control& c, ControlVie
   if (multi) {
     if (!key.shift) {
       v.anchor = target;
-      return Result::kNone;  // the caret moves; Space chooses
+      // A list view selects the row moved to, as a click does (its buttons act on the
+      // selection, not on the caret); Ctrl moves the caret alone. A multi-selection list box
+      // moves its caret and Space chooses.
+      if (key.ctrl || c.kind() != ControlKind::kListView) return Result::kNone;
+      if (c.AsRowList()->SelectedRows() == std::vector<int>{target}) return Result::kNone;
+      return Select(owner, c, target, command);
     }
     if (v.anchor < 0) v.anchor = from;
     std::vector<int> rows;
