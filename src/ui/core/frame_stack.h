@@ -22,6 +22,12 @@
 
 namespace ui {
 
+// Whether `dialog` has a Cancel button, shown and enabled, that a press would reach.
+inline bool CancelButtonTakesPress(const Dialog& dialog) {
+  const Control* cancel = dialog.FindControl(IDCANCEL);
+  return cancel != nullptr && cancel->IsEnabled() && dialog.IsControlShown(*cancel);
+}
+
 template <typename Layer>
 class FrameStack {
  public:
@@ -71,29 +77,30 @@ class FrameStack {
     kept_cancel_frames_ = frames_opened_;
   }
   // Whether a Cancel is kept for `dialog` that TakeKeptCancel would still hand over, and the
-  // dialog's Cancel button, enabled and shown, would take it.
+  // dialog's Cancel button would take it.
   bool KeepsCancelFor(const Dialog& dialog) const {
-    if (kept_cancel_layer_ == nullptr || layers_.empty() ||
-        layers_.back().get() != kept_cancel_layer_ || kept_cancel_frames_ != frames_opened_ ||
-        kept_cancel_layer_->dialog != &dialog || dialog.HasEnded()) {
-      return false;
-    }
-    const Control* cancel = dialog.FindControl(IDCANCEL);
-    return cancel != nullptr && cancel->IsEnabled() && dialog.IsControlShown(*cancel);
+    return LiveKeptDialog() == &dialog && CancelButtonTakesPress(dialog);
   }
-  // The dialog the kept Cancel is for, when it is still the active frame, nothing opened since
-  // it was kept and it has not ended; nullptr otherwise. Either way the Cancel is no longer kept.
+  // The dialog the kept Cancel is for (see LiveKeptDialog); either way the Cancel is no longer
+  // kept.
   Dialog* TakeKeptCancel() {
-    const Layer* kept = std::exchange(kept_cancel_layer_, nullptr);
-    if (kept == nullptr || layers_.empty() || layers_.back().get() != kept ||
-        kept_cancel_frames_ != frames_opened_ || kept->dialog == nullptr ||
-        kept->dialog->HasEnded()) {
-      return nullptr;
-    }
-    return kept->dialog;
+    Dialog* dialog = LiveKeptDialog();
+    kept_cancel_layer_ = nullptr;
+    return dialog;
   }
 
  private:
+  // The dialog a Cancel was kept for while it is still the active frame, nothing opened since
+  // the Cancel was kept and the dialog has not ended; nullptr otherwise.
+  Dialog* LiveKeptDialog() const {
+    if (kept_cancel_layer_ == nullptr || layers_.empty() ||
+        layers_.back().get() != kept_cancel_layer_ || kept_cancel_frames_ != frames_opened_) {
+      return nullptr;
+    }
+    Dialog* dialog = kept_cancel_layer_->dialog;
+    return dialog != nullptr && !dialog->HasEnded() ? dialog : nullptr;
+  }
+
   Layers layers_;
   uint64_t frames_opened_ = 0;
   // The layer a Cancel pressed during a wait was meant for (nullptr: none kept), and the frame

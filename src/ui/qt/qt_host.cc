@@ -243,14 +243,11 @@ void QtHost::Queue(Input input) {
 
 LoopHost::FetchStatus QtHost::Fetch(uint32_t timeout_ms, Command* command) {
   // A Cancel kept from a wait, for the dialog it was pressed in.
-  if (Dialog* kept = layers_.TakeKeptCancel(); kept != nullptr) {
-    Control* cancel = kept->FindControl(IDCANCEL);
-    if (cancel != nullptr && cancel->IsEnabled() && kept->IsControlShown(*cancel)) {
-      command->kind = CommandKind::kClick;
-      command->target = {kept->TemplateId(), IDCANCEL};
-      command->source = "Cancel during a wait";
-      return FetchStatus::kCommand;
-    }
+  if (Dialog* kept = layers_.TakeKeptCancel(); kept != nullptr && CancelButtonTakesPress(*kept)) {
+    command->kind = CommandKind::kClick;
+    command->target = {kept->TemplateId(), IDCANCEL};
+    command->source = "Cancel during a wait";
+    return FetchStatus::kCommand;
   }
   Sync();
   const bool time_passed = user_turn_ && input_.empty() && user_turn_(timeout_ms);
