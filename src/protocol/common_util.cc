@@ -170,11 +170,10 @@ void CCommonUtil::SwallowLateAnswers(const std::string& answer, int count, uint3
          !services_.clock.StopRequested()) {
     const reply::Joiner::Read read = joiner.ReadPiece(kReplyBufferSize);
     if (read == reply::Joiner::Read::kPending) continue;
-    if (read == reply::Joiner::Read::kBytes && !reply::EndsInNul(late) && !late.full()) continue;
-    if (read == reply::Joiner::Read::kBytes && reply::EndsInNul(late) &&
-        TextUpToNul(late.data(), late.size()) == answer) {
-      --count;
-    }
+    const bool whole = read == reply::Joiner::Read::kBytes && reply::EndsInNul(late);
+    // A copy still arriving is read on; anything else read (a copy, or what is not one) goes.
+    if (read == reply::Joiner::Read::kBytes && !whole && !late.full()) continue;
+    if (whole && TextUpToNul(late.data(), late.size()) == answer) --count;
     joiner.Drop();
   }
 }
