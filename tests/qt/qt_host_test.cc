@@ -206,6 +206,20 @@ TEST(QtHost, AnAddressTypedKeyByKeyArrivesWholeAndEnterPressesTheFocusedButton) 
   EXPECT_EQ(dlg.DoModal(host), ui::IDCANCEL);
 }
 
+// An address of 0.0.0.0 is shown, not an empty line.
+TEST(QtHost, TheAddressZeroIsShownInFull) {
+  platform::RealClock clock;
+  ui::QtHost host(clock);
+  User user(host);
+  ProbeDialog dlg(EveryKindTemplate());
+  dlg.init = [](ProbeDialog& d) { d.SetDlgItemText(26, "0.0.0.0"); };
+  user.turns.push_back([&] {
+    EXPECT_EQ(Widget<QLineEdit>(host, dlg, 26)->text(), "0.0.0.0");
+    Widget<QPushButton>(host, dlg, 2)->click();
+  });
+  EXPECT_EQ(dlg.DoModal(host), ui::IDCANCEL);
+}
+
 // During a step that waits on the printer, input arrives at the window first. A click on Cancel
 // or the window's close stops a job before its next step; a click on OK is dropped.
 TEST(QtHost, CancelClickedOrWindowClosedDuringAWaitStopsAJobBeforeItsNextStep) {

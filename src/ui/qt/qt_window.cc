@@ -330,6 +330,8 @@ QWidget* QtDialogWindow::Make(Dialog& owner, Control& c) {
       const QString octet = QStringLiteral("(25[0-5]|2[0-4][0-9]|[01]?[0-9]?[0-9])?");
       line->setValidator(new QRegularExpressionValidator(
           QRegularExpression("(" + octet + "\\.){0,3}" + octet), line));
+      // Shown in full from the start: an empty line would also mean 0.0.0.0.
+      line->setText(Q(c.GetText()));
       QObject::connect(line, &QLineEdit::textEdited, edited);
       w = line;
       break;
