@@ -250,7 +250,7 @@ int Run(const std::vector<std::string>& args, CliEnvironment& env) {
   if (!concurrency.notice.empty()) board->Write(env.err, "pelliset: " + concurrency.notice + "\n");
   fleet.jobs = concurrency.jobs;
   fleet.timeout_ms = options.timeout_ms.value_or(0);
-  fleet.interrupted = env.interrupted;
+  fleet.interrupted = env.watch_interrupts ? env.watch_interrupts() : nullptr;
   fleet.notice = [&](const std::string& text) {
     board->Write(env.err, "pelliset: " + text + "\n");
   };

@@ -4,6 +4,7 @@
 // environment's services (real devices in the program, virtual printers in tests).
 
 #include <atomic>
+#include <functional>
 #include <istream>
 #include <ostream>
 #include <string>
@@ -37,8 +38,10 @@ struct CliEnvironment {
   platform::HostResolver* names = nullptr;
   // Where COMn names are mapped to devices, as the dialog programs map them; null: no mapping.
   platform::Registry* port_registry = nullptr;
-  // Set when the user asks the run to stop (Ctrl-C); null: never.
-  const std::atomic<bool>* interrupted = nullptr;
+  // Starts watching for Ctrl-C once the input is read, just before the first printer is
+  // contacted, and returns the flag a Ctrl-C sets. Until then a Ctrl-C ends the run at once, as
+  // nothing is under way (a script still feeding standard input, say). Empty: never watched.
+  std::function<const std::atomic<bool>*()> watch_interrupts = nullptr;
   // Where discover looks for local devices.
   std::string dev_root = "/dev";
   std::string sysfs_root = "/sys";

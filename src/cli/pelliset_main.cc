@@ -23,10 +23,12 @@ int main(int argc, char** argv) {
   environment.in = &std::cin;
   environment.err_is_terminal = platform::ClassifyFd(2) == platform::FdKind::kTerminal;
   environment.port_registry = &registry;
-  environment.interrupted = &platform::WatchInterrupts(
-      "\npelliset: stopping after the current steps (printers in setting mode leave it; "
-      "firmware under way is sent to its end); Ctrl-C again to end at once, which cuts a "
-      "firmware download short\n",
-      cli::kExitInterrupted);
+  environment.watch_interrupts = [] {
+    return &platform::WatchInterrupts(
+        "\npelliset: stopping after the current steps (printers in setting mode leave it; "
+        "firmware under way is sent to its end); Ctrl-C again to end at once, which cuts a "
+        "firmware download short\n",
+        cli::kExitInterrupted);
+  };
   return cli::RunCli(args, environment);
 }

@@ -112,6 +112,19 @@ TEST(CliProcess, StandardOutputCarriesOnlyTheDataAndItsFailuresHaveTheirOwnStatu
   EXPECT_EQ(run.err, "pelliset: the output could not be written: No space left on device\n");
 }
 
+// While the input is still being read no printer has been contacted: Ctrl-C ends the run at once
+// rather than after the script feeding it has finished.
+TEST(CliProcess, CtrlCWhileTheInputIsReadEndsTheRunAtOnce) {
+  platform_test::TempDir dir;
+  const auto start = std::chrono::steady_clock::now();
+  const ProgramRun run = Shell(dir, "cd " + dir.path() +
+                                        " && mkfifo feed && { (exec 3>feed; exec sleep 6) & "
+                                        "timeout --preserve-status -s INT 0.5 $B/src/cli/pelliset "
+                                        "--printers - identify <feed; echo status $?; }");
+  EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(4));
+  EXPECT_EQ(run.out, "status 130\n") << run.err;
+}
+
 TEST(CliProcess, EveryProgramReadsOptionsTheSameWay) {
   platform_test::TempDir dir;
   itest::SimProcess sim({"--port=0", "--generation=old"});

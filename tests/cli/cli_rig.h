@@ -34,7 +34,7 @@ class CliRig {
       if (before_start) before_start(address.text);
       return std::make_unique<Borrowed>(Lookup(address.text));
     };
-    environment.interrupted = &interrupted;
+    environment.watch_interrupts = [this] { return &interrupted; };
     return cli::RunCli(args, environment);
   }
 
