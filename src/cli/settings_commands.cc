@@ -296,6 +296,11 @@ std::optional<PrinterWork> PrepareSettingsSet(const CommandSetup& setup, std::st
           outcome.details.push_back(c.key + ": " + c.before + " -> " + c.after);
         }
         outcome.data["changes"] = ChangesJson(changes);
+        // Under a failed printer's line the differences are what was to change, not what did.
+        auto failed = [&outcome] {
+          outcome.details.insert(outcome.details.begin(), "was to change:");
+          return outcome;
+        };
         if (changes.empty()) {
           outcome.ok = true;
           outcome.changed = false;
@@ -308,7 +313,7 @@ std::optional<PrinterWork> PrepareSettingsSet(const CommandSetup& setup, std::st
         if (const std::string problems = UnwritableHeldValues(session.vmsm(), assignments, written);
             !problems.empty()) {
           outcome.message = problems;
-          return outcome;
+          return failed();
         }
         if (dry_run) {
           outcome.ok = true;
@@ -320,7 +325,7 @@ std::optional<PrinterWork> PrepareSettingsSet(const CommandSetup& setup, std::st
         const settings::TransferPlan& write_plan =
             full ? settings::DesktopTransferPlan() : write_plans->For(written);
         if (!session.Transfer(write_plan, settings::TransferMode::kWriteAll, &outcome.message)) {
-          return outcome;
+          return failed();
         }
         outcome.ok = true;
         outcome.changed = true;

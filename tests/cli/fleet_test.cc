@@ -131,11 +131,13 @@ TEST(CliFleet, AnInterruptLeavesSettingModeAndRunsNoMorePrinters) {
   EXPECT_TRUE(rig.Received(Address(2)).empty());
   EXPECT_TRUE(rig.Received(Address(3)).empty());
   const std::vector<std::string> lines = Lines(rig.out());
-  ASSERT_EQ(lines.size(), 5u) << rig.out();
+  ASSERT_EQ(lines.size(), 6u) << rig.out();
   EXPECT_EQ(lines[1].rfind(Address(1) + " interrupted", 0), 0u) << rig.out();
   EXPECT_NE(lines[1].find("told to leave setting mode"), std::string::npos) << rig.out();
-  EXPECT_EQ(lines[3].rfind(Address(2) + " not run", 0), 0u) << rig.out();
-  EXPECT_EQ(lines[4].rfind(Address(3) + " not run", 0), 0u) << rig.out();
+  EXPECT_EQ(lines[2], "    was to change:");
+  EXPECT_EQ(lines[3], "    print.density: 100% -> 150%");
+  EXPECT_EQ(lines[4].rfind(Address(2) + " not run", 0), 0u) << rig.out();
+  EXPECT_EQ(lines[5].rfind(Address(3) + " not run", 0), 0u) << rig.out();
   EXPECT_EQ(
       rig.err().rfind(
           "pelliset: 0 ok, 0 failed, 1 interrupted, 2 not run; slowest: " + Address(1) + " ", 0),
