@@ -10,6 +10,7 @@ settings::SentinelWords Words(const ui::Dialog& dlg) {
   return {.invalid_value = dlg.LoadString(vmsm_tab::kStrInvalidValue) + "\r\n",
           .invalid_hex = dlg.LoadString(vmsm_tab::kStrInvalidHexFormat),
           .bad_length = dlg.LoadString(vmsm_tab::kStrSentinelLength),
+          .bad_byte = dlg.LoadString(vmsm_tab::kStrSentinelByte),
           .ascii = dlg.LoadString(vmsm_tab::kStrSentinelAscii),
           .hex = dlg.LoadString(vmsm_tab::kStrSentinelHex),
           .caption = dlg.LoadString(vmsm_tab::kStrVmsmManager)};

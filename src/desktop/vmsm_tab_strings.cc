@@ -3,6 +3,7 @@
 #include <array>
 #include <string>
 
+#include "settings/dialogs/sentinel_dlg.h"
 #include "settings/setting_lists.h"
 
 namespace desktop::vmsm_tab {
@@ -13,7 +14,7 @@ namespace sl = settings::setting_lists;
 // Rows 0..29 of the code page list take consecutive ids; the rows after them reuse "Reserved".
 constexpr int kConsecutiveCodePageRows = 30;
 
-constexpr size_t kStringCount = 65;
+constexpr size_t kStringCount = 66;
 
 struct Table {
   std::array<VmsmTabString, kStringCount> s{};
@@ -37,6 +38,7 @@ constexpr Table MakeStrings() {
   }
   s[n++] = {kStrInvalidHexFormat, "Invalid HEXA Format!!"};
   s[n++] = {kStrSentinelLength, "Sentinel length is over 10 ( length range : 1~10 )"};
+  s[n++] = {kStrSentinelByte, settings::kSentinelByteText};
   s[n++] = {kStrParityOdd, sl::kParityRows[1]};
   s[n++] = {kStrParityEven, sl::kParityRows[2]};
   s[n++] = {kStrSpeedFull, sl::kSpeedRows[0]};

@@ -24,6 +24,7 @@ inline constexpr int kStrParityOdd = 152;
 inline constexpr int kStrParityEven = 153;
 inline constexpr int kStrSpeedFull = 154;     // "90mm/s"
 inline constexpr int kStrSpeedHalf = 155;     // "50mm/s"
+inline constexpr int kStrSentinelByte = 156;  // "00 and 1F cannot be part of a sentinel code!"
 inline constexpr int kStrInvalidValue = 157;  // "Invalid value!"
 inline constexpr int kStrBlackMark = 160;
 inline constexpr int kStrOn = 164;

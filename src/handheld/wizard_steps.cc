@@ -34,6 +34,7 @@ constexpr settings::SentinelForm kSentinelForm = {
               .invalid_value = "Invalid value!\r\n",
               .invalid_hex = "Invalid HEXA Format!!",
               .bad_length = "Sentinel length is over 10 ( length range : 1~10 )",
+              .bad_byte = settings::kSentinelByteText,
               .ascii = "ASCII",
               .hex = "HEXA",
               .caption = ""};

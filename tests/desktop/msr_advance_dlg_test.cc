@@ -21,6 +21,7 @@ using Codes = std::array<std::string, protocol::kSentinelTracks>;
 const char kLengthMessage[] =
     "Invalid value!\r\nSentinel length is over 10 ( length range : 1~10 )";
 const char kHexMessage[] = "Invalid value!\r\nInvalid HEXA Format!!";
+const char kByteMessage[] = "Invalid value!\r\n00 and 1F cannot be part of a sentinel code!";
 
 TEST(SentinelHexToBytes, ConvertsPairsAndRefusesBrokenOnes) {
   struct Case {
@@ -104,15 +105,15 @@ class MsrDialogTest : public ::testing::Test {
 TEST_F(MsrDialogTest, HexadecimalCodesAreConvertedOnOkAndShownAsBytes) {
   dlg_.SetValues(2, {"a", "b", "c"}, {"d", "e", "f"});
   const int result =
-      Run({"click 1081", "type 1072 \"0A 1F 10 4C\"", "type 1074 \" 41 42 \"", "type 1076 \"3132\"",
+      Run({"click 1081", "type 1072 \"0A 1E 10 4C\"", "type 1074 \" 41 42 \"", "type 1076 \"3132\"",
            "type 1073 \"\"", "type 1075 \" \"", "type 1077 \"7e\"", "click 1"});
   EXPECT_EQ(result, ui::IDOK);
   EXPECT_EQ(host_.ErrorCount(), 0);
   EXPECT_TRUE(Messages().empty());
-  EXPECT_EQ(dlg_.start_codes(), (Codes{"\x0A\x1F\x10\x4C", "AB", "12"}));
+  EXPECT_EQ(dlg_.start_codes(), (Codes{"\x0A\x1E\x10\x4C", "AB", "12"}));
   EXPECT_EQ(dlg_.end_codes(), (Codes{"", "", "~"}));
   EXPECT_EQ(dlg_.mode(), 2);
-  EXPECT_EQ(dlg_.shown, (std::vector<std::string>{"\x0A\x1F\x10\x4C", "", "AB", "", "12", "~"}));
+  EXPECT_EQ(dlg_.shown, (std::vector<std::string>{"\x0A\x1E\x10\x4C", "", "AB", "", "12", "~"}));
 }
 
 TEST_F(MsrDialogTest, FailedChecksShowTheirDetailAndKeepTheDialogOpen) {
@@ -136,6 +137,12 @@ TEST_F(MsrDialogTest, FailedChecksShowTheirDetailAndKeepTheDialogOpen) {
         "type 1076 \"41\""},
        kLengthMessage},
       {"empty start code", {"type 1076 \"\""}, kLengthMessage},
+      // Bytes the printer would not keep as they are.
+      {"1F in a start code", {"click 1081", "type 1072 \"0A 1F\""}, kByteMessage},
+      {"00 in an end code",
+       {"click 1081", "type 1072 \"41\"", "type 1074 \"41\"", "type 1076 \"41\"",
+        "type 1077 \"00\""},
+       kByteMessage},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);

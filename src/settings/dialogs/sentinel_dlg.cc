@@ -58,6 +58,10 @@ bool SentinelCodeFits(const std::string& code, bool start_code) {
   return code.size() <= protocol::kMaxSentinelBytes && !(start_code && code.empty());
 }
 
+bool SentinelCodeBytesKept(const std::string& code) {
+  return code.find('\0') == std::string::npos && code.find('\x1F') == std::string::npos;
+}
+
 SentinelDialog::SentinelDialog(const ui::Template& layout, const SentinelForm& form)
     : ui::Dialog(layout), form_(form) {}
 
@@ -142,6 +146,10 @@ void SentinelDialog::OnOK() {
   for (size_t i = 0; i < kCodeCount; ++i) {
     if (!SentinelCodeFits(Code(i), i < protocol::kSentinelTracks)) {
       Refuse(form_.words(*this).bad_length);
+      return;
+    }
+    if (!SentinelCodeBytesKept(Code(i))) {
+      Refuse(form_.words(*this).bad_byte);
       return;
     }
   }

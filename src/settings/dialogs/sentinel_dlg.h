@@ -25,13 +25,19 @@ std::optional<std::string> SentinelHexToBytes(std::string_view text, bool by_cha
 // A code fits when it is not longer than kMaxSentinelBytes and, for a start code, not empty.
 bool SentinelCodeFits(const std::string& code, bool start_code);
 
+// The printer ends a code at 00h and parts a track's two codes with 1Fh in what it reports: a
+// code holding either would not be what it keeps (it refuses such a write without a word).
+bool SentinelCodeBytesKept(const std::string& code);
+inline constexpr char kSentinelByteText[] = "00 and 1F cannot be part of a sentinel code!";
+
 // What the dialog says; a program may read them from its string table, so they are asked for
 // while the dialog is open.
 struct SentinelWords {
   std::string invalid_value;  // the first line of every refusal, its line break included
   std::string invalid_hex;
   std::string bad_length;
-  std::string ascii;  // the entry-format box's caption in each format
+  std::string bad_byte;  // a code holds 00h or 1Fh
+  std::string ascii;     // the entry-format box's caption in each format
   std::string hex;
   std::string caption;  // of the refusals; empty: the program's title
 };
