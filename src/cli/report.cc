@@ -15,7 +15,9 @@ std::string Seconds(uint64_t ms) {
 }
 
 // A failure's lines on one table line; no control byte reaches the terminal.
-std::string OneLine(const std::string& text) {
+// `text` with its lines (\n, \r\n or \r) parted by `separator`, without empty lines, leading
+// blanks or control characters.
+std::string JoinedLines(const std::string& text, const char* separator) {
   std::string line;
   bool line_end = false;
   for (char c : text) {
@@ -23,13 +25,15 @@ std::string OneLine(const std::string& text) {
       line_end = true;
       continue;
     }
-    if (line_end && !line.empty()) line += " - ";
+    if (line_end && !line.empty()) line += separator;
     line_end = false;
     if (line.empty() && c == ' ') continue;
     line += static_cast<unsigned char>(c) < 0x20 || c == 0x7F ? '?' : c;
   }
   return line;
 }
+
+std::string OneLine(const std::string& text) { return JoinedLines(text, " - "); }
 
 std::string Pad(const std::string& text, size_t width) {
   return text.size() >= width ? text + " " : text + std::string(width - text.size() + 1, ' ');
@@ -55,7 +59,7 @@ std::string JsonLine(const std::string& address, const PrinterOutcome& outcome) 
   line["address"] = address;
   line["result"] = ResultWord(outcome);
   line["changed"] = outcome.changed ? nlohmann::ordered_json(*outcome.changed) : nullptr;
-  line["message"] = outcome.message;
+  line["message"] = JoinedLines(outcome.message, "\n");
   line["duration"] = static_cast<double>(outcome.duration_ms) / 1000.0;  // seconds
   for (const auto& [key, value] : outcome.data.items()) line[key] = value;
   // Texts from a printer may hold bytes that are not UTF-8; they are replaced, never fatal.
