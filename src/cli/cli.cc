@@ -141,6 +141,7 @@ bool CheckOptionsApply(const CliOptions& o, std::string* error) {
       {o.missing_ok, "--missing-ok", c == "logo delete"},
       {!o.scans.empty(), "--scan", c == "discover"},
       {o.timeout_ms.has_value(), "--timeout", c != "discover"},
+      {o.summary, "--summary", c != "discover"},
       {o.scan_port.has_value(), "--scan-port", c == "discover"},
       {o.scan_timeout_ms.has_value(), "--scan-timeout", c == "discover"},
   };

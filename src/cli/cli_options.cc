@@ -172,7 +172,7 @@ std::string UsageText() {
          "                                delete one image (--missing-ok: a code the\n"
          "                                printer does not hold is no failure)\n"
          "  logo print KC | logo delete-all --yes\n"
-         "  firmware FILE --yes           send a firmware file\n"
+         "  firmware FILE.fls --yes       send a firmware file\n"
          "  discover [--scan CIDR] [--scan-port P] [--scan-timeout MS]\n"
          "                                USB, serial and Bluetooth devices; printers on TCP/IP\n"
          "\n"

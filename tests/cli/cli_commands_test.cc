@@ -212,6 +212,7 @@ TEST(CliSettings, BadInputIsRefusedBeforeAnythingIsSent) {
       {{"firmware", dir.File("empty.fls"), "--yes"}, "empty"},
       {{"firmware", bad_file, "--yes"}, "not a firmware file"},
       {{"logo", "delete-all", "--yes", "--dry-run"}, "--dry-run does not apply"},
+      {{"discover", "--json", "--summary"}, "--summary does not apply to discover"},
       {{"settings", "default", "--yes=no"}, "option '--yes' takes no value"},
       {{"-p", "TCP://127.0.0.1:9100", "identify"}, "is the same as"},
       {{"settings", "set", "--dry-run", dir.File("deep_value.json")},
