@@ -30,7 +30,7 @@ bool CollectPrinters(const CliOptions& options, CliEnvironment& env, StandardInp
   for (const std::string& text : options.printers) {
     std::optional<PrinterAddress> address = ParsePrinterAddress(text, error);
     if (!address) {
-      *error = "--printer " + text + ": " + *error;
+      *error = "--printer: " + *error;  // the error names the address
       return false;
     }
     printers->push_back(std::move(*address));

@@ -285,7 +285,13 @@ std::optional<PrinterAddress> ParsePrinterAddress(std::string_view text, std::st
     const bool bluetooth = text.substr(0, 11) == "/dev/rfcomm";
     ok = ParseSerial(text, "", bluetooth, &address.link, error);
   } else {
-    Fail(error, text, std::string("not a printer address; ") + kForms);
+    // HOST[:PORT] without its scheme is the likeliest slip: offer the address it would make.
+    devlink::LinkSettings as_tcp;
+    const std::string with_scheme = "tcp://" + std::string(text);
+    const std::string hint = ParseTcp(with_scheme, text, &as_tcp, nullptr)
+                                 ? "did you mean " + with_scheme + "? "
+                                 : std::string();
+    Fail(error, text, "not a printer address; " + hint + kForms);
   }
   if (!ok) return std::nullopt;
   if (address.link.port_name.find_first_of(" \t") != std::string::npos) {

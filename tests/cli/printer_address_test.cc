@@ -121,7 +121,11 @@ TEST(PrinterAddressTest, RefusedFormsSayWhy) {
       {"bt:/dev/rfcomm0?flow=dtr", "flow cannot be set on a Bluetooth port"},
       {"COM0", "COM ports are COM1 to COM255"},
       {"COM256", "COM ports are COM1 to COM255"},
-      {"printer1", "not a printer address; accepted forms: tcp://HOST[:PORT]"},
+      {"printer1",
+       "not a printer address; did you mean tcp://printer1? accepted forms: tcp://HOST"},
+      {"127.0.0.1:9100",
+       "\"127.0.0.1:9100\": not a printer address; did you mean tcp://127.0.0.1:9100?"},
+      {"127.0.0.1:99999", "\"127.0.0.1:99999\": not a printer address; accepted forms"},
       {"usb://lp0", "not a printer address"},
       {"", "empty printer address"},
   };
