@@ -60,7 +60,11 @@ bool CollectPrinters(const CliOptions& options, CliEnvironment& env, StandardInp
   for (size_t i = 0; i < printers->size(); ++i) {
     const auto [it, added] = first.emplace(PrinterKey((*printers)[i]), i);
     if (!added) {
-      *error = "printer " + (*printers)[i].text + " is the same as " + (*printers)[it->second].text;
+      const std::string& again = (*printers)[i].text;
+      const std::string& before = (*printers)[it->second].text;
+      *error = "printer " + again +
+               (again == before ? " is given twice" : " is the same as " + before) +
+               "; each printer may be given once";
       return false;
     }
   }

@@ -215,6 +215,7 @@ TEST(CliSettings, BadInputIsRefusedBeforeAnythingIsSent) {
       {{"discover", "--json", "--summary"}, "--summary does not apply to discover"},
       {{"settings", "default", "--yes=no"}, "option '--yes' takes no value"},
       {{"-p", "TCP://127.0.0.1:9100", "identify"}, "is the same as"},
+      {{"-p", "tcp://127.0.0.1:9100", "identify"}, "tcp://127.0.0.1:9100 is given twice"},
       {{"settings", "set", "--dry-run", dir.File("deep_value.json")},
        "deep_value.json: nested deeper than a settings file is (byte 33)"},
       {{"settings", "set", dir.File("deep_version.json")}, "deep_version.json: nested deeper"},
