@@ -242,6 +242,7 @@ bool ParseJson(std::string_view text, const std::string& file_name, std::vector<
     const Json& version = root["format_version"];
     if (!version.is_number_integer() || version.get<int64_t>() != kSettingsFormatVersion) {
       *error = file_name + ": " + VersionRefusal(dumped(version));
+      if (version.is_string()) *error += " (a number, not a text in quotes)";
       return false;
     }
   }

@@ -162,6 +162,9 @@ TEST(SettingsCodecTest, RefusalsNameTheKeyAndChangeNothing) {
   EXPECT_FALSE(
       ParseSettingsText("{\"format_version\": 2, \"settings\": {}}", "s.json", &parsed, &error));
   EXPECT_THAT(error, HasSubstr("s.json: format_version 2 is not known"));
+  EXPECT_FALSE(ParseSettingsText("{\"format_version\": \"1\", \"settings\": {}}", "s.json", &parsed,
+                                 &error));
+  EXPECT_THAT(error, HasSubstr("format_version 1 (a number, not a text in quotes)"));
   EXPECT_FALSE(ParseSettingsText("{\"settings\": {\"print.font\": \"A\", \"print.font\": \"B\"}}",
                                  "s.json", &parsed, &error));
   EXPECT_THAT(error, HasSubstr("print.font is given twice"));
