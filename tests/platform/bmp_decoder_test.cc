@@ -211,7 +211,7 @@ TEST(BmpDecoder, OpensOnlyRegularFiles) {
   EXPECT_EQ(bmp->error(), "");
 
   EXPECT_EQ(BmpDecoder::OpenFile(dir.path(), &reason), nullptr);
-  EXPECT_EQ(reason, dir.path() + " is not a regular file");
+  EXPECT_EQ(reason, dir.path() + " is a folder, not a file");
   EXPECT_EQ(BmpDecoder::OpenFile(dir.File("absent.bmp"), &reason), nullptr);
   EXPECT_EQ(reason, "cannot open " + dir.File("absent.bmp") + ": No such file or directory");
 }

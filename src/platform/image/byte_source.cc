@@ -93,7 +93,8 @@ std::unique_ptr<ByteSource> OpenFileSource(const std::string& path, std::string*
     return nullptr;
   }
   if (!S_ISREG(info.st_mode)) {
-    *reason = path + " is not a regular file";
+    *reason =
+        path + (S_ISDIR(info.st_mode) ? " is a folder, not a file" : " is not a regular file");
     return nullptr;
   }
   return std::make_unique<FileSource>(std::move(fd), static_cast<uint64_t>(info.st_size));
