@@ -122,6 +122,9 @@ class CCommonNv {
 
  private:
   bool LinkOpen() const;
+  // Whether the printer has closed the connection (a TCP link only), which a command it does not
+  // answer cannot tell: the first write after the close still goes out without an error.
+  bool NoticedClose();
   // Closes the link and returns `result`.
   protocol::Result Fail(protocol::Result result);
   // Writes all of `bytes` in one call; false when the link took fewer.

@@ -75,6 +75,10 @@ size_t BlockStart(const protocol::reply::Buffer& block) {
 
 bool CCommonNv::LinkOpen() const { return util_ != nullptr && util_->dev().is_open(); }
 
+bool CCommonNv::NoticedClose() {
+  return util_ != nullptr && util_->dev().PeerClosed(devlink::CDev::kCloseNoticeMs);
+}
+
 protocol::Result CCommonNv::Fail(protocol::Result result) {
   if (util_ != nullptr) util_->dev().Close();
   return result;
@@ -155,7 +159,7 @@ protocol::Result CCommonNv::PrintImage(const std::string& key_code) {
   if (!code) return protocol::kResultKeyCodeTooShort;
   const auto command = PrintCommand(*code);
   if (!Send(command.data(), command.size())) return Fail(protocol::kResultWriteFailed);
-  return protocol::kResultOk;
+  return NoticedClose() ? Fail(protocol::kResultWriteFailed) : protocol::kResultOk;
 }
 
 protocol::Result CCommonNv::PrintAllImages() {
@@ -168,7 +172,7 @@ protocol::Result CCommonNv::PrintAllImages() {
     const auto command = PrintCommand(*code);
     if (!Send(command.data(), command.size())) return Fail(protocol::kResultWriteFailed);
   }
-  return protocol::kResultOk;
+  return NoticedClose() ? Fail(protocol::kResultWriteFailed) : protocol::kResultOk;
 }
 
 protocol::Result CCommonNv::SendDownloadItem(const NvDownloadItem& item) {
@@ -180,9 +184,7 @@ protocol::Result CCommonNv::SendDownloadItem(const NvDownloadItem& item) {
     sent += piece;
   }
   // No define is answered: a close the printer sent meanwhile is the only sign the image is lost.
-  if (util_->dev().PeerClosed(devlink::CDev::kCloseNoticeMs)) {
-    return Fail(protocol::kResultWriteFailed);
-  }
+  if (NoticedClose()) return Fail(protocol::kResultWriteFailed);
   sent_key_codes_.push_back(item.key_code);
   return protocol::kResultOk;
 }

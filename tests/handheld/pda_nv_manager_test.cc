@@ -98,6 +98,12 @@ TEST_F(PdaNvJobTest, EveryStepOfADownloadNamesItselfAndFailuresUseTheHandheldTex
       {"item not written", nv::NvJobCode::kDownload, [&] { model.faults().drop_after_bytes = 7; },
        "Failed to write data!\r\nPlease Check your printer!\n127.0.0.1:9100: the printer closed "
        "the connection; what was sent after that is lost"},
+      // The printer closes the connection as the print arrives; nothing answers a print, so the
+      // close is the only sign it was lost.
+      {"print, printer gone", nv::NvJobCode::kPrintImage,
+       [&] { model.faults().drop_after_bytes = 7; },
+       " Failed to write data!\r\nPlease Check your printer!\n127.0.0.1:9100: the printer "
+       "closed the connection; what was sent after that is lost"},
       {"print all without images", nv::NvJobCode::kPrintAll, [] {},
        " Failed to write data!\r\nPlease Check your printer!"},
       {"port refused", nv::NvJobCode::kReadKeyCodes, [&] { devices.line().open_fails = true; },
