@@ -289,6 +289,7 @@ std::optional<PrinterWork> PrepareSettingsSet(const CommandSetup& setup, std::st
           outcome.message =
               "print.tear_off_position: this printer's firmware has no tear-off position; "
               "nothing written";
+          outcome.changed = false;
           return outcome;
         }
         const std::vector<SettingChange> changes = DiffSettings(before, session.vmsm().settings());
@@ -313,6 +314,7 @@ std::optional<PrinterWork> PrepareSettingsSet(const CommandSetup& setup, std::st
         if (const std::string problems = UnwritableHeldValues(session.vmsm(), assignments, written);
             !problems.empty()) {
           outcome.message = problems;
+          outcome.changed = false;  // refused before anything was written
           return failed();
         }
         if (dry_run) {

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
-# The pelliset.printers collection driven by ansible-playbook against two virtual printers and an
-# address where nothing listens. Run 1 changes the settings and stores the logo, and the dead
-# printer fails only its own host; run 2 changes nothing. check.yml then runs check mode with
+# The pelliset.printers collection driven by ansible-playbook against two virtual printers, an
+# address where nothing listens and a printer whose link dies at the end of the settings write.
+# Run 1 changes the settings and stores the logo, and the dead and dropping printers fail only
+# their own hosts; run 2 changes nothing. check.yml then runs check mode with
 # --diff, tries a forced replacement by a file that is no BMP, and reads the printer back (its own
 # assertions). Before that, ansible-doc must read every
 # module's documentation, and the collection carries the project's version. Skipped (77) without
@@ -30,10 +31,10 @@ fail() {
   exit 1
 }
 
-# A printer-sim in the background on a free port; sets $port.
+# A printer-sim in the background on a free port, with ARGS; sets $port.
 start_sim() {
   local pid
-  pid=$("$sim" --port 0 --background 2>"$work/sim.err") ||
+  pid=$("$sim" --port 0 --background "$@" 2>"$work/sim.err") ||
     fail "printer-sim: $(cat "$work/sim.err")"
   sim_pids+=("$pid")
   port=$(sed -n 's/^printer-sim listening on 127\.0\.0\.1:\([0-9]*\)$/\1/p' "$work/sim.err")
@@ -43,6 +44,9 @@ start_sim
 counter=$port
 start_sim
 office=$port
+# Its link dies at the end of the settings write, after every item went out.
+start_sim --drop-after 70
+dropping=$port
 # A port that was just free: nothing listens there.
 dead=$(python3 -c 'import socket; s = socket.socket(); s.bind(("127.0.0.1", 0))
 print(s.getsockname()[1])')
@@ -52,6 +56,7 @@ cat >"$work/inventory.ini" <<INI
 counter printer_address=tcp://127.0.0.1:$counter
 office printer_address=tcp://127.0.0.1:$office
 dead printer_address=tcp://127.0.0.1:$dead
+dropping printer_address=tcp://127.0.0.1:$dropping
 INI
 touch "$work/ansible.cfg"
 mkdir "$work/home"
@@ -96,7 +101,11 @@ expect_recap() {
 play site.yml
 [ $? = 2 ] || { cat "$work/out"; fail "run 1: ansible-playbook did not report the failed host"; }
 expect_recap "run 1" counter "changed=2 failed=0" office "changed=2 failed=0" \
-  dead "changed=0 failed=1"
+  dead "changed=0 failed=1" dropping "changed=0 failed=1"
+# A failed task that may have written part of the settings says changed (the recap counts only
+# tasks that did not fail).
+grep -qF 'fatal: [dropping -> localhost]: FAILED! => {"changed": true' "$work/out" ||
+  { cat "$work/out"; fail "run 1: the partly written printer's task does not say changed"; }
 grep -qF "127.0.0.1:$dead: connection refused" "$work/out" ||
   { cat "$work/out"; fail "run 1: the dead printer's failure does not say why"; }
 

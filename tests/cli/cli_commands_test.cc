@@ -268,6 +268,7 @@ TEST(CliSettings, HeldValuesThatCannotGoBackStopTheWrite) {
     ASSERT_EQ(lines.size(), set.size()) << rig.out();
     for (const nlohmann::json& line : lines) {
       EXPECT_EQ(line["result"], "failed") << line;
+      EXPECT_EQ(line["changed"], false) << line;  // refused before any write
       const std::string message = line["message"];
       EXPECT_NE(message.find(line["address"] == no_sentinels
                                  ? "msr.track1: the printer did not report its sentinels"

@@ -26,6 +26,19 @@ def executable(module):
     return module.get_bin_path(name, required=True)
 
 
+def may_have_changed(reply):
+    """Whether a failed printer may hold something else now.
+
+    pelliset says true when it knows (an image deleted before its replacement failed) and null
+    when it cannot know; a null after it had set out to change something counts as a change, so
+    that a failed task never hides a printer that was partly written.
+    """
+    changed = reply.get("changed")
+    if changed is None:
+        return bool(reply.get("changes") or reply.get("replaced") or reply.get("stored"))
+    return bool(changed)
+
+
 def run(module, args, data=None, accept_failure=False):
     """Runs `pelliset --printer PRINTER --json --quiet ARGS` and returns the printer's JSON object.
 
@@ -50,5 +63,5 @@ def run(module, args, data=None, accept_failure=False):
         module.fail_json(msg="pelliset ended with status %d: %s" % (rc, reason), cmd=command, rc=rc)
     if reply.get("result") != "ok" and not accept_failure:
         module.fail_json(msg=reply.get("message") or "pelliset reported a failure", cmd=command,
-                         rc=rc, pelliset=reply)
+                         rc=rc, pelliset=reply, changed=may_have_changed(reply))
     return reply

@@ -12,6 +12,8 @@ description:
     C(pelliset settings set). Settings not given keep the printer's values.
   - In check mode the differences are found (C(pelliset --dry-run)) and nothing is written.
   - With C(--diff) the changed keys are shown with their values before and after.
+  - A task that fails after the write began reports C(changed), as the printer may hold part of
+    the new settings; the task's C(pelliset) result lists what was to change.
 version_added: "1.0.0"
 author: Pelliset developers
 extends_documentation_fragment: pelliset.printers.pelliset
@@ -22,6 +24,8 @@ options:
         ...; see C(man pelliset)) and their values.
       - YAML reads an unquoted C(on) or C(off) as a boolean; booleans are given to the printer as
         C(on) and C(off), whole numbers as their digits.
+      - Quote texts that look like numbers (a Bluetooth PIN, a name, a track code) - YAML reads
+        an unquoted C(0123) as the number 83.
       - Exactly one of I(settings) and I(src) is given.
     type: dict
   src:
@@ -63,8 +67,8 @@ changes:
   elements: dict
   sample: [{"key": "print.density", "before": "100%", "after": "120%"}]
 message:
-  description: pelliset's message for the printer.
-  returned: always
+  description: pelliset's message for the printer (on failure it is the task's C(msg)).
+  returned: success
   type: str
   sample: 1 setting changed
 """
