@@ -60,15 +60,16 @@ dropping printer_address=tcp://127.0.0.1:$dropping
 INI
 touch "$work/ansible.cfg"
 mkdir "$work/home"
-echo "not a bitmap" >"$work/not-a-bmp.bmp"
+# Its first bytes are those of a BMP file: only reading it as pelliset does finds it broken.
+echo "BM but not a bitmap" >"$work/not-a-bmp.bmp"
 export HOME="$work/home" ANSIBLE_HOME="$work/home/.ansible" ANSIBLE_CONFIG="$work/ansible.cfg"
 export ANSIBLE_LOCAL_TEMP="$work/tmp" ANSIBLE_REMOTE_TEMP="$work/tmp"
 export ANSIBLE_COLLECTIONS_PATH="$source_dir/ansible" ANSIBLE_COLLECTIONS_SCAN_SYS_PATH=false
 export ANSIBLE_INVENTORY="$work/inventory.ini" ANSIBLE_RETRY_FILES_ENABLED=false
 export ANSIBLE_NOCOLOR=1 ANSIBLE_STDOUT_CALLBACK=default ANSIBLE_PYTHON_INTERPRETER=auto_silent
 export ANSIBLE_PIPELINING=true
-# The modules find pelliset on PATH, as they do by default.
-PATH="$(dirname "$pelliset"):$PATH"
+# The modules find pelliset on PATH, as they do by default, and bmp2nv (beside printer-sim).
+PATH="$(dirname "$pelliset"):$(dirname "$sim"):$PATH"
 export PATH PYTHONDONTWRITEBYTECODE=1
 cd "$work" || exit 1
 collection="$source_dir/ansible/ansible_collections/pelliset/printers"

@@ -13,6 +13,8 @@ description:
   - A printer cannot give a stored image back, only the key codes it holds. So a logo is taken as
     present when its key code is held, whatever image is stored there; I(force=true) stores I(src)
     again all the same, and is then always reported as a change.
+  - I(src) is read before the printer is asked, in check mode too, with C(bmp2nv) from beside
+    C(pelliset) or on C(PATH), so that a file the real run would refuse fails the check.
 version_added: "1.0.0"
 author: Pelliset developers
 extends_documentation_fragment: pelliset.printers.pelliset
@@ -96,6 +98,24 @@ from ansible.module_utils.basic import AnsibleModule
 from ansible_collections.pelliset.printers.plugins.module_utils import pelliset
 
 
+def check_bmp(module, path):
+    """Fails the task for a file pelliset would refuse.
+
+    bmp2nv (installed beside pelliset) reads it as pelliset does; without it only the file's
+    first bytes are looked at.
+    """
+    beside = os.path.join(os.path.dirname(pelliset.executable(module)), "bmp2nv")
+    bmp2nv = beside if os.access(beside, os.X_OK) else module.get_bin_path("bmp2nv")
+    if bmp2nv:
+        rc, _, err = module.run_command([bmp2nv, os.path.abspath(path), "-o", os.devnull])
+        if rc != 0:
+            module.fail_json(msg="src: " + (err.strip() or "%s is refused" % path))
+        return
+    with open(path, "rb") as f:
+        if f.read(2) != b"BM":
+            module.fail_json(msg="src: %s is not a BMP file" % path)
+
+
 def store(module, held):
     """Stores src under key; a held key's image is replaced (pelliset checks the file first)."""
     add = ["logo", "add", os.path.abspath(module.params["src"]), "--key", module.params["key"],
@@ -125,9 +145,7 @@ def main():
     if not 0 <= module.params["brightness"] <= 100:
         module.fail_json(msg="brightness: %d is not 0-100" % module.params["brightness"])
     if present:
-        with open(module.params["src"], "rb") as f:
-            if f.read(2) != b"BM":
-                module.fail_json(msg="src: %s is not a BMP file" % module.params["src"])
+        check_bmp(module, module.params["src"])
 
     listing = pelliset.run(module, ["logo", "list"])
     key_codes = listing.get("key_codes") or []
