@@ -79,25 +79,20 @@ class FrameStack {
   // Whether a Cancel is kept for `dialog` that TakeKeptCancel would still hand over, and the
   // dialog's Cancel button would take it.
   bool KeepsCancelFor(const Dialog& dialog) const {
-    return LiveKeptDialog() == &dialog && CancelButtonTakesPress(dialog);
+    return LiveDialog(kept_cancel_layer_) == &dialog && CancelButtonTakesPress(dialog);
   }
-  // The dialog the kept Cancel is for (see LiveKeptDialog); either way the Cancel is no longer
-  // kept.
-  Dialog* TakeKeptCancel() {
-    Dialog* dialog = LiveKeptDialog();
-    kept_cancel_layer_ = nullptr;
-    return dialog;
-  }
+  // The dialog the kept Cancel is for (see LiveDialog); either way the Cancel is no longer kept.
+  Dialog* TakeKeptCancel() { return LiveDialog(std::exchange(kept_cancel_layer_, nullptr)); }
 
  private:
-  // The dialog a Cancel was kept for while it is still the active frame, nothing opened since
-  // the Cancel was kept and the dialog has not ended; nullptr otherwise.
-  Dialog* LiveKeptDialog() const {
-    if (kept_cancel_layer_ == nullptr || layers_.empty() ||
-        layers_.back().get() != kept_cancel_layer_ || kept_cancel_frames_ != frames_opened_) {
+  // The dialog of `kept` (the layer a Cancel was kept for) while it is still the active frame,
+  // nothing opened since the Cancel was kept and the dialog has not ended; nullptr otherwise.
+  Dialog* LiveDialog(const Layer* kept) const {
+    if (kept == nullptr || layers_.empty() || layers_.back().get() != kept ||
+        kept_cancel_frames_ != frames_opened_) {
       return nullptr;
     }
-    Dialog* dialog = kept_cancel_layer_->dialog;
+    Dialog* dialog = kept->dialog;
     return dialog != nullptr && !dialog->HasEnded() ? dialog : nullptr;
   }
 
