@@ -1,6 +1,6 @@
 // The settings tab dialog in a window: Tab follows the templates with the shown page's controls
-// right after the tab row, and a number edit out of range brings the framework's message, after
-// which the focus is back in the edit, as on the terminal.
+// right after the tab row, a radio group is one stop, and a number edit out of range brings the
+// framework's message, after which the focus is back in the edit, as on the terminal.
 
 #include <gtest/gtest.h>
 
@@ -110,9 +110,58 @@ TEST_F(QtSettingsTabs, TabVisitsTheFrameWithTheShownPageRightAfterTheTabRow) {
                                                "141:1000", "1", "1000", "2", "1022"}));
     Key(Focused(), Qt::Key_Backtab, Qt::ShiftModifier);
     EXPECT_EQ(NameOf(Focused()), "2");
+    // Ctrl-PgDn / Ctrl-Tab / Ctrl-Shift-Tab step through the pages from anywhere, round the end.
+    Key(WidgetOf(dlg_->tab2(), 1100), Qt::Key_PageDown, Qt::ControlModifier);
+  });
+  turns_.push_back([&] {
+    EXPECT_TRUE(dlg_->tab3().IsWindowVisible());
+    Key(Focused(), Qt::Key_Tab, Qt::ControlModifier);
+  });
+  turns_.push_back([&] {
+    EXPECT_TRUE(dlg_->tab1().IsWindowVisible());
+    Key(Focused(), Qt::Key_Backtab, Qt::ControlModifier | Qt::ShiftModifier);
+  });
+  turns_.push_back([&] {
+    EXPECT_TRUE(dlg_->tab3().IsWindowVisible());
     static_cast<QPushButton*>(WidgetOf(*dlg_, 2))->click();
   });
   EXPECT_EQ(Launch(), ui::IDCANCEL);
+}
+
+// A radio group is one Tab stop, its checked radio; the arrows choose the next radio of the
+// group, round its end, as on the terminal.
+TEST_F(QtSettingsTabs, ARadioGroupIsOneTabStopAndTheArrowsChooseWithinIt) {
+  record_.FontType = 1;  // font B
+  turns_.push_back([&] {
+    WidgetOf(*dlg_, 1022)->setFocus(Qt::TabFocusReason);
+    std::vector<std::string> order{NameOf(Focused())};
+    for (int i = 0; i < 6; ++i) {
+      Key(Focused(), Qt::Key_Tab);
+      order.push_back(NameOf(Focused()));
+    }
+    EXPECT_EQ(order, (std::vector<std::string>{"1022", "140:1092", "140:1093", "140:1094",
+                                               "140:1004", "140:1006", "1"}));
+    Key(Focused(), Qt::Key_Backtab, Qt::ShiftModifier);
+    Key(Focused(), Qt::Key_Backtab, Qt::ShiftModifier);
+    ASSERT_EQ(NameOf(Focused()), "140:1004");
+    Key(Focused(), Qt::Key_Down);
+  });
+  turns_.push_back([&] {
+    EXPECT_EQ(NameOf(Focused()), "140:1005");
+    Key(Focused(), Qt::Key_Right);
+  });
+  turns_.push_back([&] {
+    EXPECT_EQ(NameOf(Focused()), "140:1003");
+    Key(Focused(), Qt::Key_Up);
+  });
+  turns_.push_back([&] {
+    EXPECT_EQ(NameOf(Focused()), "140:1005");
+    Key(Focused(), Qt::Key_Tab);
+    EXPECT_EQ(NameOf(Focused()), "140:1006");
+    static_cast<QPushButton*>(WidgetOf(*dlg_, 1))->click();
+  });
+  EXPECT_EQ(Launch(), ui::IDOK);
+  EXPECT_EQ(record_.FontType, 2u);  // font C
 }
 
 // Typing 91 over 30 in the auto power-off minutes (0 to 90): the message at the second

@@ -218,6 +218,34 @@ std::vector<RadioButton*> Dialog::RadioGroup(int id) const {
   return group;
 }
 
+namespace {
+
+std::vector<RadioButton*> Focusable(const Dialog& d, std::vector<RadioButton*> group) {
+  std::erase_if(group, [&](const RadioButton* r) { return !d.CanFocus(*r); });
+  return group;
+}
+
+}  // namespace
+
+RadioButton* Dialog::RadioTabStop(int id, const Control* focused) const {
+  RadioButton* stop = nullptr;
+  for (RadioButton* r : Focusable(*this, RadioGroup(id))) {
+    if (r == focused) return r;
+    if (stop == nullptr || (r->GetCheck() && !stop->GetCheck())) stop = r;
+  }
+  return stop;
+}
+
+RadioButton* Dialog::RadioStep(int id, int step) const {
+  const auto group = Focusable(*this, RadioGroup(id));
+  const auto it =
+      std::find_if(group.begin(), group.end(), [&](const RadioButton* r) { return r->id() == id; });
+  if (it == group.end()) return nullptr;
+  const int n = static_cast<int>(group.size());
+  const int at = static_cast<int>(it - group.begin());
+  return group[static_cast<size_t>(((at + step) % n + n) % n)];
+}
+
 int Dialog::GetRadioIndex(int first_id) const {
   const auto group = RadioGroup(first_id);
   for (size_t i = 0; i < group.size(); ++i) {

@@ -108,6 +108,11 @@ class Dialog {
   void CheckRadioButton(int check_id);
   // The radios of the group containing `id`, in tab order.
   std::vector<RadioButton*> RadioGroup(int id) const;
+  // Keyboard moves in a group, among the radios that can take the focus. The group is one tab
+  // stop: `focused` when it is one of them, else the checked radio, else the first (nullptr when
+  // none can take the focus). An arrow goes `step` radios on, round the group's end.
+  RadioButton* RadioTabStop(int id, const Control* focused) const;
+  RadioButton* RadioStep(int id, int step) const;
 
   // Focus (the terminal host shows it; the edit checks move it to the offending edit).
   void GotoDlgCtrl(int id) {
@@ -121,6 +126,11 @@ class Dialog {
 
   // Whether the user can see the control: its own flag, and for a page also the page's.
   bool IsControlShown(const Control& control) const;
+  // Whether the focus can rest on the control: numbered, shown, enabled and not a label or frame.
+  bool CanFocus(const Control& control) const {
+    return control.id() != -1 && IsControlShown(control) && control.IsEnabled() &&
+           control.CanHoldFocus();
+  }
 
   // ---- Edit checks with the framework's own messages. Each reads edit `id`. On success the
   // value is stored and true returned. Otherwise the framework's message box is shown (caption:

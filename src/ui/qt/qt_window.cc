@@ -46,8 +46,11 @@ Command MakeCommand(CommandKind kind, ControlRef target, std::vector<int> rows, 
 // The window of a dialog: Esc and the title-bar close go to the host instead of closing it.
 class DialogWindow : public QDialog {
  public:
-  DialogWindow(std::function<void()> on_escape, std::function<void()> on_close)
-      : on_escape_(std::move(on_escape)), on_close_(std::move(on_close)) {}
+  DialogWindow(std::function<void()> on_escape, std::function<void()> on_close,
+               std::function<void(int)> on_page_step)
+      : on_escape_(std::move(on_escape)),
+        on_close_(std::move(on_close)),
+        on_page_step_(std::move(on_page_step)) {}
 
   void reject() override { on_escape_(); }
 
@@ -63,6 +66,18 @@ class DialogWindow : public QDialog {
       button->click();
       return;
     }
+    // Ctrl-PgDn/PgUp (as on the terminal) and Ctrl-Tab/Ctrl-Shift-Tab switch the tab pages from
+    // wherever the focus is, unless the focused control uses the key itself (a list's Ctrl-PgDn).
+    if (event->modifiers() & Qt::ControlModifier) {
+      const int key = event->key();
+      const int step = key == Qt::Key_PageDown || key == Qt::Key_Tab     ? 1
+                       : key == Qt::Key_PageUp || key == Qt::Key_Backtab ? -1
+                                                                         : 0;
+      if (step != 0) {
+        on_page_step_(step);
+        return;
+      }
+    }
     QDialog::keyPressEvent(event);
   }
   void closeEvent(QCloseEvent* event) override {
@@ -73,6 +88,31 @@ class DialogWindow : public QDialog {
  private:
   std::function<void()> on_escape_;
   std::function<void()> on_close_;
+  std::function<void(int)> on_page_step_;
+};
+
+// A radio button whose arrow keys go to the window (Qt would move along the whole tab chain,
+// since the groups are the dialog's and not Qt's).
+class GroupRadio : public QRadioButton {
+ public:
+  GroupRadio(QWidget* parent, std::function<void(int step)> on_arrow)
+      : QRadioButton(parent), on_arrow_(std::move(on_arrow)) {}
+
+ protected:
+  void keyPressEvent(QKeyEvent* event) override {
+    const int key = event->key();
+    int step = 0;
+    if (key == Qt::Key_Down || key == Qt::Key_Right) step = 1;
+    if (key == Qt::Key_Up || key == Qt::Key_Left) step = -1;
+    if (step == 0 || event->modifiers() != Qt::NoModifier) {
+      QRadioButton::keyPressEvent(event);
+      return;
+    }
+    on_arrow_(step);
+  }
+
+ private:
+  std::function<void(int)> on_arrow_;
 };
 
 std::set<int> SelectedSet(const QListWidget& list) {
@@ -129,7 +169,7 @@ QtDialogWindow::QtDialogWindow(Dialog& dialog, Sink sink)
     Send(MakeCommand(CommandKind::kClose, {}, {}, 0, "key: Esc"));
   };
   auto close = [this] { Send(MakeCommand(CommandKind::kClose, {}, {}, 0, "window: close")); };
-  window_ = std::make_unique<DialogWindow>(escape, close);
+  window_ = std::make_unique<DialogWindow>(escape, close, [this](int step) { StepTabPage(step); });
   units_ = DialogUnits(window_->font());
   const Template& t = dialog_.GetTemplate();
   if (OnTerminalGrid(t)) units_.FitRowsTo(QComboBox().sizeHint().height() + 2);
@@ -139,6 +179,16 @@ QtDialogWindow::QtDialogWindow(Dialog& dialog, Sink sink)
   QObject::connect(qApp, &QApplication::focusChanged, window_.get(),
                    [this](QWidget*, QWidget* now) { NoteFocus(now); });
   Sync();
+}
+
+void QtDialogWindow::StepTabPage(int step) {
+  for (const auto& [control, widget] : widgets_) {
+    if (control->kind() != ControlKind::kTab || !owners_.at(control)->CanFocus(*control)) continue;
+    auto* tabs = static_cast<QTabBar*>(widget);
+    const int n = tabs->count();
+    if (n > 0) tabs->setCurrentIndex(((tabs->currentIndex() + step) % n + n) % n);
+    return;
+  }
 }
 
 QtDialogWindow::~QtDialogWindow() {
@@ -217,7 +267,10 @@ void QtDialogWindow::SetTabOrder() {
     placed.insert(&d);
     for (const auto& c : d.Controls()) {
       QWidget* w = WidgetOf(*c);
-      if (w != nullptr && (w->focusPolicy() & Qt::TabFocus) != 0) order.push_back(w);
+      // A group's radios all stand in the chain; only its stop takes Tab (SetRadioTabStops).
+      const bool tab = w != nullptr &&
+                       ((w->focusPolicy() & Qt::TabFocus) != 0 || c->kind() == ControlKind::kRadio);
+      if (tab) order.push_back(w);
       if (c->kind() != ControlKind::kTab) continue;
       // Only the shown page's widgets take the focus, so every page may sit here.
       for (Dialog* page : d.Pages()) {
@@ -230,6 +283,18 @@ void QtDialogWindow::SetTabOrder() {
   };
   add(dialog_);
   for (size_t i = 1; i < order.size(); ++i) QWidget::setTabOrder(order[i - 1], order[i]);
+}
+
+void QtDialogWindow::SetRadioTabStops() {
+  const QWidget* focused = window_->focusWidget();
+  const auto at_focus = std::find_if(widgets_.begin(), widgets_.end(),
+                                     [&](const auto& kv) { return kv.second == focused; });
+  const Control* focused_control = at_focus != widgets_.end() ? at_focus->first : nullptr;
+  for (const auto& [control, widget] : widgets_) {
+    if (control->kind() != ControlKind::kRadio) continue;
+    const bool stop = owners_.at(control)->RadioTabStop(control->id(), focused_control) == control;
+    widget->setFocusPolicy(stop ? Qt::StrongFocus : Qt::ClickFocus);
+  }
 }
 
 void QtDialogWindow::Build(Dialog& owner, int page_x, int page_y) {
@@ -306,8 +371,16 @@ QWidget* QtDialogWindow::Make(Dialog& owner, Control& c) {
       break;
     }
     case ControlKind::kRadio: {
-      auto* radio = new QRadioButton(parent);
-      radio->setAutoExclusive(false);  // the dialog keeps its groups
+      // The dialog keeps its groups: an arrow chooses the next radio of the group, as with the
+      // mouse, and the group is one tab stop (Sync).
+      auto* radio = new GroupRadio(parent, [this, o, control](int step) {
+        RadioButton* next = o->RadioStep(control->id(), step);
+        QWidget* w = next != nullptr ? WidgetOf(*next) : nullptr;
+        if (w == nullptr) return;
+        w->setFocus(Qt::TabFocusReason);
+        Send(MakeCommand(CommandKind::kClick, RefOf(*o, *next), {}, 0, "key: arrow"));
+      });
+      radio->setAutoExclusive(false);
       QObject::connect(radio, &QRadioButton::clicked, click);
       w = radio;
       break;
@@ -472,6 +545,7 @@ void QtDialogWindow::Sync() {
     SyncOne(*owners_[control], const_cast<Control&>(*control), widget);
   }
   FollowFocus();
+  SetRadioTabStops();
   syncing_ = false;
 }
 

@@ -51,6 +51,10 @@ class QtDialogWindow {
   // Tab follows the templates as on the terminal: a dialog's controls in template order, each
   // page's right after the tab row it sits on.
   void SetTabOrder();
+  // The next (`step` 1) or previous (-1) page of the window's tab control, round the end.
+  void StepTabPage(int step);
+  // Each radio group is one Tab stop, as on the terminal (Dialog::RadioTabStop).
+  void SetRadioTabStops();
   // The widget with the focus tells its dialog (GotoDlgCtrl), so that the program's own focus
   // moves (to an edit that failed its check) can be told from it and followed (FollowFocus).
   void NoteFocus(QWidget* focused);

@@ -33,15 +33,10 @@ TerminalHost::Result TerminalHost::ControlKey(Dialog& top, Focus f, const KeyEve
       if (key.key == Key::kDown || key.key == Key::kRight) step = 1;
       if (key.key == Key::kUp || key.key == Key::kLeft) step = -1;
       if (step == 0) break;
-      auto group = owner.RadioGroup(c.id());
-      std::erase_if(group, [&](RadioButton* r) { return !Focusable(owner, *r); });
-      const auto it = std::find(group.begin(), group.end(), &c);
-      if (group.empty() || it == group.end()) return Result::kNone;
-      const int n = static_cast<int>(group.size());
-      const int at = static_cast<int>(it - group.begin());
-      RadioButton& next = *group[static_cast<size_t>(((at + step) % n + n) % n)];
-      SetFocus(top, owner, next, true);
-      return Click(owner, next, command);  // moving in a group chooses, as with the mouse
+      RadioButton* next = owner.RadioStep(c.id(), step);
+      if (next == nullptr) return Result::kNone;
+      SetFocus(top, owner, *next, true);
+      return Click(owner, *next, command);  // moving in a group chooses, as with the mouse
     }
     case ControlKind::kEdit:
       if (key.key == Key::kEnter) break;

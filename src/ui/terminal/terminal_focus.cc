@@ -116,21 +116,12 @@ std::vector<TerminalHost::Focus> TerminalHost::TabStops(Dialog& top, const Focus
       Control& c = *cp;
       if (Focusable(d, c)) {
         if (c.kind() == ControlKind::kRadio) {
-          // One stop per group: the focused radio, else the checked one, else the first.
+          // One stop per group.
           const auto group = d.RadioGroup(c.id());
           if (!group.empty() &&
               std::find(group_done.begin(), group_done.end(), group.front()) == group_done.end()) {
             group_done.push_back(group.front());
-            RadioButton* pick = nullptr;
-            for (RadioButton* r : group) {
-              if (!Focusable(d, *r)) continue;
-              if (r == current.control) {
-                pick = r;
-                break;
-              }
-              if (r->GetCheck() && (pick == nullptr || !pick->GetCheck())) pick = r;
-              if (pick == nullptr) pick = r;
-            }
+            RadioButton* pick = d.RadioTabStop(c.id(), current.control);
             if (pick != nullptr) stops.push_back({&d, pick});
           }
         } else {

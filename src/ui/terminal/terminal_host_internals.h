@@ -28,9 +28,7 @@ namespace terminal_rules {
 inline bool IsDigit(const std::string& s) { return s.size() == 1 && s[0] >= '0' && s[0] <= '9'; }
 
 // Controls the focus can rest on.
-inline bool Focusable(const Dialog& owner, const Control& c) {
-  return c.id() != -1 && owner.IsControlShown(c) && c.IsEnabled() && c.CanHoldFocus();
-}
+inline bool Focusable(const Dialog& owner, const Control& c) { return owner.CanFocus(c); }
 
 // Controls typed into at a caret with the edit keys: edits and editable drop-down lists.
 inline bool TakesText(const Control& c) {
