@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <vector>
 
 #include "protocol/result_codes.h"
 
@@ -61,15 +62,17 @@ void LoadImageList(platform::Registry& registry, CCommonNv& nv,
 }
 
 void SaveImageList(platform::Registry& registry, const CCommonNv& nv) {
-  registry.DeleteValue(kImageListKey, kCountValue);
+  // One update, so that a program stopped half-way leaves the old list or the new one whole.
+  std::vector<platform::RegWrite> batch{platform::RemoveWrite(kImageListKey, kCountValue)};
   for (size_t i = 1; i <= CCommonNv::kMaxImages; ++i) {
-    registry.DeleteValue(kImageListKey, ValueName(i));
+    batch.push_back(platform::RemoveWrite(kImageListKey, ValueName(i)));
   }
   for (size_t i = 0; i < nv.images().size() && i < CCommonNv::kMaxImages; ++i) {
-    platform::WriteString(registry, kImageListKey, ValueName(i + 1),
-                          FormatStoredImage(nv.images()[i]));
+    batch.push_back(
+        platform::StringWrite(kImageListKey, ValueName(i + 1), FormatStoredImage(nv.images()[i])));
   }
-  SaveImageCount(registry, nv);
+  batch.push_back(platform::DwordWrite(kImageListKey, kCountValue, nv.image_count()));
+  registry.SetValues(batch);
 }
 
 void SaveImageCount(platform::Registry& registry, const CCommonNv& nv) {

@@ -33,8 +33,8 @@ std::string FormatStoredImage(const NvImageEntry& entry);
 void LoadImageList(platform::Registry& registry, CCommonNv& nv,
                    const std::function<void(const std::string& message)>& refused,
                    const char* area_too_small = kAreaTooSmall);
-// Deletes every stored value, then writes the engine's list and count. Failures are ignored: a
-// store that cannot be written leaves what it held.
+// Deletes every stored value, then writes the engine's list and count, all as one update.
+// Failures are ignored: a store that cannot be written leaves what it held.
 void SaveImageList(platform::Registry& registry, const CCommonNv& nv);
 // Writes "Count" only (after a download).
 void SaveImageCount(platform::Registry& registry, const CCommonNv& nv);

@@ -199,7 +199,7 @@ TEST_F(ImageListTest, LoadStopsAtAGapAndSkipsWhatCannotBeKept) {
   EXPECT_EQ(shown, std::vector<std::string>{"NV image area too small!"});
 }
 
-TEST_F(ImageListTest, SaveReplacesEverythingStored) {
+TEST_F(ImageListTest, SaveReplacesEverythingStoredInOneUpdate) {
   for (int i = 1; i <= 5; ++i) {
     platform::WriteString(registry_, kKey, "image00" + std::to_string(i), "/old.bmp,000");
   }
@@ -211,7 +211,10 @@ TEST_F(ImageListTest, SaveReplacesEverythingStored) {
     nv_.AddImageEntry(std::move(e));
   }
   nv::CCommonNvTestPeer::SetImageCount(nv_, 3);
+  const int updates = registry_.UpdateCount();
   nv::SaveImageList(registry_, nv_);
+  // One update: a program stopped while saving leaves the old list or the new one, never half.
+  EXPECT_EQ(registry_.UpdateCount(), updates + 1);
   EXPECT_EQ(Stored("image001"), "/x/a.bmp,000");
   EXPECT_EQ(Stored("image002"), "/x/b,c.bmp,050");
   EXPECT_EQ(Stored("image003"), "/x/d.bmp,100");

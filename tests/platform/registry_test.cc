@@ -1,11 +1,13 @@
 #include "platform/registry/registry.h"
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <cerrno>
+#include <chrono>
 #include <string>
 #include <thread>
 #include <vector>
@@ -318,14 +320,48 @@ TEST(FileRegistry, UnusableStoreFailsWritesAndKeepsAnUnreadableFile) {
   FileRegistry no_folder(dir.File("plain/pelliset/registry.reg"));
   EXPECT_FALSE(WriteDword(no_folder, kPellisetKey, "A", 1));
   EXPECT_EQ(ReadDword(no_folder, kPellisetKey, "A"), std::nullopt);
-  // The "file" is a folder: never replaced.
+  // The "file" is a folder or a FIFO (which must not hold the program in open()): never
+  // replaced, and the reason named.
   ASSERT_EQ(::mkdir(dir.File("folder.reg").c_str(), 0700), 0);
   FileRegistry on_folder(dir.File("folder.reg"));
   EXPECT_FALSE(WriteDword(on_folder, kPellisetKey, "A", 1));
+  EXPECT_EQ(on_folder.LastError(), dir.File("folder.reg") + ": a folder, not a file");
+  ASSERT_EQ(::mkfifo(dir.File("fifo.reg").c_str(), 0600), 0);
+  FileRegistry on_fifo(dir.File("fifo.reg"));
+  EXPECT_EQ(ReadDword(on_fifo, kPellisetKey, "A"), std::nullopt);
+  EXPECT_FALSE(WriteDword(on_fifo, kPellisetKey, "A", 1));
+  EXPECT_EQ(on_fifo.LastError(), dir.File("fifo.reg") + ": not a regular file");
+  // A lock file that cannot be made is not "another program holds the lock".
+  ASSERT_EQ(::symlink(dir.File("gone/x").c_str(), dir.File("r2.reg.lock").c_str()), 0);
+  FileRegistry no_lock(dir.File("r2.reg"));
+  EXPECT_FALSE(WriteDword(no_lock, kPellisetKey, "A", 1));
+  EXPECT_EQ(no_lock.LastError(), dir.File("r2.reg.lock") + ": No such file or directory");
   // Names that cannot be written as a line of text.
   FileRegistry reg(dir.File("r.reg"));
   EXPECT_FALSE(WriteDword(reg, kPellisetKey, "two\nlines", 1));
   EXPECT_FALSE(WriteDword(reg, "Software\\a\nb", "x", 1));
+}
+
+// A large or damaged file must not stall the programs: a key of 100,000 values and a hex value
+// continued over 200,000 lines (each about 2.5 MB) took minutes when every value or line
+// re-read the ones before it.
+TEST(RegText, ManyValuesAndLongContinuationsParseInLinearTime) {
+  std::string many = std::string(kHeader) + "[HKEY_LOCAL_MACHINE\\Software\\Korvane\\Pelliset]\n";
+  for (int i = 0; i < 100000; ++i) many += "\"v" + std::to_string(i) + "\"=dword:00000001\n";
+  std::string continued = std::string(kHeader) +
+                          "[HKEY_LOCAL_MACHINE\\Software\\Korvane\\Pelliset]\n\"Blob\"=hex:01,\\\n";
+  for (int i = 0; i < 200000; ++i) continued += "  02,\\\n";
+  continued += "  03\n";
+  const auto start = std::chrono::steady_clock::now();
+  const RegTextParse values = ParseRegText(many);
+  const RegTextParse blob = ParseRegText(continued);
+  EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(10));
+  EXPECT_FALSE(values.damaged);
+  EXPECT_NE(values.tree.Find(kPellisetKey, "V99999"), nullptr);
+  const RegValue* b = blob.tree.Find(kPellisetKey, "blob");
+  ASSERT_NE(b, nullptr);
+  EXPECT_EQ(b->data.size(), 200002u);
+  EXPECT_EQ(b->data.back(), 3);
 }
 
 TEST(FileRegistry, AtomicWritesLeaveNoTemporaryFiles) {

@@ -25,6 +25,7 @@ namespace {
 
 struct LoadedFile {
   bool ok = false;  // false: the file exists but could not be read; it must not be replaced
+  std::string why;  // with ok false: the reason, for a person
   bool damaged = false;
   RegistryTree tree;
 };
@@ -47,8 +48,13 @@ class LockGuard {
  public:
   LockGuard(const std::string& lock_path, bool exclusive, Clock& clock, uint32_t wait_ms) {
     fd_.Reset(::open(lock_path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600));
+    const int create_error = errno;
+    // A lock file another user made may still be opened for reading.
     if (!fd_.valid()) fd_.Reset(::open(lock_path.c_str(), O_RDONLY | O_CLOEXEC));
-    if (!fd_.valid()) return;
+    if (!fd_.valid()) {
+      error_ = errno == ENOENT ? create_error : errno;  // a folder we may not write in
+      return;
+    }
     const uint32_t start = clock.TickCount();
     // Non-blocking attempts with short pauses: a program that hangs while holding the lock must
     // not freeze this one.
@@ -57,16 +63,22 @@ class LockGuard {
         locked_ = true;
         return;
       }
-      if (errno != EWOULDBLOCK && errno != EINTR) return;
+      if (errno != EWOULDBLOCK && errno != EINTR) {
+        error_ = errno;
+        return;
+      }
       if (clock.TickCount() - start >= wait_ms) return;
       clock.Sleep(5);
     }
   }
   bool locked() const { return locked_; }
+  // Why the lock could not be taken, when not because another program holds it; 0 otherwise.
+  int error() const { return error_; }
 
  private:
   UniqueFd fd_;  // closing it releases the lock
   bool locked_ = false;
+  int error_ = 0;
 };
 
 // Copies the file byte for byte to the first free "<path>.damaged[.N]"; the copy's name, or
@@ -131,13 +143,22 @@ namespace {
 // so no value is taken from a truncated line.
 LoadedFile LoadFile(const std::string& path) {
   LoadedFile loaded;
-  UniqueFd fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
+  // O_NONBLOCK: a FIFO put in the file's place must not hold the program in open().
+  UniqueFd fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK));
   if (!fd.valid()) {
     loaded.ok = (errno == ENOENT);
+    loaded.why = std::strerror(errno);
     return loaded;
   }
   struct stat st {};
-  if (::fstat(fd.get(), &st) != 0 || !S_ISREG(st.st_mode)) return loaded;
+  if (::fstat(fd.get(), &st) != 0) {
+    loaded.why = std::strerror(errno);
+    return loaded;
+  }
+  if (!S_ISREG(st.st_mode)) {
+    loaded.why = S_ISDIR(st.st_mode) ? "a folder, not a file" : "not a regular file";
+    return loaded;
+  }
   std::string bytes;
   const size_t cap = FileRegistry::kMaxFileBytes;
   bytes.resize(cap + 1);
@@ -145,7 +166,10 @@ LoadedFile LoadFile(const std::string& path) {
   while (have < bytes.size()) {
     const ssize_t n = ::read(fd.get(), bytes.data() + have, bytes.size() - have);
     if (n < 0 && errno == EINTR) continue;
-    if (n < 0) return loaded;
+    if (n < 0) {
+      loaded.why = std::strerror(errno);
+      return loaded;
+    }
     if (n == 0) break;
     have += static_cast<size_t>(n);
   }
@@ -212,13 +236,16 @@ bool FileRegistry::Modify(const std::function<bool(RegistryTree&, bool* changed)
   if (!StepAllowed(WriteStep::kCreateFolder) || !MakeDirs(dir)) return Fail(dir, errno);
   LockGuard lock(path_ + ".lock", /*exclusive=*/true, clock_, kLockWaitMs);
   if (!lock.locked()) {
+    if (lock.error() != 0) return Fail(path_ + ".lock", lock.error());
     last_error_ = path_ + ".lock: another program holds the lock; try again when it has finished";
     return false;
   }
-  errno = 0;
   LoadedFile loaded = LoadFile(path_);
   // Unreadable: replacing it could lose what it holds.
-  if (!loaded.ok) return Fail(path_, errno != 0 ? errno : EIO);
+  if (!loaded.ok) {
+    last_error_ = path_ + ": " + loaded.why;
+    return false;
+  }
   bool changed = false;
   if (!change(loaded.tree, &changed)) return false;
   if (!changed) return true;
@@ -271,7 +298,7 @@ bool FileRegistry::SetValues(const std::vector<RegWrite>& batch) {
     }
   }
   return Modify([&](RegistryTree& tree, bool* changed) {
-    for (const RegWrite& w : batch) *changed = tree.Set(w.key, w.name, w.value) || *changed;
+    *changed = tree.Apply(batch);
     return true;
   });
 }

@@ -35,7 +35,7 @@ bool MemoryRegistry::SetValue(const std::string& key, const std::string& name,
 
 bool MemoryRegistry::SetValues(const std::vector<RegWrite>& batch) {
   if (Refuse()) return false;
-  for (const RegWrite& w : batch) tree_.Set(w.key, w.name, w.value);
+  tree_.Apply(batch);
   ++updates_;
   return true;
 }

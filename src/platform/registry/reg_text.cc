@@ -209,17 +209,22 @@ RegTextParse ParseRegText(std::string_view text) {
     std::string logical(text.substr(pos, end - pos));
     pos = end + 1;
     if (!logical.empty() && logical.back() == '\r') logical.pop_back();
-    // Long hex lists continue on the next line after a trailing backslash.
-    while (!HasControl(logical) && !Trim(logical).empty() && Trim(logical).back() == '\\' &&
-           logical.find("=hex") != logical.npos && pos < text.size()) {
-      std::string_view t = Trim(logical);
-      t.remove_suffix(1);
-      logical = std::string(t);
+    // Long hex lists continue on the next line after a trailing backslash. Each piece is
+    // looked at once, so a value continued over many lines costs no more than one long line.
+    const bool hex = logical.find("=hex") != logical.npos;
+    bool control = HasControl(logical);
+    while (hex && !control && pos < text.size()) {
+      while (!logical.empty() && (logical.back() == ' ' || logical.back() == '\t')) {
+        logical.pop_back();
+      }
+      if (logical.empty() || logical.back() != '\\') break;
+      logical.pop_back();
       end = text.find('\n', pos);
       if (end == text.npos) end = text.size();
-      std::string next(text.substr(pos, end - pos));
+      std::string_view next = text.substr(pos, end - pos);
       pos = end + 1;
-      if (!next.empty() && next.back() == '\r') next.pop_back();
+      if (!next.empty() && next.back() == '\r') next.remove_suffix(1);
+      control = HasControl(next);
       logical += Trim(next);
     }
 

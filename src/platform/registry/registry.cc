@@ -39,6 +39,12 @@ RegWrite StringWrite(const std::string& key, const std::string& name, const std:
   return w;
 }
 
+RegWrite RemoveWrite(const std::string& key, const std::string& name) {
+  RegWrite w{key, name, {}};
+  w.remove = true;
+  return w;
+}
+
 bool WriteDword(Registry& registry, const std::string& key, const std::string& name,
                 uint32_t value) {
   return registry.SetValue(key, name, DwordWrite(key, name, value).value);

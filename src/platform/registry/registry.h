@@ -16,11 +16,12 @@ struct RegValue {
   bool operator==(const RegValue&) const = default;
 };
 
-// One value of a batch written as one update.
+// One value of a batch written as one update: set, or removed when `remove` is true.
 struct RegWrite {
   std::string key;
   std::string name;
   RegValue value;
+  bool remove = false;
 };
 
 // The HKEY_LOCAL_MACHINE hive the programs keep their preferences in. Keys are backslash
@@ -39,8 +40,8 @@ class Registry {
   virtual bool SetValue(const std::string& key, const std::string& name, const RegValue& value) = 0;
   // False when the value did not exist or the store cannot be written.
   virtual bool DeleteValue(const std::string& key, const std::string& name) = 0;
-  // Sets every value of `batch` as one update: afterwards all of them are stored, or, when false
-  // is returned, none is.
+  // Sets (or removes) every value of `batch`, in its order, as one update: afterwards all of them
+  // are stored, or, when false is returned, none is.
   virtual bool SetValues(const std::vector<RegWrite>& batch) = 0;
   // Why the last change that failed did, as "<where>: <reason>" for a person to act on (the
   // file's path and the system's reason); "" while nothing failed.
@@ -50,6 +51,7 @@ class Registry {
 // Batch entries with the encodings of WriteDword and WriteString.
 RegWrite DwordWrite(const std::string& key, const std::string& name, uint32_t value);
 RegWrite StringWrite(const std::string& key, const std::string& name, const std::string& text);
+RegWrite RemoveWrite(const std::string& key, const std::string& name);
 
 // The value-level rules every caller uses: a number counts only when it is a REG_DWORD of exactly
 // 4 bytes; a text only when it is a REG_SZ.

@@ -57,11 +57,9 @@ bool RegistryTree::CreateKey(const std::string& key) {
 const RegValue* RegistryTree::Find(const std::string& key, const std::string& name) const {
   const auto it = keys_.find(FoldCase(Normalise(key)));
   if (it == keys_.end()) return nullptr;
-  const std::string folded = FoldCase(name);
-  for (const NamedValue& v : it->second.values) {
-    if (FoldCase(v.name) == folded) return &v.value;
-  }
-  return nullptr;
+  const Key& k = it->second;
+  const auto at = k.positions.find(FoldCase(name));
+  return at == k.positions.end() ? nullptr : &k.values[at->second].value;
 }
 
 bool RegistryTree::Set(const std::string& key, const std::string& name, const RegValue& value) {
@@ -69,30 +67,40 @@ bool RegistryTree::Set(const std::string& key, const std::string& name, const Re
   bool changed = CreateKey(path);
   if (path.empty()) changed |= keys_.count("") == 0;
   Key& k = KeyFor(path);
-  const std::string folded = FoldCase(name);
-  for (NamedValue& v : k.values) {
-    if (FoldCase(v.name) == folded) {
-      if (v.value == value) return changed;
-      v.value = value;  // the name keeps the case it was first written with
-      return true;
-    }
+  const auto [at, added] = k.positions.try_emplace(FoldCase(name), k.values.size());
+  if (added) {
+    k.values.push_back({name, value});
+    return true;
   }
-  k.values.push_back({name, value});
+  RegValue& stored =
+      k.values[at->second].value;  // the name keeps the case it was first written with
+  if (stored == value) return changed;
+  stored = value;
   return true;
 }
 
 bool RegistryTree::Delete(const std::string& key, const std::string& name) {
   const auto it = keys_.find(FoldCase(Normalise(key)));
   if (it == keys_.end()) return false;
-  const std::string folded = FoldCase(name);
-  std::vector<NamedValue>& values = it->second.values;
-  for (auto v = values.begin(); v != values.end(); ++v) {
-    if (FoldCase(v->name) == folded) {
-      values.erase(v);
-      return true;
-    }
+  Key& k = it->second;
+  const auto at = k.positions.find(FoldCase(name));
+  if (at == k.positions.end()) return false;
+  const size_t gone = at->second;
+  k.positions.erase(at);
+  k.values.erase(k.values.begin() + static_cast<std::ptrdiff_t>(gone));
+  for (auto& [folded, position] : k.positions) {
+    if (position > gone) --position;
   }
-  return false;
+  return true;
+}
+
+bool RegistryTree::Apply(const std::vector<RegWrite>& batch) {
+  bool changed = false;
+  for (const RegWrite& w : batch) {
+    const bool one = w.remove ? Delete(w.key, w.name) : Set(w.key, w.name, w.value);
+    changed = one || changed;
+  }
+  return changed;
 }
 
 std::vector<const RegistryTree::Key*> RegistryTree::Keys() const {

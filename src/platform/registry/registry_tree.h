@@ -2,6 +2,7 @@
 
 #include <map>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 #include "platform/registry/registry.h"
@@ -19,6 +20,8 @@ class RegistryTree {
   struct Key {
     std::string path;  // normalised: components joined by single backslashes, as first written
     std::vector<NamedValue> values;  // in the order they were first set
+    // Where each value stands in `values`, by its case-folded name; the tree keeps it in step.
+    std::unordered_map<std::string, size_t> positions;
   };
 
   // Drops empty components, so "\\Software\\\\Korvane\\" names "Software\\Korvane". The empty
@@ -32,6 +35,8 @@ class RegistryTree {
   // True when the stored content changed.
   bool Set(const std::string& key, const std::string& name, const RegValue& value);
   bool Delete(const std::string& key, const std::string& name);
+  // Sets or removes the batch's values in its order. True when the stored content changed.
+  bool Apply(const std::vector<RegWrite>& batch);
 
   // Every key, parents before their children.
   std::vector<const Key*> Keys() const;
