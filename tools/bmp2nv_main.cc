@@ -20,6 +20,7 @@
 #include "platform/image/bmp_decoder.h"
 #include "platform/system/command_line.h"
 #include "platform/system/console.h"
+#include "platform/system/standard_streams.h"
 
 namespace {
 
@@ -64,6 +65,7 @@ bool ValidKey(const std::string& key) {
 }  // namespace
 
 int main(int argc, char** argv) {
+  platform::FillClosedStandardStreams();
   std::string in;
   std::string out;
   std::string key = "10";

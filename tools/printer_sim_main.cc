@@ -14,6 +14,7 @@
 
 #include "pelliset_version.h"
 #include "platform/system/command_line.h"
+#include "platform/system/standard_streams.h"
 #include "sim/background.h"
 #include "sim/fleet.h"
 #include "sim/printer_model.h"
@@ -141,6 +142,7 @@ constexpr platform::OptionRule kOptions[] = {
 }  // namespace
 
 int main(int argc, char** argv) {
+  platform::FillClosedStandardStreams();
   sim::FleetOptions options;
   sim::PrinterConfig& config = options.config;
   sim::Faults& faults = options.faults;

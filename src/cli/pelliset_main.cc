@@ -10,8 +10,10 @@
 #include "platform/system/console.h"
 #include "platform/system/fd_output.h"
 #include "platform/system/interrupts.h"
+#include "platform/system/standard_streams.h"
 
 int main(int argc, char** argv) {
+  platform::FillClosedStandardStreams();
   // A printer that drops its connection must fail that printer, not end the program; a closed
   // standard output is noticed by the stream, which tells it from other failures.
   std::signal(SIGPIPE, SIG_IGN);

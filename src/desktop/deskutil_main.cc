@@ -18,6 +18,7 @@
 #include "platform/system/clock.h"
 #include "platform/system/language.h"
 #include "platform/system/services.h"
+#include "platform/system/standard_streams.h"
 #include "platform/system/trace.h"
 #include "ui/core/string_table.h"
 #include "ui/host_choice.h"
@@ -93,6 +94,7 @@ void AddPack(const std::string& path, std::vector<ui::ResourcePack>* packs) {
 }  // namespace
 
 int main(int argc, char** argv) {
+  platform::FillClosedStandardStreams();
   ui::ProgramOptions options;
   const ui::ProgramCommandLine line{kProgram, PELLISET_VERSION_TEXT, PrintUsage, true};
   if (const auto status = ui::ReadProgramOptions(argc, argv, line, &options)) return *status;

@@ -14,6 +14,7 @@
 #include "platform/registry/file_registry.h"
 #include "platform/system/clock.h"
 #include "platform/system/services.h"
+#include "platform/system/standard_streams.h"
 #include "platform/system/trace.h"
 #include "ui/host_choice.h"
 #include "ui/program_options.h"
@@ -51,6 +52,7 @@ void PrintUsage(std::FILE *out) {
 }  // namespace
 
 int main(int argc, char **argv) {
+  platform::FillClosedStandardStreams();
   ui::ProgramOptions options;
   const ui::ProgramCommandLine line{kProgram, PELLISET_VERSION_TEXT, PrintUsage};
   if (const auto status = ui::ReadProgramOptions(argc, argv, line, &options)) return *status;
