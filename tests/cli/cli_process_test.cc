@@ -110,6 +110,15 @@ TEST(CliProcess, StandardOutputCarriesOnlyTheDataAndItsFailuresHaveTheirOwnStatu
   run = Shell(dir, "$B/src/cli/pelliset --help >/dev/full");
   EXPECT_EQ(run.status, 3);
   EXPECT_EQ(run.err, "pelliset: the output could not be written: No space left on device\n");
+  // Started without standard output: nothing the program opens takes its number (the printer's
+  // socket would have been sent the backup), and the lost output fails the run.
+  run = Shell(dir, "$B/src/cli/pelliset -q -p " + printer + " logo list >&-");
+  EXPECT_EQ(run.status, 3);
+  EXPECT_EQ(run.err, "pelliset: the output could not be written: Bad file descriptor\n");
+  run = Shell(dir, "$B/src/desktop/deskutil >&-", "snapshot\n");
+  EXPECT_EQ(run.status, 1);
+  EXPECT_EQ(run.err,
+            "pelliset: the events could not be written to standard output: Bad file descriptor\n");
 }
 
 // While the input is still being read no printer has been contacted: Ctrl-C ends the run at once

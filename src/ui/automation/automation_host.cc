@@ -1,6 +1,11 @@
 #include "ui/automation/automation_host.h"
 
+#include <cerrno>
+#include <cstring>
+#include <string>
+
 #include "platform/system/console.h"
+#include "platform/system/diagnostics.h"
 
 namespace ui {
 
@@ -85,7 +90,7 @@ AutomationHost::AutomationHost(platform::Clock& clock, LineSource& input, std::o
     : LoopHost(clock, std::move(resources)), input_(input), output_(output) {}
 
 int AutomationHost::ExitCode(int program_result) const {
-  if (ErrorCount() == 0) return program_result;
+  if (ErrorCount() == 0 && !output_lost_) return program_result;
   return program_result == 0 ? 1 : program_result;
 }
 
@@ -116,8 +121,16 @@ LoopHost::FetchStatus AutomationHost::Fetch(uint32_t timeout_ms, Command* comman
 }
 
 void AutomationHost::Emit(const Event& event) {
+  if (output_lost_) return;
+  errno = 0;
   output_ << event.json << '\n';
   output_.flush();
+  if (output_) return;
+  // The events are the script's results: losing them fails the run, and says so where it can.
+  const int error = errno;
+  output_lost_ = true;
+  platform::Diagnose(std::string("pelliset: the events could not be written to standard output") +
+                     (error != 0 ? std::string(": ") + std::strerror(error) : std::string()));
 }
 
 }  // namespace ui

@@ -53,8 +53,8 @@ class AutomationHost : public LoopHost {
  public:
   AutomationHost(platform::Clock& clock, LineSource& input, std::ostream& output,
                  Resources resources = {});
-  // The program's exit status: `program_result` when no error event was written, else 1 when
-  // program_result is 0 and program_result otherwise.
+  // The program's exit status: `program_result` when no error event was written and every event
+  // reached the output, else 1 when program_result is 0 and program_result otherwise.
   int ExitCode(int program_result) const;
 
  protected:
@@ -65,6 +65,7 @@ class AutomationHost : public LoopHost {
   LineSource& input_;
   std::ostream& output_;
   uint64_t line_number_ = 0;
+  bool output_lost_ = false;  // a write failed; nothing more is written
 };
 
 }  // namespace ui
