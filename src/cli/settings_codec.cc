@@ -296,8 +296,16 @@ bool Apply(const std::vector<Assignment>& assignments, bool defer_held,
     }
   }
   if (!refusals.empty()) {
+    // A file that is not a settings file at all would bury the terminal in refusals.
+    constexpr size_t kMaxShown = 20;
     error->clear();
-    for (const std::string& refusal : refusals) *error += (error->empty() ? "" : "\n") + refusal;
+    for (size_t i = 0; i < refusals.size() && i < kMaxShown; ++i) {
+      *error += (error->empty() ? "" : "\n") + refusals[i];
+    }
+    if (refusals.size() > kMaxShown) {
+      *error += "\n" + std::to_string(refusals.size() - kMaxShown) + " more refusals (" +
+                std::to_string(refusals.size()) + " in all)";
+    }
     return false;
   }
   *settings = std::move(changed);

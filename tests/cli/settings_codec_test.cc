@@ -146,6 +146,10 @@ TEST(SettingsCodecTest, RefusalsNameTheKeyAndChangeNothing) {
           "argument 2: print.speed is given twice (also argument 1)");
   refuses({{"serial.stop_bits", "1", "argument 1"}, {"serial.flow_control", "2", "argument 2"}},
           "argument 2: serial.stop_bits is given twice (also argument 1)");
+  // Not a settings file at all: twenty refusals and a count, not one line for each key.
+  std::vector<Assignment> strangers;
+  for (int i = 1; i <= 25; ++i) strangers.push_back({"k" + std::to_string(i), "1", "x.ini"});
+  refuses(strangers, "x.ini: unknown key k20\n5 more refusals (25 in all)");
   std::string error;
   EXPECT_FALSE(ApplyAssignments({{"msr.track2.start", "", ""}}, &printer, &error));
   EXPECT_THAT(error, HasSubstr("msr.track2.start: empty"));
