@@ -338,11 +338,13 @@ bool LoadState(PrinterModel& model, const std::string& path, std::string* error)
   char buffer[4096];
   bool too_big = false;
   bool failed = false;
+  int read_error = 0;
   for (;;) {
     const ssize_t n = ::read(fd, buffer, sizeof buffer);
     if (n < 0 && errno == EINTR) continue;
     if (n < 0) {
       failed = true;
+      read_error = errno;
       break;
     }
     if (n == 0) break;
@@ -353,7 +355,7 @@ bool LoadState(PrinterModel& model, const std::string& path, std::string* error)
     text.append(buffer, static_cast<size_t>(n));
   }
   file.Reset();
-  if (failed) return Fail(error, "cannot read " + path);
+  if (failed) return Fail(error, "cannot read " + path + ": " + std::strerror(read_error));
   if (too_big) return Fail(error, path + ": not a state file (larger than 1 MiB)");
   std::string problem;
   if (!StateFromText(text, model.state(), &problem)) {

@@ -4,6 +4,7 @@
 #include <charconv>
 #include <climits>
 #include <cstring>
+#include <filesystem>
 #include <fstream>
 
 #include "platform/system/bounded_read.h"
@@ -220,6 +221,8 @@ std::optional<ResourcePack> ReadResourcePackFile(const std::string& path, std::s
     if (problem != nullptr) *problem = std::move(why);
     return std::nullopt;
   };
+  std::error_code ec;
+  if (std::filesystem::is_directory(path, ec)) return fail("is a folder, not a file");
   std::ifstream in(path, std::ios::binary);
   if (!in) return fail(std::string("cannot be opened: ") + std::strerror(errno));
   std::string text;
