@@ -130,6 +130,13 @@ TEST(KeyDecoder, UnknownSequencesAreDroppedWhole) {
   EXPECT_EQ(Decode("\x1b\x1b"), (std::vector<std::string>{"Alt+Esc"}));
 }
 
+// Pasted text is typed: its line end, tab and control bytes would otherwise press the default
+// button or move the focus half-way through it. Keys after the paste count again.
+TEST(KeyDecoder, PastedTextIsOnlyTyped) {
+  EXPECT_EQ(Decode("\x1b[200~K 7\t\x01\x1b[A\r\n\x1b[201~\r"),
+            (std::vector<std::string>{"K", " ", "7", "Enter"}));
+}
+
 TEST(KeyDecoder, EndlessGarbageStaysBounded) {
   KeyDecoder d;
   KeyEvent e;

@@ -276,12 +276,23 @@ void KeyDecoder::Feed(std::string_view bytes) {
 }
 
 bool KeyDecoder::Next(KeyEvent* event, bool idle) {
+  // Bracketed paste: what is pasted comes between these two marks.
+  constexpr std::string_view kPasteStart = "\x1b[200~";
+  constexpr std::string_view kPasteEnd = "\x1b[201~";
   while (!buffer_.empty()) {
+    if (buffer_.starts_with(kPasteStart) || buffer_.starts_with(kPasteEnd)) {
+      in_paste_ = buffer_.starts_with(kPasteStart);
+      buffer_.erase(0, kPasteStart.size());
+      continue;
+    }
     size_t used = 0;
     KeyEvent e;
     const Parse r = ParseKey(buffer_, &e, &used);
     if (r == Parse::kEvent) {
       buffer_.erase(0, used);
+      // Pasted text is typed, never obeyed: its line ends and tabs would press buttons and
+      // move the focus half-way through it.
+      if (in_paste_ && (e.key != Key::kChar || e.ctrl || e.alt)) continue;
       *event = std::move(e);
       return true;
     }

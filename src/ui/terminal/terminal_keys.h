@@ -74,6 +74,7 @@ class KeyDecoder {
 
  private:
   std::string buffer_;
+  bool in_paste_ = false;  // between a bracketed paste's marks: only characters pass
 };
 
 }  // namespace ui

@@ -92,19 +92,20 @@ std::unique_ptr<NcursesScreen> NcursesScreen::Open(platform::Clock& clock, std::
   }
   curs_set(0);
 
-  std::string restore = "\x1b[?1006l\x1b[?1000l\x1b[0m";
+  std::string restore = "\x1b[?2004l\x1b[?1006l\x1b[?1000l\x1b[0m";
   restore += Capability("rmcup");
   restore += Capability("cnorm");
   impl.hold->Arm(restore, [] { endwin(); });
   refresh();
-  // Mouse clicks in the SGR form (cells beyond column 223 stay exact).
-  platform::WriteAll(1, "\x1b[?1000h\x1b[?1006h");
+  // Mouse clicks in the SGR form (cells beyond column 223 stay exact), and pasted text marked
+  // as such (bracketed paste), so that its line ends are not taken for Enter.
+  platform::WriteAll(1, "\x1b[?1000h\x1b[?1006h\x1b[?2004h");
   return s;
 }
 
 NcursesScreen::~NcursesScreen() {
   if (impl_->screen != nullptr) {
-    platform::WriteAll(1, "\x1b[?1006l\x1b[?1000l");
+    platform::WriteAll(1, "\x1b[?2004l\x1b[?1006l\x1b[?1000l");
     curs_set(1);
     endwin();
     impl_->hold.reset();  // the saved modes and the previous signal handlers back
