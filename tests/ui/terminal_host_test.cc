@@ -735,6 +735,29 @@ TEST(TerminalHost, KeyLineHelpAndSystemMenu) {
   EXPECT_EQ(Count(dlg.log, "cmd 1 clicked") + Count(dlg.log, "cmd 2 clicked"), 0);
 }
 
+// Esc closes a box only where closing has an answer (Cancel, or OK alone): a Yes/No box's key
+// line does not offer it.
+TEST(TerminalHost, KeyLineOffersEscOnlyWhereABoxCanBeClosed) {
+  Rig rig;
+  ProbeDialog dlg(EveryKindTemplate());
+  std::vector<std::string> seen;
+  rig.screen.SetKeyHook([&](const KeyEvent&) {
+    const std::string bottom = rig.screen.Row(39);
+    seen.push_back(bottom.substr(0, bottom.find_last_not_of(' ') + 1));
+  });
+  dlg.init = [](ProbeDialog& d) { d.SetOneShotTimer(1, 10); };
+  dlg.timer = [&](ProbeDialog& d, int) {
+    rig.Type("y");
+    d.MessageBox("?", "T", ui::MB_YESNO);
+    rig.Type("c");
+    d.MessageBox("?", "T", ui::MB_YESNOCANCEL);
+    d.EndDialog(ui::IDOK);
+  };
+  EXPECT_EQ(dlg.DoModal(rig.host), ui::IDOK);
+  EXPECT_EQ(seen, (std::vector<std::string>{"F1 Help  Tab Next  Enter Answer",
+                                            "F1 Help  Tab Next  Enter Answer  Esc Close"}));
+}
+
 TEST(TerminalHost, KeyLineHelpAndFileBrowserFitAHandheldScreen) {
   using K = ui::ControlKind;
   static const ui::Template t{

@@ -41,6 +41,13 @@ inline std::vector<std::string> MessageBoxButtons(unsigned flags) {
   }
 }
 
+// Whether closing a message box (Esc, the close box) has an answer to give: Cancel, or OK when
+// that is its only button. A Yes/No box must be answered.
+inline bool CanCloseBox(unsigned flags) {
+  const unsigned buttons = flags & MB_BUTTONMASK;
+  return buttons == MB_OKCANCEL || buttons == MB_YESNOCANCEL || buttons == MB_OK;
+}
+
 // What the button named `name` shows people: its "button/ok"... host text. Scripts still answer
 // by the names above.
 inline std::string ButtonText(const Resources& texts, std::string name) {

@@ -28,7 +28,7 @@ constexpr HostTextEntry kHostTexts[] = {
     {"help/3/does", "press a button, tick a box, choose a row"},
     {"help/4/keys", "Arrows"},
     {"help/4/does", "move in lists, drop-downs, sliders, options, tabs"},
-    {"help/5/keys", "Alt-Down, F4"},
+    {"help/5/keys", "Enter, Alt-Down, F4"},
     {"help/5/does", "open a drop-down list"},
     {"help/6/keys", "PgUp, PgDn"},
     {"help/6/does", "a page in a list; scroll a dialog taller than the screen"},

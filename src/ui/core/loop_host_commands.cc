@@ -107,7 +107,7 @@ void LoopHost::Apply(const Command& command) {
       } else if (top->kind == Frame::Kind::kFileDialog) {
         top->paths.clear();
         top->done = true;
-      } else if (Offers(top->flags, IDCANCEL) || (top->flags & MB_BUTTONMASK) == MB_OK) {
+      } else if (CanCloseBox(top->flags)) {
         top->result = Offers(top->flags, IDCANCEL) ? IDCANCEL : IDOK;
         top->done = true;
       } else {

@@ -202,10 +202,9 @@ std::string TerminalHost::KeyLine() {
   }
   if (top.kind == Layer::Kind::kBrowser) return {};  // the browser names its keys itself
   if (top.kind == Layer::Kind::kMessageBox) {
-    return FitKeyLine(
-        resources(),
-        {{"keyline/help", 0}, {"keyline/next", 3}, {"keyline/answer", 1}, {"keyline/close", 2}},
-        width);
+    std::vector<KeyItem> items = {{"keyline/help", 0}, {"keyline/next", 3}, {"keyline/answer", 1}};
+    if (CanCloseBox(top.box.flags)) items.push_back({"keyline/close", 2});
+    return FitKeyLine(resources(), items, width);
   }
   if (menu_focus_ >= 0) {
     return FitKeyLine(
