@@ -76,13 +76,15 @@ TEST(PosixTcpSocket, SendsAndReceivesOverALocalConnection) {
   const auto start = std::chrono::steady_clock::now();
   EXPECT_EQ(socket.Receive(reply, sizeof reply), 0);
   EXPECT_LT(ElapsedMs(start), 500);
-  // Sending to a closed peer fails (soon) instead of raising SIGPIPE and ending the program.
+  // Sending to a closed peer fails (soon) instead of raising SIGPIPE and ending the program,
+  // and the cause is the printer's close, not a fault of the cable.
   int result = 0;
   for (int i = 0; i < 50 && result >= 0; ++i) {
     result = socket.Send(query, sizeof query);
     ::usleep(2000);
   }
   EXPECT_EQ(result, -1);
+  EXPECT_EQ(socket.LastCause(), FailureCause::kClosedByPrinter);
 }
 
 // Counts its calls; a call made while the hook runs (it sleeps too) would be a re-entry.

@@ -13,6 +13,19 @@
 #include "platform/system/fd_io.h"
 
 namespace platform {
+namespace {
+
+// A send or receive on an open connection: a reset or a broken pipe is the printer's end going
+// away, not a fault of the cable.
+FailureCause TransferCause(int error) {
+  if (error == ECONNRESET || error == EPIPE || error == ECONNABORTED) {
+    return FailureCause::kClosedByPrinter;
+  }
+  return CauseFromErrno(error);
+}
+
+}  // namespace
+
 bool PosixTcpSocket::Connect(const std::string& ip_address, uint16_t port) {
   Close();
   const std::optional<SocketAddress> address = MakeSocketAddress(ip_address, port);
@@ -91,7 +104,7 @@ int PosixTcpSocket::Send(const uint8_t* data, size_t length) {
       last_cause_ = FailureCause::kUnreachable;
       return sent > 0 ? static_cast<int>(sent) : -1;
     }
-    last_cause_ = CauseFromErrno(errno);
+    last_cause_ = TransferCause(errno);
     return sent > 0 ? static_cast<int>(sent) : -1;
   }
   return static_cast<int>(sent);
@@ -112,7 +125,7 @@ int PosixTcpSocket::Receive(uint8_t* buffer, size_t capacity) {
     if (n >= 0) return static_cast<int>(n);
     if (errno == EINTR) continue;
     if (errno == EAGAIN || errno == EWOULDBLOCK) return 0;
-    last_cause_ = CauseFromErrno(errno);
+    last_cause_ = TransferCause(errno);
     return -1;
   }
 }
