@@ -239,6 +239,31 @@ TEST(TerminalHost, MnemonicsRadioArrowsAndSpace) {
   EXPECT_EQ(Count(dlg.log, "cmd 104 clicked"), 1);
 }
 
+// A dialog whose first stop is a radio group starts on the chosen radio: Space there chooses
+// nothing new.
+TEST(TerminalHost, ADialogOpeningOnARadioGroupFocusesTheChosenRadio) {
+  using K = ui::ControlKind;
+  static const ui::Template t{705,
+                              "Mode",
+                              160,
+                              40,
+                              {{102, K::kRadio, "Low", {5, 5, 40, 10}, ui::kGroup},
+                               {103, K::kRadio, "High", {50, 5, 40, 10}},
+                               {1, K::kButton, "OK", {5, 20, 40, 14}, ui::kDefault}}};
+  Rig rig;
+  ProbeDialog dlg(t);
+  dlg.init = [](ProbeDialog& d) { d.CheckRadioButton(103); };
+  int radio = -2;
+  dlg.command = [&](ProbeDialog& d, int id, ui::Notify) {
+    if (id == 1) radio = d.GetRadioIndex(102);
+    return false;
+  };
+  rig.Keys({MakeChar(" "), MakeKey(Key::kEnter)});
+  EXPECT_EQ(dlg.DoModal(rig.host), ui::IDOK);
+  EXPECT_EQ(radio, 1);
+  EXPECT_EQ(Count(dlg.log, "cmd 102 clicked"), 0);
+}
+
 TEST(TerminalHost, EscDoesNothingWhileCancelIsDisabledAndAClickPressesAButton) {
   Rig rig;
   ProbeDialog dlg(EveryKindTemplate());

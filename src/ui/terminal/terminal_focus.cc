@@ -16,12 +16,13 @@ TerminalHost::Focus TerminalHost::CurrentFocus(Dialog& top) {
   // A focus the program moved (GotoDlgCtrl, e.g. to an edit that failed its check) wins, and
   // arrives as a Tab would bring it, even when it was sent back to where it was.
   bool arrived = false;
+  bool opening = false;
   for (Dialog* d : family) {
     const SeenFocus now{d->GetFocusId(), d->FocusMoves()};
     const auto [it, first_sight] = seen_focus_.try_emplace(d, now);
     if (first_sight) {
       // The focus a dialog starts with is no move, but it has just arrived when the window opens.
-      if (d == &top) arrived = true;
+      if (d == &top) arrived = opening = true;
       continue;
     }
     if (now.moves != it->second.moves) {
@@ -38,6 +39,15 @@ TerminalHost::Focus TerminalHost::CurrentFocus(Dialog& top) {
   }
   Control* c = owner->FindControl(owner->GetFocusId());
   if (c != nullptr && Focusable(*owner, *c)) {
+    // A dialog that starts in a radio group starts on the group's stop, its chosen radio, so
+    // that a first Space does not choose another.
+    RadioButton* stop = opening && c->kind() == ControlKind::kRadio
+                            ? owner->RadioTabStop(c->id(), nullptr)
+                            : nullptr;
+    if (stop != nullptr && stop != c) {
+      SetFocus(top, *owner, *stop, true);
+      return {owner, stop};
+    }
     if (arrived) Entered(*c);
     return {owner, c};
   }
