@@ -37,13 +37,18 @@ constexpr size_t kDownloadPieceSize = 4096;
 // Gathers one block into `block` (emptied first): appends what arrives until a 00h is stored or
 // the block is full. A read that finds nothing drops what was held, since a block is only
 // trusted whole; once the printer has been quiet twice, each quiet read resends the query, and
-// after kMaxResends the block is left as it is (empty).
-void CollectBlock(devlink::CDev& dev, protocol::reply::Buffer& block) {
+// after kMaxResends the block is left as it is (empty). A stop request (the user's Cancel or
+// Ctrl-C, a time limit) ends the wait the same way.
+void CollectBlock(devlink::CDev& dev, platform::Clock& clock, protocol::reply::Buffer& block) {
   block.Clear();
   std::array<uint8_t, kBlockReadSize> chunk{};
   int quiet_reads = 0;
   int resends = 0;
   while (resends < kMaxResends) {
+    if (clock.StopRequested()) {
+      block.Clear();
+      return;
+    }
     const int got = dev.Read(chunk.data(), kBlockReadSize, protocol::reply::kReadWaitMs);
     if (got > 0) {
       const size_t n = std::min(static_cast<size_t>(got), chunk.size());
@@ -97,7 +102,8 @@ protocol::Result CCommonNv::ReadKeyCodes() {
   std::vector<std::string> codes;
   bool more = true;
   for (int block = 0; more; ++block) {
-    if (block == kMaxBlocks) {
+    // A printer that keeps saying "more" must not outlast the user's Cancel.
+    if (block == kMaxBlocks || clock_.StopRequested()) {
       Send(&kCan, 1);
       return Fail(protocol::kResultBadReply);
     }
@@ -114,7 +120,7 @@ protocol::Result CCommonNv::ReadKeyCodeBlock(std::vector<std::string>& into, boo
   *more = false;
   clock_.Sleep(kBlockPauseMs);
   protocol::reply::Buffer block(kBlockCapacity);
-  CollectBlock(util_->dev(), block);
+  CollectBlock(util_->dev(), clock_, block);
 
   const size_t start = BlockStart(block);
   if (block.size() < kMinBlockSize || block.At(start) != kReplyMark ||

@@ -211,4 +211,25 @@ TEST_F(NvCommandsTest, EndlessMoreBlocksAreCancelled) {
   EXPECT_FALSE(LinkOpen());
 }
 
+// A stop request (Cancel, Ctrl-C, a time limit) ends the list at the next block: 256 blocks
+// took 44 s that nothing could cut.
+TEST_F(NvCommandsTest, AStopRequestEndsAnEndlessList) {
+  struct StopAfter : platform::StopSignal {
+    platform::Clock& clock;
+    uint32_t at;
+    StopAfter(platform::Clock& c, uint32_t ms) : clock(c), at(c.TickCount() + ms) {}
+    bool StopRequested() override { return clock.TickCount() >= at; }
+  };
+  t_.conversation.Permissive();
+  for (int i = 0; i < 300; ++i) t_.conversation.Reply(Hex("37 72 41 31 30 00"), 5);
+  StopAfter stop(t_.clock, 1000);
+  t_.clock.SetStopSignal(&stop);
+  const uint32_t start = t_.clock.TickCount();
+  EXPECT_EQ(nv_.ReadKeyCodes(), protocol::kResultBadReply);
+  EXPECT_LT(t_.clock.TickCount() - start, 1500u);
+  EXPECT_EQ(Writes().back(), kCan);
+  EXPECT_FALSE(LinkOpen());
+  t_.clock.SetStopSignal(nullptr);
+}
+
 }  // namespace
