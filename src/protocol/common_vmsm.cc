@@ -241,6 +241,9 @@ Result CCommonVmsm::WriteBtInfo() {
   const vmsm::Bytes command = vmsm::WriteBtInfoCommand(settings_);
   if (command.size() > kBtCommandLimit) return kResultValueRefused;
   if (!Send(command)) return Fail(kResultWriteFailed);
+  // It has no answer either, and it follows the end of setting mode, where a printer may have
+  // closed the connection: the first write into a closed one still succeeds.
+  if (util_->dev().PeerClosed(devlink::CDev::kCloseNoticeMs)) return Fail(kResultWriteFailed);
   return kResultOk;
 }
 

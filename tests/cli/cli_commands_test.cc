@@ -112,6 +112,27 @@ TEST(CliSettings, APrinterThatClosesDuringTheWriteFailsTheSet) {
       << line;
 }
 
+// Wherever the connection dies, a set reported as done has reached the printer: the Bluetooth
+// write comes after setting mode has been left, and was reported done into a closed connection.
+TEST(CliSettings, ASetReportedDoneReachedThePrinterWhereverTheLinkDies) {
+  int done = 0;
+  int failed = 0;
+  for (uint64_t drop = 0; drop < 200; drop += 3) {
+    CliRig rig;
+    fakes::SimServices& printer = rig.Printer(kPrinter);
+    printer.model.faults().drop_after_bytes = drop;
+    const int status = rig.Run({"-p", kPrinter, "settings", "set", "bluetooth.pin=9999"});
+    if (status == 0) {
+      ++done;
+      EXPECT_EQ(printer.model.state().bt_pin, "9999") << "dropped after " << drop << " bytes";
+    } else {
+      ++failed;
+    }
+  }
+  EXPECT_GT(done, 0);
+  EXPECT_GT(failed, 0);
+}
+
 // A set that writes only the items it changes leaves the printer as the whole write does.
 TEST(CliSettings, ItemSetLeavesThePrinterAsTheFullSetDoes) {
   const std::vector<std::string> sets = {
