@@ -54,7 +54,14 @@ void CollectBlock(devlink::CDev& dev, platform::Clock& clock, protocol::reply::B
       const size_t n = std::min(static_cast<size_t>(got), chunk.size());
       for (size_t i = 0; i < n; ++i) {
         block.Push(chunk[i]);
-        if (chunk[i] == 0 || block.full()) return;
+        if (chunk[i] == 0) return;
+        if (block.full()) {
+          // Cut here: the rest of the block must not answer the next command.
+          if (std::find(chunk.begin() + i + 1, chunk.begin() + n, 0) == chunk.begin() + n) {
+            protocol::reply::DiscardRestOfReply(dev, clock);
+          }
+          return;
+        }
       }
     } else {
       block.Clear();

@@ -295,6 +295,10 @@ Result CCommonUtil::QueryVersion() {
     dev_.Close();
     return kResultNoReply;
   }
+  // A reply cut at the buffer's end: its rest must not answer the next command.
+  if (filled == kVersionBufferSize && buffer[filled - 1] != 0x00) {
+    reply::DiscardRestOfReply(dev_, services_.clock);
+  }
   const std::string reply = TextUpToNul(buffer, filled);
   Tracef("****Go g_Getver %d %s", static_cast<int>(filled), reply.c_str());
   identity_.firmware_version_text = ReplyBody(buffer, filled);

@@ -115,8 +115,9 @@ bool CollectTimed(devlink::CDev& dev, platform::Clock& clock, Buffer& reply) {
   const uint32_t start = clock.TickCount();
   for (;;) {
     const size_t got = ReadChunk(dev, chunk, kTimedReadSize);
+    size_t i = 0;
     bool terminated = false;
-    for (size_t i = 0; i < got && !reply.full(); ++i) {
+    for (; i < got && !reply.full(); ++i) {
       reply.Push(chunk[i]);
       if (chunk[i] == 0) {
         terminated = true;
@@ -125,9 +126,25 @@ bool CollectTimed(devlink::CDev& dev, platform::Clock& clock, Buffer& reply) {
     }
     clock.Sleep(kReadGapMs);
     if (terminated) return true;
-    // Nothing more could be stored, so waiting for the 00h would only cost time.
-    if (reply.full()) return false;
+    if (reply.full()) {
+      // Nothing more can be stored: the rest goes, unless this read brought its 00h already.
+      if (std::find(chunk.begin() + i, chunk.begin() + got, 0) == chunk.begin() + got) {
+        DiscardRestOfReply(dev, clock);
+      }
+      return false;
+    }
     if (clock.TickCount() - start > kTimedReplyMs) return false;
+  }
+}
+
+void DiscardRestOfReply(devlink::CDev& dev, platform::Clock& clock) {
+  std::array<uint8_t, kChunkSize> chunk;
+  const uint32_t start = clock.TickCount();
+  while (clock.TickCount() - start <= kTimedReplyMs && !clock.StopRequested()) {
+    const size_t got = ReadChunk(dev, chunk, chunk.size());
+    if (got == 0 || std::find(chunk.begin(), chunk.begin() + got, 0) != chunk.begin() + got) {
+      return;
+    }
   }
 }
 

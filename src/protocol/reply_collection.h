@@ -70,6 +70,11 @@ inline constexpr size_t kTimedReplyCapacity = 512;
 inline constexpr uint32_t kTimedReplyMs = 2000;
 bool CollectTimed(devlink::CDev& dev, platform::Clock& clock, Buffer& reply);
 
+// After a reply was cut at its buffer's end: reads and drops the rest of it, through its 00h, so
+// that it is not taken for the answer to the next command. Gives up at a read that finds nothing,
+// after kTimedReplyMs, or at a stop request.
+void DiscardRestOfReply(devlink::CDev& dev, platform::Clock& clock);
+
 // How long a held piece of a reply waits for the next one. Bluetooth serial links and
 // serial-to-network bridges hand a reply over in pieces some tens of milliseconds apart; a piece
 // with nothing after it for longer than this is given up.

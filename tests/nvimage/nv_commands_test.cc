@@ -108,6 +108,20 @@ TEST_F(NvCommandsTest, DownloadGoesInPiecesAndAShortOneCloses) {
   EXPECT_EQ(Writes().size(), 4u);  // nothing after the short piece
 }
 
+// A block longer than the 1024 bytes kept is cut there, and the rest of it is read and dropped:
+// it answered the next command.
+TEST_F(NvCommandsTest, AnOverlongBlockIsCutAndItsRestDoesNotAnswerTheNextQuery) {
+  Bytes block = Hex("37 72 40");
+  for (int i = 0; i < 1000; ++i) block.insert(block.end(), {0x31, 0x32});
+  block.push_back(0x00);
+  t_.conversation.Expect(kQuery).Reply(block, 140).Expect(kAck);
+  EXPECT_EQ(nv_.ReadKeyCodes(), protocol::kResultOk);
+  EXPECT_EQ(nv_.key_codes().size(), 510u);  // (1024 - 3 header bytes - the cut's last) / 2
+  t_.conversation.Expect(kQuery).Reply(Hex("37 72 40 31 30 00"), 140).Expect(kAck);
+  EXPECT_EQ(nv_.ReadKeyCodes(), protocol::kResultOk);
+  EXPECT_EQ(nv_.key_codes(), (Codes{"10"}));
+}
+
 TEST_F(NvCommandsTest, KeyCodesOfOneBlock) {
   nv::CCommonNvTestPeer::SetKeyCodes(nv_, {"XY"});
   // Due 140 ms after the query: only a reader that first takes its pause finds it at once, before

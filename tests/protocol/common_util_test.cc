@@ -254,20 +254,23 @@ TEST_F(UtilTest, OlderGenerationVersion) {
   EXPECT_EQ(util.identity().firmware_version, 101001u);
 }
 
-TEST_F(UtilTest, OverlongVersionReplyIsCutAtTheBuffer) {
+TEST_F(UtilTest, OverlongVersionReplyIsCutAtTheBufferAndItsRestDropped) {
   const Bytes reply = TextZ("_" + std::string(58, 'A'));
   talk.Expect(kVersionQuery)
       .Reply(Bytes(reply.begin(), reply.begin() + 25), 0)
       .Reply(Bytes(reply.begin() + 25, reply.end()), 20);
   EXPECT_EQ(util.GetPrinterInfo(protocol::CCommonUtil::kFirmwareVersion), protocol::kResultOk);
   EXPECT_EQ(util.identity().firmware_version_text, std::string(39, 'A'));
-  // Each read asked only for the space left, and reading stopped when the buffer was full.
+  // Each read asked only for the space left; once the buffer was full, the rest of the reply was
+  // read and dropped, so that the next query gets its own answer.
   std::vector<std::string> asked;
   for (const fakes::Call& c : t.devices.record.calls) {
     if (c.name == "Read") asked.push_back(c.detail);
   }
-  EXPECT_EQ(asked, (std::vector<std::string>{"40", "15", "15"}));
+  EXPECT_EQ(asked, (std::vector<std::string>{"40", "15", "15", "255"}));
   EXPECT_LT(t.clock.NowMs() - start, 100u);
+  talk.Expect(kMakerQuery).Reply(TextZ("_KORVANE"), 20);
+  EXPECT_EQ(util.GetPrinterInfo(protocol::CCommonUtil::kMaker), protocol::kResultOk);
 }
 
 TEST_F(UtilTest, SilentPrinterGivesNoVersionAfterThreeSeconds) {
