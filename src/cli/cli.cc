@@ -232,6 +232,10 @@ int Run(const std::vector<std::string>& args, CliEnvironment& env) {
     board->Finished(index, outcome.ok);
     if (bodies && outcome.ok && !outcome.body.empty()) {
       board->Write(env.out, outcome.body);
+      // Without the table, its notes (values the printer did not report) go to standard error.
+      for (const std::string& detail : outcome.details) {
+        board->Write(env.err, "pelliset: " + detail + "\n");
+      }
       return;
     }
     if (!header_written && bodies) {

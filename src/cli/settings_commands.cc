@@ -187,6 +187,7 @@ std::optional<PrinterWork> PrepareSettingsGet(const CommandSetup& setup, std::st
                                       ": not reported by the printer (shown empty)");
           }
         }
+        if (!outcome.details.empty()) outcome.data["warnings"] = outcome.details;
         outcome.data["format_version"] = kSettingsFormatVersion;
         outcome.data["settings"] = SettingsToJson(settings)["settings"];
         const std::string text = SettingsText(settings, format, address.text, session.util());

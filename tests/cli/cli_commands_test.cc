@@ -279,6 +279,16 @@ TEST(CliSettings, HeldValuesThatCannotGoBackStopTheWrite) {
   const sim::PrinterState first_before = first.model.state();
   const sim::PrinterState second_before = second.model.state();
 
+  // A backup shows the sentinels it did not get as empty, and says so beside the file, in the
+  // JSON line too.
+  ASSERT_EQ(rig.Run({"-q", "-p", no_sentinels, "settings", "get"}), 0);
+  EXPECT_NE(rig.out().find("\nmsr.track1.start = \"\"\n"), std::string::npos) << rig.out();
+  EXPECT_NE(rig.err().find("pelliset: msr.track1: not reported by the printer (shown empty)\n"),
+            std::string::npos)
+      << rig.err();
+  ASSERT_EQ(rig.Run({"--json", "-p", no_sentinels, "settings", "get"}), 0);
+  EXPECT_EQ(JsonLines(rig.out()).at(0)["warnings"].size(), 3u) << rig.out();
+
   for (const std::vector<std::string>& set :
        {std::vector<std::string>{"--full", "print.speed=50mm/s"}, {"msr.track1.end=E"}}) {
     std::vector<std::string> args = {"--json", "-p", no_sentinels, "settings", "set"};
