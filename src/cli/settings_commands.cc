@@ -91,8 +91,8 @@ bool IsKey(const Assignment& a, std::string_view key) {
 // What the printer reported that cannot go back as it is in the items about to be written:
 // sentinels it did not report (writing them would erase them) and a baud rate the serial command
 // cannot carry (it would become 115200). An item not written keeps what the printer holds, so
-// only the written ones are checked. Empty when they can be written; `given` are the keys the
-// user set.
+// only the written ones are checked; so is a held Bluetooth name or PIN that the Bluetooth command
+// cannot carry. Empty when they can be written; `given` are the keys the user set.
 std::string UnwritableHeldValues(const protocol::CCommonVmsm& vmsm,
                                  const std::vector<Assignment>& given,
                                  const settings::SettingItems& written) {
@@ -119,6 +119,24 @@ std::string UnwritableHeldValues(const protocol::CCommonVmsm& vmsm,
     problems += "\nserial.baud_rate: the printer holds " +
                 std::to_string(vmsm.settings().Baudrate) +
                 ", which cannot be written back (it would become 115200); give serial.baud_rate";
+  }
+  // The Bluetooth write carries the name and the PIN together: one the command cannot carry (too
+  // long, or with a line end, which ends it) fails the whole write.
+  if (written.count({ItemKind::kBluetooth, 0}) != 0) {
+    const struct {
+      const char* key;
+      const std::string& held;
+      size_t max_bytes;
+    } texts[] = {{"bluetooth.name", vmsm.settings().BtName, protocol::kMaxBtNameChars},
+                 {"bluetooth.pin", vmsm.settings().BtPin, protocol::kMaxBtPinChars}};
+    for (const auto& text : texts) {
+      if (set_by_user(text.key) || (text.held.size() <= text.max_bytes &&
+                                    text.held.find(protocol::vmsm::kLineEnd) == std::string::npos))
+        continue;
+      problems += "\n" + std::string(text.key) +
+                  ": the printer holds a value that cannot be written back (longer than " +
+                  std::to_string(text.max_bytes) + " bytes, or with a line end); give " + text.key;
+    }
   }
   return problems.empty() ? problems : "nothing written:" + problems;
 }

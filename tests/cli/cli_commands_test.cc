@@ -318,6 +318,17 @@ TEST(CliSettings, HeldValuesThatCannotGoBackStopTheWrite) {
     expected.switches[kPrintSwitch] |= 0x10;
     EXPECT_EQ(expected, (expected.serial == first_before.serial ? first : second).model.state());
   }
+  // The Bluetooth write carries the PIN with the name: a held PIN it cannot carry is named.
+  first.model.state().bt_pin = "12345678901234567890";
+  EXPECT_EQ(rig.Run({"-p", no_sentinels, "settings", "set", "bluetooth.name=Shop"}), 1);
+  EXPECT_NE(rig.out().find("bluetooth.pin: the printer holds a value that cannot be written back"),
+            std::string::npos)
+      << rig.out();
+  EXPECT_EQ(
+      rig.Run({"-p", no_sentinels, "settings", "set", "bluetooth.name=Shop", "bluetooth.pin=1234"}),
+      0)
+      << rig.out();
+  EXPECT_EQ(first.model.state().bt_name, "Shop");
 }
 
 // TinyBmp() as the file dots.bmp in `dir`.
