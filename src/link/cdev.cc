@@ -190,6 +190,9 @@ void CDev::Close() {
   open_ = false;
   if (handheld_) services_.clock.Sleep(kHandheldCloseWaitMs);
   if (link_) {
+    // A step that fails for a missing reply closes the link: a printer that had closed its end
+    // is the cause to name, rather than a printer that is switched off.
+    PeerClosed(0);
     link_->Close();
     link_.reset();
   }
