@@ -239,6 +239,34 @@ TEST(TerminalHost, MnemonicsRadioArrowsAndSpace) {
   EXPECT_EQ(Count(dlg.log, "cmd 104 clicked"), 1);
 }
 
+// Pasted characters are typed into a text field and ignored elsewhere: a pasted space does not
+// tick the box, a pasted letter does not call the Apply button's mnemonic.
+TEST(TerminalHost, PastedTextGoesOnlyIntoTextFields) {
+  Rig rig;
+  ProbeDialog dlg(MnemonicTemplate());
+  std::string name;
+  bool verbose = false;
+  dlg.command = [&](ProbeDialog& d, int id, ui::Notify) {
+    if (id == 1) {
+      name = d.GetEdit(100).GetText();
+      verbose = d.IsDlgButtonChecked(101);
+    }
+    return false;
+  };
+  auto pasted = [](const char* text) {
+    KeyEvent e = MakeChar(text);
+    e.pasted = true;
+    return e;
+  };
+  rig.Keys({pasted("a"), pasted("b"), MakeKey(Key::kTab), pasted(" "), pasted("a"), MakeChar(" "),
+            MakeKey(Key::kEnter)});
+  EXPECT_EQ(dlg.DoModal(rig.host), ui::IDOK);
+  EXPECT_EQ(name, "ab");
+  EXPECT_TRUE(verbose);  // the typed Space alone
+  EXPECT_EQ(Count(dlg.log, "cmd 101 clicked"), 1);
+  EXPECT_EQ(Count(dlg.log, "cmd 104 clicked"), 0);
+}
+
 // A dialog whose first stop is a radio group starts on the chosen radio: Space there chooses
 // nothing new.
 TEST(TerminalHost, ADialogOpeningOnARadioGroupFocusesTheChosenRadio) {

@@ -135,6 +135,22 @@ TEST(KeyDecoder, UnknownSequencesAreDroppedWhole) {
 TEST(KeyDecoder, PastedTextIsOnlyTyped) {
   EXPECT_EQ(Decode("\x1b[200~K 7\t\x01\x1b[A\r\n\x1b[201~\r"),
             (std::vector<std::string>{"K", " ", "7", "Enter"}));
+  // The characters are marked as pasted. An end mark cut by a pause is awaited, never taken for
+  // Esc; one that never comes whole is given up (EndPaste), its piece dropped.
+  KeyDecoder d;
+  std::vector<std::string> names;
+  auto drain = [&] {
+    KeyEvent e;
+    while (d.Next(&e, true)) names.push_back(ui::KeyName(e) + (e.pasted ? "*" : ""));
+  };
+  for (const char* bytes : {"\x1b[200~ab\x1b[20", "1~\r", "\x1b[200~c\x1b[2"}) {
+    d.Feed(bytes);
+    drain();
+  }
+  d.EndPaste();
+  d.Feed("\r");
+  drain();
+  EXPECT_EQ(names, (std::vector<std::string>{"a*", "b*", "Enter", "c*", "Enter"}));
 }
 
 TEST(KeyDecoder, EndlessGarbageStaysBounded) {

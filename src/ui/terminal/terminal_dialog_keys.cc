@@ -15,6 +15,20 @@ using namespace terminal_rules;  // NOLINT: the host's own small rules
 TerminalHost::Result TerminalHost::HandleKey(const KeyEvent& key, Command* command) {
   if (layers_.empty()) return Result::kNone;
   Layer& top = *layers_.back();
+  // Pasted text goes where text is typed: elsewhere a pasted space or letter would press a
+  // button, tick a box, answer a message box or call a mnemonic. The file browser's path line
+  // takes it as typing.
+  if (key.pasted && top.kind != Layer::Kind::kBrowser) {
+    if (help_open_ || menu_focus_ >= 0 || top.kind != Layer::Kind::kDialog ||
+        top.dialog->HasEnded()) {
+      return Result::kNone;
+    }
+    const Control* focused = CurrentFocus(*top.dialog).control;
+    if (focused == nullptr ||
+        !(TakesText(*focused) || focused->kind() == ControlKind::kIpAddress)) {
+      return Result::kNone;
+    }
+  }
   if (help_open_) {
     // Help taller than the screen scrolls; any other key or click closes it, and does nothing
     // else.

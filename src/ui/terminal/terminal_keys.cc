@@ -268,6 +268,10 @@ std::string KeyName(const KeyEvent& key) {
   return name;
 }
 
+// Bracketed paste: what is pasted comes between these two marks.
+constexpr std::string_view kPasteStart = "\x1b[200~";
+constexpr std::string_view kPasteEnd = "\x1b[201~";
+
 void KeyDecoder::Feed(std::string_view bytes) {
   buffer_.append(bytes);
   // A terminal never sends this much without a complete key in it; garbage is cut off so the
@@ -275,10 +279,12 @@ void KeyDecoder::Feed(std::string_view bytes) {
   if (buffer_.size() > 4 * kMaxSequence) buffer_.erase(0, buffer_.size() - 4 * kMaxSequence);
 }
 
+void KeyDecoder::EndPaste() {
+  if (in_paste_ && kPasteEnd.starts_with(buffer_)) buffer_.clear();
+  in_paste_ = false;
+}
+
 bool KeyDecoder::Next(KeyEvent* event, bool idle) {
-  // Bracketed paste: what is pasted comes between these two marks.
-  constexpr std::string_view kPasteStart = "\x1b[200~";
-  constexpr std::string_view kPasteEnd = "\x1b[201~";
   while (!buffer_.empty()) {
     if (buffer_.starts_with(kPasteStart) || buffer_.starts_with(kPasteEnd)) {
       in_paste_ = buffer_.starts_with(kPasteStart);
@@ -293,6 +299,7 @@ bool KeyDecoder::Next(KeyEvent* event, bool idle) {
       // Pasted text is typed, never obeyed: its line ends and tabs would press buttons and
       // move the focus half-way through it.
       if (in_paste_ && (e.key != Key::kChar || e.ctrl || e.alt)) continue;
+      e.pasted = in_paste_;
       *event = std::move(e);
       return true;
     }
@@ -306,6 +313,8 @@ bool KeyDecoder::Next(KeyEvent* event, bool idle) {
       continue;
     }
     if (!idle) return false;
+    // A paste's end mark cut by a pause is awaited, never taken for Esc (EndPaste gives up).
+    if (in_paste_ && kPasteEnd.starts_with(buffer_)) return false;
     if (buffer_[0] == 0x1B) {
       // Nothing more came: the Esc key itself (or Alt+Esc for ESC ESC).
       const bool alt = buffer_.size() >= 2 && buffer_[1] == 0x1B;

@@ -50,6 +50,8 @@ struct KeyEvent {
   int y = 0;
   MouseAction action = MouseAction::kPress;
   int button = 0;
+  // A character of a bracketed paste: typed into a text field, ignored elsewhere.
+  bool pasted = false;
 
   bool operator==(const KeyEvent&) const = default;
 };
@@ -71,6 +73,11 @@ class KeyDecoder {
   // incomplete sequence) is then taken as the Esc key instead of waiting for the rest.
   bool Next(KeyEvent* event, bool idle);
   bool Pending() const { return !buffer_.empty(); }
+  // Inside a bracketed paste whose end mark has not come yet.
+  bool InPaste() const { return in_paste_; }
+  // Gives up a paste whose end mark never came whole (the terminal went quiet), so the keys count
+  // again; a piece of the mark that came is dropped.
+  void EndPaste();
 
  private:
   std::string buffer_;

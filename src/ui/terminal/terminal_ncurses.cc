@@ -21,6 +21,9 @@ namespace {
 // How long the rest of an escape sequence may take to arrive before a lone ESC counts as the
 // Esc key (terminals send a sequence in one write; people do not type that fast).
 constexpr uint32_t kEscapeWaitMs = 40;
+// A paste whose end mark has not come after this long without a byte is over: the terminal lost
+// the mark, and the keys must count again.
+constexpr uint32_t kPasteQuietMs = 1000;
 
 // A terminfo capability, or nothing when the terminal lacks it.
 std::string_view Capability(const char* name) {
@@ -200,11 +203,14 @@ TerminalScreen::ReadStatus NcursesScreen::ReadKey(uint32_t timeout_ms, KeyEvent*
                     : elapsed >= timeout_ms  ? 0
                                              : timeout_ms - elapsed;
     const bool partial = decoder_.Pending();
-    if (partial) wait = std::min(wait, kEscapeWaitMs);
+    if (partial || decoder_.InPaste()) wait = std::min(wait, kEscapeWaitMs);
     const auto input = impl_->hold->WaitInput(wait);
     if (input == platform::TerminalHold::Input::kInterrupted) continue;
     if (input == platform::TerminalHold::Input::kError) return ReadStatus::kEnd;
     if (input == platform::TerminalHold::Input::kTimeout) {
+      if (decoder_.InPaste() && clock_.TickCount() - last_input_at_ >= kPasteQuietMs) {
+        decoder_.EndPaste();
+      }
       if (partial && decoder_.Next(key, true)) return ReadStatus::kKey;
       if (timeout_ms != UINT32_MAX && clock_.TickCount() - start >= timeout_ms) {
         return ReadStatus::kTimeout;
@@ -223,6 +229,7 @@ TerminalScreen::ReadStatus NcursesScreen::ReadKey(uint32_t timeout_ms, KeyEvent*
       if (decoder_.Next(key, true)) return ReadStatus::kKey;
       return ReadStatus::kEnd;  // the terminal hung up
     }
+    last_input_at_ = clock_.TickCount();
     decoder_.Feed(std::string_view(buffer, static_cast<size_t>(got)));
   }
 }

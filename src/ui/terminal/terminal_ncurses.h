@@ -39,6 +39,7 @@ class NcursesScreen : public TerminalScreen {
   std::unique_ptr<Impl> impl_;
   ColorDepth colors_ = ColorDepth::kNone;
   KeyDecoder decoder_;
+  uint32_t last_input_at_ = 0;  // when the last bytes came (a lost paste end mark times out)
   int cursor_x_ = 0;
   int cursor_y_ = 0;
   bool cursor_visible_ = false;
