@@ -303,7 +303,8 @@ bool Apply(const std::vector<Assignment>& assignments, bool defer_held,
       *error += (error->empty() ? "" : "\n") + refusals[i];
     }
     if (refusals.size() > kMaxShown) {
-      *error += "\n" + std::to_string(refusals.size() - kMaxShown) + " more refusals (" +
+      const size_t more = refusals.size() - kMaxShown;
+      *error += "\n" + std::to_string(more) + (more == 1 ? " more refusal (" : " more refusals (") +
                 std::to_string(refusals.size()) + " in all)";
     }
     return false;

@@ -13,6 +13,7 @@
 #include "cli/settings_codec.h"
 #include "cli/settings_keys.h"
 #include "platform/system/atomic_file.h"
+#include "protocol/common_vmsm.h"
 #include "protocol/vmsm_commands.h"
 #include "settings/setting_items.h"
 #include "settings/setting_lists.h"
@@ -130,9 +131,10 @@ std::string UnwritableHeldValues(const protocol::CCommonVmsm& vmsm,
     } texts[] = {{"bluetooth.name", vmsm.settings().BtName, protocol::kMaxBtNameChars},
                  {"bluetooth.pin", vmsm.settings().BtPin, protocol::kMaxBtPinChars}};
     for (const auto& text : texts) {
-      if (set_by_user(text.key) || (text.held.size() <= text.max_bytes &&
-                                    text.held.find(protocol::vmsm::kLineEnd) == std::string::npos))
+      if (set_by_user(text.key) ||
+          protocol::CCommonVmsm::BtTextWritable(text.held, text.max_bytes)) {
         continue;
+      }
       problems += "\n" + std::string(text.key) +
                   ": the printer holds a value that cannot be written back (longer than " +
                   std::to_string(text.max_bytes) + " bytes, or with a line end); give " + text.key;

@@ -227,15 +227,17 @@ Result CCommonVmsm::ReadBtInfo(uint8_t kind) {
   return kResultOk;
 }
 
-Result CCommonVmsm::WriteBtInfo() {
-  if (!LinkOpen()) return kResultNotOpen;
-  if (settings_.BtPin.size() > kMaxBtPinChars || settings_.BtName.size() > kMaxBtNameChars) {
-    return kResultValueRefused;
-  }
+bool CCommonVmsm::BtTextWritable(const std::string& text, size_t max_bytes) {
   // The printer ends the PIN and the name at a line end; one inside either would shift the rest
   // of the command into the wrong field and leave the printer waiting for a closing line end.
-  if (settings_.BtPin.find(static_cast<char>(vmsm::kLineEnd)) != std::string::npos ||
-      settings_.BtName.find(static_cast<char>(vmsm::kLineEnd)) != std::string::npos) {
+  return text.size() <= max_bytes &&
+         text.find(static_cast<char>(vmsm::kLineEnd)) == std::string::npos;
+}
+
+Result CCommonVmsm::WriteBtInfo() {
+  if (!LinkOpen()) return kResultNotOpen;
+  if (!BtTextWritable(settings_.BtPin, kMaxBtPinChars) ||
+      !BtTextWritable(settings_.BtName, kMaxBtNameChars)) {
     return kResultValueRefused;
   }
   const vmsm::Bytes command = vmsm::WriteBtInfoCommand(settings_);

@@ -56,6 +56,9 @@ class CCommonVmsm {
   // Refuses (110, nothing sent) a PIN over 12 or a name over 30 characters, or either holding a
   // line end (0Dh), which the command uses to close them.
   Result WriteBtInfo();
+  // Whether the Bluetooth write can carry `text` as the name (kMaxBtNameChars) or the PIN
+  // (kMaxBtPinChars): no longer than that and without a line end.
+  static bool BtTextWritable(const std::string& text, size_t max_bytes);
 
   // MSR sentinels of track `t` = 1..3. A reply the read does not recognise (or none) is ignored
   // and gives 0. A sentinel over 10 bytes is refused (110, nothing sent).
