@@ -92,8 +92,10 @@ bool JobRunner::RunStep(const JobStep& step, const ArmTimer& arm) {
       util_ != nullptr ? util_->dev().traffic() : devlink::CDev::Traffic{};
   if (Perform(step) != protocol::kResultOk) {
     failure_line_ = util_ != nullptr ? devlink::FailureLine(util_->dev(), before) : std::string();
-    // A printer that answered as another model or maker says what it is instead.
-    if (failure_line_.empty() && step.kind == StepKind::kPrinterInfo) {
+    // A printer that answered as another model or maker says what it is instead (whatever its
+    // link did after the answer).
+    if (step.kind == StepKind::kPrinterInfo && util_ != nullptr &&
+        !util_->refused_identity().empty()) {
       failure_line_ = util_->refused_identity();
     }
     message_ = Text(step.message, step.message_id) +
