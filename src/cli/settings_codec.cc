@@ -197,9 +197,15 @@ bool ParseJson(std::string_view text, const std::string& file_name, std::vector<
     return value.dump(-1, ' ', false, Json::error_handler_t::replace);
   };
   // The parser keeps one of two equal keys silently; a file that names a key twice is refused.
+  // One with far more keys than settings exist is no settings file, and would take the parser
+  // seconds (it looks up each key among the ones before it).
+  constexpr size_t kMaxKeys = 1000;
+  struct TooManyKeys {};
+  size_t keys = 0;
   std::vector<std::set<std::string>> open_objects;
   std::string duplicate;
   const Json::parser_callback_t track_keys = [&](int, Json::parse_event_t event, Json& parsed) {
+    if (event == Json::parse_event_t::key && ++keys > kMaxKeys) throw TooManyKeys{};
     if (event == Json::parse_event_t::object_start) open_objects.emplace_back();
     if (event == Json::parse_event_t::object_end && !open_objects.empty()) open_objects.pop_back();
     if (event == Json::parse_event_t::key && !open_objects.empty() && duplicate.empty() &&
@@ -211,6 +217,10 @@ bool ParseJson(std::string_view text, const std::string& file_name, std::vector<
   Json root;
   try {
     root = Json::parse(text.begin(), text.end(), track_keys);
+  } catch (const TooManyKeys&) {
+    *error = file_name + ": more than " + std::to_string(kMaxKeys) +
+             " keys; a settings file has one for each setting";
+    return false;
   } catch (const Json::exception& e) {
     // Syntax errors, and numbers too large for a double (1e400).
     std::string what = e.what();

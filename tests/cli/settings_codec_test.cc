@@ -172,6 +172,10 @@ TEST(SettingsCodecTest, RefusalsNameTheKeyAndChangeNothing) {
   EXPECT_FALSE(ParseSettingsText("{\"settings\": {\"print.font\": \"A\", \"print.font\": \"B\"}}",
                                  "s.json", &parsed, &error));
   EXPECT_THAT(error, HasSubstr("print.font is given twice"));
+  std::string many = "{\"settings\": {";
+  for (int i = 0; i <= 1000; ++i) many += (i == 0 ? "\"k" : ", \"k") + std::to_string(i) + "\": 1";
+  EXPECT_FALSE(ParseSettingsText(many + "}}", "s.json", &parsed, &error));
+  EXPECT_THAT(error, HasSubstr("s.json: more than 1000 keys"));
   EXPECT_FALSE(ParseSettingsText("; x\n\nprint.speed 50mm/s\n", "s.ini", &parsed, &error));
   EXPECT_THAT(error, HasSubstr("s.ini:3: expected KEY = VALUE"));
   EXPECT_FALSE(ParseSettingsText("bluetooth.name = \"Shop #1\n", "s.ini", &parsed, &error));
