@@ -12,6 +12,7 @@
 #include <QComboBox>
 #include <QCoreApplication>
 #include <QDir>
+#include <QFocusEvent>
 #include <QGroupBox>
 #include <QImage>
 #include <QKeyEvent>
@@ -202,6 +203,30 @@ TEST(QtHost, AnAddressTypedKeyByKeyArrivesWholeAndEnterPressesTheFocusedButton) 
     EXPECT_EQ(Widget<QLineEdit>(host, dlg, 26)->text(), "192.168.1.250");
     EXPECT_EQ(dlg.GetDlgItemText(26), "192.168.1.250");
     press(2, Qt::Key_Return, "\r");
+  });
+  EXPECT_EQ(dlg.DoModal(host), ui::IDCANCEL);
+}
+
+// A text field the focus comes to other than by the mouse (its window opening or coming back
+// after a message) selects its text, so that typing replaces it, as Tab does in Qt: a key code
+// dialog opening on "00" took "20" as "0020", cut to "00".
+TEST(QtHost, AFieldTheKeyboardOrTheWindowFocusesSelectsItsText) {
+  platform::RealClock clock;
+  ui::QtHost host(clock);
+  User user(host);
+  ProbeDialog dlg(EveryKindTemplate());
+  user.turns.push_back([&] {
+    auto* edit = Widget<QLineEdit>(host, dlg, 13);
+    auto focus_in = [&](Qt::FocusReason reason) {
+      edit->deselect();
+      QFocusEvent event(QEvent::FocusIn, reason);
+      QCoreApplication::sendEvent(edit, &event);
+      return edit->selectedText();
+    };
+    EXPECT_EQ(focus_in(Qt::ActiveWindowFocusReason), "30");
+    EXPECT_EQ(focus_in(Qt::OtherFocusReason), "30");
+    EXPECT_EQ(focus_in(Qt::MouseFocusReason), "");
+    Widget<QPushButton>(host, dlg, 2)->click();
   });
   EXPECT_EQ(dlg.DoModal(host), ui::IDCANCEL);
 }

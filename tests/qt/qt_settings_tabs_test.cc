@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QComboBox>
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QMessageBox>
@@ -97,6 +98,7 @@ class QtSettingsTabs : public ::testing::Test {
 };
 
 TEST_F(QtSettingsTabs, TabVisitsTheFrameWithTheShownPageRightAfterTheTabRow) {
+  int list_row = -1;
   turns_.push_back([&] { static_cast<QTabBar*>(WidgetOf(*dlg_, 1022))->setCurrentIndex(1); });
   turns_.push_back([&] {
     WidgetOf(*dlg_, 1022)->setFocus(Qt::TabFocusReason);
@@ -110,11 +112,18 @@ TEST_F(QtSettingsTabs, TabVisitsTheFrameWithTheShownPageRightAfterTheTabRow) {
                                                "141:1000", "1", "1000", "2", "1022"}));
     Key(Focused(), Qt::Key_Backtab, Qt::ShiftModifier);
     EXPECT_EQ(NameOf(Focused()), "2");
-    // Ctrl-PgDn / Ctrl-Tab / Ctrl-Shift-Tab step through the pages from anywhere, round the end.
-    Key(WidgetOf(dlg_->tab2(), 1100), Qt::Key_PageDown, Qt::ControlModifier);
+    // Ctrl-PgDn / Ctrl-Tab / Ctrl-Shift-Tab step through the pages from anywhere, round the end,
+    // a drop-down list included (which would take Ctrl-PgDn as its next row), and leave the
+    // focus on the tab row.
+    auto* list = static_cast<QComboBox*>(WidgetOf(dlg_->tab2(), 1008));
+    list_row = list->currentIndex();
+    list->setFocus(Qt::TabFocusReason);
+    Key(list, Qt::Key_PageDown, Qt::ControlModifier);
   });
   turns_.push_back([&] {
     EXPECT_TRUE(dlg_->tab3().IsWindowVisible());
+    EXPECT_EQ(static_cast<QComboBox*>(WidgetOf(dlg_->tab2(), 1008))->currentIndex(), list_row);
+    EXPECT_EQ(NameOf(Focused()), "1022");
     Key(Focused(), Qt::Key_Tab, Qt::ControlModifier);
   });
   turns_.push_back([&] {

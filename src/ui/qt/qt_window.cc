@@ -6,6 +6,7 @@
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QDialog>
+#include <QFocusEvent>
 #include <QGroupBox>
 #include <QHeaderView>
 #include <QImage>
@@ -46,11 +47,8 @@ Command MakeCommand(CommandKind kind, ControlRef target, std::vector<int> rows, 
 // The window of a dialog: Esc and the title-bar close go to the host instead of closing it.
 class DialogWindow : public QDialog {
  public:
-  DialogWindow(std::function<void()> on_escape, std::function<void()> on_close,
-               std::function<void(int)> on_page_step)
-      : on_escape_(std::move(on_escape)),
-        on_close_(std::move(on_close)),
-        on_page_step_(std::move(on_page_step)) {}
+  DialogWindow(std::function<void()> on_escape, std::function<void()> on_close)
+      : on_escape_(std::move(on_escape)), on_close_(std::move(on_close)) {}
 
   void reject() override { on_escape_(); }
 
@@ -66,18 +64,6 @@ class DialogWindow : public QDialog {
       button->click();
       return;
     }
-    // Ctrl-PgDn/PgUp (as on the terminal) and Ctrl-Tab/Ctrl-Shift-Tab switch the tab pages from
-    // wherever the focus is, unless the focused control uses the key itself (a list's Ctrl-PgDn).
-    if (event->modifiers() & Qt::ControlModifier) {
-      const int key = event->key();
-      const int step = key == Qt::Key_PageDown || key == Qt::Key_Tab     ? 1
-                       : key == Qt::Key_PageUp || key == Qt::Key_Backtab ? -1
-                                                                         : 0;
-      if (step != 0) {
-        on_page_step_(step);
-        return;
-      }
-    }
     QDialog::keyPressEvent(event);
   }
   void closeEvent(QCloseEvent* event) override {
@@ -88,8 +74,43 @@ class DialogWindow : public QDialog {
  private:
   std::function<void()> on_escape_;
   std::function<void()> on_close_;
-  std::function<void(int)> on_page_step_;
 };
+
+}  // namespace
+
+// Keys every control of the window shares, seen before the control itself: Ctrl-PgDn/PgUp (as
+// on the terminal) and Ctrl-Tab/Ctrl-Shift-Tab switch the tab pages from anywhere (a drop-down
+// list would take Ctrl-PgDn as a move to its next row, and Save would write it). And a text
+// field the keyboard brings the focus to, also when its window opens or comes back, selects its
+// text, so that what is typed replaces it; Qt does that for Tab only.
+class QtDialogWindow::WindowKeys : public QObject {
+ public:
+  explicit WindowKeys(QtDialogWindow& window) : window_(window) {}
+
+ protected:
+  bool eventFilter(QObject* target, QEvent* event) override {
+    if (event->type() == QEvent::FocusIn) {
+      const auto reason = static_cast<QFocusEvent*>(event)->reason();
+      if (reason != Qt::MouseFocusReason && reason != Qt::PopupFocusReason) {
+        if (auto* line = qobject_cast<QLineEdit*>(target)) line->selectAll();
+      }
+      return false;
+    }
+    if (event->type() != QEvent::KeyPress) return false;
+    const auto* key = static_cast<QKeyEvent*>(event);
+    if ((key->modifiers() & Qt::ControlModifier) == 0) return false;
+    const int code = key->key();
+    const int step = code == Qt::Key_PageDown || code == Qt::Key_Tab     ? 1
+                     : code == Qt::Key_PageUp || code == Qt::Key_Backtab ? -1
+                                                                         : 0;
+    return step != 0 && window_.StepTabPage(step);
+  }
+
+ private:
+  QtDialogWindow& window_;
+};
+
+namespace {
 
 // A radio button whose arrow keys go to the window (Qt would move along the whole tab chain,
 // since the groups are the dialog's and not Qt's).
@@ -169,7 +190,9 @@ QtDialogWindow::QtDialogWindow(Dialog& dialog, Sink sink)
     Send(MakeCommand(CommandKind::kClose, {}, {}, 0, "key: Esc"));
   };
   auto close = [this] { Send(MakeCommand(CommandKind::kClose, {}, {}, 0, "window: close")); };
-  window_ = std::make_unique<DialogWindow>(escape, close, [this](int step) { StepTabPage(step); });
+  window_ = std::make_unique<DialogWindow>(escape, close);
+  window_keys_ = std::make_unique<WindowKeys>(*this);
+  window_->installEventFilter(window_keys_.get());
   units_ = DialogUnits(window_->font());
   const Template& t = dialog_.GetTemplate();
   if (OnTerminalGrid(t)) units_.FitRowsTo(QComboBox().sizeHint().height() + 2);
@@ -181,14 +204,18 @@ QtDialogWindow::QtDialogWindow(Dialog& dialog, Sink sink)
   Sync();
 }
 
-void QtDialogWindow::StepTabPage(int step) {
+bool QtDialogWindow::StepTabPage(int step) {
   for (const auto& [control, widget] : widgets_) {
     if (control->kind() != ControlKind::kTab || !owners_.at(control)->CanFocus(*control)) continue;
     auto* tabs = static_cast<QTabBar*>(widget);
     const int n = tabs->count();
-    if (n > 0) tabs->setCurrentIndex(((tabs->currentIndex() + step) % n + n) % n);
-    return;
+    if (n == 0) return false;
+    tabs->setCurrentIndex(((tabs->currentIndex() + step) % n + n) % n);
+    // The focus waits on the tab row, not on whatever Qt finds after a hidden control.
+    tabs->setFocus(Qt::OtherFocusReason);
+    return true;
   }
+  return false;
 }
 
 QtDialogWindow::~QtDialogWindow() {
@@ -474,6 +501,10 @@ QWidget* QtDialogWindow::Make(Dialog& owner, Control& c) {
       w = picture;
       break;
     }
+  }
+  w->installEventFilter(window_keys_.get());
+  if (auto* combo = qobject_cast<QComboBox*>(w); combo != nullptr && combo->lineEdit() != nullptr) {
+    combo->lineEdit()->installEventFilter(window_keys_.get());
   }
   widgets_[&c] = w;
   owners_[&c] = &owner;

@@ -51,8 +51,10 @@ class QtDialogWindow {
   // Tab follows the templates as on the terminal: a dialog's controls in template order, each
   // page's right after the tab row it sits on.
   void SetTabOrder();
-  // The next (`step` 1) or previous (-1) page of the window's tab control, round the end.
-  void StepTabPage(int step);
+  class WindowKeys;
+  // The next (`step` 1) or previous (-1) page of the window's tab control, round the end; false
+  // when the window has none.
+  bool StepTabPage(int step);
   // Each radio group is one Tab stop, as on the terminal (Dialog::RadioTabStop).
   void SetRadioTabStops();
   // The widget with the focus tells its dialog (GotoDlgCtrl), so that the program's own focus
@@ -63,6 +65,7 @@ class QtDialogWindow {
   Dialog& dialog_;
   Sink sink_;
   DialogUnits units_;
+  std::unique_ptr<WindowKeys> window_keys_;  // before window_: the widgets go first
   std::unique_ptr<QWidget> window_;
   std::map<const Control*, QWidget*> widgets_;
   std::map<const Control*, Dialog*> owners_;
