@@ -231,6 +231,33 @@ TEST(QtHost, AFieldTheKeyboardOrTheWindowFocusesSelectsItsText) {
   EXPECT_EQ(dlg.DoModal(host), ui::IDCANCEL);
 }
 
+// A dialog opened from another belongs to its window, which gets the focus back when it closes.
+TEST(QtHost, ADialogOpenedFromAnotherBelongsToItsWindow) {
+  platform::RealClock clock;
+  ui::QtHost host(clock);
+  User user(host);
+  ProbeDialog outer(EveryKindTemplate());
+  ProbeDialog inner(EveryKindTemplate());
+  outer.init = [](ProbeDialog& d) { d.SetOneShotTimer(1, 10); };
+  outer.timer = [&](ProbeDialog& d, int) {
+    inner.DoModal(host);
+    d.EndDialog(ui::IDOK);
+  };
+  int looks = 0;
+  std::function<void()> check = [&] {
+    QWidget* window = inner.IsOpen() ? host.WindowOf(inner) : nullptr;
+    if (window == nullptr && ++looks < 1000) {
+      user.turns.push_back(check);
+      return;
+    }
+    ASSERT_NE(window, nullptr);
+    EXPECT_EQ(window->windowHandle()->transientParent(), host.WindowOf(outer)->windowHandle());
+    Widget<QPushButton>(host, inner, 2)->click();
+  };
+  user.turns.push_back(check);
+  EXPECT_EQ(outer.DoModal(host), ui::IDOK);
+}
+
 // An address of 0.0.0.0 is shown, not an empty line.
 TEST(QtHost, TheAddressZeroIsShownInFull) {
   platform::RealClock clock;

@@ -124,6 +124,14 @@ QtHost::~QtHost() {
 
 // ---- Frames
 
+QWidget* QtHost::TopWindow() const {
+  QWidget* top = nullptr;
+  for (const auto& l : layers_) {
+    if (l->window) top = l->window->window();
+  }
+  return top;
+}
+
 int QtHost::RunModal(Dialog& dialog) {
   if (dialog.IsOpen()) return -1;
   auto layer = std::make_unique<Layer>();
@@ -134,10 +142,7 @@ int QtHost::RunModal(Dialog& dialog) {
 int QtHost::MessageBox(std::string_view text, std::string_view caption, unsigned flags) {
   auto layer = std::make_unique<Layer>();
   layer->kind = Layer::Kind::kMessageBox;
-  QWidget* parent = nullptr;
-  for (const auto& l : layers_) {
-    if (l->window) parent = l->window->window();
-  }
+  QWidget* parent = TopWindow();
   auto box = std::make_unique<QMessageBox>(IconFor(flags), Q(caption), Q(text),
                                            QMessageBox::NoButton, parent);
   const std::vector<std::string> names = MessageBoxButtons(flags);
@@ -163,7 +168,7 @@ std::vector<std::string> QtHost::FileOpen(const FileOpenRequest& request) {
   auto layer = std::make_unique<Layer>();
   layer->kind = Layer::Kind::kFileDialog;
   auto dialog = std::make_unique<QFileDialog>(
-      nullptr, Q(request.title.empty() ? resources().Host("file/open") : request.title));
+      TopWindow(), Q(request.title.empty() ? resources().Host("file/open") : request.title));
   dialog->setOption(QFileDialog::DontUseNativeDialog);
   dialog->setFileMode(request.multiple ? QFileDialog::ExistingFiles : QFileDialog::ExistingFile);
   dialog->setNameFilters(QtFilters(request.filter));
@@ -227,7 +232,14 @@ void QtHost::Sync() {
       sink.direct = [this](std::function<void()> change) {
         Queue({std::nullopt, std::move(change)});
       };
+      QWidget* owner = TopWindow();
       l->window = std::make_unique<QtDialogWindow>(*l->dialog, std::move(sink));
+      // Belongs to the window it was opened from, which gets the focus back when it closes (a
+      // session without a window manager would leave the keyboard nowhere).
+      if (owner != nullptr && owner->windowHandle() != nullptr) {
+        l->window->window()->winId();
+        l->window->window()->windowHandle()->setTransientParent(owner->windowHandle());
+      }
     }
     l->window->Sync();
     QWidget* w = l->window->window();
