@@ -226,6 +226,12 @@ TEST(QtHost, AFieldTheKeyboardOrTheWindowFocusesSelectsItsText) {
     EXPECT_EQ(focus_in(Qt::ActiveWindowFocusReason), "30");
     EXPECT_EQ(focus_in(Qt::OtherFocusReason), "30");
     EXPECT_EQ(focus_in(Qt::MouseFocusReason), "");
+    // A click into the window while another is active comes before the window's focus.
+    QMouseEvent click(QEvent::MouseButtonPress, QPointF(2, 2), QPointF(2, 2), Qt::LeftButton,
+                      Qt::LeftButton, Qt::NoModifier);
+    ASSERT_FALSE(edit->isActiveWindow());
+    QCoreApplication::sendEvent(edit, &click);
+    EXPECT_EQ(focus_in(Qt::ActiveWindowFocusReason), "");
     Widget<QPushButton>(host, dlg, 2)->click();
   });
   EXPECT_EQ(dlg.DoModal(host), ui::IDCANCEL);

@@ -68,6 +68,18 @@ TEST(FileBrowser, TypedPathsOpenFoldersChooseFilesAndReportMissingOnes) {
   EXPECT_EQ(b.Dir(), dir);
   ASSERT_LT(b.Cursor(), static_cast<int>(b.Entries().size()));
   EXPECT_EQ(b.Entries()[static_cast<size_t>(b.Cursor())].name, "inner");
+
+  // Where several files may be chosen, a typed space on the list marks one; a pasted space is
+  // the start of a path, typed into the path line.
+  request.multiple = true;
+  ui::FileBrowser several(request, dir + "/inner");
+  if (several.PathFocused()) several.HandleKey(ui::MakeKey(ui::Key::kTab));
+  ASSERT_FALSE(several.PathFocused());
+  ui::KeyEvent pasted = ui::MakeChar(" ");
+  pasted.pasted = true;
+  several.HandleKey(pasted);
+  EXPECT_TRUE(several.PathFocused());
+  EXPECT_EQ(several.PathText(), " ");
   std::filesystem::remove_all(dir);
 }
 

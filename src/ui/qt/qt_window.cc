@@ -89,9 +89,20 @@ class QtDialogWindow::WindowKeys : public QObject {
 
  protected:
   bool eventFilter(QObject* target, QEvent* event) override {
+    // A click into an inactive window places the caret first; the focus arrives when the window
+    // becomes active, and must not select what the click chose not to.
+    if (event->type() == QEvent::MouseButtonPress) {
+      if (auto* w = qobject_cast<QWidget*>(target); w != nullptr && !w->isActiveWindow()) {
+        clicked_while_inactive_ = true;
+      }
+      return false;
+    }
     if (event->type() == QEvent::FocusIn) {
       const auto reason = static_cast<QFocusEvent*>(event)->reason();
-      if (reason != Qt::MouseFocusReason && reason != Qt::PopupFocusReason) {
+      const bool by_click = reason == Qt::MouseFocusReason || reason == Qt::PopupFocusReason ||
+                            (reason == Qt::ActiveWindowFocusReason && clicked_while_inactive_);
+      clicked_while_inactive_ = false;
+      if (!by_click) {
         if (auto* line = qobject_cast<QLineEdit*>(target)) line->selectAll();
       }
       return false;
@@ -108,6 +119,7 @@ class QtDialogWindow::WindowKeys : public QObject {
 
  private:
   QtDialogWindow& window_;
+  bool clicked_while_inactive_ = false;
 };
 
 namespace {

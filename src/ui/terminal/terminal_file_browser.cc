@@ -178,7 +178,10 @@ FileBrowser::Outcome FileBrowser::HandleKey(const KeyEvent& key) {
     return Outcome::kNone;
   }
   const bool typing = key.key == Key::kChar && !key.ctrl && !key.alt;
-  if (typing && !(key.text == " " && !path_focused_ && request_.multiple)) path_focused_ = true;
+  // A typed space on the list marks a file; a pasted one is part of a path.
+  if (typing && !(key.text == " " && !key.pasted && !path_focused_ && request_.multiple)) {
+    path_focused_ = true;
+  }
   if (path_focused_) {
     auto chars = Utf8Characters(path_);
     const int count = static_cast<int>(chars.size());
