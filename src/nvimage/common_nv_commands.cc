@@ -6,6 +6,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <optional>
+#include <span>
 #include <string>
 
 #include "link/cdev.h"
@@ -57,9 +58,8 @@ void CollectBlock(devlink::CDev& dev, platform::Clock& clock, protocol::reply::B
         if (chunk[i] == 0) return;
         if (block.full()) {
           // Cut here: the rest of the block must not answer the next command.
-          if (std::find(chunk.begin() + i + 1, chunk.begin() + n, 0) == chunk.begin() + n) {
-            protocol::reply::DiscardRestOfReply(dev, clock);
-          }
+          protocol::reply::DiscardRestOfReply(dev, clock,
+                                              std::span(chunk).subspan(i + 1, n - i - 1));
           return;
         }
       }

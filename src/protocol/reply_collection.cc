@@ -127,17 +127,17 @@ bool CollectTimed(devlink::CDev& dev, platform::Clock& clock, Buffer& reply) {
     clock.Sleep(kReadGapMs);
     if (terminated) return true;
     if (reply.full()) {
-      // Nothing more can be stored: the rest goes, unless this read brought its 00h already.
-      if (std::find(chunk.begin() + i, chunk.begin() + got, 0) == chunk.begin() + got) {
-        DiscardRestOfReply(dev, clock);
-      }
+      // Nothing more can be stored: the rest goes.
+      DiscardRestOfReply(dev, clock, std::span(chunk).subspan(i, got - i));
       return false;
     }
     if (clock.TickCount() - start > kTimedReplyMs) return false;
   }
 }
 
-void DiscardRestOfReply(devlink::CDev& dev, platform::Clock& clock) {
+void DiscardRestOfReply(devlink::CDev& dev, platform::Clock& clock,
+                        std::span<const uint8_t> read_past_cut) {
+  if (std::find(read_past_cut.begin(), read_past_cut.end(), 0) != read_past_cut.end()) return;
   std::array<uint8_t, kChunkSize> chunk;
   const uint32_t start = clock.TickCount();
   while (clock.TickCount() - start <= kTimedReplyMs && !clock.StopRequested()) {

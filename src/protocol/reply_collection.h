@@ -2,6 +2,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <span>
 #include <vector>
 
 #include "link/cdev.h"
@@ -71,9 +72,11 @@ inline constexpr uint32_t kTimedReplyMs = 2000;
 bool CollectTimed(devlink::CDev& dev, platform::Clock& clock, Buffer& reply);
 
 // After a reply was cut at its buffer's end: reads and drops the rest of it, through its 00h, so
-// that it is not taken for the answer to the next command. Gives up at a read that finds nothing,
-// after kTimedReplyMs, or at a stop request.
-void DiscardRestOfReply(devlink::CDev& dev, platform::Clock& clock);
+// that it is not taken for the answer to the next command. `read_past_cut` are the bytes the last
+// read brought beyond the cut; when they hold the 00h nothing is left to drop. Gives up at a read
+// that finds nothing, after kTimedReplyMs, or at a stop request.
+void DiscardRestOfReply(devlink::CDev& dev, platform::Clock& clock,
+                        std::span<const uint8_t> read_past_cut = {});
 
 // How long a held piece of a reply waits for the next one. Bluetooth serial links and
 // serial-to-network bridges hand a reply over in pieces some tens of milliseconds apart; a piece

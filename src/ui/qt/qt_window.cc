@@ -248,22 +248,27 @@ void QtDialogWindow::Send(Command command) {
   sink_.command(std::move(command));
 }
 
-void QtDialogWindow::NoteFocus(QWidget* focused) {
-  if (syncing_) return;
+const Control* QtDialogWindow::ControlHolding(const QWidget* focused) const {
   // An editable drop-down's focus rests on its line edit, a child of the control's widget.
-  for (QWidget* w = focused; w != nullptr && w != window_.get(); w = w->parentWidget()) {
+  for (const QWidget* w = focused; w != nullptr && w != window_.get(); w = w->parentWidget()) {
     const auto it = std::find_if(widgets_.begin(), widgets_.end(),
                                  [&](const auto& kv) { return kv.second == w; });
-    if (it == widgets_.end()) continue;
-    const Dialog* owner = owners_[it->first];
-    // One control holds the focus; the window's other dialogs hold none, so that a program
-    // moving the focus back to where it was in one of them is seen as a move.
-    for (Dialog* d : dialog_.Family()) {
-      const int id = d == owner ? it->first->id() : -1;
-      d->GotoDlgCtrl(id);
-      seen_focus_[d] = {id, d->FocusMoves()};
-    }
-    return;
+    if (it != widgets_.end()) return it->first;
+  }
+  return nullptr;
+}
+
+void QtDialogWindow::NoteFocus(QWidget* focused) {
+  if (syncing_) return;
+  const Control* control = ControlHolding(focused);
+  if (control == nullptr) return;
+  const Dialog* owner = owners_.at(control);
+  // One control holds the focus; the window's other dialogs hold none, so that a program moving
+  // the focus back to where it was in one of them is seen as a move.
+  for (Dialog* d : dialog_.Family()) {
+    const int id = d == owner ? control->id() : -1;
+    d->GotoDlgCtrl(id);
+    seen_focus_[d] = {id, d->FocusMoves()};
   }
 }
 
@@ -325,10 +330,7 @@ void QtDialogWindow::SetTabOrder() {
 }
 
 void QtDialogWindow::SetRadioTabStops() {
-  const QWidget* focused = window_->focusWidget();
-  const auto at_focus = std::find_if(widgets_.begin(), widgets_.end(),
-                                     [&](const auto& kv) { return kv.second == focused; });
-  const Control* focused_control = at_focus != widgets_.end() ? at_focus->first : nullptr;
+  const Control* focused_control = ControlHolding(window_->focusWidget());
   for (const auto& [control, widget] : widgets_) {
     if (control->kind() != ControlKind::kRadio) continue;
     const bool stop = owners_.at(control)->RadioTabStop(control->id(), focused_control) == control;

@@ -60,6 +60,8 @@ class QtDialogWindow {
   // The widget with the focus tells its dialog (GotoDlgCtrl), so that the program's own focus
   // moves (to an edit that failed its check) can be told from it and followed (FollowFocus).
   void NoteFocus(QWidget* focused);
+  // The control whose widget is `focused` or holds it; nullptr for none of this window's.
+  const Control* ControlHolding(const QWidget* focused) const;
   void FollowFocus();
 
   Dialog& dialog_;
