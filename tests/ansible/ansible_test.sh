@@ -59,7 +59,18 @@ dead printer_address=tcp://127.0.0.1:$dead
 dropping printer_address=tcp://127.0.0.1:$dropping
 INI
 touch "$work/ansible.cfg"
-mkdir "$work/home"
+mkdir -p "$work/home/bin"
+# A pelliset that lists no logos and fails every other command as a link lost after the image went
+# out (the printer may hold it); it keeps its arguments.
+cat >"$work/home/bin/pelliset" <<'SH'
+#!/bin/sh
+echo "$*" >"$HOME/stub-arguments"
+case "$*" in
+*"logo list"*) echo '{"result":"ok","key_codes":[]}' ;;
+*) echo '{"result":"failed","changed":null,"message":"the link was lost"}' && exit 1 ;;
+esac
+SH
+chmod +x "$work/home/bin/pelliset"
 # Its first bytes are those of a BMP file: only reading it as pelliset does finds it broken.
 echo "BM but not a bitmap" >"$work/not-a-bmp.bmp"
 export HOME="$work/home" ANSIBLE_HOME="$work/home/.ansible" ANSIBLE_CONFIG="$work/ansible.cfg"
@@ -116,4 +127,8 @@ expect_recap "run 2" counter "changed=0 failed=0" office "changed=0 failed=0"
 play check.yml --limit counter || { cat "$work/out"; fail "the check mode run failed"; }
 grep -qx -- "-print.density: 120%" "$work/out" && grep -qx -- "+print.density: 90%" "$work/out" ||
   { cat "$work/out"; fail "the diff does not show print.density"; }
+grep -qxF -- "+bluetooth.pin: ******** (changed)" "$work/out" && ! grep -q 4321 "$work/out" ||
+  { cat "$work/out"; fail "the diff does not mask the Bluetooth PIN"; }
+grep -q -- "--timeout 2.5 logo add" "$work/home/stub-arguments" ||
+  fail "the timeout did not reach pelliset: $(cat "$work/home/stub-arguments")"
 echo "PASS"

@@ -18,8 +18,14 @@ options:
   executable:
     description:
       - The pelliset program, a path or a name looked up on C(PATH).
-    type: str
+    type: path
     default: pelliset
+  timeout:
+    description:
+      - The most seconds pelliset may spend on the printer (C(pelliset --timeout)), 0.1 to 86400;
+        a printer that takes longer fails and its link is closed.
+      - Without it, only pelliset's limits for each step bound the task.
+    type: float
 notes:
   - The printers run no Ansible. Run the task on the control node, or on the machine the printer is
     attached to, with C(delegate_to), and keep the printer's address in a host variable, as the

@@ -12,12 +12,21 @@ description:
     (C(pelliset settings get)) and lists the key codes of its logos (C(pelliset logo list)), and
     returns them as the fact C(pelliset_printer).
   - Only reads; runs the same in check mode.
+  - The settings are given as the printer reports them, the Bluetooth PIN (C(bluetooth.pin))
+    among them.
 version_added: "1.0.0"
-author: Pelliset developers
-extends_documentation_fragment: pelliset.printers.pelliset
+author: Pelliset developers (!UNKNOWN)
+extends_documentation_fragment:
+  - pelliset.printers.pelliset
+  - ansible.builtin.action_common_attributes
+  - ansible.builtin.action_common_attributes.facts
 attributes:
   check_mode:
     support: full
+  diff_mode:
+    support: none
+  platform:
+    platforms: posix
   facts:
     support: full
 """

@@ -16,8 +16,10 @@ description:
   - I(src) is read before the printer is asked, in check mode too, with C(bmp2nv) from beside
     C(pelliset) or on C(PATH), so that a file the real run would refuse fails the check.
 version_added: "1.0.0"
-author: Pelliset developers
-extends_documentation_fragment: pelliset.printers.pelliset
+author: Pelliset developers (!UNKNOWN)
+extends_documentation_fragment:
+  - pelliset.printers.pelliset
+  - ansible.builtin.action_common_attributes
 options:
   key:
     description:
@@ -50,6 +52,8 @@ options:
 attributes:
   check_mode:
     support: full
+  platform:
+    platforms: posix
   diff_mode:
     support: none
 """
@@ -111,16 +115,20 @@ def check_bmp(module, path):
         if rc != 0:
             module.fail_json(msg="src: " + (err.strip() or "%s is refused" % path))
         return
-    with open(path, "rb") as f:
-        if f.read(2) != b"BM":
-            module.fail_json(msg="src: %s is not a BMP file" % path)
+    try:
+        with open(path, "rb") as f:
+            first = f.read(2)
+    except OSError as e:
+        module.fail_json(msg="src: %s cannot be read: %s" % (path, e.strerror))
+    if first != b"BM":
+        module.fail_json(msg="src: %s is not a BMP file" % path)
 
 
 def store(module, held):
     """Stores src under key; a held key's image is replaced (pelliset checks the file first)."""
     add = ["logo", "add", os.path.abspath(module.params["src"]), "--key", module.params["key"],
            "--brightness", str(module.params["brightness"])]
-    return pelliset.run(module, add + ["--replace"] if held else add)
+    return pelliset.run(module, add + ["--replace"] if held else add, changes_printer=True)
 
 
 def main():
@@ -158,7 +166,7 @@ def main():
         else:
             # "--": a key code may begin with '-'.
             delete = ["logo", "delete", "--missing-ok", "--", key]
-            message = pelliset.run(module, delete).get("message", "")
+            message = pelliset.run(module, delete, changes_printer=True).get("message", "")
     module.exit_json(changed=change, key_codes=key_codes, message=message)
 
 

@@ -14,9 +14,13 @@ description:
   - With C(--diff) the changed keys are shown with their values before and after.
   - A task that fails after the write began reports C(changed), as the printer may hold part of
     the new settings; the task's C(pelliset) result lists what was to change.
+  - The Bluetooth PIN (C(bluetooth.pin)) shows as C(********) in I(changes) and the diff. Ansible
+    may still log the task's arguments; keep a PIN in a vault variable.
 version_added: "1.0.0"
-author: Pelliset developers
-extends_documentation_fragment: pelliset.printers.pelliset
+author: Pelliset developers (!UNKNOWN)
+extends_documentation_fragment:
+  - pelliset.printers.pelliset
+  - ansible.builtin.action_common_attributes
 options:
   settings:
     description:
@@ -36,6 +40,8 @@ options:
 attributes:
   check_mode:
     support: full
+  platform:
+    platforms: posix
   diff_mode:
     support: full
 """
@@ -61,7 +67,8 @@ EXAMPLES = r"""
 
 RETURN = r"""
 changes:
-  description: The settings that differ (in check mode, that would change).
+  description: The settings that differ (in check mode, that would change); the Bluetooth PIN's
+    values are masked.
   returned: success
   type: list
   elements: dict
