@@ -23,10 +23,11 @@ set(CPACK_COMPONENTS_ALL pelliset)
 set(CPACK_DEBIAN_PELLISET_PACKAGE_NAME pelliset)
 set(CPACK_DEBIAN_PELLISET_DESCRIPTION
     "Configuration utility for TMQ-D550 portable receipt printers
-Reads, edits and writes the printer's stored settings, stores logos in its NV memory and
-sends firmware, over serial, Bluetooth serial, USB or TCP/IP. Includes deskutil and pdautil
-(in a terminal, or driven by scripts), the pelliset command line for fleets, a virtual printer
-(printer-sim) and bmp2nv. Install pelliset-qt for their windows.")
+Reads, edits and writes the printer's stored settings, stores logos in its
+NV memory and sends firmware, over serial, Bluetooth serial, USB or TCP/IP.
+Includes deskutil and pdautil (in a terminal, or driven by scripts), the
+pelliset command line for fleets, a virtual printer (printer-sim) and bmp2nv.
+Install pelliset-qt for their windows.")
 if(PELLISET_HAVE_QT)
   list(APPEND CPACK_COMPONENTS_ALL qt)
   set(CPACK_DEBIAN_PELLISET_PACKAGE_SUGGESTS "bash-completion, pelliset-qt")
@@ -39,8 +40,9 @@ if(PELLISET_HAVE_QT)
   set(CPACK_DEBIAN_QT_PACKAGE_RECOMMENDS "fonts-noto-cjk | fonts-wqy-microhei | fonts-wqy-zenhei")
   set(CPACK_DEBIAN_QT_DESCRIPTION
       "Windows for the Pelliset receipt printer utility (Qt 6)
-The window host that deskutil and pdautil load when they open windows (started from the
-desktop menu, or with --gui), and deskutil's desktop menu entry and icon.")
+The window host that deskutil and pdautil load when they open windows
+(started from the desktop menu, or with --gui), and deskutil's desktop menu
+entry and icon.")
 else()
   set(CPACK_DEBIAN_PELLISET_PACKAGE_SUGGESTS "bash-completion")
 endif()
