@@ -3,6 +3,7 @@
 #include <signal.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <cstring>
 
 namespace platform {
@@ -14,12 +15,15 @@ const char* g_notice = "";
 size_t g_notice_length = 0;
 int g_exit_status = 130;
 
-// Only async-signal-safe calls here: an atomic store, write() and _exit().
+// Only async-signal-safe calls here: an atomic store, write() and _exit(). errno is kept: the
+// interrupted code may be about to read it, and the write fails on a closed standard error.
 void OnInterrupt(int /*signal*/) {
   if (g_count.fetch_add(1) == 0) {
+    const int saved_errno = errno;
     g_interrupted.store(true);
     const ssize_t ignored = write(2, g_notice, g_notice_length);
     (void)ignored;
+    errno = saved_errno;
     return;
   }
   _exit(g_exit_status);
