@@ -73,6 +73,9 @@ Result CCommonVmsm::EndSetting() {
   // be on the way after the last write.
   if (util_->dev().PeerClosed(devlink::CDev::kCloseNoticeMs)) return Fail(kResultWriteFailed);
   if (!Send(vmsm::EndSettingCommand())) return Fail(kResultWriteFailed);
+  // Nor does this one: a printer that closes now may have taken only part of it and still be in
+  // setting mode.
+  if (util_->dev().PeerClosed(devlink::CDev::kCloseNoticeMs)) return Fail(kResultWriteFailed);
   return kResultOk;
 }
 

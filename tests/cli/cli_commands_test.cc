@@ -112,25 +112,31 @@ TEST(CliSettings, APrinterThatClosesDuringTheWriteFailsTheSet) {
       << line;
 }
 
-// Wherever the connection dies, a set reported as done has reached the printer: the Bluetooth
-// write comes after setting mode has been left, and was reported done into a closed connection.
+// Wherever the connection dies, a set reported as done has reached the printer and left it out of
+// setting mode: the Bluetooth write comes after setting mode has been left, and was reported done
+// into a closed connection; so was a command to leave setting mode the printer took only part of.
 TEST(CliSettings, ASetReportedDoneReachedThePrinterWhereverTheLinkDies) {
-  int done = 0;
-  int failed = 0;
-  for (uint64_t drop = 0; drop < 200; drop += 3) {
-    CliRig rig;
-    fakes::SimServices& printer = rig.Printer(kPrinter);
-    printer.model.faults().drop_after_bytes = drop;
-    const int status = rig.Run({"-p", kPrinter, "settings", "set", "bluetooth.pin=9999"});
-    if (status == 0) {
+  for (const std::string set : {"bluetooth.pin=9999", "print.density=150%"}) {
+    int done = 0;
+    int failed = 0;
+    for (uint64_t drop = 0; drop < 200; drop += 3) {
+      CliRig rig;
+      fakes::SimServices& printer = rig.Printer(kPrinter);
+      printer.model.faults().drop_after_bytes = drop;
+      if (rig.Run({"-p", kPrinter, "settings", "set", set}) != 0) {
+        ++failed;
+        continue;
+      }
       ++done;
-      EXPECT_EQ(printer.model.state().bt_pin, "9999") << "dropped after " << drop << " bytes";
-    } else {
-      ++failed;
+      const std::string where = set + ", dropped after " + std::to_string(drop) + " bytes";
+      if (set.starts_with("bluetooth")) {
+        EXPECT_EQ(printer.model.state().bt_pin, "9999") << where;
+      }
+      EXPECT_FALSE(printer.model.state().setting_mode) << where;
     }
+    EXPECT_GT(done, 0) << set;
+    EXPECT_GT(failed, 0) << set;
   }
-  EXPECT_GT(done, 0);
-  EXPECT_GT(failed, 0);
 }
 
 // A set that writes only the items it changes leaves the printer as the whole write does.
