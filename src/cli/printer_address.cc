@@ -97,7 +97,7 @@ bool ParseTcp(std::string_view text, std::string_view rest, devlink::LinkSetting
   if (!rest.empty() && rest.front() == '[') {
     const size_t close = rest.find(']');
     if (close == std::string_view::npos) {
-      return Fail(error, text, "missing ']' after the IPv6 address, e.g. tcp://[fd00::5]:9100");
+      return Fail(error, text, "missing ']' after the IPv6 address, e.g. tcp://[2001:db8::5]:9100");
     }
     const std::string_view inside = rest.substr(1, close - 1);
     const std::optional<std::string> canonical = platform::CanonicalIpv6(inside);
@@ -117,8 +117,9 @@ bool ParseTcp(std::string_view text, std::string_view rest, devlink::LinkSetting
     }
   } else {
     if (std::count(rest.begin(), rest.end(), ':') > 1) {
-      return Fail(error, text,
-                  "an IPv6 address goes in brackets, e.g. tcp://[fd00::5] or tcp://[fd00::5]:9100");
+      return Fail(
+          error, text,
+          "an IPv6 address goes in brackets, e.g. tcp://[2001:db8::5] or tcp://[2001:db8::5]:9100");
     }
     std::string_view host = rest;
     if (const size_t colon = rest.find(':'); colon != std::string_view::npos) {

@@ -69,12 +69,13 @@ HostChoice ChooseHost(InputKind stdin_kind, bool stdout_is_terminal, bool displa
     case HostPreference::kWindow:
       return display && windows_installed ? HostChoice::kWindow : HostChoice::kNoWindow;
     case HostPreference::kTerminal:
-      return terminal ? HostChoice::kTerminal : HostChoice::kNone;
+      return terminal ? HostChoice::kTerminal : HostChoice::kNoTerminal;
     case HostPreference::kAuto:
       break;
   }
   if (stdin_kind == InputKind::kPipeOrFile) return HostChoice::kAutomation;
   if (terminal) return HostChoice::kTerminal;
+  if (stdin_kind == InputKind::kTerminal) return HostChoice::kNoTerminal;
   // Started from a desktop menu: standard input is no terminal and no command stream (a launcher
   // may hand over a pipe, so only a terminal input keeps the terminal host).
   if (stdin_kind != InputKind::kTerminal && display) {
@@ -111,6 +112,10 @@ std::string HostChoiceMessage(HostChoice choice, std::string_view program,
       return p + ": cannot open windows: this build has no window host (it was built without " +
              "Qt 6). Start " + p + " from a terminal.";
 #endif
+    case HostChoice::kNoTerminal:
+      return p + ": the dialogs are drawn in the terminal only when standard input and standard " +
+             "output are both a terminal; do not redirect them. A script of commands is read " +
+             "from standard input without --terminal (for example: " + p + " < script.txt).";
     case HostChoice::kNone:
       return p +
              ": no user interface to run: standard input is neither a terminal nor a pipe or "

@@ -19,6 +19,8 @@ enum class HostChoice {
   kTerminal,    // standard input and output are terminals: the full-screen terminal host
   kWindow,      // a display, and standard input neither a terminal nor commands: windows
   kNone,        // nothing to talk to (e.g. started from a launcher with input on /dev/null)
+  kNoTerminal,  // the terminal asked for (--terminal) or meant (input is a terminal), but standard
+                // input and output are not both terminals (`deskutil > file`)
   kNoWindow,    // windows asked for (--gui) or wanted (a display, no terminal, no commands), but
                 // there is no display or the window host is not installed
 };

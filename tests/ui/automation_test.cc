@@ -187,7 +187,7 @@ TEST(HostChoice, ByTheStandardStreamsTheDisplayAndTheUsersChoice) {
       {ui::InputKind::kPipeOrFile, false, ui::HostChoice::kAutomation},
       {ui::InputKind::kPipeOrFile, true, ui::HostChoice::kAutomation},
       {ui::InputKind::kTerminal, true, ui::HostChoice::kTerminal},
-      {ui::InputKind::kTerminal, false, ui::HostChoice::kNone},
+      {ui::InputKind::kTerminal, false, ui::HostChoice::kNoTerminal},
       {ui::InputKind::kOther, true, ui::HostChoice::kNone},
       {ui::InputKind::kOther, false, ui::HostChoice::kNone},
   };
@@ -204,19 +204,23 @@ TEST(HostChoice, ByTheStandardStreamsTheDisplayAndTheUsersChoice) {
   EXPECT_EQ(ui::ChooseHost(other, false, true, true), H::kWindow);
   EXPECT_EQ(ui::ChooseHost(pipe, false, true, true), H::kAutomation);
   EXPECT_EQ(ui::ChooseHost(tty, true, true, true), H::kTerminal);
-  EXPECT_EQ(ui::ChooseHost(tty, false, true, true), H::kNone);         // `deskutil | less`
+  EXPECT_EQ(ui::ChooseHost(tty, false, true, true), H::kNoTerminal);   // `deskutil | less`
   EXPECT_EQ(ui::ChooseHost(other, false, true, false), H::kNoWindow);  // module not installed
   EXPECT_EQ(ui::ChooseHost(other, false, false, true), H::kNone);
   EXPECT_EQ(ui::ChooseHost(tty, true, true, true, P::kWindow), H::kWindow);
   EXPECT_EQ(ui::ChooseHost(tty, true, false, true, P::kWindow), H::kNoWindow);
   EXPECT_EQ(ui::ChooseHost(pipe, false, true, false, P::kWindow), H::kNoWindow);
-  EXPECT_EQ(ui::ChooseHost(other, false, true, true, P::kTerminal), H::kNone);
+  EXPECT_EQ(ui::ChooseHost(pipe, false, true, true, P::kTerminal), H::kNoTerminal);
   EXPECT_EQ(ui::ChooseHost(tty, true, true, true, P::kTerminal), H::kTerminal);
   EXPECT_NE(ui::HostChoiceMessage(H::kNoWindow, "deskutil").find("deskutil"), std::string::npos);
   EXPECT_EQ(ui::HostChoiceMessage(ui::HostChoice::kAutomation, "deskutil"), "");
   EXPECT_EQ(ui::HostChoiceMessage(ui::HostChoice::kTerminal, "deskutil"), "");
   EXPECT_NE(ui::HostChoiceMessage(ui::HostChoice::kNone, "pdautil").find("pdautil < script.txt"),
             std::string::npos);
+  EXPECT_EQ(ui::HostChoiceMessage(H::kNoTerminal, "deskutil"),
+            "deskutil: the dialogs are drawn in the terminal only when standard input and standard "
+            "output are both a terminal; do not redirect them. A script of commands is read from "
+            "standard input without --terminal (for example: deskutil < script.txt).");
 }
 
 }  // namespace
