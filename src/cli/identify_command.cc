@@ -1,9 +1,7 @@
 #include <string>
-#include <string_view>
 
 #include "cli/commands.h"
 #include "cli/progress_board.h"
-#include "link/link_failure.h"
 #include "protocol/result_codes.h"
 #include "settings/vmsm_strings.h"
 
@@ -16,28 +14,19 @@ std::string Generation(uint32_t firmware_version) {
   return firmware_version == protocol::kFirmwareNewer ? "newer" : "older";
 }
 
-// One identification query; false with its message and the link's reason.
-bool Query(PrinterSession& session, uint32_t kind, std::string_view failure, std::string* message) {
-  const devlink::CDev::Traffic before = session.util().dev().traffic();
-  if (session.util().GetPrinterInfo(kind) == protocol::kResultOk) return true;
-  *message = devlink::WithFailureLine(std::string(failure), session.util().dev(), before);
-  // A printer that answered as another model or maker says what it is.
-  const std::string& refused = session.util().refused_identity();
-  if (!refused.empty()) *message += "\n" + refused;
-  return false;
-}
-
 PrinterOutcome Identify(PrinterSession& session) {
   PrinterOutcome outcome;
   const protocol::PrinterIdentity& identity = session.util().identity();
   session.ShowProgress(0, "Identifying");
   if (!session.OpenLink(&outcome.message)) return outcome;
-  if (!Query(session, protocol::CCommonUtil::kModel,
-             settings::TransferText(settings::transfer_ids::kModelNotMatched), &outcome.message) ||
-      !Query(session, protocol::CCommonUtil::kMaker, "Printer maker is not matched!",
-             &outcome.message) ||
-      !Query(session, protocol::CCommonUtil::kFirmwareVersion,
-             settings::TransferText(settings::transfer_ids::kVersionFailed), &outcome.message)) {
+  if (!session.Query(protocol::CCommonUtil::kModel,
+                     settings::TransferText(settings::transfer_ids::kModelNotMatched),
+                     &outcome.message) ||
+      !session.Query(protocol::CCommonUtil::kMaker, "Printer maker is not matched!",
+                     &outcome.message) ||
+      !session.Query(protocol::CCommonUtil::kFirmwareVersion,
+                     settings::TransferText(settings::transfer_ids::kVersionFailed),
+                     &outcome.message)) {
     return outcome;
   }
   session.ShowProgress(100, "Identified");

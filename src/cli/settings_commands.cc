@@ -17,6 +17,7 @@
 #include "protocol/vmsm_commands.h"
 #include "settings/setting_items.h"
 #include "settings/setting_lists.h"
+#include "settings/vmsm_strings.h"
 
 namespace cli {
 
@@ -371,8 +372,14 @@ std::optional<PrinterWork> PrepareSettingsDefault(const CommandSetup& setup, std
       [board](size_t index, const PrinterAddress& address, platform::Services& services) {
         PrinterSession session(address.link, services, BoardRow(board, index));
         PrinterOutcome outcome;
-        if (!session.Transfer(settings::TransferMode::kFactoryDefault, &outcome.message))
+        // The factory block is the accepted model's: another printer must not be sent it.
+        if (!session.OpenLink(&outcome.message) ||
+            !session.Query(protocol::CCommonUtil::kModel,
+                           settings::TransferText(settings::transfer_ids::kModelNotMatched),
+                           &outcome.message) ||
+            !session.Transfer(settings::TransferMode::kFactoryDefault, &outcome.message)) {
           return outcome;
+        }
         outcome.ok = true;
         outcome.changed = true;
         outcome.message = "factory settings restored";

@@ -49,6 +49,15 @@ bool PrinterSession::OpenLink(std::string* message) {
   return false;
 }
 
+bool PrinterSession::Query(uint32_t kind, std::string_view failure, std::string* message) {
+  const devlink::CDev::Traffic before = util_.dev().traffic();
+  if (util_.GetPrinterInfo(kind) == protocol::kResultOk) return true;
+  *message = devlink::WithFailureLine(std::string(failure), util_.dev(), before);
+  const std::string& refused = util_.refused_identity();
+  if (!refused.empty()) *message += "\n" + refused;
+  return false;
+}
+
 bool PrinterSession::Transfer(settings::TransferMode mode, std::string* message) {
   return Transfer(settings::DesktopTransferPlan(), mode, message);
 }

@@ -6,6 +6,7 @@
 
 #include <functional>
 #include <string>
+#include <string_view>
 
 #include "link/link_settings.h"
 #include "nvimage/common_nv.h"
@@ -38,6 +39,10 @@ class PrinterSession : public nv::NvJobRunner {
 
   // Opens the link unless it is open; false with "Port open error!" and the link's reason.
   bool OpenLink(std::string* message);
+  // One identification query on the open link (CCommonUtil::kModel, kMaker, kFirmwareVersion);
+  // false with `failure`, the link's reason and, for a printer that named another model or
+  // maker, what it said.
+  bool Query(uint32_t kind, std::string_view failure, std::string* message);
 
   // One NV job to its end, sleeping through its pauses (the NV manager's jobs and texts).
   bool RunJob(nv::NvJobCode job_code, const std::string& key_code, std::string* message) override;

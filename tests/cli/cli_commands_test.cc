@@ -97,6 +97,26 @@ TEST(CliSettings, AFileSavedFromAnOlderPrinterGoesBackToIt) {
       << rig.out();
 }
 
+// The factory settings are the accepted model's: a printer naming another model keeps its own.
+TEST(CliSettings, DefaultRestoresOnlyThePrinterOfTheAcceptedModel) {
+  CliRig rig;
+  const std::string other = "tcp://127.0.0.1:9101";
+  fakes::SimServices& printer = rig.Printer(kPrinter);
+  fakes::SimServices& other_printer = rig.Printer(other);
+  printer.model.state().switches[kPrintSwitch] = 0b00001011;
+  other_printer.model.state().switches[kPrintSwitch] = 0b00001011;
+  other_printer.model.config().model = "XYZ-100";
+  EXPECT_EQ(rig.Run({"--json", "-p", kPrinter, "-p", other, "settings", "default", "--yes"}), 1);
+  EXPECT_NE(printer.model.state().switches[kPrintSwitch], 0b00001011);
+  EXPECT_EQ(other_printer.model.state().switches[kPrintSwitch], 0b00001011);
+  for (const nlohmann::json& line : JsonLines(rig.out())) {
+    if (line["address"] != other) continue;
+    EXPECT_EQ(line["result"], "failed");
+    EXPECT_EQ(line["message"].get<std::string>().rfind("Printer model is not matched!", 0), 0u)
+        << line;
+  }
+}
+
 // Nothing in setting mode is answered: a printer that closed the connection during the writes
 // must not be reported as set.
 TEST(CliSettings, APrinterThatClosesDuringTheWriteFailsTheSet) {
