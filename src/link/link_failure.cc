@@ -49,8 +49,15 @@ std::string DescribeFailure(FailureCause cause, const std::string& target, int t
     case FailureCause::kConnectionRefused:
       return at + "connection refused; check the port number (most printers use 9100)";
     case FailureCause::kUnreachable:
+      if (transport != CDev::kTransportTcp) {
+        // A device that stopped taking data: a write waited out its limit.
+        return at + "the printer takes no data; check that it is switched on and ready";
+      }
       return at + "unreachable or timed out; check the IP address and that the printer is on";
     case FailureCause::kNoDsr:
+      if (transport == CDev::kTransportBluetooth) {
+        return at + "no DSR; the printer is switched off or its Bluetooth link is not up";
+      }
       return at + "no DSR; the printer is switched off or the cable lacks the DSR line";
     case FailureCause::kNoAnswer:
       return "no answer from the printer" + (target.empty() ? std::string() : " at " + target) +

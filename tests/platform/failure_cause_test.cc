@@ -22,6 +22,8 @@ TEST(FailureCauseTest, ErrnoValuesMapToTheCauseAPersonCanActOn) {
       {ENOENT, FailureCause::kNoSuchDevice},
       {ENODEV, FailureCause::kNoSuchDevice},
       {ENXIO, FailureCause::kNoSuchDevice},
+      {EISDIR, FailureCause::kNoSuchDevice},
+      {ELOOP, FailureCause::kNoSuchDevice},
       {ENOTTY, FailureCause::kNotSerialPort},
       {EBUSY, FailureCause::kDeviceBusy},
       {EWOULDBLOCK, FailureCause::kDeviceBusy},

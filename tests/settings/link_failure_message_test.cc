@@ -6,6 +6,7 @@
 #include <string>
 
 #include "fakes/test_services.h"
+#include "link/link_failure.h"
 #include "protocol/common_util.h"
 #include "protocol/common_vmsm.h"
 #include "settings/dialogs/vmsm_pro_dlg.h"
@@ -55,6 +56,16 @@ TEST_F(LinkFailureMessageTest, SerialLineWithoutDsrSaysThePrinterIsOffOrTheCable
   EXPECT_EQ(ReadAllMessage(devlink::CDev::kInterfaceSerial, "COM1", 115200),
             "Port open error!\n/dev/ttyS0: no DSR; the printer is switched off or the cable "
             "lacks the DSR line");
+}
+
+// A stalled write and a missing DSR read differently where the printer is no TCP/IP or cable one.
+TEST(LinkFailureWording, TimeoutsAndDsrAreWordedForTheTransport) {
+  EXPECT_EQ(devlink::DescribeFailure(platform::FailureCause::kUnreachable, "/dev/usb/lp0",
+                                     devlink::CDev::kTransportUsb),
+            "/dev/usb/lp0: the printer takes no data; check that it is switched on and ready");
+  EXPECT_EQ(devlink::DescribeFailure(platform::FailureCause::kNoDsr, "/dev/rfcomm0",
+                                     devlink::CDev::kTransportBluetooth),
+            "/dev/rfcomm0: no DSR; the printer is switched off or its Bluetooth link is not up");
 }
 
 }  // namespace

@@ -16,6 +16,9 @@ FailureCause CauseFromErrno(int error) {
     case ENODEV:
     case ENXIO:
     case ENOTDIR:
+    case EISDIR:        // a folder
+    case ELOOP:         // links that lead round in a circle
+    case ENAMETOOLONG:  // a path no device has
       return FailureCause::kNoSuchDevice;
     case ENOTTY:
       return FailureCause::kNotSerialPort;

@@ -136,10 +136,15 @@ bool PosixSerialPort::Open(const std::string& device_path) {
   } while (fd < 0 && errno == EINTR);
   if (fd < 0) return Fail();
   UniqueFd owned(fd);
+  // Not a terminal line (a file, a folder's device, /dev/urandom): isatty's errno may be EINVAL.
+  if (!::isatty(fd)) {
+    errno = ENOTTY;
+    return Fail();
+  }
   // Exclusive use: the advisory lock keeps out programs that honour it (and other instances),
   // TIOCEXCL refuses later opens of the tty by anyone without CAP_SYS_ADMIN.
   if (::flock(fd, LOCK_EX | LOCK_NB) != 0) return Fail();
-  if (::ioctl(fd, TIOCEXCL) != 0) return Fail();  // also refuses anything that is not a tty
+  if (::ioctl(fd, TIOCEXCL) != 0) return Fail();
   fd_ = std::move(owned);
   timeouts_ = SerialTimeouts{};
   last_cause_ = FailureCause::kNone;
