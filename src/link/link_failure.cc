@@ -64,6 +64,10 @@ std::string DescribeFailure(FailureCause cause, const std::string& target, int t
              "; check that it is switched on and set to this interface";
     case FailureCause::kClosedByPrinter:
       return at + "the printer closed the connection; what was sent after that is lost";
+    case FailureCause::kLineRefused:
+      return at +
+             "the port cannot be set to this rate, data bits and parity; choose settings "
+             "it takes, and set the printer to match";
     case FailureCause::kIoError:
       return at + "input/output error; check the cable and the printer";
   }

@@ -1,13 +1,16 @@
 #include "platform/devices/failure_cause.h"
 
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <netinet/in.h>
+#include <stdlib.h>
 #include <sys/socket.h>
 
 #include <cerrno>
 #include <utility>
 
 #include "platform/devices/posix_device_file.h"
+#include "platform/devices/posix_serial_port.h"
 #include "platform/devices/posix_tcp_socket.h"
 #include "platform/system/unique_fd.h"
 
@@ -45,6 +48,16 @@ TEST(FailureCauseTest, BackendsReportTheCauseOfTheFailedCall) {
   EXPECT_EQ(device.LastCause(), FailureCause::kNoSuchDevice);
   ASSERT_TRUE(device.Open("/dev/null", true));
   EXPECT_EQ(device.LastCause(), FailureCause::kNone);
+
+  // A serial path that is no terminal line, and a line that cannot take the rate asked for.
+  PosixSerialPort serial;
+  EXPECT_FALSE(serial.Open("/dev/null"));
+  EXPECT_EQ(serial.LastCause(), FailureCause::kNotSerialPort);
+  UniqueFd pty(::posix_openpt(O_RDWR | O_NOCTTY | O_CLOEXEC));
+  ASSERT_TRUE(pty.valid() && ::grantpt(pty.get()) == 0 && ::unlockpt(pty.get()) == 0);
+  ASSERT_TRUE(serial.Open(::ptsname(pty.get())));
+  EXPECT_FALSE(serial.Configure(LineSettings{.baud = 12345}));
+  EXPECT_EQ(serial.LastCause(), FailureCause::kLineRefused);
 
   PosixTcpSocket socket(/*connect_timeout_ms=*/2000);
   EXPECT_FALSE(socket.Connect("127.0.0.300", 9100));

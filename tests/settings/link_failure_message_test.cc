@@ -58,7 +58,8 @@ TEST_F(LinkFailureMessageTest, SerialLineWithoutDsrSaysThePrinterIsOffOrTheCable
             "lacks the DSR line");
 }
 
-// A stalled write and a missing DSR read differently where the printer is no TCP/IP or cable one.
+// A stalled write and a missing DSR read differently where the printer is no TCP/IP or cable one;
+// a line setting the port refuses is no cable fault.
 TEST(LinkFailureWording, TimeoutsAndDsrAreWordedForTheTransport) {
   EXPECT_EQ(devlink::DescribeFailure(platform::FailureCause::kUnreachable, "/dev/usb/lp0",
                                      devlink::CDev::kTransportUsb),
@@ -66,6 +67,10 @@ TEST(LinkFailureWording, TimeoutsAndDsrAreWordedForTheTransport) {
   EXPECT_EQ(devlink::DescribeFailure(platform::FailureCause::kNoDsr, "/dev/rfcomm0",
                                      devlink::CDev::kTransportBluetooth),
             "/dev/rfcomm0: no DSR; the printer is switched off or its Bluetooth link is not up");
+  EXPECT_EQ(devlink::DescribeFailure(platform::FailureCause::kLineRefused, "/dev/ttyUSB0",
+                                     devlink::CDev::kTransportSerial),
+            "/dev/ttyUSB0: the port cannot be set to this rate, data bits and parity; choose "
+            "settings it takes, and set the printer to match");
 }
 
 }  // namespace

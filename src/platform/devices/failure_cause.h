@@ -20,6 +20,7 @@ enum class FailureCause : uint8_t {
   kNoAnswer,           // the link is up, but the printer sent nothing back
   kIoError,            // any other failure of the device or the connection
   kClosedByPrinter,    // the printer closed the connection while it was still written to
+  kLineRefused,        // the serial port does not take the line's rate, data bits or parity
 };
 
 // The cause an errno value stands for; 0 is kNone, anything not listed is kIoError.

@@ -156,21 +156,20 @@ bool PosixSerialPort::Configure(const LineSettings& settings) {
     errno = EBADF;
     return Fail();
   }
-  if (!LineSettingsSupported(settings)) {
-    errno = EINVAL;
-    return Fail();
-  }
+  // A setting the port cannot take is the user's to change, not a fault of the cable.
+  const auto refused = [this] {
+    last_cause_ = FailureCause::kLineRefused;
+    return false;
+  };
+  if (!LineSettingsSupported(settings)) return refused();
   termios current{};
   if (::tcgetattr(fd_.get(), &current) != 0) return Fail();
   const termios wanted = ToTermios(current, settings);
-  if (::tcsetattr(fd_.get(), TCSANOW, &wanted) != 0) return Fail();
+  if (::tcsetattr(fd_.get(), TCSANOW, &wanted) != 0) return errno == EINVAL ? refused() : Fail();
   // tcsetattr succeeds when any part was applied; the rate is the part that must hold.
   termios applied{};
   if (::tcgetattr(fd_.get(), &applied) != 0) return Fail();
-  if (cfgetospeed(&applied) != cfgetospeed(&wanted)) {
-    errno = EINVAL;
-    return Fail();
-  }
+  if (cfgetospeed(&applied) != cfgetospeed(&wanted)) return refused();
   const ModemLines lines = ToModemLines(settings);
   const int on = (lines.dtr ? TIOCM_DTR : 0) | (lines.rts ? TIOCM_RTS : 0);
   const int off = (lines.dtr ? 0 : TIOCM_DTR) | (lines.rts ? 0 : TIOCM_RTS);
