@@ -38,17 +38,20 @@ for program in deskutil pdautil printer-sim bmp2nv pelliset; do
   [[ $out == "$program (Pelliset) $version"* ]] || fail "$program --version printed: $out"
 done
 
-# The installed completion loads in bash and offers pelliset's sub-commands; a quoted file name
-# with a blank is one word, the value of --printers (there is no such file in the empty folder).
+# The installed completion loads in bash and offers pelliset's sub-commands; a file name with a
+# blank, quoted or after a backslash, is one word, the value of --printers.
+mkdir "$work/files" && touch "$work/files/fleet inv.txt"
 complete_line() {
-  mkdir -p "$work/empty"
-  (cd "$work/empty" && bash -c 'source "$1" && COMP_LINE=$2 && COMP_POINT=${#COMP_LINE} &&
-    _pelliset && echo "${COMPREPLY[*]}"' _ "$root/share/bash-completion/completions/pelliset" "$1" 2>&1)
+  (cd "$work/files" && bash -c 'source "$1" && COMP_LINE=$2 && COMP_POINT=${#COMP_LINE} &&
+    _pelliset 2>/dev/null; echo "${COMPREPLY[*]}"' _ \
+    "$root/share/bash-completion/completions/pelliset" "$1")
 }
 out=$(complete_line "pelliset settings ")
 [ "$out" = "get set default" ] || fail "the pelliset completion offered: $out"
-out=$(complete_line 'pelliset --printers "fleet i')
-[ -z "$out" ] || fail "the pelliset completion took a quoted file name apart: $out"
+for line in 'pelliset --printers "fleet i' 'pelliset --printers fleet\ i'; do
+  out=$(complete_line "$line")
+  [ "$out" = "fleet inv.txt" ] || fail "the pelliset completion offered '$out' for: $line"
+done
 
 # The installed deskutil in German (a locale this machine need not have), its catalog and layout
 # found in /usr/share/locale and /usr/share/pelliset of the scratch root.
