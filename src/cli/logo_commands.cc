@@ -63,7 +63,10 @@ bool CheckLogoBatch(const LogoBatch& batch, std::string* error) {
 }
 
 PrinterOutcome AddLogos(PrinterSession& session, const LogoBatch& batch) {
+  // Failures before anything went to the printer say it is unchanged; later ones leave it open
+  // where the printer may hold part of the work.
   PrinterOutcome outcome;
+  outcome.changed = false;
   nv::CCommonNv& nv = session.nv();
   // As the NV manager opens: the key codes the printer holds first.
   if (!session.RunJob(nv::NvJobCode::kReadKeyCodes, "", &outcome.message)) return outcome;
@@ -83,6 +86,7 @@ PrinterOutcome AddLogos(PrinterSession& session, const LogoBatch& batch) {
   for (size_t i = 0; i < replaced.size(); ++i) {
     if (!session.RunJob(nv::NvJobCode::kDeleteImage, replaced[i], &outcome.message)) {
       // The job may have failed (or been stopped) after its delete went out.
+      outcome.changed.reset();
       if (i > 0) {
         outcome.changed = true;
         outcome.message += "\nalready deleted: " + Joined({replaced.begin(), replaced.begin() + i});
@@ -138,6 +142,8 @@ PrinterOutcome AddLogos(PrinterSession& session, const LogoBatch& batch) {
   }
   platform::Registry& registry = session.services().registry;
   if (!nv::SendDownload(nv, plan.items, registry, session, &outcome.message)) {
+    // The first image may have gone out in part.
+    outcome.changed.reset();
     // Stopped or failed after some images went out: the printer most likely holds those.
     if (!nv.sent_key_codes().empty()) {
       outcome.changed = true;
@@ -200,7 +206,9 @@ PrinterOutcome ListLogos(PrinterSession& session) {
 // `missing_ok`: a key code the printer does not hold is success, nothing changed.
 PrinterOutcome OneJob(PrinterSession& session, nv::NvJobCode job, const std::string& key_code,
                       bool missing_ok = false) {
+  // Unchanged until the job itself, whose failure leaves it open.
   PrinterOutcome outcome;
+  outcome.changed = false;
   if (!session.RunJob(nv::NvJobCode::kReadKeyCodes, "", &outcome.message)) return outcome;
   // A copy: the job below changes the engine's list.
   const std::vector<std::string> held = session.nv().key_codes();
@@ -215,7 +223,10 @@ PrinterOutcome OneJob(PrinterSession& session, nv::NvJobCode job, const std::str
     }
     return outcome;
   }
-  if (!session.RunJob(job, key_code, &outcome.message)) return outcome;
+  if (!session.RunJob(job, key_code, &outcome.message)) {
+    outcome.changed.reset();
+    return outcome;
+  }
   outcome.ok = true;
   switch (job) {
     case nv::NvJobCode::kPrintImage:

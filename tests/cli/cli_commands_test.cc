@@ -441,6 +441,9 @@ TEST(CliLogo, ReplaceAndMissingOkMakeRepeatedRunsSucceed) {
             all.end());
   EXPECT_EQ(rig.Run({"-p", kPrinter, "logo", "print", "AB", "--missing-ok"}), 2);
   EXPECT_NE(rig.err().find("--missing-ok does not apply to logo print"), std::string::npos);
+  // Refused before anything was sent: the printer is known to be unchanged.
+  ASSERT_EQ(rig.Run({"--json", "-p", kPrinter, "logo", "delete", "AB"}), 1);
+  EXPECT_EQ(JsonLines(rig.out()).at(0)["changed"], false);
 }
 
 // Ctrl-C once the old image is gone, while its delete job reads the list again.
