@@ -81,7 +81,7 @@ bool ParseCidr(std::string_view text, uint32_t* first, uint32_t* count, std::str
   const std::string address_text(text.substr(0, slash));
   const std::optional<uint32_t> parsed = platform::ParseIpv4(address_text);
   if (!parsed) {
-    return fail("not an IPv4 range; write it as ADDRESS/BITS, e.g. 192.168.1.0/24");
+    return fail("not an IPv4 range; write it as ADDRESS/BITS, e.g. 192.0.2.0/24");
   }
   uint32_t bits = 32;
   if (slash != std::string_view::npos) {

@@ -29,6 +29,11 @@ std::string MissingAdvice(int transport) {
   }
 }
 
+// The Bluetooth link did not come up (the printer off, out of range or no longer paired).
+std::string BluetoothAdvice() {
+  return "no Bluetooth connection; check that the printer is switched on, in range and paired";
+}
+
 }  // namespace
 
 std::string DescribeFailure(FailureCause cause, const std::string& target, int transport) {
@@ -45,12 +50,14 @@ std::string DescribeFailure(FailureCause cause, const std::string& target, int t
     case FailureCause::kDeviceBusy:
       return at + "device busy; another program is using it, close that program and try again";
     case FailureCause::kBadAddress:
-      return at + "not an IPv4 address; type four numbers, e.g. 192.168.0.10";
+      return at + "not an IPv4 address; type four numbers, e.g. 192.0.2.10";
     case FailureCause::kConnectionRefused:
+      if (transport == CDev::kTransportBluetooth) return at + BluetoothAdvice();
       return at + "connection refused; check the port number (most printers use 9100)";
     case FailureCause::kUnreachable:
+      if (transport == CDev::kTransportBluetooth) return at + BluetoothAdvice();
       if (transport != CDev::kTransportTcp) {
-        // A device that stopped taking data: a write waited out its limit.
+        // A USB device that stopped taking data: a write waited out its limit.
         return at + "the printer takes no data; check that it is switched on and ready";
       }
       return at + "unreachable or timed out; check the IP address and that the printer is on";

@@ -78,7 +78,7 @@ HostChoice ChooseHost(InputKind stdin_kind, bool stdout_is_terminal, bool displa
   if (stdin_kind == InputKind::kTerminal) return HostChoice::kNoTerminal;
   // Started from a desktop menu: standard input is no terminal and no command stream (a launcher
   // may hand over a pipe, so only a terminal input keeps the terminal host).
-  if (stdin_kind != InputKind::kTerminal && display) {
+  if (display) {
     return windows_installed ? HostChoice::kWindow : HostChoice::kNoWindow;
   }
   return HostChoice::kNone;

@@ -123,7 +123,7 @@ TEST(NvJob, FailuresEndWithCancelAndTheirOwnText) {
          r.t.devices.record.open_failure_cause = platform::FailureCause::kBadAddress;
        },
        "Port open error!\n10.0.0.5:49664: not an IPv4 address; type four numbers, e.g. "
-       "192.168.0.10"},
+       "192.0.2.10"},
       {"another maker", nv::NvJobCode::kReadKeyCodes,
        [](Rig& r) { r.talk.Expect(kMakerQuery).Reply(TextZ("_KORVANF\x1b[2J"), 20); },
        "Printer model is not matched!\nThe printer says its maker is KORVANF[2J."},

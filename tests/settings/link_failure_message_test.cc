@@ -67,6 +67,10 @@ TEST(LinkFailureWording, TimeoutsAndDsrAreWordedForTheTransport) {
   EXPECT_EQ(devlink::DescribeFailure(platform::FailureCause::kNoDsr, "/dev/rfcomm0",
                                      devlink::CDev::kTransportBluetooth),
             "/dev/rfcomm0: no DSR; the printer is switched off or its Bluetooth link is not up");
+  EXPECT_EQ(devlink::DescribeFailure(platform::FailureCause::kUnreachable, "/dev/rfcomm0",
+                                     devlink::CDev::kTransportBluetooth),
+            "/dev/rfcomm0: no Bluetooth connection; check that the printer is switched on, in "
+            "range and paired");
   EXPECT_EQ(devlink::DescribeFailure(platform::FailureCause::kLineRefused, "/dev/ttyUSB0",
                                      devlink::CDev::kTransportSerial),
             "/dev/ttyUSB0: the port cannot be set to this rate, data bits and parity; choose "
