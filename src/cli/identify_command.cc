@@ -19,9 +19,7 @@ PrinterOutcome Identify(PrinterSession& session) {
   const protocol::PrinterIdentity& identity = session.util().identity();
   session.ShowProgress(0, "Identifying");
   if (!session.OpenLink(&outcome.message)) return outcome;
-  if (!session.Query(protocol::CCommonUtil::kModel,
-                     settings::TransferText(settings::transfer_ids::kModelNotMatched),
-                     &outcome.message) ||
+  if (!session.QueryModel(&outcome.message) ||
       !session.Query(protocol::CCommonUtil::kMaker, "Printer maker is not matched!",
                      &outcome.message) ||
       !session.Query(protocol::CCommonUtil::kFirmwareVersion,

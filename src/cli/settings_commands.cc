@@ -17,7 +17,6 @@
 #include "protocol/vmsm_commands.h"
 #include "settings/setting_items.h"
 #include "settings/setting_lists.h"
-#include "settings/vmsm_strings.h"
 
 namespace cli {
 
@@ -373,10 +372,7 @@ std::optional<PrinterWork> PrepareSettingsDefault(const CommandSetup& setup, std
         PrinterSession session(address.link, services, BoardRow(board, index));
         PrinterOutcome outcome;
         // The factory block is the accepted model's: another printer must not be sent it.
-        if (!session.OpenLink(&outcome.message) ||
-            !session.Query(protocol::CCommonUtil::kModel,
-                           settings::TransferText(settings::transfer_ids::kModelNotMatched),
-                           &outcome.message) ||
+        if (!session.OpenLink(&outcome.message) || !session.QueryModel(&outcome.message) ||
             !session.Transfer(settings::TransferMode::kFactoryDefault, &outcome.message)) {
           return outcome;
         }

@@ -68,13 +68,10 @@ Result CCommonVmsm::InitSetting() {
 
 Result CCommonVmsm::EndSetting() {
   if (!LinkOpen()) return kResultNotOpen;
-  // The items written in setting mode have no answer: a printer that closed the connection
-  // meanwhile took none of the later ones, although every write succeeded. Its close may still
-  // be on the way after the last write.
-  if (util_->dev().PeerClosed(devlink::CDev::kCloseNoticeMs)) return Fail(kResultWriteFailed);
   if (!Send(vmsm::EndSettingCommand())) return Fail(kResultWriteFailed);
-  // Nor does this one: a printer that closes now may have taken only part of it and still be in
-  // setting mode.
+  // Nothing written in setting mode has an answer, this command included: a printer that closed
+  // the connection took none of the writes after its close, although every one succeeded, and
+  // one that closes now may have taken only part of this one and still be in setting mode.
   if (util_->dev().PeerClosed(devlink::CDev::kCloseNoticeMs)) return Fail(kResultWriteFailed);
   return kResultOk;
 }

@@ -58,6 +58,11 @@ bool PrinterSession::Query(uint32_t kind, std::string_view failure, std::string*
   return false;
 }
 
+bool PrinterSession::QueryModel(std::string* message) {
+  return Query(protocol::CCommonUtil::kModel,
+               settings::TransferText(settings::transfer_ids::kModelNotMatched), message);
+}
+
 bool PrinterSession::Transfer(settings::TransferMode mode, std::string* message) {
   return Transfer(settings::DesktopTransferPlan(), mode, message);
 }

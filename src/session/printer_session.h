@@ -43,6 +43,8 @@ class PrinterSession : public nv::NvJobRunner {
   // false with `failure`, the link's reason and, for a printer that named another model or
   // maker, what it said.
   bool Query(uint32_t kind, std::string_view failure, std::string* message);
+  // The model query, failing with "Printer model is not matched!".
+  bool QueryModel(std::string* message);
 
   // One NV job to its end, sleeping through its pauses (the NV manager's jobs and texts).
   bool RunJob(nv::NvJobCode job_code, const std::string& key_code, std::string* message) override;
