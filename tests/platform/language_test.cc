@@ -80,7 +80,9 @@ TEST(PreferredLanguageIds, ReadLanguageBeforeTheLocaleUnlessTheLocaleIsC) {
   const Case cases[] = {
       {{{"LANGUAGE", "de_CH:eo:fr"}, {"LANG", "ja_JP.UTF-8"}}, {0x0807, 0x040C, 0x0411}},
       {{{"LANGUAGE", ":en::"}, {"LC_MESSAGES", "de_DE"}}, {0x0409, 0x0407}},
-      {{{"LANGUAGE", "de"}, {"LC_ALL", "C.UTF-8"}, {"LANG", "fr_FR"}}, {0x0409}},
+      {{{"LANGUAGE", "de"}, {"LC_ALL", "C"}, {"LANG", "fr_FR"}}, {0x0409}},
+      {{{"LANGUAGE", "de"}, {"LANG", "POSIX"}}, {0x0409}},
+      {{{"LANGUAGE", "de"}, {"LANG", "C.UTF-8"}}, {0x0407, 0x0409}},
       {{{"LANGUAGE", "de"}}, {0x0409}},
   };
   for (const Case& c : cases) {

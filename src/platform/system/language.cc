@@ -111,10 +111,10 @@ uint16_t SystemDefaultLanguageId(const std::function<const char*(const char*)>& 
 std::vector<uint16_t> PreferredLanguageIds(const std::function<const char*(const char*)>& getenv) {
   std::vector<uint16_t> ids;
   const std::string_view locale = MessagesLocale(getenv);
-  const std::string_view base = locale.substr(0, locale.find_first_of(".@"));
   const char* language = getenv("LANGUAGE");
-  // As in gettext, the list is not read when the locale is C or POSIX.
-  if (!base.empty() && base != "C" && base != "POSIX" && language != nullptr) {
+  // As in gettext, the list is not read when the locale is unset, C or POSIX; C.UTF-8 can show
+  // every translation, so it reads the list.
+  if (!locale.empty() && locale != "C" && locale != "POSIX" && language != nullptr) {
     std::string_view rest = language;
     while (!rest.empty()) {
       const size_t colon = rest.find(':');
