@@ -11,6 +11,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <unordered_map>
+#include <vector>
 
 #include "platform/system/console.h"
 #include "ui/core/utf8.h"
@@ -55,6 +56,32 @@ struct NcursesScreen::Impl {
   SCREEN* screen = nullptr;
   std::unordered_map<uint64_t, int> pairs;
   int next_pair = 1;
+  // The cells of the frame drawn so far: 2 where a wide character starts, 0 on its second half,
+  // 1 elsewhere. ncurses, told to draw over one half of a wide character, keeps the whole
+  // character in its picture of the screen and then misses the later frames that change it
+  // (the edge of a closed message box stays on the dialog), so the other half is blanked first,
+  // as a terminal does.
+  std::vector<uint8_t> cell_widths;
+  int cells_width = 0;
+
+  // Makes room for `cells` cells at (x, y), which the caller checked lie on the screen.
+  void Claim(int x, int y, int cells) {
+    if (cells_width != COLS || cell_widths.size() != static_cast<size_t>(COLS) * LINES) {
+      cells_width = COLS;
+      cell_widths.assign(static_cast<size_t>(COLS) * LINES, 1);
+    }
+    uint8_t* row = &cell_widths[static_cast<size_t>(y) * COLS];
+    if (x > 0 && row[x] == 0) {
+      mvaddstr(y, x - 1, " ");
+      row[x - 1] = 1;
+    }
+    if (x + cells < COLS && row[x + cells] == 0) {
+      mvaddstr(y, x + cells, " ");
+      row[x + cells] = 1;
+    }
+    row[x] = static_cast<uint8_t>(cells);
+    for (int i = 1; i < cells; ++i) row[x + i] = 0;
+  }
 };
 
 NcursesScreen::NcursesScreen(platform::Clock& clock)
@@ -122,6 +149,7 @@ int NcursesScreen::Height() const { return LINES; }
 void NcursesScreen::Clear() {
   attr_set(A_NORMAL, 0, nullptr);
   erase();
+  std::fill(impl_->cell_widths.begin(), impl_->cell_widths.end(), uint8_t{1});
 }
 
 void NcursesScreen::Put(int x, int y, std::string_view text, uint32_t attrs) {
@@ -136,7 +164,10 @@ void NcursesScreen::Put(int x, int y, std::string_view text, uint32_t attrs) {
     const int cells = CharCells(ch);
     if (cells == 0) continue;
     if (x + cells > COLS) return;
-    if (x >= 0) mvaddstr(y, x, std::string(ShownChar(ch)).c_str());
+    if (x >= 0) {
+      impl_->Claim(x, y, cells);
+      mvaddstr(y, x, std::string(ShownChar(ch)).c_str());
+    }
     x += cells;
   }
 }
@@ -172,6 +203,7 @@ void NcursesScreen::PutColor(int x, int y, std::string_view glyph, Rgb fg, Rgb b
     init_extended_pair(pair, f, b);
     impl.pairs[key] = pair;
   }
+  impl.Claim(x, y, 1);
   attr_set(A_NORMAL, static_cast<short>(pair <= SHRT_MAX ? pair : 0), &pair);
   mvaddstr(y, x, std::string(glyph).c_str());
   attr_set(A_NORMAL, 0, nullptr);
