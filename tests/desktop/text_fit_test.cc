@@ -36,6 +36,7 @@ std::string CutTexts(const ui::Resources& res) {
       {settings::VmsmProTemplate(), {}},
       {nv::NvProTemplate(), {}},
       {nv::NvManagerTemplate(), {}},
+      {*nv::NvManagerTemplate().small_screen, {}},
       {nv::NvAddrTemplate(), {}},
       {firmware::FirmwareTemplate(), {}},
   };

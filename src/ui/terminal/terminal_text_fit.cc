@@ -52,7 +52,8 @@ std::vector<CutText> FindCutTexts(const Template& english, const Resources& res,
       if (needed > rows) {
         cut.push_back(
             {t.id, c.id, text, one_row ? TextCells(shown) : needed, one_row ? r.w : rows});
-      } else if (one_row && TextCells(shown) == r.w && TouchesRight(t, c, r)) {
+      } else if (one_row && TextCells(shown) == r.w && shown.back() != ' ' &&
+                 TouchesRight(t, c, r)) {  // a closing blank keeps the two apart
         cut.push_back({t.id, c.id, text, r.w + 1, r.w});
       }
       continue;
