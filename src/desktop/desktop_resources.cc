@@ -29,6 +29,8 @@ ui::StringTable DesktopStringTable() {
       {kStrNoUsbPrinter, "Not connected USB printer!"},
       {kStrNone, "NONE"},
       {kStrTcpPortLabel, "TCP Port :"},
+      {kStrSettingsNotSaved, "Settings could not be saved: %1"},
+      {kStrCommSettingNotSaved, "The communication setting could not be saved: %1"},
   };
   settings::AddTransferStrings(table);
   AddVmsmTabStrings(table);

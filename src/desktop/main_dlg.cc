@@ -285,8 +285,9 @@ void CM500QXUtilityDlg::LaunchSettingsEditor() {
     session_.util().CloseLink();
     MessageBox(LoadString(kStrVmsmSetDone), caption, ui::MB_OK);
     if (!stored) {
-      MessageBox("Settings could not be saved: " + services_.registry.LastError(), caption,
-                 ui::MB_OK | ui::MB_ICONEXCLAMATION);
+      MessageBox(ui::FormatMessage(LoadString(kStrSettingsNotSaved),
+                                   {services_.registry.LastError()}),
+                 caption, ui::MB_OK | ui::MB_ICONEXCLAMATION);
     }
     return;
   }
@@ -334,8 +335,9 @@ void CM500QXUtilityDlg::StoreSetting() {
   if (StoreCommSetting(services_.registry, setting_)) return;
   // The setting is only a convenience, but the user is to know it will not be there next time,
   // and why.
-  MessageBox("The communication setting could not be saved: " + services_.registry.LastError(),
-             LoadString(kStrAppCaption), ui::MB_OK | ui::MB_ICONEXCLAMATION);
+  MessageBox(
+      ui::FormatMessage(LoadString(kStrCommSettingNotSaved), {services_.registry.LastError()}),
+      LoadString(kStrAppCaption), ui::MB_OK | ui::MB_ICONEXCLAMATION);
 }
 
 void CM500QXUtilityDlg::OnSysCommand(int id) {

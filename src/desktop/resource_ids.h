@@ -52,9 +52,12 @@ inline constexpr int kStrNoUsbPrinter = 172;
 inline constexpr int kStrNone = 234;
 // Texts added after the original table take the ids after it.
 inline constexpr int kStrTcpPortLabel = 247;
+// 248 and 251 are the settings tab dialog's (vmsm_tab_strings.h).
+inline constexpr int kStrSettingsNotSaved = 249;     // %1: why
+inline constexpr int kStrCommSettingNotSaved = 250;  // %1: why
 
 // The range the table and its translations may use.
 inline constexpr int kFirstStringId = 101;
-inline constexpr int kLastStringId = 247;
+inline constexpr int kLastStringId = 251;
 
 }  // namespace desktop

@@ -44,7 +44,7 @@ void CDlgVMSM::OnCommand(int id, ui::Notify code) {
   if (id == vmsm_ctl::kDefault && code == ui::Notify::kClicked) {
     // Everything goes, the Bluetooth PIN and name included, and one key press is too little
     // for that: No is the answer Enter gives.
-    if (MessageBox(settings::kRestoreDefaultsQuestion, {},
+    if (MessageBox(LoadString(vmsm_tab::kStrRestoreDefaultsQuestion), {},
                    ui::MB_YESNO | ui::MB_ICONQUESTION | ui::MB_DEFBUTTON2) != ui::IDYES) {
       return;
     }

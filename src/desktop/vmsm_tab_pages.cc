@@ -322,8 +322,9 @@ int CDlgVMSMTab3::OverlongBluetoothEdit() const {
 void CDlgVMSMTab3::ReportOverlong(int edit) {
   if (host() == nullptr) return;
   GotoDlgCtrl(edit);
-  MessageBox(ui::FormatMessage(vmsm_tab::kMaxBytesMessage, {std::to_string(BluetoothLimit(edit))}),
-             {}, ui::MB_OK | ui::MB_ICONEXCLAMATION);
+  MessageBox(
+      ui::FormatMessage(LoadString(vmsm_tab::kStrMaxBytes), {std::to_string(BluetoothLimit(edit))}), {},
+      ui::MB_OK | ui::MB_ICONEXCLAMATION);
 }
 
 void CDlgVMSMTab3::SaveReadBack() {

@@ -5,6 +5,7 @@
 
 #include "settings/dialogs/sentinel_dlg.h"
 #include "settings/setting_lists.h"
+#include "settings/vmsm_strings.h"
 
 namespace desktop::vmsm_tab {
 namespace {
@@ -14,7 +15,7 @@ namespace sl = settings::setting_lists;
 // Rows 0..29 of the code page list take consecutive ids; the rows after them reuse "Reserved".
 constexpr int kConsecutiveCodePageRows = 30;
 
-constexpr size_t kStringCount = 66;
+constexpr size_t kStringCount = 68;
 
 struct Table {
   std::array<VmsmTabString, kStringCount> s{};
@@ -59,6 +60,8 @@ constexpr Table MakeStrings() {
   s[n++] = {kStrTab1, "Printer Setting 1"};
   s[n++] = {kStrTab2, "Printer Setting 2"};
   s[n++] = {kStrTab3, "Printer interface"};
+  s[n++] = {kStrRestoreDefaultsQuestion, settings::kRestoreDefaultsQuestion};
+  s[n++] = {kStrMaxBytes, "Enter no more than %1 bytes."};
   // Insertion sort: the table is small and this keeps it a compile-time constant in id order.
   for (size_t i = 1; i < n; ++i) {
     for (size_t j = i; j > 0 && s[j - 1].id > s[j].id; --j) {

@@ -41,9 +41,9 @@ inline constexpr int kStrMode3 = 242;
 inline constexpr int kStrTab1 = 243;
 inline constexpr int kStrTab2 = 244;
 inline constexpr int kStrTab3 = 245;
-
-// Texts beyond the string table (its ids are all taken), English in every language.
-inline constexpr char kMaxBytesMessage[] = "Enter no more than %1 bytes.";
+// Added after the original table (resource_ids.h keeps the count).
+inline constexpr int kStrRestoreDefaultsQuestion = 248;
+inline constexpr int kStrMaxBytes = 251;  // %1: the limit
 
 // The string id of each code page row (rows 32..35 share the "Reserved" text).
 int CodePageStringId(int row);

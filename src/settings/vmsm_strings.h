@@ -75,8 +75,8 @@ std::span<const TransferString> TransferStrings();
 
 // The English text of string `id`; empty for an id not listed above.
 std::string_view TransferText(int id);
-// Asked before the factory block replaces every setting (both programs; English in every
-// language, beyond the string table).
+// Asked before the factory block replaces every setting (both programs; deskutil's string table
+// carries it for translation).
 inline constexpr char kRestoreDefaultsQuestion[] =
     "Restore the printer's factory settings? Its Bluetooth PIN, name and sentinels are reset too.";
 

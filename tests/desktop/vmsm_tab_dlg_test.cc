@@ -474,7 +474,7 @@ TEST(VmsmTabStrings, IdsAreUniqueInTheTableRangeAndFreeOfTheTransferTexts) {
   for (const auto& s : vmsm_tab::VmsmTabStrings()) {
     EXPECT_TRUE(ids.insert(s.id).second) << s.id;
     EXPECT_GE(s.id, 101);
-    EXPECT_LE(s.id, 246);
+    EXPECT_LE(s.id, 251);
     EXPECT_FALSE(s.text.empty()) << s.id;
   }
   for (const auto& t : settings::TransferStrings()) EXPECT_EQ(ids.count(t.id), 0u) << t.id;
