@@ -847,7 +847,7 @@ TEST(TerminalHost, KeyLineHelpAndFileBrowserFitAHandheldScreen) {
     bottom.erase(bottom.find_last_not_of(' ') + 1);
     std::string shown;
     for (const char* text : {"next, previous field", "the wheel scrolls", "Files of type: Image",
-                             "Files(*.bmp)", "Ctrl-F type Esc cancel"}) {
+                             "Files(*.bmp)", "Ctrl-F type  Esc cancel"}) {
       if (rig.screen.Contains(text)) shown += std::string("|") + text;
     }
     seen.push_back(bottom + shown);
@@ -865,7 +865,7 @@ TEST(TerminalHost, KeyLineHelpAndFileBrowserFitAHandheldScreen) {
                       "F1 Help  Tab Next  Esc Cancel",
                       "Up/Down Scroll  Other keys close|next, previous field",
                       "Up/Down Scroll  Other keys close|the wheel scrolls",
-                      "|Files of type: Image|Files(*.bmp)|Ctrl-F type Esc cancel",
+                      "|Files of type: Image|Files(*.bmp)|Ctrl-F type  Esc cancel",
                   }));
 }
 

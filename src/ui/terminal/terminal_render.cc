@@ -162,6 +162,35 @@ std::vector<std::string> WrapText(std::string_view text, int width) {
   return lines;
 }
 
+namespace {
+
+// Key hints ("Enter open/choose  Tab path  Esc cancel") wrapped between their groups, which stand
+// two blanks apart, so that a key stays on the line of what it does; a group wider than `width`
+// is wrapped at its blanks.
+std::vector<std::string> WrapKeyGroups(std::string_view text, int width) {
+  std::vector<std::string> lines;
+  std::string line;
+  for (size_t at = text.find_first_not_of(' '); at != text.npos;) {
+    const size_t gap = std::min(text.find("  ", at), text.size());
+    const std::string group(text.substr(at, gap - at));
+    at = text.find_first_not_of(' ', gap);
+    const std::string joined = line.empty() ? group : line + "  " + group;
+    if (TextCells(joined) <= width) {
+      line = joined;
+      continue;
+    }
+    if (!line.empty()) lines.push_back(std::exchange(line, {}));
+    std::vector<std::string> parts = WrapText(group, width);
+    line = parts.back();
+    parts.pop_back();
+    lines.insert(lines.end(), parts.begin(), parts.end());
+  }
+  lines.push_back(line);
+  return lines;
+}
+
+}  // namespace
+
 int ScrollToCaret(const std::vector<std::string>& chars, int caret, int width, int* first) {
   caret = std::clamp(caret, 0, static_cast<int>(chars.size()));
   *first = std::clamp(*first, 0, caret);
@@ -878,7 +907,9 @@ void TerminalRenderer::DrawFileBrowser(FileBrowser& b) {
     return TextCells(text) <= w - 4 ? std::vector<std::string>{text} : WrapText(text, w - 4);
   };
   const auto type_lines = lines_of(Texts().Host("file/type") + " " + b.Filter().description);
-  const auto key_lines = lines_of(message ? b.Message() : keys);
+  const auto key_lines = message                    ? lines_of(b.Message())
+                         : TextCells(keys) <= w - 4 ? std::vector<std::string>{keys}
+                                                    : WrapKeyGroups(keys, w - 4);
   const int foot = static_cast<int>(type_lines.size() + key_lines.size());
   const int list_top = r.y + 4;
   const int rows = std::max(1, h - 6 - foot);
