@@ -96,15 +96,37 @@ PrinterOutcome AddLogos(PrinterSession& session, const LogoBatch& batch) {
     }
   }
   // The old images are gone whatever happens next; a failure says so, since the images that
-  // were to take their places may not be stored.
-  const auto with_replaced = [&](PrinterOutcome& o) {
+  // were to take their places may not be stored. Once the printer's list has been read back, only
+  // the codes it does not list (`unlisted`) are in doubt.
+  const auto with_replaced = [&](PrinterOutcome& o,
+                                 const std::vector<std::string>* unlisted = nullptr) {
     if (replaced.empty()) return;
     o.changed = true;
     o.data["replaced"] = replaced;
-    if (!o.ok) {
-      o.message += "\n" + Joined(replaced) + " deleted first; the new image" +
-                   (replaced.size() == 1 ? " for it" : "s for them") + " may not be stored";
+    if (o.ok) return;
+    std::vector<std::string> lost;
+    for (const std::string& code : replaced) {
+      if (unlisted == nullptr || std::ranges::find(*unlisted, code) != unlisted->end()) {
+        lost.push_back(code);
+      }
     }
+    if (lost.empty()) return;
+    o.message += "\n" + Joined(lost) + " deleted first; the new image" +
+                 (lost.size() == 1 ? " for it" : "s for them") + " may not be stored";
+  };
+  // The images the printer lists after the download, in `data` and `details` as for success.
+  const auto with_stored = [](PrinterOutcome& o, const std::vector<nv::NvDownloadItem>& items,
+                              const std::vector<std::string>& unlisted) {
+    nlohmann::ordered_json stored = nlohmann::ordered_json::array();
+    std::vector<std::string> codes;
+    for (const nv::NvDownloadItem& item : items) {
+      if (std::ranges::find(unlisted, item.key_code) != unlisted.end()) continue;
+      codes.push_back(item.key_code);
+      o.details.push_back(item.key_code + "  " + item.name);
+      stored.push_back({{"key_code", item.key_code}, {"file", item.name}});
+    }
+    o.data["stored"] = stored;
+    return codes;
   };
   nv.ClearImageEntries();
   for (size_t i = 0; i < batch.paths.size(); ++i) {
@@ -166,23 +188,21 @@ PrinterOutcome AddLogos(PrinterSession& session, const LogoBatch& batch) {
   }
   const std::vector<std::string> missing = nv::UnlistedKeyCodes(plan.items, nv.key_codes());
   if (!missing.empty()) {
-    if (missing.size() < plan.items.size()) outcome.changed = true;
     outcome.message = "sent, but the printer does not list " + Joined(missing) +
                       ": its memory may be full, or the link dropped during the download";
-    with_replaced(outcome);
+    // The images it does list are stored: a script must not send them again.
+    const std::vector<std::string> codes = with_stored(outcome, plan.items, missing);
+    if (!codes.empty()) {
+      outcome.changed = true;
+      outcome.message += "\nstored " + Joined(codes);
+    }
+    with_replaced(outcome, &missing);
     return outcome;
   }
   outcome.ok = true;
   with_replaced(outcome);
   outcome.changed = true;
-  nlohmann::ordered_json stored = nlohmann::ordered_json::array();
-  std::vector<std::string> codes;
-  for (const nv::NvDownloadItem& item : plan.items) {
-    codes.push_back(item.key_code);
-    outcome.details.push_back(item.key_code + "  " + item.name);
-    stored.push_back({{"key_code", item.key_code}, {"file", item.name}});
-  }
-  outcome.data["stored"] = stored;
+  const std::vector<std::string> codes = with_stored(outcome, plan.items, {});
   outcome.message = "stored " + std::to_string(codes.size()) + " image" +
                     (codes.size() == 1 ? "" : "s") + " under " + Joined(codes) +
                     (replaced.empty() ? std::string() : " (replaced " + Joined(replaced) + ")");

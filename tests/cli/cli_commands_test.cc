@@ -545,6 +545,30 @@ TEST(CliLogo, ALogoThePrinterDidNotKeepFails) {
   }
 }
 
+// Of two images the printer keeps only the first: it is reported stored, so that a second run
+// does not send it again, and the image it replaced is not reported lost.
+TEST(CliLogo, APartlyKeptDownloadReportsWhatIsStored) {
+  platform_test::TempDir dir;
+  const std::string bmp = dir.File("black.bmp");
+  std::ofstream(bmp, std::ios::binary) << Bmp24Header(384, 50) << std::string(384 * 3 * 50, '\0');
+  CliRig rig;
+  sim::PrinterState& state = rig.Printer(kPrinter).model.state();
+  state.nv_images[{'A', 'B'}] = sim::NvImage{8, 1, {0xFF}};
+  // 3,072 bytes free: room for one image of 2,400 raster bytes, not for two.
+  state.nv_images[{'9', '9'}] = sim::NvImage{2048, 1012, std::vector<uint8_t>(259072)};
+  EXPECT_EQ(rig.Run({"--json", "-p", kPrinter, "logo", "add", bmp, bmp, "--key", "AB", "--key",
+                     "CD", "--replace"}),
+            1);
+  const nlohmann::json line = JsonLines(rig.out()).at(0);
+  EXPECT_EQ(line["result"], "failed");
+  EXPECT_EQ(line["changed"], true);
+  EXPECT_EQ(line["replaced"], nlohmann::json::parse(R"(["AB"])"));
+  EXPECT_EQ(line["stored"], nlohmann::json::parse(R"([{"key_code": "AB", "file": "black.bmp"}])"));
+  EXPECT_EQ(line["message"],
+            "sent, but the printer does not list CD: its memory may be full, or the link dropped "
+            "during the download\nstored AB");
+}
+
 // Host names go through the run's resolver, once per name; a name that does not resolve fails
 // its printer alone, and nothing is sent to it.
 TEST(CliFleet, HostNamesResolveOncePerRunAndAFailedNameFailsOnlyItsPrinter) {
