@@ -18,6 +18,7 @@ namespace {
 
 PrinterOutcome SendFirmwareFile(PrinterSession& session, std::span<const uint8_t> bytes) {
   PrinterOutcome outcome;
+  outcome.changed = false;  // until a byte goes out
   devlink::CDev& dev = session.util().dev();
   const devlink::CDev::Traffic before = dev.traffic();
   if (!session.util().OpenLink()) {

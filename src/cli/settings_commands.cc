@@ -293,6 +293,7 @@ std::optional<PrinterWork> PrepareSettingsSet(const CommandSetup& setup, std::st
       [=](size_t index, const PrinterAddress& address, platform::Services& services) {
         PrinterSession session(address.link, services, BoardRow(board, index));
         PrinterOutcome outcome;
+        outcome.changed = false;  // until the write begins
         if (!session.Transfer(*read_plan, settings::TransferMode::kReadAll, &outcome.message)) {
           return outcome;
         }
@@ -310,7 +311,6 @@ std::optional<PrinterWork> PrepareSettingsSet(const CommandSetup& setup, std::st
           outcome.message =
               "print.tear_off_position: this printer's firmware has no tear-off position; "
               "nothing written";
-          outcome.changed = false;
           return outcome;
         }
         const std::vector<SettingChange> changes = DiffSettings(before, session.vmsm().settings());
@@ -325,7 +325,6 @@ std::optional<PrinterWork> PrepareSettingsSet(const CommandSetup& setup, std::st
         };
         if (changes.empty()) {
           outcome.ok = true;
-          outcome.changed = false;
           outcome.message = "unchanged";
           return outcome;
         }
@@ -335,12 +334,10 @@ std::optional<PrinterWork> PrepareSettingsSet(const CommandSetup& setup, std::st
         if (const std::string problems = UnwritableHeldValues(session.vmsm(), assignments, written);
             !problems.empty()) {
           outcome.message = problems;
-          outcome.changed = false;  // refused before anything was written
           return failed();
         }
         if (dry_run) {
           outcome.ok = true;
-          outcome.changed = false;
           outcome.message = Count(changes.size(), "setting") + " would change (dry run)";
           return outcome;
         }
@@ -348,6 +345,7 @@ std::optional<PrinterWork> PrepareSettingsSet(const CommandSetup& setup, std::st
         const settings::TransferPlan& write_plan =
             full ? settings::DesktopTransferPlan() : write_plans->For(written);
         if (!session.Transfer(write_plan, settings::TransferMode::kWriteAll, &outcome.message)) {
+          outcome.changed.reset();  // some items may be written
           return failed();
         }
         outcome.ok = true;
@@ -372,8 +370,12 @@ std::optional<PrinterWork> PrepareSettingsDefault(const CommandSetup& setup, std
         PrinterSession session(address.link, services, BoardRow(board, index));
         PrinterOutcome outcome;
         // The factory block is the accepted model's: another printer must not be sent it.
-        if (!session.OpenLink(&outcome.message) || !session.QueryModel(&outcome.message) ||
-            !session.Transfer(settings::TransferMode::kFactoryDefault, &outcome.message)) {
+        outcome.changed = false;
+        if (!session.OpenLink(&outcome.message) || !session.QueryModel(&outcome.message)) {
+          return outcome;
+        }
+        outcome.changed.reset();  // from here the factory command may have gone out
+        if (!session.Transfer(settings::TransferMode::kFactoryDefault, &outcome.message)) {
           return outcome;
         }
         outcome.ok = true;
