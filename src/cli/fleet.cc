@@ -22,6 +22,7 @@ class PrinterStop : public platform::StopSignal {
       : clock_(clock), options_(options), start_(clock.TickCount()) {}
 
   bool StopRequested() override {
+    asked_ = true;
     if (options_.interrupted != nullptr && options_.interrupted->load()) {
       reason_ = Reason::kInterrupted;
     } else if (options_.timeout_ms > 0 && clock_.TickCount() - start_ >= options_.timeout_ms) {
@@ -30,6 +31,9 @@ class PrinterStop : public platform::StopSignal {
     return reason_ != Reason::kNone;
   }
   Reason reason() const { return reason_; }
+  // Whether the work checked for a stop at all: work that never does (a firmware download, sent
+  // to its end) cannot have been ended by one.
+  bool asked() const { return asked_; }
   uint32_t start() const { return start_; }
 
  private:
@@ -37,6 +41,7 @@ class PrinterStop : public platform::StopSignal {
   const FleetOptions& options_;
   uint32_t start_;
   Reason reason_ = Reason::kNone;
+  bool asked_ = false;
 };
 
 // "2.5" for 2500 ms: the limit as the user wrote it.
@@ -76,7 +81,7 @@ PrinterOutcome RunOne(size_t index, const PrinterAddress& address, const FleetOp
   }
   clock.SetStopSignal(nullptr);
   outcome.duration_ms = clock.TickCount() - stop.start();
-  if (outcome.ok) return outcome;
+  if (outcome.ok || !stop.asked()) return outcome;
   // A stop that came while a step waited for the printer is seen only now: that step failed
   // without asking, and the failure is the stop's.
   stop.StopRequested();

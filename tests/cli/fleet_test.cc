@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <fstream>
 #include <nlohmann/json.hpp>
 #include <sstream>
 #include <string>
@@ -13,6 +14,7 @@
 
 #include "cli/fleet_limits.h"
 #include "cli_rig.h"
+#include "platform/temp_dir.h"
 
 namespace {
 
@@ -188,6 +190,30 @@ TEST(CliFleet, AnInterruptDuringAReplyWaitIsReportedAsTheInterrupt) {
   const nlohmann::json line = nlohmann::json::parse(Lines(rig.out()).at(0));
   EXPECT_EQ(line["result"], "interrupted") << line;
   EXPECT_LT(line["duration"], 1.0) << "the wait ended at the interrupt, not after its 6 s";
+}
+
+// A firmware download is sent to its end whatever Ctrl-C says, so a failure of its own is
+// reported as the failure it is, not as the interrupt's.
+TEST(CliFleet, AFirmwareSendThatFailsAfterAnInterruptIsAFailure) {
+  platform_test::TempDir dir;
+  const std::string file = dir.File("update.fls");
+  std::string content;  // what the virtual printer takes in, 99,999 bytes: "GS I Z", ignored
+  for (int i = 0; i < 33333; ++i) content += "\x1dIZ";
+  std::ofstream(file, std::ios::binary) << content;
+  CliRig rig;
+  fakes::SimServices& printer = rig.Printer(Address(1));
+  printer.model.faults().drop_after_bytes = 20000;
+  struct Press : platform::IdleHook {
+    std::atomic<bool>* interrupted;
+    void OnIdle() override { interrupted->store(true); }
+  } press;
+  press.interrupted = &rig.interrupted;
+  printer.clock.SetIdleHook(&press);
+  EXPECT_EQ(rig.Run({"--json", "-p", Address(1), "firmware", file, "--yes"}), 1);
+  printer.clock.SetIdleHook(nullptr);
+  const nlohmann::json line = nlohmann::json::parse(Lines(rig.out()).at(0));
+  EXPECT_EQ(line["result"], "failed") << line;
+  EXPECT_EQ(line["message"].get<std::string>().rfind("Error : Send Failed!", 0), 0u) << line;
 }
 
 TEST(FleetLimits, FewerAtOnceWithANoticeWhereTheSystemAllowsFewer) {
