@@ -22,6 +22,8 @@ struct PrinterOutcome {
   Halt halt = Halt::kNone;
   // Whether the printer's stored state changed; unset for commands that only read.
   std::optional<bool> changed;
+  // A dry run that found differences: nothing changed, but a real run would change the printer.
+  bool would_change = false;
   // One summary ("unchanged", "3 settings written") or the failure: the message the dialogs show,
   // a second line with what the link reported.
   std::string message;

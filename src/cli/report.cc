@@ -90,7 +90,7 @@ RunSummary Summarize(const std::vector<std::string>& addresses,
     const PrinterOutcome& o = outcomes[i];
     if (o.ok) {
       ++s.ok;
-      if (o.changed) ++(*o.changed ? s.changed : s.unchanged);
+      if (o.changed) ++(*o.changed ? s.changed : o.would_change ? s.would_change : s.unchanged);
     } else if (o.halt == Halt::kInterrupted) {
       ++s.interrupted;
     } else if (o.halt == Halt::kNotRun) {
@@ -112,9 +112,11 @@ RunSummary Summarize(const std::vector<std::string>& addresses,
 
 std::string SummaryLine(const RunSummary& s) {
   std::string line = std::to_string(s.ok) + " ok";
-  if (s.changed + s.unchanged > 0) {
-    line += " (" + std::to_string(s.changed) + " changed, " + std::to_string(s.unchanged) +
-            " unchanged)";
+  if (s.changed + s.would_change + s.unchanged > 0) {
+    line += " (" +
+            (s.would_change > 0 ? std::to_string(s.would_change) + " would change"
+                                : std::to_string(s.changed) + " changed") +
+            ", " + std::to_string(s.unchanged) + " unchanged)";
   }
   line += ", " + std::to_string(s.failed) + " failed";
   if (s.interrupted > 0) line += ", " + std::to_string(s.interrupted) + " interrupted";
@@ -135,9 +137,11 @@ std::string SummaryJson(const RunSummary& s) {
         {{"address", slow.address}, {"seconds", static_cast<double>(slow.duration_ms) / 1000.0}});
   }
   nlohmann::ordered_json counts = {
-      {"printers", s.printers},   {"ok", s.ok},         {"changed", s.changed},
-      {"unchanged", s.unchanged}, {"failed", s.failed}, {"interrupted", s.interrupted},
-      {"not_run", s.not_run},     {"slowest", slowest},
+      {"printers", s.printers},       {"ok", s.ok},
+      {"changed", s.changed},         {"would_change", s.would_change},
+      {"unchanged", s.unchanged},     {"failed", s.failed},
+      {"interrupted", s.interrupted}, {"not_run", s.not_run},
+      {"slowest", slowest},
   };
   nlohmann::ordered_json line = {{"summary", counts}};
   return line.dump(-1, ' ', false, nlohmann::ordered_json::error_handler_t::replace) + "\n";

@@ -33,7 +33,8 @@ std::string TableHeader(size_t address_width);
 
 // The counts of a run and its slowest printers. `addresses` and `outcomes` in list order.
 struct RunSummary {
-  size_t printers = 0, ok = 0, changed = 0, unchanged = 0, failed = 0, interrupted = 0, not_run = 0;
+  size_t printers = 0, ok = 0, changed = 0, would_change = 0, unchanged = 0, failed = 0,
+         interrupted = 0, not_run = 0;
   struct Slow {
     std::string address;
     uint64_t duration_ms = 0;
@@ -44,10 +45,11 @@ inline constexpr size_t kSlowestShown = 3;
 RunSummary Summarize(const std::vector<std::string>& addresses,
                      const std::vector<PrinterOutcome>& outcomes);
 // "9 ok (3 changed, 6 unchanged), 1 failed; slowest: tcp://127.0.0.1:9100 13.2 s, ..."; the
-// changed counts only where a command changes something, the interrupted and not run only when
-// there are some.
+// changed counts only where a command changes something ("3 would change" in a dry run), the
+// interrupted and not run only when there are some.
 std::string SummaryLine(const RunSummary& summary);
-// {"summary": {"printers":..., "ok":..., "changed":..., "unchanged":..., "failed":...,
+// {"summary": {"printers":..., "ok":..., "changed":..., "would_change":..., "unchanged":...,
+//  "failed":...,
 //  "interrupted":..., "not_run":..., "slowest": [{"address":..., "seconds":...}...]}}
 std::string SummaryJson(const RunSummary& summary);
 

@@ -338,6 +338,7 @@ std::optional<PrinterWork> PrepareSettingsSet(const CommandSetup& setup, std::st
         }
         if (dry_run) {
           outcome.ok = true;
+          outcome.would_change = true;
           outcome.message = Count(changes.size(), "setting") + " would change (dry run)";
           return outcome;
         }

@@ -46,6 +46,12 @@ TEST(CliFleet, TableFollowsTheListAndTheSummaryCountsEveryPrinter) {
   rig.before_start = [](const std::string& address) {
     if (address == Address(1)) std::this_thread::sleep_for(std::chrono::milliseconds(300));
   };
+  args.push_back("--dry-run");
+  EXPECT_EQ(rig.Run(args), 1);
+  EXPECT_EQ(rig.err().rfind("pelliset: 3 ok (2 would change, 1 unchanged), 1 failed", 0), 0u)
+      << rig.err();
+  args.pop_back();
+
   EXPECT_EQ(rig.Run(args), 1);
   const std::vector<std::string> lines = Lines(rig.out());
   // The header, 4 printers, the change under each of the two that changed.
@@ -69,6 +75,7 @@ TEST(CliFleet, TableFollowsTheListAndTheSummaryCountsEveryPrinter) {
   EXPECT_EQ(summary["printers"], 4);
   EXPECT_EQ(summary["ok"], 3);
   EXPECT_EQ(summary["changed"], 0);  // the second run finds every reachable printer at 150%
+  EXPECT_EQ(summary["would_change"], 0);
   EXPECT_EQ(summary["unchanged"], 3);
   EXPECT_EQ(summary["failed"], 1);
   EXPECT_EQ(summary["not_run"], 0);
