@@ -48,6 +48,7 @@ std::optional<DiscoveredPrinter> Probe(platform::Services& services, uint32_t ad
   }
   const protocol::Result model = util.GetPrinterInfo(protocol::CCommonUtil::kModel);
   if (model == protocol::kResultNotAccepted) {
+    found.model = util.refused_name();
     found.note = "not a TMQ-D550 (answered the model query with another model)";
     return found;
   }

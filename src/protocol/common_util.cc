@@ -180,6 +180,7 @@ void CCommonUtil::SwallowLateAnswers(const std::string& answer, int count, uint3
 
 Result CCommonUtil::GetPrinterInfo(uint32_t kind) {
   refused_identity_.clear();
+  refused_name_.clear();
   switch (kind) {
     case kCodePage:
       return QueryCodePage();
@@ -396,6 +397,7 @@ void CCommonUtil::RefuseIdentity(QueryKind kind, const uint8_t* reply, size_t le
     if (name.size() == kShownLength) break;
     if (c >= 0x20 && c <= 0x7E) name += c;
   }
+  refused_name_ = name;
   if (kind == kModel) {
     refused_identity_ =
         name.empty() ? "The printer gave no model name." : "The printer says it is a " + name + ".";

@@ -68,6 +68,8 @@ class CCommonUtil {
   // printer called itself (printable characters only, cut to a short length). Empty after any
   // other outcome of the last query.
   const std::string& refused_identity() const { return refused_identity_; }
+  // The name alone from that reply (empty when it gave none).
+  const std::string& refused_name() const { return refused_name_; }
 
  private:
   Result SendQuery(const uint8_t* query);
@@ -92,6 +94,7 @@ class CCommonUtil {
   devlink::LinkSettings link_settings_{.port_name = "COM1:", .flow_control = 1};
   PrinterIdentity identity_;
   std::string refused_identity_;
+  std::string refused_name_;
 };
 
 // The version number rule, on the reply text (first byte included, up to its NUL).

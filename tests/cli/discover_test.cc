@@ -122,9 +122,9 @@ TEST(DiscoverTest, ScanFindsThePrintersOfTheRangeInParallel) {
   EXPECT_EQ(found[0].firmware, "TMQ-D550 Ver1.61 010203");
   EXPECT_EQ(FormatDiscovered(found[0]),
             "tcp://127.0.0.1:" + port + "  TMQ-D550  KORVANE  TMQ-D550 Ver1.61 010203");
-  EXPECT_EQ(
-      FormatDiscovered(found[1]),
-      "tcp://127.0.0.5:" + port + "  not a TMQ-D550 (answered the model query with another model)");
+  EXPECT_EQ(FormatDiscovered(found[1]),
+            "tcp://127.0.0.5:" + port +
+                "  XYZ-100  not a TMQ-D550 (answered the model query with another model)");
   // One probe after another would wait out 5 x 300 ms for the silent hosts alone.
   EXPECT_LT(elapsed, std::chrono::milliseconds(4 * 300));
 }
