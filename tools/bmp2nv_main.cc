@@ -79,10 +79,10 @@ int main(int argc, char** argv) {
     const std::string_view option = item.option;
     if (option == "--help") {
       std::fputs(kUsage, stdout);
-      return 0;
+      return platform::FlushStandardOutput("bmp2nv") ? 0 : 1;
     } else if (option == "--version") {
       std::printf("bmp2nv (Pelliset) %s\n", PELLISET_VERSION_TEXT);
-      return 0;
+      return platform::FlushStandardOutput("bmp2nv") ? 0 : 1;
     } else if (option == "--key") {
       key = item.value;
       if (!ValidKey(key)) return UsageError("key code must be two printable characters: " + key);

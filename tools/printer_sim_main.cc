@@ -172,10 +172,10 @@ int main(int argc, char** argv) {
     };
     if (option == "--help") {
       PrintUsage(stdout);
-      return 0;
+      return platform::FlushStandardOutput("printer-sim") ? 0 : 2;
     } else if (option == "--version") {
       std::printf("printer-sim (Pelliset) %s\n", PELLISET_VERSION_TEXT);
-      return 0;
+      return platform::FlushStandardOutput("printer-sim") ? 0 : 2;
     } else if (option == "--port") {
       const auto n = number(65535);
       if (!n) return bad();

@@ -3,6 +3,7 @@
 #include <string_view>
 
 #include "platform/system/command_line.h"
+#include "platform/system/standard_streams.h"
 
 namespace ui {
 
@@ -33,11 +34,11 @@ std::optional<int> ReadProgramOptions(int argc, char** argv, const ProgramComman
     if (option == "--pack") options->pack_paths.push_back(item.value);
     if (option == "--help") {
       line.print_usage(stdout);
-      return 0;
+      return platform::FlushStandardOutput(line.program) ? 0 : 2;
     }
     if (option == "--version") {
       std::printf("%s (Pelliset) %s\n", line.program, line.version);
-      return 0;
+      return platform::FlushStandardOutput(line.program) ? 0 : 2;
     }
   }
   return std::nullopt;

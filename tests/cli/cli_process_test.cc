@@ -110,6 +110,14 @@ TEST(CliProcess, StandardOutputCarriesOnlyTheDataAndItsFailuresHaveTheirOwnStatu
   run = Shell(dir, "$B/src/cli/pelliset --help >/dev/full");
   EXPECT_EQ(run.status, 3);
   EXPECT_EQ(run.err, "pelliset: the output could not be written: No space left on device\n");
+  // The other programs' help as well (their own statuses for an output failure).
+  run = Shell(dir,
+              "$B/tools/bmp2nv --help >/dev/full; echo $? >&2; "
+              "$B/src/handheld/pdautil --version >/dev/full");
+  EXPECT_EQ(run.status, 2);
+  EXPECT_EQ(run.err,
+            "bmp2nv: the output could not be written: No space left on device\n1\n"
+            "pdautil: the output could not be written: No space left on device\n");
   // Started without standard output: nothing the program opens takes its number (the printer's
   // socket would have been sent the backup), and the lost output fails the run.
   run = Shell(dir, "$B/src/cli/pelliset -q -p " + printer + " logo list >&-");

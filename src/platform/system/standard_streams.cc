@@ -4,6 +4,8 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdio>
+#include <cstring>
 
 namespace platform {
 
@@ -14,6 +16,15 @@ void FillClosedStandardStreams() {
     const int opened = ::open("/dev/null", O_RDONLY | O_NOCTTY);
     if (opened >= 0 && opened != fd) ::close(opened);
   }
+}
+
+bool FlushStandardOutput(const char* program) {
+  errno = 0;
+  if (std::fflush(stdout) == 0 && std::ferror(stdout) == 0) return true;
+  const int error = errno;
+  std::fprintf(stderr, "%s: the output could not be written%s%s\n", program, error != 0 ? ": " : "",
+               error != 0 ? std::strerror(error) : "");
+  return false;
 }
 
 }  // namespace platform

@@ -8,4 +8,9 @@ namespace platform {
 // closed output still fails and the program can say its output was lost. Call it first in main.
 void FillClosedStandardStreams();
 
+// Flushes standard output (a help or version text); false, with "PROGRAM: the output could not
+// be written: REASON" on standard error, when it could not be written (a full disk, a closed
+// pipe), so that the program does not report success for text nobody got.
+bool FlushStandardOutput(const char* program);
+
 }  // namespace platform
