@@ -118,6 +118,7 @@ struct ReadFailureCase {
   bool user_cancels;
   std::vector<std::string> boxes;
 };
+void PrintTo(const ReadFailureCase& c, std::ostream* os) { *os << c.name; }
 
 class ReadFailureTest : public SettingsEditorLaunchTest,
                         public ::testing::WithParamInterface<ReadFailureCase> {};

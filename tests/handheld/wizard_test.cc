@@ -196,6 +196,7 @@ struct FixedReaderCase {
   uint8_t switch7;  // as written back
   uint8_t switch8;
 };
+void PrintTo(const FixedReaderCase& c, std::ostream* os) { *os << c.name; }
 
 class FixedReaderTest : public WizardTest, public ::testing::WithParamInterface<FixedReaderCase> {};
 

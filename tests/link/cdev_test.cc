@@ -36,6 +36,8 @@ struct PathCase {
   std::string port_name;
   std::string expected_path;
 };
+// Named, not dumped byte by byte (which reads the padding and unused string bytes).
+void PrintTo(const PathCase& c, std::ostream* os) { *os << c.port_name; }
 
 class PortPathTest : public LinkTest, public ::testing::WithParamInterface<PathCase> {};
 
