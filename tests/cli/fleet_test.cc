@@ -181,16 +181,19 @@ TEST(CliFleet, AnInterruptAfterSettingModeWasLeftSaysWhatWasKept) {
       << line;
 }
 
+// Ctrl-C at the printer's first wait.
+struct PressCtrlC : platform::IdleHook {
+  explicit PressCtrlC(std::atomic<bool>* flag) : interrupted(flag) {}
+  void OnIdle() override { interrupted->store(true); }
+  std::atomic<bool>* interrupted;
+};
+
 // Ctrl-C while a silent printer is waited for: the wait fails, and the failure is the interrupt's.
 TEST(CliFleet, AnInterruptDuringAReplyWaitIsReportedAsTheInterrupt) {
   CliRig rig;
   fakes::SimServices& silent = rig.Printer(Address(1));
   silent.model.faults().silent = true;
-  struct Press : platform::IdleHook {
-    std::atomic<bool>* interrupted;
-    void OnIdle() override { interrupted->store(true); }
-  } press;
-  press.interrupted = &rig.interrupted;
+  PressCtrlC press{&rig.interrupted};
   silent.clock.SetIdleHook(&press);
   EXPECT_EQ(rig.Run({"--json", "-p", Address(1), "identify"}), 130);
   silent.clock.SetIdleHook(nullptr);
@@ -210,11 +213,7 @@ TEST(CliFleet, AFirmwareSendThatFailsAfterAnInterruptIsAFailure) {
   CliRig rig;
   fakes::SimServices& printer = rig.Printer(Address(1));
   printer.model.faults().drop_after_bytes = 20000;
-  struct Press : platform::IdleHook {
-    std::atomic<bool>* interrupted;
-    void OnIdle() override { interrupted->store(true); }
-  } press;
-  press.interrupted = &rig.interrupted;
+  PressCtrlC press{&rig.interrupted};
   printer.clock.SetIdleHook(&press);
   EXPECT_EQ(rig.Run({"--json", "-p", Address(1), "firmware", file, "--yes"}), 1);
   printer.clock.SetIdleHook(nullptr);
