@@ -788,23 +788,6 @@ TEST(TerminalHost, KeyLineHelpAndSystemMenu) {
   EXPECT_EQ(Count(dlg.log, "cmd 1 clicked") + Count(dlg.log, "cmd 2 clicked"), 0);
 }
 
-// A translation's longer key names widen the help's key column: two blanks always follow them.
-TEST(TerminalHost, HelpKeyColumnTakesTheLongestKeys) {
-  ui::Resources texts;
-  texts.SetPack(
-      ui::ParseResourcePack("pelliset-pack 1\nhost help/5/keys = Enter, Alt-Nach-unten, F4\n"));
-  Rig rig(std::move(texts));
-  ProbeDialog dlg(EveryKindTemplate());
-  std::vector<bool> shown;
-  rig.screen.SetKeyHook([&](const KeyEvent&) {
-    shown.push_back(rig.screen.Contains("Enter, Alt-Nach-unten, F4  open a drop-down list") &&
-                    rig.screen.Contains("Tab, Shift-Tab             next, previous field"));
-  });
-  rig.Keys({MakeKey(Key::kF1), MakeChar("c"), MakeKey(Key::kEsc)});
-  EXPECT_EQ(dlg.DoModal(rig.host), ui::IDCANCEL);
-  EXPECT_EQ(shown, (std::vector<bool>{false, true, false}));
-}
-
 // Esc closes a box only where closing has an answer (Cancel, or OK alone): a Yes/No box's key
 // line does not offer it.
 TEST(TerminalHost, KeyLineOffersEscOnlyWhereABoxCanBeClosed) {

@@ -235,19 +235,16 @@ std::vector<std::string> TerminalHost::HelpLines() {
   const int width = std::max(10, screen_.Width() - 4);
   std::vector<std::pair<std::string, std::string>> rows;  // keys, what they do
   int widest = 0;
-  // The keys' column is wide enough for the longest keys and two blanks after them.
-  int key_column = kHelpKeyColumn;
   for (int n = 1; n <= kHelpRows; ++n) {
     const std::string row = "help/" + std::to_string(n);
     rows.emplace_back(resources().Host(row + "/keys"), resources().Host(row + "/does"));
-    key_column = std::max(key_column, TextCells(rows.back().first) + 2);
     widest = std::max(widest, TextCells(rows.back().second));
   }
-  const bool columns = key_column + widest <= width;
+  const bool columns = kHelpKeyColumn + widest <= width;
   std::vector<std::string> lines;
   for (auto& [keys, what] : rows) {
     if (columns) {
-      keys.append(static_cast<size_t>(key_column - TextCells(keys)), ' ');
+      keys.append(static_cast<size_t>(std::max(1, kHelpKeyColumn - TextCells(keys))), ' ');
       lines.push_back(keys + what);
       continue;
     }
