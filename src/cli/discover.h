@@ -16,7 +16,7 @@ namespace cli {
 struct DiscoveredPrinter {
   std::string address;                 // as ParsePrinterAddress takes it
   std::string kind;                    // usb|serial|bluetooth|tcp
-  std::string model, maker, firmware;  // identified printers only
+  std::string model, maker, firmware;  // model also for a refused device
   std::string note;                    // what else is known ("USB serial adapter", ...)
 };
 

@@ -125,7 +125,7 @@ PrinterOutcome AddLogos(PrinterSession& session, const LogoBatch& batch) {
       o.details.push_back(item.key_code + "  " + item.name);
       stored.push_back({{"key_code", item.key_code}, {"file", item.name}});
     }
-    o.data["stored"] = stored;
+    if (!codes.empty()) o.data["stored"] = stored;
     return codes;
   };
   nv.ClearImageEntries();
