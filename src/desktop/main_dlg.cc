@@ -285,9 +285,9 @@ void CM500QXUtilityDlg::LaunchSettingsEditor() {
     session_.util().CloseLink();
     MessageBox(LoadString(kStrVmsmSetDone), caption, ui::MB_OK);
     if (!stored) {
-      MessageBox(ui::FormatMessage(LoadString(kStrSettingsNotSaved),
-                                   {services_.registry.LastError()}),
-                 caption, ui::MB_OK | ui::MB_ICONEXCLAMATION);
+      MessageBox(
+          ui::FormatMessage(LoadString(kStrSettingsNotSaved), {services_.registry.LastError()}),
+          caption, ui::MB_OK | ui::MB_ICONEXCLAMATION);
     }
     return;
   }

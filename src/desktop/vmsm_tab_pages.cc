@@ -323,8 +323,8 @@ void CDlgVMSMTab3::ReportOverlong(int edit) {
   if (host() == nullptr) return;
   GotoDlgCtrl(edit);
   MessageBox(
-      ui::FormatMessage(LoadString(vmsm_tab::kStrMaxBytes), {std::to_string(BluetoothLimit(edit))}), {},
-      ui::MB_OK | ui::MB_ICONEXCLAMATION);
+      ui::FormatMessage(LoadString(vmsm_tab::kStrMaxBytes), {std::to_string(BluetoothLimit(edit))}),
+      {}, ui::MB_OK | ui::MB_ICONEXCLAMATION);
 }
 
 void CDlgVMSMTab3::SaveReadBack() {
