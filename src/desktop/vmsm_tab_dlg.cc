@@ -5,7 +5,6 @@
 
 #include "desktop/vmsm_tab_strings.h"
 #include "desktop/vmsm_templates.h"
-#include "settings/vmsm_strings.h"
 
 namespace desktop {
 
