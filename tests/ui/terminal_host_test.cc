@@ -8,6 +8,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <set>
@@ -759,11 +760,20 @@ TEST(TerminalHost, WideCharactersAreMeasuredCutScrolledAndTypedByCells) {
 
 TEST(TerminalHost, KeyLineHelpAndSystemMenu) {
   Rig rig;
+  rig.screen.Resize(80, 24);
   ProbeDialog dlg(EveryKindTemplate());
   dlg.init = [](ProbeDialog& d) { d.AppendSystemMenu(16, "&About Every Kind..."); };
   std::vector<std::string> seen;  // what the screen showed as each key arrived
+  std::vector<std::string> help_rows;
   rig.screen.SetKeyHook([&](const KeyEvent&) {
-    std::string bottom = rig.screen.Row(39);
+    for (int y = 0; y < 24 && help_rows.empty(); ++y) {
+      if (rig.screen.Row(y).find("Tab, Shift-Tab") == std::string::npos) continue;
+      for (int row : {y, y + 4, y + 5}) {
+        const std::string line = rig.screen.Row(row);
+        help_rows.push_back(line.substr(line.find("│ ") + std::strlen("│ "), 42));
+      }
+    }
+    std::string bottom = rig.screen.Row(23);
     bottom = bottom.substr(0, std::min(bottom.find("  F10"), bottom.find_last_not_of(' ') + 1));
     seen.push_back(bottom + "|" + (rig.screen.Contains("next, previous field") ? "help" : "") +
                    (rig.screen.Contains(">About Every Kind...") ? "about" : "") +
@@ -786,6 +796,12 @@ TEST(TerminalHost, KeyLineHelpAndSystemMenu) {
                   }));
   EXPECT_EQ(Count(dlg.log, "sys 16"), 1);
   EXPECT_EQ(Count(dlg.log, "cmd 1 clicked") + Count(dlg.log, "cmd 2 clicked"), 0);
+  // The descriptions line up even where the keys are long: these take a line of their own.
+  EXPECT_EQ(help_rows, (std::vector<std::string>{
+                           "Tab, Shift-Tab      next, previous field  ",
+                           "Enter, Alt-Down, F4                       ",
+                           "                    open a drop-down list ",
+                       }));
 }
 
 // Esc closes a box only where closing has an answer (Cancel, or OK alone): a Yes/No box's key

@@ -186,7 +186,7 @@ std::string FitKeyLine(const Resources& texts, const std::vector<KeyItem>& items
 
 // The help's rows, "help/N/keys" and "help/N/does" among the host texts.
 constexpr int kHelpRows = 10;
-constexpr int kHelpKeyColumn = 19;
+constexpr int kHelpKeyColumn = 19;  // where the descriptions start, at least
 
 }  // namespace
 
@@ -234,17 +234,27 @@ std::vector<std::string> TerminalHost::HelpLines() {
   // The box's frame and margins take four cells of the screen's width.
   const int width = std::max(10, screen_.Width() - 4);
   std::vector<std::pair<std::string, std::string>> rows;  // keys, what they do
+  int widest_keys = 0;
   int widest = 0;
   for (int n = 1; n <= kHelpRows; ++n) {
     const std::string row = "help/" + std::to_string(n);
     rows.emplace_back(resources().Host(row + "/keys"), resources().Host(row + "/does"));
+    widest_keys = std::max(widest_keys, TextCells(rows.back().first));
     widest = std::max(widest, TextCells(rows.back().second));
   }
-  const bool columns = kHelpKeyColumn + widest <= width;
+  // The descriptions start two cells after the longest keys where the width allows; keys that
+  // still reach the column stand on a line of their own, their description under it.
+  const int column = std::max(kHelpKeyColumn, std::min(widest_keys + 2, width - widest));
+  const bool columns = column + widest <= width;
   std::vector<std::string> lines;
   for (auto& [keys, what] : rows) {
     if (columns) {
-      keys.append(static_cast<size_t>(std::max(1, kHelpKeyColumn - TextCells(keys))), ' ');
+      const int key_cells = TextCells(keys);
+      if (key_cells + 2 > column) {
+        lines.push_back(keys);
+        keys.clear();
+      }
+      keys.append(static_cast<size_t>(column - TextCells(keys)), ' ');
       lines.push_back(keys + what);
       continue;
     }
