@@ -131,10 +131,8 @@ std::string UnwritableHeldValues(const protocol::CCommonVmsm& vmsm,
     } texts[] = {{"bluetooth.name", vmsm.settings().BtName, protocol::kMaxBtNameChars},
                  {"bluetooth.pin", vmsm.settings().BtPin, protocol::kMaxBtPinChars}};
     for (const auto& text : texts) {
-      if (set_by_user(text.key) ||
-          protocol::CCommonVmsm::BtTextWritable(text.held, text.max_bytes)) {
-        continue;
-      }
+      // A value the user gave is writable unless it is the held one, given back unchanged.
+      if (protocol::CCommonVmsm::BtTextWritable(text.held, text.max_bytes)) continue;
       problems += "\n" + std::string(text.key) +
                   ": the printer holds a value that cannot be written back (longer than " +
                   std::to_string(text.max_bytes) + " bytes, or with a line end); give " + text.key;
@@ -268,9 +266,9 @@ std::optional<PrinterWork> PrepareSettingsSet(const CommandSetup& setup, std::st
     }
   }
   // Keys and values are checked now, so that nothing is sent to any printer when one of them is
-  // refused. A file may carry a number outside the lists that a printer reported (a saved
-  // `settings get`): it goes back only where the printer holds it, which the read tells. Typed
-  // on the command line, such a number is a mistake and is refused now.
+  // refused. A file may carry a number outside the lists or an overlong text that a printer
+  // reported (a saved `settings get`): it goes back only where the printer holds it, which the
+  // read tells. Typed on the command line, such a value is a mistake and is refused now.
   if (typed) {
     protocol::PrinterSettings check;
     if (!ApplyAssignments(assignments, &check, error)) return std::nullopt;

@@ -151,9 +151,13 @@ bool ParseText(const SettingKey& key, std::string_view value, protocol::PrinterS
                std::string* why) {
   std::string bytes;
   if (!UnescapeText(value, &bytes, why)) return false;
+  std::string& text = TextOf(key, *settings);
+  // A text the printer already holds goes back as it is, as a number outside the list does: a
+  // file saved from such a printer must load again.
+  if (bytes == text) return true;
   if (bytes.size() > key.max_bytes) {
     *why = std::to_string(bytes.size()) + " bytes, at most " + std::to_string(key.max_bytes) +
-           " are allowed";
+           " are allowed (a longer text is only kept on a printer that already holds it)";
     return false;
   }
   if (key.no_line_end && bytes.find('\r') != std::string::npos) {
@@ -170,7 +174,6 @@ bool ParseText(const SettingKey& key, std::string_view value, protocol::PrinterS
     *why = "1Fh (\\x1F) parts a track's two codes, so it cannot be part of one";
     return false;
   }
-  std::string& text = TextOf(key, *settings);
   if (key.not_empty && bytes.empty() && !text.empty()) {
     *why = "empty; a start code needs 1 to " + std::to_string(key.max_bytes) + " bytes";
     return false;
@@ -244,7 +247,13 @@ bool ParseSetting(const SettingKey& key, std::string_view value,
 }
 
 bool NeedsHeldValue(const SettingKey& key, std::string_view value) {
-  if (key.kind == ValueKind::kText) return key.not_empty && value.empty();
+  if (key.kind == ValueKind::kText) {
+    if (key.not_empty && value.empty()) return true;
+    // A printer may hold a longer text than it can be given.
+    std::string bytes;
+    std::string why;
+    return UnescapeText(value, &bytes, &why) && bytes.size() > key.max_bytes;
+  }
   const std::optional<uint32_t> number = ParseNumber(Trimmed(value));
   if (!number) return false;
   if (key.kind == ValueKind::kNumber) return *number < key.min || *number > key.max;

@@ -63,6 +63,7 @@ TEST(SettingsCodecTest, IniAndJsonGiveBackEveryField) {
   odd.CodePage = 21;     // reserved
   odd.BtConnMode = 0xFFFFFFFF;
   odd.TimeOff = 100;
+  odd.BtName = "A name longer than thirty bytes";  // 31: more than the Bluetooth write carries
   const nlohmann::ordered_json json = SettingsToJson(odd);
   EXPECT_EQ(json["settings"]["msr.trigger"], "4294967295");
   EXPECT_EQ(json["settings"]["print.code_page"], "21");
@@ -133,15 +134,17 @@ TEST(SettingsCodecTest, RefusalsNameTheKeyAndChangeNothing) {
   refuses({{"print.paper", "glossy", ""}}, "print.paper: \"glossy\" is not one of receipt");
   refuses({{"print.density", "3", ""}}, "print.density: \"3\" is not one of 150%");
   refuses({{"bluetooth.pin", "1234567890123", ""}},
-          "bluetooth.pin: 13 bytes, at most 12 are allowed");
+          "bluetooth.pin: 13 bytes, at most 12 are allowed", false);
   std::string sixteen_two_byte;
   for (int i = 0; i < 16; ++i) sixteen_two_byte += "\xC3\xBC";
   refuses({{"bluetooth.name", sixteen_two_byte, ""}},
-          "bluetooth.name: 32 bytes, at most 30 are allowed");
+          "bluetooth.name: 32 bytes, at most 30 are allowed (a longer text is only kept on a "
+          "printer that already holds it)",
+          false);
   refuses({{"bluetooth.pin", "12\r34", ""}}, "bluetooth.pin: a line end");
   refuses({{"bluetooth.pin", "12\\x0D34", ""}}, "bluetooth.pin: a line end");
   refuses({{"bluetooth.name", "C:\\temp", ""}}, "bluetooth.name: a backslash");
-  refuses({{"msr.track1.start", "ABCDEFGHIJK", ""}}, "msr.track1.start: 11 bytes, at most 10");
+  refuses({{"msr.track1.start", "ABCDEFGHIJK", ""}}, "msr.track1.start: 11 bytes, at most 10", false);
   refuses({{"print.speed", "50mm/s", "argument 1"}, {"Print.Speed", "90mm/s", "argument 2"}},
           "argument 2: print.speed is given twice (also argument 1)");
   refuses({{"serial.stop_bits", "1", "argument 1"}, {"serial.flow_control", "2", "argument 2"}},
