@@ -144,7 +144,8 @@ TEST(SettingsCodecTest, RefusalsNameTheKeyAndChangeNothing) {
   refuses({{"bluetooth.pin", "12\r34", ""}}, "bluetooth.pin: a line end");
   refuses({{"bluetooth.pin", "12\\x0D34", ""}}, "bluetooth.pin: a line end");
   refuses({{"bluetooth.name", "C:\\temp", ""}}, "bluetooth.name: a backslash");
-  refuses({{"msr.track1.start", "ABCDEFGHIJK", ""}}, "msr.track1.start: 11 bytes, at most 10", false);
+  refuses({{"msr.track1.start", "ABCDEFGHIJK", ""}}, "msr.track1.start: 11 bytes, at most 10",
+          false);
   refuses({{"print.speed", "50mm/s", "argument 1"}, {"Print.Speed", "90mm/s", "argument 2"}},
           "argument 2: print.speed is given twice (also argument 1)");
   refuses({{"serial.stop_bits", "1", "argument 1"}, {"serial.flow_control", "2", "argument 2"}},
