@@ -115,6 +115,7 @@ class Player {
     if (c.kind == ui::CommandKind::kFiles) {
       auto* files = dynamic_cast<QFileDialog*>(host_.ActiveFileDialog());
       ASSERT_NE(files, nullptr) << c.source;
+      EXPECT_EQ(files->nameFilters(), QStringList{"Image Files(*.bmp)"});
       QStringList chosen;
       for (const std::string& path : c.paths) chosen << QString::fromStdString(path);
       files->filesSelected(chosen);

@@ -55,16 +55,31 @@ QMessageBox::Icon IconFor(unsigned flags) {
   }
 }
 
-// "Image Files(*.bmp)|*.bmp||" as Qt writes filters: "Image Files(*.bmp) (*.bmp)".
+// "Images|*.bmp;*.dib||" as Qt writes filters: "Images (*.bmp *.dib)"; a description that
+// already ends in its patterns, "Image Files(*.bmp)", stays as it is.
 QStringList QtFilters(const std::string& filter) {
   QStringList out;
   for (const FileFilter& f : ParseFileFilter(filter)) {
     QString patterns;
     for (const std::string& p : f.patterns) patterns += (patterns.isEmpty() ? "" : " ") + Q(p);
-    out << Q(f.description) + " (" + patterns + ")";
+    const QString description = Q(f.description);
+    out << (description.endsWith("(" + patterns + ")") ? description
+                                                        : description + " (" + patterns + ")");
   }
   return out;
 }
+
+// Keeps Esc from a box that must be answered (Yes/No): Qt would take it for No.
+class EscapeSwallower : public QObject {
+ public:
+  using QObject::QObject;
+
+ protected:
+  bool eventFilter(QObject* /*target*/, QEvent* event) override {
+    return event->type() == QEvent::KeyPress &&
+           static_cast<QKeyEvent*>(event)->key() == Qt::Key_Escape;
+  }
+};
 
 bool IsUserInput(QEvent::Type type) {
   switch (type) {
@@ -132,11 +147,18 @@ QWidget* QtHost::TopWindow() const {
   return top;
 }
 
+// With no window manager nothing gives the keyboard back to the window underneath a closed one.
+void QtHost::ReturnFocus() {
+  if (QWidget* top = TopWindow(); top != nullptr && top->isVisible()) top->activateWindow();
+}
+
 int QtHost::RunModal(Dialog& dialog) {
   if (dialog.IsOpen()) return -1;
   auto layer = std::make_unique<Layer>();
   layer->dialog = &dialog;
-  return layers_.Open(std::move(layer), [&] { return LoopHost::RunModal(dialog); });
+  const int result = layers_.Open(std::move(layer), [&] { return LoopHost::RunModal(dialog); });
+  ReturnFocus();
+  return result;
 }
 
 int QtHost::MessageBox(std::string_view text, std::string_view caption, unsigned flags) {
@@ -159,9 +181,13 @@ int QtHost::MessageBox(std::string_view text, std::string_view caption, unsigned
     answer.source = "answer";
     Queue({answer, {}});
   });
+  if (!CanCloseBox(flags)) box->installEventFilter(new EscapeSwallower(box.get()));
   box->setModal(true);
   layer->box = std::move(box);
-  return layers_.Open(std::move(layer), [&] { return LoopHost::MessageBox(text, caption, flags); });
+  const int answer =
+      layers_.Open(std::move(layer), [&] { return LoopHost::MessageBox(text, caption, flags); });
+  ReturnFocus();
+  return answer;
 }
 
 std::vector<std::string> QtHost::FileOpen(const FileOpenRequest& request) {
@@ -187,7 +213,10 @@ std::vector<std::string> QtHost::FileOpen(const FileOpenRequest& request) {
   });
   dialog->setModal(true);
   layer->box = std::move(dialog);
-  return layers_.Open(std::move(layer), [&] { return LoopHost::FileOpen(request); });
+  std::vector<std::string> files =
+      layers_.Open(std::move(layer), [&] { return LoopHost::FileOpen(request); });
+  ReturnFocus();
+  return files;
 }
 
 void QtHost::Repaint(Dialog& dialog) {
@@ -234,8 +263,8 @@ void QtHost::Sync() {
       };
       QWidget* owner = TopWindow();
       l->window = std::make_unique<QtDialogWindow>(*l->dialog, std::move(sink));
-      // Belongs to the window it was opened from, which gets the focus back when it closes (a
-      // session without a window manager would leave the keyboard nowhere).
+      // Belongs to the window it was opened from (stays above it; ReturnFocus gives that one the
+      // keyboard back when this closes).
       if (owner != nullptr && owner->windowHandle() != nullptr) {
         l->window->window()->winId();
         l->window->window()->windowHandle()->setTransientParent(owner->windowHandle());

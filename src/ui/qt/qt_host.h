@@ -76,6 +76,7 @@ class QtHost : public LoopHost, private platform::IdleHook {
   // The window of the newest dialog layer, which new windows and boxes belong to; nullptr when
   // none is open.
   QWidget* TopWindow() const;
+  void ReturnFocus();
   void Queue(Input input);
   // Whether `event` on `target`, arriving during a wait, is a Cancel to keep: Esc, a click on
   // Cancel or the window's close.
