@@ -64,7 +64,7 @@ QStringList QtFilters(const std::string& filter) {
     for (const std::string& p : f.patterns) patterns += (patterns.isEmpty() ? "" : " ") + Q(p);
     const QString description = Q(f.description);
     out << (description.endsWith("(" + patterns + ")") ? description
-                                                        : description + " (" + patterns + ")");
+                                                       : description + " (" + patterns + ")");
   }
   return out;
 }
