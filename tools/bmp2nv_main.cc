@@ -6,11 +6,12 @@
 // Exit status: 0 done, 1 the file could not be converted or written, 2 a usage error (an unknown
 // option, a bad value, no input, or binary output bound for a terminal).
 
+#include <sys/stat.h>
+
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -18,6 +19,7 @@
 #include "nvimage/raster.h"
 #include "pelliset_version.h"
 #include "platform/image/bmp_decoder.h"
+#include "platform/system/atomic_file.h"
 #include "platform/system/command_line.h"
 #include "platform/system/console.h"
 #include "platform/system/standard_streams.h"
@@ -121,14 +123,21 @@ int main(int argc, char** argv) {
   const std::vector<uint8_t> command =
       nv::DefineCommand(static_cast<uint8_t>(key[0]), static_cast<uint8_t>(key[1]), raster);
 
-  std::unique_ptr<FILE, int (*)(FILE*)> file(out.empty() ? nullptr : std::fopen(out.c_str(), "wb"),
-                                             &std::fclose);
-  if (!out.empty() && !file) return Fail("cannot write " + out + ": " + std::strerror(errno));
-  FILE* sink = out.empty() ? stdout : file.get();
-  if (std::fwrite(command.data(), 1, command.size(), sink) != command.size() ||
-      std::fflush(sink) != 0) {
-    return Fail("cannot write " + (out.empty() ? std::string("standard output") : out));
+  // A file is replaced whole, so that a failed write (a full disk) keeps the one that was there;
+  // a device or a pipe (-o /dev/usb/lp0) is written to as it is.
+  struct stat existing {};
+  if (!out.empty() && (::stat(out.c_str(), &existing) != 0 || S_ISREG(existing.st_mode))) {
+    const std::string_view bytes(reinterpret_cast<const char*>(command.data()), command.size());
+    if (!platform::ReplaceFileAtomically(out, bytes, &reason)) return Fail("cannot write " + reason);
+    return 0;
   }
-  if (file && std::fclose(file.release()) != 0) return Fail("cannot write " + out);
+  FILE* sink = out.empty() ? stdout : std::fopen(out.c_str(), "wb");
+  const std::string name = out.empty() ? std::string("standard output") : out;
+  if (sink == nullptr) return Fail("cannot write " + name + ": " + std::strerror(errno));
+  bool written = std::fwrite(command.data(), 1, command.size(), sink) == command.size() &&
+                 std::fflush(sink) == 0;
+  const int code = errno;
+  if (sink != stdout) written = std::fclose(sink) == 0 && written;
+  if (!written) return Fail("cannot write " + name + ": " + std::strerror(code));
   return 0;
 }

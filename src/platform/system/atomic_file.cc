@@ -5,11 +5,30 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdlib>
 #include <cstring>
+#include <fstream>
+#include <string>
 
 #include "platform/system/unique_fd.h"
 
 namespace platform {
+namespace {
+
+// The mode open(2) gives a new file (0666 less the umask), read from /proc: umask(2) would change
+// the mask for every thread while it looks.
+mode_t NewFileMode() {
+  std::ifstream status("/proc/self/status");
+  std::string line;
+  while (std::getline(status, line)) {
+    if (line.rfind("Umask:", 0) != 0) continue;
+    const unsigned long mask = std::strtoul(line.c_str() + 6, nullptr, 8);
+    return static_cast<mode_t>(0666 & ~mask);
+  }
+  return 0644;
+}
+
+}  // namespace
 
 std::string DirectoryOf(const std::string& path) {
   const size_t slash = path.rfind('/');
@@ -48,7 +67,7 @@ bool ReplaceFileAtomically(const std::string& path, std::string_view text, std::
   UniqueFd fd(::mkostemp(temp.data(), O_CLOEXEC));
   if (!fd.valid()) return fail(dir, errno);
   struct stat old {};
-  if (::stat(path.c_str(), &old) == 0) ::fchmod(fd.get(), old.st_mode & 07777);
+  ::fchmod(fd.get(), ::stat(path.c_str(), &old) == 0 ? old.st_mode & 07777 : NewFileMode());
   const auto give_up = [&](int code) {
     fd.Reset();
     ::unlink(temp.c_str());

@@ -16,7 +16,7 @@ enum class WriteStep { kCreateFolder, kCreateTemp, kWriteTemp, kSyncTemp, kRenam
 using WriteStepHook = std::function<int(WriteStep)>;
 
 // Replaces `path` with `text`. The temporary file is "<path>.tmp.XXXXXX" and takes the old file's
-// mode; it is removed when a step fails. A failed fsync of the folder does not count: the new
+// mode (a new file's follows the umask, as open(2) would give it); it is removed when a step fails. A failed fsync of the folder does not count: the new
 // content is in place by then. False with "<file or folder>: <reason>" in *error.
 bool ReplaceFileAtomically(const std::string& path, std::string_view text, std::string* error,
                            const WriteStepHook& hook = {});

@@ -1,0 +1,33 @@
+#include "platform/system/atomic_file.h"
+
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+#include <string>
+
+#include "temp_dir.h"
+
+namespace {
+
+mode_t ModeOf(const std::string& path) {
+  struct stat st {};
+  return ::stat(path.c_str(), &st) == 0 ? st.st_mode & 07777 : 0;
+}
+
+// A new file is made as open(2) would make it (0666 less the umask); a replaced one keeps its
+// mode, so a file the user closed to others stays closed.
+TEST(AtomicFile, NewFileFollowsTheUmaskAndAReplacedOneKeepsItsMode) {
+  platform_test::TempDir dir;
+  const mode_t saved = ::umask(027);
+  std::string error;
+  EXPECT_TRUE(platform::ReplaceFileAtomically(dir.File("new.ini"), "a", &error)) << error;
+  ASSERT_EQ(::chmod(dir.File("new.ini").c_str(), 0600), 0);
+  EXPECT_EQ(ModeOf(dir.File("new.ini")), 0600u);
+  EXPECT_TRUE(platform::ReplaceFileAtomically(dir.File("new.ini"), "b", &error)) << error;
+  EXPECT_TRUE(platform::ReplaceFileAtomically(dir.File("other.ini"), "c", &error)) << error;
+  ::umask(saved);
+  EXPECT_EQ(ModeOf(dir.File("new.ini")), 0600u);
+  EXPECT_EQ(ModeOf(dir.File("other.ini")), 0640u);
+}
+
+}  // namespace
