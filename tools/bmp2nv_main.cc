@@ -128,7 +128,8 @@ int main(int argc, char** argv) {
   struct stat existing {};
   if (!out.empty() && (::stat(out.c_str(), &existing) != 0 || S_ISREG(existing.st_mode))) {
     const std::string_view bytes(reinterpret_cast<const char*>(command.data()), command.size());
-    if (!platform::ReplaceFileAtomically(out, bytes, &reason)) return Fail("cannot write " + reason);
+    if (!platform::ReplaceFileAtomically(out, bytes, &reason))
+      return Fail("cannot write " + reason);
     return 0;
   }
   FILE* sink = out.empty() ? stdout : std::fopen(out.c_str(), "wb");
