@@ -460,8 +460,11 @@ TEST(TerminalHost, ResizingRedrawsCentredOnTheNewSize) {
 
 // A step that waits 2 s on the printer while the user presses keys and resizes the terminal.
 TEST(TerminalHost, KeysTypedDuringAWaitAreDroppedAndCancelStopsAJobBeforeItsNextStep) {
-  for (const bool job : {false, true}) {
-    SCOPED_TRACE(job ? "a job that stops between steps" : "a dialog that does not");
+  for (const auto& [job, cancel] : {std::pair{false, MakeKey(Key::kEsc)},
+                                     std::pair{true, MakeKey(Key::kEsc)},
+                                     std::pair{true, MakeChar("c", false, true)}}) {
+    SCOPED_TRACE(KeyName(cancel) +
+                 (job ? " in a job that stops between steps" : " in a dialog that does not"));
     Rig rig;
     ProbeDialog dlg(EveryKindTemplate());
     dlg.stops_between_steps = job;
@@ -472,7 +475,7 @@ TEST(TerminalHost, KeysTypedDuringAWaitAreDroppedAndCancelStopsAJobBeforeItsNext
         d.EndDialog(ui::IDOK);
         return;
       }
-      rig.Keys({MakeKey(Key::kTab), MakeKey(Key::kEsc), MakeKey(Key::kEnter)});
+      rig.Keys({MakeKey(Key::kTab), cancel, MakeKey(Key::kEnter)});
       rig.screen.Resize(120, 50);
       d.clock().Sleep(2000);
       int x = 0;

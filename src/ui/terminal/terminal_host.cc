@@ -346,6 +346,7 @@ bool TerminalHost::IsCancelPress(Dialog& top, const KeyEvent& key) {
     case Key::kEnter:
       break;
     case Key::kChar:
+      if (key.ctrl && key.text == "c") return true;  // Ctrl-C closes a dialog as Esc does
       if (key.text != " ") return false;
       break;
     default:
