@@ -460,9 +460,9 @@ TEST(TerminalHost, ResizingRedrawsCentredOnTheNewSize) {
 
 // A step that waits 2 s on the printer while the user presses keys and resizes the terminal.
 TEST(TerminalHost, KeysTypedDuringAWaitAreDroppedAndCancelStopsAJobBeforeItsNextStep) {
-  for (const auto& [job, cancel] : {std::pair{false, MakeKey(Key::kEsc)},
-                                     std::pair{true, MakeKey(Key::kEsc)},
-                                     std::pair{true, MakeChar("c", false, true)}}) {
+  for (const auto& [job, cancel] :
+       {std::pair{false, MakeKey(Key::kEsc)}, std::pair{true, MakeKey(Key::kEsc)},
+        std::pair{true, MakeChar("c", false, true)}}) {
     SCOPED_TRACE(KeyName(cancel) +
                  (job ? " in a job that stops between steps" : " in a dialog that does not"));
     Rig rig;
