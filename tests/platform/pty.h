@@ -38,6 +38,8 @@ class Pty {
   bool ok() const { return master_.valid(); }
   const std::string& slave_path() const { return slave_path_; }
   int master() const { return master_.get(); }
+  // The far end goes away, as an adapter pulled out does.
+  void HangUp() { master_.Reset(); }
 
   void Send(const std::string& bytes) const {
     (void)!::write(master_.get(), bytes.data(), bytes.size());

@@ -283,5 +283,20 @@ TEST_F(SerialPortOnPty, WriteGivesUpAtTheTimeOutWhenTheLineTakesNothing) {
   EXPECT_LT(elapsed, 2000);
 }
 
+// A line that goes away (an adapter pulled out, a Bluetooth link dropped) is a device failure at
+// once, not a silent printer waited out to the read's time limit.
+TEST_F(SerialPortOnPty, ALineThatHangsUpFailsTheReadAtOnce) {
+  ASSERT_TRUE(port_.SetTimeouts({.read_constant = 3000}));
+  pty_.Send("ab");
+  std::string got;
+  EXPECT_EQ(ReadString(&got, 2), 2u);
+  EXPECT_EQ(port_.LastCause(), FailureCause::kNone);
+  pty_.HangUp();
+  const auto start = std::chrono::steady_clock::now();
+  EXPECT_EQ(ReadString(&got, 8), 0u);
+  EXPECT_LT(ElapsedMs(start), 1000);
+  EXPECT_EQ(port_.LastCause(), FailureCause::kIoError);
+}
+
 }  // namespace
 }  // namespace platform

@@ -254,8 +254,13 @@ size_t PosixSerialPort::Read(uint8_t* buffer, size_t capacity) {
       break;
     }
     // With VMIN=0 VTIME=0 the line discipline reports "nothing buffered" as 0, not EAGAIN, so 0
-    // alone is no hang-up; only a line that poll called readable and then gave nothing is gone.
-    if (n == 0 && polled_ready) break;
+    // alone is no hang-up; only a line that poll called readable and then gave nothing is gone
+    // (an adapter pulled out, a Bluetooth link dropped): a failure of the device, not silence.
+    if (n == 0 && polled_ready) {
+      errno = EIO;
+      Fail();
+      break;
+    }
     if (at_once) break;
     uint64_t wait = static_cast<uint64_t>(RemainingMs(clock_, start, total));
     if (wait == 0) break;
