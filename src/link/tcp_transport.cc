@@ -66,7 +66,8 @@ void TcpTransport::Close() {
 int TcpTransport::Write(const uint8_t* data, uint32_t length) {
   if (!socket_) return -1;
   const int n = socket_->Send(data, length);
-  if (n < 0) Note();
+  // A send cut short (a printer that stopped taking data, its time-out run out) fails too.
+  if (n < 0 || static_cast<uint32_t>(n) < length) Note();
   return n;
 }
 
