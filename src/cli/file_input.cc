@@ -1,7 +1,10 @@
 #include "cli/file_input.h"
 
+#include <cerrno>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <string>
 
 namespace cli {
 namespace {
@@ -60,11 +63,15 @@ bool ReadWholeFile(const std::string& path, size_t limit, std::string* content,
     return false;
   }
   // Read in pieces rather than by the size the file claims: a pipe (--printers <(...)) has none.
+  errno = 0;
   std::ifstream in(path, std::ios::binary);
   if (!in) {
-    *error =
-        path + ": " +
-        (std::filesystem::exists(path, ec) ? "cannot be opened (permission?)" : "no such file");
+    // The system's reason: a folder on the way the user may not enter, a loop of links...
+    const int code = errno;
+    *error = path + ": " +
+             (code == ENOENT ? std::string("no such file")
+              : code != 0    ? std::string(std::strerror(code))
+                             : "cannot be opened");
     return false;
   }
   return ReadStream(in, path, limit, content, error);

@@ -1,6 +1,7 @@
 // pelliset's commands against virtual printers in virtual time.
 
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <atomic>
 #include <fstream>
@@ -95,6 +96,16 @@ TEST(CliSettings, AFileSavedFromAnOlderPrinterGoesBackToIt) {
   EXPECT_NE(rig.out().find("this printer's firmware has no tear-off position; nothing written"),
             std::string::npos)
       << rig.out();
+}
+
+// A settings file that cannot be read is named with the system's reason, not as missing.
+TEST(CliSettings, AnUnreadableFileIsNamedWithTheSystemsReason) {
+  CliRig rig;
+  platform_test::TempDir dir;
+  ASSERT_EQ(::symlink("b.ini", dir.File("a.ini").c_str()), 0);
+  ASSERT_EQ(::symlink("a.ini", dir.File("b.ini").c_str()), 0);
+  EXPECT_EQ(rig.Run({"-p", kPrinter, "settings", "set", dir.File("a.ini")}), 2);
+  EXPECT_EQ(rig.err(), "pelliset: " + dir.File("a.ini") + ": Too many levels of symbolic links\n");
 }
 
 // The factory settings are the accepted model's: a printer naming another model keeps its own.
