@@ -1,4 +1,9 @@
+#include <fcntl.h>
+#include <unistd.h>
+
 #include <algorithm>
+#include <cerrno>
+#include <cstring>
 #include <filesystem>
 #include <map>
 #include <memory>
@@ -184,6 +189,11 @@ std::optional<PrinterWork> PrepareSettingsGet(const CommandSetup& setup, std::st
     std::filesystem::create_directories(options.output_dir, ec);
     if (ec || !std::filesystem::is_directory(options.output_dir)) {
       *error = "cannot make the folder " + options.output_dir + ": " + ec.message();
+      return std::nullopt;
+    }
+    // Known now rather than after every printer was read.
+    if (::faccessat(AT_FDCWD, options.output_dir.c_str(), W_OK | X_OK, AT_EACCESS) != 0) {
+      *error = "cannot write in the folder " + options.output_dir + ": " + std::strerror(errno);
       return std::nullopt;
     }
   }
