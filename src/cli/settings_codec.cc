@@ -15,9 +15,23 @@ constexpr size_t kCommentWidth = 98;
 // value given as an array or object is still refused under its key.
 constexpr size_t kMaxJsonDepth = 3;
 
-// A key as messages show it: as it is, or the start of one too long to be any.
+// A key as messages show it: as it is, or the start of one too long to be any. Keys are plain
+// ASCII, so any other byte (a no-break space, a byte order mark pasted mid-file) is shown as \xHH:
+// it would look like nothing.
 std::string Shown(std::string_view key) {
-  return key.size() <= kQuotedBytes ? std::string(key) : QuotedPrefix(key);
+  std::string shown;
+  for (const char c : key.substr(0, kQuotedBytes)) {
+    const auto byte = static_cast<unsigned char>(c);
+    if (byte >= 0x20 && byte < 0x7F) {
+      shown += c;
+      continue;
+    }
+    static constexpr char kHex[] = "0123456789ABCDEF";
+    shown += {'\\', 'x', kHex[byte >> 4], kHex[byte & 0x0F]};
+  }
+  if (key.size() > kQuotedBytes)
+    shown = "\"" + shown + "...\" (" + std::to_string(key.size()) + " bytes)";
+  return shown;
 }
 
 // The offset of the first '[' or '{' that opens more than `limit` levels, or npos. Counted
@@ -105,15 +119,18 @@ bool IniValue(std::string_view rest, std::string* value, std::string* why) {
   rest = Trimmed(rest);
   if (!rest.empty() && rest.front() == '"') {
     // The closing quote is the first one followed by nothing but blanks or a comment.
+    bool quote_seen = false;
     for (size_t end = 1; end < rest.size(); ++end) {
       if (rest[end] != '"') continue;
+      quote_seen = true;
       const std::string_view after = Trimmed(rest.substr(end + 1));
       if (after.empty() || after.front() == '#' || after.front() == ';') {
         *value = std::string(rest.substr(1, end - 1));
         return true;
       }
     }
-    *why = "the quoted value has no closing quote";
+    *why = quote_seen ? "text after the closing quote; a comment starts with # or ;"
+                      : "the quoted value has no closing quote";
     return false;
   }
   size_t end = rest.size();
@@ -142,10 +159,12 @@ bool ParseIni(std::string_view text, const std::string& file_name, std::vector<A
               std::string* error) {
   std::vector<Assignment> assignments;
   std::map<std::string, size_t> first_line;  // key -> line
+  // Lines end in LF or CR LF; a file with CR alone (an old Mac editor) has no LF at all.
+  const bool cr_alone = text.find('\n') == std::string_view::npos;
   size_t line_number = 0;
   size_t pos = 0;
   while (pos < text.size()) {
-    size_t end = text.find('\n', pos);
+    size_t end = text.find(cr_alone ? '\r' : '\n', pos);
     if (end == std::string_view::npos) end = text.size();
     std::string_view line = text.substr(pos, end - pos);
     pos = end + 1;
@@ -370,6 +389,12 @@ nlohmann::ordered_json SettingsToJson(const protocol::PrinterSettings& settings)
 bool ParseSettingsText(std::string_view text, const std::string& file_name,
                        std::vector<Assignment>* out, std::string* error) {
   if (text.starts_with("\xEF\xBB\xBF")) text.remove_prefix(3);  // a byte order mark
+  // UTF-16 (an editor's "Unicode") has a byte order mark of its own, or NULs in ASCII text.
+  if (text.starts_with("\xFF\xFE") || text.starts_with("\xFE\xFF") ||
+      text.find('\0') != std::string_view::npos) {
+    *error = file_name + ": not UTF-8 text (UTF-16?); save it as UTF-8";
+    return false;
+  }
   const size_t first = text.find_first_not_of(" \t\r\n");
   if (first != std::string_view::npos && text[first] == '{') {
     return ParseJson(text, file_name, out, error);

@@ -176,6 +176,22 @@ TEST(SettingsCodecTest, RefusalsNameTheKeyAndChangeNothing) {
   EXPECT_FALSE(ParseSettingsText("{\"settings\": {\"print.font\": \"A\", \"print.font\": \"B\"}}",
                                  "s.json", &parsed, &error));
   EXPECT_THAT(error, HasSubstr("print.font is given twice"));
+
+  // What other editors make of a file: UTF-16, lines ended by CR alone, a key with an invisible
+  // character, a comment without its # after a quoted value.
+  EXPECT_FALSE(ParseSettingsText(std::string("\xFF\xFEp\0=\0", 6), "u.ini", &parsed, &error));
+  EXPECT_EQ(error, "u.ini: not UTF-8 text (UTF-16?); save it as UTF-8");
+  ASSERT_TRUE(ParseSettingsText("# saved\rprint.speed = 50mm/s\rprint.font = B\r", "cr.ini",
+                                &parsed, &error))
+      << error;
+  ASSERT_EQ(parsed.size(), 2u);
+  EXPECT_EQ(parsed[1].origin, "cr.ini:3");
+  ASSERT_TRUE(ParseSettingsText("print.density\xC2\xA0= 90%\n", "nb.ini", &parsed, &error));
+  EXPECT_FALSE(CheckAssignments(parsed, &error));
+  EXPECT_EQ(error, "nb.ini:1: unknown key print.density\\xC2\\xA0 (did you mean print.density?)");
+  EXPECT_FALSE(ParseSettingsText("bluetooth.name = \"abc\" shop 3\n", "q.ini", &parsed, &error));
+  EXPECT_EQ(error,
+            "q.ini:1: bluetooth.name: text after the closing quote; a comment starts with # or ;");
   std::string many = "{\"settings\": {";
   for (int i = 0; i <= 1000; ++i) many += (i == 0 ? "\"k" : ", \"k") + std::to_string(i) + "\": 1";
   EXPECT_FALSE(ParseSettingsText(many + "}}", "s.json", &parsed, &error));
