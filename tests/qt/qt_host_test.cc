@@ -8,6 +8,7 @@
 
 #include <QAbstractButton>
 #include <QAction>
+#include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QCoreApplication>
@@ -22,6 +23,8 @@
 #include <QMessageBox>
 #include <QMouseEvent>
 #include <QPushButton>
+#include <QScreen>
+#include <QScrollArea>
 #include <QSlider>
 #include <QTreeWidget>
 #include <QWindow>
@@ -280,6 +283,31 @@ TEST(QtHost, TheAddressZeroIsShownInFull) {
     Widget<QPushButton>(host, dlg, 2)->click();
   });
   EXPECT_EQ(dlg.DoModal(host), ui::IDCANCEL);
+}
+
+// With a large font (or scale) a dialog can be larger than the screen: its window fits the
+// screen and the controls scroll in it, so that OK and Cancel can still be reached.
+TEST(QtHost, ADialogLargerThanTheScreenScrollsInAWindowThatFits) {
+  const QFont normal = QApplication::font();
+  QFont large = normal;
+  large.setPointSizeF(normal.pointSizeF() * 4);
+  QApplication::setFont(large);
+  platform::RealClock clock;
+  ui::QtHost host(clock);
+  User user(host);
+  ProbeDialog dlg(EveryKindTemplate());  // 200 x 150 units: about 1200 x 1000 pixels now
+  user.turns.push_back([&] {
+    QWidget* window = host.WindowOf(dlg);
+    const QSize screen = window->screen()->availableGeometry().size();
+    EXPECT_LE(window->width(), screen.width());
+    EXPECT_LE(window->height(), screen.height());
+    QPushButton* cancel = Widget<QPushButton>(host, dlg, 2);
+    const QScrollArea* scroll = window->findChild<QScrollArea*>();
+    EXPECT_TRUE(scroll != nullptr && scroll->widget()->isAncestorOf(cancel));
+    cancel->click();
+  });
+  EXPECT_EQ(dlg.DoModal(host), ui::IDCANCEL);
+  QApplication::setFont(normal);
 }
 
 // During a step that waits on the printer, input arrives at the window first. A click on Cancel

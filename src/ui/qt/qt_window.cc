@@ -19,10 +19,14 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QRegularExpressionValidator>
+#include <QScreen>
+#include <QScrollArea>
 #include <QSignalBlocker>
 #include <QSlider>
+#include <QStyle>
 #include <QTabBar>
 #include <QTreeWidget>
+#include <QVBoxLayout>
 #include <algorithm>
 
 namespace ui {
@@ -208,12 +212,42 @@ QtDialogWindow::QtDialogWindow(Dialog& dialog, Sink sink)
   units_ = DialogUnits(window_->font());
   const Template& t = dialog_.GetTemplate();
   if (OnTerminalGrid(t)) units_.FitRowsTo(QComboBox().sizeHint().height() + 2);
-  window_->setFixedSize(units_.X(t.width), units_.Y(t.height));
+  FitToScreen(QSize(units_.X(t.width), units_.Y(t.height)));
   window_->setContextMenuPolicy(Qt::ActionsContextMenu);
   static_cast<QDialog*>(window_.get())->setModal(true);
   QObject::connect(qApp, &QApplication::focusChanged, window_.get(),
                    [this](QWidget*, QWidget* now) { NoteFocus(now); });
   Sync();
+}
+
+void QtDialogWindow::FitToScreen(QSize size) {
+  content_ = window_.get();
+  const QScreen* screen = window_->screen();
+  // Room for the window's frame and title bar, which the window manager adds around it.
+  constexpr int kFrameRoom = 40;
+  const QSize room = screen != nullptr
+                         ? screen->availableGeometry().size() - QSize(kFrameRoom / 2, kFrameRoom)
+                         : size;
+  if (size.width() <= room.width() && size.height() <= room.height()) {
+    window_->setFixedSize(size);
+    return;
+  }
+  // Larger than the screen: the controls scroll inside a window that fits, so that none is out
+  // of reach, and the one with the focus is scrolled into view (NoteFocus).
+  content_ = new QWidget;
+  content_->setFixedSize(size);
+  scroll_ = new QScrollArea(window_.get());
+  scroll_->setFrameShape(QFrame::NoFrame);
+  scroll_->setWidget(content_);
+  auto* layout = new QVBoxLayout(window_.get());
+  layout->setContentsMargins(0, 0, 0, 0);
+  layout->addWidget(scroll_);
+  // A scroll bar takes room of its own: the other way then needs it too, where the screen has it.
+  const int bar = window_->style()->pixelMetric(QStyle::PM_ScrollBarExtent);
+  QSize wanted = size;
+  if (size.height() > room.height()) wanted.rwidth() += bar;
+  if (size.width() > room.width()) wanted.rheight() += bar;
+  window_->setFixedSize(wanted.boundedTo(room));
 }
 
 bool QtDialogWindow::StepTabPage(int step) {
@@ -259,6 +293,9 @@ const Control* QtDialogWindow::ControlHolding(const QWidget* focused) const {
 }
 
 void QtDialogWindow::NoteFocus(QWidget* focused) {
+  if (scroll_ != nullptr && focused != nullptr && content_->isAncestorOf(focused)) {
+    scroll_->ensureWidgetVisible(focused);
+  }
   if (syncing_) return;
   const Control* control = ControlHolding(focused);
   if (control == nullptr) return;
@@ -370,7 +407,7 @@ void QtDialogWindow::Build(Dialog& owner, int page_x, int page_y) {
 }
 
 QWidget* QtDialogWindow::Make(Dialog& owner, Control& c) {
-  QWidget* parent = window_.get();
+  QWidget* parent = content_;
   QWidget* w = nullptr;
   Dialog* o = &owner;
   Control* control = &c;

@@ -6,6 +6,7 @@
 // chosen row, a moved slider) or as a direct change the command language cannot say (typing,
 // taking one row out of a selection), one notification for each.
 
+#include <QSize>
 #include <functional>
 #include <map>
 #include <memory>
@@ -16,6 +17,7 @@
 #include "ui/core/dialog.h"
 #include "ui/qt/qt_units.h"
 
+class QScrollArea;
 class QWidget;
 
 namespace ui {
@@ -63,12 +65,18 @@ class QtDialogWindow {
   // The control whose widget is `focused` or holds it; nullptr for none of this window's.
   const Control* ControlHolding(const QWidget* focused) const;
   void FollowFocus();
+  // The window at `size`, or smaller with the controls in a scroll area when the screen is smaller.
+  void FitToScreen(QSize size);
 
   Dialog& dialog_;
   Sink sink_;
   DialogUnits units_;
   std::unique_ptr<WindowKeys> window_keys_;  // before window_: the widgets go first
   std::unique_ptr<QWidget> window_;
+  // What the controls sit on: the window, or inside `scroll_` when the dialog is larger than the
+  // screen (a large font or scale).
+  QWidget* content_ = nullptr;
+  QScrollArea* scroll_ = nullptr;
   std::map<const Control*, QWidget*> widgets_;
   std::map<const Control*, Dialog*> owners_;
   std::set<const Dialog*> built_;
