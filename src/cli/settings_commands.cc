@@ -1,9 +1,4 @@
-#include <fcntl.h>
-#include <unistd.h>
-
 #include <algorithm>
-#include <cerrno>
-#include <cstring>
 #include <filesystem>
 #include <map>
 #include <memory>
@@ -192,8 +187,8 @@ std::optional<PrinterWork> PrepareSettingsGet(const CommandSetup& setup, std::st
       return std::nullopt;
     }
     // Known now rather than after every printer was read.
-    if (::faccessat(AT_FDCWD, options.output_dir.c_str(), W_OK | X_OK, AT_EACCESS) != 0) {
-      *error = "cannot write in the folder " + options.output_dir + ": " + std::strerror(errno);
+    if (std::string why; !platform::CanCreateFilesIn(options.output_dir, &why)) {
+      *error = "cannot write in the folder " + options.output_dir + ": " + why;
       return std::nullopt;
     }
   }

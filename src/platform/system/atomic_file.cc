@@ -50,6 +50,12 @@ bool WriteAllToFd(int fd, const char* data, size_t length) {
   return true;
 }
 
+bool CanCreateFilesIn(const std::string& dir, std::string* reason) {
+  if (::faccessat(AT_FDCWD, dir.c_str(), W_OK | X_OK, AT_EACCESS) == 0) return true;
+  *reason = std::strerror(errno);
+  return false;
+}
+
 bool ReplaceFileAtomically(const std::string& path, std::string_view text, std::string* error,
                            const WriteStepHook& hook) {
   const auto allowed = [&](WriteStep step) {

@@ -16,10 +16,15 @@ enum class WriteStep { kCreateFolder, kCreateTemp, kWriteTemp, kSyncTemp, kRenam
 using WriteStepHook = std::function<int(WriteStep)>;
 
 // Replaces `path` with `text`. The temporary file is "<path>.tmp.XXXXXX" and takes the old file's
-// mode (a new file's follows the umask, as open(2) would give it); it is removed when a step fails. A failed fsync of the folder does not count: the new
-// content is in place by then. False with "<file or folder>: <reason>" in *error.
+// mode (a new file's follows the umask, as open(2) would give it); it is removed when a step fails.
+// A failed fsync of the folder does not count: the new content is in place by then. False with
+// "<file or folder>: <reason>" in *error.
 bool ReplaceFileAtomically(const std::string& path, std::string_view text, std::string* error,
                            const WriteStepHook& hook = {});
+
+// Whether files can be made in the folder `dir` (permission, a file system not mounted
+// read-only); false with the system's reason in *reason.
+bool CanCreateFilesIn(const std::string& dir, std::string* reason);
 
 // The folder part of `path` ("." for a bare name, "/" for a file in the root).
 std::string DirectoryOf(const std::string& path);
