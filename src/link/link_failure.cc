@@ -75,6 +75,13 @@ std::string DescribeFailure(FailureCause cause, const std::string& target, int t
       return at +
              "the port cannot be set to this rate, data bits and parity; choose settings "
              "it takes, and set the printer to match";
+    case FailureCause::kUnreadableAnswer:
+      if (transport == CDev::kTransportSerial || transport == CDev::kTransportBluetooth) {
+        return at +
+               "the answer could not be understood; check that the baud rate, data bits and "
+               "parity match the printer's";
+      }
+      return at + "the answer could not be understood; check that this is the printer's port";
     case FailureCause::kIoError:
       return at + "input/output error; check the cable and the printer";
   }
@@ -85,6 +92,7 @@ FailureCause StepFailureCause(const CDev& dev, const CDev::Traffic& before) {
   const CDev::Traffic& now = dev.traffic();
   if (now.failures != before.failures) return dev.last_cause();
   if (now.sent != before.sent && now.received == before.received) return FailureCause::kNoAnswer;
+  if (now.received != before.received) return FailureCause::kUnreadableAnswer;
   return FailureCause::kNone;
 }
 

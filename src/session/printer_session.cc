@@ -52,9 +52,10 @@ bool PrinterSession::OpenLink(std::string* message) {
 bool PrinterSession::Query(uint32_t kind, std::string_view failure, std::string* message) {
   const devlink::CDev::Traffic before = util_.dev().traffic();
   if (util_.GetPrinterInfo(kind) == protocol::kResultOk) return true;
-  *message = devlink::WithFailureLine(std::string(failure), util_.dev(), before);
+  // A printer that answered as another model or maker says what it is instead.
   const std::string& refused = util_.refused_identity();
-  if (!refused.empty()) *message += "\n" + refused;
+  *message = refused.empty() ? devlink::WithFailureLine(std::string(failure), util_.dev(), before)
+                             : std::string(failure) + "\n" + refused;
   return false;
 }
 

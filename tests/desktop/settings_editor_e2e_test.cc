@@ -183,7 +183,12 @@ TEST_F(SettingsEditorE2eTest, FailingWriteShowsTheSaveFailureAndKeepsTheProfileU
                          "answer OK\n"
                          "click 1\n");
   ASSERT_EQ(status, 0) << out_;
-  EXPECT_TRUE(Printed(MessageBoxLine(kSaveFailed))) << out_;
+  // The broken header is named as an answer not understood.
+  EXPECT_TRUE(Printed(MessageBoxLine(std::string(kSaveFailed) +
+                                     "\\n127.0.0.1:" + std::to_string(sim->port()) +
+                                     ": the answer could not be understood; check that this is "
+                                     "the printer's port")))
+      << out_;
   EXPECT_FALSE(Printed(kSetDone));
   ASSERT_EQ(sim->Stop(), 0);
   EXPECT_EQ(StateValue(ReadAll(StatePath()), "switch1"), "00001100");

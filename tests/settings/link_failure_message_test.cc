@@ -75,6 +75,11 @@ TEST(LinkFailureWording, TimeoutsAndDsrAreWordedForTheTransport) {
                                      devlink::CDev::kTransportSerial),
             "/dev/ttyUSB0: the port cannot be set to this rate, data bits and parity; choose "
             "settings it takes, and set the printer to match");
+  // An answer not understood on a serial line is most often a rate or parity that differs.
+  EXPECT_EQ(devlink::DescribeFailure(platform::FailureCause::kUnreadableAnswer, "/dev/ttyUSB0",
+                                     devlink::CDev::kTransportSerial),
+            "/dev/ttyUSB0: the answer could not be understood; check that the baud rate, data "
+            "bits and parity match the printer's");
 }
 
 }  // namespace

@@ -21,6 +21,7 @@ enum class FailureCause : uint8_t {
   kIoError,            // any other failure of the device or the connection
   kClosedByPrinter,    // the printer closed the connection while it was still written to
   kLineRefused,        // the serial port does not take the line's rate, data bits or parity
+  kUnreadableAnswer,   // the printer sent something back, but no reply this program knows
 };
 
 // The cause an errno value stands for; 0 is kNone, anything not listed is kIoError.
