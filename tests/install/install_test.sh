@@ -52,10 +52,13 @@ for line in 'pelliset --printers "fleet i' 'pelliset --printers fleet\ i'; do
   out=$(complete_line "$line")
   [ "$out" = "fleet inv.txt" ] || fail "the pelliset completion offered '$out' for: $line"
 done
-# Bash replaces only what follows a ':' in the word: a file's name is offered from there on.
+# Bash replaces only what follows a ':' outside quotes: a file's name is offered from there on,
+# and whole in quotes.
 touch "$work/files/10:30.bmp"
 out=$(complete_line "pelliset logo add 10:")
 [ "$out" = "30.bmp" ] || fail "the pelliset completion offered '$out' for 10:"
+out=$(complete_line 'pelliset logo add "10:')
+[ "$out" = "10:30.bmp" ] || fail "the pelliset completion offered '$out' for \"10:"
 
 # The installed deskutil in German (a locale this machine need not have), its catalog and layout
 # found in /usr/share/locale and /usr/share/pelliset of the scratch root.
