@@ -6,8 +6,6 @@
 // Exit status: 0 done, 1 the file could not be converted or written, 2 a usage error (an unknown
 // option, a bad value, no input, or binary output bound for a terminal).
 
-#include <sys/stat.h>
-
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
@@ -123,22 +121,14 @@ int main(int argc, char** argv) {
   const std::vector<uint8_t> command =
       nv::DefineCommand(static_cast<uint8_t>(key[0]), static_cast<uint8_t>(key[1]), raster);
 
-  // A file is replaced whole, so that a failed write (a full disk) keeps the one that was there;
-  // a device or a pipe (-o /dev/usb/lp0) is written to as it is.
-  struct stat existing {};
-  if (!out.empty() && (::stat(out.c_str(), &existing) != 0 || S_ISREG(existing.st_mode))) {
+  if (!out.empty()) {
     const std::string_view bytes(reinterpret_cast<const char*>(command.data()), command.size());
-    if (!platform::ReplaceFileAtomically(out, bytes, &reason))
-      return Fail("cannot write " + reason);
+    if (!platform::WriteFileOrDevice(out, bytes, &reason)) return Fail("cannot write " + reason);
     return 0;
   }
-  FILE* sink = out.empty() ? stdout : std::fopen(out.c_str(), "wb");
-  const std::string name = out.empty() ? std::string("standard output") : out;
-  if (sink == nullptr) return Fail("cannot write " + name + ": " + std::strerror(errno));
-  bool written = std::fwrite(command.data(), 1, command.size(), sink) == command.size() &&
-                 std::fflush(sink) == 0;
-  const int code = errno;
-  if (sink != stdout) written = std::fclose(sink) == 0 && written;
-  if (!written) return Fail("cannot write " + name + ": " + std::strerror(code));
+  if (std::fwrite(command.data(), 1, command.size(), stdout) != command.size() ||
+      std::fflush(stdout) != 0) {
+    return Fail(std::string("cannot write standard output: ") + std::strerror(errno));
+  }
   return 0;
 }

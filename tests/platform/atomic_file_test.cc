@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
+#include <fstream>
+#include <iterator>
 #include <string>
 
 #include "temp_dir.h"
@@ -28,6 +30,25 @@ TEST(AtomicFile, NewFileFollowsTheUmaskAndAReplacedOneKeepsItsMode) {
   ::umask(saved);
   EXPECT_EQ(ModeOf(dir.File("new.ini")), 0600u);
   EXPECT_EQ(ModeOf(dir.File("other.ini")), 0640u);
+}
+
+// Through a symbolic link the file it names is replaced and the link stays; a device is written
+// to, never renamed over.
+TEST(AtomicFile, WriteFileOrDeviceWritesWhatThePathNames) {
+  platform_test::TempDir dir;
+  { std::ofstream(dir.File("real.bin")) << "old"; }
+  ASSERT_EQ(::symlink("real.bin", dir.File("link.bin").c_str()), 0);
+  std::string error;
+  ASSERT_TRUE(platform::WriteFileOrDevice(dir.File("link.bin"), "new", &error)) << error;
+  struct stat link_info {};
+  ASSERT_EQ(::lstat(dir.File("link.bin").c_str(), &link_info), 0);
+  EXPECT_TRUE(S_ISLNK(link_info.st_mode));
+  std::ifstream real(dir.File("real.bin"));
+  EXPECT_EQ(std::string(std::istreambuf_iterator<char>(real), {}), "new");
+  EXPECT_TRUE(platform::WriteFileOrDevice("/dev/null", "x", &error)) << error;
+  struct stat null_info {};
+  ASSERT_EQ(::stat("/dev/null", &null_info), 0);
+  EXPECT_TRUE(S_ISCHR(null_info.st_mode));
 }
 
 }  // namespace

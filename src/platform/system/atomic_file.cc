@@ -25,7 +25,7 @@ mode_t NewFileMode() {
     const unsigned long mask = std::strtoul(line.c_str() + 6, nullptr, 8);
     return static_cast<mode_t>(0666 & ~mask);
   }
-  return 0644;
+  return 0600;  // no /proc to ask: the owner's alone, rather than more open than wished
 }
 
 }  // namespace
@@ -46,6 +46,29 @@ bool WriteAllToFd(int fd, const char* data, size_t length) {
     }
     data += n;
     length -= static_cast<size_t>(n);
+  }
+  return true;
+}
+
+bool WriteFileOrDevice(const std::string& path, std::string_view data, std::string* error) {
+  struct stat info {};
+  const bool exists = ::stat(path.c_str(), &info) == 0;  // through links
+  std::string target = path;
+  if (exists && S_ISREG(info.st_mode)) {
+    if (char* real = ::realpath(path.c_str(), nullptr); real != nullptr) {
+      target = real;
+      std::free(real);
+    }
+  }
+  std::string ignored;
+  if (!exists || (S_ISREG(info.st_mode) && CanCreateFilesIn(DirectoryOf(target), &ignored))) {
+    return ReplaceFileAtomically(target, data, error);
+  }
+  UniqueFd fd(::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC | O_NOCTTY, 0666));
+  if (!fd.valid() || !WriteAllToFd(fd.get(), data.data(), data.size()) ||
+      ::close(fd.Release()) != 0) {
+    *error = path + ": " + std::strerror(errno);
+    return false;
   }
   return true;
 }

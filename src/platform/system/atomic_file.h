@@ -22,6 +22,12 @@ using WriteStepHook = std::function<int(WriteStep)>;
 bool ReplaceFileAtomically(const std::string& path, std::string_view text, std::string* error,
                            const WriteStepHook& hook = {});
 
+// Writes `data` to `path` as a person means it: a regular file, or one still to come, is replaced
+// whole (through a symbolic link, the file it names), so that a failed write keeps the old
+// content; a device or a pipe (/dev/usb/lp0), or a file whose folder takes no new file, is
+// written in place. False with "<file or folder>: <reason>" in *error.
+bool WriteFileOrDevice(const std::string& path, std::string_view data, std::string* error);
+
 // Whether files can be made in the folder `dir` (permission, a file system not mounted
 // read-only); false with the system's reason in *reason.
 bool CanCreateFilesIn(const std::string& dir, std::string* reason);
