@@ -249,10 +249,12 @@ bool ParseSetting(const SettingKey& key, std::string_view value,
 bool NeedsHeldValue(const SettingKey& key, std::string_view value) {
   if (key.kind == ValueKind::kText) {
     if (key.not_empty && value.empty()) return true;
-    // A printer may hold a longer text than it can be given.
+    // A printer may hold a longer text than it can be given, or one with a line end.
     std::string bytes;
     std::string why;
-    return UnescapeText(value, &bytes, &why) && bytes.size() > key.max_bytes;
+    return UnescapeText(value, &bytes, &why) &&
+           (bytes.size() > key.max_bytes ||
+            (key.no_line_end && bytes.find('\r') != std::string::npos));
   }
   const std::optional<uint32_t> number = ParseNumber(Trimmed(value));
   if (!number) return false;

@@ -64,6 +64,7 @@ TEST(SettingsCodecTest, IniAndJsonGiveBackEveryField) {
   odd.BtConnMode = 0xFFFFFFFF;
   odd.TimeOff = 100;
   odd.BtName = "A name longer than thirty bytes";  // 31: more than the Bluetooth write carries
+  odd.BtPin = "12\r4";                             // a line end, which it cannot carry either
   const nlohmann::ordered_json json = SettingsToJson(odd);
   EXPECT_EQ(json["settings"]["msr.trigger"], "4294967295");
   EXPECT_EQ(json["settings"]["print.code_page"], "21");
@@ -141,8 +142,8 @@ TEST(SettingsCodecTest, RefusalsNameTheKeyAndChangeNothing) {
           "bluetooth.name: 32 bytes, at most 30 are allowed (a longer text is only kept on a "
           "printer that already holds it)",
           false);
-  refuses({{"bluetooth.pin", "12\r34", ""}}, "bluetooth.pin: a line end");
-  refuses({{"bluetooth.pin", "12\\x0D34", ""}}, "bluetooth.pin: a line end");
+  refuses({{"bluetooth.pin", "12\r34", ""}}, "bluetooth.pin: a line end", false);
+  refuses({{"bluetooth.pin", "12\\x0D34", ""}}, "bluetooth.pin: a line end", false);
   refuses({{"bluetooth.name", "C:\\temp", ""}}, "bluetooth.name: a backslash");
   refuses({{"msr.track1.start", "ABCDEFGHIJK", ""}}, "msr.track1.start: 11 bytes, at most 10",
           false);
