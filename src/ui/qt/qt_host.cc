@@ -69,13 +69,18 @@ QStringList QtFilters(const std::string& filter) {
   return out;
 }
 
-// Keeps Esc from a box that must be answered (Yes/No): Qt would take it for No.
+// Keeps Esc and the title bar's close from a box that must be answered (Yes/No): Qt would take
+// Esc for No and close the box without an answer.
 class EscapeSwallower : public QObject {
  public:
   using QObject::QObject;
 
  protected:
-  bool eventFilter(QObject* /*target*/, QEvent* event) override {
+  bool eventFilter(QObject* target, QEvent* event) override {
+    if (event->type() == QEvent::Close && target == parent()) {
+      event->ignore();  // a close event left accepted would still close the box
+      return true;
+    }
     return event->type() == QEvent::KeyPress &&
            static_cast<QKeyEvent*>(event)->key() == Qt::Key_Escape;
   }

@@ -237,6 +237,7 @@ void QtDialogWindow::FitToScreen(QSize size) {
   content_ = new QWidget;
   content_->setFixedSize(size);
   scroll_ = new QScrollArea(window_.get());
+  scroll_->setFocusPolicy(Qt::NoFocus);  // Tab goes round the controls only
   scroll_->setFrameShape(QFrame::NoFrame);
   scroll_->setWidget(content_);
   auto* layout = new QVBoxLayout(window_.get());
