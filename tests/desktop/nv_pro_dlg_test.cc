@@ -132,8 +132,8 @@ TEST(NvJob, FailuresEndWithCancelAndTheirOwnText) {
          r.OpenAndIdentified();
          r.talk.Expect(kListQuery).Reply(Hex("41 42 43 44 00"), 20).Expect({0x18});
        },
-       "Failed to read NV image address!\n10.0.0.5:49664: the answer could not be understood; "
-       "check that this is the printer's port"},
+       "Failed to read NV image address!\n10.0.0.5:49664: the answer was cut short or could not "
+       "be understood; check that this is the printer's port"},
       {"delete not written", nv::NvJobCode::kDeleteImage,
        [](Rig& r) {
          r.OpenAndIdentified();

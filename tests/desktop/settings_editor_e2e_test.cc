@@ -186,7 +186,8 @@ TEST_F(SettingsEditorE2eTest, FailingWriteShowsTheSaveFailureAndKeepsTheProfileU
   // The broken header is named as an answer not understood.
   EXPECT_TRUE(Printed(MessageBoxLine(std::string(kSaveFailed) +
                                      "\\n127.0.0.1:" + std::to_string(sim->port()) +
-                                     ": the answer could not be understood; check that this is "
+                                     ": the answer was cut short or could not be understood; check "
+                                     "that this is "
                                      "the printer's port")))
       << out_;
   EXPECT_FALSE(Printed(kSetDone));

@@ -78,8 +78,13 @@ TEST(LinkFailureWording, TimeoutsAndDsrAreWordedForTheTransport) {
   // An answer not understood on a serial line is most often a rate or parity that differs.
   EXPECT_EQ(devlink::DescribeFailure(platform::FailureCause::kUnreadableAnswer, "/dev/ttyUSB0",
                                      devlink::CDev::kTransportSerial),
-            "/dev/ttyUSB0: the answer could not be understood; check that the baud rate, data "
-            "bits and parity match the printer's");
+            "/dev/ttyUSB0: the answer was cut short or could not be understood; check that the "
+            "baud rate, data bits and parity match the printer's");
+  // A Bluetooth port that fails has lost its link, not a cable.
+  EXPECT_EQ(devlink::DescribeFailure(platform::FailureCause::kIoError, "/dev/rfcomm0",
+                                     devlink::CDev::kTransportBluetooth),
+            "/dev/rfcomm0: no Bluetooth connection; check that the printer is switched on, in "
+            "range and paired");
 }
 
 }  // namespace
