@@ -19,19 +19,17 @@ constexpr size_t kMaxJsonDepth = 3;
 // ASCII, so any other byte (a no-break space, a byte order mark pasted mid-file) is shown as \xHH:
 // it would look like nothing.
 std::string Shown(std::string_view key) {
+  static constexpr char kHex[] = "0123456789ABCDEF";
   std::string shown;
-  for (const char c : key.substr(0, kQuotedBytes)) {
+  for (const char c : key) {
     const auto byte = static_cast<unsigned char>(c);
     if (byte >= 0x20 && byte < 0x7F) {
       shown += c;
-      continue;
+    } else {
+      shown += {'\\', 'x', kHex[byte >> 4], kHex[byte & 0x0F]};
     }
-    static constexpr char kHex[] = "0123456789ABCDEF";
-    shown += {'\\', 'x', kHex[byte >> 4], kHex[byte & 0x0F]};
   }
-  if (key.size() > kQuotedBytes)
-    shown = "\"" + shown + "...\" (" + std::to_string(key.size()) + " bytes)";
-  return shown;
+  return shown.size() <= kQuotedBytes ? shown : QuotedPrefix(shown);
 }
 
 // The offset of the first '[' or '{' that opens more than `limit` levels, or npos. Counted
