@@ -251,8 +251,12 @@ bool FakeTcpSocket::Connect(const std::string& dotted_address, uint16_t port) {
 }
 
 int FakeTcpSocket::Send(const uint8_t* data, size_t length) {
-  return static_cast<int>(
-      core_.Write("Send", data, length, "Send on a socket that is not connected"));
+  const long sent = core_.Write("Send", data, length, "Send on a socket that is not connected");
+  // A send cut short is the real socket's time-out, which it reports as unreachable.
+  if (sent >= 0 && static_cast<size_t>(sent) < length) {
+    core_.SetCause(platform::FailureCause::kUnreachable);
+  }
+  return static_cast<int>(sent);
 }
 
 int FakeTcpSocket::Receive(uint8_t* buffer, size_t capacity) {

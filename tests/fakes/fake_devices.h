@@ -98,6 +98,7 @@ class FakeDeviceCore {
 
   bool open() const { return open_; }
   platform::FailureCause cause() const { return cause_; }
+  void SetCause(platform::FailureCause cause) { cause_ = cause; }
   Conversation& conversation() { return conversation_; }
   DeviceRecord& record() { return record_; }
 

@@ -174,8 +174,8 @@ TEST(FirmwareDialog, AShortWriteEndsTheTransferAndFreesExit) {
   EXPECT_EQ(r.host.ErrorCount(), 0);
   EXPECT_EQ(r.Shown(),
             (Messages{{"App Title",
-                       "Error : Send Failed!\n10.0.0.5:9100: input/output error; check the cable "
-                       "and the printer"}}));
+                       "Error : Send Failed!\n10.0.0.5:9100: unreachable or timed out; check the "
+                       "IP address and that the printer is on"}}));
   EXPECT_EQ(WriteSizes(r.t.conversation), std::vector<size_t>{100});
   EXPECT_EQ(r.host.looks, (std::vector<Look>{{0, true}, {0, false}, {0, true}}));
   EXPECT_EQ(r.host.status, "Error : Send Failed!");
