@@ -7,6 +7,7 @@
 #include "firmware/dialogs/firmware_template.h"
 #include "firmware/firmware_texts.h"
 #include "link/link_failure.h"
+#include "platform/system/termination_hold.h"
 #include "ui/core/constants.h"
 
 namespace firmware {
@@ -96,10 +97,16 @@ void CFirmwarednDlg::StartDownload() {
   UpdateWindow();
   // The transfer holds the user-interface thread, so the bar is repainted after every piece.
   const devlink::CDev::Traffic before_send = dev_.traffic();
-  const FirmwareSendResult result = SendFirmware(dev_, *bytes, [this](int percent) {
-    GetProgress(kFirmwareProgressId).SetPos(percent);
-    UpdateWindow();
-  });
+  FirmwareSendResult result;
+  {
+    // A printer left with part of its firmware may not start again: a signal that would end the
+    // program (a closed terminal's SIGHUP) waits for the end of the send.
+    const platform::TerminationHold hold;
+    result = SendFirmware(dev_, *bytes, [this](int percent) {
+      GetProgress(kFirmwareProgressId).SetPos(percent);
+      UpdateWindow();
+    });
+  }
   if (result.status == FirmwareSendStatus::kSent) {
     MessageBox(kSuccessText, kProgramCaption);
   } else {

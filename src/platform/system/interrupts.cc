@@ -43,6 +43,7 @@ const std::atomic<bool>& WatchInterrupts(const char* notice, int exit_status) {
     action.sa_flags = SA_RESTART;
     sigaction(SIGINT, &action, nullptr);
     sigaction(SIGTERM, &action, nullptr);
+    sigaction(SIGHUP, &action, nullptr);  // the terminal or ssh session closed
     return true;
   }();
   (void)installed;

@@ -39,6 +39,7 @@ bool CVmsmProDlg::OnInitDialog() {
     EndDialog(ui::IDCANCEL);
     return true;
   }
+  if (mode_ != TransferMode::kReadAll) hold_.emplace();
   actions_.emplace(*vmsm_);
   runner_.emplace(vmsm_->util(), *plan_, *actions_, static_cast<jobs::JobProgress&>(*this), clock(),
                   text, first);
@@ -49,6 +50,11 @@ bool CVmsmProDlg::OnInitDialog() {
 void CVmsmProDlg::OnCancel() {
   JobDialog::OnCancel();
   failure_line_ = StopNote();
+}
+
+void CVmsmProDlg::OnDestroy() {
+  JobDialog::OnDestroy();
+  hold_.reset();  // a signal held back meanwhile ends the program now
 }
 
 void CVmsmProDlg::OnJobFailed(const jobs::JobRunner& runner) {

@@ -19,6 +19,7 @@
 #include <string>
 
 #include "jobs/dialogs/job_dialog.h"
+#include "platform/system/termination_hold.h"
 #include "protocol/common_vmsm.h"
 #include "settings/dialogs/vmsm_pro_template.h"
 #include "settings/transfer_plan.h"
@@ -56,6 +57,7 @@ class CVmsmProDlg : public jobs::JobDialog {
   void OnJobFailed(const jobs::JobRunner& runner) override;
   // The user's Cancel: message() stays empty, failure_line() tells what the stop left behind.
   void OnCancel() override;
+  void OnDestroy() override;
 
  private:
   TransferMode mode_;
@@ -63,6 +65,9 @@ class CVmsmProDlg : public jobs::JobDialog {
   const TransferPlan* plan_;
   std::optional<TransferActions> actions_;
   std::optional<jobs::JobRunner> runner_;
+  // A write is not cut short by a signal that ends the program: it ends first, and the printer
+  // is told to leave setting mode (SIGTERM, or SIGHUP from a closed terminal, waits for it).
+  std::optional<platform::TerminationHold> hold_;
   std::string message_;
   std::string failure_line_;
 };
