@@ -67,8 +67,11 @@ std::string DescribeFailure(FailureCause cause, const std::string& target, int t
       }
       return at + "no DSR; the printer is switched off or the cable lacks the DSR line";
     case FailureCause::kNoAnswer:
+      // On TCP/IP a printer busy with another program's connection takes this one and stays
+      // silent.
       return "no answer from the printer" + (target.empty() ? std::string() : " at " + target) +
-             "; check that it is switched on and set to this interface";
+             "; check that it is switched on and set to this interface" +
+             (transport == CDev::kTransportTcp ? ", and that no other program is using it" : "");
     case FailureCause::kClosedByPrinter:
       return at + "the printer closed the connection; what was sent after that is lost";
     case FailureCause::kLineRefused:

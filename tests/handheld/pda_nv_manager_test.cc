@@ -92,7 +92,7 @@ TEST_F(PdaNvJobTest, EveryStepOfADownloadNamesItselfAndFailuresUseTheHandheldTex
       {"no version", nv::NvJobCode::kReadKeyCodes,
        [&] { model.faults().silent_for = {sim::Command::kVersion}; },
        "Failed to get Printer version..!!\nno answer from the printer at 127.0.0.1:9100; check "
-       "that it is switched on and set to this interface"},
+       "that it is switched on and set to this interface, and that no other program is using it"},
       // The model and version queries (3 bytes each) pass; the printer closes the connection
       // inside the first item, which the write still hands over whole.
       {"item not written", nv::NvJobCode::kDownload, [&] { model.faults().drop_after_bytes = 7; },

@@ -338,7 +338,7 @@ TEST_F(WizardTest, FailuresEndWithTheirOwnMessageAndCaption) {
        NextThroughAll(),
        "Total Manager Utility: Failed to save Virtual memory switch!!\r\nPlease Check your printer "
        "state\nno answer from the printer at 127.0.0.1:9100; check that it is switched on and set "
-       "to this interface"},
+       "to this interface, and that no other program is using it"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);

@@ -352,7 +352,8 @@ TEST_F(VmsmProDlgTest, SilentPrinterEndsTheReadWithAMessageInBoundedTime) {
   // Silence is told apart from a wrong model.
   EXPECT_EQ(last_->message(),
             "Printer model is not matched!\nno answer from the printer at 127.0.0.1:9100; check "
-            "that it is switched on and set to this interface");
+            "that it is switched on and set to this interface, and that no other program is "
+            "using it");
   EXPECT_LT(clock_.NowMs() - start, 60000u);
   EXPECT_FALSE(util_.dev().is_open());
 }

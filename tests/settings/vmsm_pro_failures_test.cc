@@ -16,7 +16,7 @@ constexpr char kBrokenWrite[] =
     "\n127.0.0.1:9100: input/output error; check the cable and the printer";
 constexpr char kSilence[] =
     "\nno answer from the printer at 127.0.0.1:9100; check that it is switched on and set to "
-    "this interface";
+    "this interface, and that no other program is using it";
 
 struct FailRow {
   const char* step;
