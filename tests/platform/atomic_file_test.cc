@@ -45,6 +45,10 @@ TEST(AtomicFile, WriteFileOrDeviceWritesWhatThePathNames) {
   EXPECT_TRUE(S_ISLNK(link_info.st_mode));
   std::ifstream real(dir.File("real.bin"));
   EXPECT_EQ(std::string(std::istreambuf_iterator<char>(real), {}), "new");
+  ASSERT_EQ(::symlink("later.bin", dir.File("ahead.bin").c_str()), 0);  // names no file yet
+  ASSERT_TRUE(platform::WriteFileOrDevice(dir.File("ahead.bin"), "made", &error)) << error;
+  std::ifstream later(dir.File("later.bin"));
+  EXPECT_EQ(std::string(std::istreambuf_iterator<char>(later), {}), "made");
   EXPECT_TRUE(platform::WriteFileOrDevice("/dev/null", "x", &error)) << error;
   struct stat null_info {};
   ASSERT_EQ(::stat("/dev/null", &null_info), 0);

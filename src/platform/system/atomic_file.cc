@@ -60,8 +60,12 @@ bool WriteFileOrDevice(const std::string& path, std::string_view data, std::stri
       std::free(real);
     }
   }
+  // A link to a file still to come makes that file, as open(2) would.
+  struct stat link {};
+  const bool new_file = !exists && !(::lstat(path.c_str(), &link) == 0 && S_ISLNK(link.st_mode));
   std::string ignored;
-  if (!exists || (S_ISREG(info.st_mode) && CanCreateFilesIn(DirectoryOf(target), &ignored))) {
+  if (new_file ||
+      (exists && S_ISREG(info.st_mode) && CanCreateFilesIn(DirectoryOf(target), &ignored))) {
     return ReplaceFileAtomically(target, data, error);
   }
   UniqueFd fd(::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC | O_NOCTTY, 0666));
