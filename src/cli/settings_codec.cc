@@ -19,14 +19,13 @@ constexpr size_t kMaxJsonDepth = 3;
 // ASCII, so any other byte (a no-break space, a byte order mark pasted mid-file) is shown as \xHH:
 // it would look like nothing.
 std::string Shown(std::string_view key) {
-  static constexpr char kHex[] = "0123456789ABCDEF";
   std::string shown;
   for (const char c : key) {
     const auto byte = static_cast<unsigned char>(c);
     if (byte >= 0x20 && byte < 0x7F) {
       shown += c;
     } else {
-      shown += {'\\', 'x', kHex[byte >> 4], kHex[byte & 0x0F]};
+      AppendHexEscape(&shown, byte);
     }
   }
   return shown.size() <= kQuotedBytes ? shown : QuotedPrefix(shown);

@@ -271,9 +271,10 @@ std::optional<PrinterWork> PrepareSettingsSet(const CommandSetup& setup, std::st
     }
   }
   // Keys and values are checked now, so that nothing is sent to any printer when one of them is
-  // refused. A file may carry a number outside the lists or an overlong text that a printer
-  // reported (a saved `settings get`): it goes back only where the printer holds it, which the
-  // read tells. Typed on the command line, such a value is a mistake and is refused now.
+  // refused. A file may carry a number outside the lists, or a text too long or with a line end,
+  // that a printer reported (a saved `settings get`): it goes back only where the printer holds
+  // it, which the read tells. Typed on the command line, such a value is a mistake and is
+  // refused now.
   if (typed) {
     protocol::PrinterSettings check;
     if (!ApplyAssignments(assignments, &check, error)) return std::nullopt;

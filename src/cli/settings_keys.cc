@@ -265,8 +265,12 @@ bool NeedsHeldValue(const SettingKey& key, std::string_view value) {
   });
 }
 
-std::string EscapeText(std::string_view bytes) {
+void AppendHexEscape(std::string* out, unsigned char byte) {
   static constexpr char kHex[] = "0123456789ABCDEF";
+  *out += {'\\', 'x', kHex[byte >> 4], kHex[byte & 0x0F]};
+}
+
+std::string EscapeText(std::string_view bytes) {
   std::string out;
   size_t pos = 0;
   while (pos < bytes.size()) {
@@ -281,9 +285,7 @@ std::string EscapeText(std::string_view bytes) {
       out.append(bytes.substr(pos, length));
       pos += length;
     } else {
-      out += "\\x";
-      out.push_back(kHex[c >> 4]);
-      out.push_back(kHex[c & 0x0F]);
+      AppendHexEscape(&out, c);
       ++pos;
     }
   }

@@ -38,6 +38,8 @@ bool NeedsHeldValue(const SettingKey& key, std::string_view value);
 // Bytes as readable text: printable characters and valid UTF-8 as they are, a backslash as \\,
 // any other byte as \xHH.
 std::string EscapeText(std::string_view bytes);
+// Appends `byte` as EscapeText writes a byte it cannot show: \xHH.
+void AppendHexEscape(std::string* out, unsigned char byte);
 // The reverse; false with `why` on a backslash that starts neither \\ nor \xHH.
 bool UnescapeText(std::string_view text, std::string* bytes, std::string* why);
 

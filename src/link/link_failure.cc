@@ -80,14 +80,10 @@ std::string DescribeFailure(FailureCause cause, const std::string& target, int t
              "it takes, and set the printer to match";
     case FailureCause::kUnreadableAnswer:
       // Cut short by its time limit, or garbled.
-      if (transport == CDev::kTransportSerial || transport == CDev::kTransportBluetooth) {
-        return at +
-               "the answer was cut short or could not be understood; check that the baud rate, "
-               "data bits and parity match the printer's";
-      }
-      return at +
-             "the answer was cut short or could not be understood; check that this is the "
-             "printer's port";
+      return at + "the answer was cut short or could not be understood; check that " +
+             (transport == CDev::kTransportSerial || transport == CDev::kTransportBluetooth
+                  ? "the baud rate, data bits and parity match the printer's"
+                  : "this is the printer's port");
     case FailureCause::kIoError:
       // A Bluetooth port that fails has most often lost its link (the printer off or gone).
       if (transport == CDev::kTransportBluetooth) return at + BluetoothAdvice();

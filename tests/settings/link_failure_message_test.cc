@@ -61,30 +61,35 @@ TEST_F(LinkFailureMessageTest, SerialLineWithoutDsrSaysThePrinterIsOffOrTheCable
 // A stalled write and a missing DSR read differently where the printer is no TCP/IP or cable one;
 // a line setting the port refuses is no cable fault.
 TEST(LinkFailureWording, TimeoutsAndDsrAreWordedForTheTransport) {
-  EXPECT_EQ(devlink::DescribeFailure(platform::FailureCause::kUnreachable, "/dev/usb/lp0",
-                                     devlink::CDev::kTransportUsb),
-            "/dev/usb/lp0: the printer takes no data; check that it is switched on and ready");
-  EXPECT_EQ(devlink::DescribeFailure(platform::FailureCause::kNoDsr, "/dev/rfcomm0",
-                                     devlink::CDev::kTransportBluetooth),
-            "/dev/rfcomm0: no DSR; the printer is switched off or its Bluetooth link is not up");
-  EXPECT_EQ(devlink::DescribeFailure(platform::FailureCause::kUnreachable, "/dev/rfcomm0",
-                                     devlink::CDev::kTransportBluetooth),
-            "/dev/rfcomm0: no Bluetooth connection; check that the printer is switched on, in "
-            "range and paired");
-  EXPECT_EQ(devlink::DescribeFailure(platform::FailureCause::kLineRefused, "/dev/ttyUSB0",
-                                     devlink::CDev::kTransportSerial),
-            "/dev/ttyUSB0: the port cannot be set to this rate, data bits and parity; choose "
-            "settings it takes, and set the printer to match");
-  // An answer not understood on a serial line is most often a rate or parity that differs.
-  EXPECT_EQ(devlink::DescribeFailure(platform::FailureCause::kUnreadableAnswer, "/dev/ttyUSB0",
-                                     devlink::CDev::kTransportSerial),
-            "/dev/ttyUSB0: the answer was cut short or could not be understood; check that the "
-            "baud rate, data bits and parity match the printer's");
-  // A Bluetooth port that fails has lost its link, not a cable.
-  EXPECT_EQ(devlink::DescribeFailure(platform::FailureCause::kIoError, "/dev/rfcomm0",
-                                     devlink::CDev::kTransportBluetooth),
-            "/dev/rfcomm0: no Bluetooth connection; check that the printer is switched on, in "
-            "range and paired");
+  using platform::FailureCause;
+  const struct {
+    FailureCause cause;
+    const char* target;
+    int transport;
+    const char* line;
+  } cases[] = {
+      {FailureCause::kUnreachable, "/dev/usb/lp0", devlink::CDev::kTransportUsb,
+       "/dev/usb/lp0: the printer takes no data; check that it is switched on and ready"},
+      {FailureCause::kNoDsr, "/dev/rfcomm0", devlink::CDev::kTransportBluetooth,
+       "/dev/rfcomm0: no DSR; the printer is switched off or its Bluetooth link is not up"},
+      {FailureCause::kUnreachable, "/dev/rfcomm0", devlink::CDev::kTransportBluetooth,
+       "/dev/rfcomm0: no Bluetooth connection; check that the printer is switched on, in range "
+       "and paired"},
+      {FailureCause::kLineRefused, "/dev/ttyUSB0", devlink::CDev::kTransportSerial,
+       "/dev/ttyUSB0: the port cannot be set to this rate, data bits and parity; choose settings "
+       "it takes, and set the printer to match"},
+      // An answer not understood on a serial line is most often a rate or parity that differs.
+      {FailureCause::kUnreadableAnswer, "/dev/ttyUSB0", devlink::CDev::kTransportSerial,
+       "/dev/ttyUSB0: the answer was cut short or could not be understood; check that the baud "
+       "rate, data bits and parity match the printer's"},
+      // A Bluetooth port that fails has lost its link, not a cable.
+      {FailureCause::kIoError, "/dev/rfcomm0", devlink::CDev::kTransportBluetooth,
+       "/dev/rfcomm0: no Bluetooth connection; check that the printer is switched on, in range "
+       "and paired"},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(devlink::DescribeFailure(c.cause, c.target, c.transport), c.line);
+  }
 }
 
 }  // namespace
