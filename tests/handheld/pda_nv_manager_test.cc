@@ -207,7 +207,7 @@ TEST_F(PdaNvManagerTest, RefusalsCarryTheHandheldTextsAndCaptions) {
                 "NV Manager Utility: Please select address!",
                 "TMQ-D550 Pelliset: Enter an address code of two characters.",
                 "TMQ-D550 Pelliset: Exists address!",
-                "TMQ-D550 Pelliset: b.bmp: cannot open " + b + ": No such file or directory",
+                "TMQ-D550 Pelliset: b.bmp: No such file or directory",
                 "NV Manager Utility: Cancel to download image.",
             }));
   EXPECT_EQ(PrinterCodes(), (std::vector<std::string>{"10", "AB"}));

@@ -211,9 +211,9 @@ TEST(BmpDecoder, OpensOnlyRegularFiles) {
   EXPECT_EQ(bmp->error(), "");
 
   EXPECT_EQ(BmpDecoder::OpenFile(dir.path(), &reason), nullptr);
-  EXPECT_EQ(reason, dir.path() + " is a folder, not a file");
+  EXPECT_EQ(reason, "a folder, not a file");
   EXPECT_EQ(BmpDecoder::OpenFile(dir.File("absent.bmp"), &reason), nullptr);
-  EXPECT_EQ(reason, "cannot open " + dir.File("absent.bmp") + ": No such file or directory");
+  EXPECT_EQ(reason, "No such file or directory");
 }
 
 // Four colours 5-5-5 holds exactly (5-bit 31, 28, 16, 0 widen to 255, 231, 132, 0), in a pattern

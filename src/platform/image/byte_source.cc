@@ -82,19 +82,18 @@ class BufferSource : public ByteSource {
 std::unique_ptr<ByteSource> OpenFileSource(const std::string& path, std::string* reason) {
   UniqueFd fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK));
   if (!fd.valid()) {
-    *reason = "cannot open " + path + ": " + std::strerror(errno);
+    *reason = std::strerror(errno);
     return nullptr;
   }
   // O_NONBLOCK above keeps a FIFO or a device from holding the open; only a regular file has a
   // size we can trust, and reading one ignores the flag.
   struct stat info {};
   if (::fstat(fd.get(), &info) != 0) {
-    *reason = "cannot read " + path + ": " + std::strerror(errno);
+    *reason = std::strerror(errno);
     return nullptr;
   }
   if (!S_ISREG(info.st_mode)) {
-    *reason =
-        path + (S_ISDIR(info.st_mode) ? " is a folder, not a file" : " is not a regular file");
+    *reason = S_ISDIR(info.st_mode) ? "a folder, not a file" : "not a regular file";
     return nullptr;
   }
   return std::make_unique<FileSource>(std::move(fd), static_cast<uint64_t>(info.st_size));

@@ -24,8 +24,9 @@ class ByteSource {
   virtual uint64_t Size() const = 0;
 };
 
-// Opens a regular file for reading; nullptr and a one-line reason ("cannot open ...: <errno text>",
-// "... is not a regular file") when it cannot.
+// Opens a regular file for reading; nullptr and a one-line reason that does not name the file
+// (the system's text, "a folder, not a file", "not a regular file") when it cannot: callers put
+// the name in front.
 std::unique_ptr<ByteSource> OpenFileSource(const std::string& path, std::string* reason);
 // A source over a copy of `bytes` (tests, fuzzing).
 std::unique_ptr<ByteSource> MemorySource(std::vector<uint8_t> bytes);
