@@ -172,6 +172,11 @@ bool ParseIni(std::string_view text, const std::string& file_name, std::vector<A
     const std::string where = file_name + ":" + std::to_string(line_number);
     const size_t equals = line.find('=');
     const std::string key = Lower(Trimmed(line.substr(0, equals)));
+    if (equals == std::string_view::npos && line.front() == '[' && line.back() == ']') {
+      *error = where + ": " + QuotedPrefix(line) +
+               ": sections are not used here; write each key whole (print.density = 150%)";
+      return false;
+    }
     if (equals == std::string_view::npos || key.empty()) {
       *error = where + ": expected KEY = VALUE, found " + QuotedPrefix(line);
       return false;
@@ -395,6 +400,12 @@ bool ParseSettingsText(std::string_view text, const std::string& file_name,
   const size_t first = text.find_first_not_of(" \t\r\n");
   if (first != std::string_view::npos && text[first] == '{') {
     return ParseJson(text, file_name, out, error);
+  }
+  if (first != std::string_view::npos && text[first] == '[' && nlohmann::json::accept(text)) {
+    *error = file_name +
+             ": a JSON settings file holds one object ({...}), as settings get --format json "
+             "writes it, not a list";
+    return false;
   }
   return ParseIni(text, file_name, out, error);
 }

@@ -199,6 +199,14 @@ TEST(SettingsCodecTest, RefusalsNameTheKeyAndChangeNothing) {
   EXPECT_THAT(error, HasSubstr("s.json: more than 1000 keys"));
   EXPECT_FALSE(ParseSettingsText("; x\n\nprint.speed 50mm/s\n", "s.ini", &parsed, &error));
   EXPECT_THAT(error, HasSubstr("s.ini:3: expected KEY = VALUE"));
+  EXPECT_FALSE(ParseSettingsText("[print]\ndensity = 90%\n", "s.ini", &parsed, &error));
+  EXPECT_EQ(error,
+            "s.ini:1: \"[print]\": sections are not used here; write each key whole "
+            "(print.density = 150%)");
+  EXPECT_FALSE(ParseSettingsText(" [{\"print.density\": \"90%\"}]", "s.json", &parsed, &error));
+  EXPECT_EQ(error,
+            "s.json: a JSON settings file holds one object ({...}), as settings get --format json "
+            "writes it, not a list");
   EXPECT_FALSE(ParseSettingsText("bluetooth.name = \"Shop #1\n", "s.ini", &parsed, &error));
   EXPECT_THAT(error, HasSubstr("s.ini:1: bluetooth.name: the quoted value has no closing quote"));
   Assignment argument;
