@@ -5,6 +5,7 @@
 
 #include "cli/commands.h"
 #include "cli/progress_board.h"
+#include "cli/settings_keys.h"
 #include "nvimage/nv_job.h"
 #include "platform/system/clock.h"
 #include "protocol/result_codes.h"
@@ -122,7 +123,7 @@ PrinterOutcome AddLogos(PrinterSession& session, const LogoBatch& batch) {
     for (const nv::NvDownloadItem& item : items) {
       if (std::ranges::find(unlisted, item.key_code) != unlisted.end()) continue;
       codes.push_back(item.key_code);
-      o.details.push_back(item.key_code + "  " + item.name);
+      o.details.push_back(item.key_code + "  " + EscapeText(item.name));  // one table line
       stored.push_back({{"key_code", item.key_code}, {"file", item.name}});
     }
     if (!codes.empty()) o.data["stored"] = stored;

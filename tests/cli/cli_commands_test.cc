@@ -369,8 +369,8 @@ TEST(CliSettings, HeldValuesThatCannotGoBackStopTheWrite) {
 }
 
 // TinyBmp() as the file dots.bmp in `dir`.
-std::string WriteTinyBmp(const platform_test::TempDir& dir) {
-  const std::string path = dir.File("dots.bmp");
+std::string WriteTinyBmp(const platform_test::TempDir& dir, const std::string& name = "dots.bmp") {
+  const std::string path = dir.File(name);
   std::ofstream(path, std::ios::binary) << TinyBmp();
   return path;
 }
@@ -395,9 +395,11 @@ TEST(CliLogo, AddListPrintDeleteAgainstTheVirtualPrinter) {
   ASSERT_EQ(printer.model.state().nv_images.count(ten), 1u);
   EXPECT_EQ(printer.model.state().nv_images.at(ten).raster, (std::vector<uint8_t>{0xAA, 0x00}));
 
-  // A second image of the same file gets the next free code.
-  ASSERT_EQ(rig.Run({"-p", kPrinter, "logo", "add", bmp}), 0);
-  EXPECT_NE(rig.out().find("stored 1 image under 11"), std::string::npos) << rig.out();
+  // A second image gets the next free code; a line end in its name does not split the table.
+  ASSERT_EQ(rig.Run({"-p", kPrinter, "logo", "add", WriteTinyBmp(dir, "two\nlines.bmp")}), 0);
+  EXPECT_NE(rig.out().find("stored 1 image under 11\n    11  two\\x0Alines.bmp\n"),
+            std::string::npos)
+      << rig.out();
   ASSERT_EQ(rig.Run({"--json", "-p", kPrinter, "logo", "list"}), 0);
   EXPECT_EQ(JsonLines(rig.out())[0]["key_codes"], nlohmann::json::parse(R"(["10","11"])"));
 
