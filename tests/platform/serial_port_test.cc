@@ -281,6 +281,8 @@ TEST_F(SerialPortOnPty, WriteGivesUpAtTheTimeOutWhenTheLineTakesNothing) {
   EXPECT_LT(written, data.size());
   EXPECT_GE(elapsed, 190);
   EXPECT_LT(elapsed, 2000);
+  // Told apart from a printer that takes the data and stays silent.
+  EXPECT_EQ(port_.LastCause(), FailureCause::kUnreachable);
 }
 
 // A line that goes away (an adapter pulled out, a Bluetooth link dropped) is a device failure at

@@ -223,8 +223,10 @@ size_t PosixSerialPort::Write(const uint8_t* data, size_t length) {
   const uint64_t total =
       static_cast<uint64_t>(timeouts_.write_multiplier) * length + timeouts_.write_constant;
   const FdWriteResult result = WriteFd(fd_.get(), data, length, clock_, kStallLimitMs, total);
-  // Running out of time is the time-out's ordinary end, not a line fault.
-  if (result.error != 0 && result.error != ETIMEDOUT) last_cause_ = CauseFromErrno(result.error);
+  // Running out of time with data left (ETIMEDOUT: unreachable) means the far end takes none:
+  // the printer off, its handshake line down, a Bluetooth link gone quiet. A read's time-out is
+  // a silent printer instead.
+  if (result.error != 0) last_cause_ = CauseFromErrno(result.error);
   return result.written;
 }
 
