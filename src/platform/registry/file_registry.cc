@@ -237,7 +237,9 @@ bool FileRegistry::Modify(const std::function<bool(RegistryTree&, bool* changed)
   LockGuard lock(path_ + ".lock", /*exclusive=*/true, clock_, kLockWaitMs);
   if (!lock.locked()) {
     if (lock.error() != 0) return Fail(path_ + ".lock", lock.error());
-    last_error_ = path_ + ".lock: another program holds the lock; try again when it has finished";
+    // Said once, when nothing can be tried again: the program may be on its way out.
+    last_error_ = path_ + ".lock: another program kept the file locked for " +
+                  std::to_string(kLockWaitMs / 1000) + " seconds; nothing was saved";
     return false;
   }
   LoadedFile loaded = LoadFile(path_);
