@@ -51,13 +51,18 @@ devlink::LinkSettings ReadStoredSetting(platform::Registry& registry) {
 }
 
 // The three values in their fixed order, each on its own: a failed write does not stop the
-// others and is not reported (the setting is a convenience, not data the user would lose).
-void WriteStoredSetting(platform::Registry& registry, const devlink::LinkSettings& s) {
+// others. Empty when all three were stored, else why the first one was not.
+std::string WriteStoredSetting(platform::Registry& registry, const devlink::LinkSettings& s) {
   const std::string key = platform::kPellisetKey;
   const bool tcp = s.interface == devlink::CDev::kInterfaceTcp;
-  platform::WriteDword(registry, key, kValuePortType, tcp ? kPortTypeTcp : kPortTypeSerial);
-  platform::WriteString(registry, key, kValuePort, s.port_name);
-  platform::WriteDword(registry, key, kValueBaudrate, tcp ? s.tcp_port : s.baud_rate);
+  std::string failure;
+  const auto note = [&](bool stored) {
+    if (!stored && failure.empty()) failure = registry.LastError();
+  };
+  note(platform::WriteDword(registry, key, kValuePortType, tcp ? kPortTypeTcp : kPortTypeSerial));
+  note(platform::WriteString(registry, key, kValuePort, s.port_name));
+  note(platform::WriteDword(registry, key, kValueBaudrate, tcp ? s.tcp_port : s.baud_rate));
+  return failure;
 }
 
 }  // namespace
@@ -135,7 +140,13 @@ void CPdaMainDlg::ReadSetting() {
                                                              : kDefaultBaudRow];
 }
 
-void CPdaMainDlg::StoreSetting() { WriteStoredSetting(services_.registry, setting_); }
+void CPdaMainDlg::StoreSetting() {
+  // The setting is only a convenience, but the user is to know it will not be there next time.
+  const std::string failure = WriteStoredSetting(services_.registry, setting_);
+  if (failure.empty()) return;
+  MessageBox("The communication setting could not be saved: " + failure, kWindowTitle,
+             ui::MB_OK | ui::MB_ICONEXCLAMATION);
+}
 
 void CPdaMainDlg::LaunchSettingsWizard() {
   if (host() == nullptr) return;

@@ -259,6 +259,15 @@ TEST_F(PdaMainDialogTest, NvManagerOpensTheLinkAsChosen) {
   EXPECT_EQ(u.devices.record.opened_paths[0], folder.File("ttyUSB0"));
 }
 
+// A setting that cannot be stored is said at Exit, once for the three values.
+TEST_F(PdaMainDialogTest, ExitSaysWhenTheSettingCouldNotBeStored) {
+  registry.SetFailWrites(true, "read-only file system");
+  EXPECT_EQ(Run({"click 1", "answer OK"}), ui::IDOK);
+  ASSERT_EQ(Boxes().size(), 1u);
+  EXPECT_EQ(Boxes()[0].text,
+            "The communication setting could not be saved: memory: read-only file system");
+}
+
 TEST_F(PdaMainDialogTest, TitleBarCloseKeepsTheStoredSettingAndClosesTheLink) {
   Store(2, "NET10.0.0.5", 4000);
   protocol::CCommonUtil& util = dlg.Util();
