@@ -61,7 +61,7 @@ void LoadImageList(platform::Registry& registry, CCommonNv& nv,
   }
 }
 
-void SaveImageList(platform::Registry& registry, const CCommonNv& nv) {
+bool SaveImageList(platform::Registry& registry, const CCommonNv& nv) {
   // One update, so that a program stopped half-way leaves the old list or the new one whole.
   std::vector<platform::RegWrite> batch{platform::RemoveWrite(kImageListKey, kCountValue)};
   for (size_t i = 1; i <= CCommonNv::kMaxImages; ++i) {
@@ -72,7 +72,7 @@ void SaveImageList(platform::Registry& registry, const CCommonNv& nv) {
         platform::StringWrite(kImageListKey, ValueName(i + 1), FormatStoredImage(nv.images()[i])));
   }
   batch.push_back(platform::DwordWrite(kImageListKey, kCountValue, nv.image_count()));
-  registry.SetValues(batch);
+  return registry.SetValues(batch);
 }
 
 void SaveImageCount(platform::Registry& registry, const CCommonNv& nv) {

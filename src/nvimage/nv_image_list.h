@@ -34,8 +34,9 @@ void LoadImageList(platform::Registry& registry, CCommonNv& nv,
                    const std::function<void(const std::string& message)>& refused,
                    const char* area_too_small = kAreaTooSmall);
 // Deletes every stored value, then writes the engine's list and count, all as one update.
-// Failures are ignored: a store that cannot be written leaves what it held.
-void SaveImageList(platform::Registry& registry, const CCommonNv& nv);
+// False (registry.LastError() says why) when the store could not be written; it then holds
+// what it held before.
+bool SaveImageList(platform::Registry& registry, const CCommonNv& nv);
 // Writes "Count" only (after a download).
 void SaveImageCount(platform::Registry& registry, const CCommonNv& nv);
 

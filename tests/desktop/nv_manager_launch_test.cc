@@ -57,6 +57,18 @@ TEST_F(NvManagerLaunchTest, ManagerShowsThePrintersKeyCodesAndTheLinkClosesAfter
   EXPECT_EQ(boxes, std::vector<std::string>{});
 }
 
+// The image list is stored as the manager closes; when that fails the user hears of it then.
+TEST_F(NvManagerLaunchTest, AnImageListThatCannotBeStoredIsToldAfterTheManagerCloses) {
+  registry.SetFailWrites(true, "read-only file system");
+  Run({"wait dialog 151", "click 1", "wait messagebox 3", "answer OK", "wait dialog 102",
+       "click 1", "answer OK"});
+  EXPECT_EQ(host.ErrorCount(), 0) << ::testing::PrintToString(host.EventLines());
+  ASSERT_FALSE(boxes.empty());
+  EXPECT_EQ(boxes[0],
+            "NV Image Manager: The image list could not be saved for the next start: memory: "
+            "read-only file system");
+}
+
 TEST_F(NvManagerLaunchTest, FailedFirstJobShowsItsMessageAndNoManager) {
   devices.line().printer_on = false;
   Run({"wait messagebox 30", "answer OK", "wait dialog 102", "snapshot"});

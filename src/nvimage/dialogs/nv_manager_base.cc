@@ -75,7 +75,8 @@ void CNvManagerBase::OnCommand(int id, ui::Notify code) {
 void CNvManagerBase::OnDestroy() {
   // The next manager run identifies the printer again.
   nv_.ForgetIdentification();
-  SaveImageList(registry_, nv_);
+  // Told once the manager has closed, by the dialog it was started from.
+  if (!SaveImageList(registry_, nv_)) list_not_saved_ = registry_.LastError();
   nv_.ForgetKeyCodes();
 }
 
@@ -96,6 +97,11 @@ void CNvManagerBase::RunOverKeyCodes(ui::Host& host, ui::Dialog& owner,
   }
   DoModal(host);
   close_link();
+  if (!list_not_saved_.empty()) {
+    owner.MessageBox(ui::FormatMessage(nv_text::kListNotSavedFormat, {list_not_saved_}),
+                     texts_.file_caption, ui::MB_OK | ui::MB_ICONEXCLAMATION);
+    list_not_saved_.clear();
+  }
 }
 
 // ---- Jobs

@@ -96,5 +96,7 @@ class CNvManagerBase : public ui::Dialog, private NvJobRunner {
 
   const NvManagerTexts texts_;
   const NvJobTexts& job_texts_;
+  // Why the image list could not be stored when the manager closed; empty when it was.
+  std::string list_not_saved_;
 };
 }  // namespace nv

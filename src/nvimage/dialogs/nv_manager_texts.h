@@ -20,6 +20,8 @@ inline constexpr char kAddressNotAscii[] =
     "An address code takes ASCII letters, digits and signs only.";
 inline constexpr char kNoFreeAddress[] = "No free address code is left for the next image.";
 inline constexpr char kSizeFormat[] = "%u Bytes";
+inline constexpr char kListNotSavedFormat[] =
+    "The image list could not be saved for the next start: %1";
 inline constexpr char kNotStoredFormat[] =
     "The printer does not list %1 after the download: its memory may be full.";
 }  // namespace nv::nv_text
