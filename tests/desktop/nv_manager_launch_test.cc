@@ -60,8 +60,8 @@ TEST_F(NvManagerLaunchTest, ManagerShowsThePrintersKeyCodesAndTheLinkClosesAfter
 // The image list is stored as the manager closes; when that fails the user hears of it then.
 TEST_F(NvManagerLaunchTest, AnImageListThatCannotBeStoredIsToldAfterTheManagerCloses) {
   registry.SetFailWrites(true, "read-only file system");
-  Run({"wait dialog 151", "click 1", "wait messagebox 3", "answer OK", "wait dialog 102",
-       "click 1", "answer OK"});
+  Run({"wait dialog 151", "click 1", "wait messagebox 3", "answer OK", "wait dialog 102", "click 1",
+       "answer OK"});
   EXPECT_EQ(host.ErrorCount(), 0) << ::testing::PrintToString(host.EventLines());
   ASSERT_FALSE(boxes.empty());
   EXPECT_EQ(boxes[0],
