@@ -26,6 +26,16 @@ TEST(Diagnostics, GoToTheLogFileOnlyWhileOneIsSet) {
   platform::Diagnose("after");
   EXPECT_EQ(::testing::internal::GetCapturedStderr(), "before\nafter\n");
   EXPECT_EQ(platform_test::ReadAll(log), "one\ntwo\n");
+
+  // A log that cannot be written (its folder is a file) loses nothing: the message waits.
+  ::testing::internal::CaptureStderr();
+  {
+    const platform::DiagnosticsToFile to_file(log + "/x.log");
+    platform::Diagnose("kept");
+    EXPECT_EQ(::testing::internal::GetCapturedStderr(), "");
+    ::testing::internal::CaptureStderr();
+  }
+  EXPECT_EQ(::testing::internal::GetCapturedStderr(), "kept\n");
 }
 
 TEST(Diagnostics, LogPathFollowsXdgStateHome) {

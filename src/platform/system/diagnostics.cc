@@ -6,6 +6,7 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <vector>
 
 #include "platform/system/unique_fd.h"
 
@@ -25,21 +26,32 @@ void MakeFolders(const std::string& path) {
   }
 }
 
+// Messages the log file would not take, kept until it is no longer in use.
+std::vector<std::string>& Held() {
+  static std::vector<std::string> lines;
+  return lines;
+}
+
+bool AppendToLog(const std::string& line) {
+  MakeFolders(LogPath());
+  UniqueFd fd(::open(LogPath().c_str(), O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, 0600));
+  if (fd.get() < 0) return false;
+  for (size_t done = 0; done < line.size();) {
+    const ssize_t n = ::write(fd.get(), line.data() + done, line.size() - done);
+    if (n <= 0) return false;
+    done += static_cast<size_t>(n);
+  }
+  return true;
+}
+
 }  // namespace
 
 void Diagnose(std::string_view text) {
   const std::string line = std::string(text) + "\n";
   if (LogPath().empty()) {
     std::fputs(line.c_str(), stderr);
-    return;
-  }
-  MakeFolders(LogPath());
-  UniqueFd fd(::open(LogPath().c_str(), O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, 0600));
-  if (fd.get() < 0) return;
-  for (size_t done = 0; done < line.size();) {
-    const ssize_t n = ::write(fd.get(), line.data() + done, line.size() - done);
-    if (n <= 0) return;
-    done += static_cast<size_t>(n);
+  } else if (!AppendToLog(line) && Held().size() < kMaxHeldDiagnostics) {
+    Held().push_back(std::string(text));
   }
 }
 
@@ -47,7 +59,12 @@ DiagnosticsToFile::DiagnosticsToFile(std::string path) : previous_(LogPath()) {
   LogPath() = std::move(path);
 }
 
-DiagnosticsToFile::~DiagnosticsToFile() { LogPath() = previous_; }
+DiagnosticsToFile::~DiagnosticsToFile() {
+  LogPath() = previous_;
+  std::vector<std::string> held;
+  held.swap(Held());
+  for (const std::string& text : held) Diagnose(text);
+}
 
 std::string DefaultLogPath() { return DefaultLogPath(::getenv); }
 

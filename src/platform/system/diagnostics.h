@@ -5,6 +5,7 @@
 // while a full-screen host owns the terminal, where they would tear the screen: then they are
 // appended to a log file instead.
 
+#include <cstddef>
 #include <string>
 #include <string_view>
 
@@ -16,7 +17,9 @@ namespace platform {
 void Diagnose(std::string_view text);
 
 // While this lives, messages go to the file at `path` (appended; its folder is created when
-// needed). A message that cannot be written there is dropped, never written over the screen.
+// needed). A message that cannot be written there is never written over the screen: it is kept
+// (up to kMaxHeldDiagnostics) and goes where messages went before, once this is destroyed.
+inline constexpr size_t kMaxHeldDiagnostics = 100;
 class DiagnosticsToFile {
  public:
   explicit DiagnosticsToFile(std::string path);
