@@ -3,9 +3,11 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
+#include <algorithm>
 #include <fstream>
 #include <iterator>
 #include <string>
+#include <vector>
 
 #include "temp_dir.h"
 
@@ -30,6 +32,13 @@ TEST(AtomicFile, NewFileFollowsTheUmaskAndAReplacedOneKeepsItsMode) {
   ::umask(saved);
   EXPECT_EQ(ModeOf(dir.File("new.ini")), 0600u);
   EXPECT_EQ(ModeOf(dir.File("other.ini")), 0640u);
+
+  // A name of the longest length a folder takes is written too, and nothing else stays.
+  const std::string longest = std::string(251, 'n') + ".ini";
+  EXPECT_TRUE(platform::ReplaceFileAtomically(dir.File(longest), "d", &error)) << error;
+  std::vector<std::string> names = dir.Names();
+  std::ranges::sort(names);
+  EXPECT_EQ(names, (std::vector<std::string>{"new.ini", longest, "other.ini"}));
 }
 
 // Through a symbolic link the file it names is replaced and the link stays; a device is written

@@ -406,7 +406,9 @@ TEST(FileRegistry, BatchIsOneReplacementAndFailuresSayWhereAndWhy) {
   };
   const Case cases[] = {
       {Step::kCreateFolder, EACCES, dir.path(), "Permission denied"},
-      {Step::kCreateTemp, EROFS, dir.path(), "Read-only file system"},
+      {Step::kCreateTemp, EROFS,
+       dir.File("registry.reg") + ": cannot create a file in " + dir.path(),
+       "Read-only file system"},
       {Step::kWriteTemp, ENOSPC, dir.File("registry.reg"), "No space left on device"},
       {Step::kSyncTemp, EIO, dir.File("registry.reg"), "Input/output error"},
       {Step::kRename, EXDEV, dir.File("registry.reg"), "Invalid cross-device link"},

@@ -4,6 +4,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
@@ -14,6 +15,18 @@
 
 namespace platform {
 namespace {
+
+std::string TemporaryNameFor(const std::string& path) {
+  // A name at the length limit leaves no room for the suffix: the temporary file takes the
+  // front of it.
+  constexpr size_t kNameMax = 255;
+  constexpr std::string_view kSuffix = ".tmp.XXXXXX";
+  const size_t slash = path.rfind('/');
+  const size_t name_start = slash == std::string::npos ? 0 : slash + 1;
+  const size_t name_length = path.size() - name_start;
+  const size_t kept = std::min(name_length, kNameMax - kSuffix.size());
+  return path.substr(0, name_start + kept) + std::string(kSuffix);
+}
 
 // The mode open(2) gives a new file (0666 less the umask), read from /proc: umask(2) would change
 // the mask for every thread while it looks.
@@ -95,10 +108,13 @@ bool ReplaceFileAtomically(const std::string& path, std::string_view text, std::
     return false;
   };
   const std::string dir = DirectoryOf(path);
-  std::string temp = path + ".tmp.XXXXXX";
-  if (!allowed(WriteStep::kCreateTemp)) return fail(dir, errno);
+  std::string temp = TemporaryNameFor(path);
+  // The folder is at fault, but the user asked for the file.
+  const std::string in_folder =
+      path + ": cannot create a file in " + (dir == "." ? "the current folder" : dir);
+  if (!allowed(WriteStep::kCreateTemp)) return fail(in_folder, errno);
   UniqueFd fd(::mkostemp(temp.data(), O_CLOEXEC));
-  if (!fd.valid()) return fail(dir, errno);
+  if (!fd.valid()) return fail(in_folder, errno);
   struct stat old {};
   ::fchmod(fd.get(), ::stat(path.c_str(), &old) == 0 ? old.st_mode & 07777 : NewFileMode());
   const auto give_up = [&](int code) {

@@ -15,10 +15,11 @@ enum class WriteStep { kCreateFolder, kCreateTemp, kWriteTemp, kSyncTemp, kRenam
 // full disk, a read-only folder: permissions do not stop the superuser who runs tests).
 using WriteStepHook = std::function<int(WriteStep)>;
 
-// Replaces `path` with `text`. The temporary file is "<path>.tmp.XXXXXX" and takes the old file's
+// Replaces `path` with `text`. The temporary file is "<path>.tmp.XXXXXX" (the name cut short
+// where it would pass the 255 bytes a name may have) and takes the old file's
 // mode (a new file's follows the umask, as open(2) would give it); it is removed when a step fails.
 // A failed fsync of the folder does not count: the new content is in place by then. False with
-// "<file or folder>: <reason>" in *error.
+// "<file>: <reason>" in *error ("<file>: cannot create a file in <folder>: <reason>").
 bool ReplaceFileAtomically(const std::string& path, std::string_view text, std::string* error,
                            const WriteStepHook& hook = {});
 
