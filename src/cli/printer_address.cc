@@ -9,6 +9,7 @@
 #include "cli/quote.h"
 #include "platform/devices/ipv4.h"
 #include "platform/devices/ipv6.h"
+#include "platform/system/ascii_case.h"
 
 namespace cli {
 namespace {
@@ -27,16 +28,6 @@ std::string_view Trim(std::string_view text) {
   return text;
 }
 
-std::string Lower(std::string_view text) {
-  std::string out(text);
-  for (char& c : out) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-  return out;
-}
-
-bool StartsWithNoCase(std::string_view text, std::string_view prefix) {
-  return text.size() >= prefix.size() && Lower(text.substr(0, prefix.size())) == prefix;
-}
-
 // A decimal without sign or spaces, within [low, high].
 std::optional<uint32_t> Number(std::string_view text, uint32_t low, uint32_t high) {
   uint32_t value = 0;
@@ -51,7 +42,7 @@ std::optional<uint32_t> Number(std::string_view text, uint32_t low, uint32_t hig
 // "COM" and 1..255 (any case, an optional trailing ':'), as the link's COM name mapping takes it:
 // the canonical "COMn", or nullopt with `why` set when it is a COM name gone wrong.
 std::optional<std::string> ComName(std::string_view text, std::string* why) {
-  if (!StartsWithNoCase(text, "com") || text.size() < 4) return std::nullopt;
+  if (!platform::AsciiStartsWithNoCase(text, "com") || text.size() < 4) return std::nullopt;
   std::string_view digits = text.substr(3);
   if (digits.back() == ':') digits.remove_suffix(1);
   if (digits.empty() ||
@@ -141,7 +132,7 @@ bool ParseTcp(std::string_view text, std::string_view rest, devlink::LinkSetting
                       " is not a host name (letters, digits and '-' between dots) or address");
     }
     // Names are looked up when the run reaches the printer; case does not matter to them.
-    host_text = dotted_digits ? std::string(host) : Lower(host);
+    host_text = dotted_digits ? std::string(host) : platform::AsciiLower(host);
   }
   uint32_t port = kDefaultTcpPort;
   if (port_text) {
@@ -165,7 +156,7 @@ bool ParseTcp(std::string_view text, std::string_view rest, devlink::LinkSetting
 
 bool ApplyOption(std::string_view text, std::string_view key, std::string_view value,
                  bool bluetooth, devlink::LinkSettings* out, std::string* error) {
-  const std::string v = Lower(value);
+  const std::string v = platform::AsciiLower(value);
   if (key == "baud") {
     const std::optional<uint32_t> baud = Number(value, 1, 115200);
     if (!baud || std::find(kBaudRates.begin(), kBaudRates.end(), *baud) == kBaudRates.end()) {
@@ -244,7 +235,7 @@ bool ParseSerial(std::string_view text, std::string_view prefix, bool bluetooth,
       return Fail(error, text,
                   "options are written key=value joined by '&', e.g. ?baud=9600&parity=even");
     }
-    const std::string key = Lower(option.substr(0, equals));
+    const std::string key = platform::AsciiLower(option.substr(0, equals));
     if (std::find(seen.begin(), seen.end(), key) != seen.end()) {
       return Fail(error, text, "option " + QuotedPrefix(key) + " given twice");
     }
@@ -267,11 +258,11 @@ std::optional<PrinterAddress> ParsePrinterAddress(std::string_view text, std::st
   PrinterAddress address;
   address.text = std::string(text);
   bool ok = false;
-  if (StartsWithNoCase(text, "tcp://")) {
+  if (platform::AsciiStartsWithNoCase(text, "tcp://")) {
     ok = ParseTcp(text, text.substr(6), &address.link, error);
-  } else if (StartsWithNoCase(text, "serial:")) {
+  } else if (platform::AsciiStartsWithNoCase(text, "serial:")) {
     ok = ParseSerial(text, text.substr(0, 7), /*bluetooth=*/false, &address.link, error);
-  } else if (StartsWithNoCase(text, "bt:")) {
+  } else if (platform::AsciiStartsWithNoCase(text, "bt:")) {
     ok = ParseSerial(text, text.substr(0, 3), /*bluetooth=*/true, &address.link, error);
   } else if (text.substr(0, 11) == "/dev/usb/lp") {
     if (text.size() == 11 || text.find_first_of("/?", 11) != std::string_view::npos) {
@@ -281,7 +272,7 @@ std::optional<PrinterAddress> ParsePrinterAddress(std::string_view text, std::st
     address.link.interface = devlink::CDev::kInterfaceUsb;
     address.link.port_name = std::string(text);
     ok = true;
-  } else if (text.front() == '/' || StartsWithNoCase(text, "com")) {
+  } else if (text.front() == '/' || platform::AsciiStartsWithNoCase(text, "com")) {
     // Bound Bluetooth serial ports are rfcomm devices; they need the Bluetooth line handling.
     const bool bluetooth = text.substr(0, 11) == "/dev/rfcomm";
     ok = ParseSerial(text, "", bluetooth, &address.link, error);

@@ -5,6 +5,7 @@
 
 #include "cli/quote.h"
 #include "cli/settings_keys.h"
+#include "platform/system/ascii_case.h"
 
 namespace cli {
 namespace {
@@ -63,14 +64,6 @@ std::string_view Trimmed(std::string_view text) {
 }
 
 bool IsBlank(char c) { return c == ' ' || c == '\t'; }
-
-std::string Lower(std::string_view text) {
-  std::string out(text);
-  for (char& c : out) {
-    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-  }
-  return out;
-}
 
 // The part of a key's group before the first dot: files leave a blank line between groups.
 std::string_view Group(std::string_view key) { return key.substr(0, key.find('.')); }
@@ -171,7 +164,7 @@ bool ParseIni(std::string_view text, const std::string& file_name, std::vector<A
     if (line.empty() || line.front() == '#' || line.front() == ';') continue;
     const std::string where = file_name + ":" + std::to_string(line_number);
     const size_t equals = line.find('=');
-    const std::string key = Lower(Trimmed(line.substr(0, equals)));
+    const std::string key = platform::AsciiLower(Trimmed(line.substr(0, equals)));
     if (equals == std::string_view::npos && line.front() == '[' && line.back() == ']') {
       *error = where + ": " + QuotedPrefix(line) +
                ": sections are not used here; write each key whole (print.density = 150%)";
@@ -293,7 +286,7 @@ bool ParseJson(std::string_view text, const std::string& file_name, std::vector<
                QuotedPrefix(dumped(value));
       return false;
     }
-    assignments.push_back({Lower(key), std::move(text_value), file_name});
+    assignments.push_back({platform::AsciiLower(key), std::move(text_value), file_name});
   }
   *out = std::move(assignments);
   return true;
@@ -414,7 +407,7 @@ bool ParseAssignmentArgument(std::string_view text, int index, Assignment* out,
                              std::string* error) {
   const std::string origin = "argument " + std::to_string(index);
   const size_t equals = text.find('=');
-  const std::string key = Lower(Trimmed(text.substr(0, equals)));
+  const std::string key = platform::AsciiLower(Trimmed(text.substr(0, equals)));
   if (equals == std::string_view::npos || key.empty()) {
     *error = origin + ": " + QuotedPrefix(text) + " is not KEY=VALUE";
     return false;

@@ -7,17 +7,10 @@
 #include <vector>
 
 #include "cli/quote.h"
+#include "platform/system/ascii_case.h"
 
 namespace cli {
 namespace {
-
-char Lower(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
-
-std::string LowerCase(std::string_view text) {
-  std::string out(text);
-  for (char& c : out) c = Lower(c);
-  return out;
-}
 
 // Words compare without case and without the separators people write in different ways
 // ("Black Mark", "black-mark", "auto 1/2", "150").
@@ -25,7 +18,7 @@ std::string Folded(std::string_view text) {
   std::string out;
   for (char c : text) {
     if (c == ' ' || c == '\t' || c == '-' || c == '_' || c == '/' || c == '%') continue;
-    out.push_back(Lower(c));
+    out.push_back(platform::AsciiLower(c));
   }
   return out;
 }
@@ -187,7 +180,7 @@ bool ParseText(const SettingKey& key, std::string_view value, protocol::PrinterS
 std::span<const SettingKey> SettingKeys() { return settings::setting_schema::SettingFields(); }
 
 const SettingKey* FindSettingKey(std::string_view key) {
-  const std::string lower = LowerCase(Trimmed(key));
+  const std::string lower = platform::AsciiLower(Trimmed(key));
   for (const SettingKey& k : SettingKeys()) {
     if (k.key == lower || (!k.old_key.empty() && k.old_key == lower)) return &k;
   }
@@ -195,7 +188,7 @@ const SettingKey* FindSettingKey(std::string_view key) {
 }
 
 std::string_view SuggestSettingKey(std::string_view key) {
-  const std::string lower = LowerCase(Trimmed(key));
+  const std::string lower = platform::AsciiLower(Trimmed(key));
   std::string_view best;
   size_t best_distance = 3;  // more than two edits away is no longer a typing slip
   for (const SettingKey& k : SettingKeys()) {

@@ -5,6 +5,7 @@
 #include <optional>
 #include <vector>
 
+#include "platform/system/ascii_case.h"
 #include "platform/system/hex.h"
 
 namespace platform {
@@ -25,11 +26,6 @@ std::string_view Trim(std::string_view s) {
   while (!s.empty() && (s.front() == ' ' || s.front() == '\t')) s.remove_prefix(1);
   while (!s.empty() && (s.back() == ' ' || s.back() == '\t')) s.remove_suffix(1);
   return s;
-}
-
-bool StartsWithNoCase(std::string_view s, std::string_view prefix) {
-  if (s.size() < prefix.size()) return false;
-  return FoldCase(std::string(s.substr(0, prefix.size()))) == FoldCase(std::string(prefix));
 }
 
 // A quoted text starting at s[0] == '"'; `consumed` gets the length including both quotes.
@@ -82,7 +78,7 @@ std::optional<RegValue> ParseData(std::string_view s) {
     value.data.push_back(0);
     return value;
   }
-  if (StartsWithNoCase(s, "dword:")) {
+  if (AsciiStartsWithNoCase(s, "dword:")) {
     const std::string_view digits = Trim(s.substr(6));
     if (digits.size() != 8) return std::nullopt;
     uint32_t number = 0;
@@ -96,10 +92,10 @@ std::optional<RegValue> ParseData(std::string_view s) {
                   static_cast<uint8_t>(number >> 16), static_cast<uint8_t>(number >> 24)};
     return value;
   }
-  if (StartsWithNoCase(s, "hex:")) {
+  if (AsciiStartsWithNoCase(s, "hex:")) {
     value.type = RegType::kBinary;
     s.remove_prefix(4);
-  } else if (StartsWithNoCase(s, "hex(")) {
+  } else if (AsciiStartsWithNoCase(s, "hex(")) {
     const size_t close = s.find(')');
     if (close == s.npos || close < 5 || close > 12 || s.substr(close, 2) != "):") {
       return std::nullopt;
@@ -254,7 +250,7 @@ RegTextParse ParseRegText(std::string_view text) {
         continue;
       }
       const std::string_view path = line.substr(1, line.size() - 2);
-      if (StartsWithNoCase(path, kHive) &&
+      if (AsciiStartsWithNoCase(path, kHive) &&
           (path.size() == kHive.size() || path[kHive.size()] == '\\')) {
         current_key = RegistryTree::Normalise(std::string(path.substr(kHive.size())));
         result.tree.CreateKey(*current_key);

@@ -1,14 +1,11 @@
 #include "platform/registry/registry_tree.h"
 
-namespace platform {
+#include "platform/system/ascii_case.h"
 
-std::string FoldCase(const std::string& text) {
-  std::string folded = text;
-  for (char& c : folded) {
-    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-  }
-  return folded;
-}
+// Key and value names compare without ASCII case (they are ASCII in practice); every other
+// byte, UTF-8 included, compares exactly.
+
+namespace platform {
 
 std::string RegistryTree::Normalise(const std::string& key) {
   std::string out;
@@ -28,11 +25,11 @@ std::string RegistryTree::Normalise(const std::string& key) {
 bool RegistryTree::KeyExists(const std::string& key) const {
   const std::string path = Normalise(key);
   // The hive root always exists.
-  return path.empty() || keys_.count(FoldCase(path)) != 0;
+  return path.empty() || keys_.count(AsciiLower(path)) != 0;
 }
 
 RegistryTree::Key& RegistryTree::KeyFor(const std::string& normalised) {
-  auto [it, added] = keys_.try_emplace(FoldCase(normalised));
+  auto [it, added] = keys_.try_emplace(AsciiLower(normalised));
   if (added) it->second.path = normalised;
   return it->second;
 }
@@ -44,7 +41,7 @@ bool RegistryTree::CreateKey(const std::string& key) {
   while (!path.empty()) {
     end = path.find('\\', end);
     const std::string prefix = path.substr(0, end);
-    if (keys_.count(FoldCase(prefix)) == 0) {
+    if (keys_.count(AsciiLower(prefix)) == 0) {
       KeyFor(prefix);
       added = true;
     }
@@ -55,10 +52,10 @@ bool RegistryTree::CreateKey(const std::string& key) {
 }
 
 const RegValue* RegistryTree::Find(const std::string& key, const std::string& name) const {
-  const auto it = keys_.find(FoldCase(Normalise(key)));
+  const auto it = keys_.find(AsciiLower(Normalise(key)));
   if (it == keys_.end()) return nullptr;
   const Key& k = it->second;
-  const auto at = k.positions.find(FoldCase(name));
+  const auto at = k.positions.find(AsciiLower(name));
   return at == k.positions.end() ? nullptr : &k.values[at->second].value;
 }
 
@@ -67,7 +64,7 @@ bool RegistryTree::Set(const std::string& key, const std::string& name, const Re
   bool changed = CreateKey(path);
   if (path.empty()) changed |= keys_.count("") == 0;
   Key& k = KeyFor(path);
-  const auto [at, added] = k.positions.try_emplace(FoldCase(name), k.values.size());
+  const auto [at, added] = k.positions.try_emplace(AsciiLower(name), k.values.size());
   if (added) {
     k.values.push_back({name, value});
     return true;
@@ -80,10 +77,10 @@ bool RegistryTree::Set(const std::string& key, const std::string& name, const Re
 }
 
 bool RegistryTree::Delete(const std::string& key, const std::string& name) {
-  const auto it = keys_.find(FoldCase(Normalise(key)));
+  const auto it = keys_.find(AsciiLower(Normalise(key)));
   if (it == keys_.end()) return false;
   Key& k = it->second;
-  const auto at = k.positions.find(FoldCase(name));
+  const auto at = k.positions.find(AsciiLower(name));
   if (at == k.positions.end()) return false;
   const size_t gone = at->second;
   k.positions.erase(at);

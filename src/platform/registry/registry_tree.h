@@ -47,8 +47,4 @@ class RegistryTree {
   std::map<std::string, Key> keys_;  // by lower-case normalised path
 };
 
-// ASCII case folding: key and value names are ASCII in practice, and folding only ASCII keeps
-// every other byte (UTF-8 included) compared exactly.
-std::string FoldCase(const std::string& text);
-
 }  // namespace platform

@@ -4,6 +4,8 @@
 #include <string>
 #include <string_view>
 
+#include "platform/system/ascii_case.h"
+
 namespace platform {
 namespace {
 
@@ -50,14 +52,6 @@ uint16_t Make(uint16_t primary, uint16_t sublanguage) {
   return static_cast<uint16_t>(sublanguage << 10 | primary);
 }
 
-std::string Lower(std::string_view s) {
-  std::string out(s);
-  for (char& c : out) {
-    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-  }
-  return out;
-}
-
 std::string Upper(std::string_view s) {
   std::string out(s);
   for (char& c : out) {
@@ -72,7 +66,7 @@ std::optional<uint16_t> FindLanguageId(std::string_view name) {
   // "ll_CC.codeset@modifier": the codeset and modifier do not choose the language.
   name = name.substr(0, name.find_first_of(".@"));
   const size_t underscore = name.find('_');
-  const std::string language = Lower(name.substr(0, underscore));
+  const std::string language = AsciiLower(name.substr(0, underscore));
   const std::string country =
       underscore == std::string_view::npos ? std::string() : Upper(name.substr(underscore + 1));
   for (const PrimaryLanguage& p : kPrimaryLanguages) {

@@ -3,6 +3,7 @@
 #include <charconv>
 #include <cstdlib>
 
+#include "platform/system/ascii_case.h"
 #include "platform/system/hex.h"
 #include "ui/core/constants.h"
 
@@ -133,17 +134,6 @@ bool ParseRef(const Token& token, ControlRef* ref) {
   return ParseInt(id_part, &ref->id) && ref->id >= 0;
 }
 
-bool EqualsNoCase(std::string_view a, std::string_view b) {
-  if (a.size() != b.size()) return false;
-  for (size_t i = 0; i < a.size(); ++i) {
-    char x = a[i], y = b[i];
-    if (x >= 'A' && x <= 'Z') x = static_cast<char>(x - 'A' + 'a');
-    if (y >= 'A' && y <= 'Z') y = static_cast<char>(y - 'A' + 'a');
-    if (x != y) return false;
-  }
-  return true;
-}
-
 ParseResult Fail(std::string message) {
   ParseResult r;
   r.error = std::move(message);
@@ -235,13 +225,13 @@ ParseResult ParseCommand(std::string_view line) {
   } else if (name == "answer") {
     c.kind = CommandKind::kAnswer;
     if (n != 2 || t[1].quoted) return Fail("usage: answer OK|Cancel|Yes|No");
-    if (EqualsNoCase(t[1].text, "ok")) {
+    if (platform::AsciiEqualNoCase(t[1].text, "ok")) {
       c.number = IDOK;
-    } else if (EqualsNoCase(t[1].text, "cancel")) {
+    } else if (platform::AsciiEqualNoCase(t[1].text, "cancel")) {
       c.number = IDCANCEL;
-    } else if (EqualsNoCase(t[1].text, "yes")) {
+    } else if (platform::AsciiEqualNoCase(t[1].text, "yes")) {
       c.number = IDYES;
-    } else if (EqualsNoCase(t[1].text, "no")) {
+    } else if (platform::AsciiEqualNoCase(t[1].text, "no")) {
       c.number = IDNO;
     } else {
       return Fail("usage: answer OK|Cancel|Yes|No");

@@ -3,26 +3,9 @@
 #include <algorithm>
 #include <cstdio>
 
+#include "platform/system/ascii_case.h"
+
 namespace ui {
-namespace {
-
-char Lower(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
-
-bool EqualNoCase(std::string_view a, std::string_view b) {
-  if (a.size() != b.size()) return false;
-  for (size_t i = 0; i < a.size(); ++i) {
-    if (Lower(a[i]) != Lower(b[i])) return false;
-  }
-  return true;
-}
-
-// Sorted lists order without regard to ASCII case, like the framework's default compare.
-bool LessNoCase(std::string_view a, std::string_view b) {
-  return std::lexicographical_compare(a.begin(), a.end(), b.begin(), b.end(),
-                                      [](char x, char y) { return Lower(x) < Lower(y); });
-}
-
-}  // namespace
 
 Control::Control(Dialog& owner, const ControlTemplate& tmpl, std::string caption)
     : text_(std::move(caption)),
@@ -44,9 +27,10 @@ Edit::Edit(Dialog& owner, const ControlTemplate& tmpl, std::string caption)
 int ItemList::AddString(std::string_view text) {
   int row = GetCount();
   if (sorted_) {
-    auto it = std::upper_bound(
-        items_.begin(), items_.end(), text,
-        [](std::string_view t, const std::string& item) { return LessNoCase(t, item); });
+    auto it = std::upper_bound(items_.begin(), items_.end(), text,
+                               [](std::string_view t, const std::string& item) {
+                                 return platform::AsciiLessNoCase(t, item);
+                               });
     row = static_cast<int>(it - items_.begin());
   }
   return InsertString(row, text);
@@ -83,7 +67,7 @@ int ItemList::FindStringExact(int start, std::string_view text) const {
   int first = (start < -1 || start >= n) ? 0 : start + 1;
   for (int k = 0; k < n; ++k) {
     const int row = (first + k) % n;
-    if (EqualNoCase(items_[static_cast<size_t>(row)], text)) return row;
+    if (platform::AsciiEqualNoCase(items_[static_cast<size_t>(row)], text)) return row;
   }
   return -1;
 }

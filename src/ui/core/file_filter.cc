@@ -1,11 +1,10 @@
 #include "ui/core/file_filter.h"
 
-#include <cctype>
+
+#include "platform/system/ascii_case.h"
 
 namespace ui {
 namespace {
-
-char Lower(char c) { return static_cast<char>(std::tolower(static_cast<unsigned char>(c))); }
 
 std::vector<std::string> Split(std::string_view s, char sep) {
   std::vector<std::string> out;
@@ -44,7 +43,8 @@ bool MatchesPattern(std::string_view name, std::string_view pattern) {
   if (pattern == "*.*" || pattern == "*") return true;
   size_t n = 0, p = 0, star = std::string_view::npos, mark = 0;
   while (n < name.size()) {
-    if (p < pattern.size() && (pattern[p] == '?' || Lower(pattern[p]) == Lower(name[n]))) {
+    if (p < pattern.size() &&
+        (pattern[p] == '?' || platform::AsciiLower(pattern[p]) == platform::AsciiLower(name[n]))) {
       ++n;
       ++p;
     } else if (p < pattern.size() && pattern[p] == '*') {

@@ -4,12 +4,12 @@
 // timers, and the clock and texts they run on. The dialogs never know which host they run under
 // (the scripted host in tests, the automation host on a pipe, the terminal host on a terminal).
 
-#include <cctype>
 #include <cstdint>
 #include <string>
 #include <string_view>
 #include <vector>
 
+#include "platform/system/ascii_case.h"
 #include "platform/system/clock.h"
 #include "ui/core/constants.h"
 #include "ui/core/string_table.h"
@@ -51,8 +51,7 @@ inline bool CanCloseBox(unsigned flags) {
 // What the button named `name` shows people: its "button/ok"... host text. Scripts still answer
 // by the names above.
 inline std::string ButtonText(const Resources& texts, std::string name) {
-  for (char& c : name) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-  return texts.Host("button/" + name);
+  return texts.Host("button/" + platform::AsciiLower(name));
 }
 
 class Host {

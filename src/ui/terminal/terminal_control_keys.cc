@@ -4,6 +4,7 @@
 #include <functional>
 #include <set>
 
+#include "platform/system/ascii_case.h"
 #include "ui/core/utf8.h"
 #include "ui/terminal/terminal_host.h"
 #include "ui/terminal/terminal_host_internals.h"
@@ -247,9 +248,7 @@ TerminalHost::Result TerminalHost::ComboKey(Dialog& owner, ComboBox& cb, Control
     const int step = Step(key, 8);
     if (step != 0 && count > 0) v.highlight = std::clamp(v.highlight + step, 0, count - 1);
     if (key.key == Key::kChar && !key.ctrl && !key.alt && count > 0) {
-      const int row =
-          RowByLetter(cb, v.highlight,
-                      static_cast<char>(std::tolower(static_cast<unsigned char>(key.text[0]))));
+      const int row = RowByLetter(cb, v.highlight, platform::AsciiLower(key.text[0]));
       if (row >= 0) v.highlight = row;
     }
     return Result::kNone;
@@ -264,8 +263,7 @@ TerminalHost::Result TerminalHost::ComboKey(Dialog& owner, ComboBox& cb, Control
   if (count == 0) return Result::kNone;
   int row = cb.GetCurSel();
   if (key.key == Key::kChar && !key.ctrl && !key.alt) {
-    row = RowByLetter(cb, row,
-                      static_cast<char>(std::tolower(static_cast<unsigned char>(key.text[0]))));
+    row = RowByLetter(cb, row, platform::AsciiLower(key.text[0]));
   } else {
     const int step = Step(key, 8);
     if (step == 0) return Result::kNone;
@@ -292,8 +290,7 @@ TerminalHost::Result TerminalHost::ListKey(Dialog& owner, Control& c, ControlVie
   }
   int target = v.cursor;
   if (key.key == Key::kChar && !key.ctrl && !key.alt) {
-    target = RowByLetter(c, v.cursor,
-                         static_cast<char>(std::tolower(static_cast<unsigned char>(key.text[0]))));
+    target = RowByLetter(c, v.cursor, platform::AsciiLower(key.text[0]));
     if (target < 0) return Result::kNone;
   } else {
     const int page =

@@ -4,6 +4,7 @@
 #include <functional>
 #include <set>
 
+#include "platform/system/ascii_case.h"
 #include "ui/core/utf8.h"
 #include "ui/terminal/terminal_host.h"
 #include "ui/terminal/terminal_host_internals.h"
@@ -113,7 +114,7 @@ TerminalHost::Result TerminalHost::MessageBoxKey(Layer& layer, const KeyEvent& k
       // cannot be typed, the English name's first letter still does.
       auto first = [](const std::string& text) {
         std::string c = text.substr(0, Utf8SequenceLength(text, 0));
-        if (c.size() == 1) c[0] = static_cast<char>(std::tolower(static_cast<unsigned char>(c[0])));
+        if (c.size() == 1) c[0] = platform::AsciiLower(c[0]);
         return c;
       };
       for (const bool drawn : {true, false}) {
@@ -184,8 +185,7 @@ TerminalHost::Result TerminalHost::DialogKey(Dialog& top, const KeyEvent& key, C
       if (key.ctrl && key.text == "c") return Escape(top, command);
       if (key.alt ||
           (!key.ctrl && (f.control == nullptr || !f.control->TakesTyping()) && key.text != " ")) {
-        const char letter =
-            static_cast<char>(std::tolower(static_cast<unsigned char>(key.text[0])));
+        const char letter = platform::AsciiLower(key.text[0]);
         bool found = false;
         const Result r = Mnemonic(top, letter, command, &found);
         if (found || key.alt) return r;

@@ -1,11 +1,11 @@
 #include "ui/terminal/terminal_file_browser.h"
 
 #include <algorithm>
-#include <cctype>
 #include <cstdlib>
 #include <filesystem>
 #include <system_error>
 
+#include "platform/system/ascii_case.h"
 #include "ui/core/utf8.h"
 
 namespace ui {
@@ -16,13 +16,6 @@ namespace {
 // More entries than this in one folder are not listed (the list says so); a browser must stay
 // responsive in a folder of millions of files.
 constexpr size_t kMaxEntries = 20000;
-
-char Lower(char c) { return static_cast<char>(std::tolower(static_cast<unsigned char>(c))); }
-
-bool LessNoCase(const std::string& a, const std::string& b) {
-  return std::lexicographical_compare(a.begin(), a.end(), b.begin(), b.end(),
-                                      [](char x, char y) { return Lower(x) < Lower(y); });
-}
 
 }  // namespace
 
@@ -73,7 +66,9 @@ bool FileBrowser::Navigate(const std::string& dir) {
       }
     }
   }
-  auto by_name = [](const Entry& a, const Entry& b) { return LessNoCase(a.name, b.name); };
+  auto by_name = [](const Entry& a, const Entry& b) {
+    return platform::AsciiLessNoCase(a.name, b.name);
+  };
   std::sort(dirs.begin(), dirs.end(), by_name);
   std::sort(files.begin(), files.end(), by_name);
   std::string s = p.string();

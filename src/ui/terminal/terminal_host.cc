@@ -4,6 +4,7 @@
 #include <functional>
 #include <set>
 
+#include "platform/system/ascii_case.h"
 #include "ui/core/utf8.h"
 #include "ui/terminal/terminal_host_internals.h"
 
@@ -221,8 +222,7 @@ std::string TerminalHost::KeyLine() {
   // The dialog's letters, as many as there is room for (the help lists them all).
   std::string letters;
   for (const auto& [m, caption] : Mnemonics(*top.dialog)) {
-    const std::string more =
-        letters + " " + static_cast<char>(std::toupper(static_cast<unsigned char>(m)));
+    const std::string more = letters + " " + platform::AsciiUpper(m);
     if (TextCells(line) + 2 + TextCells("Alt+" + more) > width) break;
     letters = more;
   }
@@ -272,7 +272,7 @@ std::vector<std::string> TerminalHost::HelpLines() {
   std::string line;
   for (const auto& [m, caption] : Mnemonics(*layers_.back()->dialog)) {
     std::string entry = "Alt+";
-    entry += static_cast<char>(std::toupper(static_cast<unsigned char>(m)));
+    entry += platform::AsciiUpper(m);
     entry += " " + caption;
     if (TextCells(entry) > entry_cells) entry = FitToCells(entry, entry_cells - 1) + "~";
     if (!line.empty() && TextCells(line) + 2 + TextCells(entry) > width) {

@@ -5,11 +5,11 @@
 // layers and the small rules about controls they all apply. Included by those files only.
 
 #include <algorithm>
-#include <cctype>
 #include <memory>
 #include <string>
 #include <vector>
 
+#include "platform/system/ascii_case.h"
 #include "ui/terminal/terminal_file_browser.h"
 #include "ui/terminal/terminal_host.h"
 
@@ -62,7 +62,7 @@ inline int RowByLetter(const Control& c, int from, char letter) {
   for (int i = 1; i <= count; ++i) {
     const int row = (from + i + count) % count;
     const std::string t = RowText(c, row);
-    if (!t.empty() && std::tolower(static_cast<unsigned char>(t[0])) == letter) return row;
+    if (!t.empty() && platform::AsciiLower(t[0]) == letter) return row;
   }
   return -1;
 }

@@ -5,6 +5,7 @@
 #include <utility>
 #include <vector>
 
+#include "platform/system/ascii_case.h"
 #include "ui/core/utf8.h"
 #include "ui/terminal/terminal_file_browser.h"
 
@@ -113,7 +114,7 @@ std::string StripMnemonic(std::string_view caption, char* mnemonic, int* index) 
     if (parts[i] == "&" && i + 1 < parts.size()) {
       ++i;
       if (parts[i] != "&" && letter == 0 && parts[i].size() == 1) {
-        letter = static_cast<char>(std::tolower(static_cast<unsigned char>(parts[i][0])));
+        letter = platform::AsciiLower(parts[i][0]);
         at = chars;
       }
     }
