@@ -20,15 +20,17 @@ namespace {
 
 // The printer needs this long after the query (and after each ACK) before a block is readable.
 constexpr uint32_t kBlockPauseMs = 150;
-// One block as we hold it. The printer's blocks fit easily; a longer one without its closing 00h
-// is cut here and judged as it stands.
-constexpr size_t kBlockCapacity = 1024;
 constexpr uint32_t kBlockReadSize = 255;
 // The first two reads that find nothing are patience; every later one asks again.
 constexpr int kQuietReadsBeforeResend = 2;
 constexpr int kMaxResends = 10;
 // Noise before the block's header is skipped up to here.
 constexpr size_t kStartSearchEnd = 250;
+// One block as we hold it: room for noise, the header, every key code there can be (two
+// characters of 95 each) and the closing 00h. A block that fills it without its 00h is no list:
+// taken as one, it would hide codes the printer holds, and a download could overwrite them.
+constexpr size_t kMaxKeyCodes = 95 * 95;
+constexpr size_t kBlockCapacity = kStartSearchEnd + kBlockCodesOffset + 2 * kMaxKeyCodes + 1;
 // More blocks than any printer's NV memory could fill: a printer that keeps saying "more" past
 // this is answered with CAN instead of holding the program forever.
 constexpr int kMaxBlocks = 256;
@@ -130,7 +132,8 @@ protocol::Result CCommonNv::ReadKeyCodeBlock(std::vector<std::string>& into, boo
   CollectBlock(util_->dev(), clock_, block);
 
   const size_t start = BlockStart(block);
-  if (block.size() < kMinBlockSize || block.At(start) != kReplyMark ||
+  const bool cut = block.full() && block.At(block.size() - 1) != 0;
+  if (cut || block.size() < kMinBlockSize || block.At(start) != kReplyMark ||
       block.At(start + 1) != kKeyListKind) {
     // CAN stops a printer that is still sending; the link goes anyway, so its result is moot.
     Send(&kCan, 1);
@@ -140,7 +143,7 @@ protocol::Result CCommonNv::ReadKeyCodeBlock(std::vector<std::string>& into, boo
 
   const size_t codes = start + kBlockCodesOffset;
   if (block.At(codes) == 0) return protocol::kResultEmptyKeyList;
-  // Pairs up to the closing 00h (or up to the cut of an over-long block), which is never taken.
+  // Pairs up to the closing 00h, which is never taken.
   const size_t last = block.size() - 1;
   for (size_t i = codes; i < last; i += 2) {
     into.push_back(std::string{static_cast<char>(block.At(i)), static_cast<char>(block.At(i + 1))});
