@@ -1,3 +1,4 @@
+#include <filesystem>
 #include <memory>
 #include <span>
 #include <string>
@@ -9,6 +10,7 @@
 #include "firmware/firmware_sender.h"
 #include "firmware/firmware_texts.h"
 #include "link/link_failure.h"
+#include "platform/system/ascii_case.h"
 #include "platform/system/file_system.h"
 
 namespace cli {
@@ -62,10 +64,20 @@ std::optional<PrinterWork> PrepareFirmware(const CommandSetup& setup, std::strin
   }
   const std::string& path = options.arguments[0];
   // Firmware files carry this ending; anything else sent by mistake would upset the printer.
-  std::string ending = path.size() >= 4 ? path.substr(path.size() - 4) : "";
-  for (char& c : ending) c = static_cast<char>(c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c);
+  const std::string ending =
+      platform::AsciiLower(path.size() >= 4 ? path.substr(path.size() - 4) : "");
   if (ending != ".fls") {
     *error = path + ": not a firmware file (*.fls)";
+    return std::nullopt;
+  }
+  // A pipe would hold the command in its open until some program writes to it; a device has no
+  // end. Other failures are the read's to name.
+  using std::filesystem::file_type;
+  std::error_code ec;
+  const file_type type = std::filesystem::status(path, ec).type();
+  if (type == file_type::fifo || type == file_type::socket || type == file_type::character ||
+      type == file_type::block) {
+    *error = path + ": not a regular file";
     return std::nullopt;
   }
   std::string content;

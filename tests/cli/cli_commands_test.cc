@@ -1,6 +1,7 @@
 // pelliset's commands against virtual printers in virtual time.
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <atomic>
@@ -230,6 +231,7 @@ TEST(CliSettings, BadInputIsRefusedBeforeAnythingIsSent) {
   platform_test::TempDir dir;
   const std::string bad_file = dir.File("bad.ini");
   std::ofstream(dir.File("empty.fls")) << "";
+  ASSERT_EQ(::mkfifo(dir.File("pipe.fls").c_str(), 0600), 0);
   // 1000 x 1 dots shrink to 384 x 0 at the printable width.
   std::ofstream(dir.File("flat.bmp"), std::ios::binary)
       << Bmp24Header(1000, 1) << std::string(3000, '\xFF');
@@ -269,6 +271,8 @@ TEST(CliSettings, BadInputIsRefusedBeforeAnythingIsSent) {
       {{"firmware", dir.File("missing.fls"), "--yes"}, "missing.fls"},
       {{"firmware", dir.File("empty.fls"), "--yes"}, "empty"},
       {{"firmware", bad_file, "--yes"}, "not a firmware file"},
+      // A pipe no program writes to held the command in its open for ever.
+      {{"firmware", dir.File("pipe.fls"), "--yes"}, "pipe.fls: not a regular file"},
       {{"logo", "delete-all", "--yes", "--dry-run"}, "--dry-run does not apply"},
       {{"discover", "--json", "--summary"}, "--summary does not apply to discover"},
       {{"settings", "default", "--yes=no"}, "option '--yes' takes no value"},
