@@ -165,6 +165,26 @@ TEST(FirmwareDialog, APortThatWillNotOpenLeavesTheDialogReadyToTryAgain) {
   EXPECT_EQ(r.files.open_files, 0);
 }
 
+// A second download starts its bar from nothing, not where the first one ended.
+TEST(FirmwareDialog, ASecondDownloadStartsItsBarAtZero) {
+  Rig r;
+  r.files.Add("/fw/a.fls", Pattern(8192));
+  r.t.conversation.Expect(Pattern(8192)).Expect(Pattern(8192));
+  r.host.Queue({"click 1026", "files \"/fw/a.fls\"", "answer OK"});
+  EXPECT_EQ(r.Download("/fw/a.fls"), ui::IDOK);
+  EXPECT_EQ(r.host.ErrorCount(), 0);
+  EXPECT_EQ(r.host.looks, (std::vector<Look>{{0, true},
+                                             {0, false},
+                                             {50, false},
+                                             {100, false},
+                                             {100, true},
+                                             {0, true},
+                                             {0, false},
+                                             {50, false},
+                                             {100, false},
+                                             {100, true}}));
+}
+
 TEST(FirmwareDialog, AShortWriteEndsTheTransferAndFreesExit) {
   Rig r;
   r.files.Add("/fw/a.fls", Pattern(10000));

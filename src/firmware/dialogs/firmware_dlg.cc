@@ -83,6 +83,8 @@ void CFirmwarednDlg::StartDownload() {
     return;
   }
 
+  // The bar of an earlier attempt is no measure of this one.
+  GetProgress(kFirmwareProgressId).SetPos(0);
   ShowStatus(kDownloadingText);
   const devlink::CDev::Traffic before_open = dev_.traffic();
   if (dev_.Open(settings_) != 1) {
