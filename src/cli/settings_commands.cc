@@ -90,7 +90,8 @@ bool IsKey(const Assignment& a, std::string_view key) {
 }
 
 // What the printer reported that cannot go back as it is in the items about to be written:
-// sentinels it did not report (writing them would erase them) and a baud rate the serial command
+// sentinels it did not report (writing them would erase them), a font or sentinel mode the
+// options switch cannot carry (it would become the first), and a baud rate the serial command
 // cannot carry (it would become 115200). An item not written keeps what the printer holds, so
 // only the written ones are checked; so is a held Bluetooth name or PIN that the Bluetooth command
 // cannot carry. Empty when they can be written; `given` are the keys the user set.
@@ -112,6 +113,22 @@ std::string UnwritableHeldValues(const protocol::CCommonVmsm& vmsm,
                 ": the printer did not report its sentinels, and writing would erase "
                 "them; give " +
                 track + ".start and " + track + ".end to write them";
+  }
+  // The options switch carries fonts A to C and three sentinel modes; the fourth value its bits
+  // can hold would go back as the first, held or given back from a file alike.
+  if (written.count({ItemKind::kSwitch, protocol::vmsm::kSwitchOptions}) != 0) {
+    const struct {
+      const char* key;
+      uint32_t held;
+      const char* choices;
+    } options[] = {{"print.font", vmsm.settings().FontType, "A, B or C"},
+                   {"msr.sentinel", vmsm.settings().Sentinel, "none, static or dynamic"}};
+    for (const auto& option : options) {
+      if (option.held <= 2) continue;
+      problems += "\n" + std::string(option.key) + ": the printer holds " +
+                  std::to_string(option.held) + ", which cannot be written back; give " +
+                  option.key + " as " + option.choices;
+    }
   }
   const auto& rates = settings::setting_lists::kBaudRates;
   if (written.count({ItemKind::kSerial, protocol::vmsm::kSerialBaudrate}) != 0 &&

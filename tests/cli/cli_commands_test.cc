@@ -370,6 +370,27 @@ TEST(CliSettings, HeldValuesThatCannotGoBackStopTheWrite) {
       0)
       << rig.out();
   EXPECT_EQ(first.model.state().bt_name, "Shop");
+
+  // Font 3 and sentinel mode 3 share the options switch with the beeps: setting a beep would
+  // have made them A and none without a word.
+  second.model.state().switches[8] = 0x7F;
+  const sim::PrinterState held = second.model.state();
+  EXPECT_EQ(rig.Run({"-p", odd_baud, "settings", "set", "beep.paper_end=on"}), 1);
+  EXPECT_NE(rig.out().find("print.font: the printer holds 3, which cannot be written back; give "
+                           "print.font as A, B or C"),
+            std::string::npos)
+      << rig.out();
+  EXPECT_NE(rig.out().find("msr.sentinel: the printer holds 3"), std::string::npos) << rig.out();
+  EXPECT_EQ(second.model.state(), held);
+  EXPECT_EQ(rig.Run({"-p", odd_baud, "settings", "set", "beep.paper_end=on", "print.font=B",
+                     "msr.sentinel=static"}),
+            0)
+      << rig.out();
+  ASSERT_EQ(rig.Run({"-p", odd_baud, "settings", "get"}), 0);
+  for (const char* line : {"\nprint.font = B\n", "\nmsr.sentinel = static\n",
+                           "\nbeep.paper_end = on\n", "\nbeep.low_battery = off\n"}) {
+    EXPECT_NE(rig.out().find(line), std::string::npos) << line << rig.out();
+  }
 }
 
 // TinyBmp() as the file dots.bmp in `dir`.
