@@ -146,6 +146,7 @@ TEST(CliFleet, AnInterruptLeavesSettingModeAndRunsNoMorePrinters) {
   EXPECT_EQ(lines[2], "    was to change:");
   EXPECT_EQ(lines[3], "    print.density: 100% -> 150%");
   EXPECT_EQ(lines[4].rfind(Address(2) + " not run", 0), 0u) << rig.out();
+  EXPECT_EQ(lines[4].substr(0, 37), Address(2) + " not run      no ") << rig.out();
   EXPECT_EQ(lines[5].rfind(Address(3) + " not run", 0), 0u) << rig.out();
   EXPECT_EQ(
       rig.err().rfind(
