@@ -198,7 +198,7 @@ std::string UsageText() {
          "  -n, --dry-run        settings set: show the differences, write nothing\n"
          "  -h, --help           this text;  --version  the version\n"
          "Options go before or after the command, a value after a blank or '=' (--jobs 8,\n"
-         "--jobs=8); -- ends the options.\n"
+         "--jobs=8, -j 8, -j8); -- ends the options.\n"
          "\n"
          "Exit status: 0 when every printer succeeded, 1 when any failed, 2 for a usage error\n"
          "or input refused before any printer was contacted, 3 when standard output could not\n"

@@ -44,7 +44,9 @@ TEST(CommandLineTest, SplitsTheWayEveryProgramReadsIt) {
       {{"--printer"}, "option '--printer' needs a value"},
       {{"-o"}, "option '-o' needs a value"},
       {{"--print=x"}, "unknown option '--print=x'"},
-      {{"-p=x"}, "unknown option '-p=x'"},
+      {{"-pa", "-ox.bin", "-y"}, "--printer=a -o=x.bin --yes="},
+      {{"-p=x"}, "option '-p' takes its value after a blank (-p x)"},
+      {{"-yx"}, "unknown option '-yx'"},
       {{"-x", "--"}, "unknown option '-x'"},
   };
   for (const Case& c : cases) {

@@ -30,13 +30,27 @@ bool SplitCommandLine(std::span<const std::string> args, std::span<const OptionR
       options_ended = true;
       continue;
     }
-    // Only long options carry their value after '=': "-p=x" would be ambiguous with a value that
-    // starts with '='.
+    // Only long options carry their value after '='.
     std::string_view written = arg;
     const size_t equals = arg.find('=');
     const bool inline_value = arg.starts_with("--") && equals != std::string::npos;
     if (inline_value) written = written.substr(0, equals);
     const OptionRule* rule = FindOption(written, options);
+    // A short option may carry its value joined to it, as getopt takes it: "-j8". Joined by
+    // '=' it is refused by name, since the '=' could as well be the value's first character.
+    if (rule == nullptr && !arg.starts_with("--") && arg.size() > 2) {
+      const std::string_view short_name = std::string_view(arg).substr(0, 2);
+      const OptionRule* joined = FindOption(short_name, options);
+      if (joined != nullptr && joined->takes_value && arg[2] == '=') {
+        *error = "option " + Quoted(short_name) + " takes its value after a blank (" +
+                 std::string(short_name) + " " + arg.substr(3) + ")";
+        return false;
+      }
+      if (joined != nullptr && joined->takes_value) {
+        split.push_back({joined->name, arg.substr(2)});
+        continue;
+      }
+    }
     if (rule == nullptr) {
       // Named as typed, value and all, so the person sees which argument it was.
       *error = "unknown option " + Quoted(arg);
