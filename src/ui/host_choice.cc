@@ -149,6 +149,7 @@ HostChoice CurrentHostChoice(HostPreference preference) {
 
 int RunProgram(std::string_view program, platform::Clock& clock, Resources resources,
                const std::function<int(LoopHost&)>& app, HostPreference preference) {
+  platform::SetDiagnosticsProgram(std::string(program));
   const HostChoice choice = CurrentHostChoice(preference);
   // Windows wanted with a display: load the module now (and only now), or say why it cannot be.
   if (choice == HostChoice::kWindow || (choice == HostChoice::kNoWindow && HasDisplay())) {

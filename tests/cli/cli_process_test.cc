@@ -126,7 +126,7 @@ TEST(CliProcess, StandardOutputCarriesOnlyTheDataAndItsFailuresHaveTheirOwnStatu
   run = Shell(dir, "$B/src/desktop/deskutil >&-", "snapshot\n");
   EXPECT_EQ(run.status, 1);
   EXPECT_EQ(run.err,
-            "pelliset: the events could not be written to standard output: Bad file descriptor\n");
+            "deskutil: the events could not be written to standard output: Bad file descriptor\n");
 }
 
 // While the input is still being read no printer has been contacted: Ctrl-C ends the run at once

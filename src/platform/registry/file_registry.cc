@@ -259,7 +259,7 @@ bool FileRegistry::Modify(const std::function<bool(RegistryTree&, bool* changed)
       last_error_ = path_ + ": damaged, and no copy of it could be kept";
       return false;
     }
-    Diagnose("pelliset: the registry file " + path_ +
+    Diagnose("the registry file " + path_ +
              " was damaged; parts of it could not be read. It was kept as " + *copy + ".");
   }
   return ReplaceAtomically(FormatRegText(loaded.tree));

@@ -26,6 +26,11 @@ void MakeFolders(const std::string& path) {
   }
 }
 
+std::string& ProgramName() {
+  static std::string name;
+  return name;
+}
+
 // Messages the log file would not take, kept until it is no longer in use.
 std::vector<std::string>& Held() {
   static std::vector<std::string> lines;
@@ -46,8 +51,11 @@ bool AppendToLog(const std::string& line) {
 
 }  // namespace
 
+void SetDiagnosticsProgram(std::string name) { ProgramName() = std::move(name); }
+
 void Diagnose(std::string_view text) {
-  const std::string line = std::string(text) + "\n";
+  const std::string line =
+      (ProgramName().empty() ? std::string() : ProgramName() + ": ") + std::string(text) + "\n";
   if (LogPath().empty()) {
     std::fputs(line.c_str(), stderr);
   } else if (!AppendToLog(line) && Held().size() < kMaxHeldDiagnostics) {

@@ -15,6 +15,8 @@ namespace platform {
 
 // One message, without its line end.
 void Diagnose(std::string_view text);
+// The program the messages come from, put before each one ("deskutil: ..."); none until set.
+void SetDiagnosticsProgram(std::string name);
 
 // While this lives, messages go to the file at `path` (appended; its folder is created when
 // needed). A message that cannot be written there is never written over the screen: it is kept

@@ -129,7 +129,7 @@ void AutomationHost::Emit(const Event& event) {
   // The events are the script's results: losing them fails the run, and says so where it can.
   const int error = errno;
   output_lost_ = true;
-  platform::Diagnose(std::string("pelliset: the events could not be written to standard output") +
+  platform::Diagnose(std::string("the events could not be written to standard output") +
                      (error != 0 ? std::string(": ") + std::strerror(error) : std::string()));
 }
 
