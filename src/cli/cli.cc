@@ -205,7 +205,7 @@ int Run(const std::vector<std::string>& args, CliEnvironment& env) {
       ReportError(env.err, error);
       return kExitUsage;
     }
-    board = std::make_unique<ProgressBoard>(env.err, env.err_is_terminal && !options.quiet,
+    board = std::make_unique<ProgressBoard>(env.err, options.quiet ? 0 : env.progress_columns,
                                             printers.size());
     const CommandSetup setup{options, board.get(), printers.size(), &standard_input};
     work = Prepare(setup, &error);

@@ -31,8 +31,9 @@ struct CliEnvironment {
   std::ostream& err;
   // What a settings or printers file named "-" reads; null: "-" is an ordinary file name.
   std::istream* in = nullptr;
-  // Progress bars only on a terminal.
-  bool err_is_terminal = false;
+  // The columns of the terminal that standard error writes to, for the progress line; 0 where
+  // there is none to draw on (a file, a pipe, TERM=dumb).
+  size_t progress_columns = 0;
   PrinterServicesFactory make_services = MakeRealPrinterServices;
   // Where printers' host names are looked up; null: the system's name service.
   platform::HostResolver* names = nullptr;

@@ -1,8 +1,10 @@
 // pelliset: the command line for scripts and fleets of printers.
 
 #include <csignal>
+#include <cstdlib>
 #include <iostream>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "cli/cli.h"
@@ -11,6 +13,22 @@
 #include "platform/system/fd_output.h"
 #include "platform/system/interrupts.h"
 #include "platform/system/standard_streams.h"
+
+namespace {
+
+// A terminal that cannot go back to the start of a line (TERM=dumb, an editor's shell) would
+// collect every redraw.
+size_t ProgressColumns() {
+  platform::TerminalSize size;
+  const char* term = std::getenv("TERM");
+  if (platform::ClassifyFd(2) != platform::FdKind::kTerminal || term == nullptr ||
+      std::string_view(term) == "dumb" || !platform::GetTerminalSize(2, &size)) {
+    return 0;
+  }
+  return static_cast<size_t>(size.width);
+}
+
+}  // namespace
 
 int main(int argc, char** argv) {
   platform::FillClosedStandardStreams();
@@ -23,7 +41,7 @@ int main(int argc, char** argv) {
   platform::FdOutputStream out(1);
   cli::CliEnvironment environment{out, std::cerr};
   environment.in = &std::cin;
-  environment.err_is_terminal = platform::ClassifyFd(2) == platform::FdKind::kTerminal;
+  environment.progress_columns = ProgressColumns();
   environment.port_registry = &registry;
   environment.watch_interrupts = [] {
     return &platform::WatchInterrupts(

@@ -8,7 +8,8 @@ namespace {
 constexpr int kBarWidth = 20;
 // Redraws are limited to ten a second: a transfer reports every percent.
 constexpr auto kRedrawInterval = std::chrono::milliseconds(100);
-// The line is cut to this width so that it never wraps on a usual terminal.
+// The line is cut to this width, or one less than the terminal's, so that it never wraps (a
+// wrapped line cannot be drawn over).
 constexpr size_t kMaxLineWidth = 79;
 
 std::string Bar(int percent) {
@@ -18,8 +19,11 @@ std::string Bar(int percent) {
 
 }  // namespace
 
-ProgressBoard::ProgressBoard(std::ostream& err, bool enabled, size_t printers)
-    : err_(err), enabled_(enabled), rows_(printers) {}
+ProgressBoard::ProgressBoard(std::ostream& err, size_t columns, size_t printers)
+    : err_(err),
+      enabled_(columns > 1),
+      max_width_(std::min(kMaxLineWidth, columns > 1 ? columns - 1 : 0)),
+      rows_(printers) {}
 
 void ProgressBoard::Started(size_t printer) {
   if (!enabled_ || printer >= rows_.size()) return;
@@ -77,7 +81,7 @@ void ProgressBoard::DrawLocked(bool force) {
   if (!force && now - last_draw_ < kRedrawInterval) return;
   last_draw_ = now;
   std::string line = Line();
-  if (line.size() > kMaxLineWidth) line.resize(kMaxLineWidth);
+  if (line.size() > max_width_) line.resize(max_width_);
   // Spaces cover what a longer line before left behind.
   const size_t width = line.size();
   if (drawn_width_ > width) line += std::string(drawn_width_ - width, ' ');

@@ -17,8 +17,9 @@ namespace cli {
 
 class ProgressBoard {
  public:
-  // `err` is where the line is drawn; `enabled` false makes every call do nothing.
-  ProgressBoard(std::ostream& err, bool enabled, size_t printers);
+  // `err` is where the line is drawn, kept within `columns` (at most 79); 0 columns makes every
+  // call do nothing.
+  ProgressBoard(std::ostream& err, size_t columns, size_t printers);
 
   void Started(size_t printer);
   // `percent` 0..100 and the stage line of one printer.
@@ -44,6 +45,7 @@ class ProgressBoard {
   std::mutex mutex_;
   std::ostream& err_;
   bool enabled_;
+  size_t max_width_;
   std::vector<Row> rows_;
   size_t running_ = 0;
   size_t finished_ = 0;
