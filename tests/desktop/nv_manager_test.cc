@@ -99,11 +99,14 @@ TEST_F(NvManagerTest, AutoAddressedDownloadSkipsHeldCodes) {
   Hold("12");
   Run({"wait dialog 151", "click 1043",
        "files \"" + Bmp("a.bmp") + "\" \"" + Bmp("b.bmp") + "\" \"" + Bmp("c.bmp", 32, 4) + "\"",
-       "click 1047", "click 1046", "wait dialog 151 10", "snapshot", "click 1"});
+       // The slider moved just before Download, within its poll: the download takes it.
+       "select 1041 2", "slide 1048 100", "click 1047", "click 1046", "wait dialog 151 10",
+       "snapshot", "click 1"});
   EXPECT_EQ(PrinterCodes(), (std::vector<std::string>{"10", "11", "12", "13", "14"}));
+  EXPECT_EQ(model.state().nv_images.at({'1', '3'}).raster, std::vector<uint8_t>(16, 0xFF));
   const sim::NvImage& c = model.state().nv_images.at({'1', '4'});
   EXPECT_EQ(c.width, 32);
-  EXPECT_EQ(c.raster, std::vector<uint8_t>(16, 0xFF));
+  EXPECT_NE(c.raster, std::vector<uint8_t>(16, 0xFF));  // lifted: no longer all black
   EXPECT_EQ(Boxes(), std::vector<std::string>{});
   EXPECT_EQ(host.ErrorCount(), 0);
   // The list box was read again after the download; the count and the list are stored.
@@ -111,7 +114,7 @@ TEST_F(NvManagerTest, AutoAddressedDownloadSkipsHeldCodes) {
   EXPECT_NE(snapshot.find("\"items\":[\"10\",\"11\",\"12\",\"13\",\"14\"]"), std::string::npos);
   EXPECT_NE(snapshot.find("<Images: 3/5 - Memory: 48/262144 (Byte)>"), std::string::npos);
   EXPECT_EQ(platform::ReadDword(registry, kKey, "Count"), 3u);
-  EXPECT_EQ(Stored("image003"), dir.File("c.bmp") + ",000");
+  EXPECT_EQ(Stored("image003"), dir.File("c.bmp") + ",100");
 }
 
 TEST_F(NvManagerTest, AFileThatCannotBeLoadedIsNamedWithTheReason) {

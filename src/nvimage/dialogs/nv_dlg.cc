@@ -144,6 +144,8 @@ void CNVDlg::Reset() {
 }
 
 void CNVDlg::Download() {
+  // A slider moved since the last poll: the images go out as the preview shows them.
+  PollSlider();
   if (nv_.images().empty()) {
     Tell(nv_text::kNothingSelected, ui::MB_ICONEXCLAMATION);
     return;
