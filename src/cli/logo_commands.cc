@@ -260,7 +260,8 @@ PrinterOutcome OneJob(PrinterSession& session, nv::NvJobCode job, const std::str
       break;
     default:
       outcome.changed = !held.empty();
-      outcome.message = "deleted all images (" + std::to_string(held.size()) + ")";
+      outcome.message = held.empty() ? std::string("deleted all images (it held none)")
+                                     : "deleted all images (" + std::to_string(held.size()) + ")";
       break;
   }
   return outcome;

@@ -58,6 +58,9 @@ TEST(FileBrowser, TypedPathsOpenFoldersChooseFilesAndReportMissingOnes) {
   EXPECT_EQ(type("nope.bin"), ui::FileBrowser::Outcome::kNone);
   EXPECT_NE(b.Message().find("No such file or folder"), std::string::npos);
   for (int i = 0; i < 8; ++i) b.HandleKey(ui::MakeKey(ui::Key::kBackspace));
+  EXPECT_EQ(type("/dev/null"), ui::FileBrowser::Outcome::kNone);
+  EXPECT_EQ(b.Message(), "Not a file: /dev/null");
+  for (int i = 0; i < 9; ++i) b.HandleKey(ui::MakeKey(ui::Key::kBackspace));
   EXPECT_EQ(b.PathText(), "");
   EXPECT_EQ(type("fw.bin"), ui::FileBrowser::Outcome::kChosen);
   EXPECT_EQ(b.Chosen(), (std::vector<std::string>{dir + "/inner/fw.bin"}));

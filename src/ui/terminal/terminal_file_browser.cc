@@ -148,7 +148,8 @@ FileBrowser::Outcome FileBrowser::SubmitPath() {
     chosen_ = {p.lexically_normal().string()};
     return Outcome::kChosen;
   }
-  message_ = "No such file or folder: " + p.lexically_normal().string();
+  message_ = (fs::exists(p, ec) ? "Not a file: " : "No such file or folder: ") +
+             p.lexically_normal().string();
   return Outcome::kNone;
 }
 
