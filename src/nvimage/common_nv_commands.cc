@@ -120,6 +120,11 @@ protocol::Result CCommonNv::ReadKeyCodes() {
     // A block without codes ends the list: the codes before it are the printer's answer.
     if (result == protocol::kResultEmptyKeyList) key_codes_ = std::move(codes);
     if (result != protocol::kResultOk) return result;
+    // More codes than there are is no list: stopped here, not after hundreds of such blocks.
+    if (codes.size() > kMaxKeyCodes) {
+      Send(&kCan, 1);
+      return Fail(protocol::kResultBadReply);
+    }
   }
   key_codes_ = std::move(codes);
   return protocol::kResultOk;

@@ -119,6 +119,17 @@ TEST_F(NvCommandsTest, LongBlocksAreReadWholeAndOneWithoutEndIsCancelled) {
   ASSERT_EQ(nv_.key_codes().size(), 701u);
   EXPECT_EQ(nv_.key_codes().back(), "70");
 
+  // Two "more" blocks of 5,000 codes each: more than the 9,025 there are, so no list.
+  Bytes half = Hex("37 72 41");
+  for (int i = 0; i < 5000; ++i) half.insert(half.end(), {0x41, 0x42});
+  half.push_back(0x00);
+  t_.conversation.Expect(kQuery).Reply(half, 140).Expect(kAck).Reply(half, 140).Expect(kAck).Expect(
+      kCan);
+  EXPECT_EQ(nv_.ReadKeyCodes(), protocol::kResultBadReply);
+  EXPECT_EQ(nv_.key_codes().size(), 701u);
+  t_.conversation.Expect({0x00});  // the link opened again
+  ASSERT_TRUE(util_.OpenLink());
+
   // 37 72 40 and "AB" pairs past room for 9,025 codes, with no 00h.
   Bytes flood = Hex("37 72 40");
   while (flood.size() < 20000) flood.insert(flood.end(), {0x41, 0x42});
