@@ -372,6 +372,18 @@ TEST(FileRegistry, AtomicWritesLeaveNoTemporaryFiles) {
   std::vector<std::string> names = dir.Names();
   std::sort(names.begin(), names.end());
   EXPECT_EQ(names, (std::vector<std::string>{"registry.reg", "registry.reg.lock"}));
+
+  // A registry file behind a link is written where it lies; the link stays.
+  TempDir elsewhere;
+  WriteFile(elsewhere.File("kept.reg"), "");
+  ASSERT_EQ(::symlink(elsewhere.File("kept.reg").c_str(), dir.File("linked.reg").c_str()), 0);
+  FileRegistry linked(dir.File("linked.reg"));
+  ASSERT_TRUE(WriteDword(linked, kPellisetKey, "N", 7));
+  struct stat link_info {};
+  ASSERT_EQ(::lstat(dir.File("linked.reg").c_str(), &link_info), 0);
+  EXPECT_TRUE(S_ISLNK(link_info.st_mode));
+  FileRegistry target(elsewhere.File("kept.reg"));
+  EXPECT_EQ(ReadDword(target, kPellisetKey, "N"), 7u);
 }
 
 // A batch is one replacement of the file; a temporary file a killed writer left goes with the

@@ -228,7 +228,8 @@ void FileRegistry::RemoveStaleTemporaryFiles() {
 }
 
 bool FileRegistry::ReplaceAtomically(const std::string& text) {
-  return ReplaceFileAtomically(path_, text, &last_error_, hook_);
+  // A registry file kept elsewhere behind a link (a synced folder) stays where it is.
+  return ReplaceFileAtomically(FileBehindLinks(path_), text, &last_error_, hook_);
 }
 
 bool FileRegistry::Modify(const std::function<bool(RegistryTree&, bool* changed)>& change) {

@@ -63,16 +63,20 @@ bool WriteAllToFd(int fd, const char* data, size_t length) {
   return true;
 }
 
+std::string FileBehindLinks(const std::string& path) {
+  struct stat info {};
+  if (::stat(path.c_str(), &info) != 0 || !S_ISREG(info.st_mode)) return path;
+  char* real = ::realpath(path.c_str(), nullptr);
+  if (real == nullptr) return path;
+  std::string target = real;
+  std::free(real);
+  return target;
+}
+
 bool WriteFileOrDevice(const std::string& path, std::string_view data, std::string* error) {
   struct stat info {};
   const bool exists = ::stat(path.c_str(), &info) == 0;  // through links
-  std::string target = path;
-  if (exists && S_ISREG(info.st_mode)) {
-    if (char* real = ::realpath(path.c_str(), nullptr); real != nullptr) {
-      target = real;
-      std::free(real);
-    }
-  }
+  const std::string target = FileBehindLinks(path);
   // A link to a file still to come makes that file, as open(2) would.
   struct stat link {};
   const bool new_file = !exists && !(::lstat(path.c_str(), &link) == 0 && S_ISLNK(link.st_mode));

@@ -23,6 +23,10 @@ using WriteStepHook = std::function<int(WriteStep)>;
 bool ReplaceFileAtomically(const std::string& path, std::string_view text, std::string* error,
                            const WriteStepHook& hook = {});
 
+// The regular file `path` names, through symbolic links (replacing the link itself would cut it
+// off from the file it stands for); `path` itself when it names no regular file.
+std::string FileBehindLinks(const std::string& path);
+
 // Writes `data` to `path` as a person means it: a regular file, or one still to come, is replaced
 // whole (through a symbolic link, the file it names), so that a failed write keeps the old
 // content; a device or a pipe (/dev/usb/lp0), or a file whose folder takes no new file, is
