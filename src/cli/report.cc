@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cstdio>
 
+#include "platform/system/utf8_text.h"
+
 namespace cli {
 namespace {
 
@@ -17,20 +19,40 @@ std::string Seconds(uint64_t ms) {
 // A failure's lines on one table line; no control byte reaches the terminal.
 // `text` with its lines (\n, \r\n or \r) parted by `separator`, without empty lines, leading
 // blanks or control characters.
-std::string JoinedLines(const std::string& text, const char* separator) {
-  std::string line;
-  bool line_end = false;
-  for (char c : text) {
-    if (c == '\n' || c == '\r') {
-      line_end = true;
-      continue;
+// `text` with each control character (platform::IsControlCharacter) and stray byte as '?': the
+// terminal must not obey what a printer or a file name holds.
+std::string Shown(std::string_view text) {
+  std::string out;
+  for (size_t pos = 0; pos < text.size();) {
+    char32_t cp = 0;
+    const size_t length = platform::DecodeUtf8(text, pos, &cp);
+    if (length == 0 || platform::IsControlCharacter(cp)) {
+      out += '?';
+      pos += std::max<size_t>(length, 1);
+    } else {
+      out.append(text.substr(pos, length));
+      pos += length;
     }
-    if (line_end && !line.empty()) line += separator;
-    line_end = false;
-    if (line.empty() && c == ' ') continue;
-    line += static_cast<unsigned char>(c) < 0x20 || c == 0x7F ? '?' : c;
   }
-  return line;
+  return out;
+}
+
+std::string JoinedLines(const std::string& text, const char* separator) {
+  std::string joined;
+  size_t start = 0;
+  while (start <= text.size()) {
+    size_t end = text.find_first_of("\r\n", start);
+    if (end == std::string::npos) end = text.size();
+    std::string_view line = std::string_view(text).substr(start, end - start);
+    // Blanks before the first text go; lines after it keep their indent.
+    while (joined.empty() && !line.empty() && line.front() == ' ') line.remove_prefix(1);
+    if (!line.empty()) {
+      if (!joined.empty()) joined += separator;
+      joined += Shown(line);
+    }
+    start = end + 1;
+  }
+  return joined;
 }
 
 std::string OneLine(const std::string& text) { return JoinedLines(text, " - "); }
@@ -77,7 +99,7 @@ std::string TableLines(const std::string& address, const PrinterOutcome& outcome
   std::snprintf(columns, sizeof columns, "%-12s %-8s %7s  ", ResultWord(outcome), changed,
                 Seconds(outcome.duration_ms).c_str());
   std::string lines = Pad(address, address_width) + columns + OneLine(outcome.message) + "\n";
-  for (const std::string& detail : outcome.details) lines += "    " + detail + "\n";
+  for (const std::string& detail : outcome.details) lines += "    " + Shown(detail) + "\n";
   return lines;
 }
 

@@ -8,6 +8,7 @@
 
 #include "cli/quote.h"
 #include "platform/system/ascii_case.h"
+#include "platform/system/utf8_text.h"
 
 namespace cli {
 namespace {
@@ -52,34 +53,6 @@ size_t EditDistance(std::string_view a, std::string_view b) {
     }
   }
   return row[b.size()];
-}
-
-// The length of the valid UTF-8 character at `pos`, or 0 when the byte there starts none.
-size_t Utf8Length(std::string_view s, size_t pos) {
-  const auto byte = [&](size_t i) { return static_cast<unsigned char>(s[i]); };
-  const unsigned char lead = byte(pos);
-  size_t length = 0;
-  unsigned char low = 0x80;
-  unsigned char high = 0xBF;
-  if (lead >= 0xC2 && lead <= 0xDF) {
-    length = 2;
-  } else if (lead >= 0xE0 && lead <= 0xEF) {
-    length = 3;
-    if (lead == 0xE0) low = 0xA0;   // overlong
-    if (lead == 0xED) high = 0x9F;  // surrogates
-  } else if (lead >= 0xF0 && lead <= 0xF4) {
-    length = 4;
-    if (lead == 0xF0) low = 0x90;
-    if (lead == 0xF4) high = 0x8F;
-  } else {
-    return 0;
-  }
-  if (pos + length > s.size()) return 0;
-  if (byte(pos + 1) < low || byte(pos + 1) > high) return 0;
-  for (size_t i = 2; i < length; ++i) {
-    if (byte(pos + i) < 0x80 || byte(pos + i) > 0xBF) return 0;
-  }
-  return length;
 }
 
 int HexValue(char c) {
@@ -268,18 +241,20 @@ std::string EscapeText(std::string_view bytes) {
   size_t pos = 0;
   while (pos < bytes.size()) {
     const auto c = static_cast<unsigned char>(bytes[pos]);
+    char32_t cp = 0;
+    const size_t length = platform::DecodeUtf8(bytes, pos, &cp);
     if (c == '\\') {
       out += "\\\\";
       ++pos;
-    } else if (c >= 0x20 && c < 0x7F) {
-      out.push_back(static_cast<char>(c));
-      ++pos;
-    } else if (const size_t length = c >= 0x80 ? Utf8Length(bytes, pos) : 0; length > 0) {
+    } else if (length > 0 && !platform::IsControlCharacter(cp)) {
       out.append(bytes.substr(pos, length));
       pos += length;
     } else {
-      AppendHexEscape(&out, c);
-      ++pos;
+      // A stray byte, or every byte of a control character: the terminal must not obey it.
+      for (size_t i = 0; i < std::max<size_t>(length, 1); ++i) {
+        AppendHexEscape(&out, static_cast<unsigned char>(bytes[pos + i]));
+      }
+      pos += std::max<size_t>(length, 1);
     }
   }
   return out;

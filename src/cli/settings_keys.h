@@ -36,7 +36,7 @@ bool ParseSetting(const SettingKey& key, std::string_view value,
 bool NeedsHeldValue(const SettingKey& key, std::string_view value);
 
 // Bytes as readable text: printable characters and valid UTF-8 as they are, a backslash as \\,
-// any other byte as \xHH.
+// any other byte, and each byte of a control character (platform::IsControlCharacter), as \xHH.
 std::string EscapeText(std::string_view bytes);
 // Appends `byte` as EscapeText writes a byte it cannot show: \xHH.
 void AppendHexEscape(std::string* out, unsigned char byte);

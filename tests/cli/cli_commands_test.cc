@@ -420,9 +420,11 @@ TEST(CliLogo, AddListPrintDeleteAgainstTheVirtualPrinter) {
   ASSERT_EQ(printer.model.state().nv_images.count(ten), 1u);
   EXPECT_EQ(printer.model.state().nv_images.at(ten).raster, (std::vector<uint8_t>{0xAA, 0x00}));
 
-  // A second image gets the next free code; a line end in its name does not split the table.
-  ASSERT_EQ(rig.Run({"-p", kPrinter, "logo", "add", WriteTinyBmp(dir, "two\nlines.bmp")}), 0);
-  EXPECT_NE(rig.out().find("stored 1 image under 11\n    11  two\\x0Alines.bmp\n"),
+  // A second image gets the next free code; a line end in its name does not split the table,
+  // and a right-to-left override does not turn the line around.
+  ASSERT_EQ(
+      rig.Run({"-p", kPrinter, "logo", "add", WriteTinyBmp(dir, "two\nlines\xE2\x80\xAE.bmp")}), 0);
+  EXPECT_NE(rig.out().find("stored 1 image under 11\n    11  two\\x0Alines\\xE2\\x80\\xAE.bmp\n"),
             std::string::npos)
       << rig.out();
   ASSERT_EQ(rig.Run({"--json", "-p", kPrinter, "logo", "list"}), 0);

@@ -719,9 +719,12 @@ TEST(TerminalHost, WideCharactersAreMeasuredCutScrolledAndTypedByCells) {
   ProbeDialog dlg(t);
   dlg.init = [](ProbeDialog& d) {
     d.GetListBox(11).AddString("北京市");
+    // A stray byte: one replacement character; a right-to-left override, which would turn the
+    // rest of the row around: "?".
     d.GetListBox(11).AddString(
         "a\xFF"
-        "b");  // a stray byte: one replacement character
+        "b\xE2\x80\xAE"
+        "c");
   };
   std::vector<std::string> edit_rows;  // the edit's cells and the caret as each key arrives
   std::string rows;                    // the dialog as Esc arrives
@@ -757,7 +760,7 @@ TEST(TerminalHost, WideCharactersAreMeasuredCutScrolledAndTypedByCells) {
             "    │ 机的               │    \n"
             "    │                    │    \n"
             "    │  北京    A港区     │    \n"
-            "    │  a\uFFFDb               │    \n"
+            "    │  a\uFFFDb?c             │    \n"
             "    │                    │    \n");
 }
 

@@ -1,8 +1,9 @@
 #include "ui/core/utf8.h"
 
 #include <algorithm>
-#include <bit>
 #include <cstdint>
+
+#include "platform/system/utf8_text.h"
 
 namespace ui {
 namespace {
@@ -29,33 +30,11 @@ bool In(const Range (&table)[N], char32_t cp) {
   return std::any_of(table, table + N, [cp](Range r) { return cp >= r.first && cp <= r.last; });
 }
 
-// Length of the valid sequence at text[pos] (0 when there is none) and its code point.
-size_t Decode(std::string_view text, size_t pos, char32_t* code_point) {
-  if (pos >= text.size()) return 0;
-  const auto b0 = static_cast<uint8_t>(text[pos]);
-  *code_point = b0;
-  if (b0 < 0x80) return 1;
-  // The lead byte's leading ones give the length (110xxxxx: 2 ... 11110xxx: 4), the rest the value.
-  const auto len = static_cast<size_t>(std::countl_one(b0));
-  if (len < 2 || len > 4 || pos + len > text.size()) return 0;
-  uint32_t cp = b0 & (0x7Fu >> len);
-  for (size_t i = 1; i < len; ++i) {
-    const auto b = static_cast<uint8_t>(text[pos + i]);
-    if ((b & 0xC0) != 0x80) return 0;
-    cp = (cp << 6) | (b & 0x3F);
-  }
-  // Overlong forms, surrogates and values beyond Unicode are not UTF-8.
-  static constexpr uint32_t kMin[] = {0, 0, 0x80, 0x800, 0x10000};
-  if (cp < kMin[len] || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF)) return 0;
-  *code_point = cp;
-  return len;
-}
-
 }  // namespace
 
 size_t Utf8SequenceLength(std::string_view text, size_t pos) {
   char32_t cp = 0;
-  return Decode(text, pos, &cp);
+  return platform::DecodeUtf8(text, pos, &cp);
 }
 
 bool IsValidUtf8(std::string_view text) {
@@ -88,7 +67,7 @@ std::string JoinCharacters(const std::vector<std::string>& chars, size_t from) {
 
 int CharCells(std::string_view utf8_char) {
   char32_t cp = 0;
-  if (Decode(utf8_char, 0, &cp) == 0) return utf8_char.empty() ? 0 : 1;
+  if (platform::DecodeUtf8(utf8_char, 0, &cp) == 0) return utf8_char.empty() ? 0 : 1;
   return In(kZeroWidth, cp) ? 0 : In(kWide, cp) ? 2 : 1;
 }
 
@@ -99,9 +78,11 @@ int TextCells(std::string_view text) {
 }
 
 std::string_view ShownChar(std::string_view utf8_char) {
-  if (utf8_char.empty() || Utf8SequenceLength(utf8_char, 0) != utf8_char.size()) return "\uFFFD";
-  const auto b0 = static_cast<uint8_t>(utf8_char[0]);
-  return b0 < 0x20 || b0 == 0x7F ? "?" : utf8_char;
+  char32_t cp = 0;
+  if (utf8_char.empty() || platform::DecodeUtf8(utf8_char, 0, &cp) != utf8_char.size()) {
+    return "\uFFFD";
+  }
+  return platform::IsControlCharacter(cp) ? "?" : utf8_char;
 }
 
 }  // namespace ui

@@ -27,7 +27,8 @@ int CharCells(std::string_view utf8_char);
 // Cells of a whole text.
 int TextCells(std::string_view text);
 // What a terminal shows for a character: U+FFFD (one cell) for a stray byte, "?" for a control
-// character, which would move the terminal's cursor, the character itself otherwise.
+// character (platform::IsControlCharacter), which the terminal would obey or which would reorder
+// the line, the character itself otherwise.
 std::string_view ShownChar(std::string_view utf8_char);
 
 }  // namespace ui
