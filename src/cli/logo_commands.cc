@@ -21,9 +21,10 @@ bool IsKeyCode(const std::string& code) {
          std::all_of(code.begin(), code.end(), [](char c) { return c >= 0x20 && c <= 0x7e; });
 }
 
+// Codes as a printer lists them may hold any byte: shown escaped, one line.
 std::string Joined(const std::vector<std::string>& codes) {
   std::string text;
-  for (const std::string& code : codes) text += (text.empty() ? "" : " ") + code;
+  for (const std::string& code : codes) text += (text.empty() ? "" : " ") + EscapeText(code);
   return text;
 }
 
