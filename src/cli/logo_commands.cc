@@ -46,7 +46,8 @@ bool CheckLogoBatch(const LogoBatch& batch, std::string* error) {
     auto entry =
         nv.CreateImageEntry(static_cast<uint8_t>(i + 1), batch.paths[i], batch.brightness, &status);
     if (!entry) {
-      *error = nv.load_error();  // the file's name and why: unreadable, too tall or too flat
+      // The path as typed (two folders may hold a logo.bmp each) and why: unreadable, too tall...
+      *error = batch.paths[i] + ": " + nv.load_reason();
       return false;
     }
     const protocol::Result added = nv.AddImageEntry(std::move(entry));
@@ -138,8 +139,8 @@ PrinterOutcome AddLogos(PrinterSession& session, const LogoBatch& batch) {
     // The files were checked before any printer was; one changed since is refused here.
     const bool loaded = entry != nullptr;
     if (!loaded || nv.AddImageEntry(std::move(entry)) != protocol::kResultOk) {
-      outcome.message =
-          loaded ? "the images do not fit the printer's NV image area" : nv.load_error();
+      outcome.message = loaded ? "the images do not fit the printer's NV image area"
+                               : batch.paths[i] + ": " + nv.load_reason();
       with_replaced(outcome);
       return outcome;
     }

@@ -36,6 +36,7 @@ std::unique_ptr<NvImageEntry> CCommonNv::CreateImageEntry(uint8_t number, const 
     reason = bmp->error();
   }
   if (!reason.empty()) {
+    load_reason_ = reason;
     load_error_ = name + ": " + reason;
     *status = EntryStatus::kNotLoadable;
     return nullptr;
@@ -43,6 +44,7 @@ std::unique_ptr<NvImageEntry> CCommonNv::CreateImageEntry(uint8_t number, const 
   const auto width = static_cast<uint32_t>(bmp->width());
   const auto height = static_cast<uint32_t>(bmp->height());
   if (std::string refusal = StorageRefusal(width, height); !refusal.empty()) {
+    load_reason_ = refusal;
     load_error_ = name + ": " + refusal;
     *status = EntryStatus::kNotStorable;
     return nullptr;
@@ -102,6 +104,7 @@ std::optional<NvDownloadItem> CCommonNv::ConvertImage(const NvImageEntry& entry,
   Raster raster;
   if (reason.empty()) ConvertRows(*bmp, entry.brightness, &raster, &reason);
   if (!reason.empty()) {
+    load_reason_ = reason;
     load_error_ = entry.name + ": " + reason;
     return std::nullopt;
   }

@@ -76,8 +76,9 @@ class CCommonNv {
   // The download item of `entry` under `key` (two characters), with its define command;
   // nullopt (load_error() says why) when the file can no longer be read.
   std::optional<NvDownloadItem> ConvertImage(const NvImageEntry& entry, const std::string& key);
-  // The reason of the last refused load ("<name>: <why>").
+  // The reason of the last refused load ("<name>: <why>"), and the why alone.
   const std::string& load_error() const { return load_error_; }
+  const std::string& load_reason() const { return load_reason_; }
 
   // ---- The NV graphics commands (see the result codes above).
   // Replaces key_codes() with the printer's list (400: it has none, or none after the codes of
@@ -140,6 +141,7 @@ class CCommonNv {
   std::vector<NvImageEntry> images_;
   std::vector<std::string> key_codes_;
   std::string load_error_;
+  std::string load_reason_;
   std::vector<NvDownloadItem> download_list_;
   std::vector<std::string> sent_key_codes_;
 

@@ -14,7 +14,7 @@
 //
 //   std::string reason;
 //   auto bmp = platform::BmpDecoder::OpenFile(path, &reason);
-//   if (!bmp) return Refuse(reason);
+//   if (!bmp) return Refuse(path + ": " + reason);  // the reason does not name the file
 //   int y; const uint8_t* rgb;
 //   while (bmp->NextRow(&y, &rgb)) Use(y, rgb, bmp->width());
 //   if (!bmp->error().empty()) return Refuse(bmp->error());
