@@ -373,17 +373,28 @@ TEST(FileRegistry, AtomicWritesLeaveNoTemporaryFiles) {
   std::sort(names.begin(), names.end());
   EXPECT_EQ(names, (std::vector<std::string>{"registry.reg", "registry.reg.lock"}));
 
-  // A registry file behind a link is written where it lies; the link stays.
+  // A registry file behind a link is written where it lies, made there when it is still to
+  // come, and a temporary file a killed writer left there goes; the links stay.
   TempDir elsewhere;
   WriteFile(elsewhere.File("kept.reg"), "");
+  WriteFile(elsewhere.File("kept.reg.tmp.Ab12Cd"), "half a profile");
   ASSERT_EQ(::symlink(elsewhere.File("kept.reg").c_str(), dir.File("linked.reg").c_str()), 0);
-  FileRegistry linked(dir.File("linked.reg"));
-  ASSERT_TRUE(WriteDword(linked, kPellisetKey, "N", 7));
-  struct stat link_info {};
-  ASSERT_EQ(::lstat(dir.File("linked.reg").c_str(), &link_info), 0);
-  EXPECT_TRUE(S_ISLNK(link_info.st_mode));
-  FileRegistry target(elsewhere.File("kept.reg"));
-  EXPECT_EQ(ReadDword(target, kPellisetKey, "N"), 7u);
+  ASSERT_EQ(::symlink(elsewhere.File("later.reg").c_str(), dir.File("ahead.reg").c_str()), 0);
+  for (const char* name : {"linked.reg", "ahead.reg"}) {
+    SCOPED_TRACE(name);
+    FileRegistry linked(dir.File(name));
+    ASSERT_TRUE(WriteDword(linked, kPellisetKey, "N", 7));
+    struct stat link_info {};
+    ASSERT_EQ(::lstat(dir.File(name).c_str(), &link_info), 0);
+    EXPECT_TRUE(S_ISLNK(link_info.st_mode));
+  }
+  std::vector<std::string> kept = elsewhere.Names();
+  std::sort(kept.begin(), kept.end());
+  EXPECT_EQ(kept, (std::vector<std::string>{"kept.reg", "later.reg"}));
+  for (const char* name : {"kept.reg", "later.reg"}) {
+    FileRegistry target(elsewhere.File(name));
+    EXPECT_EQ(ReadDword(target, kPellisetKey, "N"), 7u) << name;
+  }
 }
 
 // A batch is one replacement of the file; a temporary file a killed writer left goes with the

@@ -213,10 +213,11 @@ bool FileRegistry::StepAllowed(WriteStep step) {
 void FileRegistry::RemoveStaleTemporaryFiles() {
   // Called under the exclusive lock, which every writer holds while its temporary file exists,
   // so any such file is one a killed writer left behind.
-  const std::string dir = DirectoryOf(path_);
-  const size_t slash = path_.rfind('/');
-  const std::string prefix =
-      (slash == std::string::npos ? path_ : path_.substr(slash + 1)) + ".tmp.";
+  // Beside the file the writes replace, which a link may keep in another folder.
+  const std::string file = FileBehindLinks(path_);
+  const std::string dir = DirectoryOf(file);
+  const size_t slash = file.rfind('/');
+  const std::string prefix = (slash == std::string::npos ? file : file.substr(slash + 1)) + ".tmp.";
   DIR* d = ::opendir(dir.c_str());
   if (d == nullptr) return;
   while (const dirent* entry = ::readdir(d)) {

@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <climits>
 #include <cstdlib>
 #include <cstring>
 #include <fstream>
@@ -15,6 +16,9 @@
 
 namespace platform {
 namespace {
+
+// As many links as the system itself follows in one path.
+constexpr int kMaxLinkHops = 40;
 
 std::string TemporaryNameFor(const std::string& path) {
   // A name at the length limit leaves no room for the suffix: the temporary file takes the
@@ -64,13 +68,20 @@ bool WriteAllToFd(int fd, const char* data, size_t length) {
 }
 
 std::string FileBehindLinks(const std::string& path) {
-  struct stat info {};
-  if (::stat(path.c_str(), &info) != 0 || !S_ISREG(info.st_mode)) return path;
-  char* real = ::realpath(path.c_str(), nullptr);
-  if (real == nullptr) return path;
-  std::string target = real;
-  std::free(real);
-  return target;
+  // The links are followed one by one, so that one naming a file still to come leads to it.
+  std::string current = path;
+  for (int hop = 0; hop < kMaxLinkHops; ++hop) {
+    struct stat info {};
+    if (::lstat(current.c_str(), &info) != 0) return hop == 0 ? path : current;
+    if (S_ISREG(info.st_mode)) return current;
+    if (!S_ISLNK(info.st_mode)) return path;
+    std::string target(static_cast<size_t>(PATH_MAX), '\0');
+    const ssize_t n = ::readlink(current.c_str(), target.data(), target.size());
+    if (n <= 0 || static_cast<size_t>(n) >= target.size()) return path;
+    target.resize(static_cast<size_t>(n));
+    current = target.front() == '/' ? target : DirectoryOf(current) + "/" + target;
+  }
+  return path;  // a loop of links
 }
 
 bool WriteFileOrDevice(const std::string& path, std::string_view data, std::string* error) {

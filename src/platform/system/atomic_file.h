@@ -23,8 +23,9 @@ using WriteStepHook = std::function<int(WriteStep)>;
 bool ReplaceFileAtomically(const std::string& path, std::string_view text, std::string* error,
                            const WriteStepHook& hook = {});
 
-// The regular file `path` names, through symbolic links (replacing the link itself would cut it
-// off from the file it stands for); `path` itself when it names no regular file.
+// The regular file `path` names through symbolic links, or the file still to come that a link
+// names (replacing the link itself would cut it off from the file it stands for); `path` itself
+// when it names something else (a device, a folder, a loop of links).
 std::string FileBehindLinks(const std::string& path);
 
 // Writes `data` to `path` as a person means it: a regular file, or one still to come, is replaced
