@@ -50,19 +50,17 @@ devlink::LinkSettings ReadStoredSetting(platform::Registry& registry) {
   return s;
 }
 
-// The three values in their fixed order, each on its own: a failed write does not stop the
-// others. Empty when all three were stored, else why the first one was not.
+// The three values in their fixed order, in one update: stored together or not at all (a port
+// type without its port would open the wrong link next time). Empty when stored, else why not.
 std::string WriteStoredSetting(platform::Registry& registry, const devlink::LinkSettings& s) {
   const std::string key = platform::kPellisetKey;
   const bool tcp = s.interface == devlink::CDev::kInterfaceTcp;
-  std::string failure;
-  const auto note = [&](bool stored) {
-    if (!stored && failure.empty()) failure = registry.LastError();
-  };
-  note(platform::WriteDword(registry, key, kValuePortType, tcp ? kPortTypeTcp : kPortTypeSerial));
-  note(platform::WriteString(registry, key, kValuePort, s.port_name));
-  note(platform::WriteDword(registry, key, kValueBaudrate, tcp ? s.tcp_port : s.baud_rate));
-  return failure;
+  const bool stored = registry.SetValues({
+      platform::DwordWrite(key, kValuePortType, tcp ? kPortTypeTcp : kPortTypeSerial),
+      platform::StringWrite(key, kValuePort, s.port_name),
+      platform::DwordWrite(key, kValueBaudrate, tcp ? s.tcp_port : s.baud_rate),
+  });
+  return stored ? std::string() : registry.LastError();
 }
 
 }  // namespace

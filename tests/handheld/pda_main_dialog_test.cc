@@ -57,12 +57,17 @@ View Capture(ui::Dialog& d) {
 }
 
 // Keeps the order of the value writes.
+// Records the names of the values written, in their order.
 class OrderRegistry : public platform::MemoryRegistry {
  public:
   bool SetValue(const std::string& key, const std::string& name,
                 const platform::RegValue& value) override {
     names.push_back(name);
     return platform::MemoryRegistry::SetValue(key, name, value);
+  }
+  bool SetValues(const std::vector<platform::RegWrite>& batch) override {
+    for (const platform::RegWrite& write : batch) names.push_back(write.name);
+    return platform::MemoryRegistry::SetValues(batch);
   }
   std::vector<std::string> names;
 };
