@@ -13,6 +13,7 @@
 #include "cli/fleet.h"
 #include "cli/fleet_limits.h"
 #include "cli/host_names.h"
+#include "cli/quote.h"
 #include "cli/report.h"
 #include "pelliset_version.h"
 #include "platform/devices/com_names.h"
@@ -72,15 +73,10 @@ bool CollectPrinters(const CliOptions& options, CliEnvironment& env, StandardInp
 }
 
 // "pelliset: " and the error for a person. Addresses, keys and file lines in it come from the
-// user: a control byte among them (an escape sequence) is shown as '?', not obeyed by the
+// user: a control character among them (an escape sequence) is shown as '?', not obeyed by the
 // terminal.
 void ReportError(std::ostream& err, const std::string& error) {
-  std::string text = "pelliset: ";
-  for (char c : error) {
-    const bool control = (static_cast<unsigned char>(c) < 0x20 && c != '\n') || c == 0x7F;
-    text += control ? '?' : c;
-  }
-  err << text << "\n";
+  err << "pelliset: " << ScreenSafe(error, /*keep_line_ends=*/true) << "\n";
 }
 
 int Discover(const CliOptions& options, CliEnvironment& env) {

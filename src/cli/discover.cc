@@ -1,5 +1,6 @@
 #include "cli/discover.h"
 
+#include "cli/quote.h"
 #include "link/usb_discovery.h"
 #include "platform/devices/serial_devices.h"
 
@@ -61,7 +62,7 @@ std::string FormatDiscovered(const DiscoveredPrinter& printer) {
        {&printer.model, &printer.maker, &printer.firmware, &printer.note}) {
     if (!part->empty()) line += "  " + *part;
   }
-  return line;
+  return ScreenSafe(line);  // a printer's texts, a device's name
 }
 
 }  // namespace cli

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cstdio>
 
-#include "platform/system/utf8_text.h"
+#include "cli/quote.h"
 
 namespace cli {
 namespace {
@@ -19,24 +19,8 @@ std::string Seconds(uint64_t ms) {
 // A failure's lines on one table line; no control byte reaches the terminal.
 // `text` with its lines (\n, \r\n or \r) parted by `separator`, without empty lines, leading
 // blanks or control characters.
-// `text` with each control character (platform::IsControlCharacter) and stray byte as '?': the
-// terminal must not obey what a printer or a file name holds.
-std::string Shown(std::string_view text) {
-  std::string out;
-  for (size_t pos = 0; pos < text.size();) {
-    char32_t cp = 0;
-    const size_t length = platform::DecodeUtf8(text, pos, &cp);
-    if (length == 0 || platform::IsControlCharacter(cp)) {
-      out += '?';
-      pos += std::max<size_t>(length, 1);
-    } else {
-      out.append(text.substr(pos, length));
-      pos += length;
-    }
-  }
-  return out;
-}
-
+// The message's lines joined by `separator`, blanks before the first text dropped, each shown
+// ScreenSafe.
 std::string JoinedLines(const std::string& text, const char* separator) {
   std::string joined;
   size_t start = 0;
@@ -48,7 +32,7 @@ std::string JoinedLines(const std::string& text, const char* separator) {
     while (joined.empty() && !line.empty() && line.front() == ' ') line.remove_prefix(1);
     if (!line.empty()) {
       if (!joined.empty()) joined += separator;
-      joined += Shown(line);
+      joined += ScreenSafe(line);
     }
     start = end + 1;
   }
@@ -99,7 +83,7 @@ std::string TableLines(const std::string& address, const PrinterOutcome& outcome
   std::snprintf(columns, sizeof columns, "%-12s %-8s %7s  ", ResultWord(outcome), changed,
                 Seconds(outcome.duration_ms).c_str());
   std::string lines = Pad(address, address_width) + columns + OneLine(outcome.message) + "\n";
-  for (const std::string& detail : outcome.details) lines += "    " + Shown(detail) + "\n";
+  for (const std::string& detail : outcome.details) lines += "    " + ScreenSafe(detail) + "\n";
   return lines;
 }
 

@@ -294,6 +294,8 @@ TEST(CliSettings, BadInputIsRefusedBeforeAnythingIsSent) {
       {{"--printers", "-", "identify"}, "standard input: not available"},
       // An escape sequence in an address is shown, not obeyed by the terminal.
       {{"-p", "tcp://127.0.0.1:9101\x1b[31m", "identify"}, "9101?[31m"},
+      // Nor a right-to-left override, which would show this name as "nobmp.bmp".
+      {{"logo", "add", "no\xE2\x80\xAEpmb.bmp"}, "no?pmb.bmp"},
   };
   for (const Case& c : cases) {
     CliRig rig;
