@@ -17,15 +17,15 @@
 namespace {
 
 // A terminal that cannot go back to the start of a line (TERM=dumb, an editor's shell) would
-// collect every redraw.
+// collect every redraw. One that does not tell its size (a serial console) is taken as 80 wide.
 size_t ProgressColumns() {
-  platform::TerminalSize size;
   const char* term = std::getenv("TERM");
-  if (platform::ClassifyFd(2) != platform::FdKind::kTerminal || term == nullptr ||
-      std::string_view(term) == "dumb" || !platform::GetTerminalSize(2, &size)) {
+  if (platform::ClassifyFd(2) != platform::FdKind::kTerminal ||
+      (term != nullptr && std::string_view(term) == "dumb")) {
     return 0;
   }
-  return static_cast<size_t>(size.width);
+  platform::TerminalSize size;
+  return platform::GetTerminalSize(2, &size) ? static_cast<size_t>(size.width) : 80;
 }
 
 }  // namespace
