@@ -255,6 +255,8 @@ int Run(const std::vector<std::string>& args, CliEnvironment& env) {
   if (!concurrency.notice.empty()) board->Write(env.err, "pelliset: " + concurrency.notice + "\n");
   fleet.jobs = concurrency.jobs;
   fleet.timeout_ms = options.timeout_ms.value_or(0);
+  fleet.writes = options.command != "identify" && options.command != "settings get" &&
+                 options.command != "logo list";
   fleet.interrupted = env.watch_interrupts ? env.watch_interrupts() : nullptr;
   fleet.notice = [&](const std::string& text) {
     board->Write(env.err, "pelliset: " + text + "\n");

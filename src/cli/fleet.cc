@@ -65,7 +65,7 @@ PrinterOutcome RunOne(size_t index, const PrinterAddress& address, const FleetOp
   PrinterOutcome outcome;
   if (options.interrupted != nullptr && options.interrupted->load()) {
     outcome.halt = Halt::kNotRun;
-    outcome.changed = false;  // never contacted
+    if (options.writes) outcome.changed = false;  // never contacted
     outcome.message = "not run: interrupted before this printer was started";
     return outcome;
   }

@@ -41,6 +41,9 @@ struct FleetOptions {
   // current step, printers not started are not run. May be null.
   const std::atomic<bool>* interrupted = nullptr;
   size_t stack_bytes = kPrinterStackBytes;
+  // Whether the command may change a printer: a printer not run is then reported unchanged
+  // (changed false); for a command that only reads it has no changed, as the others' lines.
+  bool writes = true;
   // Told when the system gave fewer stacks than `jobs`: the printers then share the ones it
   // gave, none is left unrun.
   std::function<void(const std::string& text)> notice;
