@@ -107,6 +107,8 @@ void PrinterModel::Note(std::string text) {
   while (notes_.size() > kMaxNotes) notes_.pop_front();
 }
 
+void PrinterModel::NoteConnection(std::string_view text) { Log("note " + std::string(text)); }
+
 void PrinterModel::OnConnect(uint64_t now_ms) {
   now_ms_ = std::max(now_ms_, now_ms);
   input_.clear();

@@ -165,6 +165,9 @@ class PrinterModel {
   // For the command families.
   void QueueReply(Command command, std::vector<uint8_t> bytes);
   void Note(std::string text);
+  // A connection made or closed: in the log as a note, but not kept, so that a printer serving
+  // thousands of connections holds no more than one that served a few.
+  void NoteConnection(std::string_view text);
   void StateChanged() { ++state_generation_; }
   void ReportNv(const NvEvent& event) {
     if (nv_sink_) nv_sink_(event);

@@ -110,8 +110,8 @@ platform::UniqueFd TcpServer::Accept() {
     peer_port = ntohs(a->sin_port);
   }
   model_.OnConnect(NowMs());
-  model_.Note(std::string("connection from ") + (v6 ? "[" : "") + text + (v6 ? "]" : "") + ":" +
-              std::to_string(peer_port));
+  model_.NoteConnection(std::string("connection from ") + (v6 ? "[" : "") + text + (v6 ? "]" : "") +
+                        ":" + std::to_string(peer_port));
   return client;
 }
 
@@ -161,7 +161,8 @@ void TcpServer::Converse(int client, const volatile std::sig_atomic_t& stop,
     const ssize_t n = ::recv(client, buffer, sizeof buffer, 0);
     if (n < 0 && (errno == EINTR || errno == EAGAIN)) continue;
     if (n <= 0) {
-      model_.Note(n == 0 ? "client closed the connection" : "receive failed, connection closed");
+      model_.NoteConnection(n == 0 ? "client closed the connection"
+                                   : "receive failed, connection closed");
       return;
     }
     if (raw_sink_) {
