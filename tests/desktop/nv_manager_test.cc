@@ -117,6 +117,14 @@ TEST_F(NvManagerTest, AutoAddressedDownloadSkipsHeldCodes) {
   EXPECT_EQ(Stored("image003"), dir.File("c.bmp") + ",100");
 }
 
+// Closed within the slider's poll: the stored list has the brightness the slider shows.
+TEST_F(NvManagerTest, ClosingRightAfterTheSliderMovedStoresItsBrightness) {
+  Run({"wait dialog 151", "click 1043", "files \"" + Bmp("a.bmp") + "\"", "select 1041 0",
+       "slide 1048 55", "click 1"});
+  EXPECT_EQ(Stored("image001"), dir.File("a.bmp") + ",055");
+  EXPECT_EQ(host.ErrorCount(), 0);
+}
+
 TEST_F(NvManagerTest, AFileThatCannotBeLoadedIsNamedWithTheReason) {
   std::ofstream(dir.File("notes.bmp")) << "not a picture";
   Run({"wait dialog 151", "click 1043", "files \"" + dir.File("notes.bmp") + "\"",

@@ -70,6 +70,8 @@ void CNVDlg::OnTimer(int id) {
 
 void CNVDlg::OnDestroy() {
   KillTimer(kSliderPollTimer);
+  // A slider moved since the last poll: the list is stored with it.
+  nv_.SetImageBrightness(current_number_, GetSlider(kBrightness).GetPos());
   CNvManagerBase::OnDestroy();
 }
 
