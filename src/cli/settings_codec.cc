@@ -1,5 +1,6 @@
 #include "cli/settings_codec.h"
 
+#include <algorithm>
 #include <map>
 #include <set>
 
@@ -145,6 +146,15 @@ std::string VersionRefusal(const std::string& found) {
          std::to_string(kSettingsFormatVersion);
 }
 
+// "[print]", as other programs' ini files group their keys: a name between brackets.
+bool IsSectionHeader(std::string_view line) {
+  if (line.size() < 3 || line.front() != '[' || line.back() != ']') return false;
+  return std::all_of(line.begin() + 1, line.end() - 1, [](char c) {
+    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '.' ||
+           c == '_' || c == '-' || c == ' ';
+  });
+}
+
 bool ParseIni(std::string_view text, const std::string& file_name, std::vector<Assignment>* out,
               std::string* error) {
   std::vector<Assignment> assignments;
@@ -165,7 +175,7 @@ bool ParseIni(std::string_view text, const std::string& file_name, std::vector<A
     const std::string where = file_name + ":" + std::to_string(line_number);
     const size_t equals = line.find('=');
     const std::string key = platform::AsciiLower(Trimmed(line.substr(0, equals)));
-    if (equals == std::string_view::npos && line.front() == '[' && line.back() == ']') {
+    if (equals == std::string_view::npos && IsSectionHeader(line)) {
       *error = where + ": " + QuotedPrefix(line) +
                ": sections are not used here; write each key whole (print.density = 150%)";
       return false;

@@ -203,6 +203,9 @@ TEST(SettingsCodecTest, RefusalsNameTheKeyAndChangeNothing) {
   EXPECT_EQ(error,
             "s.ini:1: \"[print]\": sections are not used here; write each key whole "
             "(print.density = 150%)");
+  // A JSON list, and one broken where a section header would stand.
+  EXPECT_FALSE(ParseSettingsText("[{\"print.density\": \"90%\"},]", "l.json", &parsed, &error));
+  EXPECT_THAT(error, HasSubstr("l.json:1: expected KEY = VALUE"));
   EXPECT_FALSE(ParseSettingsText(" [{\"print.density\": \"90%\"}]", "s.json", &parsed, &error));
   EXPECT_EQ(error,
             "s.json: a JSON settings file holds one object ({...}), as settings get --format json "
