@@ -33,7 +33,8 @@ constexpr char kUsage[] =
     "  -o, --output OUT    write to OUT\n"
     "  --help              show this text and exit\n"
     "  --version           show the version and exit\n"
-    "A value follows its option after a blank or '=' (--key=AB); -- ends the options.\n";
+    "A value follows its option after a blank, after '=' (--key=AB) or joined to a short\n"
+    "option (-oOUT); -- ends the options.\n";
 
 int Fail(const std::string& message) {
   std::fprintf(stderr, "bmp2nv: %s\n", message.c_str());

@@ -59,7 +59,7 @@ bool ReadWholeFile(const std::string& path, size_t limit, std::string* content,
                    std::string* error) {
   std::error_code ec;
   if (std::filesystem::is_directory(path, ec)) {
-    *error = path + ": is a folder, not a file";
+    *error = path + ": a folder, not a file";
     return false;
   }
   // Read in pieces rather than by the size the file claims: a pipe (--printers <(...)) has none.

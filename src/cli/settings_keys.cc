@@ -8,6 +8,7 @@
 
 #include "cli/quote.h"
 #include "platform/system/ascii_case.h"
+#include "platform/system/hex.h"
 #include "platform/system/utf8_text.h"
 
 namespace cli {
@@ -53,13 +54,6 @@ size_t EditDistance(std::string_view a, std::string_view b) {
     }
   }
   return row[b.size()];
-}
-
-int HexValue(char c) {
-  if (c >= '0' && c <= '9') return c - '0';
-  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-  return -1;
 }
 
 // Added to the refusal of a number that would be taken from a printer holding it.
@@ -272,8 +266,9 @@ bool UnescapeText(std::string_view text, std::string* bytes, std::string* why) {
       ++pos;
       continue;
     }
-    const int high = pos + 3 < text.size() && text[pos + 1] == 'x' ? HexValue(text[pos + 2]) : -1;
-    const int low = high >= 0 ? HexValue(text[pos + 3]) : -1;
+    const int high =
+        pos + 3 < text.size() && text[pos + 1] == 'x' ? platform::HexDigitValue(text[pos + 2]) : -1;
+    const int low = high >= 0 ? platform::HexDigitValue(text[pos + 3]) : -1;
     if (low < 0) {
       *why = "a backslash must start \\xHH (a byte in hex) or \\\\ (a backslash)";
       return false;

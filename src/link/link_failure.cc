@@ -57,7 +57,7 @@ std::string DescribeFailure(FailureCause cause, const std::string& target, int t
     case FailureCause::kUnreachable:
       if (transport == CDev::kTransportBluetooth) return at + BluetoothAdvice();
       if (transport != CDev::kTransportTcp) {
-        // A USB device that stopped taking data: a write waited out its limit.
+        // A USB device or a serial line that stopped taking data: a write waited out its limit.
         return at + "the printer takes no data; check that it is switched on and ready";
       }
       return at + "unreachable or timed out; check the IP address and that the printer is on";

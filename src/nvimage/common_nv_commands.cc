@@ -59,7 +59,8 @@ void CollectBlock(devlink::CDev& dev, platform::Clock& clock, protocol::reply::B
         block.Push(chunk[i]);
         if (chunk[i] == 0) return;
         if (block.full()) {
-          // Cut here: the rest of the block must not answer the next command.
+          // Full without its 00h: the caller cancels it as no list. What is still on its way is
+          // read off first, so that it does not answer a later command.
           protocol::reply::DiscardRestOfReply(dev, clock,
                                               std::span(chunk).subspan(i + 1, n - i - 1));
           return;

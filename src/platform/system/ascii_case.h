@@ -21,6 +21,11 @@ inline std::string AsciiLower(std::string_view text) {
   for (char& c : out) c = AsciiLower(c);
   return out;
 }
+inline std::string AsciiUpper(std::string_view text) {
+  std::string out(text);
+  for (char& c : out) c = AsciiUpper(c);
+  return out;
+}
 
 constexpr bool AsciiEqualNoCase(std::string_view a, std::string_view b) {
   return std::ranges::equal(a, b, [](char x, char y) { return AsciiLower(x) == AsciiLower(y); });

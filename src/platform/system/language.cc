@@ -52,14 +52,6 @@ uint16_t Make(uint16_t primary, uint16_t sublanguage) {
   return static_cast<uint16_t>(sublanguage << 10 | primary);
 }
 
-std::string Upper(std::string_view s) {
-  std::string out(s);
-  for (char& c : out) {
-    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
-  }
-  return out;
-}
-
 // The identifier for a locale name, nullopt for a language without one here ("C", "POSIX",
 // "eo"...).
 std::optional<uint16_t> FindLanguageId(std::string_view name) {
@@ -67,8 +59,9 @@ std::optional<uint16_t> FindLanguageId(std::string_view name) {
   name = name.substr(0, name.find_first_of(".@"));
   const size_t underscore = name.find('_');
   const std::string language = AsciiLower(name.substr(0, underscore));
-  const std::string country =
-      underscore == std::string_view::npos ? std::string() : Upper(name.substr(underscore + 1));
+  const std::string country = underscore == std::string_view::npos
+                                  ? std::string()
+                                  : AsciiUpper(name.substr(underscore + 1));
   for (const PrimaryLanguage& p : kPrimaryLanguages) {
     if (language != p.code) continue;
     if (country.empty()) return Make(p.primary, p.sublanguage_alone);
