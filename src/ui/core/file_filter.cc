@@ -1,6 +1,5 @@
 #include "ui/core/file_filter.h"
 
-
 #include "platform/system/ascii_case.h"
 
 namespace ui {
