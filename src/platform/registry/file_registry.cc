@@ -210,27 +210,19 @@ bool FileRegistry::StepAllowed(WriteStep step) {
   return false;
 }
 
-void FileRegistry::RemoveStaleTemporaryFiles() {
+void FileRegistry::RemoveStaleTemporaryFiles(const std::string& file) {
   // Called under the exclusive lock, which every writer holds while its temporary file exists,
   // so any such file is one a killed writer left behind.
-  // Beside the file the writes replace, which a link may keep in another folder.
-  const std::string file = FileBehindLinks(path_);
-  const std::string dir = DirectoryOf(file);
-  const size_t slash = file.rfind('/');
-  const std::string prefix = (slash == std::string::npos ? file : file.substr(slash + 1)) + ".tmp.";
-  DIR* d = ::opendir(dir.c_str());
+  const std::string prefix = TemporaryFilePrefix(file);
+  const std::string name_prefix = prefix.substr(prefix.rfind('/') + 1);  // npos + 1 is 0
+  DIR* d = ::opendir(DirectoryOf(file).c_str());
   if (d == nullptr) return;
   while (const dirent* entry = ::readdir(d)) {
-    if (std::strncmp(entry->d_name, prefix.c_str(), prefix.size()) == 0) {
+    if (std::strncmp(entry->d_name, name_prefix.c_str(), name_prefix.size()) == 0) {
       ::unlinkat(::dirfd(d), entry->d_name, 0);
     }
   }
   ::closedir(d);
-}
-
-bool FileRegistry::ReplaceAtomically(const std::string& text) {
-  // A registry file kept elsewhere behind a link (a synced folder) stays where it is.
-  return ReplaceFileAtomically(FileBehindLinks(path_), text, &last_error_, hook_);
 }
 
 bool FileRegistry::Modify(const std::function<bool(RegistryTree&, bool* changed)>& change) {
@@ -253,7 +245,10 @@ bool FileRegistry::Modify(const std::function<bool(RegistryTree&, bool* changed)
   bool changed = false;
   if (!change(loaded.tree, &changed)) return false;
   if (!changed) return true;
-  RemoveStaleTemporaryFiles();
+  // A registry file kept elsewhere behind a link (a synced folder) is replaced where it lies,
+  // and its writers' leftovers are beside it there.
+  const std::string file = FileBehindLinks(path_);
+  RemoveStaleTemporaryFiles(file);
   if (loaded.damaged) {
     const std::optional<std::string> copy = KeepDamagedCopy(path_);
     if (!copy) {
@@ -264,7 +259,7 @@ bool FileRegistry::Modify(const std::function<bool(RegistryTree&, bool* changed)
     Diagnose("the registry file " + path_ +
              " was damaged; parts of it could not be read. It was kept as " + *copy + ".");
   }
-  return ReplaceAtomically(FormatRegText(loaded.tree));
+  return ReplaceFileAtomically(file, FormatRegText(loaded.tree), &last_error_, hook_);
 }
 
 bool FileRegistry::KeyExists(const std::string& key) { return ReadTree().KeyExists(key); }

@@ -65,12 +65,11 @@ class FileRegistry : public Registry {
   // Runs `change` on the current content under the exclusive lock and saves the result if it
   // changed something. False when the lock, the read or the save fails, or `change` says so.
   bool Modify(const std::function<bool(RegistryTree&, bool* changed)>& change);
-  // Temporary file, fsync, rename, fsync of the folder. False with last_error_ set.
-  bool ReplaceAtomically(const std::string& text);
   // Runs the hook for `step`: false, with errno set, when it asks the step to fail.
   bool StepAllowed(WriteStep step);
   bool Fail(const std::string& where, int error);
-  void RemoveStaleTemporaryFiles();
+  // Removes the temporary files of writes to `file` that a killed writer left.
+  void RemoveStaleTemporaryFiles(const std::string& file);
 
   std::string path_;
   std::string last_error_;

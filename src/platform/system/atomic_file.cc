@@ -20,18 +20,6 @@ namespace {
 // As many links as the system itself follows in one path.
 constexpr int kMaxLinkHops = 40;
 
-std::string TemporaryNameFor(const std::string& path) {
-  // A name at the length limit leaves no room for the suffix: the temporary file takes the
-  // front of it.
-  constexpr size_t kNameMax = 255;
-  constexpr std::string_view kSuffix = ".tmp.XXXXXX";
-  const size_t slash = path.rfind('/');
-  const size_t name_start = slash == std::string::npos ? 0 : slash + 1;
-  const size_t name_length = path.size() - name_start;
-  const size_t kept = std::min(name_length, kNameMax - kSuffix.size());
-  return path.substr(0, name_start + kept) + std::string(kSuffix);
-}
-
 // The mode open(2) gives a new file (0666 less the umask), read from /proc: umask(2) would change
 // the mask for every thread while it looks.
 mode_t NewFileMode() {
@@ -105,6 +93,17 @@ bool WriteFileOrDevice(const std::string& path, std::string_view data, std::stri
   return true;
 }
 
+std::string TemporaryFilePrefix(const std::string& path) {
+  // A name at the length limit leaves no room for the suffix: the temporary file takes the
+  // front of it.
+  constexpr size_t kNameMax = 255;
+  constexpr std::string_view kSuffix = ".tmp.XXXXXX";
+  const size_t slash = path.rfind('/');
+  const size_t name_start = slash == std::string::npos ? 0 : slash + 1;
+  const size_t kept = std::min(path.size() - name_start, kNameMax - kSuffix.size());
+  return path.substr(0, name_start + kept) + ".tmp.";
+}
+
 bool CanCreateFilesIn(const std::string& dir, std::string* reason) {
   if (::faccessat(AT_FDCWD, dir.c_str(), W_OK | X_OK, AT_EACCESS) == 0) return true;
   *reason = std::strerror(errno);
@@ -123,7 +122,7 @@ bool ReplaceFileAtomically(const std::string& path, std::string_view text, std::
     return false;
   };
   const std::string dir = DirectoryOf(path);
-  std::string temp = TemporaryNameFor(path);
+  std::string temp = TemporaryFilePrefix(path) + "XXXXXX";
   // The folder is at fault, but the user asked for the file.
   const std::string in_folder =
       path + ": cannot create a file in " + (dir == "." ? "the current folder" : dir);

@@ -15,8 +15,12 @@ enum class WriteStep { kCreateFolder, kCreateTemp, kWriteTemp, kSyncTemp, kRenam
 // full disk, a read-only folder: permissions do not stop the superuser who runs tests).
 using WriteStepHook = std::function<int(WriteStep)>;
 
-// Replaces `path` with `text`. The temporary file is "<path>.tmp.XXXXXX" (the name cut short
-// where it would pass the 255 bytes a name may have) and takes the old file's
+// What the temporary files of ReplaceFileAtomically(path) start with, six characters following:
+// "<path>.tmp.", the name cut short where it would pass the 255 bytes a name may have.
+std::string TemporaryFilePrefix(const std::string& path);
+
+// Replaces `path` with `text`. The temporary file is TemporaryFilePrefix(path) + "XXXXXX" and
+// takes the old file's
 // mode (a new file's follows the umask, as open(2) would give it); it is removed when a step fails.
 // A failed fsync of the folder does not count: the new content is in place by then. False with
 // "<file>: <reason>" in *error ("<file>: cannot create a file in <folder>: <reason>").
