@@ -116,6 +116,15 @@ bool IniValue(std::string_view rest, std::string* value, std::string* why) {
       quote_seen = true;
       const std::string_view after = Trimmed(rest.substr(end + 1));
       if (after.empty() || after.front() == '#' || after.front() == ';') {
+        // `"x" #y"` is the value x with a comment, or the name x" #y as an earlier writer of
+        // these files left it: refused rather than guessed, since a guess could rename a
+        // printer.
+        if (!after.empty() && after.find('"') != std::string_view::npos) {
+          *why =
+              "a quote follows the value's closing quote; write a \" in a value as \\x22 and "
+              "a comment holding quotes on a line of its own";
+          return false;
+        }
         *value = std::string(rest.substr(1, end - 1));
         return true;
       }

@@ -193,6 +193,11 @@ TEST(SettingsCodecTest, RefusalsNameTheKeyAndChangeNothing) {
   EXPECT_FALSE(ParseSettingsText("bluetooth.name = \"abc\" shop 3\n", "q.ini", &parsed, &error));
   EXPECT_EQ(error,
             "q.ini:1: bluetooth.name: text after the closing quote; a comment starts with # or ;");
+  // An inner quote left raw by an earlier writer: never read as the shorter name.
+  EXPECT_FALSE(ParseSettingsText("bluetooth.name = \"x\" #y\"\n", "q.ini", &parsed, &error));
+  EXPECT_EQ(error,
+            "q.ini:1: bluetooth.name: a quote follows the value's closing quote; write a \" in a "
+            "value as \\x22 and a comment holding quotes on a line of its own");
   std::string many = "{\"settings\": {";
   for (int i = 0; i <= 1000; ++i) many += (i == 0 ? "\"k" : ", \"k") + std::to_string(i) + "\": 1";
   EXPECT_FALSE(ParseSettingsText(many + "}}", "s.json", &parsed, &error));
