@@ -84,6 +84,39 @@ PrinterOutcome AddLogos(PrinterSession& session, const LogoBatch& batch) {
     }
     replaced.push_back(batch.keys[i]);
   }
+  // Every file is read and converted before anything is deleted: one changed since the check
+  // fails this printer with its images as they were.
+  nv.ClearImageEntries();
+  for (size_t i = 0; i < batch.paths.size(); ++i) {
+    nv::CCommonNv::EntryStatus status = nv::CCommonNv::EntryStatus::kOk;
+    auto entry =
+        nv.CreateImageEntry(static_cast<uint8_t>(i + 1), batch.paths[i], batch.brightness, &status);
+    const bool loaded = entry != nullptr;
+    if (!loaded || nv.AddImageEntry(std::move(entry)) != protocol::kResultOk) {
+      outcome.message = loaded ? "the images do not fit the printer's NV image area"
+                               : batch.paths[i] + ": " + nv.load_reason();
+      return outcome;
+    }
+  }
+  std::string not_converted;
+  size_t asked = 0;
+  const nv::KeyCodeAsker ask = [&](const std::vector<std::string>&) {
+    return std::optional<std::string>(batch.keys.at(asked++));
+  };
+  nv::DownloadPlan plan = nv::PrepareDownload(nv, batch.keys.empty(), ask,
+                                              [&](const std::string& reason) {
+                                                if (not_converted.empty()) not_converted = reason;
+                                              });
+  if (plan.result == nv::PrepareResult::kNoFreeAddress) {
+    outcome.message = "No free address code is left for the next image.";
+    return outcome;
+  }
+  // Every file named is stored or none: a script must not learn of a missing one from a detail.
+  if (plan.result != nv::PrepareResult::kReady || !not_converted.empty()) {
+    outcome.message = "not converted: " + (not_converted.empty() ? "no image" : not_converted) +
+                      "; nothing was sent";
+    return outcome;
+  }
   // The old images go first, so the new ones never depend on how a printer treats a define
   // under a code it holds, and the area has their room back.
   for (size_t i = 0; i < replaced.size(); ++i) {
@@ -131,40 +164,6 @@ PrinterOutcome AddLogos(PrinterSession& session, const LogoBatch& batch) {
     if (!codes.empty()) o.data["stored"] = stored;
     return codes;
   };
-  nv.ClearImageEntries();
-  for (size_t i = 0; i < batch.paths.size(); ++i) {
-    nv::CCommonNv::EntryStatus status = nv::CCommonNv::EntryStatus::kOk;
-    auto entry =
-        nv.CreateImageEntry(static_cast<uint8_t>(i + 1), batch.paths[i], batch.brightness, &status);
-    // The files were checked before any printer was; one changed since is refused here.
-    const bool loaded = entry != nullptr;
-    if (!loaded || nv.AddImageEntry(std::move(entry)) != protocol::kResultOk) {
-      outcome.message = loaded ? "the images do not fit the printer's NV image area"
-                               : batch.paths[i] + ": " + nv.load_reason();
-      with_replaced(outcome);
-      return outcome;
-    }
-  }
-  std::vector<std::string> skipped;
-  size_t asked = 0;
-  const nv::KeyCodeAsker ask = [&](const std::vector<std::string>&) {
-    return std::optional<std::string>(batch.keys.at(asked++));
-  };
-  nv::DownloadPlan plan = nv::PrepareDownload(
-      nv, batch.keys.empty(), ask, [&](const std::string& reason) { skipped.push_back(reason); });
-  switch (plan.result) {
-    case nv::PrepareResult::kReady:
-      break;
-    case nv::PrepareResult::kNoFreeAddress:
-      outcome.message = "No free address code is left for the next image.";
-      return outcome;
-    case nv::PrepareResult::kNothingToSend:
-    case nv::PrepareResult::kCancelled:
-      outcome.message = "no image could be converted" +
-                        (skipped.empty() ? std::string() : ": " + skipped.front());
-      with_replaced(outcome);
-      return outcome;
-  }
   platform::Registry& registry = session.services().registry;
   if (!nv::SendDownload(nv, plan.items, registry, session, &outcome.message)) {
     // The first image may have gone out in part.
@@ -209,7 +208,6 @@ PrinterOutcome AddLogos(PrinterSession& session, const LogoBatch& batch) {
   outcome.message = "stored " + std::to_string(codes.size()) + " image" +
                     (codes.size() == 1 ? "" : "s") + " under " + Joined(codes) +
                     (replaced.empty() ? std::string() : " (replaced " + Joined(replaced) + ")");
-  for (const std::string& reason : skipped) outcome.details.push_back("skipped: " + reason);
   return outcome;
 }
 

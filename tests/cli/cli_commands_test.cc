@@ -490,6 +490,28 @@ TEST(CliLogo, ReplaceAndMissingOkMakeRepeatedRunsSucceed) {
   EXPECT_EQ(JsonLines(rig.out()).at(0)["changed"], false);
 }
 
+// A file that changes after the start-up check (a fleet's later printers are reached minutes
+// later) is read and converted before the held image would be deleted for it.
+TEST(CliLogo, AFileChangedAfterItsCheckLeavesTheHeldImageInPlace) {
+  platform_test::TempDir dir;
+  const std::string bmp = WriteTinyBmp(dir);
+  CliRig rig;
+  fakes::SimServices& printer = rig.Printer(kPrinter);
+  printer.model.state().nv_images[{'A', 'B'}] = sim::NvImage{8, 1, {0xFF}};
+  struct Spoil : platform::IdleHook {
+    std::string path;
+    void OnIdle() override { std::ofstream(path, std::ios::trunc) << "not a bmp"; }
+  } spoil;
+  spoil.path = bmp;
+  printer.clock.SetIdleHook(&spoil);
+  EXPECT_EQ(rig.Run({"--json", "-p", kPrinter, "logo", "add", bmp, "--key", "AB", "--replace"}), 1);
+  printer.clock.SetIdleHook(nullptr);
+  const nlohmann::json line = JsonLines(rig.out()).at(0);
+  EXPECT_EQ(line["changed"], false) << line;
+  EXPECT_EQ(line["message"], bmp + ": not a BMP file") << line;
+  EXPECT_EQ(printer.model.state().nv_images.count({'A', 'B'}), 1u);
+}
+
 // Ctrl-C once the old image is gone, while its delete job reads the list again.
 TEST(CliLogo, AReplaceStoppedAfterItsDeleteSaysTheOldImageMayBeGone) {
   platform_test::TempDir dir;
