@@ -32,8 +32,8 @@ class TcpServer {
   platform::UniqueFd Accept();
   // Serves `client` until it leaves, the drop fault fires or `stop` becomes non-zero (a signal
   // handler sets it). Runs as a task of a fiber loop whose stop wakes its waits; a quiet client
-  // costs no wake-ups. `on_state_change` runs when the printer's stored state has changed: half a
-  // second after a change at the latest (once for all the changes by then), and when the client
+  // costs no wake-ups. `on_state_change` runs when the printer's stored state has changed: two
+  // seconds after a change at the latest (once for all the changes by then), and when the client
   // leaves.
   void ServeClient(platform::UniqueFd client, const volatile std::sig_atomic_t& stop,
                    const std::function<void()>& on_state_change);

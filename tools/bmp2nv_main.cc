@@ -31,7 +31,7 @@ constexpr char kUsage[] =
     "  --key KC            two printable characters, the key code (default 10)\n"
     "  --brightness B      0..100, strength of the thinning pattern (default 0)\n"
     "  -o, --output OUT    write to OUT\n"
-    "  --help              show this text and exit\n"
+    "  -h, --help          show this text and exit\n"
     "  --version           show the version and exit\n"
     "A value follows its option after a blank, after '=' (--key=AB) or joined to a short\n"
     "option (-oOUT); -- ends the options.\n";

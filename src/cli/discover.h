@@ -27,7 +27,8 @@ struct ScanOptions {
   uint32_t timeout_ms = 300;
 };
 
-// Limits of a scan, for the option parser's messages.
+// Limits of a scan. --jobs is shared with the fleet commands, which allow more: a larger value
+// is taken as kMaxScanJobs.
 inline constexpr int kMaxScanJobs = 256;
 inline constexpr uint32_t kMaxScanTimeoutMs = 60000;
 

@@ -15,7 +15,8 @@ namespace devlink {
 // device or TCP/IP. It moves bytes and knows nothing of printer commands.
 class CDev {
  public:
-  // Interface codes chosen by the caller (also stored as uPortType).
+  // Interface codes chosen by the caller (deskutil stores them as uPortType; pdautil stores
+  // codes of its own).
   static constexpr int kInterfaceSerial = 0;
   static constexpr int kInterfaceBluetooth = 1;
   static constexpr int kInterfaceUsb = 2;

@@ -16,8 +16,8 @@ std::string DescribeFailure(platform::FailureCause cause, const std::string& tar
 
 // What `dev` has to say about a step that just failed, given its traffic before the step: the
 // link's own failure when one happened during the step; otherwise "no answer" when the step sent
-// bytes and nothing came back; otherwise nothing (the printer answered, but not as expected, or
-// the step refused to send at all: the first line says so).
+// bytes and nothing came back; otherwise "unreadable answer" when bytes came back that the step
+// could not use; otherwise nothing (the step refused to send at all: the first line says so).
 platform::FailureCause StepFailureCause(const CDev& dev, const CDev::Traffic& before);
 
 // The description of that cause for `dev`'s device; empty when there is nothing to add.

@@ -13,7 +13,8 @@ struct UsbPrinter {
 };
 
 // Where discovery reports the paths it tries ("Attempting to open %s\n", "FAILED to open %s\n").
-// Standard output when it is not the user interface's screen; the trace sink otherwise.
+// Standard error under the automation host (standard output carries its protocol); the trace sink
+// under a terminal or window host.
 class DiscoveryLog {
  public:
   virtual ~DiscoveryLog() = default;

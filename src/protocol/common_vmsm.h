@@ -32,7 +32,8 @@ class CCommonVmsm {
   Result InitSetting();
   Result EndSetting();
 
-  // Memory switch `a` (1, 2, 3, 5, 6, 7, 8 and 116 carry record fields).
+  // Memory switch `a` (1, 2, 5, 6, 7, 8 and 116 carry record fields; 3 is read and written
+  // as the printer holds it).
   Result ReadSwitch(uint8_t a);
   Result WriteSwitch(uint8_t a);
 

@@ -28,7 +28,7 @@ struct PrinterSettings {
   uint32_t Baudrate = 115200;
   uint32_t Databit = 8;
   uint32_t Parity = 0;       // 0 none, 1 odd, 2 even
-  uint32_t Flowcontrol = 1;  // 1 or 2
+  uint32_t Flowcontrol = 1;  // the "Stop Bits" item: 1 or 2; a fresh printer holds 0
   uint32_t BtSecurity = 0;   // 0 disable, 1 enable
   uint32_t BtConnMode = 0;   // 0..2 = mode 1..3
   std::string BtPin;         // at most 12 characters

@@ -1,6 +1,7 @@
 #pragma once
 
-// IPv4 addresses in dotted decimal, the one form the TCP/IP link takes.
+// IPv4 addresses in dotted decimal (the link also takes IPv6 addresses and, from the command
+// line, host names: ipv6.h, the TCP transport).
 
 #include <cstdint>
 #include <optional>

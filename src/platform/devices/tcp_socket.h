@@ -17,7 +17,9 @@ class TcpSocket {
   static constexpr uint32_t kReceiveTimeoutMs = 500;
 
   virtual ~TcpSocket() = default;
-  // Creates the socket and connects (blocking, the system's connect time-out). `ip_address` is
+  // Creates the socket and connects within a bounded wait, never the system's minutes-long
+  // time-out (PosixTcpSocket: kConnectTimeoutMs through WaitForFd, so a fiber loop runs its
+  // other tasks meanwhile). `ip_address` is
   // dotted-decimal IPv4 or IPv6 text without brackets; a text that is neither (a host name
   // too) fails with kBadAddress. False on any failure (the socket is then closed).
   virtual bool Connect(const std::string& ip_address, uint16_t port) = 0;

@@ -25,7 +25,7 @@ namespace platform {
 // to "<path>.damaged" (or "<path>.damaged.N") and standard error says so once.
 class FileRegistry : public Registry {
  public:
-  // The steps of replacing the file (platform/atomic_file.h), and a hook that can fail them.
+  // The steps of replacing the file (platform/system/atomic_file.h), and a hook that can fail them.
   using WriteStep = platform::WriteStep;
   using StepHook = WriteStepHook;
 
