@@ -447,6 +447,9 @@ TEST(FileRegistry, BatchIsOneReplacementAndFailuresSayWhereAndWhy) {
     EXPECT_EQ(ReadDword(reg, kPellisetKey, "D"), std::nullopt);
     EXPECT_EQ(dir.Names().size(), 2u);
   }
+  // A name that cannot be a line of the file says so rather than leaving an earlier reason.
+  EXPECT_FALSE(platform::WriteDword(reg, kPellisetKey, "A\nB", 5));
+  EXPECT_EQ(reg.LastError(), dir.File("registry.reg") + ": the name \"A\nB\" cannot be stored");
 }
 
 // Two programs (a forked child and this process) and two threads, each with its own object,

@@ -265,7 +265,10 @@ bool FileRegistry::Modify(const std::function<bool(RegistryTree&, bool* changed)
 bool FileRegistry::KeyExists(const std::string& key) { return ReadTree().KeyExists(key); }
 
 bool FileRegistry::CreateKey(const std::string& key) {
-  if (!RegTextNameWritable(key)) return false;
+  if (!RegTextNameWritable(key)) {
+    last_error_ = path_ + ": the key \"" + key + "\" cannot be stored";
+    return false;
+  }
   return Modify([&](RegistryTree& tree, bool* changed) {
     *changed = tree.CreateKey(key);
     return true;
@@ -282,7 +285,10 @@ std::optional<RegValue> FileRegistry::QueryValue(const std::string& key, const s
 bool FileRegistry::SetValue(const std::string& key, const std::string& name,
                             const RegValue& value) {
   // Names with control characters cannot be written as a line of text.
-  if (!RegTextNameWritable(key) || !RegTextNameWritable(name)) return false;
+  if (!RegTextNameWritable(key) || !RegTextNameWritable(name)) {
+    last_error_ = path_ + ": the name \"" + name + "\" cannot be stored";
+    return false;
+  }
   return Modify([&](RegistryTree& tree, bool* changed) {
     *changed = tree.Set(key, name, value);
     return true;
