@@ -50,6 +50,13 @@ class PosixOpenFile : public OpenFile {
       if (n == 0) return fail(path_ + ": the file became shorter while it was read");
       done += static_cast<size_t>(n);
     }
+    // A file still being written (a firmware file mid-copy) would be sent cut at its old length.
+    uint8_t beyond = 0;
+    ssize_t more = 0;
+    do {
+      more = ::pread(fd_.get(), &beyond, 1, static_cast<off_t>(done));
+    } while (more < 0 && errno == EINTR);
+    if (more > 0) return fail(path_ + ": the file became longer while it was read");
     return bytes;
   }
 
