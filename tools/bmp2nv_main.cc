@@ -14,6 +14,7 @@
 #include <string_view>
 #include <vector>
 
+#include "nvimage/common_nv.h"
 #include "nvimage/raster.h"
 #include "pelliset_version.h"
 #include "platform/image/bmp_decoder.h"
@@ -116,6 +117,12 @@ int main(int argc, char** argv) {
   if (!bmp) return Fail(in + ": " + reason);
   reason =
       nv::StorageRefusal(static_cast<uint32_t>(bmp->width()), static_cast<uint32_t>(bmp->height()));
+  if (reason.empty()) {
+    // The NV managers and pelliset count a file this way before they download it.
+    reason = nv::AreaRefusal(nv::EstimatedSize(static_cast<uint32_t>(bmp->width()),
+                                               static_cast<uint32_t>(bmp->height())),
+                             nv::CCommonNv::kAreaCapacity);
+  }
   if (!reason.empty()) return Fail(in + ": " + reason);
   nv::Raster raster;
   if (!nv::ConvertRows(*bmp, brightness, &raster, &reason)) return Fail(in + ": " + reason);

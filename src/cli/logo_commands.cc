@@ -7,6 +7,7 @@
 #include "cli/progress_board.h"
 #include "cli/settings_keys.h"
 #include "nvimage/nv_job.h"
+#include "nvimage/raster.h"
 #include "platform/system/clock.h"
 #include "protocol/result_codes.h"
 
@@ -48,6 +49,11 @@ bool CheckLogoBatch(const LogoBatch& batch, std::string* error) {
     if (!entry) {
       // The path as typed (two folders may hold a logo.bmp each) and why: unreadable, too tall...
       *error = batch.paths[i] + ": " + nv.load_reason();
+      return false;
+    }
+    const std::string alone = nv::AreaRefusal(entry->size, nv::CCommonNv::kAreaCapacity);
+    if (!alone.empty()) {
+      *error = batch.paths[i] + ": " + alone;
       return false;
     }
     const protocol::Result added = nv.AddImageEntry(std::move(entry));

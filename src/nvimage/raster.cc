@@ -57,6 +57,13 @@ std::string StorageRefusal(uint32_t width, uint32_t height) {
   return {};
 }
 
+std::string AreaRefusal(uint32_t estimated_size, uint32_t capacity) {
+  if (estimated_size <= capacity) return {};
+  return "counted as " + std::to_string(estimated_size) +
+         " bytes it does not fit the printer's NV image area (" + std::to_string(capacity) +
+         " bytes)";
+}
+
 bool PatternAllows(int brightness, uint32_t x, uint32_t y) {
   if (brightness <= 0) return true;
   // Level L = B * 16 / 100 and "value below L" is, in integers, 25 * value < 4 * B.

@@ -36,6 +36,9 @@ uint32_t MaxRows(uint32_t width);
 
 // Why a picture of this size cannot be stored as one image, or empty when it can.
 std::string StorageRefusal(uint32_t width, uint32_t height);
+// Why an image the image list counts as `estimated_size` bytes (EstimatedSize) can never join
+// it, even alone, in an NV image area of `capacity` bytes; empty when it can.
+std::string AreaRefusal(uint32_t estimated_size, uint32_t capacity);
 
 struct Raster {
   uint32_t width = 0;          // dots

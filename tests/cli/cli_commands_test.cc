@@ -193,8 +193,10 @@ TEST(CliSettings, ItemSetLeavesThePrinterAsTheFullSetDoes) {
 
 // The headers of a bottom-up 24-bit BMP of `width` x `height` dots; the rows follow, each
 // padded to four bytes.
-std::string Bmp24Header(uint32_t width, uint32_t height) {
-  const uint32_t row_bytes = (3 * width + 3) / 4 * 4;
+// A BMP's headers; a 1-bit one also carries its palette (0 black, 1 white).
+std::string BmpHeader(uint32_t width, uint32_t height, uint16_t bits = 24) {
+  const uint32_t row_bytes = (bits * width + 31) / 32 * 4;
+  const uint32_t palette = bits == 1 ? 8 : 0;
   std::string file = {'B', 'M'};
   auto u32 = [&](uint32_t v) {
     for (int i = 0; i < 4; ++i) file += static_cast<char>((v >> (8 * i)) & 0xFF);
@@ -203,26 +205,27 @@ std::string Bmp24Header(uint32_t width, uint32_t height) {
     file += static_cast<char>(v & 0xFF);
     file += static_cast<char>(v >> 8);
   };
-  u32(54 + row_bytes * height);
+  u32(54 + palette + row_bytes * height);
   u32(0);
-  u32(54);
+  u32(54 + palette);
   u32(40);
   u32(width);
   u32(height);
   u16(1);
-  u16(24);
+  u16(bits);
   u32(0);
   u32(row_bytes * height);
   u32(2835);
   u32(2835);
   u32(0);
   u32(0);
+  if (bits == 1) file += std::string("\0\0\0\0\xFF\xFF\xFF\0", 8);
   return file;
 }
 
 // An 8 x 2 BMP: row 0 (the top) black, white, black... ; row 1, first in the file, all white.
 std::string TinyBmp() {
-  std::string file = Bmp24Header(8, 2) + std::string(24, '\xFF');
+  std::string file = BmpHeader(8, 2) + std::string(24, '\xFF');
   for (int x = 0; x < 8; ++x) file += std::string(3, x % 2 == 0 ? '\0' : '\xFF');
   return file;
 }
@@ -234,7 +237,11 @@ TEST(CliSettings, BadInputIsRefusedBeforeAnythingIsSent) {
   ASSERT_EQ(::mkfifo(dir.File("pipe.fls").c_str(), 0600), 0);
   // 1000 x 1 dots shrink to 384 x 0 at the printable width.
   std::ofstream(dir.File("flat.bmp"), std::ios::binary)
-      << Bmp24Header(1000, 1) << std::string(3000, '\xFF');
+      << BmpHeader(1000, 1) << std::string(3000, '\xFF');
+  // 1600 x 5462 dots fit one define command at 384 x 1310, but the image list counts the file's
+  // own height: 48 x 5462 = 262,176 bytes, more than the whole area.
+  std::ofstream(dir.File("tall.bmp"), std::ios::binary)
+      << BmpHeader(1600, 5462, 1) << std::string(200 * 5462, '\xFF');
   std::ofstream(bad_file) << "format_version = 1\nprint.density = 150%\nprint.density = 90%\n";
   std::ofstream(dir.File("blank.ini")) << "# saved by a get that failed\n";
   // Files that once ended the program: arrays nested 100,000 deep (200 KB), numbers beyond a
@@ -269,6 +276,10 @@ TEST(CliSettings, BadInputIsRefusedBeforeAnythingIsSent) {
       // Named as typed: two folders may each hold a flat.bmp.
       {{"logo", "add", dir.File("flat.bmp")},
        dir.File("flat.bmp") + ": scaled to 384 x 0 dots it has no rows"},
+      {{"logo", "add", dir.File("tall.bmp")},
+       dir.File("tall.bmp") +
+           ": counted as 262176 bytes it does not fit the printer's NV image area (262144 "
+           "bytes)"},
       {{"logo", "print", "1"}, "two printable characters"},
       {{"firmware", dir.File("missing.fls"), "--yes"}, "missing.fls"},
       {{"firmware", dir.File("empty.fls"), "--yes"}, "empty"},
@@ -573,7 +584,7 @@ TEST(CliLogo, AnAddStoppedAfterAnImageWentOutSaysItMayBeStored) {
 TEST(CliLogo, ALogoThePrinterDidNotKeepFails) {
   platform_test::TempDir dir;
   const std::string bmp = dir.File("black.bmp");
-  std::ofstream(bmp, std::ios::binary) << Bmp24Header(384, 50) << std::string(384 * 3 * 50, '\0');
+  std::ofstream(bmp, std::ios::binary) << BmpHeader(384, 50) << std::string(384 * 3 * 50, '\0');
   struct Case {
     std::function<void(sim::PrinterModel&)> fault;
     std::string message;
@@ -616,7 +627,7 @@ TEST(CliLogo, ALogoThePrinterDidNotKeepFails) {
 TEST(CliLogo, APartlyKeptDownloadReportsWhatIsStored) {
   platform_test::TempDir dir;
   const std::string bmp = dir.File("black.bmp");
-  std::ofstream(bmp, std::ios::binary) << Bmp24Header(384, 50) << std::string(384 * 3 * 50, '\0');
+  std::ofstream(bmp, std::ios::binary) << BmpHeader(384, 50) << std::string(384 * 3 * 50, '\0');
   CliRig rig;
   sim::PrinterState& state = rig.Printer(kPrinter).model.state();
   state.nv_images[{'A', 'B'}] = sim::NvImage{8, 1, {0xFF}};
