@@ -20,6 +20,9 @@ FirmwareSendResult SendFirmware(devlink::CDev& dev, std::span<const uint8_t> byt
     // after its one write.
     if (progress) progress(length == 0 ? 100 : static_cast<int>(sent * 100 / length));
   } while (sent < length);
+  // A printer that closed the connection midway lets the next write through (and loses it):
+  // only its close tells that the file did not arrive whole.
+  if (dev.PeerClosed(devlink::CDev::kCloseNoticeMs)) return result;
   result.status = FirmwareSendStatus::kSent;
   return result;
 }

@@ -22,7 +22,8 @@ inline constexpr uint32_t kFirmwarePieceBytes = 4096;
 
 enum class FirmwareSendStatus {
   kSent,        // every byte written
-  kSendFailed,  // a write failed or accepted fewer bytes than asked; sending stopped there
+  kSendFailed,  // a write failed or accepted fewer bytes than asked (sending stopped there), or
+                // the printer closed the connection while the file was sent
 };
 
 struct FirmwareSendResult {

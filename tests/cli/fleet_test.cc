@@ -223,6 +223,22 @@ TEST(CliFleet, AFirmwareSendThatFailsAfterAnInterruptIsAFailure) {
   EXPECT_EQ(line["message"].get<std::string>().rfind("Error : Send Failed!", 0), 0u) << line;
 }
 
+// A printer that closes the connection inside the first piece still lets the last one through:
+// the download must not be reported done.
+TEST(CliFleet, AFirmwareSendIntoAClosedConnectionIsAFailure) {
+  platform_test::TempDir dir;
+  const std::string file = dir.File("update.fls");
+  std::string content;  // 4,098 bytes: one piece and two bytes more
+  for (int i = 0; i < 1366; ++i) content += "\x1dIZ";
+  std::ofstream(file, std::ios::binary) << content;
+  CliRig rig;
+  rig.Printer(Address(1)).model.faults().drop_after_bytes = 1000;
+  EXPECT_EQ(rig.Run({"--json", "-p", Address(1), "firmware", file, "--yes"}), 1);
+  const nlohmann::json line = nlohmann::json::parse(Lines(rig.out()).at(0));
+  EXPECT_EQ(line["result"], "failed") << line;
+  EXPECT_EQ(line["message"].get<std::string>().rfind("Error : Send Failed!", 0), 0u) << line;
+}
+
 TEST(FleetLimits, FewerAtOnceWithANoticeWhereTheSystemAllowsFewer) {
   const uint64_t gib = uint64_t{1} << 30;
   struct Case {
