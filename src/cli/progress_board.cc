@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "cli/quote.h"
+
 namespace cli {
 namespace {
 
@@ -37,7 +39,8 @@ void ProgressBoard::Update(size_t printer, int percent, const std::string& stage
   if (!enabled_ || printer >= rows_.size()) return;
   std::lock_guard lock(mutex_);
   rows_[printer].percent = percent;
-  rows_[printer].stage = stage;
+  // Stages name files, whose names may hold bytes that would steer the terminal.
+  rows_[printer].stage = ScreenSafe(stage);
   DrawLocked(false);
 }
 
@@ -81,7 +84,12 @@ void ProgressBoard::DrawLocked(bool force) {
   if (!force && now - last_draw_ < kRedrawInterval) return;
   last_draw_ = now;
   std::string line = Line();
-  if (line.size() > max_width_) line.resize(max_width_);
+  if (line.size() > max_width_) {
+    // Cut between characters, not inside one.
+    size_t cut = max_width_;
+    while (cut > 0 && (static_cast<unsigned char>(line[cut]) & 0xC0) == 0x80) --cut;
+    line.resize(cut);
+  }
   // Spaces cover what a longer line before left behind.
   const size_t width = line.size();
   if (drawn_width_ > width) line += std::string(drawn_width_ - width, ' ');

@@ -20,6 +20,17 @@ TEST(ProgressBoard, StaysWithinTheTerminalAndIsNotDrawnWithoutOne) {
   on_200_columns.Started(0);
   EXPECT_EQ(wide.str(), "\r[....................] 0/3 printers done, 1 running");
 
+  // One printer shows its stage: a file's name, made safe for the screen and cut between
+  // characters (29 columns leave room for the first byte of the 'ä' only).
+  std::ostringstream one;
+  cli::ProgressBoard one_printer(one, 40, 1);
+  one_printer.Update(0, 50, "a\x1b]2;x\x07.bmp");
+  EXPECT_EQ(one.str(), "\r[##########..........] a?]2;x?.bmp");
+  std::ostringstream cut;
+  cli::ProgressBoard cut_printer(cut, 30, 1);
+  cut_printer.Update(0, 0, "12345\xC3\xA4");
+  EXPECT_EQ(cut.str(), "\r[....................] 12345");
+
   std::ostringstream none;
   cli::ProgressBoard without_terminal(none, 0, 3);
   without_terminal.Started(0);
