@@ -53,7 +53,9 @@ std::optional<DiscoveredPrinter> Probe(platform::Services& services, uint32_t ad
     return found;
   }
   if (model != protocol::kResultOk) {
-    found.note = "not a TMQ-D550 (no answer to the model query)";
+    // Silence does not tell another device from a printer busy with another program.
+    found.note = "no usable answer to the model query (busy with another program, or not a "
+                 "TMQ-D550)";
     return found;
   }
   found.model = util.identity().model_name;
