@@ -33,7 +33,15 @@ JobState JobRunner::RunEvent(int id, const ArmTimer& arm) {
   const JobEvent* event = plan_.Find(id);
   if (event == nullptr) return JobState::kFailed;
   if (plan_.percent_lines) stage_ = Text(event->stage_name, event->stage_name_id);
-  for (const JobStep& step : event->steps) {
+  for (size_t i = 0; i < event->steps.size(); ++i) {
+    const JobStep& step = event->steps[i];
+    if (!finishing_ && !stopped_ && clock_.StopRequested() && OnlyClosingLeft(event->steps, i)) {
+      finishing_ = true;
+    }
+    if (finishing_) {
+      if (step.kind == StepKind::kArm) arm(static_cast<int>(step.value), 0);
+      continue;
+    }
     if (StopHere() || !RunStep(step, arm)) return JobState::kFailed;
   }
   return JobState::kRunning;
@@ -58,6 +66,7 @@ bool JobRunner::RunToEnd() {
     });
     const Due due = *next;
     pending.erase(next);
+    if (finishing_ && due.event == kEventClose) return RunEvent(due.event, arm) == JobState::kDone;
     const auto wait = static_cast<int32_t>(due.at - clock_.TickCount());
     if (wait > 0 && !Wait(static_cast<uint32_t>(wait))) return false;
     if (StopHere()) return false;
@@ -117,6 +126,23 @@ protocol::Result JobRunner::Perform(const JobStep& step) {
     default:
       return actions_.Perform(step, *this);
   }
+}
+
+bool JobRunner::OnlyClosingLeft(const std::vector<JobStep>& steps, size_t from) const {
+  const bool link_closed = util_ == nullptr || !util_->dev().is_open();
+  for (size_t i = from; i < steps.size(); ++i) {
+    const JobStep& step = steps[i];
+    // The bar alone; an advance with a pause between its steps gives the printer time.
+    if (step.kind == StepKind::kAdvance && step.ms <= kAdvanceStepMs) continue;
+    if (step.kind == StepKind::kArm) {
+      if (static_cast<int>(step.value) != kEventClose) return false;
+      continue;
+    }
+    const bool applies = step.when == kAlways ||
+                         (step.when == kLinkClosed ? link_closed : actions_.Applies(step.when));
+    if (applies) return false;
+  }
+  return true;
 }
 
 bool JobRunner::StopHere() {

@@ -103,6 +103,10 @@ class JobRunner {
   bool StopHere();
   // Sleeps `ms` in slices, false as soon as a stop request ends the job.
   bool Wait(uint32_t ms);
+  // True when steps[from...] hold nothing the printer needs: no operation, pause or paced
+  // advance that applies, and no event to arm but the closing one. A stop request then finishes the
+  // job instead.
+  bool OnlyClosingLeft(const std::vector<JobStep>& steps, size_t from) const;
   protocol::Result Perform(const JobStep& step);
   std::string Text(std::string_view fixed, int id) const;
 
@@ -113,6 +117,7 @@ class JobRunner {
   platform::Clock& clock_;
   JobTextSource text_;
   int first_event_;
+  bool finishing_ = false;  // stopped with only the closing stage left: the job is done
   std::string message_;
   std::string failure_line_;
   std::string stage_;

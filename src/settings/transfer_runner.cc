@@ -71,11 +71,13 @@ protocol::Result TransferActions::Perform(const jobs::JobStep& step, jobs::JobRu
 
 std::string TransferActions::Stop() {
   if (!in_setting_mode_) {
-    // Stopped while the Bluetooth items were written or stored, after setting mode was left.
-    return left_setting_mode_
-               ? "the printer had left setting mode, keeping what was written in it; any "
-                 "Bluetooth items may be missing"
-               : std::string();
+    // Stopped after setting mode was left: while the Bluetooth items were written or stored,
+    // where this write has them.
+    if (!left_setting_mode_) return {};
+    return Applies(kBluetoothOn) ? "the printer had left setting mode, keeping what was written "
+                                   "in it; any Bluetooth items may be missing"
+                                 : "the printer had left setting mode, keeping what was written "
+                                   "in it";
   }
   in_setting_mode_ = false;
   if (vmsm_.EndSetting() == protocol::kResultOk) {
