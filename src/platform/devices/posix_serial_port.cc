@@ -191,6 +191,17 @@ bool PosixSerialPort::SetTimeouts(const SerialTimeouts& timeouts) {
   return true;
 }
 
+bool PosixSerialPort::Drain(uint32_t max_ms) {
+  constexpr uint32_t kPollMs = 10;
+  for (uint32_t waited = 0;; waited += kPollMs) {
+    int queued = 0;
+    // A device that cannot say (a pty says 0) has nothing we could wait for.
+    if (!fd_.valid() || ::ioctl(fd_.get(), TIOCOUTQ, &queued) != 0 || queued <= 0) return true;
+    if (waited >= max_ms) return false;
+    clock_.Sleep(kPollMs);
+  }
+}
+
 bool PosixSerialPort::Purge() {
   if (!fd_.valid()) {
     errno = EBADF;

@@ -45,6 +45,7 @@ class PosixSerialPort : public PosixFdDevice<SerialPort> {
   bool Configure(const LineSettings& settings) override;
   bool SetTimeouts(const SerialTimeouts& timeouts) override;
   bool Purge() override;
+  bool Drain(uint32_t max_ms) override;
   bool ClearEventMask() override;
   bool GetModemStatus(ModemStatus* status) override;
   size_t Write(const uint8_t* data, size_t length) override;

@@ -65,6 +65,9 @@ class SerialPort {
   virtual bool SetTimeouts(const SerialTimeouts& timeouts) = 0;
   // Discards both driver buffers and aborts pending transfers.
   virtual bool Purge() = 0;
+  // Waits until the driver has sent what was written, at most `max_ms`; false when bytes are
+  // still waiting then. A port that cannot tell returns true at once.
+  virtual bool Drain(uint32_t /*max_ms*/) { return true; }
   // Stops waiting for line events. Nothing waits on Linux; kept so the close sequence is explicit.
   virtual bool ClearEventMask() = 0;
   virtual bool GetModemStatus(ModemStatus* status) = 0;
