@@ -55,9 +55,11 @@ std::string LimitText(uint64_t ms) {
   return text;
 }
 
-// What the work said after a stop, after the reason.
-std::string WithNote(std::string head, const std::string& note) {
-  return note.empty() ? head : head + "; " + note;
+// What the work said after a stop, after the reason; a note that starts a line of its own (what
+// the work adds under a failure) continues the reason's line.
+std::string WithNote(std::string head, std::string_view note) {
+  while (!note.empty() && note.front() == '\n') note.remove_prefix(1);
+  return note.empty() ? head : head + "; " + std::string(note);
 }
 
 PrinterOutcome RunOne(size_t index, const PrinterAddress& address, const FleetOptions& options,

@@ -100,6 +100,11 @@ bool JobRunner::RunStep(const JobStep& step, const ArmTimer& arm) {
   const devlink::CDev::Traffic before =
       util_ != nullptr ? util_->dev().traffic() : devlink::CDev::Traffic{};
   if (Perform(step) != protocol::kResultOk) {
+    // A stop cut the step's wait short: the printer was not silent, the program stopped asking.
+    if (clock_.StopRequested()) {
+      Stop();
+      return false;
+    }
     failure_line_ = util_ != nullptr ? devlink::FailureLine(util_->dev(), before) : std::string();
     // A printer that answered as another model or maker says what it is instead (whatever its
     // link did after the answer).

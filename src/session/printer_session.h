@@ -37,7 +37,8 @@ class PrinterSession : public nv::NvJobRunner {
   bool Transfer(const settings::TransferPlan& plan, settings::TransferMode mode,
                 std::string* message);
 
-  // Opens the link unless it is open; false with "Port open error!" and the link's reason.
+  // Opens the link unless it is open; false with "Port open error!" and the link's reason (no
+  // message when a stop request ended it: the stop says why).
   bool OpenLink(std::string* message);
   // One identification query on the open link (CCommonUtil::kModel, kMaker, kFirmwareVersion);
   // false with `failure`, the link's reason and, for a printer that named another model or
@@ -58,6 +59,9 @@ class PrinterSession : public nv::NvJobRunner {
   void ShowProgress(int percent, const std::string& stage);
 
  private:
+  // True, with `message` emptied, when a stop request ended the failed call.
+  bool StoppedMidway(std::string* message);
+
   platform::Services& services_;
   ProgressSink progress_;
   protocol::CCommonUtil util_;

@@ -200,6 +200,8 @@ TEST(CliFleet, AnInterruptDuringAReplyWaitIsReportedAsTheInterrupt) {
   silent.clock.SetIdleHook(nullptr);
   const nlohmann::json line = nlohmann::json::parse(Lines(rig.out()).at(0));
   EXPECT_EQ(line["result"], "interrupted") << line;
+  // The wait was cut short: no word of a printer that did not answer.
+  EXPECT_EQ(line["message"], "interrupted") << line;
   EXPECT_LT(line["duration"], 1.0) << "the wait ended at the interrupt, not after its 6 s";
 }
 
