@@ -85,7 +85,8 @@ PrinterOutcome AddLogos(PrinterSession& session, const LogoBatch& batch) {
     const std::vector<std::string> earlier(batch.keys.begin(), batch.keys.begin() + i);
     if (nv::CheckKeyCode(batch.keys[i], held, earlier) != nv::KeyCodeCheck::kExists) continue;
     if (!batch.replace) {
-      outcome.message = "Exists address! (" + batch.keys[i] + " is held by the printer)";
+      outcome.message = "Exists address! (" + batch.keys[i] +
+                        " is held by the printer; nothing was stored: --replace stores over it)";
       return outcome;
     }
     replaced.push_back(batch.keys[i]);
@@ -109,10 +110,10 @@ PrinterOutcome AddLogos(PrinterSession& session, const LogoBatch& batch) {
   const nv::KeyCodeAsker ask = [&](const std::vector<std::string>&) {
     return std::optional<std::string>(batch.keys.at(asked++));
   };
-  nv::DownloadPlan plan = nv::PrepareDownload(nv, batch.keys.empty(), ask,
-                                              [&](const std::string& reason) {
-                                                if (not_converted.empty()) not_converted = reason;
-                                              });
+  nv::DownloadPlan plan =
+      nv::PrepareDownload(nv, batch.keys.empty(), ask, [&](const std::string& reason) {
+        if (not_converted.empty()) not_converted = reason;
+      });
   if (plan.result == nv::PrepareResult::kNoFreeAddress) {
     outcome.message = "No free address code is left for the next image.";
     return outcome;

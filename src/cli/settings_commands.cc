@@ -277,6 +277,10 @@ std::optional<PrinterWork> PrepareSettingsSet(const CommandSetup& setup, std::st
     }
     std::string text;
     if (!ReadInputFile(args[0], kMaxSettingsFileBytes, setup.standard_input, &text, error)) {
+      // A key given without its value reads as a file name.
+      if (FindSettingKey(args[0]) != nullptr) {
+        *error += "; to set " + args[0] + " write " + args[0] + "=VALUE";
+      }
       return std::nullopt;
     }
     if (!ParseSettingsText(text, InputName(args[0]), &assignments, error)) return std::nullopt;
