@@ -9,7 +9,8 @@
 
 // The settings record as readable keys and values, for settings files and the command line.
 // Nothing here talks to a printer: the caller reads the record, applies what the user gave and
-// writes back only once everything was accepted. Keys, ranges and words: settings/setting_schema.cc.
+// writes back only once everything was accepted. Keys, ranges and words:
+// settings/setting_schema.cc.
 namespace cli {
 
 inline constexpr int kSettingsFormatVersion = 1;

@@ -54,8 +54,9 @@ std::optional<DiscoveredPrinter> Probe(platform::Services& services, uint32_t ad
   }
   if (model != protocol::kResultOk) {
     // Silence does not tell another device from a printer busy with another program.
-    found.note = "no usable answer to the model query (busy with another program, or not a "
-                 "TMQ-D550)";
+    found.note =
+        "no usable answer to the model query (busy with another program, or not a "
+        "TMQ-D550)";
     return found;
   }
   found.model = util.identity().model_name;

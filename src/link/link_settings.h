@@ -6,8 +6,9 @@
 namespace devlink {
 // How to reach a printer: what the main dialogs keep, the command line parses and the link opens.
 struct LinkSettings {
-  int interface = 0;               // CDev::kInterfaceSerial, kInterfaceBluetooth, kInterfaceUsb...
-  std::string port_name = "COM1";  // COMn, a device path, or the IP address or host name ("NET" may lead)
+  int interface = 0;  // CDev::kInterfaceSerial, kInterfaceBluetooth, kInterfaceUsb...
+  std::string port_name =
+      "COM1";  // COMn, a device path, or the IP address or host name ("NET" may lead)
   uint32_t baud_rate = 115200;
   int parity = 0;  // 0 none, 1 odd, 2 even
   int data_bits = 8;

@@ -1,8 +1,8 @@
 // The floor of a fleet run on this machine: N conversations over loopback TCP shaped like the
-// two-switch `pelliset settings set` of fleet.sh at printer-sim (a connect, ten small sends, five small replies,
-// a close), with nothing else: no protocol, no printer model; the client side and the server side
-// each two processes (a loop a CPU, as pelliset runs) with one epoll and one timer queue. What
-// pelliset and printer-sim spend above these figures is their own.
+// two-switch `pelliset settings set` of fleet.sh at printer-sim (a connect, ten small sends, five
+// small replies, a close), with nothing else: no protocol, no printer model; the client side and
+// the server side each two processes (a loop a CPU, as pelliset runs) with one epoll and one timer
+// queue. What pelliset and printer-sim spend above these figures is their own.
 //
 //   c++ -O2 -std=c++20 tools/bench/loopback_floor.cc -o /tmp/loopback_floor
 //   ulimit -n 20000; /tmp/loopback_floor 10000 12000          # N, first of N free ports
