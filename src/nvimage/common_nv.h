@@ -39,6 +39,13 @@ struct NvDownloadItem {
   std::vector<uint8_t> data;  // the define command
 };
 
+// The key code list queries sent again while a printer was slow to answer, each of which it may
+// still answer after the list has been read.
+struct KeyListResends {
+  int count = 0;
+  uint32_t last_ms = 0;  // tick count of the last
+};
+
 class CCommonNv {
  public:
   static constexpr int kPrintableWidth = 384;
@@ -131,8 +138,10 @@ class CCommonNv {
   // Writes all of `bytes` in one call; false when the link took fewer.
   bool Send(const uint8_t* bytes, size_t length);
   // Waits for one block of the key code list, judges it, acknowledges it and appends its codes to
-  // `into`; `more` says whether another block follows.
-  protocol::Result ReadKeyCodeBlock(std::vector<std::string>& into, bool* more);
+  // `into`; `more` says whether another block follows. Queries sent again meanwhile are counted
+  // in `late`.
+  protocol::Result ReadKeyCodeBlock(std::vector<std::string>& into, bool* more,
+                                    KeyListResends& late);
 
   protocol::CCommonUtil* util_;
   platform::Clock& clock_;

@@ -37,12 +37,30 @@ constexpr int kMaxBlocks = 256;
 // Define commands go out in pieces the link's buffers take whole.
 constexpr size_t kDownloadPieceSize = 4096;
 
+// Answers to queries sent again, left on the link, would pass for the reply to the next command
+// (a deleted image listed again, a maker name). How long past the printer's own delay a late answer
+// is waited for, and at most in all.
+constexpr uint32_t kLateAnswerMarginMs = 500;
+constexpr uint32_t kLateAnswerLimitMs = 8000;
+constexpr uint32_t kLatePollMs = 10;
+
+// Reads and drops what arrives until `until` (a tick count); a link that fails ends it.
+void DiscardUntil(devlink::CDev& dev, platform::Clock& clock, uint32_t until) {
+  std::array<uint8_t, kBlockReadSize> chunk{};
+  while (static_cast<int32_t>(until - clock.TickCount()) > 0 && !clock.StopRequested()) {
+    const int got = dev.Read(chunk.data(), kBlockReadSize, protocol::reply::kReadWaitMs);
+    if (got < 0) return;
+    if (got == 0) clock.Sleep(kLatePollMs);
+  }
+}
+
 // Gathers one block into `block` (emptied first): appends what arrives until a 00h is stored or
 // the block is full. A read that finds nothing drops what was held, since a block is only
 // trusted whole; once the printer has been quiet twice, each quiet read resends the query, and
 // after kMaxResends the block is left as it is (empty). A stop request (the user's Cancel or
 // Ctrl-C, a time limit) ends the wait the same way.
-void CollectBlock(devlink::CDev& dev, platform::Clock& clock, protocol::reply::Buffer& block) {
+void CollectBlock(devlink::CDev& dev, platform::Clock& clock, protocol::reply::Buffer& block,
+                  KeyListResends& late) {
   block.Clear();
   std::array<uint8_t, kBlockReadSize> chunk{};
   int quiet_reads = 0;
@@ -72,6 +90,8 @@ void CollectBlock(devlink::CDev& dev, platform::Clock& clock, protocol::reply::B
         // A resend that fails shows as more silence; the reads decide.
         dev.Write(kKeyCodeListQuery.data(), kKeyCodeListQuery.size());
         ++resends;
+        ++late.count;
+        late.last_ms = clock.TickCount();
       }
     }
   }
@@ -109,6 +129,16 @@ protocol::Result CCommonNv::ReadKeyCodes() {
   if (!Send(kKeyCodeListQuery.data(), kKeyCodeListQuery.size())) {
     return Fail(protocol::kResultWriteFailed);
   }
+  const uint32_t asked_ms = clock_.TickCount();
+  KeyListResends late;
+  // Once the list is read: a printer that took `delay` to answer answers a resend as late.
+  const auto discard_late_answers = [&](uint32_t answered_ms) {
+    if (late.count == 0) return;
+    const uint32_t delay = answered_ms - asked_ms;
+    const uint32_t wait =
+        std::min(late.last_ms + delay + kLateAnswerMarginMs - answered_ms, kLateAnswerLimitMs);
+    DiscardUntil(util_->dev(), clock_, answered_ms + wait);
+  };
   std::vector<std::string> codes;
   bool more = true;
   for (int block = 0; more; ++block) {
@@ -117,9 +147,12 @@ protocol::Result CCommonNv::ReadKeyCodes() {
       Send(&kCan, 1);
       return Fail(protocol::kResultBadReply);
     }
-    const protocol::Result result = ReadKeyCodeBlock(codes, &more);
+    const protocol::Result result = ReadKeyCodeBlock(codes, &more, late);
     // A block without codes ends the list: the codes before it are the printer's answer.
-    if (result == protocol::kResultEmptyKeyList) key_codes_ = std::move(codes);
+    if (result == protocol::kResultEmptyKeyList) {
+      key_codes_ = std::move(codes);
+      discard_late_answers(clock_.TickCount());
+    }
     if (result != protocol::kResultOk) return result;
     // More codes than there are is no list: stopped here, not after hundreds of such blocks.
     if (codes.size() > kMaxKeyCodes) {
@@ -128,14 +161,16 @@ protocol::Result CCommonNv::ReadKeyCodes() {
     }
   }
   key_codes_ = std::move(codes);
+  discard_late_answers(clock_.TickCount());
   return protocol::kResultOk;
 }
 
-protocol::Result CCommonNv::ReadKeyCodeBlock(std::vector<std::string>& into, bool* more) {
+protocol::Result CCommonNv::ReadKeyCodeBlock(std::vector<std::string>& into, bool* more,
+                                             KeyListResends& late) {
   *more = false;
   clock_.Sleep(kBlockPauseMs);
   protocol::reply::Buffer block(kBlockCapacity);
-  CollectBlock(util_->dev(), clock_, block);
+  CollectBlock(util_->dev(), clock_, block, late);
 
   const size_t start = BlockStart(block);
   const bool cut = block.full() && block.At(block.size() - 1) != 0;

@@ -528,6 +528,20 @@ TEST(CliLogo, AFileChangedAfterItsCheckLeavesTheHeldImageInPlace) {
   EXPECT_EQ(printer.model.state().nv_images.count({'A', 'B'}), 1u);
 }
 
+// A printer slow to list its key codes is asked again; its answers to those queries, still on
+// their way when the list was read, must not pass for the list read back after the download.
+TEST(CliLogo, LateAnswersOfASlowPrinterAreNotTakenForTheListReadBack) {
+  platform_test::TempDir dir;
+  const std::string bmp = WriteTinyBmp(dir);
+  CliRig rig;
+  fakes::SimServices& printer = rig.Printer(kPrinter);
+  printer.model.state().nv_images[{'1', '0'}] = sim::NvImage{8, 1, {0xFF}};
+  printer.model.faults().extra_delay_ms = 2000;
+  printer.model.faults().only = {sim::Command::kNvKeys};
+  EXPECT_EQ(rig.Run({"--json", "-p", kPrinter, "logo", "add", bmp, "--key", "13"}), 0) << rig.out();
+  EXPECT_EQ(JsonLines(rig.out()).at(0)["message"], "stored 1 image under 13");
+}
+
 // Ctrl-C once the old image is gone, while its delete job reads the list again.
 TEST(CliLogo, AReplaceStoppedAfterItsDeleteSaysTheOldImageMayBeGone) {
   platform_test::TempDir dir;
