@@ -261,8 +261,8 @@ int Run(const std::vector<std::string>& args, CliEnvironment& env) {
   fleet.notice = [&](const std::string& text) {
     board->Write(env.err, "pelliset: " + text + "\n");
   };
-  const std::vector<PrinterOutcome> outcomes =
-      RunFleet(printers, fleet, env.make_services, WithHostNames(with_start, names), done);
+  const std::vector<PrinterOutcome> outcomes = RunFleet(
+      printers, fleet, env.make_services, WithHostNames(with_start, names, fleet.writes), done);
 
   std::vector<std::string> addresses;
   addresses.reserve(printers.size());

@@ -47,14 +47,15 @@ bool NeedsLookup(const PrinterAddress& address) {
          !platform::IsIpLiteral(address.link.port_name);
 }
 
-PrinterWork WithHostNames(PrinterWork work, RunHostNames& names) {
-  return [work = std::move(work), &names](size_t index, const PrinterAddress& address,
-                                          platform::Services& services) {
+PrinterWork WithHostNames(PrinterWork work, RunHostNames& names, bool writes) {
+  return [work = std::move(work), &names, writes](size_t index, const PrinterAddress& address,
+                                                  platform::Services& services) {
     const std::string& host = address.link.port_name;
     if (NeedsLookup(address)) {
       const platform::HostLookup found = names.Resolve(host);
       if (found.addresses.empty()) {
         PrinterOutcome outcome;
+        if (writes) outcome.changed = false;  // never contacted
         outcome.message = host + ": cannot resolve: " + found.error;
         return outcome;
       }

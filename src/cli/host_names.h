@@ -35,7 +35,8 @@ bool NeedsLookup(const PrinterAddress& address);
 
 // `work` with the printer's host name looked up first: a name that does not resolve is the
 // printer's failure ("NAME: cannot resolve: WHY") and nothing is sent to it; otherwise the work's
-// link finds the name's addresses in `names`.
-PrinterWork WithHostNames(PrinterWork work, RunHostNames& names);
+// link finds the name's addresses in `names`. `writes`: the command changes printers, so a
+// printer whose name does not resolve is reported unchanged.
+PrinterWork WithHostNames(PrinterWork work, RunHostNames& names, bool writes);
 
 }  // namespace cli

@@ -701,6 +701,9 @@ TEST(CliFleet, HostNamesResolveOncePerRunAndAFailedNameFailsOnlyItsPrinter) {
   EXPECT_TRUE(rig.Received(bad).empty());
   EXPECT_EQ(names.asked,
             (std::map<std::string, int>{{"till-1.shop.example", 1}, {"till-2.shop.example", 1}}));
+  // A write that never reached the printer changed nothing.
+  EXPECT_EQ(rig.Run({"--json", "-p", bad, "logo", "delete", "10"}), 1);
+  EXPECT_EQ(JsonLines(rig.out()).at(0)["changed"], false) << rig.out();
 }
 
 TEST(CliFleet, TwentyPrintersTwoSilentOneDroppingAreReportedAndTheRestSucceed) {
