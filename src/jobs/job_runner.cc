@@ -33,15 +33,7 @@ JobState JobRunner::RunEvent(int id, const ArmTimer& arm) {
   const JobEvent* event = plan_.Find(id);
   if (event == nullptr) return JobState::kFailed;
   if (plan_.percent_lines) stage_ = Text(event->stage_name, event->stage_name_id);
-  for (size_t i = 0; i < event->steps.size(); ++i) {
-    const JobStep& step = event->steps[i];
-    if (!finishing_ && !stopped_ && clock_.StopRequested() && OnlyClosingLeft(event->steps, i)) {
-      finishing_ = true;
-    }
-    if (finishing_) {
-      if (step.kind == StepKind::kArm) arm(static_cast<int>(step.value), 0);
-      continue;
-    }
+  for (const JobStep& step : event->steps) {
     if (StopHere() || !RunStep(step, arm)) return JobState::kFailed;
   }
   return JobState::kRunning;
@@ -66,7 +58,6 @@ bool JobRunner::RunToEnd() {
     });
     const Due due = *next;
     pending.erase(next);
-    if (finishing_ && due.event == kEventClose) return RunEvent(due.event, arm) == JobState::kDone;
     const auto wait = static_cast<int32_t>(due.at - clock_.TickCount());
     if (wait > 0 && !Wait(static_cast<uint32_t>(wait))) return false;
     if (StopHere()) return false;
@@ -100,8 +91,9 @@ bool JobRunner::RunStep(const JobStep& step, const ArmTimer& arm) {
   const devlink::CDev::Traffic before =
       util_ != nullptr ? util_->dev().traffic() : devlink::CDev::Traffic{};
   if (Perform(step) != protocol::kResultOk) {
-    // A stop cut the step's wait short: the printer was not silent, the program stopped asking.
-    if (clock_.StopRequested()) {
+    // A stop ended the step's reply wait: the program stopped asking, the printer was not
+    // found silent. (Waits inside setting mode do not give up at a stop: their failures stand.)
+    if (util_ != nullptr && util_->dev().traffic().stopped_waits != before.stopped_waits) {
       Stop();
       return false;
     }
@@ -131,23 +123,6 @@ protocol::Result JobRunner::Perform(const JobStep& step) {
     default:
       return actions_.Perform(step, *this);
   }
-}
-
-bool JobRunner::OnlyClosingLeft(const std::vector<JobStep>& steps, size_t from) const {
-  const bool link_closed = util_ == nullptr || !util_->dev().is_open();
-  for (size_t i = from; i < steps.size(); ++i) {
-    const JobStep& step = steps[i];
-    // The bar alone; an advance with a pause between its steps gives the printer time.
-    if (step.kind == StepKind::kAdvance && step.ms <= kAdvanceStepMs) continue;
-    if (step.kind == StepKind::kArm) {
-      if (static_cast<int>(step.value) != kEventClose) return false;
-      continue;
-    }
-    const bool applies = step.when == kAlways ||
-                         (step.when == kLinkClosed ? link_closed : actions_.Applies(step.when));
-    if (applies) return false;
-  }
-  return true;
 }
 
 bool JobRunner::StopHere() {

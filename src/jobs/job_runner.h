@@ -44,8 +44,8 @@ class JobActions {
   virtual protocol::Result Perform(const JobStep& step, JobRunner& runner) = 0;
   virtual bool Applies(int condition) const = 0;
   // Called once when the job stops early at a stop request (Clock::StopRequested), between two
-  // steps: undoes what the printer must not be left in. Returns a note for the job's message;
-  // empty: nothing to note.
+  // steps or when a step's reply wait gave up at one: undoes what the printer must not be left in.
+  // Returns a note for the job's message; empty: nothing to note.
   virtual std::string Stop() { return {}; }
 };
 
@@ -103,10 +103,6 @@ class JobRunner {
   bool StopHere();
   // Sleeps `ms` in slices, false as soon as a stop request ends the job.
   bool Wait(uint32_t ms);
-  // True when steps[from...] hold nothing the printer needs: no operation, pause or paced
-  // advance that applies, and no event to arm but the closing one. A stop request then finishes the
-  // job instead.
-  bool OnlyClosingLeft(const std::vector<JobStep>& steps, size_t from) const;
   protocol::Result Perform(const JobStep& step);
   std::string Text(std::string_view fixed, int id) const;
 
@@ -117,7 +113,6 @@ class JobRunner {
   platform::Clock& clock_;
   JobTextSource text_;
   int first_event_;
-  bool finishing_ = false;  // stopped with only the closing stage left: the job is done
   std::string message_;
   std::string failure_line_;
   std::string stage_;

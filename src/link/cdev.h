@@ -64,11 +64,15 @@ class CDev {
   // Counts since the object was made. Taken before a step and compared after it, they tell a
   // failure of the link from a silent printer and from a reply that was merely wrong.
   struct Traffic {
-    uint64_t sent = 0;      // bytes the transport took
-    uint64_t received = 0;  // bytes read
-    uint64_t failures = 0;  // failures with a cause (opens, writes, reads)
+    uint64_t sent = 0;           // bytes the transport took
+    uint64_t received = 0;       // bytes read
+    uint64_t failures = 0;       // failures with a cause (opens, writes, reads)
+    uint64_t stopped_waits = 0;  // reply waits a stop request ended before the printer could answer
   };
   const Traffic& traffic() const { return traffic_; }
+  // Called by a reply wait that gives up at a stop request: its failure is the stop's, not the
+  // printer's silence.
+  void NoteStoppedWait() { ++traffic_.stopped_waits; }
 
  private:
   // The transport for `transport` from settings_; also sets target_.

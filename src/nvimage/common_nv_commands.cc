@@ -67,6 +67,7 @@ void CollectBlock(devlink::CDev& dev, platform::Clock& clock, protocol::reply::B
   int resends = 0;
   while (resends < kMaxResends) {
     if (clock.StopRequested()) {
+      dev.NoteStoppedWait();
       block.Clear();
       return;
     }
@@ -144,6 +145,7 @@ protocol::Result CCommonNv::ReadKeyCodes() {
   for (int block = 0; more; ++block) {
     // A printer that keeps saying "more" must not outlast the user's Cancel.
     if (block == kMaxBlocks || clock_.StopRequested()) {
+      if (block < kMaxBlocks) util_->dev().NoteStoppedWait();
       Send(&kCan, 1);
       return Fail(protocol::kResultBadReply);
     }

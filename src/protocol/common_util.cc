@@ -123,7 +123,10 @@ bool CCommonUtil::WaitReplyWithResend(const uint8_t* query, reply::Buffer& reply
   for (;;) {
     // Identification asks before setting mode is entered, so a stop (Ctrl-C, a time limit) may
     // end the wait for a silent or chattering printer at once.
-    if (services_.clock.StopRequested()) return false;
+    if (services_.clock.StopRequested()) {
+      dev_.NoteStoppedWait();
+      return false;
+    }
     const size_t joined_before = reply.full() ? 0 : reply.size();  // a full buffer is dropped
     const reply::Joiner::Read read = joiner.ReadPiece(kReplyBufferSize);
     if (read == reply::Joiner::Read::kPending) continue;
@@ -290,7 +293,10 @@ Result CCommonUtil::QueryVersion() {
     if (filled == kVersionBufferSize) break;
     // A stop ends the wait as its deadline would (identification comes before setting mode).
     if (services_.clock.TickCount() - start > kVersionDeadlineMs) break;
-    if (services_.clock.StopRequested()) break;
+    if (services_.clock.StopRequested()) {
+      dev_.NoteStoppedWait();
+      break;
+    }
   }
   if (filled == 0) {
     dev_.Close();

@@ -40,10 +40,10 @@ void PrinterSession::ShowProgress(int percent, const std::string& stage) {
   if (progress_) progress_(percent, stage);
 }
 
-bool PrinterSession::StoppedMidway(std::string* message) {
-  // A stop cut the wait short: the printer was not silent, the program stopped asking; the
-  // stop's own words say what happened.
-  if (!services_.clock.StopRequested()) return false;
+bool PrinterSession::StoppedMidway(const devlink::CDev::Traffic& before, std::string* message) {
+  // A stop ended the reply wait: the program stopped asking, the printer was not found silent;
+  // the stop's own words say what happened.
+  if (util_.dev().traffic().stopped_waits == before.stopped_waits) return false;
   message->clear();
   return true;
 }
@@ -51,7 +51,6 @@ bool PrinterSession::StoppedMidway(std::string* message) {
 bool PrinterSession::OpenLink(std::string* message) {
   const devlink::CDev::Traffic before = util_.dev().traffic();
   if (util_.OpenLink()) return true;
-  if (StoppedMidway(message)) return false;
   *message = devlink::WithFailureLine(
       std::string(settings::TransferText(settings::transfer_ids::kPortOpenError)), util_.dev(),
       before);
@@ -61,7 +60,7 @@ bool PrinterSession::OpenLink(std::string* message) {
 bool PrinterSession::Query(uint32_t kind, std::string_view failure, std::string* message) {
   const devlink::CDev::Traffic before = util_.dev().traffic();
   if (util_.GetPrinterInfo(kind) == protocol::kResultOk) return true;
-  if (StoppedMidway(message)) return false;
+  if (StoppedMidway(before, message)) return false;
   // A printer that answered as another model or maker says what it is instead.
   const std::string& refused = util_.refused_identity();
   *message = refused.empty() ? devlink::WithFailureLine(std::string(failure), util_.dev(), before)

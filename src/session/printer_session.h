@@ -37,8 +37,7 @@ class PrinterSession : public nv::NvJobRunner {
   bool Transfer(const settings::TransferPlan& plan, settings::TransferMode mode,
                 std::string* message);
 
-  // Opens the link unless it is open; false with "Port open error!" and the link's reason (no
-  // message when a stop request ended it: the stop says why).
+  // Opens the link unless it is open; false with "Port open error!" and the link's reason.
   bool OpenLink(std::string* message);
   // One identification query on the open link (CCommonUtil::kModel, kMaker, kFirmwareVersion);
   // false with `failure`, the link's reason and, for a printer that named another model or
@@ -59,8 +58,9 @@ class PrinterSession : public nv::NvJobRunner {
   void ShowProgress(int percent, const std::string& stage);
 
  private:
-  // True, with `message` emptied, when a stop request ended the failed call.
-  bool StoppedMidway(std::string* message);
+  // True, with `message` emptied, when a stop request ended a reply wait of the failed call
+  // (traffic since `before`).
+  bool StoppedMidway(const devlink::CDev::Traffic& before, std::string* message);
 
   platform::Services& services_;
   ProgressSink progress_;
