@@ -286,7 +286,9 @@ bool FileRegistry::SetValue(const std::string& key, const std::string& name,
                             const RegValue& value) {
   // Names with control characters cannot be written as a line of text.
   if (!RegTextNameWritable(key) || !RegTextNameWritable(name)) {
-    last_error_ = path_ + ": the name \"" + name + "\" cannot be stored";
+    const bool key_bad = !RegTextNameWritable(key);
+    last_error_ =
+        path_ + (key_bad ? ": the key \"" + key : ": the name \"" + name) + "\" cannot be stored";
     return false;
   }
   return Modify([&](RegistryTree& tree, bool* changed) {
