@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "cli/quote.h"
+#include "platform/system/utf8_text.h"
 
 namespace cli {
 namespace {
@@ -84,12 +85,8 @@ void ProgressBoard::DrawLocked(bool force) {
   if (!force && now - last_draw_ < kRedrawInterval) return;
   last_draw_ = now;
   std::string line = Line();
-  if (line.size() > max_width_) {
-    // Cut between characters, not inside one.
-    size_t cut = max_width_;
-    while (cut > 0 && (static_cast<unsigned char>(line[cut]) & 0xC0) == 0x80) --cut;
-    line.resize(cut);
-  }
+  // Cut between characters, not inside one.
+  line.resize(platform::Utf8PrefixLength(line, max_width_));
   // Spaces cover what a longer line before left behind.
   const size_t width = line.size();
   if (drawn_width_ > width) line += std::string(drawn_width_ - width, ' ');

@@ -19,4 +19,13 @@ constexpr bool IsControlCharacter(char32_t cp) {
          (cp >= 0x2066 && cp <= 0x2069);
 }
 
+// How many bytes of `text` to keep so that at most `max_bytes` remain and no character is cut:
+// back to the start of a character (continuation bytes are 10xxxxxx).
+constexpr size_t Utf8PrefixLength(std::string_view text, size_t max_bytes) {
+  if (text.size() <= max_bytes) return text.size();
+  size_t end = max_bytes;
+  while (end > 0 && (static_cast<unsigned char>(text[end]) & 0xC0) == 0x80) --end;
+  return end;
+}
+
 }  // namespace platform

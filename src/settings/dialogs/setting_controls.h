@@ -13,6 +13,7 @@
 #include <string>
 #include <string_view>
 
+#include "platform/system/utf8_text.h"
 #include "settings/setting_lists.h"
 #include "ui/core/dialog.h"
 
@@ -67,11 +68,7 @@ inline void LimitTypedText(ui::Dialog& dlg, int edit, size_t limit) {
   for (char c : typed) {
     if (static_cast<unsigned char>(c) >= 0x20 && c != 0x7F) text += c;
   }
-  if (text.size() > limit) {
-    size_t end = limit;
-    while (end > 0 && (static_cast<unsigned char>(text[end]) & 0xC0) == 0x80) --end;
-    text.resize(end);
-  }
+  text.resize(platform::Utf8PrefixLength(text, limit));
   if (text != typed) dlg.SetDlgItemText(edit, text);
 }
 
