@@ -93,7 +93,7 @@ bool JobRunner::RunStep(const JobStep& step, const ArmTimer& arm) {
   if (Perform(step) != protocol::kResultOk) {
     // A stop ended the step's reply wait: the program stopped asking, the printer was not
     // found silent. (Waits inside setting mode do not give up at a stop: their failures stand.)
-    if (util_ != nullptr && util_->dev().traffic().stopped_waits != before.stopped_waits) {
+    if (util_ != nullptr && devlink::StopEndedWait(util_->dev(), before)) {
       Stop();
       return false;
     }

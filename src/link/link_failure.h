@@ -20,6 +20,12 @@ std::string DescribeFailure(platform::FailureCause cause, const std::string& tar
 // could not use; otherwise nothing (the step refused to send at all: the first line says so).
 platform::FailureCause StepFailureCause(const CDev& dev, const CDev::Traffic& before);
 
+// True when a stop request ended one of the step's reply waits (traffic since `before`): the
+// program stopped asking, and the step's failure is the stop's, not the printer's.
+inline bool StopEndedWait(const CDev& dev, const CDev::Traffic& before) {
+  return dev.traffic().stopped_waits != before.stopped_waits;
+}
+
 // The description of that cause for `dev`'s device; empty when there is nothing to add.
 std::string FailureLine(const CDev& dev, const CDev::Traffic& before);
 

@@ -43,7 +43,7 @@ void PrinterSession::ShowProgress(int percent, const std::string& stage) {
 bool PrinterSession::StoppedMidway(const devlink::CDev::Traffic& before, std::string* message) {
   // A stop ended the reply wait: the program stopped asking, the printer was not found silent;
   // the stop's own words say what happened.
-  if (util_.dev().traffic().stopped_waits == before.stopped_waits) return false;
+  if (!devlink::StopEndedWait(util_.dev(), before)) return false;
   message->clear();
   return true;
 }
