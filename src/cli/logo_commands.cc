@@ -38,16 +38,14 @@ struct LogoBatch {
   bool replace = false;  // a key code the printer holds is deleted first, not refused
 };
 
-bool CheckLogoBatch(const LogoBatch& batch, std::string* error) {
-  // The image list's checks read only the files: an engine with no link, whose clock never runs.
-  platform::RealClock clock;
-  nv::CCommonNv nv(nullptr, clock);
+// Puts the batch's files on `nv`'s image list with the NV manager's limits; false with `error`
+// naming the file as typed (two folders may hold a logo.bmp each) and why.
+bool LoadLogoEntries(nv::CCommonNv& nv, const LogoBatch& batch, std::string* error) {
   for (size_t i = 0; i < batch.paths.size(); ++i) {
     nv::CCommonNv::EntryStatus status = nv::CCommonNv::EntryStatus::kOk;
     auto entry =
         nv.CreateImageEntry(static_cast<uint8_t>(i + 1), batch.paths[i], batch.brightness, &status);
     if (!entry) {
-      // The path as typed (two folders may hold a logo.bmp each) and why: unreadable, too tall...
       *error = batch.paths[i] + ": " + nv.load_reason();
       return false;
     }
@@ -69,6 +67,13 @@ bool CheckLogoBatch(const LogoBatch& batch, std::string* error) {
     }
   }
   return true;
+}
+
+bool CheckLogoBatch(const LogoBatch& batch, std::string* error) {
+  // The image list's checks read only the files: an engine with no link, whose clock never runs.
+  platform::RealClock clock;
+  nv::CCommonNv nv(nullptr, clock);
+  return LoadLogoEntries(nv, batch, error);
 }
 
 PrinterOutcome AddLogos(PrinterSession& session, const LogoBatch& batch) {
@@ -94,17 +99,7 @@ PrinterOutcome AddLogos(PrinterSession& session, const LogoBatch& batch) {
   // Every file is read and converted before anything is deleted: one changed since the check
   // fails this printer with its images as they were.
   nv.ClearImageEntries();
-  for (size_t i = 0; i < batch.paths.size(); ++i) {
-    nv::CCommonNv::EntryStatus status = nv::CCommonNv::EntryStatus::kOk;
-    auto entry =
-        nv.CreateImageEntry(static_cast<uint8_t>(i + 1), batch.paths[i], batch.brightness, &status);
-    const bool loaded = entry != nullptr;
-    if (!loaded || nv.AddImageEntry(std::move(entry)) != protocol::kResultOk) {
-      outcome.message = loaded ? "the images do not fit the printer's NV image area"
-                               : batch.paths[i] + ": " + nv.load_reason();
-      return outcome;
-    }
-  }
+  if (!LoadLogoEntries(nv, batch, &outcome.message)) return outcome;
   std::string not_converted;
   size_t asked = 0;
   const nv::KeyCodeAsker ask = [&](const std::vector<std::string>&) {
