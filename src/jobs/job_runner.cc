@@ -106,6 +106,7 @@ bool JobRunner::RunStep(const JobStep& step, const ArmTimer& arm) {
     }
     message_ = Text(step.message, step.message_id) +
                (failure_line_.empty() ? std::string() : "\n" + failure_line_);
+    actions_.Failed();
     return false;
   }
   if (!step.caption.empty()) SetCaption(step.caption);

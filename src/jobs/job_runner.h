@@ -47,6 +47,9 @@ class JobActions {
   // steps or when a step's reply wait gave up at one: undoes what the printer must not be left in.
   // Returns a note for the job's message; empty: nothing to note.
   virtual std::string Stop() { return {}; }
+  // Called once when a step failed (not at a stop): undoes the same, quietly; the failure's
+  // message stands as it is.
+  virtual void Failed() {}
 };
 
 // The text of a plan's stage name or failure message: the fixed text when the plan has one, else

@@ -79,10 +79,15 @@ std::string TransferActions::Stop() {
                                  : "the printer had left setting mode, keeping what was written "
                                    "in it";
   }
-  in_setting_mode_ = false;
-  if (vmsm_.EndSetting() == protocol::kResultOk) {
+  if (LeaveSettingMode()) {
     return "the printer was told to leave setting mode; some settings may be written, others not";
   }
   return "the printer could not be told to leave setting mode; switch it off and on";
+}
+
+bool TransferActions::LeaveSettingMode() {
+  if (!in_setting_mode_) return true;
+  in_setting_mode_ = false;
+  return vmsm_.EndSetting() == protocol::kResultOk;
 }
 }  // namespace settings

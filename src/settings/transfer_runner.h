@@ -32,8 +32,14 @@ class TransferActions : public jobs::JobActions {
   // A transfer stopped in setting mode (after InitSetting, before EndSetting) leaves it: a printer
   // left there holds the settings half written and prints nothing until it is switched off.
   std::string Stop() override;
+  // A write that failed in setting mode leaves it too: a refused value (a Bluetooth name holding
+  // a line end) fails the step with the link in good order.
+  void Failed() override { LeaveSettingMode(); }
 
  private:
+  // Sends EndSetting when in setting mode; false when it was and could not be told to leave.
+  bool LeaveSettingMode();
+
   protocol::CCommonVmsm& vmsm_;
   bool in_setting_mode_ = false;
   bool left_setting_mode_ = false;  // a write's EndSetting went out

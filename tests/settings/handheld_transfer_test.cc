@@ -93,5 +93,18 @@ TEST_F(HandheldTransferTest, CancelDuringAWaitStopsTheStageAndTheWriteLeavesSett
   EXPECT_LT(clock_.NowMs(), host_.cancel_at_ms + 500);
 }
 
+// The handheld writes its Bluetooth items inside setting mode; one refused there (a line end in
+// the name would shift the command's fields) fails the write, and the printer is not left in it.
+TEST_F(HandheldTransferTest, AValueRefusedInSettingModeFailsTheWriteAndLeavesIt) {
+  ASSERT_EQ(RunHandheld(settings::CVmsmProDlg::kModeReadAll), ui::IDOK) << last_->message();
+  factory_.line().sent.clear();
+  vmsm_.settings().BtSkip = 0;
+  vmsm_.settings().BtName = "Front\rdesk";
+  EXPECT_EQ(RunHandheld(settings::CVmsmProDlg::kModeWriteAll), ui::IDCANCEL);
+  EXPECT_EQ(last_->message(), "Failed to set Bluetooth info!!!");
+  EXPECT_EQ(Occurrences(Sent(), {0x1D, 0x28, 0x45, 0x04, 0x00, 0x02, 'O', 'U', 'T'}), 1);
+  EXPECT_FALSE(printer_.state().setting_mode);
+}
+
 }  // namespace
 }  // namespace transfer_test
