@@ -39,11 +39,15 @@ struct NvDownloadItem {
   std::vector<uint8_t> data;  // the define command
 };
 
-// The key code list queries sent again while a printer was slow to answer, each of which it may
-// still answer after the list has been read.
-struct KeyListResends {
-  int count = 0;
-  uint32_t last_ms = 0;  // tick count of the last
+// How a printer keeps pace while it lists its key codes. A query sent again restarts the list,
+// and the printer answers each one: those answers, and blocks of a restarted list, must not pass
+// for the blocks still to come or for the next command's reply.
+struct KeyListPace {
+  uint32_t asked_ms = 0;  // tick count of the query or ACK the next block answers
+  // How long a block that needed queries sent again took to come; 0 while none has.
+  uint32_t answer_ms = 0;
+  int resends = 0;              // queries sent again for the block being read
+  uint32_t last_resend_ms = 0;  // tick count of the last
 };
 
 class CCommonNv {
@@ -138,10 +142,10 @@ class CCommonNv {
   // Writes all of `bytes` in one call; false when the link took fewer.
   bool Send(const uint8_t* bytes, size_t length);
   // Waits for one block of the key code list, judges it, acknowledges it and appends its codes to
-  // `into`; `more` says whether another block follows. Queries sent again meanwhile are counted
-  // in `late`.
-  protocol::Result ReadKeyCodeBlock(std::vector<std::string>& into, bool* more,
-                                    KeyListResends& late);
+  // `into`; `more` says whether another block follows. A block that needed queries sent again
+  // sets the printer's pace for the blocks after it, and their answers are read off before the
+  // ACK.
+  protocol::Result ReadKeyCodeBlock(std::vector<std::string>& into, bool* more, KeyListPace& pace);
 
   protocol::CCommonUtil* util_;
   platform::Clock& clock_;

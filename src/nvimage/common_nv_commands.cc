@@ -37,9 +37,9 @@ constexpr int kMaxBlocks = 256;
 // Define commands go out in pieces the link's buffers take whole.
 constexpr size_t kDownloadPieceSize = 4096;
 
-// Answers to queries sent again, left on the link, would pass for the reply to the next command
-// (a deleted image listed again, a maker name). How long past the printer's own delay a late answer
-// is waited for, and at most in all.
+// Answers to queries sent again, left on the link, would pass for the next block or the reply to
+// the next command (a deleted image listed again, a maker name). How long past the printer's own
+// delay a late answer is waited for, and at most in all.
 constexpr uint32_t kLateAnswerMarginMs = 500;
 constexpr uint32_t kLateAnswerLimitMs = 8000;
 constexpr uint32_t kLatePollMs = 10;
@@ -56,16 +56,15 @@ void DiscardUntil(devlink::CDev& dev, platform::Clock& clock, uint32_t until) {
 
 // Gathers one block into `block` (emptied first): appends what arrives until a 00h is stored or
 // the block is full. A read that finds nothing drops what was held, since a block is only
-// trusted whole; once the printer has been quiet twice, each quiet read resends the query, and
-// after kMaxResends the block is left as it is (empty). A stop request (the user's Cancel or
-// Ctrl-C, a time limit) ends the wait the same way.
+// trusted whole; once the printer has been quiet twice, and for as long as it took over a block
+// before, each quiet read resends the query, and after kMaxResends the block is left as it is
+// (empty). A stop request (the user's Cancel or Ctrl-C, a time limit) ends the wait the same way.
 void CollectBlock(devlink::CDev& dev, platform::Clock& clock, protocol::reply::Buffer& block,
-                  KeyListResends& late) {
+                  KeyListPace& pace) {
   block.Clear();
   std::array<uint8_t, kBlockReadSize> chunk{};
   int quiet_reads = 0;
-  int resends = 0;
-  while (resends < kMaxResends) {
+  while (pace.resends < kMaxResends) {
     if (clock.StopRequested()) {
       dev.NoteStoppedWait();
       block.Clear();
@@ -87,12 +86,13 @@ void CollectBlock(devlink::CDev& dev, platform::Clock& clock, protocol::reply::B
       }
     } else {
       block.Clear();
-      if (++quiet_reads > kQuietReadsBeforeResend) {
+      const bool within_pace = pace.answer_ms != 0 && clock.TickCount() - pace.asked_ms <
+                                                          pace.answer_ms + kLateAnswerMarginMs;
+      if (++quiet_reads > kQuietReadsBeforeResend && !within_pace) {
         // A resend that fails shows as more silence; the reads decide.
         dev.Write(kKeyCodeListQuery.data(), kKeyCodeListQuery.size());
-        ++resends;
-        ++late.count;
-        late.last_ms = clock.TickCount();
+        ++pace.resends;
+        pace.last_resend_ms = clock.TickCount();
       }
     }
   }
@@ -130,16 +130,8 @@ protocol::Result CCommonNv::ReadKeyCodes() {
   if (!Send(kKeyCodeListQuery.data(), kKeyCodeListQuery.size())) {
     return Fail(protocol::kResultWriteFailed);
   }
-  const uint32_t asked_ms = clock_.TickCount();
-  KeyListResends late;
-  // Once the list is read: a printer that took `delay` to answer answers a resend as late.
-  const auto discard_late_answers = [&](uint32_t answered_ms) {
-    if (late.count == 0) return;
-    const uint32_t delay = answered_ms - asked_ms;
-    const uint32_t wait =
-        std::min(late.last_ms + delay + kLateAnswerMarginMs - answered_ms, kLateAnswerLimitMs);
-    DiscardUntil(util_->dev(), clock_, answered_ms + wait);
-  };
+  KeyListPace pace;
+  pace.asked_ms = clock_.TickCount();
   std::vector<std::string> codes;
   bool more = true;
   for (int block = 0; more; ++block) {
@@ -149,12 +141,9 @@ protocol::Result CCommonNv::ReadKeyCodes() {
       Send(&kCan, 1);
       return Fail(protocol::kResultBadReply);
     }
-    const protocol::Result result = ReadKeyCodeBlock(codes, &more, late);
+    const protocol::Result result = ReadKeyCodeBlock(codes, &more, pace);
     // A block without codes ends the list: the codes before it are the printer's answer.
-    if (result == protocol::kResultEmptyKeyList) {
-      key_codes_ = std::move(codes);
-      discard_late_answers(clock_.TickCount());
-    }
+    if (result == protocol::kResultEmptyKeyList) key_codes_ = std::move(codes);
     if (result != protocol::kResultOk) return result;
     // More codes than there are is no list: stopped here, not after hundreds of such blocks.
     if (codes.size() > kMaxKeyCodes) {
@@ -163,16 +152,15 @@ protocol::Result CCommonNv::ReadKeyCodes() {
     }
   }
   key_codes_ = std::move(codes);
-  discard_late_answers(clock_.TickCount());
   return protocol::kResultOk;
 }
 
 protocol::Result CCommonNv::ReadKeyCodeBlock(std::vector<std::string>& into, bool* more,
-                                             KeyListResends& late) {
+                                             KeyListPace& pace) {
   *more = false;
   clock_.Sleep(kBlockPauseMs);
   protocol::reply::Buffer block(kBlockCapacity);
-  CollectBlock(util_->dev(), clock_, block, late);
+  CollectBlock(util_->dev(), clock_, block, pace);
 
   const size_t start = BlockStart(block);
   const bool cut = block.full() && block.At(block.size() - 1) != 0;
@@ -182,7 +170,18 @@ protocol::Result CCommonNv::ReadKeyCodeBlock(std::vector<std::string>& into, boo
     Send(&kCan, 1);
     return Fail(protocol::kResultBadReply);
   }
+  if (pace.resends > 0) {
+    // The printer answers each query sent again as late as it answered this one: those answers
+    // are read off before the ACK, which it then takes for the block it sent last.
+    const uint32_t now = clock_.TickCount();
+    pace.answer_ms = std::max(pace.answer_ms, now - pace.asked_ms);
+    const uint32_t wait = std::min(pace.last_resend_ms + pace.answer_ms + kLateAnswerMarginMs - now,
+                                   kLateAnswerLimitMs);
+    DiscardUntil(util_->dev(), clock_, now + wait);
+    pace.resends = 0;
+  }
   if (!Send(&kAck, 1)) return Fail(protocol::kResultWriteFailed);
+  pace.asked_ms = clock_.TickCount();
 
   const size_t codes = start + kBlockCodesOffset;
   if (block.At(codes) == 0) return protocol::kResultEmptyKeyList;

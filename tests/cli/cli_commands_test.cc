@@ -542,6 +542,22 @@ TEST(CliLogo, LateAnswersOfASlowPrinterAreNotTakenForTheListReadBack) {
   EXPECT_EQ(JsonLines(rig.out()).at(0)["message"], "stored 1 image under 13");
 }
 
+// The same, with a list of several blocks: each block is waited for as long as the first took,
+// so a query sent again never restarts the list under the blocks still to come.
+TEST(CliLogo, ASlowPrintersListOfSeveralBlocksIsReadOnce) {
+  CliRig rig;
+  fakes::SimServices& printer = rig.Printer(kPrinter);
+  for (const uint8_t second : {'0', '1', '2', '3', '4'}) {
+    printer.model.state().nv_images[{'1', second}] = sim::NvImage{8, 1, {0xFF}};
+  }
+  printer.model.config().nv_keys_per_block = 2;
+  printer.model.faults().extra_delay_ms = 4000;
+  printer.model.faults().only = {sim::Command::kNvKeys};
+  ASSERT_EQ(rig.Run({"--json", "-p", kPrinter, "logo", "list"}), 0) << rig.out();
+  EXPECT_EQ(JsonLines(rig.out())[0]["key_codes"],
+            nlohmann::json::parse(R"(["10","11","12","13","14"])"));
+}
+
 // Ctrl-C once the old image is gone, while its delete job reads the list again.
 TEST(CliLogo, AReplaceStoppedAfterItsDeleteSaysTheOldImageMayBeGone) {
   platform_test::TempDir dir;
