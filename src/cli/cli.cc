@@ -247,6 +247,7 @@ int Run(const std::vector<std::string>& args, CliEnvironment& env) {
   };
   platform::SystemHostResolver system_names;
   RunHostNames names(env.names != nullptr ? *env.names : system_names);
+  RunEndpoints endpoints(printers);
   FleetOptions fleet;
   const auto host_names =
       static_cast<size_t>(std::count_if(printers.begin(), printers.end(), NeedsLookup));
@@ -261,8 +262,9 @@ int Run(const std::vector<std::string>& args, CliEnvironment& env) {
   fleet.notice = [&](const std::string& text) {
     board->Write(env.err, "pelliset: " + text + "\n");
   };
-  const std::vector<PrinterOutcome> outcomes = RunFleet(
-      printers, fleet, env.make_services, WithHostNames(with_start, names, fleet.writes), done);
+  const std::vector<PrinterOutcome> outcomes =
+      RunFleet(printers, fleet, env.make_services,
+               WithHostNames(with_start, names, endpoints, fleet.writes), done);
 
   std::vector<std::string> addresses;
   addresses.reserve(printers.size());

@@ -42,21 +42,50 @@ platform::HostLookup RunHostNames::Resolve(const std::string& name) {
   return entry.lookup;
 }
 
+RunEndpoints::RunEndpoints(const std::vector<PrinterAddress>& printers) {
+  for (const PrinterAddress& printer : printers) {
+    if (printer.link.interface == devlink::CDev::kInterfaceTcp && !NeedsLookup(printer)) {
+      Claim(printer.text, {printer.link.port_name}, printer.link.tcp_port);
+    }
+  }
+}
+
+std::string RunEndpoints::Claim(const std::string& printer,
+                                const std::vector<std::string>& addresses, uint32_t port) {
+  const std::lock_guard<std::mutex> lock(mutex_);
+  const auto key = [port](const std::string& address) {
+    return address + " " + std::to_string(port & 0xFFFF);
+  };
+  for (const std::string& address : addresses) {
+    const auto it = holders_.find(key(address));
+    if (it != holders_.end() && it->second != printer) return it->second + " at " + address;
+  }
+  for (const std::string& address : addresses) holders_.emplace(key(address), printer);
+  return {};
+}
+
 bool NeedsLookup(const PrinterAddress& address) {
   return address.link.interface == devlink::CDev::kInterfaceTcp &&
          !platform::IsIpLiteral(address.link.port_name);
 }
 
-PrinterWork WithHostNames(PrinterWork work, RunHostNames& names, bool writes) {
-  return [work = std::move(work), &names, writes](size_t index, const PrinterAddress& address,
-                                                  platform::Services& services) {
+PrinterWork WithHostNames(PrinterWork work, RunHostNames& names, RunEndpoints& endpoints,
+                          bool writes) {
+  return [work = std::move(work), &names, &endpoints, writes](
+             size_t index, const PrinterAddress& address, platform::Services& services) {
     const std::string& host = address.link.port_name;
     if (NeedsLookup(address)) {
       const platform::HostLookup found = names.Resolve(host);
-      if (found.addresses.empty()) {
+      const std::string other =
+          found.addresses.empty()
+              ? std::string()
+              : endpoints.Claim(address.text, found.addresses, address.link.tcp_port);
+      if (found.addresses.empty() || !other.empty()) {
         PrinterOutcome outcome;
         if (writes) outcome.changed = false;  // never contacted
-        outcome.message = host + ": cannot resolve: " + found.error;
+        outcome.message =
+            other.empty() ? host + ": cannot resolve: " + found.error
+                          : host + " is the printer " + other + "; each printer may be given once";
         return outcome;
       }
     }

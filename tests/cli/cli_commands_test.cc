@@ -720,6 +720,19 @@ TEST(CliFleet, HostNamesResolveOncePerRunAndAFailedNameFailsOnlyItsPrinter) {
   // A write that never reached the printer changed nothing.
   EXPECT_EQ(rig.Run({"--json", "-p", bad, "logo", "delete", "10"}), 1);
   EXPECT_EQ(JsonLines(rig.out()).at(0)["changed"], false) << rig.out();
+
+  // A name that leads to a printer given by its address is that printer again: not run twice.
+  const std::string by_address = "tcp://192.0.2.1";
+  rig.Printer(by_address);
+  rig.Printer(good[0]).devices.line().sent.clear();
+  EXPECT_EQ(rig.Run({"--json", "-p", good[0], "-p", by_address, "logo", "delete", "10"}), 1);
+  const nlohmann::json again = JsonLines(rig.out()).at(0);
+  EXPECT_EQ(again["message"],
+            "till-1.shop.example is the printer tcp://192.0.2.1 at 192.0.2.1; "
+            "each printer may be given once")
+      << rig.out();
+  EXPECT_EQ(again["changed"], false);
+  EXPECT_TRUE(rig.Received(good[0]).empty());
 }
 
 TEST(CliFleet, TwentyPrintersTwoSilentOneDroppingAreReportedAndTheRestSucceed) {
