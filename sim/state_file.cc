@@ -316,11 +316,15 @@ bool WriteStateText(const std::string& text, const std::string& path, std::strin
     target = real;
     std::free(real);
   }
+  struct stat old {};
+  const bool exists = ::stat(target.c_str(), &old) == 0;
+  // Replaced, a device or a FIFO named as the state file (/dev/null for "keep nothing") would
+  // become a plain file in its place.
+  if (exists && !S_ISREG(old.st_mode)) return Fail(error, "cannot write " + path + ": not a file");
   const std::string temp = target + ".tmp";
   platform::UniqueFd file(::open(temp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644));
   if (!file.valid()) return Fail(error, "cannot write " + temp + ": " + std::strerror(errno));
-  struct stat old {};
-  if (::stat(target.c_str(), &old) == 0) ::fchmod(file.get(), old.st_mode & 07777);
+  if (exists) ::fchmod(file.get(), old.st_mode & 07777);
   if (!WriteNewFile(temp, std::move(file), text, error)) return false;
   if (::rename(temp.c_str(), target.c_str()) != 0) {
     const std::string reason = std::strerror(errno);
@@ -331,9 +335,14 @@ bool WriteStateText(const std::string& text, const std::string& path, std::strin
 }
 
 bool LoadState(PrinterModel& model, const std::string& path, std::string* error) {
-  platform::UniqueFd file(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
+  // O_NONBLOCK: a FIFO in the file's place must not hold the printer before it listens.
+  platform::UniqueFd file(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK));
   const int fd = file.get();
   if (fd < 0) return Fail(error, "cannot read " + path + ": " + std::strerror(errno));
+  struct stat info {};
+  if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
+    return Fail(error, path + ": not a state file (not a regular file)");
+  }
   std::string text;
   char buffer[4096];
   bool too_big = false;

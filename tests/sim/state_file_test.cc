@@ -136,5 +136,19 @@ TEST_F(StateFileTest, SaveIntoAMissingFolderFailsWithAMessage) {
   EXPECT_NE(error.find("cannot write"), std::string::npos) << error;
 }
 
+// A FIFO (or a device) named as the state file is neither waited on nor replaced by a file.
+TEST_F(StateFileTest, AStateFileThatIsNoFileIsRefusedAndLeftInPlace) {
+  ASSERT_EQ(::mkfifo(path_.c_str(), 0600), 0);
+  PrinterModel model;
+  std::string error;
+  EXPECT_FALSE(LoadState(model, path_, &error));
+  EXPECT_EQ(error, path_ + ": not a state file (not a regular file)");
+  EXPECT_FALSE(WriteStateText(std::string(5000, 'x'), path_, &error));
+  EXPECT_EQ(error, "cannot write " + path_ + ": not a file");
+  struct stat s {};
+  ASSERT_EQ(::lstat(path_.c_str(), &s), 0);
+  EXPECT_TRUE(S_ISFIFO(s.st_mode));
+}
+
 }  // namespace
 }  // namespace sim
