@@ -4,6 +4,7 @@
 #include "platform/system/diagnostics.h"
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <map>
 #include <string>
@@ -27,15 +28,20 @@ TEST(Diagnostics, GoToTheLogFileOnlyWhileOneIsSet) {
   EXPECT_EQ(::testing::internal::GetCapturedStderr(), "before\nafter\n");
   EXPECT_EQ(platform_test::ReadAll(log), "one\ntwo\n");
 
-  // A log that cannot be written (its folder is a file) loses nothing: the message waits.
-  ::testing::internal::CaptureStderr();
-  {
-    const platform::DiagnosticsToFile to_file(log + "/x.log");
-    platform::Diagnose("kept");
-    EXPECT_EQ(::testing::internal::GetCapturedStderr(), "");
+  // A log that cannot be written (its folder is a file; a FIFO, never waited on) loses nothing:
+  // the message waits.
+  const std::string fifo = dir.File("fifo.log");
+  ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+  for (const std::string& unwritable : {log + "/x.log", fifo}) {
     ::testing::internal::CaptureStderr();
+    {
+      const platform::DiagnosticsToFile to_file(unwritable);
+      platform::Diagnose("kept");
+      EXPECT_EQ(::testing::internal::GetCapturedStderr(), "");
+      ::testing::internal::CaptureStderr();
+    }
+    EXPECT_EQ(::testing::internal::GetCapturedStderr(), "kept\n") << unwritable;
   }
-  EXPECT_EQ(::testing::internal::GetCapturedStderr(), "kept\n");
 }
 
 TEST(Diagnostics, LogPathFollowsXdgStateHome) {

@@ -39,8 +39,12 @@ std::vector<std::string>& Held() {
 
 bool AppendToLog(const std::string& line) {
   MakeFolders(LogPath());
-  UniqueFd fd(::open(LogPath().c_str(), O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, 0600));
-  if (fd.get() < 0) return false;
+  // O_NONBLOCK: a FIFO in the log's place must not hold the program in open(); only a file is
+  // written, the rest is held for standard error.
+  UniqueFd fd(::open(LogPath().c_str(),
+                     O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC | O_NOCTTY | O_NONBLOCK, 0600));
+  struct stat info {};
+  if (fd.get() < 0 || ::fstat(fd.get(), &info) != 0 || !S_ISREG(info.st_mode)) return false;
   for (size_t done = 0; done < line.size();) {
     const ssize_t n = ::write(fd.get(), line.data() + done, line.size() - done);
     if (n <= 0) return false;
