@@ -47,7 +47,7 @@ int main(int argc, char** argv) {
     return &platform::WatchInterrupts(
         "\npelliset: stopping after the current steps (printers in setting mode leave it; "
         "firmware under way is sent to its end); Ctrl-C again to end at once, which cuts a "
-        "firmware download short\n",
+        "firmware download short and leaves a printer in setting mode\n",
         cli::kExitInterrupted);
   };
   return cli::RunCli(args, environment);

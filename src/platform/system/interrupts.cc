@@ -41,9 +41,13 @@ const std::atomic<bool>& WatchInterrupts(const char* notice, int exit_status) {
     sigemptyset(&action.sa_mask);
     // Waits in progress carry on (they check their own time), rather than fail with EINTR.
     action.sa_flags = SA_RESTART;
-    sigaction(SIGINT, &action, nullptr);
-    sigaction(SIGTERM, &action, nullptr);
-    sigaction(SIGHUP, &action, nullptr);  // the terminal or ssh session closed
+    // SIGHUP: the terminal or ssh session closed; SIGQUIT: Ctrl-\. A signal ignored from the
+    // start stays ignored: a run under nohup goes on after its session ends.
+    for (const int signal : {SIGINT, SIGTERM, SIGHUP, SIGQUIT}) {
+      struct sigaction before {};
+      if (sigaction(signal, nullptr, &before) == 0 && before.sa_handler == SIG_IGN) continue;
+      sigaction(signal, &action, nullptr);
+    }
     return true;
   }();
   (void)installed;

@@ -1,8 +1,9 @@
 #pragma once
 
-// Ctrl-C (SIGINT), SIGTERM and SIGHUP as a request to stop. The first one sets a flag the program
-// checks between steps of its work and writes a notice to standard error; a second one ends the
-// process at once, for a person who will not wait for the steps under way.
+// Ctrl-C (SIGINT), SIGTERM, SIGHUP and Ctrl-\ (SIGQUIT) as a request to stop. The first one sets
+// a flag the program checks between steps of its work and writes a notice to standard error; a
+// second one ends the process at once, for a person who will not wait for the steps under way.
+// A signal the process was started with ignored (nohup) stays ignored.
 
 #include <atomic>
 
