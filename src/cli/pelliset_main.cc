@@ -1,6 +1,5 @@
 // pelliset: the command line for scripts and fleets of printers.
 
-#include <csignal>
 #include <cstdlib>
 #include <iostream>
 #include <string>
@@ -32,9 +31,8 @@ size_t ProgressColumns() {
 
 int main(int argc, char** argv) {
   platform::FillClosedStandardStreams();
-  // A printer that drops its connection must fail that printer, not end the program; a closed
-  // standard output is noticed by the stream, which tells it from other failures.
-  std::signal(SIGPIPE, SIG_IGN);
+  // A closed standard output is noticed by the stream, which tells it from other failures.
+  platform::IgnoreBrokenPipes();
   std::vector<std::string> args(argv + 1, argv + argc);
   // The dialog programs' registry maps COMn to devices; the command line only reads it.
   platform::FileRegistry registry(platform::FileRegistry::DefaultRegistryPath());

@@ -11,6 +11,7 @@
 #include "platform/system/console.h"
 #include "platform/system/diagnostics.h"
 #include "platform/system/loadable_module.h"
+#include "platform/system/standard_streams.h"
 #include "ui/automation/automation_host.h"
 #include "ui/core/host_module.h"
 #include "ui/terminal/terminal_host.h"
@@ -186,6 +187,8 @@ int RunProgram(std::string_view program, platform::Clock& clock, Resources resou
     std::fprintf(stderr, "%s\n", HostChoiceMessage(choice, program).c_str());
     return 2;
   }
+  // A reader of the events that went away is reported as lost events, not a silent end.
+  platform::IgnoreBrokenPipes();
   FdLineSource input(0);
   AutomationHost host(clock, input, std::cout, std::move(resources));
   const int result = app(host);

@@ -56,13 +56,15 @@ ProgramRun Shell(const platform_test::TempDir& dir, const std::string& command,
           FileBytes(dir.File("err"))};
 }
 
-// Runs pelliset with `args`, its standard output a pipe whose reader has gone already.
-ProgramRun PellisetIntoClosedPipe(const platform_test::TempDir& dir,
-                                  const std::vector<std::string>& args) {
+// Runs `program` with `args` and `input` on standard input, its standard output a pipe whose
+// reader has gone already.
+ProgramRun IntoClosedPipe(const platform_test::TempDir& dir, const std::string& program,
+                          const std::vector<std::string>& args, const std::string& input = "") {
+  std::ofstream(dir.File("in"), std::ios::binary) << input;
   int fds[2];
   if (::pipe(fds) != 0) return {};
   ::close(fds[0]);
-  std::vector<std::string> argv_text = {kPelliset};
+  std::vector<std::string> argv_text = {program};
   argv_text.insert(argv_text.end(), args.begin(), args.end());
   std::vector<char*> argv;
   for (std::string& a : argv_text) argv.push_back(a.data());
@@ -73,7 +75,8 @@ ProgramRun PellisetIntoClosedPipe(const platform_test::TempDir& dir,
     ::dup2(fds[1], STDOUT_FILENO);
     const int err = ::open(err_path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
     ::dup2(err, STDERR_FILENO);
-    ::execv(kPelliset.c_str(), argv.data());
+    ::dup2(::open(dir.File("in").c_str(), O_RDONLY), STDIN_FILENO);
+    ::execv(program.c_str(), argv.data());
     ::_exit(127);
   }
   ::close(fds[1]);
@@ -103,9 +106,14 @@ TEST(CliProcess, StandardOutputCarriesOnlyTheDataAndItsFailuresHaveTheirOwnStatu
   EXPECT_NE(run.err.find(refused + " failed"), std::string::npos) << run.err;
 
   // A reader that went away: status 3, not a word.
-  run = PellisetIntoClosedPipe(dir, {"-q", "-p", printer, "settings", "get"});
+  run = IntoClosedPipe(dir, kPelliset, {"-q", "-p", printer, "settings", "get"});
   EXPECT_EQ(run.status, 3);
   EXPECT_EQ(run.err, "");
+  // A dialog program says its events were lost (it was ended by SIGPIPE, status 141, silently).
+  run = IntoClosedPipe(dir, std::string(PELLISET_BINARY_DIR) + "/src/desktop/deskutil", {},
+                       "snapshot\n");
+  EXPECT_EQ(run.status, 1);
+  EXPECT_EQ(run.err, "deskutil: the events could not be written to standard output: Broken pipe\n");
   // Any other failure is named.
   run = Shell(dir, "$B/src/cli/pelliset --help >/dev/full");
   EXPECT_EQ(run.status, 3);

@@ -1,6 +1,7 @@
 #include "platform/system/standard_streams.h"
 
 #include <fcntl.h>
+#include <signal.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -8,6 +9,8 @@
 #include <cstring>
 
 namespace platform {
+
+void IgnoreBrokenPipes() { ::signal(SIGPIPE, SIG_IGN); }
 
 void FillClosedStandardStreams() {
   for (int fd = 0; fd <= 2; ++fd) {

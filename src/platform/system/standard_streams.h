@@ -8,6 +8,11 @@ namespace platform {
 // closed output still fails and the program can say its output was lost. Call it first in main.
 void FillClosedStandardStreams();
 
+// A reader that went away (a closed pipe) fails the writes with EPIPE instead of ending the
+// program with SIGPIPE, silently and with its work half done; the program then says what was
+// lost. Sockets need it too: a printer that dropped its connection fails that printer.
+void IgnoreBrokenPipes();
+
 // Flushes standard output (a help or version text); false, with "PROGRAM: the output could not
 // be written: REASON" on standard error, when it could not be written (a full disk, a closed
 // pipe), so that the program does not report success for text nobody got.
