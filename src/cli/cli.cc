@@ -55,6 +55,12 @@ bool CollectPrinters(const CliOptions& options, CliEnvironment& env, StandardInp
     if (link.port_name.rfind("COM", 0) != 0) continue;
     link.port_name = platform::ResolveComName(
         link.port_name, link.interface == devlink::CDev::kInterfaceBluetooth, *env.port_registry);
+    // Unread, the registry's COMn mappings would silently give way to the default device: the
+    // settings could go to another printer.
+    if (const std::string why = env.port_registry->ReadError(); !why.empty()) {
+      *error = address.text + ": the COM port names cannot be looked up: " + why;
+      return false;
+    }
   }
   // One printer twice, however it is written, would get two links that interleave their work.
   std::unordered_map<std::string, size_t> first;  // PrinterKey -> index

@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "cli_rig.h"
+#include "platform/registry/file_registry.h"
 #include "platform/temp_dir.h"
 
 namespace {
@@ -293,6 +294,9 @@ TEST(CliSettings, BadInputIsRefusedBeforeAnythingIsSent) {
       {{"settings", "default", "--yes=no"}, "option '--yes' takes no value"},
       {{"-p", "TCP://127.0.0.1:9100", "identify"}, "is the same as"},
       {{"-p", "tcp://127.0.0.1:9100", "identify"}, "tcp://127.0.0.1:9100 is given twice"},
+      // An unreadable registry would send COM3 to the default device instead of its mapping.
+      {{"-p", "COM3", "identify"},
+       "COM3: the COM port names cannot be looked up: " + dir.path() + ": a folder, not a file"},
       {{"settings", "set", "--dry-run", dir.File("deep_value.json")},
        "deep_value.json: nested deeper than a settings file is (byte 33)"},
       {{"settings", "set", dir.File("deep_version.json")}, "deep_version.json: nested deeper"},
@@ -310,8 +314,10 @@ TEST(CliSettings, BadInputIsRefusedBeforeAnythingIsSent) {
       // Nor a right-to-left override, which would show this name as "nobmp.bmp".
       {{"logo", "add", "no\xE2\x80\xAEpmb.bmp"}, "no?pmb.bmp"},
   };
+  platform::FileRegistry folder_registry(dir.path());
   for (const Case& c : cases) {
     CliRig rig;
+    rig.port_registry = &folder_registry;
     rig.Printer(kPrinter);
     std::vector<std::string> args = {"-p", kPrinter};
     args.insert(args.end(), c.args.begin(), c.args.end());
@@ -726,7 +732,10 @@ TEST(CliFleet, HostNamesResolveOncePerRunAndAFailedNameFailsOnlyItsPrinter) {
   rig.Printer(by_address);
   rig.Printer(good[0]).devices.line().sent.clear();
   EXPECT_EQ(rig.Run({"--json", "-p", good[0], "-p", by_address, "logo", "delete", "10"}), 1);
-  const nlohmann::json again = JsonLines(rig.out()).at(0);
+  nlohmann::json again;
+  for (const nlohmann::json& line : JsonLines(rig.out())) {
+    if (line["address"] == good[0]) again = line;
+  }
   EXPECT_EQ(again["message"],
             "till-1.shop.example is the printer tcp://192.0.2.1 at 192.0.2.1; "
             "each printer may be given once")

@@ -30,6 +30,7 @@ class CliRig {
     err_.str("");
     cli::CliEnvironment environment{out_, err_};
     environment.names = names;
+    environment.port_registry = port_registry;
     environment.make_services = [this](const cli::PrinterAddress& address) {
       if (before_start) before_start(address.text);
       return std::make_unique<Borrowed>(Lookup(address.text));
@@ -44,6 +45,8 @@ class CliRig {
   std::atomic<bool> interrupted{false};
   // Answers for host names in every run (null: the system's name service).
   platform::HostResolver* names = nullptr;
+  // Where COMn names are looked up (null: they are not).
+  platform::Registry* port_registry = nullptr;
 
   std::string out() const { return out_.str(); }
   std::string err() const { return err_.str(); }

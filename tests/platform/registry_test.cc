@@ -1,6 +1,8 @@
 #include "platform/registry/registry.h"
 
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -331,6 +333,14 @@ TEST(FileRegistry, UnusableStoreFailsWritesAndKeepsAnUnreadableFile) {
   EXPECT_EQ(ReadDword(on_fifo, kPellisetKey, "A"), std::nullopt);
   EXPECT_FALSE(WriteDword(on_fifo, kPellisetKey, "A", 1));
   EXPECT_EQ(on_fifo.LastError(), dir.File("fifo.reg") + ": not a regular file");
+  // Reads say why they found nothing; a file not made yet is no error.
+  EXPECT_EQ(ReadDword(on_folder, kPellisetKey, "A"), std::nullopt);
+  EXPECT_EQ(on_folder.ReadError(), dir.File("folder.reg") + ": a folder, not a file");
+  EXPECT_EQ(on_fifo.ReadError(), dir.File("fifo.reg") + ": not a regular file");
+  EXPECT_EQ(no_folder.ReadError(), dir.File("plain/pelliset/registry.reg") + ": Not a directory");
+  FileRegistry fresh(dir.File("fresh.reg"));
+  EXPECT_EQ(ReadDword(fresh, kPellisetKey, "A"), std::nullopt);
+  EXPECT_EQ(fresh.ReadError(), "");
   // A lock file that cannot be made is not "another program holds the lock".
   ASSERT_EQ(::symlink(dir.File("gone/x").c_str(), dir.File("r2.reg.lock").c_str()), 0);
   FileRegistry no_lock(dir.File("r2.reg"));
@@ -340,6 +350,21 @@ TEST(FileRegistry, UnusableStoreFailsWritesAndKeepsAnUnreadableFile) {
   FileRegistry reg(dir.File("r.reg"));
   EXPECT_FALSE(WriteDword(reg, kPellisetKey, "two\nlines", 1));
   EXPECT_FALSE(WriteDword(reg, "Software\\a\nb", "x", 1));
+}
+
+// A lock another program keeps holds each read back only briefly (it held every read 5 s, and a
+// dialog that reads seven values 35 s before it opened).
+TEST(FileRegistry, ReadsDoNotWaitOutALockAnotherProgramKeeps) {
+  TempDir dir;
+  FileRegistry reg(dir.File("r.reg"));
+  ASSERT_TRUE(WriteDword(reg, kPellisetKey, "A", 1));
+  const int lock = ::open(dir.File("r.reg.lock").c_str(), O_RDWR);
+  ASSERT_GE(lock, 0);
+  ASSERT_EQ(::flock(lock, LOCK_EX), 0);
+  const auto start = std::chrono::steady_clock::now();
+  for (int i = 0; i < 4; ++i) EXPECT_EQ(ReadDword(reg, kPellisetKey, "A"), 1u);
+  EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(2));
+  ::close(lock);
 }
 
 // A large or damaged file must not stall the programs: a key of 100,000 values and a hex value

@@ -192,8 +192,9 @@ LoadedFile LoadFile(const std::string& path) {
 RegistryTree FileRegistry::ReadTree() {
   // Reads would be consistent even unlocked (files are only ever replaced by rename); the shared
   // lock just keeps them from interleaving with a writer's damaged-copy step.
-  LockGuard lock(path_ + ".lock", /*exclusive=*/false, clock_, kLockWaitMs);
+  LockGuard lock(path_ + ".lock", /*exclusive=*/false, clock_, kReadLockWaitMs);
   LoadedFile loaded = LoadFile(path_);
+  read_error_ = loaded.ok ? std::string() : path_ + ": " + loaded.why;
   return std::move(loaded.tree);
 }
 

@@ -33,6 +33,9 @@ class FileRegistry : public Registry {
   static constexpr size_t kMaxFileBytes = 4u << 20;
   // How long an operation waits for another program to release the lock before giving up.
   static constexpr uint32_t kLockWaitMs = 5000;
+  // Reads wait for a writer only briefly: a lock another program keeps is not waited out at
+  // every read (a dialog reads several values as it opens).
+  static constexpr uint32_t kReadLockWaitMs = 250;
 
   explicit FileRegistry(std::string path);
 
@@ -55,6 +58,7 @@ class FileRegistry : public Registry {
   // All values in one replacement of the file: one temporary file, one fsync, one rename.
   bool SetValues(const std::vector<RegWrite>& batch) override;
   std::string LastError() const override { return last_error_; }
+  std::string ReadError() const override { return read_error_; }
 
   const std::string& path() const { return path_; }
   void SetStepHook(StepHook hook) { hook_ = std::move(hook); }
@@ -73,6 +77,7 @@ class FileRegistry : public Registry {
 
   std::string path_;
   std::string last_error_;
+  std::string read_error_;
   StepHook hook_;
   RealClock clock_;  // the lock wait is real time: it guards against another program
 };

@@ -46,6 +46,9 @@ class Registry {
   // Why the last change that failed did, as "<where>: <reason>" for a person to act on (the
   // file's path and the system's reason); "" while nothing failed.
   virtual std::string LastError() const = 0;
+  // Why the store could not be read the last time it was, as "<where>: <reason>"; "" when it
+  // could (a store that does not exist yet reads as empty). The values read then were defaults.
+  virtual std::string ReadError() const { return {}; }
 };
 
 // Batch entries with the encodings of WriteDword and WriteString.
