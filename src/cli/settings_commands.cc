@@ -58,10 +58,13 @@ std::string FileNameOf(const std::string& address, const std::string& format) {
 }
 
 // A backup must survive a crash or power cut whole: the old file or the new one, never a part.
+// One reached through a link is replaced where the link points, the link kept.
 bool WriteFileWhole(const std::filesystem::path& path, const std::string& text,
                     std::string* error) {
   std::string reason;
-  if (platform::ReplaceFileAtomically(path.string(), text, &reason)) return true;
+  if (platform::ReplaceFileAtomically(platform::FileBehindLinks(path.string()), text, &reason)) {
+    return true;
+  }
   *error = "cannot write " + reason;
   return false;
 }

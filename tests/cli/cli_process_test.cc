@@ -3,6 +3,7 @@
 
 #include <fcntl.h>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -257,12 +258,19 @@ TEST(CliProcess, AFleetFromAPrintersFileIsIdentifiedAndBackedUp) {
   }
   EXPECT_EQ(count, 3);
 
+  // A backup kept elsewhere behind a link is written there, the link kept.
+  const std::string first_name =
+      dir.File("backup/tcp___127.0.0.1_" + std::to_string(sim->port()) + ".ini");
+  ASSERT_EQ(::mkdir(dir.File("backup").c_str(), 0700), 0);
+  ASSERT_EQ(::symlink("../elsewhere.ini", first_name.c_str()), 0);
   run = Pelliset(
       dir, "--printers " + dir.File("printers") + " settings get --output " + dir.File("backup"));
   ASSERT_EQ(run.status, 0) << run.out << run.err;
-  const std::string first =
-      FileBytes(dir.File("backup/tcp___127.0.0.1_" + std::to_string(sim->port()) + ".ini"));
+  const std::string first = FileBytes(dir.File("elsewhere.ini"));
   EXPECT_NE(first.find("\nprint.density = 100%\n"), std::string::npos) << first;
+  struct stat link {};
+  ASSERT_EQ(::lstat(first_name.c_str(), &link), 0);
+  EXPECT_TRUE(S_ISLNK(link.st_mode));
 }
 
 // The program through the system's name for this machine, and over IPv6 loopback.
