@@ -18,12 +18,14 @@ bool FirmwareCapture::Open(const std::string& path, std::string* error) {
 }
 
 bool FirmwareCapture::Append(std::span<const uint8_t> bytes, std::string* error) {
+  if (failed_) return false;
   size_t done = 0;
   while (done < bytes.size()) {
     const ssize_t n = ::write(fd_.get(), bytes.data() + done, bytes.size() - done);
     if (n < 0 && errno == EINTR) continue;
     if (n <= 0) {
       if (error) *error = "cannot write " + path_ + ": " + std::strerror(n < 0 ? errno : EIO);
+      failed_ = true;
       return false;
     }
     done += static_cast<size_t>(n);

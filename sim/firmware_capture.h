@@ -16,11 +16,14 @@ class FirmwareCapture {
   // Creates `path`, or empties it: a capture holds the bytes of one run. False, with `error`
   // saying why, when the file cannot be written.
   bool Open(const std::string& path, std::string* error);
-  // False, with `error` saying why, when the bytes could not all be written.
+  // False, with `error` saying why, when the bytes could not all be written; the capture has
+  // then failed, and nothing more is kept (it would follow a hole).
   bool Append(std::span<const uint8_t> bytes, std::string* error);
   uint64_t total() const { return total_; }
+  bool failed() const { return failed_; }
 
  private:
+  bool failed_ = false;
   platform::UniqueFd fd_;
   std::string path_;
   uint64_t total_ = 0;

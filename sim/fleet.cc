@@ -317,9 +317,13 @@ bool Fleet::OpenFiles(Printer& p, MadeOnDisk& made, std::string* error) {
     made.FileToCome(options_.firmware_path);
     if (!p.firmware.Open(options_.firmware_path, error)) return false;
     p.server.SetRawSink([this, &p](std::span<const uint8_t> bytes) {
+      // A failed write is reported once, and ends the run with a failure; the printer keeps
+      // taking bytes as a real one would.
+      const bool failed_before = p.firmware.failed();
       std::string write_error;
-      // A failed write is reported; the printer keeps taking bytes as a real one would.
-      if (!p.firmware.Append(bytes, &write_error)) Say(write_error);
+      if (!p.firmware.Append(bytes, &write_error) && !failed_before) {
+        Say(write_error + "; the rest of the firmware is not kept");
+      }
       p.model.Note("firmware: " + std::to_string(bytes.size()) + " bytes, " +
                    std::to_string(p.firmware.total()) + " in all");
     });
@@ -467,7 +471,10 @@ bool Fleet::Serve(const volatile std::sig_atomic_t& stop) {
     state_writer_.reset();
   }
   const bool saved = SaveAll();
-  return serving && saved;
+  bool firmware_kept = true;
+  for (const auto& printer : printers_)
+    firmware_kept = firmware_kept && !printer->firmware.failed();
+  return serving && saved && firmware_kept;
 }
 
 }  // namespace sim
