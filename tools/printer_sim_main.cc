@@ -289,6 +289,7 @@ int main(int argc, char** argv) {
   action.sa_flags = 0;  // no SA_RESTART: a signal interrupts poll at once
   sigaction(SIGINT, &action, nullptr);
   sigaction(SIGTERM, &action, nullptr);
+  sigaction(SIGHUP, &action, nullptr);  // its terminal closed: stop as for Ctrl-C, state saved
   std::signal(SIGPIPE, SIG_IGN);
 
   for (const uint16_t port : fleet.Ports()) {

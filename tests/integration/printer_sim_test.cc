@@ -112,7 +112,7 @@ TEST(PrinterSimProcessTest, StateFileCarriesAChangeAcrossARestart) {
     const auto reply = Exchange(util.dev(), read_switch1, 11);
     EXPECT_EQ(std::string(reply.begin(), reply.end()), std::string("7!10101100\0", 11));
     util.dev().Close();
-    EXPECT_EQ(sim.Stop(), 0);
+    EXPECT_EQ(sim.Stop(SIGHUP), 0);  // its terminal closed
   }
   EXPECT_NE(FileText(state).find("switch1 = 10101100"), std::string::npos) << FileText(state);
   {

@@ -61,10 +61,10 @@ class SimProcess {
   }
   ~SimProcess() { Stop(); }
 
-  // SIGTERM, then the exit code (-1 when it did not end within 10 s and had to be killed).
-  int Stop() {
+  // `signal`, then the exit code (-1 when it did not end within 10 s and had to be killed).
+  int Stop(int signal = SIGTERM) {
     if (pid_ <= 0) return exit_code_;
-    ::kill(pid_, SIGTERM);
+    ::kill(pid_, signal);
     int status = 0;
     for (int i = 0; i < 1000; ++i) {
       if (::waitpid(pid_, &status, WNOHANG) == pid_) {
