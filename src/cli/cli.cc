@@ -216,6 +216,7 @@ int Run(const std::vector<std::string>& args, CliEnvironment& env) {
     error = std::string("cannot go on: ") + e.what() + "; nothing was sent to any printer";
   }
   if (!work) {
+    if (board) board->Flush();
     ReportError(env.err, error);
     return kExitUsage;
   }
@@ -271,6 +272,7 @@ int Run(const std::vector<std::string>& args, CliEnvironment& env) {
   const std::vector<PrinterOutcome> outcomes =
       RunFleet(printers, fleet, env.make_services,
                WithHostNames(with_start, names, endpoints, fleet.writes), done);
+  board->Flush();
 
   std::vector<std::string> addresses;
   addresses.reserve(printers.size());

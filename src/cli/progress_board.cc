@@ -1,6 +1,8 @@
 #include "cli/progress_board.h"
 
 #include <algorithm>
+#include <system_error>
+#include <utility>
 
 #include "cli/quote.h"
 #include "platform/system/utf8_text.h"
@@ -26,7 +28,52 @@ ProgressBoard::ProgressBoard(std::ostream& err, size_t columns, size_t printers)
     : err_(err),
       enabled_(columns > 1),
       max_width_(std::min(kMaxLineWidth, columns > 1 ? columns - 1 : 0)),
-      rows_(printers) {}
+      rows_(printers) {
+  try {
+    writer_ = std::thread([this] { WriteOut(); });
+  } catch (const std::system_error&) {
+    // No thread to be had: the board writes in the callers' threads.
+  }
+}
+
+ProgressBoard::~ProgressBoard() {
+  {
+    std::lock_guard lock(mutex_);
+    closing_ = true;
+  }
+  wake_.notify_one();
+  if (writer_.joinable()) writer_.join();
+}
+
+void ProgressBoard::WriteOut() {
+  std::unique_lock lock(mutex_);
+  for (;;) {
+    wake_.wait(lock, [this] { return !pending_.empty() || closing_; });
+    if (pending_.empty()) return;
+    std::deque<Piece> batch;
+    batch.swap(pending_);
+    writing_ = true;
+    lock.unlock();
+    for (const Piece& piece : batch) *piece.to << piece.bytes << std::flush;
+    lock.lock();
+    writing_ = false;
+    drained_.notify_all();
+  }
+}
+
+void ProgressBoard::Emit(std::ostream& to, std::string bytes) {
+  if (!writer_.joinable()) {
+    to << bytes << std::flush;
+    return;
+  }
+  pending_.push_back({&to, std::move(bytes)});
+  wake_.notify_one();
+}
+
+void ProgressBoard::Flush() {
+  std::unique_lock lock(mutex_);
+  drained_.wait(lock, [this] { return pending_.empty() && !writing_; });
+}
 
 void ProgressBoard::Started(size_t printer) {
   if (!enabled_ || printer >= rows_.size()) return;
@@ -66,7 +113,7 @@ void ProgressBoard::Finished(size_t printer, bool ok) {
 void ProgressBoard::Write(std::ostream& out, const std::string& text) {
   std::lock_guard lock(mutex_);
   if (enabled_) ClearLocked();
-  out << text << std::flush;
+  Emit(out, text);
   if (enabled_ && finished_ < rows_.size()) DrawLocked(true);
 }
 
@@ -90,13 +137,13 @@ void ProgressBoard::DrawLocked(bool force) {
   // Spaces cover what a longer line before left behind.
   const size_t width = line.size();
   if (drawn_width_ > width) line += std::string(drawn_width_ - width, ' ');
-  err_ << '\r' << line << std::flush;
+  Emit(err_, '\r' + line);
   drawn_width_ = width;
 }
 
 void ProgressBoard::ClearLocked() {
   if (drawn_width_ == 0) return;
-  err_ << '\r' << std::string(drawn_width_, ' ') << '\r' << std::flush;
+  Emit(err_, '\r' + std::string(drawn_width_, ' ') + '\r');
   drawn_width_ = 0;
 }
 

@@ -164,7 +164,11 @@ Reporter::Reporter(std::ostream& out, bool json, size_t address_width, ProgressB
 void Reporter::Begin() {
   if (json_) return;
   std::lock_guard lock(mutex_);
-  out_ << TableHeader(address_width_) << std::flush;
+  if (board_ != nullptr) {
+    board_->Write(out_, TableHeader(address_width_));
+  } else {
+    out_ << TableHeader(address_width_) << std::flush;
+  }
 }
 
 void Reporter::Report(size_t index, const std::string& address, const PrinterOutcome& outcome) {
