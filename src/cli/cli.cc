@@ -4,6 +4,8 @@
 #include <exception>
 #include <memory>
 #include <optional>
+#include <set>
+#include <string>
 #include <unordered_map>
 
 #include "cli/cli_options.h"
@@ -256,8 +258,12 @@ int Run(const std::vector<std::string>& args, CliEnvironment& env) {
   RunHostNames names(env.names != nullptr ? *env.names : system_names);
   RunEndpoints endpoints(printers);
   FleetOptions fleet;
-  const auto host_names =
-      static_cast<size_t>(std::count_if(printers.begin(), printers.end(), NeedsLookup));
+  // Each name is looked up once a run, however many printers share it.
+  std::set<std::string> names_to_look_up;
+  for (const PrinterAddress& p : printers) {
+    if (NeedsLookup(p)) names_to_look_up.insert(p.link.port_name);
+  }
+  const size_t host_names = names_to_look_up.size();
   const Concurrency concurrency =
       ChooseConcurrency(printers.size(), host_names, options.jobs, ReadSystemLimits());
   if (!concurrency.notice.empty()) board->Write(env.err, "pelliset: " + concurrency.notice + "\n");

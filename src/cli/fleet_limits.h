@@ -49,8 +49,8 @@ struct Concurrency {
   std::string notice;  // empty when nothing was lowered
 };
 
-// `requested` is -j (nullopt: every printer at once); `host_names` is how many of the printers
-// are addressed by a name to look up.
+// `requested` is -j (nullopt: every printer at once); `host_names` is how many names the run
+// looks up (each once, however many printers share it).
 Concurrency ChooseConcurrency(size_t printers, size_t host_names, std::optional<size_t> requested,
                               const SystemLimits& limits);
 
