@@ -287,10 +287,14 @@ int main(int argc, char** argv) {
   action.sa_handler = OnSignal;
   sigemptyset(&action.sa_mask);
   action.sa_flags = 0;  // no SA_RESTART: a signal interrupts poll at once
-  sigaction(SIGINT, &action, nullptr);
-  sigaction(SIGTERM, &action, nullptr);
-  sigaction(SIGHUP, &action, nullptr);  // its terminal closed: stop as for Ctrl-C, state saved
-  std::signal(SIGPIPE, SIG_IGN);
+  // SIGHUP: its terminal closed; stopped as for Ctrl-C, the state saved. A signal ignored from
+  // the start stays ignored: a printer started under nohup outlives the session.
+  for (const int signal : {SIGINT, SIGTERM, SIGHUP}) {
+    struct sigaction before {};
+    if (sigaction(signal, nullptr, &before) == 0 && before.sa_handler == SIG_IGN) continue;
+    sigaction(signal, &action, nullptr);
+  }
+  platform::IgnoreBrokenPipes();
 
   for (const uint16_t port : fleet.Ports()) {
     std::printf("printer-sim listening on %s:%u\n", shown_address.c_str(),

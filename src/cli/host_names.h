@@ -31,9 +31,9 @@ class RunHostNames : public platform::HostResolver {
   std::map<std::string, Entry> entries_;
 };
 
-// The TCP addresses and ports the run's printers reach. A host name that leads to one another
-// printer of the run reaches is that printer given again: two links would interleave their work,
-// and a logo would be stored twice.
+// The TCP addresses and ports the run's printers reach. A host name that leads to an address and
+// port another printer of the run reaches is that printer given again: two links would
+// interleave their work, and a logo would be stored twice.
 class RunEndpoints {
  public:
   // The printers given by address claim theirs at once, so that the one given by name is refused.
@@ -51,10 +51,11 @@ class RunEndpoints {
 // True when the printer is addressed by a host name that the run looks up.
 bool NeedsLookup(const PrinterAddress& address);
 
-// `work` with the printer's host name looked up first: a name that does not resolve, or that
-// leads to another printer of the run (`endpoints`), is the printer's failure ("NAME: cannot
-// resolve: WHY") and nothing is sent to it; otherwise the work's link finds the name's addresses
-// in `names`. `writes`: the command changes printers, so such a printer is reported unchanged.
+// `work` with the printer's host name looked up first: a name that does not resolve ("NAME:
+// cannot resolve: WHY"), or that leads to another printer of the run (`endpoints`: "NAME is the
+// printer OTHER at ADDRESS; ..."), is the printer's failure and nothing is sent to it; otherwise
+// the work's link finds the name's addresses in `names`. `writes`: the command changes printers,
+// so such a printer is reported unchanged.
 PrinterWork WithHostNames(PrinterWork work, RunHostNames& names, RunEndpoints& endpoints,
                           bool writes);
 

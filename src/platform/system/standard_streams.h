@@ -10,7 +10,7 @@ void FillClosedStandardStreams();
 
 // A reader that went away (a closed pipe) fails the writes with EPIPE instead of ending the
 // program with SIGPIPE, silently and with its work half done; the program then says what was
-// lost. Sockets need it too: a printer that dropped its connection fails that printer.
+// lost.
 void IgnoreBrokenPipes();
 
 // Flushes standard output (a help or version text); false, with "PROGRAM: the output could not
